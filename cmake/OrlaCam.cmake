@@ -1,0 +1,42 @@
+# One static library per source area; its files are found by globbing so that
+# adding a class needs no build-file edit. dirs may list several folders.
+function(orlacam_area_library name dirs)
+  set(srcs)
+  foreach(dir ${dirs})
+    file(GLOB found CONFIGURE_DEPENDS
+         ${dir}/*.cpp ${dir}/*.h ${dir}/*.ui ${dir}/*.qrc)
+    list(APPEND srcs ${found})
+  endforeach()
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")  # entry points belong to executables
+  if(NOT srcs)  # an area that has no code yet
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# Every tests/<area>/tst_*.cpp becomes one Qt Test executable and one CTest test.
+function(orlacam_area_tests dirs)
+  set(tests)
+  foreach(dir ${dirs})
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/tst_*.cpp)
+    list(APPEND tests ${found})
+  endforeach()
+  foreach(src ${tests})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE orlacam_testsupport Qt5::Test ${ARGN})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+    add_test(NAME ${name} COMMAND ${name})
+    set(home ${CMAKE_BINARY_DIR}/tests/home/${name})
+    file(MAKE_DIRECTORY ${home})
+    # A safety net: tests set their own temporary HOME, but nothing ever
+    # reaches the developer's real one.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 240 ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_DATA_HOME=${home}/.local/share;XDG_CONFIG_HOME=${home}/.config;XDG_CACHE_HOME=${home}/.cache;ORLACAM_STAGE_DIR=${ORLACAM_STAGE_DIR};ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endforeach()
+endfunction()

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace vesk {
+namespace pc {
+
+// The two places every file of the program lives under: the writable data
+// directory ({data}) and the installed resources beside the executable's
+// directory ({appDir}/..).
+class AppPaths
+{
+public:
+    AppPaths() = delete;
+
+    static QString dataDir();          // AppDataLocation, e.g. ~/.local/share/KESTRO_OrlaCam
+    static QString dataPath(const QString& relative);  // dataDir() + "/" + relative
+    static QString appDir();           // directory of the executable
+    static QString installPath(const QString& relative);  // appDir() + "/../" + relative
+
+    static const char* const kSettingsIni;  // "kestro_macos.ini"
+    static const char* const kLoggingIni;   // "logging_orlacam.ini"
+};
+
+} // namespace pc
+} // namespace vesk

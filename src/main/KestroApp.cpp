@@ -1,0 +1,96 @@
+#include "main/KestroApp.h"
+
+#include "comm/AppPaths.h"
+#include "logging/FileLogger.h"
+#include "main/TermSignals.h"
+#include "orlacam/MainUserUi.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFontDatabase>
+#include <QSettings>
+#include <QThreadPool>
+
+using vesk::pc::AppPaths;
+
+namespace {
+
+const int kLogRefreshMs = 10000;
+const int kPoolExpiryMs = 300000;
+const int kPoolThreads = 3;
+
+// First family of an installed font file, or the default font's family.
+QString loadFontFamily(const QString& relativePath)
+{
+    const QString path = AppPaths::installPath(relativePath);
+    const int id = QFontDatabase::addApplicationFont(path);
+    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
+    if (families.isEmpty()) {
+        qWarning() << "Font not loaded:" << path;
+        return QFont().family();
+    }
+    return families.first();
+}
+
+} // namespace
+
+KestroApp::KestroApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+}
+
+KestroApp::~KestroApp()
+{
+    mainUi_.clear();
+    delete logger_;  // stops being the message handler
+    delete logSettings_;
+}
+
+void KestroApp::startFileLogging()
+{
+    QString ini = AppPaths::dataPath(QStringLiteral("config/") + AppPaths::kLoggingIni);
+    if (!QFile::exists(ini))
+        ini = AppPaths::installPath(QStringLiteral("config/") + AppPaths::kLoggingIni);
+    logSettings_ = new QSettings(ini, QSettings::IniFormat);
+    logSettings_->beginGroup(QStringLiteral("logging"));
+    logger_ = new FileLogger(logSettings_, kLogRefreshMs, nullptr);
+    logger_->installMsgHandler();
+}
+
+void KestroApp::init()
+{
+    loadFont();
+
+    QThreadPool::globalInstance()->setExpiryTimeout(kPoolExpiryMs);
+    QThreadPool::globalInstance()->setMaxThreadCount(kPoolThreads);
+
+    mainUi_ = new MainUserUi(nullptr);
+    mainUi_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(mainUi_, &QObject::destroyed, this, &QCoreApplication::quit);
+    installEventFilter(mainUi_);
+
+    termSignals_ = new TermSignals(this);
+    connect(termSignals_, &TermSignals::received, this, &KestroApp::closeOnSignal);
+
+    mainUi_->show();
+    mainUi_->updateUI();
+    qInfo() << "Main window shown";
+}
+
+void KestroApp::loadFont()
+{
+    const QString cjk = loadFontFamily(QStringLiteral("font/SourceHanSansCN-Bold.otf"));
+    const QString latin = loadFontFamily(QStringLiteral("font/Montserrat-Regular.ttf"));
+    QFont font;
+    font.setFamily(latin + QStringLiteral(", ") + cjk);
+    setFont(font);
+}
+
+void KestroApp::closeOnSignal(int signalNumber)
+{
+    qInfo() << "Closing the main window on signal" << signalNumber;
+    if (mainUi_)
+        mainUi_->close();
+    else
+        quit();
+}

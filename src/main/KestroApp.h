@@ -1,0 +1,37 @@
+#pragma once
+
+#include "orlacam/MainUserUi.h"
+
+#include <QApplication>
+#include <QPointer>
+
+class FileLogger;
+class QSettings;
+class TermSignals;
+
+// The application object: loads the fonts, sizes the thread pool, and shows
+// the main window, whose destruction ends the event loop.
+class KestroApp : public QApplication
+{
+    Q_OBJECT
+public:
+    KestroApp(int& argc, char** argv);
+    ~KestroApp() override;
+
+    // Logs through a file logger on the logging ini from now on.
+    void startFileLogging();
+
+    void init();
+    void loadFont();
+
+    MainUserUi* mainWindow() const { return mainUi_; }
+
+private:
+    // Closes the main window as a user would, so the normal exit runs.
+    void closeOnSignal(int signalNumber);
+
+    QPointer<MainUserUi> mainUi_;
+    QSettings* logSettings_ = nullptr;
+    FileLogger* logger_ = nullptr;
+    TermSignals* termSignals_ = nullptr;
+};

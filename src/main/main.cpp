@@ -1,0 +1,66 @@
+#include "comm/GlobalParams.h"
+#include "main/KestroApp.h"
+#include "main/StartUp.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDebug>
+#include <QThreadPool>
+
+using vesk::pc::GlobalParams;
+using vesk::pc::StartUp;
+using vesk::pc::UvcDevices;
+
+namespace {
+
+const char* const kMessagePattern =
+    "[%{time yyyyMMdd h:mm:ss.zzz} %{if-debug}D%{endif}%{if-info}I%{endif}%{if-warning}W%{endif}"
+    "%{if-critical}C%{endif}%{if-fatal}F%{endif}] %{function}:%{line} - %{message}";
+
+const int kPoolDrainMs = 10000;
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Help and version need neither a display nor the disk.
+    const StartUp::Option early = StartUp::parseRawOptions(argc, argv);
+    if (early == StartUp::Option::Help || early == StartUp::Option::Version) {
+        StartUp::printOption(early);
+        return 0;
+    }
+
+    qputenv("QT_MAC_WANTS_LAYER", "1");
+    KestroApp app(argc, argv);
+    KestroApp::setApplicationName(QStringLiteral("KESTRO_OrlaCam"));
+    qSetMessagePattern(QString::fromLatin1(kMessagePattern));
+    StartUp::prepareDataDir();
+
+    const StartUp::Option option = StartUp::parseOptions(KestroApp::arguments().mid(1));
+    if (option == StartUp::Option::Help || option == StartUp::Option::Version) {
+        StartUp::printOption(option);
+        return 0;
+    }
+    if (option != StartUp::Option::LogStd)
+        app.startFileLogging();
+
+    StartUp::logSystemSummary();
+    GlobalParams::get();
+    UvcDevices::get();
+
+    const QString version = GlobalParams::getPcSoftwareVer();
+    qInfo().noquote() << "Software version:" << version;
+    KestroApp::setApplicationVersion(version);
+
+    StartUp::chooseLanguage();
+    StartUp::registerMetaTypes();
+    StartUp::logLocations();
+
+    app.init();
+    const int result = KestroApp::exec();
+
+    // Cloud tasks may still hold pool threads; give them a bounded time.
+    if (!QThreadPool::globalInstance()->waitForDone(kPoolDrainMs))
+        qWarning() << "Thread pool still busy after" << kPoolDrainMs << "ms at exit";
+    qInfo() << "Exit with" << result;
+    return result;
+}

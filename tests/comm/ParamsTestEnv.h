@@ -1,0 +1,56 @@
+#pragma once
+
+#include "support/TestHome.h"
+#include "comm/GlobalParams.h"
+#include "comm/Util.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <memory>
+
+// The parameter store's two ini files inside a test home, and a fake list of
+// this computer's addresses. reset() before each test, restoreIps() after.
+class ParamsTestEnv
+{
+public:
+    explicit ParamsTestEnv(const TestHome& home) : home_(home) {}
+
+    QString dataIni() const { return home_.dataDir() + "/config/kestro_macos.ini"; }
+    QString defaultIni() const { return home_.path() + "/install/config/kestro_macos.ini"; }
+
+    void reset(const QStringList& localIps = {QStringLiteral("127.0.0.1")}) const
+    {
+        QDir(home_.dataDir()).removeRecursively();
+        QDir(home_.path() + "/install").removeRecursively();
+        setLocalIps(localIps);
+    }
+    static void setLocalIps(const QStringList& ips)
+    {
+        vesk::pc::Util::setLocalIpSource([ips] { return ips; });
+    }
+    static void restoreIps() { vesk::pc::Util::setLocalIpSource({}); }
+
+    std::unique_ptr<vesk::pc::GlobalParams> open() const
+    {
+        return std::make_unique<vesk::pc::GlobalParams>(dataIni(), defaultIni());
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
+    }
+    static QByteArray readFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    const TestHome& home_;
+};

@@ -1,0 +1,146 @@
+#include "support/TestHome.h"
+#include "comm/Util.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QtTest>
+
+#include <ctime>
+
+using vesk::pc::Util;
+
+class TestUtilText : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+    QFont font_{QStringLiteral("DejaVu Sans"), 12};
+    QFontMetrics metrics_{font_};
+
+    int advance(const QString& text) const { return metrics_.horizontalAdvance(text); }
+    int lines(const QString& text, int width) const
+    {
+        return Util::calculateTextHeight(text, metrics_, width);
+    }
+
+private slots:
+    void lineCounts_data();
+    void lineCounts();
+    void sentenceWrapsMoreWhenNarrower();
+    void cjkWraps();
+    void anyInputEnds();
+    void delayWaitsWithoutSpinning();
+    void delayProcessesEvents();
+};
+
+void TestUtilText::lineCounts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("widthInX");  // width in multiples of the letter x
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("two newlines") << "Hello\nWorld\nAgain" << 40 << 3;
+    QTest::newRow("empty") << "" << 40 << 1;
+    QTest::newRow("newline only") << "\n" << 40 << 2;
+    QTest::newRow("fits") << "A short line" << 40 << 1;
+    QTest::newRow("own ellipsis fits") << QString::fromUtf8("Wait\u2026") << 40 << 1;
+    QTest::newRow("long word") << QString(200, 'w') << 10 << 1;
+    QTest::newRow("two words") << "alpha beta" << 7 << 2;
+}
+
+void TestUtilText::lineCounts()
+{
+    QFETCH(QString, text);
+    QFETCH(int, widthInX);
+    QFETCH(int, expected);
+    QCOMPARE(lines(text, widthInX * advance("x")), expected);
+}
+
+void TestUtilText::sentenceWrapsMoreWhenNarrower()
+{
+    const QString sentence = QStringLiteral(
+        "The camera firmware is being upgraded, please keep the camera connected and do not "
+        "close the application until the upgrade has finished.");
+    const int words = sentence.split(' ').size();
+    const int full = advance(sentence);
+    QCOMPARE(lines(sentence, full + 10), 1);
+
+    int previous = 1;
+    for (int width = full; width >= advance("application") * 2; width -= full / 10) {
+        const int count = lines(sentence, width);
+        // At least what the width needs, at most one word per line.
+        QVERIFY2(count >= full / width, qPrintable(QString::number(width)));
+        QVERIFY2(count <= words, qPrintable(QString::number(width)));
+        QVERIFY2(count >= previous, qPrintable(QString::number(width)));
+        previous = count;
+    }
+    QVERIFY(previous >= 5);
+}
+
+void TestUtilText::cjkWraps()
+{
+    QFont cjk(QStringLiteral("Noto Sans CJK SC"), 12);
+    const QFontMetrics metrics(cjk);
+    const QString text = QString::fromUtf8(
+        "\u76f8\u673a\u56fa\u4ef6\u6b63\u5728\u5347\u7ea7\u8bf7\u4fdd\u6301\u76f8\u673a\u8fde"
+        "\u63a5\u4e0d\u8981\u5173\u95ed\u5e94\u7528\u7a0b\u5e8f\u76f4\u5230\u5347\u7ea7\u5b8c"
+        "\u6210");
+    const int width = metrics.horizontalAdvance(text.left(8));
+    const int count = Util::calculateTextHeight(text, metrics, width);
+    QVERIFY2(count >= 4 && count <= 6, qPrintable(QString::number(count)));
+}
+
+void TestUtilText::anyInputEnds()
+{
+    const QString alphabet = QString::fromUtf8("ab W-\n\u4e2d\u2026 ");
+    QRandomGenerator random(20240611);
+    QElapsedTimer timer;
+    timer.start();
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        const int size = random.bounded(0, 120);
+        for (int i = 0; i < size; ++i)
+            text.append(alphabet.at(random.bounded(alphabet.size())));
+        const int width = random.bounded(-20, 400);
+        const int count = lines(text, width);
+        // Every line takes at least one character of its paragraph.
+        QVERIFY2(count >= 1 && count <= text.size() + 1,
+                 qPrintable(QString("%1 for width %2: %3").arg(count).arg(width).arg(text)));
+    }
+    QVERIFY(timer.elapsed() < 30000);
+}
+
+void TestUtilText::delayWaitsWithoutSpinning()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t cpuStart = std::clock();
+    Util::delayMs(500, 10);
+    const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed >= 500 && elapsed < 5000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(cpuMs < 250, qPrintable(QString::number(cpuMs)));
+
+    timer.restart();
+    Util::delayMs(0, 10);
+    Util::delayMs(-5, 0);
+    QVERIFY(timer.elapsed() < 100);
+}
+
+void TestUtilText::delayProcessesEvents()
+{
+    int timerFired = 0;
+    int queuedCalls = 0;
+    QTimer::singleShot(50, this, [&timerFired] { ++timerFired; });
+    QMetaObject::invokeMethod(this, [&queuedCalls] { ++queuedCalls; }, Qt::QueuedConnection);
+    Util::delayMs(400, 10);
+    QCOMPARE(timerFired, 1);
+    QCOMPARE(queuedCalls, 1);
+}
+
+QTEST_MAIN(TestUtilText)
+#include "tst_utiltext.moc"

@@ -1,0 +1,305 @@
+// Start-up of the built program: options, data directory, ini copies, the
+// order of its log lines, and a normal exit on the termination signals.
+
+#include "support/TestHome.h"
+#include "main/StartUp.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSysInfo>
+#include <QtTest>
+
+#include <csignal>
+
+using vesk::pc::StartUp;
+
+namespace {
+
+const int kStartTimeoutMs = 60000;
+
+const QByteArray kHelp = QByteArrayLiteral("--help, -h: Get list of available commands. \n\n"
+                                           "--log_std: Output log to std\n\n"
+                                           "--version, -V: Get current version.\n");
+
+QString installedConfig(const QString& name)
+{
+    return QFileInfo(QStringLiteral(ORLACAM_BIN)).absolutePath() + "/../config/" + name;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList treeOf(const QString& root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << it.next();
+    entries.sort();
+    return entries;
+}
+
+} // namespace
+
+class tst_StartUp : public QObject
+{
+    Q_OBJECT
+
+private:
+    QProcessEnvironment environment(const TestHome& home, const QString& lang = "en_US.UTF-8") const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_DATA_HOME", home.path() + "/.local/share");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/.config");
+        env.insert("XDG_CACHE_HOME", home.path() + "/.cache");
+        env.insert("XDG_RUNTIME_DIR", home.path() + "/runtime");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LC_ALL", lang);
+        env.insert("LANG", lang);
+        env.remove("LANGUAGE");
+        return env;
+    }
+
+    // Starts the program and waits until its main window is shown, as the log
+    // file (or standard error with --log_std) tells.
+    bool startUntilShown(QProcess& process, const QStringList& args, const QProcessEnvironment& env,
+                         const QString& logFile)
+    {
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(ORLACAM_BIN), args);
+        if (!process.waitForStarted(kStartTimeoutMs))
+            return false;
+        QElapsedTimer timer;
+        timer.start();
+        QByteArray err;
+        while (timer.elapsed() < kStartTimeoutMs && process.state() == QProcess::Running) {
+            process.waitForReadyRead(100);
+            err += process.readAllStandardError();
+            const QByteArray log = logFile.isEmpty() ? err : readAll(logFile);
+            if (log.contains("Main window shown")) {
+                stderr_ = err;
+                return true;
+            }
+        }
+        stderr_ = err + process.readAllStandardError();
+        return false;
+    }
+
+    bool stopWith(QProcess& process, int signalNumber)
+    {
+        ::kill(pid_t(process.processId()), signalNumber);
+        const bool ended = process.waitForFinished(kStartTimeoutMs);
+        stderr_ += process.readAllStandardError();
+        return ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    QByteArray stderr_;
+
+private slots:
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("help");
+        QTest::newRow("--help") << QStringList{"--help"} << true;
+        QTest::newRow("-h") << QStringList{"-h"} << true;
+        QTest::newRow("--log_std then --help") << QStringList{"--log_std", "--help"} << true;
+        QTest::newRow("--version") << QStringList{"--version"} << false;
+        QTest::newRow("-V") << QStringList{"-V"} << false;
+        QTest::newRow("--version then -h") << QStringList{"--version", "-h"} << false;
+        QTest::newRow("look-alike then -h") << QStringList{"-help", "-h"} << true;
+        QTest::newRow("toolkit option value") << QStringList{"-platform", "offscreen", "-V"} << false;
+    }
+
+    // Help and version answer without a display and without touching the disk.
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, help);
+        TestHome home;
+        const QStringList before = treeOf(home.path());
+
+        QProcessEnvironment env = environment(home);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(home.path());
+        process.start(QStringLiteral(ORLACAM_BIN), args);
+        QVERIFY(process.waitForFinished(kStartTimeoutMs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QByteArray out = process.readAllStandardOutput();
+        if (help) {
+            QCOMPARE(out, kHelp);
+        } else {
+            QVERIFY(out.startsWith("KESTRO_OrlaCam_1.0.5.4,   Build Time: "));
+            const QRegularExpression form(
+                "^KESTRO_OrlaCam_1\\.0\\.5\\.4,   Build Time: "
+                "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 123][0-9] [0-9]{4}, "
+                "[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n$");
+            QVERIFY2(form.match(QString::fromLatin1(out)).hasMatch(), out.constData());
+        }
+        QCOMPARE(treeOf(home.path()), before);
+    }
+
+    // A fresh start creates the data directory, copies both ini files, logs in
+    // the documented order, and a SIGTERM ends it normally with the settings saved.
+    void freshStart()
+    {
+        TestHome home;
+        QProcess process;
+        const QString log = home.dataDir() + "/log/OrlaCam.log";
+        QVERIFY2(startUntilShown(process, {}, environment(home, "de_DE.UTF-8"), log), stderr_.constData());
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+
+        for (const char* sub : {"firmware", "log", "config", "pic"})
+            QVERIFY2(QFileInfo(home.dataDir() + "/" + sub).isDir(), sub);
+        const QString logIni = home.dataDir() + "/config/logging_orlacam.ini";
+        QCOMPARE(readAll(logIni), readAll(installedConfig("logging_orlacam.ini")));
+        QVERIFY(stderr_.contains("Logging to "));
+
+        // Messages from the logger's installation on, in the order of start-up.
+        const QStringList markers = {
+            "- " + QSysInfo::buildCpuArchitecture() + "\n",
+            "- " + QSysInfo::kernelType() + "\n",
+            "- " + QSysInfo::machineHostName() + "\n",
+            "Software version: 1.0.5.4\n",
+            "Country = QLocale::Germany ; Language = QLocale::German\n",
+            "Application dir path =",
+            "Application name = KESTRO_OrlaCam\n",
+            "GenericDataLocation =",
+            "AppDataLocation = " + home.dataDir() + "\n",
+            "AppConfigLocation =",
+            "DownloadLocation =",
+            "Main window built",
+            "Main window shown",
+            "Closing the main window on signal 15",
+            "Exit with 0",
+        };
+        const QString text = QString::fromLocal8Bit(readAll(log));
+        int at = 0;
+        for (const QString& marker : markers) {
+            const int found = text.indexOf(marker, at);
+            QVERIFY2(found >= 0, qPrintable("missing or out of order: " + marker + "\n" + text));
+            at = found + marker.size() - 1;
+        }
+
+        // German locale, no language stored: 4 is chosen and saved at exit.
+        QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
+        QCOMPARE(saved.value("language/language_type").toInt(), 4);
+        QCOMPARE(readAll(installedConfig("kestro_macos.ini")).contains("language_type=-1"), true);
+    }
+
+    // Ini files already in the data directory are used as they are.
+    void existingIniUntouched()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(home.dataDir() + "/config"));
+        const QByteArray logging = "[logging]\nfilename=mine/own.log\nmsg_format={type} {msg}\n";
+        QVERIFY(writeFile(home.dataDir() + "/config/logging_orlacam.ini", logging));
+        QVERIFY(writeFile(home.dataDir() + "/config/kestro_macos.ini",
+                          "[local_server]\nhost_port=12345\n[language]\nlanguage_type=3\n"
+                          "[others]\nmarker=keep\n"));
+
+        QProcess process;
+        const QString log = home.dataDir() + "/config/mine/own.log";
+        QVERIFY2(startUntilShown(process, {}, environment(home, "de_DE.UTF-8"), log), stderr_.constData());
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+
+        QCOMPARE(readAll(home.dataDir() + "/config/logging_orlacam.ini"), logging);
+        QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
+        QCOMPARE(saved.value("local_server/host_port").toInt(), 12345);
+        QCOMPARE(saved.value("others/marker").toString(), QString("keep"));
+        QCOMPARE(saved.value("language/language_type").toInt(), 3);  // stored: locale not consulted
+        QVERIFY(readAll(log).contains("I Main window shown"));
+    }
+
+    void signalsEndNormally_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << QStringList{"--log_std"};
+        QTest::newRow("SIGINT") << int(SIGINT) << QStringList{"--log_std", "-help", "--HELP", "-v"};
+        QTest::newRow("SIGHUP") << int(SIGHUP) << QStringList{"--log_std", "--Version"};
+    }
+
+    // The termination signals close the window as a user would: normal exit,
+    // settings saved. Look-alike options are ignored and the program runs.
+    void signalsEndNormally()
+    {
+        QFETCH(int, signalNumber);
+        QFETCH(QStringList, args);
+        TestHome home;
+        QProcess process;
+        QVERIFY2(startUntilShown(process, args, environment(home, "zh_TW.UTF-8"), QString()),
+                 stderr_.constData());
+        QCOMPARE(process.readAllStandardOutput(), QByteArray());
+        QVERIFY2(stopWith(process, signalNumber), stderr_.constData());
+        QVERIFY(stderr_.contains("Closing the main window on signal"));
+        // --log_std: the message pattern, with function and line, on standard error.
+        QVERIFY(QRegularExpression("\\[\\d{8} \\d+:\\d\\d:\\d\\d\\.\\d{3} I\\] [^\\n]*main[^\\n]*:\\d+ - "
+                                   "Software version: 1\\.0\\.5\\.4")
+                    .match(QString::fromLocal8Bit(stderr_))
+                    .hasMatch());
+        QVERIFY(!QFile::exists(home.dataDir() + "/log/OrlaCam.log"));
+        QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
+        QCOMPARE(saved.value("language/language_type").toInt(), 2);
+    }
+
+    // A file where the config directory should be: start-up says so and goes on.
+    void blockedConfigDirectory()
+    {
+        TestHome home;
+        QVERIFY(QDir().mkpath(home.dataDir()));
+        QVERIFY(writeFile(home.dataDir() + "/config", "not a directory"));
+        QProcess process;
+        QVERIFY2(startUntilShown(process, {"--log_std"}, environment(home), QString()), stderr_.constData());
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+        QVERIFY(stderr_.contains("create config dir failed"));
+        QVERIFY(stderr_.contains("settings not saved"));  // the save at exit fails, and says so
+        QVERIFY(!QFileInfo(home.dataDir() + "/pic").exists());  // later steps skipped
+        QCOMPARE(readAll(home.dataDir() + "/config"), QByteArray("not a directory"));
+    }
+
+    void languageFromLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("language");
+        QTest::newRow("Chinese, China") << "zh_CN" << 1;
+        QTest::newRow("Chinese, Taiwan") << "zh_TW" << 2;
+        QTest::newRow("Chinese, Hong Kong") << "zh_HK" << 2;
+        QTest::newRow("Japanese") << "ja_JP" << 3;
+        QTest::newRow("German, Austria") << "de_AT" << 4;
+        QTest::newRow("Spanish, Mexico") << "es_MX" << 5;
+        QTest::newRow("French") << "fr_FR" << 0;
+        QTest::newRow("English") << "en_GB" << 0;
+    }
+
+    void languageFromLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, language);
+        QCOMPARE(StartUp::languageFromLocale(QLocale(locale)), language);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StartUp)
+#include "tst_startup.moc"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Bounds on everything a peer can make this layer hold. Requests and replies
+// come from the network and are untrusted.
+namespace qhttp {
+namespace limits {
+
+// Bytes of one message head (start line and header lines); the parser
+// library refuses the same amount on its own.
+constexpr qint64 kMaxHeaderBytes = 80 * 1024;
+// Body of one request that a server connection accepts.
+constexpr qint64 kMaxServerBodyBytes = 1024 * 1024;
+// Body that a client response collects when the caller gives no limit.
+constexpr qint64 kDefaultClientCollectBytes = 16 * 1024 * 1024;
+// A server connection without traffic for this long is closed.
+constexpr int kDefaultServerIdleMs = 30000;
+// Connections that one server keeps open at a time.
+constexpr int kMaxServerConnections = 16;
+// Bytes a socket buffers ahead of the parser; the rest waits in the kernel.
+constexpr qint64 kSocketReadBufferBytes = 256 * 1024;
+// Bytes handed to the parser per call.
+constexpr int kReadChunkBytes = 4096;
+
+} // namespace limits
+} // namespace qhttp

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "http/HttpParser.h"
+#include "http/HttpSocket.h"
+#include "http/QHttpConnection.h"
+
+#include <QBasicTimer>
+#include <QPointer>
+
+namespace qhttp {
+namespace server {
+
+class QHttpConnectionPrivate : public details::HttpParser
+{
+public:
+    explicit QHttpConnectionPrivate(QHttpConnection* q);
+    ~QHttpConnectionPrivate() override;
+
+    void initTcpSocket(qintptr descriptor);
+    void initLocalSocket(qintptr descriptor);
+    void restartIdleTimer();
+    void onIdleTimeOut();
+    // Closes once the current read has finished, or now outside of one.
+    void requestClose();
+    void release();
+
+    QHttpConnection* const q_ptr;
+    details::HttpSocket socket;
+    quint32 timeOut;
+    QBasicTimer idleTimer;
+    QByteArray urlBuffer;
+    TServerHandler handler;
+    QPointer<QHttpRequest> request;
+    QPointer<QHttpResponse> response;
+    qint64 bodyBytes = 0;
+    qint64 maxBodyBytes;
+    bool closeRequested = false;
+
+protected:
+    int onMessageBegin() override;
+    int onUrl(const char* at, size_t length) override;
+    int onHeadersComplete() override;
+    int onBody(const char* at, size_t length) override;
+    int onMessageComplete() override;
+    bool hasIncoming() const override;
+    void storeHeader(const QByteArray& field, const QByteArray& value) override;
+    void onParseError(int error) override;
+
+private:
+    template <class TSocket>
+    void initSocket(TSocket* device, qintptr descriptor);
+    void connectSocket(QIODevice* device);
+    void onReadyRead();
+    void onBytesWritten();
+    void onResponseDone(bool wasTheLastPacket);
+    void closeIfRequested();
+    void fillRequestHead();
+    void newResponse();
+    void answerError(TStatusCode code);
+    bool declaredBodyTooLarge() const;
+
+    Q_DECLARE_PUBLIC(QHttpConnection)
+};
+
+} // namespace server
+} // namespace qhttp

@@ -1,0 +1,204 @@
+#include "http/QHttpServer.h"
+
+#include "http/QHttpConnection.h"
+#include "http/QHttpServerPrivate.h"
+
+#include <QDebug>
+#include <QLocalSocket>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace qhttp {
+namespace server {
+
+namespace {
+
+const QByteArray kBusyAnswer = QByteArrayLiteral(
+    "HTTP/1.1 503 Service Unavailable\r\nconnection: close\r\ncontent-length: 0\r\n\r\n");
+
+bool isPortNumber(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 5)
+        return false;
+    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const int port = text.toInt();
+    return port >= 1 && port <= 65535;
+}
+
+bool reportListening(bool listening, const QString& where, const QString& error)
+{
+    if (!listening)
+        qWarning() << "Cannot listen on" << where << ":" << error;
+    return listening;
+}
+
+// Sends the busy answer and lets the socket go once it is out (or after the
+// idle time at the latest).
+template <class TSocket>
+void answerBusy(TSocket* socket, void (TSocket::*disconnectFn)())
+{
+    QObject::connect(socket, &TSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(limits::kDefaultServerIdleMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    socket->write(kBusyAnswer);
+    (socket->*disconnectFn)();
+}
+
+} // namespace
+
+QHttpServer::QHttpServer(QObject* parent)
+    : QHttpServer(*new QHttpServerPrivate, parent)
+{
+}
+
+QHttpServer::QHttpServer(QHttpServerPrivate& dd, QObject* parent)
+    : QObject(parent)
+    , d_ptr(&dd)
+{
+}
+
+QHttpServer::~QHttpServer()
+{
+    stopListening();
+}
+
+bool QHttpServer::listen(const QString& socketOrPort, const TServerHandler& handler)
+{
+    if (isPortNumber(socketOrPort))
+        return listen(QHostAddress::Any, static_cast<quint16>(socketOrPort.toInt()), handler);
+
+    Q_D(QHttpServer);
+    d->replaceBackend(ELocalSocket, handler);
+    d->localServer = new QHttpServerPrivate::LocalServer(this);
+    const bool listening = d->localServer->listen(socketOrPort);
+    return reportListening(listening, socketOrPort, d->localServer->errorString());
+}
+
+bool QHttpServer::listen(const QHostAddress& address, quint16 port, const TServerHandler& handler)
+{
+    Q_D(QHttpServer);
+    d->replaceBackend(ETcpSocket, handler);
+    d->tcpServer = new QHttpServerPrivate::TcpServer(this);
+    const bool listening = d->tcpServer->listen(address, port);
+    return reportListening(listening, QStringLiteral("%1:%2").arg(address.toString()).arg(port),
+                           d->tcpServer->errorString());
+}
+
+bool QHttpServer::isListening() const
+{
+    Q_D(const QHttpServer);
+    if (d->backend == ELocalSocket)
+        return d->localServer && d->localServer->isListening();
+    return d->tcpServer && d->tcpServer->isListening();
+}
+
+void QHttpServer::stopListening()
+{
+    Q_D(QHttpServer);
+    if (d->tcpServer)
+        d->tcpServer->close();
+    if (d->localServer) {
+        const QString name = d->localServer->fullServerName();
+        d->localServer->close();
+        if (!name.isEmpty())
+            QLocalServer::removeServer(name);
+    }
+}
+
+QString QHttpServer::errorString() const
+{
+    Q_D(const QHttpServer);
+    if (d->backend == ELocalSocket)
+        return d->localServer ? d->localServer->errorString() : QString();
+    return d->tcpServer ? d->tcpServer->errorString() : QString();
+}
+
+void QHttpServer::setMaxPendingConnections(int count)
+{
+    Q_D(QHttpServer);
+    if (d->backend == ELocalSocket && d->localServer)
+        d->localServer->setMaxPendingConnections(count);
+    else if (d->tcpServer)
+        d->tcpServer->setMaxPendingConnections(count);
+}
+
+quint32 QHttpServer::timeOut() const
+{
+    return d_func()->timeOut;
+}
+
+void QHttpServer::setTimeOut(quint32 timeOut)
+{
+    d_func()->timeOut = timeOut > 0 ? timeOut : static_cast<quint32>(limits::kDefaultServerIdleMs);
+}
+
+TBackend QHttpServer::backendType() const
+{
+    return d_func()->backend;
+}
+
+QTcpServer* QHttpServer::tcpServer() const
+{
+    return d_func()->tcpServer;
+}
+
+QLocalServer* QHttpServer::localServer() const
+{
+    return d_func()->localServer;
+}
+
+int QHttpServer::connectionCount() const
+{
+    return d_func()->connections;
+}
+
+void QHttpServer::incomingConnection(QHttpConnection* connection)
+{
+    connect(connection, &QHttpConnection::newRequest, this, &QHttpServer::newRequest);
+}
+
+void QHttpServer::incomingConnection(qintptr handle)
+{
+    Q_D(QHttpServer);
+    if (d->connections >= limits::kMaxServerConnections) {
+        qWarning() << "Already" << d->connections << "connections open; refusing another";
+        refuseConnection(handle);
+        return;
+    }
+    auto* connection = new QHttpConnection(this);
+    ++d->connections;
+    connect(connection, &QObject::destroyed, this, [d] { --d->connections; });
+    connection->setSocketDescriptor(handle, d->backend);
+    connection->setTimeOut(d->timeOut);
+    emit newConnection(connection);
+    if (d->handler)
+        connect(connection, &QHttpConnection::newRequest, connection, d->handler);
+    else
+        incomingConnection(connection);
+}
+
+void QHttpServer::refuseConnection(qintptr handle)
+{
+    Q_D(QHttpServer);
+    if (d->backend == ELocalSocket) {
+        auto* socket = new QLocalSocket(this);
+        if (socket->setSocketDescriptor(static_cast<quintptr>(handle)))
+            answerBusy(socket, &QLocalSocket::disconnectFromServer);
+        else
+            socket->deleteLater();
+        return;
+    }
+    auto* socket = new QTcpSocket(this);
+    if (socket->setSocketDescriptor(handle))
+        answerBusy<QAbstractSocket>(socket, &QAbstractSocket::disconnectFromHost);
+    else
+        socket->deleteLater();
+}
+
+} // namespace server
+} // namespace qhttp

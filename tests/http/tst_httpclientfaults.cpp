@@ -1,0 +1,291 @@
+#include "support/TestHome.h"
+#include "HttpTestSupport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace httptest;
+using qhttp::client::QHttpClient;
+using qhttp::client::QHttpRequest;
+using qhttp::client::QHttpResponse;
+
+namespace {
+
+// A loopback port whose listen queue is full, so that a connection attempt
+// to it hangs (the kernel drops the SYN).
+class FullBacklog
+{
+public:
+    FullBacklog()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(fd_, 0) != 0
+            || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
+        port_ = ntohs(addr.sin_port);
+        for (int i = 0; i < 8 && !full_; ++i) {
+            fillers_.emplace_back(new QTcpSocket);
+            fillers_.back()->connectToHost(kLoopback, port_);
+            full_ = !fillers_.back()->waitForConnected(300);
+        }
+    }
+    ~FullBacklog()
+    {
+        fillers_.clear();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool isFull() const { return full_; }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port_)); }
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+    bool full_ = false;
+    std::vector<std::unique_ptr<QTcpSocket>> fillers_;
+};
+
+} // namespace
+
+class TestHttpClientFaults : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+
+private slots:
+    void refusedAtOnce_data();
+    void refusedAtOnce();
+    void connectingTimeOut();
+    void idleTimeOut();
+    void idleRestartedByTraffic();
+    void brokenAnswers_data();
+    void brokenAnswers();
+    void teardownInsideCallbacks_data();
+    void teardownInsideCallbacks();
+    void newRequestFromEnd();
+};
+
+void TestHttpClientFaults::refusedAtOnce_data()
+{
+    addBackendRows();
+}
+
+// Refused long before the 30 s guard, and never from inside request(), so
+// the caller can still connect to failed.
+void TestHttpClientFaults::refusedAtOnce()
+{
+    QFETCH(bool, local);
+    QTemporaryDir dir;
+    QUrl url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("none")));
+    if (!local) {
+        QTcpServer closed;
+        QVERIFY(closed.listen(kLoopback, 0));
+        url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+    }
+    QHttpClient client;
+    QSignalSpy connectingTimeOuts(&client, &QHttpClient::connectingTimeOut);
+    client.setConnectingTimeOut(30000);
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, url, nullptr, -1, 30000);
+    QVERIFY(out.started);
+    QCOMPARE(out.failures, 1);
+    QVERIFY(!out.failedInsideRequest);
+    QVERIFY2(out.elapsedMs < 2000, QByteArray::number(out.elapsedMs));
+    QCOMPARE(out.responseHandlerCalls, 0);
+    QCOMPARE(client.errorString(), out.reason);
+    QTest::qWait(50);
+    QCOMPARE(connectingTimeOuts.count(), 0);
+    QCOMPARE(client.backendType(), local ? qhttp::ELocalSocket : qhttp::ETcpSocket);
+}
+
+// The connecting time-out only tells; the attempt goes on.
+void TestHttpClientFaults::connectingTimeOut()
+{
+    FullBacklog backlog;
+    if (!backlog.isFull())
+        QSKIP("the listen queue could not be filled here");
+    QHttpClient client;
+    QSignalSpy failures(&client, &QHttpClient::failed);
+    QSignalSpy timeOuts(&client, &QHttpClient::connectingTimeOut);
+    QVERIFY(client.request(qhttp::EHTTP_GET, backlog.url(), nullptr, [](QHttpResponse*) {}));
+    client.setConnectingTimeOut(100);
+    client.setConnectingTimeOut(0); // stopped again
+    QTest::qWait(250);
+    QCOMPARE(timeOuts.count(), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    client.setConnectingTimeOut(200);
+    QVERIFY(timeOuts.wait(kWaitMs));
+    QVERIFY2(clock.elapsed() >= 150, QByteArray::number(clock.elapsed()));
+    QCOMPARE(failures.count(), 0);
+    QCOMPARE(client.tcpSocket()->state(), QAbstractSocket::ConnectingState);
+}
+
+void TestHttpClientFaults::idleTimeOut()
+{
+    RawServer silent;
+    QVERIFY(silent.listen());
+    QHttpClient client;
+    client.setTimeOut(200);
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, QUrl(silent.url()));
+    QCOMPARE(out.failures, 1);
+    QCOMPARE(out.ends, 0);
+    QVERIFY(out.reason.contains(QStringLiteral("no traffic")));
+    QVERIFY2(out.elapsedMs >= 150 && out.elapsedMs < 3000, QByteArray::number(out.elapsedMs));
+    QVERIFY(!client.isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(silent.sockets.value(0) && silent.sockets.value(0)->state() == QAbstractSocket::UnconnectedState,
+                             kWaitMs);
+}
+
+// A body trickling in over longer than the time-out, but never pausing that
+// long, is not cut.
+void TestHttpClientFaults::idleRestartedByTraffic()
+{
+    RawServer slow;
+    QVERIFY(slow.listen());
+    const QByteArray answer = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nabcdef";
+    int sent = 0;
+    QTimer drip;
+    connect(&drip, &QTimer::timeout, this, [&] {
+        if (slow.sockets.value(0) && sent < answer.size())
+            slow.sockets.value(0)->write(answer.mid(sent, 8));
+        sent += slow.sockets.value(0) ? 8 : 0;
+    });
+    drip.start(100);
+    QHttpClient client;
+    client.setTimeOut(300);
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, QUrl(slow.url()));
+    QCOMPARE(out.failures, 0);
+    QCOMPARE(out.body, QByteArray("abcdef"));
+    QVERIFY2(out.elapsedMs >= 300, QByteArray::number(out.elapsedMs));
+}
+
+void TestHttpClientFaults::brokenAnswers_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("close");
+    QTest::addColumn<int>("handlerCalls");
+    QTest::newRow("short of its length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789") << true << 1;
+    QTest::newRow("chunk cut") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n") << true << 1;
+    QTest::newRow("head cut") << QByteArray("HTTP/1.1 200 OK\r\nContent-Le") << true << 0;
+    QTest::newRow("nothing") << QByteArray() << true << 0;
+    QTest::newRow("not http") << QByteArray("NOTHTTP\r\n\r\n") << false << 0;
+    QTest::newRow("bad status") << QByteArray("HTTP/1.1 2x0 OK\r\n\r\n") << false << 0;
+    QTest::newRow("bad chunk") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << false << 1;
+    QTest::newRow("head over 80 KiB") << QByteArray("HTTP/1.1 200 OK\r\nX-Big: " + QByteArray(90 * 1024, 'a') + "\r\n\r\n")
+                                      << false << 0;
+}
+
+// Cut short by the peer or malformed (with the peer still open): a failure
+// at once, never a complete response, and the connection is closed.
+void TestHttpClientFaults::brokenAnswers()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, close);
+    QFETCH(int, handlerCalls);
+    RawServer raw;
+    QVERIFY(raw.listen());
+    raw.answerWith(answer, close);
+    QHttpClient client;
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, QUrl(raw.url()));
+    QCOMPARE(out.ends, 0);
+    QCOMPARE(out.failures, 1);
+    QCOMPARE(out.responseHandlerCalls, handlerCalls);
+    QCOMPARE(out.responseFailures, handlerCalls);
+    QVERIFY(out.elapsedMs < 3000);
+    QVERIFY(!client.isOpen());
+}
+
+void TestHttpClientFaults::teardownInsideCallbacks_data()
+{
+    QTest::addColumn<QString>("mode");
+    for (const char* mode : {"delete client in request handler", "delete client in response handler",
+                             "delete client at end", "delete client on data", "delete client on failed",
+                             "kill connection in response handler", "delete response in response handler"})
+        QTest::newRow(mode) << QString::fromLatin1(mode);
+}
+
+// The client or its response may go from inside the parser's callbacks and
+// the socket's signals; nothing touches them afterwards (ASan watches).
+void TestHttpClientFaults::teardownInsideCallbacks()
+{
+    QFETCH(QString, mode);
+    RawServer raw;
+    QVERIFY(raw.listen());
+    raw.answerWith("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody", false);
+    const QUrl url(raw.url());
+    const bool refused = mode.endsWith("on failed");
+    if (refused)
+        raw.server.close();
+
+    QPointer<QHttpClient> client = new QHttpClient;
+    QSignalSpy failures(client.data(), &QHttpClient::failed);
+    const auto dropClient = [&] { delete client; };
+    if (refused)
+        connect(client, &QHttpClient::failed, this, dropClient);
+    QVERIFY(client->request(qhttp::EHTTP_GET, url,
+                            [&](QHttpRequest* req) {
+                                if (mode == "delete client in request handler")
+                                    return dropClient();
+                                req->end();
+                            },
+                            [&](QHttpResponse* res) {
+                                if (mode == "delete client in response handler")
+                                    dropClient();
+                                else if (mode == "kill connection in response handler")
+                                    client->killConnection();
+                                else if (mode == "delete response in response handler")
+                                    delete res;
+                                else if (mode == "delete client at end")
+                                    connect(res, &QHttpResponse::end, this, dropClient);
+                                else if (mode == "delete client on data")
+                                    connect(res, &QHttpResponse::data, this, dropClient);
+                            }));
+    if (mode.startsWith("delete client"))
+        QTRY_VERIFY_WITH_TIMEOUT(client.isNull(), kWaitMs);
+    else
+        QTest::qWait(200);
+    if (mode.startsWith("kill"))
+        QCOMPARE(failures.count(), 1);
+    delete client;
+}
+
+// Follow-up requests from inside the end of the previous one reuse the
+// kept-alive connection.
+void TestHttpClientFaults::newRequestFromEnd()
+{
+    RawServer raw;
+    QVERIFY(raw.listen());
+    raw.answerWith("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nContent-Length: 2\r\n\r\nok", false);
+    QHttpClient client;
+    int ends = 0;
+    std::function<void()> next = [&] {
+        const auto keep = [](QHttpRequest* req) {
+            req->addHeader("connection", "keep-alive");
+            req->end();
+        };
+        client.request(qhttp::EHTTP_GET, QUrl(raw.url()), keep, [&](QHttpResponse* res) {
+            connect(res, &QHttpResponse::end, this, [&] {
+                if (++ends < 3)
+                    next();
+            });
+        });
+    };
+    next();
+    QTRY_COMPARE_WITH_TIMEOUT(ends, 3, kWaitMs);
+    QCOMPARE(raw.sockets.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestHttpClientFaults)
+#include "tst_httpclientfaults.moc"

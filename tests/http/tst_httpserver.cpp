@@ -1,0 +1,516 @@
+#include "support/TestHome.h"
+#include "HttpTestSupport.h"
+#include "http/QHttpConnection.h"
+
+#include <QLocalSocket>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <QtTest>
+
+using namespace httptest;
+using qhttp::server::QHttpConnection;
+using qhttp::server::QHttpRequest;
+using qhttp::server::QHttpResponse;
+using qhttp::server::QHttpServer;
+
+namespace {
+
+quint16 portOf(QHttpServer& server)
+{
+    return server.tcpServer()->serverPort();
+}
+
+} // namespace
+
+class TestHttpServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+
+private slots:
+    void answerWire();
+    void statusLines_data();
+    void statusLines();
+    void requestModel_data();
+    void requestModel();
+    void bodies_data();
+    void bodies();
+    void keepAliveAndPipelining();
+    void withoutHandlerSignals();
+    void answerInsideHandler();
+    void handlerTearsDown_data();
+    void handlerTearsDown();
+    void idleTimeOut();
+    void malformedRequests_data();
+    void malformedRequests();
+    void streamedBodyTooLarge_data();
+    void streamedBodyTooLarge();
+    void connectionLimit();
+    void localSocket();
+    void listening();
+};
+
+// Also: after an answer that closes the connection nothing more is read.
+void TestHttpServer::answerWire()
+{
+    int calls = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse* res) {
+        ++calls;
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("Content-Type", "Text/Plain");
+        res->addHeader("x-split", "a\r\nx-injected: 1"); // left out
+        res->addHeaderInt("content-length", 5);
+        res->end("hello");
+        res->end("again"); // once only
+    }));
+    const RawMessage answer = exchangeRaw(portOf(server), "GET /x HTTP/1.1\r\nHost: a\r\n\r\nGET /y HTTP/1.1\r\n\r\n");
+    QCOMPARE(calls, 1);
+    QCOMPARE(answer.firstLine, QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY(answer.headerLines.contains("content-type: Text/Plain"));
+    QVERIFY(answer.headerLines.contains("content-length: 5"));
+    QVERIFY(answer.headerLines.contains("connection: close"));
+    QCOMPARE(answer.headerLines.size(), 4);
+    const QRegularExpression date(QStringLiteral(
+        "^date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), \\d\\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)"
+        " \\d{4} \\d\\d:\\d\\d:\\d\\d GMT$"));
+    QVERIFY(std::any_of(answer.headerLines.begin(), answer.headerLines.end(),
+                        [&](const QByteArray& line) { return date.match(QString::fromLatin1(line)).hasMatch(); }));
+    QCOMPARE(answer.body, QByteArray("hello"));
+}
+
+void TestHttpServer::statusLines_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::newRow("never set") << -1 << QString() << QByteArray("HTTP/1.1 400 Bad Request\r\n");
+    QTest::newRow("404") << 404 << QString() << QByteArray("HTTP/1.1 404 Not Found\r\n");
+    QTest::newRow("no reason") << 299 << QString() << QByteArray("HTTP/1.1 299 \r\n");
+    QTest::newRow("teapot") << 418 << QString() << QByteArray("HTTP/1.1 418 I\"m a teapot\r\n");
+    QTest::newRow("version") << 200 << QStringLiteral("1.0") << QByteArray("HTTP/1.0 200 OK\r\n");
+}
+
+void TestHttpServer::statusLines()
+{
+    QFETCH(int, code);
+    QFETCH(QString, version);
+    QFETCH(QByteArray, firstLine);
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [=](QHttpRequest*, QHttpResponse* res) {
+        if (code >= 0)
+            res->setStatusCode(static_cast<qhttp::TStatusCode>(code));
+        if (!version.isEmpty())
+            res->setVersion(version);
+        res->end();
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "GET / HTTP/1.1\r\n\r\n");
+    const QByteArray wire = readRaw(socket);
+    QVERIFY2(wire.startsWith(firstLine), wire.constData());
+    QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+}
+
+void TestHttpServer::requestModel_data()
+{
+    QTest::addColumn<int>("pieceSize");
+    QTest::newRow("one write") << 0;
+    QTest::newRow("pieces of 3") << 3;
+    QTest::newRow("pieces of 1") << 1;
+}
+
+// Names are lower-cased, values kept as received; an empty value neither
+// vanishes nor runs into the next header, also when the head comes in pieces.
+void TestHttpServer::requestModel()
+{
+    QFETCH(int, pieceSize);
+    struct
+    {
+        bool successful = false;
+        qhttp::THttpMethod method = qhttp::EHTTP_DELETE;
+        QString methodString, version, remoteAddress;
+        QUrl url;
+        qhttp::THeaderHash headers;
+        quint16 remotePort = 0;
+    } seen;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        connect(req, &QHttpRequest::end, req, [&seen, req] {
+            seen = {req->isSuccessful(), req->method(), req->methodString(), req->httpVersion(),
+                    req->remoteAddress(), req->url(), req->headers(), req->remotePort()};
+        });
+        echoHandler(req, res);
+    }));
+    const QByteArray request = "POST /a/b?x=1&y=2 HTTP/1.1\r\nHost: h\r\nX-Token: AbC\r\n"
+                               "X-Empty:\r\nX-Next: Val\r\nContent-Length: 4\r\n\r\nbody";
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    const quint16 localPort = socket.localPort();
+    for (int at = 0; at < request.size(); at += pieceSize > 0 ? pieceSize : request.size()) {
+        send(socket, request.mid(at, pieceSize > 0 ? pieceSize : request.size()));
+        QTest::qWait(1);
+    }
+    QCOMPARE(splitMessage(readRaw(socket)).body, QByteArray("body"));
+    QVERIFY(seen.successful);
+    QCOMPARE(seen.method, qhttp::EHTTP_POST);
+    QCOMPARE(seen.methodString, QStringLiteral("POST"));
+    QCOMPARE(seen.version, QStringLiteral("1.1"));
+    QCOMPARE(seen.url.path(), QStringLiteral("/a/b"));
+    QCOMPARE(QUrlQuery(seen.url).queryItemValue(QStringLiteral("y")), QStringLiteral("2"));
+    const qhttp::THeaderHash expected{{"host", "h"}, {"x-token", "AbC"}, {"x-empty", ""},
+                                      {"x-next", "Val"}, {"content-length", "4"}};
+    QCOMPARE(seen.headers, expected);
+    QCOMPARE(seen.remoteAddress, QStringLiteral("127.0.0.1"));
+    QCOMPARE(seen.remotePort, localPort);
+}
+
+void TestHttpServer::bodies_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<bool>("collect");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray big(300 * 1024, 'x');
+    QTest::newRow("chunked") << QByteArray("POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                           "4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n")
+                             << true << QByteArray("Wikipedia");
+    QTest::newRow("streamed") << QByteArray("PUT /s HTTP/1.1\r\nContent-Length: 307200\r\n\r\n" + big)
+                              << false << big;
+    QTest::newRow("none") << QByteArray("GET /n HTTP/1.1\r\n\r\n") << true << QByteArray();
+}
+
+// Collected, a body is kept whole; streamed, it comes through data() only.
+void TestHttpServer::bodies()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(bool, collect);
+    QFETCH(QByteArray, body);
+    QByteArray streamed;
+    QByteArray collected;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        if (collect)
+            req->collectData(-1);
+        connect(req, &QHttpRequest::data, req, [&](const QByteArray& chunk) { streamed += chunk; });
+        connect(req, &QHttpRequest::end, res, [&, req, res] {
+            collected = req->collectedData();
+            res->setStatusCode(qhttp::ESTATUS_OK);
+            res->end();
+        });
+    }));
+    QCOMPARE(exchangeRaw(portOf(server), request).firstLine, QByteArray("HTTP/1.1 200 OK"));
+    QCOMPARE(collect ? collected : streamed, body);
+    QVERIFY(collect ? streamed.isEmpty() : collected.isEmpty());
+}
+
+// With keep-alive the connection serves request after request, also several
+// in one read, each with fresh objects that hold nothing of the last one.
+void TestHttpServer::keepAliveAndPipelining()
+{
+    QList<QHttpRequest*> requests;
+    QList<qhttp::THeaderHash> headers;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        requests.append(req);
+        headers.append(req->headers());
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "Keep-Alive");
+        res->addHeaderInt("content-length", req->url().path().size());
+        res->end(req->url().path().toLatin1());
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "GET /1 HTTP/1.1\r\nX-First: 1\r\n\r\n");
+    QVERIFY(readRaw(socket, "\r\n\r\n/1").contains("connection: Keep-Alive\r\n"));
+    QTest::qWait(50);
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+    send(socket, "GET /2 HTTP/1.1\r\nX-Second: 2\r\n\r\n");
+    QVERIFY(readRaw(socket, "\r\n\r\n/2").startsWith("HTTP/1.1 200 OK\r\n"));
+    send(socket, "GET /3 HTTP/1.1\r\n\r\nGET /4 HTTP/1.1\r\n\r\n");
+    const QByteArray both = readRaw(socket, "\r\n\r\n/4");
+    QVERIFY(both.indexOf("/3") > 0 && both.indexOf("/3") < both.indexOf("/4"));
+    QCOMPARE(requests.size(), 4);
+    QVERIFY(requests.at(0) != requests.at(1));
+    QCOMPARE(server.connectionCount(), 1);
+    QVERIFY(headers.at(1).contains("x-second"));
+    QVERIFY(!headers.at(1).contains("x-first"));
+}
+
+void TestHttpServer::withoutHandlerSignals()
+{
+    QStringList order;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0));
+    connect(&server, &QHttpServer::newConnection, this, [&](QHttpConnection* connection) {
+        order.append(connection->tcpSocket() ? QStringLiteral("connection") : QStringLiteral("no socket"));
+    });
+    connect(&server, &QHttpServer::newRequest, this, [&](QHttpRequest* req, QHttpResponse* res) {
+        order.append(QStringLiteral("request ") + req->url().path());
+        res->setStatusCode(qhttp::ESTATUS_NO_CONTENT);
+        res->end();
+    });
+    const RawMessage answer = exchangeRaw(portOf(server), "GET /plain HTTP/1.1\r\n\r\n");
+    QCOMPARE(answer.firstLine, QByteArray("HTTP/1.1 204 No Content"));
+    QCOMPARE(order, QStringList({"connection", "request /plain"}));
+}
+
+// The handler answers as soon as the head is read, from inside the parser;
+// the body that came in the same read still completes the request.
+void TestHttpServer::answerInsideHandler()
+{
+    int ends = 0;
+    int failures = 0;
+    QByteArray body;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        req->collectData(-1);
+        connect(req, &QHttpRequest::end, this, [&, req] {
+            ++ends;
+            body = req->collectedData();
+        });
+        connect(req, &QHttpRequest::failed, this, [&] { ++failures; });
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->end("early");
+    }));
+    const RawMessage answer = exchangeRaw(portOf(server), "POST /e HTTP/1.1\r\nContent-Length: 5\r\n\r\n12345");
+    QCOMPARE(answer.body, QByteArray("early"));
+    QCOMPARE(ends, 1);
+    QCOMPARE(failures, 0);
+    QCOMPARE(body, QByteArray("12345"));
+}
+
+void TestHttpServer::handlerTearsDown_data()
+{
+    QTest::addColumn<QString>("mode");
+    for (const char* mode : {"delete connection in handler", "delete connection at end", "delete connection on data",
+                             "kill connection in handler", "delete request in handler", "delete response in handler"})
+        QTest::newRow(mode) << QString::fromLatin1(mode);
+}
+
+// Handlers may drop the connection or the messages from inside the parser's
+// callbacks; the server stays sound (ASan watches) and serves the next one.
+void TestHttpServer::handlerTearsDown()
+{
+    QFETCH(QString, mode);
+    int calls = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        if (++calls > 1)
+            return echoHandler(req, res);
+        const auto dropConnection = [req] { delete req->connection(); };
+        if (mode == "delete connection in handler")
+            dropConnection();
+        else if (mode == "delete connection at end")
+            connect(req, &QHttpRequest::end, req, dropConnection);
+        else if (mode == "delete connection on data")
+            connect(req, &QHttpRequest::data, req, dropConnection);
+        else if (mode == "kill connection in handler")
+            req->connection()->killConnection();
+        else if (mode == "delete request in handler")
+            delete req;
+        else
+            delete res;
+        if (mode == "delete connection at end")
+            req->collectData(-1);
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "POST /t HTTP/1.1\r\nContent-Length: 6\r\n\r\nabc");
+    QTest::qWait(20);
+    send(socket, "def");
+    if (mode.contains("connection")) {
+        readRaw(socket);
+        QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+    } else {
+        socket.abort(); // no answer is coming
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+    QCOMPARE(exchangeRaw(portOf(server), "POST /n HTTP/1.1\r\nContent-Length: 2\r\n\r\nok").body, QByteArray("ok"));
+}
+
+// Closes a connection without traffic for the time-out; traffic restarts it.
+void TestHttpServer::idleTimeOut()
+{
+    QHttpServer server;
+    server.setTimeOut(300);
+    QVERIFY(server.listen(kLoopback, 0, echoHandler));
+    QTcpSocket idle;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(connectRaw(idle, portOf(server)));
+    QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, kWaitMs);
+    QVERIFY2(clock.elapsed() >= 250, QByteArray::number(clock.elapsed()));
+
+    QTcpSocket slow;
+    QVERIFY(connectRaw(slow, portOf(server)));
+    const QByteArray request = "POST /slow HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc";
+    for (int at = 0; at < request.size(); at += 8) { // 600 ms in all
+        QCOMPARE(slow.state(), QAbstractSocket::ConnectedState);
+        send(slow, request.mid(at, 8));
+        QTest::qWait(100);
+    }
+    QCOMPARE(splitMessage(readRaw(slow)).body, QByteArray("abc"));
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+    server.setTimeOut(0);
+    QCOMPARE(server.timeOut(), 30000u);
+}
+
+void TestHttpServer::malformedRequests_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::addColumn<int>("handlerCalls");
+    const QByteArray bad("HTTP/1.1 400 Bad Request");
+    QTest::newRow("bad method") << QByteArray("GARBAGE / HTTP/1.1\r\n\r\n") << bad << 0;
+    QTest::newRow("bad header") << QByteArray("GET / HTTP/1.1\r\nNo colon here\r\n\r\n") << bad << 0;
+    QTest::newRow("bad length") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n") << bad << 0;
+    QTest::newRow("bad chunk") << QByteArray("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << bad << 1;
+    QTest::newRow("head over 80 KiB") << QByteArray("GET / HTTP/1.1\r\nX-Big: " + QByteArray(90 * 1024, 'a') + "\r\n\r\n")
+                                      << QByteArray("HTTP/1.1 431") << 0;
+    QTest::newRow("url over 80 KiB") << QByteArray("GET /" + QByteArray(90 * 1024, 'u') + " HTTP/1.1\r\n\r\n")
+                                     << QByteArray("HTTP/1.1 431") << 0;
+    QTest::newRow("declared body over 1 MiB") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 5242880\r\n\r\n")
+                                              << QByteArray("HTTP/1.1 413 Request Entity Too Large") << 0;
+}
+
+// Each is answered with its status and the connection closes.
+void TestHttpServer::malformedRequests()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, firstLine);
+    QFETCH(int, handlerCalls);
+    int calls = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        ++calls;
+        echoHandler(req, res);
+    }));
+    const RawMessage answer = exchangeRaw(portOf(server), request);
+    QCOMPARE(answer.firstLine, firstLine);
+    QVERIFY(answer.headerLines.contains("connection: close"));
+    QCOMPARE(calls, handlerCalls);
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+}
+
+void TestHttpServer::streamedBodyTooLarge_data()
+{
+    QTest::addColumn<bool>("collect");
+    QTest::newRow("collecting") << true;
+    QTest::newRow("streaming") << false;
+}
+
+// A chunked body of 5 MiB: refused with 413 once past 1 MiB, and the server
+// never holds more than a bounded part of it.
+void TestHttpServer::streamedBodyTooLarge()
+{
+    QFETCH(bool, collect);
+    qint64 streamed = 0;
+    qint64 mostBuffered = 0;
+    int collectedAtFailure = -1;
+    int ends = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse*) {
+        if (collect)
+            req->collectData(-1);
+        connect(req, &QHttpRequest::data, req, [&, req](const QByteArray& chunk) {
+            streamed += chunk.size();
+            mostBuffered = qMax(mostBuffered, req->connection()->tcpSocket()->bytesAvailable());
+        });
+        connect(req, &QHttpRequest::failed, req, [&, req] { collectedAtFailure = req->collectedData().size(); });
+        connect(req, &QHttpRequest::end, req, [&] { ++ends; });
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "POST /big HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n");
+    const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'b') + "\r\n";
+    QByteArray wire;
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 sent = 0; sent < 5 * 1024 * 1024 && socket.state() == QAbstractSocket::ConnectedState
+                          && clock.elapsed() < kWaitMs;) {
+        if (socket.bytesToWrite() < 256 * 1024) {
+            socket.write(chunk);
+            sent += 0x10000;
+        }
+        QTest::qWait(1);
+        wire += socket.readAll();
+    }
+    wire += readRaw(socket);
+    QVERIFY2(wire.startsWith("HTTP/1.1 413 Request Entity Too Large\r\n"), wire.left(64).constData());
+    QCOMPARE(ends, 0);
+    QVERIFY(collectedAtFailure >= 0 && collectedAtFailure <= 1024 * 1024);
+    QVERIFY(streamed <= 1024 * 1024);
+    QVERIFY2(mostBuffered <= 512 * 1024, QByteArray::number(mostBuffered));
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+}
+
+void TestHttpServer::connectionLimit()
+{
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, echoHandler));
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    for (int i = 0; i < 16; ++i) {
+        open.emplace_back(new QTcpSocket);
+        QVERIFY(connectRaw(*open.back(), portOf(server)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 16, kWaitMs);
+    QCOMPARE(exchangeRaw(portOf(server), QByteArray()).firstLine, QByteArray("HTTP/1.1 503 Service Unavailable"));
+    QCOMPARE(server.connectionCount(), 16);
+
+    open.pop_back();
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 15, kWaitMs);
+    QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
+}
+
+void TestHttpServer::localSocket()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("srv"));
+    int port = -1;
+    QHttpServer server;
+    QVERIFY(server.listen(name, [&](QHttpRequest* req, QHttpResponse* res) {
+        port = req->remotePort();
+        echoHandler(req, res);
+    }));
+    QCOMPARE(server.backendType(), qhttp::ELocalSocket);
+    QVERIFY(server.isListening() && server.localServer() && !server.tcpServer());
+
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    QVERIFY(socket.waitForConnected(kWaitMs));
+    socket.write("POST /l HTTP/1.1\r\nContent-Length: 5\r\n\r\nlocal");
+    QByteArray wire;
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.state() != QLocalSocket::UnconnectedState && clock.elapsed() < kWaitMs) {
+        QTest::qWait(5);
+        wire += socket.readAll();
+    }
+    QCOMPARE(splitMessage(wire + socket.readAll()).body, QByteArray("local"));
+    QCOMPARE(port, 0);
+    server.stopListening();
+    QVERIFY(!server.isListening());
+    QVERIFY(!QFile::exists(name));
+}
+
+// "0" is no port but a local name; a port in use fails with a reason.
+void TestHttpServer::listening()
+{
+    QHttpServer server;
+    QVERIFY(server.listen(QStringLiteral("0"), echoHandler));
+    QCOMPARE(server.backendType(), qhttp::ELocalSocket);
+    server.stopListening();
+    QVERIFY(!server.isListening());
+
+    QVERIFY(server.listen(kLoopback, 0, echoHandler));
+    QHttpServer second;
+    QVERIFY(!second.listen(kLoopback, portOf(server), echoHandler));
+    QVERIFY(!second.isListening());
+    QVERIFY(!second.errorString().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestHttpServer)
+#include "tst_httpserver.moc"

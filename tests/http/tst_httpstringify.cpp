@@ -1,0 +1,67 @@
+#include "support/TestHome.h"
+#include "http/Stringify.h"
+
+#include <QtTest>
+
+using qhttp::Stringify;
+
+class TestHttpStringify : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+
+private slots:
+    void reasonPhrases_data();
+    void reasonPhrases();
+    void methodNames_data();
+    void methodNames();
+};
+
+// A code without a row has a null text.
+void TestHttpStringify::reasonPhrases_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    const struct { int code; const char* text; } rows[] = {
+        {100, "Continue"}, {200, "OK"}, {203, "Non-Authoritative Information"}, {302, "Moved Temporarily"},
+        {408, "Request Time-out"}, {413, "Request Entity Too Large"}, {414, "Request-URI Too Large"},
+        {418, "I\"m a teapot"}, {425, "Unordered Collection"}, {504, "Gateway Time-out"},
+        {505, "HTTP Version not supported"}, {509, "Bandwidth Limit Exceeded"}, {510, "Not Extended"},
+        {0, nullptr}, {299, nullptr}, {306, nullptr}, {308, nullptr}, {421, nullptr}, {431, nullptr},
+        {451, nullptr}, {508, nullptr}, {999, nullptr}, {-1, nullptr},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(QByteArray::number(row.code)) << row.code << QString::fromLatin1(row.text);
+}
+
+void TestHttpStringify::reasonPhrases()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    const QString got = Stringify::toString(static_cast<qhttp::TStatusCode>(code));
+    QCOMPARE(got, text);
+    QCOMPARE(got.isNull(), text.isNull());
+}
+
+void TestHttpStringify::methodNames_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("name");
+    const char* const names[] = {"DELETE", "GET", "HEAD", "POST", "PUT", "CONNECT", "OPTIONS"};
+    for (int method = 0; method < 7; ++method)
+        QTest::newRow(names[method]) << method << QString::fromLatin1(names[method]);
+    QTest::newRow("outside") << 200 << "<unknown>";
+    QTest::newRow("negative") << -1 << "<unknown>";
+}
+
+void TestHttpStringify::methodNames()
+{
+    QFETCH(int, method);
+    QFETCH(QString, name);
+    QCOMPARE(Stringify::toString(static_cast<qhttp::THttpMethod>(method)), name);
+}
+
+QTEST_GUILESS_MAIN(TestHttpStringify)
+#include "tst_httpstringify.moc"

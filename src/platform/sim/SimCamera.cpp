@@ -1,0 +1,276 @@
+#include "platform/sim/SimCamera.h"
+
+#include "platform/sim/SimDescriptors.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <algorithm>
+#include <cstring>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr uint8_t kMessageSelector = 2;
+constexpr uint8_t kStatusSelector = 6;
+constexpr int kBlockSize = 60;
+
+const QByteArray* valueFor(const SimControl& control, UvcRequest request)
+{
+    switch (request) {
+    case UvcRequest::GetCur: return &control.cur;
+    case UvcRequest::GetMin: return &control.min;
+    case UvcRequest::GetMax: return &control.max;
+    case UvcRequest::GetRes: return &control.res;
+    case UvcRequest::GetDef: return &control.def;
+    default: return nullptr;
+    }
+}
+
+int copyOut(const QByteArray& value, uint8_t* data, int length)
+{
+    const int moved = std::min(length, int(value.size()));
+    std::memcpy(data, value.constData(), size_t(moved));
+    return moved;
+}
+
+} // namespace
+
+SimCamera::SimCamera(const SimCameraSpec& spec)
+    : spec_(spec)
+{
+    const QHash<uint16_t, QByteArray> identity = spec_.identityReplies();
+    for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
+        if (!spec_.replies.contains(it.key()))
+            spec_.replies.insert(it.key(), it.value());
+    }
+}
+
+UsbDeviceInfo SimCamera::info() const
+{
+    QMutexLocker lock(&mutex_);
+    return spec_.usb;
+}
+
+bool SimCamera::openControlInterface()
+{
+    QMutexLocker lock(&mutex_);
+    if (!plugged_ || spec_.knobs.openFails)
+        return false;
+    if (spec_.knobs.interfaceHeldByDriver)
+        qDebug() << "Simulated camera: interface held by another driver";
+    open_ = true;
+    return true;
+}
+
+void SimCamera::closeControlInterface()
+{
+    QMutexLocker lock(&mutex_);
+    open_ = false;
+}
+
+bool SimCamera::isControlInterfaceOpen() const
+{
+    QMutexLocker lock(&mutex_);
+    return open_;
+}
+
+int SimCamera::interfaceNumber() const
+{
+    QMutexLocker lock(&mutex_);
+    return spec_.interfaceNumber;
+}
+
+QByteArray SimCamera::controlDescriptors() const
+{
+    QMutexLocker lock(&mutex_);
+    return simControlDescriptors(spec_);
+}
+
+int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId,
+                              uint8_t selector, uint8_t* data, int length)
+{
+    struct Active
+    {
+        std::atomic<int>& count;
+        explicit Active(std::atomic<int>& c) : count(c) { ++count; }
+        ~Active() { --count; }
+    } active(active_);
+    int delayMs = 0;
+    {
+        QMutexLocker lock(&mutex_);
+        delayMs = spec_.knobs.transferDelayMs;
+    }
+    if (delayMs > 0)  // a slow bus: the request holds its caller, not the camera
+        QThread::msleep(ulong(delayMs));
+
+    QMutexLocker lock(&mutex_);
+    SimRequestRecord record;
+    record.request = request;
+    record.kind = kind;
+    record.unitId = unitId;
+    record.selector = selector;
+    record.length = length;
+    if (request == UvcRequest::SetCur && data && length > 0)
+        record.data = QByteArray(reinterpret_cast<const char*>(data), length);
+    if (plugged_ && open_ && data && length > 0 && unitId == unitIdOf(kind))
+        record.result = answer(request, kind, selector, data, length);
+    if (request != UvcRequest::SetCur && record.result > 0)
+        record.data = QByteArray(reinterpret_cast<const char*>(data), record.result);
+    log_.append(record);
+    return record.result;
+}
+
+uint8_t SimCamera::unitIdOf(UvcUnitKind kind) const
+{
+    switch (kind) {
+    case UvcUnitKind::CameraTerminal: return spec_.cameraTerminalId;
+    case UvcUnitKind::ProcessingUnit: return spec_.processingUnitId;
+    case UvcUnitKind::ExtensionUnit: return spec_.extensionUnitId;
+    }
+    return 0;
+}
+
+int SimCamera::answer(UvcRequest request, UvcUnitKind kind, uint8_t selector, uint8_t* data,
+                      int length)
+{
+    if (kind == UvcUnitKind::ExtensionUnit)
+        return answerExtension(request, selector, data, length);
+    return answerStandard(request, kind, selector, data, length);
+}
+
+int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t selector,
+                              uint8_t* data, int length)
+{
+    for (SimControl& control : spec_.controls) {
+        if (control.unit != kind || control.selector != selector)
+            continue;
+        if (request == UvcRequest::GetInfo) {
+            data[0] = control.info;
+            return 1;
+        }
+        if (request == UvcRequest::SetCur) {
+            const int moved = std::min(length, control.length());
+            std::memcpy(control.cur.data(), data, size_t(moved));
+            return moved;
+        }
+        const QByteArray* value = valueFor(control, request);
+        return value ? copyOut(*value, data, length) : -1;
+    }
+    return -1;  // the camera stalls a control it does not have
+}
+
+int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length)
+{
+    if (length != kBlockSize)
+        return -1;
+    if (selector == kMessageSelector) {
+        if (request == UvcRequest::SetCur) {
+            channel_.write(data, length, spec_.knobs, spec_.replies);
+            return length;
+        }
+        return request == UvcRequest::GetCur ? channel_.read(data, length, spec_.knobs) : -1;
+    }
+    if (request == UvcRequest::SetCur) {
+        extensionRecords_[selector] = QByteArray(reinterpret_cast<const char*>(data), length);
+        return length;
+    }
+    if (request != UvcRequest::GetCur)
+        return -1;
+    std::memset(data, 0, size_t(length));
+    if (selector == kStatusSelector) {
+        copyOut(spec_.statusBlock.left(kBlockSize), data, length);
+        return std::min(length, spec_.knobs.statusReadBytes);
+    }
+    copyOut(extensionRecords_.value(selector), data, length);
+    return length;
+}
+
+SimKnobs SimCamera::knobs() const
+{
+    QMutexLocker lock(&mutex_);
+    return spec_.knobs;
+}
+
+void SimCamera::setKnobs(const SimKnobs& knobs)
+{
+    QMutexLocker lock(&mutex_);
+    spec_.knobs = knobs;
+}
+
+void SimCamera::setReply(uint16_t command, const QByteArray& data)
+{
+    QMutexLocker lock(&mutex_);
+    spec_.replies.insert(command, data);
+}
+
+void SimCamera::setStatusBlock(const QByteArray& block)
+{
+    QMutexLocker lock(&mutex_);
+    spec_.statusBlock = block;
+}
+
+QByteArray SimCamera::controlValue(UvcUnitKind unit, uint8_t selector) const
+{
+    QMutexLocker lock(&mutex_);
+    for (const SimControl& control : spec_.controls) {
+        if (control.unit == unit && control.selector == selector)
+            return control.cur;
+    }
+    return {};
+}
+
+QList<SimRequestRecord> SimCamera::requests() const
+{
+    QMutexLocker lock(&mutex_);
+    return log_;
+}
+
+QList<QByteArray> SimCamera::writtenFrames() const
+{
+    QMutexLocker lock(&mutex_);
+    QList<QByteArray> frames;
+    for (const SimRequestRecord& record : log_) {
+        if (record.request == UvcRequest::SetCur && record.kind == UvcUnitKind::ExtensionUnit
+            && record.selector == kMessageSelector)
+            frames << record.data;
+    }
+    return frames;
+}
+
+void SimCamera::clearRequests()
+{
+    QMutexLocker lock(&mutex_);
+    log_.clear();
+}
+
+int SimCamera::pendingReplies() const
+{
+    QMutexLocker lock(&mutex_);
+    return channel_.pendingReplies();
+}
+
+int SimCamera::droppedFrames() const
+{
+    QMutexLocker lock(&mutex_);
+    return channel_.droppedFrames();
+}
+
+void SimCamera::unplug()
+{
+    QMutexLocker lock(&mutex_);
+    plugged_ = false;
+    open_ = false;
+}
+
+bool SimCamera::isPlugged() const
+{
+    QMutexLocker lock(&mutex_);
+    return plugged_;
+}
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/CameraHandle.h"
+#include "platform/sim/SimCameraSpec.h"
+#include "platform/sim/SimMessageChannel.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+
+#include <atomic>
+
+namespace vesk {
+namespace pc {
+
+// One request as the simulated camera saw it, for tests to assert the wire.
+struct SimRequestRecord
+{
+    UvcRequest request = UvcRequest::GetCur;
+    UvcUnitKind kind = UvcUnitKind::ExtensionUnit;
+    uint8_t unitId = 0;
+    uint8_t selector = 0;
+    int length = 0;
+    QByteArray data;  // what was written (SET_CUR) or read back (GET_*)
+    int result = -1;
+};
+
+// A camera that answers as its record describes. Thread-safe: the camera
+// link calls it from its device thread and from callers' threads at once.
+class SimCamera : public CameraHandle
+{
+public:
+    explicit SimCamera(const SimCameraSpec& spec);
+
+    UsbDeviceInfo info() const override;
+    bool openControlInterface() override;
+    void closeControlInterface() override;
+    bool isControlInterfaceOpen() const override;
+    int interfaceNumber() const override;
+    QByteArray controlDescriptors() const override;
+    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
+                       uint8_t* data, int length) override;
+    CaptureSession* capture() override { return nullptr; }
+
+    // Test side.
+    SimKnobs knobs() const;
+    void setKnobs(const SimKnobs& knobs);
+    void setReply(uint16_t command, const QByteArray& data);
+    void setStatusBlock(const QByteArray& block);
+    QByteArray controlValue(UvcUnitKind unit, uint8_t selector) const;
+    QList<SimRequestRecord> requests() const;
+    // Frames the host wrote on the message selector, as 60-byte blocks.
+    QList<QByteArray> writtenFrames() const;
+    void clearRequests();
+    int pendingReplies() const;
+    // Requests under way right now (a test waits for a slow one to start).
+    int activeRequests() const { return active_; }
+    int droppedFrames() const;
+    void unplug();
+    bool isPlugged() const;
+
+private:
+    int answer(UvcRequest request, UvcUnitKind kind, uint8_t selector, uint8_t* data, int length);
+    int answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t selector, uint8_t* data,
+                       int length);
+    int answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length);
+    uint8_t unitIdOf(UvcUnitKind kind) const;
+
+    mutable QMutex mutex_;
+    std::atomic<int> active_{0};
+    SimCameraSpec spec_;
+    SimMessageChannel channel_;
+    QHash<uint8_t, QByteArray> extensionRecords_;  // last SET_CUR per other selector
+    QList<SimRequestRecord> log_;
+    bool open_ = false;
+    bool plugged_ = true;
+};
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/UsbDeviceInfo.h"
+#include "platform/sim/SimControl.h"
+#include "platform/sim/SimKnobs.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+namespace vesk {
+namespace pc {
+
+// A simulated camera described as data. The defaults are an Orla on its main
+// system; a test changes the few fields it cares about.
+struct SimCameraSpec
+{
+    UsbDeviceInfo usb = {QStringLiteral("sim-orla"), 0x14100000, 0x2ca3, 0x0201, 0xEF, 0x02};
+    QString model = QStringLiteral("Orla");
+
+    // Device-information reply: indices into the camera's own string tables
+    // (product, firmware branch, platform, release channel) and the rest.
+    uint8_t productIndex = 4;   // "Kestro_orla"
+    uint8_t branchIndex = 0;    // "OA_E"
+    uint8_t platformIndex = 4;  // "SSC336Q"
+    uint8_t statusIndex = 0;    // "release"
+    uint32_t version = 0x01000307;
+    QByteArray uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d4");
+    QByteArray serial = QByteArray("OR22A0000001\0\0", 14);  // as the camera stores it
+    int8_t systemType = 1;
+    int8_t socVersion = 2;
+
+    uint8_t interfaceNumber = 0;
+    uint8_t cameraTerminalId = 1;
+    uint8_t processingUnitId = 2;
+    uint8_t extensionUnitId = 3;
+    QByteArray cameraTerminalControls = QByteArray::fromHex("2a0a02");
+    QByteArray processingUnitControls = QByteArray::fromHex("5f1f00");
+    QByteArray rawDescriptors;  // replaces the generated descriptors when set
+
+    QList<SimControl> controls = defaultControls();
+    QByteArray statusBlock = QByteArray(60, '\0');
+    // Reply data by command word; a command not listed echoes its payload.
+    QHash<uint16_t, QByteArray> replies;
+    SimKnobs knobs;
+
+    static QList<SimControl> defaultControls();
+    // Replies to the identity queries (version, uuid, serial number, device
+    // information) built from the fields above.
+    QHash<uint16_t, QByteArray> identityReplies() const;
+};
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,47 @@
+// The camera status block (extension-unit selector 6) and its cached copy.
+
+#include "uvc/UvcDevice.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace vesk {
+namespace pc {
+
+bool UvcDevice::getCameraStatus(CameraStatus& status)
+{
+    if (devMode() == DevModeNet) {
+        qCritical() << "Net mode not supported";
+        return false;
+    }
+    if (devMode() == DevModeUvcUpgrade) {
+        qWarning() << "Not supported in upgrade mode";
+        return false;
+    }
+    if (systemType_ != 1) {
+        qWarning() << "Only supported in main sys";
+        return false;
+    }
+    CameraStatus block;  // zero-filled, so bytes 60 and 61 stay 0
+    const int count = getDataByTypeLengthSelectorUnitId(block.bytes, int(UvcRequest::GetCur),
+                                                        CameraStatus::kBlockSize, kXuStatusSelector,
+                                                        unitIdFor(UvcUnitKind::ExtensionUnit));
+    if (count != CameraStatus::kBlockSize) {
+        qCritical() << "Invalid ret_val =" << count;
+        return false;
+    }
+    status = block;
+    QMutexLocker lock(&statusMutex_);
+    if (cachedStatus_ != block)
+        cachedStatus_ = block;
+    return true;
+}
+
+CameraStatus UvcDevice::cachedStatus() const
+{
+    QMutexLocker lock(&statusMutex_);
+    return cachedStatus_;
+}
+
+} // namespace pc
+} // namespace vesk

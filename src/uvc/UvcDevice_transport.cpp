@@ -1,0 +1,169 @@
+// Class-specific control requests on the video-control interface and the
+// operations on the standard control table.
+
+#include "uvc/UvcDevice.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+bool isGetRequest(int type)
+{
+    switch (UvcRequest(type)) {
+    case UvcRequest::GetCur:
+    case UvcRequest::GetMin:
+    case UvcRequest::GetMax:
+    case UvcRequest::GetRes:
+    case UvcRequest::GetInfo:
+    case UvcRequest::GetDef:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+UvcUnitKind UvcDevice::unitKindOf(int unitId) const
+{
+    QMutexLocker lock(&stateMutex_);
+    if (unitId == units_.cameraTerminalId)
+        return UvcUnitKind::CameraTerminal;
+    if (unitId == units_.processingUnitId)
+        return UvcUnitKind::ProcessingUnit;
+    return UvcUnitKind::ExtensionUnit;
+}
+
+uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
+{
+    QMutexLocker lock(&stateMutex_);
+    switch (kind) {
+    case UvcUnitKind::CameraTerminal: return units_.cameraTerminalId;
+    case UvcUnitKind::ProcessingUnit: return units_.processingUnitId;
+    case UvcUnitKind::ExtensionUnit: return units_.extensionUnitId;
+    }
+    return 0;
+}
+
+int UvcDevice::controlRequest(UvcRequest request, uint8_t* data, int length, int selector, int unitId)
+{
+    if (!interfaceOpen_ || !device_) {
+        qWarning() << "uvc device not open yet!";
+        return -1;
+    }
+    if (!data || length <= 0 || length > 0xFFFF || selector < 0 || selector > 0xFF || unitId < 0
+        || unitId > 0xFF) {
+        qWarning() << "Invalid control request: length" << length << "selector" << selector
+                   << "unit" << unitId;
+        return -1;
+    }
+    QMutexLocker lock(&transferLock_);
+    return device_->controlRequest(request, unitKindOf(unitId), uint8_t(unitId), uint8_t(selector),
+                                   data, length);
+}
+
+int UvcDevice::setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, int unitId)
+{
+    return controlRequest(UvcRequest::SetCur, data, length, selector, unitId);
+}
+
+int UvcDevice::getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
+                                                 int unitId)
+{
+    if (!isGetRequest(type)) {
+        qWarning() << "Not a GET request:" << Qt::hex << type;
+        return -1;
+    }
+    return controlRequest(UvcRequest(type), data, length, selector, unitId);
+}
+
+int UvcDevice::setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
+                                                  int selector, int unitId)
+{
+    QMutexLocker lock(&transferLock_);
+    const int sent = setDataWithLengthSelectorUnitId(setData, length, selector, unitId);
+    if (sent != length)
+        return -1;
+    return getDataByTypeLengthSelectorUnitId(getData, int(UvcRequest::GetCur), length, selector, unitId);
+}
+
+bool UvcDevice::validControl(UvcCtrlSelectorType type) const
+{
+    if (type >= 0 && type < UvcCtrlSelectorCount)
+        return true;
+    qWarning() << "No such standard control:" << int(type);
+    return false;
+}
+
+bool UvcDevice::controlIsAvailable(UvcCtrlSelectorType type) const
+{
+    if (type < 0 || type >= UvcCtrlSelectorCount)
+        return false;
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    const VideoControlUnits units = this->units();
+    const QByteArray& bitmap = info.unit == UvcUnitKind::CameraTerminal
+                                   ? units.cameraTerminalControls
+                                   : units.processingUnitControls;
+    if (bitmap.isEmpty())
+        return true;  // nothing announced: every control counts as there
+    const int byte = info.bmControlsBit / 8;
+    if (byte >= bitmap.size())
+        return false;
+    return (uint8_t(bitmap[byte]) >> (info.bmControlsBit % 8)) & 1;
+}
+
+bool UvcDevice::capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorType type)
+{
+    if (!validControl(type))
+        return false;
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    return controlRequest(UvcRequest::GetInfo, capabilities, 1, info.selector, unitIdFor(info.unit)) == 1;
+}
+
+bool UvcDevice::getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* min,
+                                                              UvcUTCtrlRequest* max,
+                                                              UvcUTCtrlRequest* res,
+                                                              UvcUTCtrlRequest* def,
+                                                              UvcCtrlSelectorType type)
+{
+    if (!validControl(type))
+        return false;
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    const uint8_t unitId = unitIdFor(info.unit);
+    auto read = [&](UvcRequest request, UvcUTCtrlRequest* value) {
+        return controlRequest(request, value->bytes, info.length, info.selector, unitId) == info.length;
+    };
+    bool ok = true;
+    if (min && max)
+        ok = read(UvcRequest::GetMin, min) && read(UvcRequest::GetMax, max);
+    if (res)
+        ok = read(UvcRequest::GetRes, res) && ok;
+    if (def)
+        ok = read(UvcRequest::GetDef, def) && ok;
+    return ok;
+}
+
+bool UvcDevice::getValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
+{
+    if (!validControl(type) || !value)
+        return false;
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    return controlRequest(UvcRequest::GetCur, value->bytes, info.length, info.selector,
+                          unitIdFor(info.unit)) > 0;
+}
+
+bool UvcDevice::setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
+{
+    if (!validControl(type) || !value)
+        return false;
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    return controlRequest(UvcRequest::SetCur, value->bytes, info.length, info.selector,
+                          unitIdFor(info.unit)) > 0;
+}
+
+} // namespace pc
+} // namespace vesk

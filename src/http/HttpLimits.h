@@ -20,6 +20,9 @@ constexpr int kDefaultServerIdleMs = 30000;
 constexpr int kMaxServerConnections = 16;
 // Bytes a socket buffers ahead of the parser; the rest waits in the kernel.
 constexpr qint64 kSocketReadBufferBytes = 256 * 1024;
+// Answers a server connection queues for a peer that does not read them;
+// beyond this it reads no further requests until the queue has drained.
+constexpr qint64 kMaxPendingWriteBytes = 1024 * 1024;
 // Bytes handed to the parser per call.
 constexpr int kReadChunkBytes = 4096;
 

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QIODevice>
 #include <QPointer>
+#include <QScopedValueRollback>
 
 namespace qhttp {
 namespace details {
@@ -16,6 +17,10 @@ struct ParserCore
     http_parser parser;
     HttpParser* owner = nullptr;
     int busy = 0;
+    // A feed() is running; a nested one (a flush inside a handler reporting
+    // bytes written, a disconnection inside a callback) must not re-enter
+    // the library on the same state.
+    bool feeding = false;
     QByteArray pendingField;
     QByteArray pendingValue;
     bool valueSeen = false;
@@ -170,9 +175,12 @@ bool HttpParser::insideSocketSignal() const
 bool HttpParser::feed(QIODevice* device)
 {
     const std::shared_ptr<ParserCore> core = core_;
+    if (core->feeding)
+        return core->owner != nullptr; // the running call takes the bytes
+    const QScopedValueRollback<bool> feeding(core->feeding, true);
     const QPointer<QIODevice> dev(device);
     char buffer[limits::kReadChunkBytes];
-    while (core->owner && dev && dev->bytesAvailable() > 0) {
+    while (core->owner && dev && dev->bytesAvailable() > 0 && !inputPaused()) {
         const qint64 count = dev->read(buffer, sizeof buffer);
         if (count <= 0)
             break;
@@ -189,6 +197,9 @@ bool HttpParser::feed(QIODevice* device)
 bool HttpParser::feedEof()
 {
     const std::shared_ptr<ParserCore> core = core_;
+    if (core->feeding)
+        return core->owner != nullptr;
+    const QScopedValueRollback<bool> feeding(core->feeding, true);
     if (!core->stopped && HTTP_PARSER_ERRNO(&core->parser) == HPE_OK)
         http_parser_execute(&core->parser, &ParserCallbacks::settings(), nullptr, 0);
     return core->owner != nullptr;

@@ -29,6 +29,8 @@ public:
     // Failure codes besides the library's own error numbers.
     enum ParseError : int {
         kErrBodyTooLarge = 1000,
+        // A response that no request asked for.
+        kErrUnsolicited = 1001,
     };
 
     // The library's description of one of its error numbers.
@@ -46,7 +48,9 @@ protected:
 
     // Hands everything the device holds to the parser, in pieces of at most
     // 4096 bytes. False when the owner was destroyed or its stream released
-    // meanwhile; the caller must then return without touching anything.
+    // meanwhile; the caller must then return without touching anything. A
+    // call from inside a running one (through a signal that a handler set
+    // off) does nothing: the running one goes on with the bytes.
     bool feed(QIODevice* device);
     // Tells the parser that the stream has ended, which completes a body
     // delimited by the close. Same result as feed().
@@ -82,6 +86,9 @@ protected:
     virtual int onHeadersComplete() = 0;
     virtual int onBody(const char* at, size_t length) = 0;
     virtual int onMessageComplete() = 0;
+    // True while the owner wants no more input; feed() then leaves the rest
+    // in the device until it is called again.
+    virtual bool inputPaused() const { return false; }
     // A message whose header lines are to be kept exists.
     virtual bool hasIncoming() const = 0;
     virtual void storeHeader(const QByteArray& field, const QByteArray& value) = 0;

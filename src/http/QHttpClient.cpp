@@ -105,10 +105,7 @@ void QHttpClient::killConnection()
     Q_D(QHttpClient);
     d->connectingTimer.stop();
     d->idleTimer.stop();
-    const QPointer<QHttpClient> self(this);
-    d->fail(QStringLiteral("connection closed by the caller"));
-    if (self)
-        d->closeAndRelease();
+    d->failAndClose(QStringLiteral("connection closed by the caller"));
 }
 
 QString QHttpClient::errorString() const

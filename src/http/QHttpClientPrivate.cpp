@@ -153,9 +153,10 @@ void QHttpClientPrivate::onDisconnected()
     if (!feed(socket.device()) || !feedEof())
         return;
     if (exchangeOpen) {
+        const quint64 serial = exchangeSerial;
         fail(QStringLiteral("connection closed before the response was complete"));
-        if (!self)
-            return;
+        if (!self || serial != exchangeSerial)
+            return; // the next exchange has released this stream already
     }
     releaseStream();
     emit q->disconnected();
@@ -164,19 +165,24 @@ void QHttpClientPrivate::onDisconnected()
 void QHttpClientPrivate::onSocketError(const QString& text)
 {
     SocketScope scope(this);
-    const QPointer<QHttpClient> self(q_ptr);
-    fail(text);
-    if (self)
-        closeAndRelease();
+    failAndClose(text);
 }
 
 void QHttpClientPrivate::onIdleTimeOut()
 {
     idleTimer.stop();
     connectingTimer.stop();
+    failAndClose(QStringLiteral("no traffic for %1 ms").arg(timeOut));
+}
+
+// A receiver of the failure may have started the next exchange, on a new
+// connection; that one stays.
+void QHttpClientPrivate::failAndClose(const QString& reason)
+{
     const QPointer<QHttpClient> self(q_ptr);
-    fail(QStringLiteral("no traffic for %1 ms").arg(timeOut));
-    if (self)
+    const quint64 serial = exchangeSerial;
+    fail(reason);
+    if (self && serial == exchangeSerial)
         closeAndRelease();
 }
 
@@ -207,6 +213,7 @@ void QHttpClientPrivate::fail(const QString& reason)
     if (!exchangeOpen)
         return;
     exchangeOpen = false;
+    keepAlive = false; // a broken stream is never reused
     errorString = reason;
     connectingTimer.stop();
     qWarning() << "HTTP exchange with" << target << "failed:" << reason;
@@ -236,6 +243,12 @@ void QHttpClientPrivate::emitFailure(const QPointer<QHttpResponse>& res, const Q
 
 int QHttpClientPrivate::onMessageBegin()
 {
+    // Whatever follows a complete answer is not one, and must not end the
+    // exchange a second time.
+    if (!exchangeOpen) {
+        qWarning() << "Unasked response from" << target << "; closing the connection";
+        return stopWithError(kErrUnsolicited);
+    }
     statusBuffer.clear();
     if (response)
         response->deleteLater();
@@ -321,10 +334,9 @@ void QHttpClientPrivate::onParseError(int error)
         reason = QStringLiteral("response head over %1 bytes").arg(limits::kMaxHeaderBytes);
     else if (error == kErrBodyTooLarge)
         reason = QStringLiteral("response body over its collecting limit");
-    const QPointer<QHttpClient> self(q_ptr);
-    fail(reason);
-    if (self)
-        closeAndRelease();
+    else if (error == kErrUnsolicited)
+        reason = QStringLiteral("bytes after the response");
+    failAndClose(reason);
 }
 
 } // namespace client

@@ -24,6 +24,8 @@ public:
     void onConnected();
     // Reports the exchange as failed, once.
     void fail(const QString& reason);
+    // fail(), then closes the connection.
+    void failAndClose(const QString& reason);
     void onIdleTimeOut();
     void closeAndRelease();
 

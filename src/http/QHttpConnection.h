@@ -17,8 +17,9 @@ class QHttpConnectionPrivate;
 // One accepted connection of a server: reads requests one after another and
 // hands each with its response to the handler or to newRequest. Malformed
 // requests get 400, heads over 80 KiB 431 and bodies over 1 MiB 413, and the
-// connection then closes. It closes when idle for its time-out and deletes
-// itself (later) once disconnected.
+// connection then closes. While more than 1 MiB of answers wait to be sent
+// it reads no further requests. It closes when idle for its time-out and
+// deletes itself (later) once disconnected.
 class QHttpConnection : public QObject
 {
     Q_OBJECT

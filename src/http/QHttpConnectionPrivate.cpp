@@ -87,7 +87,18 @@ void QHttpConnectionPrivate::onBytesWritten()
         if (!self)
             return;
     }
+    // Requests held back while the answers piled up; no readyRead brings
+    // them, since they are already buffered.
+    if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0 && !feed(socket.device()))
+        return;
     closeIfRequested();
+}
+
+// A peer that sends requests without reading the answers would otherwise
+// make the write queue grow without bound.
+bool QHttpConnectionPrivate::inputPaused() const
+{
+    return socket.bytesToWrite() > limits::kMaxPendingWriteBytes;
 }
 
 void QHttpConnectionPrivate::restartIdleTimer()
@@ -165,6 +176,7 @@ int QHttpConnectionPrivate::onMessageBegin()
     urlBuffer.clear();
     urlBuffer.reserve(128);
     bodyBytes = 0;
+    headRead = false;
     if (request)
         request->deleteLater();
     request = new QHttpRequest(q_ptr);
@@ -194,6 +206,7 @@ int QHttpConnectionPrivate::onHeadersComplete()
     flushPendingHeader();
     fillRequestHead();
     newResponse();
+    headRead = true;
     if (declaredBodyTooLarge())
         return stopWithError(kErrBodyTooLarge);
 
@@ -247,6 +260,7 @@ int QHttpConnectionPrivate::onBody(const char* at, size_t length)
 
 int QHttpConnectionPrivate::onMessageComplete()
 {
+    headRead = false;
     if (request)
         request->d_func()->complete(request);
     return 0;
@@ -274,15 +288,17 @@ void QHttpConnectionPrivate::onParseError(int error)
     answerError(code);
 }
 
-// The error goes out on the current response unless that has begun its own
-// answer; then the connection just closes.
+// The error goes out on the current response unless an answer to this
+// request has begun or one to an earlier request is still going out; then
+// the connection just closes.
 void QHttpConnectionPrivate::answerError(TStatusCode code)
 {
-    if (response && response->d_func()->headerWritten && !response->d_func()->finished) {
+    const QHttpResponsePrivate* latest = response ? response->d_func() : nullptr;
+    if (latest && latest->headerWritten && (headRead || !latest->finished)) {
         requestClose();
         return;
     }
-    if (!response || response->d_func()->finished)
+    if (!latest || latest->finished)
         newResponse();
     QHttpResponsePrivate* rd = response->d_func();
     rd->headers.clear();

@@ -35,6 +35,9 @@ public:
     qint64 bodyBytes = 0;
     qint64 maxBodyBytes;
     bool closeRequested = false;
+    // A request is being read and its head is complete, so the latest
+    // response is the answer to it.
+    bool headRead = false;
 
 protected:
     int onMessageBegin() override;
@@ -45,6 +48,7 @@ protected:
     bool hasIncoming() const override;
     void storeHeader(const QByteArray& field, const QByteArray& value) override;
     void onParseError(int error) override;
+    bool inputPaused() const override;
 
 private:
     template <class TSocket>

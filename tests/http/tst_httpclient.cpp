@@ -34,6 +34,7 @@ private slots:
     void keepAliveReuse();
     void collectLimits_data();
     void collectLimits();
+    void defaultPort();
     void invalidUrls_data();
     void invalidUrls();
     void againstOwnServer_data();
@@ -224,6 +225,18 @@ void TestHttpClient::collectLimits()
     QCOMPARE(out.ends, fails ? 0 : 1);
     if (!fails)
         QCOMPARE(collect == 0 ? out.streamed : qint64(out.body.size()), qint64(size));
+}
+
+// A URL without a port goes to port 80 and says so in "host".
+void TestHttpClient::defaultPort()
+{
+    RawServer raw;
+    if (!raw.server.listen(kLoopback, 80))
+        QSKIP("port 80 of the loopback address is not free here");
+    raw.answerWith(kShortAnswer, true);
+    QHttpClient client;
+    QCOMPARE(runExchange(client, qhttp::EHTTP_GET, QUrl(QStringLiteral("http://127.0.0.1/d"))).body, QByteArray("ok"));
+    QVERIFY(splitMessage(raw.lastRequest()).headerLines.contains("host: 127.0.0.1:80"));
 }
 
 void TestHttpClient::invalidUrls_data()

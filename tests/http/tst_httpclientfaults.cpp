@@ -67,13 +67,17 @@ private slots:
     void refusedAtOnce_data();
     void refusedAtOnce();
     void connectingTimeOut();
+    void connectingTimerStopsOnConnect();
     void idleTimeOut();
     void idleRestartedByTraffic();
     void brokenAnswers_data();
     void brokenAnswers();
+    void unaskedAnswerIgnored();
     void teardownInsideCallbacks_data();
     void teardownInsideCallbacks();
     void newRequestFromEnd();
+    void retryFromFailed_data();
+    void retryFromFailed();
 };
 
 void TestHttpClientFaults::refusedAtOnce_data()
@@ -130,6 +134,26 @@ void TestHttpClientFaults::connectingTimeOut()
     QVERIFY2(clock.elapsed() >= 150, QByteArray::number(clock.elapsed()));
     QCOMPARE(failures.count(), 0);
     QCOMPARE(client.tcpSocket()->state(), QAbstractSocket::ConnectingState);
+}
+
+// A connection made in time silences the connecting timer, however long the
+// answer then takes.
+void TestHttpClientFaults::connectingTimerStopsOnConnect()
+{
+    RawServer slow;
+    QVERIFY(slow.listen());
+    slow.onRequest = [](QTcpSocket* socket) {
+        QTimer::singleShot(400, socket, [socket] {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        });
+    };
+    QHttpClient client;
+    QSignalSpy timeOuts(&client, &QHttpClient::connectingTimeOut);
+    client.setConnectingTimeOut(200);
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, QUrl(slow.url()));
+    QCOMPARE(out.body, QByteArray("ok"));
+    QVERIFY2(out.elapsedMs >= 350, QByteArray::number(out.elapsedMs));
+    QCOMPARE(timeOuts.count(), 0);
 }
 
 void TestHttpClientFaults::idleTimeOut()
@@ -204,6 +228,25 @@ void TestHttpClientFaults::brokenAnswers()
     QCOMPARE(out.responseHandlerCalls, handlerCalls);
     QCOMPARE(out.responseFailures, handlerCalls);
     QVERIFY(out.elapsedMs < 3000);
+    QVERIFY(!client.isOpen());
+}
+
+// A second answer that no request asked for neither ends the exchange again
+// nor replaces the first; the connection is dropped.
+void TestHttpClientFaults::unaskedAnswerIgnored()
+{
+    RawServer raw;
+    QVERIFY(raw.listen());
+    raw.answerWith("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"
+                   "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 3\r\n\r\nbad",
+                   false);
+    QHttpClient client;
+    const Outcome out = runExchange(client, qhttp::EHTTP_GET, QUrl(raw.url()));
+    QCOMPARE(out.ends, 1);
+    QCOMPARE(out.responseHandlerCalls, 1);
+    QCOMPARE(out.failures, 0);
+    QCOMPARE(out.status, 200);
+    QCOMPARE(out.body, QByteArray("ok"));
     QVERIFY(!client.isOpen());
 }
 
@@ -285,6 +328,69 @@ void TestHttpClientFaults::newRequestFromEnd()
     next();
     QTRY_COMPARE_WITH_TIMEOUT(ends, 3, kWaitMs);
     QCOMPARE(raw.sockets.size(), 1);
+}
+
+void TestHttpClientFaults::retryFromFailed_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QByteArray>("firstAnswer");
+    QTest::addColumn<bool>("close");
+    QTest::addColumn<quint32>("timeOut");
+    QTest::newRow("refused") << true << QByteArray() << false << 0u;
+    QTest::newRow("cut by the close") << false << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc") << true << 0u;
+    QTest::newRow("malformed, left open") << false << QByteArray("NOTHTTP\r\n\r\n") << false << 0u;
+    QTest::newRow("malformed after keep-alive")
+        << false << QByteArray("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nContent-Length: 1x\r\n\r\n") << false << 0u;
+    QTest::newRow("idle time-out") << false << QByteArray() << false << 200u;
+}
+
+// A receiver of failed may start the next exchange at once; the failed one's
+// clean-up must not take the new connection with it.
+void TestHttpClientFaults::retryFromFailed()
+{
+    QFETCH(bool, refused);
+    QFETCH(QByteArray, firstAnswer);
+    QFETCH(bool, close);
+    QFETCH(quint32, timeOut);
+    RawServer raw;
+    QVERIFY(raw.listen());
+    int served = 0;
+    raw.onRequest = [&](QTcpSocket* socket) {
+        const bool first = served++ == 0 && !refused;
+        socket->write(first ? firstAnswer : QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+        if (!first || close)
+            socket->disconnectFromHost();
+    };
+    QTcpServer closed;
+    QVERIFY(closed.listen(kLoopback, 0));
+    const QUrl firstUrl = refused ? QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort())) : QUrl(raw.url());
+    closed.close();
+
+    QHttpClient client;
+    client.setTimeOut(timeOut);
+    int failures = 0;
+    int ends = 0;
+    QByteArray body;
+    const auto collect = [&](QHttpResponse* res) {
+        res->collectData(-1);
+        connect(res, &QHttpResponse::end, this, [&, res] {
+            ++ends;
+            body = res->collectedData();
+        });
+    };
+    connect(&client, &QHttpClient::failed, this, [&] {
+        if (++failures == 1)
+            QVERIFY(client.request(qhttp::EHTTP_GET, QUrl(raw.url("/again")), nullptr, collect));
+    });
+    const auto keepAlive = [](QHttpRequest* req) {
+        req->addHeader("connection", "keep-alive");
+        req->end();
+    };
+    QVERIFY(client.request(qhttp::EHTTP_GET, firstUrl, keepAlive, collect));
+    QTRY_COMPARE_WITH_TIMEOUT(ends, 1, kWaitMs);
+    QCOMPARE(failures, 1);
+    QCOMPARE(body, QByteArray("ok"));
+    QVERIFY(raw.lastRequest(raw.sockets.size() - 1).startsWith("GET /again HTTP/1.1\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestHttpClientFaults)

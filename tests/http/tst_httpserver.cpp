@@ -39,18 +39,25 @@ private slots:
     void bodies_data();
     void bodies();
     void keepAliveAndPipelining();
+    void manyPipelinedInOrder();
     void withoutHandlerSignals();
     void answerInsideHandler();
     void handlerTearsDown_data();
     void handlerTearsDown();
+    void serverGoesWithConnections_data();
+    void serverGoesWithConnections();
     void idleTimeOut();
     void malformedRequests_data();
     void malformedRequests();
     void streamedBodyTooLarge_data();
     void streamedBodyTooLarge();
+    void tooLargeAfterAnswer();
+    void malformedAfterKeptAlive();
+    void unreadAnswersBounded();
     void connectionLimit();
     void localSocket();
     void listening();
+    void listenOnPortText();
 };
 
 // Also: after an answer that closes the connection nothing more is read.
@@ -239,6 +246,41 @@ void TestHttpServer::keepAliveAndPipelining()
     QVERIFY(!headers.at(1).contains("x-first"));
 }
 
+// More pipelined requests than one read takes, each answered from inside
+// the handler: every answer goes out once, whole and in order.
+void TestHttpServer::manyPipelinedInOrder()
+{
+    const int count = 600;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", req->url().path().size());
+        res->end(req->url().path().toLatin1());
+    }));
+    QByteArray requests;
+    QByteArray expected;
+    for (int i = 0; i < count; ++i) {
+        requests += "GET /" + QByteArray::number(i) + " HTTP/1.1\r\nX-Pad: " + QByteArray(20, 'p') + "\r\n\r\n";
+        expected += '/' + QByteArray::number(i);
+    }
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, requests);
+    const QByteArray wire = readRaw(socket, "\r\n\r\n/" + QByteArray::number(count - 1));
+    QByteArray bodies;
+    int answers = 0;
+    for (int at = wire.indexOf("HTTP/1.1 "); at >= 0; at = wire.indexOf("HTTP/1.1 ", at + 1)) {
+        QVERIFY2(wire.mid(at).startsWith("HTTP/1.1 200 OK\r\n"), wire.mid(at, 40).constData());
+        const int bodyAt = wire.indexOf("\r\n\r\n", at) + 4;
+        const int next = wire.indexOf("HTTP/1.1 ", bodyAt);
+        bodies += wire.mid(bodyAt, next < 0 ? -1 : next - bodyAt);
+        ++answers;
+    }
+    QCOMPARE(answers, count);
+    QCOMPARE(bodies, expected);
+}
+
 void TestHttpServer::withoutHandlerSignals()
 {
     QStringList order;
@@ -329,6 +371,38 @@ void TestHttpServer::handlerTearsDown()
     }
     QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
     QCOMPARE(exchangeRaw(portOf(server), "POST /n HTTP/1.1\r\nContent-Length: 2\r\n\r\nok").body, QByteArray("ok"));
+}
+
+void TestHttpServer::serverGoesWithConnections_data()
+{
+    QTest::addColumn<bool>("insideHandler");
+    QTest::newRow("from outside") << false;
+    QTest::newRow("inside a handler") << true;
+}
+
+// Deleting the server takes its open connections along, also from inside
+// the handler of one of them (ASan watches), and their peers see the close.
+void TestHttpServer::serverGoesWithConnections()
+{
+    QFETCH(bool, insideHandler);
+    QPointer<QHttpServer> server = new QHttpServer;
+    QVERIFY(server->listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse*) {
+        req->collectData(-1);
+        if (insideHandler)
+            delete server;
+    }));
+    QTcpSocket idle;
+    QTcpSocket busy;
+    QVERIFY(connectRaw(idle, portOf(*server)) && connectRaw(busy, portOf(*server)));
+    QTRY_COMPARE_WITH_TIMEOUT(server->connectionCount(), 2, kWaitMs);
+    send(busy, "POST / HTTP/1.1\r\nContent-Length: 10\r\n\r\n01234");
+    if (!insideHandler) {
+        QTest::qWait(50);
+        delete server;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(server.isNull(), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(busy.state(), QAbstractSocket::UnconnectedState, kWaitMs);
 }
 
 // Closes a connection without traffic for the time-out; traffic restarts it.
@@ -447,6 +521,102 @@ void TestHttpServer::streamedBodyTooLarge()
     QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
 }
 
+// A body that outgrows the limit after the handler has answered gets no
+// second answer: the connection just closes.
+void TestHttpServer::tooLargeAfterAnswer()
+{
+    int failures = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        connect(req, &QHttpRequest::failed, this, [&] { ++failures; });
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", 2);
+        res->end("ok");
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "POST /big HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n");
+    const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'b') + "\r\n";
+    QByteArray wire;
+    for (int i = 0; i < 24 && socket.state() == QAbstractSocket::ConnectedState; ++i) {
+        socket.write(chunk);
+        QTest::qWait(5);
+        wire += socket.readAll();
+    }
+    wire += readRaw(socket);
+    QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY2(wire.startsWith("HTTP/1.1 200 OK\r\n"), wire.left(64).constData());
+    QCOMPARE(wire.count("HTTP/1.1 "), 1);
+    QCOMPARE(failures, 1);
+}
+
+// Garbage after a kept-alive exchange is answered 400 on its own.
+void TestHttpServer::malformedAfterKeptAlive()
+{
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse* res) {
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", 0);
+        res->end();
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    send(socket, "GET /1 HTTP/1.1\r\n\r\n\x01garbage\r\n\r\n");
+    const QByteArray wire = readRaw(socket);
+    QVERIFY2(wire.startsWith("HTTP/1.1 200 OK\r\n"), wire.constData());
+    QVERIFY2(wire.contains("\r\n\r\nHTTP/1.1 400 Bad Request\r\n"), wire.constData());
+    QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+}
+
+// A peer that sends request after request without reading the answers: the
+// connection stops reading while the unsent answers exceed 1 MiB, and goes
+// on once the peer reads.
+void TestHttpServer::unreadAnswersBounded()
+{
+    const int requests = 8000;
+    const QByteArray answerBody(2000, 'r');
+    int handled = 0;
+    qint64 mostQueued = 0;
+    QHttpServer server;
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        ++handled;
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", answerBody.size());
+        res->end(answerBody);
+        mostQueued = qMax(mostQueued, req->connection()->tcpSocket()->bytesToWrite());
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    socket.setReadBufferSize(1); // the kernel's buffers fill, then the server's
+    socket.write(QByteArray("GET / HTTP/1.1\r\n\r\n").repeated(requests));
+    int seen = -1;
+    for (int i = 0; i < 100 && seen != handled; ++i) {
+        seen = handled;
+        QTest::qWait(100);
+    }
+    QVERIFY2(handled < requests, QByteArray::number(handled)); // held back
+    QVERIFY2(mostQueued <= 3 * 512 * 1024, QByteArray::number(mostQueued));
+
+    socket.setReadBufferSize(0);
+    const QByteArray statusLine = "HTTP/1.1 200 OK\r\n";
+    QByteArray pending;
+    int answers = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (answers < requests && clock.elapsed() < 20000) {
+        QTest::qWait(5);
+        pending += socket.readAll();
+        for (int at = pending.indexOf(statusLine); at >= 0; at = pending.indexOf(statusLine, at + 1))
+            ++answers;
+        pending = pending.right(statusLine.size() - 1);
+    }
+    QCOMPARE(answers, requests);
+    QCOMPARE(handled, requests);
+}
+
 void TestHttpServer::connectionLimit()
 {
     QHttpServer server;
@@ -510,6 +680,22 @@ void TestHttpServer::listening()
     QVERIFY(!second.listen(kLoopback, portOf(server), echoHandler));
     QVERIFY(!second.isListening());
     QVERIFY(!second.errorString().isEmpty());
+}
+
+// A decimal text listens on TCP on every address.
+void TestHttpServer::listenOnPortText()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::Any, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QHttpServer server;
+    QVERIFY(server.listen(QString::number(port), echoHandler));
+    QCOMPARE(server.backendType(), qhttp::ETcpSocket);
+    QVERIFY(server.tcpServer() && !server.localServer());
+    QCOMPARE(server.tcpServer()->serverAddress(), QHostAddress(QHostAddress::Any));
+    QCOMPARE(server.tcpServer()->serverPort(), port);
+    QCOMPARE(exchangeRaw(port, "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
 }
 
 QTEST_GUILESS_MAIN(TestHttpServer)

@@ -24,11 +24,23 @@ void TestHttpStringify::reasonPhrases_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
+    // Every row of the table, then codes without one.
     const struct { int code; const char* text; } rows[] = {
-        {100, "Continue"}, {200, "OK"}, {203, "Non-Authoritative Information"}, {302, "Moved Temporarily"},
-        {408, "Request Time-out"}, {413, "Request Entity Too Large"}, {414, "Request-URI Too Large"},
-        {418, "I\"m a teapot"}, {425, "Unordered Collection"}, {504, "Gateway Time-out"},
-        {505, "HTTP Version not supported"}, {509, "Bandwidth Limit Exceeded"}, {510, "Not Extended"},
+        {100, "Continue"}, {101, "Switching Protocols"}, {102, "Processing"}, {200, "OK"}, {201, "Created"},
+        {202, "Accepted"}, {203, "Non-Authoritative Information"}, {204, "No Content"}, {205, "Reset Content"},
+        {206, "Partial Content"}, {207, "Multi-Status"}, {300, "Multiple Choices"}, {301, "Moved Permanently"},
+        {302, "Moved Temporarily"}, {303, "See Other"}, {304, "Not Modified"}, {305, "Use Proxy"},
+        {307, "Temporary Redirect"}, {400, "Bad Request"}, {401, "Unauthorized"}, {402, "Payment Required"},
+        {403, "Forbidden"}, {404, "Not Found"}, {405, "Method Not Allowed"}, {406, "Not Acceptable"},
+        {407, "Proxy Authentication Required"}, {408, "Request Time-out"}, {409, "Conflict"}, {410, "Gone"},
+        {411, "Length Required"}, {412, "Precondition Failed"}, {413, "Request Entity Too Large"},
+        {414, "Request-URI Too Large"}, {415, "Unsupported Media Type"},
+        {416, "Requested Range Not Satisfiable"}, {417, "Expectation Failed"}, {418, "I\"m a teapot"},
+        {422, "Unprocessable Entity"}, {423, "Locked"}, {424, "Failed Dependency"},
+        {425, "Unordered Collection"}, {426, "Upgrade Required"}, {500, "Internal Server Error"},
+        {501, "Not Implemented"}, {502, "Bad Gateway"}, {503, "Service Unavailable"},
+        {504, "Gateway Time-out"}, {505, "HTTP Version not supported"}, {506, "Variant Also Negotiates"},
+        {507, "Insufficient Storage"}, {509, "Bandwidth Limit Exceeded"}, {510, "Not Extended"},
         {0, nullptr}, {299, nullptr}, {306, nullptr}, {308, nullptr}, {421, nullptr}, {431, nullptr},
         {451, nullptr}, {508, nullptr}, {999, nullptr}, {-1, nullptr},
     };

@@ -1,6 +1,7 @@
 #include "comm/AppPaths.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace vesk {
@@ -27,6 +28,15 @@ QString AppPaths::appDir()
 QString AppPaths::installPath(const QString& relative)
 {
     return appDir() + QLatin1String("/../") + relative;
+}
+
+bool AppPaths::copyToData(const QString& source, const QString& target)
+{
+    if (!QFile::copy(source, target))
+        return false;
+    const QFile::Permissions user = QFile::ReadOwner | QFile::WriteOwner;
+    const QFile::Permissions current = QFile::permissions(target);
+    return (current & user) == user || QFile::setPermissions(target, current | user);
 }
 
 } // namespace pc

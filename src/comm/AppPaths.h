@@ -18,6 +18,11 @@ public:
     static QString appDir();           // directory of the executable
     static QString installPath(const QString& relative);  // appDir() + "/../" + relative
 
+    // Copies an installed file into the data directory. The copy is always
+    // writable by its owner: QFile::copy keeps the source's permissions, and
+    // a read-only installed default would make every later save fail.
+    static bool copyToData(const QString& source, const QString& target);
+
     static const char* const kSettingsIni;  // "kestro_macos.ini"
     static const char* const kLoggingIni;   // "logging_orlacam.ini"
 };

@@ -246,7 +246,7 @@ void GlobalParams::copyInstalledDefault(const QString& defaultIni) const
         return;
     }
     const QString dir = QFileInfo(iniPath_).absolutePath();
-    if (!QDir().mkpath(dir) || !QFile::copy(defaultIni, iniPath_))
+    if (!QDir().mkpath(dir) || !AppPaths::copyToData(defaultIni, iniPath_))
         qWarning() << "Cannot copy" << defaultIni << "to" << iniPath_ << "- reading the installed default";
 }
 

@@ -47,7 +47,7 @@ void GlobalParams::initIpPool()
         entry.ip = subnet + QLatin1String(kCameraHost);
         entry.existed = localSegs.contains(subnet);
         if (entry.existed)
-            qDebug() << "Add existed ip:" << subnet;
+            qDebug().noquote() << "Add existed ip:" << subnet;
         else
             ++counted;
         ipPool_.append(entry);
@@ -95,7 +95,7 @@ void GlobalParams::deleteAnIpAddr(const QString& ip)
     for (int i = 0; i < ipPool_.size(); ++i) {
         if (ipPool_.at(i).ip == ip && ipPool_.at(i).existed) {
             ipPool_.removeAt(i);
-            qDebug() << "Delete ip:" << ip;
+            qDebug().noquote() << "Delete ip:" << ip;
             return;
         }
     }

@@ -60,7 +60,7 @@ QStringList Util::getLocalIpSegs()
     const QStringList ips = getLocalIpList();
     for (const QString& ip : ips) {
         const QString seg = ip.left(ip.lastIndexOf('.'));
-        qDebug() << "ip =" << seg;
+        qDebug().noquote() << "ip =" << seg;
         segs.append(seg);
     }
     return segs;

@@ -2,8 +2,12 @@
 
 #include <QRecursiveMutex>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <memory>
+#include <unordered_map>
 
 Logger* Logger::default_logger_ = nullptr;
 QThreadStorage<QHash<QString, QString>*> Logger::log_vars_;
@@ -16,6 +20,33 @@ const char* const kDefaultTimestampFormat = "dd.MM.yyyy hh:mm:ss.zzz";
 
 // Depth of Logger::Lock on this thread.
 thread_local int t_insideLogger = 0;
+
+// One thread's held-back messages, per logger serial. The storage lives as
+// long as the process, so its slot is never reused; a thread's buffers, and
+// the messages they own, go with the thread.
+using Buffer = std::deque<std::unique_ptr<LogMessage>>;
+using ThreadBuffers = std::unordered_map<quint64, Buffer>;
+QThreadStorage<ThreadBuffers*> g_threadBuffers;
+
+std::atomic<quint64> g_nextSerial{1};
+
+// The calling thread's buffers; created when create is true and none exist.
+ThreadBuffers* threadBuffers(bool create)
+{
+    ThreadBuffers* buffers = g_threadBuffers.localData();
+    if (!buffers && create) {
+        buffers = new ThreadBuffers;
+        g_threadBuffers.setLocalData(buffers);
+    }
+    return buffers;
+}
+
+// Drops, unwritten, what the calling thread holds back for one logger.
+void dropBuffer(quint64 serial)
+{
+    if (ThreadBuffers* buffers = threadBuffers(false))
+        buffers->erase(serial);
+}
 
 // Serialises the handler process-wide; taken before Logger::mutex_, never after.
 QRecursiveMutex& handlerMutex()
@@ -70,6 +101,7 @@ Logger::Logger(const QString& msgFormat, const QString& timestampFormat, QtMsgTy
     , timestamp_format_(timestampFormat)
     , min_level_(int(minLevel))
     , buffer_size_(bufferSize)
+    , serial_(g_nextSerial++)
 {
 }
 
@@ -78,7 +110,7 @@ Logger::~Logger()
     uninstallMsgHandler();
     // Other threads' buffers go with their threads; this one's goes now.
     Lock lock;
-    buffers_.setLocalData(nullptr);
+    dropBuffer(serial_);
 }
 
 void Logger::uninstallMsgHandler()
@@ -115,20 +147,16 @@ void Logger::log(QtMsgType type, const QString& message, const QString& file,
 void Logger::logBuffered(QtMsgType type, const QString& message, const QString& file,
                          const QString& function, int line)
 {
-    Buffer* buffer = buffers_.localData();
-    if (!buffer) {
-        buffer = new Buffer;
-        buffers_.setLocalData(buffer);
-    }
-    buffer->push_back(std::make_unique<LogMessage>(type, message, log_vars_.localData(), file,
-                                                   function, line));
-    if (int(buffer->size()) > buffer_size_)
-        buffer->pop_front();
+    Buffer& buffer = (*threadBuffers(true))[serial_];
+    buffer.push_back(std::make_unique<LogMessage>(type, message, log_vars_.localData(), file,
+                                                  function, line));
+    if (int(buffer.size()) > buffer_size_)
+        buffer.pop_front();
     if (bufferLevel(type) < min_level_ && type != QtFatalMsg)
         return;
-    while (!buffer->empty()) {
-        const std::unique_ptr<LogMessage> oldest = std::move(buffer->front());
-        buffer->pop_front();
+    while (!buffer.empty()) {
+        const std::unique_ptr<LogMessage> oldest = std::move(buffer.front());
+        buffer.pop_front();
         write(oldest.get());
     }
 }
@@ -137,7 +165,7 @@ void Logger::clear(bool buffer, bool variables)
 {
     Lock lock;
     if (buffer)
-        buffers_.setLocalData(nullptr);
+        dropBuffer(serial_);
     if (variables)
         log_vars_.setLocalData(nullptr);
 }

@@ -8,9 +8,6 @@
 #include <QString>
 #include <QThreadStorage>
 
-#include <deque>
-#include <memory>
-
 // Turns Qt's messages into log lines. Installed as the process-wide message
 // handler it takes every message of every thread. With a buffer, each thread
 // holds its recent messages back until one of high enough level arrives, so
@@ -73,12 +70,12 @@ protected:
     static QMutex mutex_;
 
 private:
-    using Buffer = std::deque<std::unique_ptr<LogMessage>>;
-
     // Called with mutex_ held.
     void logBuffered(QtMsgType type, const QString& message, const QString& file,
                      const QString& function, int line);
 
-    // The buffer owns its messages, so a thread that ends frees what it held back.
-    QThreadStorage<Buffer*> buffers_;
+    // Names this logger's buffer in each thread's buffers. Never reused, so a
+    // thread that outlives a logger cannot hand its held-back messages, or a
+    // stale storage slot, to a later one.
+    const quint64 serial_;
 };

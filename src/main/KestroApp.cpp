@@ -26,7 +26,7 @@ QString loadFontFamily(const QString& relativePath)
     const int id = QFontDatabase::addApplicationFont(path);
     const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
     if (families.isEmpty()) {
-        qWarning() << "Font not loaded:" << path;
+        qWarning().noquote() << "Font not loaded:" << path;
         return QFont().family();
     }
     return families.first();
@@ -36,7 +36,12 @@ QString loadFontFamily(const QString& relativePath)
 
 KestroApp::KestroApp(int& argc, char** argv)
     : QApplication(argc, argv)
+    , termSignals_(new TermSignals(this))
 {
+    // From here on, a termination request waits for the event loop, which
+    // then closes the window it has built by then: no start-up step can be
+    // cut off before the settings are saved.
+    connect(termSignals_, &TermSignals::received, this, &KestroApp::closeOnSignal);
 }
 
 KestroApp::~KestroApp()
@@ -68,9 +73,6 @@ void KestroApp::init()
     mainUi_->setAttribute(Qt::WA_DeleteOnClose);
     connect(mainUi_, &QObject::destroyed, this, &QCoreApplication::quit);
     installEventFilter(mainUi_);
-
-    termSignals_ = new TermSignals(this);
-    connect(termSignals_, &TermSignals::received, this, &KestroApp::closeOnSignal);
 
     mainUi_->show();
     mainUi_->updateUI();

@@ -33,5 +33,5 @@ private:
     QPointer<MainUserUi> mainUi_;
     QSettings* logSettings_ = nullptr;
     FileLogger* logger_ = nullptr;
-    TermSignals* termSignals_ = nullptr;
+    TermSignals* termSignals_;
 };

@@ -58,7 +58,7 @@ void copyDefaultIni(const char* name)
     if (QFile::exists(target))
         return;
     const QString source = AppPaths::installPath(QStringLiteral("config/") + name);
-    if (!QFile::copy(source, target))
+    if (!AppPaths::copyToData(source, target))
         qDebug() << "copy default ini failed:" << source << "->" << target;
 }
 
@@ -119,7 +119,7 @@ void StartUp::prepareDataDir()
     QDir dir;
     // A file in a directory's place counts as missing: creating it fails and says so.
     if (!QFileInfo(data).isDir() && !dir.mkpath(data)) {
-        qDebug() << "create dir failed:" << data;
+        qDebug().noquote() << "create dir failed:" << data;
         return;
     }
     for (const DataSubdir& sub : kDataSubdirs) {

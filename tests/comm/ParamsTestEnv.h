@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QThread>
 
+#include <atomic>
 #include <memory>
 
 // The parameter store's two ini files inside a test home, and a fake list of
@@ -49,6 +51,21 @@ public:
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Starts the threads, lets them run for runMs, raises stop and waits for
+    // them within a hard bound. Deletes them; false when one did not end.
+    static bool runThreadsFor(const QList<QThread*>& threads, int runMs, std::atomic<bool>& stop)
+    {
+        for (QThread* t : threads)
+            t->start();
+        QThread::msleep(runMs);
+        stop = true;
+        bool finished = true;
+        for (QThread* t : threads)
+            finished = t->wait(20000) && finished;
+        qDeleteAll(threads);
+        return finished;
     }
 
 private:

@@ -1,8 +1,12 @@
 #include "ParamsTestEnv.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QSettings>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 using vesk::pc::GlobalParams;
 
@@ -161,6 +165,76 @@ private slots:
         QCOMPARE(saved.value("dev_info/1/dev_image/size").toInt(), 3);
         QVERIFY(saved.contains("dev_info/1/dev_image/3/img_preview"));
         QVERIFY(!saved.contains("dev_info/70/dev_sn"));
+    }
+
+    // The registry, the server and the main thread reach the records at once:
+    // the list must stay whole and at its limit, and what is saved must be it.
+    void concurrentRecordOperations()
+    {
+        auto p = env_.open();
+        constexpr int kWriters = 4;
+        std::atomic<int> inFlight{0}, maxInFlight{0}, adds{0}, reads{0}, badReads{0};
+        std::atomic<bool> stop{false};
+        auto enter = [&] {
+            const int now = ++inFlight;
+            int seen = maxInFlight.load();
+            while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
+            }
+        };
+        QList<QThread*> threads;
+        for (int t = 0; t < kWriters; ++t) {
+            threads << QThread::create([&, t] {
+                for (int n = 0; !stop; ++n) {
+                    const QString sn = QStringLiteral("T%1-%2").arg(t).arg(n);
+                    enter();
+                    p->addOneDevInfo(QStringLiteral("Cam"), sn);
+                    p->setDevName(QStringLiteral("Renamed"), sn);
+                    p->setDevFocusMode(uint(n), sn);
+                    GlobalParams::PrePosParam preset;
+                    preset.used = true;
+                    p->setPreposParam(sn, preset, n % 3);
+                    --inFlight;
+                    ++adds;
+                    QThread::usleep(200);  // lets the reader in between saves
+                }
+            });
+        }
+        threads << QThread::create([&] {
+            while (!stop) {
+                enter();
+                const QStringList snapshot = serials(*p);
+                if (snapshot.size() > GlobalParams::kMaxDevInfos
+                    || QSet<QString>(snapshot.begin(), snapshot.end()).size() != snapshot.size())
+                    ++badReads;
+                p->getDevInfo(QStringLiteral("t0-0"));
+                p->getPreposParam(QStringLiteral("T0-0"), 0);
+                --inFlight;
+                ++reads;
+            }
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY2(ParamsTestEnv::runThreadsFor(threads, 500, stop), "threads did not finish in time");
+        QVERIFY(timer.elapsed() < 30000);
+        qInfo() << "adds" << adds << "reads" << reads << "most at once" << maxInFlight;
+        QVERIFY(adds > GlobalParams::kMaxDevInfos);  // evictions happened
+        QVERIFY(maxInFlight > 1);                    // calls did overlap
+        QVERIFY(reads > 1);
+        QCOMPARE(badReads.load(), 0);
+
+        const QList<GlobalParams::DevInfo> last = p->devInfos();
+        QCOMPARE(last.size(), GlobalParams::kMaxDevInfos);
+        QSet<QString> unique;
+        for (const GlobalParams::DevInfo& info : last) {
+            QVERIFY2(QRegularExpression("^T[0-3]-\\d+$").match(info.dev_sn).hasMatch(),
+                     qPrintable(info.dev_sn));
+            QCOMPARE(info.dev_name, QStringLiteral("Renamed"));
+            unique.insert(info.dev_sn);
+        }
+        QCOMPARE(unique.size(), GlobalParams::kMaxDevInfos);
+        const QStringList inMemory = serials(*p);
+        p.reset();
+        QCOMPARE(serials(*env_.open()), inMemory);
     }
 };
 

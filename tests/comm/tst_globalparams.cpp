@@ -7,6 +7,9 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <functional>
 
 using vesk::pc::GlobalParams;
@@ -155,6 +158,36 @@ private slots:
         QVERIFY(saved.contains("\nfont=Custom Font.otf\n"));
         QVERIFY(saved.contains("\npc_seqid="));
         QCOMPARE(env_.readFile(env_.defaultIni()), installed);
+    }
+
+    // The installed default may be read-only; the user's copy must not be, or
+    // every save would fail. Run as an ordinary user, since root writes anyway.
+    void readOnlyDefaultStillSaves()
+    {
+        QTemporaryDir shared;
+        QVERIFY(shared.isValid());
+        QVERIFY(QFile::setPermissions(shared.path(), QFileDevice::Permissions(0x7777)));
+        const QString installed = shared.path() + "/install/kestro_macos.ini";
+        const QString data = shared.path() + "/data/kestro_macos.ini";
+        env_.writeFile(installed, "[others]\nshortcut_range=2\n");
+        QVERIFY(QDir().mkpath(shared.path() + "/data"));
+        QVERIFY(QFile::setPermissions(shared.path() + "/data", QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::setPermissions(installed, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                std::_Exit(3);
+            GlobalParams p(data, installed);
+            std::_Exit(p.shortcut_range != 2 ? 4 : p.saveParams() ? 0 : 5);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3)
+            QSKIP("cannot switch to an unprivileged user");
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(QFile::permissions(data).testFlag(QFile::WriteOwner));
     }
 
     void noIniGivesDefaults()

@@ -30,6 +30,8 @@ private:
 private slots:
     void lineCounts_data();
     void lineCounts();
+    void breakRules_data();
+    void breakRules();
     void sentenceWrapsMoreWhenNarrower();
     void cjkWraps();
     void anyInputEnds();
@@ -58,6 +60,36 @@ void TestUtilText::lineCounts()
     QFETCH(int, widthInX);
     QFETCH(int, expected);
     QCOMPARE(lines(text, widthInX * advance("x")), expected);
+}
+
+// Every character, the ellipsis too, is one cell wide in a monospaced font,
+// so each count follows from the break rules by hand. Widths are half a cell
+// over the number of cells, so a line of that many cells fits and no more.
+void TestUtilText::breakRules_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cells");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("back to the last blank") << "aaaa bbbb cccc" << 7 << 3;
+    QTest::newRow("blank right after the cut") << "aa bb cc" << 5 << 2;
+    QTest::newRow("no blank: rest is one line") << "aaaa-bbbbbbbb" << 7 << 1;
+    QTest::newRow("first line breaks at its blank") << "bb cccc-dddd" << 9 << 2;
+    QTest::newRow("later line breaks after a dash") << "a\nbb cccc-dddd" << 9 << 3;
+    QTest::newRow("leading blanks: on to the next blank") << "   aaaa-bbbb cc" << 9 << 2;
+}
+
+void TestUtilText::breakRules()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cells);
+    QFETCH(int, expected);
+    const QFont mono(QStringLiteral("DejaVu Sans Mono"), 12);
+    const QFontMetrics metrics(mono);
+    const int cell = metrics.horizontalAdvance(QLatin1Char('x'));
+    if (metrics.horizontalAdvance(QString(QChar(0x2026))) != cell || metrics.horizontalAdvance("-") != cell)
+        QSKIP("no monospaced font with an ellipsis of one cell");
+    QCOMPARE(Util::calculateTextHeight(text, metrics, cells * cell + cell / 2), expected);
 }
 
 void TestUtilText::sentenceWrapsMoreWhenNarrower()

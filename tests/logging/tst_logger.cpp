@@ -7,6 +7,9 @@
 #include <QThread>
 #include <QtTest>
 
+#include <functional>
+#include <memory>
+
 namespace {
 
 // Keeps the lines a logger would write instead of printing them.
@@ -54,6 +57,7 @@ private slots:
     void buffering_data();
     void buffering();
     void clearDropsBuffer();
+    void buffersEndWithTheirLogger();
     void handlerPassesContext();
     void handlerWithoutLogger();
     void messageFromInsideLoggerGoesToStderr();
@@ -183,6 +187,44 @@ void TestLogger::clearDropsBuffer()
     logger.clear(true, false);
     logger.log(QtCriticalMsg, QStringLiteral("kept"), QString(), QString(), 0);
     QCOMPARE(logger.lines, QStringList{QStringLiteral("kept\n")});
+}
+
+// A thread that outlives a logger must not carry that logger's held-back
+// messages into the next one.
+void TestLogger::buffersEndWithTheirLogger()
+{
+    struct Worker : QThread
+    {
+        ~Worker() override
+        {
+            quit();
+            wait();
+        }
+    };
+    QObject onWorker;
+    Worker worker;
+    onWorker.moveToThread(&worker);
+    worker.start();
+    auto run = [&onWorker](const std::function<void()>& body) {
+        QMetaObject::invokeMethod(&onWorker, body, Qt::BlockingQueuedConnection);
+    };
+    for (int round = 0; round < 3; ++round) {
+        CapturingLogger logger(QStringLiteral("{msg}"), QtCriticalMsg, 3);
+        run([&logger, round] {
+            logger.log(QtCriticalMsg, QStringLiteral("now %1").arg(round), QString(), QString(), 0);
+            logger.log(QtDebugMsg, QStringLiteral("held %1").arg(round), QString(), QString(), 0);
+        });
+        QCOMPARE(logger.lines, QStringList{QStringLiteral("now %1\n").arg(round)});
+    }
+    // A thread that ends takes what it held back with it (the leak checker
+    // of the sanitizer build would report it otherwise).
+    CapturingLogger logger(QStringLiteral("{msg}"), QtCriticalMsg, 3);
+    std::unique_ptr<QThread> shortLived(QThread::create([&logger] {
+        logger.log(QtDebugMsg, QStringLiteral("never written"), QString(), QString(), 0);
+    }));
+    shortLived->start();
+    QVERIFY(shortLived->wait(10000));
+    QCOMPARE(logger.lines, QStringList());
 }
 
 void TestLogger::handlerPassesContext()

@@ -79,11 +79,11 @@ private:
     // Starts the program and waits until its main window is shown, as the log
     // file (or standard error with --log_std) tells.
     bool startUntilShown(QProcess& process, const QStringList& args, const QProcessEnvironment& env,
-                         const QString& logFile)
+                         const QString& logFile, const QString& program = QStringLiteral(ORLACAM_BIN))
     {
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(ORLACAM_BIN), args);
+        process.start(program, args);
         if (!process.waitForStarted(kStartTimeoutMs))
             return false;
         QElapsedTimer timer;
@@ -176,30 +176,34 @@ private slots:
         QCOMPARE(readAll(logIni), readAll(installedConfig("logging_orlacam.ini")));
         QVERIFY(stderr_.contains("Logging to "));
 
-        // Messages from the logger's installation on, in the order of start-up.
-        const QStringList markers = {
-            "- " + QSysInfo::buildCpuArchitecture() + "\n",
-            "- " + QSysInfo::kernelType() + "\n",
-            "- " + QSysInfo::machineHostName() + "\n",
-            "Software version: 1.0.5.4\n",
-            "Country = QLocale::Germany ; Language = QLocale::German\n",
-            "Application dir path =",
-            "Application name = KESTRO_OrlaCam\n",
-            "GenericDataLocation =",
-            "AppDataLocation = " + home.dataDir() + "\n",
-            "AppConfigLocation =",
-            "DownloadLocation =",
-            "Main window built",
-            "Main window shown",
-            "Closing the main window on signal 15",
-            "Exit with 0",
+        // Messages from the logger's installation on, in the order of start-up
+        // and at their levels. The shipped format adds the function and line:
+        // "{timestamp} {type} {function}:{line} - {msg}".
+        const QString line = QStringLiteral("\\n\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} %1 [^\\n]*:\\d+ - %2");
+        const QList<QPair<QString, QString>> markers = {
+            {"I", QSysInfo::buildCpuArchitecture() + "\n"},
+            {"I", QSysInfo::kernelType() + "\n"},
+            {"I", QSysInfo::machineHostName() + "\n"},
+            {"I", "Software version: 1.0.5.4\n"},
+            {"D", "Country = QLocale::Germany ; Language = QLocale::German\n"},
+            {"I", "Application dir path = "},
+            {"I", "Application name = KESTRO_OrlaCam\n"},
+            {"I", "GenericDataLocation = "},
+            {"I", "AppDataLocation = " + home.dataDir() + "\n"},
+            {"I", "AppConfigLocation = "},
+            {"I", "DownloadLocation = "},
+            {"D", "Main window built"},
+            {"I", "Main window shown"},
+            {"I", "Closing the main window on signal 15"},
+            {"I", "Exit with 0"},
         };
         const QString text = QString::fromLocal8Bit(readAll(log));
         int at = 0;
-        for (const QString& marker : markers) {
-            const int found = text.indexOf(marker, at);
-            QVERIFY2(found >= 0, qPrintable("missing or out of order: " + marker + "\n" + text));
-            at = found + marker.size() - 1;
+        for (const auto& marker : markers) {
+            const QRegularExpression pattern(line.arg(marker.first, QRegularExpression::escape(marker.second)));
+            const QRegularExpressionMatch found = pattern.match(text, at);
+            QVERIFY2(found.hasMatch(), qPrintable("missing or out of order: " + marker.second + "\n" + text));
+            at = found.capturedEnd() - 1;
         }
 
         // German locale, no language stored: 4 is chosen and saved at exit.
@@ -262,6 +266,60 @@ private slots:
         QVERIFY(!QFile::exists(home.dataDir() + "/log/OrlaCam.log"));
         QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
         QCOMPARE(saved.value("language/language_type").toInt(), 2);
+    }
+
+    // A termination request while start-up is still running waits for the
+    // event loop: the program still ends normally and saves its settings.
+    void signalDuringStartUp()
+    {
+        TestHome home;
+        QProcess process;
+        process.setProcessEnvironment(environment(home, "ja_JP.UTF-8"));
+        process.start(QStringLiteral(ORLACAM_BIN), {"--log_std"});
+        QVERIFY(process.waitForStarted(kStartTimeoutMs));
+        QElapsedTimer timer;
+        timer.start();
+        QByteArray err;
+        while (!err.contains("Software version:") && process.state() == QProcess::Running
+               && timer.elapsed() < kStartTimeoutMs) {
+            process.waitForReadyRead(10);
+            err += process.readAllStandardError();
+        }
+        // Whether the signal really came before the window (it takes tens of ms to build).
+        const bool early = err.contains("Software version:") && !err.contains("Main window shown");
+        stderr_ = err;
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+        QVERIFY(stderr_.contains("Main window shown"));
+        QVERIFY(stderr_.contains("Closing the main window on signal 15"));
+        QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
+        QCOMPARE(saved.value("language/language_type").toInt(), 3);
+        if (!early)
+            QSKIP("start-up had ended before the signal was sent");
+    }
+
+    // An installation without its ini files and fonts still starts: the copies
+    // and fonts are reported missing, the file logger runs on empty settings
+    // (so lines go to standard error) and the settings are saved at exit.
+    void installationWithoutResources()
+    {
+        TestHome home;
+        const QString bin = home.path() + "/install/bin";
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::copy(QStringLiteral(ORLACAM_BIN), bin + "/OrlaCam"));
+        QProcess process;
+        QVERIFY2(startUntilShown(process, {}, environment(home), QString(), bin + "/OrlaCam"),
+                 stderr_.constData());
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+
+        QVERIFY(stderr_.contains("copy default ini failed:"));
+        QVERIFY(stderr_.contains("Logging to \nName of logFile is empty\n"));
+        const QByteArray fonts = "W Font not loaded: " + bin.toLocal8Bit() + "/../font/";
+        QVERIFY(stderr_.contains(fonts + "SourceHanSansCN-Bold.otf"));
+        QVERIFY(stderr_.contains(fonts + "Montserrat-Regular.ttf"));
+        QVERIFY(!QFileInfo::exists(home.dataDir() + "/config/logging_orlacam.ini"));
+        QSettings saved(home.dataDir() + "/config/kestro_macos.ini", QSettings::IniFormat);
+        QCOMPARE(saved.value("product_info/product").toString(), QStringLiteral("Kestro_zuki_2P"));
+        QCOMPARE(saved.value("language/language_type").toInt(), 0);
     }
 
     // A file where the config directory should be: start-up says so and goes on.

@@ -1,0 +1,111 @@
+#include "package/FirmwarePackage.h"
+
+#include "package/PackageIo.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QSaveFile>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr qint64 kHeader = PackageIo::kHeaderSize;
+constexpr qint64 kBundleChunk = 0x100000;
+
+using Header = FirmwarePackage::UgFwPkgHeader;
+
+QString textOf(const char* field)
+{
+    return PackageIo::fieldText(field, 16);
+}
+
+// Checks the package header found at pos of a bundle of size bytes.
+bool checkBundleEntry(const Header& header, qint64 pos, qint64 size, const QString& path)
+{
+    const uint32_t crc = PackageIo::headerCrc(header);
+    if (crc != header.crc32) {
+        qWarning() << "crc32 check failed for package header:" << header.crc32 << " vs" << crc;
+        return false;
+    }
+    // Every entry is at least a header long, so the scan always moves on.
+    if (header.magic != FirmwarePackage::kMagic || header.totalSize < kHeader
+        || pos + header.totalSize > size) {
+        qWarning() << "Package header error or size error";
+        return false;
+    }
+    const QString prefix = textOf(header.product) + QLatin1Char('_') + textOf(header.branch)
+        + QStringLiteral("_All");
+    return PackageIo::checkPackageName(path, prefix, header.version);
+}
+
+// Finds the package of the platform; its position, or -1 when there is none
+// or the bundle is damaged.
+qint64 findPlatform(QFile* in, const QString& platform, Header* found)
+{
+    const qint64 size = in->size();
+    qint64 pos = 0;
+    while (pos < size) {
+        if (!in->seek(pos)) {
+            qWarning() << "seek error";
+            return -1;
+        }
+        if (!PackageIo::readHeader(in, pos, found)) {
+            qWarning() << "read error";
+            return -1;
+        }
+        if (!checkBundleEntry(*found, pos, size, in->fileName()))
+            return -1;
+        if (textOf(found->platform) == platform)
+            return pos;
+        pos += found->totalSize;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString FirmwarePackage::extractFirmware(const QString& file, const QString& platform,
+                                         const QString& dir)
+{
+    if (!QFile::exists(file)) {
+        qWarning() << "File does not exist:" << file;
+        return QString();
+    }
+    // The platform becomes part of the output name.
+    if (!PackageIo::isSafeBaseName(platform)) {
+        qWarning() << "Platform invalid:" << platform;
+        return QString();
+    }
+    const QString name = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.contains(platform)) {
+        const QString target = dir + name;
+        if (!QFile::copy(file, target))
+            qWarning() << "Copy failed:" << file << "to" << target;
+        return QFile::exists(target) ? target : QString();
+    }
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        qWarning() << "Open file failed:" << file;
+        return QString();
+    }
+    Header header;
+    const qint64 pos = findPlatform(&in, platform, &header);
+    if (pos < 0)
+        return QString();
+    const QString outPath = dir + QString(name).replace(QStringLiteral("All"), platform);
+    QSaveFile out(outPath);
+    if (!out.open(QIODevice::WriteOnly)) {
+        qDebug() << "Open output file failed:" << outPath;
+        return QString();
+    }
+    if (!PackageIo::copyRange(&in, {pos, header.totalSize}, &out, kBundleChunk) || !out.commit()) {
+        qWarning() << "write file failed:" << outPath << out.errorString();
+        return QString();
+    }
+    return outPath;
+}
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,292 @@
+#include "package/UpgradePkgPatch.h"
+#include "package/BsDiff.h"
+#include "package/Bz2StreamWriter.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <bzlib.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr char kMagic[16] = {'V', 'O', 'R', 'N', 'A', 'K', 'E', '/',
+                             'B', 'S', 'D', 'I', 'F', 'F', '4', '3'};
+constexpr int kHeaderSize = 24;
+
+// A C stdio file written under a name unique to this writer beside its
+// target, renamed over the target by commit() and removed otherwise.
+class TempOutput
+{
+public:
+    explicit TempOutput(const QString& target)
+        : target_(QFile::encodeName(target))
+    {
+        static std::atomic<unsigned> counter{0};
+        temp_ = target_ + ".tmp-" + QByteArray::number(QCoreApplication::applicationPid()) + "-" +
+                QByteArray::number(counter++);
+        file_ = std::fopen(temp_.constData(), "wbx");
+    }
+    ~TempOutput()
+    {
+        if (file_)
+            std::fclose(file_);
+        if (!committed_)
+            std::remove(temp_.constData());
+    }
+    TempOutput(const TempOutput&) = delete;
+    TempOutput& operator=(const TempOutput&) = delete;
+
+    FILE* file() const { return file_; }
+
+    bool commit()
+    {
+        FILE* file = file_;
+        file_ = nullptr;
+        if (std::fclose(file) != 0 || std::rename(temp_.constData(), target_.constData()) != 0) {
+            qCritical() << "Cannot complete" << target_ << std::strerror(errno);
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+
+private:
+    QByteArray target_;
+    QByteArray temp_;
+    FILE* file_ = nullptr;
+    bool committed_ = false;
+};
+
+int bz2Write(diff_stream* stream, const void* buffer, int size)
+{
+    return static_cast<Bz2StreamWriter*>(stream->opaque)->write(buffer, size) ? 0 : -1;
+}
+
+struct Bz2Reader
+{
+    BZFILE* handle = nullptr;
+    bool ended = false;
+};
+
+int bz2Read(const patch_stream* stream, void* buffer, int length)
+{
+    auto* reader = static_cast<Bz2Reader*>(stream->opaque);
+    if (reader->ended)
+        return -1;
+    int err = BZ_OK;
+    const int got = BZ2_bzRead(&err, reader->handle, buffer, length);
+    reader->ended = err == BZ_STREAM_END;
+    return (err == BZ_OK || err == BZ_STREAM_END) && got == length ? 0 : -1;
+}
+
+// The patch is accepted only when its bzip2 stream ends exactly after the
+// new file's bytes (which checks the stream's CRC) and nothing follows it.
+bool endsCleanly(Bz2Reader* reader, FILE* file)
+{
+    if (!reader->ended) {
+        char extra;
+        int err = BZ_OK;
+        const int got = BZ2_bzRead(&err, reader->handle, &extra, 1);
+        if (err != BZ_STREAM_END || got != 0)
+            return false;
+    }
+    void* unused = nullptr;
+    int unusedCount = 0;
+    int err = BZ_OK;
+    BZ2_bzReadGetUnused(&err, reader->handle, &unused, &unusedCount);
+    return err == BZ_OK && unusedCount == 0 && std::fgetc(file) == EOF;
+}
+
+bool readWhole(const QString& path, QByteArray* data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCritical().noquote() << "Open file failed:" << path;
+        return false;
+    }
+    if (file.size() > UpgradePkgPatch::kMaxFileSize) {
+        qCritical().noquote() << "File too large:" << path << file.size();
+        return false;
+    }
+    *data = file.readAll();
+    if (data->size() != file.size()) {
+        qCritical().noquote() << "Read file failed:" << path;
+        return false;
+    }
+    return true;
+}
+
+const uint8_t* bytes(const QByteArray& data)
+{
+    return reinterpret_cast<const uint8_t*>(data.constData());
+}
+
+void logMissing(const char* what, const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        qCritical().noquote() << what << path;
+}
+
+// The whole patch file; timer (when given) restarts once the header is out.
+int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, int64_t newSize,
+               const QString& patchFile, QElapsedTimer* timer)
+{
+    TempOutput out(patchFile);
+    if (!out.file()) {
+        qCritical().noquote() << "Open patch file failed:" << patchFile;
+        return -1;
+    }
+    uint8_t size[8];
+    offtout(newSize, size);
+    if (std::fwrite(kMagic, 1, 16, out.file()) != 16 || std::fwrite(size, 1, 8, out.file()) != 8) {
+        qCritical() << "Write patch file header failed";
+        return -1;
+    }
+    if (timer)
+        timer->restart();
+    Bz2StreamWriter bz(out.file());
+    diff_stream stream = {&bz, std::malloc, std::free, bz2Write};
+    int result = 0;
+    if (bsdiff(oldData, oldSize, newData, newSize, &stream) != 0) {
+        qDebug() << "bsdiff failed";
+        result = -1;
+    }
+    const int err = bz.finish();
+    if (err != BZ_OK) {
+        qCritical() << "bzip2 stream failed, bz2err =" << err;
+        result = -1;
+    }
+    return result == 0 && out.commit() ? 0 : -1;
+}
+
+// Applies the bzip2 stream that follows the header; the buffer must hold
+// newSize bytes.
+int applyPatch(FILE* patch, const QByteArray& old, uint8_t* newData, int64_t newSize)
+{
+    int err = BZ_OK;
+    Bz2Reader reader;
+    reader.handle = BZ2_bzReadOpen(&err, patch, 0, 0, nullptr, 0);
+    if (err != BZ_OK) {
+        qCritical() << "BZ2_bzReadOpen failed, bz2err =" << err;
+        return -1;
+    }
+    patch_stream stream = {&reader, bz2Read};
+    int result = 0;
+    if (bspatch(bytes(old), old.size(), newData, newSize, &stream) != 0 ||
+        !endsCleanly(&reader, patch)) {
+        qCritical() << "bspatch failed";
+        result = -1;
+    }
+    BZ2_bzReadClose(&err, reader.handle);
+    return result;
+}
+
+// Reads and checks the 24-byte header; the new size, or -1.
+int64_t readHeader(FILE* patch)
+{
+    uint8_t header[kHeaderSize];
+    if (std::fread(header, 1, kHeaderSize, patch) != kHeaderSize) {
+        qCritical() << "Read patch header failed";
+        return -1;
+    }
+    if (std::memcmp(header, kMagic, 16) != 0) {
+        qCritical() << "Patch header error";
+        return -1;
+    }
+    const int64_t newSize = offtin(header + 16);
+    if (newSize < 0 || newSize > UpgradePkgPatch::kMaxFileSize) {
+        qCritical() << "size error in patch header:" << newSize;
+        return -1;
+    }
+    return newSize;
+}
+
+bool writeNewFile(const QString& path, const uint8_t* data, int64_t size)
+{
+    TempOutput out(path);
+    if (!out.file()) {
+        qCritical().noquote() << "Open file failed:" << path;
+        return false;
+    }
+    if (std::fwrite(data, 1, size_t(size), out.file()) != size_t(size)) {
+        qCritical() << "Write new file failed";
+        return false;
+    }
+    return out.commit();
+}
+
+} // namespace
+
+int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& newFile,
+                                       const QString& patchFile)
+{
+    QElapsedTimer timer;
+    timer.start();
+    logMissing("Old file does not exist:", oldFile);
+    logMissing("New file does not exist:", newFile);
+    QByteArray oldData;
+    QByteArray newData;
+    if (!readWhole(oldFile, &oldData) || !readWhole(newFile, &newData))
+        return -1;
+    const int result = writePatch(bytes(oldData), oldData.size(), bytes(newData), newData.size(),
+                                  patchFile, &timer);
+    qDebug().noquote() << oldFile.section('/', -1) << "Time for bsdiff:" << timer.elapsed();
+    return result;
+}
+
+int UpgradePkgPatch::generatePatchFile(const uint8_t* oldData, int64_t oldSize,
+                                       const uint8_t* newData, int64_t newSize,
+                                       const QString& patchFile)
+{
+    return writePatch(oldData, oldSize, newData, newSize, patchFile, nullptr);
+}
+
+int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newFile,
+                                     const QString& patchFile)
+{
+    QElapsedTimer timer;
+    timer.start();
+    logMissing("Old file does not exist:", oldFile);
+    logMissing("Patch file does not exist:", patchFile);
+    std::unique_ptr<FILE, int (*)(FILE*)> patch(std::fopen(patchFile.toUtf8().constData(), "rb"),
+                                                std::fclose);
+    if (!patch) {
+        qCritical().noquote() << "Open patch file failed:" << patchFile;
+        return -1;
+    }
+    const int64_t newSize = readHeader(patch.get());
+    if (newSize < 0)
+        return -1;
+    qDebug() << "new_size =" << newSize;
+    QByteArray old;
+    if (!readWhole(oldFile, &old))
+        return -1;
+    qDebug() << "old_size =" << old.size();
+    std::unique_ptr<uint8_t[]> newData(new (std::nothrow) uint8_t[size_t(newSize) + 1]);
+    if (!newData) {
+        qCritical() << "Out of memory for" << newSize << "bytes";
+        return -1;
+    }
+    if (applyPatch(patch.get(), old, newData.get(), newSize) != 0)
+        return -1;
+    patch.reset();
+    if (!writeNewFile(newFile, newData.get(), newSize))
+        return -1;
+    qDebug() << "Time for bspatch:" << timer.elapsed();
+    return 0;
+}
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace vesk {
+namespace pc {
+
+// Binary patch files: the 16-byte magic "VORNAKE/BSDIFF43", the new file's
+// size as an 8-byte offtout integer, then one bzip2 stream holding the diff
+// entries. Outputs are written under a temporary name unique to the call and
+// renamed when complete; a failure leaves nothing at the output path.
+class UpgradePkgPatch
+{
+public:
+    // Files beyond this are refused rather than read into memory.
+    static constexpr int64_t kMaxFileSize = int64_t(1) << 30;
+
+    UpgradePkgPatch() = default;
+    ~UpgradePkgPatch() = default;
+
+    // 0 on success, -1 on failure.
+    static int generatePatchFile(const QString& oldFile, const QString& newFile,
+                                 const QString& patchFile);
+    static int generatePatchFile(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData,
+                                 int64_t newSize, const QString& patchFile);
+    static int generateNewFile(const QString& oldFile, const QString& newFile,
+                               const QString& patchFile);
+};
+
+} // namespace pc
+} // namespace vesk

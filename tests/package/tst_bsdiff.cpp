@@ -1,0 +1,324 @@
+#include "support/TestHome.h"
+#include "package/PatchTestBytes.h"
+#include "package/BsDiff.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cstdlib>
+#include <cstring>
+
+using namespace patchtest;
+
+namespace {
+
+// Diff output collected in memory, with allocations counted.
+struct MemoryDiff
+{
+    diff_stream stream = {this, allocate, release, append};
+    QByteArray out;
+    int live = 0;
+    int failAt = -1;  // index of the malloc call that returns null
+    int calls = 0;
+
+    static MemoryDiff* self(void* ptr) { return static_cast<MemoryDiff*>(ptr); }
+    static thread_local MemoryDiff* current;
+
+    static void* allocate(size_t size)
+    {
+        if (current->calls++ == current->failAt)
+            return nullptr;
+        ++current->live;
+        return std::malloc(size);
+    }
+    static void release(void* ptr)
+    {
+        --current->live;
+        std::free(ptr);
+    }
+    static int append(diff_stream* stream, const void* buffer, int size)
+    {
+        self(stream->opaque)->out.append(static_cast<const char*>(buffer), size);
+        return 0;
+    }
+
+    int run(const QByteArray& oldData, const QByteArray& newData)
+    {
+        current = this;
+        return bsdiff(bytes(oldData), oldData.size(), bytes(newData), newData.size(), &stream);
+    }
+};
+thread_local MemoryDiff* MemoryDiff::current = nullptr;
+
+struct MemoryPatch
+{
+    patch_stream stream = {this, take};
+    QByteArray in;
+    int pos = 0;
+
+    static int take(const patch_stream* stream, void* buffer, int length)
+    {
+        auto* self = static_cast<MemoryPatch*>(stream->opaque);
+        if (length > self->in.size() - self->pos)
+            return -1;
+        std::memcpy(buffer, self->in.constData() + self->pos, size_t(length));
+        self->pos += length;
+        return 0;
+    }
+};
+
+int applyDiff(const QByteArray& oldData, const QByteArray& diff, QByteArray* newData)
+{
+    MemoryPatch patch;
+    patch.in = diff;
+    return bspatch(bytes(oldData), oldData.size(), reinterpret_cast<uint8_t*>(newData->data()),
+                   newData->size(), &patch.stream);
+}
+
+// Mostly text-like bytes: small alphabet, repeats but no long runs.
+QByteArray wordyBytes(int size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char('a' + random.bounded(20) + (i % 7 == 0 ? 32 : 0));
+    return data;
+}
+
+// A realistic revision: scattered changed bytes, a moved block, an insert.
+QByteArray revised(const QByteArray& old, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray data = old;
+    for (int i = 0; i < data.size(); i += 1000 + int(random.bounded(3000)))
+        data[i] = char(data[i] ^ 0x5A);
+    const int third = data.size() / 3;
+    data = data.mid(third, third) + data.left(third) + data.mid(2 * third);
+    data.insert(data.size() / 2, randomBytes(data.size() / 50 + 1, seed + 1));
+    return data;
+}
+
+} // namespace
+
+class TestBsDiff : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+
+private slots:
+    void offtEncoding_data();
+    void offtEncoding();
+    void offtinOddEncodings();
+    void goldenStreams_data();
+    void goldenStreams();
+    void roundTrip_data();
+    void roundTrip();
+    void largeRoundTrip();
+    void threadsGiveSameOutput_data();
+    void threadsGiveSameOutput();
+    void allocationsFreed();
+    void mallocFailure();
+    void writeFailure();
+    void patchRejectsBadControls_data();
+    void patchRejectsBadControls();
+    void seekOutsideOldStillApplies();
+};
+
+// Sign-and-magnitude, little-endian.
+void TestBsDiff::offtEncoding_data()
+{
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<QByteArray>("encoded");
+    QTest::newRow("zero") << qint64(0) << hex("0000000000000000");
+    QTest::newRow("one") << qint64(1) << hex("0100000000000000");
+    QTest::newRow("minus one") << qint64(-1) << hex("0100000000000080");
+    QTest::newRow("0x1234") << qint64(0x1234) << hex("3412000000000000");
+    QTest::newRow("max") << qint64(INT64_MAX) << hex("ffffffffffffff7f");
+    QTest::newRow("-(2^63-1)") << -qint64(INT64_MAX) << hex("ffffffffffffffff");
+}
+
+void TestBsDiff::offtEncoding()
+{
+    QFETCH(qint64, value);
+    QFETCH(QByteArray, encoded);
+    uint8_t buf[8];
+    offtout(value, buf);
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(buf), 8), encoded);
+    QCOMPARE(qint64(offtin(bytes(encoded))), value);
+}
+
+void TestBsDiff::offtinOddEncodings()
+{
+    QCOMPARE(qint64(offtin(bytes(hex("0000000000000080")))), qint64(0));  // negative zero
+    QCOMPARE(qint64(offtin(bytes(hex("0000000000000180")))), -(qint64(1) << 48));
+}
+
+void TestBsDiff::goldenStreams_data()
+{
+    QTest::addColumn<QByteArray>("oldData");
+    QTest::addColumn<QByteArray>("newData");
+    QTest::addColumn<QByteArray>("stream");
+    // Identical data: x = n, y = 0, z = -n, then n zero diff bytes.
+    QTest::newRow("identical") << QByteArray("abcde") << QByteArray("abcde")
+                               << hex("0500000000000000" "0000000000000000" "0500000000000080"
+                                      "0000000000");
+    // Empty old data: everything is extra bytes.
+    QTest::newRow("empty old") << QByteArray() << QByteArray("xyz")
+                               << hex("0000000000000000" "0300000000000000" "0000000000000000"
+                                      "78797a");
+    QTest::newRow("empty new") << QByteArray("abc") << QByteArray() << QByteArray();
+    QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray();
+}
+
+void TestBsDiff::goldenStreams()
+{
+    QFETCH(QByteArray, oldData);
+    QFETCH(QByteArray, newData);
+    QFETCH(QByteArray, stream);
+    MemoryDiff diff;
+    QCOMPARE(diff.run(oldData, newData), 0);
+    QCOMPARE(diff.out.toHex(), stream.toHex());
+}
+
+void TestBsDiff::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("oldData");
+    QTest::addColumn<QByteArray>("newData");
+    const QByteArray wordy = wordyBytes(200000, 7);
+    QTest::newRow("random pair") << randomBytes(70000, 1) << randomBytes(50000, 2);
+    QTest::newRow("similar") << wordy << revised(wordy, 3);
+    QTest::newRow("shifted") << wordy << QByteArray("inserted at the start") + wordy.mid(99);
+    QTest::newRow("runs") << QByteArray(5000, 'a') << QByteArray(3000, 'a') + "b" + QByteArray(900, 'a');
+    QTest::newRow("empty old") << QByteArray() << randomBytes(1000, 4);
+    QTest::newRow("empty new") << randomBytes(1000, 5) << QByteArray();
+    QTest::newRow("one byte") << QByteArray("a") << QByteArray("b");
+}
+
+void TestBsDiff::roundTrip()
+{
+    QFETCH(QByteArray, oldData);
+    QFETCH(QByteArray, newData);
+    MemoryDiff diff;
+    QCOMPARE(diff.run(oldData, newData), 0);
+    QByteArray rebuilt(newData.size(), '\0');
+    QCOMPARE(applyDiff(oldData, diff.out, &rebuilt), 0);
+    QVERIFY(rebuilt == newData);
+}
+
+void TestBsDiff::largeRoundTrip()
+{
+    const QByteArray oldData = wordyBytes(9 * 1024 * 1024, 11);
+    const QByteArray newData = revised(oldData, 12);
+    QVERIFY(newData.size() > 8 * 1024 * 1024);
+    MemoryDiff diff;
+    QCOMPARE(diff.run(oldData, newData), 0);
+    // Mostly zero diff bytes: the match was found, not replaced by extra bytes.
+    QVERIFY(diff.out.size() - diff.out.count('\0') < newData.size() / 20);
+    QByteArray rebuilt(newData.size(), '\0');
+    QCOMPARE(applyDiff(oldData, diff.out, &rebuilt), 0);
+    QVERIFY(rebuilt == newData);
+}
+
+void TestBsDiff::threadsGiveSameOutput_data()
+{
+    QTest::addColumn<QByteArray>("oldData");
+    QTest::addColumn<QByteArray>("newData");
+    const QByteArray wordy = wordyBytes(3 * 1024 * 1024, 61);
+    QTest::newRow("revised") << wordy << revised(wordy, 62);
+    QTest::newRow("unrelated") << randomBytes(1 << 20, 63) << randomBytes((1 << 20) + 4321, 64);
+    QTest::newRow("runs") << QByteArray(1 << 20, '\0') + wordy.left(1 << 20)
+                          << wordy.left(1 << 19) + QByteArray(3 << 19, '\0') + wordy.mid(99, 1 << 20);
+}
+
+// Helper threads only search ahead; the entries are those of one thread.
+void TestBsDiff::threadsGiveSameOutput()
+{
+    QFETCH(QByteArray, oldData);
+    QFETCH(QByteArray, newData);
+    QByteArray outputs[3];
+    const int threads[3] = {1, 3, 8};
+    for (int i = 0; i < 3; ++i) {
+        MemoryDiff diff;
+        MemoryDiff::current = &diff;
+        QCOMPARE(bsdiffThreads(bytes(oldData), oldData.size(), bytes(newData), newData.size(),
+                               &diff.stream, threads[i]),
+                 0);
+        outputs[i] = diff.out;
+    }
+    QVERIFY(outputs[0] == outputs[1]);
+    QVERIFY(outputs[0] == outputs[2]);
+    QByteArray rebuilt(newData.size(), '\0');
+    QCOMPARE(applyDiff(oldData, outputs[2], &rebuilt), 0);
+    QVERIFY(rebuilt == newData);
+}
+
+void TestBsDiff::allocationsFreed()
+{
+    MemoryDiff diff;
+    QCOMPARE(diff.run(wordyBytes(5000, 1), wordyBytes(4000, 2)), 0);
+    QVERIFY(diff.calls >= 2);
+    QCOMPARE(diff.live, 0);
+}
+
+void TestBsDiff::mallocFailure()
+{
+    for (int failAt : {0, 1}) {
+        MemoryDiff diff;
+        diff.failAt = failAt;
+        QCOMPARE(diff.run(QByteArray("old data"), QByteArray("new data")), -1);
+        QCOMPARE(diff.live, 0);
+        QVERIFY(diff.out.isEmpty());
+    }
+}
+
+void TestBsDiff::writeFailure()
+{
+    MemoryDiff diff;
+    diff.stream.write = [](diff_stream*, const void*, int) { return -1; };
+    QCOMPARE(diff.run(QByteArray("old data"), QByteArray("new data")), -1);
+    QCOMPARE(diff.live, 0);
+}
+
+void TestBsDiff::patchRejectsBadControls_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::newRow("x is -1") << hex("0100000000000080" "0000000000000000" "0000000000000000");
+    QTest::newRow("y is -1") << hex("0000000000000000" "0100000000000080" "0000000000000000");
+    QTest::newRow("x past end") << hex("0500000000000000" "0000000000000000" "0000000000000000"
+                                       "0000000000");
+    QTest::newRow("x + y past end") << hex("0200000000000000" "0300000000000000"
+                                           "0000000000000000" "0000" "616263");
+    QTest::newRow("x above 2^31-1") << hex("0000008000000000" "0000000000000000"
+                                           "0000000000000000");
+    QTest::newRow("stream ends early") << hex("0400000000000000" "0000000000000000"
+                                              "0000000000000000" "0000");
+    QTest::newRow("no entries") << QByteArray();
+    QTest::newRow("seek overflows") << hex("0000000000000000" "0100000000000000"
+                                           "ffffffffffffff7f" "61"
+                                           "0000000000000000" "0100000000000000"
+                                           "ffffffffffffff7f" "62");
+}
+
+void TestBsDiff::patchRejectsBadControls()
+{
+    QFETCH(QByteArray, stream);
+    QByteArray rebuilt(4, '\0');
+    QCOMPARE(applyDiff(QByteArray("wxyz"), stream, &rebuilt), -1);
+}
+
+// Diff bytes whose old position lies outside the old data are taken as they are.
+void TestBsDiff::seekOutsideOldStillApplies()
+{
+    const QByteArray stream = hex("0200000000000000" "0000000000000000" "0a00000000000080"
+                                  "0101"  // old pos 0: "ab" + 1 -> "bc"
+                                  "0200000000000000" "0000000000000000" "0000000000000000"
+                                  "4142");  // old pos -8: nothing added
+    QByteArray rebuilt(4, '\0');
+    QCOMPARE(applyDiff(QByteArray("abcd"), stream, &rebuilt), 0);
+    QCOMPARE(rebuilt, QByteArray("bcAB"));
+}
+
+QTEST_GUILESS_MAIN(TestBsDiff)
+#include "tst_bsdiff.moc"

@@ -13,7 +13,10 @@ std::unique_ptr<DeviceBackend> DeviceBackend::create(const QByteArray& choice)
     if (choice == "sim") {
         qInfo() << "Device backend: simulated cameras";
         auto sim = std::make_unique<SimBackend>();
-        sim->plug(SimCameraSpec());  // something to look at without a camera
+        SimCameraSpec demo;  // something to look at without a camera
+        demo.usb.vendorId = 0x3564;  // ids the camera registry accepts
+        demo.usb.productId = 0xFEF2;
+        sim->plug(demo);
         return sim;
     }
     qInfo() << "Device backend: none (no platform backend yet)";

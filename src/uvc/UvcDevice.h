@@ -1,8 +1,13 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
+#include "uvc/AiStatus.h"
+#include "uvc/ButtonAction.h"
 #include "uvc/CameraStatus.h"
 #include "uvc/ProtocolMsg.h"
+#include "uvc/UpgradeFileDownloadState.h"
+#include "uvc/UpgradeFileUpState.h"
+#include "uvc/UvcPreSetPosInfo.h"
 #include "uvc/UvcCtrlSelector.h"
 #include "uvc/UvcTiming.h"
 #include "uvc/VideoControlUnits.h"
@@ -152,6 +157,196 @@ public:
     // digits, '-' and '_' only.
     static QString safeSerial(const QString& serial);
 
+    // --- Network-mode services (UvcDevice_network.cpp) ---
+    // In network mode HTTP requests to the camera's own server; in the other
+    // modes the first two are protocol frames and the last two refuse. A
+    // time-out, a broken reply or a status other than 200 is a failure.
+    int reqDevChangeIpAddr(const QString& ip);  // 0 or -1
+    int reqDevUpgrade();                        // 0 or -1
+    // Stores the camera's log archive under {data}/log; 0 or -1, and a failed
+    // download leaves no file.
+    int getDevLogFile();
+    QString lastLogFile() const;  // path of the last stored archive
+    bool reqDevReboot();          // whether the request could start
+    // --- end of network-mode services ---
+
+    // --- Standard UVC controls ---
+    // Results 0 or -1; getters write their outputs only when every read has
+    // succeeded, range readers only when all four values came back.
+    int uvcFocusGet(bool& autoFocus, int& value);
+    int uvcExposureGet(bool& autoExposure, int& value);
+    int uvcBacklightCompensationControlGet(bool& autoOn, int& value);
+    int uvcGainControlGet(bool& autoOn, int& value);
+    int uvcWhiteBalanceTemperatureControlGet(bool& autoWb, int& value);
+    int uvcBrightnessControlGet(int& value);
+    int uvcContrastControlGet(bool& autoOn, int& value);
+    int uvcSaturationControlGet(int& value);
+    int uvcSharpnessControlGet(int& value);
+    int uvcHueControlGet(bool& autoOn, int& value);
+    int uvcPanTiltAbsoluteControlGet(int32_t& pan, int32_t& tilt);
+
+    int uvcFocusSet(bool autoFocus, int value);
+    int uvcExposureSet(bool autoExposure, int value);
+    int uvcBacklightCompensationControlSet(bool unused, int value);
+    int uvcGainControlSet(bool unused, int value);
+    int uvcWhiteBalanceTemperatureControlSet(bool autoWb, int value);
+    int uvcContrastControlSet(int value);
+    int uvcSaturationControlSet(int value);
+    int uvcSharpnessControlSet(int value);
+    int uvcHueControlSet(int value);
+
+    int uvcFocusRangeAbsGet(CameraParamRange& range);
+    int uvcExposureRangeAbsGet(CameraParamRange& range);
+    int uvcBacklightCompensationControlRangeGet(CameraParamRange& range);
+    int uvcGainControlRangeGet(CameraParamRange& range);
+    int uvcWhiteBalanceColorTemperatureControlRangeGet(CameraParamRange& range);
+    int uvcContrastControlRangeGet(CameraParamRange& range);
+    int uvcSaturationControlRangeGet(CameraParamRange& range);
+    int uvcSharpnessControlRangeGet(CameraParamRange& range);
+    int uvcHueControlRangeGet(CameraParamRange& range);
+
+    // Pan/tilt ranges, cached on first use (0 means not read yet).
+    struct PanTiltRanges
+    {
+        int64_t panMin = 0, panMax = 0, tiltMin = 0, tiltMax = 0;                  // absolute, raw
+        int64_t panSpeedMin = 0, panSpeedMax = 0, tiltSpeedMin = 0, tiltSpeedMax = 0; // relative
+    };
+    bool uvcPanTiltRangeAbsGet();
+    bool uvcPanTiltRangeRelGet();
+    PanTiltRanges panTiltRanges() const;
+    // Absolute move: clamped to the cached range, scaled by 3600 in 64 bits.
+    int uvcPanTiltAbsoluteControl(int32_t pan, int32_t tilt);
+    // Relative move, each axis -1.0 .. 1.0 of the camera's top speed.
+    int uvcPanTiltRelativeControl(double pan, double tilt);
+    // --- end of standard UVC controls ---
+
+    // --- Camera parameter records ---
+    // Each setter writes one 60-byte record (id, data length, data) on
+    // extension-unit selector 6; the camera reports the values back in its
+    // status block. Results 0 or -1.
+    enum MediaMode { MediaModeNormal = 0, MediaModeVirtualBg = 1, MediaModeAutoFraming = 2 };
+    enum MediaBgMode { MediaBgGreenScreen = 1, MediaBgReplace = 17, MediaBgBlur = 18 };
+    enum MediaBgModeColorType { MediaBgColorBlue = 0, MediaBgColorGreen = 1 };
+    static constexpr int kXuParamRecordSelector = 6;
+
+    int cameraSetMediaMode(MediaMode mode);
+    int cameraSetHdr(bool on);
+    int cameraSetFaceAE(int on);
+    int cameraSetFov(int fov);
+    int cameraSetBgMode(MediaBgMode mode);
+    int cameraSetMaskLevel(int level);  // clamped to 0..100
+    int cameraSetButtonMode(int mode);
+    int cameraSetCustomizeButtonAction(ButtonAction action);
+    int cameraSetNoiseCancellation(int on);
+    // Seconds before automatic sleep; negative keeps the delay but turns it off.
+    int cameraSetSuspendTime(int seconds);
+    int cameraSetVerticalMode(int mode);
+    int cameraSetAutoFramingMode(int8_t mode, int8_t size);
+    int cameraSetImageReplace(int operation, int index);
+    int cameraSetBgColor(MediaBgModeColorType color);
+    int cameraSetBgEnable(bool enable);  // the record carries the inverse
+    int cameraSetPortraitMode(int mode);
+    // Face focus travels as message frames, not as a record.
+    int cameraSetFaceFocus(bool on);
+    // Blocking: the camera's face-focus byte, 0 when the exchange fails, -1
+    // when refused. GetMethodNonBlock: the send result; the receiver's method
+    // gets the byte later.
+    int cameraGetFaceFocus(QSharedPointer<QString> method = {}, QObject* receiver = nullptr,
+                           GetMethod getMethod = GetMethodBlock);
+    // --- end of camera parameter records ---
+
+    // --- Upgrade transfer selectors ---
+    // Raw 60-byte blocks for the upgrade thread, which runs them while the
+    // camera is in upgrade mode: no guards. A short transfer is a failure,
+    // and a failed read leaves the caller's block or record untouched.
+    bool transFileStart(const uint8_t* record);                   // selector 1
+    int transFileTransStateGet(UpgradeFileUpState* state);        // selector 1, 0 or -1
+    bool ugSyscall(const uint8_t* block);                         // selector 3, one shell line
+    // The same for a line given as text; a line that does not fit (more
+    // than 59 characters) is refused, not cut.
+    bool ugSyscall(const QByteArray& line);
+    bool fileDownloadReq(const uint8_t* record);                  // selector 4
+    bool fileDownloadStateGet(UpgradeFileDownloadState* state);   // selector 4
+    bool ugUpCmd(const uint8_t* record);                          // selector 5
+    bool ugUpCmdState(uint8_t* block);                            // selector 5
+    int transFileTrans(const uint8_t* record);                    // selector 6, 0 or -1
+    bool transFileMagicGet(uint8_t* block);                       // selector 6
+    uint32_t getUpgradeProgramVer();                              // selector 7, 0 on failure
+    // --- end of upgrade transfer selectors ---
+
+    // --- AI and gimbal commands (UvcDevice_ai.cpp) ---
+    // Results 0 or -1; getters write their outputs only on full success.
+    int aiSetGestureCtrlIndividual(int gesture, bool on);
+    int aiSetTrackingMode(int mode);
+    // Blocking fills status; GetMethodNonBlock hands the reply to the receiver's
+    // method (int, int, int, int, float) later and returns the send result.
+    int aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method = {},
+                      QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock);
+    int aiSetGestureZoomFactor(float factor);
+    int aiSetButtonSwitchForKo(bool on);
+    int aiGimbalSpeedCtrl(double first, double second);
+    int aiSetGimbalBootPos(float first, float second, float third, float fourth);
+    int aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth);
+    int aiTrgGimbalBootPos();
+    int aiSetEnabled(bool enabled);
+    int gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z);
+    int gimbalSpeedCtrl(double first, double second);
+    // Target position of the three axes, and their speeds as fractions of 1.0.
+    int gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double speedX, double speedY,
+                               double speedZ);
+    int gimbalLock(bool lock);
+    // Switches on extension-unit selectors 3 to 6.
+    int aiSetTargetSelect(bool on);
+    int aiGetTargetSelect(bool& on);
+    int aiSetGestureCtrl(bool on);
+    int aiGetGestureCtrl(bool& on);
+    int aiSetGimbalLock(bool lock);
+    int aiGetGimbalLock(bool& lock);
+    int gimbalReset();
+    // --- end of AI and gimbal commands ---
+
+    // --- Gimbal presets (UvcDevice_presets.cpp) ---
+    // Transfers on extension-unit selector 7; 0 or -1. A name longer than 49
+    // bytes is refused before sending. A get of a preset the camera does not
+    // have gives 0 and sets only the id, to 255; on -1 the record is untouched.
+    int presetPositionAdd(UvcPreSetPosInfo* info);
+    int presetPositionRemove(uint8_t id);
+    int presetPositionTrigger(uint8_t id);
+    int presetPositionGet(uint8_t id, UvcPreSetPosInfo* info);
+    // --- end of gimbal presets ---
+
+    // --- Camera commands (UvcDevice_camera.cpp) ---
+    // Zoom and focus ranges of the standard controls, read once and cached.
+    bool cameraZoomRangeGet();
+    bool cameraFocusRangeGet();
+    // Method 1: vendor frame with ratio × 1000. Otherwise the standard zoom,
+    // ratio 1.0 to 2.0 over the camera's range, held inside that range.
+    int cameraSetZoomRatio(double ratio, int16_t speed, int method);
+    double cameraGetZoomRatio();  // 1.0 to 2.0; -1.0 on failure
+    int normalizedZoom(int value);  // a raw zoom value as 0 to 100 of the range
+    int cameraSetAutoFocus(bool on);
+    int cameraGetAutoFocus();  // the control's byte, or -1
+    int cameraSetFocusRatio(int percentage);  // held at 0 to 100
+    // 0 to 100 of the focus range; *autoFocus written only on success.
+    int cameraGetFocusRatio(uint8_t* autoFocus);
+    int cameraSetAntiFlicker(int mode);  // 0 off, 1 50 Hz, 2 60 Hz
+    int cameraGetAntiFlicker();
+    int cameraRestoreFactorySettings();
+    int cameraSetDevRunStatus(DevStatus status);
+    // Blocking fills *status; GetMethodNonBlock hands the first reply byte to
+    // the receiver's method (int) later and returns the send result.
+    int cameraGetDevRunStatus(int* status, QSharedPointer<QString> method = {},
+                              QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock);
+    // The camera's first reply byte (signed), or -1.
+    int cameraIndicateUpgrade();
+    int setUgMode(uint8_t mode);
+    // Two shell lines that gather the camera's logs; 0 once the guards pass.
+    int cameraPrepareLog();
+    // A shell text frame (command 0x11CD) carrying one line of at most 46
+    // characters; a longer line is refused, never cut.
+    static bool makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame);
+    // --- end of camera commands ---
+
 signals:
     void devStateUpdate(vesk::pc::CameraStatus status);
     void fileDownloadDone(unsigned int type, int result);
@@ -221,15 +416,24 @@ private:
     };
     Identity identity() const;
     bool identityQueryAllowed() const;
-    bool netRoadMissing() const;
     bool queryIdentity(uint16_t command, QByteArray* data);
     QString queryDevVersion();
     QByteArray queryDevUuid();
     QJsonObject queryDevInfo();
     QString queryDevSn();
     bool waitForNetAddress();
-    int reqDevChangeIpAddr(const QString& ip);
     bool takeIdentity(const QByteArray& uuid, const QString& version, const QJsonObject& info);
+
+    // --- Network-mode services (private) ---
+    QString netDevVersion();
+    QByteArray netDevUuid();
+    QJsonObject netDevInfo();
+    int changeIpAddr(const QString& ip);  // initDev's road: no inited guard
+    QJsonObject queryNetInfo(const char* operation);
+    int postJsonRequest(const char* operation, const char* path, const QJsonObject& body);
+    mutable QMutex logFileMutex_;
+    QString lastLogFile_;
+    // --- end of network-mode services (private) ---
 
     QSharedPointer<CameraHandle> device_;
     int64_t locationId_ = -1;
@@ -248,6 +452,20 @@ private:
     UvcTiming timing_;
     VideoControlUnits units_;
     int interfaceNumber_ = 0;
+
+    // --- Camera commands (state) ---
+    // Cached ranges; a maximum of 0 means not read yet.
+    bool zoomRangeKnown();
+    bool focusRangeKnown();
+    std::atomic<int64_t> zoomMin_{0};
+    std::atomic<int64_t> zoomMax_{0};
+    std::atomic<int64_t> focusMin_{0};
+    std::atomic<int64_t> focusMax_{0};
+    // --- end of camera commands (state) ---
+
+    // --- Standard UVC controls (state) ---
+    mutable QMutex panTiltMutex_;
+    PanTiltRanges panTilt_;
 
     QRecursiveMutex transferLock_;
     ProtocolMsg protocol_;

@@ -99,15 +99,6 @@ bool UvcDevice::identityQueryAllowed() const
     return inited_;
 }
 
-bool UvcDevice::netRoadMissing() const
-{
-    if (devMode() != DevModeNet)
-        return false;
-    // The camera's HTTP services come with the registry's network road.
-    qWarning() << "Camera HTTP services are not available yet";
-    return true;
-}
-
 bool UvcDevice::queryIdentity(uint16_t command, QByteArray* data)
 {
     ProtocolMsg::FrmPacket frame;
@@ -143,8 +134,10 @@ QString UvcDevice::getDevSn()
 
 QString UvcDevice::queryDevVersion()
 {
+    if (devMode() == DevModeNet)
+        return netDevVersion();
     QByteArray data;
-    if (netRoadMissing() || !queryIdentity(kCmdVersion, &data))
+    if (!queryIdentity(kCmdVersion, &data))
         return {};
     if (data.size() < 4) {
         qWarning() << "Dev version length error, received length is" << data.size();
@@ -155,8 +148,10 @@ QString UvcDevice::queryDevVersion()
 
 QByteArray UvcDevice::queryDevUuid()
 {
+    if (devMode() == DevModeNet)
+        return netDevUuid();
     QByteArray data;
-    if (netRoadMissing() || !queryIdentity(kCmdUuid, &data))
+    if (!queryIdentity(kCmdUuid, &data))
         return {};
     if (data.size() != kUuidLength) {
         qWarning() << "Dev uuid length error, received length is" << data.size();
@@ -186,8 +181,10 @@ QString UvcDevice::queryDevSn()
 
 QJsonObject UvcDevice::queryDevInfo()
 {
+    if (devMode() == DevModeNet)
+        return netDevInfo();
     QByteArray data;
-    if (netRoadMissing() || !queryIdentity(kCmdInfo, &data))
+    if (!queryIdentity(kCmdInfo, &data))
         return {};
     if (data.size() < kInfoLength) {
         qWarning() << "Dev info length error, received length is" << data.size();
@@ -233,12 +230,6 @@ bool UvcDevice::waitForNetAddress()
     QMutexLocker lock(&identityMutex_);
     identity_.ip = ip;
     return true;
-}
-
-int UvcDevice::reqDevChangeIpAddr(const QString& ip)
-{
-    qWarning() << "Camera HTTP services are not available yet, cannot move the camera to" << ip;
-    return -1;
 }
 
 bool UvcDevice::initDev()
@@ -304,7 +295,7 @@ bool UvcDevice::takeIdentity(const QByteArray& uuid, const QString& version, con
         return true;
     }
     qDebug() << "Due to different ip, reqDevChangeIpAddr";
-    if (reqDevChangeIpAddr(ip) != 0)
+    if (changeIpAddr(ip) != 0)
         qWarning() << "reqDevChangeIpAddr failed";
     GlobalParams::get().releaseAnIpAddr(ip);
     return false;

@@ -1,26 +1,128 @@
 #pragma once
 
+#include "platform/UsbDeviceInfo.h"
+#include "uvc/UvcDevice.h"
+
 #include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QMutex>
 #include <QObject>
+#include <QSharedPointer>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
 
 namespace vesk {
 namespace pc {
 
-// The registry of connected cameras: one process-wide instance that announces
-// every camera's arrival and departure by serial number.
+class DeviceBackend;
+
+// The registry of connected cameras: follows the backend's hot-plug reports,
+// opens, initialises and announces each camera by serial number, and answers
+// look-ups. Cameras are handed out as shared pointers: a departure closes and
+// unlists a camera, and it is freed when its last holder lets go.
+//
+// Arrivals and departures run on the registry's own thread; the settle waits
+// there process events, so a departure can overtake a pending arrival. The
+// list is locked for look-ups from any thread, never across a wait.
 class UvcDevices : public QObject
 {
     Q_OBJECT
 public:
     static UvcDevices& get();
+    // The process's registry is get(); tests build their own on a backend.
+    explicit UvcDevices(DeviceBackend& backend, QObject* parent = nullptr);
+    ~UvcDevices() override;
+
+    // USB identity. A zero id stands for a missing property and passes.
+    static bool vendorAccepted(uint16_t vendorId);
+    static bool productAccepted(uint16_t productId);
+    // Hot-plug follows composite devices with interface associations only.
+    static bool hotPlugMatches(const UsbDeviceInfo& info);
+
+    // Look-ups over the list: first match in list order, null when none.
+    QSharedPointer<UvcDevice> getDevBySn(const QString& sn) const;
+    QSharedPointer<UvcDevice> getDevByName(const QString& name) const;
+    QSharedPointer<UvcDevice> getDevByUuid(const QByteArray& uuid) const;
+    QSharedPointer<UvcDevice> getDevByLocationId(uint32_t locationId) const;
+    bool containDev(const QByteArray& uuid) const;
+    QString getDevVersion(const QString& sn) const;
+    QList<QSharedPointer<UvcDevice>> devList() const;
+    void notifyDevList() {}
+
+    // Camera objects outside the list for the caller: mode 0 and opened, or
+    // null when opening failed.
+    QSharedPointer<UvcDevice> initWithIoServiceObject(const UsbDeviceInfo& info);
+    QSharedPointer<UvcDevice> uvcDeviceWithService(const UsbDeviceInfo& info);
+    QList<QSharedPointer<UvcDevice>> uvcDevices();
+    QSharedPointer<UvcDevice> uvcDeviceWithLocationId(uint32_t locationId);
+    bool uvcDeviceExisted(uint32_t locationId) const;
+    QSharedPointer<UvcDevice> uvcDeviceWithVendorIdProductId(uint16_t vendorId, uint16_t productId);
+    QList<QSharedPointer<UvcDevice>> uvcDevicesWithVendorIdProductId(uint16_t vendorId,
+                                                                      uint16_t productId);
+
+    // Drops the listed camera at locationId whatever its mode, as a departure
+    // does; runs on the registry's thread and returns when done.
+    void deleteDeviceByLocationId(uint32_t locationId);
+    // Closes and unlists every camera without announcing it (shutdown).
+    void releaseAll();
+
+    // The backend's hot-plug; its first reports are the cameras present.
+    bool startHotPlug();
+    void stopHotPlug();
+    bool hotPlugStarted() const { return hotPlugStarted_; }
 
 signals:
     void devChanged(const QByteArray& sn, bool present);
+    // From the hot-plug thread, one per matching device.
+    void deviceInserted(const vesk::pc::UsbDeviceInfo& info);
+    void deviceRemoved(const vesk::pc::UsbDeviceInfo& info);
+
+public slots:
+    void onDevInserted(const vesk::pc::UsbDeviceInfo& info);
+    void onDevRemoved(const vesk::pc::UsbDeviceInfo& info);
 
 private:
-    explicit UvcDevices(QObject* parent = nullptr);
-    ~UvcDevices() override;
+    struct Entry
+    {
+        QSharedPointer<UvcDevice> device;
+        UsbDeviceInfo usb;
+    };
+
+    void onHotPlug(const UsbDeviceInfo& info, bool arrived);
+    template <typename Match>
+    QSharedPointer<UvcDevice> findFirst(Match match) const;
+    bool findEntry(uint32_t locationId, Entry* entry) const;
+    QList<UsbDeviceInfo> attachedWithIds(uint16_t vendorId, uint16_t productId) const;
+    bool isListed(const UvcDevice* device) const;
+    quint64 takeArrivalStamp(uint32_t locationId);
+    bool removedSince(uint32_t locationId, quint64 stamp) const;
+    void addListed(const Entry& entry);
+    bool initialise(const QSharedPointer<UvcDevice>& device);
+    void removeListed(const QSharedPointer<UvcDevice>& device);
+    void deleteListedAt(uint32_t locationId);
+
+    DeviceBackend& backend_;
+    mutable QMutex mutex_;  // the list and the report stamps
+    QList<Entry> entries_;
+    // Every hot-plug report is numbered when the backend makes it, so that an
+    // arrival still settling learns of a later departure even before that
+    // departure's event has reached the registry's thread.
+    quint64 reports_ = 0;
+    QHash<uint32_t, quint64> lastRemoval_;
+    QHash<uint32_t, QList<quint64>> pendingArrivals_;
+    std::atomic<bool> hotPlugStarted_{false};
 };
+
+// Starts the hot-plug of the process's registry (once); the main window
+// calls it after moving the registry to its thread.
+void initMacDeviceNotification();
+void deinitMacDeviceNotification();
 
 } // namespace pc
 } // namespace vesk
+
+Q_DECLARE_METATYPE(vesk::pc::UsbDeviceInfo)

@@ -15,6 +15,17 @@ struct UvcTiming
     int closeWaitMs = 1500;      // how long close waits for the device thread
     int netAddressWaitMs = 3000; // network mode: wait before each address look-up
     int netAddressAttempts = 5;
+    // Registry: settle waits around opening a new camera, init attempts.
+    int settleBeforeOpenMs = 500;
+    int settleAfterOpenMs = 4500;
+    int initRetryMs = 1000;
+    int initAttempts = 3;
+    // The camera's HTTP services in network mode.
+    int httpConnectMs = 5000;       // no connection within this: failure
+    int httpIdleMs = 4000;          // no traffic for this long: failure
+    int httpTotalMs = 5000;         // whole exchange of a JSON request
+    int logDownloadTotalMs = 600000; // whole log download
+    int logPrepareWaitMs = 500;     // between the two log-preparation shell lines
 
     // What new cameras start with; the process default is the values above.
     static UvcTiming defaults();

@@ -1,6 +1,7 @@
 #include "platform/sim/SimCamera.h"
 
 #include "platform/sim/SimDescriptors.h"
+#include "platform/sim/SimParamRecords.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr uint8_t kMessageSelector = 2;
 constexpr uint8_t kStatusSelector = 6;
+constexpr uint8_t kPresetSelector = 7;
 constexpr int kBlockSize = 60;
 
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
@@ -37,11 +39,26 @@ int copyOut(const QByteArray& value, uint8_t* data, int length)
     return moved;
 }
 
+// The auto-exposure mode takes one mode bit, and only one that its GET_RES
+// bitmap offers (1 manual, 2 auto, 4 shutter priority, 8 aperture priority).
+bool acceptsValue(const SimControl& control, const uint8_t* data)
+{
+    constexpr uint8_t kAeModeSelector = 0x02;
+    if (control.unit != UvcUnitKind::CameraTerminal || control.selector != kAeModeSelector)
+        return true;
+    const uint8_t mode = data[0];
+    const uint8_t offered = control.res.isEmpty() ? 0 : uint8_t(control.res[0]);
+    return mode != 0 && (mode & (mode - 1)) == 0 && (mode & offered) != 0;
+}
+
 } // namespace
 
 SimCamera::SimCamera(const SimCameraSpec& spec)
     : spec_(spec)
+    , presets_(spec.presets)
 {
+    upgrade_ = SimUpgradeService(spec_.upgrade);
+    upgradeSystem_ = spec_.systemType != 1;
     const QHash<uint16_t, QByteArray> identity = spec_.identityReplies();
     for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
         if (!spec_.replies.contains(it.key()))
@@ -153,6 +170,8 @@ int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t sele
             return 1;
         }
         if (request == UvcRequest::SetCur) {
+            if (!acceptsValue(control, data))
+                return -1;
             const int moved = std::min(length, control.length());
             std::memcpy(control.cur.data(), data, size_t(moved));
             return moved;
@@ -175,12 +194,29 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return request == UvcRequest::GetCur ? channel_.read(data, length, spec_.knobs) : -1;
     }
     if (request == UvcRequest::SetCur) {
+        if (selector == spec_.knobs.setFailsOnSelector)
+            return -1;
+        if (upgradeSystem_)
+            return upgrade_.write(selector, data);
+        if (selector == kStatusSelector) {  // a parameter record, taken only whole
+            if (spec_.knobs.recordWriteBytes < length)
+                return spec_.knobs.recordWriteBytes;
+            applyParamRecord(data, spec_.statusBlock);
+        }
+        if (selector == kPresetSelector)
+            return presets_.write(data, length);
         extensionRecords_[selector] = QByteArray(reinterpret_cast<const char*>(data), length);
         return length;
     }
-    if (request != UvcRequest::GetCur)
+    if (request != UvcRequest::GetCur || selector == spec_.knobs.getFailsOnSelector)
         return -1;
     std::memset(data, 0, size_t(length));
+    if (extensionReplies_.contains(selector))
+        return copyOut(extensionReplies_.value(selector), data, length);
+    if (upgradeSystem_)
+        return upgrade_.read(selector, data);
+    if (selector == kPresetSelector)
+        return presets_.read(data, length);
     if (selector == kStatusSelector) {
         copyOut(spec_.statusBlock.left(kBlockSize), data, length);
         return std::min(length, spec_.knobs.statusReadBytes);
@@ -211,6 +247,39 @@ void SimCamera::setStatusBlock(const QByteArray& block)
 {
     QMutexLocker lock(&mutex_);
     spec_.statusBlock = block;
+}
+
+void SimCamera::setExtensionReply(uint8_t selector, const QByteArray& block)
+{
+    QMutexLocker lock(&mutex_);
+    if (block.isEmpty())
+        extensionReplies_.remove(selector);
+    else
+        extensionReplies_.insert(selector, block);
+}
+
+QByteArray SimCamera::preset(uint8_t id) const
+{
+    QMutexLocker lock(&mutex_);
+    return presets_.record(id);
+}
+
+int SimCamera::triggeredPreset() const
+{
+    QMutexLocker lock(&mutex_);
+    return presets_.lastTriggered();
+}
+
+void SimCamera::setRunsUpgradeSystem(bool on)
+{
+    QMutexLocker lock(&mutex_);
+    upgradeSystem_ = on;
+}
+
+SimUpgradeService SimCamera::upgradeService() const
+{
+    QMutexLocker lock(&mutex_);
+    return upgrade_;
 }
 
 QByteArray SimCamera::controlValue(UvcUnitKind unit, uint8_t selector) const

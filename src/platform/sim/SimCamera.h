@@ -3,6 +3,8 @@
 #include "platform/CameraHandle.h"
 #include "platform/sim/SimCameraSpec.h"
 #include "platform/sim/SimMessageChannel.h"
+#include "platform/sim/SimUpgradeService.h"
+#include "platform/sim/SimPresets.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -48,6 +50,18 @@ public:
     void setKnobs(const SimKnobs& knobs);
     void setReply(uint16_t command, const QByteArray& data);
     void setStatusBlock(const QByteArray& block);
+    // GET_CUR on an extension-unit selector (not 2 or 6) answers these bytes
+    // from now on; fewer than asked make a short read. Empty: the camera's own answer.
+    void setExtensionReply(uint8_t selector, const QByteArray& block);
+    // Whether the camera runs its upgrade system, where the upgrade service
+    // answers the extension-unit selectors other than 2; and a copy of that
+    // service to look at what the host did.
+    void setRunsUpgradeSystem(bool on);
+    SimUpgradeService upgradeService() const;
+    // A gimbal preset as the camera holds it (empty when it has none), and
+    // the last one the host triggered (-1 for none).
+    QByteArray preset(uint8_t id) const;
+    int triggeredPreset() const;
     QByteArray controlValue(UvcUnitKind unit, uint8_t selector) const;
     QList<SimRequestRecord> requests() const;
     // Frames the host wrote on the message selector, as 60-byte blocks.
@@ -71,7 +85,11 @@ private:
     std::atomic<int> active_{0};
     SimCameraSpec spec_;
     SimMessageChannel channel_;
+    SimPresets presets_;
     QHash<uint8_t, QByteArray> extensionRecords_;  // last SET_CUR per other selector
+    QHash<uint8_t, QByteArray> extensionReplies_;  // forced GET_CUR answers
+    SimUpgradeService upgrade_;
+    bool upgradeSystem_ = false;
     QList<SimRequestRecord> log_;
     bool open_ = false;
     bool plugged_ = true;

@@ -3,6 +3,7 @@
 #include "platform/UsbDeviceInfo.h"
 #include "platform/sim/SimControl.h"
 #include "platform/sim/SimKnobs.h"
+#include "platform/sim/SimUpgradeSpec.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -45,7 +46,12 @@ struct SimCameraSpec
     QByteArray statusBlock = QByteArray(60, '\0');
     // Reply data by command word; a command not listed echoes its payload.
     QHash<uint16_t, QByteArray> replies;
+    // Gimbal presets the camera holds, each record from its id byte on.
+    QList<QByteArray> presets;
     SimKnobs knobs;
+    // The upgrade service, which answers while the camera runs its upgrade
+    // system (a system type other than 1).
+    SimUpgradeSpec upgrade;
 
     static QList<SimControl> defaultControls();
     // Replies to the identity queries (version, uuid, serial number, device

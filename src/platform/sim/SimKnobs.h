@@ -19,6 +19,9 @@ struct SimKnobs
     bool interfaceHeldByDriver = false; // open finds the interface held, which still counts
     bool openFails = false;
     int statusReadBytes = 60;           // bytes a status-block read moves
+    int setFailsOnSelector = -1;        // SET_CUR on this extension-unit selector fails
+    int getFailsOnSelector = -1;        // GET_CUR on this extension-unit selector fails
+    int recordWriteBytes = 60;          // bytes a parameter-record write (selector 6) moves
 };
 
 } // namespace pc

@@ -1,0 +1,181 @@
+#include "platform/sim/SimUpgradeService.h"
+
+#include "comm/Util.h"
+
+#include <cstring>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr int kBlock = 60;
+constexpr uint8_t kSelFileStart = 1;
+constexpr uint8_t kSelSyscall = 3;
+constexpr uint8_t kSelDownload = 4;
+constexpr uint8_t kSelCommand = 5;
+constexpr uint8_t kSelFileData = 6;
+constexpr uint8_t kSelVersion = 7;
+
+constexpr int kPacketData = 52;
+constexpr uint8_t kCmdResetTransState = 8;
+constexpr uint8_t kCmdBsPatch = 5;
+constexpr uint8_t kCmdPackLog = 9;
+constexpr uint8_t kDownStart = 0;
+constexpr uint8_t kDownFinished = 2;
+constexpr uint8_t kDownResend = 3;
+constexpr uint8_t kDownGenerate = 5;
+
+uint32_t u32At(const uint8_t* at)
+{
+    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+}
+
+void putU32(uint8_t* at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = uint8_t(value >> (8 * i));
+}
+
+QByteArray textAt(const uint8_t* block, int offset)
+{
+    const char* text = reinterpret_cast<const char*>(block) + offset;
+    return QByteArray(text, int(strnlen(text, size_t(kBlock - offset))));
+}
+
+} // namespace
+
+SimUpgradeService::SimUpgradeService(const SimUpgradeSpec& spec)
+    : spec_(spec)
+{
+}
+
+int SimUpgradeService::write(uint8_t selector, const uint8_t* block)
+{
+    switch (selector) {
+    case kSelFileStart: startUpload(block); break;
+    case kSelSyscall: shellLines_ << textAt(block, 0); break;
+    case kSelDownload: takeDownloadRequest(block); break;
+    case kSelCommand: takeCommand(block); break;
+    case kSelFileData: takePacket(block); break;
+    default: return -1;
+    }
+    return kBlock;
+}
+
+int SimUpgradeService::read(uint8_t selector, uint8_t* block)
+{
+    std::memset(block, 0, kBlock);
+    switch (selector) {
+    case kSelFileStart: upState(block); break;
+    case kSelDownload: downloadState(block); break;
+    case kSelCommand: commandState(block); break;
+    case kSelFileData: std::memcpy(block, spec_.magic.constData(), size_t(qMin(int(spec_.magic.size()), kBlock))); break;
+    case kSelVersion: putU32(block, spec_.programVersion); break;
+    default: return -1;
+    }
+    return kBlock;
+}
+
+void SimUpgradeService::startUpload(const uint8_t* block)
+{
+    fileLen_ = u32At(block + 1);
+    uploadPath_ = textAt(block, 7);
+    uploaded_.clear();
+    doneSeq_ = 0;
+    upState_ = fileLen_ == 0 ? 2 : 1;
+}
+
+// Takes the next packet in order when its CRC-16 holds; others are dropped
+// and the host resends from the done sequence.
+void SimUpgradeService::takePacket(const uint8_t* block)
+{
+    const uint32_t seq = u32At(block);
+    const uint16_t crc = uint16_t(block[4] | block[5] << 8);
+    const int length = block[6] | block[7] << 8;
+    uint8_t check[kBlock];
+    std::memcpy(check, block, kBlock);
+    check[4] = check[5] = 0;
+    const bool fits = length >= 1 && length <= kPacketData;
+    if (upState_ != 1 || !fits || Util::crc16ForBuf(check, uint32_t(8 + length)) != crc) {
+        ++badPackets_;
+        return;
+    }
+    if (seq != doneSeq_ + 1)
+        return;
+    uploaded_.append(reinterpret_cast<const char*>(block) + 8, length);
+    doneSeq_ = seq;
+    if (uint32_t(uploaded_.size()) >= fileLen_)
+        upState_ = 2;
+}
+
+void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
+{
+    downloadRequests_ << QByteArray(reinterpret_cast<const char*>(block), kBlock);
+    const uint8_t command = block[0];
+    if (command == kDownFinished) {
+        downState_ = 2;
+        return;
+    }
+    if (command == kDownResend) {
+        downOffset_ = u32At(block + 1);
+        return;
+    }
+    if (command != kDownStart && command != kDownGenerate)
+        return;
+    downName_ = textAt(block, 13);
+    downOffset_ = u32At(block + 1);
+    packLen_ = u32At(block + 9);
+    const auto file = spec_.files.constFind(downName_);
+    if (file == spec_.files.cend()) {
+        downState_ = 0;  // nothing to send: an invalid state
+        downLen_ = 0;
+        return;
+    }
+    downLen_ = uint32_t(file->size());
+    generatingReads_ = command == kDownGenerate ? spec_.generateReads : 0;
+    downState_ = 1;
+}
+
+void SimUpgradeService::takeCommand(const uint8_t* block)
+{
+    commands_ << QByteArray(reinterpret_cast<const char*>(block), kBlock);
+    std::memcpy(lastCommand_, block, kBlock);
+    if (block[0] == kCmdResetTransState) {
+        upState_ = 0;
+        doneSeq_ = 0;
+        fileLen_ = 0;
+        uploaded_.clear();
+    }
+}
+
+void SimUpgradeService::upState(uint8_t* block) const
+{
+    block[0] = upState_;
+    putU32(block + 1, doneSeq_);
+    putU32(block + 5, fileLen_);
+}
+
+void SimUpgradeService::downloadState(uint8_t* block)
+{
+    const bool generating = generatingReads_ > 0;
+    if (generating)
+        --generatingReads_;
+    block[0] = generating ? 7 : downState_;
+    putU32(block + 5, generating ? 0 : downLen_);
+    putU32(block + 9, downOffset_);
+    putU32(block + 13, packLen_);
+    std::memcpy(block + 17, downName_.constData(), size_t(qMin(int(downName_.size()), kBlock - 18)));
+}
+
+void SimUpgradeService::commandState(uint8_t* block) const
+{
+    block[0] = lastCommand_[0];
+    if (lastCommand_[0] == kCmdBsPatch)
+        block[1] = spec_.patchStatus;
+    else if (lastCommand_[0] == kCmdPackLog)
+        putU32(block + 1, spec_.packedLogSize);
+}
+
+} // namespace pc
+} // namespace vesk

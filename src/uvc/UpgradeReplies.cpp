@@ -1,0 +1,63 @@
+// Decoding of the upgrade service's reply blocks. Each reads only within
+// its 60 bytes.
+
+#include "uvc/UpgradeCmdState.h"
+#include "uvc/UpgradeFileDownloadState.h"
+#include "uvc/UpgradeFileUpState.h"
+#include "uvc/UpgradeMagic.h"
+
+#include <cstring>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr int kBlockSize = 60;
+
+uint32_t u32At(const uint8_t* block, int offset)
+{
+    const uint8_t* at = block + offset;
+    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+}
+
+} // namespace
+
+UpgradeFileUpState UpgradeFileUpState::fromBlock(const uint8_t* block)
+{
+    UpgradeFileUpState state;
+    state.state = block[0];
+    state.doneSeq = u32At(block, 1);
+    state.fileLen = u32At(block, 5);
+    return state;
+}
+
+UpgradeFileDownloadState UpgradeFileDownloadState::fromBlock(const uint8_t* block)
+{
+    UpgradeFileDownloadState state;
+    state.state = block[0];
+    state.fileLen = u32At(block, 5);
+    state.offset = u32At(block, 9);
+    state.packLen = u32At(block, 13);
+    const char* name = reinterpret_cast<const char*>(block) + kNameOffset;
+    state.fileName = QByteArray(name, int(strnlen(name, kBlockSize - kNameOffset)));
+    return state;
+}
+
+UpgradeCmdState UpgradeCmdState::fromBlock(const uint8_t* block)
+{
+    UpgradeCmdState state;
+    state.subCommand = block[0];
+    state.patchStatus = block[1];
+    state.packedLogSize = u32At(block, 1);
+    return state;
+}
+
+bool UpgradeMagic::matches(const uint8_t* block, const char* magic)
+{
+    const size_t length = std::strlen(magic) + 1;  // the zero is part of the magic
+    return length <= size_t(kBlockSize) && std::memcmp(block, magic, length) == 0;
+}
+
+} // namespace pc
+} // namespace vesk

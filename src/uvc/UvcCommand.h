@@ -1,0 +1,56 @@
+#pragma once
+
+#include "uvc/ProtocolMsg.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+
+namespace vesk {
+namespace pc {
+
+class UvcDevice;
+
+// What the command methods of a camera share: the guards they open with,
+// frames built from a command word and a little-endian payload, and the
+// send results turned into the commands' 0 / -1.
+class UvcCommand
+{
+public:
+    // Tests in the order given, each letter one test: 'I' initialised,
+    // 'N' not in network mode, 'S' main system, 'U' not in upgrade mode
+    // (direct transfers only). The first failing test is logged.
+    static bool allowed(const UvcDevice& device, const char* guards);
+
+    // A request frame from the host to receiver (1 camera, 2 gimbal, 3 AI,
+    // 8 system) with the payload from byte 12.
+    static ProtocolMsg::FrmPacket frame(uint16_t command, uint8_t receiver,
+                                        const QByteArray& payload = QByteArray());
+
+    // Queued without a reply; 0, or -1 logged with the send result.
+    static int sendAsync(UvcDevice& device, ProtocolMsg::FrmPacket& frame);
+    // The guards, then the frame queued as above.
+    static int queue(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+                     const QByteArray& payload = QByteArray());
+    // Waits for the reply's data bytes; 0 only when at least dataNeeded came.
+    static int sendSync(UvcDevice& device, ProtocolMsg::FrmPacket& frame, QByteArray& data,
+                        int dataNeeded);
+    // The guards, then the frame sent and its reply's data waited for as above.
+    static int query(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+                     const QByteArray& payload, QByteArray& data, int dataNeeded);
+
+    // Payload pieces, little-endian.
+    static void appendU8(QByteArray& payload, int value);
+    static void appendI16(QByteArray& payload, int value);
+    static void appendI32(QByteArray& payload, int32_t value);
+    static void appendFloat(QByteArray& payload, float value);
+    // value × 100 truncated toward zero; values beyond the int range are held
+    // at its ends so the conversion stays defined (the payload keeps 16 bits).
+    static int hundredths(double value);
+
+    static int16_t i16At(const QByteArray& data, int offset);
+    static float floatAt(const QByteArray& data, int offset);
+};
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,325 @@
+// The camera unit's own commands: zoom and focus through the standard
+// controls (with their cached ranges) or a vendor frame, anti-flicker, run
+// status, factory reset, and the commands used around upgrades and log export.
+
+#include "uvc/UvcDevice.h"
+
+#include "comm/Util.h"
+#include "uvc/UvcCommand.h"
+
+#include <QDebug>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr uint8_t kCameraUnit = 1;
+constexpr uint8_t kSystem = 8;
+
+constexpr uint16_t kCmdZoomRatio = 0x1283;
+constexpr uint16_t kCmdRestoreFactory = 0x13C4;
+constexpr uint16_t kCmdDevStatus = 0x13C2;  // SET_CAMERA_DEVSTATUS
+constexpr uint16_t kCmdIndicateUpgrade = 0x8001;
+constexpr uint16_t kCmdUpgradeMode = 0x8066;
+constexpr uint16_t kCmdShellText = 0x11CD;
+
+constexpr uint8_t kShellTextMarker = 0x14;
+constexpr int kShellTextOffset = ProtocolMsg::kHeaderSize + 1;
+constexpr int kShellLineMax = ProtocolMsg::kMaxFrameLength - kShellTextOffset - 1;  // 46
+
+const char* const kLogLines[] = {
+    "cp /app/private/LogFac* /log/ai/ -rf &",
+    "cp /factory/*.json /log/ai/ &",
+};
+
+// floor(x + 0.5): halves go up, also below zero.
+double nearest(double x)
+{
+    return std::floor(x + 0.5);
+}
+
+// One transfer of a standard control of the table; bytes moved or -1.
+int controlTransfer(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, uint8_t* data)
+{
+    const UvcCtrlInfo& info = kUvcCtrlTable[type];
+    const VideoControlUnits units = device.units();
+    const uint8_t unitId = info.unit == UvcUnitKind::CameraTerminal ? units.cameraTerminalId
+                                                                    : units.processingUnitId;
+    if (request == UvcRequest::SetCur)
+        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, unitId);
+    return device.getDataByTypeLengthSelectorUnitId(data, int(request), info.length, info.selector,
+                                                    unitId);
+}
+
+bool readU16(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, int64_t& value)
+{
+    uint8_t bytes[2] = {};
+    if (controlTransfer(device, request, type, bytes) != 2)
+        return false;
+    value = bytes[0] | bytes[1] << 8;
+    return true;
+}
+
+int readU8(UvcDevice& device, UvcCtrlSelectorType type)
+{
+    uint8_t byte = 0;
+    return controlTransfer(device, UvcRequest::GetCur, type, &byte) == 1 ? byte : -1;
+}
+
+int writeU16(UvcDevice& device, UvcCtrlSelectorType type, int64_t value)
+{
+    uint8_t bytes[2] = {uint8_t(value), uint8_t(value >> 8)};
+    return controlTransfer(device, UvcRequest::SetCur, type, bytes) == 2 ? 0 : -1;
+}
+
+int writeU8(UvcDevice& device, UvcCtrlSelectorType type, int value)
+{
+    uint8_t byte = uint8_t(value);
+    return controlTransfer(device, UvcRequest::SetCur, type, &byte) == 1 ? 0 : -1;
+}
+
+// GET_MIN and GET_MAX; the cache takes both only when both came.
+bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>& min,
+               std::atomic<int64_t>& max, const char* label)
+{
+    if (!UvcCommand::allowed(device, "U"))
+        return false;
+    int64_t low = 0, high = 0;
+    if (!readU16(device, UvcRequest::GetMin, type, low)
+        || !readU16(device, UvcRequest::GetMax, type, high))
+        return false;
+    min = low;
+    max = high;
+    qDebug() << label << low << high;
+    return true;
+}
+
+// The first reply data byte as a signed number: the camera's result.
+int blockingResult(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+                   uint8_t value)
+{
+    QByteArray data;
+    if (UvcCommand::query(device, guards, command, receiver, QByteArray(1, char(value)), data, 1) != 0)
+        return -1;
+    return int8_t(data[0]);
+}
+
+} // namespace
+
+bool UvcDevice::makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame)
+{
+    if (line.size() > kShellLineMax || line.contains('\0')) {
+        qWarning() << "Shell line too long for one frame:" << line.size() << "bytes";
+        return false;
+    }
+    frame = UvcCommand::frame(kCmdShellText, kCameraUnit);
+    frame.payload()[0] = kShellTextMarker;
+    std::memcpy(frame.bytes + kShellTextOffset, line.constData(), size_t(line.size()));
+    frame.setVersionAndLength(0, ProtocolMsg::kMaxFrameLength);
+    return true;
+}
+
+bool UvcDevice::cameraZoomRangeGet()
+{
+    return readRange(*this, CtZoomAbsolute, zoomMin_, zoomMax_, "zoom range:");
+}
+
+bool UvcDevice::cameraFocusRangeGet()
+{
+    return readRange(*this, CtFocusAbsolute, focusMin_, focusMax_, "focus range:");
+}
+
+bool UvcDevice::zoomRangeKnown()
+{
+    if (zoomMax_ != 0 || cameraZoomRangeGet())
+        return true;
+    qCritical() << "get zoom range failed";
+    return false;
+}
+
+bool UvcDevice::focusRangeKnown()
+{
+    if (focusMax_ != 0 || cameraFocusRangeGet())
+        return true;
+    qCritical() << "get focus range failed";
+    return false;
+}
+
+int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
+{
+    if (!UvcCommand::allowed(*this, "INS"))
+        return -1;
+    if (method == 1) {
+        const double scaled = nearest(ratio * 1000.0);
+        const int32_t zoom = std::isnan(scaled)
+            ? 0
+            : int32_t(qBound(double(INT32_MIN), scaled, double(INT32_MAX)));
+        qDebug() << "zoom_i =" << zoom;
+        QByteArray payload;
+        UvcCommand::appendI16(payload, speed);
+        UvcCommand::appendI32(payload, zoom);
+        ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdZoomRatio, kCameraUnit, payload);
+        return UvcCommand::sendAsync(*this, frame);
+    }
+    if (!UvcCommand::allowed(*this, "U") || !zoomRangeKnown())
+        return -1;
+    const int64_t min = zoomMin_, max = zoomMax_;
+    // Held inside the camera's range, so that a ratio outside 1.0 to 2.0
+    // cannot wrap round to the far end of the 16-bit control.
+    const double wanted = double(min) + nearest(double(max - min) * (ratio - 1.0));
+    const int64_t value = std::isnan(wanted) ? min : int64_t(qBound(double(min), wanted, double(max)));
+    return writeU16(*this, CtZoomAbsolute, value);
+}
+
+double UvcDevice::cameraGetZoomRatio()
+{
+    if (!UvcCommand::allowed(*this, "INSU"))
+        return -1.0;
+    if (!zoomRangeKnown())
+        return -1.0;
+    int64_t current = 0;
+    if (!readU16(*this, UvcRequest::GetCur, CtZoomAbsolute, current))
+        return -1.0;
+    const int64_t min = zoomMin_, max = zoomMax_;
+    if (max == min)
+        return 0.0;
+    return double(current - min) / double(max - min) + 1.0;
+}
+
+int UvcDevice::normalizedZoom(int value)
+{
+    if (!zoomRangeKnown())
+        return 0;
+    const int64_t min = zoomMin_, max = zoomMax_;
+    if (max == min)
+        return 0;
+    const double percent = nearest(double(value - min) * 100.0 / double(max - min));
+    return int(qBound(0.0, percent, 100.0));
+}
+
+int UvcDevice::cameraSetAutoFocus(bool on)
+{
+    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+        return -1;
+    return writeU8(*this, CtFocusAuto, on ? 1 : 0);
+}
+
+int UvcDevice::cameraGetAutoFocus()
+{
+    if (!UvcCommand::allowed(*this, "INSU"))
+        return -1;
+    return readU8(*this, CtFocusAuto);
+}
+
+int UvcDevice::cameraSetFocusRatio(int percentage)
+{
+    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+        return -1;
+    const int64_t min = focusMin_, max = focusMax_;
+    // Held at 0..100 so the value stays inside the camera's range.
+    const int64_t held = qBound(0, percentage, 100);
+    return writeU16(*this, CtFocusAbsolute, min + held * (max - min) / 100);
+}
+
+int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
+{
+    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+        return -1;
+    int64_t current = 0;
+    if (!readU16(*this, UvcRequest::GetCur, CtFocusAbsolute, current))
+        return -1;
+    int autoByte = 0;
+    if (autoFocus && (autoByte = readU8(*this, CtFocusAuto)) < 0)
+        return -1;
+    const int64_t min = focusMin_, max = focusMax_;
+    if (max == min)
+        return -1;
+    if (autoFocus)
+        *autoFocus = uint8_t(autoByte);
+    return int((current - min) * 100 / (max - min));
+}
+
+int UvcDevice::cameraSetAntiFlicker(int mode)
+{
+    if (!UvcCommand::allowed(*this, "INSU"))
+        return -1;
+    return writeU8(*this, PuPowerLineFrequency, mode);
+}
+
+int UvcDevice::cameraGetAntiFlicker()
+{
+    if (!UvcCommand::allowed(*this, "INSU"))
+        return -1;
+    return readU8(*this, PuPowerLineFrequency);
+}
+
+int UvcDevice::cameraRestoreFactorySettings()
+{
+    return UvcCommand::queue(*this, "INS", kCmdRestoreFactory, kCameraUnit, QByteArray(1, '\1'));
+}
+
+int UvcDevice::cameraSetDevRunStatus(DevStatus status)
+{
+    QByteArray payload;
+    UvcCommand::appendU8(payload, 1);
+    UvcCommand::appendU8(payload, status);
+    return UvcCommand::queue(*this, "INS", kCmdDevStatus, kCameraUnit, payload);
+}
+
+int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method, QObject* receiver,
+                                     GetMethod getMethod)
+{
+    if (!UvcCommand::allowed(*this, "INS"))
+        return -1;
+    const QByteArray query(2, '\0');
+    if (getMethod == GetMethodNonBlock) {
+        ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdDevStatus, kCameraUnit, query);
+        return sendMsgSyncNonBlock(frame, method, receiver);
+    }
+    QByteArray data;
+    if (!status || UvcCommand::query(*this, "", kCmdDevStatus, kCameraUnit, query, data, 1) != 0)
+        return -1;
+    *status = int8_t(data[0]);
+    qDebug() << "Camera Status" << *status;
+    return 0;
+}
+
+int UvcDevice::cameraIndicateUpgrade()
+{
+    // A set-8 command word, yet addressed to the camera rather than the system.
+    return blockingResult(*this, "INS", kCmdIndicateUpgrade, kCameraUnit, 1);
+}
+
+int UvcDevice::setUgMode(uint8_t mode)
+{
+    return blockingResult(*this, "IN", kCmdUpgradeMode, kSystem, mode);
+}
+
+int UvcDevice::cameraPrepareLog()
+{
+    if (!UvcCommand::allowed(*this, "INS"))
+        return -1;
+    bool first = true;
+    for (const char* line : kLogLines) {
+        if (!first)
+            Util::delayMs(timing().logPrepareWaitMs, 100);
+        first = false;
+        ProtocolMsg::FrmPacket frame;
+        if (!makeShellFrame(QByteArray(line), frame))
+            continue;
+        // A camera in upgrade mode has no queue running: write it at once.
+        const ErrorType result = devMode() == DevModeUvcUpgrade ? sendMsgAsyncDirectly(frame)
+                                                                : sendMsgAsync(frame, true);
+        if (result != ErrSuccess)
+            qCritical() << "Send shell line failed, ret_val =" << result << line;
+    }
+    return 0;
+}
+
+} // namespace pc
+} // namespace vesk

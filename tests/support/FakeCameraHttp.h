@@ -1,0 +1,109 @@
+#pragma once
+
+// The HTTP server of a camera in network mode, on a loopback address: answers
+// each path from a table the test fills and records every request it gets.
+// Runs in the thread that creates it; the camera object's waits process its
+// events. Header-only, so that it needs nothing but the HTTP library.
+
+#include "http/QHttpServer.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QPair>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTimer>
+
+class FakeCameraHttp
+{
+public:
+    struct Reply
+    {
+        int status = 200;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        // The body in pieces with pauseMs between them; a "content-length"
+        // among the headers replaces the true one.
+        QList<QByteArray> chunks;
+        int pauseMs = 0;
+        bool silent = false;  // reads the request and never answers
+    };
+
+    struct Seen
+    {
+        int method = 0;
+        QString path;
+        qhttp::THeaderHash headers;
+        QByteArray body;
+    };
+
+    static Reply json(const QByteArray& body, int status = 200)
+    {
+        Reply reply;
+        reply.status = status;
+        reply.headers = {{"Content-Type", "application/json"}};
+        reply.chunks = {body};
+        return reply;
+    }
+
+    bool listen(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost))
+    {
+        return server_.listen(address, 0, [this](qhttp::server::QHttpRequest* request,
+                                                 qhttp::server::QHttpResponse* response) {
+            request->collectData(-1);
+            QObject::connect(request, &qhttp::server::QHttpRequest::end, response,
+                             [this, request, response] { answer(request, response); });
+        });
+    }
+
+    quint16 port() const { return server_.tcpServer() ? server_.tcpServer()->serverPort() : 0; }
+    void setReply(const QString& path, const Reply& reply) { replies_.insert(path, reply); }
+    const QList<Seen>& requests() const { return seen_; }
+    void clearRequests() { seen_.clear(); }
+
+private:
+    void answer(qhttp::server::QHttpRequest* request, qhttp::server::QHttpResponse* response)
+    {
+        const QString path = request->url().path();
+        seen_.append({int(request->method()), path, request->headers(), request->collectedData()});
+        if (!replies_.contains(path)) {
+            response->setStatusCode(qhttp::ESTATUS_NOT_FOUND);
+            response->addHeaderInt("content-length", 0);
+            response->end();
+            return;
+        }
+        const Reply reply = replies_.value(path);
+        if (reply.silent)
+            return;
+        response->setStatusCode(qhttp::TStatusCode(reply.status));
+        qint64 length = 0;
+        for (const QByteArray& chunk : reply.chunks)
+            length += chunk.size();
+        bool lengthGiven = false;
+        for (const auto& header : reply.headers) {
+            response->addHeader(header.first, header.second);
+            lengthGiven = lengthGiven || header.first.toLower() == "content-length";
+        }
+        if (!lengthGiven)
+            response->addHeaderInt("content-length", length);
+        sendFrom(response, reply, 0);
+    }
+
+    // The response dies with its connection; the timer goes with it.
+    static void sendFrom(qhttp::server::QHttpResponse* response, const Reply& reply, int index)
+    {
+        QTimer::singleShot(index == 0 ? 0 : reply.pauseMs, response, [response, reply, index] {
+            if (index >= reply.chunks.size()) {
+                response->end();
+                return;
+            }
+            response->write(reply.chunks.at(index));
+            sendFrom(response, reply, index + 1);
+        });
+    }
+
+    qhttp::server::QHttpServer server_;
+    QHash<QString, Reply> replies_;
+    QList<Seen> seen_;
+};

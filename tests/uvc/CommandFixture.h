@@ -1,0 +1,57 @@
+#pragma once
+
+// An opened, initialised simulated camera for the command tests, and helpers
+// to find the frames and extension-unit blocks that a command put on the wire.
+
+#include "SimFixture.h"
+
+#include <QTest>
+#include <QThread>
+
+struct CommandCamera : SimFixture
+{
+    bool inited = false;
+    explicit CommandCamera(const vesk::pc::SimCameraSpec& spec = vesk::pc::SimCameraSpec(),
+                           bool init = true)
+        : SimFixture(spec)
+    {
+        if (device->open() == 0 && init)
+            inited = device->initDev();
+        camera->clearRequests();
+    }
+
+    // The frames written with this command word, sequence and checksums
+    // (bytes 4 to 8) zeroed so that a test compares them with a literal.
+    QList<QByteArray> framesFor(uint16_t command) const
+    {
+        QList<QByteArray> found;
+        for (QByteArray frame : camera->writtenFrames()) {
+            if (uint8_t(frame[10]) == command >> 8 && uint8_t(frame[11]) == (command & 0xFF)) {
+                frame.replace(4, 5, QByteArray(5, '\0'));
+                found << frame;
+            }
+        }
+        return found;
+    }
+
+    // Waits until the device thread has written one frame of this command.
+    QByteArray waitForFrame(uint16_t command, int timeoutMs = 3000) const
+    {
+        for (int waited = 0; waited < timeoutMs; waited += 2) {
+            const QList<QByteArray> found = framesFor(command);
+            if (!found.isEmpty())
+                return found.first();
+            QThread::msleep(2);
+        }
+        return {};
+    }
+
+    // Blocks moved by SET_CUR on an extension-unit selector.
+    QList<QByteArray> blocksSetOn(uint8_t selector) const
+    {
+        QList<QByteArray> blocks;
+        for (const auto& record : requestsOn(selector, vesk::pc::UvcRequest::SetCur))
+            blocks << record.data;
+        return blocks;
+    }
+};

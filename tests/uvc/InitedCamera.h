@@ -1,0 +1,121 @@
+#pragma once
+
+// An opened and initialised simulated camera, and the requests it saw in a
+// compact text form that tests compare with literals:
+// "<request> <unit>:<selector>/<length> <data>", e.g. "SET_CUR PU:06/2 4cff";
+// data is what was written, or what a GET moved back.
+
+#include "SimFixture.h"
+
+#include <QStringList>
+#include <QtTest>
+
+// Fast timing without status polls, so that the wire holds only what a test sent.
+inline vesk::pc::UvcTiming quietTiming()
+{
+    vesk::pc::UvcTiming timing = fastTiming();
+    timing.statusPollPasses = 1 << 30;
+    return timing;
+}
+
+struct InitedCamera : SimFixture
+{
+    bool inited = false;
+
+    explicit InitedCamera(const vesk::pc::SimCameraSpec& spec = vesk::pc::SimCameraSpec())
+        : SimFixture(spec, vesk::pc::UvcDevice::DevModeUvc, quietTiming())
+    {
+        if (device->open() == 0)
+            inited = device->initDev();
+        camera->clearRequests();
+    }
+
+    // Requests other than those of the message channel (selector 2 of the
+    // extension unit), which the device thread polls on its own.
+    QStringList wire() const
+    {
+        QStringList lines;
+        for (const auto& record : camera->requests()) {
+            if (record.kind == vesk::pc::UvcUnitKind::ExtensionUnit && record.selector == 2)
+                continue;
+            lines << describe(record);
+        }
+        return lines;
+    }
+
+    static QString describe(const vesk::pc::SimRequestRecord& record)
+    {
+        using vesk::pc::UvcRequest;
+        using vesk::pc::UvcUnitKind;
+        const char* request = "?";
+        switch (record.request) {
+        case UvcRequest::SetCur: request = "SET_CUR"; break;
+        case UvcRequest::GetCur: request = "GET_CUR"; break;
+        case UvcRequest::GetMin: request = "GET_MIN"; break;
+        case UvcRequest::GetMax: request = "GET_MAX"; break;
+        case UvcRequest::GetRes: request = "GET_RES"; break;
+        case UvcRequest::GetInfo: request = "GET_INFO"; break;
+        case UvcRequest::GetDef: request = "GET_DEF"; break;
+        }
+        const char* unit = record.kind == UvcUnitKind::CameraTerminal   ? "CT"
+                           : record.kind == UvcUnitKind::ProcessingUnit ? "PU"
+                                                                        : "XU";
+        return QStringLiteral("%1 %2:%3/%4 %5")
+            .arg(QLatin1String(request), QLatin1String(unit))
+            .arg(QString::number(record.selector, 16).rightJustified(2, QLatin1Char('0')).toUpper())
+            .arg(record.length)
+            .arg(QString::fromLatin1(record.data.toHex()))
+            .trimmed();
+    }
+};
+
+// The guard tests: each row a camera state and the refusal it gives, in the
+// order the guards are tested.
+inline void addGuardRows()
+{
+    using vesk::pc::UvcDevice;
+    QTest::addColumn<bool>("init");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("systemType");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not initialised comes first") << false << int(UvcDevice::DevModeNet) << 2
+        << int(QtWarningMsg) << "Device has not been inited";
+    QTest::newRow("network mode before system type") << true << int(UvcDevice::DevModeNet) << 2
+        << int(QtCriticalMsg) << "Net mode not supported";
+    QTest::newRow("upgrade mode refuses direct transfers") << true << int(UvcDevice::DevModeUvcUpgrade)
+        << 2 << int(QtWarningMsg) << "Not supported in upgrade mode";
+    QTest::newRow("upgrade system") << true << int(UvcDevice::DevModeUvc) << 2 << int(QtWarningMsg)
+        << "Only supported in main sys";
+}
+
+// A camera in the state of the current guard row, with an empty request log.
+struct GuardedCamera
+{
+    InitedCamera inited;
+    SimFixture bare{vesk::pc::SimCameraSpec(), vesk::pc::UvcDevice::DevModeUvc, quietTiming()};
+    SimFixture* chosen = nullptr;
+    QtMsgType level = QtWarningMsg;
+    QByteArray message;
+
+    GuardedCamera()
+    {
+        QFETCH(bool, init);
+        QFETCH(int, mode);
+        QFETCH(int, systemType);
+        QFETCH(int, level);
+        QFETCH(QString, message);
+        this->level = QtMsgType(level);
+        this->message = message.toUtf8();
+        bare.device->open();
+        chosen = init ? static_cast<SimFixture*>(&inited) : &bare;
+        chosen->device->setDevMode(vesk::pc::UvcDevice::DevMode(mode));
+        chosen->device->setSystemType(systemType);
+        chosen->camera->clearRequests();
+    }
+    ~GuardedCamera() { chosen->device->setDevMode(vesk::pc::UvcDevice::DevModeUvc); }
+
+    vesk::pc::UvcDevice& device() { return *chosen->device; }
+    void expectRefusal() { QTest::ignoreMessage(level, message.constData()); }
+    bool nothingSent() const { return chosen->camera->requests().isEmpty(); }
+};

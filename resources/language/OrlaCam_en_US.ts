@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>Downloading firmware</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>Progress info</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>Auto Framing</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Virtual Background</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>Option</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>Blur</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>Replacement</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>Green Screen</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>Device Status</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>Blur Level</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>Single Mode</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>Group Mode</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>Close-up</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>Upper Body</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>Device Sleep</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>Device is sleeping</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Connect</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>Please input name</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
 </TS>

@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Sí</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>Progreso</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>Descargando firmware</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>Información de progreso</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>Encuadre automático</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Dirección</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Fondo virtual</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>Opción</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>Desenfoque</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>Reemplazo</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Conectar</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Vista</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>Pantalla verde</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Restablecer</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>Suspender</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>Estado del dispositivo</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>Nivel de desenfoque</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Seleccionar</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>Modo individual</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>Modo grupo</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>Primer plano</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>Medio cuerpo</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>Dispositivo en suspensión</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>El dispositivo está en suspensión</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Reanudar</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Conectar</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>Cambiar nombre</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>Introduzca un nombre</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
 </TS>

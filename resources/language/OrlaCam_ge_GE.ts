@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>Firmware wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>Fortschrittsinformationen</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>Automatische Bildausrichtung</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Richtung</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Virtueller Hintergrund</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>Option</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>Unschärfe</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Verbinden</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Blickwinkel</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>Greenscreen</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>Ruhemodus</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>Gerätestatus</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>Unschärfegrad</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>Einzelmodus</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>Gruppenmodus</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>Nahaufnahme</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>Oberkörper</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keine</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>Geräte-Ruhemodus</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>Gerät ist im Ruhemodus</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Verbinden</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>Bitte Namen eingeben</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
 </TS>

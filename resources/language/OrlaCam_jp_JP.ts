@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>いいえ</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>進行状況</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>ファームウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>進行状況の情報</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>オートフレーミング</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>ズーム</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>バーチャル背景</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>オプション</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>ぼかし</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>置き換え</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>接続</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>視野</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>グリーンスクリーン</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>リセット</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>スリープ</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>デバイスの状態</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>ぼかしの強さ</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>色</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>選択</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>シングルモード</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>グループモード</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>クローズアップ</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>上半身</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>デバイスのスリープ</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>デバイスはスリープ中です</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>再開</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>接続</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>名前の変更</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>名前を入力してください</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
 </TS>

@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>消息</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>正在下载固件</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>进度信息</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>自动取景</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>变焦</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>虚拟背景</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>选项</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>虚化</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>替换</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>视角</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>绿幕</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>复位</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>休眠</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>设备状态</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>虚化程度</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>颜色</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>选择</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>单人模式</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>多人模式</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>特写</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>半身</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>设备休眠</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>设备休眠中</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>唤醒</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>请输入名称</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
 </TS>

@@ -1,4 +1,167 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_HK">
+<context>
+    <name>MsgInfoUi</name>
+    <message>
+        <source>Message</source>
+        <translation>訊息</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+</context>
+<context>
+    <name>MsgProgressUi</name>
+    <message>
+        <source>Progress</source>
+        <translation>進度</translation>
+    </message>
+    <message>
+        <source>Downloading firmware</source>
+        <translation>正在下載韌體</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Progress info</source>
+        <translation>進度資訊</translation>
+    </message>
+</context>
+<context>
+    <name>MainUserUi</name>
+    <message>
+        <source>KESTRO OrlaCam</source>
+        <translation>KESTRO OrlaCam</translation>
+    </message>
+    <message>
+        <source>Auto Framing</source>
+        <translation>自動取景</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>變焦</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>虛擬背景</translation>
+    </message>
+    <message>
+        <source>Option</source>
+        <translation>選項</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>虛化</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>替換</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>連接</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>視角</translation>
+    </message>
+    <message>
+        <source>Green Screen</source>
+        <translation>綠幕</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>復位</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>休眠</translation>
+    </message>
+    <message>
+        <source>Device Status</source>
+        <translation>設備狀態</translation>
+    </message>
+    <message>
+        <source>Blur Level</source>
+        <translation>虛化程度</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>顏色</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>選擇</translation>
+    </message>
+    <message>
+        <source>Single Mode</source>
+        <translation>單人模式</translation>
+    </message>
+    <message>
+        <source>Group Mode</source>
+        <translation>多人模式</translation>
+    </message>
+    <message>
+        <source>Close-up</source>
+        <translation>特寫</translation>
+    </message>
+    <message>
+        <source>Upper Body</source>
+        <translation>半身</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>無</translation>
+    </message>
+</context>
+<context>
+    <name>DevSleep</name>
+    <message>
+        <source>Device Sleep</source>
+        <translation>設備休眠</translation>
+    </message>
+    <message>
+        <source>Device is sleeping</source>
+        <translation>設備休眠中</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>喚醒</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>連接</translation>
+    </message>
+</context>
+<context>
+    <name>DevButton</name>
+    <message>
+        <source>Rename</source>
+        <translation>重新命名</translation>
+    </message>
+    <message>
+        <source>Please input name</source>
+        <translation>請輸入名稱</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
 </TS>

@@ -1,41 +1,353 @@
 #include "orlacam/MainUserUi.h"
 
+#include "orlacam/DevButton.h"
+#include "orlacam/DevSleep.h"
+#include "orlacam/MainUiStyle.h"
+#include "ui_MainUserUi.h"
+#include "uvc/UvcDevices.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
 #include <QDebug>
-#include <QGuiApplication>
-#include <QLabel>
+#include <QKeyEvent>
 #include <QScreen>
-#include <QVBoxLayout>
+#include <QThread>
+#include <QThreadPool>
+#include <QTranslator>
+
+using vesk::pc::GlobalParams;
+using vesk::pc::UvcDevices;
+
+namespace {
+
+constexpr int kStateReportMs = 600000;
+constexpr int kSoftwareQueryDelayMs = 500;
+// Shutdown waits: every one bounded, so a stuck camera or task cannot hang
+// the exit.
+constexpr int kPoolDrainStepMs = 1000;
+constexpr int kPoolDrainSteps = 10;
+constexpr int kRegistryThreadWaitMs = 10000;
+
+struct LanguageFile
+{
+    int type;
+    const char* code;
+};
+
+const LanguageFile kLanguageFiles[] = {
+    {1, "zh_CN"}, {2, "zh_HK"}, {3, "jp_JP"}, {4, "ge_GE"}, {5, "es_ES"},
+};
+
+QString languageCode(int type)
+{
+    for (const LanguageFile& file : kLanguageFiles) {
+        if (file.type == type)
+            return QLatin1String(file.code);
+    }
+    return QStringLiteral("en_US");
+}
+
+} // namespace
+
+// The icons live in this static library; nothing else would pull them in.
+static void initResources()
+{
+    Q_INIT_RESOURCE(orlacam);
+}
 
 MainUserUi::MainUserUi(QWidget* parent)
-    : QWidget(parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainUserUi)
 {
-    setObjectName("MainUserUi");
-    setWindowTitle("OrlaCam");
-    resize(960, 640);
+    initResources();
+    ui->setupUi(this);
 
-    auto* layout = new QVBoxLayout(this);
-    lbStatus_ = new QLabel(this);
-    lbStatus_->setObjectName("lbStatus");
-    lbStatus_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(lbStatus_);
+    settingUi_ = new SystemSettingUi(nullptr);
+    settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
+    connect(settingUi_, &SystemSettingUi::languageChanged, this, &MainUserUi::onChangeLanguage);
+    connect(settingUi_, &SystemSettingUi::openVideoCfg, this, &MainUserUi::onOpenVideoCfg);
+    connect(settingUi_, &SystemSettingUi::sendSettingEvent, this, &MainUserUi::recvSignalFromSysSetting);
+    connect(settingUi_, &SystemSettingUi::softwareUpgrade, this, &MainUserUi::onSoftwareUpgrade);
+    connect(settingUi_, &SystemSettingUi::firmwareUpgrade, this, &MainUserUi::onFirmwareUpgrade);
+
+    devSleep_ = new DevSleep(this);
+    connect(devSleep_, &DevSleep::devChanged, this, &MainUserUi::onDevChangedFromSleepUi);
+    connect(devSleep_, &DevSleep::devResumed, this, [this] {
+        actionSource_ = 0;
+        onDevResumed();
+        actionSource_ = 0;
+    });
+    devSleep_->hide();
+
+    initVar();
+    initUI();
+    initLocalShortcut();
+    initGlobalShortcut();
+    onShortcutRangeChanged(GlobalParams::get().shortcut_range);
+    onRemoteCtrlEnabled(GlobalParams::get().shortcut_ext);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);
+    QTimer::singleShot(kSoftwareQueryDelayMs, this, &MainUserUi::onSoftwareUpgrade);
+    onChangeLanguage(GlobalParams::get().language_type);
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     qDebug() << "Main window built";
 }
 
 MainUserUi::~MainUserUi()
 {
+    deInit();
+    delete ui;
+    ui = nullptr;
     qDebug() << "Main window closed";
 }
 
-void MainUserUi::updateUI()
+void MainUserUi::initVar()
 {
-    lbStatus_->setText(tr("No camera connected"));
+    videoCfg_ = false;
+    zoomHoldOff_ = -3;
+    pendingZoomSource_ = 4;
+    pendingBlurSource_ = 4;
+    padReportCounter_ = -1;
+    actionSource_ = 0;
+    sizeButtonsHidden_ = false;
+    devAwake_ = false;
+    dev4K_ = false;
+    lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
+    currSn_.clear();
+
+    initRegistry();
+
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        desktopRight_ = qMax(desktopRight_, screen->geometry().x() + screen->geometry().width());
+        desktopLeft_ = qMin(desktopLeft_, screen->geometry().x());
+    }
+
+    connect(&stateReportTimer_, &QTimer::timeout, this, &MainUserUi::onStateReportTimer);
+    stateReportTimer_.start(kStateReportMs);
+}
+
+// The registry's slots and its settle waits run on a thread of their own;
+// hot-plug starts only once the registry is there, so that its first scan
+// is delivered on that thread.
+void MainUserUi::initRegistry()
+{
+    registry_ = &UvcDevices::get();
+    connect(registry_, &UvcDevices::devChanged, this, &MainUserUi::onDevChanged, Qt::QueuedConnection);
+    registryThread_ = new QThread;
+    registryThread_->setObjectName(QStringLiteral("CameraRegistry"));
+    registry_->moveToThread(registryThread_);
+    registryThread_->start(QThread::InheritPriority);
+    vesk::pc::initMacDeviceNotification();
+}
+
+void MainUserUi::initUI()
+{
+    setFocusPolicy(Qt::StrongFocus);
+    on_pbCameraCtrl_clicked();
+    setWindowIcon(QIcon(QStringLiteral(":/source/orlacam/icon/orla_icon.ico")));
+    DevButton* placeholder = newDevButton(0);
+    placeholder->setText(tr("None"));
+    devButtons_.append(placeholder);
+    placeholder->show();
+    setUiState(false);
+    updateUI();
+    enableVirtualBg(settingUi_->virtualBgOn());
+}
+
+void MainUserUi::onChangeLanguage(int type)
+{
+    if (translator_) {
+        QCoreApplication::removeTranslator(translator_);
+        delete translator_;
+    }
+    translator_ = new QTranslator(this);
+    const QString file = QCoreApplication::applicationDirPath() + QLatin1String("/..")
+                         + QLatin1String("/language/OrlaCam_") + languageCode(type) + QLatin1String(".qm");
+    if (!translator_->load(file))
+        qDebug() << "Translation not loaded:" << file;
+    QCoreApplication::installTranslator(translator_);
+    GlobalParams::get().language_type = type;
+}
+
+void MainUserUi::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange && ui) {
+        qDebug() << "Switch language event";
+        ui->retranslateUi(this);
+        updateUI();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainUserUi::recvSignalFromSysSetting(SystemSettingUi::SystemSettingEvent event)
+{
+    switch (event) {
+    case SystemSettingUi::SettingPageClosed:
+        on_pbCameraCtrl_clicked();
+        return;
+    case SystemSettingUi::GlobalHotkeysOn:
+        onShortcutRangeChanged(1);
+        return;
+    case SystemSettingUi::GlobalHotkeysOff:
+        onShortcutRangeChanged(0);
+        return;
+    case SystemSettingUi::RemoteCtrlOn:
+        onRemoteCtrlEnabled(true);
+        return;
+    case SystemSettingUi::RemoteCtrlOff:
+        onRemoteCtrlEnabled(false);
+        return;
+    }
+    if (!SystemSettingUi::isDeviceActivity(event))
+        return;
+    // The page just sent a command: the camera's next status may predate it.
+    if (const auto device = currentDevice()) {
+        device->setStatusPollCounter(0);
+        lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
+    }
+}
+
+void MainUserUi::on_pbCameraCtrl_clicked()
+{
+    ui->pbCameraCtrl->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_features_pre.png")));
+    ui->pbCameraCtrl->setStyleSheet(MainUiStyle::leftColumnButton(true));
+    ui->pbSystemSetting->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_setting.png")));
+    ui->pbSystemSetting->setStyleSheet(MainUiStyle::leftColumnButton(false));
+    settingUi_->hide();
+}
+
+void MainUserUi::on_pbSystemSetting_clicked()
+{
+    if (!settingUi_->isVisible()) {
+        ui->pbCameraCtrl->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_features.png")));
+        ui->pbCameraCtrl->setStyleSheet(MainUiStyle::leftColumnButton(false));
+        ui->pbSystemSetting->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_setting_pre.png")));
+        ui->pbSystemSetting->setStyleSheet(MainUiStyle::leftColumnButton(true));
+        settingUi_->show();
+    }
+    placeSettingWindow();
+}
+
+// Beside the main window, on the side where the setting window fits.
+void MainUserUi::placeSettingWindow()
+{
+    const QRect frame = frameGeometry();
+    const int left = frame.left();
+    const int right = frame.right() + 1;
+    const int width = settingUi_->frameGeometry().width();
+    int x = left - width;
+    if (left > desktopRight_ - width) {
+        x = left - width;
+    } else if (left < desktopLeft_ + width) {
+        x = right;
+    } else {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const int screenWidth = screen ? screen->geometry().width() : 0;
+        int m = left;
+        while (screenWidth > 0 && m < 0)
+            m += screenWidth;
+        while (screenWidth > 0 && m > screenWidth)
+            m -= screenWidth;
+        x = (m <= width || m >= screenWidth - width) ? right : left - width;
+    }
+    settingUi_->move(x, frame.top());
+}
+
+void MainUserUi::keyPressEvent(QKeyEvent* event)
+{
+    Q_UNUSED(event)  // key presses belong to the shortcuts, not to the window
+}
+
+void MainUserUi::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        padReportCounter_ = 31;
+        qDebug() << "Direction pad stopped";
+        break;
+    default:
+        break;
+    }
 }
 
 bool MainUserUi::eventFilter(QObject* watched, QEvent* event)
 {
-    return QWidget::eventFilter(watched, event);
+    if (ui && event->type() == QEvent::KeyRelease)
+        keyReleaseEvent(static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainUserUi::focusInEvent(QFocusEvent* event)
+{
+    settingUi_->hideSecondMenu();
+    QMainWindow::focusInEvent(event);
+}
+
+void MainUserUi::closeEvent(QCloseEvent* event)
+{
+    settingUi_->close();
+    event->accept();
+}
+
+// Shutdown order: timers, hot-plug, thread pool, device threads, registry.
+void MainUserUi::deInit()
+{
+    stateReportTimer_.stop();
+    qDeleteAll(findChildren<QTimer*>(QStringLiteral("arrivalReport"), Qt::FindDirectChildrenOnly));
+    vesk::pc::deinitMacDeviceNotification();
+    disconnect(registry_, nullptr, this, nullptr);
+    detachSelected();
+    drainThreadPool();
+    registry_->releaseAll();
+    qDebug() << "Camera objects released";
+    stopRegistryThread();
+    // An arrival that was still settling may have listed a camera meanwhile.
+    registry_->releaseAll();
+
+    delete settingUi_;
+    settingUi_ = nullptr;
+    delete devSleep_;
+    devSleep_ = nullptr;
+    qDeleteAll(devButtons_);
+    devButtons_.clear();
+}
+
+void MainUserUi::drainThreadPool()
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    for (int step = 0; step < kPoolDrainSteps; ++step) {
+        if (pool->waitForDone(kPoolDrainStepMs))
+            return;
+        qInfo() << "Waiting for" << pool->activeThreadCount() << "cloud tasks";
+    }
+    qWarning() << "Thread pool still busy at exit:" << pool->activeThreadCount() << "tasks";
+}
+
+// The registry outlives the window: once its thread has ended it comes back
+// to the main thread, so that a later window (or the exit) finds it on a
+// live thread.
+void MainUserUi::stopRegistryThread()
+{
+    if (!registryThread_)
+        return;
+    registryThread_->quit();
+    if (!registryThread_->wait(kRegistryThreadWaitMs)) {
+        // Deleting a running thread would abort; it is left to the exit.
+        qWarning() << "Camera registry thread still running after" << kRegistryThreadWaitMs << "ms";
+        registryThread_ = nullptr;
+        return;
+    }
+    delete registryThread_;
+    registryThread_ = nullptr;
+    registry_->moveToThread(QThread::currentThread());
+    qDebug() << "Camera registry thread stopped";
 }

@@ -1,11 +1,33 @@
 #pragma once
 
-#include <QWidget>
+#include "comm/GlobalParams.h"
+#include "orlacam/SystemSettingUi.h"
+#include "uvc/CameraStatus.h"
 
-class QLabel;
+#include <QList>
+#include <QMainWindow>
+#include <QSharedPointer>
+#include <QTimer>
 
-// The main window: lists the connected cameras and drives the selected one.
-class MainUserUi : public QWidget
+
+class DevButton;
+class DevSleep;
+class QThread;
+class QTranslator;
+namespace Ui {
+class MainUserUi;
+}
+namespace vesk {
+namespace pc {
+class UvcDevice;
+class UvcDevices;
+}
+}
+
+// The application's only main window: the device row, the sleep overlay and
+// the area of the camera control panel, beside the left column that switches
+// between the panel and the system setting window.
+class MainUserUi : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -14,10 +36,116 @@ public:
 
     // Brings the whole window in line with the camera list and the settings.
     void updateUI();
+    void setUiState(bool connected);
+    void enableVirtualBg(bool on);
 
     // Installed on the application: sees every key release first, never eats events.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // What the setting pages and the other parts of the window read.
+    SystemSettingUi* settingWindow() const { return settingUi_; }
+    DevSleep* sleepOverlay() const { return devSleep_; }
+    bool isDevAwake() const { return devAwake_; }
+    bool isDev4K() const { return dev4K_; }
+    qint64 lastUserActionMs() const { return lastUserActionMs_; }
+    void setLastUserActionMs(qint64 ms) { lastUserActionMs_ = ms; }
+    QString currentSn() const { return currSn_; }
+    QString zoomText() const { return zoomText_; }
+    QList<DevButton*> devButtons() const { return devButtons_; }
+    int actionSource() const { return actionSource_; }
+
+public slots:
+    void onChangeLanguage(int type);
+    void recvSignalFromSysSetting(SystemSettingUi::SystemSettingEvent event);
+    void onOpenVideoCfg(bool on) { videoCfg_ = on; }
+    void on_pbCameraCtrl_clicked();
+    void on_pbSystemSetting_clicked();
+    void on_pbDevStatus_clicked();
+    void onDevChangedFromSleepUi(int index);
+    void onDevSnMarked(const QString& sn) { snToReselect_ = sn; }
+
+    // Device list and selection.
+    void onDevChanged(const QByteArray& sn, bool present);
+    void onDevSelectedChanged(DevButton* button);
+    void onDevRenamed(DevButton* button);
+    void onDevStateUpdate(vesk::pc::CameraStatus status);
+    void onDevImageDownload(unsigned int type, int result);
+    void onCurrDevStateRefresh();
+    void onDevResumed();
+
+    // Entry points that later parts of the window fill in (upgrades, log
+    // export, factory reset, key sets); for now each only logs.
+    void onSoftwareUpgrade();
+    void onFirmwareUpgrade();
+    void onExportLog();
+    void onManualUpgrade();
+    void onRestoreFactorySetting();
+    void onUpgradeManual();
+    void onUpgradeHelp();
+    void onShortcutRangeChanged(int range);
+    void onRemoteCtrlEnabled(bool on);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
-    QLabel* lbStatus_ = nullptr;
+    void initVar();
+    void initUI();
+    void initRegistry();
+    void initLocalShortcut();
+    void initGlobalShortcut();
+    void deInit();
+    void stopRegistryThread();
+    void drainThreadPool();
+
+    // Device row.
+    void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
+    void removeOneDev(const vesk::pc::GlobalParams::DevInfo& record);
+    DevButton* newDevButton(int index);
+    QString freeDevName() const;
+    void scheduleArrivalReports(const QString& sn);
+    void onStateReportTimer();
+    void loadSelectedState(const QString& sn);
+    void detachSelected();
+    void showZoom(int zoom);
+    void applyStatus(const vesk::pc::CameraStatus& status, int productType);
+    void setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
+                      int afMode, int afSize);
+    void showSleepOverlay(bool show);
+    void queueThumbnails(const QSharedPointer<vesk::pc::UvcDevice>& device);
+    void setDevStateOnPages(bool awake);
+    QSharedPointer<vesk::pc::UvcDevice> currentDevice() const;
+    void placeSettingWindow();
+
+    Ui::MainUserUi* ui = nullptr;
+    QList<DevButton*> devButtons_;
+    SystemSettingUi* settingUi_ = nullptr;
+    DevSleep* devSleep_ = nullptr;
+    vesk::pc::UvcDevices* registry_ = nullptr;
+    QThread* registryThread_ = nullptr;
+    QString currSn_;
+    QTranslator* translator_ = nullptr;
+    bool videoCfg_ = false;
+    int zoomHoldOff_ = -3;
+    bool virtualBgOn_ = false;
+    bool autoFramingOn_ = false;
+    QString snToReselect_;
+    int desktopLeft_ = 0;
+    int desktopRight_ = 0;
+    qint64 lastUserActionMs_ = 0;
+    bool devAwake_ = false;
+    bool dev4K_ = false;
+    QTimer stateReportTimer_;
+    bool sizeButtonsHidden_ = false;
+    int pendingZoomSource_ = 4;
+    int pendingBlurSource_ = 4;
+    int padReportCounter_ = -1;
+    int actionSource_ = 0;
+    int zoomValue_ = 0;          // what the zoom slider will show
+    QString zoomText_ = QStringLiteral("1x");
+    int blurLevel_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "platform/DeviceBackend.h"
 
-#include "platform/EmptyBackend.h"
+#include "platform/linux/LinuxBackend.h"
 #include "platform/sim/SimBackend.h"
 
 #include <QDebug>
@@ -8,19 +8,40 @@
 namespace vesk {
 namespace pc {
 
+namespace {
+
+// An awake Orla and a Zuki, on the USB ids the camera registry accepts.
+QList<SimCameraSpec> demoCameras()
+{
+    SimCameraSpec orla;
+    orla.usb = {QStringLiteral("sim-orla"), 0x14100000, 0x3564, 0xFEF2, 0xEF, 0x02};
+    orla.statusBlock[2] = 1;  // running
+    orla.statusBlock[8] = 50;  // zoom half way
+
+    SimCameraSpec zuki;
+    zuki.usb = {QStringLiteral("sim-zuki"), 0x14200000, 0x3564, 0xFEF2, 0xEF, 0x02};
+    zuki.model = QStringLiteral("Zuki");
+    zuki.productIndex = 2;  // "Kestro_zuki_2P" on the SSC336Q: a Zuki
+    zuki.serial = QByteArray("ZK22A0000002\0\0", 14);
+    zuki.uuid = QByteArray::fromHex("4b4553545230315a554b49000000000000000000a1b2c3d5");
+    return {orla, zuki};
+}
+
+} // namespace
+
 std::unique_ptr<DeviceBackend> DeviceBackend::create(const QByteArray& choice)
 {
     if (choice == "sim") {
         qInfo() << "Device backend: simulated cameras";
         auto sim = std::make_unique<SimBackend>();
-        SimCameraSpec demo;  // something to look at without a camera
-        demo.usb.vendorId = 0x3564;  // ids the camera registry accepts
-        demo.usb.productId = 0xFEF2;
-        sim->plug(demo);
+        // Two cameras of different families, so the window can be tried
+        // without hardware.
+        for (const SimCameraSpec& demo : demoCameras())
+            sim->plug(demo);
         return sim;
     }
-    qInfo() << "Device backend: none (no platform backend yet)";
-    return std::make_unique<EmptyBackend>();
+    qInfo() << "Device backend: linux (udev, V4L2)";
+    return std::make_unique<LinuxBackend>();
 }
 
 DeviceBackend& DeviceBackend::instance()

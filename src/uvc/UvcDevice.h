@@ -347,9 +347,56 @@ public:
     static bool makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame);
     // --- end of camera commands ---
 
+    // --- Picture transfers (UvcDevice_pictures.cpp) ---
+    // The camera's three pictures: thumbnail and full downloads per slot,
+    // and uploads of the full picture, queued as bits for the device thread.
+    enum ImageTransType : unsigned {
+        ImageThumbnail0 = 1,
+        ImageThumbnail1 = 2,
+        ImageThumbnail2 = 4,
+        ImageFull0 = 8,
+        ImageFull1 = 16,
+        ImageFull2 = 32,
+        ImageUpload0 = 64,
+        ImageUpload1 = 128,
+        ImageUpload2 = 256,
+    };
+    // Results of fileDownloadByUvc.
+    static constexpr int kDownloadFetched = 0;
+    static constexpr int kDownloadUnchanged = 1;  // the local file already matches
+    static constexpr int kDownloadFailed = 254;
+    static constexpr int kDownloadMissing = 255;  // the camera has no such picture
+    static constexpr int kXuPictureUploadSelector = 3;
+    static constexpr int kXuPictureDownloadSelector = 4;
+    // Pictures of this size and above, and empty ones, are refused.
+    static constexpr int64_t kMaxPictureSize = 0x80000;
+
+    // True when type is one single kind of the family; it then runs on a
+    // later pass of the device thread.
+    bool startFileDownloadAsync(ImageTransType type);
+    bool startFileUploadAsync(ImageTransType type);
+    unsigned pendingTransfers() const { return pendingTransfers_; }
+    // Thumbnail bits whose question is answered (fetched, unchanged, or no
+    // picture); a failed download leaves its bit clear so it is asked again.
+    unsigned settledThumbnails() const { return settledThumbnails_; }
+    // Run on the device thread; callable directly while nothing else uses
+    // selectors 3 and 4.
+    int fileDownloadByUvc(const QString& localPath, const QString& deviceFile, bool thumbnail);
+    bool fileUploadByUvc(const QString& localPath, const QString& deviceFile);
+    // Local files, slot 0 to 2; the main window fills them on selection.
+    void setThumbnailPath(int slot, const QString& path);
+    QString thumbnailPath(int slot) const;
+    void setFullPicturePath(int slot, const QString& path);
+    QString fullPicturePath(int slot) const;
+    // The local file that a kind writes or reads (empty for no single kind).
+    QString localPathFor(ImageTransType type) const;
+    // --- end of picture transfers ---
+
 signals:
     void devStateUpdate(vesk::pc::CameraStatus status);
     void fileDownloadDone(unsigned int type, int result);
+    // 10 to 90 while sending, 100 at success, kErrCodeFailure on failure.
+    void fileUploadProgress(int progress);
 
 protected:
     void run() override;
@@ -400,6 +447,10 @@ private:
     void deliverReply(uint8_t* block);
     void parseRecvData(const ProtocolMsg::FrmPacket& reply, const SendPacket& entry);
     void pollStatus();
+    // One queued picture transfer, the lowest kind first.
+    void runPictureTransfer();
+    friend class PictureDownload;
+    friend class PictureUpload;
 
     // Identity.
     struct Identity
@@ -480,6 +531,13 @@ private:
 
     mutable QMutex statusMutex_;
     CameraStatus cachedStatus_;
+
+    // --- Picture transfers (state) ---
+    std::atomic<unsigned> pendingTransfers_{0};
+    std::atomic<unsigned> settledThumbnails_{0};
+    mutable QMutex picturePathMutex_;
+    QString thumbnailPaths_[3];
+    QString fullPicturePaths_[3];
 };
 
 } // namespace pc

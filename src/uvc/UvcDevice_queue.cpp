@@ -287,7 +287,7 @@ void UvcDevice::run()
 
 void UvcDevice::onePass()
 {
-    // Picture transfers join the pass with the commands that queue them.
+    runPictureTransfer();
     rx_msg();
     txOnePacket();
     pollStatus();

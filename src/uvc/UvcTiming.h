@@ -26,6 +26,15 @@ struct UvcTiming
     int httpTotalMs = 5000;         // whole exchange of a JSON request
     int logDownloadTotalMs = 600000; // whole log download
     int logPrepareWaitMs = 500;     // between the two log-preparation shell lines
+    // Picture transfers, counted from a transfer's start.
+    int pictureDownloadTimeoutMs = 90000;
+    int pictureUploadSendTimeoutMs = 90000;   // records still being sent
+    int pictureUploadCheckTimeoutMs = 100000; // waiting for the camera to complete
+    int fullPictureWaitMs = 50;     // the camera scales a full picture before its first reply
+    int uploadStartWaitMs = 10;     // after the announcement
+    int pictureBatchPauseMs = 20;   // after every 1000 records
+    int uploadCheckPeriodMs = 100;  // state reads once everything is sent
+    int uploadResendAfterMs = 300;  // the camera's done sequence stood still this long
 
     // What new cameras start with; the process default is the values above.
     static UvcTiming defaults();

@@ -12,7 +12,7 @@
 using namespace vesk::pc;
 
 namespace {
-const char* const kDemoSn = "OR22A0000001";  // the simulated backend's demo camera, 1.0.3.7
+const char* const kDemoSn = "OR22A0000001";  // the simulated backend's demo Orla, 1.0.3.7
 }
 
 class tst_SystemSettingUi : public QObject
@@ -37,7 +37,8 @@ void tst_SystemSettingUi::initTestCase()
     UvcTiming::setDefaults(timing);
     QSignalSpy announced(&UvcDevices::get(), &UvcDevices::devChanged);
     initMacDeviceNotification();
-    QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 1, 5000);
+    // The demo Orla, then the demo Zuki.
+    QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 2, 5000);
     QCOMPARE(announced.at(0).at(0).toByteArray(), QByteArray(kDemoSn));
 }
 

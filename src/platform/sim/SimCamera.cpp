@@ -18,6 +18,8 @@ namespace {
 constexpr uint8_t kMessageSelector = 2;
 constexpr uint8_t kStatusSelector = 6;
 constexpr uint8_t kPresetSelector = 7;
+constexpr uint8_t kPictureUploadSelector = 3;
+constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
 
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
@@ -51,11 +53,17 @@ bool acceptsValue(const SimControl& control, const uint8_t* data)
     return mode != 0 && (mode & (mode - 1)) == 0 && (mode & offered) != 0;
 }
 
+bool isPictureSelector(uint8_t selector)
+{
+    return selector == kPictureUploadSelector || selector == kPictureDownloadSelector;
+}
+
 } // namespace
 
 SimCamera::SimCamera(const SimCameraSpec& spec)
     : spec_(spec)
     , presets_(spec.presets)
+    , pictures_(spec.pictures, spec.thumbnails)
 {
     upgrade_ = SimUpgradeService(spec_.upgrade);
     upgradeSystem_ = spec_.systemType != 1;
@@ -205,6 +213,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);
+        if (isPictureSelector(selector))
+            return pictures_.write(selector, data);
         extensionRecords_[selector] = QByteArray(reinterpret_cast<const char*>(data), length);
         return length;
     }
@@ -217,6 +227,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return upgrade_.read(selector, data);
     if (selector == kPresetSelector)
         return presets_.read(data, length);
+    if (isPictureSelector(selector))
+        return pictures_.read(selector, data);
     if (selector == kStatusSelector) {
         copyOut(spec_.statusBlock.left(kBlockSize), data, length);
         return std::min(length, spec_.knobs.statusReadBytes);
@@ -280,6 +292,30 @@ SimUpgradeService SimCamera::upgradeService() const
 {
     QMutexLocker lock(&mutex_);
     return upgrade_;
+}
+
+void SimCamera::setPicture(const QByteArray& name, const QByteArray& full, const QByteArray& thumbnail)
+{
+    QMutexLocker lock(&mutex_);
+    pictures_.setPicture(name, full, thumbnail);
+}
+
+void SimCamera::removePicture(const QByteArray& name)
+{
+    QMutexLocker lock(&mutex_);
+    pictures_.removePicture(name);
+}
+
+void SimCamera::setPictureFaults(const SimPictures::Faults& faults)
+{
+    QMutexLocker lock(&mutex_);
+    pictures_.setFaults(faults);
+}
+
+SimPictures SimCamera::pictures() const
+{
+    QMutexLocker lock(&mutex_);
+    return pictures_;
 }
 
 QByteArray SimCamera::controlValue(UvcUnitKind unit, uint8_t selector) const

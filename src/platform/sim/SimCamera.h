@@ -3,6 +3,7 @@
 #include "platform/CameraHandle.h"
 #include "platform/sim/SimCameraSpec.h"
 #include "platform/sim/SimMessageChannel.h"
+#include "platform/sim/SimPictures.h"
 #include "platform/sim/SimUpgradeService.h"
 #include "platform/sim/SimPresets.h"
 
@@ -62,6 +63,12 @@ public:
     // the last one the host triggered (-1 for none).
     QByteArray preset(uint8_t id) const;
     int triggeredPreset() const;
+    // The picture service (selectors 3 and 4 on the main system).
+    void setPicture(const QByteArray& name, const QByteArray& full,
+                    const QByteArray& thumbnail = QByteArray());
+    void removePicture(const QByteArray& name);
+    void setPictureFaults(const SimPictures::Faults& faults);
+    SimPictures pictures() const;
     QByteArray controlValue(UvcUnitKind unit, uint8_t selector) const;
     QList<SimRequestRecord> requests() const;
     // Frames the host wrote on the message selector, as 60-byte blocks.
@@ -86,6 +93,7 @@ private:
     SimCameraSpec spec_;
     SimMessageChannel channel_;
     SimPresets presets_;
+    SimPictures pictures_;
     QHash<uint8_t, QByteArray> extensionRecords_;  // last SET_CUR per other selector
     QHash<uint8_t, QByteArray> extensionReplies_;  // forced GET_CUR answers
     SimUpgradeService upgrade_;

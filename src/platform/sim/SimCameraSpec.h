@@ -46,6 +46,10 @@ struct SimCameraSpec
     QByteArray statusBlock = QByteArray(60, '\0');
     // Reply data by command word; a command not listed echoes its payload.
     QHash<uint16_t, QByteArray> replies;
+    // Pictures the camera holds by file name, and their thumbnails (a name
+    // without one sends the full picture as its thumbnail).
+    QHash<QByteArray, QByteArray> pictures;
+    QHash<QByteArray, QByteArray> thumbnails;
     // Gimbal presets the camera holds, each record from its id byte on.
     QList<QByteArray> presets;
     SimKnobs knobs;

@@ -1,0 +1,484 @@
+// The device row: arrivals and removals, selection, renaming and the
+// selected camera's status reports.
+
+#include "orlacam/MainUserUi.h"
+
+#include "comm/AppPaths.h"
+#include "orlacam/CloudReports.h"
+#include "orlacam/DevButton.h"
+#include "orlacam/DevSleep.h"
+#include "orlacam/MainUiStyle.h"
+#include "ui_MainUserUi.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+using vesk::pc::AppPaths;
+using vesk::pc::CameraStatus;
+using vesk::pc::GlobalParams;
+using vesk::pc::UvcDevice;
+using vesk::pc::UvcDevices;
+
+namespace {
+
+constexpr int kMaxVisibleButtons = 4;
+constexpr int kMaxDevNames = 10;
+constexpr int kArrivalReportDelayMs = 10000;
+constexpr int kPeriodicReportSoonMs = 89999;  // a report due within 90 s covers a new camera
+constexpr unsigned int kStateReportAll = 0x30000;
+constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
+constexpr int kSelectPollCounter = 80;
+constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
+
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// Whether a status says the camera runs. An Orla says so with run state 1; a
+// Zuki's column has no running value, only the sleeping ones.
+bool statusAwake(const CameraStatus& status, int productType)
+{
+    const CameraStatus::RunState state = status.runState(productType);
+    if (CameraStatus::familyOf(productType) == CameraStatus::Family::Orla)
+        return state == CameraStatus::RunRunning;
+    return state != CameraStatus::RunSleeping && state != CameraStatus::RunPrivacy;
+}
+
+bool statusAsleep(const CameraStatus& status, int productType)
+{
+    const CameraStatus::RunState state = status.runState(productType);
+    return state == CameraStatus::RunSleeping || state == CameraStatus::RunPrivacy;
+}
+
+bool isWholeNumber(const QString& text)
+{
+    bool ok = false;
+    text.toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+QSharedPointer<UvcDevice> MainUserUi::currentDevice() const
+{
+    return currSn_.isEmpty() ? QSharedPointer<UvcDevice>() : registry_->getDevBySn(currSn_);
+}
+
+DevButton* MainUserUi::newDevButton(int index)
+{
+    auto* button = new DevButton(index, ui->wDevCtrl);
+    connect(button, &DevButton::devBtnSelected, this, &MainUserUi::onDevSelectedChanged);
+    connect(button, &DevButton::devBtnNameChanged, this, &MainUserUi::onDevRenamed);
+    return button;
+}
+
+// The first of "1" to "10" that no button bears; "10" when all are taken.
+QString MainUserUi::freeDevName() const
+{
+    QStringList names;
+    for (const DevButton* button : devButtons_)
+        names << button->text();
+    for (int n = 1; n <= kMaxDevNames; ++n) {
+        if (!names.contains(QString::number(n)))
+            return QString::number(n);
+    }
+    return QString::number(kMaxDevNames);
+}
+
+void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
+{
+    const QString sn = QString::fromLatin1(snBytes);
+    GlobalParams& params = GlobalParams::get();
+    GlobalParams::DevInfo record = params.getDevInfo(sn);
+    if (!present) {
+        removeOneDev(record);
+        return;
+    }
+    // Announced twice (a re-scan, a late duplicate): one button per camera.
+    for (const DevButton* button : devButtons_) {
+        if (button->hasDevice() && button->sn().compare(sn, Qt::CaseInsensitive) == 0) {
+            qDebug() << "Camera already listed:" << sn;
+            return;
+        }
+    }
+    if (record.dev_sn.compare(sn, Qt::CaseInsensitive) != 0) {
+        params.addOneDevInfo(freeDevName(), sn);
+        record = params.getDevInfo(sn);
+    } else if (record.dev_name.isEmpty() || isWholeNumber(record.dev_name)) {
+        // Numbered names follow the row; a name the user chose stays.
+        record.dev_name = freeDevName();
+        params.setDevName(record.dev_name, sn);
+    }
+    if (record.dev_sn.isEmpty())
+        record.dev_sn = sn;  // the store refused the record; the camera still gets its button
+    if (record.dev_name.isEmpty())
+        record.dev_name = freeDevName();
+    addOneDev(record);
+}
+
+void MainUserUi::scheduleArrivalReports(const QString& sn)
+{
+    if (stateReportTimer_.remainingTime() <= kPeriodicReportSoonMs)
+        return;
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("arrivalReport"));
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, timer, sn] {
+        timer->deleteLater();
+        const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
+        if (!device)
+            return;
+        const bool uvcMode = device->devMode() == UvcDevice::DevModeUvc;
+        if (uvcMode)
+            vesk::pc::pushDevUsageState(sn, kStateReportAll);
+        const QJsonObject info = device->getDevInfoForServer();
+        if (uvcMode && device->systemType() == 1)
+            vesk::pc::pushDevRegistration(info);
+    });
+    timer->start(kArrivalReportDelayMs);
+}
+
+void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
+{
+    scheduleArrivalReports(record.dev_sn);
+    DevButton* first = devButtons_.value(0);
+    if (first && first->hasDevice()) {
+        DevButton* button = newDevButton(devButtons_.size());
+        button->setHasDevice(true);
+        button->setDevInfo(record);
+        button->setBtnStyle(DevButton::Normal);
+        button->setText(record.dev_name);
+        button->setVisible(devButtons_.size() < kMaxVisibleButtons);
+        devButtons_.append(button);
+        devSleep_->appendDevButton(record.dev_name);
+        if (!snToReselect_.isEmpty() && record.dev_sn == snToReselect_) {
+            onDevSelectedChanged(button);
+            const QSharedPointer<UvcDevice> device = registry_->getDevBySn(record.dev_sn);
+            if (device && device->devMode() == UvcDevice::DevModeUvc)
+                snToReselect_.clear();
+        }
+        return;
+    }
+    if (!first) {
+        first = newDevButton(0);
+        devButtons_.append(first);
+        first->show();
+    }
+    first->setDevInfo(record);
+    first->setSelected(true);
+    first->setHasDevice(true);
+    first->setText(record.dev_name);
+    devSleep_->addDevButton(0, record.dev_name);
+    onDevSelectedChanged(first);
+}
+
+void MainUserUi::removeOneDev(const GlobalParams::DevInfo& record)
+{
+    for (int i = devButtons_.size() - 1; i >= 0; --i) {
+        DevButton* button = devButtons_[i];
+        if (!button->hasDevice() || button->sn().compare(record.dev_sn, Qt::CaseInsensitive) != 0)
+            continue;
+        disconnect(button, &DevButton::devBtnSelected, this, &MainUserUi::onDevSelectedChanged);
+        devSleep_->deleteDevButton(button->index());
+        devButtons_.removeAt(i);
+        delete button;
+    }
+    if (devButtons_.isEmpty()) {
+        DevButton* placeholder = newDevButton(0);
+        placeholder->setText(tr("None"));
+        placeholder->show();
+        devButtons_.append(placeholder);
+        onDevSelectedChanged(placeholder);
+        return;
+    }
+    bool anySelected = false;
+    for (int i = 0; i < devButtons_.size(); ++i) {
+        devButtons_[i]->modifyIndex(i);
+        anySelected = anySelected || devButtons_[i]->isSelected();
+    }
+    if (!anySelected) {
+        devButtons_.first()->setBtnStyle(DevButton::Selected);
+        devButtons_.first()->setSelected(true);
+        onDevSelectedChanged(devButtons_.first());
+    }
+}
+
+// Only the selected camera talks to the window.
+void MainUserUi::detachSelected()
+{
+    if (const QSharedPointer<UvcDevice> device = currentDevice())
+        disconnect(device.data(), nullptr, this, nullptr);
+}
+
+void MainUserUi::onDevSelectedChanged(DevButton* button)
+{
+    detachSelected();
+    if (!button->hasDevice()) {
+        currSn_.clear();
+        settingUi_->setCurrentUvcDevSn(QString());
+        setUiState(false);
+        devAwake_ = false;
+        showSleepOverlay(false);
+        return;
+    }
+    setUiState(true);
+    currSn_ = button->sn();
+    for (DevButton* other : devButtons_) {
+        other->setBtnStyle(other == button ? DevButton::Selected : DevButton::Normal);
+        other->setSelected(other == button);
+    }
+    devSleep_->selectDev(button->index());
+    qDebug() << "Selected camera" << button->name();
+    for (const QSharedPointer<UvcDevice>& device : registry_->devList())
+        device->setStatusReportEnabled(false);
+    loadSelectedState(currSn_);
+}
+
+void MainUserUi::loadSelectedState(const QString& sn)
+{
+    const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
+    if (!device) {
+        qDebug() << "Selected camera is gone:" << sn;
+        return;
+    }
+    device->setStatusPollCounter(kSelectPollCounter);
+    lastUserActionMs_ = nowMs();
+    CameraStatus status;
+    if (!device->getCameraStatus(status))
+        status = device->cachedStatus();
+    const QJsonObject info = device->devInfo();
+    if (!info.isEmpty())
+        GlobalParams::get().setProductInfo(info);
+    const int type = device->getProductType();
+    dev4K_ = device->is4K();
+    sizeButtonsHidden_ = status.portrait(type);
+    settingUi_->setCurrentUvcDevSn(sn, status);
+    device->setStatusReportEnabled(true);
+
+    showZoom(qMin(status.zoomPosition(type), 100));
+    const QString picDir = AppPaths::dataPath(QStringLiteral("pic/"));
+    for (int i = 0; i < 3; ++i) {
+        device->setThumbnailPath(i, picDir + sn + QStringLiteral("_Icon_%1.jpg").arg(i));
+        device->setFullPicturePath(i, picDir + sn + QStringLiteral("_Preview_%1.jpg").arg(i));
+    }
+    queueThumbnails(device);
+    connect(device.data(), &UvcDevice::devStateUpdate, this, &MainUserUi::onDevStateUpdate,
+            Qt::QueuedConnection);
+    connect(device.data(), &UvcDevice::fileDownloadDone, this, &MainUserUi::onDevImageDownload,
+            Qt::QueuedConnection);
+
+    setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
+                 status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
+                 status.autoFramingParam(type), status.autoFramingUpperBody(type));
+    blurLevel_ = qMin(status.blurLevel(type), 100);
+    settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
+
+    devAwake_ = statusAwake(status, type);
+    setDevStateOnPages(devAwake_);
+    showSleepOverlay(!devAwake_);
+}
+
+void MainUserUi::queueThumbnails(const QSharedPointer<UvcDevice>& device)
+{
+    for (unsigned int type : {1u, 2u, 4u})
+        device->startFileDownloadAsync(UvcDevice::ImageTransType(type));
+}
+
+// The zoom of a status as the ratio the panel shows: 1x to 2x, 4x on a 4K model.
+void MainUserUi::showZoom(int zoom)
+{
+    zoomValue_ = zoom;
+    const double ratio = 1.0 + (dev4K_ ? 3.0 : 1.0) * zoom / 100.0;
+    zoomText_ = QString::number(ratio, 'g', 3) + QLatin1Char('x');
+}
+
+void MainUserUi::onDevRenamed(DevButton* button)
+{
+    devSleep_->changeDevName(button->index(), button->text());
+}
+
+void MainUserUi::onDevChangedFromSleepUi(int index)
+{
+    if (DevButton* button = devButtons_.value(index))
+        onDevSelectedChanged(button);
+}
+
+void MainUserUi::onDevStateUpdate(CameraStatus status)
+{
+    const QSharedPointer<UvcDevice> device = currentDevice();
+    if (!device || nowMs() - lastUserActionMs_ < kStatusHoldOffMs)
+        return;
+    const int type = device->getProductType();
+    if (statusAwake(status, type)) {
+        if (!devAwake_) {
+            actionSource_ = 3;
+            onDevResumed();
+            actionSource_ = 0;
+        }
+        applyStatus(status, type);
+        return;
+    }
+    if (statusAsleep(status, type) && devAwake_) {
+        actionSource_ = 3;
+        on_pbDevStatus_clicked();
+        actionSource_ = 0;
+    }
+}
+
+// A running camera's status brought into the window, with the reports of
+// slider moves that the camera has now applied.
+void MainUserUi::applyStatus(const CameraStatus& status, int type)
+{
+    const int zoom = qMin(status.zoomPosition(type), 100);
+    if (videoCfg_) {
+        showZoom(zoom);
+    } else {
+        zoomHoldOff_ = zoomHoldOff_ < 0 ? zoomHoldOff_ + 1 : 0;
+        if (zoomHoldOff_ >= 0) {
+            if (zoom != zoomValue_)
+                showZoom(zoom);
+            if (pendingZoomSource_ != 4) {
+                vesk::pc::devActionToServer(currSn_, 4, pendingZoomSource_, QString(), zoomText_);
+                pendingZoomSource_ = 4;
+            }
+        }
+    }
+    if (virtualBgOn_) {
+        blurLevel_ = qMin(status.blurLevel(type), 100);
+        if (pendingBlurSource_ != 4) {
+            vesk::pc::devActionToServer(currSn_, 20, pendingBlurSource_, QString(),
+                                        QString::number(blurLevel_) + QLatin1Char('%'));
+            pendingBlurSource_ = 4;
+        }
+    }
+    sizeButtonsHidden_ = status.portrait(type);
+    settingUi_->setDevAutoSleep(status.field(CameraStatus::Field::AutoSleep, type));
+    setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
+                 status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
+                 status.autoFramingParam(type), status.autoFramingUpperBody(type));
+    settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
+    settingUi_->setNoiseCancellation(status.noiseCancellationOn(type));
+    settingUi_->setVirtualBg(status.virtualBackgroundOn(type) ? 0 : 1);
+
+    if (padReportCounter_ > 0)
+        ++padReportCounter_;
+    if (padReportCounter_ >= 30) {
+        const int source = padReportCounter_ >= 90 ? 2 : padReportCounter_ >= 60 ? 1 : 0;
+        if (padReportCounter_ == 30 || padReportCounter_ == 60 || padReportCounter_ >= 90) {
+            vesk::pc::devActionToServer(currSn_, 16, source);
+            padReportCounter_ = 0;
+        }
+    }
+}
+
+// The panel's own controls come with the control panel; here the window
+// keeps the switch flags that the rest of the window reads.
+void MainUserUi::setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
+                              int afMode, int afSize)
+{
+    Q_UNUSED(bgMode)
+    Q_UNUSED(maskLevel)
+    Q_UNUSED(bgColor)
+    Q_UNUSED(imageIndex)
+    Q_UNUSED(fov)
+    Q_UNUSED(afMode)
+    Q_UNUSED(afSize)
+    switch (mode) {
+    case CameraStatus::MediaAutoFraming:
+        autoFramingOn_ = true;
+        virtualBgOn_ = false;
+        break;
+    case CameraStatus::MediaVirtualBackground:
+        virtualBgOn_ = true;
+        autoFramingOn_ = false;
+        break;
+    case CameraStatus::MediaNone:
+        virtualBgOn_ = false;
+        autoFramingOn_ = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void MainUserUi::onDevImageDownload(unsigned int type, int result)
+{
+    // Pictures belong to the picture slots of the replacement background,
+    // which come with the control panel; a failure is anything but 0 and 1.
+    const bool ok = result == 0 || result == 1;
+    qDebug() << "Picture download" << type << (ok ? "done" : "failed") << result;
+}
+
+void MainUserUi::onCurrDevStateRefresh()
+{
+    const QSharedPointer<UvcDevice> device = currentDevice();
+    if (!device)
+        return;
+    CameraStatus status;
+    if (!device->getCameraStatus(status))
+        status = device->cachedStatus();
+    settingUi_->setCurrentUvcDevSn(currSn_, status);
+    queueThumbnails(device);
+}
+
+void MainUserUi::onStateReportTimer()
+{
+    for (const QSharedPointer<UvcDevice>& device : registry_->devList()) {
+        if (device->devMode() == UvcDevice::DevModeUvc)
+            vesk::pc::pushDevUsageState(device->sn(), kStateReportAll);
+    }
+}
+
+void MainUserUi::setUiState(bool connected)
+{
+    ui->lbConnect->setStyleSheet(MainUiStyle::caption(connected));
+    ui->lbDevStatus->setStyleSheet(MainUiStyle::caption(connected));
+    ui->pbDevStatus->setStyleSheet(
+        MainUiStyle::button(MainUiStyle::Rounded, connected ? MainUiStyle::Normal : MainUiStyle::Disabled));
+    ui->pbDevStatus->setEnabled(connected);
+    autoFramingOn_ = false;
+    virtualBgOn_ = false;
+    if (!connected) {
+        zoomValue_ = 0;
+        zoomText_ = QStringLiteral("1x");
+        blurLevel_ = 0;
+        enableVirtualBg(false);
+    }
+}
+
+void MainUserUi::enableVirtualBg(bool on)
+{
+    const int shift = on ? 0 : kVirtualBgShift;
+    ui->wDevCtrl->setFixedSize(690, on ? 560 : 450);
+    ui->lbConnect->move(18, 8 + shift);
+    ui->lbDevStatus->move(425, 8 + shift);
+    ui->pbDevStatus->move(425, 68 + shift);
+    DevButton::setFirstGeometry(QRect(18, 56 + shift, DevButton::kSize, DevButton::kSize));
+    for (DevButton* button : devButtons_)
+        button->refreshGeometry();
+}
+
+void MainUserUi::updateUI()
+{
+    for (DevButton* button : devButtons_) {
+        if (!button->hasDevice())
+            button->setText(tr("None"));
+    }
+}
+
+void MainUserUi::setDevStateOnPages(bool awake)
+{
+    settingUi_->setDevState(awake);
+}
+
+void MainUserUi::showSleepOverlay(bool show)
+{
+    if (show && devSleep_->isHidden()) {
+        devSleep_->show();
+        devSleep_->raise();
+    } else if (!show && devSleep_->isVisible()) {
+        devSleep_->hide();
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/CameraHandle.h"
+#include "platform/linux/V4l2Capture.h"
+#include "platform/linux/V4l2ControlBridge.h"
+#include "platform/linux/V4l2Node.h"
+
+#include <QReadWriteLock>
+
+#include <memory>
+
+namespace vesk {
+namespace pc {
+
+// One camera through the kernel's USB video driver: the descriptors from
+// sysfs, extension-unit requests through UVCIOC_CTRL_QUERY, the standard
+// controls through V4L2 controls, capture through V4L2 streaming. The driver
+// always holds the interface, which the camera link counts as opened.
+class LinuxCamera : public CameraHandle
+{
+public:
+    explicit LinuxCamera(const UsbDeviceInfo& info) : info_(info) {}
+    ~LinuxCamera() override { closeControlInterface(); }
+
+    UsbDeviceInfo info() const override { return info_; }
+    bool openControlInterface() override;
+    void closeControlInterface() override;
+    bool isControlInterfaceOpen() const override;
+    int interfaceNumber() const override;
+    QByteArray controlDescriptors() const override;
+    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
+                       uint8_t* data, int length) override;
+    CaptureSession* capture() override { return capture_.get(); }
+
+private:
+    QString waitForCaptureNode() const;
+
+    const UsbDeviceInfo info_;
+    // Requests share it; closing takes it alone, so no request sees the node go.
+    mutable QReadWriteLock lock_;
+    V4l2Node node_;
+    V4l2ControlBridge bridge_{node_};
+    int interfaceNumber_ = -1;
+    QByteArray descriptors_;
+    std::unique_ptr<V4l2Capture> capture_;
+};
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,172 @@
+#include "uicomm/MsgInfoUi.h"
+
+#include "ui_MsgInfoUi.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPointer>
+
+namespace {
+
+// Links selectable and clickable by mouse.
+constexpr Qt::TextInteractionFlags kLinkInteraction =
+    Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse;
+
+} // namespace
+
+MsgInfoUi::MsgInfoUi(QWidget* parent) : OWidget(parent)
+{
+    init(QString(), QString());
+}
+
+MsgInfoUi::MsgInfoUi(const QString& title, const QString& text, QWidget* parent)
+    : OWidget(parent)
+{
+    init(title, text);
+}
+
+void MsgInfoUi::init(const QString& title, const QString& text)
+{
+    ui = new Ui::MsgInfoUi;
+    ui->setupUi(this);
+    loop = new QEventLoop;
+    result = -1;
+
+    // Plain text can neither be selected nor tabbed to.
+    ui->lbContent->setEnabled(false);
+    ui->lbContent->setFocusPolicy(Qt::NoFocus);
+
+    ui->lbTitle->setText(title);
+    ui->lbContent->setText(text);
+
+    addButton(QMessageBox::Yes);
+    removeButton(QMessageBox::No);
+
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setWindowModality(Qt::ApplicationModal);
+    keepOpen = false;
+}
+
+MsgInfoUi::~MsgInfoUi()
+{
+    disposeLoop(loop);
+    delete ui;
+}
+
+int MsgInfoUi::exec()
+{
+    result = -1;
+    if (!keepOpen)
+        adjustSize();
+    show();
+    centreOnParent();
+
+    // The box may be destroyed while it waits (with its parent).
+    QPointer<MsgInfoUi> self(this);
+    loop->exec();
+    return self ? result : -1;
+}
+
+void MsgInfoUi::setTitle(const QString& title)
+{
+    ui->lbTitle->setText(title);
+}
+
+void MsgInfoUi::hideTitle()
+{
+    ui->lbTitle->hide();
+}
+
+void MsgInfoUi::setText(const QString& text)
+{
+    ui->lbContent->setTextFormat(Qt::PlainText);
+    ui->lbContent->setText(text);
+    if (!keepOpen)
+        adjustSize();
+}
+
+void MsgInfoUi::setLinkText(const QString& text)
+{
+    ui->lbContent->setTextInteractionFlags(kLinkInteraction);
+    ui->lbContent->setOpenExternalLinks(true);
+    ui->lbContent->setEnabled(true);
+    ui->lbContent->setTextFormat(Qt::RichText);
+    ui->lbContent->setText(text);
+}
+
+QList<QPushButton*> MsgInfoUi::buttonsOf(QMessageBox::StandardButtons buttons) const
+{
+    QList<QPushButton*> found;
+    if (buttons & QMessageBox::Yes)
+        found << ui->pbYes;
+    if (buttons & QMessageBox::No)
+        found << ui->pbNo;
+    return found;
+}
+
+void MsgInfoUi::addButton(QMessageBox::StandardButtons buttons)
+{
+    for (QPushButton* b : buttonsOf(buttons)) {
+        b->setEnabled(true);
+        b->show();
+    }
+}
+
+void MsgInfoUi::removeButton(QMessageBox::StandardButtons buttons)
+{
+    for (QPushButton* b : buttonsOf(buttons)) {
+        b->setEnabled(false);
+        b->hide();
+    }
+}
+
+void MsgInfoUi::setButtonState(QMessageBox::StandardButtons buttons, bool enabled)
+{
+    for (QPushButton* b : buttonsOf(buttons))
+        b->setEnabled(enabled);
+}
+
+void MsgInfoUi::setButtonText(QMessageBox::StandardButtons buttons, const QString& text)
+{
+    for (QPushButton* b : buttonsOf(buttons))
+        b->setText(text);
+}
+
+void MsgInfoUi::on_pbYes_clicked()
+{
+    result = QMessageBox::Yes;
+    if (keepOpen)
+        loop->exit();
+    else
+        close();
+}
+
+void MsgInfoUi::on_pbNo_clicked()
+{
+    result = QMessageBox::No;
+    close();
+}
+
+void MsgInfoUi::closeEvent(QCloseEvent* event)
+{
+    loop->exit();
+    QWidget::closeEvent(event);
+}
+
+void MsgInfoUi::keyPressEvent(QKeyEvent* event)
+{
+    // Escape dismisses the box like a window close: no answer.
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    OWidget::keyPressEvent(event);
+}
+
+void MsgInfoUi::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    OWidget::changeEvent(event);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "uicomm/OWidget.h"
+
+#include <QMessageBox>
+
+class QEventLoop;
+class QPushButton;
+
+namespace Ui {
+class MsgInfoUi;
+}
+
+// The modal message box: a title, a word-wrapped text and the buttons Yes and
+// No. exec() shows it and waits in a loop of its own; it returns
+// QMessageBox::Yes (0x4000) or QMessageBox::No (0x10000) for the buttons and
+// -1 when the box was closed any other way (Escape, window close, close()).
+//
+// Typical use: a local object with the window as parent; setTitle/hideTitle,
+// setText or setLinkText, addButton(QMessageBox::Yes | QMessageBox::No),
+// setButtonText, exec(). A new box shows only Yes.
+class MsgInfoUi : public OWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MsgInfoUi(QWidget* parent = nullptr);
+    MsgInfoUi(const QString& title, const QString& text, QWidget* parent = nullptr);
+    ~MsgInfoUi() override;
+
+    // Shows the box, centred on the parent, and waits for the answer.
+    int exec();
+
+    // Title and text are plain text: they may come from a camera or a server.
+    void setTitle(const QString& title);
+    void hideTitle();
+    // Fits the box to the text unless keepOpen is set.
+    void setText(const QString& text);
+    // Rich text whose links open in the system browser; does not fit the size.
+    void setLinkText(const QString& text);
+
+    // Each takes QMessageBox::Yes, QMessageBox::No or both; other bits are ignored.
+    void addButton(QMessageBox::StandardButtons buttons);     // enable and show
+    void removeButton(QMessageBox::StandardButtons buttons);  // disable and hide
+    void setButtonState(QMessageBox::StandardButtons buttons, bool enabled);
+    void setButtonText(QMessageBox::StandardButtons buttons, const QString& text);
+
+    // When set, Yes ends exec() but leaves the box on screen (and the box no
+    // longer fits itself to its text), so a caller can turn it into a
+    // "please wait" notice and call exec() again.
+    bool keepOpen = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void on_pbYes_clicked();
+    void on_pbNo_clicked();
+
+private:
+    void init(const QString& title, const QString& text);
+    QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
+
+    Ui::MsgInfoUi* ui = nullptr;
+    QEventLoop* loop = nullptr;
+    int result = -1;
+};

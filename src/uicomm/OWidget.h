@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+class QEventLoop;
+
+// Base of the frameless boxes: the user moves them by dragging their body,
+// and every paint masks them to a rectangle with corners of radius 10.
+class OWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit OWidget(QWidget* parent = nullptr);
+    ~OWidget() override;
+
+    // A subclass clears this in its constructor to stay a plain rectangle.
+    bool roundedMask = true;
+
+protected:
+    // For the boxes that wait in a loop of their own.
+    void centreOnParent();
+    // Frees a box's loop; one still running (the box is destroyed while its
+    // exec() waits) is told to end and freed once control has left it.
+    static void disposeLoop(QEventLoop* loop);
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool dragging = false;
+    QPoint pressPos;   // global mouse position at the press
+    QPoint windowPos;  // frame top-left at the press
+};

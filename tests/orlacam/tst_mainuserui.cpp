@@ -1,0 +1,534 @@
+// The main window against the simulated backend (an Orla and a Zuki): the
+// device row follows arrivals and removals, a selection loads the camera's
+// state, sleep shows on the overlay and waking sends the run status, the
+// overlay's own rules, language switching, and a clean close with cameras
+// still reporting status.
+
+#include "comm/GlobalParams.h"
+#include "orlacam/DevButton.h"
+#include "orlacam/DevSleep.h"
+#include "orlacam/MainUserUi.h"
+#include "platform/sim/SimBackend.h"
+#include "support/TestHome.h"
+#include "uvc/UvcDevices.h"
+#include "uvc/UvcTiming.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTranslator>
+#include <QtTest>
+
+#include <memory>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr int kBoundMs = 8000;
+const QString kOrlaSn = QStringLiteral("OR22A0000001");
+const QString kZukiSn = QStringLiteral("ZK22A0000002");
+constexpr uint32_t kOrlaLocation = 0x14100000;
+constexpr uint32_t kZukiLocation = 0x14200000;
+
+SimBackend& sim()
+{
+    return dynamic_cast<SimBackend&>(DeviceBackend::instance());
+}
+
+QByteArray statusWith(int index, uint8_t value)
+{
+    QByteArray block(60, '\0');
+    block[index] = char(value);
+    return block;
+}
+
+// Status blocks by family: the run state is byte 2 in the Orla column and
+// byte 9 in the Zuki column.
+QByteArray orlaStatus(uint8_t runState) { return statusWith(2, runState); }
+QByteArray zukiStatus(uint8_t runState) { return statusWith(9, runState); }
+
+// Run-status frames (command 0x13C2, payload 01 and the status) the camera got.
+int runStatusFrames(uint32_t location, uint8_t status)
+{
+    int count = 0;
+    for (const QByteArray& frame : sim().camera(location)->writtenFrames()) {
+        if (frame.size() >= 14 && uint8_t(frame[10]) == 0x13 && uint8_t(frame[11]) == 0xC2
+            && frame[12] == 1 && uint8_t(frame[13]) == status)
+            ++count;
+    }
+    return count;
+}
+
+QStringList buttonSerials(const MainUserUi& window)
+{
+    QStringList serials;
+    for (const DevButton* button : window.devButtons())
+        serials << (button->hasDevice() ? button->sn() : QStringLiteral("-"));
+    return serials;
+}
+
+QString stagedQm(const QString& code)
+{
+    return qEnvironmentVariable("ORLACAM_STAGE_DIR") + QStringLiteral("/language/OrlaCam_") + code
+           + QStringLiteral(".qm");
+}
+
+} // namespace
+
+class tst_MainUserUi : public QObject
+{
+    Q_OBJECT
+    TestHome home_;
+    std::unique_ptr<MainUserUi> window_;
+
+    bool openWithBothCameras();
+    DevButton* buttonFor(const QString& sn) const;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startUpListsBothSimulatedCameras();
+    void secondAnnouncementKeepsOneButton();
+    void newCameraTakesTheFirstFreeNumber();
+    void arrivalAndRemovalUpdateButtonsAndSelection();
+    void fifthCameraStaysHidden();
+    void selectingLoadsTheCameraState();
+    void statusRightAfterAUserActionIsIgnored();
+    void sleepShowsOverlayAndResumeWakes();
+    void languageSwitchResetsTexts();
+    void windowRendersLegibly();
+    void closingWithTwoCamerasReportingStatusEndsCleanly();
+    void renamedNamesFitTheButton_data();
+    void renamedNamesFitTheButton();
+    void overlayRowHoldsFourButtonsCentred();
+    void overlayIgnoresTheHighlightedButton();
+    void translations_data();
+    void translations();
+    // Last: it unplugs the simulated cameras.
+    void removingEveryCameraBringsBackThePlaceholder();
+};
+
+void tst_MainUserUi::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    qputenv("ORLACAM_DEVICE_BACKEND", "sim");
+    qRegisterMetaType<vesk::pc::CameraStatus>("vesk::pc::CameraStatus");
+    qRegisterMetaType<vesk::pc::CameraStatus>("CameraStatus");
+    UvcTiming timing;
+    timing.passMs = 2;
+    timing.statusPollPasses = 10;
+    timing.replyWaitMs = 250;
+    timing.closeWaitMs = 3000;
+    timing.settleBeforeOpenMs = 20;
+    timing.settleAfterOpenMs = 100;
+    timing.initRetryMs = 20;
+    UvcTiming::setDefaults(timing);
+    QCOMPARE(sim().devices().size(), 2);
+}
+
+void tst_MainUserUi::init()
+{
+    const QByteArray test = QTest::currentTestFunction();
+    if (test.startsWith("overlay") || test.startsWith("translations"))
+        return;  // no window needed
+    if (sim().camera(kZukiLocation))
+        sim().camera(kZukiLocation)->setStatusBlock(zukiStatus(0));
+    for (const UsbDeviceInfo& device : sim().devices())
+        sim().camera(device.locationId)->clearRequests();
+    if (sim().camera(kOrlaLocation)) {
+        QByteArray status = orlaStatus(1);  // running, zoom half way
+        status[8] = 50;
+        sim().camera(kOrlaLocation)->setStatusBlock(status);
+    }
+    QVERIFY(openWithBothCameras());
+    // Arrival order may vary between windows (a camera's first identity
+    // query can need a retry); the cases start from the Orla selected.
+    if (DevButton* orla = buttonFor(kOrlaSn); orla && window_->currentSn() != kOrlaSn)
+        QTest::mouseClick(orla, Qt::LeftButton);
+}
+
+void tst_MainUserUi::cleanup()
+{
+    window_.reset();
+    QTest::qWait(20);  // queued signals of the closed cameras find no window
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+}
+
+bool tst_MainUserUi::openWithBothCameras()
+{
+    window_ = std::make_unique<MainUserUi>(nullptr);
+    window_->show();
+    const int expected = sim().devices().size();
+    return QTest::qWaitFor([&] { return UvcDevices::get().devList().size() == expected
+                                        && window_->devButtons().size() == expected
+                                        && window_->devButtons().first()->hasDevice(); },
+                           kBoundMs);
+}
+
+DevButton* tst_MainUserUi::buttonFor(const QString& sn) const
+{
+    for (DevButton* button : window_->devButtons()) {
+        if (button->hasDevice() && button->sn() == sn)
+            return button;
+    }
+    return nullptr;
+}
+
+void tst_MainUserUi::startUpListsBothSimulatedCameras()
+{
+    // The registry's settle waits let the two arrivals finish in either order.
+    QStringList serials = buttonSerials(*window_);
+    serials.sort();
+    QCOMPARE(serials, (QStringList{kOrlaSn, kZukiSn}));
+    QCOMPARE(window_->devButtons().at(0)->text(), QStringLiteral("1"));
+    QCOMPARE(window_->devButtons().at(1)->text(), QStringLiteral("2"));
+    // Ready for the cases: the Orla selected; only it reports its status.
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    QVERIFY(buttonFor(kOrlaSn)->isSelected());
+    QVERIFY(!buttonFor(kZukiSn)->isSelected());
+    QCOMPARE(buttonFor(kOrlaSn)->btnStyle(), int(DevButton::Selected));
+    QCOMPARE(buttonFor(kZukiSn)->btnStyle(), int(DevButton::Normal));
+    QVERIFY(UvcDevices::get().getDevBySn(kOrlaSn)->statusReportEnabled());
+    QVERIFY(!UvcDevices::get().getDevBySn(kZukiSn)->statusReportEnabled());
+    QCOMPARE(window_->sleepOverlay()->devButtons().size(), 2);
+    QVERIFY(window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isHidden());
+    QCOMPARE(window_->size(), QSize(800, 600));
+    const bool virtualBg = window_->settingWindow()->virtualBgOn();
+    QCOMPARE(window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"))->size(),
+             QSize(690, virtualBg ? 560 : 450));
+    QCOMPARE(window_->devButtons().at(0)->geometry(), QRect(18, virtualBg ? 56 : 166, 60, 60));
+}
+
+void tst_MainUserUi::secondAnnouncementKeepsOneButton()
+{
+    const QStringList before = buttonSerials(*window_);
+    window_->onDevChanged(kZukiSn.toLatin1(), true);
+    window_->onDevChanged(kZukiSn.toLower().toLatin1(), true);
+    QCOMPARE(buttonSerials(*window_), before);
+    QCOMPARE(window_->sleepOverlay()->devButtons().size(), 2);
+}
+
+void tst_MainUserUi::newCameraTakesTheFirstFreeNumber()
+{
+    QVERIFY(buttonFor(kZukiSn)->applyRename(QStringLiteral("3")));
+    QCOMPARE(GlobalParams::get().getDevInfo(kZukiSn).dev_name, QStringLiteral("3"));
+    QCOMPARE(window_->sleepOverlay()->devButtons().at(buttonFor(kZukiSn)->index())->text(),
+             QStringLiteral("3"));
+    const QStringList before = buttonSerials(*window_);
+    window_->onDevChanged("NEW000000009", true);
+    QCOMPARE(window_->devButtons().size(), 3);
+    QCOMPARE(window_->devButtons().at(2)->text(), QStringLiteral("2"));
+    window_->onDevChanged("NEW000000009", false);
+    QCOMPARE(buttonSerials(*window_), before);
+    QVERIFY(buttonFor(kZukiSn)->applyRename(QStringLiteral("Desk")));
+}
+
+void tst_MainUserUi::arrivalAndRemovalUpdateButtonsAndSelection()
+{
+    SimCameraSpec third;
+    third.usb = {QStringLiteral("sim-third"), 0x14300000, 0x3564, 0xFEF2, 0xEF, 0x02};
+    third.serial = QByteArray("OR22A0000003\0\0", 14);
+    third.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d6");
+    third.statusBlock = orlaStatus(1);
+    sim().plug(third);
+    QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 3, kBoundMs);
+    QCOMPARE(window_->devButtons().at(2)->sn(), QStringLiteral("OR22A0000003"));
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    QVERIFY(window_->devButtons().at(2)->isVisible());
+    QCOMPARE(window_->sleepOverlay()->devButtons().size(), 3);
+
+    // Select the Zuki, then unplug it: the first remaining camera takes over.
+    QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(UvcDevices::get().getDevBySn(kZukiSn)->statusReportEnabled());
+    QVERIFY(!UvcDevices::get().getDevBySn(kOrlaSn)->statusReportEnabled());
+    QVERIFY(sim().unplug(kZukiLocation));
+    QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 2, kBoundMs);
+    QCOMPARE(window_->currentSn(), window_->devButtons().first()->sn());
+    QCOMPARE(window_->devButtons().at(1)->index(), 1);
+    QCOMPARE(window_->devButtons().at(1)->geometry().x() - window_->devButtons().at(0)->geometry().x(),
+             DevButton::kPitch);
+    QCOMPARE(window_->sleepOverlay()->devButtons().size(), 2);
+
+    QVERIFY(sim().unplug(0x14300000));
+    QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 1, kBoundMs);
+    SimCameraSpec zuki;
+    zuki.usb = {QStringLiteral("sim-zuki"), kZukiLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    zuki.productIndex = 2;
+    zuki.serial = QByteArray("ZK22A0000002\0\0", 14);
+    zuki.uuid = QByteArray::fromHex("4b4553545230315a554b49000000000000000000a1b2c3d5");
+    sim().plug(zuki);
+    QTRY_VERIFY_WITH_TIMEOUT(buttonFor(kZukiSn), kBoundMs);
+    QCOMPARE(window_->devButtons().size(), 2);
+    QCOMPARE(window_->currentSn(), kOrlaSn);  // an arrival does not take the selection
+}
+
+// Announcements of cameras the registry does not hold: the row follows the
+// announcements alone.
+void tst_MainUserUi::fifthCameraStaysHidden()
+{
+    const QByteArrayList extra = {"EXTRA0000003", "EXTRA0000004", "EXTRA0000005"};
+    for (const QByteArray& sn : extra)
+        window_->onDevChanged(sn, true);
+    QCOMPARE(window_->devButtons().size(), 5);
+    QVERIFY(window_->devButtons().at(3)->isVisible());
+    QVERIFY(!window_->devButtons().at(4)->isVisible());
+    QCOMPARE(window_->sleepOverlay()->devButtons().size(), 4);
+
+    window_->onDevChanged(extra.at(0), false);
+    QCOMPARE(window_->devButtons().size(), 4);
+    DevButton* last = window_->devButtons().at(3);
+    QCOMPARE(last->sn(), QString::fromLatin1(extra.at(2)));
+    QCOMPARE(last->index(), 3);
+    QCOMPARE(last->geometry().topLeft(), DevButton::firstGeometry().topLeft() + QPoint(3 * DevButton::kPitch, 0));
+    QVERIFY(!last->isVisible());
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    for (const QByteArray& sn : extra.mid(1))
+        window_->onDevChanged(sn, false);
+    QCOMPARE(window_->devButtons().size(), 2);
+}
+
+void tst_MainUserUi::selectingLoadsTheCameraState()
+{
+    // The Zuki sleeps: its run state lies in its own column (byte 9).
+    sim().camera(kZukiLocation)->setStatusBlock(zukiStatus(3));
+    QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(!window_->isDevAwake());
+    QVERIFY(!window_->settingWindow()->devAwake());
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QCOMPARE(window_->sleepOverlay()->selectedIndex(), buttonFor(kZukiSn)->index());
+    QCOMPARE(window_->settingWindow()->devSn(), kZukiSn);
+    const QSharedPointer<UvcDevice> zuki = UvcDevices::get().getDevBySn(kZukiSn);
+    QVERIFY(zuki->thumbnailPath(0).endsWith(QStringLiteral("/pic/ZK22A0000002_Icon_0.jpg")));
+    QVERIFY(zuki->fullPicturePath(2).endsWith(QStringLiteral("/pic/ZK22A0000002_Preview_2.jpg")));
+    QVERIFY(zuki->statusReportEnabled());
+    QVERIFY(!UvcDevices::get().getDevBySn(kOrlaSn)->statusReportEnabled());
+
+    // Picking the running Orla on the overlay selects it and hides the overlay.
+    const int orlaIndex = buttonFor(kOrlaSn)->index();
+    QTest::mouseClick(window_->sleepOverlay()->devButtons().at(orlaIndex), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    QVERIFY(window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isHidden());
+    QCOMPARE(window_->sleepOverlay()->selectedIndex(), orlaIndex);
+    QCOMPARE(window_->zoomText(), QStringLiteral("1.5x"));  // zoom 50 of 100 on a non-4K model
+}
+
+void tst_MainUserUi::statusRightAfterAUserActionIsIgnored()
+{
+    // Only the statuses given here reach the window.
+    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    sim().camera(kOrlaLocation)->setStatusBlock(orlaStatus(3));
+    CameraStatus asleep;
+    asleep.bytes[2] = 3;
+    window_->setLastUserActionMs(QDateTime::currentMSecsSinceEpoch() - 50);
+    window_->onDevStateUpdate(asleep);
+    QVERIFY(window_->isDevAwake());
+    window_->setLastUserActionMs(QDateTime::currentMSecsSinceEpoch() - 150);
+    window_->onDevStateUpdate(asleep);
+    QVERIFY(!window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isVisible());
+}
+
+void tst_MainUserUi::sleepShowsOverlayAndResumeWakes()
+{
+    // The camera falls asleep by itself: its next status brings the overlay.
+    sim().camera(kOrlaLocation)->setStatusBlock(orlaStatus(3));
+    QTRY_VERIFY_WITH_TIMEOUT(window_->sleepOverlay()->isVisible(), kBoundMs);
+    QVERIFY(!window_->isDevAwake());
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 1, kBoundMs);
+
+    // "Resume" right after the sleep does nothing.
+    auto* resume = window_->sleepOverlay()->findChild<QPushButton*>(QStringLiteral("pbDevResume"));
+    QVERIFY(resume);
+    QTest::mouseClick(resume, Qt::LeftButton);
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QCOMPARE(runStatusFrames(kOrlaLocation, 1), 0);
+
+    // Later it wakes the camera with the run status 1.
+    sim().camera(kOrlaLocation)->setStatusBlock(orlaStatus(1));
+    window_->sleepOverlay()->setSleepTime(buttonFor(kOrlaSn)->index(), QDateTime::currentMSecsSinceEpoch() - DevSleep::kResumeGuardMs);
+    QTest::mouseClick(resume, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 1), 1, kBoundMs);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->isDevAwake() && window_->sleepOverlay()->isHidden(), kBoundMs);
+    QVERIFY(window_->settingWindow()->devAwake());
+
+    // The window's own "Sleep" sends run status 3 and shows the overlay.
+    auto* sleep = window_->findChild<QPushButton*>(QStringLiteral("pbDevStatus"));
+    QTest::mouseClick(sleep, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 2, kBoundMs);
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QVERIFY(!window_->isDevAwake());
+}
+
+void tst_MainUserUi::languageSwitchResetsTexts()
+{
+    auto* connect = window_->findChild<QLabel*>(QStringLiteral("lbConnect"));
+    QCOMPARE(connect->text(), QStringLiteral("Connect"));
+    QTranslator german;
+    QVERIFY(german.load(stagedQm(QStringLiteral("ge_GE"))));
+    QCoreApplication::installTranslator(&german);
+    QTRY_COMPARE(connect->text(), QStringLiteral("Verbinden"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("KESTRO OrlaCam"));
+    auto* info = window_->sleepOverlay()->findChild<QLabel*>(QStringLiteral("lbInfo"));
+    QCOMPARE(info->text(), QStringLiteral("Gerät ist im Ruhemodus"));
+    QCoreApplication::removeTranslator(&german);
+    QTRY_COMPARE(connect->text(), QStringLiteral("Connect"));
+    // An unknown language type falls back to English and is stored.
+    window_->onChangeLanguage(42);
+    QCOMPARE(GlobalParams::get().language_type, 42);
+    window_->onChangeLanguage(0);
+}
+
+// Rendered for a person to look at (mainuserui.png in the build directory);
+// every shown widget of the row and the panel lies inside the window,
+// overlaps no sibling and shows its text unelided.
+void tst_MainUserUi::windowRendersLegibly()
+{
+    auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
+    QVERIFY(QRect(QPoint(0, 0), window_->size()).contains(QRect(panel->mapTo(window_.get(), QPoint(0, 0)), panel->size())));
+    QList<QWidget*> shown;
+    for (QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(panel))
+            shown << child;
+    }
+    QVERIFY(shown.size() >= 5);  // two camera buttons, the captions and "Sleep"
+    for (QWidget* child : shown) {
+        QVERIFY2(panel->rect().contains(child->geometry()), qPrintable(child->objectName()));
+        for (QWidget* other : shown) {
+            if (other != child)
+                QVERIFY2(!child->geometry().intersects(other->geometry()), qPrintable(child->objectName()));
+        }
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(child))
+            text = label->text();
+        else if (auto* button = qobject_cast<QPushButton*>(child))
+            text = button->text();
+        QVERIFY2(child->fontMetrics().horizontalAdvance(text) <= child->width(), qPrintable(text));
+    }
+    const QString png = qEnvironmentVariable("ORLACAM_STAGE_DIR") + QStringLiteral("/mainuserui.png");
+    QVERIFY(window_->grab().save(png));
+}
+
+void tst_MainUserUi::renamedNamesFitTheButton_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("short") << "Desk" << false;
+    QTest::newRow("long") << "Conference room camera" << true;
+}
+
+void tst_MainUserUi::renamedNamesFitTheButton()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, cut);
+    const QFontMetrics metrics(window_->font());
+    const QString name = DevButton::fitName(typed, metrics);
+    QCOMPARE(name != typed, cut);
+    QVERIFY(typed.startsWith(name));
+    QVERIFY(metrics.horizontalAdvance(name) <= 40 || name.toLocal8Bit().size() < 5);
+}
+
+void tst_MainUserUi::closingWithTwoCamerasReportingStatusEndsCleanly()
+{
+    // Both cameras report as fast as they can while the window goes.
+    for (const QSharedPointer<UvcDevice>& device : UvcDevices::get().devList())
+        device->setStatusReportEnabled(true);
+    QTest::qWait(100);
+    QSignalSpy destroyed(window_.get(), &QObject::destroyed);
+    QElapsedTimer clock;
+    clock.start();
+    window_->close();
+    window_.reset();
+    QCOMPARE(destroyed.count(), 1);
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+    QTest::qWait(100);  // late status signals find no window
+    QVERIFY(openWithBothCameras());
+}
+
+void tst_MainUserUi::removingEveryCameraBringsBackThePlaceholder()
+{
+    QVERIFY(sim().unplug(kZukiLocation));
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_COMPARE_WITH_TIMEOUT(buttonSerials(*window_), QStringList{QStringLiteral("-")}, kBoundMs);
+    QCOMPARE(window_->devButtons().first()->text(), QStringLiteral("None"));
+    QVERIFY(window_->currentSn().isEmpty());
+    QVERIFY(!window_->isDevAwake());
+    QVERIFY(!window_->findChild<QPushButton*>(QStringLiteral("pbDevStatus"))->isEnabled());
+    QVERIFY(window_->sleepOverlay()->devButtons().isEmpty());
+    // Sleep with no camera does nothing.
+    window_->on_pbDevStatus_clicked();
+    QVERIFY(window_->sleepOverlay()->isHidden());
+}
+
+void tst_MainUserUi::overlayRowHoldsFourButtonsCentred()
+{
+    DevSleep overlay;
+    overlay.appendDevButton(QStringLiteral("1"));
+    overlay.appendDevButton(QStringLiteral("2"));
+    QCOMPARE(overlay.devButtons().at(0)->geometry(), QRect(325, 440, 60, 60));
+    QCOMPARE(overlay.devButtons().at(1)->geometry(), QRect(415, 440, 60, 60));
+    overlay.appendDevButton(QStringLiteral("3"));
+    overlay.appendDevButton(QStringLiteral("4"));
+    overlay.appendDevButton(QStringLiteral("5"));
+    QCOMPARE(overlay.devButtons().size(), 4);
+    QCOMPARE(overlay.devButtons().at(0)->geometry().x(), 235);
+    overlay.selectDev(2);
+    overlay.selectDev(4);
+    QCOMPARE(overlay.selectedIndex(), 2);
+    overlay.changeDevName(3, QStringLiteral("Desk"));
+    QCOMPARE(overlay.devButtons().at(3)->text(), QStringLiteral("Desk"));
+    overlay.deleteDevButton(7);
+    overlay.deleteDevButton(0);
+    QCOMPARE(overlay.devButtons().size(), 3);
+    QCOMPARE(overlay.devButtons().at(0)->text(), QStringLiteral("2"));
+}
+
+void tst_MainUserUi::overlayIgnoresTheHighlightedButton()
+{
+    DevSleep overlay;
+    overlay.appendDevButton(QStringLiteral("1"));
+    overlay.appendDevButton(QStringLiteral("2"));
+    overlay.selectDev(0);
+    QSignalSpy changed(&overlay, &DevSleep::devChanged);
+    QTest::mouseClick(overlay.devButtons().at(0), Qt::LeftButton);
+    QCOMPARE(changed.count(), 0);
+    QTest::mouseClick(overlay.devButtons().at(1), Qt::LeftButton);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toInt(), 1);
+}
+
+void tst_MainUserUi::translations_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("connect");
+    QTest::addColumn<QString>("resume");
+    QTest::newRow("en_US") << "en_US" << "Connect" << "Resume";
+    QTest::newRow("zh_CN") << "zh_CN" << "连接" << "唤醒";
+    QTest::newRow("zh_HK") << "zh_HK" << "連接" << "喚醒";
+    QTest::newRow("jp_JP") << "jp_JP" << "接続" << "再開";
+    QTest::newRow("ge_GE") << "ge_GE" << "Verbinden" << "Fortsetzen";
+    QTest::newRow("es_ES") << "es_ES" << "Conectar" << "Reanudar";
+}
+
+void tst_MainUserUi::translations()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, connect);
+    QFETCH(QString, resume);
+    QTranslator translator;
+    QVERIFY(translator.load(stagedQm(code)));
+    QCOMPARE(translator.translate("MainUserUi", "Connect"), connect);
+    QCOMPARE(translator.translate("DevSleep", "Resume"), resume);
+    QVERIFY(!translator.translate("DevButton", "Rename").isEmpty());
+}
+
+QTEST_MAIN(tst_MainUserUi)
+#include "tst_mainuserui.moc"

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// Answers a modal box from inside its own event loop: polls for the active
+// modal widget and hands it to the action once it is shown. If no box shows
+// within the time bound, every visible top-level box is closed so that a
+// waiting exec() still returns and the test can fail instead of hanging.
+inline void whenModal(std::function<void(QWidget*)> action, int boundMs = 5000)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, action, boundMs] {
+        QWidget* box = QApplication::activeModalWidget();
+        const bool ready = box && box->isVisible();
+        if (!ready && clock->elapsed() < boundMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete clock;
+        if (ready) {
+            action(box);
+            return;
+        }
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget* w : windows)
+            if (w->isVisible())
+                w->close();
+    });
+    timer->start();
+}
+
+inline QPushButton* childButton(QWidget* box, const char* name)
+{
+    return box->findChild<QPushButton*>(QLatin1String(name));
+}
+
+inline QLabel* childLabel(QWidget* box, const char* name)
+{
+    return box->findChild<QLabel*>(QLatin1String(name));
+}

@@ -1,0 +1,203 @@
+#include "BoxTestSupport.h"
+#include "support/TestHome.h"
+#include "uicomm/MsgInfoUi.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+class TstMsgInfoUi : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home;
+
+private slots:
+    void answers_data();
+    void answers();
+    void newBoxShowsOnlyYes();
+    void buttonBits();
+    void noButtonsLeavesOnlyClose();
+    void keepOpenYesLeavesBoxShown();
+    void centresOnParent();
+    void sizeStaysInBounds();
+    void textIsPlainUnlessLinks();
+    void destroyedWhileWaiting();
+};
+
+void TstMsgInfoUi::answers_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("yes") << "yes" << 0x4000;
+    QTest::newRow("no") << "no" << 0x10000;
+    QTest::newRow("escape") << "escape" << -1;
+    QTest::newRow("window close") << "close" << -1;
+}
+
+void TstMsgInfoUi::answers()
+{
+    QFETCH(QString, how);
+    QFETCH(int, expected);
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(QStringLiteral("Tips"), QStringLiteral("Go on?"), &window);
+    box.addButton(QMessageBox::Yes | QMessageBox::No);
+
+    whenModal([how](QWidget* shown) {
+        if (how == QLatin1String("yes"))
+            QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton);
+        else if (how == QLatin1String("no"))
+            QTest::mouseClick(childButton(shown, "pbNo"), Qt::LeftButton);
+        else if (how == QLatin1String("escape"))
+            QTest::keyClick(shown, Qt::Key_Escape);
+        else
+            shown->close();
+    });
+    QCOMPARE(box.exec(), expected);
+    QVERIFY(!box.isVisible());
+}
+
+void TstMsgInfoUi::newBoxShowsOnlyYes()
+{
+    MsgInfoUi box;
+    QVERIFY(!childButton(&box, "pbYes")->isHidden());
+    QVERIFY(childButton(&box, "pbYes")->isEnabled());
+    QVERIFY(childButton(&box, "pbNo")->isHidden());
+    QVERIFY(!childButton(&box, "pbNo")->isEnabled());
+    QCOMPARE(box.windowFlags(), Qt::WindowFlags(0x803));
+    QCOMPARE(box.windowModality(), Qt::ApplicationModal);
+    QCOMPARE(childButton(&box, "pbYes")->size(), QSize(150, 36));
+}
+
+void TstMsgInfoUi::buttonBits()
+{
+    MsgInfoUi box;
+    box.addButton(QMessageBox::No | QMessageBox::Cancel);
+    QVERIFY(!childButton(&box, "pbNo")->isHidden());
+
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("OK"));
+    QCOMPARE(childButton(&box, "pbYes")->text(), QStringLiteral("OK"));
+    QCOMPARE(childButton(&box, "pbNo")->text(), QStringLiteral("No"));
+
+    box.setButtonState(QMessageBox::Yes | QMessageBox::No, false);
+    QVERIFY(!childButton(&box, "pbYes")->isEnabled());
+    QVERIFY(!childButton(&box, "pbYes")->isHidden());  // visibility untouched
+
+    box.removeButton(QMessageBox::No);
+    QVERIFY(childButton(&box, "pbNo")->isHidden());
+    QVERIFY(!childButton(&box, "pbYes")->isHidden());
+}
+
+void TstMsgInfoUi::noButtonsLeavesOnlyClose()
+{
+    MsgInfoUi box;
+    box.removeButton(QMessageBox::Yes | QMessageBox::No);
+    whenModal([](QWidget* shown) {
+        QVERIFY(childButton(shown, "pbYes")->isHidden());
+        QVERIFY(childButton(shown, "pbNo")->isHidden());
+        shown->close();
+    });
+    QCOMPARE(box.exec(), -1);
+}
+
+void TstMsgInfoUi::keepOpenYesLeavesBoxShown()
+{
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(&window);
+    box.setTitle(QStringLiteral("Restore Factory Settings"));
+    box.setText(QStringLiteral("Do you want to reset all settings immediately?"));
+    box.addButton(QMessageBox::No);
+    box.keepOpen = true;
+
+    whenModal([](QWidget* shown) { QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton); });
+    QCOMPARE(box.exec(), 0x4000);
+    QVERIFY(box.isVisible());
+
+    // The shorter waiting notice keeps the box's size.
+    const QSize before = box.size();
+    box.setText(QStringLiteral("Please wait..."));
+    box.setButtonState(QMessageBox::Yes, false);
+    box.removeButton(QMessageBox::No);
+    QCOMPARE(box.size(), before);
+
+    whenModal([&box](QWidget* shown) {
+        QCOMPARE(shown, &box);
+        box.setText(QStringLiteral("Done"));
+        box.setButtonState(QMessageBox::Yes, true);
+        box.keepOpen = false;
+        QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton);
+    });
+    QCOMPARE(box.exec(), 0x4000);
+    QCOMPARE(box.size(), before);  // exec with keepOpen did not fit it either
+    QVERIFY(!box.isVisible());
+
+    box.setText(QStringLiteral("Done"));  // without keepOpen it fits again
+    QVERIFY(box.height() < before.height());
+}
+
+void TstMsgInfoUi::centresOnParent()
+{
+    QWidget window;
+    window.setGeometry(100, 50, 800, 600);
+    window.show();
+    MsgInfoUi box(QStringLiteral("Tips"), QStringLiteral("Centred"), &window);
+    QPoint centre;
+    whenModal([&centre](QWidget* shown) {
+        centre = shown->geometry().center();
+        shown->close();
+    });
+    box.exec();
+    QVERIFY((centre - window.geometry().center()).manhattanLength() <= 2);
+}
+
+void TstMsgInfoUi::sizeStaysInBounds()
+{
+    MsgInfoUi box;
+    box.setText(QStringLiteral("x"));
+    QVERIFY(box.width() >= 300);
+
+    QString longText;
+    for (int i = 0; i < 400; ++i)
+        longText += QStringLiteral("A rather long line of text that wraps. ");
+    box.setText(longText);
+    QVERIFY(box.width() <= 600);
+    QVERIFY(box.height() <= 1000);
+}
+
+void TstMsgInfoUi::textIsPlainUnlessLinks()
+{
+    MsgInfoUi box;
+    box.setTitle(QStringLiteral("<b>camera</b>"));
+    box.setText(QStringLiteral("<a href=\"x\">server</a>"));
+    QCOMPARE(childLabel(&box, "lbTitle")->textFormat(), Qt::PlainText);
+    QCOMPARE(childLabel(&box, "lbContent")->textFormat(), Qt::PlainText);
+    QVERIFY(!childLabel(&box, "lbContent")->isEnabled());
+
+    box.setLinkText(QStringLiteral("see <a href=\"https://example.invalid\">here</a>"));
+    QLabel* content = childLabel(&box, "lbContent");
+    QCOMPARE(content->textFormat(), Qt::RichText);
+    QVERIFY(content->openExternalLinks());
+    QVERIFY(content->isEnabled());
+    QCOMPARE(int(content->textInteractionFlags()), 5);
+
+    box.hideTitle();
+    QVERIFY(childLabel(&box, "lbTitle")->isHidden());
+}
+
+void TstMsgInfoUi::destroyedWhileWaiting()
+{
+    auto* window = new QWidget;
+    window->show();
+    auto* box = new MsgInfoUi(QStringLiteral("Tips"), QStringLiteral("Parent goes"), window);
+    whenModal([window](QWidget*) { delete window; });
+    QCOMPARE(box->exec(), -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QTEST_MAIN(TstMsgInfoUi)
+#include "tst_msginfoui.moc"

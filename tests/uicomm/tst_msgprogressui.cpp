@@ -1,0 +1,240 @@
+#include "BoxTestSupport.h"
+#include "support/TestHome.h"
+#include "uicomm/MsgProgressUi.h"
+#include "uvc/UpgradeCodes.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <thread>
+
+using namespace vesk::pc;
+
+namespace {
+
+using Report = QPair<int, QString>;
+using Reports = QList<Report>;
+
+QPushButton* okButton(QWidget* box)
+{
+    return box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+}
+
+int barValue(QWidget* box)
+{
+    return box->findChild<QProgressBar*>(QStringLiteral("pbProgress"))->value();
+}
+
+// Emits from a worker thread, as the download and upgrade workers do.
+class Worker : public QObject
+{
+    Q_OBJECT
+signals:
+    void progressUpdate(int value, const QString& message);
+};
+
+} // namespace
+
+class TstMsgProgressUi : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home;
+
+private slots:
+    void initTestCase();
+    void outcomes_data();
+    void outcomes();
+    void startsGreyedAtZero();
+    void escapeDoesNothing();
+    void windowCloseEndsWait();
+    void destroyedWhileWaiting();
+    void reportsFromAnotherThread();
+    void paragraphsGrowTheBox();
+    void windowIconIsDrawn();
+};
+
+void TstMsgProgressUi::initTestCase()
+{
+    qRegisterMetaType<QString>();
+}
+
+void TstMsgProgressUi::outcomes_data()
+{
+    QTest::addColumn<Reports>("reports");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QString>("percent");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<bool>("okEnabled");
+    QTest::addColumn<int>("answer");  // what OK returns; 0 when OK is not offered
+
+    const QString yes = QStringLiteral("color:green;");
+    QTest::newRow("success") << Reports{{10, "half"}, {100, "Upgrade succeeded"}} << 100 << "100%"
+                             << "Upgrade succeeded" << yes << true << 0x4000;
+    QTest::newRow("error") << Reports{{10, ""}, {-1, "Download failed"}} << 10 << "10%" << "Download failed"
+                           << "color:red;" << true << 0x10000;
+    QTest::newRow("failure") << Reports{{-3, "Upgrade failed"}} << 0 << "0%" << "Upgrade failed"
+                             << "color:yellow;" << true << 0x10000;
+    QTest::newRow("warning goes on") << Reports{{20, "x"}, {-2, "Slow network"}} << 20 << "20%"
+                                     << "Slow network" << "color:yellow;" << false << 0;
+    QTest::newRow("percent keeps error text")
+        << Reports{{-1, "Download failed"}, {50, "going on"}} << 50 << "50%" << "Download failed"
+        << "color:red;" << true << 0x10000;
+    QTest::newRow("zero starts afresh") << Reports{{-1, "bad"}, {0, "again"}, {100, "done"}} << 100 << "100%"
+                                        << "done" << yes << true << 0x4000;
+    QTest::newRow("success after failure") << Reports{{-3, "failed"}, {100, "done"}} << 100 << "100%" << "done"
+                                           << yes << true << 0x10000;
+    QTest::newRow("warning clears latch") << Reports{{-3, "failed"}, {-2, "retrying"}, {100, "done"}} << 100
+                                          << "100%" << "done" << yes << true << 0x4000;
+    QTest::newRow("empty success") << Reports{{40, "copying"}, {100, ""}} << 100 << "100%" << "" << yes << true
+                                   << 0x4000;
+    QTest::newRow("empty percent keeps text") << Reports{{30, "copying"}, {60, ""}} << 60 << "60%" << "copying"
+                                              << "color:white;" << false << 0;
+    QTest::newRow("99 is not done") << Reports{{99, "almost"}} << 99 << "99%" << "almost" << "color:white;"
+                                    << false << 0;
+    QTest::newRow("unknown 101") << Reports{{20, "copying"}, {101, "odd"}} << 20 << "20%" << "copying"
+                                 << "color:white;" << true << 0x4000;
+    QTest::newRow("unknown -4") << Reports{{20, "copying"}, {-4, "odd"}} << 20 << "20%" << "copying"
+                                << "color:white;" << true << 0x4000;
+}
+
+void TstMsgProgressUi::outcomes()
+{
+    QFETCH(Reports, reports);
+    QFETCH(int, bar);
+    QFETCH(QString, percent);
+    QFETCH(QString, status);
+    QFETCH(QString, colour);
+    QFETCH(bool, okEnabled);
+    QFETCH(int, answer);
+
+    MsgProgressUi box;
+    box.setMaxProg(100);
+    for (const Report& r : reports) {
+        if (r.first > kErrCodeSuccess || r.first < kErrCodeFailure)
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^Unknown value = ")));
+        box.onProgressUpdate(r.first, r.second);
+    }
+
+    QCOMPARE(barValue(&box), bar);
+    QCOMPARE(childLabel(&box, "lbProgress")->text(), percent);
+    QCOMPARE(childLabel(&box, "lbInfo")->text(), status);
+    QVERIFY2(childLabel(&box, "lbInfo")->styleSheet().endsWith(colour), qPrintable(childLabel(&box, "lbInfo")->styleSheet()));
+    QCOMPARE(okButton(&box)->isEnabled(), okEnabled);
+    QVERIFY(!okButton(&box)->isHidden());
+    if (!answer)
+        return;
+    whenModal([](QWidget* shown) { QTest::mouseClick(okButton(shown), Qt::LeftButton); });
+    QCOMPARE(box.exec(), answer);
+    QVERIFY(!box.isVisible());
+}
+
+void TstMsgProgressUi::startsGreyedAtZero()
+{
+    MsgProgressUi box;
+    QCOMPARE(childLabel(&box, "lbTitle")->text(), QStringLiteral("Progress info"));
+    QCOMPARE(childLabel(&box, "lbProgress")->text(), QStringLiteral("0%"));
+    QCOMPARE(barValue(&box), 0);
+    QVERIFY(!okButton(&box)->isHidden());
+    QVERIFY(!okButton(&box)->isEnabled());
+    QCOMPARE(box.windowFlags() & Qt::WindowFlags(0x803), Qt::WindowFlags(0x803));
+    QCOMPARE(box.windowModality(), Qt::ApplicationModal);
+    QVERIFY(!box.errorLatched);
+
+    box.setProgress(-5);  // ignored
+    QCOMPARE(childLabel(&box, "lbProgress")->text(), QStringLiteral("0%"));
+    box.setOkBtnState(false, true);
+    QVERIFY(okButton(&box)->isHidden());
+}
+
+void TstMsgProgressUi::escapeDoesNothing()
+{
+    MsgProgressUi box;
+    bool stillShown = false;
+    whenModal([&](QWidget* shown) {
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        stillShown = shown->isVisible();
+        box.onProgressUpdate(kErrCodeSuccess, QStringLiteral("done"));
+        QTest::mouseClick(okButton(shown), Qt::LeftButton);
+    });
+    QCOMPARE(box.exec(), 0x4000);
+    QVERIFY(stillShown);
+}
+
+void TstMsgProgressUi::windowCloseEndsWait()
+{
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgProgressUi box(&window);
+    box.onProgressUpdate(30, QStringLiteral("copying"));
+    whenModal([](QWidget* shown) { shown->close(); });
+    QCOMPARE(box.exec(), -1);
+}
+
+void TstMsgProgressUi::destroyedWhileWaiting()
+{
+    auto* window = new QWidget;
+    window->show();
+    auto* box = new MsgProgressUi(window);
+    whenModal([window](QWidget*) { delete window; });
+    QCOMPARE(box->exec(), -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TstMsgProgressUi::reportsFromAnotherThread()
+{
+    MsgProgressUi box;
+    Worker worker;
+    connect(&worker, &Worker::progressUpdate, &box, &MsgProgressUi::onProgressUpdate, Qt::QueuedConnection);
+    std::thread thread;
+    whenModal([&](QWidget*) {
+        thread = std::thread([&worker] {
+            for (int p = 0; p < 100; p += 10)
+                emit worker.progressUpdate(p, QStringLiteral("step %1").arg(p));
+            emit worker.progressUpdate(kErrCodeSuccess, QStringLiteral("done"));
+        });
+    });
+    // OK is clicked once the outcome has arrived through the box's own loop.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&box] {
+        if (okButton(&box)->isEnabled())
+            QTest::mouseClick(okButton(&box), Qt::LeftButton);
+    });
+    poll.start(5);
+    QCOMPARE(box.exec(), 0x4000);
+    if (thread.joinable())
+        thread.join();
+    QCOMPARE(childLabel(&box, "lbInfo")->text(), QStringLiteral("done"));
+    QCOMPARE(barValue(&box), 100);
+}
+
+void TstMsgProgressUi::paragraphsGrowTheBox()
+{
+    MsgProgressUi box;
+    box.setText(QStringLiteral("one"));
+    const int oneLine = childLabel(&box, "lbInfo")->height();
+    const int boxHeight = box.height();
+    box.setText(QStringLiteral("one\ntwo\nthree\nfour"));
+    const int lineHeight = QFontMetrics(childLabel(&box, "lbInfo")->font()).height();
+    QCOMPARE(childLabel(&box, "lbInfo")->height(), oneLine + 3 * lineHeight);
+    QVERIFY(box.height() >= boxHeight + 3 * lineHeight);
+}
+
+void TstMsgProgressUi::windowIconIsDrawn()
+{
+    MsgProgressUi box;
+    const QImage icon = box.windowIcon().pixmap(64, 64).toImage();
+    QVERIFY(!icon.isNull());
+    // The lens is drawn in the boxes' blue.
+    QCOMPARE(icon.pixelColor(icon.width() / 2, icon.height() / 2), QColor(0x40, 0xA0, 0xFF));
+}
+
+QTEST_MAIN(TstMsgProgressUi)
+#include "tst_msgprogressui.moc"

@@ -5,6 +5,10 @@
 
 #include <divsufsort.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -22,7 +26,8 @@ using Index = saidx_t;
 
 // Diff bytes are computed in windows of this size.
 constexpr int64_t kWorkSize = 1 << 20;
-// Below this the scan is too short to be worth helper threads.
+// Below this, helper threads (faulting the index in, searching ahead) cost
+// more than they save.
 constexpr int64_t kMinSpeculativeSize = 1 << 20;
 constexpr int kMaxThreads = 8;
 
@@ -60,6 +65,115 @@ int compareBytes(const uint8_t* a, const uint8_t* b, int64_t length)
     return common == length ? 0 : (a[common] < b[common] ? -1 : 1);
 }
 
+// Bit j set when a[j] equals b[j], for 16 bytes.
+unsigned equalMask16(const uint8_t* a, const uint8_t* b)
+{
+#if defined(__SSE2__)
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+#else
+    unsigned mask = 0;
+    for (int j = 0; j < 16; ++j)
+        mask |= unsigned(a[j] == b[j]) << j;
+    return mask;
+#endif
+}
+
+// Set bits of a 16-bit mask (the baseline x86-64 has no popcnt).
+int bitCount16(unsigned x)
+{
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return int((x + (x >> 8)) & 0x1Fu);
+}
+
+int64_t countEqual(const uint8_t* a, const uint8_t* b, int64_t n)
+{
+    int64_t count = 0;
+    int64_t i = 0;
+#if defined(__SSE2__)
+    // Byte counters (each compare adds 0 or 1) summed before they can wrap.
+    while (i + 16 <= n) {
+        __m128i counters = _mm_setzero_si128();
+        for (int round = 0; round < 255 && i + 16 <= n; ++round, i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(x, y));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+    }
+#endif
+    for (; i < n; ++i)
+        count += a[i] == b[i];
+    return count;
+}
+
+// out[i] = a[i] - b[i] modulo 256.
+void subtractBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, int64_t n)
+{
+    int64_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi8(x, y));
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] = uint8_t(a[i] - b[i]);
+}
+
+// The extension of a match step by step: after step i with s equal bytes
+// the score is 2s - i, and the first step with the greatest score (above
+// the empty extension's 0) wins.
+class Extension
+{
+public:
+    // Steps i + 1 .. i + 16 where equal has bit j set for step i + 1 + j;
+    // false when the block needs the steps one by one.
+    bool block(unsigned equal)
+    {
+        const int matches = bitCount16(equal);
+        if (equal == 0xFFFFu) {
+            // The score rises at every step, so its peak is the last one.
+            s_ += 16;
+            i_ += 16;
+            if (s_ * 2 - i_ > best_ * 2 - length_) {
+                best_ = s_;
+                length_ = i_;
+            }
+            return true;
+        }
+        // Inside the block the score stays below its start plus the matches.
+        if (s_ * 2 - i_ + matches > best_ * 2 - length_)
+            return false;
+        s_ += matches;
+        i_ += 16;
+        return true;
+    }
+    void step(bool equal)
+    {
+        ++i_;
+        if (equal)
+            ++s_;
+        if (s_ * 2 - i_ > best_ * 2 - length_) {
+            best_ = s_;
+            length_ = i_;
+        }
+    }
+    int64_t steps() const { return i_; }
+    int64_t length() const { return length_; }
+
+private:
+    int64_t i_ = 0;
+    int64_t s_ = 0;
+    int64_t best_ = 0;
+    int64_t length_ = 0;
+};
+
 bool writeAll(diff_stream* stream, const uint8_t* data, int64_t length)
 {
     while (length > 0) {
@@ -70,6 +184,30 @@ bool writeAll(diff_stream* stream, const uint8_t* data, int64_t length)
         length -= piece;
     }
     return true;
+}
+
+// Faults the pages of a fresh allocation in on several threads: the sort
+// runs on one, and would otherwise take every page fault itself.
+void prefault(void* memory, size_t size, int threads)
+{
+    constexpr size_t kPage = 4096;
+    auto touch = [memory, size, threads](int part) {
+        auto* bytes = static_cast<volatile char*>(memory);
+        const size_t end = size / size_t(threads) * size_t(part + 1);
+        for (size_t i = size / size_t(threads) * size_t(part); i < end; i += kPage)
+            bytes[i] = 0;
+    };
+    std::vector<std::thread> helpers;
+    for (int part = 1; part < threads; ++part) {
+        try {
+            helpers.emplace_back(touch, part);
+        } catch (const std::system_error&) {
+            touch(part);
+        }
+    }
+    touch(0);
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 // I[0] is the empty suffix (position oldSize), then the sorted suffixes:
@@ -85,6 +223,23 @@ struct Match
     int64_t scan;
     int64_t len;
     int64_t pos;
+};
+
+// Where a scan without a match goes on at the next position, the searches
+// of the following positions run interleaved: each step of a binary search
+// waits on memory, and a batch keeps that many loads in flight.
+constexpr int kBatch = 16;
+
+// One binary search over the sorted suffixes, advanced a step at a time.
+struct Probe
+{
+    const uint8_t* target;
+    int64_t targetSize;
+    int64_t st;
+    int64_t en;
+
+    bool searching() const { return en - st >= 2; }
+    int64_t middle() const { return st + (en - st) / 2; }
 };
 
 class SearchAhead;
@@ -117,11 +272,16 @@ public:
     }
 
     bool run();
-    int64_t search(int64_t scan, int64_t* pos) const;
 
 private:
     int64_t lookup(int64_t scan, int64_t* pos);
+    int64_t search(int64_t scan, int64_t* pos) const;
+    void searchBatch(int64_t first, int count);
+    Probe probe(int64_t scan) const;
+    void step(Probe* p, int64_t at) const;
+    int64_t finish(const Probe& p, int64_t* pos) const;
     bool matchesAtLastOffset(int64_t at) const;
+    int64_t matchesAtLastOffset(int64_t from, int64_t to) const;
     int64_t forwardExtension(int64_t scan) const;
     int64_t backwardExtension(int64_t scan, int64_t pos) const;
     void resolveOverlap(int64_t scan, int64_t pos, int64_t* lenf, int64_t* lenb) const;
@@ -143,6 +303,11 @@ private:
     int64_t lastScan_ = 0;
     int64_t lastPos_ = 0;
     int64_t lastOffset_ = 0;
+    int64_t lastLookup_ = -2;
+    int64_t steps_ = 0;
+    int64_t batchFirst_ = 0;
+    int batchCount_ = 0;
+    Match batch_[kBatch];
 };
 
 // Searches are pure functions of the position, so helper threads walk
@@ -200,7 +365,7 @@ public:
 
 private:
     // Small enough that a costly region (an insertion) is shared out.
-    static constexpr int64_t kSegmentSize = 64 * 1024;
+    static constexpr int64_t kSegmentSize = 8 * 1024;
 
     // Segment 0 is the main scan's own start.
     void walkSegments(const Differ& prototype)
@@ -236,30 +401,89 @@ int64_t Differ::lookup(int64_t scan, int64_t* pos)
     int64_t len = 0;
     if (ahead_ && ahead_->find(scan, &len, pos))
         return len;
-    len = search(scan, pos);
+    const bool next = scan == lastLookup_ + 1;
+    lastLookup_ = scan;
+    // The longer the scan has gone on one position at a time, the further
+    // ahead it is likely to go: the batch grows with that run.
+    steps_ = next ? steps_ + 1 : 0;
+    if (next && (scan < batchFirst_ || scan >= batchFirst_ + batchCount_))
+        searchBatch(scan, int(std::min({int64_t(kBatch), 2 * steps_, newSize_ - scan})));
+    if (scan >= batchFirst_ && scan < batchFirst_ + batchCount_) {
+        len = batch_[scan - batchFirst_].len;
+        *pos = batch_[scan - batchFirst_].pos;
+    } else {
+        len = search(scan, pos);
+    }
     if (record_)
         record_->push_back({scan, len, *pos});
     return len;
 }
 
+Probe Differ::probe(int64_t scan) const
+{
+    return {new_ + scan, newSize_ - scan, 0, oldSize_};
+}
+
+// Moves right when the old suffix at the middle (at) is smaller.
+void Differ::step(Probe* p, int64_t at) const
+{
+    if (compareBytes(old_ + at, p->target, std::min(oldSize_ - at, p->targetSize)) < 0)
+        p->st = p->middle();
+    else
+        p->en = p->middle();
+}
+
+// Of the two candidates left, the longer match; on a tie the later one.
+int64_t Differ::finish(const Probe& p, int64_t* pos) const
+{
+    const int64_t x = matchLength(old_ + I_[p.st], oldSize_ - I_[p.st], p.target, p.targetSize);
+    const int64_t y = matchLength(old_ + I_[p.en], oldSize_ - I_[p.en], p.target, p.targetSize);
+    *pos = x > y ? I_[p.st] : I_[p.en];
+    return std::max(x, y);
+}
+
 int64_t Differ::search(int64_t scan, int64_t* pos) const
 {
-    const uint8_t* target = new_ + scan;
-    const int64_t targetSize = newSize_ - scan;
-    int64_t st = 0;
-    int64_t en = oldSize_;
-    while (en - st >= 2) {
-        const int64_t middle = st + (en - st) / 2;
-        const int64_t at = I_[middle];
-        if (compareBytes(old_ + at, target, std::min(oldSize_ - at, targetSize)) < 0)
-            st = middle;
-        else
-            en = middle;
+    Probe p = probe(scan);
+    while (p.searching())
+        step(&p, I_[p.middle()]);
+    return finish(p, pos);
+}
+
+// The searches of count positions from first, a step of each in turn: the
+// index entries of all middles are fetched, then the old bytes they point
+// at, so the loads of one round overlap.
+void Differ::searchBatch(int64_t first, int count)
+{
+    Probe probes[kBatch];
+    int64_t at[kBatch];
+    for (int k = 0; k < count; ++k)
+        probes[k] = probe(first + k);
+    for (bool active = true; active;) {
+        for (int k = 0; k < count; ++k) {
+            if (probes[k].searching())
+                __builtin_prefetch(I_ + probes[k].middle());
+        }
+        for (int k = 0; k < count; ++k) {
+            if (probes[k].searching()) {
+                at[k] = I_[probes[k].middle()];
+                __builtin_prefetch(old_ + at[k]);
+            }
+        }
+        active = false;
+        for (int k = 0; k < count; ++k) {
+            if (probes[k].searching()) {
+                step(&probes[k], at[k]);
+                active = active || probes[k].searching();
+            }
+        }
     }
-    const int64_t x = matchLength(old_ + I_[st], oldSize_ - I_[st], target, targetSize);
-    const int64_t y = matchLength(old_ + I_[en], oldSize_ - I_[en], target, targetSize);
-    *pos = x > y ? I_[st] : I_[en];
-    return std::max(x, y);
+    for (int k = 0; k < count; ++k) {
+        batch_[k].scan = first + k;
+        batch_[k].len = finish(probes[k], &batch_[k].pos);
+    }
+    batchFirst_ = first;
+    batchCount_ = count;
 }
 
 bool Differ::matchesAtLastOffset(int64_t at) const
@@ -268,39 +492,54 @@ bool Differ::matchesAtLastOffset(int64_t at) const
     return o >= 0 && o < oldSize_ && old_[o] == new_[at];
 }
 
+// How many positions in [from, to) match at the last offset.
+int64_t Differ::matchesAtLastOffset(int64_t from, int64_t to) const
+{
+    from = std::max(from, -lastOffset_);
+    to = std::min(to, oldSize_ - lastOffset_);
+    return from < to ? countEqual(old_ + from + lastOffset_, new_ + from, to - from) : 0;
+}
+
 // Length after lastScan/lastPos with the best score 2*matches - length.
 int64_t Differ::forwardExtension(int64_t scan) const
 {
-    int64_t s = 0;
-    int64_t best = 0;
-    int64_t lenf = 0;
-    for (int64_t i = 1; lastScan_ + i <= scan && lastPos_ + i <= oldSize_; ++i) {
-        if (old_[lastPos_ + i - 1] == new_[lastScan_ + i - 1])
-            ++s;
-        if (s * 2 - i > best * 2 - lenf) {
-            best = s;
-            lenf = i;
+    const uint8_t* a = old_ + lastPos_;
+    const uint8_t* b = new_ + lastScan_;
+    const int64_t n = std::min(scan - lastScan_, oldSize_ - lastPos_);
+    Extension e;
+    while (e.steps() + 16 <= n) {
+        const int64_t i = e.steps();
+        if (!e.block(equalMask16(a + i, b + i))) {
+            for (int j = 0; j < 16; ++j)
+                e.step(a[i + j] == b[i + j]);
         }
     }
-    return lenf;
+    while (e.steps() < n)
+        e.step(a[e.steps()] == b[e.steps()]);
+    return e.length();
 }
 
 int64_t Differ::backwardExtension(int64_t scan, int64_t pos) const
 {
     if (scan >= newSize_)
         return 0;
-    int64_t s = 0;
-    int64_t best = 0;
-    int64_t lenb = 0;
-    for (int64_t i = 1; scan - i >= lastScan_ && pos - i >= 0; ++i) {
-        if (old_[pos - i] == new_[scan - i])
-            ++s;
-        if (s * 2 - i > best * 2 - lenb) {
-            best = s;
-            lenb = i;
+    // Step i compares a[-i] with b[-i].
+    const uint8_t* a = old_ + pos;
+    const uint8_t* b = new_ + scan;
+    const int64_t n = std::min(scan - lastScan_, pos);
+    Extension e;
+    while (e.steps() + 16 <= n) {
+        const int64_t i = e.steps();
+        // Bit j of the mask is step i + 16 - j; a block's two tests read
+        // only the count and the all-equal case, which do not depend on order.
+        if (!e.block(equalMask16(a - i - 16, b - i - 16))) {
+            for (int j = 1; j <= 16; ++j)
+                e.step(a[-i - j] == b[-i - j]);
         }
     }
-    return lenb;
+    while (e.steps() < n)
+        e.step(a[-e.steps() - 1] == b[-e.steps() - 1]);
+    return e.length();
 }
 
 // Splits a region claimed by both extensions where the forward side has
@@ -340,8 +579,7 @@ bool Differ::writeEntry(int64_t lenf, int64_t extra, int64_t seek)
     // Diff bytes go out through the work buffer, one window at a time.
     for (int64_t done = 0; done < lenf;) {
         const int64_t piece = std::min(lenf - done, kWorkSize);
-        for (int64_t i = 0; i < piece; ++i)
-            work_[i] = uint8_t(from[done + i] - base[done + i]);
+        subtractBytes(work_, from + done, base + done, piece);
         if (!writeAll(stream_, work_, piece))
             return false;
         done += piece;
@@ -379,9 +617,9 @@ bool Differ::run()
         int64_t scsc = scan += len;
         for (; scan < limit_; ++scan) {
             len = lookup(scan, &pos);
-            for (; scsc < scan + len; ++scsc) {
-                if (matchesAtLastOffset(scsc))
-                    ++oldScore;
+            if (scsc < scan + len) {
+                oldScore += matchesAtLastOffset(scsc, scan + len);
+                scsc = scan + len;
             }
             if ((len == oldScore && len != 0) || len > oldScore + 8)
                 break;
@@ -410,6 +648,8 @@ int bsdiffThreads(const uint8_t* old, int64_t oldsize, const uint8_t* newData, i
     }
     auto* I = static_cast<Index*>(stream->malloc(size_t(oldsize + 1) * sizeof(Index)));
     auto* work = static_cast<uint8_t*>(stream->malloc(size_t(std::min(newsize + 1, kWorkSize))));
+    if (I && oldsize >= kMinSpeculativeSize)
+        prefault(I, size_t(oldsize + 1) * sizeof(Index), std::max(1, std::min(threads, kMaxThreads)));
     bool ok = I && work && sortSuffixes(old, oldsize, I);
     if (ok) {
         Differ differ(old, oldsize, newData, newsize, I);

@@ -2,6 +2,8 @@
 
 #include <bzlib.h>
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,8 +13,14 @@ namespace pc {
 namespace {
 
 // A block holds at most 100000 x 9 - 19 bytes after the first run-length
-// stage; a little less keeps every piece to one block.
-constexpr int64_t kBlockBudget = 899981 - 16;
+// stage. Pieces get half that: data that compresses slowly (new code in a
+// patch) then spreads over more helpers, and a patch grows by no more than
+// the extra block tables.
+constexpr int64_t kBlockBudget = 449981 - 16;
+// Input that compresses well (long runs) is cut into pieces of at most this
+// many bytes too, so that its blocks are compressed while the rest is
+// still being produced instead of in one long block at the end.
+constexpr int64_t kMaxPieceInput = 2 << 20;
 constexpr int64_t kMaxPendingInput = 16 << 20;
 constexpr int kMaxHelpers = 8;
 constexpr uint64_t kBlockMagic = 0x314159265359ull;
@@ -22,6 +30,26 @@ constexpr uint64_t kEndMagic = 0x177245385090ull;
 int64_t runCost(int length)
 {
     return length < 4 ? length : 5;
+}
+
+// How many of the n bytes at p equal byte before the first that does not,
+// eight at a time (the lowest set bit of a difference is its first byte on
+// little-endian hosts).
+int leadingRun(const uint8_t* p, int n, uint8_t byte)
+{
+    const uint64_t pattern = 0x0101010101010101ull * byte;
+    int i = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        if (word != pattern)
+            return i + __builtin_ctzll(word ^ pattern) / 8;
+    }
+#endif
+    while (i < n && p[i] == byte)
+        ++i;
+    return i;
 }
 
 uint64_t readBits(const uint8_t* data, int64_t bit, int count)
@@ -147,13 +175,17 @@ bool Bz2StreamWriter::write(const void* data, int size)
     int start = 0;
     for (int i = 0; i < size && error_ == BZ_OK; ++i) {
         if (bytes[i] == runByte_ && runLength_ < 255) {
-            ++runLength_;
+            const int run = leadingRun(bytes + i, std::min(size - i, 255 - runLength_),
+                                       uint8_t(runByte_));
+            runLength_ += run;
+            i += run - 1;
             continue;
         }
         rleSize_ += runCost(runLength_);
         runByte_ = bytes[i];
         runLength_ = 1;
-        if (rleSize_ + 5 > kBlockBudget) {
+        if (rleSize_ + 5 > kBlockBudget ||
+            int64_t(piece_.size()) + (i - start) >= kMaxPieceInput) {
             piece_.insert(piece_.end(), bytes + start, bytes + i);
             start = i;
             cutBlock();

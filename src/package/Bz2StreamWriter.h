@@ -13,9 +13,10 @@ namespace vesk {
 namespace pc {
 
 // One bzip2 stream (block size 9, work factor 0) written to an open file.
-// The input is cut where a block of the stream would be full, the blocks
-// are compressed on helper threads, and their bits are joined in order
-// into a single stream with the combined CRC, as any bzip2 reader expects.
+// The input is cut where a block of the stream would be full or after a few
+// MiB, the blocks are compressed on helper threads while more input comes,
+// and their bits are joined in order into a single stream with the combined
+// CRC, as any bzip2 reader expects.
 class Bz2StreamWriter
 {
 public:

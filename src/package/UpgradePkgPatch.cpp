@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 
 namespace vesk {
@@ -109,23 +110,47 @@ bool endsCleanly(Bz2Reader* reader, FILE* file)
     return err == BZ_OK && unusedCount == 0 && std::fgetc(file) == EOF;
 }
 
-bool readWhole(const QString& path, QByteArray* data)
+// The file's bytes, or the failure to log ("what:", then details).
+struct WholeFile
 {
+    QByteArray data;
+    const char* failure = nullptr;
+    QString details;
+};
+
+WholeFile loadWhole(const QString& path)
+{
+    WholeFile whole;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCritical().noquote() << "Open file failed:" << path;
+        whole.failure = "Open file failed:";
+        whole.details = path;
+    } else if (file.size() > UpgradePkgPatch::kMaxFileSize) {
+        whole.failure = "File too large:";
+        whole.details = path + " " + QString::number(file.size());
+    } else {
+        whole.data = file.readAll();
+        if (whole.data.size() != file.size()) {
+            whole.failure = "Read file failed:";
+            whole.details = path;
+        }
+    }
+    return whole;
+}
+
+bool takeWhole(WholeFile whole, QByteArray* data)
+{
+    if (whole.failure) {
+        qCritical().noquote() << whole.failure << whole.details;
         return false;
     }
-    if (file.size() > UpgradePkgPatch::kMaxFileSize) {
-        qCritical().noquote() << "File too large:" << path << file.size();
-        return false;
-    }
-    *data = file.readAll();
-    if (data->size() != file.size()) {
-        qCritical().noquote() << "Read file failed:" << path;
-        return false;
-    }
+    *data = std::move(whole.data);
     return true;
+}
+
+bool readWhole(const QString& path, QByteArray* data)
+{
+    return takeWhole(loadWhole(path), data);
 }
 
 const uint8_t* bytes(const QByteArray& data)
@@ -238,7 +263,12 @@ int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& ne
     logMissing("New file does not exist:", newFile);
     QByteArray oldData;
     QByteArray newData;
-    if (!readWhole(oldFile, &oldData) || !readWhole(newFile, &newData))
+    // Both files are read at once (or the new one at get() when no thread is
+    // free); failures are logged old first, the new file's only when the old
+    // one was read.
+    std::future<WholeFile> newWhole =
+        std::async(std::launch::async | std::launch::deferred, loadWhole, newFile);
+    if (!readWhole(oldFile, &oldData) || !takeWhole(newWhole.get(), &newData))
         return -1;
     const int result = writePatch(bytes(oldData), oldData.size(), bytes(newData), newData.size(),
                                   patchFile, &timer);

@@ -5,8 +5,11 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
+#include <vector>
 
 using namespace patchtest;
 
@@ -98,6 +101,129 @@ QByteArray revised(const QByteArray& old, quint32 seed)
     return data;
 }
 
+// The diff as the algorithm states it, one byte and one comparison at a
+// time, over suffixes sorted by plain comparison: what the fast scan must
+// reproduce exactly.
+class ReferenceDiff
+{
+public:
+    ReferenceDiff(const QByteArray& oldData, const QByteArray& newData)
+        : old_(bytes(oldData)), oldSize_(oldData.size()), new_(bytes(newData)),
+          newSize_(newData.size()), I_(size_t(oldSize_) + 1)
+    {
+        std::iota(I_.begin(), I_.end(), 0);
+        std::sort(I_.begin(), I_.end(), [this](int64_t a, int64_t b) {
+            const int64_t n = std::min(oldSize_ - a, oldSize_ - b);
+            const int c = std::memcmp(old_ + a, old_ + b, size_t(n));
+            return c != 0 ? c < 0 : oldSize_ - a < oldSize_ - b;
+        });
+    }
+
+    QByteArray run()
+    {
+        int64_t scan = 0, len = 0, pos = 0, lastScan = 0, lastPos = 0, lastOffset = 0;
+        while (scan < newSize_) {
+            int64_t oldScore = 0;
+            int64_t scsc = scan += len;
+            for (; scan < newSize_; ++scan) {
+                len = search(scan, &pos);
+                for (; scsc < scan + len; ++scsc)
+                    oldScore += same(scsc + lastOffset, scsc);
+                if ((len == oldScore && len != 0) || len > oldScore + 8)
+                    break;
+                oldScore -= same(scan + lastOffset, scan);
+            }
+            if (len == oldScore && scan != newSize_)
+                continue;
+            int64_t lenf = best(lastScan < scan ? std::min(scan - lastScan, oldSize_ - lastPos) : 0,
+                                [&](int64_t i) { return same(lastPos + i - 1, lastScan + i - 1); });
+            int64_t lenb = scan < newSize_ ? best(std::min(scan - lastScan, pos), [&](int64_t i) {
+                return same(pos - i, scan - i);
+            }) : 0;
+            const int64_t overlap = (lastScan + lenf) - (scan - lenb);
+            if (overlap > 0) {
+                int64_t s = 0, top = 0, lens = 0;
+                for (int64_t i = 0; i < overlap; ++i) {
+                    s += same(lastPos + lenf - overlap + i, lastScan + lenf - overlap + i);
+                    s -= same(pos - lenb + i, scan - lenb + i);
+                    if (s > top) {
+                        top = s;
+                        lens = i + 1;
+                    }
+                }
+                lenf += lens - overlap;
+                lenb -= lens;
+            }
+            put(lenf, (scan - lenb) - (lastScan + lenf), (pos - lenb) - (lastPos + lenf), lastScan,
+                 lastPos);
+            lastScan = scan - lenb;
+            lastPos = pos - lenb;
+            lastOffset = pos - scan;
+        }
+        return out_;
+    }
+
+private:
+    int same(int64_t oldAt, int64_t newAt) const
+    {
+        return oldAt >= 0 && oldAt < oldSize_ && old_[oldAt] == new_[newAt] ? 1 : 0;
+    }
+    int64_t common(int64_t oldAt, int64_t newAt) const
+    {
+        int64_t n = 0;
+        while (oldAt + n < oldSize_ && newAt + n < newSize_ && old_[oldAt + n] == new_[newAt + n])
+            ++n;
+        return n;
+    }
+    int64_t search(int64_t scan, int64_t* pos) const
+    {
+        int64_t st = 0, en = oldSize_;
+        while (en - st >= 2) {
+            const int64_t x = st + (en - st) / 2;
+            const int64_t n = std::min(oldSize_ - I_[x], newSize_ - scan);
+            if (std::memcmp(old_ + I_[x], new_ + scan, size_t(n)) < 0)
+                st = x;
+            else
+                en = x;
+        }
+        const int64_t x = common(I_[st], scan), y = common(I_[en], scan);
+        *pos = x > y ? I_[st] : I_[en];
+        return std::max(x, y);
+    }
+    // The length up to steps with the greatest 2 * matches - length.
+    template <typename Same>
+    static int64_t best(int64_t steps, Same same)
+    {
+        int64_t s = 0, top = 0, length = 0;
+        for (int64_t i = 1; i <= steps; ++i) {
+            s += same(i);
+            if (s * 2 - i > top * 2 - length) {
+                top = s;
+                length = i;
+            }
+        }
+        return length;
+    }
+    void put(int64_t x, int64_t y, int64_t z, int64_t from, int64_t base)
+    {
+        uint8_t control[24];
+        offtout(x, control);
+        offtout(y, control + 8);
+        offtout(z, control + 16);
+        out_.append(reinterpret_cast<const char*>(control), 24);
+        for (int64_t i = 0; i < x; ++i)
+            out_.append(char(new_[from + i] - old_[base + i]));
+        out_.append(reinterpret_cast<const char*>(new_ + from + x), int(y));
+    }
+
+    const uint8_t* old_;
+    int64_t oldSize_;
+    const uint8_t* new_;
+    int64_t newSize_;
+    std::vector<int64_t> I_;
+    QByteArray out_;
+};
+
 } // namespace
 
 class TestBsDiff : public QObject
@@ -113,6 +239,8 @@ private slots:
     void offtinOddEncodings();
     void goldenStreams_data();
     void goldenStreams();
+    void sameAsReference_data();
+    void sameAsReference();
     void roundTrip_data();
     void roundTrip();
     void largeRoundTrip();
@@ -180,6 +308,39 @@ void TestBsDiff::goldenStreams()
     MemoryDiff diff;
     QCOMPARE(diff.run(oldData, newData), 0);
     QCOMPARE(diff.out.toHex(), stream.toHex());
+}
+
+void TestBsDiff::sameAsReference_data()
+{
+    QTest::addColumn<QByteArray>("oldData");
+    QTest::addColumn<QByteArray>("newData");
+    const QByteArray wordy = wordyBytes(60000, 21);
+    QByteArray zeros(40000, '\0');
+    for (int i = 0; i < zeros.size(); i += 777)
+        zeros[i] = char(i);
+    QTest::newRow("similar") << wordy << revised(wordy, 22);
+    QTest::newRow("moved and patched") << wordy << wordy.mid(30000) + revised(wordy.left(30000), 23);
+    QTest::newRow("unrelated") << randomBytes(30000, 24) << randomBytes(20000, 25);
+    QTest::newRow("sparse runs") << zeros << revised(zeros, 26);
+    // Copied stretches of every length modulo 16 between unrelated bytes,
+    // so that matches end at every place within a 16-byte step.
+    QByteArray spliced;
+    for (int i = 0; i < 48; ++i)
+        spliced += wordy.mid(i * 1200, 700 + i) + randomBytes(40 + i % 5, 27 + quint32(i));
+    QTest::newRow("spliced") << wordy << spliced;
+    QTest::newRow("same") << wordy << wordy;
+    QTest::newRow("prefix of old") << wordy << wordy.left(1234);
+}
+
+// The fast scan (batched searches, blockwise extensions) against the
+// byte-at-a-time algorithm.
+void TestBsDiff::sameAsReference()
+{
+    QFETCH(QByteArray, oldData);
+    QFETCH(QByteArray, newData);
+    MemoryDiff diff;
+    QCOMPARE(diff.run(oldData, newData), 0);
+    QVERIFY(diff.out == ReferenceDiff(oldData, newData).run());
 }
 
 void TestBsDiff::roundTrip_data()

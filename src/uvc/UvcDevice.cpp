@@ -165,7 +165,12 @@ void UvcDevice::close()
             return;
         }
     }
-    if (devMode() != DevModeNet && interfaceOpen_.exchange(false) && device_)
+    if (devMode() == DevModeNet || !device_)
+        return;
+    // Not under a caller's transfer: a handle closed in the middle of a
+    // request would have it land on whatever reuses the handle.
+    QMutexLocker lock(&transferLock_);
+    if (interfaceOpen_.exchange(false))
         device_->closeControlInterface();
 }
 

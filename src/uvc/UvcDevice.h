@@ -340,7 +340,8 @@ public:
     // The camera's first reply byte (signed), or -1.
     int cameraIndicateUpgrade();
     int setUgMode(uint8_t mode);
-    // Two shell lines that gather the camera's logs; 0 once the guards pass.
+    // Two shell lines that gather the camera's logs; 0 when both were sent,
+    // -1 when a guard refused or a line could not be sent (both are tried).
     int cameraPrepareLog();
     // A shell text frame (command 0x11CD) carrying one line of at most 46
     // characters; a longer line is refused, never cut.

@@ -305,20 +305,26 @@ int UvcDevice::cameraPrepareLog()
     if (!UvcCommand::allowed(*this, "INS"))
         return -1;
     bool first = true;
+    int outcome = 0;
     for (const char* line : kLogLines) {
         if (!first)
             Util::delayMs(timing().logPrepareWaitMs, 100);
         first = false;
         ProtocolMsg::FrmPacket frame;
-        if (!makeShellFrame(QByteArray(line), frame))
+        if (!makeShellFrame(QByteArray(line), frame)) {
+            outcome = -1;
             continue;
+        }
         // A camera in upgrade mode has no queue running: write it at once.
         const ErrorType result = devMode() == DevModeUvcUpgrade ? sendMsgAsyncDirectly(frame)
                                                                 : sendMsgAsync(frame, true);
-        if (result != ErrSuccess)
+        if (result != ErrSuccess) {
+            // The second line is still tried, but the logs are not in place.
             qCritical() << "Send shell line failed, ret_val =" << result << line;
+            outcome = -1;
+        }
     }
-    return 0;
+    return outcome;
 }
 
 } // namespace pc

@@ -446,7 +446,11 @@ void UvcDevice::pollStatus()
     const int before = statusPollCounter_.fetch_add(1);
     if (before < timing().statusPollPasses - 1)
         return;
-    statusPollCounter_ = 0;
+    // Reset only the value this pass left: a postponement the window wrote
+    // meanwhile (a negative counter) must survive.
+    int expected = before + 1;
+    if (!statusPollCounter_.compare_exchange_strong(expected, 0))
+        return;
     CameraStatus status;
     if (getCameraStatus(status) && statusReport_)
         emit devStateUpdate(status);

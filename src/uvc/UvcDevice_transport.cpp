@@ -51,6 +51,9 @@ uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
 
 int UvcDevice::controlRequest(UvcRequest request, uint8_t* data, int length, int selector, int unitId)
 {
+    // Checked under the lock that close takes, so the handle stays open for
+    // the whole request.
+    QMutexLocker lock(&transferLock_);
     if (!interfaceOpen_ || !device_) {
         qWarning() << "uvc device not open yet!";
         return -1;
@@ -61,7 +64,6 @@ int UvcDevice::controlRequest(UvcRequest request, uint8_t* data, int length, int
                    << "unit" << unitId;
         return -1;
     }
-    QMutexLocker lock(&transferLock_);
     return device_->controlRequest(request, unitKindOf(unitId), uint8_t(unitId), uint8_t(selector),
                                    data, length);
 }

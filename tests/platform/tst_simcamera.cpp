@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <atomic>
+
 using namespace vesk::pc;
 
 Q_DECLARE_METATYPE(vesk::pc::SimKnobs)
@@ -58,6 +60,7 @@ private slots:
     void statusBlock();
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
+    void stopHotPlugWaitsForAReportUnderWay();
     void backendChoice();
 };
 
@@ -214,6 +217,36 @@ void tst_SimCamera::backendPlugAndHotPlug()
     backend.unplug(0x200);
     const QList<QPair<uint32_t, bool>> expected = {{0x100, true}, {0x200, true}, {0x100, false}};
     QCOMPARE(events, expected);
+}
+
+void tst_SimCamera::stopHotPlugWaitsForAReportUnderWay()
+{
+    SimBackend backend;
+    std::atomic<int> entered{0};
+    std::atomic<int> running{0};
+    backend.startHotPlug([&](const UsbDeviceInfo&, bool) {
+        ++running;
+        ++entered;
+        QThread::msleep(300);  // a listener still busy with the report
+        --running;
+    });
+    QThread* plugger = QThread::create([&backend] {
+        SimCameraSpec spec;
+        spec.usb.locationId = 0x300;
+        backend.plug(spec);
+    });
+    plugger->start();
+    QTRY_COMPARE_WITH_TIMEOUT(entered.load(), 1, 5000);
+    backend.stopHotPlug();
+    const int runningAfterStop = running.load();
+    const bool ended = plugger->wait(5000);
+    if (ended)
+        delete plugger;  // a running thread is never deleted
+    QVERIFY(ended);
+    // After stopHotPlug no listener runs, so its owner may go at once.
+    QCOMPARE(runningAfterStop, 0);
+    backend.unplug(0x300);
+    QCOMPARE(entered.load(), 1);
 }
 
 void tst_SimCamera::backendChoice()

@@ -46,6 +46,7 @@ private slots:
     void openWithTheInterfaceHeldByTheDriver();
     void openFailureAndNetworkMode();
     void requestsOnAClosedCamera();
+    void closeWaitsForATransferUnderWay();
     void controlIsAvailable_data();
     void controlIsAvailable();
     void tableReadsAndWrites();
@@ -217,6 +218,32 @@ void tst_UvcTransport::requestsOnAClosedCamera()
     QTest::ignoreMessage(QtWarningMsg, "uvc device not open yet!");
     QCOMPARE(sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 2, 3), -1);
     QVERIFY(sim.camera->requests().isEmpty());
+}
+
+void tst_UvcTransport::closeWaitsForATransferUnderWay()
+{
+    SimCameraSpec spec;
+    spec.knobs.transferDelayMs = 300;
+    SimFixture sim(spec);
+    QCOMPARE(sim.device->open(), 0);
+    std::atomic<int> moved{-2};
+    QThread* caller = QThread::create([&] {
+        uint8_t block[60] = {};
+        moved = sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 6, 3);
+    });
+    caller->start();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.camera->activeRequests() > 0, 5000);
+    sim.device->close();
+    const int activeAfterClose = sim.camera->activeRequests();
+    const bool ended = caller->wait(5000);
+    if (ended)
+        delete caller;  // a running thread is never deleted
+    QVERIFY(ended);
+    // The interface was closed only after the request had ended, whole.
+    QCOMPARE(activeAfterClose, 0);
+    QVERIFY(!sim.camera->isControlInterfaceOpen());
+    QCOMPARE(moved.load(), 60);
+    QCOMPARE(sim.camera->requests().size(), 1);
 }
 
 void tst_UvcTransport::controlIsAvailable_data()

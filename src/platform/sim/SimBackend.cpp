@@ -80,12 +80,14 @@ bool SimBackend::startHotPlug(HotPlugListener listener)
 
 void SimBackend::stopHotPlug()
 {
+    QMutexLocker notifying(&notifyMutex_);
     QMutexLocker lock(&mutex_);
     listener_ = nullptr;
 }
 
 void SimBackend::notify(const UsbDeviceInfo& device, bool arrived)
 {
+    QMutexLocker notifying(&notifyMutex_);
     HotPlugListener listener;
     {
         QMutexLocker lock(&mutex_);

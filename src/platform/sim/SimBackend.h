@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QRecursiveMutex>
 #include <QSharedPointer>
 
 namespace vesk {
@@ -31,6 +32,9 @@ private:
     mutable QMutex mutex_;
     QList<QSharedPointer<SimCamera>> cameras_;
     HotPlugListener listener_;
+    // Held while a listener runs, so that stopHotPlug returns only when no
+    // report can reach the listener's owner any more.
+    QRecursiveMutex notifyMutex_;
 };
 
 } // namespace pc

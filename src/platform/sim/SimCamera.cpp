@@ -194,6 +194,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
 {
     if (length != kBlockSize)
         return -1;
+    if (request == UvcRequest::SetCur && selector == spec_.knobs.setFailsOnSelector)
+        return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
             channel_.write(data, length, spec_.knobs, spec_.replies);
@@ -202,8 +204,6 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return request == UvcRequest::GetCur ? channel_.read(data, length, spec_.knobs) : -1;
     }
     if (request == UvcRequest::SetCur) {
-        if (selector == spec_.knobs.setFailsOnSelector)
-            return -1;
         if (upgradeSystem_)
             return upgrade_.write(selector, data);
         if (selector == kStatusSelector) {  // a parameter record, taken only whole

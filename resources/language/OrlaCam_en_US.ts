@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>None</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>Turn On</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>Auto framing will be turned off once virtual background is activated.</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>Right click to delete the custom image. The default image cannot be deleted.</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>Please zoom in first before adjusting the direction.</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Tips</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>Please upgrade to the v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> or higher for new features with your OrlaCam.</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

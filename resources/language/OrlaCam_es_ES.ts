@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>Ninguno</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>El fondo virtual se desactivará al activar el encuadre automático; tampoco se podrán ajustar el campo de visión, el zoom ni la dirección.</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>Activar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>El fondo virtual se desactiva automáticamente al activar el encuadre automático con IA, y tampoco se podrán ajustar el campo de visión, el zoom ni la dirección.</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>El encuadre automático se desactivará al activar el fondo virtual.</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>Haga clic con el botón derecho para eliminar la imagen personalizada. La imagen predeterminada no se puede eliminar.</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>Acerque primero la imagen antes de ajustar la dirección.</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Consejo</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>Actualice a la v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> o superior para disfrutar de las nuevas funciones con su OrlaCam.</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

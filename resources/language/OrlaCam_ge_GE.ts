@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>Keine</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>Der virtuelle Hintergrund wird ausgeschaltet, sobald die automatische Bildausrichtung aktiviert ist; auch Sichtfeld, Zoom und Richtung lassen sich dann nicht mehr einstellen!</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>Einschalten</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>Der virtuelle Hintergrund schaltet sich automatisch aus, sobald die KI-Bildausrichtung aktiviert ist; Sichtfeld, Zoom und Richtung lassen sich dann ebenfalls nicht einstellen.</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>Die automatische Bildausrichtung wird ausgeschaltet, sobald der virtuelle Hintergrund aktiviert ist.</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>Mit einem Rechtsklick löschen Sie das eigene Bild. Das Standardbild kann nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>Bitte zuerst vergrößern, bevor Sie die Richtung einstellen.</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>Bitte aktualisieren Sie auf v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> oder höher, um die neuen Funktionen mit Ihrer OrlaCam zu nutzen.</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>なし</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>オートフレーミングを有効にすると仮想背景はオフになり、視野角、ズーム、方向の調整もできなくなります！</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>オンにする</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>AIオートフレーミングを有効にすると仮想背景は自動的にオフになり、視野角、ズーム、方向の調整もできなくなります。</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>仮想背景を有効にするとオートフレーミングはオフになります。</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>右クリックでカスタム画像を削除できます。既定の画像は削除できません。</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>方向を調整する前に、まずズームインしてください。</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>ヒント</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>OrlaCam の新機能を使うには v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> 以降にアップグレードしてください。</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>无</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>开启自动取景后将关闭虚拟背景，同时视角、变焦和方向调节将不可用！</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>开启AI自动取景后，虚拟背景将自动关闭，视角、变焦和方向调节也将不可用。</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>开启虚拟背景后将关闭自动取景。</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>右键单击可删除自定义图片，默认图片无法删除。</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>请先放大画面，再调节方向。</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>请升级到 v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -125,6 +125,50 @@
         <source>None</source>
         <translation>無</translation>
     </message>
+    <message>
+        <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
+        <translation>開啟自動取景後將關閉虛擬背景，同時視角、變焦和方向調節將不可用！</translation>
+    </message>
+    <message>
+        <source>Turn On</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>The Virtual background will automatically turn off once the AI Auto-framing is activated, and the adjustment of FoV, Zoom in/out and Direction will be disabled too.</source>
+        <translation>開啟AI自動取景後，虛擬背景將自動關閉，視角、變焦和方向調節也將不可用。</translation>
+    </message>
+    <message>
+        <source>Auto framing will be turned off once virtual background is activated.</source>
+        <translation>開啟虛擬背景後將關閉自動取景。</translation>
+    </message>
+    <message>
+        <source>Right click to delete the custom image. The default image cannot be deleted.</source>
+        <translation>右鍵點擊可刪除自訂圖片，預設圖片無法刪除。</translation>
+    </message>
+    <message>
+        <source>Please zoom in first before adjusting the direction.</source>
+        <translation>請先放大畫面，再調節方向。</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Please upgrade to the v</source>
+        <translation>請升級到 v</translation>
+    </message>
+    <message>
+        <source> or higher for new features with your OrlaCam.</source>
+        <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

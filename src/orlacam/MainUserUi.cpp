@@ -145,6 +145,7 @@ void MainUserUi::initRegistry()
 void MainUserUi::initUI()
 {
     setFocusPolicy(Qt::StrongFocus);
+    initPanel();
     on_pbCameraCtrl_clicked();
     setWindowIcon(QIcon(QStringLiteral(":/source/orlacam/icon/orla_icon.ico")));
     DevButton* placeholder = newDevButton(0);
@@ -302,6 +303,7 @@ void MainUserUi::closeEvent(QCloseEvent* event)
 void MainUserUi::deInit()
 {
     stateReportTimer_.stop();
+    zoomTrailTimer_.stop();
     qDeleteAll(findChildren<QTimer*>(QStringLiteral("arrivalReport"), Qt::FindDirectChildrenOnly));
     vesk::pc::deinitMacDeviceNotification();
     disconnect(registry_, nullptr, this, nullptr);

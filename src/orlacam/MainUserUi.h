@@ -4,7 +4,9 @@
 #include "orlacam/SystemSettingUi.h"
 #include "uvc/CameraStatus.h"
 
+#include <QHash>
 #include <QList>
+#include <QRect>
 #include <QMainWindow>
 #include <QSharedPointer>
 #include <QTimer>
@@ -53,6 +55,12 @@ public:
     QString zoomText() const { return zoomText_; }
     QList<DevButton*> devButtons() const { return devButtons_; }
     int actionSource() const { return actionSource_; }
+    bool isAutoFramingOn() const { return autoFramingOn_; }
+    bool isVirtualBgOn() const { return virtualBgOn_; }
+
+    // True, after telling the user, when the camera's firmware is older than minimum.
+    bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
+    void showInfoDialog(const QString& title, const QString& text);
 
 public slots:
     void onChangeLanguage(int type);
@@ -85,6 +93,35 @@ public slots:
     void onShortcutRangeChanged(int range);
     void onRemoteCtrlEnabled(bool on);
 
+    // Camera control panel.
+    void on_slZoom_sliderPressed();
+    void on_slZoom_sliderMoved(int value);
+    void on_slZoom_sliderReleased();
+    void on_slZoom_valueChanged(int value);
+    void on_slBlurLevel_sliderPressed();
+    void on_slBlurLevel_sliderMoved(int value);
+    void on_slBlurLevel_sliderReleased();
+    void on_slBlurLevel_valueChanged(int value);
+    void on_pbAutoFraming_clicked();
+    void on_pbGroupMode_clicked();
+    void on_pbSingleMode_clicked();
+    void on_pbCloseUp_clicked();
+    void on_pbUpperBody_clicked();
+    void on_pbView65_clicked();
+    void on_pbView78_clicked();
+    void on_pbView86_clicked();
+    void on_pbVirtualBg_clicked();
+    void on_pbBgBlur_clicked();
+    void on_pbBgGreenScreen_clicked();
+    void on_pbBgReplace_clicked();
+    void on_pbColorG_clicked();
+    void on_pbColorB_clicked();
+    void on_pbAutoFramingHelp_clicked();
+    void on_pbVirtualBgHelp_clicked();
+    void on_pbSelectHelp_clicked();
+    void on_pbDirectionHelp_clicked();
+    void on_devSleepResume();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -116,10 +153,39 @@ private:
     void setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
                       int afMode, int afSize);
     void showSleepOverlay(bool show);
+    void sleepSelected(int pollCounter);
+    void wakeSelected(int pollCounter);
     void queueThumbnails(const QSharedPointer<vesk::pc::UvcDevice>& device);
     void setDevStateOnPages(bool awake);
     QSharedPointer<vesk::pc::UvcDevice> currentDevice() const;
     void placeSettingWindow();
+
+    // Control panel.
+    void setAutoFramingUiEnabled(bool enabled, int mode, int size);
+    void setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLevel, int bgColor, int pictureIndex);
+    void setViewAreaUiEnabled(bool enabled, int fov);
+    void setBgColor(int color);
+    void initPanel();
+    void placeHelpButtons();
+    QString zoomRatioText(int position) const;
+    QSharedPointer<vesk::pc::UvcDevice> markedCommand(int pollCounter);
+    void sendZoom(int position);
+    void sendBlurLevel(int position);
+    void selectFramingMode(bool single);
+    void selectFramingSize(int size);
+    void selectView(int fov, const char* shown);
+    void selectBgOption(int option);
+    void chooseColor(int color);
+    void lockSwitch(QWidget* button);
+    void showHelp(const QString& text);
+    void runInfoBox(const QString& title, const QString& text, const QString& yesText = QString(),
+                    int height = 0);
+    void styleSizeButtons(int selected);
+    void setSwitchIcon(QWidget* button, bool on);
+    void styleViewButtons(int fov);
+    void styleBgOptions(int option);
+    void disableBgArea();
+    void onZoomTrail();
 
     Ui::MainUserUi* ui = nullptr;
     QList<DevButton*> devButtons_;
@@ -148,4 +214,6 @@ private:
     int zoomValue_ = 0;          // what the zoom slider will show
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
+    QTimer zoomTrailTimer_;              // the throttled-out last zoom position
+    QHash<QWidget*, QRect> panelHome_;  // form geometry with the virtual-background section
 };

@@ -14,6 +14,9 @@
 #include <QDateTime>
 #include <QDebug>
 
+#include <algorithm>
+#include <iterator>
+
 using vesk::pc::AppPaths;
 using vesk::pc::CameraStatus;
 using vesk::pc::GlobalParams;
@@ -30,6 +33,11 @@ constexpr unsigned int kStateReportAll = 0x30000;
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
 constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
+
+void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
+{
+    button->setStyleSheet(MainUiStyle::button(shape, look));
+}
 
 qint64 nowMs()
 {
@@ -290,8 +298,11 @@ void MainUserUi::queueThumbnails(const QSharedPointer<UvcDevice>& device)
 void MainUserUi::showZoom(int zoom)
 {
     zoomValue_ = zoom;
-    const double ratio = 1.0 + (dev4K_ ? 3.0 : 1.0) * zoom / 100.0;
-    zoomText_ = QString::number(ratio, 'g', 3) + QLatin1Char('x');
+    zoomText_ = zoomRatioText(zoom);
+    ui->lbZoomValue->setText(zoomText_);
+    const bool blocked = ui->slZoom->blockSignals(true);  // the camera is there already
+    ui->slZoom->setValue(zoom);
+    ui->slZoom->blockSignals(blocked);
 }
 
 void MainUserUi::onDevRenamed(DevButton* button)
@@ -373,30 +384,34 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     }
 }
 
-// The panel's own controls come with the control panel; here the window
-// keeps the switch flags that the rest of the window reads.
+// The panel brought in line with the camera's media mode: auto framing and
+// the virtual background exclude each other.
 void MainUserUi::setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
                               int afMode, int afSize)
 {
-    Q_UNUSED(bgMode)
-    Q_UNUSED(maskLevel)
-    Q_UNUSED(bgColor)
-    Q_UNUSED(imageIndex)
-    Q_UNUSED(fov)
-    Q_UNUSED(afMode)
-    Q_UNUSED(afSize)
     switch (mode) {
     case CameraStatus::MediaAutoFraming:
+        setBgProtectAreaUiEnabled(false, 0, 50, 0, 0);
         autoFramingOn_ = true;
-        virtualBgOn_ = false;
+        setSwitchIcon(ui->pbAutoFraming, true);
+        setViewAreaUiEnabled(false, -1);
+        setAutoFramingUiEnabled(true, afMode, afSize);
         break;
     case CameraStatus::MediaVirtualBackground:
         virtualBgOn_ = true;
+        setSwitchIcon(ui->pbVirtualBg, true);
         autoFramingOn_ = false;
+        setSwitchIcon(ui->pbAutoFraming, false);
+        setAutoFramingUiEnabled(false, -1, -1);
+        setBgProtectAreaUiEnabled(true, bgMode, maskLevel, bgColor, imageIndex);
+        setViewAreaUiEnabled(true, fov);
         break;
     case CameraStatus::MediaNone:
-        virtualBgOn_ = false;
+        setBgProtectAreaUiEnabled(false, 0, 50, 0, 0);
         autoFramingOn_ = false;
+        setSwitchIcon(ui->pbAutoFraming, false);
+        setAutoFramingUiEnabled(false, -1, -1);
+        setViewAreaUiEnabled(!currSn_.isEmpty(), currSn_.isEmpty() ? -1 : fov);
         break;
     default:
         break;
@@ -433,31 +448,69 @@ void MainUserUi::onStateReportTimer()
 
 void MainUserUi::setUiState(bool connected)
 {
-    ui->lbConnect->setStyleSheet(MainUiStyle::caption(connected));
-    ui->lbDevStatus->setStyleSheet(MainUiStyle::caption(connected));
-    ui->pbDevStatus->setStyleSheet(
-        MainUiStyle::button(MainUiStyle::Rounded, connected ? MainUiStyle::Normal : MainUiStyle::Disabled));
-    ui->pbDevStatus->setEnabled(connected);
+    for (QLabel* caption : {ui->lbConnect, ui->lbAutoFraming, ui->lbVirtualBg, ui->lbView, ui->lbZoom,
+                            ui->lbZoomValue, ui->lbDirection, ui->lbDevStatus})
+        caption->setStyleSheet(MainUiStyle::caption(connected));
+    for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue})
+        caption->setStyleSheet(MainUiStyle::caption(false));
     autoFramingOn_ = false;
     virtualBgOn_ = false;
-    if (!connected) {
-        zoomValue_ = 0;
-        zoomText_ = QStringLiteral("1x");
-        blurLevel_ = 0;
-        enableVirtualBg(false);
+    setLook(ui->pbBgBlur, MainUiStyle::LeftSegment, MainUiStyle::Disabled);
+    setLook(ui->pbBgGreenScreen, MainUiStyle::Square, MainUiStyle::Disabled);
+    setLook(ui->pbBgReplace, MainUiStyle::RightSegment, MainUiStyle::Disabled);
+    ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
+    ui->slBlurLevel->setEnabled(false);
+    const MainUiStyle::Look rounded = connected ? MainUiStyle::Normal : MainUiStyle::Disabled;
+    setLook(ui->pbDevStatus, MainUiStyle::Rounded, rounded);
+    setLook(ui->pbDirectionReset, MainUiStyle::Rounded, rounded);
+    for (QPushButton* view : {ui->pbView65, ui->pbView78, ui->pbView86})
+        setLook(view, MainUiStyle::Rounded, connected ? MainUiStyle::Selected : MainUiStyle::Disabled);
+    for (QPushButton* button : {ui->pbDevStatus, ui->pbDirectionReset, ui->pbView65, ui->pbView78, ui->pbView86})
+        button->setEnabled(connected);
+    ui->slZoom->setStyleSheet(MainUiStyle::slider(connected));
+    ui->slZoom->setEnabled(connected);
+    if (connected) {
+        ui->pbAutoFraming->blockSignals(false);
+        ui->pbVirtualBg->blockSignals(false);
+        ui->swOptionSet->setCurrentIndex(0);
+        return;
     }
+    for (QPushButton* button : {ui->pbAutoFraming, ui->pbVirtualBg, ui->pbSingleMode, ui->pbGroupMode,
+                                ui->pbCloseUp, ui->pbUpperBody})
+        button->blockSignals(true);
+    setLook(ui->pbSingleMode, MainUiStyle::LeftSegment, MainUiStyle::Disabled);
+    setLook(ui->pbGroupMode, MainUiStyle::RightSegment, MainUiStyle::Disabled);
+    setLook(ui->pbCloseUp, MainUiStyle::Rounded, MainUiStyle::Disabled);
+    setLook(ui->pbUpperBody, MainUiStyle::Rounded, MainUiStyle::Disabled);
+    for (QPushButton* option : {ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace})
+        option->setEnabled(false);
+    blurLevel_ = 0;
+    const bool blurBlocked = ui->slBlurLevel->blockSignals(true);
+    ui->slBlurLevel->setValue(0);
+    ui->slBlurLevel->blockSignals(blurBlocked);
+    ui->lbBlurLevelValue->setText(QStringLiteral("0%"));
+    showZoom(0);
+    setBgColor(-2);
+    enableVirtualBg(false);
 }
 
 void MainUserUi::enableVirtualBg(bool on)
 {
+    QWidget* const section[] = {ui->lbVirtualBg, ui->pbVirtualBgHelp, ui->lbVirtualBgBeta, ui->pbVirtualBg,
+                                ui->lbBgOption, ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace,
+                                ui->swOptionSet, ui->line3};
+    for (QWidget* widget : section)
+        widget->setVisible(on);
     const int shift = on ? 0 : kVirtualBgShift;
     ui->wDevCtrl->setFixedSize(690, on ? 560 : 450);
-    ui->lbConnect->move(18, 8 + shift);
-    ui->lbDevStatus->move(425, 8 + shift);
-    ui->pbDevStatus->move(425, 68 + shift);
+    for (auto it = panelHome_.cbegin(); it != panelHome_.cend(); ++it) {
+        if (std::find(std::begin(section), std::end(section), it.key()) == std::end(section))
+            it.key()->move(it.value().topLeft() + QPoint(0, shift));
+    }
     DevButton::setFirstGeometry(QRect(18, 56 + shift, DevButton::kSize, DevButton::kSize));
     for (DevButton* button : devButtons_)
         button->refreshGeometry();
+    placeHelpButtons();
 }
 
 void MainUserUi::updateUI()
@@ -466,6 +519,10 @@ void MainUserUi::updateUI()
         if (!button->hasDevice())
             button->setText(tr("None"));
     }
+    // The form's texts came back with a language change; the values did not change.
+    ui->lbZoomValue->setText(zoomText_);
+    ui->lbBlurLevelValue->setText(QString::number(ui->slBlurLevel->value()) + QLatin1Char('%'));
+    placeHelpButtons();
 }
 
 void MainUserUi::setDevStateOnPages(bool awake)

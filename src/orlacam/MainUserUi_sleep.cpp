@@ -26,10 +26,15 @@ constexpr int kActionToWake = 2;
 
 void MainUserUi::on_pbDevStatus_clicked()
 {
+    sleepSelected(kSleepPollCounter);
+}
+
+void MainUserUi::sleepSelected(int pollCounter)
+{
     const QSharedPointer<UvcDevice> device = currentDevice();
     if (!device)
         return;
-    device->setStatusPollCounter(kSleepPollCounter);
+    device->setStatusPollCounter(pollCounter);
     lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
     device->cameraSetDevRunStatus(UvcDevice::DevStatusSleep);
     devAwake_ = false;
@@ -43,13 +48,18 @@ void MainUserUi::on_pbDevStatus_clicked()
 
 void MainUserUi::onDevResumed()
 {
+    wakeSelected(kSleepPollCounter);
+}
+
+void MainUserUi::wakeSelected(int pollCounter)
+{
     const QString sn = currSn_;
     QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
     if (sn.isEmpty() || !device)
         return;
     device->cameraSetDevRunStatus(UvcDevice::DevStatusResume);
     devAwake_ = true;
-    device->setStatusPollCounter(kSleepPollCounter);
+    device->setStatusPollCounter(pollCounter);
     lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
     device.reset();  // not held across the wait
 

@@ -7,11 +7,9 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
-#include "orlacam/MainUserUi.h"
-#include "platform/sim/SimBackend.h"
+#include "orlacam/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uvc/UvcDevices.h"
-#include "uvc/UvcTiming.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -32,11 +30,6 @@ const QString kZukiSn = QStringLiteral("ZK22A0000002");
 constexpr uint32_t kOrlaLocation = 0x14100000;
 constexpr uint32_t kZukiLocation = 0x14200000;
 
-SimBackend& sim()
-{
-    return dynamic_cast<SimBackend&>(DeviceBackend::instance());
-}
-
 QByteArray statusWith(int index, uint8_t value)
 {
     QByteArray block(60, '\0');
@@ -48,18 +41,6 @@ QByteArray statusWith(int index, uint8_t value)
 // byte 9 in the Zuki column.
 QByteArray orlaStatus(uint8_t runState) { return statusWith(2, runState); }
 QByteArray zukiStatus(uint8_t runState) { return statusWith(9, runState); }
-
-// Run-status frames (command 0x13C2, payload 01 and the status) the camera got.
-int runStatusFrames(uint32_t location, uint8_t status)
-{
-    int count = 0;
-    for (const QByteArray& frame : sim().camera(location)->writtenFrames()) {
-        if (frame.size() >= 14 && uint8_t(frame[10]) == 0x13 && uint8_t(frame[11]) == 0xC2
-            && frame[12] == 1 && uint8_t(frame[13]) == status)
-            ++count;
-    }
-    return count;
-}
 
 QStringList buttonSerials(const MainUserUi& window)
 {
@@ -84,7 +65,7 @@ class tst_MainUserUi : public QObject
     std::unique_ptr<MainUserUi> window_;
 
     bool openWithBothCameras();
-    DevButton* buttonFor(const QString& sn) const;
+    DevButton* buttonFor(const QString& sn) const { return ::buttonFor(*window_, sn); }
 
 private slots:
     void initTestCase();
@@ -115,18 +96,7 @@ private slots:
 void tst_MainUserUi::initTestCase()
 {
     QVERIFY(home_.isValid());
-    qputenv("ORLACAM_DEVICE_BACKEND", "sim");
-    qRegisterMetaType<vesk::pc::CameraStatus>("vesk::pc::CameraStatus");
-    qRegisterMetaType<vesk::pc::CameraStatus>("CameraStatus");
-    UvcTiming timing;
-    timing.passMs = 2;
-    timing.statusPollPasses = 10;
-    timing.replyWaitMs = 250;
-    timing.closeWaitMs = 3000;
-    timing.settleBeforeOpenMs = 20;
-    timing.settleAfterOpenMs = 100;
-    timing.initRetryMs = 20;
-    UvcTiming::setDefaults(timing);
+    useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
 }
 
@@ -167,15 +137,6 @@ bool tst_MainUserUi::openWithBothCameras()
                                         && window_->devButtons().size() == expected
                                         && window_->devButtons().first()->hasDevice(); },
                            kBoundMs);
-}
-
-DevButton* tst_MainUserUi::buttonFor(const QString& sn) const
-{
-    for (DevButton* button : window_->devButtons()) {
-        if (button->hasDevice() && button->sn() == sn)
-            return button;
-    }
-    return nullptr;
 }
 
 void tst_MainUserUi::startUpListsBothSimulatedCameras()
@@ -393,25 +354,10 @@ void tst_MainUserUi::windowRendersLegibly()
 {
     auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
     QVERIFY(QRect(QPoint(0, 0), window_->size()).contains(QRect(panel->mapTo(window_.get(), QPoint(0, 0)), panel->size())));
-    QList<QWidget*> shown;
-    for (QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (child->isVisibleTo(panel))
-            shown << child;
-    }
-    QVERIFY(shown.size() >= 5);  // two camera buttons, the captions and "Sleep"
-    for (QWidget* child : shown) {
-        QVERIFY2(panel->rect().contains(child->geometry()), qPrintable(child->objectName()));
-        for (QWidget* other : shown) {
-            if (other != child)
-                QVERIFY2(!child->geometry().intersects(other->geometry()), qPrintable(child->objectName()));
-        }
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(child))
-            text = label->text();
-        else if (auto* button = qobject_cast<QPushButton*>(child))
-            text = button->text();
-        QVERIFY2(child->fontMetrics().horizontalAdvance(text) <= child->width(), qPrintable(text));
-    }
+    int shown = 0;
+    const QString fault = legibilityFault(panel, &shown);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QVERIFY(shown >= 5);  // two camera buttons, the captions and "Sleep"
     const QString png = qEnvironmentVariable("ORLACAM_STAGE_DIR") + QStringLiteral("/mainuserui.png");
     QVERIFY(window_->grab().save(png));
 }

@@ -2,8 +2,9 @@
 // device row follows arrivals and removals, a selection loads the camera's
 // state, sleep shows on the overlay and waking sends the run status, the
 // overlay's own rules, language switching, and a clean close with cameras
-// still reporting status.
+// still reporting status or sending pictures.
 
+#include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
@@ -56,6 +57,19 @@ QString stagedQm(const QString& code)
            + QStringLiteral(".qm");
 }
 
+// Data records of a picture the camera has sent so far.
+int picturesSent(uint32_t location)
+{
+    return sim().camera(location)->pictures().dataRepliesSent();
+}
+
+void setTransferDelay(uint32_t location, int ms)
+{
+    SimKnobs knobs = sim().camera(location)->knobs();
+    knobs.transferDelayMs = ms;
+    sim().camera(location)->setKnobs(knobs);
+}
+
 } // namespace
 
 class tst_MainUserUi : public QObject
@@ -83,6 +97,7 @@ private slots:
     void languageSwitchResetsTexts();
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
+    void closingDuringPictureDownloadsEndsCleanly();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
     void overlayRowHoldsFourButtonsCentred();
@@ -268,6 +283,11 @@ void tst_MainUserUi::selectingLoadsTheCameraState()
     const QSharedPointer<UvcDevice> zuki = UvcDevices::get().getDevBySn(kZukiSn);
     QVERIFY(zuki->thumbnailPath(0).endsWith(QStringLiteral("/pic/ZK22A0000002_Icon_0.jpg")));
     QVERIFY(zuki->fullPicturePath(2).endsWith(QStringLiteral("/pic/ZK22A0000002_Preview_2.jpg")));
+    for (int slot = 0; slot < 3; ++slot) {
+        const QString stem = QStringLiteral("pic/ZK22A0000002_%1_") + QString::number(slot) + QStringLiteral(".jpg");
+        QCOMPARE(zuki->thumbnailPath(slot), AppPaths::dataPath(stem.arg(QStringLiteral("Icon"))));
+        QCOMPARE(zuki->fullPicturePath(slot), AppPaths::dataPath(stem.arg(QStringLiteral("Preview"))));
+    }
     QVERIFY(zuki->statusReportEnabled());
     QVERIFY(!UvcDevices::get().getDevBySn(kOrlaSn)->statusReportEnabled());
 
@@ -397,6 +417,59 @@ void tst_MainUserUi::closingWithTwoCamerasReportingStatusEndsCleanly()
     QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
     QTest::qWait(100);  // late status signals find no window
     QVERIFY(openWithBothCameras());
+}
+
+void tst_MainUserUi::closingDuringPictureDownloadsEndsCleanly()
+{
+    // Both cameras hold a first picture near the largest allowed (about
+    // 10,000 records) on a slow bus: the thumbnail downloads that selecting
+    // them starts run for many seconds.
+    const QByteArray name("/app/private/mask0.jpg");
+    QByteArray picture(int(UvcDevice::kMaxPictureSize) - 1, '\0');
+    for (int i = 0; i < picture.size(); ++i)
+        picture[i] = char(i * 7);
+    const int records = (picture.size() + 50) / 51;
+    const uint32_t locations[] = {kOrlaLocation, kZukiLocation};
+    QHash<uint32_t, int> before;
+    for (uint32_t location : locations) {
+        sim().camera(location)->setPicture(name, picture);
+        setTransferDelay(location, 1);
+        before[location] = picturesSent(location);
+    }
+    QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
+    QTest::mouseClick(buttonFor(kOrlaSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSent(kOrlaLocation) - before[kOrlaLocation] > 50
+                                 && picturesSent(kZukiLocation) - before[kZukiLocation] > 50,
+                             kBoundMs);
+
+    QSignalSpy destroyed(window_.get(), &QObject::destroyed);
+    QElapsedTimer clock;
+    clock.start();
+    window_->close();
+    window_.reset();
+    const qint64 closeMs = clock.elapsed();
+    QCOMPARE(destroyed.count(), 1);
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+    QVERIFY2(closeMs < 15000, qPrintable(QString::number(closeMs)));
+
+    // Both downloads were cut short: the cameras sent part of the picture,
+    // nothing more after the close, and no partial picture was left behind.
+    QHash<uint32_t, int> atClose;
+    for (uint32_t location : locations)
+        atClose[location] = picturesSent(location);
+    QTest::qWait(100);  // a late fileDownloadDone finds no window
+    for (uint32_t location : locations) {
+        const int sent = picturesSent(location) - before[location];
+        QVERIFY2(sent > 50 && sent < records, qPrintable(QString::number(sent)));
+        QCOMPARE(picturesSent(location), atClose[location]);
+        sim().camera(location)->removePicture(name);
+        setTransferDelay(location, 0);
+    }
+    for (const QString& sn : {kOrlaSn, kZukiSn}) {
+        const QString icon = QStringLiteral("pic/") + sn + QStringLiteral("_Icon_0.jpg");
+        QVERIFY(!QFile::exists(AppPaths::dataPath(icon)));
+    }
 }
 
 void tst_MainUserUi::removingEveryCameraBringsBackThePlaceholder()

@@ -191,6 +191,9 @@ void tst_MainUserUi::secondAnnouncementKeepsOneButton()
 
 void tst_MainUserUi::newCameraTakesTheFirstFreeNumber()
 {
+    // The two cameras arrive in either order, so their numbers are set here.
+    const QString orlaName = GlobalParams::get().getDevInfo(kOrlaSn).dev_name;
+    QVERIFY(buttonFor(kOrlaSn)->applyRename(QStringLiteral("1")));
     QVERIFY(buttonFor(kZukiSn)->applyRename(QStringLiteral("3")));
     QCOMPARE(GlobalParams::get().getDevInfo(kZukiSn).dev_name, QStringLiteral("3"));
     QCOMPARE(window_->sleepOverlay()->devButtons().at(buttonFor(kZukiSn)->index())->text(),
@@ -202,6 +205,7 @@ void tst_MainUserUi::newCameraTakesTheFirstFreeNumber()
     window_->onDevChanged("NEW000000009", false);
     QCOMPARE(buttonSerials(*window_), before);
     QVERIFY(buttonFor(kZukiSn)->applyRename(QStringLiteral("Desk")));
+    QVERIFY(buttonFor(kOrlaSn)->applyRename(orlaName));
 }
 
 void tst_MainUserUi::arrivalAndRemovalUpdateButtonsAndSelection()

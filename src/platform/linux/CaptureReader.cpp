@@ -16,7 +16,11 @@ void CaptureReader::start(FrameSource* source, const CaptureSession::Format& for
     format_ = format;
     callback_ = std::move(callback);
     stopping_ = false;
-    thread_ = std::thread([this] { run(); });
+    ended_ = false;
+    thread_ = std::thread([this] {
+        run();
+        ended_ = true;
+    });
 }
 
 void CaptureReader::stop()

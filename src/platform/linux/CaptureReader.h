@@ -24,7 +24,8 @@ public:
                CaptureSession::FrameCallback callback);
     // Returns when the thread has ended; no callback runs after it.
     void stop();
-    bool isRunning() const { return thread_.joinable(); }
+    // False as soon as the thread has ended, also on its own when the source is gone.
+    bool isRunning() const { return thread_.joinable() && !ended_; }
 
     int delivered() const { return delivered_; }
     int dropped() const { return dropped_; }
@@ -38,6 +39,7 @@ private:
     CaptureSession::FrameCallback callback_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> ended_{false};
     std::atomic<int> delivered_{0};
     std::atomic<int> dropped_{0};
 };

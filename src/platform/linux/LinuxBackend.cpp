@@ -150,14 +150,22 @@ void LinuxBackend::runHotPlug()
     qDebug() << "udev hot-plug thread ready to receive events";
     pollfd fds[2] = {{udev_monitor_get_fd(monitor_), POLLIN, 0}, {stopFd_, POLLIN, 0}};
     for (;;) {
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;  // revents are not to be trusted then
             qCritical() << "hot-plug poll failed:" << strerror(errno);
             break;
         }
         if (fds[1].revents & POLLIN)
             break;
-        if (fds[0].revents & POLLIN)
+        // An overrun shows as POLLERR until a receive takes the error away;
+        // skipping it would spin.
+        if (fds[0].revents & (POLLIN | POLLERR)) {
             receiveEvent();
+        } else if (fds[0].revents & (POLLHUP | POLLNVAL)) {
+            qCritical() << "hot-plug monitor closed";
+            break;
+        }
     }
     qDebug() << "udev hot-plug thread exiting";
 }

@@ -98,6 +98,7 @@ bool V4l2Capture::open(const Format& format, FrameCallback callback)
         return false;
     }
     QMutexLocker lock(&mutex_);
+    reader_.stop();  // a concurrent open may have started one on the stream replaced here
     stream_ = std::move(stream);
     format_ = format;
     callback_ = std::move(callback);

@@ -129,8 +129,11 @@ int V4l2ControlBridge::getExposureLimit(UvcRequest request, const V4l2ControlRow
         data[0] = uint8_t(qMax(mode, 0));
         return mode > 0 ? 1 : -1;
     }
+    // The driver's maximum bounds nothing we can trust; no item past the
+    // last exposure mode has a UVC bit anyway.
+    const int32_t last = qMin<int32_t>(control.maximum, V4L2_EXPOSURE_APERTURE_PRIORITY);
     uint8_t modes = 0;
-    for (int item = qMax(control.minimum, 0); item <= control.maximum; ++item) {
+    for (int32_t item = qMax(control.minimum, 0); item <= last; ++item) {
         const int mode = V4l2ControlMap::exposureUvcMode(item);
         if (mode > 0 && io_.hasMenuItem(id, uint32_t(item)))
             modes |= uint8_t(mode);

@@ -151,6 +151,8 @@ void TestCaptureReader::sourceGone()
     QTest::ignoreMessage(QtWarningMsg, "Capture source gone; reader stops");
     reader.start(&source, kYuyv, [&](const QByteArray&, const CaptureSession::Format&) { ++frames; });
     QTRY_COMPARE_WITH_TIMEOUT(frames.load(), 1, 5000);
+    // A pulled camera's reader counts as stopped, so a start is not taken for running.
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.isRunning(), 5000);
     QElapsedTimer timer;
     timer.start();
     reader.stop();

@@ -331,6 +331,14 @@ void TestV4l2Controls::exposureMenu()
     uint8_t noMode = 0x06;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has no V4L2 form"));
     QCOMPARE(bridge.request(UvcRequest::SetCur, UvcUnitKind::CameraTerminal, 0x02, &noMode, 1), -1);
+
+    // A driver claiming a huge menu is asked only about items that have a mode.
+    FakeControls wide;
+    wide.add(V4L2_CID_EXPOSURE_AUTO, 0, INT32_MAX, 1, V4L2_EXPOSURE_AUTO, V4L2_EXPOSURE_AUTO);
+    wide.menu[V4L2_CID_EXPOSURE_AUTO] = {V4L2_EXPOSURE_AUTO, V4L2_EXPOSURE_SHUTTER_PRIORITY};
+    V4l2ControlBridge wideBridge(wide);
+    QCOMPARE(request(wideBridge, UvcRequest::GetRes, CtAeMode).toHex(), QByteArray("06"));
+    QVERIFY2(wide.calls <= 5, qPrintable(QString::number(wide.calls)));
 }
 
 void TestV4l2Controls::refusals()

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QMenu>
+#include <QPointer>
 
 using vesk::pc::GlobalParams;
 
@@ -118,7 +119,9 @@ void DevButton::actionRename()
         if (fitted != text)
             dialog.setTextValue(fitted);
     });
-    if (dialog.exec() == QDialog::Accepted)
+    // The camera may leave while the dialog waits, and its button with it.
+    const QPointer<DevButton> self(this);
+    if (dialog.exec() == QDialog::Accepted && self)
         applyRename(dialog.textValue());
 }
 

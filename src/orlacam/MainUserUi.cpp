@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QThread>
 #include <QThreadPool>
@@ -75,8 +76,10 @@ MainUserUi::MainUserUi(QWidget* parent)
     connect(devSleep_, &DevSleep::devChanged, this, &MainUserUi::onDevChangedFromSleepUi);
     connect(devSleep_, &DevSleep::devResumed, this, [this] {
         actionSource_ = 0;
-        onDevResumed();
-        actionSource_ = 0;
+        const QPointer<MainUserUi> self(this);
+        onDevResumed();  // waits a second, processing events
+        if (self)
+            actionSource_ = 0;
     });
     devSleep_->hide();
 

@@ -13,6 +13,7 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QPointer>
 
 #include <algorithm>
 #include <iterator>
@@ -222,6 +223,11 @@ void MainUserUi::detachSelected()
 
 void MainUserUi::onDevSelectedChanged(DevButton* button)
 {
+    // A zoom move the throttle still holds back belongs to the camera it was
+    // made on, not to the one selected next.
+    if (zoomTrailTimer_.isActive())
+        onZoomTrail();
+    zoomTrailTimer_.stop();
     detachSelected();
     if (!button->hasDevice()) {
         currSn_.clear();
@@ -272,8 +278,15 @@ void MainUserUi::loadSelectedState(const QString& sn)
         device->setFullPicturePath(i, picDir + sn + QStringLiteral("_Preview_%1.jpg").arg(i));
     }
     queueThumbnails(device);
-    connect(device.data(), &UvcDevice::devStateUpdate, this, &MainUserUi::onDevStateUpdate,
-            Qt::QueuedConnection);
+    // A status still queued when the selection moves on belongs to this
+    // camera, not to the one then selected: the serial decides.
+    connect(
+        device.data(), &UvcDevice::devStateUpdate, this,
+        [this, sn](const CameraStatus& status) {
+            if (sn == currSn_)
+                onDevStateUpdate(status);
+        },
+        Qt::QueuedConnection);
     connect(device.data(), &UvcDevice::fileDownloadDone, this, &MainUserUi::onDevImageDownload,
             Qt::QueuedConnection);
 
@@ -325,8 +338,14 @@ void MainUserUi::onDevStateUpdate(CameraStatus status)
     if (statusAwake(status, type)) {
         if (!devAwake_) {
             actionSource_ = 3;
-            onDevResumed();
+            const QPointer<MainUserUi> self(this);
+            const QString sn = currSn_;
+            onDevResumed();  // waits a second, processing events
+            if (!self)
+                return;
             actionSource_ = 0;
+            if (sn != currSn_)
+                return;  // the status is not the camera's selected now
         }
         applyStatus(status, type);
         return;

@@ -94,6 +94,7 @@ private slots:
 
     void zoomSliderThrottlesAndDeliversTheLastPosition();
     void zoomSendsNothingWhileVideoIsConfigured();
+    void heldBackZoomReachesItsCameraOnReselection();
     void fourKModelShowsTheWiderRatio();
     void autoFramingSwitchLocksForItsInterval();
     void autoFramingTipIsAskedOnce();
@@ -182,6 +183,30 @@ void tst_ControlPanel::zoomSliderThrottlesAndDeliversTheLastPosition()
     window_->on_slZoom_sliderPressed();
     window_->on_slZoom_sliderReleased();
     QCOMPARE(zoomValues().size(), before + 2);
+}
+
+// The last position of a drag, still held back by the throttle when another
+// camera is selected, goes to the camera it was made on.
+void tst_ControlPanel::heldBackZoomReachesItsCameraOnReselection()
+{
+    DevButton* other = nullptr;
+    for (DevButton* button : window_->devButtons()) {
+        if (button->sn() != kOrlaSn)
+            other = button;
+    }
+    QVERIFY(other);
+    auto* slider = widget<QSlider>("slZoom");
+    QTest::qWait(150);  // the throttle's time is shared with earlier cases
+    slider->setValue(50);
+    slider->setValue(100);  // within the throttle: held back
+    QCOMPARE(zoomValues(), QList<QByteArray>{QByteArray::fromHex("2c01")});
+    window_->onDevSelectedChanged(other);
+    QCOMPARE(window_->currentSn(), other->sn());
+    // Ratio 2.0 is 500 in the camera's zoom range 100..500.
+    QTRY_COMPARE_WITH_TIMEOUT(zoomValues().size(), 2, 1000);
+    QCOMPARE(zoomValues().last(), QByteArray::fromHex("f401"));
+    QTest::qWait(250);
+    QCOMPARE(zoomValues().size(), 2);
 }
 
 void tst_ControlPanel::zoomSendsNothingWhileVideoIsConfigured()

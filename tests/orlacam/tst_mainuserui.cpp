@@ -13,6 +13,7 @@
 #include "uvc/UvcDevices.h"
 
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -79,6 +80,7 @@ class tst_MainUserUi : public QObject
     std::unique_ptr<MainUserUi> window_;
 
     bool openWithBothCameras();
+    bool putOrlaToSleep();
     DevButton* buttonFor(const QString& sn) const { return ::buttonFor(*window_, sn); }
 
 private slots:
@@ -100,6 +102,10 @@ private slots:
     void closingDuringPictureDownloadsEndsCleanly();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
+    void cameraLeavingDuringRenameIsSafe();
+    void queuedStatusOfThePreviousCameraIsIgnored();
+    void windowDeletedWhileWakingIsSafe();
+    void selectionMovedWhileWakingKeepsTheNewCamera();
     void overlayRowHoldsFourButtonsCentred();
     void overlayIgnoresTheHighlightedButton();
     void translations_data();
@@ -152,6 +158,16 @@ bool tst_MainUserUi::openWithBothCameras()
                                         && window_->devButtons().size() == expected
                                         && window_->devButtons().first()->hasDevice(); },
                            kBoundMs);
+}
+
+// The window's "Sleep" on the Orla, with only the statuses a case sends
+// reaching the window from now on.
+bool tst_MainUserUi::putOrlaToSleep()
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    window_->on_pbDevStatus_clicked();
+    window_->setLastUserActionMs(0);
+    return !window_->isDevAwake();
 }
 
 void tst_MainUserUi::startUpListsBothSimulatedCameras()
@@ -403,6 +419,95 @@ void tst_MainUserUi::renamedNamesFitTheButton()
     QCOMPARE(name != typed, cut);
     QVERIFY(typed.startsWith(name));
     QVERIFY(metrics.horizontalAdvance(name) <= 40 || name.toLocal8Bit().size() < 5);
+}
+
+// The camera leaves while its rename dialog waits: its button is gone when
+// the dialog is accepted, and nothing is renamed.
+void tst_MainUserUi::cameraLeavingDuringRenameIsSafe()
+{
+    const QByteArray sn("EXTRA0000008");
+    window_->onDevChanged(sn, true);
+    DevButton* button = buttonFor(QString::fromLatin1(sn));
+    QVERIFY(button);
+    const QString nameBefore = GlobalParams::get().getDevInfo(QString::fromLatin1(sn)).dev_name;
+    int accepted = 0;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        window_->onDevChanged(sn, false);  // the row deletes the button
+        dialog->setTextValue(QStringLiteral("Late"));
+        dialog->accept();
+        ++accepted;
+    });
+    button->actionRename();
+    QCOMPARE(accepted, 1);
+    QVERIFY(!buttonFor(QString::fromLatin1(sn)));
+    QCOMPARE(GlobalParams::get().getDevInfo(QString::fromLatin1(sn)).dev_name, nameBefore);
+    QCOMPARE(window_->devButtons().size(), 2);
+}
+
+// A status the Orla queued just before the Zuki was selected must not act on
+// the Zuki: a sleeping Orla would otherwise send the Zuki to sleep.
+void tst_MainUserUi::queuedStatusOfThePreviousCameraIsIgnored()
+{
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    orla->setStatusReportEnabled(false);  // only the status sent here
+    CameraStatus asleep;
+    asleep.bytes[2] = 3;  // asleep in both columns
+    asleep.bytes[9] = 3;
+    emit orla->devStateUpdate(asleep);  // queued to the window
+    window_->onDevSelectedChanged(buttonFor(kZukiSn));  // before the queue runs
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(window_->isDevAwake());
+    UvcDevices::get().getDevBySn(kZukiSn)->setStatusReportEnabled(false);
+    window_->setLastUserActionMs(0);  // as if the selection had taken long
+    QTest::qWait(50);
+    QVERIFY(window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isHidden());
+    QCOMPARE(runStatusFrames(kZukiLocation, 3), 0);
+}
+
+// The camera wakes by itself and the window goes during the second the wake
+// step waits: nothing touches the window afterwards.
+void tst_MainUserUi::windowDeletedWhileWakingIsSafe()
+{
+    QVERIFY(putOrlaToSleep());
+    CameraStatus running;
+    running.bytes[2] = 1;
+    int deleted = 0;
+    QTimer::singleShot(200, this, [&] {
+        window_.reset();
+        ++deleted;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    window_->onDevStateUpdate(running);
+    QCOMPARE(deleted, 1);
+    QVERIFY(!window_);
+    QVERIFY(clock.elapsed() < kBoundMs);
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 1), 1, kBoundMs);
+}
+
+// Another camera is selected during the second the wake step waits: the
+// Orla's status (virtual background on) is not put on the Zuki's panel.
+void tst_MainUserUi::selectionMovedWhileWakingKeepsTheNewCamera()
+{
+    QVERIFY(putOrlaToSleep());
+    CameraStatus running;
+    running.bytes[0] = 1;  // media mode: virtual background
+    running.bytes[2] = 1;
+    int moved = 0;
+    QTimer::singleShot(200, this, [&] {
+        window_->onDevSelectedChanged(buttonFor(kZukiSn));
+        UvcDevices::get().getDevBySn(kZukiSn)->setStatusReportEnabled(false);
+        ++moved;
+    });
+    window_->onDevStateUpdate(running);
+    QCOMPARE(moved, 1);
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(!window_->isVirtualBgOn());
+    QCOMPARE(window_->actionSource(), 0);
 }
 
 void tst_MainUserUi::closingWithTwoCamerasReportingStatusEndsCleanly()

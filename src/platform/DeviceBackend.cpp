@@ -11,16 +11,16 @@ namespace pc {
 namespace {
 
 // An awake Orla and a Zuki, on the USB ids the camera registry accepts.
-QList<SimCameraSpec> demoCameras()
+QList<SimCameraModel> demoCameras()
 {
-    SimCameraSpec orla;
+    SimCameraModel orla;
     orla.usb = {QStringLiteral("sim-orla"), 0x14100000, 0x3564, 0xFEF2, 0xEF, 0x02};
     orla.statusBlock[2] = 1;  // running
     orla.statusBlock[8] = 50;  // zoom half way
 
-    SimCameraSpec zuki;
+    SimCameraModel zuki;
     zuki.usb = {QStringLiteral("sim-zuki"), 0x14200000, 0x3564, 0xFEF2, 0xEF, 0x02};
-    zuki.model = QStringLiteral("Zuki");
+    zuki.name = QStringLiteral("Zuki");
     zuki.productIndex = 2;  // "Kestro_zuki_2P" on the SSC336Q: a Zuki
     zuki.serial = QByteArray("ZK22A0000002\0\0", 14);
     zuki.uuid = QByteArray::fromHex("4b4553545230315a554b49000000000000000000a1b2c3d5");
@@ -36,7 +36,7 @@ std::unique_ptr<DeviceBackend> DeviceBackend::create(const QByteArray& choice)
         auto sim = std::make_unique<SimBackend>();
         // Two cameras of different families, so the window can be tried
         // without hardware.
-        for (const SimCameraSpec& demo : demoCameras())
+        for (const SimCameraModel& demo : demoCameras())
             sim->plug(demo);
         return sim;
     }

@@ -223,15 +223,15 @@ void tst_ControlPanel::fourKModelShowsTheWiderRatio()
 {
     constexpr uint32_t kLocation = 0x14300000;
     const QString sn = QStringLiteral("OR4K00000003");
-    SimCameraSpec spec;
-    spec.usb = {QStringLiteral("sim-orla4k"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
-    spec.platformIndex = 5;  // "SSC339G": the 4K Orla
-    spec.serial = QByteArray("OR4K00000003\0\0", 14);
-    spec.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d7");
+    SimCameraModel model;
+    model.usb = {QStringLiteral("sim-orla4k"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    model.platformIndex = 5;  // "SSC339G": the 4K Orla
+    model.serial = QByteArray("OR4K00000003\0\0", 14);
+    model.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d7");
     QByteArray status(60, '\0');
     status[2] = 1;
-    spec.statusBlock = status;
-    sim().plug(spec);
+    model.statusBlock = status;
+    sim().plug(model);
     QTRY_VERIFY_WITH_TIMEOUT(buttonFor(*window_, sn), kBoundMs);
     DevButton* button = buttonFor(*window_, sn);
     QTest::mouseClick(button, Qt::LeftButton);

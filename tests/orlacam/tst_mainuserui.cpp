@@ -226,7 +226,7 @@ void tst_MainUserUi::newCameraTakesTheFirstFreeNumber()
 
 void tst_MainUserUi::arrivalAndRemovalUpdateButtonsAndSelection()
 {
-    SimCameraSpec third;
+    SimCameraModel third;
     third.usb = {QStringLiteral("sim-third"), 0x14300000, 0x3564, 0xFEF2, 0xEF, 0x02};
     third.serial = QByteArray("OR22A0000003\0\0", 14);
     third.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d6");
@@ -253,7 +253,7 @@ void tst_MainUserUi::arrivalAndRemovalUpdateButtonsAndSelection()
 
     QVERIFY(sim().unplug(0x14300000));
     QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 1, kBoundMs);
-    SimCameraSpec zuki;
+    SimCameraModel zuki;
     zuki.usb = {QStringLiteral("sim-zuki"), kZukiLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
     zuki.productIndex = 2;
     zuki.serial = QByteArray("ZK22A0000002\0\0", 14);

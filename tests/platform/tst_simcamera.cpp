@@ -95,9 +95,9 @@ void tst_SimCamera::messageReplies()
 {
     QFETCH(SimKnobs, knobs);
     QFETCH(QByteArray, reply);
-    SimCameraSpec spec;
-    spec.knobs = knobs;
-    SimCamera camera(spec);
+    SimCameraModel model;
+    model.knobs = knobs;
+    SimCamera camera(model);
     QVERIFY(camera.openControlInterface());
     QCOMPARE(writeFrame(camera, padded(kRequest)), 60);
     int moved = 0;
@@ -108,9 +108,9 @@ void tst_SimCamera::messageReplies()
 
 void tst_SimCamera::replyToSecondCopyOnly()
 {
-    SimCameraSpec spec;
-    spec.knobs.replyToSecondCopyOnly = true;
-    SimCamera camera(spec);
+    SimCameraModel model;
+    model.knobs.replyToSecondCopyOnly = true;
+    SimCamera camera(model);
     camera.openControlInterface();
     writeFrame(camera, padded(kRequest));
     QCOMPARE(camera.pendingReplies(), 0);
@@ -120,9 +120,9 @@ void tst_SimCamera::replyToSecondCopyOnly()
 
 void tst_SimCamera::slowReplyIsReadableLater()
 {
-    SimCameraSpec spec;
-    spec.knobs.replyDelayMs = 80;
-    SimCamera camera(spec);
+    SimCameraModel model;
+    model.knobs.replyDelayMs = 80;
+    SimCamera camera(model);
     camera.openControlInterface();
     QElapsedTimer timer;
     timer.start();
@@ -139,7 +139,7 @@ void tst_SimCamera::slowReplyIsReadableLater()
 
 void tst_SimCamera::noResponseRequestedNoReply()
 {
-    SimCamera camera{SimCameraSpec()};
+    SimCamera camera{SimCameraModel()};
     camera.openControlInterface();
     writeFrame(camera, padded("AA000D10123458D200E113D201"));  // flags 0x10
     QCOMPARE(camera.pendingReplies(), 0);
@@ -148,7 +148,7 @@ void tst_SimCamera::noResponseRequestedNoReply()
 
 void tst_SimCamera::badRequestIsDropped()
 {
-    SimCamera camera{SimCameraSpec()};
+    SimCamera camera{SimCameraModel()};
     camera.openControlInterface();
     QTest::ignoreMessage(QtWarningMsg, "Simulated camera dropped a bad frame");
     writeFrame(camera, padded("AA000D121234927400E113D201"));  // CRC off by one
@@ -158,9 +158,9 @@ void tst_SimCamera::badRequestIsDropped()
 
 void tst_SimCamera::statusBlock()
 {
-    SimCameraSpec spec;
-    spec.statusBlock = QByteArray::fromHex("0102030405");
-    SimCamera camera(spec);
+    SimCameraModel model;
+    model.statusBlock = QByteArray::fromHex("0102030405");
+    SimCamera camera(model);
     camera.openControlInterface();
     QByteArray block(60, '\x55');
     QCOMPARE(camera.controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, kXu, 6,
@@ -176,9 +176,9 @@ void tst_SimCamera::statusBlock()
 
 void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()
 {
-    SimCameraSpec spec;
-    spec.extensionUnitId = 4;
-    SimCamera camera(spec);
+    SimCameraModel model;
+    model.extensionUnitId = 4;
+    SimCamera camera(model);
     QByteArray block = padded(kRequest);
     QCOMPARE(camera.controlRequest(UvcRequest::SetCur, UvcUnitKind::ExtensionUnit, 4, 2,
                                    reinterpret_cast<uint8_t*>(block.data()), 60), -1);  // not open
@@ -195,14 +195,14 @@ void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()
 void tst_SimCamera::backendPlugAndHotPlug()
 {
     SimBackend backend;
-    SimCameraSpec first;
+    SimCameraModel first;
     first.usb.locationId = 0x100;
     backend.plug(first);
     QList<QPair<uint32_t, bool>> events;
     backend.startHotPlug([&](const UsbDeviceInfo& device, bool arrived) {
         events.append({device.locationId, arrived});
     });
-    SimCameraSpec second;
+    SimCameraModel second;
     second.usb.locationId = 0x200;
     backend.plug(second);
     QCOMPARE(backend.devices().size(), 2);
@@ -231,9 +231,9 @@ void tst_SimCamera::stopHotPlugWaitsForAReportUnderWay()
         --running;
     });
     QThread* plugger = QThread::create([&backend] {
-        SimCameraSpec spec;
-        spec.usb.locationId = 0x300;
-        backend.plug(spec);
+        SimCameraModel model;
+        model.usb.locationId = 0x300;
+        backend.plug(model);
     });
     plugger->start();
     QTRY_COMPARE_WITH_TIMEOUT(entered.load(), 1, 5000);

@@ -11,9 +11,9 @@
 struct CommandCamera : SimFixture
 {
     bool inited = false;
-    explicit CommandCamera(const vesk::pc::SimCameraSpec& spec = vesk::pc::SimCameraSpec(),
+    explicit CommandCamera(const vesk::pc::SimCameraModel& model = vesk::pc::SimCameraModel(),
                            bool init = true)
-        : SimFixture(spec)
+        : SimFixture(model)
     {
         if (device->open() == 0 && init)
             inited = device->initDev();

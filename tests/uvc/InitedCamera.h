@@ -22,8 +22,8 @@ struct InitedCamera : SimFixture
 {
     bool inited = false;
 
-    explicit InitedCamera(const vesk::pc::SimCameraSpec& spec = vesk::pc::SimCameraSpec())
-        : SimFixture(spec, vesk::pc::UvcDevice::DevModeUvc, quietTiming())
+    explicit InitedCamera(const vesk::pc::SimCameraModel& model = vesk::pc::SimCameraModel())
+        : SimFixture(model, vesk::pc::UvcDevice::DevModeUvc, quietTiming())
     {
         if (device->open() == 0)
             inited = device->initDev();
@@ -93,7 +93,7 @@ inline void addGuardRows()
 struct GuardedCamera
 {
     InitedCamera inited;
-    SimFixture bare{vesk::pc::SimCameraSpec(), vesk::pc::UvcDevice::DevModeUvc, quietTiming()};
+    SimFixture bare{vesk::pc::SimCameraModel(), vesk::pc::UvcDevice::DevModeUvc, quietTiming()};
     SimFixture* chosen = nullptr;
     QtMsgType level = QtWarningMsg;
     QByteArray message;

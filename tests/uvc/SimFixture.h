@@ -28,12 +28,12 @@ struct SimFixture
     QSharedPointer<vesk::pc::SimCamera> camera;
     QSharedPointer<vesk::pc::UvcDevice> device;
 
-    explicit SimFixture(const vesk::pc::SimCameraSpec& spec = vesk::pc::SimCameraSpec(),
+    explicit SimFixture(const vesk::pc::SimCameraModel& model = vesk::pc::SimCameraModel(),
                         vesk::pc::UvcDevice::DevMode mode = vesk::pc::UvcDevice::DevModeUvc,
                         const vesk::pc::UvcTiming& timing = fastTiming())
     {
-        camera = backend.plug(spec);
-        device = vesk::pc::UvcDevice::create(backend.openDevice(spec.usb.locationId), mode);
+        camera = backend.plug(model);
+        device = vesk::pc::UvcDevice::create(backend.openDevice(model.usb.locationId), mode);
         device->setTiming(timing);
     }
 

@@ -194,11 +194,11 @@ void tst_UvcAi::queuedCommands()
 
 void tst_UvcAi::blockingQueries()
 {
-    SimCameraSpec spec;
-    spec.replies.insert(0x3036, QByteArray::fromHex("DEADBEEF 0000803F 000020C0 0000803E 00007A44"));
-    spec.replies.insert(0x2001, QByteArray::fromHex("3412 CEFF 0080"));
-    spec.replies.insert(0x3092, aiStatusReply("05 07 01 0000403F 02"));
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(0x3036, QByteArray::fromHex("DEADBEEF 0000803F 000020C0 0000803E 00007A44"));
+    model.replies.insert(0x2001, QByteArray::fromHex("3412 CEFF 0080"));
+    model.replies.insert(0x3092, aiStatusReply("05 07 01 0000403F 02"));
+    CommandCamera camera(model);
     QVERIFY(camera.inited);
 
     float a = 0, b = 0, c = 0, d = 0;
@@ -238,9 +238,9 @@ void tst_UvcAi::aiStatusTrackingModes()
 {
     QFETCH(QByteArray, bytes30to37);
     QFETCH(QList<int>, fields);
-    SimCameraSpec spec;
-    spec.replies.insert(0x3092, aiStatusReply(bytes30to37.constData()));
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(0x3092, aiStatusReply(bytes30to37.constData()));
+    CommandCamera camera(model);
     AiStatus status;
     QCOMPARE(camera.device->aiGetAiStatus(&status), 0);
     QCOMPARE(QList<int>({status.state, status.mode, status.trackingMode, status.portraitTrackingMode,
@@ -250,9 +250,9 @@ void tst_UvcAi::aiStatusTrackingModes()
 
 void tst_UvcAi::aiStatusToAReceiver()
 {
-    SimCameraSpec spec;
-    spec.replies.insert(0x3092, aiStatusReply("05 07 80 0000403F 09"));
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(0x3092, aiStatusReply("05 07 80 0000403F 09"));
+    CommandCamera camera(model);
     AiReceiver receiver;
     // A null record is fine here: the reply goes to the receiver.
     QCOMPARE(camera.device->aiGetAiStatus(nullptr, QSharedPointer<QString>::create("onAiStatus"),
@@ -285,9 +285,9 @@ void tst_UvcAi::shortRepliesLeaveOutputsAlone()
 {
     QFETCH(int, command);
     QFETCH(int, dataBytes);
-    SimCameraSpec spec;
-    spec.replies.insert(uint16_t(command), QByteArray(dataBytes, '\x11'));
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(uint16_t(command), QByteArray(dataBytes, '\x11'));
+    CommandCamera camera(model);
     QTest::ignoreMessage(QtCriticalMsg, QStringLiteral("Reply too short: %1 data bytes, needed %2")
                                             .arg(dataBytes).arg(dataBytes + 1).toUtf8().constData());
     float f[4] = {7, 7, 7, 7};
@@ -343,7 +343,7 @@ void tst_UvcAi::guards()
         row = method == QLatin1String(r.name) ? &r : row;
     QVERIFY(row);
 
-    CommandCamera camera(SimCameraSpec(), s.inited);
+    CommandCamera camera(SimCameraModel(), s.inited);
     camera.device->setSystemType(s.mainSystem ? 1 : 0);
     if (s.netMode)
         camera.device->setDevMode(UvcDevice::DevModeNet);

@@ -26,27 +26,27 @@ constexpr uint8_t kFocusAuto = 0x08;
 constexpr uint8_t kPowerLine = 0x05;
 
 // The default camera with one camera-terminal control's range and value changed.
-SimCameraSpec withRange(uint8_t selector, int64_t min, int64_t max, int64_t cur)
+SimCameraModel withRange(uint8_t selector, int64_t min, int64_t max, int64_t cur)
 {
-    SimCameraSpec spec;
-    for (SimControl& control : spec.controls) {
+    SimCameraModel model;
+    for (SimControl& control : model.controls) {
         if (control.unit == UvcUnitKind::CameraTerminal && control.selector == selector) {
             control.min = SimControl::le(min, 2);
             control.max = SimControl::le(max, 2);
             control.cur = SimControl::le(cur, 2);
         }
     }
-    return spec;
+    return model;
 }
 
-SimCameraSpec without(UvcUnitKind unit, uint8_t selector)
+SimCameraModel without(UvcUnitKind unit, uint8_t selector)
 {
-    SimCameraSpec spec;
-    for (int i = spec.controls.size() - 1; i >= 0; --i) {
-        if (spec.controls[i].unit == unit && spec.controls[i].selector == selector)
-            spec.controls.removeAt(i);
+    SimCameraModel model;
+    for (int i = model.controls.size() - 1; i >= 0; --i) {
+        if (model.controls[i].unit == unit && model.controls[i].selector == selector)
+            model.controls.removeAt(i);
     }
-    return spec;
+    return model;
 }
 
 int countRequests(const CommandCamera& camera, UvcRequest request, uint8_t selector)
@@ -342,9 +342,9 @@ void tst_UvcCamera::blockingResults()
     QFETCH(QByteArray, replyData);
     QFETCH(int, result);
     QFETCH(QByteArray, expected);
-    SimCameraSpec spec;
-    spec.replies.insert(upgradeMode ? 0x8066 : 0x8001, replyData);
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(upgradeMode ? 0x8066 : 0x8001, replyData);
+    CommandCamera camera(model);
     if (replyData.isEmpty())
         QTest::ignoreMessage(QtCriticalMsg, "Reply too short: 0 data bytes, needed 1");
     QCOMPARE(upgradeMode ? camera.device->setUgMode(1) : camera.device->cameraIndicateUpgrade(), result);
@@ -353,9 +353,9 @@ void tst_UvcCamera::blockingResults()
 
 void tst_UvcCamera::devRunStatus()
 {
-    SimCameraSpec spec;
-    spec.replies.insert(0x13C2, QByteArray::fromHex("FE"));
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.replies.insert(0x13C2, QByteArray::fromHex("FE"));
+    CommandCamera camera(model);
     int status = 0;
     QTest::ignoreMessage(QtDebugMsg, "Camera Status -2");
     QCOMPARE(camera.device->cameraGetDevRunStatus(&status), 0);
@@ -428,9 +428,9 @@ void tst_UvcCamera::guards()
     QFETCH(bool, netMode);
     QFETCH(bool, mainSystem);
     QFETCH(QString, refusal);
-    SimCameraSpec spec;
-    spec.replies.insert(0x8066, QByteArray(1, '\0'));
-    CommandCamera camera(spec, inited);
+    SimCameraModel model;
+    model.replies.insert(0x8066, QByteArray(1, '\0'));
+    CommandCamera camera(model, inited);
     camera.device->setSystemType(mainSystem ? 1 : 0);
     if (netMode)
         camera.device->setDevMode(UvcDevice::DevModeNet);

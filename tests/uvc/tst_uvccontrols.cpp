@@ -18,9 +18,9 @@ namespace {
 // Changes to the simulated camera's controls, written as
 // "CT:06=feff PU:06.min=4cff PU:10=-": unit, selector, optional field
 // (cur when none), value bytes in hex, or '-' to take the control away.
-SimCameraSpec specWith(const QString& changes)
+SimCameraModel specWith(const QString& changes)
 {
-    SimCameraSpec spec;
+    SimCameraModel model;
     for (const QString& change : changes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QString target = change.section(QLatin1Char('='), 0, 0);
         const QByteArray value = change.section(QLatin1Char('='), 1).toLatin1();
@@ -28,12 +28,12 @@ SimCameraSpec specWith(const QString& changes)
                                                                         : UvcUnitKind::ProcessingUnit;
         const uint8_t selector = uint8_t(target.mid(3, 2).toUInt(nullptr, 16));
         const QString field = target.section(QLatin1Char('.'), 1);
-        for (int i = 0; i < spec.controls.size(); ++i) {
-            SimControl& control = spec.controls[i];
+        for (int i = 0; i < model.controls.size(); ++i) {
+            SimControl& control = model.controls[i];
             if (control.unit != unit || control.selector != selector)
                 continue;
             if (value == "-") {
-                spec.controls.removeAt(i);
+                model.controls.removeAt(i);
                 break;
             }
             QByteArray& slot = field == QLatin1String("min")   ? control.min
@@ -45,7 +45,7 @@ SimCameraSpec specWith(const QString& changes)
             break;
         }
     }
-    return spec;
+    return model;
 }
 
 QStringList lines(const char* text)

@@ -12,7 +12,7 @@
 
 using namespace vesk::pc;
 
-Q_DECLARE_METATYPE(vesk::pc::SimCameraSpec)
+Q_DECLARE_METATYPE(vesk::pc::SimCameraModel)
 
 namespace {
 
@@ -20,19 +20,19 @@ namespace {
 struct Camera : SimFixture
 {
     bool inited = false;
-    explicit Camera(const SimCameraSpec& spec = SimCameraSpec(), bool init = true)
-        : SimFixture(spec)
+    explicit Camera(const SimCameraModel& model = SimCameraModel(), bool init = true)
+        : SimFixture(model)
     {
         if (device->open() == 0 && init)
             inited = device->initDev();
     }
 };
 
-SimCameraSpec withReply(uint16_t command, const QByteArray& data)
+SimCameraModel withReply(uint16_t command, const QByteArray& data)
 {
-    SimCameraSpec spec;
-    spec.replies.insert(command, data);
-    return spec;
+    SimCameraModel model;
+    model.replies.insert(command, data);
+    return model;
 }
 
 const QByteArray kUuidHex = "4B4553545230314F524C41000000000000000000A1B2C3D4";
@@ -97,9 +97,9 @@ void tst_UvcIdentity::wholeInitDevOnTheWire()
 
 void tst_UvcIdentity::openInitialiseExchangePollAndClose()
 {
-    SimCameraSpec spec;
-    spec.statusBlock = QByteArray::fromHex("0200010000");
-    Camera camera(spec);
+    SimCameraModel model;
+    model.statusBlock = QByteArray::fromHex("0200010000");
+    Camera camera(model);
     QVERIFY(camera.inited);
     std::atomic<int> answered{0};
     camera.device->setStatusReportEnabled(true);
@@ -128,7 +128,7 @@ void tst_UvcIdentity::openInitialiseExchangePollAndClose()
 
 void tst_UvcIdentity::queriesNeedAnInitialisedCamera()
 {
-    Camera camera(SimCameraSpec(), false);
+    Camera camera(SimCameraModel(), false);
     QTest::ignoreMessage(QtWarningMsg, "Device has not been inited");
     QVERIFY(camera.device->getDevVersion().isEmpty());
     QTest::ignoreMessage(QtWarningMsg, "Device has not been inited");
@@ -142,23 +142,23 @@ void tst_UvcIdentity::queriesNeedAnInitialisedCamera()
 
 void tst_UvcIdentity::failedStepsLeaveTheCameraUninitialised_data()
 {
-    QTest::addColumn<SimCameraSpec>("spec");
+    QTest::addColumn<SimCameraModel>("model");
     QTest::addColumn<QString>("logLine");
     QTest::newRow("uuid of 23 bytes") << withReply(0x8060, QByteArray(23, 'u'))
                                       << "Dev uuid length error, received length is 23";
     QTest::newRow("version of 3 bytes") << withReply(0x8010, QByteArray(3, 'v'))
                                         << "Dev version length error, received length is 3";
-    SimCameraSpec failing;
+    SimCameraModel failing;
     failing.knobs.resultCode = 1;
     QTest::newRow("error reply") << failing << "Error occurred in sendMsgSync, ret_val = 6";
 }
 
 void tst_UvcIdentity::failedStepsLeaveTheCameraUninitialised()
 {
-    QFETCH(SimCameraSpec, spec);
+    QFETCH(SimCameraModel, model);
     QFETCH(QString, logLine);
     QTest::ignoreMessage(QtWarningMsg, logLine.toUtf8().constData());
-    Camera camera(spec);
+    Camera camera(model);
     QVERIFY(!camera.inited);
     QVERIFY(!camera.device->isInited());
     QVERIFY(camera.device->devName().isEmpty());
@@ -191,12 +191,12 @@ void tst_UvcIdentity::badInfoIndices()
     QFETCH(int, byte);
     QFETCH(int, value);
     QFETCH(QString, logLine);
-    SimCameraSpec spec;
-    QByteArray info = spec.identityReplies().value(0x8065);
+    SimCameraModel model;
+    QByteArray info = model.identityReplies().value(0x8065);
     info[byte] = char(value);
-    spec.replies.insert(0x8065, info);
+    model.replies.insert(0x8065, info);
     QTest::ignoreMessage(QtCriticalMsg, logLine.toUtf8().constData());
-    Camera camera(spec);
+    Camera camera(model);
     QVERIFY(camera.inited);
     QVERIFY(camera.device->devInfo().isEmpty());
     QCOMPARE(camera.device->sn(), QString::fromLatin1(kUuidHex.right(14)));
@@ -258,10 +258,10 @@ void tst_UvcIdentity::productTypes()
     QFETCH(int, type);
     QFETCH(bool, is4K);
     QFETCH(QString, serverName);
-    SimCameraSpec spec;
-    spec.productIndex = uint8_t(product);
-    spec.platformIndex = uint8_t(platform);
-    Camera camera(spec);
+    SimCameraModel model;
+    model.productIndex = uint8_t(product);
+    model.platformIndex = uint8_t(platform);
+    Camera camera(model);
     QVERIFY(camera.inited);
     QCOMPARE(camera.device->getProductType(), type);
     QCOMPARE(camera.device->is4K(), is4K);
@@ -286,9 +286,9 @@ void tst_UvcIdentity::upgradeQuestion()
     QFETCH(QString, latest);
     QFETCH(int, result);
     QFETCH(QString, message);
-    SimCameraSpec spec;
-    spec.version = 0x0102030A;  // 1.2.3.10
-    Camera camera(spec);
+    SimCameraModel model;
+    model.version = 0x0102030A;  // 1.2.3.10
+    Camera camera(model);
     QVERIFY(camera.inited);
     camera.device->setLatestVersion(latest);
     QString info;
@@ -300,7 +300,7 @@ void tst_UvcIdentity::upgradeQuestion()
 void tst_UvcIdentity::networkModeWithoutAddress()
 {
     Util::setLocalIpSource([] { return QStringList{QStringLiteral("127.0.0.1")}; });
-    SimFixture net(SimCameraSpec(), UvcDevice::DevModeNet);
+    SimFixture net(SimCameraModel(), UvcDevice::DevModeNet);
     UvcTiming timing = fastTiming();
     timing.netAddressAttempts = 2;
     net.device->setTiming(timing);
@@ -314,9 +314,9 @@ void tst_UvcIdentity::networkModeWithoutAddress()
 
 void tst_UvcIdentity::statusBlockRead()
 {
-    SimCameraSpec spec;
-    spec.statusBlock = QByteArray::fromHex("0201") + QByteArray(57, '\x11') + QByteArray::fromHex("ee");
-    Camera camera(spec);
+    SimCameraModel model;
+    model.statusBlock = QByteArray::fromHex("0201") + QByteArray(57, '\x11') + QByteArray::fromHex("ee");
+    Camera camera(model);
     QVERIFY(camera.inited);
     CameraStatus status;
     QVERIFY(camera.device->getCameraStatus(status));
@@ -359,7 +359,7 @@ void tst_UvcIdentity::statusBlockRefusals()
     QTest::ignoreMessage(QtWarningMsg, "Only supported in main sys");
     QVERIFY(!camera.device->getCameraStatus(status));
 
-    SimFixture net(SimCameraSpec(), UvcDevice::DevModeNet);
+    SimFixture net(SimCameraModel(), UvcDevice::DevModeNet);
     net.device->setSystemType(1);
     QTest::ignoreMessage(QtCriticalMsg, "Net mode not supported");
     QVERIFY(!net.device->getCameraStatus(status));

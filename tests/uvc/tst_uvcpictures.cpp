@@ -123,7 +123,7 @@ class tst_UvcPictures : public QObject
 
     struct Camera : InitedCamera
     {
-        explicit Camera(const SimCameraSpec& spec = SimCameraSpec()) : InitedCamera(spec)
+        explicit Camera(const SimCameraModel& model = SimCameraModel()) : InitedCamera(model)
         {
             device->setTiming(pictureTiming());
         }

@@ -156,9 +156,9 @@ void tst_UvcPresets::failedTransfers()
     QFETCH(int, operation);
     QFETCH(bool, getFails);
     QFETCH(QString, logLine);
-    SimCameraSpec spec;
-    spec.presets << QByteArray::fromHex(kDoorRecord);
-    CommandCamera camera(spec);
+    SimCameraModel model;
+    model.presets << QByteArray::fromHex(kDoorRecord);
+    CommandCamera camera(model);
     SimKnobs knobs = camera.camera->knobs();
     (getFails ? knobs.getFailsOnSelector : knobs.setFailsOnSelector) = kSelector;
     camera.camera->setKnobs(knobs);

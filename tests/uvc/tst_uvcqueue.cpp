@@ -177,10 +177,10 @@ void tst_UvcQueue::theCallersFrameIsNeverChanged()
 
 void tst_UvcQueue::answeredOnlyAfterTheResend()
 {
-    SimCameraSpec spec;
-    spec.knobs.replyToSecondCopyOnly = true;
-    spec.replies.insert(0x8010, QByteArray::fromHex("01020304"));
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.replyToSecondCopyOnly = true;
+    model.replies.insert(0x8010, QByteArray::fromHex("01020304"));
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     FrmPacket frame = versionRequest();
     QByteArray response;
@@ -196,9 +196,9 @@ void tst_UvcQueue::answeredOnlyAfterTheResend()
 
 void tst_UvcQueue::neverAnswered()
 {
-    SimCameraSpec spec;
-    spec.knobs.noReply = true;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.noReply = true;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     FrmPacket frame = versionRequest();
     QByteArray response("untouched");
@@ -229,10 +229,10 @@ void tst_UvcQueue::replyResults()
     QFETCH(int, resultCode);
     QFETCH(int, replyLength);
     QFETCH(int, expected);
-    SimCameraSpec spec;
-    spec.knobs.resultCode = resultCode;
-    spec.knobs.replyFrameLength = replyLength;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.resultCode = resultCode;
+    model.knobs.replyFrameLength = replyLength;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     FrmPacket frame = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("0102"));
     QByteArray response;
@@ -262,11 +262,11 @@ void tst_UvcQueue::faultyRepliesAreDropped()
 {
     QFETCH(SimKnobs, knobs);
     QFETCH(QString, logLine);
-    SimCameraSpec spec;
-    spec.knobs = knobs;
+    SimCameraModel model;
+    model.knobs = knobs;
     UvcTiming timing = fastTiming();
     timing.replyWaitMs = 500;
-    SimFixture sim(spec, UvcDevice::DevModeUvc, timing);
+    SimFixture sim(model, UvcDevice::DevModeUvc, timing);
     QCOMPARE(sim.device->open(), 0);
     FrmPacket frame = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("01"));
     QByteArray response;
@@ -302,7 +302,7 @@ void tst_UvcQueue::refusals()
     QCOMPARE(sim.device->queuedCount(), 0);
 
     // Network mode is tested first of all.
-    SimFixture net(SimCameraSpec(), UvcDevice::DevModeNet);
+    SimFixture net(SimCameraModel(), UvcDevice::DevModeNet);
     QCOMPARE(net.device->open(), 0);
     FrmPacket frame = versionRequest();
     QTest::ignoreMessage(QtCriticalMsg, "Net mode not supported");
@@ -410,10 +410,10 @@ void tst_UvcQueue::aiStatusReplyIsDecoded()
 
 void tst_UvcQueue::nonBlockingReplyToAGoneReceiver()
 {
-    SimCameraSpec spec;
-    spec.knobs.replyDelayMs = 30;
-    spec.replies.insert(0x13C2, QByteArray::fromHex("01"));
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.replyDelayMs = 30;
+    model.replies.insert(0x13C2, QByteArray::fromHex("01"));
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     QThread receiverThread;
     receiverThread.start();
@@ -434,9 +434,9 @@ void tst_UvcQueue::nonBlockingReplyToAGoneReceiver()
 
 void tst_UvcQueue::nonBlockingErrorAndTimeout()
 {
-    SimCameraSpec spec;
-    spec.knobs.resultCode = 1;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.resultCode = 1;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     Receiver receiver;
     QTest::ignoreMessage(QtCriticalMsg, "Error response = 1 in cmd set Camera, cmd id SET_CAMERA_DEVSTATUS");
@@ -468,7 +468,7 @@ void tst_UvcQueue::manySendersAtOnce()
 {
     UvcTiming timing = fastTiming();
     timing.replyWaitMs = 1000;  // a crowded queue under a loaded machine still answers in time
-    SimFixture sim(SimCameraSpec(), UvcDevice::DevModeUvc, timing);
+    SimFixture sim(SimCameraModel(), UvcDevice::DevModeUvc, timing);
     QCOMPARE(sim.device->open(), 0);
     const int threads = 8;
     const int requests = 25;
@@ -525,9 +525,9 @@ void tst_UvcQueue::statusPoll()
     QFETCH(bool, report);
     QFETCH(bool, polled);
     QFETCH(bool, signalled);
-    SimCameraSpec spec;
-    spec.statusBlock = QByteArray::fromHex("020103");
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.statusBlock = QByteArray::fromHex("020103");
+    SimFixture sim(model);
     StatusListener listener;
     connect(sim.device.data(), &UvcDevice::devStateUpdate, &listener, &StatusListener::onDevStateUpdate,
             Qt::QueuedConnection);
@@ -565,9 +565,9 @@ void tst_UvcQueue::pollCounterPutsThePollOff()
 
 void tst_UvcQueue::realTiming()
 {
-    SimCameraSpec spec;
-    spec.knobs.replyToSecondCopyOnly = true;
-    SimFixture sim(spec, UvcDevice::DevModeUvc, UvcTiming());
+    SimCameraModel model;
+    model.knobs.replyToSecondCopyOnly = true;
+    SimFixture sim(model, UvcDevice::DevModeUvc, UvcTiming());
     QCOMPARE(sim.device->open(), 0);
     QElapsedTimer timer;
     timer.start();
@@ -586,11 +586,11 @@ void tst_UvcQueue::realTiming()
 
 void tst_UvcQueue::closeThatCannotStopKeepsTheObject()
 {
-    SimCameraSpec spec;
-    spec.knobs.transferDelayMs = 400;
+    SimCameraModel model;
+    model.knobs.transferDelayMs = 400;
     UvcTiming timing = fastTiming();
     timing.closeWaitMs = 30;
-    SimFixture sim(spec, UvcDevice::DevModeUvc, timing);
+    SimFixture sim(model, UvcDevice::DevModeUvc, timing);
     QCOMPARE(sim.device->open(), 0);
     FrmPacket frame = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("01"));
     sim.device->sendMsgAsync(frame, false);

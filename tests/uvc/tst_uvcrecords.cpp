@@ -196,10 +196,10 @@ void tst_UvcRecords::shortAndFailedWrites()
 {
     QFETCH(int, recordBytes);
     QFETCH(bool, fails);
-    SimCameraSpec spec;
-    spec.knobs.recordWriteBytes = recordBytes;
-    spec.knobs.setFailsOnSelector = fails ? 6 : -1;
-    InitedCamera sim(spec);
+    SimCameraModel model;
+    model.knobs.recordWriteBytes = recordBytes;
+    model.knobs.setFailsOnSelector = fails ? 6 : -1;
+    InitedCamera sim(model);
     QTest::ignoreMessage(QtCriticalMsg, "cameraSetHdr 1 failed");
     QCOMPARE(sim.device->cameraSetHdr(true), -1);
     QTest::ignoreMessage(QtCriticalMsg, "cameraSetSuspendTime 11 failed");
@@ -268,8 +268,8 @@ void tst_UvcRecords::faceFocusGet()
 
 void tst_UvcRecords::faceFocusGetFails()
 {
-    SimCameraSpec spec;
-    InitedCamera sim(spec);
+    SimCameraModel model;
+    InitedCamera sim(model);
     SimKnobs knobs = sim.camera->knobs();
     knobs.noReply = true;
     sim.camera->setKnobs(knobs);

@@ -22,14 +22,14 @@ constexpr int kBoundMs = 8000;  // any announcement comes well within this
 constexpr int kSettleBeforeMs = 40;
 constexpr int kSettleAfterMs = 250;
 
-SimCameraSpec cameraAt(uint32_t location, const char* serial, uint16_t vendor = 0x3564,
+SimCameraModel cameraAt(uint32_t location, const char* serial, uint16_t vendor = 0x3564,
                        uint16_t product = 0xFEF2)
 {
-    SimCameraSpec spec;
-    spec.usb = {QStringLiteral("cam-%1").arg(location, 0, 16), location, vendor, product, 0xEF, 0x02};
-    spec.serial = QByteArray(serial).leftJustified(14, '\0');
-    spec.uuid = QByteArray("uuid-").append(serial).leftJustified(24, '\0');
-    return spec;
+    SimCameraModel model;
+    model.usb = {QStringLiteral("cam-%1").arg(location, 0, 16), location, vendor, product, 0xEF, 0x02};
+    model.serial = QByteArray(serial).leftJustified(14, '\0');
+    model.uuid = QByteArray("uuid-").append(serial).leftJustified(24, '\0');
+    return model;
 }
 
 // A registry on its own thread over its own simulated backend, as the main
@@ -63,13 +63,13 @@ struct Registry
     void release() { gate.release(); }
     QSemaphore gate;
     // Plugs a camera and waits for its announcement: the registry's object.
-    QSharedPointer<UvcDevice> plugAnnounced(const SimCameraSpec& spec)
+    QSharedPointer<UvcDevice> plugAnnounced(const SimCameraModel& model)
     {
         const int before = changes.count();
-        backend.plug(spec);
+        backend.plug(model);
         if (!QTest::qWaitFor([&] { return changes.count() > before; }, kBoundMs))
             return {};
-        return registry->getDevBySn(QString::fromLatin1(spec.serial.constData()));
+        return registry->getDevBySn(QString::fromLatin1(model.serial.constData()));
     }
     // Whether no further devChanged comes while late work could still run.
     bool staysAt(int count)
@@ -150,7 +150,7 @@ void tst_UvcRegistry::startUpScanAnnouncesEachAcceptedCameraOnce()
     r.backend.plug(cameraAt(0x01200000, "SN0000000002", 0x6E30, 0xFEF3));
     r.backend.plug(cameraAt(0x01300000, "SN0000000003", 0x3564, 0xFEF4));
     r.backend.plug(cameraAt(0x01400000, "SN0000000004", 0x2CA3, 0xFEF2));
-    SimCameraSpec otherClass = cameraAt(0x01500000, "SN0000000005");
+    SimCameraModel otherClass = cameraAt(0x01500000, "SN0000000005");
     otherClass.usb.deviceClass = 0x0E;
     r.backend.plug(otherClass);
     r.start();
@@ -227,7 +227,7 @@ void tst_UvcRegistry::removalBeforeOpeningCancelsThePendingArrival()
     r.hold();
     r.backend.plug(cameraAt(0x04100000, "SN00000000A1"));
     QVERIFY(r.backend.unplug(0x04100000));
-    SimCameraSpec b = cameraAt(0x04100000, "SN00000000B1");
+    SimCameraModel b = cameraAt(0x04100000, "SN00000000B1");
     b.usb.key = QStringLiteral("cam-b");
     r.backend.plug(b);
     r.release();
@@ -255,11 +255,11 @@ void tst_UvcRegistry::secondArrivalAtAListedLocation()
     QFETCH(bool, sameObject);
     Registry r;
     r.start();
-    const SimCameraSpec spec = cameraAt(0x05100000, "SN0000000051");
-    const QSharedPointer<UvcDevice> first = r.plugAnnounced(spec);
+    const SimCameraModel model = cameraAt(0x05100000, "SN0000000051");
+    const QSharedPointer<UvcDevice> first = r.plugAnnounced(model);
     QVERIFY(first);
 
-    UsbDeviceInfo again = spec.usb;
+    UsbDeviceInfo again = model.usb;
     if (!key.isEmpty())
         again.key = key;
     emit r.registry->deviceInserted(again);
@@ -316,13 +316,13 @@ void tst_UvcRegistry::upgradeModeLocationsAreIgnored()
 {
     Registry r;
     r.start();
-    const SimCameraSpec spec = cameraAt(0x08100000, "SN0000000081");
-    const QSharedPointer<UvcDevice> device = r.plugAnnounced(spec);
+    const SimCameraModel model = cameraAt(0x08100000, "SN0000000081");
+    const QSharedPointer<UvcDevice> device = r.plugAnnounced(model);
     QVERIFY(device);
     device->setDevMode(UvcDevice::DevModeUvcUpgrade);
 
     QVERIFY(r.backend.unplug(0x08100000));
-    r.backend.plug(spec);
+    r.backend.plug(model);
     QTest::qWait(3 * (kSettleBeforeMs + kSettleAfterMs));
     QCOMPARE(r.changes.count(), 1);
     QCOMPARE(r.registry->getDevBySn("SN0000000081"), device);
@@ -337,16 +337,16 @@ void tst_UvcRegistry::cameraThatNeverInitialisesIsNotAnnounced()
 {
     Registry r;
     r.start();
-    SimCameraSpec spec = cameraAt(0x09100000, "SN0000000091");
-    spec.knobs.noReply = true;
-    r.backend.plug(spec);
+    SimCameraModel model = cameraAt(0x09100000, "SN0000000091");
+    model.knobs.noReply = true;
+    r.backend.plug(model);
     QTest::ignoreMessage(QtWarningMsg, "Device init failed");
     QTRY_VERIFY_WITH_TIMEOUT(r.registry->getDevByLocationId(0x09100000), kBoundMs);
     // Three attempts, each failing after a resend: about 3 x 0.5 s.
     QTest::qWait(3 * 2 * fastTiming().replyWaitMs + 1000);
     QCOMPARE(r.changes.count(), 0);
     QCOMPARE(r.registry->devList().size(), 1);  // listed, open, not announced
-    emit r.registry->deviceInserted(spec.usb);  // still no serial: still silent
+    emit r.registry->deviceInserted(model.usb);  // still no serial: still silent
     QTest::qWait(200);
     QCOMPARE(r.changes.count(), 0);
 }

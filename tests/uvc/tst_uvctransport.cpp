@@ -139,11 +139,11 @@ void tst_UvcTransport::descriptorWalk()
 
 void tst_UvcTransport::requestsUseTheAnnouncedUnitIds()
 {
-    SimCameraSpec spec;
-    spec.interfaceNumber = 2;
-    spec.processingUnitId = 5;
-    spec.extensionUnitId = 4;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.interfaceNumber = 2;
+    model.processingUnitId = 5;
+    model.extensionUnitId = 4;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     QCOMPARE(sim.device->interfaceNumber(), 2);
     sim.device->setSystemType(1);
@@ -186,23 +186,23 @@ void tst_UvcTransport::openAndClose()
 
 void tst_UvcTransport::openWithTheInterfaceHeldByTheDriver()
 {
-    SimCameraSpec spec;
-    spec.knobs.interfaceHeldByDriver = true;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.interfaceHeldByDriver = true;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     QVERIFY(sim.device->isRunning());
 }
 
 void tst_UvcTransport::openFailureAndNetworkMode()
 {
-    SimCameraSpec spec;
-    spec.knobs.openFails = true;
-    SimFixture failing(spec);
+    SimCameraModel model;
+    model.knobs.openFails = true;
+    SimFixture failing(model);
     QTest::ignoreMessage(QtWarningMsg, "Failed to open the video control interface");
     QCOMPARE(failing.device->open(), -1);
     QVERIFY(!failing.device->isRunning());
 
-    SimFixture net(SimCameraSpec(), UvcDevice::DevModeNet);
+    SimFixture net(SimCameraModel(), UvcDevice::DevModeNet);
     QCOMPARE(net.device->open(), 0);
     QVERIFY(!net.device->isRunning());
     QVERIFY(!net.camera->isControlInterfaceOpen());
@@ -222,9 +222,9 @@ void tst_UvcTransport::requestsOnAClosedCamera()
 
 void tst_UvcTransport::closeWaitsForATransferUnderWay()
 {
-    SimCameraSpec spec;
-    spec.knobs.transferDelayMs = 300;
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.transferDelayMs = 300;
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     std::atomic<int> moved{-2};
     QThread* caller = QThread::create([&] {
@@ -273,10 +273,10 @@ void tst_UvcTransport::controlIsAvailable()
     QFETCH(QByteArray, puBits);
     QFETCH(int, control);
     QFETCH(bool, available);
-    SimCameraSpec spec;
-    spec.cameraTerminalControls = QByteArray::fromHex(ctBits);
-    spec.processingUnitControls = QByteArray::fromHex(puBits);
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.cameraTerminalControls = QByteArray::fromHex(ctBits);
+    model.processingUnitControls = QByteArray::fromHex(puBits);
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     QCOMPARE(sim.device->controlIsAvailable(UvcCtrlSelectorType(control)), available);
 }
@@ -336,9 +336,9 @@ void tst_UvcTransport::rangeReadIssuesTheRightRequests()
 
 void tst_UvcTransport::setThenGetPairsDoNotInterleave()
 {
-    SimCameraSpec spec;
-    spec.knobs.transferDelayMs = 1;  // a slow bus makes interleaving all but certain
-    SimFixture sim(spec);
+    SimCameraModel model;
+    model.knobs.transferDelayMs = 1;  // a slow bus makes interleaving all but certain
+    SimFixture sim(model);
     QCOMPARE(sim.device->open(), 0);
     const int threads = 4;
     const int rounds = 15;

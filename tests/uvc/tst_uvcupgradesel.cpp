@@ -28,8 +28,8 @@ const uint8_t* bytes(const QByteArray& block)
 // mode as the upgrade thread leaves it.
 struct UpgradingCamera : InitedCamera
 {
-    explicit UpgradingCamera(SimCameraSpec spec = SimCameraSpec())
-        : InitedCamera((spec.systemType = 2, spec))
+    explicit UpgradingCamera(SimCameraModel model = SimCameraModel())
+        : InitedCamera((model.systemType = 2, model))
     {
         device->setDevMode(UvcDevice::DevModeUvcUpgrade);
     }
@@ -120,9 +120,9 @@ void tst_UvcUpgradeSel::failedSets()
     QFETCH(BlockSet, call);
     QFETCH(int, selector);
     QFETCH(QString, line);
-    SimCameraSpec spec;
-    spec.knobs.setFailsOnSelector = selector;
-    UpgradingCamera sim(spec);
+    SimCameraModel model;
+    model.knobs.setFailsOnSelector = selector;
+    UpgradingCamera sim(model);
     QTest::ignoreMessage(QtCriticalMsg, line.toUtf8().constData());
     QVERIFY(!call(*sim.device, bytes(padded60("08"))));
     QTest::ignoreMessage(QtCriticalMsg, line.toUtf8().constData());
@@ -221,9 +221,9 @@ void tst_UvcUpgradeSel::magic()
     QFETCH(QByteArray, reply);
     QFETCH(bool, upgradeSystem);
     QFETCH(bool, upgradeTool);
-    SimCameraSpec spec;
-    spec.upgrade.magic = reply;
-    UpgradingCamera sim(spec);
+    SimCameraModel model;
+    model.upgrade.magic = reply;
+    UpgradingCamera sim(model);
     uint8_t block[60];
     QVERIFY(sim.device->transFileMagicGet(block));
     QCOMPARE(UpgradeMagic::matches(block, UpgradeMagic::kUpgradeSystem), upgradeSystem);
@@ -358,10 +358,10 @@ void tst_UvcUpgradeSel::uploadThroughTheService()
 
 void tst_UvcUpgradeSel::generatedDownloadStarts()
 {
-    SimCameraSpec spec;
-    spec.upgrade.files.insert("/log/vesk_log.tar.gz", QByteArray(300000, 'L'));
-    spec.upgrade.packedLogSize = 300000;
-    UpgradingCamera sim(spec);
+    SimCameraModel model;
+    model.upgrade.files.insert("/log/vesk_log.tar.gz", QByteArray(300000, 'L'));
+    model.upgrade.packedLogSize = 300000;
+    UpgradingCamera sim(model);
     UvcDevice& d = *sim.device;
     QVERIFY(d.ugUpCmd(bytes(padded60("09"))));
     uint8_t block[60];

@@ -6,15 +6,15 @@
 namespace vesk {
 namespace pc {
 
-QSharedPointer<SimCamera> SimBackend::plug(const SimCameraSpec& spec)
+QSharedPointer<SimCamera> SimBackend::plug(const SimCameraModel& model)
 {
-    auto camera = QSharedPointer<SimCamera>::create(spec);
+    auto camera = QSharedPointer<SimCamera>::create(model);
     {
         QMutexLocker lock(&mutex_);
         cameras_.append(camera);
     }
-    qDebug() << "Simulated camera plugged:" << spec.model << Qt::hex << spec.usb.locationId;
-    notify(spec.usb, true);
+    qDebug() << "Simulated camera plugged:" << model.name << Qt::hex << model.usb.locationId;
+    notify(model.usb, true);
     return camera;
 }
 

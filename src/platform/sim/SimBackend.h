@@ -16,7 +16,7 @@ namespace pc {
 class SimBackend : public DeviceBackend
 {
 public:
-    QSharedPointer<SimCamera> plug(const SimCameraSpec& spec);
+    QSharedPointer<SimCamera> plug(const SimCameraModel& model);
     bool unplug(uint32_t locationId);
     QSharedPointer<SimCamera> camera(uint32_t locationId) const;
 

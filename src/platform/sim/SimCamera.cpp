@@ -60,32 +60,32 @@ bool isPictureSelector(uint8_t selector)
 
 } // namespace
 
-SimCamera::SimCamera(const SimCameraSpec& spec)
-    : spec_(spec)
-    , presets_(spec.presets)
-    , pictures_(spec.pictures, spec.thumbnails)
+SimCamera::SimCamera(const SimCameraModel& model)
+    : model_(model)
+    , presets_(model.presets)
+    , pictures_(model.pictures, model.thumbnails)
 {
-    upgrade_ = SimUpgradeService(spec_.upgrade);
-    upgradeSystem_ = spec_.systemType != 1;
-    const QHash<uint16_t, QByteArray> identity = spec_.identityReplies();
+    upgrade_ = SimUpgradeService(model_.upgrade);
+    upgradeSystem_ = model_.systemType != 1;
+    const QHash<uint16_t, QByteArray> identity = model_.identityReplies();
     for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
-        if (!spec_.replies.contains(it.key()))
-            spec_.replies.insert(it.key(), it.value());
+        if (!model_.replies.contains(it.key()))
+            model_.replies.insert(it.key(), it.value());
     }
 }
 
 UsbDeviceInfo SimCamera::info() const
 {
     QMutexLocker lock(&mutex_);
-    return spec_.usb;
+    return model_.usb;
 }
 
 bool SimCamera::openControlInterface()
 {
     QMutexLocker lock(&mutex_);
-    if (!plugged_ || spec_.knobs.openFails)
+    if (!plugged_ || model_.knobs.openFails)
         return false;
-    if (spec_.knobs.interfaceHeldByDriver)
+    if (model_.knobs.interfaceHeldByDriver)
         qDebug() << "Simulated camera: interface held by another driver";
     open_ = true;
     return true;
@@ -106,13 +106,13 @@ bool SimCamera::isControlInterfaceOpen() const
 int SimCamera::interfaceNumber() const
 {
     QMutexLocker lock(&mutex_);
-    return spec_.interfaceNumber;
+    return model_.interfaceNumber;
 }
 
 QByteArray SimCamera::controlDescriptors() const
 {
     QMutexLocker lock(&mutex_);
-    return simControlDescriptors(spec_);
+    return simControlDescriptors(model_);
 }
 
 int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId,
@@ -127,7 +127,7 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
     int delayMs = 0;
     {
         QMutexLocker lock(&mutex_);
-        delayMs = spec_.knobs.transferDelayMs;
+        delayMs = model_.knobs.transferDelayMs;
     }
     if (delayMs > 0)  // a slow bus: the request holds its caller, not the camera
         QThread::msleep(ulong(delayMs));
@@ -152,9 +152,9 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
 uint8_t SimCamera::unitIdOf(UvcUnitKind kind) const
 {
     switch (kind) {
-    case UvcUnitKind::CameraTerminal: return spec_.cameraTerminalId;
-    case UvcUnitKind::ProcessingUnit: return spec_.processingUnitId;
-    case UvcUnitKind::ExtensionUnit: return spec_.extensionUnitId;
+    case UvcUnitKind::CameraTerminal: return model_.cameraTerminalId;
+    case UvcUnitKind::ProcessingUnit: return model_.processingUnitId;
+    case UvcUnitKind::ExtensionUnit: return model_.extensionUnitId;
     }
     return 0;
 }
@@ -170,7 +170,7 @@ int SimCamera::answer(UvcRequest request, UvcUnitKind kind, uint8_t selector, ui
 int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t selector,
                               uint8_t* data, int length)
 {
-    for (SimControl& control : spec_.controls) {
+    for (SimControl& control : model_.controls) {
         if (control.unit != kind || control.selector != selector)
             continue;
         if (request == UvcRequest::GetInfo) {
@@ -194,22 +194,22 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
 {
     if (length != kBlockSize)
         return -1;
-    if (request == UvcRequest::SetCur && selector == spec_.knobs.setFailsOnSelector)
+    if (request == UvcRequest::SetCur && selector == model_.knobs.setFailsOnSelector)
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
-            channel_.write(data, length, spec_.knobs, spec_.replies);
+            channel_.write(data, length, model_.knobs, model_.replies);
             return length;
         }
-        return request == UvcRequest::GetCur ? channel_.read(data, length, spec_.knobs) : -1;
+        return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;
     }
     if (request == UvcRequest::SetCur) {
         if (upgradeSystem_)
             return upgrade_.write(selector, data);
         if (selector == kStatusSelector) {  // a parameter record, taken only whole
-            if (spec_.knobs.recordWriteBytes < length)
-                return spec_.knobs.recordWriteBytes;
-            applyParamRecord(data, spec_.statusBlock);
+            if (model_.knobs.recordWriteBytes < length)
+                return model_.knobs.recordWriteBytes;
+            applyParamRecord(data, model_.statusBlock);
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);
@@ -218,7 +218,7 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         extensionRecords_[selector] = QByteArray(reinterpret_cast<const char*>(data), length);
         return length;
     }
-    if (request != UvcRequest::GetCur || selector == spec_.knobs.getFailsOnSelector)
+    if (request != UvcRequest::GetCur || selector == model_.knobs.getFailsOnSelector)
         return -1;
     std::memset(data, 0, size_t(length));
     if (extensionReplies_.contains(selector))
@@ -230,8 +230,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
     if (isPictureSelector(selector))
         return pictures_.read(selector, data);
     if (selector == kStatusSelector) {
-        copyOut(spec_.statusBlock.left(kBlockSize), data, length);
-        return std::min(length, spec_.knobs.statusReadBytes);
+        copyOut(model_.statusBlock.left(kBlockSize), data, length);
+        return std::min(length, model_.knobs.statusReadBytes);
     }
     copyOut(extensionRecords_.value(selector), data, length);
     return length;
@@ -240,25 +240,25 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
 SimKnobs SimCamera::knobs() const
 {
     QMutexLocker lock(&mutex_);
-    return spec_.knobs;
+    return model_.knobs;
 }
 
 void SimCamera::setKnobs(const SimKnobs& knobs)
 {
     QMutexLocker lock(&mutex_);
-    spec_.knobs = knobs;
+    model_.knobs = knobs;
 }
 
 void SimCamera::setReply(uint16_t command, const QByteArray& data)
 {
     QMutexLocker lock(&mutex_);
-    spec_.replies.insert(command, data);
+    model_.replies.insert(command, data);
 }
 
 void SimCamera::setStatusBlock(const QByteArray& block)
 {
     QMutexLocker lock(&mutex_);
-    spec_.statusBlock = block;
+    model_.statusBlock = block;
 }
 
 void SimCamera::setExtensionReply(uint8_t selector, const QByteArray& block)
@@ -321,7 +321,7 @@ SimPictures SimCamera::pictures() const
 QByteArray SimCamera::controlValue(UvcUnitKind unit, uint8_t selector) const
 {
     QMutexLocker lock(&mutex_);
-    for (const SimControl& control : spec_.controls) {
+    for (const SimControl& control : model_.controls) {
         if (control.unit == unit && control.selector == selector)
             return control.cur;
     }

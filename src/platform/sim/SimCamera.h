@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
-#include "platform/sim/SimCameraSpec.h"
+#include "platform/sim/SimCameraModel.h"
 #include "platform/sim/SimMessageChannel.h"
 #include "platform/sim/SimPictures.h"
 #include "platform/sim/SimUpgradeService.h"
@@ -34,7 +34,7 @@ struct SimRequestRecord
 class SimCamera : public CameraHandle
 {
 public:
-    explicit SimCamera(const SimCameraSpec& spec);
+    explicit SimCamera(const SimCameraModel& model);
 
     UsbDeviceInfo info() const override;
     bool openControlInterface() override;
@@ -90,7 +90,7 @@ private:
 
     mutable QMutex mutex_;
     std::atomic<int> active_{0};
-    SimCameraSpec spec_;
+    SimCameraModel model_;
     SimMessageChannel channel_;
     SimPresets presets_;
     SimPictures pictures_;

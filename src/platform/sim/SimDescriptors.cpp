@@ -27,51 +27,51 @@ QByteArray header(int totalLength, uint8_t interfaceNumber)
     return withLength(d);
 }
 
-QByteArray cameraTerminal(const SimCameraSpec& spec)
+QByteArray cameraTerminal(const SimCameraModel& model)
 {
     QByteArray d;
     d += kCsInterface;
     d += char(0x02);                            // VC_INPUT_TERMINAL
-    d += char(spec.cameraTerminalId);
+    d += char(model.cameraTerminalId);
     d += QByteArray::fromHex("0102");           // ITT_CAMERA
     d += QByteArray(2, '\0');                   // bAssocTerminal, iTerminal
     d += QByteArray(6, '\0');                   // focal lengths
-    d += char(spec.cameraTerminalControls.size());
-    d += spec.cameraTerminalControls;
+    d += char(model.cameraTerminalControls.size());
+    d += model.cameraTerminalControls;
     return withLength(d);
 }
 
-QByteArray processingUnit(const SimCameraSpec& spec)
+QByteArray processingUnit(const SimCameraModel& model)
 {
     QByteArray d;
     d += kCsInterface;
     d += char(0x05);                            // VC_PROCESSING_UNIT
-    d += char(spec.processingUnitId);
-    d += char(spec.cameraTerminalId);           // bSourceID
+    d += char(model.processingUnitId);
+    d += char(model.cameraTerminalId);           // bSourceID
     d += QByteArray(2, '\0');                   // wMaxMultiplier
-    d += char(spec.processingUnitControls.size());
-    d += spec.processingUnitControls;
+    d += char(model.processingUnitControls.size());
+    d += model.processingUnitControls;
     d += QByteArray(2, '\0');                   // iProcessing, bmVideoStandards
     return withLength(d);
 }
 
-QByteArray extensionUnit(const SimCameraSpec& spec)
+QByteArray extensionUnit(const SimCameraModel& model)
 {
     QByteArray d;
     d += kCsInterface;
     d += char(0x06);                            // VC_EXTENSION_UNIT
-    d += char(spec.extensionUnitId);
+    d += char(model.extensionUnitId);
     d += QByteArray::fromHex("a29e7641de04474ea6f2e3f9a2b4c5d1");  // the vendor's guid
     d += char(7);                               // bNumControls
     d += char(1);                               // bNrInPins
-    d += char(spec.processingUnitId);
+    d += char(model.processingUnitId);
     d += char(1);                               // bControlSize
     d += char(0x7F);                            // selectors 1 to 7
     d += char(0);                               // iExtension
     return withLength(d);
 }
 
-QByteArray outputTerminal(const SimCameraSpec& spec)
+QByteArray outputTerminal(const SimCameraModel& model)
 {
     QByteArray d;
     d += kCsInterface;
@@ -79,21 +79,21 @@ QByteArray outputTerminal(const SimCameraSpec& spec)
     d += char(4);                               // bTerminalID
     d += QByteArray::fromHex("0101");           // TT_STREAMING
     d += char(0);
-    d += char(spec.extensionUnitId);            // bSourceID
+    d += char(model.extensionUnitId);            // bSourceID
     d += char(0);
     return withLength(d);
 }
 
 } // namespace
 
-QByteArray simControlDescriptors(const SimCameraSpec& spec)
+QByteArray simControlDescriptors(const SimCameraModel& model)
 {
-    if (!spec.rawDescriptors.isEmpty())
-        return spec.rawDescriptors;
-    const QByteArray units = cameraTerminal(spec) + processingUnit(spec) + extensionUnit(spec)
-                             + outputTerminal(spec);
+    if (!model.rawDescriptors.isEmpty())
+        return model.rawDescriptors;
+    const QByteArray units = cameraTerminal(model) + processingUnit(model) + extensionUnit(model)
+                             + outputTerminal(model);
     const int headerLength = 13;
-    return header(headerLength + units.size(), spec.interfaceNumber) + units;
+    return header(headerLength + units.size(), model.interfaceNumber) + units;
 }
 
 } // namespace pc

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimCameraSpec.h"
+#include "platform/sim/SimCameraModel.h"
 
 #include <QByteArray>
 
@@ -10,7 +10,7 @@ namespace pc {
 // The class-specific video-control descriptors a camera of this record would
 // report: header, camera input terminal, processing unit, extension unit and
 // output terminal, with the record's unit ids and control bitmaps.
-QByteArray simControlDescriptors(const SimCameraSpec& spec);
+QByteArray simControlDescriptors(const SimCameraModel& model);
 
 } // namespace pc
 } // namespace vesk

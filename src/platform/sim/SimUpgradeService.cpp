@@ -45,8 +45,8 @@ QByteArray textAt(const uint8_t* block, int offset)
 
 } // namespace
 
-SimUpgradeService::SimUpgradeService(const SimUpgradeSpec& spec)
-    : spec_(spec)
+SimUpgradeService::SimUpgradeService(const SimUpgradeModel& model)
+    : model_(model)
 {
 }
 
@@ -70,8 +70,8 @@ int SimUpgradeService::read(uint8_t selector, uint8_t* block)
     case kSelFileStart: upState(block); break;
     case kSelDownload: downloadState(block); break;
     case kSelCommand: commandState(block); break;
-    case kSelFileData: std::memcpy(block, spec_.magic.constData(), size_t(qMin(int(spec_.magic.size()), kBlock))); break;
-    case kSelVersion: putU32(block, spec_.programVersion); break;
+    case kSelFileData: std::memcpy(block, model_.magic.constData(), size_t(qMin(int(model_.magic.size()), kBlock))); break;
+    case kSelVersion: putU32(block, model_.programVersion); break;
     default: return -1;
     }
     return kBlock;
@@ -126,14 +126,14 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
     downName_ = textAt(block, 13);
     downOffset_ = u32At(block + 1);
     packLen_ = u32At(block + 9);
-    const auto file = spec_.files.constFind(downName_);
-    if (file == spec_.files.cend()) {
+    const auto file = model_.files.constFind(downName_);
+    if (file == model_.files.cend()) {
         downState_ = 0;  // nothing to send: an invalid state
         downLen_ = 0;
         return;
     }
     downLen_ = uint32_t(file->size());
-    generatingReads_ = command == kDownGenerate ? spec_.generateReads : 0;
+    generatingReads_ = command == kDownGenerate ? model_.generateReads : 0;
     downState_ = 1;
 }
 
@@ -172,9 +172,9 @@ void SimUpgradeService::commandState(uint8_t* block) const
 {
     block[0] = lastCommand_[0];
     if (lastCommand_[0] == kCmdBsPatch)
-        block[1] = spec_.patchStatus;
+        block[1] = model_.patchStatus;
     else if (lastCommand_[0] == kCmdPackLog)
-        putU32(block + 1, spec_.packedLogSize);
+        putU32(block + 1, model_.packedLogSize);
 }
 
 } // namespace pc

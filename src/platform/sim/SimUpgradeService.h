@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimUpgradeSpec.h"
+#include "platform/sim/SimUpgradeModel.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +16,7 @@ namespace pc {
 class SimUpgradeService
 {
 public:
-    explicit SimUpgradeService(const SimUpgradeSpec& spec = SimUpgradeSpec());
+    explicit SimUpgradeService(const SimUpgradeModel& model = SimUpgradeModel());
 
     // SET_CUR and GET_CUR of one block; bytes moved or -1.
     int write(uint8_t selector, const uint8_t* block);
@@ -39,7 +39,7 @@ private:
     void downloadState(uint8_t* block);
     void commandState(uint8_t* block) const;
 
-    SimUpgradeSpec spec_;
+    SimUpgradeModel model_;
     // Upload.
     uint8_t upState_ = 0;
     uint32_t fileLen_ = 0;

@@ -1,4 +1,4 @@
-#include "platform/sim/SimCameraSpec.h"
+#include "platform/sim/SimCameraModel.h"
 
 namespace vesk {
 namespace pc {
@@ -66,7 +66,7 @@ SimControl SimControl::make(UvcUnitKind unit, uint8_t selector, int length, int6
     return control;
 }
 
-QList<SimControl> SimCameraSpec::defaultControls()
+QList<SimControl> SimCameraModel::defaultControls()
 {
     QList<SimControl> controls;
     for (const ControlRow& row : kControls)
@@ -91,7 +91,7 @@ QList<SimControl> SimCameraSpec::defaultControls()
     return controls;
 }
 
-QHash<uint16_t, QByteArray> SimCameraSpec::identityReplies() const
+QHash<uint16_t, QByteArray> SimCameraModel::identityReplies() const
 {
     QByteArray info;
     info += char(productIndex);

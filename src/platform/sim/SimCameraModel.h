@@ -3,7 +3,7 @@
 #include "platform/UsbDeviceInfo.h"
 #include "platform/sim/SimControl.h"
 #include "platform/sim/SimKnobs.h"
-#include "platform/sim/SimUpgradeSpec.h"
+#include "platform/sim/SimUpgradeModel.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -17,10 +17,10 @@ namespace pc {
 
 // A simulated camera described as data. The defaults are an Orla on its main
 // system; a test changes the few fields it cares about.
-struct SimCameraSpec
+struct SimCameraModel
 {
     UsbDeviceInfo usb = {QStringLiteral("sim-orla"), 0x14100000, 0x2ca3, 0x0201, 0xEF, 0x02};
-    QString model = QStringLiteral("Orla");
+    QString name = QStringLiteral("Orla");
 
     // Device-information reply: indices into the camera's own string tables
     // (product, firmware branch, platform, release channel) and the rest.
@@ -55,7 +55,7 @@ struct SimCameraSpec
     SimKnobs knobs;
     // The upgrade service, which answers while the camera runs its upgrade
     // system (a system type other than 1).
-    SimUpgradeSpec upgrade;
+    SimUpgradeModel upgrade;
 
     static QList<SimControl> defaultControls();
     // Replies to the identity queries (version, uuid, serial number, device

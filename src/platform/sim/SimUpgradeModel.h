@@ -9,7 +9,7 @@ namespace vesk {
 namespace pc {
 
 // How a simulated camera's upgrade service answers.
-struct SimUpgradeSpec
+struct SimUpgradeModel
 {
     QByteArray magic = QByteArray("010203.VK_upgrade", 18);  // with its zero
     uint32_t programVersion = 0x01011901;                     // 1.1.25.1

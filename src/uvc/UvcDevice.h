@@ -93,13 +93,18 @@ public:
     ProtocolMsg& protocol() { return protocol_; }
 
     // Class-specific requests: SET_CUR, and the GET request given by its code.
-    // Bytes moved, or -1.
-    int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, int unitId);
-    int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector, int unitId);
+    // Bytes moved, or -1. The caller names the unit's kind: ids alone can
+    // coincide, and a backend routes standard controls by kind.
+    int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, UvcUnitKind kind,
+                                        int unitId);
+    int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
+                                          UvcUnitKind kind, int unitId);
     // SET_CUR then GET_CUR on one selector with no other transfer between them.
     // The GET's byte count, or -1 when the SET did not move length bytes.
     int setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                           int selector, int unitId);
+                                           int selector, UvcUnitKind kind, int unitId);
+    // The id of the unit of this kind, as the descriptors announced it.
+    uint8_t unitIdFor(UvcUnitKind kind) const;
     // Held across a longer exchange that must not interleave with others.
     QRecursiveMutex* transferLock() { return &transferLock_; }
 
@@ -428,9 +433,8 @@ private:
     };
 
     // Transport.
-    int controlRequest(UvcRequest request, uint8_t* data, int length, int selector, int unitId);
-    UvcUnitKind unitKindOf(int unitId) const;
-    uint8_t unitIdFor(UvcUnitKind kind) const;
+    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
+                       int selector, int unitId);
     bool validControl(UvcCtrlSelectorType type) const;
 
     // Queue.

@@ -47,13 +47,12 @@ double nearest(double x)
 int controlTransfer(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, uint8_t* data)
 {
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    const VideoControlUnits units = device.units();
-    const uint8_t unitId = info.unit == UvcUnitKind::CameraTerminal ? units.cameraTerminalId
-                                                                    : units.processingUnitId;
+    const uint8_t unitId = device.unitIdFor(info.unit);
     if (request == UvcRequest::SetCur)
-        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, unitId);
+        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, info.unit,
+                                                      unitId);
     return device.getDataByTypeLengthSelectorUnitId(data, int(request), info.length, info.selector,
-                                                    unitId);
+                                                    info.unit, unitId);
 }
 
 bool readU16(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, int64_t& value)

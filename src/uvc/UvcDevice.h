@@ -321,18 +321,22 @@ public:
     // --- end of gimbal presets ---
 
     // --- Camera commands (UvcDevice_camera.cpp) ---
-    // Zoom and focus ranges of the standard controls, read once and cached.
+    // Zoom and focus ranges of the standard controls, read once and cached;
+    // a minimum above the maximum is refused.
     bool cameraZoomRangeGet();
     bool cameraFocusRangeGet();
     // Method 1: vendor frame with ratio × 1000. Otherwise the standard zoom,
     // ratio 1.0 to 2.0 over the camera's range, held inside that range.
     int cameraSetZoomRatio(double ratio, int16_t speed, int method);
-    double cameraGetZoomRatio();  // 1.0 to 2.0; -1.0 on failure
+    // 1.0 to 2.0, the current value held inside the range (1.0 for a range of
+    // one position); -1.0 on failure.
+    double cameraGetZoomRatio();
     int normalizedZoom(int value);  // a raw zoom value as 0 to 100 of the range
     int cameraSetAutoFocus(bool on);
     int cameraGetAutoFocus();  // the control's byte, or -1
     int cameraSetFocusRatio(int percentage);  // held at 0 to 100
-    // 0 to 100 of the focus range; *autoFocus written only on success.
+    // 0 to 100 of the focus range, the current value held inside it (0 for a
+    // range of one position); *autoFocus written only on success.
     int cameraGetFocusRatio(uint8_t* autoFocus);
     int cameraSetAntiFlicker(int mode);  // 0 off, 1 50 Hz, 2 60 Hz
     int cameraGetAntiFlicker();

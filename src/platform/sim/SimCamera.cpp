@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimDescriptors.h"
 #include "platform/sim/SimParamRecords.h"
+#include "uvc/IdentityTables.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -67,6 +68,7 @@ SimCamera::SimCamera(const SimCameraModel& model)
 {
     upgrade_ = SimUpgradeService(model_.upgrade);
     upgradeSystem_ = model_.systemType != 1;
+    productType_ = productTypeOfIndices(model_.productIndex, model_.platformIndex);
     const QHash<uint16_t, QByteArray> identity = model_.identityReplies();
     for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
         if (!model_.replies.contains(it.key()))
@@ -209,7 +211,7 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         if (selector == kStatusSelector) {  // a parameter record, taken only whole
             if (model_.knobs.recordWriteBytes < length)
                 return model_.knobs.recordWriteBytes;
-            applyParamRecord(data, model_.statusBlock);
+            applyParamRecord(data, productType_, model_.statusBlock);
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);

@@ -107,6 +107,8 @@ private slots:
     void blockingResults_data();
     void blockingResults();
     void devRunStatus();
+    void runStatusShowsInTheStatusBlock_data();
+    void runStatusShowsInTheStatusBlock();
     void guards_data();
     void guards();
     void standardControlsRefusedWhileUpgrading();
@@ -427,6 +429,37 @@ void tst_UvcCamera::devRunStatus()
     QTest::ignoreMessage(QtCriticalMsg, "Error occurred in sendMsgSync, ret_val = 6");
     QCOMPARE(camera.device->cameraGetDevRunStatus(&status), -1);
     QCOMPARE(status, 42);
+}
+
+void tst_UvcCamera::runStatusShowsInTheStatusBlock_data()
+{
+    QTest::addColumn<int>("productIndex");
+    QTest::addColumn<int>("told");
+    QTest::addColumn<int>("stateByte");  // where the family reports the run state
+    QTest::addColumn<int>("runState");
+    // The camera used to keep its old state, so the window woke it again.
+    QTest::newRow("Orla sleeps") << 4 << 3 << 2 << int(CameraStatus::RunSleeping);
+    QTest::newRow("Orla resumes") << 4 << 1 << 2 << int(CameraStatus::RunRunning);
+    QTest::newRow("Zuki sleeps") << 2 << 3 << 9 << int(CameraStatus::RunSleeping);
+    QTest::newRow("Zuki resumes") << 2 << 1 << 9 << int(CameraStatus::RunNormal);
+}
+
+void tst_UvcCamera::runStatusShowsInTheStatusBlock()
+{
+    QFETCH(int, productIndex);
+    QFETCH(int, told);
+    QFETCH(int, stateByte);
+    QFETCH(int, runState);
+    SimCameraModel model;
+    model.productIndex = uint8_t(productIndex);
+    model.statusBlock[stateByte] = char(told == UvcDevice::DevStatusSleep ? 1 : 3);  // the other state
+    CommandCamera camera(model);
+    QCOMPARE(camera.device->cameraSetDevRunStatus(UvcDevice::DevStatus(told)), 0);
+    QVERIFY(!camera.waitForFrame(0x13C2).isEmpty());
+    CameraStatus status;
+    QVERIFY(camera.device->getCameraStatus(status));
+    QCOMPARE(int(status.at(stateByte)), told);
+    QCOMPARE(int(status.runState(camera.device->getProductType())), runState);
 }
 
 void tst_UvcCamera::guards_data()

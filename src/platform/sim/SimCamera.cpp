@@ -22,6 +22,16 @@ constexpr uint8_t kPresetSelector = 7;
 constexpr uint8_t kPictureUploadSelector = 3;
 constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
+constexpr uint16_t kCmdDevStatus = 0x13C2;
+
+// The state a run-status command sets (payload 1 then the state), or -1 for
+// any other frame.
+int runStatusOf(const uint8_t* frame)
+{
+    const int length = (frame[1] << 8 | frame[2]) & 0x0FFF;
+    const int command = frame[10] << 8 | frame[11];
+    return command == kCmdDevStatus && length >= 14 && frame[12] == 1 ? frame[13] : -1;
+}
 
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
 {
@@ -200,7 +210,10 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
-            channel_.write(data, length, model_.knobs, model_.replies);
+            const bool taken = channel_.write(data, length, model_.knobs, model_.replies);
+            const int state = runStatusOf(data);
+            if (taken && state >= 0)
+                applyRunStatus(uint8_t(state), productType_, model_.statusBlock);
             return length;
         }
         return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;

@@ -42,13 +42,24 @@ const RecordField kFields[] = {
 
 constexpr uint8_t kImageReplaceId = 0x0E;
 
+CameraStatus statusOf(const QByteArray& block)
+{
+    CameraStatus status;
+    std::memcpy(status.bytes, block.constData(),
+                size_t(std::min(int(block.size()), CameraStatus::kBlockSize)));
+    return status;
+}
+
+QByteArray blockOf(const CameraStatus& status)
+{
+    return QByteArray(reinterpret_cast<const char*>(status.bytes), CameraStatus::kBlockSize);
+}
+
 } // namespace
 
 void applyParamRecord(const uint8_t* record, int productType, QByteArray& statusBlock)
 {
-    CameraStatus status;
-    std::memcpy(status.bytes, statusBlock.constData(),
-                size_t(std::min(int(statusBlock.size()), CameraStatus::kBlockSize)));
+    CameraStatus status = statusOf(statusBlock);
     const uint8_t id = record[0];
     const uint8_t length = record[1];
     const uint8_t* data = record + 2;
@@ -64,7 +75,14 @@ void applyParamRecord(const uint8_t* record, int productType, QByteArray& status
                                                                            : value[0],
                         productType);
     }
-    statusBlock = QByteArray(reinterpret_cast<const char*>(status.bytes), CameraStatus::kBlockSize);
+    statusBlock = blockOf(status);
+}
+
+void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock)
+{
+    CameraStatus status = statusOf(statusBlock);
+    status.setField(F::RunState, state, productType);
+    statusBlock = blockOf(status);
 }
 
 } // namespace pc

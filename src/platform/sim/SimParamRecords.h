@@ -12,6 +12,9 @@ namespace pc {
 // record's own table. Records the family does not report, and records with a
 // data length other than the id's, change nothing.
 void applyParamRecord(const uint8_t* record, int productType, QByteArray& statusBlock);
+// What the run-status command (3 sleep, 1 resume) does: the camera reports
+// the state it was told where its family keeps the run state.
+void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock);
 
 } // namespace pc
 } // namespace vesk

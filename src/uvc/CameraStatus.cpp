@@ -105,6 +105,24 @@ int CameraStatus::field(Field field, int productType) const
     return 0;
 }
 
+int CameraStatus::fieldSize(Field field)
+{
+    const FieldPlace* place = placeOf(field);
+    return place && place->width != U8 ? 2 : 1;
+}
+
+bool CameraStatus::setField(Field field, int value, int productType)
+{
+    const FieldPlace* place = placeOf(field);
+    const int offset = place ? offsetOf(*place, productType) : -1;
+    if (offset < 0)
+        return false;
+    bytes[offset] = uint8_t(value);
+    if (place->width != U8)
+        bytes[offset + 1] = uint8_t(value >> 8);
+    return true;
+}
+
 CameraStatus::MediaMode CameraStatus::mediaMode(int productType) const
 {
     const int mode = field(Field::MediaMode, productType);

@@ -47,6 +47,11 @@ struct CameraStatus
     // Whether the camera's family has the field, and its raw value (0 when not).
     static bool hasField(Field field, int productType);
     int field(Field field, int productType) const;
+    // Bytes the field takes in the block: 1, or 2 for the 16-bit ones.
+    static int fieldSize(Field field);
+    // Writes a field where the camera's family reports it, low byte first;
+    // false, with nothing written, when the family has no such field.
+    bool setField(Field field, int value, int productType);
 
     bool aiTrackingOn(int productType) const { return field(Field::AiTracking, productType) != 0; }
     MediaMode mediaMode(int productType) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace vesk {
 namespace pc {
 
@@ -26,6 +28,25 @@ enum DevPlatformType {
     PlatformSSC339G,
     PlatformSSC359G,
 };
+
+// A camera recognised by its product and platform names: its product type
+// (0 Zuki, 1 Zuki 4K, 2 Orla, 3 Orla 4K, 4 Ko, kProductUnknown) and its
+// name toward the cloud server (null: none).
+struct ProductRow
+{
+    const char* product;
+    const char* platform;  // null: any platform
+    int type;
+    const char* serverName;
+};
+
+constexpr int kProductUnknown = 5;
+
+// The first row for these names; null when none matches.
+const ProductRow* productRowOf(const QString& product, const QString& platform);
+// The product type of a camera whose device information gives these indices
+// into kProductType and kPlatformType.
+int productTypeOfIndices(int productIndex, int platformIndex);
 
 } // namespace pc
 } // namespace vesk

@@ -93,13 +93,18 @@ public:
     ProtocolMsg& protocol() { return protocol_; }
 
     // Class-specific requests: SET_CUR, and the GET request given by its code.
-    // Bytes moved, or -1.
-    int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, int unitId);
-    int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector, int unitId);
+    // Bytes moved, or -1. The caller names the unit's kind: ids alone can
+    // coincide, and a backend routes standard controls by kind.
+    int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, UvcUnitKind kind,
+                                        int unitId);
+    int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
+                                          UvcUnitKind kind, int unitId);
     // SET_CUR then GET_CUR on one selector with no other transfer between them.
     // The GET's byte count, or -1 when the SET did not move length bytes.
     int setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                           int selector, int unitId);
+                                           int selector, UvcUnitKind kind, int unitId);
+    // The id of the unit of this kind, as the descriptors announced it.
+    uint8_t unitIdFor(UvcUnitKind kind) const;
     // Held across a longer exchange that must not interleave with others.
     QRecursiveMutex* transferLock() { return &transferLock_; }
 
@@ -316,18 +321,22 @@ public:
     // --- end of gimbal presets ---
 
     // --- Camera commands (UvcDevice_camera.cpp) ---
-    // Zoom and focus ranges of the standard controls, read once and cached.
+    // Zoom and focus ranges of the standard controls, read once and cached;
+    // a minimum above the maximum is refused.
     bool cameraZoomRangeGet();
     bool cameraFocusRangeGet();
     // Method 1: vendor frame with ratio × 1000. Otherwise the standard zoom,
     // ratio 1.0 to 2.0 over the camera's range, held inside that range.
     int cameraSetZoomRatio(double ratio, int16_t speed, int method);
-    double cameraGetZoomRatio();  // 1.0 to 2.0; -1.0 on failure
+    // 1.0 to 2.0, the current value held inside the range (1.0 for a range of
+    // one position); -1.0 on failure.
+    double cameraGetZoomRatio();
     int normalizedZoom(int value);  // a raw zoom value as 0 to 100 of the range
     int cameraSetAutoFocus(bool on);
     int cameraGetAutoFocus();  // the control's byte, or -1
     int cameraSetFocusRatio(int percentage);  // held at 0 to 100
-    // 0 to 100 of the focus range; *autoFocus written only on success.
+    // 0 to 100 of the focus range, the current value held inside it (0 for a
+    // range of one position); *autoFocus written only on success.
     int cameraGetFocusRatio(uint8_t* autoFocus);
     int cameraSetAntiFlicker(int mode);  // 0 off, 1 50 Hz, 2 60 Hz
     int cameraGetAntiFlicker();
@@ -428,9 +437,8 @@ private:
     };
 
     // Transport.
-    int controlRequest(UvcRequest request, uint8_t* data, int length, int selector, int unitId);
-    UvcUnitKind unitKindOf(int unitId) const;
-    uint8_t unitIdFor(UvcUnitKind kind) const;
+    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
+                       int selector, int unitId);
     bool validControl(UvcCtrlSelectorType type) const;
 
     // Queue.

@@ -73,7 +73,7 @@ int setSwitch(UvcDevice& device, const SwitchRow& row, bool value)
     uint8_t block[UvcDevice::kXuTransferLength] = {};
     block[0] = value ? 1 : 0;
     const int moved = device.setDataWithLengthSelectorUnitId(block, UvcDevice::kXuTransferLength,
-                                                             row.selector,
+                                                             row.selector, UvcUnitKind::ExtensionUnit,
                                                              device.units().extensionUnitId);
     if (moved != UvcDevice::kXuTransferLength) {
         qCritical() << row.setFailed << value << row.failWord;
@@ -90,7 +90,7 @@ int getSwitch(UvcDevice& device, const SwitchRow& row, bool& value)
     uint8_t block[UvcDevice::kXuTransferLength] = {};
     const int moved = device.getDataByTypeLengthSelectorUnitId(
         block, int(UvcRequest::GetCur), UvcDevice::kXuTransferLength, row.selector,
-        device.units().extensionUnitId);
+        UvcUnitKind::ExtensionUnit, device.units().extensionUnitId);
     if (moved != UvcDevice::kXuTransferLength) {
         qCritical() << row.getFailed << moved;
         return -1;
@@ -253,6 +253,7 @@ int UvcDevice::gimbalReset()
         return -1;
     uint8_t block[kXuTransferLength] = {};
     const int moved = setDataWithLengthSelectorUnitId(block, kXuTransferLength, kGimbalResetSelector,
+                                                      UvcUnitKind::ExtensionUnit,
                                                       units().extensionUnitId);
     if (moved != kXuTransferLength) {
         qCritical() << "gimbal reset failed, ret =" << moved;

@@ -47,13 +47,12 @@ double nearest(double x)
 int controlTransfer(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, uint8_t* data)
 {
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    const VideoControlUnits units = device.units();
-    const uint8_t unitId = info.unit == UvcUnitKind::CameraTerminal ? units.cameraTerminalId
-                                                                    : units.processingUnitId;
+    const uint8_t unitId = device.unitIdFor(info.unit);
     if (request == UvcRequest::SetCur)
-        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, unitId);
+        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, info.unit,
+                                                      unitId);
     return device.getDataByTypeLengthSelectorUnitId(data, int(request), info.length, info.selector,
-                                                    unitId);
+                                                    info.unit, unitId);
 }
 
 bool readU16(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, int64_t& value)
@@ -83,7 +82,8 @@ int writeU8(UvcDevice& device, UvcCtrlSelectorType type, int value)
     return controlTransfer(device, UvcRequest::SetCur, type, &byte) == 1 ? 0 : -1;
 }
 
-// GET_MIN and GET_MAX; the cache takes both only when both came.
+// GET_MIN and GET_MAX; the cache takes both only when both came and the
+// minimum is not above the maximum, since the ratios divide by the span.
 bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>& min,
                std::atomic<int64_t>& max, const char* label)
 {
@@ -93,6 +93,10 @@ bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>
     if (!readU16(device, UvcRequest::GetMin, type, low)
         || !readU16(device, UvcRequest::GetMax, type, high))
         return false;
+    if (low > high) {
+        qCritical() << label << low << high << "refused: minimum above maximum";
+        return false;
+    }
     min = low;
     max = high;
     qDebug() << label << low << high;
@@ -186,9 +190,10 @@ double UvcDevice::cameraGetZoomRatio()
     if (!readU16(*this, UvcRequest::GetCur, CtZoomAbsolute, current))
         return -1.0;
     const int64_t min = zoomMin_, max = zoomMax_;
-    if (max == min)
-        return 0.0;
-    return double(current - min) / double(max - min) + 1.0;
+    if (max <= min)
+        return 1.0;  // one position only: the lowest ratio
+    // A camera may report a current value outside its own range.
+    return double(qBound(min, current, max) - min) / double(max - min) + 1.0;
 }
 
 int UvcDevice::normalizedZoom(int value)
@@ -236,12 +241,13 @@ int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
     int autoByte = 0;
     if (autoFocus && (autoByte = readU8(*this, CtFocusAuto)) < 0)
         return -1;
-    const int64_t min = focusMin_, max = focusMax_;
-    if (max == min)
-        return -1;
     if (autoFocus)
         *autoFocus = uint8_t(autoByte);
-    return int((current - min) * 100 / (max - min));
+    const int64_t min = focusMin_, max = focusMax_;
+    if (max <= min)
+        return 0;  // one position only
+    // A camera may report a current value outside its own range.
+    return int((qBound(min, current, max) - min) * 100 / (max - min));
 }
 
 int UvcDevice::cameraSetAntiFlicker(int mode)

@@ -35,19 +35,12 @@ int64_t widen(const uint8_t* bytes, Widen how)
     return 0;
 }
 
-uint8_t unitIdOf(const UvcDevice& device, UvcCtrlSelectorType type)
-{
-    const VideoControlUnits units = device.units();
-    return kUvcCtrlTable[type].unit == UvcUnitKind::CameraTerminal ? units.cameraTerminalId
-                                                                   : units.processingUnitId;
-}
-
 // One request that must move exactly the control's length.
 bool readControl(UvcDevice& device, UvcCtrlSelectorType type, UvcUTCtrlRequest& value)
 {
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
     return device.getDataByTypeLengthSelectorUnitId(value.bytes, int(UvcRequest::GetCur), info.length,
-                                                    info.selector, unitIdOf(device, type))
+                                                    info.selector, info.unit, device.unitIdFor(info.unit))
            == info.length;
 }
 
@@ -57,8 +50,8 @@ bool writeControl(UvcDevice& device, UvcCtrlSelectorType type, int64_t value)
     UvcUTCtrlRequest request;
     for (int i = 0; i < info.length && i < 8; ++i)
         request.bytes[i] = uint8_t(uint64_t(value) >> (8 * i));
-    return device.setDataWithLengthSelectorUnitId(request.bytes, info.length, info.selector,
-                                                  unitIdOf(device, type))
+    return device.setDataWithLengthSelectorUnitId(request.bytes, info.length, info.selector, info.unit,
+                                                  device.unitIdFor(info.unit))
            == info.length;
 }
 

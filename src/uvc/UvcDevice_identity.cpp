@@ -24,45 +24,15 @@ constexpr uint8_t kHostToSystem = 0xE8;
 constexpr int kUuidLength = 24;
 constexpr int kSnLength = 14;
 constexpr int kInfoLength = 34;
-constexpr int kProductUnknown = 5;
 
 const char* const kNameProduct = "product";
 const char* const kNamePlatform = "platform";
-
-struct ProductRow
-{
-    const char* product;
-    const char* platform;  // null: any platform
-    int type;
-    const char* serverName;
-};
-
-// First match wins; a product of the two families on another platform is
-// named but not recognised.
-const ProductRow kProducts[] = {
-    {"Kestro_zuki_2P", "SSC339G", 1, "KESTRO Zuki4K"},
-    {"Kestro_zuki_2P", "Hi3516DV300", 0, "KESTRO Zuki"},
-    {"Kestro_zuki_2P", "Hi3516CV500", 0, "KESTRO Zuki"},
-    {"Kestro_zuki_2P", "SSC336Q", 0, "KESTRO Zuki"},
-    {"Kestro_zuki_2P", nullptr, kProductUnknown, "KESTRO Unknown"},
-    {"Kestro_orla", "SSC339G", 3, "KESTRO Orla4K"},
-    {"Kestro_orla", "SSC336Q", 2, "KESTRO Orla"},
-    {"Kestro_orla", nullptr, kProductUnknown, "KESTRO Unknown"},
-    {"Kestro_ko_1P", "SSC336Q", 4, nullptr},
-};
 
 const ProductRow* productRowFor(const QJsonObject& info)
 {
     if (!info.contains(kNameProduct) || !info.contains(kNamePlatform))
         return nullptr;
-    const QString product = info.value(kNameProduct).toString();
-    const QString platform = info.value(kNamePlatform).toString();
-    for (const ProductRow& row : kProducts) {
-        if (product == QLatin1String(row.product)
-            && (!row.platform || platform == QLatin1String(row.platform)))
-            return &row;
-    }
-    return nullptr;
+    return productRowOf(info.value(kNameProduct).toString(), info.value(kNamePlatform).toString());
 }
 
 uint32_t u32Le(const QByteArray& data, int offset)

@@ -153,13 +153,16 @@ public:
 
     bool set(uint8_t* block)
     {
-        return device_.setDataWithLengthSelectorUnitId(block, kBlock, selector_, unitId_) == kBlock;
+        return device_.setDataWithLengthSelectorUnitId(block, kBlock, selector_,
+                                                       UvcUnitKind::ExtensionUnit, unitId_)
+               == kBlock;
     }
     bool get(uint8_t* block)
     {
         std::memset(block, 0, kBlock);
         return device_.getDataByTypeLengthSelectorUnitId(block, int(UvcRequest::GetCur), kBlock,
-                                                         selector_, unitId_)
+                                                         selector_, UvcUnitKind::ExtensionUnit,
+                                                         unitId_)
                == kBlock;
     }
     bool sendControl()

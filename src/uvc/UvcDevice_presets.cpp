@@ -32,6 +32,7 @@ int sendPresetBlock(UvcDevice& device, uint8_t* block, const char* failure)
     if (!UvcCommand::allowed(device, "U"))
         return -1;
     if (device.setDataWithLengthSelectorUnitId(block, UvcDevice::kXuTransferLength, kPresetSelector,
+                                               UvcUnitKind::ExtensionUnit,
                                                device.units().extensionUnitId)
         != UvcDevice::kXuTransferLength) {
         qCritical() << failure;
@@ -109,13 +110,15 @@ int UvcDevice::presetPositionGet(uint8_t id, UvcPreSetPosInfo* info)
         // The get is two transfers; no other may come between them.
         QMutexLocker lock(&transferLock_);
         const uint8_t unitId = unitIdFor(UvcUnitKind::ExtensionUnit);
-        if (setDataWithLengthSelectorUnitId(request, kXuTransferLength, kPresetSelector, unitId)
+        if (setDataWithLengthSelectorUnitId(request, kXuTransferLength, kPresetSelector,
+                                            UvcUnitKind::ExtensionUnit, unitId)
             != kXuTransferLength) {
             qCritical() << "query gimbal preset failed";
             return -1;
         }
         received = getDataByTypeLengthSelectorUnitId(reply, int(UvcRequest::GetCur),
-                                                     kXuTransferLength, kPresetSelector, unitId);
+                                                     kXuTransferLength, kPresetSelector,
+                                                     UvcUnitKind::ExtensionUnit, unitId);
     }
     if (received < 0) {
         qCritical() << "get gimbal preset failed";

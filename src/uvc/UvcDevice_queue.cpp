@@ -245,6 +245,7 @@ UvcDevice::ErrorType UvcDevice::sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& fra
     QByteArray block = ProtocolMsg::wireBlock(copy);
     const int moved = setDataWithLengthSelectorUnitId(reinterpret_cast<uint8_t*>(block.data()),
                                                       kXuTransferLength, kXuMessageSelector,
+                                                      UvcUnitKind::ExtensionUnit,
                                                       unitIdFor(UvcUnitKind::ExtensionUnit));
     if (moved != kXuTransferLength) {
         qWarning("UVC_SET failed, expected len %d != sended len %d, retry", kXuTransferLength, moved);
@@ -315,6 +316,7 @@ void UvcDevice::txOnePacket()
         return;
     const int moved = setDataWithLengthSelectorUnitId(reinterpret_cast<uint8_t*>(block.data()),
                                                       kXuTransferLength, kXuMessageSelector,
+                                                      UvcUnitKind::ExtensionUnit,
                                                       unitIdFor(UvcUnitKind::ExtensionUnit));
     if (moved != kXuTransferLength)
         qWarning("UVS_SET failed, expected len %d != sent len %d", length, moved);
@@ -353,6 +355,7 @@ void UvcDevice::rx_msg()
     uint8_t block[kXuTransferLength] = {};
     const int received = getDataByTypeLengthSelectorUnitId(block, int(UvcRequest::GetCur),
                                                            kXuTransferLength, kXuMessageSelector,
+                                                           UvcUnitKind::ExtensionUnit,
                                                            unitIdFor(UvcUnitKind::ExtensionUnit));
     if (received < 0) {
         qWarning() << "UVC_GET failed: " << received;

@@ -58,7 +58,7 @@ int writeRecord(UvcDevice& device, const ParamRecord& row, std::initializer_list
         record[at++] = byte;
     const int moved = device.setDataWithLengthSelectorUnitId(
         record, UvcDevice::kXuTransferLength, UvcDevice::kXuParamRecordSelector,
-        device.units().extensionUnitId);
+        UvcUnitKind::ExtensionUnit, device.units().extensionUnitId);
     if (moved != UvcDevice::kXuTransferLength) {
         qCritical() << row.name << int(row.id) << "failed";
         return -1;

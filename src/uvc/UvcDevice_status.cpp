@@ -25,6 +25,7 @@ bool UvcDevice::getCameraStatus(CameraStatus& status)
     CameraStatus block;  // zero-filled, so bytes 60 and 61 stay 0
     const int count = getDataByTypeLengthSelectorUnitId(block.bytes, int(UvcRequest::GetCur),
                                                         CameraStatus::kBlockSize, kXuStatusSelector,
+                                                        UvcUnitKind::ExtensionUnit,
                                                         unitIdFor(UvcUnitKind::ExtensionUnit));
     if (count != CameraStatus::kBlockSize) {
         qCritical() << "Invalid ret_val =" << count;

@@ -28,16 +28,6 @@ bool isGetRequest(int type)
 
 } // namespace
 
-UvcUnitKind UvcDevice::unitKindOf(int unitId) const
-{
-    QMutexLocker lock(&stateMutex_);
-    if (unitId == units_.cameraTerminalId)
-        return UvcUnitKind::CameraTerminal;
-    if (unitId == units_.processingUnitId)
-        return UvcUnitKind::ProcessingUnit;
-    return UvcUnitKind::ExtensionUnit;
-}
-
 uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
 {
     QMutexLocker lock(&stateMutex_);
@@ -49,7 +39,8 @@ uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
     return 0;
 }
 
-int UvcDevice::controlRequest(UvcRequest request, uint8_t* data, int length, int selector, int unitId)
+int UvcDevice::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
+                              int selector, int unitId)
 {
     // Checked under the lock that close takes, so the handle stays open for
     // the whole request.
@@ -64,33 +55,34 @@ int UvcDevice::controlRequest(UvcRequest request, uint8_t* data, int length, int
                    << "unit" << unitId;
         return -1;
     }
-    return device_->controlRequest(request, unitKindOf(unitId), uint8_t(unitId), uint8_t(selector),
-                                   data, length);
+    return device_->controlRequest(request, kind, uint8_t(unitId), uint8_t(selector), data, length);
 }
 
-int UvcDevice::setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, int unitId)
+int UvcDevice::setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector,
+                                               UvcUnitKind kind, int unitId)
 {
-    return controlRequest(UvcRequest::SetCur, data, length, selector, unitId);
+    return controlRequest(UvcRequest::SetCur, kind, data, length, selector, unitId);
 }
 
 int UvcDevice::getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
-                                                 int unitId)
+                                                 UvcUnitKind kind, int unitId)
 {
     if (!isGetRequest(type)) {
         qWarning() << "Not a GET request:" << Qt::hex << type;
         return -1;
     }
-    return controlRequest(UvcRequest(type), data, length, selector, unitId);
+    return controlRequest(UvcRequest(type), kind, data, length, selector, unitId);
 }
 
 int UvcDevice::setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                                  int selector, int unitId)
+                                                  int selector, UvcUnitKind kind, int unitId)
 {
     QMutexLocker lock(&transferLock_);
-    const int sent = setDataWithLengthSelectorUnitId(setData, length, selector, unitId);
+    const int sent = setDataWithLengthSelectorUnitId(setData, length, selector, kind, unitId);
     if (sent != length)
         return -1;
-    return getDataByTypeLengthSelectorUnitId(getData, int(UvcRequest::GetCur), length, selector, unitId);
+    return getDataByTypeLengthSelectorUnitId(getData, int(UvcRequest::GetCur), length, selector, kind,
+                                             unitId);
 }
 
 bool UvcDevice::validControl(UvcCtrlSelectorType type) const
@@ -123,7 +115,9 @@ bool UvcDevice::capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorTyp
     if (!validControl(type))
         return false;
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::GetInfo, capabilities, 1, info.selector, unitIdFor(info.unit)) == 1;
+    return controlRequest(UvcRequest::GetInfo, info.unit, capabilities, 1, info.selector,
+                          unitIdFor(info.unit))
+           == 1;
 }
 
 bool UvcDevice::getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* min,
@@ -137,7 +131,8 @@ bool UvcDevice::getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* 
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
     const uint8_t unitId = unitIdFor(info.unit);
     auto read = [&](UvcRequest request, UvcUTCtrlRequest* value) {
-        return controlRequest(request, value->bytes, info.length, info.selector, unitId) == info.length;
+        return controlRequest(request, info.unit, value->bytes, info.length, info.selector, unitId)
+               == info.length;
     };
     bool ok = true;
     if (min && max)
@@ -154,8 +149,9 @@ bool UvcDevice::getValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType 
     if (!validControl(type) || !value)
         return false;
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::GetCur, value->bytes, info.length, info.selector,
-                          unitIdFor(info.unit)) > 0;
+    return controlRequest(UvcRequest::GetCur, info.unit, value->bytes, info.length, info.selector,
+                          unitIdFor(info.unit))
+           > 0;
 }
 
 bool UvcDevice::setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
@@ -163,8 +159,9 @@ bool UvcDevice::setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType 
     if (!validControl(type) || !value)
         return false;
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::SetCur, value->bytes, info.length, info.selector,
-                          unitIdFor(info.unit)) > 0;
+    return controlRequest(UvcRequest::SetCur, info.unit, value->bytes, info.length, info.selector,
+                          unitIdFor(info.unit))
+           > 0;
 }
 
 } // namespace pc

@@ -27,7 +27,7 @@ bool setBlock(UvcDevice& device, int selector, const uint8_t* block, const char*
     if (block)
         std::memcpy(copy, block, kBlock);
     const bool sent = block
-        && device.setDataWithLengthSelectorUnitId(copy, kBlock, selector,
+        && device.setDataWithLengthSelectorUnitId(copy, kBlock, selector, UvcUnitKind::ExtensionUnit,
                                                   device.units().extensionUnitId)
                == kBlock;
     if (!sent)
@@ -41,6 +41,7 @@ bool getBlock(UvcDevice& device, int selector, uint8_t* block, const char* failu
     uint8_t reply[kBlock] = {};
     const bool read = block
         && device.getDataByTypeLengthSelectorUnitId(reply, int(UvcRequest::GetCur), kBlock, selector,
+                                                    UvcUnitKind::ExtensionUnit,
                                                     device.units().extensionUnitId)
                == kBlock;
     if (!read) {

@@ -366,6 +366,10 @@ void tst_MainUserUi::sleepShowsOverlayAndResumeWakes()
     QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 2, kBoundMs);
     QVERIFY(window_->sleepOverlay()->isVisible());
     QVERIFY(!window_->isDevAwake());
+    // The camera reports the sleep it was told: later statuses keep the overlay.
+    QTest::qWait(500);
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QVERIFY(!window_->isDevAwake());
 }
 
 void tst_MainUserUi::languageSwitchResetsTexts()

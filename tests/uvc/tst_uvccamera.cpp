@@ -98,6 +98,8 @@ private slots:
     void rangeReadFailures();
     void focus_data();
     void focus();
+    void focusReads_data();
+    void focusReads();
     void focusReadKeepsOutputOnFailure();
     void autoFocusAndAntiFlicker();
     void queuedFrames_data();
@@ -105,6 +107,8 @@ private slots:
     void blockingResults_data();
     void blockingResults();
     void devRunStatus();
+    void runStatusShowsInTheStatusBlock_data();
+    void runStatusShowsInTheStatusBlock();
     void guards_data();
     void guards();
     void standardControlsRefusedWhileUpgrading();
@@ -176,7 +180,13 @@ void tst_UvcCamera::zoomReads_data()
     QTest::newRow("100..500, raw 50 held at 0") << 100 << 500 << 100 << 1.0 << 50 << 0;
     QTest::newRow("100..500, raw 600 held at 100") << 100 << 500 << 500 << 2.0 << 600 << 100;
     QTest::newRow("0..100, 25") << 0 << 100 << 25 << 1.25 << 25 << 25;
-    QTest::newRow("min equals max") << 80 << 80 << 80 << 0.0 << 80 << 0;
+    // Used to read 0.0, no ratio at all.
+    QTest::newRow("min equals max: the lowest ratio") << 80 << 80 << 80 << 1.0 << 80 << 0;
+    // The current value used to go into the ratio unbounded (120.25, 0.75).
+    QTest::newRow("0..4, current 477 held at 2.0") << 0 << 4 << 477 << 2.0 << 477 << 100;
+    QTest::newRow("100..500, current 0 held at 1.0") << 100 << 500 << 0 << 1.0 << 0 << 0;
+    // Used to be taken as a range; now refused, and the ratio fails.
+    QTest::newRow("min above max refused") << 500 << 100 << 300 << -1.0 << 300 << 0;
 }
 
 void tst_UvcCamera::zoomReads()
@@ -188,6 +198,14 @@ void tst_UvcCamera::zoomReads()
     QFETCH(int, raw);
     QFETCH(int, normalized);
     CommandCamera camera(withRange(kZoom, min, max, current));
+    if (min > max) {
+        for (int call = 0; call < 2; ++call) {
+            const QByteArray refused = "zoom range: " + QByteArray::number(min) + ' '
+                                       + QByteArray::number(max) + " refused: minimum above maximum";
+            QTest::ignoreMessage(QtCriticalMsg, refused.constData());
+            QTest::ignoreMessage(QtCriticalMsg, "get zoom range failed");
+        }
+    }
     QCOMPARE(camera.device->cameraGetZoomRatio(), ratio);
     QCOMPARE(camera.device->normalizedZoom(raw), normalized);
 }
@@ -260,13 +278,43 @@ void tst_UvcCamera::focus()
     QCOMPARE(camera.device->cameraGetFocusRatio(nullptr), readBack);
 }
 
+void tst_UvcCamera::focusReads_data()
+{
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("percentage");  // -1: refused
+    QTest::newRow("100..200, 150") << 100 << 200 << 150 << 50;
+    // The current value used to go into the percentage unbounded (-18, 1900).
+    QTest::newRow("100..200, current 82 held at 0") << 100 << 200 << 82 << 0;
+    QTest::newRow("100..200, current 2000 held at 100") << 100 << 200 << 2000 << 100;
+    // Used to fail: one position is 0 %.
+    QTest::newRow("min equals max: 0") << 40 << 40 << 40 << 0;
+    // Used to be taken as a range; now refused.
+    QTest::newRow("min above max refused") << 200 << 100 << 150 << -1;
+}
+
+void tst_UvcCamera::focusReads()
+{
+    QFETCH(int, min);
+    QFETCH(int, max);
+    QFETCH(int, current);
+    QFETCH(int, percentage);
+    CommandCamera camera(withRange(kFocus, min, max, current));
+    if (percentage < 0) {
+        const QByteArray refused = "focus range: " + QByteArray::number(min) + ' '
+                                   + QByteArray::number(max) + " refused: minimum above maximum";
+        QTest::ignoreMessage(QtCriticalMsg, refused.constData());
+        QTest::ignoreMessage(QtCriticalMsg, "get focus range failed");
+    }
+    uint8_t autoFocus = 7;
+    QCOMPARE(camera.device->cameraGetFocusRatio(&autoFocus), percentage);
+    QCOMPARE(int(autoFocus), percentage < 0 ? 7 : 1);  // written only on success
+}
+
 void tst_UvcCamera::focusReadKeepsOutputOnFailure()
 {
-    CommandCamera flat(withRange(kFocus, 40, 40, 40));
     uint8_t autoFocus = 7;
-    QCOMPARE(flat.device->cameraGetFocusRatio(&autoFocus), -1);
-    QCOMPARE(int(autoFocus), 7);
-
     CommandCamera noAuto(without(UvcUnitKind::CameraTerminal, kFocusAuto));
     QCOMPARE(noAuto.device->cameraGetFocusRatio(&autoFocus), -1);
     QCOMPARE(int(autoFocus), 7);
@@ -381,6 +429,37 @@ void tst_UvcCamera::devRunStatus()
     QTest::ignoreMessage(QtCriticalMsg, "Error occurred in sendMsgSync, ret_val = 6");
     QCOMPARE(camera.device->cameraGetDevRunStatus(&status), -1);
     QCOMPARE(status, 42);
+}
+
+void tst_UvcCamera::runStatusShowsInTheStatusBlock_data()
+{
+    QTest::addColumn<int>("productIndex");
+    QTest::addColumn<int>("told");
+    QTest::addColumn<int>("stateByte");  // where the family reports the run state
+    QTest::addColumn<int>("runState");
+    // The camera used to keep its old state, so the window woke it again.
+    QTest::newRow("Orla sleeps") << 4 << 3 << 2 << int(CameraStatus::RunSleeping);
+    QTest::newRow("Orla resumes") << 4 << 1 << 2 << int(CameraStatus::RunRunning);
+    QTest::newRow("Zuki sleeps") << 2 << 3 << 9 << int(CameraStatus::RunSleeping);
+    QTest::newRow("Zuki resumes") << 2 << 1 << 9 << int(CameraStatus::RunNormal);
+}
+
+void tst_UvcCamera::runStatusShowsInTheStatusBlock()
+{
+    QFETCH(int, productIndex);
+    QFETCH(int, told);
+    QFETCH(int, stateByte);
+    QFETCH(int, runState);
+    SimCameraModel model;
+    model.productIndex = uint8_t(productIndex);
+    model.statusBlock[stateByte] = char(told == UvcDevice::DevStatusSleep ? 1 : 3);  // the other state
+    CommandCamera camera(model);
+    QCOMPARE(camera.device->cameraSetDevRunStatus(UvcDevice::DevStatus(told)), 0);
+    QVERIFY(!camera.waitForFrame(0x13C2).isEmpty());
+    CameraStatus status;
+    QVERIFY(camera.device->getCameraStatus(status));
+    QCOMPARE(int(status.at(stateByte)), told);
+    QCOMPARE(int(status.runState(camera.device->getProductType())), runState);
 }
 
 void tst_UvcCamera::guards_data()

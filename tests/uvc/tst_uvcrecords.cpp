@@ -72,6 +72,7 @@ class tst_UvcRecords : public QObject
 private slots:
     void recordsOnTheWire_data();
     void recordsOnTheWire();
+    void statusBlockReflectsTheRecords_data();
     void statusBlockReflectsTheRecords();
     void successLines_data();
     void successLines();
@@ -139,24 +140,55 @@ void tst_UvcRecords::recordsOnTheWire()
     QCOMPARE(sim.wire().size(), 1);
 }
 
+void tst_UvcRecords::statusBlockReflectsTheRecords_data()
+{
+    QTest::addColumn<int>("productIndex");
+    QTest::addColumn<int>("platformIndex");
+    QTest::addColumn<QByteArray>("block");  // the first 27 bytes
+    // media, hdr, run, face AE, fov, bg kind, blur ... noise 14, vertical 15,
+    // framing 16-17, suspend 18-19, image 20.
+    QTest::newRow("Orla") << 4 << 4
+        << QByteArray("020100010112280000000000000001010101a8fd02000000000000");
+    // The Zuki's own column: face AE 7, noise 8, suspend 10-11; it reports no
+    // field of view, which used to land on its zoom position (byte 4).
+    QTest::newRow("Zuki") << 2 << 4
+        << QByteArray("00000000000000010100a8fd000000000000000000000000000000");
+    QTest::newRow("Zuki 4K: also hdr 6, portrait 12") << 2 << 5
+        << QByteArray("00000000000001010100a8fd010000000000000000000000000000");
+}
+
 void tst_UvcRecords::statusBlockReflectsTheRecords()
 {
-    InitedCamera sim;
+    QFETCH(int, productIndex);
+    QFETCH(int, platformIndex);
+    QFETCH(QByteArray, block);
+    SimCameraModel model;
+    model.productIndex = uint8_t(productIndex);
+    model.platformIndex = uint8_t(platformIndex);
+    InitedCamera sim(model);
+    QVERIFY(sim.inited);
     UvcDevice& d = *sim.device;
     QCOMPARE(d.cameraSetMediaMode(UvcDevice::MediaModeAutoFraming), 0);
     QCOMPARE(d.cameraSetHdr(true), 0);
+    QCOMPARE(d.cameraSetFaceAE(1), 0);
     QCOMPARE(d.cameraSetFov(1), 0);
     QCOMPARE(d.cameraSetBgMode(UvcDevice::MediaBgBlur), 0);
     QCOMPARE(d.cameraSetMaskLevel(40), 0);
+    QCOMPARE(d.cameraSetNoiseCancellation(1), 0);
     QCOMPARE(d.cameraSetSuspendTime(-600), 0);
+    QCOMPARE(d.cameraSetVerticalMode(1), 0);
     QCOMPARE(d.cameraSetAutoFramingMode(1, 1), 0);
     QCOMPARE(d.cameraSetImageReplace(0, 2), 0);
     QCOMPARE(d.cameraSetBgEnable(true), 0);
     CameraStatus status;
     QVERIFY(d.getCameraStatus(status));
-    const QByteArray block(reinterpret_cast<const char*>(status.bytes), 27);
-    // media, hdr, run, face AE, fov, bg kind, blur ... suspend at 18-19, framing at 16-17.
-    QCOMPARE(block.toHex(), QByteArray("020100000112280000000000000000000101a8fd02000000000000"));
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(status.bytes), 27).toHex(), block);
+    // Read back through the family's own accessors.
+    const int type = d.getProductType();
+    QVERIFY(status.faceAeOn(type));
+    QVERIFY(status.noiseCancellationOn(type));
+    QCOMPARE(int(status.field(CameraStatus::Field::AutoSleep, type)), -600);
+    QCOMPARE(status.zoomPosition(type), 0);
 }
 
 void tst_UvcRecords::successLines_data()

@@ -42,6 +42,8 @@ private slots:
     void descriptorWalk_data();
     void descriptorWalk();
     void requestsUseTheAnnouncedUnitIds();
+    void extensionUnitSharingAStandardUnitsId_data();
+    void extensionUnitSharingAStandardUnitsId();
     void openAndClose();
     void openWithTheInterfaceHeldByTheDriver();
     void openFailureAndNetworkMode();
@@ -166,6 +168,46 @@ void tst_UvcTransport::requestsUseTheAnnouncedUnitIds()
     QCOMPARE(int(log[2].selector), 0x0B);
 }
 
+void tst_UvcTransport::extensionUnitSharingAStandardUnitsId_data()
+{
+    QTest::addColumn<int>("xu");
+    QTest::addColumn<QByteArray>("puBits");  // none: the processing unit keeps the default id 2
+    QTest::newRow("the camera terminal's id") << 1 << QByteArray("5f1f00");
+    QTest::newRow("the default processing unit id") << 2 << QByteArray();
+}
+
+// The unit's kind travels with each request: an id the extension unit shares
+// with another unit used to send its messages to that unit instead.
+void tst_UvcTransport::extensionUnitSharingAStandardUnitsId()
+{
+    QFETCH(int, xu);
+    QFETCH(QByteArray, puBits);
+    SimCameraModel model;
+    model.processingUnitId = 5;
+    model.processingUnitControls = QByteArray::fromHex(puBits);
+    model.extensionUnitId = uint8_t(xu);
+    SimFixture sim(model);
+    QCOMPARE(sim.device->open(), 0);
+    QCOMPARE(int(sim.device->units().extensionUnitId), xu);
+    sim.device->setSystemType(1);
+
+    ProtocolMsg::FrmPacket version;
+    version.setAddresses(0xE8);
+    version.setCommand(0x8010);
+    version.setPayloadLength(0);
+    QByteArray response;
+    QCOMPARE(sim.device->sendMsgSync(version, response), UvcDevice::ErrSuccess);
+    QCOMPARE(response.toHex(), QByteArray("07030001"));
+    CameraStatus status;
+    QVERIFY(sim.device->getCameraStatus(status));
+    UvcUTCtrlRequest zoom;
+    QVERIFY(sim.device->getValueForControl(&zoom, CtZoomAbsolute));
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(zoom.bytes), 2).toHex(), QByteArray("6400"));
+    sim.device->close();
+    for (const SimRequestRecord& record : sim.camera->requests())
+        QVERIFY(record.result >= 0);
+}
+
 void tst_UvcTransport::openAndClose()
 {
     SimFixture sim;
@@ -214,9 +256,9 @@ void tst_UvcTransport::requestsOnAClosedCamera()
     SimFixture sim;
     uint8_t block[60] = {};
     QTest::ignoreMessage(QtWarningMsg, "uvc device not open yet!");
-    QCOMPARE(sim.device->setDataWithLengthSelectorUnitId(block, 60, 2, 3), -1);
+    QCOMPARE(sim.device->setDataWithLengthSelectorUnitId(block, 60, 2, UvcUnitKind::ExtensionUnit, 3), -1);
     QTest::ignoreMessage(QtWarningMsg, "uvc device not open yet!");
-    QCOMPARE(sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 2, 3), -1);
+    QCOMPARE(sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 2, UvcUnitKind::ExtensionUnit, 3), -1);
     QVERIFY(sim.camera->requests().isEmpty());
 }
 
@@ -229,7 +271,8 @@ void tst_UvcTransport::closeWaitsForATransferUnderWay()
     std::atomic<int> moved{-2};
     QThread* caller = QThread::create([&] {
         uint8_t block[60] = {};
-        moved = sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 6, 3);
+        moved = sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 6, UvcUnitKind::ExtensionUnit,
+                                                              3);
     });
     caller->start();
     QTRY_VERIFY_WITH_TIMEOUT(sim.camera->activeRequests() > 0, 5000);
@@ -355,7 +398,7 @@ void tst_UvcTransport::setThenGetPairsDoNotInterleave()
                     auto* o = reinterpret_cast<uint8_t*>(out.data());
                     auto* i = reinterpret_cast<uint8_t*>(in.data());
                     if (locked) {
-                        sim.device->setThenGetWithLengthSelectorUnitId(o, i, 60, 4, 3);
+                        sim.device->setThenGetWithLengthSelectorUnitId(o, i, 60, 4, UvcUnitKind::ExtensionUnit, 3);
                     } else {  // the same pair without the lock, straight to the camera
                         sim.camera->controlRequest(UvcRequest::SetCur, UvcUnitKind::ExtensionUnit, 3, 4, o, 60);
                         sim.camera->controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, 3, 4, i, 60);

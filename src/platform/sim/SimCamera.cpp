@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimDescriptors.h"
 #include "platform/sim/SimParamRecords.h"
+#include "uvc/IdentityTables.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -21,6 +22,16 @@ constexpr uint8_t kPresetSelector = 7;
 constexpr uint8_t kPictureUploadSelector = 3;
 constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
+constexpr uint16_t kCmdDevStatus = 0x13C2;
+
+// The state a run-status command sets (payload 1 then the state), or -1 for
+// any other frame.
+int runStatusOf(const uint8_t* frame)
+{
+    const int length = (frame[1] << 8 | frame[2]) & 0x0FFF;
+    const int command = frame[10] << 8 | frame[11];
+    return command == kCmdDevStatus && length >= 14 && frame[12] == 1 ? frame[13] : -1;
+}
 
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
 {
@@ -67,6 +78,7 @@ SimCamera::SimCamera(const SimCameraModel& model)
 {
     upgrade_ = SimUpgradeService(model_.upgrade);
     upgradeSystem_ = model_.systemType != 1;
+    productType_ = productTypeOfIndices(model_.productIndex, model_.platformIndex);
     const QHash<uint16_t, QByteArray> identity = model_.identityReplies();
     for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
         if (!model_.replies.contains(it.key()))
@@ -198,7 +210,10 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
-            channel_.write(data, length, model_.knobs, model_.replies);
+            const bool taken = channel_.write(data, length, model_.knobs, model_.replies);
+            const int state = runStatusOf(data);
+            if (taken && state >= 0)
+                applyRunStatus(uint8_t(state), productType_, model_.statusBlock);
             return length;
         }
         return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;
@@ -209,7 +224,7 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         if (selector == kStatusSelector) {  // a parameter record, taken only whole
             if (model_.knobs.recordWriteBytes < length)
                 return model_.knobs.recordWriteBytes;
-            applyParamRecord(data, model_.statusBlock);
+            applyParamRecord(data, productType_, model_.statusBlock);
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);

@@ -98,6 +98,7 @@ private:
     QHash<uint8_t, QByteArray> extensionReplies_;  // forced GET_CUR answers
     SimUpgradeService upgrade_;
     bool upgradeSystem_ = false;
+    int productType_ = 0;  // from the model's product and platform, as the host decides it
     QList<SimRequestRecord> log_;
     bool open_ = false;
     bool plugged_ = true;

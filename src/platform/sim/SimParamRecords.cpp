@@ -1,61 +1,88 @@
 #include "platform/sim/SimParamRecords.h"
 
+#include "uvc/CameraStatus.h"
+
+#include <algorithm>
+#include <cstring>
+
 namespace vesk {
 namespace pc {
 
 namespace {
 
-// Record id, its data length, and where the status block reports it.
-struct RecordPlace
+using F = CameraStatus::Field;
+
+// A status field that a record fills: the record's id and data length, and
+// the data byte the field's value starts at.
+struct RecordField
 {
     uint8_t id;
     uint8_t length;
-    int statusByte;  // -1: not reported
+    uint8_t dataOffset;
+    F field;
 };
 
-const RecordPlace kPlaces[] = {
-    {0x00, 1, 0},   // media mode
-    {0x01, 1, 1},   // HDR
-    {0x03, 1, 3},   // face auto exposure
-    {0x04, 1, 4},   // field of view
-    {0x05, 1, 5},   // background kind
-    {0x06, 1, 6},   // blur level
-    {0x07, 1, 10},  // button mode
-    {0x08, 3, -1},  // customised button action
-    {0x0A, 1, 14},  // noise cancellation
-    {0x0B, 2, 18},  // suspend time, signed 16-bit
-    {0x0C, 1, 15},  // vertical mode
-    {0x0D, 2, 16},  // auto-framing kind and size
-    {0x10, 1, 22},  // background colour
-    {0x11, 1, 26},  // virtual background, 0 on
-    {0x12, 1, -1},  // portrait mode
+// Not reported: 0x08 customised button action, 0x12 portrait mode.
+const RecordField kFields[] = {
+    {0x00, 1, 0, F::MediaMode},
+    {0x01, 1, 0, F::Hdr},
+    {0x03, 1, 0, F::FaceAe},
+    {0x04, 1, 0, F::ViewArea},          // field of view
+    {0x05, 1, 0, F::BackgroundKind},
+    {0x06, 1, 0, F::BlurLevel},
+    {0x07, 1, 0, F::ButtonMode},
+    {0x0A, 1, 0, F::NoiseCancellation},
+    {0x0B, 2, 0, F::AutoSleep},         // suspend time, signed 16-bit
+    {0x0C, 1, 0, F::Portrait},          // vertical mode
+    {0x0D, 2, 0, F::AutoFramingParam},  // framing kind
+    {0x0D, 2, 1, F::AutoFramingSize},
+    {0x10, 1, 0, F::BgProtectArea2},    // background colour
+    {0x11, 1, 0, F::VirtualBgSwitch},   // 0 on
 };
 
 constexpr uint8_t kImageReplaceId = 0x0E;
-constexpr int kReplaceIndexByte = 20;
+
+CameraStatus statusOf(const QByteArray& block)
+{
+    CameraStatus status;
+    std::memcpy(status.bytes, block.constData(),
+                size_t(std::min(int(block.size()), CameraStatus::kBlockSize)));
+    return status;
+}
+
+QByteArray blockOf(const CameraStatus& status)
+{
+    return QByteArray(reinterpret_cast<const char*>(status.bytes), CameraStatus::kBlockSize);
+}
 
 } // namespace
 
-void applyParamRecord(const uint8_t* record, QByteArray& statusBlock)
+void applyParamRecord(const uint8_t* record, int productType, QByteArray& statusBlock)
 {
-    if (statusBlock.size() < 60)
-        statusBlock.append(QByteArray(60 - statusBlock.size(), '\0'));
+    CameraStatus status = statusOf(statusBlock);
     const uint8_t id = record[0];
     const uint8_t length = record[1];
+    const uint8_t* data = record + 2;
     if (id == kImageReplaceId) {
-        if (length == 2 && record[2] == 0)  // operation 0 selects the image
-            statusBlock[kReplaceIndexByte] = char(record[3]);
-        return;
+        if (length == 2 && data[0] == 0)  // operation 0 selects the image
+            status.setField(F::BgProtectArea1, data[1], productType);
     }
-    for (const RecordPlace& place : kPlaces) {
-        if (place.id != id)
+    for (const RecordField& row : kFields) {
+        if (row.id != id || row.length != length)
             continue;
-        if (place.length != length || place.statusByte < 0)
-            return;
-        for (int i = 0; i < length; ++i)
-            statusBlock[place.statusByte + i] = char(record[2 + i]);
-        return;
+        const uint8_t* value = data + row.dataOffset;
+        status.setField(row.field, CameraStatus::fieldSize(row.field) == 2 ? value[0] | value[1] << 8
+                                                                           : value[0],
+                        productType);
     }
+    statusBlock = blockOf(status);
+}
+
+void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock)
+{
+    CameraStatus status = statusOf(statusBlock);
+    status.setField(F::RunState, state, productType);
+    statusBlock = blockOf(status);
 }
 
 } // namespace pc

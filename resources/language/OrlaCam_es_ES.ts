@@ -208,4 +208,19 @@
         <translation>Cancelar</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>¡No se pudo obtener del servidor la información del firmware más reciente!</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>¡Hay un firmware nuevo disponible: </translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>¡El firmware está actualizado!</translation>
+    </message>
+</context>
 </TS>

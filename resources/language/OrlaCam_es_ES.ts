@@ -123,7 +123,7 @@
     </message>
     <message>
         <source>None</source>
-        <translation>Ninguno</translation>
+        <translation>Nada</translation>
     </message>
     <message>
         <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>

@@ -1,4 +1,5 @@
 #include "BoxTestSupport.h"
+#include "support/Legibility.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
@@ -63,6 +64,7 @@ private slots:
 void TstUicommTranslations::initTestCase()
 {
     QVERIFY2(!qEnvironmentVariableIsEmpty("ORLACAM_STAGE_DIR"), "run through ctest");
+    QVERIFY(useProgramFonts());
 }
 
 void TstUicommTranslations::eachLanguageTranslates_data()
@@ -110,6 +112,21 @@ void TstUicommTranslations::eachLanguageTranslates()
     QCOMPARE(childButton(&progress, "pbOk")->text(), ok);
     QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("lbTitle"))->text(), progressTitle);
     QVERIFY(!info.windowTitle().isEmpty());
+
+    // Rendered for a person to look at (msginfoui_<language>.png and
+    // msgprogressui_<language>.png in the build directory): both boxes show
+    // their texts whole, with a translated title, text, second button and
+    // status.
+    info.setTitle(translator.translate("MainUserUi", "Tips"));
+    info.setText(translator.translate("MainUserUi", "Please zoom in first before adjusting the direction."));
+    info.addButton(QMessageBox::No);
+    progress.onProgressUpdate(40, translator.translate("UvcDevice", "Cannot get latest firmware info from server!"));
+    info.show();
+    progress.show();
+    QVERIFY(info.grab().save(stagedFile(QStringLiteral("msginfoui_") + code + QStringLiteral(".png"))));
+    QVERIFY(progress.grab().save(stagedFile(QStringLiteral("msgprogressui_") + code + QStringLiteral(".png"))));
+    const QString faults = legibilityFault(&info) + QLatin1Char(' ') + legibilityFault(&progress);
+    QVERIFY2(faults.trimmed().isEmpty(), qPrintable(faults));
     QVERIFY(QCoreApplication::removeTranslator(&translator));
     QCoreApplication::processEvents();
     QCOMPARE(childButton(&info, "pbYes")->text(), QStringLiteral("Yes"));

@@ -208,4 +208,19 @@
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>Cannot get latest firmware info from server!</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>New firmware is available: </translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>Current firmware is up to date!</translation>
+    </message>
+</context>
 </TS>

@@ -123,7 +123,7 @@
     </message>
     <message>
         <source>None</source>
-        <translation>Ninguno</translation>
+        <translation>Nada</translation>
     </message>
     <message>
         <source>Virtual background will be turned off once the Auto Framing is activated, also adjustment of FoV, Zoom in/out and Direction will be disabled!</source>
@@ -206,6 +206,21 @@
     <message>
         <source>Cancel</source>
         <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>¡No se pudo obtener del servidor la información del firmware más reciente!</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>¡Hay un firmware nuevo disponible: </translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>¡El firmware está actualizado!</translation>
     </message>
 </context>
 </TS>

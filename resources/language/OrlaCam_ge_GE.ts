@@ -208,4 +208,19 @@
         <translation>Abbrechen</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>Die neuesten Firmware-Informationen konnten nicht vom Server abgerufen werden!</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>Neue Firmware verfügbar: </translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>Die Firmware ist auf dem neuesten Stand!</translation>
+    </message>
+</context>
 </TS>

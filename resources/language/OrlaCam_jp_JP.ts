@@ -208,4 +208,19 @@
         <translation>キャンセル</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>サーバーから最新のファームウェア情報を取得できません！</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>新しいファームウェアが利用できます：</translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>ファームウェアは最新です！</translation>
+    </message>
+</context>
 </TS>

@@ -208,4 +208,19 @@
         <translation>取消</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>无法从服务器获取最新固件信息！</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>有新固件可用：</translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>当前固件已是最新版本！</translation>
+    </message>
+</context>
 </TS>

@@ -208,4 +208,19 @@
         <translation>取消</translation>
     </message>
 </context>
+<context>
+    <name>UvcDevice</name>
+    <message>
+        <source>Cannot get latest firmware info from server!</source>
+        <translation>無法從伺服器取得最新韌體資訊！</translation>
+    </message>
+    <message>
+        <source>New firmware is available: </source>
+        <translation>有新韌體可用：</translation>
+    </message>
+    <message>
+        <source>Current firmware is up to date!</source>
+        <translation>目前韌體已是最新版本！</translation>
+    </message>
+</context>
 </TS>

@@ -41,6 +41,7 @@ uint32_t u32Le(const QByteArray& data, int offset)
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
+// Callers wrap their texts in QT_TRANSLATE_NOOP so that lupdate finds them.
 QString translated(const char* text)
 {
     return QCoreApplication::translate("UvcDevice", text);
@@ -277,13 +278,13 @@ int UvcDevice::isUpgradeNeeded(QString& info)
     const QString latest = latestVersion();
     int result = 0;
     if (latest.isEmpty()) {
-        info = translated("Cannot get latest firmware info from server!");
+        info = translated(QT_TRANSLATE_NOOP("UvcDevice", "Cannot get latest firmware info from server!"));
         result = 2;
     } else if (Util::verStrToUint(latest) > Util::verStrToUint(current)) {
-        info = translated("New firmware is available: ") + latest + QLatin1String("!");
+        info = translated(QT_TRANSLATE_NOOP("UvcDevice", "New firmware is available: ")) + latest + QLatin1String("!");
         result = 1;
     } else {
-        info = translated("Current firmware is up to date!");
+        info = translated(QT_TRANSLATE_NOOP("UvcDevice", "Current firmware is up to date!"));
     }
     QMutexLocker lock(&identityMutex_);
     identity_.upgradeNeeded = result;

@@ -1,18 +1,16 @@
 #pragma once
 
 // What the main-window tests share: the simulated backend with timing fast
-// enough for a window test, the wire of the run-status command, the device
-// button of a serial, and the legibility rules of a rendered panel.
+// enough for a window test, the wire of the run-status command and the device
+// button of a serial; the legibility rules come with it.
 
 #include "orlacam/DevButton.h"
 #include "orlacam/MainUserUi.h"
 #include "platform/sim/SimBackend.h"
+#include "support/Legibility.h"
 #include "uvc/CameraStatus.h"
 #include "uvc/UvcTiming.h"
 
-#include <QFontMetrics>
-#include <QLabel>
-#include <QPushButton>
 
 inline vesk::pc::SimBackend& sim()
 {
@@ -55,34 +53,4 @@ inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
             return button;
     }
     return nullptr;
-}
-
-// Empty when every shown child of parent lies inside it, overlaps no shown
-// sibling and shows its text unelided; otherwise what is wrong.
-inline QString legibilityFault(const QWidget* parent, int* shownCount = nullptr)
-{
-    QList<QWidget*> shown;
-    for (QWidget* child : parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (child->isVisibleTo(parent))
-            shown << child;
-    }
-    if (shownCount)
-        *shownCount = shown.size();
-    for (const QWidget* child : shown) {
-        const QString name = child->objectName();
-        if (!parent->rect().contains(child->geometry()))
-            return name + QStringLiteral(" lies outside ") + parent->objectName();
-        for (const QWidget* other : shown) {
-            if (other != child && child->geometry().intersects(other->geometry()))
-                return name + QStringLiteral(" overlaps ") + other->objectName();
-        }
-        QString text;
-        if (auto* label = qobject_cast<const QLabel*>(child))
-            text = label->text();
-        else if (auto* button = qobject_cast<const QPushButton*>(child))
-            text = button->text();
-        if (child->fontMetrics().horizontalAdvance(text) > child->width())
-            return name + QStringLiteral(" cuts its text ") + text;
-    }
-    return QString();
 }

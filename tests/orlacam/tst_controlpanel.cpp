@@ -2,7 +2,7 @@
 // Zuki beside it): each control puts the right record or command on the
 // wire, the zoom slider is throttled but always delivers its last position,
 // the two switches lock for their interval, and the window renders legibly
-// with the virtual-background section shown.
+// in every language with the virtual-background section shown.
 
 #include "comm/GlobalParams.h"
 #include "orlacam/DevSleep.h"
@@ -114,6 +114,7 @@ private slots:
 void tst_ControlPanel::initTestCase()
 {
     QVERIFY(home_.isValid());
+    QVERIFY(useProgramFonts());
     useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
     GlobalParams::get().auto_framing_tips = true;
@@ -458,23 +459,31 @@ void tst_ControlPanel::firmwarePrompt()
         QCOMPARE(shown, QStringLiteral("Please upgrade to the v4.0.3.1 or higher for new features with your OrlaCam."));
 }
 
-// Rendered for a person to look at (controlpanel_<page>.png in the build
-// directory), with the virtual background on, once per option page: every
-// shown widget of the panel and of the page lies inside its parent,
-// overlaps no sibling and shows its text unelided.
+// Rendered for a person to look at (controlpanel_<language>_<page>.png in
+// the build directory), with the virtual background on, in each language and
+// on each option page: every shown widget of the panel and of the page lies
+// inside its parent, overlaps no sibling and shows its whole text.
 void tst_ControlPanel::panelRendersLegibly_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<QByteArray>("option");
     QTest::addColumn<QByteArray>("page");
-    QTest::newRow("blur") << QByteArray("pbBgBlur") << QByteArray("pgBlurLevel");
-    QTest::newRow("color") << QByteArray("pbBgGreenScreen") << QByteArray("pgColor");
-    QTest::newRow("select") << QByteArray("pbBgReplace") << QByteArray("pgSelect");
+    for (const QString& code : languageCodes()) {
+        const QByteArray tag = code.toLatin1();
+        QTest::newRow(tag + " blur") << code << QByteArray("pbBgBlur") << QByteArray("pgBlurLevel");
+        QTest::newRow(tag + " color") << code << QByteArray("pbBgGreenScreen") << QByteArray("pgColor");
+        QTest::newRow(tag + " select") << code << QByteArray("pbBgReplace") << QByteArray("pgSelect");
+    }
 }
 
 void tst_ControlPanel::panelRendersLegibly()
 {
+    QFETCH(QString, language);
     QFETCH(QByteArray, option);
     QFETCH(QByteArray, page);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    QTRY_COMPARE(widget<QLabel>("lbConnect")->text(), translator.translate("MainUserUi", "Connect"));
     turnVirtualBgOn();
     QTest::mouseClick(widget<QPushButton>(option.constData()), Qt::LeftButton);
     auto* panel = widget<QWidget>("wDevCtrl");
@@ -488,15 +497,16 @@ void tst_ControlPanel::panelRendersLegibly()
                                     "pbBgGreenScreen", "pbBgReplace", "swOptionSet", page.constData()};
     for (const char* name : expected)
         QVERIFY2(widget<QWidget>(name)->isVisible(), name);
+    const QString png = stagedFile(QStringLiteral("controlpanel_") + language + QLatin1Char('_')
+                                   + QString::fromLatin1(page) + QStringLiteral(".png"));
+    QVERIFY(window_->grab().save(png));
+    QString faults;
     for (const QWidget* parent : {panel, widget<QWidget>(page.constData())}) {
         int shown = 0;
-        const QString fault = legibilityFault(parent, &shown);
-        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        faults += legibilityFault(parent, &shown) + QLatin1Char(' ');
         QVERIFY(shown >= 2);
     }
-    const QString png = qEnvironmentVariable("ORLACAM_STAGE_DIR") + QStringLiteral("/controlpanel_")
-                        + QString::fromLatin1(page) + QStringLiteral(".png");
-    QVERIFY(window_->grab().save(png));
+    QVERIFY2(faults.trimmed().isEmpty(), qPrintable(faults));
 }
 
 QTEST_MAIN(tst_ControlPanel)

@@ -1,8 +1,9 @@
 // The main window against the simulated backend (an Orla and a Zuki): the
 // device row follows arrivals and removals, a selection loads the camera's
 // state, sleep shows on the overlay and waking sends the run status, the
-// overlay's own rules, language switching, and a clean close with cameras
-// still reporting status or sending pictures.
+// overlay's own rules, language switching, legible rendering in every
+// language, and a clean close with cameras still reporting status or sending
+// pictures.
 
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
@@ -97,6 +98,7 @@ private slots:
     void statusRightAfterAUserActionIsIgnored();
     void sleepShowsOverlayAndResumeWakes();
     void languageSwitchResetsTexts();
+    void windowRendersLegibly_data();
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
     void closingDuringPictureDownloadsEndsCleanly();
@@ -117,6 +119,7 @@ private slots:
 void tst_MainUserUi::initTestCase()
 {
     QVERIFY(home_.isValid());
+    QVERIFY(useProgramFonts());
     useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
 }
@@ -391,19 +394,43 @@ void tst_MainUserUi::languageSwitchResetsTexts()
     window_->onChangeLanguage(0);
 }
 
-// Rendered for a person to look at (mainuserui.png in the build directory);
-// every shown widget of the row and the panel lies inside the window,
-// overlaps no sibling and shows its text unelided.
+// Rendered for a person to look at (mainuserui_<language>.png and
+// sleep_<language>.png in the build directory) in each language: every shown
+// widget of the panel and of the sleep overlay lies inside its parent,
+// overlaps no sibling and shows its whole text.
+void tst_MainUserUi::windowRendersLegibly_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString& code : languageCodes())
+        QTest::newRow(code.toLatin1()) << code;
+}
+
 void tst_MainUserUi::windowRendersLegibly()
 {
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
     auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
+    QTRY_COMPARE(panel->findChild<QLabel*>(QStringLiteral("lbConnect"))->text(),
+                 translator.translate("MainUserUi", "Connect"));
     QVERIFY(QRect(QPoint(0, 0), window_->size()).contains(QRect(panel->mapTo(window_.get(), QPoint(0, 0)), panel->size())));
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("mainuserui_") + language + QStringLiteral(".png"))));
+    // The overlay is hidden while the camera is awake; grabbing it polishes it.
+    DevSleep* overlay = window_->sleepOverlay();
+    QVERIFY(overlay->grab().save(stagedFile(QStringLiteral("sleep_") + language + QStringLiteral(".png"))));
     int shown = 0;
     const QString fault = legibilityFault(panel, &shown);
-    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QVERIFY(shown >= 5);  // two camera buttons, the captions and "Sleep"
-    const QString png = qEnvironmentVariable("ORLACAM_STAGE_DIR") + QStringLiteral("/mainuserui.png");
-    QVERIFY(window_->grab().save(png));
+    int shownOnOverlay = 0;
+    const QString overlayFault = legibilityFault(overlay->findChild<QWidget*>(QStringLiteral("widget")), &shownOnOverlay);
+    QCOMPARE(shownOnOverlay, 3);
+    // The placeholder that an empty row shows in place of the first camera.
+    DevButton placeholder(0, panel);
+    placeholder.setObjectName(QStringLiteral("placeholder"));
+    placeholder.setText(translator.translate("MainUserUi", "None"));
+    placeholder.ensurePolished();
+    const QString faults = QStringList{fault, overlayFault, textFault(&placeholder)}.join(QLatin1Char(' '));
+    QVERIFY2(faults.trimmed().isEmpty(), qPrintable(faults));
 }
 
 void tst_MainUserUi::renamedNamesFitTheButton_data()

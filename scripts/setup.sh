@@ -15,6 +15,40 @@ packages=(
   nodejs npm ca-certificates
 )
 
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+
+# How long to wait while another program (an install, unattended upgrades)
+# holds the package manager's locks, rather than failing at once.
+lock_wait=300
+
+# apt-get that waits for the package manager's locks. It waits for the dpkg
+# locks itself (DPkg::Lock::Timeout) but silently, and not at all for the
+# lists lock of "update" or the download cache's lock: the first attempt
+# fails fast on any of them, says what holds it, and later attempts wait.
+apt_get() {
+  local deadline=$((SECONDS + lock_wait)) timeout=0 log rc held said=""
+  log=$(mktemp)
+  while :; do
+    rc=0
+    # English messages, so that the lock failure can be recognised.
+    $sudo env DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8 \
+      apt-get -o DPkg::Lock::Timeout="$timeout" "$@" 2>"$log" || rc=$?
+    held=$(grep -m1 -o 'Could not get lock.*' "$log" || true)
+    if ((rc == 0)) || [[ -z "$held" ]] || ((SECONDS >= deadline)); then
+      cat "$log" >&2
+      rm -f "$log"
+      return "$rc"
+    fi
+    if [[ "$held" != "$said" ]]; then
+      echo "Waiting up to ${lock_wait}s for the package manager: $held"
+      said=$held
+    fi
+    sleep 2
+    timeout=$((deadline > SECONDS ? deadline - SECONDS : 0))
+  done
+}
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -25,11 +59,9 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  sudo=""
-  if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  apt_get update -qq
+  apt_get install -y -qq "${missing[@]}"
 fi
 
 # Montserrat is not packaged by Debian: take the Regular TTF from an

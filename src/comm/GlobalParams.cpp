@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonValue>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSysInfo>
 #include <QVariant>
@@ -30,12 +31,16 @@ enum KeyFlag {
     kBoolAsInt = 2,  // saved as 0 or 1 rather than false or true
 };
 
-// One key of the settings ini. Whole numbers outside [min, max] cannot work
-// and fall back to the default.
+using TextCheck = bool (*)(const QString&);
+
+// One key of the settings ini. Whole numbers outside [min, max], and texts
+// that their check refuses, cannot work and fall back to the default.
 struct KeyDef
 {
     KeyDef(const char* g, const char* k, QString GP::*m, const char* d, int f = kReadWrite)
         : group(g), key(k), member(m), def(QString::fromLatin1(d)), flags(f) {}
+    KeyDef(const char* g, const char* k, QString GP::*m, const char* d, TextCheck c)
+        : group(g), key(k), member(m), def(QString::fromLatin1(d)), check(c) {}
     KeyDef(const char* g, const char* k, int GP::*m, int d, qint64 lo = INT_MIN, qint64 hi = INT_MAX,
            int f = kReadWrite)
         : group(g), key(k), member(m), def(d), min(lo), max(hi), flags(f) {}
@@ -55,7 +60,18 @@ struct KeyDef
     qint64 min = INT_MIN;
     qint64 max = INT_MAX;
     int flags = kReadWrite;
+    TextCheck check = nullptr;
 };
+
+// The first two octets of the pool's addresses, each followed by a dot
+// ("192.168."): the pool appends the third octet, so anything else would
+// put other text into the camera URLs.
+bool isTwoOctetPrefix(const QString& text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(?:(?:25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\\.){2}$"));
+    return form.match(text).hasMatch();
+}
 
 KeyDef readOnly(KeyDef def)
 {
@@ -70,7 +86,7 @@ const std::vector<KeyDef>& keyTable()
          "http://firmware.kestro.invalid:10010/firmware/dev_query/"},
         {"cloud_server", "log_server_host", &GP::log_server_host, "log.kestro.invalid"},
         {"local_server", "host_ip", &GP::host_ip, "192.168.88.20"},
-        {"local_server", "host_ip_prefix", &GP::host_ip_prefix, "192.168."},
+        {"local_server", "host_ip_prefix", &GP::host_ip_prefix, "192.168.", &isTwoOctetPrefix},
         {"local_server", "host_ip_seg_end", &GP::host_ip_seg_end, 128, 0, 255},
         {"local_server", "host_ip_seg_start", &GP::host_ip_seg_start, 89, 0, 255},
         {"local_server", "host_port", &GP::host_port, 10086},
@@ -129,13 +145,24 @@ T boundedNumber(qint64 value, const KeyDef& def)
     return static_cast<T>(def.def.toInt());
 }
 
+QString checkedText(const QString& text, const KeyDef& def)
+{
+    if (!def.check || def.check(text))
+        return text;
+    qWarning() << "Setting" << def.path() << "=" << text << "cannot work; using" << def.def.toString();
+    return def.def.toString();
+}
+
 // Converts what the file holds (invalid when the key is missing) into a member.
 struct Loader
 {
     const KeyDef& def;
     const QVariant& stored;
 
-    void operator()(QString& out) const { out = GP::iniTextFor(stored, def.def.toString()); }
+    void operator()(QString& out) const
+    {
+        out = checkedText(GP::iniTextFor(stored, def.def.toString()), def);
+    }
     void operator()(int& out) const { out = boundedNumber<int>(GP::iniNumberFor(stored, def.def.toInt()), def); }
     void operator()(uint16_t& out) const
     {

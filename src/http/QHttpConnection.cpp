@@ -40,6 +40,12 @@ void QHttpConnection::setTimeOut(quint32 timeOut)
     d->restartIdleTimer();
 }
 
+void QHttpConnection::setHeadTimeOut(quint32 timeOut)
+{
+    if (timeOut != 0)
+        d_func()->headTimeOut = timeOut;
+}
+
 void QHttpConnection::killConnection()
 {
     Q_D(QHttpConnection);
@@ -74,6 +80,8 @@ void QHttpConnection::timerEvent(QTimerEvent* event)
     Q_D(QHttpConnection);
     if (event->timerId() == d->idleTimer.timerId())
         d->onIdleTimeOut();
+    else if (event->timerId() == d->headTimer.timerId())
+        d->onHeadTimeOut();
     else
         QObject::timerEvent(event);
 }

@@ -16,10 +16,11 @@ class QHttpConnectionPrivate;
 
 // One accepted connection of a server: reads requests one after another and
 // hands each with its response to the handler or to newRequest. Malformed
-// requests get 400, heads over 80 KiB 431 and bodies over 1 MiB 413, and the
-// connection then closes. While more than 1 MiB of answers wait to be sent
-// it reads no further requests. It closes when idle for its time-out and
-// deletes itself (later) once disconnected.
+// requests get 400, heads over 80 KiB 431, bodies over 1 MiB 413 and heads
+// not complete within their time 408, and the connection then closes. While
+// more than 1 MiB of answers wait to be sent it reads no further requests. It
+// closes when idle for its time-out and deletes itself (later) once
+// disconnected.
 class QHttpConnection : public QObject
 {
     Q_OBJECT
@@ -32,6 +33,9 @@ public:
     // Idle time-out in milliseconds, restarted by traffic; 30000 unless set.
     // 0 leaves it as it is.
     void setTimeOut(quint32 timeOut);
+    // Time in milliseconds a request head may take from its first byte;
+    // 10000 unless set. 0 leaves it as it is.
+    void setHeadTimeOut(quint32 timeOut);
     // Closes the socket.
     void killConnection();
     // A handler that receives every request of this connection in place of

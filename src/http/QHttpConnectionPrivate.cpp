@@ -15,6 +15,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
     : details::HttpParser(HTTP_REQUEST)
     , q_ptr(q)
     , timeOut(limits::kDefaultServerIdleMs)
+    , headTimeOut(limits::kDefaultServerHeadMs)
     , maxBodyBytes(limits::kMaxServerBodyBytes)
 {
 }
@@ -22,6 +23,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
 QHttpConnectionPrivate::~QHttpConnectionPrivate()
 {
     idleTimer.stop();
+    headTimer.stop();
     socket.destroy(insideSocketSignal());
 }
 
@@ -72,6 +74,8 @@ void QHttpConnectionPrivate::onReadyRead()
 {
     SocketScope scope(this);
     restartIdleTimer();
+    // Blank lines before a head count too: the parser skips them silently.
+    startHeadTimer();
     if (!feed(socket.device()))
         return;
     closeIfRequested();
@@ -116,6 +120,28 @@ void QHttpConnectionPrivate::onIdleTimeOut()
         release(); // a socket that was no longer connected reports nothing
 }
 
+void QHttpConnectionPrivate::startHeadTimer()
+{
+    if (!headTimer.isActive() && !headRead && !isStopped() && socket.exists())
+        headTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+}
+
+// The idle timer alone lets a peer that sends a byte now and then hold the
+// connection for ever.
+void QHttpConnectionPrivate::onHeadTimeOut()
+{
+    headTimer.stop();
+    if (isStopped() || !socket.exists())
+        return;
+    if (inputPaused()) {
+        startHeadTimer(); // held back by our own unsent answers, not by the peer
+        return;
+    }
+    stopParsing();
+    refuseRequest(ESTATUS_REQUEST_TIMEOUT,
+                  QStringLiteral("request head not complete within %1 ms").arg(headTimeOut));
+}
+
 void QHttpConnectionPrivate::onResponseDone(bool wasTheLastPacket)
 {
     if (wasTheLastPacket)
@@ -145,6 +171,7 @@ void QHttpConnectionPrivate::release()
     if (!socket.exists())
         return;
     idleTimer.stop();
+    headTimer.stop();
     socket.release();
     resetParser();
     q->deleteLater();
@@ -177,6 +204,7 @@ int QHttpConnectionPrivate::onMessageBegin()
     urlBuffer.reserve(128);
     bodyBytes = 0;
     headRead = false;
+    startHeadTimer();
     if (request)
         request->deleteLater();
     request = new QHttpRequest(q_ptr);
@@ -201,6 +229,7 @@ void QHttpConnectionPrivate::storeHeader(const QByteArray& field, const QByteArr
 
 int QHttpConnectionPrivate::onHeadersComplete()
 {
+    headTimer.stop();
     if (!request)
         return 0;
     flushPendingHeader();
@@ -277,6 +306,12 @@ void QHttpConnectionPrivate::onParseError(int error)
         code = ESTATUS_REQUEST_ENTITY_TOO_LARGE;
         reason = QStringLiteral("request body over its limit");
     }
+    refuseRequest(code, reason);
+}
+
+void QHttpConnectionPrivate::refuseRequest(TStatusCode code, const QString& reason)
+{
+    headTimer.stop();
     qWarning() << "Refusing request from" << socket.peerText() << ":" << reason;
 
     const QPointer<QHttpConnection> self(q_ptr);

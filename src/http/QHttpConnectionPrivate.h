@@ -20,6 +20,9 @@ public:
     void initLocalSocket(qintptr descriptor);
     void restartIdleTimer();
     void onIdleTimeOut();
+    // Starts the head deadline unless it runs already or a body is being read.
+    void startHeadTimer();
+    void onHeadTimeOut();
     // Closes once the current read has finished, or now outside of one.
     void requestClose();
     void release();
@@ -28,6 +31,8 @@ public:
     details::HttpSocket socket;
     quint32 timeOut;
     QBasicTimer idleTimer;
+    quint32 headTimeOut;
+    QBasicTimer headTimer;
     QByteArray urlBuffer;
     TServerHandler handler;
     QPointer<QHttpRequest> request;
@@ -60,6 +65,7 @@ private:
     void closeIfRequested();
     void fillRequestHead();
     void newResponse();
+    void refuseRequest(TStatusCode code, const QString& reason);
     void answerError(TStatusCode code);
     bool declaredBodyTooLarge() const;
 

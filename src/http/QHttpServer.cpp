@@ -137,6 +137,16 @@ void QHttpServer::setTimeOut(quint32 timeOut)
     d_func()->timeOut = timeOut > 0 ? timeOut : static_cast<quint32>(limits::kDefaultServerIdleMs);
 }
 
+quint32 QHttpServer::headTimeOut() const
+{
+    return d_func()->headTimeOut;
+}
+
+void QHttpServer::setHeadTimeOut(quint32 timeOut)
+{
+    d_func()->headTimeOut = timeOut > 0 ? timeOut : static_cast<quint32>(limits::kDefaultServerHeadMs);
+}
+
 TBackend QHttpServer::backendType() const
 {
     return d_func()->backend;
@@ -175,6 +185,7 @@ void QHttpServer::incomingConnection(qintptr handle)
     connect(connection, &QObject::destroyed, this, [d] { --d->connections; });
     connection->setSocketDescriptor(handle, d->backend);
     connection->setTimeOut(d->timeOut);
+    connection->setHeadTimeOut(d->headTimeOut);
     emit newConnection(connection);
     if (d->handler)
         connect(connection, &QHttpConnection::newRequest, connection, d->handler);

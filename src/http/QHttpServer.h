@@ -44,6 +44,11 @@ public:
     // 30000 by default, and 0 selects that default.
     quint32 timeOut() const;
     void setTimeOut(quint32 timeOut);
+    // Time in milliseconds a request head may take from its first byte, for
+    // every connection accepted from now on; 10000 by default, and 0 selects
+    // that default.
+    quint32 headTimeOut() const;
+    void setHeadTimeOut(quint32 timeOut);
 
     TBackend backendType() const;
     QTcpServer* tcpServer() const;

@@ -49,6 +49,7 @@ public:
     }
 
     quint32 timeOut = limits::kDefaultServerIdleMs;
+    quint32 headTimeOut = limits::kDefaultServerHeadMs;
     TServerHandler handler;
     TBackend backend = ETcpSocket;
     QPointer<TcpServer> tcpServer;

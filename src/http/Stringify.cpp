@@ -26,7 +26,7 @@ const ReasonRow kReasonPhrases[] = {
     {415, "Unsupported Media Type"}, {416, "Requested Range Not Satisfiable"},
     {417, "Expectation Failed"}, {418, "I\"m a teapot"}, {422, "Unprocessable Entity"},
     {423, "Locked"}, {424, "Failed Dependency"}, {425, "Unordered Collection"},
-    {426, "Upgrade Required"},
+    {426, "Upgrade Required"}, {431, "Request Header Fields Too Large"},
     {500, "Internal Server Error"}, {501, "Not Implemented"}, {502, "Bad Gateway"},
     {503, "Service Unavailable"}, {504, "Gateway Time-out"}, {505, "HTTP Version not supported"},
     {506, "Variant Also Negotiates"}, {507, "Insufficient Storage"},

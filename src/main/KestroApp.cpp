@@ -88,6 +88,19 @@ void KestroApp::loadFont()
     setFont(font);
 }
 
+void KestroApp::raiseMainWindow()
+{
+    if (!mainUi_) {
+        qInfo() << "No main window to raise";
+        return;
+    }
+    mainUi_->setWindowState(mainUi_->windowState() & ~Qt::WindowMinimized);
+    mainUi_->show();
+    mainUi_->raise();
+    mainUi_->activateWindow();
+    qInfo() << "Main window raised at another start's request";
+}
+
 void KestroApp::closeOnSignal(int signalNumber)
 {
     qInfo() << "Closing the main window on signal" << signalNumber;

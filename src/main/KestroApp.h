@@ -23,6 +23,8 @@ public:
 
     void init();
     void loadFont();
+    // Shows the main window in front, as another start of the program asks.
+    void raiseMainWindow();
 
     MainUserUi* mainWindow() const { return mainUi_; }
 

@@ -1,12 +1,16 @@
+#include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "main/KestroApp.h"
+#include "main/SingleInstance.h"
 #include "main/StartUp.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDebug>
 #include <QThreadPool>
 
+using vesk::pc::AppPaths;
 using vesk::pc::GlobalParams;
+using vesk::pc::SingleInstance;
 using vesk::pc::StartUp;
 using vesk::pc::UvcDevices;
 
@@ -33,13 +37,23 @@ int main(int argc, char* argv[])
     KestroApp app(argc, argv);
     KestroApp::setApplicationName(QStringLiteral("KESTRO_OrlaCam"));
     qSetMessagePattern(QString::fromLatin1(kMessagePattern));
-    StartUp::prepareDataDir();
 
     const StartUp::Option option = StartUp::parseOptions(KestroApp::arguments().mid(1));
     if (option == StartUp::Option::Help || option == StartUp::Option::Version) {
         StartUp::printOption(option);
         return 0;
     }
+
+    // Before anything reads the settings or writes the shared log. Static, so
+    // that the lock outlives the parameter store (a later static), which
+    // saves the settings at exit.
+    static SingleInstance instance(AppPaths::dataDir());
+    const SingleInstance::Claim claim = instance.claim();
+    if (claim != SingleInstance::Claim::Owned)
+        return claim == SingleInstance::Claim::RaisedOther ? 0 : 1;
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &app, &KestroApp::raiseMainWindow);
+
+    StartUp::prepareDataDir();
     if (option != StartUp::Option::LogStd)
         app.startFileLogging();
 
@@ -57,6 +71,7 @@ int main(int argc, char* argv[])
 
     app.init();
     const int result = KestroApp::exec();
+    instance.stopListening();
 
     // Cloud tasks may still hold pool threads; give them a bounded time.
     if (!QThreadPool::globalInstance()->waitForDone(kPoolDrainMs))

@@ -274,6 +274,16 @@ private slots:
         QTest::newRow("flag yes") << QByteArray("[others]\nshortcut_ext=yes") << "shortcut_ext" << "true";
         QTest::newRow("commas") << QByteArray("[cloud_server]\nlog_server_host=a, b") << "log_server_host"
                                 << "a, b";
+        const QByteArray prefix = "[local_server]\nhost_ip_prefix=";
+        QTest::newRow("prefix fine") << prefix + "10.0." << "host_ip_prefix" << "10.0.";
+        QTest::newRow("prefix 255.0.") << prefix + "255.0." << "host_ip_prefix" << "255.0.";
+        QTest::newRow("prefix URL text") << prefix + "a/b?c#" << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix three octets") << prefix + "192.168.200" << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix no dot") << prefix + "192.168" << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix octet 256") << prefix + "10.256." << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix leading zero") << prefix + "10.01." << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix blank") << prefix + "10. 1." << "host_ip_prefix" << "192.168.";
+        QTest::newRow("prefix empty") << prefix << "host_ip_prefix" << "192.168.";
     }
 
     void conversions()

@@ -47,6 +47,9 @@ private slots:
     void serverGoesWithConnections_data();
     void serverGoesWithConnections();
     void idleTimeOut();
+    void headDeadline_data();
+    void headDeadline();
+    void headDeadlinePerRequest();
     void malformedRequests_data();
     void malformedRequests();
     void streamedBodyTooLarge_data();
@@ -97,6 +100,7 @@ void TestHttpServer::statusLines_data()
     QTest::newRow("never set") << -1 << QString() << QByteArray("HTTP/1.1 400 Bad Request\r\n");
     QTest::newRow("404") << 404 << QString() << QByteArray("HTTP/1.1 404 Not Found\r\n");
     QTest::newRow("no reason") << 299 << QString() << QByteArray("HTTP/1.1 299 \r\n");
+    QTest::newRow("431") << 431 << QString() << QByteArray("HTTP/1.1 431 Request Header Fields Too Large\r\n");
     QTest::newRow("teapot") << 418 << QString() << QByteArray("HTTP/1.1 418 I\"m a teapot\r\n");
     QTest::newRow("version") << 200 << QStringLiteral("1.0") << QByteArray("HTTP/1.0 200 OK\r\n");
 }
@@ -432,20 +436,83 @@ void TestHttpServer::idleTimeOut()
     QCOMPARE(server.timeOut(), 30000u);
 }
 
+void TestHttpServer::headDeadline_data()
+{
+    QTest::addColumn<QByteArray>("trickle");
+    QTest::newRow("head") << QByteArray("GET / HTTP/1.1\r\nX-Slow: " + QByteArray(100, 'a'));
+    QTest::newRow("blank lines") << QByteArray(100, '\n');
+}
+
+// A peer trickling a head, a byte per 100 ms (well within the idle time), is
+// answered 408 and cut once the head's time is up.
+void TestHttpServer::headDeadline()
+{
+    QFETCH(QByteArray, trickle);
+    int calls = 0;
+    QHttpServer server;
+    server.setTimeOut(3000);
+    server.setHeadTimeOut(600);
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse*) { ++calls; }));
+    QTcpSocket slow;
+    QVERIFY(connectRaw(slow, portOf(server)));
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray wire;
+    for (int at = 0; at < trickle.size() && slow.state() == QAbstractSocket::ConnectedState; ++at) {
+        send(slow, trickle.mid(at, 1));
+        QTest::qWait(100);
+        wire += slow.readAll();
+    }
+    const RawMessage answer = splitMessage(wire + readRaw(slow));
+    QCOMPARE(answer.firstLine, QByteArray("HTTP/1.1 408 Request Time-out"));
+    QVERIFY(answer.headerLines.contains("connection: close"));
+    QCOMPARE(slow.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY2(clock.elapsed() >= 500 && clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
+    QCOMPARE(calls, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+    server.setHeadTimeOut(0);
+    QCOMPARE(server.headTimeOut(), 10000u);
+}
+
+// The time counts from each head's first byte: a kept-alive connection that
+// outlives it, with every head quick, is served on.
+void TestHttpServer::headDeadlinePerRequest()
+{
+    QHttpServer server;
+    server.setHeadTimeOut(400);
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", req->url().path().size());
+        res->end(req->url().path().toLatin1());
+    }));
+    QTcpSocket socket;
+    QVERIFY(connectRaw(socket, portOf(server)));
+    for (const char* path : {"/1", "/2", "/3"}) {
+        QTest::qWait(300);
+        send(socket, QByteArray("GET ") + path + " HTTP/1.1\r\n");
+        QTest::qWait(100);
+        send(socket, "\r\n");
+        QVERIFY(readRaw(socket, QByteArray("\r\n\r\n") + path).startsWith("HTTP/1.1 200 OK\r\n"));
+    }
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+}
+
 void TestHttpServer::malformedRequests_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("firstLine");
     QTest::addColumn<int>("handlerCalls");
     const QByteArray bad("HTTP/1.1 400 Bad Request");
+    const QByteArray tooLarge("HTTP/1.1 431 Request Header Fields Too Large");
     QTest::newRow("bad method") << QByteArray("GARBAGE / HTTP/1.1\r\n\r\n") << bad << 0;
     QTest::newRow("bad header") << QByteArray("GET / HTTP/1.1\r\nNo colon here\r\n\r\n") << bad << 0;
     QTest::newRow("bad length") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 1x\r\n\r\n") << bad << 0;
     QTest::newRow("bad chunk") << QByteArray("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n") << bad << 1;
     QTest::newRow("head over 80 KiB") << QByteArray("GET / HTTP/1.1\r\nX-Big: " + QByteArray(90 * 1024, 'a') + "\r\n\r\n")
-                                      << QByteArray("HTTP/1.1 431") << 0;
+                                      << tooLarge << 0;
     QTest::newRow("url over 80 KiB") << QByteArray("GET /" + QByteArray(90 * 1024, 'u') + " HTTP/1.1\r\n\r\n")
-                                     << QByteArray("HTTP/1.1 431") << 0;
+                                     << tooLarge << 0;
     QTest::newRow("declared body over 1 MiB") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 5242880\r\n\r\n")
                                               << QByteArray("HTTP/1.1 413 Request Entity Too Large") << 0;
 }

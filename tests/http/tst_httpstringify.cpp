@@ -37,11 +37,12 @@ void TestHttpStringify::reasonPhrases_data()
         {414, "Request-URI Too Large"}, {415, "Unsupported Media Type"},
         {416, "Requested Range Not Satisfiable"}, {417, "Expectation Failed"}, {418, "I\"m a teapot"},
         {422, "Unprocessable Entity"}, {423, "Locked"}, {424, "Failed Dependency"},
-        {425, "Unordered Collection"}, {426, "Upgrade Required"}, {500, "Internal Server Error"},
+        {425, "Unordered Collection"}, {426, "Upgrade Required"}, {431, "Request Header Fields Too Large"},
+        {500, "Internal Server Error"},
         {501, "Not Implemented"}, {502, "Bad Gateway"}, {503, "Service Unavailable"},
         {504, "Gateway Time-out"}, {505, "HTTP Version not supported"}, {506, "Variant Also Negotiates"},
         {507, "Insufficient Storage"}, {509, "Bandwidth Limit Exceeded"}, {510, "Not Extended"},
-        {0, nullptr}, {299, nullptr}, {306, nullptr}, {308, nullptr}, {421, nullptr}, {431, nullptr},
+        {0, nullptr}, {299, nullptr}, {306, nullptr}, {308, nullptr}, {421, nullptr}, {430, nullptr},
         {451, nullptr}, {508, nullptr}, {999, nullptr}, {-1, nullptr},
     };
     for (const auto& row : rows)

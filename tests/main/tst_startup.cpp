@@ -337,6 +337,64 @@ private slots:
         QCOMPARE(readAll(home.dataDir() + "/config"), QByteArray("not a directory"));
     }
 
+    // A second start with the same home asks the running program to show its
+    // window and ends at once, before it reads the settings or writes the
+    // log file; help and version still answer; the first runs on.
+    void secondStartRaisesFirst()
+    {
+        TestHome home;
+        const QProcessEnvironment env = environment(home);
+        QProcess first;
+        QVERIFY2(startUntilShown(first, {"--log_std"}, env, QString()), stderr_.constData());
+        QByteArray firstErr = stderr_;
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        second.start(QStringLiteral(ORLACAM_BIN), QStringList());
+        const bool ended = second.waitForFinished(20000);
+        const QByteArray secondErr = second.readAllStandardError();
+        QVERIFY2(ended, secondErr.constData());
+        QVERIFY2(clock.elapsed() < 15000, QByteArray::number(clock.elapsed()));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(secondErr.contains("OrlaCam is running already"), secondErr.constData());
+        QVERIFY(!secondErr.contains("Software version:"));
+        QVERIFY(!QFile::exists(home.dataDir() + "/log/OrlaCam.log"));
+
+        QProcess version;
+        version.setProcessEnvironment(env);
+        version.start(QStringLiteral(ORLACAM_BIN), {"--version"});
+        QVERIFY(version.waitForFinished(kStartTimeoutMs));
+        QCOMPARE(version.exitCode(), 0);
+        QVERIFY(version.readAllStandardOutput().startsWith("KESTRO_OrlaCam_1.0.5.4,"));
+
+        QTRY_VERIFY_WITH_TIMEOUT((firstErr += first.readAllStandardError())
+                                     .contains("Main window raised at another start's request"),
+                                 kStartTimeoutMs);
+        QCOMPARE(first.state(), QProcess::Running);
+        QVERIFY2(stopWith(first, SIGTERM), stderr_.constData());
+        QVERIFY(!QFile::exists(home.dataDir() + "/OrlaCam.lock"));
+    }
+
+    // The lock of a program that was killed does not keep the next start out.
+    void staleLockTakenOver()
+    {
+        TestHome home;
+        const QProcessEnvironment env = environment(home);
+        QProcess killed;
+        QVERIFY2(startUntilShown(killed, {"--log_std"}, env, QString()), stderr_.constData());
+        ::kill(pid_t(killed.processId()), SIGKILL);
+        QVERIFY(killed.waitForFinished(kStartTimeoutMs));
+        QVERIFY(QFile::exists(home.dataDir() + "/OrlaCam.lock"));
+
+        QProcess next;
+        QVERIFY2(startUntilShown(next, {"--log_std"}, env, QString()), stderr_.constData());
+        QVERIFY(stderr_.contains("Took over the lock of a program that ended without releasing it"));
+        QVERIFY2(stopWith(next, SIGTERM), stderr_.constData());
+    }
+
     void languageFromLocale_data()
     {
         QTest::addColumn<QString>("locale");

@@ -272,10 +272,12 @@ void MainUserUi::loadSelectedState(const QString& sn)
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));
-    const QString picDir = AppPaths::dataPath(QStringLiteral("pic/"));
+    // The serial comes from the camera: reduced to a safe name, it cannot
+    // lead out of pic/.
+    const QString stem = AppPaths::dataPath(QStringLiteral("pic/")) + UvcDevice::safeSerial(sn);
     for (int i = 0; i < 3; ++i) {
-        device->setThumbnailPath(i, picDir + sn + QStringLiteral("_Icon_%1.jpg").arg(i));
-        device->setFullPicturePath(i, picDir + sn + QStringLiteral("_Preview_%1.jpg").arg(i));
+        device->setThumbnailPath(i, stem + QStringLiteral("_Icon_%1.jpg").arg(i));
+        device->setFullPicturePath(i, stem + QStringLiteral("_Preview_%1.jpg").arg(i));
     }
     queueThumbnails(device);
     // A status still queued when the selection moves on belongs to this

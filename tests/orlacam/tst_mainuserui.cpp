@@ -16,6 +16,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -110,6 +111,8 @@ private slots:
     void overlayIgnoresTheHighlightedButton();
     void translations_data();
     void translations();
+    void picturePathsStayInsidePic_data();
+    void picturePathsStayInsidePic();
     // Last: it unplugs the simulated cameras.
     void removingEveryCameraBringsBackThePlaceholder();
 };
@@ -578,6 +581,40 @@ void tst_MainUserUi::closingDuringPictureDownloadsEndsCleanly()
     for (const QString& sn : {kOrlaSn, kZukiSn}) {
         const QString icon = QStringLiteral("pic/") + sn + QStringLiteral("_Icon_0.jpg");
         QVERIFY(!QFile::exists(AppPaths::dataPath(icon)));
+    }
+}
+
+void tst_MainUserUi::picturePathsStayInsidePic_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("stem");
+    QTest::newRow("parent folder") << QByteArray("../x") << QStringLiteral("x");
+}
+
+// The serial comes from the camera: it never leads a picture out of pic/.
+void tst_MainUserUi::picturePathsStayInsidePic()
+{
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, stem);
+    constexpr uint32_t kLocation = 0x14400000;
+    SimCameraModel odd;
+    odd.usb = {QStringLiteral("sim-odd"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    odd.serial = serial + QByteArray(14 - serial.size(), '\0');
+    odd.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d8");
+    odd.statusBlock = orlaStatus(1);
+    sim().plug(odd);
+    const auto unplug = qScopeGuard([] { sim().unplug(kLocation); });
+    const QString sn = QString::fromLatin1(serial);
+    QTRY_VERIFY_WITH_TIMEOUT(buttonFor(sn), kBoundMs);
+    QTest::mouseClick(buttonFor(sn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), sn);
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(sn);
+    QVERIFY(device);
+    const QString pic = AppPaths::dataPath(QStringLiteral("pic/"));
+    for (int slot = 0; slot < 3; ++slot) {
+        const QString name = stem + QStringLiteral("_%1_") + QString::number(slot) + QStringLiteral(".jpg");
+        QCOMPARE(device->thumbnailPath(slot), pic + name.arg(QStringLiteral("Icon")));
+        QCOMPARE(device->fullPicturePath(slot), pic + name.arg(QStringLiteral("Preview")));
     }
 }
 

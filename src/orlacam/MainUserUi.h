@@ -171,6 +171,7 @@ private:
     QSharedPointer<vesk::pc::UvcDevice> markedCommand(int pollCounter);
     void sendZoom(int position);
     void sendBlurLevel(int position);
+    void showBlurLevel(int level);
     void selectFramingMode(bool single);
     void selectFramingSize(int size);
     void selectView(int fov, const char* shown);

@@ -295,7 +295,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
                  status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
                  status.autoFramingParam(type), status.autoFramingUpperBody(type));
-    blurLevel_ = qMin(status.blurLevel(type), 100);
+    showBlurLevel(status.blurLevel(type));
     settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
 
     devAwake_ = statusAwake(status, type);
@@ -378,7 +378,7 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
         }
     }
     if (virtualBgOn_) {
-        blurLevel_ = qMin(status.blurLevel(type), 100);
+        showBlurLevel(status.blurLevel(type));
         if (pendingBlurSource_ != 4) {
             vesk::pc::devActionToServer(currSn_, 20, pendingBlurSource_, QString(),
                                         QString::number(blurLevel_) + QLatin1Char('%'));
@@ -505,11 +505,7 @@ void MainUserUi::setUiState(bool connected)
     setLook(ui->pbUpperBody, MainUiStyle::Rounded, MainUiStyle::Disabled);
     for (QPushButton* option : {ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace})
         option->setEnabled(false);
-    blurLevel_ = 0;
-    const bool blurBlocked = ui->slBlurLevel->blockSignals(true);
-    ui->slBlurLevel->setValue(0);
-    ui->slBlurLevel->blockSignals(blurBlocked);
-    ui->lbBlurLevelValue->setText(QStringLiteral("0%"));
+    showBlurLevel(0);
     showZoom(0);
     setBgColor(-2);
     enableVirtualBg(false);

@@ -303,8 +303,11 @@ void MainUserUi::closeEvent(QCloseEvent* event)
 }
 
 // Shutdown order: timers, hot-plug, thread pool, device threads, registry.
+// First of all the registry's settle waits are cut short, so that its thread
+// ends at once.
 void MainUserUi::deInit()
 {
+    registry_->beginShutdown();
     stateReportTimer_.stop();
     zoomTrailTimer_.stop();
     qDeleteAll(findChildren<QTimer*>(QStringLiteral("arrivalReport"), Qt::FindDirectChildrenOnly));

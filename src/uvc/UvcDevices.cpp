@@ -169,6 +169,13 @@ bool UvcDevices::removedSince(uint32_t locationId, quint64 stamp) const
 void UvcDevices::removeListed(const QSharedPointer<UvcDevice>& device)
 {
     const QString sn = device->sn();
+    closeUnlisted(device);
+    if (!sn.isEmpty())
+        emit devChanged(sn.toLatin1(), false);
+}
+
+void UvcDevices::closeUnlisted(const QSharedPointer<UvcDevice>& device)
+{
     GlobalParams::get().releaseAnIpAddr(device->ipAddr());
     {
         QMutexLocker lock(&mutex_);
@@ -182,8 +189,6 @@ void UvcDevices::removeListed(const QSharedPointer<UvcDevice>& device)
     // A holder on another thread keeps the object alive; closed, it answers
     // every later command with a refusal.
     device->close();
-    if (!sn.isEmpty())
-        emit devChanged(sn.toLatin1(), false);
 }
 
 void UvcDevices::deleteListedAt(uint32_t locationId)

@@ -74,6 +74,10 @@ public:
     bool startHotPlug();
     void stopHotPlug();
     bool hotPlugStarted() const { return hotPlugStarted_; }
+    // From any thread, first thing at shutdown: the settle waits end at once,
+    // and arrivals under way or still queued are abandoned (their cameras
+    // closed, never announced), until hot-plug starts again.
+    void beginShutdown();
 
 signals:
     void devChanged(const QByteArray& sn, bool present);
@@ -103,6 +107,8 @@ private:
     void addListed(const Entry& entry);
     bool initialise(const QSharedPointer<UvcDevice>& device);
     void removeListed(const QSharedPointer<UvcDevice>& device);
+    void closeUnlisted(const QSharedPointer<UvcDevice>& device);
+    void abandon(const QSharedPointer<UvcDevice>& device);
     void deleteListedAt(uint32_t locationId);
 
     DeviceBackend& backend_;
@@ -115,6 +121,7 @@ private:
     QHash<uint32_t, quint64> lastRemoval_;
     QHash<uint32_t, QList<quint64>> pendingArrivals_;
     std::atomic<bool> hotPlugStarted_{false};
+    std::atomic<bool> stopping_{false};
 };
 
 // Starts the hot-plug of the process's registry (once); the main window

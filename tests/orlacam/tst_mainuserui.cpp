@@ -101,6 +101,7 @@ private slots:
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
     void closingDuringPictureDownloadsEndsCleanly();
+    void closingWhileACameraSettlesEndsPromptly();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
     void cameraLeavingDuringRenameIsSafe();
@@ -616,6 +617,39 @@ void tst_MainUserUi::picturePathsStayInsidePic()
         QCOMPARE(device->thumbnailPath(slot), pic + name.arg(QStringLiteral("Icon")));
         QCOMPARE(device->fullPicturePath(slot), pic + name.arg(QStringLiteral("Preview")));
     }
+}
+
+// A camera still in its real-length settle wait when the window goes: the
+// wait is cut short and the camera is never announced.
+void tst_MainUserUi::closingWhileACameraSettlesEndsPromptly()
+{
+    constexpr uint32_t kLocation = 0x14500000;
+    const UvcTiming fast = UvcTiming::defaults();
+    UvcTiming real = fast;
+    real.settleBeforeOpenMs = UvcTiming().settleBeforeOpenMs;
+    real.settleAfterOpenMs = UvcTiming().settleAfterOpenMs;
+    UvcTiming::setDefaults(real);
+    SimCameraModel late;
+    late.usb = {QStringLiteral("sim-late"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    late.serial = QByteArray("OR22A0000005\0\0", 14);
+    late.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d9");
+    QSignalSpy announced(&UvcDevices::get(), &UvcDevices::devChanged);
+    sim().plug(late);
+    const auto unplug = qScopeGuard([] { sim().unplug(kLocation); });
+    // Listed once opened: from then on it waits 4.5 s before it is announced.
+    const bool settling = QTest::qWaitFor([] { return bool(UvcDevices::get().getDevByLocationId(kLocation)); },
+                                          kBoundMs);
+    UvcTiming::setDefaults(fast);
+    QVERIFY(settling);
+
+    QElapsedTimer clock;
+    clock.start();
+    window_->close();
+    window_.reset();
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+    for (const QList<QVariant>& signal : announced)
+        QVERIFY(signal.at(0).toByteArray() != "OR22A0000005");
 }
 
 void tst_MainUserUi::removingEveryCameraBringsBackThePlaceholder()

@@ -138,6 +138,8 @@ void MainUserUi::initRegistry()
 {
     registry_ = &UvcDevices::get();
     connect(registry_, &UvcDevices::devChanged, this, &MainUserUi::onDevChanged, Qt::QueuedConnection);
+    connect(registry_, &UvcDevices::devAccessDenied, this, &MainUserUi::onDevAccessDenied,
+            Qt::QueuedConnection);
     registryThread_ = new QThread;
     registryThread_->setObjectName(QStringLiteral("CameraRegistry"));
     registry_->moveToThread(registryThread_);

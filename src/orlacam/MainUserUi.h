@@ -74,6 +74,8 @@ public slots:
 
     // Device list and selection.
     void onDevChanged(const QByteArray& sn, bool present);
+    // A camera this user may not open: how to install the udev rule, once a run.
+    void onDevAccessDenied(const QString& node);
     void onDevSelectedChanged(DevButton* button);
     void onDevRenamed(DevButton* button);
     void onDevStateUpdate(vesk::pc::CameraStatus status);

@@ -9,6 +9,7 @@
 #include "orlacam/DevSleep.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDateTime>
@@ -34,6 +35,15 @@ constexpr unsigned int kStateReportAll = 0x30000;
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
 constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
+
+// The build does not stage resources/udev, so the rule is named as the
+// README does, from the source folder.
+const char* const kUdevRuleCommands =
+    "sudo install -m 644 resources/udev/70-orlacam.rules /etc/udev/rules.d/\n"
+    "sudo udevadm control --reload-rules && sudo udevadm trigger";
+
+// Told once a run, however many cameras or windows meet a refusal.
+bool g_accessDeniedTold = false;
 
 void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
 {
@@ -125,6 +135,24 @@ void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
     if (record.dev_name.isEmpty())
         record.dev_name = freeDevName();
     addOneDev(record);
+}
+
+// A notice, not a question: the registry has moved on, and the window does
+// not wait for the box.
+void MainUserUi::onDevAccessDenied(const QString& node)
+{
+    if (g_accessDeniedTold) {
+        qDebug() << "Access denied on" << node << "- the user has been told";
+        return;
+    }
+    g_accessDeniedTold = true;
+    auto* box = new MsgInfoUi(this);
+    box->setTitle(tr("Camera access"));
+    box->setText(tr("OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev "
+                    "rule: in the OrlaCam source folder run\n\n%2\n\nthen unplug and replug the camera.")
+                     .arg(node, QLatin1String(kUdevRuleCommands)));
+    box->setButtonText(QMessageBox::Yes, tr("OK"));
+    box->open();
 }
 
 void MainUserUi::scheduleArrivalReports(const QString& sn)

@@ -227,9 +227,26 @@ QSharedPointer<UvcDevice> UvcDevices::initWithIoServiceObject(const UsbDeviceInf
     if (!handle)
         return {};
     const QSharedPointer<UvcDevice> device = UvcDevice::create(handle, UvcDevice::DevModeUvc);
-    if (device->open() != 0)
+    if (device->open() != 0) {
+        reportAccessDenied(*handle);
         return {};
+    }
     return device;
+}
+
+void UvcDevices::reportAccessDenied(const CameraHandle& handle)
+{
+    const QString node = handle.accessDeniedNode();
+    if (node.isEmpty())
+        return;
+    {
+        QMutexLocker lock(&mutex_);
+        if (deniedNodes_.contains(node))
+            return;
+        deniedNodes_.insert(node);
+    }
+    qWarning() << "Camera" << handle.info().key << "refuses this user on" << node;
+    emit devAccessDenied(node);
 }
 
 QSharedPointer<UvcDevice> UvcDevices::uvcDeviceWithService(const UsbDeviceInfo& info)

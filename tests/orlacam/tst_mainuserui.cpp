@@ -10,6 +10,7 @@
 #include "orlacam/DevSleep.h"
 #include "orlacam/SimWindowSupport.h"
 #include "support/TestHome.h"
+#include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"
 
 #include <QElapsedTimer>
@@ -102,6 +103,7 @@ private slots:
     void closingWithTwoCamerasReportingStatusEndsCleanly();
     void closingDuringPictureDownloadsEndsCleanly();
     void closingWhileACameraSettlesEndsPromptly();
+    void deniedCamerasAreToldOnce();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
     void cameraLeavingDuringRenameIsSafe();
@@ -650,6 +652,53 @@ void tst_MainUserUi::closingWhileACameraSettlesEndsPromptly()
     QVERIFY(UvcDevices::get().devList().isEmpty());
     for (const QList<QVariant>& signal : announced)
         QVERIFY(signal.at(0).toByteArray() != "OR22A0000005");
+}
+
+// Cameras whose nodes refuse this user: one notice a run, however many of
+// them arrive, with the commands that install the udev rule.
+void tst_MainUserUi::deniedCamerasAreToldOnce()
+{
+    const uint32_t locations[] = {0x14600000, 0x14700000, 0x14800000};
+    const auto unplug = qScopeGuard([&locations] {
+        for (uint32_t location : locations)
+            sim().unplug(location);
+    });
+    const auto plugDenied = [](uint32_t location) {
+        SimCameraModel model;
+        model.usb = {QStringLiteral("sim-denied-") + QString::number(location, 16), location, 0x3564, 0xFEF2,
+                     0xEF, 0x02};
+        model.knobs.openDenied = true;
+        sim().plug(model);
+    };
+    // Counted on this thread: the registry reports from its own.
+    QObject receiver;
+    int denied = 0;
+    connect(&UvcDevices::get(), &UvcDevices::devAccessDenied, &receiver, [&denied] { ++denied; },
+            Qt::QueuedConnection);
+    plugDenied(locations[0]);
+    plugDenied(locations[1]);
+    QTRY_COMPARE_WITH_TIMEOUT(denied, 2, kBoundMs);
+    const auto notices = [this] { return window_->findChildren<MsgInfoUi*>(); };
+    QCOMPARE(notices().size(), 1);  // both reports have reached the window
+    MsgInfoUi* box = notices().first();
+    QVERIFY(box->isVisible());
+    const QString text = box->findChild<QLabel*>(QStringLiteral("lbContent"))->text();
+    QVERIFY2(text.contains(QStringLiteral("/dev/sim/sim-denied-14")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("sudo install -m 644 resources/udev/70-orlacam.rules /etc/udev/rules.d/")));
+    QVERIFY(text.contains(QStringLiteral("sudo udevadm control --reload-rules && sudo udevadm trigger")));
+    QCOMPARE(UvcDevices::get().devList().size(), 2);  // neither denied camera is listed
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(notices().isEmpty());
+
+    // The first camera again (its node reported already) and a third: one
+    // more report, and no second notice.
+    QVERIFY(sim().unplug(locations[0]));
+    plugDenied(locations[0]);
+    plugDenied(locations[2]);
+    QTRY_COMPARE_WITH_TIMEOUT(denied, 3, kBoundMs);
+    QTest::qWait(200);
+    QCOMPARE(denied, 3);
+    QVERIFY(notices().isEmpty());
 }
 
 void tst_MainUserUi::removingEveryCameraBringsBackThePlaceholder()

@@ -22,6 +22,12 @@ constexpr uint8_t kPictureUploadSelector = 3;
 constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
 
+// The node a denied open names: there is no real one.
+QString simNode(const UsbDeviceInfo& usb)
+{
+    return QStringLiteral("/dev/sim/") + usb.key;
+}
+
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
 {
     switch (request) {
@@ -85,10 +91,20 @@ bool SimCamera::openControlInterface()
     QMutexLocker lock(&mutex_);
     if (!plugged_ || model_.knobs.openFails)
         return false;
+    if (model_.knobs.openDenied) {
+        qWarning() << "Simulated camera: permission denied on" << simNode(model_.usb);
+        return false;
+    }
     if (model_.knobs.interfaceHeldByDriver)
         qDebug() << "Simulated camera: interface held by another driver";
     open_ = true;
     return true;
+}
+
+QString SimCamera::accessDeniedNode() const
+{
+    QMutexLocker lock(&mutex_);
+    return model_.knobs.openDenied ? simNode(model_.usb) : QString();
 }
 
 void SimCamera::closeControlInterface()

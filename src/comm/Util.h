@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -59,6 +60,9 @@ public:
     // Waits ms milliseconds while processing the calling thread's events; one
     // processing pass takes at most maxTime milliseconds.
     static void delayMs(int ms, int maxTime);
+    // The same wait, ended early once stop is set (checked after every
+    // pass); false when it was.
+    static bool delayMs(int ms, int maxTime, const std::atomic<bool>& stop);
 
     // Number of lines text needs when word-wrapped to width pixels.
     static int calculateTextHeight(const QString& text, const QFontMetrics& metrics, int width);

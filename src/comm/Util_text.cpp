@@ -152,15 +152,24 @@ int Util::calculateTextHeight(const QString& text, const QFontMetrics& metrics, 
 
 void Util::delayMs(int ms, int maxTime)
 {
+    static const std::atomic<bool> never{false};
+    delayMs(ms, maxTime, never);
+}
+
+bool Util::delayMs(int ms, int maxTime, const std::atomic<bool>& stop)
+{
     QElapsedTimer timer;
     timer.start();
     for (qint64 left = ms; left > 0; left = ms - timer.elapsed()) {
+        if (stop)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents,
                                         static_cast<int>(qBound<qint64>(1, maxTime, left)));
         // A short sleep keeps the wait from spinning a core at full load.
         if (ms - timer.elapsed() > 0)
             QThread::msleep(1);
     }
+    return !stop;
 }
 
 } // namespace pc

@@ -138,6 +138,8 @@ void MainUserUi::initRegistry()
 {
     registry_ = &UvcDevices::get();
     connect(registry_, &UvcDevices::devChanged, this, &MainUserUi::onDevChanged, Qt::QueuedConnection);
+    connect(registry_, &UvcDevices::devAccessDenied, this, &MainUserUi::onDevAccessDenied,
+            Qt::QueuedConnection);
     registryThread_ = new QThread;
     registryThread_->setObjectName(QStringLiteral("CameraRegistry"));
     registry_->moveToThread(registryThread_);
@@ -303,8 +305,11 @@ void MainUserUi::closeEvent(QCloseEvent* event)
 }
 
 // Shutdown order: timers, hot-plug, thread pool, device threads, registry.
+// First of all the registry's settle waits are cut short, so that its thread
+// ends at once.
 void MainUserUi::deInit()
 {
+    registry_->beginShutdown();
     stateReportTimer_.stop();
     zoomTrailTimer_.stop();
     qDeleteAll(findChildren<QTimer*>(QStringLiteral("arrivalReport"), Qt::FindDirectChildrenOnly));

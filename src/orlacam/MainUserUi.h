@@ -74,6 +74,8 @@ public slots:
 
     // Device list and selection.
     void onDevChanged(const QByteArray& sn, bool present);
+    // A camera this user may not open: how to install the udev rule, once a run.
+    void onDevAccessDenied(const QString& node);
     void onDevSelectedChanged(DevButton* button);
     void onDevRenamed(DevButton* button);
     void onDevStateUpdate(vesk::pc::CameraStatus status);
@@ -171,6 +173,7 @@ private:
     QSharedPointer<vesk::pc::UvcDevice> markedCommand(int pollCounter);
     void sendZoom(int position);
     void sendBlurLevel(int position);
+    void showBlurLevel(int level);
     void selectFramingMode(bool single);
     void selectFramingSize(int size);
     void selectView(int fov, const char* shown);

@@ -9,6 +9,7 @@
 #include "orlacam/DevSleep.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDateTime>
@@ -34,6 +35,15 @@ constexpr unsigned int kStateReportAll = 0x30000;
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
 constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
+
+// The build does not stage resources/udev, so the rule is named as the
+// README does, from the source folder.
+const char* const kUdevRuleCommands =
+    "sudo install -m 644 resources/udev/70-orlacam.rules /etc/udev/rules.d/\n"
+    "sudo udevadm control --reload-rules && sudo udevadm trigger";
+
+// Told once a run, however many cameras or windows meet a refusal.
+bool g_accessDeniedTold = false;
 
 void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
 {
@@ -125,6 +135,24 @@ void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
     if (record.dev_name.isEmpty())
         record.dev_name = freeDevName();
     addOneDev(record);
+}
+
+// A notice, not a question: the registry has moved on, and the window does
+// not wait for the box.
+void MainUserUi::onDevAccessDenied(const QString& node)
+{
+    if (g_accessDeniedTold) {
+        qDebug() << "Access denied on" << node << "- the user has been told";
+        return;
+    }
+    g_accessDeniedTold = true;
+    auto* box = new MsgInfoUi(this);
+    box->setTitle(tr("Camera access"));
+    box->setText(tr("OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev "
+                    "rule: in the OrlaCam source folder run\n\n%2\n\nthen unplug and replug the camera.")
+                     .arg(node, QLatin1String(kUdevRuleCommands)));
+    box->setButtonText(QMessageBox::Yes, tr("OK"));
+    box->open();
 }
 
 void MainUserUi::scheduleArrivalReports(const QString& sn)
@@ -272,10 +300,12 @@ void MainUserUi::loadSelectedState(const QString& sn)
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));
-    const QString picDir = AppPaths::dataPath(QStringLiteral("pic/"));
+    // The serial comes from the camera: reduced to a safe name, it cannot
+    // lead out of pic/.
+    const QString stem = AppPaths::dataPath(QStringLiteral("pic/")) + UvcDevice::safeSerial(sn);
     for (int i = 0; i < 3; ++i) {
-        device->setThumbnailPath(i, picDir + sn + QStringLiteral("_Icon_%1.jpg").arg(i));
-        device->setFullPicturePath(i, picDir + sn + QStringLiteral("_Preview_%1.jpg").arg(i));
+        device->setThumbnailPath(i, stem + QStringLiteral("_Icon_%1.jpg").arg(i));
+        device->setFullPicturePath(i, stem + QStringLiteral("_Preview_%1.jpg").arg(i));
     }
     queueThumbnails(device);
     // A status still queued when the selection moves on belongs to this
@@ -293,7 +323,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
                  status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
                  status.autoFramingParam(type), status.autoFramingUpperBody(type));
-    blurLevel_ = qMin(status.blurLevel(type), 100);
+    showBlurLevel(status.blurLevel(type));
     settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
 
     devAwake_ = statusAwake(status, type);
@@ -376,7 +406,7 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
         }
     }
     if (virtualBgOn_) {
-        blurLevel_ = qMin(status.blurLevel(type), 100);
+        showBlurLevel(status.blurLevel(type));
         if (pendingBlurSource_ != 4) {
             vesk::pc::devActionToServer(currSn_, 20, pendingBlurSource_, QString(),
                                         QString::number(blurLevel_) + QLatin1Char('%'));
@@ -503,11 +533,7 @@ void MainUserUi::setUiState(bool connected)
     setLook(ui->pbUpperBody, MainUiStyle::Rounded, MainUiStyle::Disabled);
     for (QPushButton* option : {ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace})
         option->setEnabled(false);
-    blurLevel_ = 0;
-    const bool blurBlocked = ui->slBlurLevel->blockSignals(true);
-    ui->slBlurLevel->setValue(0);
-    ui->slBlurLevel->blockSignals(blurBlocked);
-    ui->lbBlurLevelValue->setText(QStringLiteral("0%"));
+    showBlurLevel(0);
     showZoom(0);
     setBgColor(-2);
     enableVirtualBg(false);

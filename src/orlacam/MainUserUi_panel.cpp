@@ -233,6 +233,17 @@ void MainUserUi::sendBlurLevel(int position)
     }
 }
 
+// A status may carry a level above 100; the panel shows at most 100, and the
+// slider, already where the camera is, sends nothing.
+void MainUserUi::showBlurLevel(int level)
+{
+    blurLevel_ = qBound(0, level, 100);
+    ui->lbBlurLevelValue->setText(QString::number(blurLevel_) + QLatin1Char('%'));
+    const bool blocked = ui->slBlurLevel->blockSignals(true);
+    ui->slBlurLevel->setValue(blurLevel_);
+    ui->slBlurLevel->blockSignals(blocked);
+}
+
 void MainUserUi::on_slBlurLevel_sliderPressed()
 {
     sendBlurLevel(ui->slBlurLevel->value());
@@ -602,11 +613,8 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
     styleBgOptions(option);
     for (QPushButton* button : options)
         button->setEnabled(true);
-    ui->lbBlurLevelValue->setText(QString::number(blurLevel) + QLatin1Char('%'));
+    showBlurLevel(blurLevel);
     ui->slBlurLevel->setEnabled(true);
-    const bool blocked = ui->slBlurLevel->blockSignals(true);
-    ui->slBlurLevel->setValue(blurLevel);
-    ui->slBlurLevel->blockSignals(blocked);
     setBgColor(bgColor);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/UvcRequest.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 
@@ -27,6 +28,9 @@ public:
     virtual void closeControlInterface() = 0;
     virtual bool isControlInterfaceOpen() const = 0;
     virtual int interfaceNumber() const = 0;
+    // The device node whose permissions refused this user at the last failed
+    // open; empty when none did.
+    virtual QString accessDeniedNode() const { return QString(); }
 
     // Class-specific descriptors of the interface, from the header on.
     virtual QByteArray controlDescriptors() const = 0;

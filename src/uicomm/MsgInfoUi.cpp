@@ -68,6 +68,15 @@ int MsgInfoUi::exec()
     return self ? result : -1;
 }
 
+void MsgInfoUi::open()
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (!keepOpen)
+        adjustSize();
+    show();
+    centreOnParent();
+}
+
 void MsgInfoUi::setTitle(const QString& title)
 {
     ui->lbTitle->setText(title);

@@ -18,7 +18,8 @@ class MsgInfoUi;
 //
 // Typical use: a local object with the window as parent; setTitle/hideTitle,
 // setText or setLinkText, addButton(QMessageBox::Yes | QMessageBox::No),
-// setButtonText, exec(). A new box shows only Yes.
+// setButtonText, exec(); or a new box and open() for a notice. A new box
+// shows only Yes.
 class MsgInfoUi : public OWidget
 {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
 
     // Shows the box, centred on the parent, and waits for the answer.
     int exec();
+    // Shows it likewise and returns at once, for a notice that needs no
+    // answer; the box deletes itself when closed.
+    void open();
 
     // Title and text are plain text: they may come from a camera or a server.
     void setTitle(const QString& title);

@@ -169,6 +169,13 @@ bool UvcDevices::removedSince(uint32_t locationId, quint64 stamp) const
 void UvcDevices::removeListed(const QSharedPointer<UvcDevice>& device)
 {
     const QString sn = device->sn();
+    closeUnlisted(device);
+    if (!sn.isEmpty())
+        emit devChanged(sn.toLatin1(), false);
+}
+
+void UvcDevices::closeUnlisted(const QSharedPointer<UvcDevice>& device)
+{
     GlobalParams::get().releaseAnIpAddr(device->ipAddr());
     {
         QMutexLocker lock(&mutex_);
@@ -182,8 +189,6 @@ void UvcDevices::removeListed(const QSharedPointer<UvcDevice>& device)
     // A holder on another thread keeps the object alive; closed, it answers
     // every later command with a refusal.
     device->close();
-    if (!sn.isEmpty())
-        emit devChanged(sn.toLatin1(), false);
 }
 
 void UvcDevices::deleteListedAt(uint32_t locationId)
@@ -222,9 +227,26 @@ QSharedPointer<UvcDevice> UvcDevices::initWithIoServiceObject(const UsbDeviceInf
     if (!handle)
         return {};
     const QSharedPointer<UvcDevice> device = UvcDevice::create(handle, UvcDevice::DevModeUvc);
-    if (device->open() != 0)
+    if (device->open() != 0) {
+        reportAccessDenied(*handle);
         return {};
+    }
     return device;
+}
+
+void UvcDevices::reportAccessDenied(const CameraHandle& handle)
+{
+    const QString node = handle.accessDeniedNode();
+    if (node.isEmpty())
+        return;
+    {
+        QMutexLocker lock(&mutex_);
+        if (deniedNodes_.contains(node))
+            return;
+        deniedNodes_.insert(node);
+    }
+    qWarning() << "Camera" << handle.info().key << "refuses this user on" << node;
+    emit devAccessDenied(node);
 }
 
 QSharedPointer<UvcDevice> UvcDevices::uvcDeviceWithService(const UsbDeviceInfo& info)

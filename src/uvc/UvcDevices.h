@@ -9,6 +9,7 @@
 #include <QMetaType>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QSharedPointer>
 #include <QString>
 
@@ -18,6 +19,7 @@
 namespace vesk {
 namespace pc {
 
+class CameraHandle;
 class DeviceBackend;
 
 // The registry of connected cameras: follows the backend's hot-plug reports,
@@ -74,9 +76,16 @@ public:
     bool startHotPlug();
     void stopHotPlug();
     bool hotPlugStarted() const { return hotPlugStarted_; }
+    // From any thread, first thing at shutdown: the settle waits end at once,
+    // and arrivals under way or still queued are abandoned (their cameras
+    // closed, never announced), until hot-plug starts again.
+    void beginShutdown();
 
 signals:
     void devChanged(const QByteArray& sn, bool present);
+    // A camera's device node refused this user (its permissions); once per
+    // node for the registry's life.
+    void devAccessDenied(const QString& node);
     // From the hot-plug thread, one per matching device.
     void deviceInserted(const vesk::pc::UsbDeviceInfo& info);
     void deviceRemoved(const vesk::pc::UsbDeviceInfo& info);
@@ -103,10 +112,13 @@ private:
     void addListed(const Entry& entry);
     bool initialise(const QSharedPointer<UvcDevice>& device);
     void removeListed(const QSharedPointer<UvcDevice>& device);
+    void closeUnlisted(const QSharedPointer<UvcDevice>& device);
+    void abandon(const QSharedPointer<UvcDevice>& device);
     void deleteListedAt(uint32_t locationId);
+    void reportAccessDenied(const CameraHandle& handle);
 
     DeviceBackend& backend_;
-    mutable QMutex mutex_;  // the list and the report stamps
+    mutable QMutex mutex_;  // the list, the report stamps and the denied nodes
     QList<Entry> entries_;
     // Every hot-plug report is numbered when the backend makes it, so that an
     // arrival still settling learns of a later departure even before that
@@ -114,7 +126,9 @@ private:
     quint64 reports_ = 0;
     QHash<uint32_t, quint64> lastRemoval_;
     QHash<uint32_t, QList<quint64>> pendingArrivals_;
+    QSet<QString> deniedNodes_;
     std::atomic<bool> hotPlugStarted_{false};
+    std::atomic<bool> stopping_{false};
 };
 
 // Starts the hot-plug of the process's registry (once); the main window

@@ -30,6 +30,7 @@ bool sameDevice(const UsbDeviceInfo& a, const UsbDeviceInfo& b)
 
 bool UvcDevices::startHotPlug()
 {
+    stopping_ = false;
     if (hotPlugStarted_)
         return true;
     const bool started = backend_.startHotPlug(
@@ -47,6 +48,19 @@ void UvcDevices::stopHotPlug()
 {
     if (hotPlugStarted_.exchange(false))
         backend_.stopHotPlug();
+}
+
+void UvcDevices::beginShutdown()
+{
+    if (!stopping_.exchange(true))
+        qDebug() << "Camera registry: arrivals stop";
+}
+
+// Shutdown cut the arrival short: the camera was never announced.
+void UvcDevices::abandon(const QSharedPointer<UvcDevice>& device)
+{
+    qInfo() << "Arrival at" << Qt::hex << device->locationId() << "abandoned at shutdown";
+    closeUnlisted(device);
 }
 
 // On the backend's hot-plug thread: filter, then hand over to the registry's thread.
@@ -82,6 +96,10 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
     qDebug() << "onDevInserted Thread =" << QThread::currentThread();
     qDebug() << "location_id =" << Qt::hex << locationId;
     const quint64 stamp = takeArrivalStamp(locationId);
+    if (stopping_) {
+        qDebug() << "Arrival at" << Qt::hex << locationId << "ignored at shutdown";
+        return;
+    }
     Entry listed;
     if (findEntry(locationId, &listed)) {
         if (inUpgrade(*listed.device)) {
@@ -100,7 +118,10 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
     }
 
     const UvcTiming timing = UvcTiming::defaults();
-    Util::delayMs(timing.settleBeforeOpenMs, kEventPassMs);
+    if (!Util::delayMs(timing.settleBeforeOpenMs, kEventPassMs, stopping_)) {
+        qDebug() << "Arrival at" << Qt::hex << locationId << "dropped at shutdown";
+        return;
+    }
     if (removedSince(locationId, stamp) || findEntry(locationId, &listed)) {
         qDebug() << "Arrival at" << Qt::hex << locationId << "overtaken while settling";
         return;
@@ -111,12 +132,17 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
         return;
     }
     addListed({device, info});
-    Util::delayMs(timing.settleAfterOpenMs, kEventPassMs);
+    const bool settled = Util::delayMs(timing.settleAfterOpenMs, kEventPassMs, stopping_);
     // The camera left while settling; its departure unlists it, if it has
     // not already.
     if (!isListed(device.data()) || removedSince(locationId, stamp))
         return;
-    if (initialise(device) && isListed(device.data()))
+    const bool ready = settled && initialise(device);
+    if (stopping_) {
+        abandon(device);
+        return;
+    }
+    if (ready && isListed(device.data()))
         emit devChanged(device->sn().toLatin1(), true);
 }
 
@@ -127,8 +153,7 @@ bool UvcDevices::initialise(const QSharedPointer<UvcDevice>& device)
         if (device->initDev())
             return true;
         qWarning() << "Device init failed, try again";
-        Util::delayMs(timing.initRetryMs, kEventPassMs);
-        if (!isListed(device.data()))
+        if (!Util::delayMs(timing.initRetryMs, kEventPassMs, stopping_) || !isListed(device.data()))
             return false;
     }
     qWarning() << "Device init failed";

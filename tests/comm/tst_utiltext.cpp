@@ -37,6 +37,7 @@ private slots:
     void anyInputEnds();
     void delayWaitsWithoutSpinning();
     void delayProcessesEvents();
+    void delayEndsWhenStopped();
 };
 
 void TestUtilText::lineCounts_data()
@@ -172,6 +173,18 @@ void TestUtilText::delayProcessesEvents()
     Util::delayMs(400, 10);
     QCOMPARE(timerFired, 1);
     QCOMPARE(queuedCalls, 1);
+}
+
+void TestUtilText::delayEndsWhenStopped()
+{
+    std::atomic<bool> stop{false};
+    QTimer::singleShot(50, this, [&stop] { stop = true; });
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!Util::delayMs(5000, 10, stop));
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    stop = false;
+    QVERIFY(Util::delayMs(20, 10, stop));
 }
 
 QTEST_MAIN(TestUtilText)

@@ -103,6 +103,8 @@ private slots:
     void viewButtons_data();
     void viewButtons();
     void backgroundModesColoursAndBlurLevel();
+    void blurLevelFromStatus_data();
+    void blurLevelFromStatus();
     void sleepAndWake();
     void helpBoxShowsPlainTextAndReturns();
     void firmwarePrompt_data();
@@ -401,6 +403,45 @@ void tst_ControlPanel::backgroundModesColoursAndBlurLevel()
     QTest::mouseClick(widget<QPushButton>("pbVirtualBg"), Qt::LeftButton);
     QVERIFY(window_->isVirtualBgOn());
     QCOMPARE(records().size(), sent);
+}
+
+void tst_ControlPanel::blurLevelFromStatus_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("above 100") << 150 << 100;
+    QTest::newRow("within") << 40 << 40;
+}
+
+// Byte 6 of the status, at most 100, on the label and the slider: when the
+// camera is selected and on a status refresh.
+void tst_ControlPanel::blurLevelFromStatus()
+{
+    QFETCH(int, level);
+    QFETCH(int, shown);
+    QByteArray status(60, '\0');
+    status[0] = 1;  // virtual background
+    status[2] = 1;
+    status[6] = char(level);
+    const QString text = QString::number(shown) + QLatin1Char('%');
+    orla()->setStatusBlock(status);
+    window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
+    QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
+    QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+
+    status[6] = 0;
+    orla()->setStatusBlock(status);
+    window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
+    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    CameraStatus refreshed;
+    refreshed.bytes[0] = 1;
+    refreshed.bytes[2] = 1;
+    refreshed.bytes[6] = uint8_t(level);
+    window_->setLastUserActionMs(0);
+    window_->onDevStateUpdate(refreshed);
+    QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
+    QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+    QVERIFY(records().isEmpty());  // showing the camera's level sends nothing
 }
 
 void tst_ControlPanel::sleepAndWake()

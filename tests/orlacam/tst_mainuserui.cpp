@@ -11,12 +11,14 @@
 #include "orlacam/DevSleep.h"
 #include "orlacam/SimWindowSupport.h"
 #include "support/TestHome.h"
+#include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"
 
 #include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -102,6 +104,8 @@ private slots:
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
     void closingDuringPictureDownloadsEndsCleanly();
+    void closingWhileACameraSettlesEndsPromptly();
+    void deniedCamerasAreToldOnce();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
     void cameraLeavingDuringRenameIsSafe();
@@ -112,6 +116,8 @@ private slots:
     void overlayIgnoresTheHighlightedButton();
     void translations_data();
     void translations();
+    void picturePathsStayInsidePic_data();
+    void picturePathsStayInsidePic();
     // Last: it unplugs the simulated cameras.
     void removingEveryCameraBringsBackThePlaceholder();
 };
@@ -610,6 +616,120 @@ void tst_MainUserUi::closingDuringPictureDownloadsEndsCleanly()
         const QString icon = QStringLiteral("pic/") + sn + QStringLiteral("_Icon_0.jpg");
         QVERIFY(!QFile::exists(AppPaths::dataPath(icon)));
     }
+}
+
+void tst_MainUserUi::picturePathsStayInsidePic_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("stem");
+    QTest::newRow("parent folder") << QByteArray("../x") << QStringLiteral("x");
+}
+
+// The serial comes from the camera: it never leads a picture out of pic/.
+void tst_MainUserUi::picturePathsStayInsidePic()
+{
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, stem);
+    constexpr uint32_t kLocation = 0x14400000;
+    SimCameraModel odd;
+    odd.usb = {QStringLiteral("sim-odd"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    odd.serial = serial + QByteArray(14 - serial.size(), '\0');
+    odd.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d8");
+    odd.statusBlock = orlaStatus(1);
+    sim().plug(odd);
+    const auto unplug = qScopeGuard([] { sim().unplug(kLocation); });
+    const QString sn = QString::fromLatin1(serial);
+    QTRY_VERIFY_WITH_TIMEOUT(buttonFor(sn), kBoundMs);
+    QTest::mouseClick(buttonFor(sn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), sn);
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(sn);
+    QVERIFY(device);
+    const QString pic = AppPaths::dataPath(QStringLiteral("pic/"));
+    for (int slot = 0; slot < 3; ++slot) {
+        const QString name = stem + QStringLiteral("_%1_") + QString::number(slot) + QStringLiteral(".jpg");
+        QCOMPARE(device->thumbnailPath(slot), pic + name.arg(QStringLiteral("Icon")));
+        QCOMPARE(device->fullPicturePath(slot), pic + name.arg(QStringLiteral("Preview")));
+    }
+}
+
+// A camera still in its real-length settle wait when the window goes: the
+// wait is cut short and the camera is never announced.
+void tst_MainUserUi::closingWhileACameraSettlesEndsPromptly()
+{
+    constexpr uint32_t kLocation = 0x14500000;
+    const UvcTiming fast = UvcTiming::defaults();
+    UvcTiming real = fast;
+    real.settleBeforeOpenMs = UvcTiming().settleBeforeOpenMs;
+    real.settleAfterOpenMs = UvcTiming().settleAfterOpenMs;
+    UvcTiming::setDefaults(real);
+    SimCameraModel late;
+    late.usb = {QStringLiteral("sim-late"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    late.serial = QByteArray("OR22A0000005\0\0", 14);
+    late.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d9");
+    QSignalSpy announced(&UvcDevices::get(), &UvcDevices::devChanged);
+    sim().plug(late);
+    const auto unplug = qScopeGuard([] { sim().unplug(kLocation); });
+    // Listed once opened: from then on it waits 4.5 s before it is announced.
+    const bool settling = QTest::qWaitFor([] { return bool(UvcDevices::get().getDevByLocationId(kLocation)); },
+                                          kBoundMs);
+    UvcTiming::setDefaults(fast);
+    QVERIFY(settling);
+
+    QElapsedTimer clock;
+    clock.start();
+    window_->close();
+    window_.reset();
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+    for (const QList<QVariant>& signal : announced)
+        QVERIFY(signal.at(0).toByteArray() != "OR22A0000005");
+}
+
+// Cameras whose nodes refuse this user: one notice a run, however many of
+// them arrive, with the commands that install the udev rule.
+void tst_MainUserUi::deniedCamerasAreToldOnce()
+{
+    const uint32_t locations[] = {0x14600000, 0x14700000, 0x14800000};
+    const auto unplug = qScopeGuard([&locations] {
+        for (uint32_t location : locations)
+            sim().unplug(location);
+    });
+    const auto plugDenied = [](uint32_t location) {
+        SimCameraModel model;
+        model.usb = {QStringLiteral("sim-denied-") + QString::number(location, 16), location, 0x3564, 0xFEF2,
+                     0xEF, 0x02};
+        model.knobs.openDenied = true;
+        sim().plug(model);
+    };
+    // Counted on this thread: the registry reports from its own.
+    QObject receiver;
+    int denied = 0;
+    connect(&UvcDevices::get(), &UvcDevices::devAccessDenied, &receiver, [&denied] { ++denied; },
+            Qt::QueuedConnection);
+    plugDenied(locations[0]);
+    plugDenied(locations[1]);
+    QTRY_COMPARE_WITH_TIMEOUT(denied, 2, kBoundMs);
+    const auto notices = [this] { return window_->findChildren<MsgInfoUi*>(); };
+    QCOMPARE(notices().size(), 1);  // both reports have reached the window
+    MsgInfoUi* box = notices().first();
+    QVERIFY(box->isVisible());
+    const QString text = box->findChild<QLabel*>(QStringLiteral("lbContent"))->text();
+    QVERIFY2(text.contains(QStringLiteral("/dev/sim/sim-denied-14")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("sudo install -m 644 resources/udev/70-orlacam.rules /etc/udev/rules.d/")));
+    QVERIFY(text.contains(QStringLiteral("sudo udevadm control --reload-rules && sudo udevadm trigger")));
+    QCOMPARE(UvcDevices::get().devList().size(), 2);  // neither denied camera is listed
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(notices().isEmpty());
+
+    // The first camera again (its node reported already) and a third: one
+    // more report, and no second notice.
+    QVERIFY(sim().unplug(locations[0]));
+    plugDenied(locations[0]);
+    plugDenied(locations[2]);
+    QTRY_COMPARE_WITH_TIMEOUT(denied, 3, kBoundMs);
+    QTest::qWait(200);
+    QCOMPARE(denied, 3);
+    QVERIFY(notices().isEmpty());
 }
 
 void tst_MainUserUi::removingEveryCameraBringsBackThePlaceholder()

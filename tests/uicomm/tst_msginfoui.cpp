@@ -3,6 +3,7 @@
 #include "uicomm/MsgInfoUi.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,6 +22,7 @@ private slots:
     void noButtonsLeavesOnlyClose();
     void keepOpenYesLeavesBoxShown();
     void centresOnParent();
+    void openReturnsAtOnce();
     void sizeStaysInBounds();
     void textIsPlainUnlessLinks();
     void destroyedWhileWaiting();
@@ -153,6 +155,20 @@ void TstMsgInfoUi::centresOnParent()
     });
     box.exec();
     QVERIFY((centre - window.geometry().center()).manhattanLength() <= 2);
+}
+
+// A notice: open() returns with the box shown and centred; it goes when closed.
+void TstMsgInfoUi::openReturnsAtOnce()
+{
+    QWidget window;
+    window.setGeometry(100, 50, 800, 600);
+    window.show();
+    QPointer<MsgInfoUi> box = new MsgInfoUi(QStringLiteral("Tips"), QStringLiteral("Notice"), &window);
+    box->open();
+    QVERIFY(box->isVisible());
+    QVERIFY((box->geometry().center() - window.geometry().center()).manhattanLength() <= 2);
+    QTest::mouseClick(childButton(box, "pbYes"), Qt::LeftButton);
+    QTRY_VERIFY(!box);
 }
 
 void TstMsgInfoUi::sizeStaysInBounds()

@@ -45,7 +45,9 @@ bool LinuxCamera::openControlInterface()
         qWarning() << "No V4L2 capture node for" << info_.key << "- is uvcvideo loaded?";
         return false;
     }
-    if (!node_.open(nodePath))
+    const bool opened = node_.open(nodePath);
+    deniedNode_ = node_.accessDenied() ? nodePath : QString();
+    if (!opened)
         return false;
     interfaceNumber_ = found.interfaceNumber;
     descriptors_ = found.classSpecific;
@@ -73,6 +75,12 @@ int LinuxCamera::interfaceNumber() const
 {
     QReadLocker lock(&lock_);
     return interfaceNumber_;
+}
+
+QString LinuxCamera::accessDeniedNode() const
+{
+    QReadLocker lock(&lock_);
+    return deniedNode_;
 }
 
 QByteArray LinuxCamera::controlDescriptors() const

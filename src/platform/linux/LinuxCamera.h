@@ -27,6 +27,7 @@ public:
     void closeControlInterface() override;
     bool isControlInterfaceOpen() const override;
     int interfaceNumber() const override;
+    QString accessDeniedNode() const override;
     QByteArray controlDescriptors() const override;
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
                        uint8_t* data, int length) override;
@@ -41,6 +42,7 @@ private:
     V4l2Node node_;
     V4l2ControlBridge bridge_{node_};
     int interfaceNumber_ = -1;
+    QString deniedNode_;
     QByteArray descriptors_;
     std::unique_ptr<V4l2Capture> capture_;
 };

@@ -30,9 +30,10 @@ bool V4l2Node::open(const QString& path)
 {
     close();
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    const int error = errno;
+    accessDenied_ = fd < 0 && (error == EACCES || error == EPERM);
     if (fd < 0) {
-        const int error = errno;
-        if (error == EACCES || error == EPERM)
+        if (accessDenied_)
             qWarning() << "Cannot open" << path << "- permission denied; is the OrlaCam udev rule"
                        << "installed and the user logged in at the seat?";
         else

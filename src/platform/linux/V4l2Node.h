@@ -22,6 +22,8 @@ public:
     bool open(const QString& path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    // Whether the last open failed on the node's permissions.
+    bool accessDenied() const { return accessDenied_; }
     int fd() const { return fd_; }
     QString path() const { return path_; }
 
@@ -42,6 +44,7 @@ private:
 
     int fd_ = -1;
     QString path_;
+    bool accessDenied_ = false;
 };
 
 } // namespace pc

@@ -33,6 +33,12 @@ int runStatusOf(const uint8_t* frame)
     return command == kCmdDevStatus && length >= 14 && frame[12] == 1 ? frame[13] : -1;
 }
 
+// The node a denied open names: there is no real one.
+QString simNode(const UsbDeviceInfo& usb)
+{
+    return QStringLiteral("/dev/sim/") + usb.key;
+}
+
 const QByteArray* valueFor(const SimControl& control, UvcRequest request)
 {
     switch (request) {
@@ -97,10 +103,20 @@ bool SimCamera::openControlInterface()
     QMutexLocker lock(&mutex_);
     if (!plugged_ || model_.knobs.openFails)
         return false;
+    if (model_.knobs.openDenied) {
+        qWarning() << "Simulated camera: permission denied on" << simNode(model_.usb);
+        return false;
+    }
     if (model_.knobs.interfaceHeldByDriver)
         qDebug() << "Simulated camera: interface held by another driver";
     open_ = true;
     return true;
+}
+
+QString SimCamera::accessDeniedNode() const
+{
+    QMutexLocker lock(&mutex_);
+    return model_.knobs.openDenied ? simNode(model_.usb) : QString();
 }
 
 void SimCamera::closeControlInterface()

@@ -41,6 +41,8 @@ public:
     void closeControlInterface() override;
     bool isControlInterfaceOpen() const override;
     int interfaceNumber() const override;
+    // "/dev/sim/" and the device key while the openDenied knob is set.
+    QString accessDeniedNode() const override;
     QByteArray controlDescriptors() const override;
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
                        uint8_t* data, int length) override;

@@ -18,6 +18,7 @@ struct SimKnobs
     bool version2Replies = false;       // replies are version 2 frames with a CRC-8
     bool interfaceHeldByDriver = false; // open finds the interface held, which still counts
     bool openFails = false;
+    bool openDenied = false;            // open fails on the node's permissions (accessDeniedNode)
     int statusReadBytes = 60;           // bytes a status-block read moves
     int setFailsOnSelector = -1;        // SET_CUR on this extension-unit selector fails
     int getFailsOnSelector = -1;        // GET_CUR on this extension-unit selector fails

@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>Camera access</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>Acceso a la cámara</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam no puede abrir la cámara en %1 (permiso denegado). Instale la regla udev de OrlaCam: en la carpeta de origen de OrlaCam ejecute
+
+%2
+
+y luego desconecte y vuelva a conectar la cámara.</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>Kamerazugriff</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam darf die Kamera unter %1 nicht öffnen (Zugriff verweigert). Installieren Sie die udev-Regel von OrlaCam: Führen Sie im Quellordner von OrlaCam
+
+%2
+
+aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

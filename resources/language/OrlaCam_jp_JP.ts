@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>カメラへのアクセス</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam は %1 のカメラを開けません（アクセスが拒否されました）。OrlaCam の udev ルールをインストールしてください。OrlaCam のソースフォルダーで次を実行します：
+
+%2
+
+その後、カメラを抜いて差し直してください。</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>摄像头访问权限</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam 无法打开位于 %1 的摄像头（权限被拒绝）。请安装 OrlaCam 的 udev 规则：在 OrlaCam 源代码文件夹中运行
+
+%2
+
+然后拔下并重新插入摄像头。</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

@@ -38,6 +38,22 @@
 <context>
     <name>MainUserUi</name>
     <message>
+        <source>Camera access</source>
+        <translation>攝影機存取權限</translation>
+    </message>
+    <message>
+        <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
+
+%2
+
+then unplug and replug the camera.</source>
+        <translation>OrlaCam 無法開啟位於 %1 的攝影機（權限被拒絕）。請安裝 OrlaCam 的 udev 規則：在 OrlaCam 原始碼資料夾中執行
+
+%2
+
+然後拔出並重新插入攝影機。</translation>
+    </message>
+    <message>
         <source>KESTRO OrlaCam</source>
         <translation>KESTRO OrlaCam</translation>
     </message>

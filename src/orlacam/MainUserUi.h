@@ -186,6 +186,7 @@ private:
     void styleSizeButtons(int selected);
     void setSwitchIcon(QWidget* button, bool on);
     void styleViewButtons(int fov);
+    int viewAreaOf(const vesk::pc::CameraStatus& status, int type) const;
     void styleBgOptions(int option);
     void disableBgArea();
     void onZoomTrail();
@@ -202,6 +203,7 @@ private:
     int zoomHoldOff_ = -3;
     bool virtualBgOn_ = false;
     bool autoFramingOn_ = false;
+    int viewArea_ = 0;  // the view shown last: 0 86°, 1 78°, 2 65°
     QString snToReselect_;
     int desktopLeft_ = 0;
     int desktopRight_ = 0;

@@ -413,14 +413,20 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
             pendingBlurSource_ = 4;
         }
     }
+    // A family that does not report a field (the Zuki has no media mode, view
+    // area or button mode) keeps what the user set rather than a zero.
+    const auto reported = [type](CameraStatus::Field field) { return CameraStatus::hasField(field, type); };
     sizeButtonsHidden_ = status.portrait(type);
     settingUi_->setDevAutoSleep(status.field(CameraStatus::Field::AutoSleep, type));
-    setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
-                 status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
-                 status.autoFramingParam(type), status.autoFramingUpperBody(type));
-    settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
+    if (reported(CameraStatus::Field::MediaMode))
+        setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
+                     status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
+                     status.autoFramingParam(type), status.autoFramingUpperBody(type));
+    if (reported(CameraStatus::Field::ButtonMode))
+        settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
     settingUi_->setNoiseCancellation(status.noiseCancellationOn(type));
-    settingUi_->setVirtualBg(status.virtualBackgroundOn(type) ? 0 : 1);
+    if (reported(CameraStatus::Field::VirtualBgSwitch))
+        settingUi_->setVirtualBg(status.virtualBackgroundOn(type) ? 0 : 1);
 
     if (padReportCounter_ > 0)
         ++padReportCounter_;

@@ -309,7 +309,7 @@ void MainUserUi::on_pbAutoFraming_clicked()
     const CameraStatus status = device->cachedStatus();
     const int type = device->getProductType();
     setMediaMode(autoFramingOn_ ? CameraStatus::MediaAutoFraming : CameraStatus::MediaNone, 0, 0, 0, 0,
-                 status.viewArea(type), status.autoFramingParam(type), status.autoFramingUpperBody(type));
+                 viewAreaOf(status, type), status.autoFramingParam(type), status.autoFramingUpperBody(type));
     device->cameraSetMediaMode(autoFramingOn_ ? UvcDevice::MediaModeAutoFraming : UvcDevice::MediaModeNormal);
     device->setStatusPollCounter(kAutoFramingPoll);
     lastUserActionMs_ = nowMs();
@@ -370,6 +370,12 @@ void MainUserUi::on_pbSingleMode_clicked() { selectFramingMode(true); }
 void MainUserUi::on_pbCloseUp_clicked() { selectFramingSize(0); }
 void MainUserUi::on_pbUpperBody_clicked() { selectFramingSize(1); }
 
+// The Zuki does not report its view area: the window's own choice stands.
+int MainUserUi::viewAreaOf(const CameraStatus& status, int type) const
+{
+    return CameraStatus::hasField(CameraStatus::Field::ViewArea, type) ? status.viewArea(type) : viewArea_;
+}
+
 void MainUserUi::styleViewButtons(int fov)
 {
     const struct
@@ -387,6 +393,7 @@ void MainUserUi::selectView(int fov, const char* shown)
     if (!device)
         return;
     device->cameraSetFov(fov);
+    viewArea_ = fov;
     zoomHoldOff_ = 0;
     vesk::pc::devActionToServer(currSn_, kActionView, actionSource_, QString(), QLatin1String(shown));
     if (!autoFramingOn_)
@@ -423,7 +430,7 @@ void MainUserUi::on_pbVirtualBg_clicked()
             status = device->cachedStatus();
         const int type = device->getProductType();
         setMediaMode(CameraStatus::MediaVirtualBackground, status.backgroundKind(type), status.blurLevel(type),
-                     status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type), 0, 0);
+                     status.bgProtectArea2(type), status.bgProtectArea1(type), viewAreaOf(status, type), 0, 0);
     } else {
         disableBgArea();
     }
@@ -625,6 +632,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
     for (QLabel* caption : {ui->lbView, ui->lbZoom, ui->lbZoomValue, ui->lbDirection})
         caption->setStyleSheet(MainUiStyle::caption(usable));
     if (usable) {
+        viewArea_ = fov;
         styleViewButtons(fov);
     } else {
         for (QPushButton* view : {ui->pbView65, ui->pbView78, ui->pbView86})

@@ -105,6 +105,7 @@ private slots:
     void backgroundModesColoursAndBlurLevel();
     void blurLevelFromStatus_data();
     void blurLevelFromStatus();
+    void zukiKeepsWhatItsStatusLacks();
     void sleepAndWake();
     void helpBoxShowsPlainTextAndReturns();
     void firmwarePrompt_data();
@@ -442,6 +443,29 @@ void tst_ControlPanel::blurLevelFromStatus()
     QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
     QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
     QVERIFY(records().isEmpty());  // showing the camera's level sends nothing
+}
+
+// A Zuki's status has no media mode or view area: a refresh must not undo
+// the view and auto framing the user chose.
+void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
+{
+    const QString zukiSn = QStringLiteral("ZK22A0000002");
+    window_->onDevSelectedChanged(buttonFor(*window_, zukiSn));
+    QCOMPARE(window_->currentSn(), zukiSn);
+    UvcDevices::get().getDevBySn(zukiSn)->setStatusReportEnabled(false);
+    const CameraStatus refreshed;  // an awake Zuki: no sleep or privacy at byte 9
+    const auto refresh = [&] {
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(refreshed);
+    };
+
+    QTest::mouseClick(widget<QPushButton>("pbView65"), Qt::LeftButton);
+    refresh();
+    QVERIFY(widget<QPushButton>("pbView65")->styleSheet().contains(QStringLiteral("background-color: #FFFFFF")));
+    QTest::mouseClick(widget<QPushButton>("pbAutoFraming"), Qt::LeftButton);
+    QVERIFY(window_->isAutoFramingOn());
+    refresh();
+    QVERIFY(window_->isAutoFramingOn());
 }
 
 void tst_ControlPanel::sleepAndWake()

@@ -5,12 +5,14 @@
 #include "comm/Util.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 // The parameter store's two ini files inside a test home, and a fake list of
@@ -53,13 +55,20 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // Starts the threads, lets them run for runMs, raises stop and waits for
-    // them within a hard bound. Deletes them; false when one did not end.
-    static bool runThreadsFor(const QList<QThread*>& threads, int runMs, std::atomic<bool>& stop)
+    // Starts the threads, lets them run for at least runMs and until enough()
+    // holds (a loaded machine may need longer to show the overlap), at most
+    // 15 s; raises stop and waits for them within a hard bound. Deletes them;
+    // false when one did not end.
+    static bool runThreadsFor(const QList<QThread*>& threads, int runMs, std::atomic<bool>& stop,
+                              const std::function<bool()>& enough = {})
     {
         for (QThread* t : threads)
             t->start();
+        QElapsedTimer clock;
+        clock.start();
         QThread::msleep(runMs);
+        while (enough && !enough() && clock.elapsed() < 15000)
+            QThread::msleep(20);
         stop = true;
         bool finished = true;
         for (QThread* t : threads)

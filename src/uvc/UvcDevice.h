@@ -402,11 +402,28 @@ public:
     QString localPathFor(ImageTransType type) const;
     // --- end of picture transfers ---
 
+    // --- Stream capture (UvcDevice_capture.cpp) ---
+    // Files come back from the camera inside video frames. One capture exists
+    // in the process at a time: opening one closes any other camera's.
+    enum ImageFormat { ImageFormatMjpeg = 0, ImageFormatYuyv = 1 };  // 1280x720 / 640x360
+    uint32_t captureFormats();  // bit 0 motion JPEG 1280x720, bit 1 YUV 640x360, at 30 fps
+    bool initAvCapture(ImageFormat format);
+    bool streamActivate(ImageFormat format);
+    void streamDeactivate();
+    // Returns when no frame of this camera can arrive any more.
+    void deinitAvCapture();
+    // True when another program holds the stream, or the camera has no capture.
+    bool streamIsOccupied();
+    // A frame cut to its header and payload; emitted as streamVideoData.
+    void onStreamVideoData(const uint8_t* data, unsigned int length);
+    // --- end of stream capture ---
+
 signals:
     void devStateUpdate(vesk::pc::CameraStatus status);
     void fileDownloadDone(unsigned int type, int result);
     // 10 to 90 while sending, 100 at success, kErrCodeFailure on failure.
     void fileUploadProgress(int progress);
+    void streamVideoData(QByteArray data);
 
 protected:
     void run() override;

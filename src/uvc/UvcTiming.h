@@ -35,6 +35,10 @@ struct UvcTiming
     int pictureBatchPauseMs = 20;   // after every 1000 records
     int uploadCheckPeriodMs = 100;  // state reads once everything is sent
     int uploadResendAfterMs = 300;  // the camera's done sequence stood still this long
+    // The upgrade engine names its waits and time-outs as the camera needs
+    // them; it runs each at this percentage (tests take a whole upgrade
+    // through in seconds at 1 %).
+    int upgradeTimePercent = 100;
 
     // What new cameras start with; the process default is the values above.
     static UvcTiming defaults();

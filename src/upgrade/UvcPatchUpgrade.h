@@ -1,0 +1,121 @@
+#pragma once
+
+#include "uvc/UvcTiming.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QSharedPointer>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace vesk {
+namespace pc {
+
+class FirmwarePackage;
+class UvcDevice;
+
+// Takes one camera, named by its serial number, through a firmware upgrade
+// over USB or the export of its log archive, on a thread of its own, and
+// reports progress with progressUpdate. The work is split by area:
+// UvcPatchUpgrade.cpp (the thread, progress and the upgrade's decisions),
+// _transfer.cpp (files to and from the camera), _patchlist.cpp (patch list
+// and upload container), _sequences.cpp (what the camera is taken through),
+// _log.cpp (log export).
+class UvcPatchUpgrade : public QThread
+{
+    Q_OBJECT
+public:
+    enum UvcTaskType { UvcTaskUpgrade = 0, UvcTaskExtractLog = 1 };
+
+    UvcPatchUpgrade(const QString& sn, UvcTaskType type, QObject* parent = nullptr);
+    ~UvcPatchUpgrade() override;
+
+    // Asks the task to end at its next wait or step; the task then reports
+    // failure. Safe from any thread.
+    void requestStop();
+    bool isStopping() const { return stop_.load(); }
+
+    int progress() const { return progress_.load(); }
+
+signals:
+    void progressUpdate(int value, QString text);
+    void enableTimer(bool on);
+
+public slots:
+    void updateProgress();
+    void onEnableTimer(bool on);
+    void onStreamVideoData(QByteArray data);
+
+protected:
+    void run() override;
+
+private:
+    // --- the thread, progress and the upgrade's decisions ---
+    void devUpgrade();
+    int doUpgrade();
+    // Sleeps ms in steps, raising the counter once per step (steps > 0).
+    void delayMs(int ms, int steps);
+    void streamDeactivate();
+    // Every wait of the engine: scaled by the timing record, cut short by a
+    // stop request (false then).
+    bool sleepMs(int ms);
+    void raiseProgress(int by = 1);
+
+    // --- files to and from the camera ---
+    bool fileUploadByUvc(const QString& localPath, const QString& camPath, bool compressed, int steps);
+    bool fileDownloadByUvc(const QString& camName, const QString& localPath, int expectedLen,
+                           bool generate);
+    bool streamActivate();
+    bool fileUploadSyscallV0(const QString& localPath, const QString& camName);
+    int transFileJoinSeqString(int count, const QString& camName);
+
+    // --- patch list and upload container ---
+    bool bspatchListGenerate(const QString& oldPath, const QString& newPath, const QString& outPath,
+                             const QList<uint32_t>& splitPoints, int steps);
+    bool fileCompress(const QString& inPath, const QString& outPath);
+
+    // --- what the camera is taken through ---
+    bool updateSysForNewDev(FirmwarePackage* package);
+    bool updateUpgradeSystemDirectly(FirmwarePackage* package);
+    bool updateUgSysForOldDev(const QString& ugfsPath);
+    bool reopenWithDelay(int seconds, int steps);
+
+    // --- log export ---
+    bool extractLogFromDev(QString& info);
+
+    // The stream download's state, shared by fileDownloadByUvc (upgrade
+    // thread) and onStreamVideoData (the engine object's thread).
+    struct DownloadState
+    {
+        QMutex mutex;
+        uint8_t state = 0;  // 1 while a download runs, 3 after a local write failure
+        uint32_t fileLen = 0;
+        uint32_t offset = 0;
+        uint32_t packLen = 0;
+        uint32_t packCount = 0;
+        uint32_t recvHigh = 0;  // highest sequence stored
+        uint32_t doneSeq = 0;   // all packets up to it are stored
+        QByteArray buffer;      // packet n whole at (n - 1) * (packLen + 12)
+    };
+
+    std::atomic<int> progress_{0};
+    std::atomic<bool> stop_{false};
+    QSharedPointer<UvcDevice> workDev_;  // the camera the task talks to now
+    QSharedPointer<UvcDevice> regDev_;   // the registry's object when the task was made
+    uint32_t locationId_ = 0;
+    int streamType_ = 0;  // 0 motion JPEG 1280x720, 1 YUV 640x360
+    DownloadState download_;
+    UvcTaskType taskType_;
+    QString sn_;
+    UvcTiming timing_;
+    std::unique_ptr<QTimer> timer_;
+};
+
+} // namespace pc
+} // namespace vesk

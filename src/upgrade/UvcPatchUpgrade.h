@@ -19,6 +19,7 @@ namespace pc {
 
 class FirmwarePackage;
 class UvcDevice;
+class UvcDevices;
 
 // Takes one camera, named by its serial number, through a firmware upgrade
 // over USB or the export of its log archive, on a thread of its own, and
@@ -34,6 +35,8 @@ public:
     enum UvcTaskType { UvcTaskUpgrade = 0, UvcTaskExtractLog = 1 };
 
     UvcPatchUpgrade(const QString& sn, UvcTaskType type, QObject* parent = nullptr);
+    // The same on a registry of the caller's (tests).
+    UvcPatchUpgrade(const QString& sn, UvcTaskType type, UvcDevices& registry, QObject* parent = nullptr);
     ~UvcPatchUpgrade() override;
 
     // Asks the task to end at its next wait or step; the task then reports
@@ -113,6 +116,7 @@ private:
     DownloadState download_;
     UvcTaskType taskType_;
     QString sn_;
+    UvcDevices& registry_;
     UvcTiming timing_;
     std::unique_ptr<QTimer> timer_;
 };

@@ -262,13 +262,14 @@ public:
         stream_ = stream;
         ahead_ = ahead;
     }
+    // The walk gives up once stop is set.
     void setWalk(int64_t start, int64_t limit, std::vector<Match>* record,
-                 const std::atomic<bool>* cancel)
+                 const std::atomic<bool>* stop)
     {
         start_ = start;
         limit_ = std::min(limit, newSize_);
         record_ = record;
-        cancel_ = cancel;
+        stop_ = stop;
     }
 
     bool run();
@@ -299,7 +300,7 @@ private:
     diff_stream* stream_ = nullptr;
     SearchAhead* ahead_ = nullptr;
     std::vector<Match>* record_ = nullptr;
-    const std::atomic<bool>* cancel_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
     int64_t lastScan_ = 0;
     int64_t lastPos_ = 0;
     int64_t lastOffset_ = 0;
@@ -314,16 +315,20 @@ private:
 // later segments of the new data ahead of the main scan, in order, and
 // record their searches; once the main scan's state meets a walk's (at the
 // next match boundary), it takes the recorded results instead of searching.
+// A segment's records are read or freed only once its walker is done.
 class SearchAhead
 {
 public:
     SearchAhead(const Differ& prototype, int64_t newSize, int threads)
         : segments_(int(std::max<int64_t>(1, newSize / kSegmentSize))),
           segmentSize_((newSize + segments_ - 1) / segments_), records_(size_t(segments_)),
-          cursors_(size_t(segments_), 0), done_(new std::atomic<bool>[size_t(segments_)])
+          cursors_(size_t(segments_), 0), done_(new std::atomic<bool>[size_t(segments_)]),
+          passed_(new std::atomic<bool>[size_t(segments_)])
     {
-        for (int k = 0; k < segments_; ++k)
+        for (int k = 0; k < segments_; ++k) {
             done_[k] = false;
+            passed_[k] = false;
+        }
         for (int t = 1; t < threads; ++t) {
             try {
                 helpers_.emplace_back([this, prototype] { walkSegments(prototype); });
@@ -334,7 +339,8 @@ public:
     }
     ~SearchAhead()
     {
-        cancel_ = true;
+        for (int k = 0; k < segments_; ++k)
+            passed_[k] = true;
         for (std::thread& thread : helpers_)
             thread.join();
     }
@@ -346,12 +352,11 @@ public:
         const int k = int(scan / segmentSize_);
         if (k == 0 || k >= segments_ || helpers_.empty())
             return false;
+        leaveBehind(k);
         if (!done_[k].load(std::memory_order_acquire)) {
             std::unique_lock<std::mutex> lock(mutex_);
             finished_.wait(lock, [&] { return done_[k].load(std::memory_order_acquire); });
         }
-        if (k > 1 && !records_[size_t(k - 1)].empty())
-            std::vector<Match>().swap(records_[size_t(k - 1)]);  // the scan has passed it
         const std::vector<Match>& records = records_[size_t(k)];
         size_t& cursor = cursors_[size_t(k)];
         while (cursor < records.size() && records[cursor].scan < scan)
@@ -367,12 +372,25 @@ private:
     // Small enough that a costly region (an insertion) is shared out.
     static constexpr int64_t kSegmentSize = 8 * 1024;
 
+    // The main scan has reached segment k, so the walks of the segments
+    // before it may stop, and the records of those already done can go; the
+    // others' walkers may still append, so their records wait for the join.
+    void leaveBehind(int k)
+    {
+        for (; behind_ < k; ++behind_) {
+            passed_[behind_].store(true, std::memory_order_relaxed);
+            if (done_[behind_].load(std::memory_order_acquire))
+                std::vector<Match>().swap(records_[size_t(behind_)]);
+        }
+    }
+
     // Segment 0 is the main scan's own start.
     void walkSegments(const Differ& prototype)
     {
         for (int k = next_++; k < segments_; k = next_++) {
             Differ walker = prototype;
-            walker.setWalk(k * segmentSize_, (k + 1) * segmentSize_, &records_[size_t(k)], &cancel_);
+            walker.setWalk(k * segmentSize_, (k + 1) * segmentSize_, &records_[size_t(k)],
+                           &passed_[k]);
             walker.run();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -387,8 +405,10 @@ private:
     std::vector<std::vector<Match>> records_;
     std::vector<size_t> cursors_;
     std::unique_ptr<std::atomic<bool>[]> done_;
+    // Set for the segments behind the main scan, and for all at the end.
+    std::unique_ptr<std::atomic<bool>[]> passed_;
+    int behind_ = 0;  // the main scan's: segments below are marked passed
     std::atomic<int> next_{1};
-    std::atomic<bool> cancel_{false};
     std::mutex mutex_;
     std::condition_variable finished_;
     std::vector<std::thread> helpers_;
@@ -611,11 +631,11 @@ bool Differ::run()
     int64_t len = 0;
     int64_t pos = 0;
     while (scan < limit_) {
-        if (cancel_ && cancel_->load(std::memory_order_relaxed))
-            return false;
         int64_t oldScore = 0;
         int64_t scsc = scan += len;
         for (; scan < limit_; ++scan) {
+            if (stop_ && stop_->load(std::memory_order_relaxed))
+                return false;
             len = lookup(scan, &pos);
             if (scsc < scan + len) {
                 oldScore += matchesAtLastOffset(scsc, scan + len);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Binary diff and patch in stream form: the diff writes, and the patch reads,
 // a sequence of entries {control: x, y, z as offtout integers; x diff bytes;
@@ -38,6 +39,11 @@ int bspatch(const uint8_t* old, int64_t oldsize, uint8_t* newData, int64_t newsi
 void offtout(int64_t x, uint8_t* buf);
 int64_t offtin(const uint8_t* buf);
 }
+
+// bspatch into a vector grown as the patch's bytes arrive, so that a patch
+// declaring a large size but carrying little costs little memory.
+int bspatchGrowing(const uint8_t* old, int64_t oldsize, std::vector<uint8_t>* newData,
+                   int64_t newsize, struct patch_stream* stream);
 
 // bsdiff with the scan spread over at most threads threads (1: the calling
 // thread only); the output is the same for any count.

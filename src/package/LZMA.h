@@ -6,7 +6,9 @@
 
 // Whole-buffer LZMA and LZMA2 coding. Every function returns an LZMA SDK
 // result code: 0 success, 1 data error, 2 out of memory, 4 unsupported
-// properties, 5 parameter error, 8 read error, 9 write error.
+// properties, 5 parameter error, 8 read error, 9 write error. Decoding
+// refuses dictionaries above 64 MiB (2) and, with a known size, a stream
+// that holds more data than that (1).
 namespace LZMA {
 
 enum ResultCode {

@@ -1,6 +1,7 @@
 #include "package/LzmaEngine.h"
 #include "package/LZMA.h"
 
+#include <QDebug>
 #include <QIODevice>
 
 #include <cstdlib>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr int kBufferSize = 65536;
 constexpr int kDefaultLevel = 5;
+// The dictionary size comes from the input; ours use 16 MiB.
+constexpr uint32_t kMaxDictionarySize = 64u << 20;
 
 void* allocate(void*, size_t count, size_t size)
 {
@@ -91,6 +94,49 @@ bool flush(QIODevice* out, const std::vector<uint8_t>& buffer, size_t produced)
            qint64(produced);
 }
 
+// The stored properties into the chain's options; an oversized dictionary
+// is refused before the decoder allocates it.
+int decodeOptions(lzma_vli id, const uint8_t* props, size_t size, FilterChain* chain)
+{
+    lzma_filter decoded = {id, nullptr};
+    const lzma_ret ret = lzma_properties_decode(&decoded, &kAllocator, props, size);
+    if (ret != LZMA_OK)
+        return toResult(ret);
+    chain->options = *static_cast<lzma_options_lzma*>(decoded.options);
+    kAllocator.free(nullptr, decoded.options);
+    if (chain->options.dict_size > kMaxDictionarySize) {
+        qCritical() << "LZMA dictionary too large:" << chain->options.dict_size;
+        return kErrorMem;
+    }
+    return kOk;
+}
+
+// Once the promised size is out, the stream must end there (at its end mark
+// or, without one, at the end of the input): one more byte is data beyond
+// the size, which is refused rather than cut.
+int endsHere(lzma_stream& stream, QIODevice* in, std::vector<uint8_t>& buffer, bool atEnd)
+{
+    for (;;) {
+        if (stream.avail_in == 0 && !atEnd && !refill(in, buffer, stream, &atEnd))
+            return kErrorRead;
+        uint8_t extra;
+        const size_t inBefore = stream.avail_in;
+        stream.next_out = &extra;
+        stream.avail_out = 1;
+        const lzma_ret ret = lzma_code(&stream, LZMA_RUN);
+        if (stream.avail_out == 0) {
+            qCritical() << "LZMA stream goes on past its size" << stream.total_out - 1;
+            return kErrorData;
+        }
+        if (ret == LZMA_STREAM_END)
+            return kOk;
+        if (ret != LZMA_OK && ret != LZMA_BUF_ERROR)
+            return toResult(ret);
+        if (atEnd && stream.avail_in == inBefore)
+            return kOk;
+    }
+}
+
 } // namespace
 
 int lzma1EncoderChain(int level, FilterChain* chain)
@@ -108,12 +154,9 @@ int lzma1DecoderChain(const uint8_t* props, int propsSize, uint64_t unpackSize, 
 {
     if (propsSize < 5)
         return kErrorUnsupported;
-    lzma_filter decoded = {LZMA_FILTER_LZMA1, nullptr};
-    const lzma_ret ret = lzma_properties_decode(&decoded, &kAllocator, props, 5);
-    if (ret != LZMA_OK)
-        return toResult(ret);
-    chain->options = *static_cast<lzma_options_lzma*>(decoded.options);
-    kAllocator.free(nullptr, decoded.options);
+    const int result = decodeOptions(LZMA_FILTER_LZMA1, props, 5, chain);
+    if (result != kOk)
+        return result;
     // An end mark is accepted after exactly unpackSize bytes, and required
     // when the size is unknown.
     chain->options.ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
@@ -124,12 +167,9 @@ int lzma1DecoderChain(const uint8_t* props, int propsSize, uint64_t unpackSize, 
 
 int lzma2DecoderChain(unsigned char prop, FilterChain* chain)
 {
-    lzma_filter decoded = {LZMA_FILTER_LZMA2, nullptr};
-    const lzma_ret ret = lzma_properties_decode(&decoded, &kAllocator, &prop, 1);
-    if (ret != LZMA_OK)
-        return toResult(ret);
-    chain->options = *static_cast<lzma_options_lzma*>(decoded.options);
-    kAllocator.free(nullptr, decoded.options);
+    const int result = decodeOptions(LZMA_FILTER_LZMA2, &prop, 1, chain);
+    if (result != kOk)
+        return result;
     chain->filters[0] = {LZMA_FILTER_LZMA2, &chain->options};
     return kOk;
 }
@@ -211,8 +251,11 @@ int decodeStream(const FilterChain& chain, QIODevice* in, QIODevice* out, uint64
             result = toResult(ret);
             break;
         }
-        if (sizeKnown && remaining == produced)
+        if (sizeKnown && remaining == produced) {
+            if (ret != LZMA_STREAM_END)
+                result = endsHere(stream, in, inBuffer, atEnd);
             break;
+        }
         if (ret == LZMA_STREAM_END) {
             // Ended by its end mark: complete only when no size was promised.
             result = sizeKnown ? kErrorData : kOk;

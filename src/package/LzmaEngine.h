@@ -27,6 +27,7 @@ struct FilterChain
 int lzma1EncoderChain(int level, FilterChain* chain);
 int lzma2EncoderChain(int level, FilterChain* chain);
 // Decoder chains from the stored properties; unpackSize all ones = unknown.
+// Dictionaries above 64 MiB are refused with kErrorMem.
 int lzma1DecoderChain(const uint8_t* props, int propsSize, uint64_t unpackSize, FilterChain* chain);
 int lzma2DecoderChain(unsigned char prop, FilterChain* chain);
 
@@ -34,6 +35,7 @@ int lzma2DecoderChain(unsigned char prop, FilterChain* chain);
 int encodeProperties(const FilterChain& chain, uint8_t* props);
 
 int encodeStream(const FilterChain& chain, QIODevice* in, QIODevice* out, const Progress& progress);
+// With a known size, a stream that holds more data is refused (kErrorData).
 int decodeStream(const FilterChain& chain, QIODevice* in, QIODevice* out, uint64_t unpackSize,
                  const Progress& progress);
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <vector>
 
 namespace vesk {
 namespace pc {
@@ -196,9 +197,9 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
     return result == 0 && out.commit() ? 0 : -1;
 }
 
-// Applies the bzip2 stream that follows the header; the buffer must hold
-// newSize bytes.
-int applyPatch(FILE* patch, const QByteArray& old, uint8_t* newData, int64_t newSize)
+// Applies the bzip2 stream that follows the header; newData grows as the
+// stream delivers, not to the declared size at once.
+int applyPatch(FILE* patch, const QByteArray& old, std::vector<uint8_t>* newData, int64_t newSize)
 {
     int err = BZ_OK;
     Bz2Reader reader;
@@ -209,7 +210,7 @@ int applyPatch(FILE* patch, const QByteArray& old, uint8_t* newData, int64_t new
     }
     patch_stream stream = {&reader, bz2Read};
     int result = 0;
-    if (bspatch(bytes(old), old.size(), newData, newSize, &stream) != 0 ||
+    if (bspatchGrowing(bytes(old), old.size(), newData, newSize, &stream) != 0 ||
         !endsCleanly(&reader, patch)) {
         qCritical() << "bspatch failed";
         result = -1;
@@ -245,7 +246,8 @@ bool writeNewFile(const QString& path, const uint8_t* data, int64_t size)
         qCritical().noquote() << "Open file failed:" << path;
         return false;
     }
-    if (std::fwrite(data, 1, size_t(size), out.file()) != size_t(size)) {
+    // An empty result has no buffer to hand to fwrite.
+    if (size > 0 && std::fwrite(data, 1, size_t(size), out.file()) != size_t(size)) {
         qCritical() << "Write new file failed";
         return false;
     }
@@ -304,15 +306,11 @@ int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newF
     if (!readWhole(oldFile, &old))
         return -1;
     qDebug() << "old_size =" << old.size();
-    std::unique_ptr<uint8_t[]> newData(new (std::nothrow) uint8_t[size_t(newSize) + 1]);
-    if (!newData) {
-        qCritical() << "Out of memory for" << newSize << "bytes";
-        return -1;
-    }
-    if (applyPatch(patch.get(), old, newData.get(), newSize) != 0)
+    std::vector<uint8_t> newData;
+    if (applyPatch(patch.get(), old, &newData, newSize) != 0)
         return -1;
     patch.reset();
-    if (!writeNewFile(newFile, newData.get(), newSize))
+    if (!writeNewFile(newFile, newData.data(), newSize))
         return -1;
     qDebug() << "Time for bspatch:" << timer.elapsed();
     return 0;

@@ -62,6 +62,8 @@ private slots:
     void properties();
     void decodeKnownStreams_data();
     void decodeKnownStreams();
+    void dictionaryLimit_data();
+    void dictionaryLimit();
     void damagedInput();
     void coderEncodeAndDecode();
     void coderFailures();
@@ -169,7 +171,9 @@ void TestLzma::decodeKnownStreams_data()
     QTest::newRow("stored, size known") << stored << quint64(3) << 0 << QByteArray("abc");
     QTest::newRow("stored, size unknown") << stored << quint64(kUnknownSize) << 0
                                           << QByteArray("abc");
-    QTest::newRow("size shorter stops") << stored << quint64(2) << 0 << QByteArray("ab");
+    QTest::newRow("size shorter refused") << stored << quint64(2) << 1 << QByteArray("ab");
+    QTest::newRow("chunk past the size") << hex("010002616263" "0100017879" "00") << quint64(3) << 1
+                                         << QByteArray("abc");
     QTest::newRow("size longer fails") << stored << quint64(4) << 1 << QByteArray("abc");
     QTest::newRow("no end mark, unknown") << stored.left(6) << quint64(kUnknownSize) << 1
                                           << QByteArray("abc");
@@ -186,6 +190,36 @@ void TestLzma::decodeKnownStreams()
     QByteArray out;
     QCOMPARE(LZMA::decode2(stream, &out, size, 24), result);
     QCOMPARE(out, output);
+}
+
+void TestLzma::dictionaryLimit_data()
+{
+    QTest::addColumn<QByteArray>("props");  // five bytes: LZMA, one: LZMA2
+    QTest::addColumn<int>("result");
+    QTest::newRow("LZMA2 64 MiB") << hex("1c") << 0;
+    QTest::newRow("LZMA2 96 MiB") << hex("1d") << 2;
+    QTest::newRow("LZMA2 4 GiB") << hex("28") << 2;
+    QTest::newRow("LZMA 64 MiB") << hex("5d00000004") << 0;
+    QTest::newRow("LZMA 4 GiB") << hex("5dffffffff") << 2;
+}
+
+// The dictionary size is the input's: large ones are refused, not allocated.
+void TestLzma::dictionaryLimit()
+{
+    QFETCH(QByteArray, props);
+    QFETCH(int, result);
+    if (result != 0)
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^LZMA dictionary too large"));
+    QByteArray out;
+    if (props.size() == 1) {
+        QCOMPARE(LZMA::decode2(hex("010002616263" "00"), &out, 3, uchar(props[0])), result);
+    } else {
+        QByteArray packed;
+        QByteArray ownProps;
+        QCOMPARE(LZMA::encode("abc", &packed, ownProps, 5), 0);
+        QCOMPARE(LZMA::decode(packed, &out, 3, props), result);
+    }
+    QCOMPARE(out, result == 0 ? QByteArray("abc") : QByteArray());
 }
 
 void TestLzma::damagedInput()

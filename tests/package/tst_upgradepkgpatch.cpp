@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <bzlib.h>
+#include <sys/resource.h>
 
 using vesk::pc::UpgradePkgPatch;
 
@@ -39,6 +40,18 @@ QByteArray bunzip(const QByteArray& compressed, unsigned int limit)
     return err == BZ_OK ? out.left(int(length)) : QByteArray("error");
 }
 
+// The process's address space now, from /proc; 0 when unknown.
+rlim_t addressSpace()
+{
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return rlim_t(line.mid(7).simplified().split(' ').first().toULongLong()) * 1024;
+    }
+    return 0;
+}
+
 } // namespace
 
 class TestUpgradePkgPatch : public QObject
@@ -65,6 +78,7 @@ private slots:
     void negativeZeroSize();
     void truncatedStream();
     void trailingBytesRefused();
+    void hugeSizeFewBytes();
     void missingFiles();
     void unwritableOutputs();
     void corruptedPatches();
@@ -211,6 +225,26 @@ void TestUpgradePkgPatch::trailingBytesRefused()
     shorter[16] = char(5);
     QTest::ignoreMessage(QtCriticalMsg, "bspatch failed");
     QCOMPARE(applyTo("abcdef", shorter, &rebuilt), -1);
+}
+
+// A patch declaring 1 GiB but carrying a few bytes fails without taking
+// address space for the declared size (limited to 256 MiB more meanwhile).
+void TestUpgradePkgPatch::hugeSizeFewBytes()
+{
+    QByteArray patch = makePatch("abcdef", "abcxef");
+    patch.replace(16, 8, hex("0000004000000000"));
+    rlimit saved = {};
+    QVERIFY(getrlimit(RLIMIT_AS, &saved) == 0 && addressSpace() > 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = addressSpace() + (rlim_t(256) << 20);
+    if (lowered.rlim_cur > saved.rlim_max)
+        QSKIP("address space already limited");
+    QTest::ignoreMessage(QtCriticalMsg, "bspatch failed");
+    QByteArray rebuilt;
+    QVERIFY(setrlimit(RLIMIT_AS, &lowered) == 0);
+    const int result = applyTo("abcdef", patch, &rebuilt);
+    setrlimit(RLIMIT_AS, &saved);
+    QCOMPARE(result, -1);
 }
 
 void TestUpgradePkgPatch::missingFiles()

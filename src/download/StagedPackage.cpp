@@ -22,7 +22,6 @@ StagedPackage::StagedPackage(const QString& dir, const QString& name)
     : dir_(dir)
     , name_(name)
     , staging_(pathIn(dir, QStringLiteral(".pkgdl-XXXXXX")))
-    , md5_(QCryptographicHash::Md5)
 {
 }
 
@@ -48,7 +47,6 @@ bool StagedPackage::open()
 
 bool StagedPackage::append(const QByteArray& data)
 {
-    md5_.addData(data);
     size_ += data.size();
     buffer_.append(data);
     return buffer_.size() < kWriteBlock || flushBuffer();
@@ -63,7 +61,9 @@ bool StagedPackage::flushBuffer()
         qCritical() << "Write failed" << file_.fileName() << ":" << file_.errorString();
         return false;
     }
-    buffer_.resize(0);  // keeps the block allocated
+    md5_.add(buffer_);
+    buffer_ = QByteArray();  // the hasher keeps the block until it is done
+    buffer_.reserve(kWriteBlock);
     return true;
 }
 
@@ -78,9 +78,9 @@ bool StagedPackage::close()
     return flushed;
 }
 
-QByteArray StagedPackage::md5Hex() const
+QByteArray StagedPackage::md5Hex()
 {
-    return md5_.result().toHex();
+    return md5_.resultHex();
 }
 
 QString StagedPackage::stagedPath() const

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "download/BlockHasher.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,13 +27,15 @@ public:
     // either cannot be made.
     bool open();
     // Appends to the file and to its MD5; false (logged) on a write error.
+    // The file is written and hashed in blocks, the hash on a thread of its
+    // own.
     bool append(const QByteArray& data);
     // Writes what is buffered and closes the file; false (logged) on error.
     bool close();
 
     qint64 size() const { return size_; }
     // Lower-case hexadecimal MD5 of everything appended.
-    QByteArray md5Hex() const;
+    QByteArray md5Hex();
     // Where the package lies until it is committed.
     QString stagedPath() const;
     QString companionName() const;  // the upgrade-system package's name
@@ -52,7 +55,7 @@ private:
     QString name_;
     QTemporaryDir staging_;
     QFile file_;
-    QCryptographicHash md5_;
+    BlockHasher md5_;
     QByteArray buffer_;
     qint64 size_ = 0;
 };

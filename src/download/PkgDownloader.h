@@ -45,14 +45,12 @@ public:
     // Bounds of one run, all in milliseconds.
     struct Limits
     {
-        int connectMs = 5000;        // to open a connection
-        int idleMs = 5000;           // without traffic
-        int queryMs = 30000;         // the whole query exchange
-        int downloadMs = 1800000;    // the whole download exchange
+        int connectMs = 5000;      // to open a connection
+        int idleMs = 5000;         // without traffic
+        int queryMs = 30000;       // the whole query exchange
+        int downloadMs = 1800000;  // the whole download exchange
     };
 
-    // Packages above this are refused before anything is fetched.
-    static constexpr qint64 kMaxPackageBytes = qint64(1) << 30;
     // The query reply is held in memory; it is a small JSON object.
     static constexpr int kMaxReplyBytes = 1 << 20;
     // Progress notices are at least this far apart.
@@ -72,7 +70,10 @@ public:
     // leaves nothing in downloadDir. Does nothing when no run is going on.
     void requestStop();
 
+    // True when the server named a package that passed every check.
     bool queryLatestFwInfo();
+    // Fetches the accepted package and checks its size and MD5; it then
+    // waits outside downloadDir until run() has verified and stored it.
     bool downloadFirmware();
     // The accepted package's file name; empty while none was accepted.
     QString getPkgName() const;

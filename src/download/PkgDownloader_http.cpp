@@ -128,6 +128,7 @@ bool PkgDownloader::downloadFirmware()
         qCritical() << "Open file failed: no download folder";
         return false;
     }
+    StagedPackage::removeLeftovers(downloadDir);
     std::unique_ptr<StagedPackage> staged(new StagedPackage(downloadDir, name));
     QHttpClient client;
     ExchangeLoop loop(&client, limits_.connectMs, limits_.idleMs, limits_.downloadMs);

@@ -15,13 +15,14 @@ namespace {
 
 // Large writes: small ones cost more than the network does.
 constexpr int kWriteBlock = 1 << 20;
+const char* const kStagingPrefix = ".pkgdl-";
 
 } // namespace
 
 StagedPackage::StagedPackage(const QString& dir, const QString& name)
     : dir_(dir)
     , name_(name)
-    , staging_(pathIn(dir, QStringLiteral(".pkgdl-XXXXXX")))
+    , staging_(pathIn(dir, QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX")))
 {
 }
 
@@ -86,6 +87,18 @@ QByteArray StagedPackage::md5Hex()
 QString StagedPackage::stagedPath() const
 {
     return staging_.filePath(name_);
+}
+
+void StagedPackage::removeLeftovers(const QString& dir)
+{
+    const QDir folder(dir);
+    const QStringList found = folder.entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
+                                               QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : found) {
+        qInfo() << "Removing an unfinished download:" << folder.filePath(name);
+        if (!QDir(folder.filePath(name)).removeRecursively())
+            qWarning() << "Cannot remove" << folder.filePath(name);
+    }
 }
 
 QString StagedPackage::pathIn(const QString& dir, const QString& name)

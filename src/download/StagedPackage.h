@@ -39,6 +39,9 @@ public:
     // Where the package lies until it is committed.
     QString stagedPath() const;
     QString companionName() const;  // the upgrade-system package's name
+    // Removes staging folders that a run which never ended (a crash, a
+    // killed program) left in dir.
+    static void removeLeftovers(const QString& dir);
     // name inside dir, with exactly one "/" between them.
     static QString pathIn(const QString& dir, const QString& name);
 

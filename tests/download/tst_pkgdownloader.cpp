@@ -150,6 +150,7 @@ private slots:
         QFETCH(int, fault);
         QFETCH(QString, outcome);
         const QString name = offer(data, pkgType, FakePackageServer::Fault(fault));
+        QVERIFY(QDir().mkpath(storeDir() + ".pkgdl-left/by a crash"));  // an earlier run's
         start(pkgType);
         QVERIFY(finish());
         QCOMPARE(log_.notices.first(), Notice(0, name));

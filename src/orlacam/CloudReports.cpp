@@ -1,28 +1,28 @@
 #include "orlacam/CloudReports.h"
 
-#include <QDebug>
-#include <QJsonDocument>
+#include "cloud/CloudTaskPool.h"
+#include "cloud/PushToServer.h"
+#include "cloud/QueryFromServer.h"
+#include "comm/GlobalParams.h"
 
 namespace vesk {
 namespace pc {
 
-void devActionToServer(const QString& sn, int action, int trigger, const QString& comment,
-                       const QVariant& value1, const QVariant& value2, const QVariant& value3,
-                       const QVariant& value4, const QVariant& value5)
-{
-    qDebug().noquote() << "Action report: sn" << sn << "action" << action << "trigger" << trigger
-                       << "comment" << comment << "values"
-                       << QVariantList{value1, value2, value3, value4, value5};
-}
-
 void pushDevUsageState(const QString& sn, unsigned int type)
 {
-    qDebug().noquote() << "State report: sn" << sn << "type" << Qt::hex << type;
+    CloudTaskPool::global().start(new PushDevUsageState(sn, type));
 }
 
 void pushDevRegistration(const QJsonObject& info)
 {
-    qDebug().noquote() << "Registration report:" << QJsonDocument(info).toJson(QJsonDocument::Compact);
+    CloudTaskPool::global().start(new PushToServer(info, PushToServer::DevSubmit));
+}
+
+void queryPcSoftware(QObject* receiver, const QString& slot)
+{
+    CloudTaskPool::global().start(new QueryFromServer(GlobalParams::get().getPcSoftwareInfo(),
+                                                      QueryFromServer::QueryPcSoftware, receiver,
+                                                      QSharedPointer<QString>::create(slot)));
 }
 
 } // namespace pc

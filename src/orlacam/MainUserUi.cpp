@@ -1,5 +1,6 @@
 #include "orlacam/MainUserUi.h"
 
+#include "cloud/CloudTaskPool.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/MainUiStyle.h"
@@ -14,7 +15,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
-#include <QThreadPool>
 #include <QTranslator>
 
 using vesk::pc::GlobalParams;
@@ -25,9 +25,8 @@ namespace {
 constexpr int kStateReportMs = 600000;
 constexpr int kSoftwareQueryDelayMs = 500;
 // Shutdown waits: every one bounded, so a stuck camera or task cannot hang
-// the exit.
-constexpr int kPoolDrainStepMs = 1000;
-constexpr int kPoolDrainSteps = 10;
+// the exit. Cloud tasks are asked to stop, so they end long before theirs.
+constexpr int kCloudShutdownMs = 5000;
 constexpr int kRegistryThreadWaitMs = 10000;
 
 struct LanguageFile
@@ -75,11 +74,11 @@ MainUserUi::MainUserUi(QWidget* parent)
     devSleep_ = new DevSleep(this);
     connect(devSleep_, &DevSleep::devChanged, this, &MainUserUi::onDevChangedFromSleepUi);
     connect(devSleep_, &DevSleep::devResumed, this, [this] {
-        actionSource_ = 0;
+        actionSource_ = vesk::pc::SourceMouse;
         const QPointer<MainUserUi> self(this);
         onDevResumed();  // waits a second, processing events
         if (self)
-            actionSource_ = 0;
+            actionSource_ = vesk::pc::SourceMouse;
     });
     devSleep_->hide();
 
@@ -110,10 +109,10 @@ void MainUserUi::initVar()
 {
     videoCfg_ = false;
     zoomHoldOff_ = -3;
-    pendingZoomSource_ = 4;
-    pendingBlurSource_ = 4;
+    pendingZoomSource_ = vesk::pc::SourceNone;
+    pendingBlurSource_ = vesk::pc::SourceNone;
     padReportCounter_ = -1;
-    actionSource_ = 0;
+    actionSource_ = vesk::pc::SourceMouse;
     sizeButtonsHidden_ = false;
     devAwake_ = false;
     dev4K_ = false;
@@ -316,7 +315,7 @@ void MainUserUi::deInit()
     vesk::pc::deinitMacDeviceNotification();
     disconnect(registry_, nullptr, this, nullptr);
     detachSelected();
-    drainThreadPool();
+    vesk::pc::CloudTaskPool::global().shutdown(kCloudShutdownMs);
     registry_->releaseAll();
     qDebug() << "Camera objects released";
     stopRegistryThread();
@@ -329,17 +328,6 @@ void MainUserUi::deInit()
     devSleep_ = nullptr;
     qDeleteAll(devButtons_);
     devButtons_.clear();
-}
-
-void MainUserUi::drainThreadPool()
-{
-    QThreadPool* pool = QThreadPool::globalInstance();
-    for (int step = 0; step < kPoolDrainSteps; ++step) {
-        if (pool->waitForDone(kPoolDrainStepMs))
-            return;
-        qInfo() << "Waiting for" << pool->activeThreadCount() << "cloud tasks";
-    }
-    qWarning() << "Thread pool still busy at exit:" << pool->activeThreadCount() << "tasks";
 }
 
 // The registry outlives the window: once its thread has ended it comes back

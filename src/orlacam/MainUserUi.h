@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cloud/ActionSourceType.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/SystemSettingUi.h"
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QRect>
 #include <QMainWindow>
@@ -54,9 +56,10 @@ public:
     QString currentSn() const { return currSn_; }
     QString zoomText() const { return zoomText_; }
     QList<DevButton*> devButtons() const { return devButtons_; }
-    int actionSource() const { return actionSource_; }
+    vesk::pc::ActionSourceType actionSource() const { return actionSource_; }
     bool isAutoFramingOn() const { return autoFramingOn_; }
     bool isVirtualBgOn() const { return virtualBgOn_; }
+    QJsonObject softwareUpdateInfo() const { return softwareUpdateInfo_; }
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
@@ -83,9 +86,13 @@ public slots:
     void onCurrDevStateRefresh();
     void onDevResumed();
 
+    // Asks the query server for the newest software, once; then hands what
+    // it said to onInfoFromServer.
+    void onSoftwareUpgrade();
+    // The software query's reply: the newest package, or empty for none.
+    void onInfoFromServer(const QJsonObject& info);
     // Entry points that later parts of the window fill in (upgrades, log
     // export, factory reset, key sets); for now each only logs.
-    void onSoftwareUpgrade();
     void onFirmwareUpgrade();
     void onExportLog();
     void onManualUpgrade();
@@ -139,7 +146,6 @@ private:
     void initGlobalShortcut();
     void deInit();
     void stopRegistryThread();
-    void drainThreadPool();
 
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
@@ -212,13 +218,14 @@ private:
     bool dev4K_ = false;
     QTimer stateReportTimer_;
     bool sizeButtonsHidden_ = false;
-    int pendingZoomSource_ = 4;
-    int pendingBlurSource_ = 4;
+    vesk::pc::ActionSourceType pendingZoomSource_ = vesk::pc::SourceNone;  // a report due
+    vesk::pc::ActionSourceType pendingBlurSource_ = vesk::pc::SourceNone;
     int padReportCounter_ = -1;
-    int actionSource_ = 0;
+    vesk::pc::ActionSourceType actionSource_ = vesk::pc::SourceMouse;
     int zoomValue_ = 0;          // what the zoom slider will show
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
-    QHash<QWidget*, QRect> panelHome_;  // form geometry with the virtual-background section
+    QHash<QWidget*, QRect> panelHome_;
+    QJsonObject softwareUpdateInfo_;  // the newest software package the server named  // form geometry with the virtual-background section
 };

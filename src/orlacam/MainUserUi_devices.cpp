@@ -31,7 +31,6 @@ constexpr int kMaxVisibleButtons = 4;
 constexpr int kMaxDevNames = 10;
 constexpr int kArrivalReportDelayMs = 10000;
 constexpr int kPeriodicReportSoonMs = 89999;  // a report due within 90 s covers a new camera
-constexpr unsigned int kStateReportAll = 0x30000;
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
 constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
@@ -169,7 +168,7 @@ void MainUserUi::scheduleArrivalReports(const QString& sn)
             return;
         const bool uvcMode = device->devMode() == UvcDevice::DevModeUvc;
         if (uvcMode)
-            vesk::pc::pushDevUsageState(sn, kStateReportAll);
+            vesk::pc::pushDevUsageState(sn);
         const QJsonObject info = device->getDevInfoForServer();
         if (uvcMode && device->systemType() == 1)
             vesk::pc::pushDevRegistration(info);
@@ -367,13 +366,13 @@ void MainUserUi::onDevStateUpdate(CameraStatus status)
     const int type = device->getProductType();
     if (statusAwake(status, type)) {
         if (!devAwake_) {
-            actionSource_ = 3;
+            actionSource_ = vesk::pc::SourceDevice;
             const QPointer<MainUserUi> self(this);
             const QString sn = currSn_;
             onDevResumed();  // waits a second, processing events
             if (!self)
                 return;
-            actionSource_ = 0;
+            actionSource_ = vesk::pc::SourceMouse;
             if (sn != currSn_)
                 return;  // the status is not the camera's selected now
         }
@@ -381,9 +380,9 @@ void MainUserUi::onDevStateUpdate(CameraStatus status)
         return;
     }
     if (statusAsleep(status, type) && devAwake_) {
-        actionSource_ = 3;
+        actionSource_ = vesk::pc::SourceDevice;
         on_pbDevStatus_clicked();
-        actionSource_ = 0;
+        actionSource_ = vesk::pc::SourceMouse;
     }
 }
 
@@ -399,18 +398,19 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
         if (zoomHoldOff_ >= 0) {
             if (zoom != zoomValue_)
                 showZoom(zoom);
-            if (pendingZoomSource_ != 4) {
-                vesk::pc::devActionToServer(currSn_, 4, pendingZoomSource_, QString(), zoomText_);
-                pendingZoomSource_ = 4;
+            if (pendingZoomSource_ != vesk::pc::SourceNone) {
+                vesk::pc::devActionToServer(currSn_, vesk::pc::ActionZooming, pendingZoomSource_, QString(),
+                                            zoomText_);
+                pendingZoomSource_ = vesk::pc::SourceNone;
             }
         }
     }
     if (virtualBgOn_) {
         showBlurLevel(status.blurLevel(type));
-        if (pendingBlurSource_ != 4) {
-            vesk::pc::devActionToServer(currSn_, 20, pendingBlurSource_, QString(),
+        if (pendingBlurSource_ != vesk::pc::SourceNone) {
+            vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetBackgroundBlurLevel, pendingBlurSource_, QString(),
                                         QString::number(blurLevel_) + QLatin1Char('%'));
-            pendingBlurSource_ = 4;
+            pendingBlurSource_ = vesk::pc::SourceNone;
         }
     }
     // A family that does not report a field (the Zuki has no media mode, view
@@ -431,9 +431,11 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     if (padReportCounter_ > 0)
         ++padReportCounter_;
     if (padReportCounter_ >= 30) {
-        const int source = padReportCounter_ >= 90 ? 2 : padReportCounter_ >= 60 ? 1 : 0;
+        const vesk::pc::ActionSourceType source = padReportCounter_ >= 90   ? vesk::pc::SourceRemote
+                                                  : padReportCounter_ >= 60 ? vesk::pc::SourceKey
+                                                                            : vesk::pc::SourceMouse;
         if (padReportCounter_ == 30 || padReportCounter_ == 60 || padReportCounter_ >= 90) {
-            vesk::pc::devActionToServer(currSn_, 16, source);
+            vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetCropArea, source);
             padReportCounter_ = 0;
         }
     }
@@ -497,7 +499,7 @@ void MainUserUi::onStateReportTimer()
 {
     for (const QSharedPointer<UvcDevice>& device : registry_->devList()) {
         if (device->devMode() == UvcDevice::DevModeUvc)
-            vesk::pc::pushDevUsageState(device->sn(), kStateReportAll);
+            vesk::pc::pushDevUsageState(device->sn());
     }
 }
 

@@ -31,15 +31,6 @@ constexpr int kAutoFramingPoll = -50;
 constexpr int kSleepWakePoll = -150;
 constexpr int kPromptHeight = 180;
 
-constexpr int kActionView = 12;
-constexpr int kActionAutoFraming = 13;
-constexpr int kActionFramingMode = 14;
-constexpr int kActionFramingSize = 15;
-constexpr int kActionVirtualBg = 18;
-constexpr int kActionBgOption = 19;
-constexpr int kActionBgColor = 21;
-constexpr int kSourceMouse = 0;
-constexpr int kSourceNone = 4;
 
 const char* const kSwitchOn = ":/source/orlacam/icon/btn_on_n@3x";
 const char* const kSwitchOff = ":/source/orlacam/icon/btn_off_n@3x";
@@ -191,7 +182,7 @@ void MainUserUi::on_slZoom_sliderMoved(int value)
 void MainUserUi::on_slZoom_sliderReleased()
 {
     sendZoom(ui->slZoom->value());
-    pendingZoomSource_ = kSourceMouse;
+    pendingZoomSource_ = vesk::pc::SourceMouse;
 }
 
 void MainUserUi::on_slZoom_valueChanged(int value)
@@ -208,8 +199,8 @@ void MainUserUi::on_slZoom_valueChanged(int value)
         zoomTrailTimer_.start();
     }
     zoomHoldOff_ = -3;
-    if (pendingZoomSource_ == kSourceNone)
-        pendingZoomSource_ = kSourceMouse;
+    if (pendingZoomSource_ == vesk::pc::SourceNone)
+        pendingZoomSource_ = vesk::pc::SourceMouse;
 }
 
 void MainUserUi::onZoomTrail()
@@ -257,14 +248,14 @@ void MainUserUi::on_slBlurLevel_sliderMoved(int value)
 void MainUserUi::on_slBlurLevel_sliderReleased()
 {
     sendBlurLevel(ui->slBlurLevel->value());
-    pendingBlurSource_ = kSourceMouse;
+    pendingBlurSource_ = vesk::pc::SourceMouse;
 }
 
 void MainUserUi::on_slBlurLevel_valueChanged(int value)
 {
     sendBlurLevel(value);
-    if (pendingBlurSource_ == kSourceNone)
-        pendingBlurSource_ = kSourceMouse;
+    if (pendingBlurSource_ == vesk::pc::SourceNone)
+        pendingBlurSource_ = vesk::pc::SourceMouse;
 }
 
 void MainUserUi::lockSwitch(QWidget* button)
@@ -313,7 +304,7 @@ void MainUserUi::on_pbAutoFraming_clicked()
     device->cameraSetMediaMode(autoFramingOn_ ? UvcDevice::MediaModeAutoFraming : UvcDevice::MediaModeNormal);
     device->setStatusPollCounter(kAutoFramingPoll);
     lastUserActionMs_ = nowMs();
-    vesk::pc::devActionToServer(sn, kActionAutoFraming, actionSource_, QString(), autoFramingOn_);
+    vesk::pc::devActionToServer(sn, vesk::pc::ActionSetAutoFramingEnabled, actionSource_, QString(), autoFramingOn_);
     lockSwitch(ui->pbAutoFraming);
 }
 
@@ -345,7 +336,7 @@ void MainUserUi::selectFramingMode(bool single)
     lastUserActionMs_ = nowMs();
     device->cameraSetAutoFramingMode(single ? 1 : 0, int8_t(size));
     device->setStatusPollCounter(0);
-    vesk::pc::devActionToServer(currSn_, kActionFramingMode, actionSource_, QString(), single ? 1 : 0);
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetAutoFramingMode, actionSource_, QString(), single ? 1 : 0);
     if (sizeButtonsHidden_)
         return;
     ui->pbCloseUp->blockSignals(!single);
@@ -362,7 +353,7 @@ void MainUserUi::selectFramingSize(int size)
     lastUserActionMs_ = nowMs();
     device->cameraSetAutoFramingMode(1, int8_t(size));
     device->setStatusPollCounter(0);
-    vesk::pc::devActionToServer(currSn_, kActionFramingSize, actionSource_, QString(), size);
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetAutoFramingSize, actionSource_, QString(), size);
 }
 
 void MainUserUi::on_pbGroupMode_clicked() { selectFramingMode(false); }
@@ -395,7 +386,7 @@ void MainUserUi::selectView(int fov, const char* shown)
     device->cameraSetFov(fov);
     viewArea_ = fov;
     zoomHoldOff_ = 0;
-    vesk::pc::devActionToServer(currSn_, kActionView, actionSource_, QString(), QLatin1String(shown));
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetViewMode, actionSource_, QString(), QLatin1String(shown));
     if (!autoFramingOn_)
         styleViewButtons(fov);
 }
@@ -435,7 +426,7 @@ void MainUserUi::on_pbVirtualBg_clicked()
         disableBgArea();
     }
     device->cameraSetMediaMode(virtualBgOn_ ? UvcDevice::MediaModeVirtualBg : UvcDevice::MediaModeNormal);
-    vesk::pc::devActionToServer(sn, kActionVirtualBg, actionSource_, QString(), virtualBgOn_);
+    vesk::pc::devActionToServer(sn, vesk::pc::ActionSetBackgroundModeEnabled, actionSource_, QString(), virtualBgOn_);
     device->setStatusPollCounter(0);
     lastUserActionMs_ = nowMs();
     lockSwitch(ui->pbVirtualBg);
@@ -467,7 +458,7 @@ void MainUserUi::selectBgOption(int option)
     device->cameraSetBgMode(kBgOptions[option].mode);
     device->setStatusPollCounter(0);
     lastUserActionMs_ = nowMs();
-    vesk::pc::devActionToServer(currSn_, kActionBgOption, actionSource_, QString(),
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetBackgroundModeOption, actionSource_, QString(),
                                 QLatin1String(kBgOptions[option].reported));
 }
 
@@ -487,7 +478,7 @@ void MainUserUi::chooseColor(int color)
     device->setStatusPollCounter(0);
     lastUserActionMs_ = nowMs();
     // Reported as a mouse action even when a shortcut chose it.
-    vesk::pc::devActionToServer(currSn_, kActionBgColor, kSourceMouse, QString(),
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetBackgroundGreenScreenColor, vesk::pc::SourceMouse, QString(),
                                 color == UvcDevice::MediaBgColorGreen ? QStringLiteral("GREEN")
                                                                       : QStringLiteral("BLUE"));
 }

@@ -4,6 +4,9 @@
 
 #include "orlacam/MainUserUi.h"
 
+#include "comm/Util.h"
+#include "orlacam/CloudReports.h"
+
 #include <QDebug>
 
 void MainUserUi::initLocalShortcut()
@@ -28,7 +31,27 @@ void MainUserUi::onRemoteCtrlEnabled(bool on)
 
 void MainUserUi::onSoftwareUpgrade()
 {
-    qDebug() << "Software version query: not available yet";
+    if (softwareUpdateInfo_.isEmpty()) {
+        vesk::pc::queryPcSoftware(this, QStringLiteral("onInfoFromServer"));
+        return;
+    }
+    onInfoFromServer(softwareUpdateInfo_);
+}
+
+// Only kept and logged for now: the update flow itself comes later.
+void MainUserUi::onInfoFromServer(const QJsonObject& info)
+{
+    if (info.isEmpty()) {
+        qDebug() << "No software package from the query server";
+        return;
+    }
+    const QString version = info.value(QLatin1String("version")).toString();
+    if (version.isEmpty())
+        return;
+    softwareUpdateInfo_ = info;
+    const bool newer = vesk::pc::Util::verStrToUint(version)
+                       > vesk::pc::Util::verStrToUint(vesk::pc::GlobalParams::getPcSoftwareVer());
+    qInfo() << "Newest software package:" << version << (newer ? "newer than this one" : "not newer");
 }
 
 void MainUserUi::onFirmwareUpgrade()

@@ -19,8 +19,6 @@ constexpr int kSleepPollCounter = -100;  // the next status read waits about twi
 constexpr int kWakeSettleMs = 1000;
 constexpr int kWakeEventPassMs = 100;
 constexpr unsigned kThumbnailsOneAndTwo = 1u | 2u;
-constexpr int kActionToSleep = 0;
-constexpr int kActionToWake = 2;
 
 } // namespace
 
@@ -38,7 +36,7 @@ void MainUserUi::sleepSelected(int pollCounter)
     lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
     device->cameraSetDevRunStatus(UvcDevice::DevStatusSleep);
     devAwake_ = false;
-    vesk::pc::devActionToServer(currSn_, kActionToSleep, actionSource_, QString(),
+    vesk::pc::devActionToServer(currSn_, vesk::pc::ActionToSleep, actionSource_, QString(),
                                 int(device->cachedStatus().at(2)));
     showSleepOverlay(true);
     if (devSleep_->selectedIndex() <= DevSleep::kMaxButtons - 1)
@@ -78,5 +76,5 @@ void MainUserUi::wakeSelected(int pollCounter)
     showSleepOverlay(false);
     if ((device->settledThumbnails() & kThumbnailsOneAndTwo) != kThumbnailsOneAndTwo)
         queueThumbnails(device);
-    vesk::pc::devActionToServer(sn, kActionToWake, actionSource_, QString(), 1);
+    vesk::pc::devActionToServer(sn, vesk::pc::ActionToWake, actionSource_, QString(), 1);
 }

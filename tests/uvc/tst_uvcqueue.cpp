@@ -4,6 +4,7 @@
 // stopping the thread.
 
 #include "SimFixture.h"
+#include "support/LogCapture.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -29,48 +30,6 @@ FrmPacket makeFrame(uint16_t command, uint8_t addresses, const QByteArray& paylo
 }
 
 FrmPacket versionRequest() { return makeFrame(0x8010, 0xE8, {}); }
-
-// Collects the log lines of every thread for as long as it lives.
-class LogCapture
-{
-public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::collect); }
-    ~LogCapture() { qInstallMessageHandler(previous_); }
-
-    bool contains(const QString& line) const
-    {
-        QMutexLocker lock(&mutex());
-        return lines().contains(line);
-    }
-    bool startsWith(const QString& start) const
-    {
-        QMutexLocker lock(&mutex());
-        for (const QString& line : lines()) {
-            if (line.startsWith(start))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    static QMutex& mutex()
-    {
-        static QMutex m;
-        return m;
-    }
-    static QStringList& lines()
-    {
-        static QStringList l;
-        return l;
-    }
-    static void collect(QtMsgType, const QMessageLogContext&, const QString& message)
-    {
-        QMutexLocker lock(&mutex());
-        lines() << message;
-    }
-
-    QtMessageHandler previous_;
-};
 
 } // namespace
 

@@ -1,0 +1,141 @@
+#include "cloud/PushDevUsageState.h"
+
+#include "cloud/CameraSnapshotReader.h"
+#include "cloud/CloudEndpoints.h"
+#include "cloud/CloudExchange.h"
+#include "cloud/DeviceStateReport.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDebug>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+struct FamilyPath
+{
+    int productType;
+    unsigned base;
+    const char* name;
+};
+
+const FamilyPath kFamilies[] = {
+    {0, PushDevUsageState::ZukiMainStatus, "zuki"},
+    {1, PushDevUsageState::Zuki4kMainStatus, "zuki4k"},
+    {2, PushDevUsageState::OrlaMainStatus, "orla"},
+    {3, PushDevUsageState::Orla4kMainStatus, "orla4k"},
+};
+
+// By RecordKind.
+const char* const kKindPaths[] = {"main_status", "ext_status", "main_event", "ext_event"};
+
+} // namespace
+
+PushDevUsageState::PushDevUsageState(QString sn, unsigned type)
+    : sn_(std::move(sn))
+    , type_(type)
+{
+}
+
+PushDevUsageState::PushDevUsageState(QJsonObject body, DevUsageStateType type)
+    : sn_(body.value(QLatin1String("sn")).toVariant().toString())
+    , body_(std::move(body))
+    , type_(type)
+{
+}
+
+void PushDevUsageState::setPositionData(const QString& panKey, const QString& tiltKey)
+{
+    panKey_ = panKey;
+    tiltKey_ = tiltKey;
+}
+
+PushDevUsageState::DevUsageStateType PushDevUsageState::typeFor(int productType, RecordKind kind)
+{
+    for (const FamilyPath& family : kFamilies) {
+        if (family.productType == productType)
+            return DevUsageStateType(family.base + kind);
+    }
+    return StateTypeNone;
+}
+
+QString PushDevUsageState::pathOf(unsigned type)
+{
+    for (const FamilyPath& family : kFamilies) {
+        if (type >= family.base && type < family.base + std::size(kKindPaths))
+            return QStringLiteral("dev/%1/%2/submit")
+                .arg(QLatin1String(family.name), QLatin1String(kKindPaths[type - family.base]));
+    }
+    return QString();
+}
+
+void PushDevUsageState::work()
+{
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(sn_);
+    if (type_ > StateTypeNone) {
+        if (device)
+            pushStates(*device);
+        return;
+    }
+    if (device && !panKey_.isEmpty())
+        fillPositionData(*device);
+    pushInfoToServer(type_);
+}
+
+void PushDevUsageState::pushStates(UvcDevice& device)
+{
+    const CameraSnapshotReader reader([this] { return stopRequested(); });
+    if (type_ & kMainStateFlag) {
+        CameraSnapshot camera;
+        if (!reader.readMain(device, &camera))
+            return;
+        body_ = DeviceStateReport::mainStateInfo(camera);
+        const DevUsageStateType type = typeFor(camera.productType, MainStatus);
+        if (type != StateTypeNone)
+            pushInfoToServer(type);
+    }
+    if (type_ & kExtStateFlag) {
+        CameraSnapshot camera;
+        if (!reader.readExt(device, &camera))
+            return;
+        body_ = DeviceStateReport::extStateInfo(camera);
+        const DevUsageStateType type = typeFor(camera.productType, ExtStatus);
+        if (type != StateTypeNone)
+            pushInfoToServer(type);
+    }
+}
+
+void PushDevUsageState::fillPositionData(UvcDevice& device)
+{
+    CameraSnapshot camera;
+    CameraSnapshotReader::readPosition(device, &camera);
+    body_.insert(QStringLiteral("data"),
+                 QStringLiteral("%1=%2,%3=%4").arg(panKey_).arg(camera.pan).arg(tiltKey_).arg(camera.tilt));
+}
+
+void PushDevUsageState::pushInfoToServer(unsigned type)
+{
+    // A camera that left meanwhile is not reported.
+    if (!UvcDevices::get().getDevBySn(sn_))
+        return;
+    const QString path = pathOf(type);
+    if (path.isEmpty()) {
+        qCritical() << "Unknown type =" << type;
+        return;
+    }
+    if (body_.isEmpty() || stopRequested())
+        return;
+    CloudExchange::Request request;
+    request.url = CloudEndpoints::logServer(path);
+    if (!request.url.isValid())
+        return;
+    request.body = [this] { return body_; };
+    request.connectingWarning = "Connecting timeout: PushDevUsageState failed";
+    request.stopRequested = [this] { return stopRequested(); };
+    QJsonObject reply;
+    CloudExchange::post(request, &reply);
+}
+
+} // namespace pc
+} // namespace vesk

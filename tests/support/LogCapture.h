@@ -1,0 +1,62 @@
+#pragma once
+
+// Collects the log lines of every thread for as long as it lives; one
+// capture at a time. Messages still go on to the handler in place before.
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPair>
+#include <QStringList>
+
+class LogCapture
+{
+public:
+    LogCapture()
+    {
+        QMutexLocker lock(&mutex());
+        lines().clear();
+        previous() = qInstallMessageHandler(&LogCapture::collect);
+    }
+    ~LogCapture() { qInstallMessageHandler(previous()); }
+
+    bool contains(const QString& line) const { return count(line, true) > 0; }
+    bool startsWith(const QString& start) const { return count(start) > 0; }
+    // Lines that start with start (or equal it), of one type or of any.
+    int count(const QString& start, bool whole = false, int type = -1) const
+    {
+        QMutexLocker lock(&mutex());
+        int found = 0;
+        for (const auto& line : lines()) {
+            const bool match = whole ? line.second == start : line.second.startsWith(start);
+            found += match && (type < 0 || type == line.first) ? 1 : 0;
+        }
+        return found;
+    }
+    int countOf(QtMsgType type, const QString& start) const { return count(start, false, type); }
+
+private:
+    static QMutex& mutex()
+    {
+        static QMutex m;
+        return m;
+    }
+    static QList<QPair<int, QString>>& lines()
+    {
+        static QList<QPair<int, QString>> l;
+        return l;
+    }
+    static QtMessageHandler& previous()
+    {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        {
+            QMutexLocker lock(&mutex());
+            lines().append({int(type), message});
+        }
+        if (previous())
+            previous()(type, context, message);
+    }
+};

@@ -12,7 +12,6 @@ class QEventLoop;
 
 namespace qhttp {
 namespace client {
-class QHttpRequest;
 class QHttpResponse;
 } // namespace client
 } // namespace qhttp
@@ -45,14 +44,12 @@ public:
     // Bounds of one run, all in milliseconds.
     struct Limits
     {
-        int connectMs = 5000;      // to open a connection
-        int idleMs = 5000;         // without traffic
-        int queryMs = 30000;       // the whole query exchange
+        int connectMs = 5000;      // to open the download's connection
+        int idleMs = 5000;         // without traffic in the download
+        int queryMs = 10000;       // the whole query exchange
         int downloadMs = 1800000;  // the whole download exchange
     };
 
-    // The query reply is held in memory; it is a small JSON object.
-    static constexpr int kMaxReplyBytes = 1 << 20;
     // Progress notices are at least this far apart.
     static constexpr qint64 kProgressIntervalMs = 51;
     // How long the destructor waits for a run to end after asking it to.
@@ -102,8 +99,6 @@ private:
     bool stopped() const;
 
     QJsonObject queryBody() const;
-    void sendQuery(qhttp::client::QHttpRequest* request) const;
-    bool acceptReply(int status, const QByteArray& body);
     bool acceptHead(const qhttp::client::QHttpResponse& response);
     bool onChunk(const QByteArray& chunk, StagedPackage& staged, ExchangeLoop& loop);
     void flushProgress();

@@ -3,6 +3,7 @@
 
 #include "download/PkgDownloader.h"
 
+#include "cloud/CloudExchange.h"
 #include "cloud/PackageCheck.h"
 #include "comm/GlobalParams.h"
 #include "download/ExchangeLoop.h"
@@ -10,14 +11,12 @@
 #include "http/QHttpClient.h"
 
 #include <QDebug>
-#include <QJsonDocument>
 #include <QUrl>
 
 namespace vesk {
 namespace pc {
 
 using qhttp::client::QHttpClient;
-using qhttp::client::QHttpRequest;
 using qhttp::client::QHttpResponse;
 
 namespace {
@@ -44,17 +43,6 @@ QJsonObject PkgDownloader::queryBody() const
     return body;
 }
 
-void PkgDownloader::sendQuery(QHttpRequest* request) const
-{
-    const QByteArray body = QJsonDocument(queryBody()).toJson(QJsonDocument::Compact);
-    request->addHeader("Accept", "application/json");
-    request->addHeader("Content-Type", "application/json");
-    request->addHeader("charset", "utf-8");
-    request->addHeader("content-length", QByteArray::number(body.size()));
-    qDebug().noquote() << "Query body:" << body;
-    request->end(body);
-}
-
 bool PkgDownloader::queryLatestFwInfo()
 {
     qDebug() << "Thread =" << QThread::currentThread();
@@ -68,50 +56,20 @@ bool PkgDownloader::queryLatestFwInfo()
         qCritical() << "Start http client request failed: not an http URL:" << url;
         return false;
     }
-    QHttpClient client;
-    ExchangeLoop loop(&client, limits_.connectMs, limits_.idleMs, limits_.queryMs);
-    int status = 0;
-    QByteArray reply;
-    bool ended = false;
-    auto onRequest = [this, &loop](QHttpRequest* request) {
-        sendQuery(request);
-        loop.touch();
+    CloudExchange::Request request;
+    request.url = QUrl(url);
+    request.body = [this] {
+        const QJsonObject body = queryBody();
+        qDebug() << "Query body:" << body;
+        return body;
     };
-    auto onResponse = [&](QHttpResponse* response) {
-        loop.touch();
-        response->collectData(kMaxReplyBytes);
-        QObject::connect(response, &QHttpResponse::end, &loop, [&, response] {
-            logHead(*response);
-            status = int(response->status());
-            reply = response->collectedData();
-            ended = true;
-            loop.done();
-        });
-    };
-    if (!client.request(qhttp::EHTTP_POST, QUrl(url), onRequest, onResponse)) {
-        qCritical() << "Start http client request failed";
+    request.reasonLevel = QtDebugMsg;
+    request.stopRequested = [this] { return isInterruptionRequested(); };
+    request.guardMs = limits_.queryMs;
+    QJsonObject reply;
+    const CloudExchange::Outcome outcome = CloudExchange::post(request, &reply);
+    if (stopped() || outcome != CloudExchange::Good)
         return false;
-    }
-    if (!runLoop(loop) || !ended)
-        return false;
-    return acceptReply(status, reply);
-}
-
-bool PkgDownloader::acceptReply(int status, const QByteArray& body)
-{
-    if (status != 200)
-        return false;
-    const QJsonObject reply = QJsonDocument::fromJson(body).object();
-    if (reply.isEmpty()) {
-        qCritical() << "The response is an invalid json";
-        return false;
-    }
-    // A text "200" is no errorcode: only the number counts.
-    const QJsonValue code = reply.value(QLatin1String("errorcode"));
-    if (code.toInt() != 200) {
-        qDebug() << "Error reason =" << reply.value(QLatin1String("reason")).toString();
-        return false;
-    }
     return PackageCheck::check(reply, query, &latestPkg) == PackageCheck::Accepted;
 }
 

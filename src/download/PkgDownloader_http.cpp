@@ -3,6 +3,7 @@
 
 #include "download/PkgDownloader.h"
 
+#include "cloud/CloudEndpoints.h"
 #include "cloud/CloudExchange.h"
 #include "cloud/PackageCheck.h"
 #include "comm/GlobalParams.h"
@@ -47,17 +48,17 @@ bool PkgDownloader::queryLatestFwInfo()
 {
     qDebug() << "Thread =" << QThread::currentThread();
     latestPkg = QJsonObject();
-    const QString url = GlobalParams::get().fw_query_url;
+    const QUrl url = CloudEndpoints::queryServer();
     if (url.isEmpty()) {
         qCritical() << "Cloud server url is not provided in config file";
         return false;
     }
-    if (!PackageCheck::isHttpUrl(url)) {
+    if (!PackageCheck::isHttpUrl(url.toString())) {
         qCritical() << "Start http client request failed: not an http URL:" << url;
         return false;
     }
     CloudExchange::Request request;
-    request.url = QUrl(url);
+    request.url = url;
     request.body = [this] {
         const QJsonObject body = queryBody();
         qDebug() << "Query body:" << body;

@@ -3,6 +3,7 @@
 #include "cloud/CloudReply.h"
 #include "http/QHttpClient.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -25,6 +26,15 @@ void CloudExchange::sendJson(qhttp::client::QHttpRequest* request, const QJsonOb
 }
 
 CloudExchange::Outcome CloudExchange::post(const Request& request, QJsonObject* reply)
+{
+    const Outcome outcome = exchange(request, reply);
+    // The client hands closed sockets to deleteLater; a pool thread runs no
+    // event loop between tasks, so they are deleted here, not at its expiry.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return outcome;
+}
+
+CloudExchange::Outcome CloudExchange::exchange(const Request& request, QJsonObject* reply)
 {
     *reply = QJsonObject();
     QEventLoop loop;
@@ -65,7 +75,7 @@ CloudExchange::Outcome CloudExchange::post(const Request& request, QJsonObject* 
         qWarning() << request.connectingWarning;
         finish(ConnectingTimeOut);
     });
-    QTimer::singleShot(request.guardMs, &loop, [&] {
+    QTimer::singleShot(request.guardMs, Qt::PreciseTimer, &loop, [&] {
         qDebug() << "Cloud request: no reply within" << request.guardMs << "ms";
         finish(GuardTimeOut);
     });

@@ -51,6 +51,9 @@ public:
     static Outcome post(const Request& request, QJsonObject* reply);
     // The headers and the compact body of a cloud post; ends the request.
     static void sendJson(qhttp::client::QHttpRequest* request, const QJsonObject& object);
+
+private:
+    static Outcome exchange(const Request& request, QJsonObject* reply);
 };
 
 } // namespace pc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cloud/CloudExchange.h"
+
 #include <QRunnable>
 
 namespace vesk {
@@ -25,6 +27,11 @@ protected:
     // The task's work; long waits end early when stopRequested() turns true.
     virtual void work() = 0;
     bool stopRequested() const;
+    // One cloud request that also ends when this task is asked to stop.
+    CloudExchange::Outcome post(const QUrl& url, std::function<QJsonObject()> body, const char* connectingWarning,
+                                QtMsgType reasonLevel, QJsonObject* reply) const;
+    // A post to path on the cloud log server; skipped when none is configured.
+    void postToLogServer(const QString& path, std::function<QJsonObject()> body, const char* connectingWarning) const;
 
 private:
     friend class CloudTaskPool;

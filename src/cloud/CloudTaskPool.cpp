@@ -15,6 +15,11 @@ CloudTaskPool::CloudTaskPool(QThreadPool* pool)
 {
 }
 
+CloudTaskPool::~CloudTaskPool()
+{
+    shutdown(-1);
+}
+
 CloudTaskPool& CloudTaskPool::global()
 {
     static CloudTaskPool* const instance = new CloudTaskPool(QThreadPool::globalInstance());

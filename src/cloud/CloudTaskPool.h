@@ -22,6 +22,8 @@ public:
     static constexpr int kMaxWaiting = 50;
 
     explicit CloudTaskPool(QThreadPool* pool);
+    // Running tasks call back into the pool: waits for them.
+    ~CloudTaskPool();
     // On QThreadPool::globalInstance(); never destroyed, since pool threads
     // may still finish tasks while the program exits.
     static CloudTaskPool& global();

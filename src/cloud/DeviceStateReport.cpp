@@ -166,24 +166,24 @@ QJsonObject DeviceStateReport::orlaExtStateInfo(const CameraSnapshot& camera)
     return json;
 }
 
-QJsonObject DeviceStateReport::mainStateInfo(const CameraSnapshot& camera)
+QJsonObject DeviceStateReport::byFamily(const CameraSnapshot& camera, Builder zuki, Builder orla)
 {
     switch (CameraStatus::familyOf(camera.productType)) {
-    case CameraStatus::Family::Zuki: return zukiMainStateInfo(camera);
-    case CameraStatus::Family::Orla: return orlaMainStateInfo(camera);
+    case CameraStatus::Family::Zuki: return zuki(camera);
+    case CameraStatus::Family::Orla: return orla(camera);
     case CameraStatus::Family::None: break;
     }
     return QJsonObject();
 }
 
+QJsonObject DeviceStateReport::mainStateInfo(const CameraSnapshot& camera)
+{
+    return byFamily(camera, &zukiMainStateInfo, &orlaMainStateInfo);
+}
+
 QJsonObject DeviceStateReport::extStateInfo(const CameraSnapshot& camera)
 {
-    switch (CameraStatus::familyOf(camera.productType)) {
-    case CameraStatus::Family::Zuki: return zukiExtStateInfo(camera);
-    case CameraStatus::Family::Orla: return orlaExtStateInfo(camera);
-    case CameraStatus::Family::None: break;
-    }
-    return QJsonObject();
+    return byFamily(camera, &zukiExtStateInfo, &orlaExtStateInfo);
 }
 
 void DeviceStateReport::addImageControls(const CameraSnapshot& camera, QJsonObject* json)

@@ -29,6 +29,8 @@ public:
     static QString antiFlickerText(int mode);
 
 private:
+    using Builder = QJsonObject (*)(const CameraSnapshot&);
+    static QJsonObject byFamily(const CameraSnapshot& camera, Builder zuki, Builder orla);
     static QJsonObject identity(const CameraSnapshot& camera);
     static QString zoomText(const CameraSnapshot& camera);
     static void addImageControls(const CameraSnapshot& camera, QJsonObject* json);

@@ -1,8 +1,6 @@
 #include "cloud/PushDevUsageState.h"
 
 #include "cloud/CameraSnapshotReader.h"
-#include "cloud/CloudEndpoints.h"
-#include "cloud/CloudExchange.h"
 #include "cloud/DeviceStateReport.h"
 #include "uvc/UvcDevices.h"
 
@@ -85,25 +83,25 @@ void PushDevUsageState::work()
 
 void PushDevUsageState::pushStates(UvcDevice& device)
 {
+    if ((type_ & kMainStateFlag) && !pushState(device, MainStatus))
+        return;
+    if (type_ & kExtStateFlag)
+        pushState(device, ExtStatus);
+}
+
+// Reads the camera for one record and posts it; false when asked to stop.
+bool PushDevUsageState::pushState(UvcDevice& device, RecordKind kind)
+{
     const CameraSnapshotReader reader([this] { return stopRequested(); });
-    if (type_ & kMainStateFlag) {
-        CameraSnapshot camera;
-        if (!reader.readMain(device, &camera))
-            return;
-        body_ = DeviceStateReport::mainStateInfo(camera);
-        const DevUsageStateType type = typeFor(camera.productType, MainStatus);
-        if (type != StateTypeNone)
-            pushInfoToServer(type);
-    }
-    if (type_ & kExtStateFlag) {
-        CameraSnapshot camera;
-        if (!reader.readExt(device, &camera))
-            return;
-        body_ = DeviceStateReport::extStateInfo(camera);
-        const DevUsageStateType type = typeFor(camera.productType, ExtStatus);
-        if (type != StateTypeNone)
-            pushInfoToServer(type);
-    }
+    const bool main = kind == MainStatus;
+    CameraSnapshot camera;
+    if (!(main ? reader.readMain(device, &camera) : reader.readExt(device, &camera)))
+        return false;
+    body_ = main ? DeviceStateReport::mainStateInfo(camera) : DeviceStateReport::extStateInfo(camera);
+    const DevUsageStateType type = typeFor(camera.productType, kind);
+    if (type != StateTypeNone)
+        pushInfoToServer(type);
+    return true;
 }
 
 void PushDevUsageState::fillPositionData(UvcDevice& device)
@@ -126,15 +124,7 @@ void PushDevUsageState::pushInfoToServer(unsigned type)
     }
     if (body_.isEmpty() || stopRequested())
         return;
-    CloudExchange::Request request;
-    request.url = CloudEndpoints::logServer(path);
-    if (!request.url.isValid())
-        return;
-    request.body = [this] { return body_; };
-    request.connectingWarning = "Connecting timeout: PushDevUsageState failed";
-    request.stopRequested = [this] { return stopRequested(); };
-    QJsonObject reply;
-    CloudExchange::post(request, &reply);
+    postToLogServer(path, [this] { return body_; }, "Connecting timeout: PushDevUsageState failed");
 }
 
 } // namespace pc

@@ -66,6 +66,7 @@ protected:
 
 private:
     void pushStates(UvcDevice& device);
+    bool pushState(UvcDevice& device, RecordKind kind);
     void fillPositionData(UvcDevice& device);
     void pushInfoToServer(unsigned type);
 

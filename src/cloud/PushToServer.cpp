@@ -1,8 +1,5 @@
 #include "cloud/PushToServer.h"
 
-#include "cloud/CloudEndpoints.h"
-#include "cloud/CloudExchange.h"
-
 #include <QDebug>
 #include <QLocale>
 #include <QSysInfo>
@@ -46,15 +43,7 @@ void PushToServer::work()
         qCritical() << "Unknown type =" << int(type_);
         return;
     }
-    CloudExchange::Request request;
-    request.url = CloudEndpoints::logServer(path);
-    if (!request.url.isValid())
-        return;
-    request.body = [this] { return withClientKeys(body_); };
-    request.connectingWarning = "Connecting timeout: PushToServer failed";
-    request.stopRequested = [this] { return stopRequested(); };
-    QJsonObject reply;
-    CloudExchange::post(request, &reply);
+    postToLogServer(path, [this] { return withClientKeys(body_); }, "Connecting timeout: PushToServer failed");
 }
 
 } // namespace pc

@@ -1,7 +1,6 @@
 #include "cloud/QueryFromServer.h"
 
 #include "cloud/CloudEndpoints.h"
-#include "cloud/CloudExchange.h"
 #include "cloud/PackageCheck.h"
 #include "comm/GlobalParams.h"
 
@@ -36,14 +35,10 @@ void QueryFromServer::work()
         qCritical() << "Unknown type =" << int(type_);
         return;
     }
-    CloudExchange::Request request;
-    request.url = CloudEndpoints::queryServer();
-    request.body = [this] { return queryBody(query_, type_); };
-    request.connectingWarning = "Connecting timeout";
-    request.reasonLevel = QtDebugMsg;
-    request.stopRequested = [this] { return stopRequested(); };
     QJsonObject reply;
-    const CloudExchange::Outcome outcome = CloudExchange::post(request, &reply);
+    const CloudExchange::Outcome outcome =
+        post(CloudEndpoints::queryServer(), [this] { return queryBody(query_, type_); }, "Connecting timeout",
+             QtDebugMsg, &reply);
     if (outcome == CloudExchange::NotStarted)
         return;
     deliver(outcome == CloudExchange::Good ? PackageCheck::acceptedPackage(reply, query_) : QJsonObject());

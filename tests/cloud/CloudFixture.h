@@ -6,34 +6,19 @@
 
 #include "cloud/CloudEndpoints.h"
 #include "comm/GlobalParams.h"
-#include "platform/sim/SimBackend.h"
 #include "support/FakeCloudServer.h"
+#include "support/SimCameras.h"
 #include "uvc/UvcDevices.h"
-#include "uvc/UvcTiming.h"
 
 #include <QtTest>
 
 const QString kOrlaSn = QStringLiteral("OR22A0000001");
 const QString kZukiSn = QStringLiteral("ZK22A0000002");
 
-inline vesk::pc::SimBackend& sim()
-{
-    return dynamic_cast<vesk::pc::SimBackend&>(vesk::pc::DeviceBackend::instance());
-}
-
 // Call once, in initTestCase and after the test's home exists.
 inline bool startSimulatedCameras()
 {
-    qputenv("ORLACAM_DEVICE_BACKEND", "sim");
-    vesk::pc::UvcTiming timing;
-    timing.passMs = 2;
-    timing.statusPollPasses = 10;
-    timing.replyWaitMs = 150;
-    timing.closeWaitMs = 3000;
-    timing.settleBeforeOpenMs = 10;
-    timing.settleAfterOpenMs = 50;
-    timing.initRetryMs = 20;
-    vesk::pc::UvcTiming::setDefaults(timing);
+    useSimulatedCameras();
     vesk::pc::UvcDevices& registry = vesk::pc::UvcDevices::get();
     registry.startHotPlug();
     return QTest::qWaitFor([&] { return registry.getDevBySn(kOrlaSn) && registry.getDevBySn(kZukiSn); }, 10000);

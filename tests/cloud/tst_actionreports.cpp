@@ -61,9 +61,7 @@ void tst_ActionReports::actionTable_data()
     row("0 to sleep, state 3", 0, 3, "to_sleep", "\"SLEEP\"", kMain);
     row("1 to privacy, state 4", 1, 4, "to_privacy", "\"PRIVACY\"", kMain);
     row("2 to wake, state 1", 2, 1, "to_wake", "\"WAKE\"", kMain);
-    row("2 to wake with state 3 follows the state", 2, 3, "to_wake", "\"SLEEP\"", kMain);
     row("3", 3, true, "tracking_tapped", "\"LOCK\"", kMain);
-    row("3 false", 3, false, "tracking_tapped", "\"UNLOCK\"", kMain);
     row("4", 4, "1.5x", "zooming", "\"1.5x\"", kMain);
     row("5 reads the camera", 5, none, "gimbal_control", "\"pan=0,pitch=0\"", kMain);
     row("6", 6, none, "gimbal_reset", "\"\"", kMain);
@@ -101,7 +99,6 @@ void tst_ActionReports::actionTable_data()
     row("35", 35, 1, "set_saturation", "\"Not implemented at Present\"", kExt);
     row("36", 36, 1, "set_sharpness", "\"Not implemented at Present\"", kExt);
     row("37", 37, 1, "set_hue", "\"Not implemented at Present\"", kExt);
-    row("38 off", 38, 0, "set_anti_flicker_mode", "\"OFF\"", kExt);
     row("38 50 Hz", 38, 1, "set_anti_flicker_mode", "\"50Hz\"", kExt);
     row("38 2", 38, 2, "set_anti_flicker_mode", "\"60Hz\"", kExt);
     row("38 7", 38, 7, "set_anti_flicker_mode", "\"60Hz\"", kExt);
@@ -119,14 +116,11 @@ void tst_ActionReports::actionTable_data()
     row("49", 49, none, "reset_gimbal_init", "\"\"", kExt);
     row("50", 50, none, "reset_gimbal_zero", "\"\"", kExt);
     row("51 default", 51, 0, "set_button_work_mode", "\"DEFAULT\"", kExt);
-    row("51 rotation", 51, 1, "set_button_work_mode", "\"ROTATION\"", kExt);
     row("52", 52, "a", "set_button_customized_default_state", "\"a\"", kExt);
     row("53", 53, "b", "set_button_customized_click_once", "\"b\"", kExt);
     row("54", 54, "c", "set_button_customized_click_twice", "\"c\"", kExt);
     row("55", 55, "x", "action_butt", "", kExt);
     row("trigger KEY", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 1);
-    row("trigger REMOTE", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 2);
-    row("trigger DEVICE", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 3);
     row("trigger none", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 4);
 }
 

@@ -27,11 +27,11 @@ public:
     Q_INVOKABLE void onInfo(const QJsonObject& info) { got << info; }
 };
 
-QueryFromServer* firmwareQuery(QObject* receiver)
+QueryFromServer* firmwareQuery(QObject* receiver, int type = QueryFromServer::QueryDevFirmware)
 {
     const QJsonObject query{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
                             {"status", "release"},      {"version", "1.0.3.7"}, {"seqid", "7"}};
-    return new QueryFromServer(query, QueryFromServer::QueryDevFirmware, receiver,
+    return new QueryFromServer(query, QueryFromServer::QueryInfoType(type), receiver,
                                QSharedPointer<QString>::create(QStringLiteral("onInfo")));
 }
 
@@ -200,21 +200,27 @@ void tst_CloudRequest::replyCheck()
 
 void tst_CloudRequest::queryHandsThePackageToItsReceiver_data()
 {
+    QTest::addColumn<int>("type");
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("package");
-    QTest::newRow("one good package") << kPackageReply << true;
-    QTest::newRow("another platform") << QByteArray(kPackageReply).replace("SSC336Q", "SSC339G") << false;
-    QTest::newRow("error code") << QByteArray("{\"errorcode\":404,\"reason\":\"none\"}") << false;
+    QTest::addColumn<QByteArray>("pcVersion");
+    const QByteArray firmware = "\"pc_version\":\"1.0.5.4\",";
+    QTest::newRow("firmware, one good package") << 1 << kPackageReply << true << firmware;
+    QTest::newRow("software: no pc_version") << 0 << kPackageReply << true << QByteArray();
+    QTest::newRow("another platform") << 1 << QByteArray(kPackageReply).replace("SSC336Q", "SSC339G") << false << firmware;
+    QTest::newRow("error code") << 1 << QByteArray("{\"errorcode\":404,\"reason\":\"none\"}") << false << firmware;
 }
 
 void tst_CloudRequest::queryHandsThePackageToItsReceiver()
 {
+    QFETCH(int, type);
     QFETCH(QByteArray, reply);
     QFETCH(bool, package);
+    QFETCH(QByteArray, pcVersion);
     server_.setAnswer({200, reply, false});
     Receiver receiver;
     CloudTaskRun run;
-    run.runToEnd(firmwareQuery(&receiver));
+    run.runToEnd(firmwareQuery(&receiver, type));
     QVERIFY(QTest::qWaitFor([&] { return !receiver.got.isEmpty(); }, 3000));
     QCOMPARE(receiver.got.size(), 1);
     QCOMPARE(receiver.got.first().value("version").toString(), package ? QStringLiteral("1.0.4.0") : QString());
@@ -222,9 +228,9 @@ void tst_CloudRequest::queryHandsThePackageToItsReceiver()
     QCOMPARE(server_.requests().size(), 1);
     QCOMPARE(server_.requests().first().requestLine, QByteArray("POST /firmware/dev_query/ HTTP/1.1"));
     QCOMPARE(server_.requests().first().body,
-             QByteArray("{\"branch\":\"OA_E\",\"device_info\":\"\",\"latest\":\"true\",\"pc_version\":\"1.0.5.4\","
-                        "\"platform\":\"SSC336Q\",\"product\":\"Kestro_orla\",\"seqid\":\"7\",\"status\":\"release\","
-                        "\"version\":\"1.0.3.7\"}"));
+             "{\"branch\":\"OA_E\",\"device_info\":\"\",\"latest\":\"true\"," + pcVersion
+                 + "\"platform\":\"SSC336Q\",\"product\":\"Kestro_orla\",\"seqid\":\"7\",\"status\":\"release\","
+                   "\"version\":\"1.0.3.7\"}");
 }
 
 // Deleted before the task ran, or after it handed its result over but

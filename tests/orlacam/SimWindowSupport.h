@@ -6,33 +6,8 @@
 
 #include "orlacam/DevButton.h"
 #include "orlacam/MainUserUi.h"
-#include "platform/sim/SimBackend.h"
 #include "support/Legibility.h"
-#include "uvc/CameraStatus.h"
-#include "uvc/UvcTiming.h"
-
-
-inline vesk::pc::SimBackend& sim()
-{
-    return dynamic_cast<vesk::pc::SimBackend&>(vesk::pc::DeviceBackend::instance());
-}
-
-// Call first in initTestCase, before any window exists.
-inline void useSimulatedCameras()
-{
-    qputenv("ORLACAM_DEVICE_BACKEND", "sim");
-    qRegisterMetaType<vesk::pc::CameraStatus>("vesk::pc::CameraStatus");
-    qRegisterMetaType<vesk::pc::CameraStatus>("CameraStatus");
-    vesk::pc::UvcTiming timing;
-    timing.passMs = 2;
-    timing.statusPollPasses = 10;
-    timing.replyWaitMs = 250;
-    timing.closeWaitMs = 3000;
-    timing.settleBeforeOpenMs = 20;
-    timing.settleAfterOpenMs = 100;
-    timing.initRetryMs = 20;
-    vesk::pc::UvcTiming::setDefaults(timing);
-}
+#include "support/SimCameras.h"
 
 // Run-status frames (command 0x13C2, payload 01 and the status) a camera got.
 inline int runStatusFrames(uint32_t location, uint8_t status)

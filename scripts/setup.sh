@@ -12,6 +12,7 @@ packages=(
   libhttp-parser-dev libbz2-dev liblzma-dev libdivsufsort-dev
   libudev-dev libx11-dev libxcb1-dev libx11-xcb-dev libxcb-keysyms1-dev
   xvfb xauth fonts-noto-cjk xz-utils bsdiff
+  nginx curl
   nodejs npm ca-certificates
 )
 

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "download/BlockHasher.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace vesk {
+namespace pc {
+
+// A package on its way into a folder. It is written into a hidden folder of
+// its own inside the target folder, under its final name (so that checks of
+// the package's name hold) but outside every name the folder's readers
+// list; only commit() moves it, with its upgrade-system companion, into the
+// folder. Whatever was not committed is removed with this object.
+class StagedPackage
+{
+public:
+    StagedPackage(const QString& dir, const QString& name);
+    ~StagedPackage();
+    StagedPackage(const StagedPackage&) = delete;
+    StagedPackage& operator=(const StagedPackage&) = delete;
+
+    // Creates the staging folder and the empty file; false (logged) when
+    // either cannot be made.
+    bool open();
+    // Appends to the file and to its MD5; false (logged) on a write error.
+    // The file is written and hashed in blocks, the hash on a thread of its
+    // own.
+    bool append(const QByteArray& data);
+    // Writes what is buffered and closes the file; false (logged) on error.
+    bool close();
+
+    qint64 size() const { return size_; }
+    // Lower-case hexadecimal MD5 of everything appended.
+    QByteArray md5Hex();
+    // Where the package lies until it is committed.
+    QString stagedPath() const;
+    QString companionName() const;  // the upgrade-system package's name
+    // Removes staging folders that a run which never ended (a crash, a
+    // killed program) left in dir.
+    static void removeLeftovers(const QString& dir);
+    // name inside dir, with exactly one "/" between them.
+    static QString pathIn(const QString& dir, const QString& name);
+
+    // Moves the companion (when withCompanion) and then the package into the
+    // folder, replacing files of the same names. A companion already moved
+    // is removed again when the package cannot follow it.
+    bool commit(bool withCompanion);
+
+private:
+    bool flushBuffer();
+    static bool moveInto(const QString& from, const QString& to);
+
+    QString dir_;
+    QString name_;
+    QTemporaryDir staging_;
+    QFile file_;
+    BlockHasher md5_;
+    QByteArray buffer_;
+    qint64 size_ = 0;
+};
+
+} // namespace pc
+} // namespace vesk

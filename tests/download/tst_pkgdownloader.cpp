@@ -1,0 +1,293 @@
+#include "support/FakePackageServer.h"
+#include "support/TestHome.h"
+#include "../package/PackageBuilder.h"
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using vesk::pc::GlobalParams;
+using vesk::pc::PkgDownloader;
+using Notice = QPair<int, QString>;
+
+namespace {
+
+const QString kDownloadError = QStringLiteral("Download error and failed to get package");
+const QString kQueryError = QStringLiteral("Failed to get package info!");
+
+// The notices of a run as the window gets them: queued, on this thread.
+class NoticeLog : public QObject
+{
+public:
+    QList<Notice> notices;
+    qint64 progressSum = 0;
+
+    void take(PkgDownloader::InfoType type, int value, const QString& info)
+    {
+        if (type == PkgDownloader::kInfoProgress)
+            progressSum += value;
+        else
+            notices.append({int(type), info});
+    }
+};
+
+QJsonObject identity(const QString& version = QStringLiteral("1.0.2.9"))
+{
+    return {{"product", "Kestro_zuki_2P"}, {"branch", "main"}, {"platform", "SSC339G"},
+            {"version", version}, {"status", "release"}};
+}
+
+QJsonObject queryFor(int pkgType)
+{
+    QJsonObject query = identity(QStringLiteral("1.0.0.1"));
+    query.insert("seqid", "7");
+    query.insert("pkg_type", pkgType);
+    return query;
+}
+
+QByteArray firmware()
+{
+    using namespace pkgtest;
+    const QByteArray camera = cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
+    return package(Identity(), {{1, camera}, {2, QByteArray(70000, 'x')}});
+}
+
+// A package whose modules no longer match their checksums.
+QByteArray corrupted()
+{
+    QByteArray data = firmware();
+    data[data.size() - 10] = 'y';
+    pkgtest::reseal(data);  // the package MD5 still holds
+    return data;
+}
+
+} // namespace
+
+class TestPkgDownloader : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+    std::unique_ptr<QTemporaryDir> store_;
+    std::unique_ptr<FakePackageServer> server_;
+    std::unique_ptr<PkgDownloader> downloader_;
+    NoticeLog log_;
+
+    QString storeDir() const { return store_->path() + QLatin1Char('/'); }
+    QStringList storeEntries() const
+    {
+        return QDir(store_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    QString offer(const QByteArray& data, int pkgType, FakePackageServer::Fault fault)
+    {
+        const QString name = pkgtest::fileName(pkgtest::Identity()).replace(".bin", pkgType ? ".bin" : ".dmg");
+        server_->offer(FakePackageServer::record(identity(), data, server_->fileUrl(name)), data, fault);
+        return name;
+    }
+    void start(int pkgType)
+    {
+        downloader_->query = queryFor(pkgType);
+        downloader_->downloadDir = storeDir();
+        downloader_->start();
+    }
+    bool finish()
+    {
+        const bool finished = QTest::qWaitFor([this] { return downloader_->isFinished(); }, 15000);
+        QCoreApplication::sendPostedEvents();
+        return finished;
+    }
+    Notice last() const { return log_.notices.value(log_.notices.size() - 1); }
+
+private slots:
+    void initTestCase() { qRegisterMetaType<PkgDownloader::InfoType>("PkgDownloader::InfoType"); }
+
+    void init()
+    {
+        store_.reset(new QTemporaryDir);
+        server_.reset(new FakePackageServer);
+        QVERIFY(server_->listen());
+        GlobalParams::get().fw_query_url = server_->queryUrl();
+        downloader_.reset(new PkgDownloader);
+        downloader_->setLimits({2000, 400, 5000, 1500});
+        log_.notices.clear();
+        log_.progressSum = 0;
+        connect(downloader_.get(), &PkgDownloader::notifyInfo, &log_, &NoticeLog::take, Qt::QueuedConnection);
+    }
+
+    void cleanup() { downloader_.reset(); }
+
+    void download_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<int>("pkgType");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("outcome");
+        const QByteArray fw = firmware();
+        using F = FakePackageServer;
+        QTest::newRow("firmware") << fw << 1 << int(F::kGood) << "Download successfully";
+        QTest::newRow("software") << QByteArray(300000, 's') << 0 << int(F::kGood) << "Download successfully";
+        QTest::newRow("truncated") << fw << 1 << int(F::kTruncated) << kDownloadError;
+        QTest::newRow("wrong length") << fw << 1 << int(F::kWrongLength) << kDownloadError;
+        QTest::newRow("stall") << fw << 1 << int(F::kStall) << kDownloadError;
+        QTest::newRow("too slow in all") << fw << 1 << int(F::kTrickle) << kDownloadError;
+        QTest::newRow("404") << fw << 1 << int(F::kNotFound) << kDownloadError;
+        QTest::newRow("not verified") << corrupted() << 1 << int(F::kGood) << "Firmware verify failed";
+        QTest::newRow("no upgrade system") << pkgtest::package(pkgtest::Identity(), {{2, "only"}}) << 1
+                                           << int(F::kGood) << "Generate ugsys failed";
+    }
+
+    // A package reaches the store only whole and verified; nothing else
+    // ever does, not even a partial file under another name.
+    void download()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(int, pkgType);
+        QFETCH(int, fault);
+        QFETCH(QString, outcome);
+        const QString name = offer(data, pkgType, FakePackageServer::Fault(fault));
+        QVERIFY(QDir().mkpath(storeDir() + ".pkgdl-left/by a crash"));  // an earlier run's
+        start(pkgType);
+        QVERIFY(finish());
+        QCOMPARE(log_.notices.first(), Notice(0, name));
+        QCOMPARE(last(), Notice(outcome == "Download successfully" ? 4 : 2, outcome));
+        QCOMPARE(log_.notices.size(), 2);
+        QStringList expected;
+        if (last().first == 4) {
+            expected = pkgType ? QStringList{name, "Ugsys_" + name} : QStringList{name};
+            QCOMPARE(pkgtest::readFile(storeDir() + name), data);
+            QCOMPARE(log_.progressSum, qint64(data.size()));
+            QCOMPARE(downloader_->getPkgName(), name);
+        }
+        QCOMPARE(storeEntries(), expected);
+    }
+
+    void refusedReply_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value");
+        QTest::newRow("version climbing out") << "version" << QJsonValue("../../1.0.2.9");
+        QTest::newRow("version with a slash") << "version" << QJsonValue("1.0.2.9/x");
+        QTest::newRow("file URL") << "url" << QJsonValue("file:///etc/passwd");
+        QTest::newRow("pkgsize 0") << "pkgsize" << QJsonValue(0);
+        QTest::newRow("pkgsize above 1 GiB") << "pkgsize" << QJsonValue(double((1LL << 30) + 1));
+        QTest::newRow("pkgsize as words") << "pkgsize" << QJsonValue("many");
+        QTest::newRow("errorcode as text") << "errorcode" << QJsonValue("200");
+        QTest::newRow("reply over 1 MiB") << "reason" << QJsonValue(QString(1 << 20, 'r'));
+    }
+
+    // A refused reply ends the run before anything is fetched or written.
+    void refusedReply()
+    {
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        const QByteArray data = firmware();
+        QJsonObject pkg = FakePackageServer::record(identity(), data, server_->fileUrl("p.bin"));
+        QJsonObject reply{{"errorcode", 200}, {"reason", "OK"}};
+        (pkg.contains(key) ? pkg : reply).insert(key, value);
+        reply.insert("packages", QJsonArray{pkg});
+        server_->answerQuery(reply);
+        start(1);
+        QVERIFY(finish());
+        QCOMPARE(log_.notices, QList<Notice>{Notice(2, kQueryError)});
+        QCOMPARE(server_->requestsFor("/pkg/"), 0);
+        QCOMPARE(storeEntries(), QStringList());
+    }
+
+    void queryBody_data()
+    {
+        QTest::addColumn<int>("pkgType");
+        QTest::newRow("firmware") << 1;
+        QTest::newRow("software") << 0;
+    }
+
+    void queryBody()
+    {
+        QFETCH(int, pkgType);
+        offer(firmware(), pkgType, FakePackageServer::kNotFound);
+        start(pkgType);
+        QVERIFY(finish());
+        const auto& seen = server_->requests().first();
+        const QJsonObject body = QJsonDocument::fromJson(seen.body).object();
+        QCOMPARE(seen.headers.value("content-length").toInt(), seen.body.size());
+        QVERIFY(!seen.body.contains(' '));
+        QCOMPARE(body.value("latest").toString(), QString("true"));
+        QCOMPARE(body.value("seqid").toString(), QString("7"));
+        QVERIFY(body.contains("device_info") && !body.contains("pkg_type"));
+        QCOMPARE(body.contains("pc_version"), pkgType == 1);
+    }
+
+    // The same package in the store ends the run; another file of its name
+    // is replaced.
+    void packageInStore()
+    {
+        const QByteArray data = firmware();
+        const QString name = offer(data, 1, FakePackageServer::kGood);
+        QVERIFY(pkgtest::writeFile(storeDir() + name, data));
+        start(1);
+        QVERIFY(finish());
+        QCOMPARE(last(), Notice(3, "Local package is up to update"));
+        QCOMPARE(server_->requestsFor("/pkg/"), 0);
+
+        QVERIFY(pkgtest::writeFile(storeDir() + name, "old"));
+        start(1);
+        QVERIFY(finish());
+        QCOMPARE(last(), Notice(4, "Download successfully"));
+        QCOMPARE(pkgtest::readFile(storeDir() + name), data);
+    }
+
+    void stopMidway_data()
+    {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("stop request") << false;
+        QTest::newRow("destructor") << true;
+    }
+
+    // A stop ends the run at once and leaves the store as it was.
+    void stopMidway()
+    {
+        QFETCH(bool, destroy);
+        offer(firmware(), 1, FakePackageServer::kTrickle);
+        downloader_->setLimits({2000, 2000, 5000, 60000});
+        start(1);
+        QVERIFY(QTest::qWaitFor([this] { return log_.progressSum > 0; }, 5000));
+        QElapsedTimer clock;
+        clock.start();
+        if (destroy)
+            downloader_.reset();
+        else
+            downloader_->requestStop();
+        QVERIFY(!downloader_ || finish());
+        QVERIFY(clock.elapsed() < 5000);  // the whole trickle takes about 12 s
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(last(), Notice(2, kDownloadError));
+        QCOMPARE(storeEntries(), QStringList());
+    }
+
+    // The companion is not left behind when the package cannot be moved in.
+    void blockedStore()
+    {
+        const QString name = offer(firmware(), 1, FakePackageServer::kGood);
+        QVERIFY(QDir().mkdir(storeDir() + name));
+        start(1);
+        QVERIFY(finish());
+        QCOMPARE(last(), Notice(2, kDownloadError));
+        QCOMPARE(storeEntries(), QStringList{name});
+        QVERIFY(QFileInfo(storeDir() + name).isDir());
+    }
+
+    void noQueryServer()
+    {
+        GlobalParams::get().fw_query_url.clear();
+        start(1);
+        QVERIFY(finish());
+        QCOMPARE(log_.notices, QList<Notice>{Notice(2, kQueryError)});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPkgDownloader)
+#include "tst_pkgdownloader.moc"

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 #include <thread>
 
@@ -140,11 +141,26 @@ bool diffChunks(const QVector<Chunk>& chunks, const QByteArray& image, const QBy
     return !failed;
 }
 
-void sealRecord(char* record)
+// A 64-byte header or entry: u32 fields from the start, the rest zero but
+// for what the caller adds, and the CRC-32 of bytes 0 to 59 at 60.
+struct Record
 {
-    qToLittleEndian<quint32>(Util::crc32ForBuf(reinterpret_cast<const uint8_t*>(record), kCrcAt),
-                             record + kCrcAt);
-}
+    uint8_t bytes[kRecord] = {};
+
+    explicit Record(std::initializer_list<uint32_t> fields)
+    {
+        int at = 0;
+        for (const uint32_t field : fields) {
+            qToLittleEndian<quint32>(field, bytes + at);
+            at += 4;
+        }
+    }
+    void storeAt(QByteArray* list, int slot)
+    {
+        qToLittleEndian<quint32>(Util::crc32ForBuf(bytes, kCrcAt), bytes + kCrcAt);
+        std::memcpy(list->data() + kRecord * slot, bytes, kRecord);
+    }
+};
 
 // Appends chunk k's patch to the list at *end, with its entry; the list
 // never grows past its buffer, which is as long as the package.
@@ -165,16 +181,11 @@ bool appendPatch(const Chunk& chunk, QByteArray* list, qint64* end)
         qCritical() << "read failed " << chunk.patchPath << patch.errorString();
         return false;
     }
-    char* entry = list->data() + kRecord * (chunk.index + 1);
-    qToLittleEndian<quint32>(uint32_t(chunk.index), entry);
-    qToLittleEndian<quint32>(uint32_t(*end), entry + 4);
-    qToLittleEndian<quint32>(uint32_t(length), entry + 8);
-    qToLittleEndian<quint32>(chunk.offset, entry + 12);
-    qToLittleEndian<quint32>(chunk.length, entry + 16);
+    Record entry{uint32_t(chunk.index), uint32_t(*end), uint32_t(length), chunk.offset, chunk.length};
     const QByteArray md5 = QCryptographicHash::hash(QByteArray::fromRawData(at, int(length)),
                                                     QCryptographicHash::Md5);
-    std::memcpy(entry + kMd5At, md5.constData(), size_t(md5.size()));
-    sealRecord(entry);
+    std::memcpy(entry.bytes + kMd5At, md5.constData(), size_t(md5.size()));
+    entry.storeAt(list, chunk.index + 1);
     *end += length;
     qInfo() << "bsdiff successfully" << chunk.index << *end - length << length << "total size" << *end;
     patch.close();
@@ -234,12 +245,7 @@ bool UvcPatchUpgrade::bspatchListGenerate(const QString& oldPath, const QString&
         if (!appendPatch(chunk, &list, &end))
             return false;
     }
-    char* header = list.data();
-    qToLittleEndian<quint32>(kListMagic, header);
-    qToLittleEndian<quint32>(uint32_t(headLength), header + 4);
-    qToLittleEndian<quint32>(uint32_t(end), header + 8);
-    qToLittleEndian<quint32>(uint32_t(chunks.size()), header + 12);
-    sealRecord(header);
+    Record{kListMagic, uint32_t(headLength), uint32_t(end), uint32_t(chunks.size())}.storeAt(&list, 0);
     if (!LocalFiles::writeAll(outPath, {QByteArray::fromRawData(list.constData(), int(end))},
                               "fwrite failed"))
         return false;

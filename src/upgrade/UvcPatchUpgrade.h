@@ -140,7 +140,7 @@ private:
     UvcTiming timing_;
     std::unique_ptr<QTimer> timer_;
 
-    friend class UvcPatchUpgradeTest;  // tests reach the steps one by one
+    friend class UvcPatchUpgradeProbe;  // tests and benchmarks reach the steps one by one
 };
 
 } // namespace pc

@@ -124,6 +124,7 @@ private:
         uint32_t packCount = 0;
         uint32_t recvHigh = 0;  // highest sequence stored
         uint32_t doneSeq = 0;   // all packets up to it are stored
+        uint32_t gapWarned = 0; // the missing packet last warned of
         QByteArray buffer;      // packet n whole at (n - 1) * (packLen + 12)
     };
 

@@ -241,7 +241,7 @@ bool UvcPatchUpgrade::checkUploadState(UploadRun& run, bool* retry)
         return countUploadError(run, kMaxSendErrors);
     }
     if (state.state != UpgradeFileUpState::kReceiving && state.state != UpgradeFileUpState::kComplete) {
-        qCritical() << "invalid transfer state:" << state.state;
+        qCritical() << "invalid transfer state:" << int(state.state);
         return false;
     }
     if (state.fileLen != uint32_t(run.data.size())) {
@@ -298,7 +298,7 @@ bool UvcPatchUpgrade::awaitUploadComplete(UploadRun& run, const QString& localPa
             return true;
         }
         if (state.state != UpgradeFileUpState::kReceiving) {
-            qCritical() << "invalid transfer state: " << state.state;
+            qCritical() << "invalid transfer state: " << int(state.state);
             return false;
         }
         if (state.doneSeq > run.count) {
@@ -385,7 +385,7 @@ bool downloadStateAcceptable(const UpgradeFileDownloadState& state, const QByteA
 {
     if (state.state != UpgradeFileDownloadState::kTransferring
         && state.state != UpgradeFileDownloadState::kGenerating) {
-        qCritical() << "Invalid state: " << state.state;
+        qCritical() << "Invalid state: " << int(state.state);
         return false;
     }
     const bool lengthKnown = state.state == UpgradeFileDownloadState::kTransferring;
@@ -438,7 +438,7 @@ bool UvcPatchUpgrade::negotiateDownload(const DownloadRequest& request, UpgradeF
             return false;
     }
     if (state->state != UpgradeFileDownloadState::kTransferring) {
-        qCritical() << "Invalid file download state" << state->state;
+        qCritical() << "Invalid file download state" << int(state->state);
         return false;
     }
     return !generating || downloadStateAcceptable(*state, request.name, request.expected);
@@ -451,6 +451,7 @@ void UvcPatchUpgrade::beginDownload(const UpgradeFileDownloadState& state)
     QMutexLocker lock(&download_.mutex);
     download_.recvHigh = 0;
     download_.doneSeq = 0;
+    download_.gapWarned = 0;
     download_.packCount = count;
     // Bounded: the length was checked against the limit before.
     download_.buffer = QByteArray(int(qint64(count) * (state.packLen + kStreamHeader)), '\0');
@@ -458,7 +459,7 @@ void UvcPatchUpgrade::beginDownload(const UpgradeFileDownloadState& state)
     download_.fileLen = state.fileLen;
     download_.offset = state.offset;
     download_.packLen = state.packLen;
-    qInfo() << "start successfully, state" << download_.state << "packets" << count;
+    qInfo() << "start successfully, state" << int(download_.state) << "packets" << count;
 }
 
 void UvcPatchUpgrade::endDownload(uint8_t state)
@@ -479,7 +480,9 @@ bool UvcPatchUpgrade::advanceDoneSeq()
         const uint32_t i = d.doneSeq;
         const uint32_t seq = u32At(d.buffer.constData() + i * slot);
         if (seq != i + 1) {
-            qWarning() << "Invalid i =" << i << ", seq =" << seq;
+            if (d.gapWarned != i + 1)  // once per gap, not at every pass
+                qWarning() << "Invalid i =" << i << ", seq =" << seq;
+            d.gapWarned = i + 1;
             break;
         }
         d.doneSeq = i + 1;
@@ -607,7 +610,7 @@ void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
     QMutexLocker lock(&download_.mutex);
     DownloadState& d = download_;
     if (d.state != 1) {
-        qWarning() << d.state << " not trans state";
+        qWarning() << int(d.state) << " not trans state";
         return;
     }
     if (seq == 0 || seq > d.packCount) {

@@ -24,6 +24,18 @@ public:
 
     virtual ~CaptureSession() = default;
 
+    // The two formats a camera sends files in: motion JPEG 1280x720 and
+    // YUYV 640x360, both at 30 fps.
+    static QList<Format> streamFormats()
+    {
+        return {{PixelFormat::Mjpeg, 1280, 720, 30}, {PixelFormat::Yuyv, 640, 360, 30}};
+    }
+    static bool sameFormat(const Format& a, const Format& b)
+    {
+        return a.pixelFormat == b.pixelFormat && a.width == b.width && a.height == b.height
+               && a.fps == b.fps;
+    }
+
     virtual QList<Format> supportedFormats() const = 0;
     virtual bool isHeldByOtherProgram() const = 0;
     virtual bool open(const Format& format, FrameCallback callback) = 0;

@@ -46,6 +46,7 @@ UvcDevice::UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject*
 UvcDevice::~UvcDevice()
 {
     inited_ = false;
+    deinitAvCapture();  // no frame may reach the object once it is going
     close();
     if (isRunning()) {
         // Freeing the object under its running thread is never an option; a
@@ -152,6 +153,7 @@ int UvcDevice::open()
 
 void UvcDevice::close()
 {
+    deinitAvCapture();
     {
         QMutexLocker lock(&passMutex_);
         running_ = false;

@@ -406,6 +406,8 @@ public:
     // Files come back from the camera inside video frames. One capture exists
     // in the process at a time: opening one closes any other camera's.
     enum ImageFormat { ImageFormatMjpeg = 0, ImageFormatYuyv = 1 };  // 1280x720 / 640x360
+    // The capture's unique id: "0x" and location, vendor and product in hex.
+    QString getLocationId() const;
     uint32_t captureFormats();  // bit 0 motion JPEG 1280x720, bit 1 YUV 640x360, at 30 fps
     bool initAvCapture(ImageFormat format);
     bool streamActivate(ImageFormat format);
@@ -415,6 +417,7 @@ public:
     // True when another program holds the stream, or the camera has no capture.
     bool streamIsOccupied();
     // A frame cut to its header and payload; emitted as streamVideoData.
+    // Called on the capture's thread, so receivers get it queued.
     void onStreamVideoData(const uint8_t* data, unsigned int length);
     // --- end of stream capture ---
 
@@ -511,6 +514,9 @@ private:
     mutable QMutex logFileMutex_;
     QString lastLogFile_;
     // --- end of network-mode services (private) ---
+
+    // Stream capture: the camera's session, null (and logged) when it has none.
+    CaptureSession* captureSession(const char* operation) const;
 
     QSharedPointer<CameraHandle> device_;
     int64_t locationId_ = -1;

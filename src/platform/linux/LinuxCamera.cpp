@@ -77,6 +77,12 @@ int LinuxCamera::interfaceNumber() const
     return interfaceNumber_;
 }
 
+CaptureSession* LinuxCamera::capture()
+{
+    QReadLocker lock(&lock_);  // an open may be making it on another thread
+    return capture_.get();
+}
+
 QString LinuxCamera::accessDeniedNode() const
 {
     QReadLocker lock(&lock_);

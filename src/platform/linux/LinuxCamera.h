@@ -31,7 +31,9 @@ public:
     QByteArray controlDescriptors() const override;
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
                        uint8_t* data, int length) override;
-    CaptureSession* capture() override { return capture_.get(); }
+    // Made by the first open and kept for the camera's life, so the session
+    // stays valid while the camera link holds it; close() stops it.
+    CaptureSession* capture() override;
 
 private:
     QString waitForCaptureNode() const;

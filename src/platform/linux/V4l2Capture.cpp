@@ -15,8 +15,6 @@ namespace pc {
 
 namespace {
 
-constexpr int kFps = 30;
-
 // Whether the node lists 30 fps for the format; discrete or a range of intervals.
 bool offers(V4l2Node& node, const CaptureSession::Format& format, uint32_t fourcc)
 {
@@ -45,7 +43,7 @@ bool offers(V4l2Node& node, const CaptureSession::Format& format, uint32_t fourc
 
 QList<CaptureSession::Format> V4l2Capture::wantedFormats()
 {
-    return {{PixelFormat::Mjpeg, 1280, 720, kFps}, {PixelFormat::Yuyv, 640, 360, kFps}};
+    return streamFormats();
 }
 
 QList<CaptureSession::Format> V4l2Capture::supportedFormats() const

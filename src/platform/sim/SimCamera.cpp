@@ -81,6 +81,7 @@ SimCamera::SimCamera(const SimCameraModel& model)
     : model_(model)
     , presets_(model.presets)
     , pictures_(model.pictures, model.thumbnails)
+    , stream_(model.stream.faults)
 {
     upgrade_ = SimUpgradeService(model_.upgrade);
     upgradeSystem_ = model_.systemType != 1;
@@ -90,6 +91,11 @@ SimCamera::SimCamera(const SimCameraModel& model)
         if (!model_.replies.contains(it.key()))
             model_.replies.insert(it.key(), it.value());
     }
+}
+
+SimCamera::~SimCamera()
+{
+    capture_.close();  // before any member its thread reads goes
 }
 
 UsbDeviceInfo SimCamera::info() const
@@ -266,6 +272,42 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
     }
     copyOut(extensionRecords_.value(selector), data, length);
     return length;
+}
+
+CaptureSession* SimCamera::capture()
+{
+    QMutexLocker lock(&mutex_);
+    return model_.stream.hasCapture ? &capture_ : nullptr;
+}
+
+QList<CaptureSession::Format> SimCamera::captureFormats() const
+{
+    QMutexLocker lock(&mutex_);
+    return model_.stream.formats;
+}
+
+bool SimCamera::streamHeld(bool counted)
+{
+    QMutexLocker lock(&mutex_);
+    return stream_.held(counted);
+}
+
+QList<QByteArray> SimCamera::takeStreamFrames()
+{
+    QMutexLocker lock(&mutex_);
+    return plugged_ ? stream_.next(upgrade_) : QList<QByteArray>();
+}
+
+SimStreamFaults SimCamera::streamFaults() const
+{
+    QMutexLocker lock(&mutex_);
+    return stream_.faults();
+}
+
+void SimCamera::setStreamFaults(const SimStreamFaults& faults)
+{
+    QMutexLocker lock(&mutex_);
+    stream_.setFaults(faults);
 }
 
 SimKnobs SimCamera::knobs() const

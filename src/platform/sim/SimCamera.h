@@ -2,10 +2,12 @@
 
 #include "platform/CameraHandle.h"
 #include "platform/sim/SimCameraModel.h"
+#include "platform/sim/SimCapture.h"
 #include "platform/sim/SimMessageChannel.h"
 #include "platform/sim/SimPictures.h"
 #include "platform/sim/SimUpgradeService.h"
 #include "platform/sim/SimPresets.h"
+#include "platform/sim/SimStreamSource.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -35,6 +37,7 @@ class SimCamera : public CameraHandle
 {
 public:
     explicit SimCamera(const SimCameraModel& model);
+    ~SimCamera() override;
 
     UsbDeviceInfo info() const override;
     bool openControlInterface() override;
@@ -46,7 +49,20 @@ public:
     QByteArray controlDescriptors() const override;
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unitId, uint8_t selector,
                        uint8_t* data, int length) override;
-    CaptureSession* capture() override { return nullptr; }
+    // Null when the model has no capture.
+    CaptureSession* capture() override;
+
+    // Stream capture. The formats the model offers; whether another program
+    // holds the stream (a counted check uses up one of the held-checks
+    // knob); the frames the download stream sends next, taken under the
+    // camera's lock; and the stream's faults (setting them re-arms the
+    // one-time ones).
+    SimCapture& simCapture() { return capture_; }
+    QList<CaptureSession::Format> captureFormats() const;
+    bool streamHeld(bool counted);
+    QList<QByteArray> takeStreamFrames();
+    SimStreamFaults streamFaults() const;
+    void setStreamFaults(const SimStreamFaults& faults);
 
     // Test side.
     SimKnobs knobs() const;
@@ -102,6 +118,8 @@ private:
     bool upgradeSystem_ = false;
     int productType_ = 0;  // from the model's product and platform, as the host decides it
     QList<SimRequestRecord> log_;
+    SimStreamSource stream_;
+    SimCapture capture_{*this};  // its destructor joins the thread that calls back into us
     bool open_ = false;
     bool plugged_ = true;
 };

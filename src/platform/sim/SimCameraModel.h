@@ -3,6 +3,7 @@
 #include "platform/UsbDeviceInfo.h"
 #include "platform/sim/SimControl.h"
 #include "platform/sim/SimKnobs.h"
+#include "platform/sim/SimStreamModel.h"
 #include "platform/sim/SimUpgradeModel.h"
 
 #include <QByteArray>
@@ -53,6 +54,7 @@ struct SimCameraModel
     // Gimbal presets the camera holds, each record from its id byte on.
     QList<QByteArray> presets;
     SimKnobs knobs;
+    SimStreamModel stream;  // capture formats and download-stream faults
     // The upgrade service, which answers while the camera runs its upgrade
     // system (a system type other than 1).
     SimUpgradeModel upgrade;

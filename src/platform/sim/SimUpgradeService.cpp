@@ -25,6 +25,7 @@ constexpr uint8_t kDownStart = 0;
 constexpr uint8_t kDownFinished = 2;
 constexpr uint8_t kDownResend = 3;
 constexpr uint8_t kDownGenerate = 5;
+constexpr int kStreamHeader = 12;  // sequence, CRC-32, data length
 
 uint32_t u32At(const uint8_t* at)
 {
@@ -119,13 +120,17 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
     }
     if (command == kDownResend) {
         downOffset_ = u32At(block + 1);
+        streamNext_ = qMax(downOffset_, 1u);
+        ++resends_;
         return;
     }
     if (command != kDownStart && command != kDownGenerate)
         return;
     downName_ = textAt(block, 13);
     downOffset_ = u32At(block + 1);
-    packLen_ = u32At(block + 9);
+    packLen_ = kStreamPacketSize;  // the camera's own, whatever the host asked for
+    streamNext_ = qMax(downOffset_, 1u);
+    resends_ = 0;
     const auto file = model_.files.constFind(downName_);
     if (file == model_.files.cend()) {
         downState_ = 0;  // nothing to send: an invalid state
@@ -135,6 +140,31 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
     downLen_ = uint32_t(file->size());
     generatingReads_ = command == kDownGenerate ? model_.generateReads : 0;
     downState_ = 1;
+}
+
+bool SimUpgradeService::isStreaming() const
+{
+    return downState_ == 1 && generatingReads_ == 0;
+}
+
+uint32_t SimUpgradeService::streamPacketCount() const
+{
+    return packLen_ ? uint32_t((uint64_t(downLen_) + packLen_ - 1) / packLen_) : 0;
+}
+
+QByteArray SimUpgradeService::streamPacket(uint32_t seq) const
+{
+    if (seq == 0 || seq > streamPacketCount())
+        return {};
+    const QByteArray data = model_.files.value(downName_).mid(int(int64_t(seq - 1) * packLen_),
+                                                             int(packLen_));
+    QByteArray packet(kStreamHeader, '\0');
+    packet.append(data);
+    auto* header = reinterpret_cast<uint8_t*>(packet.data());
+    putU32(header, seq);
+    putU32(header + 8, uint32_t(data.size()));
+    putU32(header + 4, Util::crc32ForBuf(header, uint32_t(packet.size())));
+    return packet;
 }
 
 void SimUpgradeService::takeCommand(const uint8_t* block)

@@ -30,6 +30,19 @@ public:
     QList<QByteArray> commands() const { return commands_; }
     QList<QByteArray> downloadRequests() const { return downloadRequests_; }
 
+    // The download stream. While a requested file is being sent (state 1,
+    // generation done) the capture sends the packets from the cursor on; a
+    // resend request moves the cursor back to the packet it names.
+    static constexpr uint32_t kStreamPacketSize = 0x40000;
+    bool isStreaming() const;
+    uint32_t streamPacketCount() const;
+    uint32_t streamCursor() const { return streamNext_; }
+    void setStreamCursor(uint32_t seq) { streamNext_ = seq; }
+    int resendRequests() const { return resends_; }
+    // Packet seq whole: sequence, CRC-32 taken with its own field zero,
+    // data length, data.
+    QByteArray streamPacket(uint32_t seq) const;
+
 private:
     void startUpload(const uint8_t* block);
     void takePacket(const uint8_t* block);
@@ -54,6 +67,8 @@ private:
     uint32_t packLen_ = 0;
     QByteArray downName_;
     int generatingReads_ = 0;
+    uint32_t streamNext_ = 0;  // next packet the stream sends
+    int resends_ = 0;
     // Shell lines, commands and requests as received.
     QList<QByteArray> shellLines_;
     QList<QByteArray> commands_;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/sim/SimStreamFaults.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cstdint>
+
+namespace vesk {
+namespace pc {
+
+class SimUpgradeService;
+
+// Decides which frames a simulated camera's download stream sends next:
+// the service's packets in order, bent by the stream faults. Not
+// thread-safe; the camera's lock guards it together with the service.
+class SimStreamSource
+{
+public:
+    explicit SimStreamSource(const SimStreamFaults& faults = SimStreamFaults()) { setFaults(faults); }
+
+    SimStreamFaults faults() const { return faults_; }
+    // Re-arms the one-time faults.
+    void setFaults(const SimStreamFaults& faults);
+
+    // One occupancy check: whether another program holds the stream. A
+    // counted check uses up one of the held checks.
+    bool held(bool counted);
+
+    // The frames due now (usually one packet), advancing the service's
+    // cursor; empty while nothing is due.
+    QList<QByteArray> next(SimUpgradeService& service);
+
+private:
+    QByteArray frameOf(const SimUpgradeService& service, uint32_t seq);
+
+    SimStreamFaults faults_;
+    bool dropped_ = false;
+    bool swapped_ = false;
+    bool corrupted_ = false;
+    bool gapped_ = false;
+    bool inGap_ = false;
+    int resendsAtGap_ = 0;
+};
+
+} // namespace pc
+} // namespace vesk

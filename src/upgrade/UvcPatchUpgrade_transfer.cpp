@@ -679,7 +679,8 @@ bool UvcPatchUpgrade::fileUploadSyscallV0(const QString& localPath, const QStrin
     int sent = 0;
     for (int n = 1; n <= lines; ++n) {
         const int take = std::min(shellLineBytes(n), data.size() - sent);
-        const QByteArray line = kShellLinePrefix + data.mid(sent, take).toHex() + ' ' + QByteArray::number(n);
+        const QByteArray line =
+            kShellLinePrefix + data.mid(sent, take).toHex() + ' ' + QByteArray::number(n);
         if (!sleepMs(kShellLinePauseMs))
             return stopped("Shell upload");
         if (!sendShellLine(line))
@@ -711,7 +712,8 @@ bool UvcPatchUpgrade::fileUploadSyscallV0(const QString& localPath, const QStrin
 int UvcPatchUpgrade::transFileJoinSeqString(int count, const QString& camName)
 {
     const QByteArray lines[] = {
-        QByteArray(R"(echo -n "for i in \$(seq %d); do " > /log/m1)").replace("%d", QByteArray::number(count)),
+        QByteArray(R"(echo -n "for i in \$(seq %d); do " > /log/m1)")
+            .replace("%d", QByteArray::number(count)),
         R"(echo -n "cat \$i | while read -n 2 " > /log/m2)",
         R"(echo -n "j; do echo -en \"\\x\$j\"" > /log/m3)",
         QByteArray(R"(echo -n " >> %s; done; done" > /log/m4)").replace("%s", QFile::encodeName(camName)),

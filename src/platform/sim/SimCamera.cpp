@@ -77,20 +77,21 @@ bool isPictureSelector(uint8_t selector)
 
 } // namespace
 
-SimCamera::SimCamera(const SimCameraModel& model)
+SimCamera::SimCamera(const SimCameraModel& model, const QSharedPointer<SimJournal>& journal)
     : model_(model)
+    , replies_(model.identityReplies())
+    , journal_(journal ? journal : QSharedPointer<SimJournal>::create())
     , presets_(model.presets)
     , pictures_(model.pictures, model.thumbnails)
     , stream_(model.stream.faults)
 {
     upgrade_ = SimUpgradeService(model_.upgrade);
+    upgrade_.setKnobs(upgradeKnobs());
+    upgrade_.attach(journal_, model_.boot);
     upgradeSystem_ = model_.systemType != 1;
     productType_ = productTypeOfIndices(model_.productIndex, model_.platformIndex);
-    const QHash<uint16_t, QByteArray> identity = model_.identityReplies();
-    for (auto it = identity.cbegin(); it != identity.cend(); ++it) {
-        if (!model_.replies.contains(it.key()))
-            model_.replies.insert(it.key(), it.value());
-    }
+    for (auto it = model_.replies.cbegin(); it != model_.replies.cend(); ++it)
+        replies_.insert(it.key(), it.value());
 }
 
 SimCamera::~SimCamera()
@@ -180,6 +181,10 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
     if (request != UvcRequest::SetCur && record.result > 0)
         record.data = QByteArray(reinterpret_cast<const char*>(data), record.result);
     log_.append(record);
+    if (restart_) {  // the request went through; then the camera goes
+        restart(*restart_);
+        restart_.reset();
+    }
     return record.result;
 }
 
@@ -226,23 +231,28 @@ int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t sele
 
 int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length)
 {
-    if (length != kBlockSize)
+    if (length != kBlockSize || transferFails(selector))
         return -1;
     if (request == UvcRequest::SetCur && selector == model_.knobs.setFailsOnSelector)
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
-            const bool taken = channel_.write(data, length, model_.knobs, model_.replies);
+            const bool taken = channel_.write(data, length, model_.knobs, replies_);
             const int state = runStatusOf(data);
             if (taken && state >= 0)
                 applyRunStatus(uint8_t(state), productType_, model_.statusBlock);
+            if (taken)
+                takeUpgradeFrame(data);
             return length;
         }
         return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;
     }
     if (request == UvcRequest::SetCur) {
-        if (upgradeSystem_)
-            return upgrade_.write(selector, data);
+        if (upgradeSystem_) {
+            const int moved = upgrade_.write(selector, data);
+            takeUpgradeWrite(selector, data);
+            return moved;
+        }
         if (selector == kStatusSelector) {  // a parameter record, taken only whole
             if (model_.knobs.recordWriteBytes < length)
                 return model_.knobs.recordWriteBytes;
@@ -320,12 +330,14 @@ void SimCamera::setKnobs(const SimKnobs& knobs)
 {
     QMutexLocker lock(&mutex_);
     model_.knobs = knobs;
+    upgrade_.setKnobs(upgradeKnobs());
 }
 
 void SimCamera::setReply(uint16_t command, const QByteArray& data)
 {
     QMutexLocker lock(&mutex_);
     model_.replies.insert(command, data);
+    replies_.insert(command, data);
 }
 
 void SimCamera::setStatusBlock(const QByteArray& block)

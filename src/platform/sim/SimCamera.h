@@ -3,7 +3,9 @@
 #include "platform/CameraHandle.h"
 #include "platform/sim/SimCameraModel.h"
 #include "platform/sim/SimCapture.h"
+#include "platform/sim/SimJournal.h"
 #include "platform/sim/SimMessageChannel.h"
+#include "platform/sim/SimOldShell.h"
 #include "platform/sim/SimPictures.h"
 #include "platform/sim/SimUpgradeService.h"
 #include "platform/sim/SimPresets.h"
@@ -13,8 +15,11 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSharedPointer>
 
 #include <atomic>
+#include <functional>
+#include <optional>
 
 namespace vesk {
 namespace pc {
@@ -33,10 +38,18 @@ struct SimRequestRecord
 
 // A camera that answers as its record describes. Thread-safe: the camera
 // link calls it from its device thread and from callers' threads at once.
+// Its part in upgrades (reboots, upgrade frames, an old camera's shell) is
+// in _upgrade.cpp.
 class SimCamera : public CameraHandle
 {
 public:
-    explicit SimCamera(const SimCameraModel& model);
+    // Told the model the camera comes back with and how long it is away
+    // (-1: it does not come back); called under the camera's lock.
+    using RebootHandler = std::function<void(const SimCameraModel& next, int delayMs)>;
+
+    // journal: what the host did before this boot; a new one when null.
+    explicit SimCamera(const SimCameraModel& model,
+                       const QSharedPointer<SimJournal>& journal = QSharedPointer<SimJournal>());
     ~SimCamera() override;
 
     UsbDeviceInfo info() const override;
@@ -98,6 +111,10 @@ public:
     int droppedFrames() const;
     void unplug();
     bool isPlugged() const;
+    // The model as it stands, its upgrade files and installed packages included.
+    SimCameraModel model() const;
+    QSharedPointer<SimJournal> journal() const { return journal_; }
+    void setRebootHandler(const RebootHandler& handler);
 
 private:
     int answer(UvcRequest request, UvcUnitKind kind, uint8_t selector, uint8_t* data, int length);
@@ -105,10 +122,19 @@ private:
                        int length);
     int answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length);
     uint8_t unitIdOf(UvcUnitKind kind) const;
+    // Upgrades (_upgrade.cpp).
+    SimUpgradeKnobs upgradeKnobs() const;
+    bool isOldCamera() const;
+    bool transferFails(uint8_t selector);
+    void takeUpgradeFrame(const uint8_t* frame);
+    void takeUpgradeWrite(uint8_t selector, const uint8_t* data);
+    void restart(const SimUpgradeService::Restart& asked);
 
     mutable QMutex mutex_;
     std::atomic<int> active_{0};
     SimCameraModel model_;
+    QHash<uint16_t, QByteArray> replies_;  // the model's, over the identity replies
+    QSharedPointer<SimJournal> journal_;
     SimMessageChannel channel_;
     SimPresets presets_;
     SimPictures pictures_;
@@ -116,6 +142,10 @@ private:
     QHash<uint8_t, QByteArray> extensionReplies_;  // forced GET_CUR answers
     SimUpgradeService upgrade_;
     bool upgradeSystem_ = false;
+    SimOldShell shell_;
+    QHash<uint8_t, int> transfers_;  // extension-unit requests per selector, this boot
+    std::optional<SimUpgradeService::Restart> restart_;  // asked for by the request under way
+    RebootHandler reboot_;
     int productType_ = 0;  // from the model's product and platform, as the host decides it
     QList<SimRequestRecord> log_;
     SimStreamSource stream_;

@@ -58,6 +58,10 @@ struct SimCameraModel
     // The upgrade service, which answers while the camera runs its upgrade
     // system (a system type other than 1).
     SimUpgradeModel upgrade;
+    // A reboot takes the camera away this long before it is back at the same
+    // location; boot counts the camera's boots, 1 as plugged.
+    int rebootDelayMs = 50;
+    int boot = 1;
 
     static QList<SimControl> defaultControls();
     // Replies to the identity queries (version, uuid, serial number, device

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/sim/SimUpgradeKnobs.h"
+
 namespace vesk {
 namespace pc {
 
@@ -23,6 +25,7 @@ struct SimKnobs
     int setFailsOnSelector = -1;        // SET_CUR on this extension-unit selector fails
     int getFailsOnSelector = -1;        // GET_CUR on this extension-unit selector fails
     int recordWriteBytes = 60;          // bytes a parameter-record write (selector 6) moves
+    SimUpgradeKnobs upgrade;
 };
 
 } // namespace pc

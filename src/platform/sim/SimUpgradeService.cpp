@@ -1,6 +1,12 @@
 #include "platform/sim/SimUpgradeService.h"
 
 #include "comm/Util.h"
+#include "package/LZMA.h"
+#include "platform/sim/SimBlock.h"
+#include "uvc/UpgradeMagic.h"
+
+#include <QDebug>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -9,7 +15,7 @@ namespace pc {
 
 namespace {
 
-constexpr int kBlock = 60;
+constexpr int kBlock = SimBlock::kSize;
 constexpr uint8_t kSelFileStart = 1;
 constexpr uint8_t kSelSyscall = 3;
 constexpr uint8_t kSelDownload = 4;
@@ -18,7 +24,6 @@ constexpr uint8_t kSelFileData = 6;
 constexpr uint8_t kSelVersion = 7;
 
 constexpr int kPacketData = 52;
-constexpr uint8_t kCmdResetTransState = 8;
 constexpr uint8_t kCmdBsPatch = 5;
 constexpr uint8_t kCmdPackLog = 9;
 constexpr uint8_t kDownStart = 0;
@@ -26,22 +31,24 @@ constexpr uint8_t kDownFinished = 2;
 constexpr uint8_t kDownResend = 3;
 constexpr uint8_t kDownGenerate = 5;
 constexpr int kStreamHeader = 12;  // sequence, CRC-32, data length
+constexpr uint8_t kUpContainer = 4;      // upload start flags: an LZMA upload container
+constexpr uint8_t kUpBadContainer = 4;   // upload state: the container did not unpack
+constexpr int kContainerHeader = 9;      // "lzma", the LZMA2 property, the u32 unpacked length
 
-uint32_t u32At(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
+// The block fields by short names.
+const auto u32At = SimBlock::u32At;
+const auto putU32 = SimBlock::putU32;
+const auto textAt = SimBlock::textAt;
 
-void putU32(uint8_t* at, uint32_t value)
+// The upload container: "lzma", the property byte, the u32 length, then the
+// raw LZMA2 stream.
+bool unpackContainer(const QByteArray& container, QByteArray* file)
 {
-    for (int i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
-
-QByteArray textAt(const uint8_t* block, int offset)
-{
-    const char* text = reinterpret_cast<const char*>(block) + offset;
-    return QByteArray(text, int(strnlen(text, size_t(kBlock - offset))));
+    if (container.size() < kContainerHeader || !container.startsWith("lzma"))
+        return false;
+    const uint32_t length = qFromLittleEndian<quint32>(container.constData() + 5);
+    return LZMA::decode2(container.mid(kContainerHeader), file, length, uint8_t(container[4])) == LZMA::kOk
+        && uint32_t(file->size()) == length;
 }
 
 } // namespace
@@ -55,8 +62,13 @@ int SimUpgradeService::write(uint8_t selector, const uint8_t* block)
 {
     switch (selector) {
     case kSelFileStart: startUpload(block); break;
-    case kSelSyscall: shellLines_ << textAt(block, 0); break;
-    case kSelDownload: takeDownloadRequest(block); break;
+    case kSelSyscall: takeSyscall(block); break;
+    case kSelDownload:
+        note(SimEvent::Download, textAt(block, 13), SimBlock::bytes(block));
+        if (block[0] == kDownGenerate)
+            generate(textAt(block, 13));
+        takeDownloadRequest(block);
+        break;
     case kSelCommand: takeCommand(block); break;
     case kSelFileData: takePacket(block); break;
     default: return -1;
@@ -71,20 +83,72 @@ int SimUpgradeService::read(uint8_t selector, uint8_t* block)
     case kSelFileStart: upState(block); break;
     case kSelDownload: downloadState(block); break;
     case kSelCommand: commandState(block); break;
-    case kSelFileData: std::memcpy(block, model_.magic.constData(), size_t(qMin(int(model_.magic.size()), kBlock))); break;
+    case kSelFileData: {
+        const QByteArray magic = toolRuns_ ? QByteArray(UpgradeMagic::kUpgradeTool, 10) : model_.magic;
+        std::memcpy(block, magic.constData(), size_t(qMin(int(magic.size()), kBlock)));
+        break;
+    }
     case kSelVersion: putU32(block, model_.programVersion); break;
     default: return -1;
     }
     return kBlock;
 }
 
+void SimUpgradeService::setKnobs(const SimUpgradeKnobs& knobs)
+{
+    knobs_ = knobs;
+    refusing_ = knobs.refusedPackets;
+}
+
+void SimUpgradeService::attach(const QSharedPointer<SimJournal>& journal, int boot)
+{
+    journal_ = journal;
+    boot_ = boot;
+}
+
+SimUpgradeService::Restart SimUpgradeService::takeRestart()
+{
+    const Restart asked = restart_;
+    restart_ = Restart();
+    return asked;
+}
+
+void SimUpgradeService::note(SimEvent::Kind kind, const QByteArray& text, const QByteArray& data)
+{
+    if (journal_)
+        journal_->add({boot_, kind, text, data});
+}
+
 void SimUpgradeService::startUpload(const uint8_t* block)
 {
+    upFlags_ = block[0];
     fileLen_ = u32At(block + 1);
     uploadPath_ = textAt(block, 7);
     uploaded_.clear();
     doneSeq_ = 0;
     upState_ = fileLen_ == 0 ? 2 : 1;
+    if (upState_ == 2)
+        completeUpload();
+}
+
+// A whole upload becomes the file at its path, a container unpacked first.
+void SimUpgradeService::completeUpload()
+{
+    QByteArray file = uploaded_;
+    if ((upFlags_ & kUpContainer) && !unpackContainer(uploaded_, &file)) {
+        qWarning() << "Simulated camera: upload container for" << uploadPath_ << "does not unpack";
+        upState_ = kUpBadContainer;
+        return;
+    }
+    model_.files.insert(uploadPath_, file);
+    note(SimEvent::Upload, uploadPath_, file);
+}
+
+// The camera rebuilds its present firmware under the requested name.
+void SimUpgradeService::generate(const QByteArray& name)
+{
+    if (!model_.presentImage.isEmpty())
+        model_.files.insert(name, model_.presentImage);
 }
 
 // Takes the next packet in order when its CRC-16 holds; others are dropped
@@ -98,7 +162,10 @@ void SimUpgradeService::takePacket(const uint8_t* block)
     std::memcpy(check, block, kBlock);
     check[4] = check[5] = 0;
     const bool fits = length >= 1 && length <= kPacketData;
-    if (upState_ != 1 || !fits || Util::crc16ForBuf(check, uint32_t(8 + length)) != crc) {
+    const bool refused = refusing_ != 0;
+    if (refused && refusing_ > 0)
+        --refusing_;
+    if (refused || upState_ != 1 || !fits || Util::crc16ForBuf(check, uint32_t(8 + length)) != crc) {
         ++badPackets_;
         return;
     }
@@ -106,8 +173,10 @@ void SimUpgradeService::takePacket(const uint8_t* block)
         return;
     uploaded_.append(reinterpret_cast<const char*>(block) + 8, length);
     doneSeq_ = seq;
-    if (uint32_t(uploaded_.size()) >= fileLen_)
+    if (uint32_t(uploaded_.size()) >= fileLen_) {
         upState_ = 2;
+        completeUpload();
+    }
 }
 
 void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
@@ -171,12 +240,8 @@ void SimUpgradeService::takeCommand(const uint8_t* block)
 {
     commands_ << QByteArray(reinterpret_cast<const char*>(block), kBlock);
     std::memcpy(lastCommand_, block, kBlock);
-    if (block[0] == kCmdResetTransState) {
-        upState_ = 0;
-        doneSeq_ = 0;
-        fileLen_ = 0;
-        uploaded_.clear();
-    }
+    note(SimEvent::Command, QByteArray(), SimBlock::bytes(block));
+    runCommand(block);
 }
 
 void SimUpgradeService::upState(uint8_t* block) const
@@ -198,13 +263,13 @@ void SimUpgradeService::downloadState(uint8_t* block)
     std::memcpy(block + 17, downName_.constData(), size_t(qMin(int(downName_.size()), kBlock - 18)));
 }
 
-void SimUpgradeService::commandState(uint8_t* block) const
+void SimUpgradeService::commandState(uint8_t* block)
 {
     block[0] = lastCommand_[0];
     if (lastCommand_[0] == kCmdBsPatch)
-        block[1] = model_.patchStatus;
+        block[1] = patchStatus();
     else if (lastCommand_[0] == kCmdPackLog)
-        putU32(block + 1, model_.packedLogSize);
+        putU32(block + 1, packedLogSize_);
 }
 
 } // namespace pc

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/sim/SimJournal.h"
+#include "platform/sim/SimUpgradeKnobs.h"
 #include "platform/sim/SimUpgradeModel.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QSharedPointer>
 
 #include <cstdint>
 
@@ -12,11 +15,32 @@ namespace pc {
 
 // The upgrade service of a simulated camera: what its upgrade system does
 // with the 60-byte blocks on extension-unit selectors 1 and 3 to 7. Not
-// thread-safe; the camera's lock guards it.
+// thread-safe; the camera's lock guards it. Split by area: transfers and
+// state reads here, commands and shell lines in _commands.cpp.
 class SimUpgradeService
 {
 public:
+    // A reboot that the host's last request asked for.
+    struct Restart
+    {
+        int systemType = 0;           // 1 main, 2 upgrade system; 0: none asked
+        uint32_t version = 0;         // firmware version reported from then on (0: as before)
+        uint32_t programVersion = 0;  // upgrade program version from then on (0: as before)
+        bool comesBack = true;
+    };
+
     explicit SimUpgradeService(const SimUpgradeModel& model = SimUpgradeModel());
+
+    // The faults of this boot, and where it records what the host did.
+    void setKnobs(const SimUpgradeKnobs& knobs);
+    void attach(const QSharedPointer<SimJournal>& journal, int boot);
+    // An old camera's upgrade tool answers instead of an upgrade system.
+    void runTool() { toolRuns_ = true; }
+    QHash<QByteArray, QByteArray>& files() { return model_.files; }
+    // What the camera keeps across a reboot: files, installed packages.
+    SimUpgradeModel model() const { return model_; }
+    Restart takeRestart();
+    int streamType() const { return streamType_; }
 
     // SET_CUR and GET_CUR of one block; bytes moved or -1.
     int write(uint8_t selector, const uint8_t* block);
@@ -50,10 +74,32 @@ private:
     void takeCommand(const uint8_t* block);
     void upState(uint8_t* block) const;
     void downloadState(uint8_t* block);
-    void commandState(uint8_t* block) const;
+    void commandState(uint8_t* block);
+    void completeUpload();
+    void generate(const QByteArray& name);
+    void note(SimEvent::Kind kind, const QByteArray& text, const QByteArray& data = QByteArray());
+    // Commands and shell lines (_commands.cpp).
+    void runCommand(const uint8_t* block);
+    uint8_t patchStatus();
+    void takeSyscall(const uint8_t* block);
+    void format(const uint8_t* block);
+    void enterUpgradeSystem(const uint8_t* block);
+    void install(const uint8_t* block);
+    void freeSource(const uint8_t* block);
+    void applyPatchList(const uint8_t* block);
+    void resetTransfer(const uint8_t* block);
+    void packLog(const uint8_t* block);
+    void takeStreamType(const uint8_t* block);
 
     SimUpgradeModel model_;
+    SimUpgradeKnobs knobs_;
+    QSharedPointer<SimJournal> journal_;
+    int boot_ = 1;
+    bool toolRuns_ = false;
+    Restart restart_;
     // Upload.
+    uint8_t upFlags_ = 0;
+    int refusing_ = 0;  // packets still to refuse (-1: all)
     uint8_t upState_ = 0;
     uint32_t fileLen_ = 0;
     uint32_t doneSeq_ = 0;
@@ -74,6 +120,11 @@ private:
     QList<QByteArray> commands_;
     QList<QByteArray> downloadRequests_;
     uint8_t lastCommand_[60] = {};
+    // Command outcomes.
+    uint8_t patchOutcome_ = 0;
+    int patchReadsLeft_ = 0;
+    uint32_t packedLogSize_ = 0;
+    int streamType_ = 0;
 };
 
 } // namespace pc

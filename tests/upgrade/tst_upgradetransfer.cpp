@@ -215,8 +215,16 @@ void tst_UpgradeTransfer::upload_data()
     const QString path = "2f6170702f757064617465722f6677";  // "/app/updater/fw"
     const FaultRule none;
 
-    QTest::newRow("52 bytes go out as one packet") << counting(52) << true << none << QByteArray() << true
-        << "transfer check finished" << "0434000000" "3400" + path << QStringList{p1of53};
+    // A container the camera unpacks: "lzma", property 0x18, length 39, then
+    // one stored LZMA2 chunk (control 01, size - 1 big-endian) and its end.
+    const QByteArray container = QByteArray::fromHex("6c7a6d611827000000" "010026") + counting(39) + '\0';
+    QTest::newRow("52 bytes go out as one packet, flagged compressed")
+        << container << true << none << QByteArray() << true << "transfer check finished"
+        << "0434000000" "3400" + path
+        << QStringList{"0100000015553400" + QString::fromLatin1(container.toHex())};
+    QTest::newRow("52 bytes uncompressed") << counting(52) << false << none << QByteArray() << true
+        << "transfer check finished" << "0034000000" "3400" + path
+        << QStringList{"01000000c3f53400" + QString::fromLatin1(counting(52).toHex())};
     QTest::newRow("53 bytes go out as 52 + 1") << counting(53) << false << none << QByteArray() << true
         << "transfer check finished" << "0035000000" "3400" + path << QStringList{p1of53, p2of53};
     QTest::newRow("a failed packet send is resent")

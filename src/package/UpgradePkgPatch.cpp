@@ -10,6 +10,7 @@
 
 #include <bzlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -166,8 +167,9 @@ void logMissing(const char* what, const QString& path)
 }
 
 // The whole patch file; timer (when given) restarts once the header is out.
+// threads: how many the diff's search may use, 0 for every core.
 int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, int64_t newSize,
-               const QString& patchFile, QElapsedTimer* timer)
+               const QString& patchFile, QElapsedTimer* timer, int threads = 0)
 {
     TempOutput out(patchFile);
     if (!out.file()) {
@@ -185,7 +187,10 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
     Bz2StreamWriter bz(out.file());
     diff_stream stream = {&bz, std::malloc, std::free, bz2Write};
     int result = 0;
-    if (bsdiff(oldData, oldSize, newData, newSize, &stream) != 0) {
+    const int diffed = threads > 0
+        ? bsdiffThreads(oldData, oldSize, newData, newSize, &stream, threads)
+        : bsdiff(oldData, oldSize, newData, newSize, &stream);
+    if (diffed != 0) {
         qDebug() << "bsdiff failed";
         result = -1;
     }
@@ -283,6 +288,13 @@ int UpgradePkgPatch::generatePatchFile(const uint8_t* oldData, int64_t oldSize,
                                        const QString& patchFile)
 {
     return writePatch(oldData, oldSize, newData, newSize, patchFile, nullptr);
+}
+
+int UpgradePkgPatch::generatePatchFile(const uint8_t* oldData, int64_t oldSize,
+                                       const uint8_t* newData, int64_t newSize,
+                                       const QString& patchFile, int threads)
+{
+    return writePatch(oldData, oldSize, newData, newSize, patchFile, nullptr, std::max(1, threads));
 }
 
 int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newFile,

@@ -25,6 +25,10 @@ public:
                                  const QString& patchFile);
     static int generatePatchFile(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData,
                                  int64_t newSize, const QString& patchFile);
+    // The same with the diff's search on at most threads threads, for
+    // callers that run several diffs at once (the others use every core).
+    static int generatePatchFile(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData,
+                                 int64_t newSize, const QString& patchFile, int threads);
     static int generateNewFile(const QString& oldFile, const QString& newFile,
                                const QString& patchFile);
 };

@@ -74,9 +74,14 @@ void UvcPatchUpgrade::onEnableTimer(bool on)
         timer_->stop();
 }
 
+qint64 UvcPatchUpgrade::scaledMs(qint64 ms) const
+{
+    return ms * timing_.upgradeTimePercent / 100;
+}
+
 bool UvcPatchUpgrade::sleepMs(int ms)
 {
-    const qint64 scaled = qint64(ms) * timing_.upgradeTimePercent / 100;
+    const qint64 scaled = scaledMs(ms);
     QElapsedTimer clock;
     clock.start();
     while (!stop_.load()) {

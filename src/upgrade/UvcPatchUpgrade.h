@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uvc/UpgradeFileDownloadState.h"
 #include "uvc/UvcTiming.h"
 
 #include <QByteArray>
@@ -68,6 +69,8 @@ private:
     // Every wait of the engine: scaled by the timing record, cut short by a
     // stop request (false then).
     bool sleepMs(int ms);
+    // A clock time-out of the engine at the same scale as its waits.
+    qint64 scaledMs(qint64 ms) const;
     void raiseProgress(int by = 1);
 
     // --- files to and from the camera ---
@@ -77,6 +80,23 @@ private:
     bool streamActivate();
     bool fileUploadSyscallV0(const QString& localPath, const QString& camName);
     int transFileJoinSeqString(int count, const QString& camName);
+    // Their steps.
+    struct UploadRun;
+    struct DownloadRequest;
+    bool startUpload(UploadRun& run, const QString& localPath, const QString& camPath,
+                     bool compressed);
+    bool sendUploadPackets(UploadRun& run);
+    bool checkUploadState(UploadRun& run, bool* retry);
+    bool countUploadError(UploadRun& run, int limit);
+    bool awaitUploadComplete(UploadRun& run, const QString& localPath);
+    bool requestDownload(const DownloadRequest& request, uint8_t command, uint32_t offset);
+    bool negotiateDownload(const DownloadRequest& request, UpgradeFileDownloadState* state);
+    void beginDownload(const UpgradeFileDownloadState& state);
+    bool receiveDownload(const DownloadRequest& request);
+    bool advanceDoneSeq();
+    bool finishDownload(const DownloadRequest& request, const QString& localPath);
+    void endDownload(uint8_t state);
+    bool sendShellLine(const QByteArray& line);
 
     // --- patch list and upload container ---
     bool bspatchListGenerate(const QString& oldPath, const QString& newPath, const QString& outPath,
@@ -104,6 +124,7 @@ private:
         uint32_t packCount = 0;
         uint32_t recvHigh = 0;  // highest sequence stored
         uint32_t doneSeq = 0;   // all packets up to it are stored
+        uint32_t gapWarned = 0; // the missing packet last warned of
         QByteArray buffer;      // packet n whole at (n - 1) * (packLen + 12)
     };
 
@@ -119,6 +140,8 @@ private:
     UvcDevices& registry_;
     UvcTiming timing_;
     std::unique_ptr<QTimer> timer_;
+
+    friend class UvcPatchUpgradeProbe;  // tests and benchmarks reach the steps one by one
 };
 
 } // namespace pc

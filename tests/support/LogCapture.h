@@ -33,6 +33,16 @@ public:
         return found;
     }
     int countOf(QtMsgType type, const QString& start) const { return count(start, false, type); }
+    // Lines that hold text anywhere.
+    bool mentions(const QString& text) const { return mentionCount(text) > 0; }
+    int mentionCount(const QString& text) const
+    {
+        QMutexLocker lock(&mutex());
+        int found = 0;
+        for (const auto& line : lines())
+            found += line.second.contains(text) ? 1 : 0;
+        return found;
+    }
 
 private:
     static QMutex& mutex()

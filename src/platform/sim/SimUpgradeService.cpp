@@ -134,8 +134,12 @@ void SimUpgradeService::startUpload(const uint8_t* block)
 // A whole upload becomes the file at its path, a container unpacked first.
 void SimUpgradeService::completeUpload()
 {
-    QByteArray file = uploaded_;
-    if ((upFlags_ & kUpContainer) && !unpackContainer(uploaded_, &file)) {
+    // The unpacked file goes into an empty array: decoding writes from its
+    // first byte and would leave a longer container's tail behind.
+    QByteArray file;
+    if (!(upFlags_ & kUpContainer))
+        file = uploaded_;
+    else if (!unpackContainer(uploaded_, &file)) {
         qWarning() << "Simulated camera: upload container for" << uploadPath_ << "does not unpack";
         upState_ = kUpBadContainer;
         return;

@@ -1,0 +1,281 @@
+// The patch list that turns the camera's rebuilt image into the new package
+// chunk by chunk, and the compressed container of small uploads.
+
+#include "upgrade/UvcPatchUpgrade.h"
+
+#include "comm/Util.h"
+#include "package/LZMA.h"
+#include "package/UpgradePkgPatch.h"
+#include "upgrade/LocalFiles.h"
+
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QFile>
+#include <QThread>
+#include <QVector>
+#include <QtEndian>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <initializer_list>
+#include <mutex>
+#include <thread>
+
+#ifdef __linux__
+#include <sched.h>
+#endif
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+constexpr uint32_t kListMagic = 0x74707362;  // "bspt"
+constexpr int kRecord = 64;
+constexpr int kCrcAt = 60;
+constexpr int kMd5At = 20;
+constexpr qint64 kMaxChunk = 0x800000;
+constexpr int kLzmaLevel = 5;
+constexpr qint64 kMaxCompressInput = 0xFFFFFFFFll;  // the container's length field
+
+struct Chunk
+{
+    int index = 0;
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    QString patchPath;
+};
+
+// Cores this process may run on (a pinned process gets fewer).
+int availableCores()
+{
+#ifdef __linux__
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof(set), &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+#endif
+    return std::max(1, QThread::idealThreadCount());
+}
+
+// Boundaries at every split point and every 8 MiB between them. Split
+// points must not go back and must end at the package's length, so the
+// chunks cover the package exactly once.
+bool chunkBoundaries(const QList<uint32_t>& splitPoints, qint64 total, QVector<Chunk>* chunks)
+{
+    qint64 position = 0;
+    auto add = [&](qint64 boundary) {
+        Chunk chunk;
+        chunk.index = chunks->size();
+        chunk.offset = uint32_t(position);
+        chunk.length = uint32_t(boundary - position);
+        chunks->append(chunk);
+        position = boundary;
+    };
+    for (const uint32_t split : splitPoints) {
+        if (split < position) {
+            qCritical() << "invalid split point" << Qt::hex << split << "after" << position;
+            return false;
+        }
+        while (position + kMaxChunk < split)
+            add(position + kMaxChunk);
+        add(split);
+    }
+    if (position != total) {
+        qCritical() << "split points end at" << Qt::hex << position << "not at the package length" << total;
+        return false;
+    }
+    return true;
+}
+
+// Removes the chunk patches that are still on disk when the list is done
+// or abandoned.
+struct ChunkFiles
+{
+    const QVector<Chunk>& chunks;
+    ~ChunkFiles()
+    {
+        for (const Chunk& chunk : chunks)
+            QFile::remove(chunk.patchPath);
+    }
+};
+
+// Diffs the chunks on a bounded pool, the longest first, so that the pool
+// stays busy until the end; done(length) runs after each success.
+template <typename Done>
+bool diffChunks(const QVector<Chunk>& chunks, const QByteArray& image, const QByteArray& package,
+                Done done)
+{
+    QVector<int> order(chunks.size());
+    for (int i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return chunks[a].length > chunks[b].length; });
+    const int cores = availableCores();
+    const int workers = std::max(1, std::min(cores, int(chunks.size())));
+    const int threadsPerChunk = std::max(1, cores / workers);
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        for (int job = next++; job < order.size() && !failed; job = next++) {
+            const Chunk& chunk = chunks[order[job]];
+            qDebug() << "bsdiff start" << chunk.index << Qt::hex << chunk.offset << chunk.length;
+            const auto* old = reinterpret_cast<const uint8_t*>(image.constData()) + chunk.offset;
+            const auto* now = reinterpret_cast<const uint8_t*>(package.constData()) + chunk.offset;
+            if (UpgradePkgPatch::generatePatchFile(old, chunk.length, now, chunk.length, chunk.patchPath,
+                                                   threadsPerChunk)
+                != 0) {
+                qCritical() << "bsdiff failed" << chunk.index << chunk.patchPath;
+                failed = true;
+                return;
+            }
+            done(chunk.length);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int i = 1; i < workers; ++i)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    return !failed;
+}
+
+// A 64-byte header or entry: u32 fields from the start, the rest zero but
+// for what the caller adds, and the CRC-32 of bytes 0 to 59 at 60.
+struct Record
+{
+    uint8_t bytes[kRecord] = {};
+
+    explicit Record(std::initializer_list<uint32_t> fields)
+    {
+        int at = 0;
+        for (const uint32_t field : fields) {
+            qToLittleEndian<quint32>(field, bytes + at);
+            at += 4;
+        }
+    }
+    void storeAt(QByteArray* list, int slot)
+    {
+        qToLittleEndian<quint32>(Util::crc32ForBuf(bytes, kCrcAt), bytes + kCrcAt);
+        std::memcpy(list->data() + kRecord * slot, bytes, kRecord);
+    }
+};
+
+// Appends chunk k's patch to the list at *end, with its entry; the list
+// never grows past its buffer, which is as long as the package.
+bool appendPatch(const Chunk& chunk, QByteArray* list, qint64* end)
+{
+    QFile patch(chunk.patchPath);
+    if (!patch.open(QIODevice::ReadOnly)) {
+        qCritical() << "open failed" << chunk.patchPath << patch.errorString();
+        return false;
+    }
+    const qint64 length = patch.size();
+    if (*end + length > list->size()) {
+        qCritical() << "patch list outgrows the package:" << *end + length << ">" << list->size();
+        return false;
+    }
+    char* at = list->data() + *end;
+    if (patch.read(at, length) != length) {
+        qCritical() << "read failed " << chunk.patchPath << patch.errorString();
+        return false;
+    }
+    Record entry{uint32_t(chunk.index), uint32_t(*end), uint32_t(length), chunk.offset, chunk.length};
+    const QByteArray md5 = QCryptographicHash::hash(QByteArray::fromRawData(at, int(length)),
+                                                    QCryptographicHash::Md5);
+    std::memcpy(entry.bytes + kMd5At, md5.constData(), size_t(md5.size()));
+    entry.storeAt(list, chunk.index + 1);
+    *end += length;
+    qInfo() << "bsdiff successfully" << chunk.index << *end - length << length << "total size" << *end;
+    patch.close();
+    QFile::remove(chunk.patchPath);
+    return true;
+}
+
+} // namespace
+
+bool UvcPatchUpgrade::bspatchListGenerate(const QString& oldPath, const QString& newPath,
+                                          const QString& outPath, const QList<uint32_t>& splitPoints,
+                                          int steps)
+{
+    QByteArray image;
+    QByteArray package;
+    if (!LocalFiles::readAll(oldPath, &image, "open failed", UpgradePkgPatch::kMaxFileSize)
+        || !LocalFiles::readAll(newPath, &package, "open failed", UpgradePkgPatch::kMaxFileSize))
+        return false;
+    if (image.size() != package.size()) {
+        qCritical() << "length not match" << oldPath << image.size() << "vs" << newPath << package.size();
+        return false;
+    }
+    QVector<Chunk> chunks;
+    if (!chunkBoundaries(splitPoints, package.size(), &chunks))
+        return false;
+    const QString tag = LocalFiles::uniqueSuffix();
+    for (Chunk& chunk : chunks)
+        chunk.patchPath = QStringLiteral("%1.tmp%2.%3").arg(outPath).arg(chunk.index).arg(tag);
+    const ChunkFiles cleanup{chunks};
+    const qint64 headLength = qint64(kRecord) * (chunks.size() + 1);
+    if (headLength > package.size()) {
+        qCritical() << "patch list outgrows the package:" << headLength << ">" << package.size();
+        return false;
+    }
+
+    // Progress follows the bytes diffed, at most one step per chunk.
+    const qint64 perStep = steps > 0 ? package.size() / steps : 0;
+    std::mutex progressMutex;
+    qint64 diffed = 0;
+    int stepIndex = 1;
+    auto chunkDone = [&](uint32_t length) {
+        std::lock_guard<std::mutex> lock(progressMutex);
+        diffed += length;
+        if (steps > 0 && diffed >= stepIndex * perStep) {
+            raiseProgress();
+            ++stepIndex;
+        }
+    };
+    if (!diffChunks(chunks, image, package, chunkDone))
+        return false;
+    image.clear();
+
+    QByteArray list(package.size(), '\0');
+    package.clear();
+    qint64 end = headLength;
+    for (const Chunk& chunk : chunks) {
+        if (!appendPatch(chunk, &list, &end))
+            return false;
+    }
+    Record{kListMagic, uint32_t(headLength), uint32_t(end), uint32_t(chunks.size())}.storeAt(&list, 0);
+    if (!LocalFiles::writeAll(outPath, {QByteArray::fromRawData(list.constData(), int(end))},
+                              "fwrite failed"))
+        return false;
+    qInfo() << "generate patch list successfully" << outPath;
+    return true;
+}
+
+bool UvcPatchUpgrade::fileCompress(const QString& inPath, const QString& outPath)
+{
+    QByteArray input;
+    if (!LocalFiles::readAll(inPath, &input, "open file failed:", kMaxCompressInput))
+        return false;
+    qInfo() << "start to encode, file size =" << input.size();
+    QByteArray packed;
+    unsigned char prop = 0;
+    const int result = LZMA::encode2(input, &packed, &prop, kLzmaLevel);
+    if (result != LZMA::kOk) {
+        qCritical() << "lzma ecode2 failed, error code =" << result;
+        return false;
+    }
+    QByteArray header("lzma");
+    header.append(char(prop));
+    char length[4];
+    qToLittleEndian<quint32>(uint32_t(input.size()), length);
+    header.append(length, 4);
+    if (!LocalFiles::writeAll(outPath, {header, packed}, "Write file failed:"))
+        return false;
+    qInfo() << "compress successfully" << inPath << input.size() << "-->" << packed.size();
+    return true;
+}
+
+} // namespace pc
+} // namespace vesk

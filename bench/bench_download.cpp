@@ -12,6 +12,7 @@
 // downloader's time runs from the query's answer to the stored package:
 // the transfer, the size and MD5 checks and the move into the store.
 
+#include "BenchSupport.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
 
@@ -20,13 +21,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -38,6 +35,7 @@
 
 using vesk::pc::GlobalParams;
 using vesk::pc::PkgDownloader;
+using namespace bench;
 
 namespace {
 
@@ -50,28 +48,6 @@ struct Fetch
     double transferMbPerS = 0;  // from the query's answer to the last byte
     long peakKiB = 0;
 };
-
-// Writes size bytes of changing content in blocks; returns the MD5 as hex.
-QByteArray writePackage(const QString& path, qint64 size)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QByteArray();
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    QByteArray block(1 << 20, '\0');
-    uint64_t state = 0x9E3779B97F4A7C15ull;
-    for (qint64 done = 0; done < size; done += block.size()) {
-        for (int i = 0; i + 8 <= block.size(); i += 8) {
-            state = state * 6364136223846793005ull + 1442695040888963407ull;
-            std::memcpy(block.data() + i, &state, 8);
-        }
-        const QByteArray piece = block.left(int(std::min<qint64>(block.size(), size - done)));
-        md5.addData(piece);
-        if (file.write(piece) != piece.size())
-            return QByteArray();
-    }
-    return md5.result().toHex();
-}
 
 QByteArray queryLocation(const QByteArray& path, const QByteArray& file, qint64 size,
                          const QByteArray& md5, quint16 port)
@@ -97,25 +73,6 @@ double md5Rate(const QString& path)
         best = std::max(best, data.size() / 1048576.0 / (clock.nsecsElapsed() / 1e9));
     }
     return best;
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool waitForPort(quint16 port)
-{
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (socket.waitForConnected(100))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
 }
 
 // Child side: one downloader run; prints "status MiB/s transferMiB/s peakKiB".
@@ -189,19 +146,6 @@ double curlRate(const QString& url)
     return curl.readAllStandardOutput().trimmed().toDouble() / 1048576.0;
 }
 
-QByteArray nginxConfig(const QString& root, quint16 port, const QByteArray& locations, int linkMib)
-{
-    const QByteArray r = QFile::encodeName(root);
-    const QByteArray limit = linkMib > 0 ? "  limit_rate " + QByteArray::number(linkMib << 20) + ";\n" : "";
-    return "daemon off;\nmaster_process off;\nworker_processes 1;\npid " + r + "/nginx.pid;\n"
-           "error_log " + r + "/error.log;\nevents { worker_connections 64; }\nhttp {\n"
-           "  access_log off;\n  sendfile on;\n" + limit + "  client_body_temp_path " + r + "/tmp;\n"
-           "  proxy_temp_path " + r + "/tmp;\n  fastcgi_temp_path " + r + "/tmp;\n"
-           "  uwsgi_temp_path " + r + "/tmp;\n  scgi_temp_path " + r + "/tmp;\n"
-           "  server {\n    listen 127.0.0.1:" + QByteArray::number(port) + ";\n    root " + r + "/www;\n"
-           + locations + "  }\n}\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -215,7 +159,7 @@ int main(int argc, char** argv)
     const qint64 mib = argc > 1 ? std::max(1, std::atoi(argv[1])) : 64;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     const int linkMib = argc > 3 ? std::max(0, std::atoi(argv[3])) : 0;
-    const QString nginx = QStandardPaths::findExecutable("nginx", {"/usr/sbin", "/usr/bin", "/sbin"});
+    const QString nginx = nginxProgram();
     QTemporaryDir dir;
     if (nginx.isEmpty() || !dir.isValid()) {
         std::fprintf(stderr, "needs nginx (scripts/setup.sh installs it) and a temporary folder\n");

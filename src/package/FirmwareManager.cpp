@@ -35,14 +35,6 @@ QString versionTextOf(const QString& name)
     return match.hasMatch() ? match.captured(0) : QString();
 }
 
-// Among equal versions: "release" wins, then "test" over "debug".
-bool winsTie(const QString& name, const QString& best)
-{
-    if (name.contains(QLatin1String("release")))
-        return true;
-    return name.contains(QLatin1String("test")) && best.contains(QLatin1String("debug"));
-}
-
 } // namespace
 
 FirmwareManager& FirmwareManager::get(const QJsonObject& info)
@@ -50,6 +42,13 @@ FirmwareManager& FirmwareManager::get(const QJsonObject& info)
     static FirmwareManager instance;
     instance.updateParam(info);
     return instance;
+}
+
+bool FirmwareManager::winsVersionTie(const QString& name, const QString& best)
+{
+    if (name.contains(QLatin1String("release")))
+        return true;
+    return name.contains(QLatin1String("test")) && best.contains(QLatin1String("debug"));
 }
 
 void FirmwareManager::setStoreDir(const QString& dir)
@@ -118,7 +117,7 @@ QString FirmwareManager::latestLocked(const QString& prefix) const
         if (text.isEmpty())
             continue;
         const uint32_t version = Util::verStrToUint(text);
-        if (version > bestVersion || (version == bestVersion && winsTie(name, best))) {
+        if (version > bestVersion || (version == bestVersion && winsVersionTie(name, best))) {
             best = name;
             bestVersion = version;
         }

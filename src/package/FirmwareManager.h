@@ -28,6 +28,10 @@ public:
     // empty text restores the default. Applies from the next get().
     static void setStoreDir(const QString& dir);
 
+    // Among packages of equal version, whether name replaces best:
+    // "release" wins, then "test" over "debug".
+    static bool winsVersionTie(const QString& name, const QString& best);
+
     void updateParam(QJsonObject info);
 
     QString getLocalLatestFwName();

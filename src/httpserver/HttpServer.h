@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace qhttp {
+namespace server {
+class QHttpServer;
+}
+} // namespace qhttp
+
+namespace vesk {
+namespace pc {
+
+// The local firmware server: listens on every IPv4 address at the port of
+// the setting host_port, and hands each request to a router of its own.
+// Lives on a thread of its own, where every request is served.
+//
+// Connections are bounded as the HTTP layer bounds them: 16 at a time, 30 s
+// without traffic and 10 s for a request head.
+class HttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit HttpServer(QObject* parent = nullptr);
+    ~HttpServer() override;
+
+public slots:
+    // Starts listening (again, after stopServer); the outcome is signalled.
+    void initServer();
+    // Stops listening; connections already open are served to their end.
+    void stopServer();
+
+signals:
+    void listening(quint16 port);
+    void listenFailed(const QString& error);
+
+private:
+    std::unique_ptr<qhttp::server::QHttpServer> server_;
+};
+
+} // namespace pc
+} // namespace vesk

@@ -1,0 +1,247 @@
+#include "LocalServerFixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+using httptest::RawMessage;
+
+namespace {
+
+const char* const kDescribed = R"({
+    "branch": "main",
+    "errorcode": 200,
+    "md5": "%1",
+    "pkgsize": %2,
+    "platform": "SSC339G",
+    "product": "Kestro_zuki_2P",
+    "reason": "OK",
+    "status": "%3",
+    "url": "",
+    "version": "%4"
+}
+)";
+const QByteArray kNotFound = R"({
+    "errorcode": 500,
+    "reason": "Cannot find firmware in local, please download first"
+}
+)";
+const QByteArray kUnknownCmd = R"({
+    "errorcode": 404,
+    "reason": "Unknown cmd"
+}
+)";
+const QByteArray kInvalid = R"({
+    "errorcode": 500,
+    "reason": "Local firmware is invalid, please download again"
+}
+)";
+const QString kNoFirmware = QStringLiteral("There is no corresponding firmware in local: ");
+
+QByteArray described(const QByteArray& data, const QString& status, const QString& version)
+{
+    return QString::fromLatin1(kDescribed).arg(QString::fromLatin1(md5Hex(data))).arg(data.size())
+        .arg(status, version).toUtf8();
+}
+
+QString named(const QString& versionAndChannel)
+{
+    return QStringLiteral("Kestro_zuki_2P_main_SSC339G_") + versionAndChannel + QStringLiteral(".bin");
+}
+
+} // namespace
+
+class TestFirmwareServices : public QObject
+{
+    Q_OBJECT
+
+private:
+    LocalServerFixture server_;
+
+    // Each file holds its own name, so its digest tells which one was chosen.
+    void placeNamed(const QStringList& names)
+    {
+        for (const QString& name : names)
+            QVERIFY(server_.place(name, name.toUtf8()));
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(server_.start()); }
+    void init() { server_.clearStore(); }
+
+    void query_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<QByteArray>("reply");
+        const QString r1 = named("1.0.0.1_release"), r3 = named("1.0.0.3_release"), t2 = named("1.0.0.2_test");
+        const QString d2 = named("1.0.0.2_debug"), rel2 = named("1.0.0.2_release");
+        auto row = [](const char* tag, const QStringList& files, const QByteArray& query, const QByteArray& reply) {
+            QTest::newRow(tag) << files << query << reply;
+        };
+        auto chose = [](const QString& name, const char* status, const char* version) {
+            return described(name.toUtf8(), QString::fromLatin1(status), QString::fromLatin1(version));
+        };
+        row("newest of a channel", {r1, r3, named("1.0.0.2_release")}, packageQuery(1, "release"),
+            chose(r3, "release", "1.0.0.3"));
+        row("release skips a newer test", {t2, r1}, packageQuery(1, "release"), chose(r1, "release", "1.0.0.1"));
+        row("test drops a newer debug", {named("1.0.0.3_debug"), t2}, packageQuery(1, "test"), chose(t2, "test", "1.0.0.2"));
+        row("debug takes test over debug", {d2, t2}, packageQuery(1, "debug"), chose(t2, "test", "1.0.0.2"));
+        row("release wins a tie", {t2, rel2, d2}, packageQuery(1, "debug"), chose(rel2, "release", "1.0.0.2"));
+        row("versions as numbers", {named("1.0.9.255_release"), named("1.0.10.0_release")}, packageQuery(1, "release"),
+            chose(named("1.0.10.0_release"), "release", "1.0.10.0"));
+        row("prefix case ignored", {"KESTRO_ZUKI_2P_MAIN_ssc339g_1.0.0.4_release.bin"}, packageQuery(1, "release"),
+            chose("KESTRO_ZUKI_2P_MAIN_ssc339g_1.0.0.4_release.bin", "release", "1.0.0.4"));
+        row("other platform ignored", {r1, "Kestro_zuki_2P_main_SSC336Q_1.0.0.9_release.bin"}, packageQuery(1, "release"),
+            chose(r1, "release", "1.0.0.1"));
+        row("empty store, any cmd", {}, packageQuery(5, "release"), kNotFound);
+        row("only a test, release asked", {t2}, packageQuery(1, "release"), kNotFound);
+        row("version 0 is none", {named("0.0.0.0_release")}, packageQuery(1, "release"), kNotFound);
+        row("not a package name", {named("1.0.0.5_release") + ".part"}, packageQuery(1, "release"), kNotFound);
+        row("unknown cmd", {r1}, packageQuery(3, "release"), kUnknownCmd);
+        row("companion never chosen", {r1, "Ugsys_" + r1},
+            "cmd=1&product=Ugsys_Kestro_zuki_2P&branch=main&platform=SSC339G&status=release", kNotFound);
+    }
+
+    void query()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, query);
+        QFETCH(QByteArray, reply);
+        placeNamed(files);
+        const RawMessage answer = server_.get("/query?" + query);
+        QCOMPARE(answer.firstLine, kOkLine);
+        QVERIFY(answer.headerLines.contains(kJsonType));
+        QCOMPARE(answer.body, reply);
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<QString>("served");  // the file, or the error text's last name
+        QTest::addColumn<bool>("found");
+        const QString release = named("1.0.0.1_release"), test = named("1.0.0.1_test"), debug = named("1.0.0.1_debug");
+        QTest::newRow("as asked") << QStringList{release} << packageQuery(1, "release") << release << true;
+        QTest::newRow("release for test") << QStringList{release, test} << packageQuery(1, "test") << release << true;
+        QTest::newRow("test for debug") << QStringList{test, debug} << packageQuery(1, "debug") << test << true;
+        QTest::newRow("debug for debug") << QStringList{debug} << packageQuery(1, "debug") << debug << true;
+        QTest::newRow("no debug for test") << QStringList{debug} << packageQuery(1, "test") << debug << false;
+        QTest::newRow("no test for release") << QStringList{test} << packageQuery(1, "release") << test << false;
+        QTest::newRow("other version") << QStringList{release} << packageQuery(1, "release", "1.0.0.2")
+                                       << named("1.0.0.2_debug") << false;
+    }
+
+    void download()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, query);
+        QFETCH(QString, served);
+        QFETCH(bool, found);
+        placeNamed(files);
+        const RawMessage answer = server_.get("/download?" + query);
+        const QByteArray body = found ? served.toUtf8() : (kNoFirmware + server_.store() + served).toLocal8Bit();
+        QCOMPARE(answer.firstLine, kOkLine);
+        QVERIFY(answer.headerLines.contains(kOctetType));
+        QVERIFY(answer.headerLines.contains("content-length: " + QByteArray::number(body.size())));
+        QCOMPARE(answer.body, body);
+    }
+
+    void downloadLargeFileInChunks()
+    {
+        QByteArray data(5 * 1024 * 1024 + 17, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = char(i * 7 + i / 4093);
+        QVERIFY(server_.place(named("1.0.0.1_release"), data));
+        const RawMessage answer = server_.get("/download?" + packageQuery(1, "release"));
+        QVERIFY(answer.headerLines.contains("content-length: " + QByteArray::number(data.size())));
+        QCOMPARE(answer.body.size(), data.size());
+        QVERIFY(answer.body == data);
+    }
+
+    void queryDigestFollowsTheFile()
+    {
+        const QString name = named("1.0.0.1_release");
+        QVERIFY(server_.place(name, "first"));
+        QCOMPARE(server_.get("/query?" + packageQuery(1, "release")).body, described("first", "release", "1.0.0.1"));
+        QFile file(server_.store() + name);
+        QVERIFY(server_.place(name, "other"));  // same size: the time tells
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(server_.get("/query?" + packageQuery(1, "release")).body, described("other", "release", "1.0.0.1"));
+    }
+
+    void upgradeSystemPackage_data()
+    {
+        QTest::addColumn<QByteArray>("service");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<bool>("companionThere");
+        QTest::newRow("query derives") << QByteArray("/query") << true << false;
+        QTest::newRow("download derives") << QByteArray("/download") << true << false;
+        QTest::newRow("query finds one") << QByteArray("/query") << false << true;
+        QTest::newRow("download finds one") << QByteArray("/download") << false << true;
+        QTest::newRow("query, invalid main") << QByteArray("/query") << false << false;
+        QTest::newRow("download, invalid main") << QByteArray("/download") << false << false;
+    }
+
+    void upgradeSystemPackage()
+    {
+        QFETCH(QByteArray, service);
+        QFETCH(bool, valid);
+        QFETCH(bool, companionThere);
+        const QString main = named("1.0.0.1_release");
+        const QString companion = server_.store() + "Ugsys_" + main;
+        QVERIFY(server_.place(main, valid ? validPackage() : QByteArray("not a package")));
+        if (companionThere)
+            QVERIFY(server_.place("Ugsys_" + main, "made before"));
+        const RawMessage answer = server_.get(service + "?" + packageQuery(2, "release"));
+        QCOMPARE(answer.firstLine, kOkLine);
+        QCOMPARE(QFile::exists(companion), valid || companionThere);
+        const QByteArray derived = pkgtest::readFile(companion);
+        if (!valid && !companionThere) {
+            const QByteArray text = ("Local firmware is invalid: " + server_.store() + main).toLocal8Bit();
+            QCOMPARE(answer.body, service == "/query" ? kInvalid : text);
+        } else if (service == "/query") {
+            QCOMPARE(answer.body, described(derived, "release", "1.0.0.1"));
+        } else {
+            QCOMPARE(answer.body, derived);
+        }
+    }
+
+    // Whatever a request names, nothing outside the store is read: here a
+    // file that a path joined from the request would reach.
+    void traversal_data()
+    {
+        QTest::addColumn<QByteArray>("product");
+        const QByteArray outside = QFile::encodeName(QFileInfo(server_.store() + "../secret").absoluteFilePath());
+        QTest::newRow("dot-dot") << QByteArray("../secret");
+        QTest::newRow("encoded") << QByteArray("%2e%2e%2fsecret");
+        QTest::newRow("encoded twice") << QByteArray("%252e%252e%252fsecret");
+        QTest::newRow("absolute") << outside;
+        QTest::newRow("backslash") << QByteArray("..%5Csecret");
+        QTest::newRow("NUL") << QByteArray("x%00/../../secret");
+        QTest::newRow("deeper") << QByteArray("a/../../secret");
+    }
+
+    void traversal()
+    {
+        QFETCH(QByteArray, product);
+        const QByteArray secret = "must stay unread";
+        const QStringList reachable = {"../secret_main_SSC339G_1.0.0.1_release.bin",
+                                       "../secret_main_SSC339G_1.0.0.1_debug.bin"};
+        for (const QString& name : reachable)
+            QVERIFY(server_.place(name, secret));
+        const QByteArray items = "product=" + product + "&branch=main&platform=SSC339G&status=debug&version=1.0.0.1";
+        for (const char* cmd : {"1", "2"}) {
+            const RawMessage query = server_.get(QByteArray("/query?cmd=") + cmd + "&" + items);
+            QCOMPARE(query.body, kNotFound);
+            const RawMessage download = server_.get(QByteArray("/download?cmd=") + cmd + "&" + items);
+            QVERIFY2(download.body.startsWith(kNoFirmware.toLatin1()), download.body.constData());
+            QVERIFY(!download.body.contains(secret));
+        }
+        QVERIFY(!QFile::exists(server_.store() + "../Ugsys_secret_main_SSC339G_1.0.0.1_release.bin"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFirmwareServices)
+#include "tst_firmwareservices.moc"

@@ -1,5 +1,6 @@
 #include "upgrade/UvcPatchUpgrade.h"
 
+#include "uvc/UpgradeCodes.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 
@@ -54,6 +55,14 @@ UvcPatchUpgrade::~UvcPatchUpgrade()
             wait();
         }
     }
+}
+
+// The camera sequences are not in this build yet: the task ends at once and
+// says so, rather than leaving a caller waiting.
+void UvcPatchUpgrade::run()
+{
+    qWarning() << "Upgrade task not available in this build: sn =" << sn_;
+    emit progressUpdate(kErrCodeFailure, QStringLiteral("Not supported"));
 }
 
 void UvcPatchUpgrade::requestStop()

@@ -239,4 +239,159 @@ then unplug and replug the camera.</translation>
         <translation>Current firmware is up to date!</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Anti-Flicker</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Off</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Export Log</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Upgrade Manual</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware Upgrade</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restore Factory Settings</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Hotkeys List</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Global/Local shortcut switch</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Device 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Device 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Device 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Device 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Direction reset</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Zoom max</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Zoom min</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>View move up</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>View move down</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>View move left</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>View move right</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Device Sleep/Resume</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>View 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>View 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>View 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Virtual background: blur</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Virtual background: green screen</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Virtual background: replacement</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Auto framing: single mode</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Auto framing: group mode</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Standard mode</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,159 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <translation>¡El firmware está actualizado!</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Predeterminado</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotación</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Antiparpadeo</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Desactivado</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>Más</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Exportar registro</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Manual de actualización</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Actualizar firmware</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restaurar de fábrica</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Lista de atajos</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Cambiar atajos globales/locales</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Dispositivo 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Dispositivo 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Dispositivo 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Dispositivo 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Restablecer dirección</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Acercar</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Alejar</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Zoom máximo</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Zoom mínimo</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>Mover vista arriba</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>Mover vista abajo</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>Mover vista a la izquierda</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>Mover vista a la derecha</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Suspender/reanudar dispositivo</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>Vista 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>Vista 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>Vista 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Fondo virtual: desenfoque</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Fondo virtual: pantalla verde</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Fondo virtual: reemplazo</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Encuadre automático: individual</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Encuadre automático: grupo</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Modo estándar</translation>
+    </message>
+</context>
 </TS>

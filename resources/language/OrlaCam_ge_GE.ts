@@ -239,4 +239,159 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <translation>Die Firmware ist auf dem neuesten Stand!</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Antiflimmern</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>Mehr</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Protokoll exportieren</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Update-Anleitung</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware-Update</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Werkseinstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Globale/lokale Kürzel umschalten</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Gerät 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Gerät 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Gerät 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Gerät 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Richtung zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Maximaler Zoom</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Minimaler Zoom</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>Ansicht nach oben</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>Ansicht nach unten</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>Ansicht nach links</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>Ansicht nach rechts</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Gerät Ruhemodus/Aufwecken</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>Blickwinkel 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>Blickwinkel 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>Blickwinkel 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Virtueller Hintergrund: Unschärfe</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Virtueller Hintergrund: Greenscreen</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Virtueller Hintergrund: Ersetzen</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Bildausrichtung: Einzelmodus</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Bildausrichtung: Gruppenmodus</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Standardmodus</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,159 @@ then unplug and replug the camera.</source>
         <translation>ファームウェアは最新です！</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>デフォルト</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>ローテーション</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>フリッカー防止</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>オフ</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>言語</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>その他</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>ログをエクスポート</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>アップグレード手順</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>ファームウェア更新</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>工場出荷時の設定に戻す</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>ホットキー一覧</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>グローバル/ローカル切り替え</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>デバイス 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>デバイス 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>デバイス 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>デバイス 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向リセット</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>ズームイン</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>ズームアウト</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大ズーム</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小ズーム</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>視野を上へ</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>視野を下へ</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>視野を左へ</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>視野を右へ</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>デバイスのスリープ/復帰</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>視野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>視野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>視野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>バーチャル背景: ぼかし</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>バーチャル背景: グリーンスクリーン</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>バーチャル背景: 置き換え</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>オートフレーミング: シングル</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>オートフレーミング: グループ</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>標準モード</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,159 @@ then unplug and replug the camera.</source>
         <translation>当前固件已是最新版本！</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>轮换</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>防闪烁</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>导出日志</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>升级手册</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>固件升级</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>快捷键列表</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>全局/本地快捷键切换</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>设备 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>设备 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>设备 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>设备 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向复位</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>缩小</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大变焦</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小变焦</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>视野上移</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>视野下移</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>视野左移</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>视野右移</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>设备休眠/唤醒</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>视野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>视野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>视野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>虚拟背景：模糊</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>虚拟背景：绿幕</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>虚拟背景：替换</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>自动取景：单人模式</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>自动取景：多人模式</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>标准模式</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,159 @@ then unplug and replug the camera.</source>
         <translation>目前韌體已是最新版本！</translation>
     </message>
 </context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>預設</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>輪換</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>防閃爍</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>關閉</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>語言</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>匯出日誌</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>升級手冊</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>韌體升級</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢復原廠設定</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>快速鍵列表</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>全域/本機快速鍵切換</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>裝置 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>裝置 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>裝置 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>裝置 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向重設</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>縮小</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大變焦</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小變焦</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>視野上移</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>視野下移</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>視野左移</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>視野右移</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>裝置休眠/喚醒</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>視野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>視野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>視野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>虛擬背景：模糊</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>虛擬背景：綠幕</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>虛擬背景：替換</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>自動取景：單人模式</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>自動取景：多人模式</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>標準模式</translation>
+    </message>
+</context>
 </TS>

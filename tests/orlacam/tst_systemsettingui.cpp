@@ -103,6 +103,7 @@ private slots:
     void lateReplyGoesToItsOwnCamera();
     void pageGoneGetsNoReply();
     void noCameraLook();
+    void featuresTheCameraLacks();
     void switchesWithoutCamera();
     void heightRule_data();
     void heightRule();
@@ -312,6 +313,26 @@ void tst_SystemSettingUi::noCameraLook()
     QVERIFY(!actionReported("set_", 300));
 }
 
+// A Zuki has no virtual background or button mode; a Ko reports none of
+// the switches' settings, which then show off and cannot be clicked.
+void tst_SystemSettingUi::featuresTheCameraLacks()
+{
+    SystemSettingUi page;
+    page.show();
+    page.setCurrentUvcDevSn(kZukiSn);
+    QVERIFY(child(&page, "wVirtualBg")->isHidden());
+    QVERIFY(child(&page, "wButtonAdapt")->isHidden());
+    QVERIFY(child(&page, "pbNoiseCancellation")->isEnabled());
+    const QSharedPointer<UvcDevice> ko = plugCamera(4, "KOPAGE000001");
+    QVERIFY(ko);
+    page.setCurrentUvcDevSn(ko->sn());
+    QVERIFY(page.devAwake());
+    for (const char* name : {"pbDevAutoSleep", "pbNoiseCancellation"})
+        QVERIFY2(!child(&page, name)->isEnabled(), name);
+    QVERIFY(child(&page, "pbCameraSettings")->isEnabled());
+    sim().unplug(ko->locationId());
+}
+
 // The two application switches need no camera and tell the main window.
 void tst_SystemSettingUi::switchesWithoutCamera()
 {
@@ -420,13 +441,12 @@ void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
 void tst_SystemSettingUi::rendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<int>("languageType");
+    QTest::addColumn<int>("languageType");  // the codes come in the order of the language numbers
     QTest::addColumn<int>("updateWidth");
-    const int types[] = {0, 1, 2, 3, 4, 5};
     const int widths[] = {80, 80, 80, 80, 130, 100};
     const QStringList codes = languageCodes();
     for (int i = 0; i < codes.size(); ++i)
-        QTest::newRow(codes[i].toLatin1()) << codes[i] << types[i] << widths[i];
+        QTest::newRow(codes[i].toLatin1()) << codes[i] << i << widths[i];
 }
 
 void tst_SystemSettingUi::rendersLegibly()

@@ -30,6 +30,40 @@ const char* const kScrollStyle =
     "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
     "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
 
+const char* const kTitle = QT_TRANSLATE_NOOP("SystemSettingUi", "System Setting");
+// The labels' and buttons' texts, by object name.
+struct FormText
+{
+    const char* widget;
+    const char* text;
+};
+const FormText kTexts[] = {
+    {"lbSoftwareVersion", QT_TRANSLATE_NOOP("SystemSettingUi", "Software Version")},
+    {"pbSoftwareUpgrade", QT_TRANSLATE_NOOP("SystemSettingUi", "Update")},
+    {"lbFirmwareVersion", QT_TRANSLATE_NOOP("SystemSettingUi", "Firmware Version")},
+    {"pbFirmwareUpgrade", QT_TRANSLATE_NOOP("SystemSettingUi", "Update")},
+    {"lbDevAutoSleep", QT_TRANSLATE_NOOP("SystemSettingUi", "Device Auto Sleep")},
+    {"lbDevAutoSleepInfo", QT_TRANSLATE_NOOP("SystemSettingUi", "When the system detects that the device is not in "
+                                                                "the streaming state, it will enter the sleep mode "
+                                                                "immediately.")},
+    {"lbDevAutoSleepInfo2", QT_TRANSLATE_NOOP("SystemSettingUi", "When the KESTRO OrlaCam software is not in use, "
+                                                                 "it will enter the sleep mode after the following "
+                                                                 "time.")},
+    {"pbCameraSettings", QT_TRANSLATE_NOOP("SystemSettingUi", "Camera Setting")},
+    {"lbButtonAdapt", QT_TRANSLATE_NOOP("SystemSettingUi", "Button Configuration")},
+    {"lbCurrButtonAdapt", QT_TRANSLATE_NOOP("SystemSettingUi", "Default")},
+    {"lbNoiseCancellation", QT_TRANSLATE_NOOP("SystemSettingUi", "Noise Reduction")},
+    {"lbVirtualBg", QT_TRANSLATE_NOOP("SystemSettingUi", "Virtual Background")},
+    {"lbGlobalHotkeys", QT_TRANSLATE_NOOP("SystemSettingUi", "Global Hotkeys")},
+    {"lbRemoteCtrl", QT_TRANSLATE_NOOP("SystemSettingUi", "Remote Controller")},
+    {"lbLanguage", QT_TRANSLATE_NOOP("SystemSettingUi", "Language")},
+    {"lbCurrLanguage", QT_TRANSLATE_NOOP("SystemSettingUi", "English")},
+    {"lbForMore", QT_TRANSLATE_NOOP("SystemSettingUi", "More")},
+};
+const char* const kSleepItems[] = {QT_TRANSLATE_NOOP("SystemSettingUi", "30 s"),
+                                   QT_TRANSLATE_NOOP("SystemSettingUi", "2 min"),
+                                   QT_TRANSLATE_NOOP("SystemSettingUi", "10 min")};
+
 QWidget* addRow(QVBoxLayout* layout, QWidget* parent, const char* name, int height)
 {
     auto* row = new QWidget(parent);
@@ -64,8 +98,8 @@ QPushButton* addButton(QWidget* row, const char* name, const QRect& geometry, co
     return button;
 }
 
-// Title, help button after it and switch on the right; the page places the
-// help button once the title's text is known.
+// Switches sit at the right end of their row; help buttons follow their
+// title's text, which the page measures once it is known.
 QPushButton* addSwitch(QWidget* row, const char* name)
 {
     QPushButton* button = addButton(row, name, QRect(290, 14, 50, 20), ":/source/orlacam/icon/btn_off_n@3x");
@@ -202,27 +236,10 @@ void SystemSettingForm::setupUi(QWidget* page)
 
 void SystemSettingForm::retranslateUi(QWidget* page)
 {
-    page->setWindowTitle(QCoreApplication::translate("SystemSettingUi", "System Setting"));
-    lbSoftwareVersion->setText(QCoreApplication::translate("SystemSettingUi", "Software Version"));
-    pbSoftwareUpgrade->setText(QCoreApplication::translate("SystemSettingUi", "Update"));
-    lbFirmwareVersion->setText(QCoreApplication::translate("SystemSettingUi", "Firmware Version"));
-    pbFirmwareUpgrade->setText(QCoreApplication::translate("SystemSettingUi", "Update"));
-    lbDevAutoSleep->setText(QCoreApplication::translate("SystemSettingUi", "Device Auto Sleep"));
-    lbDevAutoSleepInfo->setText(QCoreApplication::translate("SystemSettingUi", "When the system detects that the device is not in the streaming state, "
-                                                                                    "it will enter the sleep mode immediately."));
-    lbDevAutoSleepInfo2->setText(QCoreApplication::translate("SystemSettingUi", "When the KESTRO OrlaCam software is not in use, "
-                                                                                     "it will enter the sleep mode after the following time."));
-    cbDevAutoSleep->setItemText(0, QCoreApplication::translate("SystemSettingUi", "30 s"));
-    cbDevAutoSleep->setItemText(1, QCoreApplication::translate("SystemSettingUi", "2 min"));
-    cbDevAutoSleep->setItemText(2, QCoreApplication::translate("SystemSettingUi", "10 min"));
-    pbCameraSettings->setText(QCoreApplication::translate("SystemSettingUi", "Camera Setting"));
-    lbButtonAdapt->setText(QCoreApplication::translate("SystemSettingUi", "Button Configuration"));
-    lbCurrButtonAdapt->setText(QCoreApplication::translate("SystemSettingUi", "Default"));
-    lbNoiseCancellation->setText(QCoreApplication::translate("SystemSettingUi", "Noise Reduction"));
-    lbVirtualBg->setText(QCoreApplication::translate("SystemSettingUi", "Virtual Background"));
-    lbGlobalHotkeys->setText(QCoreApplication::translate("SystemSettingUi", "Global Hotkeys"));
-    lbRemoteCtrl->setText(QCoreApplication::translate("SystemSettingUi", "Remote Controller"));
-    lbLanguage->setText(QCoreApplication::translate("SystemSettingUi", "Language"));
-    lbCurrLanguage->setText(QCoreApplication::translate("SystemSettingUi", "English"));
-    lbForMore->setText(QCoreApplication::translate("SystemSettingUi", "More"));
+    const auto translated = [](const char* text) { return QCoreApplication::translate("SystemSettingUi", text); };
+    page->setWindowTitle(translated(kTitle));
+    for (const FormText& entry : kTexts)
+        page->findChild<QWidget*>(QLatin1String(entry.widget))->setProperty("text", translated(entry.text));
+    for (int i = 0; i < 3; ++i)
+        cbDevAutoSleep->setItemText(i, translated(kSleepItems[i]));
 }

@@ -463,7 +463,7 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
     </message>
     <message>
         <source>Global/Local shortcut switch</source>
-        <translation>Cambiar atajos globales/locales</translation>
+        <translation>Atajos globales/locales</translation>
     </message>
     <message>
         <source>Device 1</source>

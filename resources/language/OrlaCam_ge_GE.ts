@@ -463,7 +463,7 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
     </message>
     <message>
         <source>Global/Local shortcut switch</source>
-        <translation>Globale/lokale Kürzel umschalten</translation>
+        <translation>Globale/lokale Kürzel</translation>
     </message>
     <message>
         <source>Device 1</source>

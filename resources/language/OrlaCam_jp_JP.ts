@@ -463,7 +463,7 @@ then unplug and replug the camera.</source>
     </message>
     <message>
         <source>Global/Local shortcut switch</source>
-        <translation>グローバル/ローカル切り替え</translation>
+        <translation>グローバル/ローカル切替</translation>
     </message>
     <message>
         <source>Device 1</source>

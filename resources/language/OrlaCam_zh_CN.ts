@@ -463,7 +463,7 @@ then unplug and replug the camera.</source>
     </message>
     <message>
         <source>Global/Local shortcut switch</source>
-        <translation>全局/本地快捷键切换</translation>
+        <translation>全局/本地切换</translation>
     </message>
     <message>
         <source>Device 1</source>

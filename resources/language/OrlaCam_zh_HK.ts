@@ -463,7 +463,7 @@ then unplug and replug the camera.</source>
     </message>
     <message>
         <source>Global/Local shortcut switch</source>
-        <translation>全域/本機快速鍵切換</translation>
+        <translation>全域/本機切換</translation>
     </message>
     <message>
         <source>Device 1</source>

@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
-#include <QResizeEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -87,7 +86,11 @@ HotKeyList::HotKeyList(QWidget* parent)
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QStringLiteral("#HotKeyList, QTableWidget { background-color: rgb(30, 30, 30); color: #FFFFFF; }"
                                  "QLabel { color: #FFFFFF; }"
-                                 "QTableWidget { border: none; }"));
+                                 "QTableWidget { border: none; }"
+                                 "QScrollBar:vertical { width: 6px; background: transparent; }"
+                                 "QScrollBar::handle:vertical { background: rgb(102, 102, 102); min-height: 50px;"
+                                 " border-radius: 2px; }"
+                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"));
 
     lbHotkeyTitle = new QLabel(this);
     lbHotkeyTitle->setObjectName(QStringLiteral("lbHotkeyTitle"));
@@ -111,6 +114,7 @@ HotKeyList::HotKeyList(QWidget* parent)
     tbHotkeyList->setColumnWidth(0, 135);
     tbHotkeyList->setColumnWidth(1, 50);
     tbHotkeyList->horizontalHeader()->setStretchLastSection(true);
+    tbHotkeyList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int row = 0; row < kRowCount; ++row) {
         tbHotkeyList->setItem(row, 0, new QTableWidgetItem(QString::fromLatin1(kHotkeys[row].keys)));
         tbHotkeyList->setItem(row, 1, new QTableWidgetItem(QStringLiteral("---")));
@@ -123,6 +127,7 @@ HotKeyList::HotKeyList(QWidget* parent)
     tbHotkeyList->setFont(pixelFont(tbHotkeyList->font(), 15));
     setFixedHeight(kHeight);
     retranslate();
+    evenRowHeights();
 }
 
 HotKeyList::~HotKeyList() = default;
@@ -139,12 +144,18 @@ void HotKeyList::retranslate()
 // description wraps.
 void HotKeyList::evenRowHeights()
 {
-    tbHotkeyList->resizeRowsToContents();
-    int height = 0;
+    constexpr int kCellPadding = 8;
+    const QFontMetrics metrics(tbHotkeyList->font());
+    // The description column takes what the window leaves (the scroll bar is 6 px).
+    const QMargins margins = layout()->contentsMargins();
+    const int width = this->width() - margins.left() - margins.right() - tbHotkeyList->columnWidth(0)
+                      - tbHotkeyList->columnWidth(1) - 6;
+    const QRect column(0, 0, width - kCellPadding, 10000);
+    int height = metrics.height();
     for (int row = 0; row < kRowCount; ++row)
-        height = qMax(height, tbHotkeyList->rowHeight(row));
+        height = qMax(height, metrics.boundingRect(column, Qt::TextWordWrap, tbHotkeyList->item(row, 2)->text()).height());
     for (int row = 0; row < kRowCount; ++row)
-        tbHotkeyList->setRowHeight(row, height);
+        tbHotkeyList->setRowHeight(row, height + 2 * kCellPadding);
 }
 
 void HotKeyList::changeEvent(QEvent* event)
@@ -157,10 +168,3 @@ void HotKeyList::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-// The description column's width follows the window's.
-void HotKeyList::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    layout()->activate();
-    evenRowHeights();
-}

@@ -19,7 +19,6 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void retranslate();

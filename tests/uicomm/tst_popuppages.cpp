@@ -228,11 +228,11 @@ void tst_PopupPages::rendersLegibly()
     {
         QTranslator translator;
         QVERIFY(installLanguage(translator, language));
-        for (const QString& kind : {"ButtonMode", "Language", "AntiFlicker", "ForMoreUi"}) {
-            const std::unique_ptr<PopupPage> page = makePage(kind);
+        for (const char* kind : {"ButtonMode", "Language", "AntiFlicker", "ForMoreUi"}) {
+            const std::unique_ptr<PopupPage> page = makePage(QLatin1String(kind));
             QCoreApplication::processEvents();
             page->show();
-            QVERIFY(page->grab().save(stagedFile(QStringLiteral("popup_%1_%2.png").arg(kind, language))));
+            QVERIFY(page->grab().save(stagedFile(QStringLiteral("popup_%1_%2.png").arg(QLatin1String(kind), language))));
             for (QWidget* row : page->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^w"))))
                 faults << legibilityFault(row);
             if (auto* more = qobject_cast<ForMoreUi*>(page.get())) {

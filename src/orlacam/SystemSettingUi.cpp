@@ -281,7 +281,8 @@ void SystemSettingUi::applyLook(bool normal)
         {ui->lbNoiseCancellation, SettingStyle::TitleLabel},   {ui->lbVirtualBg, SettingStyle::TitleLabel},
         {ui->lbDevAutoSleepInfo, SettingStyle::InfoLabel},     {ui->lbDevAutoSleepInfo2, SettingStyle::InfoLabel},
         {ui->lbCurrButtonAdapt, SettingStyle::InfoLabel},      {ui->cbDevAutoSleep, SettingStyle::ComboBox},
-        {ui->pbFirmwareUpgrade, SettingStyle::UpgradeButton},  {ui->pbCameraSettings, SettingStyle::CameraSettingButton},
+        {ui->pbFirmwareUpgrade, SettingStyle::UpgradeButton},
+        {ui->pbCameraSettings, SettingStyle::CameraSettingButton},
     };
     for (const auto& entry : styled)
         entry.widget->setStyleSheet(SettingStyle::style(entry.kind, normal));

@@ -152,8 +152,10 @@ void HotKeyList::evenRowHeights()
                       - tbHotkeyList->columnWidth(1) - 6;
     const QRect column(0, 0, width - kCellPadding, 10000);
     int height = metrics.height();
-    for (int row = 0; row < kRowCount; ++row)
-        height = qMax(height, metrics.boundingRect(column, Qt::TextWordWrap, tbHotkeyList->item(row, 2)->text()).height());
+    for (int row = 0; row < kRowCount; ++row) {
+        const QString text = tbHotkeyList->item(row, 2)->text();
+        height = qMax(height, metrics.boundingRect(column, Qt::TextWordWrap, text).height());
+    }
     for (int row = 0; row < kRowCount; ++row)
         tbHotkeyList->setRowHeight(row, height + 2 * kCellPadding);
 }

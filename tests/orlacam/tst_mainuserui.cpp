@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -104,6 +105,7 @@ private slots:
     void sleepShowsOverlayAndResumeWakes();
     void languageSwitchResetsTexts();
     void languagePageSwitchesTheWholeProgram();
+    void settingPageOpensWholeOnScreen();
     void windowRendersLegibly_data();
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
@@ -431,6 +433,24 @@ void tst_MainUserUi::languagePageSwitchesTheWholeProgram()
     QTRY_COMPARE(connect->text(), QStringLiteral("Connect"));
     QCOMPARE(settingLabel->text(), QStringLiteral("Language"));
     QCOMPARE(GlobalParams::get().language_type, 0);
+}
+
+// Beside the window where there is room, else moved onto the screen; the
+// rows follow the selected camera.
+void tst_MainUserUi::settingPageOpensWholeOnScreen()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const int left : {screen.left() - 200, screen.right() - 100}) {
+        window_->move(left, screen.top());
+        window_->on_pbSystemSetting_clicked();
+        SystemSettingUi* page = window_->settingWindow();
+        QVERIFY(page->isVisible());
+        QVERIFY2(screen.contains(page->frameGeometry()), qPrintable(QStringLiteral("window at %1").arg(left)));
+        QCOMPARE(page->devSn(), kOrlaSn);
+        QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), QStringLiteral("1.0.3.7"));
+        page->close();
+        QVERIFY(page->isHidden());
+    }
 }
 
 // Rendered for a person to look at (mainuserui_<language>.png and

@@ -239,4 +239,323 @@ then unplug and replug the camera.</translation>
         <translation>Current firmware is up to date!</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>System Setting</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>Software Version</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>Firmware Version</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>Device Auto Sleep</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 s</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 min</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Camera Setting</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>Button Configuration</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>Noise Reduction</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Virtual Background</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>Global Hotkeys</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>Remote Controller</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Tips</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>The Virtual Background features are now in beta version and will give further updates to polish the effect.</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>Button Mode Description</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| Default</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| Rotation</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>Click</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>Double Click</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>Long press for 3 seconds</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>Turn on/off auto-framing</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>Turn on/off virtual background  (blur/green screen/replacement)</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>Sleep/Wake up the device</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Anti-Flicker</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Off</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>More</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Export Log</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Upgrade Manual</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware Upgrade</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restore Factory Settings</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Hotkeys List</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Global/Local shortcut switch</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Device 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Device 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Device 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Device 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Direction reset</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Zoom max</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Zoom min</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>View move up</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>View move down</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>View move left</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>View move right</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Device Sleep/Resume</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>View 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>View 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>View 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Virtual background: blur</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Virtual background: green screen</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Virtual background: replacement</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Auto framing: single mode</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Auto framing: group mode</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Standard mode</translation>
+    </message>
+</context>
 </TS>

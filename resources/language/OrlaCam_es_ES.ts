@@ -239,4 +239,323 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <translation>¡El firmware está actualizado!</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>Configuración del sistema</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>Versión del software</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Actualizar</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>Versión del firmware</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>Suspensión automática</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>Cuando el sistema detecta que el dispositivo no está transmitiendo, entra en suspensión de inmediato.</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>Si el software KESTRO OrlaCam no está en uso, entra en suspensión tras el siguiente tiempo.</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 s</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 min</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Ajustes de la cámara</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>Configuración del botón</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Predeterminado</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotación</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>Reducción de ruido</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Fondo virtual</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>Atajos globales</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>Mando a distancia</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Español</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>Más</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Sí</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Consejos</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Cierre durante la actualización todas las aplicaciones que puedan usar KESTRO Orla u Orla 4K, como OBS Studio, Zoom, Skype, Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>Las funciones de fondo virtual están en versión beta; próximas actualizaciones mejorarán el efecto.</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>¡Solo compatible con el 「mando a distancia KESTRO Orla」! Para comprarlo, visite </translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>Las teclas del mando pueden entrar en conflicto con atajos de otros programas. En ese caso, desactive o cambie esos atajos.
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>Por ejemplo, el atajo de 「Rotación de pantalla」 del 「Intel ® Graphics Control Centre」</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>Descripción de los modos del botón</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| Predeterminado</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| Rotación</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>Clic</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>Doble clic</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>Mantener pulsado 3 segundos</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>Activar/desactivar el encuadre automático</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>Activar/desactivar el fondo virtual (desenfoque/pantalla verde/reemplazo)</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>Suspender/activar el dispositivo</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>Pasa al modo siguiente en este orden: estándar-&gt;encuadre automático-&gt;fondo virtual</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Sí</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Predeterminado</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotación</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Antiparpadeo</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Desactivado</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Idioma</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>Más</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Exportar registro</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Manual de actualización</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Actualizar firmware</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restaurar de fábrica</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Lista de atajos</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Atajos globales/locales</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Dispositivo 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Dispositivo 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Dispositivo 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Dispositivo 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Restablecer dirección</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Acercar</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Alejar</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Zoom máximo</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Zoom mínimo</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>Mover vista arriba</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>Mover vista abajo</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>Mover vista a la izquierda</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>Mover vista a la derecha</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Suspender/reanudar dispositivo</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>Vista 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>Vista 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>Vista 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Fondo virtual: desenfoque</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Fondo virtual: pantalla verde</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Fondo virtual: reemplazo</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Encuadre automático: individual</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Encuadre automático: grupo</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Modo estándar</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,323 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <translation>Die Firmware ist auf dem neuesten Stand!</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>Systemeinstellungen</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>Softwareversion</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>Firmwareversion</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>Automatischer Ruhemodus</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>Erkennt das System, dass das Gerät nicht streamt, wechselt es sofort in den Ruhemodus.</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>Wird die Software KESTRO OrlaCam nicht benutzt, wechselt es nach dieser Zeit in den Ruhemodus.</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 s</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 Min.</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 Min.</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Kameraeinstellungen</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>Tastenbelegung</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>Rauschunterdrückung</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>Virtueller Hintergrund</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>Globale Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>Fernbedienung</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Deutsch</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>Mehr</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Hinweise</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Schließen Sie während des Updates alle Anwendungen, die KESTRO Orla oder Orla 4K nutzen könnten, z. B. OBS Studio, Zoom, Skype und Google Meet.</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>Die Funktionen für den virtuellen Hintergrund sind in der Beta-Phase; weitere Updates verbessern den Effekt.</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>Nur mit der 「KESTRO Orla Fernbedienung」 kompatibel! Erhältlich unter </translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>Die Tasten der Fernbedienung können mit Tastenkürzeln anderer Programme kollidieren. Schalten Sie diese dann aus oder ändern Sie sie.
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>Zum Beispiel das Kürzel 「Bildschirmdrehung」 im 「Intel ® Graphics Control Centre」</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>Beschreibung der Tastenmodi</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| Standard</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| Rotation</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>Klicken</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>Doppelklicken</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>3 Sekunden gedrückt halten</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>Automatische Bildausrichtung ein/aus</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>Virtuellen Hintergrund ein/aus (Unschärfe/Greenscreen/Ersetzen)</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>Gerät in Ruhemodus versetzen/aufwecken</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>Wechselt in dieser Reihenfolge zum nächsten Modus: Standard-&gt;Bildausrichtung-&gt;virtueller Hintergrund</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Antiflimmern</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>Mehr</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>Protokoll exportieren</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>Update-Anleitung</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>Firmware-Update</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Werkseinstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>Globale/lokale Kürzel</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>Gerät 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>Gerät 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>Gerät 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>Gerät 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>Richtung zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>Maximaler Zoom</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>Minimaler Zoom</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>Ansicht nach oben</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>Ansicht nach unten</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>Ansicht nach links</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>Ansicht nach rechts</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>Gerät Ruhemodus/Aufwecken</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>Blickwinkel 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>Blickwinkel 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>Blickwinkel 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>Virtueller Hintergrund: Unschärfe</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>Virtueller Hintergrund: Greenscreen</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>Virtueller Hintergrund: Ersetzen</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>Bildausrichtung: Einzelmodus</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>Bildausrichtung: Gruppenmodus</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>Standardmodus</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,323 @@ then unplug and replug the camera.</source>
         <translation>ファームウェアは最新です！</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>システム設定</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>ソフトウェアバージョン</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>ファームウェアバージョン</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>自動スリープ</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>デバイスが映像を配信していないことを検出すると、すぐにスリープモードに入ります。</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>KESTRO OrlaCam を使用していないときは、次の時間が経過するとスリープモードに入ります。</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 秒</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 分</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 分</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>カメラ設定</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>ボタン設定</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>デフォルト</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>ローテーション</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>ノイズ低減</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>バーチャル背景</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>グローバルホットキー</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>リモコン</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>言語</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>その他</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>ヒント</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、KESTRO Orla または Orla 4K を使用する可能性のあるアプリケーションをすべて終了してください。</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>バーチャル背景機能は現在ベータ版です。今後のアップデートで効果を改善していきます。</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>「KESTRO Orla リモコン」専用です！ご購入はこちら：</translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>リモコンのキーが他のソフトウェアのショートカットキーと競合する場合があります。その場合は、他のソフトウェアのショートカットキーをオフにするか変更してください。
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>例：「Intel ® Graphics Control Centre」の「画面の回転」ショートカットキー</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>ボタンモードの説明</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| デフォルト</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| ローテーション</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>クリック</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>ダブルクリック</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>3 秒間長押し</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>オートフレーミングのオン/オフ</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>バーチャル背景のオン/オフ（ぼかし/グリーンスクリーン/置き換え）</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>デバイスのスリープ/復帰</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>次の順でモードを切り替え：標準-&gt;オートフレーミング-&gt;バーチャル背景</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>デフォルト</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>ローテーション</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>フリッカー防止</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>オフ</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>言語</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>その他</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>ログをエクスポート</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>アップグレード手順</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>ファームウェア更新</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>工場出荷時の設定に戻す</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>ホットキー一覧</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>グローバル/ローカル切替</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>デバイス 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>デバイス 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>デバイス 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>デバイス 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向リセット</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>ズームイン</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>ズームアウト</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大ズーム</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小ズーム</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>視野を上へ</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>視野を下へ</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>視野を左へ</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>視野を右へ</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>デバイスのスリープ/復帰</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>視野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>視野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>視野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>バーチャル背景: ぼかし</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>バーチャル背景: グリーンスクリーン</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>バーチャル背景: 置き換え</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>オートフレーミング: シングル</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>オートフレーミング: グループ</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>標準モード</translation>
+    </message>
+</context>
 </TS>

@@ -239,4 +239,323 @@ then unplug and replug the camera.</source>
         <translation>当前固件已是最新版本！</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>系统设置</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>软件版本</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>固件版本</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>设备自动休眠</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>当系统检测到设备未处于视频流状态时，将立即进入休眠模式。</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>当 KESTRO OrlaCam 软件未被使用时，将在以下时间后进入休眠模式。</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 秒</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 分钟</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 分钟</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>摄像头设置</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>按键配置</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>轮换</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>降噪</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>虚拟背景</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>全局快捷键</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>遥控器</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>简体中文</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升级期间，请关闭所有可能使用 KESTRO Orla 或 Orla 4K 的应用程序，例如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>虚拟背景功能目前为测试版，后续更新将进一步优化效果。</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>仅兼容「KESTRO Orla 遥控器」！如需购买，请前往 </translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>遥控器按键可能与某些软件的快捷键冲突。如有冲突，请关闭或更改其他软件的快捷键。
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>例如「Intel ® Graphics Control Centre」的「屏幕旋转」快捷键</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>按键模式说明</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| 默认</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| 轮换</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>单击</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>双击</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>长按 3 秒</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>开启/关闭自动取景</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>开启/关闭虚拟背景（模糊/绿幕/替换）</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>设备休眠/唤醒</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>按以下顺序切换到下一模式：标准-&gt;自动取景-&gt;虚拟背景</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>轮换</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>防闪烁</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>导出日志</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>升级手册</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>固件升级</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>快捷键列表</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>全局/本地切换</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>设备 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>设备 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>设备 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>设备 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向复位</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>缩小</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大变焦</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小变焦</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>视野上移</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>视野下移</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>视野左移</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>视野右移</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>设备休眠/唤醒</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>视野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>视野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>视野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>虚拟背景：模糊</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>虚拟背景：绿幕</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>虚拟背景：替换</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>自动取景：单人模式</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>自动取景：多人模式</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>标准模式</translation>
+    </message>
+</context>
 </TS>

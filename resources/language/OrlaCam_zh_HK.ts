@@ -239,4 +239,323 @@ then unplug and replug the camera.</source>
         <translation>目前韌體已是最新版本！</translation>
     </message>
 </context>
+<context>
+    <name>SystemSettingUi</name>
+    <message>
+        <source>System Setting</source>
+        <translation>系統設定</translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation>軟體版本</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Firmware Version</source>
+        <translation>韌體版本</translation>
+    </message>
+    <message>
+        <source>Device Auto Sleep</source>
+        <translation>裝置自動休眠</translation>
+    </message>
+    <message>
+        <source>When the system detects that the device is not in the streaming state, it will enter the sleep mode immediately.</source>
+        <translation>當系統偵測到裝置未處於視訊串流狀態時，將立即進入休眠模式。</translation>
+    </message>
+    <message>
+        <source>When the KESTRO OrlaCam software is not in use, it will enter the sleep mode after the following time.</source>
+        <translation>當 KESTRO OrlaCam 軟體未被使用時，將在以下時間後進入休眠模式。</translation>
+    </message>
+    <message>
+        <source>30 s</source>
+        <translation>30 秒</translation>
+    </message>
+    <message>
+        <source>2 min</source>
+        <translation>2 分鐘</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 分鐘</translation>
+    </message>
+    <message>
+        <source>Camera Setting</source>
+        <translation>攝影機設定</translation>
+    </message>
+    <message>
+        <source>Button Configuration</source>
+        <translation>按鍵配置</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>預設</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>輪換</translation>
+    </message>
+    <message>
+        <source>Noise Reduction</source>
+        <translation>降噪</translation>
+    </message>
+    <message>
+        <source>Virtual Background</source>
+        <translation>虛擬背景</translation>
+    </message>
+    <message>
+        <source>Global Hotkeys</source>
+        <translation>全域快速鍵</translation>
+    </message>
+    <message>
+        <source>Remote Controller</source>
+        <translation>遙控器</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>語言</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>繁體中文</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升級期間，請關閉所有可能使用 KESTRO Orla 或 Orla 4K 的應用程式，例如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>The Virtual Background features are now in beta version and will give further updates to polish the effect.</source>
+        <translation>虛擬背景功能目前為測試版，後續更新將進一步優化效果。</translation>
+    </message>
+    <message>
+        <source>Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to </source>
+        <translation>僅相容「KESTRO Orla 遙控器」！如需購買，請前往 </translation>
+    </message>
+    <message>
+        <source>The remote control keys may conflict with some software shortcuts keys. In case of conflict, please turn off or change other software shortcuts keys.
+</source>
+        <translation>遙控器按鍵可能與某些軟體的快速鍵衝突。如有衝突，請關閉或變更其他軟體的快速鍵。
+</translation>
+    </message>
+    <message>
+        <source>For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」</source>
+        <translation>例如「Intel ® Graphics Control Centre」的「螢幕旋轉」快速鍵</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonModeHelp</name>
+    <message>
+        <source>Button Mode Description</source>
+        <translation>按鍵模式說明</translation>
+    </message>
+    <message>
+        <source>| Default</source>
+        <translation>| 預設</translation>
+    </message>
+    <message>
+        <source>| Rotation</source>
+        <translation>| 輪換</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>單擊</translation>
+    </message>
+    <message>
+        <source>Double Click</source>
+        <translation>雙擊</translation>
+    </message>
+    <message>
+        <source>Long press for 3 seconds</source>
+        <translation>長按 3 秒</translation>
+    </message>
+    <message>
+        <source>Turn on/off auto-framing</source>
+        <translation>開啟/關閉自動取景</translation>
+    </message>
+    <message>
+        <source>Turn on/off virtual background  (blur/green screen/replacement)</source>
+        <translation>開啟/關閉虛擬背景（模糊/綠幕/替換）</translation>
+    </message>
+    <message>
+        <source>Sleep/Wake up the device</source>
+        <translation>裝置休眠/喚醒</translation>
+    </message>
+    <message>
+        <source>Switch to next mode in the following order: standard-&gt;auto-framing-&gt;virtual background</source>
+        <translation>按以下順序切換到下一模式：標準-&gt;自動取景-&gt;虛擬背景</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+</context>
+<context>
+    <name>ButtonMode</name>
+    <message>
+        <source>Default</source>
+        <translation>預設</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>輪換</translation>
+    </message>
+</context>
+<context>
+    <name>AntiFlicker</name>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>防閃爍</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>關閉</translation>
+    </message>
+</context>
+<context>
+    <name>Language</name>
+    <message>
+        <source>Language</source>
+        <translation>語言</translation>
+    </message>
+</context>
+<context>
+    <name>ForMoreUi</name>
+    <message>
+        <source>More</source>
+        <translation>更多</translation>
+    </message>
+    <message>
+        <source>Export Log</source>
+        <translation>匯出日誌</translation>
+    </message>
+    <message>
+        <source>Upgrade Manual</source>
+        <translation>升級手冊</translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation>韌體升級</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢復原廠設定</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyList</name>
+    <message>
+        <source>Hotkeys List</source>
+        <translation>快速鍵列表</translation>
+    </message>
+    <message>
+        <source>Global/Local shortcut switch</source>
+        <translation>全域/本機切換</translation>
+    </message>
+    <message>
+        <source>Device 1</source>
+        <translation>裝置 1</translation>
+    </message>
+    <message>
+        <source>Device 2</source>
+        <translation>裝置 2</translation>
+    </message>
+    <message>
+        <source>Device 3</source>
+        <translation>裝置 3</translation>
+    </message>
+    <message>
+        <source>Device 4</source>
+        <translation>裝置 4</translation>
+    </message>
+    <message>
+        <source>Direction reset</source>
+        <translation>方向重設</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>縮小</translation>
+    </message>
+    <message>
+        <source>Zoom max</source>
+        <translation>最大變焦</translation>
+    </message>
+    <message>
+        <source>Zoom min</source>
+        <translation>最小變焦</translation>
+    </message>
+    <message>
+        <source>View move up</source>
+        <translation>視野上移</translation>
+    </message>
+    <message>
+        <source>View move down</source>
+        <translation>視野下移</translation>
+    </message>
+    <message>
+        <source>View move left</source>
+        <translation>視野左移</translation>
+    </message>
+    <message>
+        <source>View move right</source>
+        <translation>視野右移</translation>
+    </message>
+    <message>
+        <source>Device Sleep/Resume</source>
+        <translation>裝置休眠/喚醒</translation>
+    </message>
+    <message>
+        <source>View 65°</source>
+        <translation>視野 65°</translation>
+    </message>
+    <message>
+        <source>View 78°</source>
+        <translation>視野 78°</translation>
+    </message>
+    <message>
+        <source>View 86°</source>
+        <translation>視野 86°</translation>
+    </message>
+    <message>
+        <source>Virtual background: blur</source>
+        <translation>虛擬背景：模糊</translation>
+    </message>
+    <message>
+        <source>Virtual background: green screen</source>
+        <translation>虛擬背景：綠幕</translation>
+    </message>
+    <message>
+        <source>Virtual background: replacement</source>
+        <translation>虛擬背景：替換</translation>
+    </message>
+    <message>
+        <source>Auto framing: single mode</source>
+        <translation>自動取景：單人模式</translation>
+    </message>
+    <message>
+        <source>Auto framing: group mode</source>
+        <translation>自動取景：多人模式</translation>
+    </message>
+    <message>
+        <source>Standard mode</source>
+        <translation>標準模式</translation>
+    </message>
+</context>
 </TS>

@@ -4,6 +4,10 @@
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/MainUiStyle.h"
+#include "uicomm/ForMoreUi.h"
+#include "uicomm/Language.h"
+#include "uicomm/ScreenPlacement.h"
+#include "uicomm/UicommResources.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
 
@@ -54,6 +58,7 @@ QString languageCode(int type)
 static void initResources()
 {
     Q_INIT_RESOURCE(orlacam);
+    initUicommResources();
 }
 
 MainUserUi::MainUserUi(QWidget* parent)
@@ -65,7 +70,13 @@ MainUserUi::MainUserUi(QWidget* parent)
 
     settingUi_ = new SystemSettingUi(nullptr);
     settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
-    connect(settingUi_, &SystemSettingUi::languageChanged, this, &MainUserUi::onChangeLanguage);
+    connect(settingUi_->languagePage(), &Language::languageChanged, this, &MainUserUi::onChangeLanguage);
+    ForMoreUi* more = settingUi_->morePage();
+    connect(more, &ForMoreUi::exportLog, this, &MainUserUi::onExportLog);
+    connect(more, &ForMoreUi::upgradeManual, this, &MainUserUi::onUpgradeManual);
+    connect(more, &ForMoreUi::manualUpgrade, this, &MainUserUi::onManualUpgrade);
+    connect(more, &ForMoreUi::restoreFactorySetting, this, &MainUserUi::onRestoreFactorySetting);
+    connect(more, &ForMoreUi::upgradeHelp, this, &MainUserUi::onUpgradeHelp);
     connect(settingUi_, &SystemSettingUi::openVideoCfg, this, &MainUserUi::onOpenVideoCfg);
     connect(settingUi_, &SystemSettingUi::sendSettingEvent, this, &MainUserUi::recvSignalFromSysSetting);
     connect(settingUi_, &SystemSettingUi::softwareUpgrade, this, &MainUserUi::onSoftwareUpgrade);
@@ -257,7 +268,7 @@ void MainUserUi::placeSettingWindow()
             m -= screenWidth;
         x = (m <= width || m >= screenWidth - width) ? right : left - width;
     }
-    settingUi_->move(x, frame.top());
+    settingUi_->move(keptOnScreen(QRect(QPoint(x, frame.top()), settingUi_->frameGeometry().size())));
 }
 
 void MainUserUi::keyPressEvent(QKeyEvent* event)

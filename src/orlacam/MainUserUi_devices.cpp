@@ -295,7 +295,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     const int type = device->getProductType();
     dev4K_ = device->is4K();
     sizeButtonsHidden_ = status.portrait(type);
-    settingUi_->setCurrentUvcDevSn(sn, status);
+    settingUi_->setCurrentUvcDevSn(sn, &status);
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));
@@ -491,7 +491,7 @@ void MainUserUi::onCurrDevStateRefresh()
     CameraStatus status;
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
-    settingUi_->setCurrentUvcDevSn(currSn_, status);
+    settingUi_->setCurrentUvcDevSn(currSn_, &status);
     queueThumbnails(device);
 }
 

@@ -3,21 +3,33 @@
 #include "uvc/CameraStatus.h"
 
 #include <QJsonObject>
+#include <QSharedPointer>
 #include <QString>
 #include <QWidget>
 
-// The system setting page. So far what the camera link and the main window
-// need of it: it is the one writer of a camera's newest firmware version,
-// taken from the firmware query server's answer, and decides whether an
-// upgrade is offered; it follows the selected camera for the main window.
-// Its rows and popup pages come later; their entry points here only keep
-// the state they are given and log.
+class ButtonMode;
+class CamSettings;
+class ForMoreUi;
+class HotKeyList;
+class Language;
+class MainUserUi;
+class SystemSettingForm;
+namespace vesk {
+namespace pc {
+class UvcDevice;
+}
+}
+
+// The system setting page: a window of its own beside the main window, with
+// eleven rows from the versions down to "More". It is bound to one camera by
+// serial number (or to none) and drives that camera through the registry;
+// page-level events go to the main window with sendSettingEvent.
 class SystemSettingUi : public QWidget
 {
     Q_OBJECT
 public:
     // Events of the page to the main window; 13 to 15 and 18 to 26 report
-    // activity on the selected camera.
+    // activity on the selected camera and are never sent by the page.
     enum SystemSettingEvent : int {
         SettingPageClosed = 0,
         GlobalHotkeysOn = 7,
@@ -29,45 +41,108 @@ public:
     static bool isDeviceActivity(int event);
 
     explicit SystemSettingUi(QWidget* parent = nullptr);
+    ~SystemSettingUi() override;
 
-    // The camera the page is about.
-    void setDevSn(const QString& sn) { devSn_ = sn; }
-    QString devSn() const { return devSn_; }
-    bool upgradeOffered() const { return upgradeOffered_; }
-    QString upgradeInfo() const { return upgradeInfo_; }
-
-    // The main window's selection and the selected camera's state.
-    void setCurrentUvcDevSn(const QString& sn, const vesk::pc::CameraStatus& status = {});
-    void setDevState(bool awake);
-    bool devAwake() const { return devAwake_; }
-    void setBtnAdaptationMode(int mode);
+    // Binds the page to a camera (empty: none) and loads every row from
+    // status, or from a status read now when status is null.
+    void setCurrentUvcDevSn(const QString& sn, const vesk::pc::CameraStatus* status = nullptr);
+    // Normal (the camera runs) or greyed look of the camera rows.
+    void setDevState(bool running);
+    // Show a camera state without sending anything.
     void setDevAutoSleep(int seconds);
-    void setNoiseCancellation(int on);
-    void setVirtualBg(int state);
-    // Whether the user keeps the virtual background offered.
-    bool virtualBgOn() const;
-    void hideSecondMenu();
+    void setBtnAdaptationMode(int mode);
+    void setNoiseCancellation(int value);
+    void setVirtualBg(int value);
+    void enableSoftwareUpgrade(bool enable);
+    // The last firmware package the query server named for the selected kind of camera.
+    QJsonObject getUgInfo() const;
+
+    QString devSn() const { return serialNumber; }
+    bool devAwake() const { return devRunning; }
+    bool virtualBgOn() const { return virtualBgSwitch; }
+    ForMoreUi* morePage() const { return moreUi; }
+    Language* languagePage() const { return languageUi; }
+    ButtonMode* buttonModePage() const { return buttonModeUi; }
+    HotKeyList* hotkeyListWindow() const { return hotKeyList; }
 
 signals:
-    void upgradeOfferChanged(bool offered, const QString& info);
     void sendSettingEvent(SystemSettingUi::SystemSettingEvent event);
-    void openVideoCfg(bool on);
     void softwareUpgrade();
     void firmwareUpgrade();
-    // Stands for the language page's choice until that page exists.
-    void languageChanged(int type);
+    void openVideoCfg(bool on);
 
 public slots:
-    void onFirmwareInfoFromServer(const QJsonObject& info);
-    // Toggles the global hotkey set, as the page's own switch does.
+    void show();
+    void hide();
+    void hideSecondMenu();
+
+    void onFirmwareInfoFromServer(const QJsonObject& reply);
+    void on_buttonModeChanged(int mode);
+    void on_pbSoftwareUpgrade_clicked();
+    void on_pbFirmwareUpgrade_clicked();
+    void on_pbFirmwareVersionHelp_clicked();
+    void on_pbDevAutoSleep_clicked();
+    void on_cbDevAutoSleep_currentIndexChanged(int index);
+    void on_pbCameraSettings_clicked();
+    void on_pbButtonAdapt_clicked();
+    void on_pbButtonAdaptHelp_clicked();
+    void on_pbNoiseCancellation_clicked();
+    void on_pbVirtualBg_clicked();
     void on_pbGlobalHotkeys_clicked();
+    void on_pbHotkeysHelp_clicked();
+    void on_pbRemoteCtrl_clicked();
+    void on_pbRemoteCtrlHelp_clicked();
+    void on_pbLanguage_clicked();
+    void on_pbForMore_clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    QString devSn_;
-    bool upgradeOffered_ = false;
-    QString upgradeInfo_;
-    bool devAwake_ = false;
-    bool globalHotkeys_ = false;
+    // Looks.
+    void setDisplayState(bool hasCamera);
+    void applyLook(bool normal);
+    void setSwitchIcon(QWidget* button, bool on);
+    void placeFollowers();
+    void placeUpgradeButtons();
+    void setMaxHeight();
+    void adjustDevAutoSleepWidgetHeight();
+
+    // Popup pages.
+    void showWidget(QWidget* popup, QWidget* row, bool immediate);
+    void togglePopup(QWidget* popup, QWidget* row);
+    QWidget* popupOf(QObject* row) const;
+    void hideOtherPopups(QWidget* keep);
+
+    // Rows.
+    MainUserUi* mainWindow() const;
+    bool awake() const;
+    QSharedPointer<vesk::pc::UvcDevice> lookUp() const;
+    QSharedPointer<vesk::pc::UvcDevice> markedCommand(const QString& sn) const;
+    void startFirmwareQuery(const QSharedPointer<vesk::pc::UvcDevice>& device);
+    void applyFirmwareInfo(const QString& sn, const QJsonObject& reply);
+    void showButtonModeText(int mode);
+    int runTips(const QString& title, const QString& text, bool links);
+    void showStoredVirtualBg();
+
+    SystemSettingForm* ui = nullptr;
+    ForMoreUi* moreUi = nullptr;
+    Language* languageUi = nullptr;
+    HotKeyList* hotKeyList = nullptr;
+    ButtonMode* buttonModeUi = nullptr;
+    CamSettings* camSettings = nullptr;
+    QString serialNumber;
+    bool remoteCtrlOn = false;
+    bool globalHotkeysOn = false;
+    bool autoSleepOn = false;
+    bool noiseCancellationOn = false;
+    bool virtualBgSwitch = false;
+    bool camSettingsOpen = false;
+    bool devRunning = false;  // the last setDevState, for a page with no main window
+    QJsonObject ugInfo;
+    QJsonObject ugInfo4K;
 };
 
 Q_DECLARE_METATYPE(SystemSettingUi::SystemSettingEvent)

@@ -68,7 +68,12 @@ void OWidget::paintEvent(QPaintEvent* event)
         return;
     }
     // Masked again on every paint, so the corners follow every resize.
-    QBitmap bitmap(size());
+    applyRoundedMask(this);
+}
+
+void OWidget::applyRoundedMask(QWidget* widget)
+{
+    QBitmap bitmap(widget->size());
     bitmap.fill(Qt::color0);
     QPainter painter(&bitmap);
     painter.setPen(Qt::NoPen);
@@ -76,5 +81,5 @@ void OWidget::paintEvent(QPaintEvent* event)
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.drawRoundedRect(bitmap.rect(), kCornerRadius, kCornerRadius, Qt::AbsoluteSize);
     painter.end();
-    setMask(bitmap);
+    widget->setMask(bitmap);
 }

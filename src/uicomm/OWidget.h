@@ -18,6 +18,9 @@ public:
     // A subclass clears this in its constructor to stay a plain rectangle.
     bool roundedMask = true;
 
+    // Masks any widget to its rectangle with corners of radius 10.
+    static void applyRoundedMask(QWidget* widget);
+
 protected:
     // For the boxes that wait in a loop of their own.
     void centreOnParent();

@@ -11,14 +11,18 @@
 #include "orlacam/DevSleep.h"
 #include "orlacam/SimWindowSupport.h"
 #include "support/TestHome.h"
+#include "uicomm/Language.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -100,6 +104,8 @@ private slots:
     void statusRightAfterAUserActionIsIgnored();
     void sleepShowsOverlayAndResumeWakes();
     void languageSwitchResetsTexts();
+    void languagePageSwitchesTheWholeProgram();
+    void settingPageOpensWholeOnScreen();
     void windowRendersLegibly_data();
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
@@ -398,6 +404,53 @@ void tst_MainUserUi::languageSwitchResetsTexts()
     window_->onChangeLanguage(42);
     QCOMPARE(GlobalParams::get().language_type, 42);
     window_->onChangeLanguage(0);
+}
+
+// The setting page's language page reaches the window: every text follows,
+// the page's wider "Update" button included, and the choice is stored.
+void tst_MainUserUi::languagePageSwitchesTheWholeProgram()
+{
+    // The window loads translations beside its program, as installed.
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../language");
+    QVERIFY(QDir().mkpath(installed));
+    for (const char* code : {"ge_GE", "en_US"}) {
+        const QString name = QStringLiteral("/OrlaCam_%1.qm").arg(QLatin1String(code));
+        QFile::remove(installed + name);
+        QVERIFY(QFile::copy(stagedQm(QLatin1String(code)), installed + name));
+    }
+    Language* languages = window_->settingWindow()->languagePage();
+    auto* connect = window_->findChild<QLabel*>(QStringLiteral("lbConnect"));
+    auto* settingLabel = window_->settingWindow()->findChild<QLabel*>(QStringLiteral("lbLanguage"));
+    languages->show();
+    QTest::mouseClick(languages->findChild<QPushButton*>(QStringLiteral("pbLanguageGE")), Qt::LeftButton);
+    QVERIFY(languages->isHidden());
+    QTRY_COMPARE(connect->text(), QStringLiteral("Verbinden"));
+    QCOMPARE(settingLabel->text(), QStringLiteral("Sprache"));
+    QCOMPARE(GlobalParams::get().language_type, 4);
+    QCOMPARE(window_->settingWindow()->findChild<QWidget*>(QStringLiteral("pbFirmwareUpgrade"))->width(), 130);
+    languages->show();
+    QTest::mouseClick(languages->findChild<QPushButton*>(QStringLiteral("pbLanguageUS")), Qt::LeftButton);
+    QTRY_COMPARE(connect->text(), QStringLiteral("Connect"));
+    QCOMPARE(settingLabel->text(), QStringLiteral("Language"));
+    QCOMPARE(GlobalParams::get().language_type, 0);
+}
+
+// Beside the window where there is room, else moved onto the screen; the
+// rows follow the selected camera.
+void tst_MainUserUi::settingPageOpensWholeOnScreen()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const int left : {screen.left() - 200, screen.right() - 100}) {
+        window_->move(left, screen.top());
+        window_->on_pbSystemSetting_clicked();
+        SystemSettingUi* page = window_->settingWindow();
+        QVERIFY(page->isVisible());
+        QVERIFY2(screen.contains(page->frameGeometry()), qPrintable(QStringLiteral("window at %1").arg(left)));
+        QCOMPARE(page->devSn(), kOrlaSn);
+        QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), QStringLiteral("1.0.3.7"));
+        page->close();
+        QVERIFY(page->isHidden());
+    }
 }
 
 // Rendered for a person to look at (mainuserui_<language>.png and

@@ -1,87 +1,484 @@
-// The setting page as the writer of a camera's newest firmware version: the
-// query server's answer reaches the camera found by serial number and decides
-// whether an upgrade is offered.
+// The system setting page against simulated cameras and a fake cloud
+// server: each row puts its record on the wire and reports its action, the
+// camera setting and virtual background rows follow the firmware, the
+// firmware reply goes to the camera it was asked for and never to a page
+// that is gone, the height rule, popup placement and hover, and legible
+// renderings in every language.
 
-#include "support/TestHome.h"
+#include "cloud/CloudFixture.h"
+#include "orlacam/ButtonModeHelp.h"
 #include "orlacam/SystemSettingUi.h"
-#include "uvc/UvcDevices.h"
+#include "support/Legibility.h"
+#include "support/TestHome.h"
+#include "uicomm/BoxTestSupport.h"
+#include "uicomm/ButtonMode.h"
+#include "uicomm/ForMoreUi.h"
+#include "uicomm/Language.h"
 
-#include <QSignalSpy>
+#include <QComboBox>
+#include <QHoverEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QtTest>
+
+#include <memory>
 
 using namespace vesk::pc;
 
 namespace {
-const char* const kDemoSn = "OR22A0000001";  // the simulated backend's demo Orla, 1.0.3.7
+
+constexpr uint8_t kRecordSelector = 6;
+const QByteArray kOrlaPackage =
+    "{\"errorcode\":200,\"reason\":\"\",\"packages\":[{\"product\":\"Kestro_orla\",\"branch\":\"OA_E\","
+    "\"platform\":\"SSC336Q\",\"url\":\"http://127.0.0.1:9/f.bin\",\"pkgsize\":2048,"
+    "\"md5\":\"00112233445566778899aabbccddeeff\",\"version\":\"1.0.4.0\",\"status\":\"release\"}]}";
+
+// An Orla (type 2) or Orla 4K (type 3) with this firmware and status block.
+QSharedPointer<UvcDevice> plugOrla(int productType, uint32_t version, const QByteArray& serial,
+                                   const QByteArray& status = QByteArray(60, '\0'))
+{
+    static uint32_t next = 0x16000000;
+    SimCameraModel model;
+    next += 0x00100000;
+    model.usb = {QStringLiteral("page-%1").arg(next, 0, 16), next, 0x3564, 0xFEF2, 0xEF, 0x02};
+    model.productIndex = 4;
+    model.platformIndex = productType == 3 ? 5 : 4;
+    model.version = version;
+    model.serial = serial.leftJustified(14, '\0');
+    model.uuid = QByteArray("uuid-").append(serial).leftJustified(24, '\0');
+    model.statusBlock = status;
+    sim().plug(model);
+    const QString sn = QString::fromLatin1(serial);
+    (void)QTest::qWaitFor([&] { return !UvcDevices::get().getDevBySn(sn).isNull(); }, 10000);
+    return UvcDevices::get().getDevBySn(sn);
 }
+
+QByteArray statusWith(std::initializer_list<std::pair<int, uint8_t>> bytes)
+{
+    QByteArray block(60, '\0');
+    block[2] = 1;  // running
+    for (const auto& b : bytes)
+        block[b.first] = char(b.second);
+    return block;
+}
+
+// Parameter records a camera got, as id, length and data.
+QList<QByteArray> records(const QString& sn)
+{
+    QList<QByteArray> sent;
+    const auto camera = sim().camera(UvcDevices::get().getDevBySn(sn)->locationId());
+    for (const SimRequestRecord& r : camera->requests()) {
+        if (r.request == UvcRequest::SetCur && r.kind == UvcUnitKind::ExtensionUnit && r.selector == kRecordSelector)
+            sent << r.data.left(2 + uint8_t(r.data.at(1)));
+    }
+    return sent;
+}
+
+template<typename T = QWidget>
+T* child(QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
 
 class tst_SystemSettingUi : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    FakeCloudServer server_;
+    QSharedPointer<UvcDevice> orla_;  // firmware 4.2.3.1: every row shows
+
+    bool actionReported(const QByteArray& name, int withinMs);
+
 private slots:
     void initTestCase();
-    void answerDecidesTheUpgradeOffer_data();
-    void answerDecidesTheUpgradeOffer();
-    void answerForAnAbsentCamera();
+    void init();
+    void rowsSendAndReport_data();
+    void rowsSendAndReport();
+    void cameraSettingNeedsItsFirmware_data();
+    void cameraSettingNeedsItsFirmware();
+    void firmwareReply_data();
+    void firmwareReply();
+    void lateReplyGoesToItsOwnCamera();
+    void pageGoneGetsNoReply();
+    void noCameraLook();
+    void featuresTheCameraLacks();
+    void switchesWithoutCamera();
+    void heightRule_data();
+    void heightRule();
+    void popupsBesideTheirRows();
+    void hoverOpensAfterTheDelayOnly();
+    void rendersLegibly_data();
+    void rendersLegibly();
 };
 
 void tst_SystemSettingUi::initTestCase()
 {
-    qputenv("ORLACAM_DEVICE_BACKEND", "sim");
-    UvcTiming timing = UvcTiming::defaults();
-    timing.passMs = 1;
-    timing.replyWaitMs = 250;
-    timing.settleBeforeOpenMs = 10;
-    timing.settleAfterOpenMs = 10;
-    UvcTiming::setDefaults(timing);
-    QSignalSpy announced(&UvcDevices::get(), &UvcDevices::devChanged);
-    initMacDeviceNotification();
-    // The demo Orla, then the demo Zuki.
-    QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 2, 5000);
-    QCOMPARE(announced.at(0).at(0).toByteArray(), QByteArray(kDemoSn));
+    QVERIFY(home_.isValid());
+    QVERIFY(useProgramFonts());
+    QVERIFY(server_.listen());
+    QVERIFY(startSimulatedCameras());
+    pointServersAt(server_);
+    orla_ = plugOrla(2, 0x04020301, "ORPAGE000001");
+    QVERIFY(orla_);
 }
 
-void tst_SystemSettingUi::answerDecidesTheUpgradeOffer_data()
+void tst_SystemSettingUi::init()
 {
-    QTest::addColumn<QJsonObject>("answer");
-    QTest::addColumn<bool>("offered");
-    QTest::addColumn<QString>("info");
-    QTest::newRow("newer") << QJsonObject{{"version", "1.0.3.10"}} << true
-                           << "New firmware is available: 1.0.3.10!";
-    QTest::newRow("same") << QJsonObject{{"version", "1.0.3.7"}} << false
-                          << "Current firmware is up to date!";
-    QTest::newRow("older") << QJsonObject{{"version", "1.0.2.99"}} << false
-                           << "Current firmware is up to date!";
-    QTest::newRow("no version") << QJsonObject{{"md5", "x"}} << false
-                                << "Cannot get latest firmware info from server!";
+    server_.clear();
+    server_.setAnswer({});
+    GlobalParams::get().language_type = 0;
 }
 
-void tst_SystemSettingUi::answerDecidesTheUpgradeOffer()
+bool tst_SystemSettingUi::actionReported(const QByteArray& name, int withinMs)
 {
-    QFETCH(QJsonObject, answer);
-    QFETCH(bool, offered);
-    QFETCH(QString, info);
+    return QTest::qWaitFor([&] {
+        for (const FakeCloudServer::Request& request : server_.requests()) {
+            if (request.json().value(QLatin1String("action")).toString().toLatin1() == name)
+                return true;
+        }
+        return false;
+    }, withinMs);
+}
+
+void tst_SystemSettingUi::rowsSendAndReport_data()
+{
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<QString>("control");  // a button, "cb:<index>" or "mode:<mode>"
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QByteArray>("action");  // empty: none
+    QTest::newRow("noise on") << statusWith({}) << "pbNoiseCancellation" << QByteArray("0a0101")
+                              << QByteArray("set_noise_cancellation_enabled");
+    QTest::newRow("noise off") << statusWith({{14, 1}}) << "pbNoiseCancellation" << QByteArray("0a0100")
+                               << QByteArray("set_noise_cancellation_enabled");
+    QTest::newRow("auto sleep on, camera kept -120") << statusWith({{18, 0x88}, {19, 0xFF}}) << "pbDevAutoSleep"
+                                                     << QByteArray("0b027800") << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep off at 2 min") << statusWith({{18, 120}}) << "pbDevAutoSleep"
+                                             << QByteArray("0b0288ff") << QByteArray("set_auto_sleep");
+    QTest::newRow("10 min while on") << statusWith({{18, 30}}) << "cb:2" << QByteArray("0b025802")
+                                     << QByteArray("set_auto_sleep");
+    QTest::newRow("10 min while off") << statusWith({}) << "cb:2" << QByteArray() << QByteArray();
+    QTest::newRow("rotation") << statusWith({}) << "mode:1" << QByteArray("070101") << QByteArray("set_button_work_mode");
+    QTest::newRow("virtual background off") << statusWith({{26, 0}}) << "pbVirtualBg" << QByteArray("110101")
+                                            << QByteArray();
+    QTest::newRow("virtual background on, after the notice") << statusWith({{26, 1}}) << "pbVirtualBg"
+                                                             << QByteArray("110100") << QByteArray();
+    QTest::newRow("asleep: nothing") << statusWith({{2, 3}}) << "pbNoiseCancellation" << QByteArray()
+                                     << QByteArray();
+}
+
+void tst_SystemSettingUi::rowsSendAndReport()
+{
+    QFETCH(QByteArray, status);
+    QFETCH(QString, control);
+    QFETCH(QByteArray, record);
+    QFETCH(QByteArray, action);
+    CameraStatus block;
+    memcpy(block.bytes, status.constData(), 60);
+    sim().camera(orla_->locationId())->setStatusBlock(status);
     SystemSettingUi page;
-    page.setDevSn(kDemoSn);
-    QSignalSpy changed(&page, &SystemSettingUi::upgradeOfferChanged);
-    page.onFirmwareInfoFromServer(answer);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(page.upgradeOffered(), offered);
-    QCOMPARE(page.upgradeInfo(), info);
-    QCOMPARE(UvcDevices::get().getDevBySn(kDemoSn)->latestVersion(),
-             answer.value("version").toString());
+    page.setCurrentUvcDevSn(orla_->sn(), &block);
+    const int before = records(orla_->sn()).size();
+    int notices = 0;
+    if (control.startsWith(QLatin1String("cb:"))) {
+        child<QComboBox>(&page, "cbDevAutoSleep")->setCurrentIndex(control.mid(3).toInt());
+    } else if (control.startsWith(QLatin1String("mode:"))) {
+        page.buttonModePage()->show();
+        QTest::mouseClick(child<QPushButton>(page.buttonModePage(), "pbRotation"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), QStringLiteral("Rotation"));
+    } else {
+        whenModal([&](QWidget* box) {
+            ++notices;
+            childButton(box, "pbYes")->click();
+        }, 1500);
+        child<QPushButton>(&page, control.toLatin1())->click();
+    }
+    const QList<QByteArray> sent = records(orla_->sn()).mid(before);
+    QCOMPARE(sent.isEmpty() ? QByteArray() : sent.last().toHex(), record);
+    QCOMPARE(notices, int(record == "110100"));
+    if (record.startsWith("11"))
+        QCOMPARE(GlobalParams::get().pc_virtual_bg, record == "110100");
+    if (action.isEmpty())
+        QVERIFY(!actionReported("set_", 300));
+    else
+        QVERIFY2(actionReported(action, 8000), action.constData());
+    QTest::qWait(50);  // the modal helper's timer, when no box came
 }
 
-void tst_SystemSettingUi::answerForAnAbsentCamera()
+void tst_SystemSettingUi::cameraSettingNeedsItsFirmware_data()
+{
+    QTest::addColumn<int>("productType");
+    QTest::addColumn<uint>("version");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("4K 4.0.3.0") << 3 << 0x04000300u << false;
+    QTest::newRow("4K 4.0.3.1") << 3 << 0x04000301u << true;
+    QTest::newRow("Orla 4.2.3.0") << 2 << 0x04020300u << false;
+    QTest::newRow("Orla 4.2.3.1") << 2 << 0x04020301u << true;
+}
+
+// Only a camera new enough opens the dialog and reports action 30; the
+// virtual background row shows from 4.0.2.1 (4K) and 4.2.2.1 on.
+void tst_SystemSettingUi::cameraSettingNeedsItsFirmware()
+{
+    QFETCH(int, productType);
+    QFETCH(uint, version);
+    QFETCH(bool, opens);
+    const QByteArray serial = "ORCAM" + QByteArray::number(version, 16).toUpper();
+    const QSharedPointer<UvcDevice> camera = plugOrla(productType, version, serial, statusWith({}));
+    QVERIFY(camera);
+    QCOMPARE(camera->is4K(), productType == 3);
+    SystemSettingUi page;
+    page.show();
+    page.setCurrentUvcDevSn(camera->sn());
+    QVERIFY(child(&page, "wVirtualBg")->isVisible());
+    child<QPushButton>(&page, "pbCameraSettings")->click();
+    QCOMPARE(actionReported("configure_video_opened", opens ? 8000 : 300), opens);
+    sim().unplug(camera->locationId());
+}
+
+void tst_SystemSettingUi::firmwareReply_data()
+{
+    QTest::addColumn<QJsonObject>("reply");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("newer") << QJsonObject{{"version", "4.2.4.0"}} << true;
+    QTest::newRow("same") << QJsonObject{{"version", "4.2.3.1"}} << false;
+    QTest::newRow("empty") << QJsonObject() << false;
+    QTest::newRow("no version: button as it was") << QJsonObject{{"md5", "x"}} << true;
+}
+
+void tst_SystemSettingUi::firmwareReply()
+{
+    QFETCH(QJsonObject, reply);
+    QFETCH(bool, shown);
+    orla_->setLatestVersion(QStringLiteral("4.2.9.9"));
+    SystemSettingUi page;
+    page.show();
+    page.setCurrentUvcDevSn(orla_->sn());
+    auto* update = child<QPushButton>(&page, "pbFirmwareUpgrade");
+    QVERIFY(update->isVisible());
+    page.onFirmwareInfoFromServer(reply);
+    QCOMPARE(update->isVisible(), shown);
+    if (reply.contains(QLatin1String("version")))
+        QCOMPARE(page.getUgInfo(), reply);
+}
+
+// The reply to the Orla's query arrives after the user chose another camera:
+// it is the Orla's newest version, and the page's button stays the new
+// camera's.
+void tst_SystemSettingUi::lateReplyGoesToItsOwnCamera()
+{
+    const QSharedPointer<UvcDevice> demo = UvcDevices::get().getDevBySn(kOrlaSn);
+    demo->setLatestVersion(QString());
+    orla_->setLatestVersion(QStringLiteral("4.2.3.1"));
+    server_.setAnswer({200, kOrlaPackage});
+    SystemSettingUi page;
+    page.show();
+    page.setCurrentUvcDevSn(kOrlaSn);
+    page.setCurrentUvcDevSn(orla_->sn());
+    QVERIFY(QTest::qWaitFor([&] { return demo->latestVersion() == QLatin1String("1.0.4.0"); }, 8000));
+    QTest::qWait(50);
+    QCOMPARE(orla_->latestVersion(), QStringLiteral("4.2.3.1"));
+    QVERIFY(child(&page, "pbFirmwareUpgrade")->isHidden());
+    page.setCurrentUvcDevSn(kOrlaSn);
+    QVERIFY(child(&page, "pbFirmwareUpgrade")->isVisible());
+}
+
+void tst_SystemSettingUi::pageGoneGetsNoReply()
+{
+    const QSharedPointer<UvcDevice> demo = UvcDevices::get().getDevBySn(kOrlaSn);
+    demo->setLatestVersion(QString());
+    server_.setAnswer({200, kOrlaPackage});
+    auto page = std::make_unique<SystemSettingUi>();
+    page->setCurrentUvcDevSn(kOrlaSn);
+    page.reset();
+    QVERIFY(server_.waitForRequests(1));
+    QTest::qWait(300);
+    QVERIFY(demo->latestVersion().isEmpty());
+}
+
+void tst_SystemSettingUi::noCameraLook()
 {
     SystemSettingUi page;
-    page.setDevSn("NOSUCHCAMERA");
-    QSignalSpy changed(&page, &SystemSettingUi::upgradeOfferChanged);
-    QTest::ignoreMessage(QtWarningMsg, "Firmware answer for a camera that is gone: \"NOSUCHCAMERA\"");
-    page.onFirmwareInfoFromServer(QJsonObject{{"version", "9.9.9.9"}});
-    QCOMPARE(changed.count(), 0);
-    QVERIFY(!page.upgradeOffered());
+    page.show();
+    page.setCurrentUvcDevSn(orla_->sn());
+    page.setCurrentUvcDevSn(QStringLiteral("NOSUCHCAMERA"));
+    QCOMPARE(child<QLabel>(&page, "lbFirmwareVersionValue")->text(), QStringLiteral("0.0.0.0"));
+    for (const char* name : {"pbFirmwareUpgrade", "wVirtualBg", "wButtonAdapt"})
+        QVERIFY2(child(&page, name)->isHidden(), name);
+    const int before = records(orla_->sn()).size();
+    for (const char* name : {"pbDevAutoSleep", "pbNoiseCancellation", "pbCameraSettings"})
+        child<QPushButton>(&page, name)->click();
+    QCOMPARE(records(orla_->sn()).size(), before);
+    QVERIFY(!actionReported("set_", 300));
+}
+
+// A Zuki has no virtual background or button mode; a Ko reports none of
+// the switches' settings, which then show off and cannot be clicked.
+void tst_SystemSettingUi::featuresTheCameraLacks()
+{
+    SystemSettingUi page;
+    page.show();
+    page.setCurrentUvcDevSn(kZukiSn);
+    QVERIFY(child(&page, "wVirtualBg")->isHidden());
+    QVERIFY(child(&page, "wButtonAdapt")->isHidden());
+    QVERIFY(child(&page, "pbNoiseCancellation")->isEnabled());
+    const QSharedPointer<UvcDevice> ko = plugCamera(4, "KOPAGE000001");
+    QVERIFY(ko);
+    page.setCurrentUvcDevSn(ko->sn());
+    QVERIFY(page.devAwake());
+    for (const char* name : {"pbDevAutoSleep", "pbNoiseCancellation"})
+        QVERIFY2(!child(&page, name)->isEnabled(), name);
+    QVERIFY(child(&page, "pbCameraSettings")->isEnabled());
+    sim().unplug(ko->locationId());
+}
+
+// The two application switches need no camera and tell the main window.
+void tst_SystemSettingUi::switchesWithoutCamera()
+{
+    GlobalParams::get().shortcut_range = 1;
+    GlobalParams::get().shortcut_ext = false;
+    SystemSettingUi page;
+    QSignalSpy events(&page, &SystemSettingUi::sendSettingEvent);
+    for (const char* name : {"pbGlobalHotkeys", "pbRemoteCtrl", "pbRemoteCtrl", "pbGlobalHotkeys"})
+        child<QPushButton>(&page, name)->click();
+    QList<int> sent;
+    for (const QList<QVariant>& event : events)
+        sent << event.first().toInt();
+    QCOMPARE(sent, (QList<int>{8, 9, 10, 7}));
+    page.show();
+    page.close();
+    QCOMPARE(events.last().first().toInt(), int(SystemSettingUi::SettingPageClosed));
+    QVERIFY(page.isHidden());
+    GlobalParams::get().shortcut_range = 0;
+}
+
+void tst_SystemSettingUi::heightRule_data()
+{
+    QTest::addColumn<bool>("virtualBgRows");
+    QTest::addColumn<int>("sleepSeconds");
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("eleven rows, auto sleep on") << true << 30 << 600 << 736;
+    QTest::newRow("eleven rows, off") << true << 0 << 550 << 550;
+    QTest::newRow("nine rows, off") << false << -30 << 450 << 450;
+    QTest::newRow("nine rows, on") << false << 600 << 600 << 636;
+}
+
+void tst_SystemSettingUi::heightRule()
+{
+    QFETCH(bool, virtualBgRows);
+    QFETCH(int, sleepSeconds);
+    QFETCH(int, minimum);
+    QFETCH(int, maximum);
+    SystemSettingUi page;
+    page.setCurrentUvcDevSn(orla_->sn());
+    child(&page, "wVirtualBg")->setVisible(virtualBgRows);
+    child(&page, "wButtonAdapt")->setVisible(virtualBgRows);
+    page.setDevAutoSleep(sleepSeconds);
+    QCOMPARE(page.maximumHeight(), 736);  // hidden: the rule waits for show
+    page.show();
+    QCOMPARE(page.minimumHeight(), minimum);
+    QCOMPARE(page.maximumHeight(), maximum);
+    QVERIFY(page.height() >= minimum && page.height() <= maximum);
+}
+
+// Top level with its row, or upwards level with the row's bottom when it
+// would leave the screen; a second click closes it.
+void tst_SystemSettingUi::popupsBesideTheirRows()
+{
+    SystemSettingUi page;
+    page.setCurrentUvcDevSn(orla_->sn());
+    page.move(20, 0);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget* row = child(&page, "wLanguage");
+    page.findChild<QPushButton*>(QStringLiteral("pbLanguage"))->click();
+    QWidget* language = page.languagePage();
+    QVERIFY(language->isVisible());
+    const QPoint rowTop = row->mapToGlobal(QPoint(row->width() - 1, 0));
+    const QPoint rowBottom = row->mapToGlobal(QPoint(row->width() - 1, row->height() - 1));
+    if (rowTop.y() + language->height() > screen.bottom() + 1)
+        QCOMPARE(language->frameGeometry().bottomLeft(), QPoint(rowBottom.x() - 4, rowBottom.y()));
+    else
+        QCOMPARE(language->pos(), QPoint(rowTop.x() - 4, rowTop.y()));
+    QVERIFY(screen.contains(language->frameGeometry()));
+    QCOMPARE(language->parentWidget(), row);
+    page.findChild<QPushButton*>(QStringLiteral("pbForMore"))->click();
+    QVERIFY(page.morePage()->isVisible());
+    QVERIFY(screen.contains(page.morePage()->frameGeometry()));
+    page.findChild<QPushButton*>(QStringLiteral("pbLanguage"))->click();
+    QVERIFY(language->isHidden());
+    page.hide();
+    QVERIFY(page.morePage()->isHidden());
+}
+
+void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
+{
+    SystemSettingUi page;
+    page.show();
+    QWidget* row = child(&page, "wLanguage");
+    QHoverEvent enter(QEvent::HoverEnter, QPointF(10, 10), QPointF(-1, -1));
+    QCoreApplication::sendEvent(row, &enter);
+    QTest::qWait(300);
+    QVERIFY(page.languagePage()->isHidden());  // the pointer did not stay
+    row->setAttribute(Qt::WA_UnderMouse, true);
+    QCoreApplication::sendEvent(row, &enter);
+    QTRY_VERIFY_WITH_TIMEOUT(page.languagePage()->isVisible(), 3000);
+    QHoverEvent towardsPopup(QEvent::HoverLeave, QPointF(-1, -1), QPointF(320, 20));
+    QCoreApplication::sendEvent(row, &towardsPopup);
+    QVERIFY(page.languagePage()->isVisible());
+    QHoverEvent away(QEvent::HoverLeave, QPointF(-1, -1), QPointF(100, 20));
+    QCoreApplication::sendEvent(row, &away);
+    QVERIFY(page.languagePage()->isHidden());
+}
+
+// Rendered for a person to look at (systemsetting_<language>.png and
+// buttonmodehelp_<language>.png in the build directory) with every row
+// shown: each row's widgets lie inside it, overlap nothing and show their
+// whole text, and the "Update" buttons have their language's width.
+void tst_SystemSettingUi::rendersLegibly_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("languageType");  // the codes come in the order of the language numbers
+    QTest::addColumn<int>("updateWidth");
+    const int widths[] = {80, 80, 80, 80, 130, 100};
+    const QStringList codes = languageCodes();
+    for (int i = 0; i < codes.size(); ++i)
+        QTest::newRow(codes[i].toLatin1()) << codes[i] << i << widths[i];
+}
+
+void tst_SystemSettingUi::rendersLegibly()
+{
+    QFETCH(QString, language);
+    QFETCH(int, languageType);
+    QFETCH(int, updateWidth);
+    GlobalParams::get().language_type = languageType;
+    orla_->setLatestVersion(QStringLiteral("4.2.9.9"));
+    sim().camera(orla_->locationId())->setStatusBlock(statusWith({{10, 1}, {18, 120}}));
+    SystemSettingUi page;
+    page.setCurrentUvcDevSn(orla_->sn());
+    page.enableSoftwareUpgrade(true);
+    page.show();
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    QTRY_COMPARE(child<QLabel>(&page, "lbLanguage")->text(), translator.translate("SystemSettingUi", "Language"));
+    QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), translator.translate("SystemSettingUi", "Rotation"));
+    QCOMPARE(child(&page, "pbFirmwareUpgrade")->width(), updateWidth);
+    QCOMPARE(child(&page, "pbSoftwareUpgrade")->width(), updateWidth);
+    QVERIFY(child(&page, "scrollAreaWidgetContents")->grab().save(stagedFile(QStringLiteral("systemsetting_%1.png").arg(language))));
+    QStringList faults;
+    for (QWidget* row : child(&page, "scrollAreaWidgetContents")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        QVERIFY2(row->isVisible(), qPrintable(row->objectName()));
+        faults << legibilityFault(row);
+    }
+    ButtonModeHelp help;
+    help.show();
+    QVERIFY(help.grab().save(stagedFile(QStringLiteral("buttonmodehelp_%1.png").arg(language))));
+    faults << legibilityFault(&help);
+    faults.removeAll(QString());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(tst_SystemSettingUi)

@@ -1,0 +1,468 @@
+// The rows of the system setting page: what each shows, what it sends to
+// the bound camera and which action it reports.
+
+#include "orlacam/SystemSettingUi.h"
+
+#include "cloud/ActionReport.h"
+#include "cloud/CloudTaskPool.h"
+#include "cloud/QueryFromServer.h"
+#include "comm/GlobalParams.h"
+#include "comm/Util.h"
+#include "orlacam/ButtonModeHelp.h"
+#include "orlacam/CamSettings.h"
+#include "orlacam/FirmwareQueryReply.h"
+#include "orlacam/MainUserUi.h"
+#include "orlacam/SystemSettingForm.h"
+#include "uicomm/ButtonMode.h"
+#include "uicomm/HotKeyList.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uvc/UvcDevices.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDebug>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+using vesk::pc::CameraStatus;
+using vesk::pc::GlobalParams;
+using vesk::pc::UvcDevice;
+using vesk::pc::UvcDevices;
+using vesk::pc::Util;
+
+namespace {
+
+// Auto-sleep delays by combo index, and the bands that choose an index.
+constexpr int kSleepDelays[] = {30, 120, 600};
+constexpr int kSleepIndexCount = 3;
+
+int sleepIndexFor(int seconds)
+{
+    return seconds <= 30 ? 0 : seconds <= 120 ? 1 : 2;
+}
+
+// The oldest firmware of each kind of camera that has the feature.
+struct FirmwareFloor
+{
+    const char* fourK;
+    const char* other;
+};
+const FirmwareFloor kCamSettingsFirmware = {"4.0.3.1", "4.2.3.1"};
+// Shown only above these versions.
+const FirmwareFloor kVirtualBgAbove = {"4.0.2.0", "4.2.2.0"};
+
+QString floorFor(const FirmwareFloor& floor, bool is4K)
+{
+    return QLatin1String(is4K ? floor.fourK : floor.other);
+}
+
+bool olderThan(const QString& version, const QString& minimum)
+{
+    return Util::verStrToUint(version) < Util::verStrToUint(minimum);
+}
+
+// The remote controller's shop: the Chinese store for simplified Chinese,
+// the international one otherwise.
+const char* const kRemoteShopCn = "https://shop-cn.kestro.invalid/item.htm?spm=orla.remote.0.0&id=710001";
+const char* const kRemoteShop = "https://shop.kestro.invalid/products/kestro-orla-remote-controller";
+
+} // namespace
+
+MainUserUi* SystemSettingUi::mainWindow() const
+{
+    return qobject_cast<MainUserUi*>(parentWidget());
+}
+
+bool SystemSettingUi::awake() const
+{
+    const MainUserUi* main = mainWindow();
+    return main ? main->isDevAwake() : devRunning;
+}
+
+QSharedPointer<UvcDevice> SystemSettingUi::lookUp() const
+{
+    return serialNumber.isEmpty() ? QSharedPointer<UvcDevice>() : UvcDevices::get().getDevBySn(serialNumber);
+}
+
+// The camera of sn, its next status read put off and the user action marked.
+QSharedPointer<UvcDevice> SystemSettingUi::markedCommand(const QString& sn) const
+{
+    const QSharedPointer<UvcDevice> device = sn.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn);
+    if (!device)
+        return device;
+    device->setStatusPollCounter(0);
+    if (MainUserUi* main = mainWindow())
+        main->setLastUserActionMs(QDateTime::currentMSecsSinceEpoch());
+    return device;
+}
+
+int SystemSettingUi::runTips(const QString& title, const QString& text, bool links)
+{
+    QPointer<MsgInfoUi> box = new MsgInfoUi(parentWidget());
+    if (title.isEmpty())
+        box->hideTitle();
+    else
+        box->setTitle(title);
+    if (links)
+        box->setLinkText(text);
+    else
+        box->setText(text);
+    box->setButtonText(QMessageBox::Yes, tr("Yes"));
+    const int answer = box->exec();
+    delete box;  // null when its parent went meanwhile
+    return answer;
+}
+
+// --- Setting page binding ---
+
+void SystemSettingUi::setCurrentUvcDevSn(const QString& sn, const CameraStatus* status)
+{
+    serialNumber = sn;
+    if (camSettings)
+        camSettings->setCurrentUvcDevSn(sn);
+    const QSharedPointer<UvcDevice> device = lookUp();
+    if (!device) {
+        setDisplayState(false);
+        ui->lbFirmwareVersionValue->setText(QStringLiteral("0.0.0.0"));
+        setMaxHeight();
+        return;
+    }
+    QString info;
+    const int needed = device->isUpgradeNeeded(info);
+    if (needed == 2)
+        startFirmwareQuery(device);
+    else
+        ui->pbFirmwareUpgrade->setVisible(needed == 1);
+    const QString version = device->devVersion();
+    ui->lbFirmwareVersionValue->setText(version);
+    if (camSettingsOpen) {
+        if (olderThan(version, floorFor(kCamSettingsFirmware, device->is4K())))
+            camSettings->hide();
+        else
+            camSettings->show();
+    }
+    CameraStatus read;
+    if (!status) {
+        if (!device->getCameraStatus(read))
+            read = device->cachedStatus();
+        status = &read;
+    }
+    const int type = device->getProductType();
+    const auto has = [type](CameraStatus::Field field) { return CameraStatus::hasField(field, type); };
+    setDevAutoSleep(status->field(CameraStatus::Field::AutoSleep, type));
+    if (has(CameraStatus::Field::ButtonMode))
+        setBtnAdaptationMode(status->field(CameraStatus::Field::ButtonMode, type));
+    setNoiseCancellation(status->field(CameraStatus::Field::NoiseCancellation, type));
+    if (has(CameraStatus::Field::VirtualBgSwitch)) {
+        setVirtualBg(status->field(CameraStatus::Field::VirtualBgSwitch, type));
+    } else {
+        virtualBgSwitch = false;
+        setSwitchIcon(ui->pbVirtualBg, false);
+        ui->wVirtualBg->hide();
+        ui->wButtonAdapt->hide();
+    }
+    const CameraStatus::RunState run = status->runState(type);
+    const bool running = CameraStatus::familyOf(type) == CameraStatus::Family::Orla
+                             ? run == CameraStatus::RunRunning
+                             : run != CameraStatus::RunSleeping && run != CameraStatus::RunPrivacy;
+    setDevState(running);
+    // A camera without a switch's setting shows that switch off and deaf.
+    const struct
+    {
+        CameraStatus::Field field;
+        QPushButton* button;
+    } switches[] = {{CameraStatus::Field::AutoSleep, ui->pbDevAutoSleep},
+                    {CameraStatus::Field::NoiseCancellation, ui->pbNoiseCancellation}};
+    for (const auto& entry : switches) {
+        if (!has(entry.field)) {
+            setSwitchIcon(entry.button, false);
+            entry.button->setEnabled(false);
+        }
+    }
+    setMaxHeight();
+}
+
+// --- Software and firmware version rows ---
+
+void SystemSettingUi::enableSoftwareUpgrade(bool enable)
+{
+    ui->pbSoftwareUpgrade->setVisible(enable);
+}
+
+void SystemSettingUi::on_pbSoftwareUpgrade_clicked()
+{
+    emit softwareUpgrade();
+}
+
+void SystemSettingUi::on_pbFirmwareUpgrade_clicked()
+{
+    emit firmwareUpgrade();
+}
+
+void SystemSettingUi::startFirmwareQuery(const QSharedPointer<UvcDevice>& device)
+{
+    const QPointer<SystemSettingUi> page(this);
+    auto* receiver = new FirmwareQueryReply(device->sn(), [page](const QString& sn, const QJsonObject& reply) {
+        if (page)
+            page->applyFirmwareInfo(sn, reply);
+    }, this);
+    vesk::pc::CloudTaskPool::global().start(new vesk::pc::QueryFromServer(
+        device->devInfo(), vesk::pc::QueryFromServer::QueryDevFirmware, receiver,
+        QSharedPointer<QString>::create(QStringLiteral("onFirmwareInfoFromServer"))));
+}
+
+void SystemSettingUi::onFirmwareInfoFromServer(const QJsonObject& reply)
+{
+    applyFirmwareInfo(serialNumber, reply);
+}
+
+// A reply belongs to the camera it was asked for: the "Update" button
+// follows it only while that camera is still the page's.
+void SystemSettingUi::applyFirmwareInfo(const QString& sn, const QJsonObject& reply)
+{
+    const bool bound = sn == serialNumber;
+    if (reply.isEmpty()) {
+        qDebug() << "No firmware package from the query server for" << sn << reply;
+        if (bound)
+            ui->pbFirmwareUpgrade->hide();
+        return;
+    }
+    const QJsonValue version = reply.value(QLatin1String("version"));
+    if (!version.isString())
+        return;
+    const QSharedPointer<UvcDevice> device = sn.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn);
+    if (!device)
+        return;
+    device->setLatestVersion(version.toString());
+    QString info;
+    const bool newer = device->isUpgradeNeeded(info) == 1;
+    if (bound)
+        ui->pbFirmwareUpgrade->setVisible(newer);
+    (device->is4K() ? ugInfo4K : ugInfo) = reply;
+}
+
+QJsonObject SystemSettingUi::getUgInfo() const
+{
+    const MainUserUi* main = mainWindow();
+    const QSharedPointer<UvcDevice> device = lookUp();
+    const bool is4K = main ? main->isDev4K() : device && device->is4K();
+    return is4K ? ugInfo4K : ugInfo;
+}
+
+void SystemSettingUi::on_pbFirmwareVersionHelp_clicked()
+{
+    runTips(tr("Tips"),
+            tr("Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the "
+               "upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc."),
+            false);
+}
+
+// --- Device auto sleep row ---
+
+void SystemSettingUi::setDevAutoSleep(int seconds)
+{
+    autoSleepOn = seconds > 0;
+    setSwitchIcon(ui->pbDevAutoSleep, autoSleepOn);
+    if (autoSleepOn) {
+        const QSignalBlocker blocker(ui->cbDevAutoSleep);
+        ui->cbDevAutoSleep->setCurrentIndex(sleepIndexFor(seconds));
+    }
+    adjustDevAutoSleepWidgetHeight();
+    setMaxHeight();
+}
+
+void SystemSettingUi::on_pbDevAutoSleep_clicked()
+{
+    if (!awake())
+        return;
+    const QSharedPointer<UvcDevice> device = lookUp();
+    if (!device)
+        return;
+    autoSleepOn = !autoSleepOn;
+    setSwitchIcon(ui->pbDevAutoSleep, autoSleepOn);
+    adjustDevAutoSleepWidgetHeight();
+    setMaxHeight();
+    if (autoSleepOn) {
+        // The camera keeps its last delay while off, as a negative number.
+        const QSignalBlocker blocker(ui->cbDevAutoSleep);
+        CameraStatus status;
+        if (!device->getCameraStatus(status))
+            status = device->cachedStatus();
+        const int kept = qAbs(status.field(CameraStatus::Field::AutoSleep, device->getProductType()));
+        const int index = kept < 31 ? 0 : kept < 121 ? 1 : 2;
+        ui->cbDevAutoSleep->setCurrentIndex(index);
+        on_cbDevAutoSleep_currentIndexChanged(index);
+        return;
+    }
+    const int index = ui->cbDevAutoSleep->currentIndex();
+    const int delay = index >= 0 && index < kSleepIndexCount ? kSleepDelays[index] : kSleepDelays[2];
+    markedCommand(serialNumber);
+    device->cameraSetSuspendTime(-delay);
+    vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionSetAutoSleep, vesk::pc::SourceMouse, QString(), 0);
+}
+
+void SystemSettingUi::on_cbDevAutoSleep_currentIndexChanged(int index)
+{
+    if (index < 0 || !awake() || !autoSleepOn)
+        return;
+    const QSharedPointer<UvcDevice> device = markedCommand(serialNumber);
+    if (!device)
+        return;
+    const int seconds = index < kSleepIndexCount ? kSleepDelays[index] : 0;
+    device->cameraSetSuspendTime(seconds);
+    vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionSetAutoSleep, vesk::pc::SourceMouse, QString(),
+                                seconds);
+}
+
+// --- Camera setting row ---
+
+void SystemSettingUi::on_pbCameraSettings_clicked()
+{
+    const QSharedPointer<UvcDevice> device = lookUp();
+    if (!device)
+        return;
+    const QString minimum = floorFor(kCamSettingsFirmware, device->is4K());
+    const QString version = device->devVersion();
+    if (olderThan(version, minimum)) {
+        if (MainUserUi* main = mainWindow())
+            main->onPromptDevUpgrade(version, minimum, minimum);
+        else
+            qDebug() << "Camera setting needs firmware" << minimum << "; the camera has" << version;
+        return;
+    }
+    vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionConfigureVideoOpened, vesk::pc::SourceMouse);
+    const QPointer<SystemSettingUi> self(this);
+    camSettingsOpen = true;
+    camSettings->exec();
+    if (self)
+        camSettingsOpen = false;
+}
+
+// --- Button configuration row ---
+
+void SystemSettingUi::showButtonModeText(int mode)
+{
+    ui->lbCurrButtonAdapt->setText(mode == 1 ? tr("Rotation") : tr("Default"));
+}
+
+void SystemSettingUi::setBtnAdaptationMode(int mode)
+{
+    buttonModeUi->setButtonModeType(mode);
+    if (mode == 0 || mode == 1)
+        showButtonModeText(mode);
+}
+
+void SystemSettingUi::on_buttonModeChanged(int mode)
+{
+    if (const QSharedPointer<UvcDevice> device = markedCommand(serialNumber)) {
+        device->cameraSetButtonMode(mode);
+        vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionSetButtonWorkMode, vesk::pc::SourceMouse,
+                                    QString(), mode);
+    }
+    showButtonModeText(mode);
+}
+
+void SystemSettingUi::on_pbButtonAdaptHelp_clicked()
+{
+    QPointer<ButtonModeHelp> help = new ButtonModeHelp(parentWidget());
+    help->exec();
+    delete help;
+}
+
+// --- Noise reduction and virtual background rows ---
+
+void SystemSettingUi::setNoiseCancellation(int value)
+{
+    noiseCancellationOn = value != 0;
+    setSwitchIcon(ui->pbNoiseCancellation, noiseCancellationOn);
+}
+
+void SystemSettingUi::on_pbNoiseCancellation_clicked()
+{
+    if (!awake())
+        return;
+    noiseCancellationOn = !noiseCancellationOn;
+    setSwitchIcon(ui->pbNoiseCancellation, noiseCancellationOn);
+    if (const QSharedPointer<UvcDevice> device = markedCommand(serialNumber)) {
+        device->cameraSetNoiseCancellation(noiseCancellationOn);
+        vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionSetNoiseCancellationEnabled,
+                                    vesk::pc::SourceMouse, QString(), noiseCancellationOn);
+    }
+}
+
+void SystemSettingUi::setVirtualBg(int value)
+{
+    const QSharedPointer<UvcDevice> device = lookUp();
+    if (!device)
+        return;
+    const QString above = floorFor(kVirtualBgAbove, device->is4K());
+    ui->wVirtualBg->setVisible(Util::verStrToUint(device->devVersion()) > Util::verStrToUint(above));
+    virtualBgSwitch = value == 0;
+    setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
+    ui->wButtonAdapt->setVisible(virtualBgSwitch);
+    setMaxHeight();
+    if (MainUserUi* main = mainWindow())
+        main->enableVirtualBg(virtualBgSwitch);
+}
+
+void SystemSettingUi::on_pbVirtualBg_clicked()
+{
+    if (!awake())
+        return;
+    // The click's camera, whatever the notice's wait brings.
+    const QString sn = serialNumber;
+    if (!virtualBgSwitch) {
+        const QPointer<SystemSettingUi> self(this);
+        runTips(QString(),
+                tr("The Virtual Background features are now in beta version and will give further updates to "
+                   "polish the effect."),
+                false);
+        if (!self)
+            return;
+    }
+    virtualBgSwitch = !virtualBgSwitch;
+    setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
+    ui->wButtonAdapt->setVisible(virtualBgSwitch);
+    GlobalParams::get().pc_virtual_bg = virtualBgSwitch;
+    if (const QSharedPointer<UvcDevice> device = markedCommand(sn))
+        device->cameraSetBgEnable(virtualBgSwitch);
+    if (MainUserUi* main = mainWindow())
+        main->enableVirtualBg(virtualBgSwitch);
+    setMaxHeight();
+}
+
+// --- Global hotkeys and remote controller rows ---
+
+void SystemSettingUi::on_pbGlobalHotkeys_clicked()
+{
+    globalHotkeysOn = !globalHotkeysOn;
+    setSwitchIcon(ui->pbGlobalHotkeys, globalHotkeysOn);
+    emit sendSettingEvent(globalHotkeysOn ? GlobalHotkeysOn : GlobalHotkeysOff);
+}
+
+void SystemSettingUi::on_pbHotkeysHelp_clicked()
+{
+    hotKeyList->setVisible(hotKeyList->isHidden());
+}
+
+void SystemSettingUi::on_pbRemoteCtrl_clicked()
+{
+    remoteCtrlOn = !remoteCtrlOn;
+    setSwitchIcon(ui->pbRemoteCtrl, remoteCtrlOn);
+    emit sendSettingEvent(remoteCtrlOn ? RemoteCtrlOn : RemoteCtrlOff);
+}
+
+void SystemSettingUi::on_pbRemoteCtrlHelp_clicked()
+{
+    const QString shop = QLatin1String(GlobalParams::get().language_type == 1 ? kRemoteShopCn : kRemoteShop);
+    const QString link = QStringLiteral("<a style=\"color: #1E90FF;\" href=\"%1\">%1</a><br><br>").arg(shop);
+    runTips(tr("Tips"),
+            tr("Only compatible with 「KESTRO Orla Remote Controller」! To purchase it, please go to ") + link
+                + tr("The remote control keys may conflict with some software shortcuts keys. In case of "
+                     "conflict, please turn off or change other software shortcuts keys.\n")
+                + QStringLiteral("<br><br>")
+                + tr("For example, the「Screen Rotation」shortcut key for「Intel ® Graphics Control Centre」"),
+            true);
+}

@@ -43,6 +43,11 @@ public:
         return e.bspatchListGenerate(image, package, out, splitPoints, steps);
     }
     bool compress(const QString& in, const QString& out) { return e.fileCompress(in, out); }
+    bool reopen(int seconds, int steps) { return e.reopenWithDelay(seconds, steps); }
+    QSharedPointer<UvcDevice> workingDevice() const { return e.workDev_; }
+    void setTimePercent(int percent) { e.timing_.upgradeTimePercent = percent; }
+    // The stand-in for the maker's upgrade tool of old cameras.
+    void setToolPath(const QString& path) { e.toolPath_ = path; }
 
     struct Download
     {

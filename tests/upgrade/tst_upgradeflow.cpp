@@ -1,12 +1,14 @@
 // Whole upgrades against simulated cameras: a current camera through its
-// upgrade request, the upgrade-system package and the main package. The
-// commands the camera took, its reboots, what it installed byte for byte,
-// the registry afterwards, the progress reports.
+// upgrade request, the upgrade-system package and the main package; an old
+// camera through the shell-uploaded tool and its updater first. The commands
+// the camera took, its reboots, what it installed byte for byte, the
+// registry afterwards, the progress reports.
 
 #include "TaskRun.h"
 #include "package/PackageBuilder.h"
 #include "package/CameraPackage.h"
 #include "package/FirmwareManager.h"
+#include "package/LZMA.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>
@@ -62,6 +64,25 @@ SimCameraModel currentCamera()
     return model;
 }
 
+SimCameraModel oldCamera()
+{
+    SimCameraModel model = currentCamera();
+    model.platformIndex = PlatformHi3516DV300;
+    model.version = 0x01000206;
+    return model;
+}
+
+// The ".lzma" form the camera unpacks: 5 property bytes, the u64 size, the
+// raw stream.
+QByteArray lzmaAlone(const QByteArray& file)
+{
+    QByteArray raw, props;
+    LZMA::encode(file, &raw, props, 5);
+    QByteArray size(8, '\0');
+    pkgtest::put32(size, 0, uint32_t(file.size()));
+    return props + size + raw;
+}
+
 // One package brought on by patching, boot b of the camera, ending in its reboot.
 QStringList patchRoad(int boot, const QString& into)
 {
@@ -93,6 +114,7 @@ private slots:
     void init();
     void currentCamera_data();
     void currentCamera();
+    void oldCamera();
 };
 
 void tst_UpgradeFlow::initTestCase()
@@ -160,6 +182,39 @@ void tst_UpgradeFlow::currentCamera()
     QCOMPARE(now->devVersion(), QStringLiteral("1.0.4.0"));
     QCOMPARE(now->devMode(), UvcDevice::DevModeUvc);
     QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+}
+
+void tst_UpgradeFlow::oldCamera()
+{
+    const QByteArray package = mainPackage("Hi3516DV300", CameraPackage::CamMdlHisiUpdater);
+    putPackage("Hi3516DV300", package);
+    EngineRig rig(::oldCamera());
+    QVERIFY(rig.ready());
+    const QByteArray tool = QByteArray("stand-in for the maker's upgrade tool ").repeated(12);
+    const QString toolPath = dir_.filePath("vktfu.lzma");
+    QVERIFY(writeFile(toolPath, lzmaAlone(tool)));
+    rig.probe().setToolPath(toolPath);
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    QVERIFY(run.progressSound());
+
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(::oldCamera().usb.locationId);
+    QVERIFY(camera);
+    const QStringList road = QStringList({"1 frame 8001 01", "1 command 08", "1 upload /app/updater/ug 2500",
+                                          "1 command 01062f6170702f757064617465722f7567", "1 command 02",
+                                          "1 reboot upgrade"})
+        + patchRoad(2, "main");
+    QVERIFY(matchesInOrder(journalWithout(*camera, SimEvent::Shell), road));
+    const QList<SimEvent> shell = camera->journal()->events(SimEvent::Shell);
+    QVERIFY(shell.size() > 3);
+    QCOMPARE(shell.last().text, QByteArray("cd /log&&mv tfu t&&sleep 2&& ./t&"));
+    const SimCameraModel after = camera->model();
+    QCOMPARE(after.upgrade.files.value("/log/t"), tool);           // unpacked and run
+    QCOMPARE(after.upgrade.updater, pattern(2500, 2));             // the package's updater module
+    QCOMPARE(after.upgrade.installedFirmware, package);
+    QCOMPARE(after.version, kNewVersion);
+    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_UpgradeFlow)

@@ -2,7 +2,8 @@
 // upgrade request, the upgrade-system package and the main package; an old
 // camera through the shell-uploaded tool and its updater first. The commands
 // the camera took, its reboots, what it installed byte for byte, the
-// registry afterwards, the progress reports.
+// registry afterwards, the progress reports; then each fault at each stage,
+// and the checks that refuse an upgrade before the camera is touched.
 
 #include "TaskRun.h"
 #include "package/PackageBuilder.h"
@@ -94,7 +95,21 @@ QStringList patchRoad(int boot, const QString& into)
             b + " command " + kInstall, b + " reboot " + into};
 }
 
+// Working files of a task: none may stay in the store.
+QStringList leftovers(const QString& store)
+{
+    QStringList found;
+    for (const QString& name : QDir(store).entryList(QDir::Files | QDir::Hidden)) {
+        if (!name.startsWith("Kestro_") && !name.startsWith("Ugsys_Kestro_"))
+            found << name;
+    }
+    return found;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(SimUpgradeKnobs)
+Q_DECLARE_METATYPE(SimStreamFaults)
 
 class tst_UpgradeFlow : public QObject
 {
@@ -115,6 +130,12 @@ private slots:
     void currentCamera_data();
     void currentCamera();
     void oldCamera();
+    void faults_data();
+    void faults();
+    void refusedBeforeTheCamera_data();
+    void refusedBeforeTheCamera();
+    void removalDoesNotWaitOnTheRegistryThread();
+    void reopenAtRealTiming();
 };
 
 void tst_UpgradeFlow::initTestCase()
@@ -215,6 +236,197 @@ void tst_UpgradeFlow::oldCamera()
     QCOMPARE(after.upgrade.installedFirmware, package);
     QCOMPARE(after.version, kNewVersion);
     QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_UpgradeFlow::faults_data()
+{
+    QTest::addColumn<SimUpgradeKnobs>("knobs");
+    QTest::addColumn<SimStreamFaults>("stream");
+    QTest::addColumn<FaultRule>("rule");
+    QTest::addColumn<FaultRule>("readRule");
+    QTest::addColumn<int>("boot");        // where the camera is left; 0: gone
+    QTest::addColumn<QString>("logged");
+    // Boot 1 is the upgrade request, 2 the upgrade-system package, 3 the main package.
+    struct Faults
+    {
+        SimUpgradeKnobs knobs;
+        SimStreamFaults stream;
+        FaultRule rule;      // on the host's writes
+        FaultRule readRule;  // on its reads
+    };
+    struct Row
+    {
+        const char* name;
+        int boot;
+        void (*set)(Faults&);
+        int leftAt;
+        const char* logged;
+    };
+    const Row rows[] = {
+        {"no answer to the request", 1, [](Faults& f) {
+             f.knobs.failSelector = 2; }, 1, "reqDevUpgrade failed"},
+        {"no answer to a download", 2, [](Faults& f) {
+             f.knobs.failSelector = 4; }, 2, "download fwpkg failed"},
+        {"no answer to a command", 3, [](Faults& f) {
+             f.knobs.failSelector = 5; f.knobs.failAfter = 3; }, 3, "Update main system failed"},
+        {"CRC errors in the upgrade-system upload", 2, [](Faults& f) {
+             f.knobs.refusedPackets = -1; }, 2, "fileUploadByUvc failed"},
+        {"CRC errors in the main upload", 3, [](Faults& f) {
+             f.knobs.refusedPackets = -1; }, 3, "fileUploadByUvc failed"},
+        {"a lost frame never sent again", 2, [](Faults& f) {
+             f.stream.dropPacket = 1;
+             f.rule = [](uint8_t selector, int n) { return selector == 4 && n > 0 ? Fault::Swallow : Fault::Pass; };
+         }, 2, "Unexpected timeout"},
+        {"gone after its restart", 1, [](Faults& f) {
+             f.knobs.rebootNeverReturns = true; }, 0, "new UvcDevice failed"},
+        {"gone in the upgrade system", 2, [](Faults& f) {
+             f.knobs.vanishAfterCommand = 10; }, 0, "Update upgrade system failed"},
+        {"gone while patching", 3, [](Faults& f) {
+             f.knobs.vanishAfterCommand = 5; }, 0, "Update main system failed"},
+        {"the upgrade-system patch fails", 2, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::Fails; }, 2, "bspatch state failed"},
+        {"the main patch fails", 3, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::Fails; }, 3, "bspatch state failed"},
+        {"the upgrade-system patch times out", 2, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::NeverFinishes; }, 2, "bspatch not finished"},
+        {"the main patch times out", 3, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::NeverFinishes; }, 3, "bspatch not finished"},
+        {"the main install never restarts", 3, [](Faults& f) {
+             f.knobs.installStays = true; }, 3, "upgrade timeout"},
+        // One failed read of a camera still in its upgrade system is not its restart.
+        {"one failed read while the install never restarts", 3, [](Faults& f) {
+             f.knobs.installStays = true;
+             f.readRule = [](uint8_t selector, int n) { return selector == 6 && n == 0 ? Fault::Fail : Fault::Pass; };
+         }, 3, "upgrade timeout"},
+    };
+    for (const Row& row : rows) {
+        Faults faults;
+        faults.knobs.boot = row.boot;
+        row.set(faults);
+        QTest::newRow(row.name) << faults.knobs << faults.stream << faults.rule << faults.readRule
+                                << row.leftAt << QString(row.logged);
+    }
+}
+
+void tst_UpgradeFlow::faults()
+{
+    QFETCH(SimUpgradeKnobs, knobs);
+    QFETCH(SimStreamFaults, stream);
+    QFETCH(FaultRule, rule);
+    QFETCH(FaultRule, readRule);
+    QFETCH(int, boot);
+    QFETCH(QString, logged);
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.stream.faults = stream;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    SimKnobs live = rig.camera->knobs();  // from here on: the registry has the camera
+    live.upgrade = knobs;
+    rig.camera->setKnobs(live);
+    rig.backend.rule = rule;
+    rig.backend.readRule = readRule;
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+    QVERIFY(run.progressSound());
+    QVERIFY2(log.mentions(logged), qPrintable(logged));
+
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QCOMPARE(camera ? camera->model().boot : 0, boot);
+    if (camera) {
+        QVERIFY(camera->model().upgrade.installedFirmware.isEmpty());  // nothing half-made was installed
+        QCOMPARE(int(camera->model().systemType), boot == 1 ? 1 : 2);
+    } else {
+        // Dropped from the registry once the camera had gone.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.registry->getDevBySn(rig.device->sn()), kTaskBoundMs);
+    }
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+    QCOMPARE(leftovers(store_.path()), QStringList());
+    QVERIFY(QFile::exists(storeDir() + packageName("SSC336Q")));  // kept for the next attempt
+}
+
+void tst_UpgradeFlow::refusedBeforeTheCamera_data()
+{
+    QTest::addColumn<QByteArray>("platform");    // of the package in the store
+    QTest::addColumn<uint32_t>("version");       // of the package
+    QTest::addColumn<uint32_t>("cameraVersion"); // 0: unreadable
+    QTest::addColumn<bool>("old");               // an old camera (without the tool here)
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("logged");
+    const QString failed = "Upgrade failed, please try again later.";
+    QTest::newRow("a package for another platform only")
+        << QByteArray("SSC339G") << kNewVersion << 0x01000307u << false << failed << "Cannot find valid firmware";
+    QTest::newRow("a camera whose version cannot be read")
+        << QByteArray("SSC336Q") << kNewVersion << 0u << false << failed << "Cannot read the camera's firmware version";
+    QTest::newRow("a package too old for an old platform")
+        << QByteArray("Hi3516DV300") << 0x01000206u << 0x01000206u << true
+        << "The ugprade package is out of date." << "Upgrade package is too old";
+    QTest::newRow("an old camera without the maker's tool")
+        << QByteArray("Hi3516DV300") << kNewVersion << 0x01000206u << true << failed << "vktfu.lzma";
+}
+
+void tst_UpgradeFlow::refusedBeforeTheCamera()
+{
+    QFETCH(QByteArray, platform);
+    QFETCH(uint32_t, version);
+    QFETCH(uint32_t, cameraVersion);
+    QFETCH(bool, old);
+    QFETCH(QString, text);
+    QFETCH(QString, logged);
+    const uint32_t updater = old ? CameraPackage::CamMdlHisiUpdater : CameraPackage::CamMdlSsUpdater;
+    putPackage(platform, mainPackage(platform, updater, version),
+               packageName(platform, Util::verUintToStr(version)));
+    SimCameraModel model = old ? ::oldCamera() : ::currentCamera();
+    model.version = cameraVersion;
+    EngineRig rig(model);
+    QVERIFY(rig.device);
+    rig.probe().setToolPath(dir_.filePath("missing/vktfu.lzma"));
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), text));
+    QVERIFY2(log.mentions(logged), qPrintable(logged));
+    QCOMPARE(rig.camera->journal()->lines(), QStringList());  // nothing reached the camera
+    QCOMPARE(leftovers(store_.path()), QStringList());
+}
+
+// A camera gone for good is dropped by the task itself while this thread,
+// the registry's, blocks waiting for the task: the drop must not need it.
+void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
+{
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.knobs.upgrade.rebootNeverReturns = true;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    rig.engine->start();
+    QVERIFY(rig.engine->wait(kTaskBoundMs));  // no events delivered meanwhile
+    QVERIFY(!rig.registry->getDevBySn(rig.device->sn()));
+}
+
+// The reopen's waits at their real length: 1 s in one slice, 2 s around the
+// reopening, the counter up by one per slice and one at the end.
+void tst_UpgradeFlow::reopenAtRealTiming()
+{
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    UvcPatchUpgradeProbe probe = rig.probe();
+    probe.setTimePercent(100);
+    const int before = rig.engine->progress();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(probe.reopen(1, 2));
+    QVERIFY(clock.elapsed() >= 2900 && clock.elapsed() < 20000);
+    QCOMPARE(rig.engine->progress(), before + 2);
+    const QSharedPointer<UvcDevice> reopened = probe.workingDevice();
+    QVERIFY(reopened && reopened != rig.device && reopened->isOpen());
+    QCOMPARE(reopened->devMode(), UvcDevice::DevModeUvcUpgrade);
+    QCOMPARE(reopened->devInfo(), rig.device->devInfo());
+    QVERIFY(!rig.device->isOpen());
 }
 
 QTEST_GUILESS_MAIN(tst_UpgradeFlow)

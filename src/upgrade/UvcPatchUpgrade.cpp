@@ -137,12 +137,12 @@ void UvcPatchUpgrade::onEnableTimer(bool on)
 
 qint64 UvcPatchUpgrade::scaledMs(qint64 ms) const
 {
-    return ms * timing_.upgradeTimePercent / 100;
+    return ms * timing_.upgradeTimeoutPercent / 100;
 }
 
 bool UvcPatchUpgrade::sleepMs(int ms)
 {
-    const qint64 scaled = scaledMs(ms);
+    const qint64 scaled = qint64(ms) * timing_.upgradeTimePercent / 100;
     QElapsedTimer clock;
     clock.start();
     while (!stop_.load()) {

@@ -30,7 +30,7 @@ class UvcDevices;
 // UvcPatchUpgrade.cpp (the thread, progress and the upgrade's decisions),
 // _transfer.cpp (files to and from the camera), _patchlist.cpp (patch list
 // and upload container), _sequences.cpp (what the camera is taken through),
-// _log.cpp (log export).
+// _commands.cpp (the camera's upgrade commands), _log.cpp (log export).
 class UvcPatchUpgrade : public QThread
 {
     Q_OBJECT
@@ -90,7 +90,7 @@ private:
     // Every wait of the engine: scaled by the timing record, cut short by a
     // stop request (false then).
     bool sleepMs(int ms);
-    // A clock time-out of the engine at the same scale as its waits.
+    // A clock time-out of the engine, at the timing record's time-out scale.
     qint64 scaledMs(qint64 ms) const;
     void raiseProgress(int by = 1);
 

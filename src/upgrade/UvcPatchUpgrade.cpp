@@ -41,8 +41,6 @@ constexpr int kFailurePauseMs = 100;
 constexpr int kSettleInUpgradeMs = 1000;
 constexpr uint16_t kCmdIndicateUpgrade = 0x8001;
 constexpr uint8_t kCameraUnit = 1;
-constexpr int kMainSystem = 1;
-constexpr int kUpgradeSystem = 2;
 constexpr int kProgressPackagesReady = 1;
 constexpr int kProgressInUpgradeSystem = 27;
 

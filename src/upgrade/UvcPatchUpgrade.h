@@ -62,6 +62,10 @@ protected:
     void run() override;
 
 private:
+    // The camera's system types, as its identity reports them.
+    static constexpr int kMainSystem = 1;
+    static constexpr int kUpgradeSystem = 2;
+
     // --- the thread, progress and the upgrade's decisions ---
     void devUpgrade();
     int doUpgrade();

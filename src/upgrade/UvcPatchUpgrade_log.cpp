@@ -22,7 +22,6 @@ namespace {
 const char kCamLogArchive[] = "/log/vesk_log.tar.gz";
 const char kReboot[] = "reboot";
 constexpr int kBlock = UvcDevice::kXuTransferLength;
-constexpr int kMainSystem = 1;
 constexpr int kPrepareSettleMs = 1000;
 constexpr int kFailurePauseMs = 100;
 constexpr int kPackWaitMs = 2000;

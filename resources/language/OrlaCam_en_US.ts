@@ -558,4 +558,33 @@ then unplug and replug the camera.</translation>
         <translation>Standard mode</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>Warning: Please close any other programs that might use device!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade failed, please try again later.</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>The ugprade package is out of date.</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Upgrade successfully!</translation>
+    </message>
+</context>
 </TS>

@@ -558,4 +558,33 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <translation>Modo estándar</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Advertencia:
+1 No desconecte el dispositivo durante la actualización; de lo contrario, podría dañarse.
+2 Cierre todas las aplicaciones que puedan usar el dispositivo durante la actualización, como OBS Studio, Zoom, Skype y Google Meet, etc.
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>Advertencia: cierre cualquier otro programa que pueda usar el dispositivo.</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>La actualización ha fallado; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>El paquete de actualización está obsoleto.</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>¡Actualización correcta!</translation>
+    </message>
+</context>
 </TS>

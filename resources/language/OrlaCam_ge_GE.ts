@@ -558,4 +558,33 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <translation>Standardmodus</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warnung:
+1 Trennen Sie das Gerät während des Upgrades nicht, sonst kann es beschädigt werden!
+2 Bitte schließen Sie während des Upgrades alle Anwendungen, die das Gerät verwenden könnten, etwa OBS Studio, Zoom, Skype und Google Meet.
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>Warnung: Bitte schließen Sie alle anderen Programme, die das Gerät verwenden könnten!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade fehlgeschlagen, bitte versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>Das Upgrade-Paket ist veraltet.</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Upgrade erfolgreich!</translation>
+    </message>
+</context>
 </TS>

@@ -558,4 +558,33 @@ then unplug and replug the camera.</source>
         <translation>標準モード</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 アップグレード中はデバイスを取り外さないでください。デバイスが故障する恐れがあります！
+2 アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、デバイスを使用する可能性のあるすべてのアプリケーションを閉じてください。
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>警告：デバイスを使用する可能性のある他のプログラムを閉じてください！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>アップグレードに失敗しました。後でもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>アップグレードパッケージが古くなっています。</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>アップグレードに成功しました！</translation>
+    </message>
+</context>
 </TS>

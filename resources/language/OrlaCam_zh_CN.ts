@@ -558,4 +558,33 @@ then unplug and replug the camera.</source>
         <translation>标准模式</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升级过程中请勿断开设备，否则设备可能损坏！
+2 请确保在升级过程中关闭所有可能使用设备的应用程序，例如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>警告：请关闭所有可能使用设备的其他程序！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升级失败，请稍后重试。</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>升级包已过期。</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升级成功！</translation>
+    </message>
+</context>
 </TS>

@@ -558,4 +558,33 @@ then unplug and replug the camera.</source>
         <translation>標準模式</translation>
     </message>
 </context>
+<context>
+    <name>UvcPatchUpgrade</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升級過程中請勿斷開設備，否則設備可能損壞！
+2 請確保在升級過程中關閉所有可能使用設備的應用程式，例如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Warning: Please close any other programs that might use device!</source>
+        <translation>警告：請關閉所有可能使用設備的其他程式！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升級失敗，請稍後重試。</translation>
+    </message>
+    <message>
+        <source>The ugprade package is out of date.</source>
+        <translation>升級包已過期。</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升級成功！</translation>
+    </message>
+</context>
 </TS>

@@ -4,6 +4,8 @@
 #include "uvc/UvcTiming.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QJsonObject>
 #include <QList>
 #include <QMutex>
 #include <QSharedPointer>
@@ -28,7 +30,7 @@ class UvcDevices;
 // UvcPatchUpgrade.cpp (the thread, progress and the upgrade's decisions),
 // _transfer.cpp (files to and from the camera), _patchlist.cpp (patch list
 // and upload container), _sequences.cpp (what the camera is taken through),
-// _log.cpp (log export).
+// _commands.cpp (the camera's upgrade commands), _log.cpp (log export).
 class UvcPatchUpgrade : public QThread
 {
     Q_OBJECT
@@ -60,16 +62,39 @@ protected:
     void run() override;
 
 private:
+    // The camera's system types, as its identity reports them.
+    static constexpr int kMainSystem = 1;
+    static constexpr int kUpgradeSystem = 2;
+
     // --- the thread, progress and the upgrade's decisions ---
     void devUpgrade();
     int doUpgrade();
+    // Their steps.
+    struct Packages;
+    bool waitStreamFree();
+    void report(int result);
+    int choosePackage(Packages& packages);
+    int checkAgainstCamera(const FirmwarePackage& package, const QJsonObject& info);
+    bool prepareUgsysPackage(Packages& packages);
+    int enterUpgradeSystem(Packages& packages, int* systemType, bool* ugsysDone);
+    int upgradeOldCamera(Packages& packages);
+    int upgradeUgsys(Packages& packages);
+    // The camera object the task made since is let go; the registry's is
+    // handed back (out of upgrade mode) and dropped when the camera is gone.
+    void releaseWorkDevice();
+    void handBackRegistryDevice(bool dropIfGone);
+    // Raises the counter to value, never lowering it and never to 100
+    // before the outcome is known.
+    void setProgress(int value);
+    // A working file of this task in the firmware store.
+    QString workPath(const QString& name) const;
     // Sleeps ms in steps, raising the counter once per step (steps > 0).
     void delayMs(int ms, int steps);
     void streamDeactivate();
     // Every wait of the engine: scaled by the timing record, cut short by a
     // stop request (false then).
     bool sleepMs(int ms);
-    // A clock time-out of the engine at the same scale as its waits.
+    // A clock time-out of the engine, at the timing record's time-out scale.
     qint64 scaledMs(qint64 ms) const;
     void raiseProgress(int by = 1);
 
@@ -108,9 +133,37 @@ private:
     bool updateUpgradeSystemDirectly(FirmwarePackage* package);
     bool updateUgSysForOldDev(const QString& ugfsPath);
     bool reopenWithDelay(int seconds, int steps);
+    // Their steps.
+    bool uploadPatchHead(FirmwarePackage* package, QList<uint32_t>* splitPoints);
+    bool sendPatchList(FirmwarePackage* package, const QList<uint32_t>& splitPoints);
+    bool freeAndInstall(FirmwarePackage* package, bool removePatchList);
+    bool reopenAfterUgsysInstall(int seconds);
+    bool startOldCameraTool();
+    bool installUpdater(const QString& ugfsPath);
+    bool openAgainAtLocation();
+
+    // --- the camera's upgrade commands ---
+    enum class Magic { Neither, UpgradeSystem, UpgradeTool, Unread };
+    // An upgrade command record: byte 0 the command, args from byte 1.
+    bool sendUpCmd(uint8_t command, const QByteArray& args, const char* failure);
+    // The state block, which must echo command in byte 0.
+    bool readUpCmdState(uint8_t command, uint8_t* block, const char* readFailure,
+                        const char* echoFailure);
+    bool sendStreamType();
+    bool upgradeProgramFits();
+    bool applyPatchList();
+    bool ugSyscallLine(const QByteArray& line);
+    Magic readMagic();
+    // Polls the magic every pollSeconds, raising the counter up to cap,
+    // until the camera is seen out of its upgrade system.
+    bool waitUpgradeLeft(int pollSeconds, int cap, const QElapsedTimer& clock);
 
     // --- log export ---
     bool extractLogFromDev(QString& info);
+    // Its steps.
+    bool enterLogSystem();
+    bool packAndFetchLog();
+    bool endLogExport(bool ok);
 
     // The stream download's state, shared by fileDownloadByUvc (upgrade
     // thread) and onStreamVideoData (the engine object's thread).
@@ -140,6 +193,9 @@ private:
     UvcDevices& registry_;
     UvcTiming timing_;
     std::unique_ptr<QTimer> timer_;
+    QString storeDir_;  // the firmware store, ends with "/"
+    QString workTag_;   // makes this task's working file names its own
+    QString toolPath_;  // the maker's upgrade tool for old cameras
 
     friend class UvcPatchUpgradeProbe;  // tests and benchmarks reach the steps one by one
 };

@@ -511,8 +511,12 @@ bool UvcPatchUpgrade::receiveDownload(const DownloadRequest& request)
             return stopped("Download");
         bool restart = false;
         {
+            // Frames may have filled the gap during the pause: only a packet
+            // still missing is asked for again.
             QMutexLocker lock(&download_.mutex);
-            restart = download_.recvHigh == count;
+            advanceDoneSeq();
+            done = download_.doneSeq;
+            restart = download_.recvHigh == count && done < count;
         }
         if (restart) {
             qInfo() << "Require restart" << done + 1;

@@ -154,6 +154,9 @@ public:
     QString latestVersion() const;
     void setLatestVersion(const QString& version);
     QJsonObject devInfo() const;
+    // The upgrade thread hands a camera object it opened again the info of
+    // the one it replaces, which it cannot query in the upgrade system.
+    void setDevInfo(const QJsonObject& info);
     QString devName() const;
     QString ipAddr() const;
     int socVersion() const;

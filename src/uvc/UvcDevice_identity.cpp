@@ -334,6 +334,12 @@ QString UvcDevice::latestVersion() const { return identity().latestVersion; }
 QJsonObject UvcDevice::devInfo() const { return identity().info; }
 QString UvcDevice::devName() const { return identity().name; }
 QString UvcDevice::ipAddr() const { return identity().ip; }
+void UvcDevice::setDevInfo(const QJsonObject& info)
+{
+    QMutexLocker lock(&identityMutex_);
+    identity_.info = info;
+}
+
 int UvcDevice::socVersion() const { return identity().socVersion; }
 int UvcDevice::upgradeNeeded() const { return identity().upgradeNeeded; }
 

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QMutexLocker>
-#include <QThread>
 
 namespace vesk {
 namespace pc {
@@ -169,26 +168,28 @@ bool UvcDevices::removedSince(uint32_t locationId, quint64 stamp) const
 void UvcDevices::removeListed(const QSharedPointer<UvcDevice>& device)
 {
     const QString sn = device->sn();
-    closeUnlisted(device);
-    if (!sn.isEmpty())
+    if (closeUnlisted(device) && !sn.isEmpty())
         emit devChanged(sn.toLatin1(), false);
 }
 
-void UvcDevices::closeUnlisted(const QSharedPointer<UvcDevice>& device)
+bool UvcDevices::closeUnlisted(const QSharedPointer<UvcDevice>& device)
 {
-    GlobalParams::get().releaseAnIpAddr(device->ipAddr());
+    bool unlisted = false;
     {
         QMutexLocker lock(&mutex_);
-        for (int i = 0; i < entries_.size(); ++i) {
+        for (int i = 0; i < entries_.size() && !unlisted; ++i) {
             if (entries_[i].device == device) {
                 entries_.removeAt(i);
-                break;
+                unlisted = true;
             }
         }
     }
+    if (unlisted)
+        GlobalParams::get().releaseAnIpAddr(device->ipAddr());
     // A holder on another thread keeps the object alive; closed, it answers
     // every later command with a refusal.
     device->close();
+    return unlisted;
 }
 
 void UvcDevices::deleteListedAt(uint32_t locationId)
@@ -200,13 +201,7 @@ void UvcDevices::deleteListedAt(uint32_t locationId)
 
 void UvcDevices::deleteDeviceByLocationId(uint32_t locationId)
 {
-    QThread* home = thread();
-    if (QThread::currentThread() == home || !home || !home->isRunning()) {
-        deleteListedAt(locationId);
-        return;
-    }
-    QMetaObject::invokeMethod(this, [this, locationId] { deleteListedAt(locationId); },
-                              Qt::BlockingQueuedConnection);
+    deleteListedAt(locationId);
 }
 
 void UvcDevices::releaseAll()

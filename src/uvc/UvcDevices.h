@@ -67,8 +67,14 @@ public:
                                                                       uint16_t productId);
 
     // Drops the listed camera at locationId whatever its mode, as a departure
-    // does; runs on the registry's thread and returns when done.
+    // does, on the calling thread: the upgrade thread calls it while the
+    // registry's thread may be waiting for that very thread.
     void deleteDeviceByLocationId(uint32_t locationId);
+    // From any thread, when an upgrade or a log export of the camera at
+    // locationId has ended: a listed object that went stale meanwhile (closed
+    // by the task, or its camera re-enumerated while hot-plug reports were
+    // ignored) is replaced by the camera attached there now.
+    void takeUpAfterUpgrade(uint32_t locationId);
     // Closes and unlists every camera without announcing it (shutdown).
     void releaseAll();
 
@@ -112,7 +118,11 @@ private:
     void addListed(const Entry& entry);
     bool initialise(const QSharedPointer<UvcDevice>& device);
     void removeListed(const QSharedPointer<UvcDevice>& device);
-    void closeUnlisted(const QSharedPointer<UvcDevice>& device);
+    // False when another thread had already unlisted it.
+    bool closeUnlisted(const QSharedPointer<UvcDevice>& device);
+    void replaceStale(uint32_t locationId);
+    void noteMissedInUpgrade(uint32_t locationId);
+    bool takeMissedInUpgrade(uint32_t locationId);
     void abandon(const QSharedPointer<UvcDevice>& device);
     void deleteListedAt(uint32_t locationId);
     void reportAccessDenied(const CameraHandle& handle);
@@ -127,6 +137,8 @@ private:
     QHash<uint32_t, quint64> lastRemoval_;
     QHash<uint32_t, QList<quint64>> pendingArrivals_;
     QSet<QString> deniedNodes_;
+    // Locations whose hot-plug reports were ignored while their camera upgraded.
+    QSet<uint32_t> missedInUpgrade_;
     std::atomic<bool> hotPlugStarted_{false};
     std::atomic<bool> stopping_{false};
 };

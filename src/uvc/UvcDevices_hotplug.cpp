@@ -104,9 +104,12 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
     if (findEntry(locationId, &listed)) {
         if (inUpgrade(*listed.device)) {
             qInfo() << "upgrading skip add" << Qt::hex << locationId;
+            noteMissedInUpgrade(locationId);
             return;
         }
-        if (sameDevice(listed.usb, info)) {
+        // A camera that restarted during its upgrade comes back as a new object.
+        const bool stale = takeMissedInUpgrade(locationId) || !listed.device->isOpen();
+        if (!stale && sameDevice(listed.usb, info)) {
             const QString sn = listed.device->sn();
             if (!sn.isEmpty())
                 emit devChanged(sn.toLatin1(), true);
@@ -169,10 +172,50 @@ void UvcDevices::onDevRemoved(const UsbDeviceInfo& info)
     const bool found = findEntry(locationId, &listed);
     if (found && inUpgrade(*listed.device)) {
         qInfo() << "upgrading skip remove" << Qt::hex << locationId;
+        noteMissedInUpgrade(locationId);
         return;
     }
+    takeMissedInUpgrade(locationId);
     if (found)
         removeListed(listed.device);
+}
+
+void UvcDevices::noteMissedInUpgrade(uint32_t locationId)
+{
+    QMutexLocker lock(&mutex_);
+    missedInUpgrade_.insert(locationId);
+}
+
+bool UvcDevices::takeMissedInUpgrade(uint32_t locationId)
+{
+    QMutexLocker lock(&mutex_);
+    return missedInUpgrade_.remove(locationId);
+}
+
+void UvcDevices::takeUpAfterUpgrade(uint32_t locationId)
+{
+    QMetaObject::invokeMethod(this, [this, locationId] { replaceStale(locationId); }, Qt::QueuedConnection);
+}
+
+// On the registry's thread, once the task has let the camera go.
+void UvcDevices::replaceStale(uint32_t locationId)
+{
+    Entry listed;
+    const bool found = findEntry(locationId, &listed);
+    if (found && inUpgrade(*listed.device))
+        return;  // another task holds it now
+    const bool missed = takeMissedInUpgrade(locationId);
+    if (found && !missed && listed.device->isOpen())
+        return;
+    if (found) {
+        qInfo() << "Camera at" << Qt::hex << locationId << "restarted during its upgrade - taken up again";
+        removeListed(listed.device);
+    }
+    UsbDeviceInfo info;
+    if (stopping_ || !backend_.findDevice(locationId, &info) || !hotPlugMatches(info)
+        || !productAccepted(info.productId) || !vendorAccepted(info.vendorId))
+        return;
+    onDevInserted(info);
 }
 
 void initMacDeviceNotification()

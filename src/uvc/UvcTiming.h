@@ -39,6 +39,10 @@ struct UvcTiming
     // them; it runs each at this percentage (tests take a whole upgrade
     // through in seconds at 1 %).
     int upgradeTimePercent = 100;
+    // Its time-outs (a download, an upload's completion) at this percentage:
+    // a test keeps its waits short and still gives a loaded machine the time
+    // to stream.
+    int upgradeTimeoutPercent = 100;
 
     // What new cameras start with; the process default is the values above.
     static UvcTiming defaults();

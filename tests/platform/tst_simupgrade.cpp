@@ -4,7 +4,7 @@
 // location, the upgrade request and "reboot", an old camera's shell upload,
 // the packed log, the fault knobs, and reboots reported off the camera's lock.
 
-#include "package/LZMA.h"
+#include "support/LzmaAlone.h"
 #include "package/PackageBuilder.h"
 #include "package/UpgradePkgPatch.h"
 #include "support/TestHome.h"
@@ -136,16 +136,6 @@ QByteArray container(const QByteArray& file)
     head += QByteArray(4, '\0');
     put32(head, 5, uint32_t(file.size()));
     return head + packed;
-}
-
-// The ".lzma" format: 5 property bytes, the u64 size, the raw stream.
-QByteArray lzmaAlone(const QByteArray& file)
-{
-    QByteArray raw, props;
-    LZMA::encode(file, &raw, props, 5);
-    QByteArray size(8, '\0');
-    put32(size, 0, uint32_t(file.size()));
-    return props + size + raw;
 }
 
 // Our own patch list: the header, one entry per chunk ending at each cut,

@@ -43,6 +43,11 @@ public:
         return e.bspatchListGenerate(image, package, out, splitPoints, steps);
     }
     bool compress(const QString& in, const QString& out) { return e.fileCompress(in, out); }
+    bool reopen(int seconds, int steps) { return e.reopenWithDelay(seconds, steps); }
+    QSharedPointer<UvcDevice> workingDevice() const { return e.workDev_; }
+    void setTimePercent(int percent) { e.timing_.upgradeTimePercent = percent; }
+    // The stand-in for the maker's upgrade tool of old cameras.
+    void setToolPath(const QString& path) { e.toolPath_ = path; }
 
     struct Download
     {
@@ -76,8 +81,9 @@ Q_DECLARE_METATYPE(FaultRule)
 class FaultyHandle : public vesk::pc::CameraHandle
 {
 public:
-    FaultyHandle(QSharedPointer<vesk::pc::CameraHandle> inner, const FaultRule* rule)
-        : inner_(inner), rule_(rule)
+    FaultyHandle(QSharedPointer<vesk::pc::CameraHandle> inner, const FaultRule* rule,
+                 const FaultRule* readRule)
+        : inner_(inner), rule_(rule), readRule_(readRule)
     {
     }
     vesk::pc::UsbDeviceInfo info() const override { return inner_->info(); }
@@ -99,6 +105,11 @@ public:
             if (*rule_)
                 fault = (*rule_)(selector, n);
         }
+        if (request == vesk::pc::UvcRequest::GetCur && kind == vesk::pc::UvcUnitKind::ExtensionUnit
+            && selector != 2 && *readRule_) {
+            QMutexLocker lock(&mutex_);
+            fault = (*readRule_)(selector, reads_[selector]++);
+        }
         if (fault == Fault::Fail)
             return -1;
         if (fault == Fault::Swallow)
@@ -114,21 +125,24 @@ public:
 private:
     QSharedPointer<vesk::pc::CameraHandle> inner_;
     const FaultRule* rule_;
+    const FaultRule* readRule_;  // GET_CUR on the same selectors
     mutable QMutex mutex_;
     QHash<uint8_t, QList<QByteArray>> attempts_;
+    QHash<uint8_t, int> reads_;
 };
 
 class FaultyBackend : public vesk::pc::SimBackend
 {
 public:
     FaultRule rule;
+    FaultRule readRule;
     QSharedPointer<FaultyHandle> last;
     QSharedPointer<vesk::pc::CameraHandle> openDevice(uint32_t locationId) override
     {
         const QSharedPointer<vesk::pc::CameraHandle> inner = SimBackend::openDevice(locationId);
         if (!inner)
             return inner;
-        last = QSharedPointer<FaultyHandle>::create(inner, &rule);
+        last = QSharedPointer<FaultyHandle>::create(inner, &rule, &readRule);
         return last;
     }
 };
@@ -142,6 +156,9 @@ inline vesk::pc::UvcTiming rigTiming()
     timing.settleAfterOpenMs = 1;
     timing.initRetryMs = 5;
     timing.upgradeTimePercent = 1;
+    // Time-outs at 5 %: streams pass the test thread's events and must still
+    // fit on a loaded machine.
+    timing.upgradeTimeoutPercent = 5;
     return timing;
 }
 

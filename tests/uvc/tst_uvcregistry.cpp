@@ -86,6 +86,19 @@ struct Registry
 
 using Change = QPair<QByteArray, bool>;
 
+// A camera announced, put in upgrade mode, then unplugged and plugged back
+// at its location: the registry's object, or null.
+QSharedPointer<UvcDevice> restartedInUpgradeMode(Registry& r, const SimCameraModel& model)
+{
+    const QSharedPointer<UvcDevice> device = r.plugAnnounced(model);
+    if (!device)
+        return device;
+    device->setDevMode(UvcDevice::DevModeUvcUpgrade);
+    r.backend.unplug(model.usb.locationId);
+    r.backend.plug(model);
+    return device;
+}
+
 } // namespace
 
 class tst_UvcRegistry : public QObject
@@ -105,6 +118,7 @@ private slots:
     void secondArrivalAtAListedLocation();
     void removalWhileAnotherThreadIsBlockedInASend();
     void upgradeModeLocationsAreIgnored();
+    void cameraRestartedInUpgradeModeIsTakenUpAfterwards();
     void cameraThatNeverInitialisesIsNotAnnounced();
     void lookUps();
     void objectsOutsideTheList();
@@ -316,21 +330,39 @@ void tst_UvcRegistry::upgradeModeLocationsAreIgnored()
 {
     Registry r;
     r.start();
-    const SimCameraModel model = cameraAt(0x08100000, "SN0000000081");
-    const QSharedPointer<UvcDevice> device = r.plugAnnounced(model);
+    const QSharedPointer<UvcDevice> device = restartedInUpgradeMode(r, cameraAt(0x08100000, "SN0000000081"));
     QVERIFY(device);
-    device->setDevMode(UvcDevice::DevModeUvcUpgrade);
-
-    QVERIFY(r.backend.unplug(0x08100000));
-    r.backend.plug(model);
     QTest::qWait(3 * (kSettleBeforeMs + kSettleAfterMs));
     QCOMPARE(r.changes.count(), 1);
     QCOMPARE(r.registry->getDevBySn("SN0000000081"), device);
 
-    r.registry->deleteDeviceByLocationId(0x08100000);  // from another thread: runs on the registry's
+    r.registry->deleteDeviceByLocationId(0x08100000);  // done on this thread, the registry's never waited for
     QCOMPARE(r.changes.count(), 2);
     QCOMPARE(r.change(1), Change("SN0000000081", false));
     QVERIFY(r.registry->devList().isEmpty());
+}
+
+// The camera went away and came back while its object was in upgrade mode:
+// once the upgrade hands it back, a new object stands for it.
+void tst_UvcRegistry::cameraRestartedInUpgradeModeIsTakenUpAfterwards()
+{
+    Registry r;
+    r.start();
+    const QSharedPointer<UvcDevice> device = restartedInUpgradeMode(r, cameraAt(0x08200000, "SN0000000082"));
+    QVERIFY(device);
+    QVERIFY(r.staysAt(1));
+
+    device->setDevMode(UvcDevice::DevModeUvc);
+    r.registry->takeUpAfterUpgrade(0x08200000);
+    QTRY_COMPARE_WITH_TIMEOUT(r.changes.count(), 3, kBoundMs);
+    QCOMPARE(r.change(1), Change("SN0000000082", false));
+    QCOMPARE(r.change(2), Change("SN0000000082", true));
+    const QSharedPointer<UvcDevice> now = r.registry->getDevBySn("SN0000000082");
+    QVERIFY(now && now != device && now->isOpen());
+    QVERIFY(!device->isOpen());
+
+    r.registry->takeUpAfterUpgrade(0x08200000);  // nothing stale any more
+    QVERIFY(r.staysAt(3));
 }
 
 void tst_UvcRegistry::cameraThatNeverInitialisesIsNotAnnounced()

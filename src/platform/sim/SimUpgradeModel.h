@@ -19,7 +19,8 @@ struct SimUpgradeModel
     QHash<QByteArray, QByteArray> files;
     int generateReads = 2;  // state reads that answer 7 after a generate request
     // What a generate request rebuilds: the firmware the camera runs, laid
-    // out as the package whose patch head it was sent.
+    // out as the package whose patch head it was sent (repeated or cut to
+    // that package's length).
     QByteArray presentImage;
     int patchReads = 2;     // command-state reads that show the patch still working
     QByteArray logArchive;  // what packing the log leaves at "/log/vesk_log.tar.gz"

@@ -34,6 +34,8 @@ constexpr int kStreamHeader = 12;  // sequence, CRC-32, data length
 constexpr uint8_t kUpContainer = 4;      // upload start flags: an LZMA upload container
 constexpr uint8_t kUpBadContainer = 4;   // upload state: the container did not unpack
 constexpr int kContainerHeader = 9;      // "lzma", the LZMA2 property, the u32 unpacked length
+constexpr uint32_t kPackageMagic = 0xAB20EC98;
+constexpr uint32_t kMaxImage = 64u << 20;
 
 // The block fields by short names.
 const auto u32At = SimBlock::u32At;
@@ -148,11 +150,23 @@ void SimUpgradeService::completeUpload()
     note(SimEvent::Upload, uploadPath_, file);
 }
 
-// The camera rebuilds its present firmware under the requested name.
+// The camera rebuilds its present firmware under the requested name, as
+// long as the package whose patch head lies there (its total length at byte
+// 8): the present image repeated or cut to that length.
 void SimUpgradeService::generate(const QByteArray& name)
 {
-    if (!model_.presentImage.isEmpty())
-        model_.files.insert(name, model_.presentImage);
+    if (model_.presentImage.isEmpty())
+        return;
+    const QByteArray head = model_.files.value(name);
+    QByteArray image = model_.presentImage;
+    if (head.size() >= 12 && u32At(reinterpret_cast<const uint8_t*>(head.constData())) == kPackageMagic) {
+        const int total = int(qMin<uint32_t>(u32At(reinterpret_cast<const uint8_t*>(head.constData()) + 8),
+                                             kMaxImage));
+        while (image.size() < total)
+            image += model_.presentImage;
+        image.truncate(total);
+    }
+    model_.files.insert(name, image);
 }
 
 // Takes the next packet in order when its CRC-16 holds; others are dropped

@@ -1,0 +1,430 @@
+// Whole upgrades against simulated cameras: a current camera through its
+// upgrade request, the upgrade-system package and the main package; an old
+// camera through the shell-uploaded tool and its updater first. The commands
+// the camera took, its reboots, what it installed byte for byte, the
+// registry afterwards, the progress reports; then each fault at each stage,
+// and the checks that refuse an upgrade before the camera is touched.
+
+#include "TaskRun.h"
+#include "package/PackageBuilder.h"
+#include "package/CameraPackage.h"
+#include "package/FirmwareManager.h"
+#include "support/LzmaAlone.h"
+#include "support/TestHome.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr uint32_t kNewVersion = 0x01000400;  // 1.0.4.0
+const QString kPatchCommand =
+    "05" + QString::fromLatin1(QByteArray("/app/updater/fw#/app/updater/fw#/app/updater/fwpt#").toHex());
+// Install: channel 0 ("release"), 1.0.4.0 big-endian, "/app/updater/fw ".
+const QString kInstall = "030001000400" + QString::fromLatin1(QByteArray("/app/updater/fw ").toHex());
+
+QByteArray pattern(int size, int seed)
+{
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = char((i * 7 + seed) ^ (i >> 5));
+    return data;
+}
+
+pkgtest::Identity identity(const QByteArray& platform, uint32_t version = kNewVersion)
+{
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = platform;
+    id.version = version;
+    return id;
+}
+
+// A main package for the camera's platform: base, updater and application modules.
+QByteArray mainPackage(const QByteArray& platform, uint32_t updaterId, uint32_t version = kNewVersion)
+{
+    const QList<pkgtest::Module> modules = {
+        {0, pattern(3000, 1)}, {updaterId, pattern(2500, 2)}, {20, pattern(6000, 3)}};
+    return pkgtest::package(identity(platform, version), {{1, pkgtest::cameraPackage(modules)}});
+}
+
+QString packageName(const QByteArray& platform, uint32_t version = kNewVersion)
+{
+    return pkgtest::fileName(identity(platform), Util::verUintToStr(version));
+}
+
+SimCameraModel currentCamera()
+{
+    SimCameraModel model = rigCamera(1);
+    model.socVersion = 3;  // as the packages' header says
+    model.rebootDelayMs = 10;
+    model.upgrade.presentImage = pattern(4000, 9);
+    return model;
+}
+
+SimCameraModel oldCamera()
+{
+    SimCameraModel model = currentCamera();
+    model.platformIndex = PlatformHi3516DV300;
+    model.version = 0x01000206;
+    return model;
+}
+
+// One package brought on by patching, boot b of the camera, ending in its reboot.
+QStringList patchRoad(int boot, const QString& into)
+{
+    const QString b = QString::number(boot);
+    return {b + " command 08", b + " upload /app/updater/fw \\d+", b + " command 0a",
+            b + " download 5 /app/updater/fw", b + " download 2 /app/updater/fw", b + " command 08",
+            b + " upload /app/updater/fwpt \\d+", b + " command " + kPatchCommand, b + " command 04",
+            b + " syscall rm -f /app/updater/fwpt &", b + " syscall echo 3 > /proc/sys/vm/drop_caches; free &",
+            b + " command " + kInstall, b + " reboot " + into};
+}
+
+// Working files of a task: none may stay in the store.
+QStringList leftovers(const QString& store)
+{
+    QStringList found;
+    for (const QString& name : QDir(store).entryList(QDir::Files | QDir::Hidden)) {
+        if (!name.startsWith("Kestro_") && !name.startsWith("Ugsys_Kestro_"))
+            found << name;
+    }
+    return found;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SimUpgradeKnobs)
+Q_DECLARE_METATYPE(SimStreamFaults)
+
+class tst_UpgradeFlow : public QObject
+{
+    Q_OBJECT
+    TestHome home_;
+    QTemporaryDir store_;
+    QTemporaryDir dir_;
+
+    QString storeDir() const { return store_.path() + "/"; }
+    void putPackage(const QByteArray& platform, const QByteArray& package, const QString& name = QString())
+    {
+        QVERIFY(writeFile(storeDir() + (name.isEmpty() ? packageName(platform) : name), package));
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void currentCamera_data();
+    void currentCamera();
+    void oldCamera();
+    void faults_data();
+    void faults();
+    void refusedBeforeTheCamera_data();
+    void refusedBeforeTheCamera();
+    void removalDoesNotWaitOnTheRegistryThread();
+    void reopenAtRealTiming();
+};
+
+void tst_UpgradeFlow::initTestCase()
+{
+    QVERIFY(home_.isValid() && store_.isValid() && dir_.isValid());
+    giveCamerasASubnet();
+    qRegisterMetaType<FaultRule>();
+    FirmwareManager::setStoreDir(store_.path());
+}
+
+void tst_UpgradeFlow::init()
+{
+    for (const QString& name : QDir(store_.path()).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(store_.filePath(name));
+}
+
+void tst_UpgradeFlow::currentCamera_data()
+{
+    QTest::addColumn<int>("systemType");
+    QTest::addColumn<QStringList>("road");
+    QTest::newRow("from the main system")
+        << 1 << QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"}) + patchRoad(2, "upgrade")
+               + patchRoad(3, "main");
+    // Already in its upgrade system: no request, the main package at once.
+    QTest::newRow("already in the upgrade system") << 2 << patchRoad(1, "main");
+}
+
+void tst_UpgradeFlow::currentCamera()
+{
+    QFETCH(int, systemType);
+    QFETCH(QStringList, road);
+    const QByteArray package = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater);
+    putPackage("SSC336Q", package);
+    SimCameraModel model = ::currentCamera();
+    model.systemType = int8_t(systemType);
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    QCOMPARE(run.reports.first().first, 0);
+    QVERIFY(run.reports.first().second.startsWith("Warning:\n1 Do not disconnect"));
+    QVERIFY(run.progressSound());
+
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QVERIFY(camera);
+    QVERIFY(matchesInOrder(journalWithout(*camera), road));
+    const SimCameraModel after = camera->model();
+    QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
+    QCOMPARE(int(after.systemType), 1);
+    QCOMPARE(after.version, kNewVersion);
+    if (systemType == 1) {
+        const pkgtest::Parsed ugsys = pkgtest::parse(after.upgrade.installedUpgradeSystem, false);
+        QVERIFY(ugsys.ok);
+        QCOMPARE(ugsys.header.mid(0x30, 4), package.mid(0x30, 4));
+    }
+    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    // The registry's object went stale with the restarts: a new one stands
+    // for the upgraded camera, out of upgrade mode.
+    const QString sn = rig.device->sn();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.registry->getDevBySn(sn) && rig.registry->getDevBySn(sn) != rig.device,
+                             kTaskBoundMs);
+    const QSharedPointer<UvcDevice> now = rig.registry->getDevBySn(sn);
+    QCOMPARE(now->devVersion(), QStringLiteral("1.0.4.0"));
+    QCOMPARE(now->devMode(), UvcDevice::DevModeUvc);
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+}
+
+void tst_UpgradeFlow::oldCamera()
+{
+    const QByteArray package = mainPackage("Hi3516DV300", CameraPackage::CamMdlHisiUpdater);
+    putPackage("Hi3516DV300", package);
+    EngineRig rig(::oldCamera());
+    QVERIFY(rig.ready());
+    const QByteArray tool = QByteArray("stand-in for the maker's upgrade tool ").repeated(12);
+    const QString toolPath = dir_.filePath("vktfu.lzma");
+    QVERIFY(writeFile(toolPath, lzmaAlone(tool)));
+    rig.probe().setToolPath(toolPath);
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    QVERIFY(run.progressSound());
+
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(::oldCamera().usb.locationId);
+    QVERIFY(camera);
+    const QStringList road = QStringList({"1 frame 8001 01", "1 command 08", "1 upload /app/updater/ug 2500",
+                                          "1 command 01062f6170702f757064617465722f7567", "1 command 02",
+                                          "1 reboot upgrade"})
+        + patchRoad(2, "main");
+    QVERIFY(matchesInOrder(journalWithout(*camera, SimEvent::Shell), road));
+    const QList<SimEvent> shell = camera->journal()->events(SimEvent::Shell);
+    QVERIFY(shell.size() > 3);
+    QCOMPARE(shell.last().text, QByteArray("cd /log&&mv tfu t&&sleep 2&& ./t&"));
+    const SimCameraModel after = camera->model();
+    QCOMPARE(after.upgrade.files.value("/log/t"), tool);           // unpacked and run
+    QCOMPARE(after.upgrade.updater, pattern(2500, 2));             // the package's updater module
+    QCOMPARE(after.upgrade.installedFirmware, package);
+    QCOMPARE(after.version, kNewVersion);
+    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_UpgradeFlow::faults_data()
+{
+    QTest::addColumn<int>("startSystem");
+    QTest::addColumn<SimUpgradeKnobs>("knobs");
+    QTest::addColumn<SimStreamFaults>("stream");
+    QTest::addColumn<FaultRule>("rule");
+    QTest::addColumn<FaultRule>("readRule");
+    QTest::addColumn<int>("boot");        // where the camera is left; 0: gone
+    QTest::addColumn<int>("systemType");  // what it then runs
+    QTest::addColumn<QString>("logged");
+    struct Faults
+    {
+        SimUpgradeKnobs knobs;
+        SimStreamFaults stream;
+        FaultRule rule;      // on the host's writes
+        FaultRule readRule;  // on its reads
+    };
+    // The stages: the upgrade request (the camera on its main system), the
+    // upgrade-system package (after its restart), the main package (a camera
+    // already in its upgrade system, so that the rows stay short).
+    enum Stage { Request, Ugsys, Main };
+    struct Row
+    {
+        const char* name;
+        Stage stage;
+        void (*set)(Faults&);
+        bool gone;
+        const char* logged;
+    };
+    const Row rows[] = {
+        {"no answer to the request", Request, [](Faults& f) {
+             f.knobs.failSelector = 2; }, false, "reqDevUpgrade failed"},
+        {"no answer to a download", Ugsys, [](Faults& f) {
+             f.knobs.failSelector = 4; }, false, "download fwpkg failed"},
+        {"no answer to a command", Main, [](Faults& f) {
+             f.knobs.failSelector = 5; f.knobs.failAfter = 3; }, false, "Update main system failed"},
+        {"CRC errors in the upgrade-system upload", Ugsys, [](Faults& f) {
+             f.knobs.refusedPackets = -1; }, false, "fileUploadByUvc failed"},
+        {"CRC errors in the main upload", Main, [](Faults& f) {
+             f.knobs.refusedPackets = -1; }, false, "fileUploadByUvc failed"},
+        {"a lost frame never sent again", Ugsys, [](Faults& f) {
+             f.stream.dropPacket = 1;
+             f.rule = [](uint8_t selector, int n) { return selector == 4 && n > 0 ? Fault::Swallow : Fault::Pass; };
+         }, false, "Unexpected timeout"},
+        {"gone after its restart", Request, [](Faults& f) {
+             f.knobs.rebootNeverReturns = true; }, true, "new UvcDevice failed"},
+        {"gone in the upgrade system", Ugsys, [](Faults& f) {
+             f.knobs.vanishAfterCommand = 10; }, true, "Update upgrade system failed"},
+        {"gone while patching", Main, [](Faults& f) {
+             f.knobs.vanishAfterCommand = 5; }, true, "Update main system failed"},
+        {"the upgrade-system patch fails", Ugsys, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::Fails; }, false, "bspatch state failed"},
+        {"the main patch fails", Main, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::Fails; }, false, "bspatch state failed"},
+        {"the upgrade-system patch times out", Ugsys, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::NeverFinishes; }, false, "bspatch not finished"},
+        {"the main patch times out", Main, [](Faults& f) {
+             f.knobs.patch = SimUpgradeKnobs::Patch::NeverFinishes; }, false, "bspatch not finished"},
+        {"the main install never restarts", Main, [](Faults& f) {
+             f.knobs.installStays = true; }, false, "upgrade timeout"},
+        // One failed read of a camera still in its upgrade system is not its restart.
+        {"one failed read while the install never restarts", Main, [](Faults& f) {
+             f.knobs.installStays = true;
+             f.readRule = [](uint8_t selector, int n) { return selector == 6 && n == 0 ? Fault::Fail : Fault::Pass; };
+         }, false, "upgrade timeout"},
+    };
+    for (const Row& row : rows) {
+        Faults faults;
+        faults.knobs.boot = row.stage == Ugsys ? 2 : 1;
+        row.set(faults);
+        QTest::newRow(row.name) << (row.stage == Main ? 2 : 1) << faults.knobs << faults.stream << faults.rule
+                                << faults.readRule << (row.gone ? 0 : faults.knobs.boot)
+                                << (row.stage == Request ? 1 : 2) << QString(row.logged);
+    }
+}
+
+void tst_UpgradeFlow::faults()
+{
+    QFETCH(int, startSystem);
+    QFETCH(SimUpgradeKnobs, knobs);
+    QFETCH(SimStreamFaults, stream);
+    QFETCH(FaultRule, rule);
+    QFETCH(FaultRule, readRule);
+    QFETCH(int, boot);
+    QFETCH(int, systemType);
+    QFETCH(QString, logged);
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.systemType = int8_t(startSystem);
+    model.stream.faults = stream;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    SimKnobs live = rig.camera->knobs();  // from here on: the registry has the camera
+    live.upgrade = knobs;
+    rig.camera->setKnobs(live);
+    rig.backend.rule = rule;
+    rig.backend.readRule = readRule;
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+    QVERIFY(run.progressSound());
+    QVERIFY2(log.mentions(logged), qPrintable(logged));
+
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QCOMPARE(camera ? camera->model().boot : 0, boot);
+    if (camera) {
+        QVERIFY(camera->model().upgrade.installedFirmware.isEmpty());  // nothing half-made was installed
+        QCOMPARE(int(camera->model().systemType), systemType);
+    } else {
+        // Dropped from the registry once the camera had gone.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.registry->getDevBySn(rig.device->sn()), kTaskBoundMs);
+    }
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+    QCOMPARE(leftovers(store_.path()), QStringList());
+    QVERIFY(QFile::exists(storeDir() + packageName("SSC336Q")));  // kept for the next attempt
+}
+
+void tst_UpgradeFlow::refusedBeforeTheCamera_data()
+{
+    QTest::addColumn<QByteArray>("platform");    // of the package in the store
+    QTest::addColumn<uint32_t>("version");       // of the package
+    QTest::addColumn<uint32_t>("cameraVersion"); // 0: unreadable
+    QTest::addColumn<bool>("old");               // an old camera (without the tool here)
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("logged");
+    const QString failed = "Upgrade failed, please try again later.";
+    QTest::newRow("a package for another platform only")
+        << QByteArray("SSC339G") << kNewVersion << 0x01000307u << false << failed << "Cannot find valid firmware";
+    QTest::newRow("a camera whose version cannot be read")
+        << QByteArray("SSC336Q") << kNewVersion << 0u << false << failed << "Cannot read the camera's firmware version";
+    QTest::newRow("a package too old for an old platform")
+        << QByteArray("Hi3516DV300") << 0x01000206u << 0x01000206u << true
+        << "The ugprade package is out of date." << "Upgrade package is too old";
+    QTest::newRow("an old camera without the maker's tool")
+        << QByteArray("Hi3516DV300") << kNewVersion << 0x01000206u << true << failed << "vktfu.lzma";
+}
+
+void tst_UpgradeFlow::refusedBeforeTheCamera()
+{
+    QFETCH(QByteArray, platform);
+    QFETCH(uint32_t, version);
+    QFETCH(uint32_t, cameraVersion);
+    QFETCH(bool, old);
+    QFETCH(QString, text);
+    QFETCH(QString, logged);
+    const uint32_t updater = old ? CameraPackage::CamMdlHisiUpdater : CameraPackage::CamMdlSsUpdater;
+    putPackage(platform, mainPackage(platform, updater, version), packageName(platform, version));
+    SimCameraModel model = old ? ::oldCamera() : ::currentCamera();
+    model.version = cameraVersion;
+    EngineRig rig(model);
+    QVERIFY(rig.device);
+    rig.probe().setToolPath(dir_.filePath("missing/vktfu.lzma"));
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), text));
+    QVERIFY2(log.mentions(logged), qPrintable(logged));
+    QCOMPARE(rig.camera->journal()->lines(), QStringList());  // nothing reached the camera
+    QCOMPARE(leftovers(store_.path()), QStringList());
+}
+
+// A camera gone for good is dropped by the task itself while this thread,
+// the registry's, blocks waiting for the task: the drop must not need it.
+void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
+{
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.knobs.upgrade.rebootNeverReturns = true;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    rig.engine->start();
+    QVERIFY(rig.engine->wait(kTaskBoundMs));  // no events delivered meanwhile
+    QVERIFY(!rig.registry->getDevBySn(rig.device->sn()));
+}
+
+// The reopen's waits at their real length: 1 s in one slice, 2 s around the
+// reopening, the counter up by one per slice and one at the end.
+void tst_UpgradeFlow::reopenAtRealTiming()
+{
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    UvcPatchUpgradeProbe probe = rig.probe();
+    probe.setTimePercent(100);
+    const int before = rig.engine->progress();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(probe.reopen(1, 2));
+    QVERIFY2(clock.elapsed() >= 2900 && clock.elapsed() < kTaskBoundMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.engine->progress(), before + 2);
+    const QSharedPointer<UvcDevice> reopened = probe.workingDevice();
+    QVERIFY(reopened && reopened != rig.device && reopened->isOpen());
+    QCOMPARE(reopened->devMode(), UvcDevice::DevModeUvcUpgrade);
+    QCOMPARE(reopened->devInfo(), rig.device->devInfo());
+    QVERIFY(!rig.device->isOpen());
+}
+
+QTEST_GUILESS_MAIN(tst_UpgradeFlow)
+#include "tst_upgradeflow.moc"

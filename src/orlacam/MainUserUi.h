@@ -13,9 +13,12 @@
 #include <QSharedPointer>
 #include <QTimer>
 
+#include <array>
+
 
 class DevButton;
 class DevSleep;
+class DirectionHandler;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -60,6 +63,13 @@ public:
     bool isAutoFramingOn() const { return autoFramingOn_; }
     bool isVirtualBgOn() const { return virtualBgOn_; }
     QJsonObject softwareUpdateInfo() const { return softwareUpdateInfo_; }
+
+    // The direction pad. Arrow keys and the remote controller's keys drive it
+    // here: full speed towards a Qt arrow key, and the stop, which starts the
+    // pad report counter at reportStart (31 keys, 61 remote controller).
+    DirectionHandler* directionPad() const { return directionPad_; }
+    void pressDirection(int key);
+    void releaseDirection(int reportStart = 31);
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
@@ -131,6 +141,13 @@ public slots:
     void on_pbDirectionHelp_clicked();
     void on_devSleepResume();
 
+    // Direction pad and gimbal.
+    void onGimbalCtrlRef(double vertical, double horizontal, bool first);
+    void on_pbDirectionReset_clicked();
+    // Moves the gimbal's three axes to a stored position, all arriving
+    // together, the longest way at speed; then zooms to zoomRatio.
+    void onMoveToPrePos(short a, short b, short c, double speed, double zoomRatio);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -197,6 +214,11 @@ private:
     void disableBgArea();
     void onZoomTrail();
 
+    // Direction pad.
+    void initDirectionPad();
+    void moveGimbal(vesk::pc::UvcDevice& device, const std::array<int, 3>& target, const std::array<int, 3>& now,
+                    double speed);
+
     Ui::MainUserUi* ui = nullptr;
     QList<DevButton*> devButtons_;
     SystemSettingUi* settingUi_ = nullptr;
@@ -227,5 +249,6 @@ private:
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
     QHash<QWidget*, QRect> panelHome_;
-    QJsonObject softwareUpdateInfo_;  // the newest software package the server named  // form geometry with the virtual-background section
+    QJsonObject softwareUpdateInfo_;  // the newest software package the server named
+    DirectionHandler* directionPad_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "orlacam/CloudReports.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
+#include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
@@ -255,6 +256,8 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     if (zoomTrailTimer_.isActive())
         onZoomTrail();
     zoomTrailTimer_.stop();
+    // A pad still moving the camera stops it before the camera changes.
+    directionPad_->release();
     detachSelected();
     if (!button->hasDevice()) {
         currSn_.clear();
@@ -526,6 +529,7 @@ void MainUserUi::setUiState(bool connected)
         button->setEnabled(connected);
     ui->slZoom->setStyleSheet(MainUiStyle::slider(connected));
     ui->slZoom->setEnabled(connected);
+    directionPad_->setWidgetState(connected);
     if (connected) {
         ui->pbAutoFraming->blockSignals(false);
         ui->pbVirtualBg->blockSignals(false);

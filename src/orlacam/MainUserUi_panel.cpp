@@ -7,6 +7,7 @@
 
 #include "comm/Util.h"
 #include "orlacam/CloudReports.h"
+#include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
@@ -618,7 +619,6 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
 
 void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
 {
-    // The direction pad follows with its own part of the window.
     const bool usable = enabled && !autoFramingOn_;
     for (QLabel* caption : {ui->lbView, ui->lbZoom, ui->lbZoomValue, ui->lbDirection})
         caption->setStyleSheet(MainUiStyle::caption(usable));
@@ -632,6 +632,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
     for (QPushButton* button : {ui->pbView65, ui->pbView78, ui->pbView86, ui->pbDirectionReset})
         button->setEnabled(usable);
     setLook(ui->pbDirectionReset, MainUiStyle::Rounded, usable ? MainUiStyle::Normal : MainUiStyle::Disabled);
+    directionPad_->setWidgetState(usable);
     ui->slZoom->setStyleSheet(MainUiStyle::slider(usable));
     ui->slZoom->setEnabled(usable);
 }

@@ -23,8 +23,11 @@ const PadImages kOffImages = {":/source/uicomm/icon/dir_control_off@3x.png",
 // Shared by every pad: a drag repaints on every second move only.
 bool g_repaintToggle = false;
 
-QImage scaledTo(const QImage& image, int diameter)
+// The "@3x" in the file names would make the images draw at a third of
+// their size; the pad measures them in its own pixels.
+QImage scaledTo(QImage image, int diameter)
 {
+    image.setDevicePixelRatio(1.0);
     if (image.isNull() || diameter <= 0)
         return image;
     return image.scaled(diameter, diameter, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -76,10 +79,14 @@ void DirectionHandler::setSliderDiameter(int diameter)
     update();
 }
 
+// Called with every camera status: the images are drawn again only when
+// the state changes.
 void DirectionHandler::setWidgetState(bool enabled)
 {
     if (!enabled)
         release();
+    if (enabled == enabled_ && !background_.isNull())
+        return;
     enabled_ = enabled;
     loadImages();
     update();

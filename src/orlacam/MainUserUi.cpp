@@ -130,6 +130,7 @@ void MainUserUi::initVar()
     connect(&stateReportTimer_, &QTimer::timeout, this, &MainUserUi::onStateReportTimer);
     stateReportTimer_.start(kStateReportMs);
     initDirectionPad();
+    initPictureSlots();
 }
 
 // The registry's slots and its settle waits run on a thread of their own;

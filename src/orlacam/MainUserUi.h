@@ -10,6 +10,7 @@
 #include <QList>
 #include <QRect>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSharedPointer>
 #include <QTimer>
 
@@ -19,6 +20,8 @@
 class DevButton;
 class DevSleep;
 class DirectionHandler;
+class ImageItem;
+class PictureJourney;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -70,6 +73,7 @@ public:
     DirectionHandler* directionPad() const { return directionPad_; }
     void pressDirection(int key);
     void releaseDirection(int reportStart = 31);
+    QList<ImageItem*> imageItems() const { return imageItems_; }
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
@@ -148,6 +152,12 @@ public slots:
     // together, the longest way at speed; then zooms to zoomRatio.
     void onMoveToPrePos(short a, short b, short c, double speed, double zoomRatio);
 
+    // Virtual-background pictures: the slots' actions, and adding a picture
+    // to a slot (true when the choice of a file has begun; the upload
+    // follows from the dialogs' answers).
+    void onImageAction(int action);
+    bool onSelectPicAndUpload(ImageItem* item);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -214,10 +224,15 @@ private:
     void disableBgArea();
     void onZoomTrail();
 
-    // Direction pad.
+    // Direction pad and pictures.
     void initDirectionPad();
     void moveGimbal(vesk::pc::UvcDevice& device, const std::array<int, 3>& target, const std::array<int, 3>& now,
                     double speed);
+    void initPictureSlots();
+    void selectPictureSlot(ImageItem* item);
+    void setPictureSlotStates(bool enabled, int pictureIndex);
+    void clearPictureSlots();
+    void previewPicture(int slot);
 
     Ui::MainUserUi* ui = nullptr;
     QList<DevButton*> devButtons_;
@@ -251,4 +266,6 @@ private:
     QHash<QWidget*, QRect> panelHome_;
     QJsonObject softwareUpdateInfo_;  // the newest software package the server named
     DirectionHandler* directionPad_ = nullptr;
+    QList<ImageItem*> imageItems_;
+    QPointer<PictureJourney> pictureJourney_;  // at most one picture is added at a time
 };

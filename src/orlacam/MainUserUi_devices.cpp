@@ -8,6 +8,7 @@
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/DirectionHandler.h"
+#include "orlacam/ImageItem.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
@@ -259,6 +260,7 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     // A pad still moving the camera stops it before the camera changes.
     directionPad_->release();
     detachSelected();
+    clearPictureSlots();
     if (!button->hasDevice()) {
         currSn_.clear();
         settingUi_->setCurrentUvcDevSn(QString());
@@ -478,14 +480,6 @@ void MainUserUi::setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, 
     }
 }
 
-void MainUserUi::onDevImageDownload(unsigned int type, int result)
-{
-    // Pictures belong to the picture slots of the replacement background,
-    // which come with the control panel; a failure is anything but 0 and 1.
-    const bool ok = result == 0 || result == 1;
-    qDebug() << "Picture download" << type << (ok ? "done" : "failed") << result;
-}
-
 void MainUserUi::onCurrDevStateRefresh()
 {
     const QSharedPointer<UvcDevice> device = currentDevice();
@@ -575,6 +569,10 @@ void MainUserUi::updateUI()
     for (DevButton* button : devButtons_) {
         if (!button->hasDevice())
             button->setText(tr("None"));
+    }
+    for (ImageItem* item : imageItems_) {
+        if (item->state() == ImageItem::Empty)
+            item->setState(ImageItem::Empty);  // the add icon again
     }
     // The form's texts came back with a language change; the values did not change.
     ui->lbZoomValue->setText(zoomText_);

@@ -406,6 +406,7 @@ void MainUserUi::disableBgArea()
     ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
     ui->slBlurLevel->setEnabled(false);
     setBgColor(-2);
+    setPictureSlotStates(false, -1);
 }
 
 void MainUserUi::on_pbVirtualBg_clicked()
@@ -591,7 +592,6 @@ void MainUserUi::setAutoFramingUiEnabled(bool enabled, int mode, int size)
 
 void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLevel, int bgColor, int pictureIndex)
 {
-    Q_UNUSED(pictureIndex)  // the picture slots come with the replacement pictures
     QPushButton* const options[] = {ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace};
     if (!enabled || !virtualBgOn_) {
         virtualBgOn_ = false;
@@ -599,6 +599,7 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
         disableBgArea();
         for (QPushButton* button : options)
             button->setEnabled(false);
+        setPictureSlotStates(false, pictureIndex);
         return;
     }
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue, ui->lbColor, ui->lbSelect})
@@ -615,6 +616,7 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
     showBlurLevel(blurLevel);
     ui->slBlurLevel->setEnabled(true);
     setBgColor(bgColor);
+    setPictureSlotStates(true, pictureIndex);
 }
 
 void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)

@@ -539,7 +539,7 @@ void tst_ControlPanel::panelRendersLegibly()
     const char* const expected[] = {"lbAutoFraming", "pbAutoFraming", "pbAutoFramingHelp", "pbSingleMode",
                                     "pbGroupMode", "pbCloseUp", "pbUpperBody", "lbZoom", "lbZoomValue", "slZoom",
                                     "lbView", "pbView65", "pbView78", "pbView86", "lbDirection",
-                                    "pbDirectionReset", "pbDirectionHelp", "lbVirtualBg", "pbVirtualBg",
+                                    "pbDirectionReset", "pbDirectionHelp", "wDirection", "lbVirtualBg", "pbVirtualBg",
                                     "pbVirtualBgHelp", "lbVirtualBgBeta", "lbBgOption", "pbBgBlur",
                                     "pbBgGreenScreen", "pbBgReplace", "swOptionSet", page.constData()};
     for (const char* name : expected)

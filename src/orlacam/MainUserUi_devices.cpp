@@ -321,8 +321,14 @@ void MainUserUi::loadSelectedState(const QString& sn)
                 onDevStateUpdate(status);
         },
         Qt::QueuedConnection);
-    connect(device.data(), &UvcDevice::fileDownloadDone, this, &MainUserUi::onDevImageDownload,
-            Qt::QueuedConnection);
+    // Likewise a picture result: it must not land in another camera's slot.
+    connect(
+        device.data(), &UvcDevice::fileDownloadDone, this,
+        [this, sn](unsigned int type, int result) {
+            if (sn == currSn_)
+                onDevImageDownload(type, result);
+        },
+        Qt::QueuedConnection);
 
     setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
                  status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),

@@ -25,8 +25,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-constexpr uint32_t kOrlaLocation = 0x14100000;
 constexpr uint8_t kRecordSelector = 6;
 constexpr uint8_t kZoomAbsolute = 0x0B;
 

@@ -15,9 +15,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-const QString kZukiSn = QStringLiteral("ZK22A0000002");
-constexpr uint32_t kOrlaLocation = 0x14100000;
 constexpr uint8_t kPanTiltAbsolute = 0x0D;
 constexpr uint8_t kPanTiltRelative = 0x0E;
 const QByteArray kStop = QByteArray::fromHex("00000000");

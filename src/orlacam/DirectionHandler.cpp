@@ -153,6 +153,7 @@ void DirectionHandler::release()
     held_ = false;
     knob_ = centre();
     magnitude_ = 0.0;
+    qDebug() << "Direction pad:" << directionName(Stop);
     if (byPointer) {
         emit keyNumchanged(Stop);  // answered by calCtrlRef with the zeros
     } else {
@@ -191,6 +192,7 @@ void DirectionHandler::dirCtrl(int key)
     held_ = true;
     placeKnob(point);
     magnitude_ = 1.0;
+    qDebug() << "Direction pad key:" << directionName(getKeyNum());
     update();
     calCtrlRef();
 }

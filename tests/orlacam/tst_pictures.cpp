@@ -409,6 +409,7 @@ void tst_Pictures::cropWindowBounds()
     QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, past);
     QCOMPARE(crop.selection().width(), ImageCrop::kMinSelectionWidth);
     QCOMPARE(crop.selection().topLeft(), start.topLeft());
+    QVERIFY(crop.grab().save(stagedFile(QStringLiteral("crop.png"))));  // for a person to look at
 
     QSignalSpy finished(&crop, &ImageCrop::finished);
     QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);

@@ -185,6 +185,46 @@ then unplug and replug the camera.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> or higher for new features with your OrlaCam.</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>Choose Background Image</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>Image Invalid</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>Please select valid image and try again!</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>Image Save Failed</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>The cropped image could not be saved, please try again!</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>Start Image Upload</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>Uploading image, please wait...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>Upload image successfully!</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>Image upload failed, please try again!</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ then unplug and replug the camera.</translation>
     <message>
         <source>Upgrade successfully!</source>
         <translation>Upgrade successfully!</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

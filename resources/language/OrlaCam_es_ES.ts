@@ -185,6 +185,46 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> o superior para disfrutar de las nuevas funciones con su OrlaCam.</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>Elegir imagen de fondo</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>Imagen no válida</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>Seleccione una imagen válida e inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>La imagen es demasiado grande. Seleccione una imagen de %1 MB y %2 megapíxeles como máximo.</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>Error al guardar la imagen</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>No se pudo guardar la imagen recortada. Inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>Subir imagen</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>Subiendo la imagen, espere...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>¡Imagen subida correctamente!</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>Error al subir la imagen. Inténtelo de nuevo.</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
     <message>
         <source>Upgrade successfully!</source>
         <translation>¡Actualización correcta!</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>Vista previa</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
     </message>
 </context>
 </TS>

@@ -185,6 +185,46 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> oder höher, um die neuen Funktionen mit Ihrer OrlaCam zu nutzen.</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>Hintergrundbild auswählen</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>Bitte wählen Sie ein gültiges Bild und versuchen Sie es erneut!</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>Das Bild ist zu groß. Bitte wählen Sie ein Bild mit höchstens %1 MB und %2 Megapixeln.</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>Bild nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>Das zugeschnittene Bild konnte nicht gespeichert werden. Bitte versuchen Sie es erneut!</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>Bild hochladen</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>Bild wird hochgeladen, bitte warten...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>Bild erfolgreich hochgeladen!</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>Hochladen des Bildes fehlgeschlagen. Bitte versuchen Sie es erneut!</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
     <message>
         <source>Upgrade successfully!</source>
         <translation>Upgrade erfolgreich!</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

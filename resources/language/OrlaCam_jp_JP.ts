@@ -185,6 +185,46 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 以降にアップグレードしてください。</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>背景画像を選択</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>無効な画像</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>有効な画像を選択して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>画像が大きすぎます。%1 MB 以下、%2 メガピクセル以下の画像を選択してください。</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>画像を保存できません</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>切り抜いた画像を保存できませんでした。もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>画像のアップロード</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>画像をアップロードしています。お待ちください...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>画像をアップロードしました。</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>画像のアップロードに失敗しました。もう一度お試しください。</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ then unplug and replug the camera.</source>
     <message>
         <source>Upgrade successfully!</source>
         <translation>アップグレードに成功しました！</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>プレビュー</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

@@ -185,6 +185,46 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>选择背景图片</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>图片无效</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>请选择有效的图片后重试！</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>图片太大。请选择不超过 %1 MB、%2 百万像素的图片。</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>图片保存失败</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>无法保存裁剪后的图片，请重试！</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>开始上传图片</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>正在上传图片，请稍候...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>图片上传成功！</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>图片上传失败，请重试！</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ then unplug and replug the camera.</source>
     <message>
         <source>Upgrade successfully!</source>
         <translation>升级成功！</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>预览</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
     </message>
 </context>
 </TS>

@@ -185,6 +185,46 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
     </message>
+    <message>
+        <source>Choose Background Image</source>
+        <translation>選擇背景圖片</translation>
+    </message>
+    <message>
+        <source>Image Invalid</source>
+        <translation>圖片無效</translation>
+    </message>
+    <message>
+        <source>Please select valid image and try again!</source>
+        <translation>請選擇有效的圖片後重試！</translation>
+    </message>
+    <message>
+        <source>The image is too large. Please select an image of at most %1 MB and %2 megapixels.</source>
+        <translation>圖片太大。請選擇不超過 %1 MB、%2 百萬像素的圖片。</translation>
+    </message>
+    <message>
+        <source>Image Save Failed</source>
+        <translation>圖片儲存失敗</translation>
+    </message>
+    <message>
+        <source>The cropped image could not be saved, please try again!</source>
+        <translation>無法儲存裁剪後的圖片，請重試！</translation>
+    </message>
+    <message>
+        <source>Start Image Upload</source>
+        <translation>開始上傳圖片</translation>
+    </message>
+    <message>
+        <source>Uploading image, please wait...</source>
+        <translation>正在上傳圖片，請稍候...</translation>
+    </message>
+    <message>
+        <source>Upload image successfully!</source>
+        <translation>圖片上傳成功！</translation>
+    </message>
+    <message>
+        <source>Image upload failed, please try again!</source>
+        <translation>圖片上傳失敗，請重試！</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>
@@ -585,6 +625,28 @@ then unplug and replug the camera.</source>
     <message>
         <source>Upgrade successfully!</source>
         <translation>升級成功！</translation>
+    </message>
+</context>
+<context>
+    <name>ImageItem</name>
+    <message>
+        <source>Preview</source>
+        <translation>預覽</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>刪除</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCrop</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
     </message>
 </context>
 </TS>

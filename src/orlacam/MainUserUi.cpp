@@ -3,6 +3,7 @@
 #include "cloud/CloudTaskPool.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
+#include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
@@ -139,6 +140,8 @@ void MainUserUi::initVar()
 
     connect(&stateReportTimer_, &QTimer::timeout, this, &MainUserUi::onStateReportTimer);
     stateReportTimer_.start(kStateReportMs);
+    initDirectionPad();
+    initPictureSlots();
 }
 
 // The registry's slots and its settle waits run on a thread of their own;
@@ -194,6 +197,9 @@ void MainUserUi::changeEvent(QEvent* event)
         ui->retranslateUi(this);
         updateUI();
     }
+    // A pad held while the window loses focus would never see its release.
+    if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow())
+        directionPad_->release();
     QMainWindow::changeEvent(event);
 }
 
@@ -287,8 +293,7 @@ void MainUserUi::keyReleaseEvent(QKeyEvent* event)
     case Qt::Key_Up:
     case Qt::Key_Right:
     case Qt::Key_Down:
-        padReportCounter_ = 31;
-        qDebug() << "Direction pad stopped";
+        releaseDirection(31);
         break;
     default:
         break;

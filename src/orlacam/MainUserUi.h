@@ -10,12 +10,18 @@
 #include <QList>
 #include <QRect>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSharedPointer>
 #include <QTimer>
+
+#include <array>
 
 
 class DevButton;
 class DevSleep;
+class DirectionHandler;
+class ImageItem;
+class PictureJourney;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -60,6 +66,14 @@ public:
     bool isAutoFramingOn() const { return autoFramingOn_; }
     bool isVirtualBgOn() const { return virtualBgOn_; }
     QJsonObject softwareUpdateInfo() const { return softwareUpdateInfo_; }
+
+    // The direction pad. Arrow keys and the remote controller's keys drive it
+    // here: full speed towards a Qt arrow key, and the stop, which starts the
+    // pad report counter at reportStart (31 keys, 61 remote controller).
+    DirectionHandler* directionPad() const { return directionPad_; }
+    void pressDirection(int key);
+    void releaseDirection(int reportStart = 31);
+    QList<ImageItem*> imageItems() const { return imageItems_; }
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
@@ -131,6 +145,19 @@ public slots:
     void on_pbDirectionHelp_clicked();
     void on_devSleepResume();
 
+    // Direction pad and gimbal.
+    void onGimbalCtrlRef(double vertical, double horizontal, bool first);
+    void on_pbDirectionReset_clicked();
+    // Moves the gimbal's three axes to a stored position, all arriving
+    // together, the longest way at speed; then zooms to zoomRatio.
+    void onMoveToPrePos(short a, short b, short c, double speed, double zoomRatio);
+
+    // Virtual-background pictures: the slots' actions, and adding a picture
+    // to a slot (true when the choice of a file has begun; the upload
+    // follows from the dialogs' answers).
+    void onImageAction(int action);
+    bool onSelectPicAndUpload(ImageItem* item);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -197,6 +224,16 @@ private:
     void disableBgArea();
     void onZoomTrail();
 
+    // Direction pad and pictures.
+    void initDirectionPad();
+    void moveGimbal(vesk::pc::UvcDevice& device, const std::array<int, 3>& target, const std::array<int, 3>& now,
+                    double speed);
+    void initPictureSlots();
+    void selectPictureSlot(ImageItem* item);
+    void setPictureSlotStates(bool enabled, int pictureIndex);
+    void clearPictureSlots();
+    void previewPicture(int slot);
+
     Ui::MainUserUi* ui = nullptr;
     QList<DevButton*> devButtons_;
     SystemSettingUi* settingUi_ = nullptr;
@@ -227,5 +264,8 @@ private:
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
     QHash<QWidget*, QRect> panelHome_;
-    QJsonObject softwareUpdateInfo_;  // the newest software package the server named  // form geometry with the virtual-background section
+    QJsonObject softwareUpdateInfo_;  // the newest software package the server named
+    DirectionHandler* directionPad_ = nullptr;
+    QList<ImageItem*> imageItems_;
+    QPointer<PictureJourney> pictureJourney_;  // at most one picture is added at a time
 };

@@ -7,6 +7,8 @@
 #include "orlacam/CloudReports.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
+#include "orlacam/DirectionHandler.h"
+#include "orlacam/ImageItem.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
@@ -255,7 +257,10 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     if (zoomTrailTimer_.isActive())
         onZoomTrail();
     zoomTrailTimer_.stop();
+    // A pad still moving the camera stops it before the camera changes.
+    directionPad_->release();
     detachSelected();
+    clearPictureSlots();
     if (!button->hasDevice()) {
         currSn_.clear();
         settingUi_->setCurrentUvcDevSn(QString());
@@ -316,8 +321,14 @@ void MainUserUi::loadSelectedState(const QString& sn)
                 onDevStateUpdate(status);
         },
         Qt::QueuedConnection);
-    connect(device.data(), &UvcDevice::fileDownloadDone, this, &MainUserUi::onDevImageDownload,
-            Qt::QueuedConnection);
+    // Likewise a picture result: it must not land in another camera's slot.
+    connect(
+        device.data(), &UvcDevice::fileDownloadDone, this,
+        [this, sn](unsigned int type, int result) {
+            if (sn == currSn_)
+                onDevImageDownload(type, result);
+        },
+        Qt::QueuedConnection);
 
     setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
                  status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
@@ -475,14 +486,6 @@ void MainUserUi::setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, 
     }
 }
 
-void MainUserUi::onDevImageDownload(unsigned int type, int result)
-{
-    // Pictures belong to the picture slots of the replacement background,
-    // which come with the control panel; a failure is anything but 0 and 1.
-    const bool ok = result == 0 || result == 1;
-    qDebug() << "Picture download" << type << (ok ? "done" : "failed") << result;
-}
-
 void MainUserUi::onCurrDevStateRefresh()
 {
     const QSharedPointer<UvcDevice> device = currentDevice();
@@ -526,6 +529,7 @@ void MainUserUi::setUiState(bool connected)
         button->setEnabled(connected);
     ui->slZoom->setStyleSheet(MainUiStyle::slider(connected));
     ui->slZoom->setEnabled(connected);
+    directionPad_->setWidgetState(connected);
     if (connected) {
         ui->pbAutoFraming->blockSignals(false);
         ui->pbVirtualBg->blockSignals(false);
@@ -571,6 +575,10 @@ void MainUserUi::updateUI()
     for (DevButton* button : devButtons_) {
         if (!button->hasDevice())
             button->setText(tr("None"));
+    }
+    for (ImageItem* item : imageItems_) {
+        if (item->state() == ImageItem::Empty)
+            item->setState(ImageItem::Empty);  // the add icon again
     }
     // The form's texts came back with a language change; the values did not change.
     ui->lbZoomValue->setText(zoomText_);

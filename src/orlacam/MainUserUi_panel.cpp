@@ -7,6 +7,7 @@
 
 #include "comm/Util.h"
 #include "orlacam/CloudReports.h"
+#include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
@@ -405,6 +406,7 @@ void MainUserUi::disableBgArea()
     ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
     ui->slBlurLevel->setEnabled(false);
     setBgColor(-2);
+    setPictureSlotStates(false, -1);
 }
 
 void MainUserUi::on_pbVirtualBg_clicked()
@@ -590,7 +592,6 @@ void MainUserUi::setAutoFramingUiEnabled(bool enabled, int mode, int size)
 
 void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLevel, int bgColor, int pictureIndex)
 {
-    Q_UNUSED(pictureIndex)  // the picture slots come with the replacement pictures
     QPushButton* const options[] = {ui->pbBgBlur, ui->pbBgGreenScreen, ui->pbBgReplace};
     if (!enabled || !virtualBgOn_) {
         virtualBgOn_ = false;
@@ -598,6 +599,7 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
         disableBgArea();
         for (QPushButton* button : options)
             button->setEnabled(false);
+        setPictureSlotStates(false, pictureIndex);
         return;
     }
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue, ui->lbColor, ui->lbSelect})
@@ -614,11 +616,11 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
     showBlurLevel(blurLevel);
     ui->slBlurLevel->setEnabled(true);
     setBgColor(bgColor);
+    setPictureSlotStates(true, pictureIndex);
 }
 
 void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
 {
-    // The direction pad follows with its own part of the window.
     const bool usable = enabled && !autoFramingOn_;
     for (QLabel* caption : {ui->lbView, ui->lbZoom, ui->lbZoomValue, ui->lbDirection})
         caption->setStyleSheet(MainUiStyle::caption(usable));
@@ -632,6 +634,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
     for (QPushButton* button : {ui->pbView65, ui->pbView78, ui->pbView86, ui->pbDirectionReset})
         button->setEnabled(usable);
     setLook(ui->pbDirectionReset, MainUiStyle::Rounded, usable ? MainUiStyle::Normal : MainUiStyle::Disabled);
+    directionPad_->setWidgetState(usable);
     ui->slZoom->setStyleSheet(MainUiStyle::slider(usable));
     ui->slZoom->setEnabled(usable);
 }

@@ -8,6 +8,17 @@
 #include "orlacam/MainUserUi.h"
 #include "support/Legibility.h"
 #include "support/SimCameras.h"
+#include "uvc/UvcDevices.h"
+
+#include <QtTest>
+
+#include <memory>
+
+// The two simulated cameras every window test starts with.
+const QString kOrlaSn = QStringLiteral("OR22A0000001");
+const QString kZukiSn = QStringLiteral("ZK22A0000002");
+constexpr uint32_t kOrlaLocation = 0x14100000;
+constexpr uint32_t kZukiLocation = 0x14200000;
 
 // Run-status frames (command 0x13C2, payload 01 and the status) a camera got.
 inline int runStatusFrames(uint32_t location, uint8_t status)
@@ -28,4 +39,37 @@ inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
             return button;
     }
     return nullptr;
+}
+
+// SET_CUR payloads a camera got on one control, oldest first.
+inline QList<QByteArray> setCursOf(uint32_t location, vesk::pc::UvcUnitKind kind, uint8_t selector)
+{
+    QList<QByteArray> sent;
+    for (const vesk::pc::SimRequestRecord& r : sim().camera(location)->requests()) {
+        if (r.request == vesk::pc::UvcRequest::SetCur && r.kind == kind && r.selector == selector)
+            sent << r.data;
+    }
+    return sent;
+}
+
+// A window with both simulated cameras listed and sn selected, its status
+// reports off so that no status moves the panel under a test, and the
+// camera's request log emptied. False when that is not reached in time.
+inline bool openWindowOn(std::unique_ptr<MainUserUi>& window, const QString& sn, uint32_t location,
+                         int boundMs = 8000)
+{
+    window = std::make_unique<MainUserUi>(nullptr);
+    window->show();
+    if (!QTest::qWaitFor([&] { return window->devButtons().size() == 2
+                                      && window->devButtons().first()->hasDevice(); },
+                         boundMs))
+        return false;
+    if (DevButton* button = buttonFor(*window, sn); button && window->currentSn() != sn)
+        QTest::mouseClick(button, Qt::LeftButton);
+    if (window->currentSn() != sn || !window->isDevAwake())
+        return false;
+    vesk::pc::UvcDevices::get().getDevBySn(sn)->setStatusReportEnabled(false);
+    QTest::qWait(50);
+    sim().camera(location)->clearRequests();
+    return true;
 }

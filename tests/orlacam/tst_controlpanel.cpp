@@ -25,8 +25,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-constexpr uint32_t kOrlaLocation = 0x14100000;
 constexpr uint8_t kRecordSelector = 6;
 constexpr uint8_t kZoomAbsolute = 0x0B;
 
@@ -38,12 +36,7 @@ QSharedPointer<SimCamera> orla()
 // SET_CUR payloads on one control, oldest first.
 QList<QByteArray> setCurs(UvcUnitKind kind, uint8_t selector)
 {
-    QList<QByteArray> sent;
-    for (const SimRequestRecord& r : orla()->requests()) {
-        if (r.request == UvcRequest::SetCur && r.kind == kind && r.selector == selector)
-            sent << r.data;
-    }
-    return sent;
+    return setCursOf(kOrlaLocation, kind, selector);
 }
 
 // Parameter records as id, length and data bytes (the rest of the 60-byte
@@ -128,20 +121,7 @@ void tst_ControlPanel::init()
     QByteArray status(60, '\0');
     status[2] = 1;  // running, media mode normal
     orla()->setStatusBlock(status);
-    window_ = std::make_unique<MainUserUi>(nullptr);
-    window_->show();
-    QVERIFY(QTest::qWaitFor([&] { return window_->devButtons().size() == 2
-                                         && window_->devButtons().first()->hasDevice(); },
-                            kBoundMs));
-    if (DevButton* button = buttonFor(*window_, kOrlaSn); button && window_->currentSn() != kOrlaSn)
-        QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(window_->currentSn(), kOrlaSn);
-    QVERIFY(window_->isDevAwake());
-    // Only the commands of a case reach the camera, and no status moves the
-    // panel under the case's feet.
-    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
-    QTest::qWait(50);
-    orla()->clearRequests();
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
 }
 
 void tst_ControlPanel::cleanup()
@@ -557,7 +537,7 @@ void tst_ControlPanel::panelRendersLegibly()
     const char* const expected[] = {"lbAutoFraming", "pbAutoFraming", "pbAutoFramingHelp", "pbSingleMode",
                                     "pbGroupMode", "pbCloseUp", "pbUpperBody", "lbZoom", "lbZoomValue", "slZoom",
                                     "lbView", "pbView65", "pbView78", "pbView86", "lbDirection",
-                                    "pbDirectionReset", "pbDirectionHelp", "lbVirtualBg", "pbVirtualBg",
+                                    "pbDirectionReset", "pbDirectionHelp", "wDirection", "lbVirtualBg", "pbVirtualBg",
                                     "pbVirtualBgHelp", "lbVirtualBgBeta", "lbBgOption", "pbBgBlur",
                                     "pbBgGreenScreen", "pbBgReplace", "swOptionSet", page.constData()};
     for (const char* name : expected)

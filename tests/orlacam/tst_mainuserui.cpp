@@ -34,10 +34,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-const QString kZukiSn = QStringLiteral("ZK22A0000002");
-constexpr uint32_t kOrlaLocation = 0x14100000;
-constexpr uint32_t kZukiLocation = 0x14200000;
 
 QByteArray statusWith(int index, uint8_t value)
 {

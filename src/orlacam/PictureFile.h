@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Pictures come from the user and from the camera: each is measured (bytes
+// on disk, pixel dimensions) before anything decodes it, and written under a
+// temporary name that is renamed only when complete.
+class PictureFile
+{
+public:
+    enum Check { Ok = 0, Missing, TooLarge, Unreadable };
+
+    static constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
+    static constexpr int kMaxSide = 16384;
+    static constexpr qint64 kMaxPixels = 50LL * 1000 * 1000;
+    // The camera takes pictures below 512 KiB; the crop aims lower.
+    static constexpr qint64 kCameraLimit = 0x80000;
+    static constexpr qint64 kTargetBytes = 0x60000;
+    static constexpr int kFirstQuality = 90;
+    static constexpr int kQualityFloor = 20;
+
+    static Check check(const QString& path, QSize* pixels = nullptr);
+    // The decoded picture, or a null image with the reason in why.
+    static QImage load(const QString& path, Check* why = nullptr);
+    // Whether path names a file directly inside the data directory's pic/.
+    static bool insidePicFolder(const QString& path);
+    // Saved in the format of the file name, at the first quality that
+    // brings it to the target size (each try 95 % of the one before, not
+    // below the floor); false when even the floor leaves it at the camera's
+    // limit or above, or the file cannot be written.
+    static bool saveForCamera(const QImage& image, const QString& path, int* quality = nullptr);
+};

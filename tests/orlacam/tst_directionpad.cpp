@@ -1,0 +1,239 @@
+// The direction pad against a simulated Orla: the relative pan/tilt bytes
+// for pointer positions and arrow keys, the stop on every kind of release,
+// the reset to the centre and moves to a stored gimbal position.
+
+#include "orlacam/DirectionHandler.h"
+#include "orlacam/SimWindowSupport.h"
+#include "support/TestHome.h"
+
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr int kBoundMs = 8000;
+constexpr uint8_t kPanTiltAbsolute = 0x0D;
+constexpr uint8_t kPanTiltRelative = 0x0E;
+const QByteArray kStop = QByteArray::fromHex("00000000");
+
+// Relative pan/tilt payloads: pan direction and speed, tilt direction and
+// speed (the simulated Orla's top speeds are 20 and 10).
+QList<QByteArray> relatives()
+{
+    return setCursOf(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltRelative);
+}
+
+// Payloads of the gimbal's speed-and-position frames (command 0x2006).
+QList<QByteArray> speedPositions()
+{
+    QList<QByteArray> payloads;
+    for (const QByteArray& frame : sim().camera(kOrlaLocation)->writtenFrames()) {
+        if (uint8_t(frame[10]) == 0x20 && uint8_t(frame[11]) == 0x06)
+            payloads << frame.mid(12, 12);
+    }
+    return payloads;
+}
+
+} // namespace
+
+class tst_DirectionPad : public QObject
+{
+    Q_OBJECT
+    TestHome home_;
+    std::unique_ptr<MainUserUi> window_;
+
+    DirectionHandler* pad() const { return window_->directionPad(); }
+    void pressAndMove(const QPoint& point, const QByteArray& expected);
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void pointerSpeeds_data();
+    void pointerSpeeds();
+    void shortClickSendsNothing();
+    void arrowKeys_data();
+    void arrowKeys();
+    void stopWhenTheWindowLosesFocus();
+    void stopWhenTheCameraChanges();
+    void disabledPadIgnoresInput();
+    void resetCentres();
+    void moveToStoredPosition_data();
+    void moveToStoredPosition();
+};
+
+void tst_DirectionPad::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    useSimulatedCameras();
+    QCOMPARE(sim().devices().size(), 2);
+}
+
+void tst_DirectionPad::init()
+{
+    QByteArray status(60, '\0');
+    status[2] = 1;  // running, media mode normal
+    sim().camera(kOrlaLocation)->setStatusBlock(status);
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(pad()->widgetState());
+}
+
+void tst_DirectionPad::cleanup()
+{
+    window_.reset();
+    QTest::qWait(20);
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+}
+
+void tst_DirectionPad::pressAndMove(const QPoint& point, const QByteArray& expected)
+{
+    QTest::mousePress(pad(), Qt::LeftButton, Qt::NoModifier, point);
+    QTRY_VERIFY_WITH_TIMEOUT(!relatives().isEmpty(), kBoundMs);
+    QCOMPARE(relatives().first().toHex(), expected.toHex());
+}
+
+// The pad is 200 x 200 with its centre at (100, 100); the knob reaches
+// 90 - 22 = 68 px from it.
+void tst_DirectionPad::pointerSpeeds_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("right edge") << QPoint(168, 100) << QByteArray::fromHex("01140000");
+    QTest::newRow("half way right") << QPoint(134, 100) << QByteArray::fromHex("010a0000");
+    QTest::newRow("top edge: tilt up") << QPoint(100, 32) << QByteArray::fromHex("0000010a");
+    QTest::newRow("bottom edge: tilt down") << QPoint(100, 168) << QByteArray::fromHex("0000ff0a");
+    QTest::newRow("far outside left: held on the circle") << QPoint(-80, 100) << QByteArray::fromHex("ff140000");
+    // Held on the circle at the whole pixel (51, 148): tilt 10 x 0.6998.
+    QTest::newRow("corner down-left") << QPoint(0, 200) << QByteArray::fromHex("ff0eff06");
+}
+
+void tst_DirectionPad::pointerSpeeds()
+{
+    QFETCH(QPoint, point);
+    QFETCH(QByteArray, expected);
+    pressAndMove(point, expected);
+    QTest::qWait(3 * DirectionHandler::kRepeatMs);
+    QCOMPARE(relatives().size(), 1);  // a still knob repeats nothing new
+    QTest::mouseRelease(pad(), Qt::LeftButton, Qt::NoModifier, point);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().last().toHex(), kStop.toHex(), kBoundMs);
+    QCOMPARE(relatives().size(), 2);
+}
+
+void tst_DirectionPad::shortClickSendsNothing()
+{
+    QTest::mouseClick(pad(), Qt::LeftButton, Qt::NoModifier, QPoint(168, 100));
+    QTest::qWait(2 * DirectionHandler::kRepeatMs);
+    QVERIFY(relatives().isEmpty());
+}
+
+void tst_DirectionPad::arrowKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("left") << int(Qt::Key_Left) << QByteArray::fromHex("ff140000");
+    QTest::newRow("up") << int(Qt::Key_Up) << QByteArray::fromHex("0000010a");
+    QTest::newRow("right") << int(Qt::Key_Right) << QByteArray::fromHex("01140000");
+    QTest::newRow("down") << int(Qt::Key_Down) << QByteArray::fromHex("0000ff0a");
+}
+
+// The hotkeys press through the window; any arrow key's release stops.
+void tst_DirectionPad::arrowKeys()
+{
+    QFETCH(int, key);
+    QFETCH(QByteArray, expected);
+    window_->pressDirection(key);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 1, kBoundMs);
+    QCOMPARE(relatives().first().toHex(), expected.toHex());
+    QTest::keyRelease(window_.get(), Qt::Key(key));
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+    QVERIFY(!pad()->isHeld());
+}
+
+void tst_DirectionPad::stopWhenTheWindowLosesFocus()
+{
+    pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+    QVERIFY(!pad()->isHeld());
+}
+
+void tst_DirectionPad::stopWhenTheCameraChanges()
+{
+    pressAndMove(QPoint(100, 32), QByteArray::fromHex("0000010a"));
+    QTest::mouseClick(buttonFor(*window_, kZukiSn), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(window_->currentSn(), kZukiSn, kBoundMs);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+}
+
+void tst_DirectionPad::disabledPadIgnoresInput()
+{
+    pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
+    pad()->setWidgetState(false);  // as when auto framing takes the view
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+    QTest::mousePress(pad(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 32));
+    window_->pressDirection(Qt::Key_Left);
+    QTest::qWait(3 * DirectionHandler::kRepeatMs);
+    QCOMPARE(relatives().size(), 2);
+}
+
+void tst_DirectionPad::resetCentres()
+{
+    QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("pbDirectionReset")), Qt::LeftButton);
+    const auto absolutes = [] {
+        return setCursOf(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltAbsolute);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(absolutes().size(), 1, kBoundMs);
+    QCOMPARE(absolutes().first().toHex(), QByteArray(8, '\0').toHex());
+}
+
+void tst_DirectionPad::moveToStoredPosition_data()
+{
+    QTest::addColumn<QByteArray>("attitude");  // the gimbal's reply: three signed 16-bit values
+    QTest::addColumn<QList<int>>("target");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<QByteArray>("expected");  // speeds x 100, then the target
+    QTest::newRow("longest way at speed") << QByteArray::fromHex("000000000000") << QList<int>{100, 50, 0} << 1.0
+                                          << QByteArray::fromHex("640032000000 640032000000");
+    QTest::newRow("backwards") << QByteArray::fromHex("c8000000f6ff") << QList<int>{0, 0, -10} << 0.5
+                               << QByteArray::fromHex("ceff00000000 00000000f6ff");
+    QTest::newRow("full range, speed held to 16 bits")
+        << QByteArray::fromHex("0080ff7f0000") << QList<int>{32767, -32768, 0} << 1000.0
+        << QByteArray::fromHex("bc7f44800000 ff7f00800000");
+    QTest::newRow("already there") << QByteArray::fromHex("0a0014001e00") << QList<int>{10, 20, 30} << 1.0
+                                   << QByteArray();
+    QTest::newRow("zero speed") << QByteArray::fromHex("000000000000") << QList<int>{10, 0, 0} << 0.0
+                                << QByteArray();
+}
+
+void tst_DirectionPad::moveToStoredPosition()
+{
+    QFETCH(QByteArray, attitude);
+    QFETCH(QList<int>, target);
+    QFETCH(double, speed);
+    QFETCH(QByteArray, expected);
+    sim().camera(kOrlaLocation)->setReply(0x2001, attitude);
+    window_->onMoveToPrePos(short(target[0]), short(target[1]), short(target[2]), speed, 1.5);
+    if (expected.isEmpty()) {
+        QTest::qWait(100);
+        QVERIFY(speedPositions().isEmpty());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(speedPositions().size(), 1, kBoundMs);
+        QCOMPARE(speedPositions().first().toHex(), expected.toHex());
+    }
+    QCOMPARE(window_->findChild<QSlider*>(QStringLiteral("slZoom"))->value(), 50);
+}
+
+QTEST_MAIN(tst_DirectionPad)
+#include "tst_directionpad.moc"

@@ -1,0 +1,448 @@
+// The replacement background's pictures against a simulated Orla: a picture
+// picked, cropped, uploaded, selected and deleted with the files and the
+// camera's records checked; pictures refused before anything decodes them;
+// a camera that leaves mid-upload; a camera serial that would lead out of
+// pic/; the crop window's bounds; and the slots rendered in six languages.
+
+#include "comm/AppPaths.h"
+#include "comm/Util.h"
+#include "orlacam/ImageCrop.h"
+#include "orlacam/ImageItem.h"
+#include "orlacam/ImagePreview.h"
+#include "orlacam/PictureFile.h"
+#include "orlacam/SimWindowSupport.h"
+#include "support/TestHome.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uicomm/MsgProgressUi.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QtTest>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr int kBoundMs = 8000;
+constexpr int kUploadBoundMs = 60000;
+constexpr uint8_t kRecordSelector = 6;
+
+QByteArray maskName(int slot)
+{
+    return QByteArray("/app/private/mask") + QByteArray::number(slot) + QByteArray(".jpg");
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage plain(int width, int height, QColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Fine detail all over, so that the crop's first quality is too large.
+QImage textured(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int noise = int(random.bounded(40));
+            line[x] = qRgb((x / 8 + noise) & 0xFF, (y / 6 + noise) & 0xFF, ((x + y) / 10 + noise) & 0xFF);
+        }
+    }
+    return image;
+}
+
+QString writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir::homePath() + QStringLiteral("/Pictures/") + name;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+// A small PNG whose header claims 20000 x 20000 pixels.
+QByteArray hugePng()
+{
+    QByteArray png = encoded(plain(1, 1, Qt::red), "PNG");
+    const uint32_t side = 20000;
+    for (int at : {16, 20}) {
+        for (int i = 0; i < 4; ++i)
+            png[at + i] = char(side >> (24 - 8 * i));
+    }
+    const uint32_t crc = Util::crc32ForBuf(reinterpret_cast<const uint8_t*>(png.constData()) + 12, 17);
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
+}
+
+// Parameter records 0x0E (picture use and delete) as id, length and data.
+QList<QByteArray> replaceRecords()
+{
+    QList<QByteArray> sent;
+    for (const QByteArray& data : setCursOf(kOrlaLocation, UvcUnitKind::ExtensionUnit, kRecordSelector)) {
+        if (uint8_t(data.at(0)) == 0x0E)
+            sent << data.left(4);
+    }
+    return sent;
+}
+
+template<typename T>
+T* shownTopLevel(const QString& name)
+{
+    T* found = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* typed = qobject_cast<T*>(widget); typed && typed->isVisible()
+                && (name.isEmpty() || typed->objectName() == name))
+                found = typed;
+        }
+        return found != nullptr;
+    }, kBoundMs);
+    return shown ? found : nullptr;
+}
+
+} // namespace
+
+class tst_Pictures : public QObject
+{
+    Q_OBJECT
+    TestHome home_;
+    std::unique_ptr<MainUserUi> window_;
+
+    ImageItem* slot(int i) const { return window_->imageItems().value(i); }
+    QString picPath(const char* kind, int slot) const
+    {
+        return AppPaths::dataPath(QStringLiteral("pic/%1_%2_%3.jpg").arg(kOrlaSn, QLatin1String(kind)).arg(slot));
+    }
+    void chooseFile(const QString& path);
+    // Into the third slot, through the dialog, the crop and the upload.
+    void addToSlot(const QString& path);
+    QString noticeText();
+    void pickAndCrop(const QString& path);
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void addSelectDeleteJourney();
+    void pictureRefused_data();
+    void pictureRefused();
+    void cameraUnpluggedMidUpload();
+    void oddSerialStaysInsidePic();
+    void cropWindowBounds();
+    void slotsRenderLegibly_data();
+    void slotsRenderLegibly();
+};
+
+void tst_Pictures::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    QVERIFY(useProgramFonts());
+    useSimulatedCameras();
+    QCOMPARE(sim().devices().size(), 2);
+}
+
+// Virtual background on with the replacement picture of slot 0; the camera
+// holds its two own pictures and none in slot 2.
+void tst_Pictures::init()
+{
+    QByteArray status(60, '\0');
+    status[0] = 1;   // virtual background
+    status[2] = 1;   // running
+    status[5] = 17;  // replacement picture
+    sim().camera(kOrlaLocation)->setStatusBlock(status);
+    for (int i = 0; i < 2; ++i)
+        sim().camera(kOrlaLocation)->setPicture(maskName(i), encoded(plain(1536, 864, Qt::darkCyan), "JPG"),
+                                                encoded(plain(64, 36, Qt::darkCyan), "JPG"));
+    sim().camera(kOrlaLocation)->removePicture(maskName(2));
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("pic"))));  // made at start-up
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
+    window_->enableVirtualBg(true);
+    QVERIFY(window_->isVirtualBgOn());
+    QTRY_COMPARE_WITH_TIMEOUT(slot(1)->state(), ImageItem::Filled, kBoundMs);
+    QCOMPARE(slot(0)->state(), ImageItem::Selected);
+    QCOMPARE(slot(2)->state(), ImageItem::Empty);
+}
+
+void tst_Pictures::cleanup()
+{
+    window_.reset();
+    QTest::qWait(20);
+    QVERIFY(UvcDevices::get().devList().isEmpty());
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        widget->close();
+    QDir(AppPaths::dataPath(QStringLiteral("pic"))).removeRecursively();
+}
+
+// The non-native dialog takes an existing file; a file gone meanwhile is
+// what the dialog would have handed over before it went.
+void tst_Pictures::chooseFile(const QString& path)
+{
+    auto* dialog = shownTopLevel<QFileDialog>(QString());
+    QVERIFY(dialog);
+    QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    if (QFileInfo::exists(path)) {
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    } else {
+        emit dialog->fileSelected(path);
+        dialog->reject();
+    }
+}
+
+void tst_Pictures::pickAndCrop(const QString& path)
+{
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    chooseFile(path);
+    auto* crop = shownTopLevel<ImageCrop>(QString());
+    QVERIFY(crop);
+    QVERIFY(QTest::qWaitForWindowExposed(crop));
+    QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+}
+
+void tst_Pictures::addToSlot(const QString& path)
+{
+    pickAndCrop(path);
+    auto* box = shownTopLevel<MsgProgressUi>(QStringLiteral("pictureUploadBox"));
+    QVERIFY(box);
+    auto* ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isVisible() && ok->isEnabled(), kUploadBoundMs);
+    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbInfo"))->text(), QStringLiteral("Upload image successfully!"));
+    QTest::mouseClick(ok, Qt::LeftButton);
+}
+
+QString tst_Pictures::noticeText()
+{
+    auto* notice = shownTopLevel<MsgInfoUi>(QStringLiteral("pictureNotice"));
+    if (!notice)
+        return QString();
+    const QString text = notice->findChild<QLabel*>(QStringLiteral("lbContent"))->text();
+    notice->close();
+    return text;
+}
+
+void tst_Pictures::addSelectDeleteJourney()
+{
+    const QString source = writeFile(QStringLiteral("holiday.png"), encoded(textured(4000, 3000), "PNG"));
+    addToSlot(source);
+
+    // The picture on the disk and on the camera: 1536 x 864, small enough.
+    const QString full = picPath("Preview", 2);
+    const QString thumbnail = picPath("Icon", 2);
+    QCOMPARE(QImageReader(full).size(), QSize(1536, 864));
+    QCOMPARE(QImageReader(thumbnail).size(), QSize(64, 36));
+    QFile file(full);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.size() <= PictureFile::kTargetBytes, qPrintable(QString::number(bytes.size())));
+    QCOMPARE(sim().camera(kOrlaLocation)->pictures().picture(maskName(2)), bytes);
+    QCOMPARE(slot(2)->state(), ImageItem::Selected);
+    QCOMPARE(slot(0)->state(), ImageItem::Filled);
+    QVERIFY(replaceRecords().isEmpty());  // adding uses nothing yet
+    QVERIFY(!slot(2)->isBusy());
+
+    // Select the camera's own picture, then delete the new one.
+    QTest::mouseClick(slot(0), Qt::LeftButton);
+    QCOMPARE(slot(0)->state(), ImageItem::Selected);
+    QCOMPARE(slot(2)->state(), ImageItem::Filled);
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 1, kBoundMs);
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020000"));
+    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 2, kBoundMs);
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020102"));
+    QCOMPARE(slot(2)->state(), ImageItem::Empty);
+    QCOMPARE(slot(0)->state(), ImageItem::Selected);
+    QVERIFY(!QFile::exists(full));
+    QVERIFY(!QFile::exists(thumbnail));
+
+    // The camera's own picture, fetched whole for the preview.
+    slot(1)->findChild<QAction*>(QStringLiteral("ActionPreview"))->trigger();
+    auto* preview = shownTopLevel<ImagePreview>(QString());
+    QVERIFY(preview);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->isLoaded(), kBoundMs);
+    QCOMPARE(QImageReader(picPath("Preview", 1)).size(), QSize(1536, 864));
+    preview->close();
+}
+
+void tst_Pictures::pictureRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");  // empty: no file
+    QTest::addColumn<bool>("outputBlocked");
+    QTest::addColumn<QString>("notice");
+    const QString invalid = QStringLiteral("Please select valid image and try again!");
+    QTest::newRow("huge") << hugePng() << false
+                          << QStringLiteral("The image is too large. Please select an image of at most 64 MB "
+                                            "and 50 megapixels.");
+    QTest::newRow("corrupt") << QByteArray("\xff\xd8\xff\xe0 not a picture at all") << false << invalid;
+    QTest::newRow("missing") << QByteArray() << false << invalid;
+    QTest::newRow("save fails") << encoded(plain(1920, 1080, Qt::blue), "PNG") << true
+                                << QStringLiteral("The cropped image could not be saved, please try again!");
+}
+
+// Refused with a notice, before any crop or upload, and nothing written.
+void tst_Pictures::pictureRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, outputBlocked);
+    QFETCH(QString, notice);
+    const QString path = bytes.isEmpty() ? QDir::homePath() + QStringLiteral("/Pictures/gone.jpg")
+                                         : writeFile(QStringLiteral("picked.png"), bytes);
+    if (outputBlocked)
+        QVERIFY(QDir().mkpath(picPath("Preview", 2)));  // a folder where the picture goes
+    const int recordsBefore = sim().camera(kOrlaLocation)->pictures().recordsTaken();
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    chooseFile(path);
+    if (outputBlocked) {
+        auto* crop = shownTopLevel<ImageCrop>(QString());
+        QVERIFY(crop);
+        QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    }
+    QCOMPARE(noticeText(), notice);
+    QTest::qWait(50);
+    QCOMPARE(slot(2)->state(), ImageItem::Empty);
+    QVERIFY(!QFile::exists(picPath("Icon", 2)));
+    QCOMPARE(sim().camera(kOrlaLocation)->pictures().recordsTaken(), recordsBefore);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible() || widget == window_.get(), qPrintable(widget->objectName()));
+}
+
+// The box ends in its failure look, the slot can be deleted again and a
+// later journey starts.
+void tst_Pictures::cameraUnpluggedMidUpload()
+{
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    const auto replug = qScopeGuard([&] {
+        if (!sim().camera(kOrlaLocation))
+            sim().plug(model);
+    });
+    SimKnobs knobs = sim().camera(kOrlaLocation)->knobs();
+    knobs.transferDelayMs = 2;
+    sim().camera(kOrlaLocation)->setKnobs(knobs);
+    pickAndCrop(writeFile(QStringLiteral("slow.png"), encoded(textured(1920, 1080), "PNG")));
+    const QPointer<MsgProgressUi> box = shownTopLevel<MsgProgressUi>(QStringLiteral("pictureUploadBox"));
+    QVERIFY(box);
+    QTRY_VERIFY_WITH_TIMEOUT(sim().camera(kOrlaLocation)->pictures().recordsTaken() > 50, kUploadBoundMs);
+    QVERIFY(slot(2)->isBusy());
+    QVERIFY(sim().unplug(kOrlaLocation));
+    auto* ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isVisible() && ok->isEnabled(), kUploadBoundMs);
+    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbInfo"))->text(),
+             QStringLiteral("Image upload failed, please try again!"));
+    QVERIFY(!slot(2)->isBusy());
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!box, kBoundMs);
+}
+
+// A camera may name itself "../x": its pictures still go to pic/x_*.
+void tst_Pictures::oddSerialStaysInsidePic()
+{
+    constexpr uint32_t kLocation = 0x14400000;
+    SimCameraModel odd = sim().camera(kOrlaLocation)->model();
+    odd.usb = {QStringLiteral("sim-odd"), kLocation, 0x3564, 0xFEF2, 0xEF, 0x02};
+    odd.serial = QByteArray("../x\0\0\0\0\0\0\0\0\0\0", 14);
+    odd.uuid = QByteArray::fromHex("4b4553545230314f524c41000000000000000000a1b2c3d8");
+    sim().plug(odd);
+    const auto unplug = qScopeGuard([] { sim().unplug(kLocation); });
+    const QString sn = QStringLiteral("../x");
+    QTRY_VERIFY_WITH_TIMEOUT(buttonFor(*window_, sn), kBoundMs);
+    QTest::mouseClick(buttonFor(*window_, sn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), sn);
+    window_->enableVirtualBg(true);
+    QVERIFY(window_->isVirtualBgOn());
+
+    const QString data = AppPaths::dataDir();
+    const QStringList before = QDir(data + QStringLiteral("/..")).entryList(QDir::Files);
+    addToSlot(writeFile(QStringLiteral("odd.png"), encoded(plain(1600, 900, Qt::green), "PNG")));
+    QVERIFY(QFile::exists(AppPaths::dataPath(QStringLiteral("pic/x_Preview_2.jpg"))));
+    QVERIFY(QFile::exists(AppPaths::dataPath(QStringLiteral("pic/x_Icon_2.jpg"))));
+    QCOMPARE(QDir(data).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(data + QStringLiteral("/..")).entryList(QDir::Files), before);
+    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("pic"))).entryList({QStringLiteral("*_2.jpg")}, QDir::Files),
+             (QStringList{QStringLiteral("x_Icon_2.jpg"), QStringLiteral("x_Preview_2.jpg")}));
+}
+
+// A small picture is first scaled to 800 wide; the selection starts 16:9 and
+// as large as the picture allows, and never shrinks below 320 px.
+void tst_Pictures::cropWindowBounds()
+{
+    const QString source = writeFile(QStringLiteral("small.png"), encoded(plain(300, 200, Qt::yellow), "PNG"));
+    ImageCrop crop;
+    crop.setImagePath(source);
+    crop.setOutputFilePath(picPath("Preview", 2));
+    QVERIFY(crop.imageIsValid());
+    crop.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&crop));
+    QWidget* area = crop.findChild<QWidget*>(QStringLiteral("wImage"));
+    QTRY_VERIFY(crop.selection().width() > 0);
+    const QRect display = crop.displayRect();
+    QCOMPARE(display.height(), area->height());
+    QVERIFY(qAbs(display.width() * 200 - display.height() * 300) <= 300);
+    const QRect start = crop.selection();
+    QCOMPARE(start.width(), display.width());
+    QCOMPARE(start.height(), start.width() * 9 / 16);
+
+    // Drag the bottom-right corner far past the top-left one.
+    const QPoint past = start.topLeft() - QPoint(50, 50);
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, start.bottomRight());
+    QMouseEvent drag(QEvent::MouseMove, past, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &drag);
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, past);
+    QCOMPARE(crop.selection().width(), ImageCrop::kMinSelectionWidth);
+    QCOMPARE(crop.selection().topLeft(), start.topLeft());
+    QVERIFY(crop.grab().save(stagedFile(QStringLiteral("crop.png"))));  // for a person to look at
+
+    QSignalSpy finished(&crop, &ImageCrop::finished);
+    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    QCOMPARE(finished.value(0).value(0).toInt(), ImageCrop::kCropped);
+    QCOMPARE(QImageReader(picPath("Preview", 2)).size(), QSize(1536, 864));
+}
+
+void tst_Pictures::slotsRenderLegibly_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString& code : languageCodes())
+        QTest::newRow(code.toLatin1()) << code;
+}
+
+// Rendered for a person to look at (pictures_<language>.png in the build
+// directory): the panel with the pad and the three slots, one selected.
+void tst_Pictures::slotsRenderLegibly()
+{
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    QTRY_COMPARE(window_->findChild<QLabel*>(QStringLiteral("lbConnect"))->text(),
+                 translator.translate("MainUserUi", "Connect"));
+    auto* page = window_->findChild<QWidget*>(QStringLiteral("pgSelect"));
+    QVERIFY(page->isVisible());
+    QVERIFY(window_->findChild<QWidget*>(QStringLiteral("wDirection"))->isVisible());
+    const QString png = stagedFile(QStringLiteral("pictures_") + language + QStringLiteral(".png"));
+    QVERIFY(window_->grab().save(png));
+    int shown = 0;
+    const QString faults = legibilityFault(page, &shown);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
+    QVERIFY(shown >= 5);
+}
+
+QTEST_MAIN(tst_Pictures)
+#include "tst_pictures.moc"

@@ -12,10 +12,13 @@
 #include <QMainWindow>
 #include <QSharedPointer>
 #include <QTimer>
+#include <QVector>
 
 
 class DevButton;
 class DevSleep;
+class QHotkey;
+class QShortcut;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -60,6 +63,11 @@ public:
     bool isAutoFramingOn() const { return autoFramingOn_; }
     bool isVirtualBgOn() const { return virtualBgOn_; }
     QJsonObject softwareUpdateInfo() const { return softwareUpdateInfo_; }
+    int padReportCounter() const { return padReportCounter_; }
+    // The key sets, in table order: in-window, global and remote controller.
+    QList<QShortcut*> localShortcuts() const { return localShortcuts_; }
+    QList<QHotkey*> globalHotkeys() const { return globalHotkeys_; }
+    QList<QHotkey*> remoteHotkeys() const { return remoteHotkeys_; }
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
@@ -101,6 +109,11 @@ public slots:
     void onUpgradeHelp();
     void onShortcutRangeChanged(int range);
     void onRemoteCtrlEnabled(bool on);
+    void shortcutPreDev();
+    void shortcutNextDev();
+    // One zoom step as the zoom keys make it, without their conditions.
+    void shortcutZoomIn();
+    void shortcutZoomOut();
 
     // Camera control panel.
     void on_slZoom_sliderPressed();
@@ -144,6 +157,46 @@ private:
     void initRegistry();
     void initLocalShortcut();
     void initGlobalShortcut();
+    void initHotkeySetSwitch();
+
+    // Key sets. A row is a key, its handler and the handler's argument; the
+    // handlers run with the action source of their set.
+    using KeyHandler = void (MainUserUi::*)(int);
+    struct KeyRow
+    {
+        const char* key;
+        KeyHandler handler;
+        int arg;
+    };
+    static const QVector<KeyRow>& windowKeys();
+    static const QVector<KeyRow>& remoteKeys();
+    QHotkey* newHotkey(const KeyRow* row, vesk::pc::ActionSourceType source, int stopReport);
+    void runKey(const KeyRow& row, vesk::pc::ActionSourceType source, QObject* key);
+    void restKey(QObject* key);
+    bool keyInForce(QObject* key) const;
+    static void setKeyActive(QObject* key, bool active);
+    bool keysUsable() const { return devAwake_ && !autoFramingOn_; }
+    void zoomStep(int direction);
+    void stopPadByKey(int report);
+    void keyMove(int arrow);
+    void keySelectDev(int number);
+    void keyZoomStep(int direction);
+    void keyZoomTo(int value);
+    void keyResetDirection(int);
+    void keySwitchOff(int);
+    void keySettingsPage(int);
+    void keySleepWake(int);
+    void keyView(int fov);
+    void keyBackground(int option);
+    void keyFraming(int single);
+    void keyViewCycle(int);
+    void keyBackgroundCycle(int);
+    void keyFramingToggle(int);
+    void keyStepDev(int direction);
+    int currentButtonIndex() const;
+    // The direction pad's keyboard entry and its reset, in one place.
+    void padDirection(int key);
+    void padReset();
     void deInit();
     void stopRegistryThread();
 
@@ -227,5 +280,8 @@ private:
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
     QHash<QWidget*, QRect> panelHome_;
+    QList<QShortcut*> localShortcuts_;
+    QList<QHotkey*> globalHotkeys_;
+    QList<QHotkey*> remoteHotkeys_;
     QJsonObject softwareUpdateInfo_;  // the newest software package the server named  // form geometry with the virtual-background section
 };

@@ -203,9 +203,10 @@ void MainUserUi::restKey(QObject* key)
 bool MainUserUi::keyInForce(QObject* key) const
 {
     const GlobalParams& params = GlobalParams::get();
-    if (remoteHotkeys_.contains(static_cast<QHotkey*>(key)))
+    auto* hotkey = qobject_cast<QHotkey*>(key);
+    if (hotkey && remoteHotkeys_.contains(hotkey))
         return params.shortcut_ext;
-    return (params.shortcut_range == 1) == globalHotkeys_.contains(static_cast<QHotkey*>(key));
+    return (params.shortcut_range == 1) == (hotkey != nullptr);
 }
 
 void MainUserUi::setKeyActive(QObject* key, bool active)
@@ -321,23 +322,28 @@ void MainUserUi::keySleepWake(int)
 
 void MainUserUi::keyView(int fov)
 {
-    using Slot = void (MainUserUi::*)();
-    static const Slot views[] = {&MainUserUi::on_pbView86_clicked, &MainUserUi::on_pbView78_clicked,
-                                 &MainUserUi::on_pbView65_clicked};
-    if (keysUsable())
-        (this->*views[fov])();
+    if (!keysUsable())
+        return;
+    if (fov == 2)
+        on_pbView65_clicked();
+    else if (fov == 1)
+        on_pbView78_clicked();
+    else
+        on_pbView86_clicked();
 }
 
 void MainUserUi::keyBackground(int option)
 {
-    using Slot = void (MainUserUi::*)();
-    static const Slot options[] = {&MainUserUi::on_pbBgBlur_clicked, &MainUserUi::on_pbBgGreenScreen_clicked,
-                                   &MainUserUi::on_pbBgReplace_clicked};
     if (!devAwake_)
         return;
     if (!virtualBgOn_)
         on_pbVirtualBg_clicked();
-    (this->*options[option])();
+    if (option == 0)
+        on_pbBgBlur_clicked();
+    else if (option == 1)
+        on_pbBgGreenScreen_clicked();
+    else
+        on_pbBgReplace_clicked();
 }
 
 void MainUserUi::keyFraming(int single)

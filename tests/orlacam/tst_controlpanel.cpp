@@ -27,7 +27,6 @@ namespace {
 constexpr int kBoundMs = 8000;
 const QString kOrlaSn = QStringLiteral("OR22A0000001");
 constexpr uint32_t kOrlaLocation = 0x14100000;
-constexpr uint8_t kRecordSelector = 6;
 constexpr uint8_t kZoomAbsolute = 0x0B;
 
 QSharedPointer<SimCamera> orla()
@@ -35,25 +34,14 @@ QSharedPointer<SimCamera> orla()
     return sim().camera(kOrlaLocation);
 }
 
-// SET_CUR payloads on one control, oldest first.
 QList<QByteArray> setCurs(UvcUnitKind kind, uint8_t selector)
 {
-    QList<QByteArray> sent;
-    for (const SimRequestRecord& r : orla()->requests()) {
-        if (r.request == UvcRequest::SetCur && r.kind == kind && r.selector == selector)
-            sent << r.data;
-    }
-    return sent;
+    return ::setCurs(kOrlaLocation, kind, selector);
 }
 
-// Parameter records as id, length and data bytes (the rest of the 60-byte
-// transfer is padding).
 QList<QByteArray> records()
 {
-    QList<QByteArray> sent;
-    for (const QByteArray& data : setCurs(UvcUnitKind::ExtensionUnit, kRecordSelector))
-        sent << data.left(2 + uint8_t(data.at(1)));
-    return sent;
+    return paramRecords(kOrlaLocation);
 }
 
 QByteArray lastRecord()
@@ -250,11 +238,7 @@ void tst_ControlPanel::fourKModelShowsTheWiderRatio()
     widget<QSlider>("slZoom")->setValue(50);
     QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("2.5x"));
     window_->on_slZoom_sliderReleased();
-    QList<QByteArray> sent;
-    for (const SimRequestRecord& r : sim().camera(kLocation)->requests()) {
-        if (r.request == UvcRequest::SetCur && r.kind == UvcUnitKind::CameraTerminal && r.selector == kZoomAbsolute)
-            sent << r.data;
-    }
+    const QList<QByteArray> sent = ::setCurs(kLocation, UvcUnitKind::CameraTerminal, kZoomAbsolute);
     QVERIFY(!sent.isEmpty());
     QCOMPARE(sent.first(), QByteArray::fromHex("f401"));  // ratio 2.0
     QCOMPARE(sent.last(), QByteArray::fromHex("2c01"));   // ratio 1.5

@@ -85,15 +85,8 @@ bool QHotkey::releaseForChange(bool autoRegister)
 
 bool QHotkey::setShortcut(const QKeySequence& shortcut, bool autoRegister)
 {
-    if (shortcut.isEmpty()) {
-        if (registered_) {
-            QHotkeyPrivate* registry = QHotkeyPrivate::instance();
-            if (!registry || !registry->removeShortcut(this))
-                return false;
-        }
-        clear();
-        return true;
-    }
+    if (shortcut.isEmpty())
+        return resetShortcut();
     if (shortcut.count() > 1) {
         qCWarning(logQHotkey, "Keysequences with multiple shortcuts are not allowed! "
                               "Only the first shortcut will be used!");

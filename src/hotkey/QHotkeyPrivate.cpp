@@ -91,23 +91,25 @@ QHotkey::NativeShortcut QHotkeyPrivate::nativeShortcut(Qt::Key keyCode, Qt::Keyb
 
 bool QHotkeyPrivate::addShortcut(QHotkey* hotkey)
 {
-    if (hotkey->isRegistered())
-        return false;
-    bool added = false;
-    if (!invokeHere("addShortcutInvoked", Q_RETURN_ARG(bool, added), Q_ARG(QHotkey*, hotkey)) || !added)
-        return false;
-    emit hotkey->registeredChanged(true);
-    return true;
+    return changeRegistration(hotkey, true);
 }
 
 bool QHotkeyPrivate::removeShortcut(QHotkey* hotkey)
 {
-    if (!hotkey->isRegistered())
+    return changeRegistration(hotkey, false);
+}
+
+// Asking for the state a hotkey already has is a failure.
+bool QHotkeyPrivate::changeRegistration(QHotkey* hotkey, bool registered)
+{
+    if (hotkey->isRegistered() == registered)
         return false;
-    bool removed = false;
-    if (!invokeHere("removeShortcutInvoked", Q_RETURN_ARG(bool, removed), Q_ARG(QHotkey*, hotkey)) || !removed)
+    bool changed = false;
+    if (!invokeHere(registered ? "addShortcutInvoked" : "removeShortcutInvoked", Q_RETURN_ARG(bool, changed),
+                    Q_ARG(QHotkey*, hotkey))
+        || !changed)
         return false;
-    emit hotkey->registeredChanged(false);
+    emit hotkey->registeredChanged(registered);
     return true;
 }
 

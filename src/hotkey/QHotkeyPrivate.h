@@ -53,6 +53,7 @@ protected:
     QString error;  // why the platform refused the last request
 
 private:
+    bool changeRegistration(QHotkey* hotkey, bool registered);
     bool invokeHere(const char* method, QGenericReturnArgument result, QGenericArgument first,
                     QGenericArgument second = QGenericArgument());
     // Emits a signal of every object under shortcut, later, from the event loop.

@@ -219,14 +219,7 @@ bool X11HotkeyBackend::registerShortcut(QHotkey::NativeShortcut shortcut, QStrin
                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     }
     // Each grab's answer is awaited: another client's grab shows only as an error.
-    quint8 failure = 0;
-    for (const xcb_void_cookie_t& cookie : cookies) {
-        if (xcb_generic_error_t* problem = xcb_request_check(connection_, cookie)) {
-            failure = problem->error_code;
-            std::free(problem);
-        }
-    }
-    readEventsLater();
+    const quint8 failure = errorOf(cookies);
     if (failure == 0)
         return true;
     QString ignored;
@@ -244,25 +237,29 @@ bool X11HotkeyBackend::unregisterShortcut(QHotkey::NativeShortcut shortcut, QStr
     QVector<xcb_void_cookie_t> cookies;
     for (quint16 modifiers : lockVariants(shortcut.modifier))
         cookies << xcb_ungrab_key_checked(connection_, xcb_keycode_t(shortcut.key), root_, modifiers);
-    quint8 failure = 0;
-    for (const xcb_void_cookie_t& cookie : cookies) {
-        if (xcb_generic_error_t* problem = xcb_request_check(connection_, cookie)) {
-            failure = problem->error_code;
-            std::free(problem);
-        }
-    }
+    const quint8 failure = errorOf(cookies);
     held_.remove(shortcut.key);
-    readEventsLater();
     if (failure == 0)
         return true;
     error = errorText(failure);
     return false;
 }
 
-// A round trip may have queued events inside xcb without waking the notifier.
-void X11HotkeyBackend::readEventsLater()
+// The error code of the first request that failed, 0 when none did. The
+// round trips may queue events inside xcb without waking the notifier, so
+// those are read next.
+quint8 X11HotkeyBackend::errorOf(const QVector<xcb_void_cookie_t>& requests)
 {
+    quint8 failure = 0;
+    for (const xcb_void_cookie_t& cookie : requests) {
+        if (xcb_generic_error_t* problem = xcb_request_check(connection_, cookie)) {
+            if (failure == 0)
+                failure = problem->error_code;
+            std::free(problem);
+        }
+    }
     QMetaObject::invokeMethod(this, &X11HotkeyBackend::readEvents, Qt::QueuedConnection);
+    return failure;
 }
 
 void X11HotkeyBackend::readEvents()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QVector>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -40,7 +41,7 @@ private:
     // The modifier masks a grab is made with: plain, Caps Lock, Num Lock, both.
     QVector<quint16> lockVariants(quint32 modifier) const;
     void readEvents();
-    void readEventsLater();
+    quint8 errorOf(const QVector<xcb_void_cookie_t>& requests);
     void handleEvent(const xcb_generic_event_t* event);
 
     xcb_connection_t* connection_ = nullptr;

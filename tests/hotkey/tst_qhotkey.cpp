@@ -1,6 +1,6 @@
 // System-wide hotkeys on the test's X server, pressed from outside the
 // program with xdotool: press and release arrive once each however long the
-// key is held, Caps Lock does not hide a combination, a key another client
+// key is held, Caps Lock and Num Lock do not hide a combination, a key another client
 // holds is a failed registration, shared combinations keep the grab until
 // the last holder leaves, and without a display registration fails and says
 // so.
@@ -93,14 +93,15 @@ void tst_QHotkey::pressedAndReleasedFromOutside_data()
 {
     QTest::addColumn<QKeySequence>("sequence");
     QTest::addColumn<QString>("keys");
-    QTest::addColumn<bool>("capsLock");
+    QTest::addColumn<QString>("lock");  // a lock key switched on around the press
     // Keys that none of the window's sets uses, so that window tests may run beside.
-    QTest::newRow("Alt+Home") << QKeySequence(QStringLiteral("Alt+Home")) << "alt+Home" << false;
+    QTest::newRow("Alt+Home") << QKeySequence(QStringLiteral("Alt+Home")) << "alt+Home" << QString();
     // Not Ctrl+Alt with a function key: the server keeps those for switching terminals.
-    QTest::newRow("Ctrl+Alt+Y") << QKeySequence(QStringLiteral("Ctrl+Alt+Y")) << "ctrl+alt+y" << false;
-    QTest::newRow("Alt+P, Caps Lock on") << QKeySequence(QStringLiteral("Alt+P")) << "alt+p" << true;
+    QTest::newRow("Ctrl+Alt+Y") << QKeySequence(QStringLiteral("Ctrl+Alt+Y")) << "ctrl+alt+y" << QString();
+    QTest::newRow("Alt+P, Caps Lock on") << QKeySequence(QStringLiteral("Alt+P")) << "alt+p" << "Caps_Lock";
     QTest::newRow("Ctrl+Shift+F8, Caps Lock on") << QKeySequence(QStringLiteral("Ctrl+Shift+F8"))
-                                                 << "ctrl+shift+F8" << true;
+                                                 << "ctrl+shift+F8" << "Caps_Lock";
+    QTest::newRow("Alt+Q, Num Lock on") << QKeySequence(QStringLiteral("Alt+Q")) << "alt+q" << "Num_Lock";
 }
 
 // Held past the server's auto-repeat delay: still one press, no release
@@ -109,21 +110,21 @@ void tst_QHotkey::pressedAndReleasedFromOutside()
 {
     QFETCH(QKeySequence, sequence);
     QFETCH(QString, keys);
-    QFETCH(bool, capsLock);
+    QFETCH(QString, lock);
     QHotkey hotkey(sequence, true);
     QVERIFY(hotkey.isRegistered());
     QSignalSpy pressed(&hotkey, &QHotkey::activated);
     QSignalSpy released(&hotkey, &QHotkey::released);
-    if (capsLock)
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Caps_Lock")}));
+    if (!lock.isEmpty())
+        QVERIFY(xdotool({QStringLiteral("key"), lock}));
     QVERIFY(xdotool({QStringLiteral("keydown"), keys}));
     QTRY_COMPARE_WITH_TIMEOUT(pressed.count(), 1, kBoundMs);
     QTest::qWait(900);
     QCOMPARE(pressed.count(), 1);
     QCOMPARE(released.count(), 0);
     QVERIFY(xdotool({QStringLiteral("keyup"), keys}));
-    if (capsLock)
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Caps_Lock")}));
+    if (!lock.isEmpty())
+        QVERIFY(xdotool({QStringLiteral("key"), lock}));
     QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, kBoundMs);
     QCOMPARE(pressed.count(), 1);
 }

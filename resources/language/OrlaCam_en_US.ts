@@ -649,4 +649,15 @@ then unplug and replug the camera.</translation>
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>QHotkey</name>
+    <message>
+        <source>Failed to register %1. Error: %2</source>
+        <translation>Failed to register %1. Error: %2</translation>
+    </message>
+    <message>
+        <source>Failed to unregister %1. Error: %2</source>
+        <translation>Failed to unregister %1. Error: %2</translation>
+    </message>
+</context>
 </TS>

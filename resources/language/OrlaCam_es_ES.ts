@@ -649,4 +649,15 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <translation>Aceptar</translation>
     </message>
 </context>
+<context>
+    <name>QHotkey</name>
+    <message>
+        <source>Failed to register %1. Error: %2</source>
+        <translation>No se pudo registrar %1. Error: %2</translation>
+    </message>
+    <message>
+        <source>Failed to unregister %1. Error: %2</source>
+        <translation>No se pudo anular el registro de %1. Error: %2</translation>
+    </message>
+</context>
 </TS>

@@ -649,4 +649,15 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>QHotkey</name>
+    <message>
+        <source>Failed to register %1. Error: %2</source>
+        <translation>%1 konnte nicht registriert werden. Fehler: %2</translation>
+    </message>
+    <message>
+        <source>Failed to unregister %1. Error: %2</source>
+        <translation>%1 konnte nicht abgemeldet werden. Fehler: %2</translation>
+    </message>
+</context>
 </TS>

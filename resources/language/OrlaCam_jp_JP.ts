@@ -649,4 +649,15 @@ then unplug and replug the camera.</source>
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>QHotkey</name>
+    <message>
+        <source>Failed to register %1. Error: %2</source>
+        <translation>%1 の登録に失敗しました。エラー: %2</translation>
+    </message>
+    <message>
+        <source>Failed to unregister %1. Error: %2</source>
+        <translation>%1 の登録解除に失敗しました。エラー: %2</translation>
+    </message>
+</context>
 </TS>

@@ -649,4 +649,15 @@ then unplug and replug the camera.</source>
         <translation>確定</translation>
     </message>
 </context>
+<context>
+    <name>QHotkey</name>
+    <message>
+        <source>Failed to register %1. Error: %2</source>
+        <translation>註冊 %1 失敗。錯誤：%2</translation>
+    </message>
+    <message>
+        <source>Failed to unregister %1. Error: %2</source>
+        <translation>取消註冊 %1 失敗。錯誤：%2</translation>
+    </message>
+</context>
 </TS>

@@ -1,6 +1,7 @@
 #include "orlacam/MainUserUi.h"
 
 #include "cloud/CloudTaskPool.h"
+#include "hotkey/QHotkey.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/DirectionHandler.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <QTranslator>
 
@@ -100,6 +102,7 @@ MainUserUi::MainUserUi(QWidget* parent)
     initGlobalShortcut();
     onShortcutRangeChanged(GlobalParams::get().shortcut_range);
     onRemoteCtrlEnabled(GlobalParams::get().shortcut_ext);
+    initHotkeySetSwitch();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);
@@ -282,24 +285,6 @@ void MainUserUi::keyPressEvent(QKeyEvent* event)
     Q_UNUSED(event)  // key presses belong to the shortcuts, not to the window
 }
 
-void MainUserUi::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->isAutoRepeat()) {
-        event->ignore();
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        releaseDirection(31);
-        break;
-    default:
-        break;
-    }
-}
-
 bool MainUserUi::eventFilter(QObject* watched, QEvent* event)
 {
     if (ui && event->type() == QEvent::KeyRelease)
@@ -344,6 +329,12 @@ void MainUserUi::deInit()
     devSleep_ = nullptr;
     qDeleteAll(devButtons_);
     devButtons_.clear();
+    qDeleteAll(localShortcuts_);
+    localShortcuts_.clear();
+    qDeleteAll(globalHotkeys_);
+    globalHotkeys_.clear();
+    qDeleteAll(remoteHotkeys_);
+    remoteHotkeys_.clear();
 }
 
 // The registry outlives the window: once its thread has ended it comes back

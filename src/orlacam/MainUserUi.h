@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSharedPointer>
 #include <QTimer>
+#include <QVector>
 
 #include <array>
 
@@ -22,6 +23,8 @@ class DevSleep;
 class DirectionHandler;
 class ImageItem;
 class PictureJourney;
+class QHotkey;
+class QShortcut;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -66,6 +69,11 @@ public:
     bool isAutoFramingOn() const { return autoFramingOn_; }
     bool isVirtualBgOn() const { return virtualBgOn_; }
     QJsonObject softwareUpdateInfo() const { return softwareUpdateInfo_; }
+    int padReportCounter() const { return padReportCounter_; }
+    // The key sets, in table order: in-window, global and remote controller.
+    QList<QShortcut*> localShortcuts() const { return localShortcuts_; }
+    QList<QHotkey*> globalHotkeys() const { return globalHotkeys_; }
+    QList<QHotkey*> remoteHotkeys() const { return remoteHotkeys_; }
 
     // The direction pad. Arrow keys and the remote controller's keys drive it
     // here: full speed towards a Qt arrow key, and the stop, which starts the
@@ -115,6 +123,11 @@ public slots:
     void onUpgradeHelp();
     void onShortcutRangeChanged(int range);
     void onRemoteCtrlEnabled(bool on);
+    void shortcutPreDev();
+    void shortcutNextDev();
+    // One zoom step as the zoom keys make it, without their conditions.
+    void shortcutZoomIn();
+    void shortcutZoomOut();
 
     // Camera control panel.
     void on_slZoom_sliderPressed();
@@ -171,6 +184,43 @@ private:
     void initRegistry();
     void initLocalShortcut();
     void initGlobalShortcut();
+    void initHotkeySetSwitch();
+
+    // Key sets. A row is a key, its handler and the handler's argument; the
+    // handlers run with the action source of their set.
+    using KeyHandler = void (MainUserUi::*)(int);
+    struct KeyRow
+    {
+        const char* key;
+        KeyHandler handler;
+        int arg;
+    };
+    static const QVector<KeyRow>& windowKeys();
+    static const QVector<KeyRow>& remoteKeys();
+    QHotkey* newHotkey(const KeyRow* row, vesk::pc::ActionSourceType source, int stopReport);
+    void runKey(const KeyRow& row, vesk::pc::ActionSourceType source, QObject* key);
+    void restKey(QObject* key);
+    bool keyInForce(QObject* key) const;
+    static void setKeyActive(QObject* key, bool active);
+    bool keysUsable() const { return devAwake_ && !autoFramingOn_; }
+    void zoomStep(int direction);
+    void stopPadByKey(int report);
+    void keyMove(int arrow);
+    void keySelectDev(int number);
+    void keyZoomStep(int direction);
+    void keyZoomTo(int value);
+    void keyResetDirection(int);
+    void keySwitchOff(int);
+    void keySettingsPage(int);
+    void keySleepWake(int);
+    void keyView(int fov);
+    void keyBackground(int option);
+    void keyFraming(int single);
+    void keyViewCycle(int);
+    void keyBackgroundCycle(int);
+    void keyFramingToggle(int);
+    void keyStepDev(int direction);
+    int currentButtonIndex() const;
     void deInit();
     void stopRegistryThread();
 
@@ -268,4 +318,7 @@ private:
     DirectionHandler* directionPad_ = nullptr;
     QList<ImageItem*> imageItems_;
     QPointer<PictureJourney> pictureJourney_;  // at most one picture is added at a time
+    QList<QShortcut*> localShortcuts_;
+    QList<QHotkey*> globalHotkeys_;
+    QList<QHotkey*> remoteHotkeys_;
 };

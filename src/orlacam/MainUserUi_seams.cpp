@@ -1,5 +1,5 @@
 // Entry points that later parts of the window fill in: the upgrade and
-// maintenance flows and the key sets. Each is reachable now and logs, so the
+// maintenance flows. Each is reachable now and logs, so the
 // wiring of the window can be followed before they exist.
 
 #include "orlacam/MainUserUi.h"
@@ -8,26 +8,6 @@
 #include "orlacam/CloudReports.h"
 
 #include <QDebug>
-
-void MainUserUi::initLocalShortcut()
-{
-    qDebug() << "In-window shortcuts: none yet";
-}
-
-void MainUserUi::initGlobalShortcut()
-{
-    qDebug() << "Global hotkeys: none yet";
-}
-
-void MainUserUi::onShortcutRangeChanged(int range)
-{
-    qDebug() << "Shortcut range" << range;
-}
-
-void MainUserUi::onRemoteCtrlEnabled(bool on)
-{
-    qDebug() << "Remote controller keys" << on;
-}
 
 void MainUserUi::onSoftwareUpgrade()
 {

@@ -32,17 +32,8 @@ inline int runStatusFrames(uint32_t location, uint8_t status)
     return count;
 }
 
-inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
-{
-    for (DevButton* button : window.devButtons()) {
-        if (button->hasDevice() && button->sn() == sn)
-            return button;
-    }
-    return nullptr;
-}
-
 // SET_CUR payloads a camera got on one control, oldest first.
-inline QList<QByteArray> setCursOf(uint32_t location, vesk::pc::UvcUnitKind kind, uint8_t selector)
+inline QList<QByteArray> setCurs(uint32_t location, vesk::pc::UvcUnitKind kind, uint8_t selector)
 {
     QList<QByteArray> sent;
     for (const vesk::pc::SimRequestRecord& r : sim().camera(location)->requests()) {
@@ -50,6 +41,25 @@ inline QList<QByteArray> setCursOf(uint32_t location, vesk::pc::UvcUnitKind kind
             sent << r.data;
     }
     return sent;
+}
+
+// Parameter records (extension-unit selector 6) as id, length and data
+// bytes, oldest first; the rest of each 60-byte transfer is padding.
+inline QList<QByteArray> paramRecords(uint32_t location)
+{
+    QList<QByteArray> sent;
+    for (const QByteArray& data : setCurs(location, vesk::pc::UvcUnitKind::ExtensionUnit, 6))
+        sent << data.left(2 + uint8_t(data.at(1)));
+    return sent;
+}
+
+inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
+{
+    for (DevButton* button : window.devButtons()) {
+        if (button->hasDevice() && button->sn() == sn)
+            return button;
+    }
+    return nullptr;
 }
 
 // A window with both simulated cameras listed and sn selected, its status

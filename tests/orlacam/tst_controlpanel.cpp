@@ -25,7 +25,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-constexpr uint8_t kRecordSelector = 6;
 constexpr uint8_t kZoomAbsolute = 0x0B;
 
 QSharedPointer<SimCamera> orla()
@@ -33,20 +32,14 @@ QSharedPointer<SimCamera> orla()
     return sim().camera(kOrlaLocation);
 }
 
-// SET_CUR payloads on one control, oldest first.
 QList<QByteArray> setCurs(UvcUnitKind kind, uint8_t selector)
 {
-    return setCursOf(kOrlaLocation, kind, selector);
+    return ::setCurs(kOrlaLocation, kind, selector);
 }
 
-// Parameter records as id, length and data bytes (the rest of the 60-byte
-// transfer is padding).
 QList<QByteArray> records()
 {
-    QList<QByteArray> sent;
-    for (const QByteArray& data : setCurs(UvcUnitKind::ExtensionUnit, kRecordSelector))
-        sent << data.left(2 + uint8_t(data.at(1)));
-    return sent;
+    return paramRecords(kOrlaLocation);
 }
 
 QByteArray lastRecord()
@@ -230,11 +223,7 @@ void tst_ControlPanel::fourKModelShowsTheWiderRatio()
     widget<QSlider>("slZoom")->setValue(50);
     QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("2.5x"));
     window_->on_slZoom_sliderReleased();
-    QList<QByteArray> sent;
-    for (const SimRequestRecord& r : sim().camera(kLocation)->requests()) {
-        if (r.request == UvcRequest::SetCur && r.kind == UvcUnitKind::CameraTerminal && r.selector == kZoomAbsolute)
-            sent << r.data;
-    }
+    const QList<QByteArray> sent = ::setCurs(kLocation, UvcUnitKind::CameraTerminal, kZoomAbsolute);
     QVERIFY(!sent.isEmpty());
     QCOMPARE(sent.first(), QByteArray::fromHex("f401"));  // ratio 2.0
     QCOMPARE(sent.last(), QByteArray::fromHex("2c01"));   // ratio 1.5

@@ -23,7 +23,7 @@ const QByteArray kStop = QByteArray::fromHex("00000000");
 // speed (the simulated Orla's top speeds are 20 and 10).
 QList<QByteArray> relatives()
 {
-    return setCursOf(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltRelative);
+    return setCurs(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltRelative);
 }
 
 // Payloads of the gimbal's speed-and-position frames (command 0x2006).
@@ -192,7 +192,7 @@ void tst_DirectionPad::resetCentres()
 {
     QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("pbDirectionReset")), Qt::LeftButton);
     const auto absolutes = [] {
-        return setCursOf(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltAbsolute);
+        return setCurs(kOrlaLocation, UvcUnitKind::CameraTerminal, kPanTiltAbsolute);
     };
     QTRY_COMPARE_WITH_TIMEOUT(absolutes().size(), 1, kBoundMs);
     QCOMPARE(absolutes().first().toHex(), QByteArray(8, '\0').toHex());

@@ -98,7 +98,7 @@ QByteArray hugePng()
 QList<QByteArray> replaceRecords()
 {
     QList<QByteArray> sent;
-    for (const QByteArray& data : setCursOf(kOrlaLocation, UvcUnitKind::ExtensionUnit, kRecordSelector)) {
+    for (const QByteArray& data : setCurs(kOrlaLocation, UvcUnitKind::ExtensionUnit, kRecordSelector)) {
         if (uint8_t(data.at(0)) == 0x0E)
             sent << data.left(4);
     }

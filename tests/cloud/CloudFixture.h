@@ -6,14 +6,13 @@
 
 #include "cloud/CloudEndpoints.h"
 #include "comm/GlobalParams.h"
+#include "support/DemoCameras.h"
 #include "support/FakeCloudServer.h"
 #include "support/SimCameras.h"
 #include "uvc/UvcDevices.h"
 
 #include <QtTest>
 
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-const QString kZukiSn = QStringLiteral("ZK22A0000002");
 
 // Call once, in initTestCase and after the test's home exists.
 inline bool startSimulatedCameras()

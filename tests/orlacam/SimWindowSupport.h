@@ -6,6 +6,7 @@
 
 #include "orlacam/DevButton.h"
 #include "orlacam/MainUserUi.h"
+#include "support/DemoCameras.h"
 #include "support/Legibility.h"
 #include "support/SimCameras.h"
 #include "uvc/UvcDevices.h"
@@ -14,11 +15,6 @@
 
 #include <memory>
 
-// The two simulated cameras every window test starts with.
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-const QString kZukiSn = QStringLiteral("ZK22A0000002");
-constexpr uint32_t kOrlaLocation = 0x14100000;
-constexpr uint32_t kZukiLocation = 0x14200000;
 
 // Run-status frames (command 0x13C2, payload 01 and the status) a camera got.
 inline int runStatusFrames(uint32_t location, uint8_t status)

@@ -27,7 +27,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 8000;
-constexpr uint32_t kOrlaLocation = 0x14100000;
 
 enum Set { InWindow = 0, Global = 1, Remote = 2 };
 // What a key is checked by: a camera-terminal control (its selector: zoom,

@@ -1,0 +1,12 @@
+#pragma once
+
+// The two simulated cameras the simulated backend starts with.
+
+#include <QString>
+
+#include <cstdint>
+
+const QString kOrlaSn = QStringLiteral("OR22A0000001");
+const QString kZukiSn = QStringLiteral("ZK22A0000002");
+constexpr uint32_t kOrlaLocation = 0x14100000;
+constexpr uint32_t kZukiLocation = 0x14200000;

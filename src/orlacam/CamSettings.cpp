@@ -107,6 +107,8 @@ CamSettings::CamSettings(QString sn, QWidget* parent) : QWidget(parent), ui(new 
     setWindowFlags((windowFlags() | Qt::Window) & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     setWindowModality(Qt::ApplicationModal);
     ui->lbManualFocusValue->hide();
+    for (QPushButton* reset : {ui->pbExposureReset, ui->pbWhiteBalanceReset, ui->pbImageSettingsReset})
+        reset->setIcon(QIcon(QStringLiteral(":/source/uicomm/icon/reset.svg")));
     loop_ = new QEventLoop(this);
     sn_ = std::move(sn);
     for (int id = 0; id < kSliderCount; ++id) {

@@ -26,12 +26,6 @@ using namespace vesk::pc;
 
 namespace {
 
-// Status block bytes the dialog reads.
-constexpr int kHdrByte = 1;
-constexpr int kFaceAeByte = 3;
-constexpr int kAntiFlickerByte = 7;
-constexpr int kFaceFocusByte = 23;
-
 int clampToInt(int64_t value)
 {
     return int(qBound<int64_t>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
@@ -156,6 +150,7 @@ void CamSettings::setCurrentUvcDevSn(const QString& sn)
 {
     if (sn == sn_)
         return;
+    flushHeldBack();  // still for the camera it was meant for
     sn_ = sn;
     if (isVisible())
         initUi();
@@ -197,6 +192,8 @@ void CamSettings::onDevChanged(const QByteArray& sn, bool present)
 
 void CamSettings::on_pbCancel_clicked()
 {
+    for (QTimer& timer : heldBack_)
+        timer.stop();  // nothing may overtake the opening values
     if (const Device device = camera())
         restoreOpeningValues(*device);
     finish();
@@ -204,13 +201,12 @@ void CamSettings::on_pbCancel_clicked()
 
 void CamSettings::on_pbDone_clicked()
 {
+    flushHeldBack();
     finish();
 }
 
 void CamSettings::finish()
 {
-    for (QTimer& timer : heldBack_)
-        timer.stop();
     if (loop_->isRunning())
         loop_->exit(0);
     hide();
@@ -220,6 +216,7 @@ void CamSettings::finish()
 
 void CamSettings::initUi()
 {
+    flushHeldBack();
     forgetCamera();
     const Device device = camera();
     if (!device) {
@@ -252,7 +249,6 @@ void CamSettings::forgetCamera()
         initial_[id].reset();
         default_[id].reset();
         rangeRead_[id] = false;
-        heldBack_[id].stop();
     }
     exposureResetKnown_ = false;
     whiteBalanceResetKnown_ = false;
@@ -265,10 +261,10 @@ void CamSettings::fillStatus(UvcDevice& device)
         qWarning() << "Status block unread; HDR, face modes and anti-flicker keep their states";
         return;
     }
-    curHdr_ = status.at(kHdrByte) != 0;
-    curFaceFocus_ = status.at(kFaceFocusByte);
-    curFaceAe_ = status.at(kFaceAeByte);
-    curAntiFlicker_ = status.at(kAntiFlickerByte);
+    curHdr_ = status.at(kStatusHdrByte) != 0;
+    curFaceFocus_ = status.at(kStatusFaceFocusByte);
+    curFaceAe_ = status.at(kStatusFaceAeByte);
+    curAntiFlicker_ = status.at(kStatusAntiFlickerByte);
     initHdr_ = curHdr_;
     initFaceFocus_ = curFaceFocus_;
     initFaceAe_ = curFaceAe_;

@@ -111,6 +111,12 @@ private slots:
 private:
     enum SliderId { Focus, Compensation, Shutter, Iso, Temperature, Contrast, Saturation, Sharpness, Hue };
     static constexpr int kSliderCount = Hue + 1;
+    // Status block bytes the dialog reads.
+    static constexpr int kStatusHdrByte = 1;
+    static constexpr int kStatusFaceAeByte = 3;
+    static constexpr int kStatusAntiFlickerByte = 7;
+    static constexpr int kStatusFaceFocusByte = 23;
+    static constexpr int kStatusFocusByte = 25;
     struct SliderRow;
     static const SliderRow& sliderRow(SliderId id);
 
@@ -154,6 +160,7 @@ private:
     void sliderMoved(SliderId id, int value);
     void sliderValueChanged(SliderId id, int value);
     void sendHeldBackValue(SliderId id);
+    void flushHeldBack();
     void sendSlider(vesk::pc::UvcDevice& device, SliderId id, int position);
     void report(int action, const QVariant& value);
 

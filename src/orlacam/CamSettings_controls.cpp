@@ -17,8 +17,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kHdrLockMs = 2500;
-constexpr int kStatusFaceFocusByte = 23;
-constexpr int kStatusFocusByte = 25;
 // A slider sends when more than this has passed since its last send.
 constexpr qint64 kSliderThrottleMs = 50;
 
@@ -238,4 +236,14 @@ void CamSettings::sendHeldBackValue(SliderId id)
         return;
     lastSendMs_[id] = nowMs();
     sendSlider(*device, id, slider(id)->value());
+}
+
+void CamSettings::flushHeldBack()
+{
+    for (int id = 0; id < kSliderCount; ++id) {
+        if (heldBack_[id].isActive()) {
+            heldBack_[id].stop();
+            sendHeldBackValue(SliderId(id));
+        }
+    }
 }

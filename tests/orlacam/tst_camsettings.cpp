@@ -302,6 +302,11 @@ void tst_CamSettings::throttledSliderDeliversItsLastValue()
     setSlider(dialog, "slContrast", 62);
     QCOMPARE(sent(*camera), list("PU:03=3c00"));
     QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), list("PU:03=3c00 PU:03=3e00"), kBoundMs);
+    // Done sends a change still held back.
+    setSlider(dialog, "slContrast", 70);
+    setSlider(dialog, "slContrast", 71);
+    click(dialog, "pbDone");
+    QCOMPARE(sent(*camera).last(), QStringLiteral("PU:03=4700"));
 }
 
 void tst_CamSettings::absentCameraShowsTheAbsentLook()

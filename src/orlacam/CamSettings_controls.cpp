@@ -133,7 +133,7 @@ void CamSettings::on_pbExposureReset_clicked()
     device->uvcExposureSet(true, default_[Shutter].value_or(0));
     ui->swExposure->setCurrentIndex(0);
     setFaceAe(true);
-    if (default_[Compensation])
+    if (default_[Compensation] && ui->slExposureCompensate->isEnabled())
         ui->slExposureCompensate->setValue(*default_[Compensation]);  // sends through valueChanged
     setAntiFlicker(true, curAntiFlicker_);
 }
@@ -183,13 +183,14 @@ void CamSettings::on_pbWhiteBalanceReset_clicked()
     on_pbAutoWhiteBalance_clicked();
 }
 
-// Each slider that moves sends through its valueChanged handler.
+// Each slider that moves sends through its valueChanged handler; one the
+// camera would not read stays as it is.
 void CamSettings::on_pbImageSettingsReset_clicked()
 {
     if (!camera())
         return;
     for (SliderId id : {Contrast, Saturation, Sharpness, Hue}) {
-        if (default_[id])
+        if (default_[id] && slider(id)->isEnabled())
             slider(id)->setValue(*default_[id]);
     }
 }

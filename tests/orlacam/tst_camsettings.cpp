@@ -3,6 +3,8 @@
 // reads that fail, controls the camera lacks, a departure during the dialog,
 // the dialog's own loop, and its rendering in every language.
 
+#include "orlacam/CamSettingStyles.h"
+#include "orlacam/CamSettingTables.h"
 #include "orlacam/CamSettings.h"
 #include "support/Legibility.h"
 #include "support/SimCameras.h"
@@ -137,7 +139,10 @@ private slots:
 
     void controlGroups_data();
     void controlGroups();
+    void tableLookups_data();
+    void tableLookups();
     void slidersFromRanges();
+    void hdrSwitchLocks();
     void throttledSliderDeliversItsLastValue();
     void absentCameraShowsTheAbsentLook();
     void unreadAndMissingControlsAreLeftAlone();
@@ -261,6 +266,33 @@ void tst_CamSettings::controlGroups()
     QVERIFY(!dialog.isVisible());
 }
 
+void tst_CamSettings::tableLookups_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("compensation 9") << "compensation" << 9 << 9 << "0";
+    QTest::newRow("compensation 19 is no key") << "compensation" << 19 << 0 << "-3";
+    QTest::newRow("ISO 1") << "ISO" << 1 << 0 << "100";
+    QTest::newRow("ISO 48") << "ISO" << 48 << 47 << "4800";
+    QTest::newRow("ISO 0 is no key") << "ISO" << 0 << 0 << "100";
+    QTest::newRow("shutter 167") << "shutter" << 167 << 19 << "1/60";
+    QTest::newRow("shutter 7 is no key") << "shutter" << 7 << 0 << "1/6400";
+    QTest::newRow("shutter 4000") << "shutter" << 4000 << 33 << "1/2.5";
+}
+
+void tst_CamSettings::tableLookups()
+{
+    QFETCH(QString, table);
+    QFETCH(int, key);
+    QFETCH(int, position);
+    QFETCH(QString, text);
+    const CamSettingTable& values = table == "ISO" ? kIsoTable : table == "shutter" ? kShutterTable : kCompensationTable;
+    QCOMPARE(values.positionOf(key), position);
+    QCOMPARE(values.at(position).text, text);
+}
+
 // 64-bit ranges held inside the slider, table modes, and the colour
 // temperature in hundreds of kelvin.
 void tst_CamSettings::slidersFromRanges()
@@ -287,6 +319,23 @@ void tst_CamSettings::slidersFromRanges()
     QVERIFY(temperature->isEnabled());
     QCOMPARE(child<QLabel>(dialog, "lbColorTemperatureValue")->text(), QStringLiteral("5000 K"));
     QCOMPARE(child<QStackedWidget>(dialog, "swExposure")->currentIndex(), 1);
+}
+
+// A second click within 2.5 s does nothing; status byte 23 = 2 is Global
+// (only 1 is Face), face AE byte 3 = 2 is Face.
+void tst_CamSettings::hdrSwitchLocks()
+{
+    const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString(), "3=02 23=02");
+    QVERIFY(camera);
+    CamSettings dialog(QString::fromLatin1(kSn));
+    dialog.show();
+    QCOMPARE(child<QPushButton>(dialog, "pbFocusModeGlobal")->styleSheet(), kLeftOnStyle);
+    QCOMPARE(child<QPushButton>(dialog, "pbExposureModeFace")->styleSheet(), kRightOnStyle);
+    camera->clearRequests();
+    click(dialog, "pbHDR");
+    click(dialog, "pbHDR");
+    QTest::qWait(100);
+    QCOMPARE(sent(*camera), list("REC:010101"));
 }
 
 void tst_CamSettings::throttledSliderDeliversItsLastValue()

@@ -49,6 +49,7 @@ int positionOfKey(const CamSettingTable& table, int64_t key)
 struct CamSettings::SliderRow
 {
     RSlider* Ui::CamSettings::*slider;
+    QLabel* Ui::CamSettings::*caption;
     QLabel* Ui::CamSettings::*label;
     const CamSettingTable* table;  // the sliders that may run in table mode
     int unit;                      // camera units per slider step
@@ -62,30 +63,40 @@ const CamSettings::SliderRow& CamSettings::sliderRow(SliderId id)
 {
     using Ui = Ui::CamSettings;
     static const SliderRow rows[kSliderCount] = {
-        {&Ui::slManualFocus, &Ui::lbManualFocusValue, nullptr, 1, &UvcDevice::uvcFocusRangeAbsGet, nullptr,
+        {&Ui::slManualFocus, &Ui::lbManualFocus, &Ui::lbManualFocusValue, nullptr, 1,
+         &UvcDevice::uvcFocusRangeAbsGet,
+         nullptr,
          [](UvcDevice& d, int v) { return d.uvcFocusSet(false, v); }},
-        {&Ui::slExposureCompensate, &Ui::lbExposureCompensateValue, &kCompensationTable, 1,
+        {&Ui::slExposureCompensate, &Ui::lbExposureCompensate, &Ui::lbExposureCompensateValue, &kCompensationTable, 1,
          &UvcDevice::uvcBacklightCompensationControlRangeGet,
          [](UvcDevice& d, int& v) { bool unused; return d.uvcBacklightCompensationControlGet(unused, v); },
          [](UvcDevice& d, int v) { return d.uvcBacklightCompensationControlSet(false, v); }},
-        {&Ui::slShutter, &Ui::lbShutterValue, &kShutterTable, 1, &UvcDevice::uvcExposureRangeAbsGet, nullptr,
+        {&Ui::slShutter, &Ui::lbShutter, &Ui::lbShutterValue, &kShutterTable, 1,
+         &UvcDevice::uvcExposureRangeAbsGet,
+         nullptr,
          [](UvcDevice& d, int v) { return d.uvcExposureSet(false, v); }},
-        {&Ui::slISO, &Ui::lbISOVaule, &kIsoTable, 1, &UvcDevice::uvcGainControlRangeGet,
+        {&Ui::slISO, &Ui::lbISO, &Ui::lbISOVaule, &kIsoTable, 1,
+         &UvcDevice::uvcGainControlRangeGet,
          [](UvcDevice& d, int& v) { bool unused; return d.uvcGainControlGet(unused, v); },
          [](UvcDevice& d, int v) { return d.uvcGainControlSet(false, v); }},
-        {&Ui::slColorTemperature, &Ui::lbColorTemperatureValue, nullptr, 100,
-         &UvcDevice::uvcWhiteBalanceColorTemperatureControlRangeGet, nullptr,
+        {&Ui::slColorTemperature, &Ui::lbColorTemperature, &Ui::lbColorTemperatureValue, nullptr, 100,
+         &UvcDevice::uvcWhiteBalanceColorTemperatureControlRangeGet,
+         nullptr,
          [](UvcDevice& d, int v) { return d.uvcWhiteBalanceTemperatureControlSet(false, v); }},
-        {&Ui::slContrast, &Ui::lbContrastValue, nullptr, 1, &UvcDevice::uvcContrastControlRangeGet,
+        {&Ui::slContrast, &Ui::lbConstrast, &Ui::lbContrastValue, nullptr, 1,
+         &UvcDevice::uvcContrastControlRangeGet,
          [](UvcDevice& d, int& v) { bool unused; return d.uvcContrastControlGet(unused, v); },
          [](UvcDevice& d, int v) { return d.uvcContrastControlSet(v); }},
-        {&Ui::slSaturation, &Ui::lbSaturationValue, nullptr, 1, &UvcDevice::uvcSaturationControlRangeGet,
+        {&Ui::slSaturation, &Ui::lbSaturation, &Ui::lbSaturationValue, nullptr, 1,
+         &UvcDevice::uvcSaturationControlRangeGet,
          [](UvcDevice& d, int& v) { return d.uvcSaturationControlGet(v); },
          [](UvcDevice& d, int v) { return d.uvcSaturationControlSet(v); }},
-        {&Ui::slSharpness, &Ui::lbSharpnessValue, nullptr, 1, &UvcDevice::uvcSharpnessControlRangeGet,
+        {&Ui::slSharpness, &Ui::lbSharpness, &Ui::lbSharpnessValue, nullptr, 1,
+         &UvcDevice::uvcSharpnessControlRangeGet,
          [](UvcDevice& d, int& v) { return d.uvcSharpnessControlGet(v); },
          [](UvcDevice& d, int v) { return d.uvcSharpnessControlSet(v); }},
-        {&Ui::slHue, &Ui::lbHueValue, nullptr, 1, &UvcDevice::uvcHueControlRangeGet,
+        {&Ui::slHue, &Ui::lbHue, &Ui::lbHueValue, nullptr, 1,
+         &UvcDevice::uvcHueControlRangeGet,
          [](UvcDevice& d, int& v) { bool unused; return d.uvcHueControlGet(unused, v); },
          [](UvcDevice& d, int v) { return d.uvcHueControlSet(v); }},
     };
@@ -98,7 +109,8 @@ CamSettings::CamSettings(QString sn, QWidget* parent) : QWidget(parent), ui(new 
     ui->setupUi(this);
     setAttribute(Qt::WA_StyledBackground, true);
     // A window of its own even when a parent owns it.
-    setWindowFlags((windowFlags() | Qt::Window) & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    setWindowFlags((windowFlags() | Qt::Window)
+                   & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     setWindowModality(Qt::ApplicationModal);
     ui->lbManualFocusValue->hide();
     for (QPushButton* reset : {ui->pbExposureReset, ui->pbWhiteBalanceReset, ui->pbImageSettingsReset})
@@ -349,6 +361,7 @@ void CamSettings::disableUnsupported()
         if (!rangeRead_[id] || !initial_[id]) {
             slider(SliderId(id))->setEnabled(false);
             slider(SliderId(id))->setStyleSheet(kSliderOffStyle);
+            (ui->*sliderRow(SliderId(id)).caption)->setStyleSheet(kLabelGreyStyle);
         }
     }
     const std::pair<QPushButton*, bool> switches[] = {
@@ -465,8 +478,8 @@ void CamSettings::restoreOpeningValues(UvcDevice& device)
     if (changedSinceOpening(Iso))
         device.uvcGainControlSet(false, *initial_[Iso]);
 
-    if (initAutoWhiteBalance_
-        && (*initAutoWhiteBalance_ != curAutoWhiteBalance_ || (!curAutoWhiteBalance_ && changedSinceOpening(Temperature))))
+    const bool temperatureMoved = !curAutoWhiteBalance_ && changedSinceOpening(Temperature);
+    if (initAutoWhiteBalance_ && (*initAutoWhiteBalance_ != curAutoWhiteBalance_ || temperatureMoved))
         device.uvcWhiteBalanceTemperatureControlSet(*initAutoWhiteBalance_, *initial_[Temperature]);
 
     if (initAntiFlicker_ && *initAntiFlicker_ != curAntiFlicker_)

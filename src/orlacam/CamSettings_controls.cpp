@@ -155,7 +155,7 @@ void CamSettings::showTemperatureActive(bool active)
     const bool usable = active && rangeRead_[Temperature] && initial_[Temperature];
     ui->slColorTemperature->setEnabled(usable);
     ui->slColorTemperature->setStyleSheet(usable ? kSliderOnStyle : kSliderOffStyle);
-    ui->lbColorTemperature->setStyleSheet(active ? kLabelWhiteStyle : kLabelGreyStyle);
+    ui->lbColorTemperature->setStyleSheet(usable ? kLabelWhiteStyle : kLabelGreyStyle);
 }
 
 void CamSettings::on_pbAutoWhiteBalance_clicked()

@@ -386,6 +386,7 @@ void tst_CamSettings::unreadAndMissingControlsAreLeftAlone()
     dialog.setCurrentUvcDevSn(QString::fromLatin1(kOtherSn));
     QVERIFY(!child<RSlider>(dialog, "slContrast")->isEnabled());
     QVERIFY(!child<RSlider>(dialog, "slSaturation")->isEnabled());
+    QCOMPARE(child<QLabel>(dialog, "lbSaturation")->styleSheet(), kLabelGreyStyle);
     QVERIFY(!child<QPushButton>(dialog, "pbAutoExposure")->isEnabled());
     QVERIFY(child<RSlider>(dialog, "slSharpness")->isEnabled());
     QTest::qWait(60);

@@ -244,7 +244,7 @@ void CamSettings::initUi()
     fillWhiteBalance(*device);
     for (SliderId id : {Contrast, Saturation, Sharpness, Hue})
         fillPlainSlider(*device, id);
-    disableUnsupported();
+    showUnreadControls();
 }
 
 // Nothing of an earlier fill may be put back or reset to on this camera.
@@ -354,14 +354,19 @@ bool CamSettings::fillRange(UvcDevice& device, SliderId id)
     return true;
 }
 
-// A control whose range or value the camera would not give stays disabled.
-void CamSettings::disableUnsupported()
+// A slider whose range the camera would not give is a control it lacks and
+// stays disabled. One with a range but no value read (on Linux contrast
+// reads fail with the auto control V4L2 lacks) stays usable from its default,
+// and Cancel leaves it alone. A switch whose state is unknown is disabled.
+void CamSettings::showUnreadControls()
 {
     for (int id = 0; id < kSliderCount; ++id) {
-        if (!rangeRead_[id] || !initial_[id]) {
+        if (!rangeRead_[id]) {
             slider(SliderId(id))->setEnabled(false);
             slider(SliderId(id))->setStyleSheet(kSliderOffStyle);
             (ui->*sliderRow(SliderId(id)).caption)->setStyleSheet(kLabelGreyStyle);
+        } else if (!initial_[id]) {
+            putCameraValue(SliderId(id), *default_[id]);
         }
     }
     const std::pair<QPushButton*, bool> switches[] = {

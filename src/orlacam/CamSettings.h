@@ -132,7 +132,7 @@ private:
     void fillWhiteBalance(vesk::pc::UvcDevice& device);
     void fillPlainSlider(vesk::pc::UvcDevice& device, SliderId id);
     bool fillRange(vesk::pc::UvcDevice& device, SliderId id);
-    void disableUnsupported();
+    void showUnreadControls();
     void enableUI(bool present);
     void setAntiFlicker(bool autoExposure, int mode);
     static void setSwitchIcon(QPushButton* button, bool on);

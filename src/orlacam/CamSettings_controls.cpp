@@ -151,8 +151,8 @@ void CamSettings::chooseAntiFlicker(int mode)
 
 void CamSettings::showTemperatureActive(bool active)
 {
-    // A camera that would not give its temperature keeps the slider off.
-    const bool usable = active && rangeRead_[Temperature] && initial_[Temperature];
+    // A camera without a temperature range keeps the slider off.
+    const bool usable = active && rangeRead_[Temperature];
     ui->slColorTemperature->setEnabled(usable);
     ui->slColorTemperature->setStyleSheet(usable ? kSliderOnStyle : kSliderOffStyle);
     ui->lbColorTemperature->setStyleSheet(usable ? kLabelWhiteStyle : kLabelGreyStyle);

@@ -227,6 +227,113 @@ then unplug and replug the camera.</translation>
     </message>
 </context>
 <context>
+    <name>CamSettings</name>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Camera Setting</translation>
+    </message>
+    <message>
+        <source>HDR</source>
+        <translation>HDR</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>Focus</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Auto Focus Mode</source>
+        <translation>Auto Focus Mode</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>Global</translation>
+    </message>
+    <message>
+        <source>Face</source>
+        <translation>Face</translation>
+    </message>
+    <message>
+        <source>Manual Focus</source>
+        <translation>Manual Focus</translation>
+    </message>
+    <message>
+        <source>Exposure</source>
+        <translation>Exposure</translation>
+    </message>
+    <message>
+        <source>Auto Exposure Mode</source>
+        <translation>Auto Exposure Mode</translation>
+    </message>
+    <message>
+        <source>Compensation</source>
+        <translation>Compensation</translation>
+    </message>
+    <message>
+        <source>Shutter Speed</source>
+        <translation>Shutter Speed</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Anti-Flicker</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>White Balance</source>
+        <translation>White Balance</translation>
+    </message>
+    <message>
+        <source>Color Temperature</source>
+        <translation>Color Temperature</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Saturation</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>Sharpness</translation>
+    </message>
+    <message>
+        <source>Hue</source>
+        <translation>Hue</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+</context>
+<context>
     <name>DevSleep</name>
     <message>
         <source>Device Sleep</source>

@@ -227,6 +227,113 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
     </message>
 </context>
 <context>
+    <name>CamSettings</name>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Configuración de cámara</translation>
+    </message>
+    <message>
+        <source>HDR</source>
+        <translation>HDR</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>Enfoque</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Auto Focus Mode</source>
+        <translation>Modo de autoenfoque</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>Global</translation>
+    </message>
+    <message>
+        <source>Face</source>
+        <translation>Rostro</translation>
+    </message>
+    <message>
+        <source>Manual Focus</source>
+        <translation>Enfoque manual</translation>
+    </message>
+    <message>
+        <source>Exposure</source>
+        <translation>Exposición</translation>
+    </message>
+    <message>
+        <source>Auto Exposure Mode</source>
+        <translation>Modo de autoexposición</translation>
+    </message>
+    <message>
+        <source>Compensation</source>
+        <translation>Compensación</translation>
+    </message>
+    <message>
+        <source>Shutter Speed</source>
+        <translation>Velocidad de obturación</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Antiparpadeo</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Apagado</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>White Balance</source>
+        <translation>Balance de blancos</translation>
+    </message>
+    <message>
+        <source>Color Temperature</source>
+        <translation>Temperatura de color</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Imagen</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contraste</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Saturación</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>Nitidez</translation>
+    </message>
+    <message>
+        <source>Hue</source>
+        <translation>Tono</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Listo</translation>
+    </message>
+</context>
+<context>
     <name>DevSleep</name>
     <message>
         <source>Device Sleep</source>

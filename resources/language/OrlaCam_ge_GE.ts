@@ -227,6 +227,113 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
     </message>
 </context>
 <context>
+    <name>CamSettings</name>
+    <message>
+        <source>Camera Setting</source>
+        <translation>Kameraeinstellung</translation>
+    </message>
+    <message>
+        <source>HDR</source>
+        <translation>HDR</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>Fokus</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Auto Focus Mode</source>
+        <translation>Autofokus-Modus</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>Global</translation>
+    </message>
+    <message>
+        <source>Face</source>
+        <translation>Gesicht</translation>
+    </message>
+    <message>
+        <source>Manual Focus</source>
+        <translation>Manueller Fokus</translation>
+    </message>
+    <message>
+        <source>Exposure</source>
+        <translation>Belichtung</translation>
+    </message>
+    <message>
+        <source>Auto Exposure Mode</source>
+        <translation>Auto-Belichtungsmodus</translation>
+    </message>
+    <message>
+        <source>Compensation</source>
+        <translation>Korrektur</translation>
+    </message>
+    <message>
+        <source>Shutter Speed</source>
+        <translation>Verschlusszeit</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>Anti-Flimmern</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>White Balance</source>
+        <translation>Weißabgleich</translation>
+    </message>
+    <message>
+        <source>Color Temperature</source>
+        <translation>Farbtemperatur</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Kontrast</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Sättigung</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>Schärfe</translation>
+    </message>
+    <message>
+        <source>Hue</source>
+        <translation>Farbton</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+</context>
+<context>
     <name>DevSleep</name>
     <message>
         <source>Device Sleep</source>

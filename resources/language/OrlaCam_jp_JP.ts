@@ -227,6 +227,113 @@ then unplug and replug the camera.</source>
     </message>
 </context>
 <context>
+    <name>CamSettings</name>
+    <message>
+        <source>Camera Setting</source>
+        <translation>カメラ設定</translation>
+    </message>
+    <message>
+        <source>HDR</source>
+        <translation>HDR</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>フォーカス</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>自動</translation>
+    </message>
+    <message>
+        <source>Auto Focus Mode</source>
+        <translation>オートフォーカスモード</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>全体</translation>
+    </message>
+    <message>
+        <source>Face</source>
+        <translation>顔</translation>
+    </message>
+    <message>
+        <source>Manual Focus</source>
+        <translation>マニュアルフォーカス</translation>
+    </message>
+    <message>
+        <source>Exposure</source>
+        <translation>露出</translation>
+    </message>
+    <message>
+        <source>Auto Exposure Mode</source>
+        <translation>自動露出モード</translation>
+    </message>
+    <message>
+        <source>Compensation</source>
+        <translation>露出補正</translation>
+    </message>
+    <message>
+        <source>Shutter Speed</source>
+        <translation>シャッタースピード</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>フリッカー防止</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>オフ</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>White Balance</source>
+        <translation>ホワイトバランス</translation>
+    </message>
+    <message>
+        <source>Color Temperature</source>
+        <translation>色温度</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>画像</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>コントラスト</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>彩度</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>シャープネス</translation>
+    </message>
+    <message>
+        <source>Hue</source>
+        <translation>色相</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>完了</translation>
+    </message>
+</context>
+<context>
     <name>DevSleep</name>
     <message>
         <source>Device Sleep</source>

@@ -227,6 +227,113 @@ then unplug and replug the camera.</source>
     </message>
 </context>
 <context>
+    <name>CamSettings</name>
+    <message>
+        <source>Camera Setting</source>
+        <translation>相機設定</translation>
+    </message>
+    <message>
+        <source>HDR</source>
+        <translation>HDR</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>對焦</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>自動</translation>
+    </message>
+    <message>
+        <source>Auto Focus Mode</source>
+        <translation>自動對焦模式</translation>
+    </message>
+    <message>
+        <source>Global</source>
+        <translation>全域</translation>
+    </message>
+    <message>
+        <source>Face</source>
+        <translation>人臉</translation>
+    </message>
+    <message>
+        <source>Manual Focus</source>
+        <translation>手動對焦</translation>
+    </message>
+    <message>
+        <source>Exposure</source>
+        <translation>曝光</translation>
+    </message>
+    <message>
+        <source>Auto Exposure Mode</source>
+        <translation>自動曝光模式</translation>
+    </message>
+    <message>
+        <source>Compensation</source>
+        <translation>曝光補償</translation>
+    </message>
+    <message>
+        <source>Shutter Speed</source>
+        <translation>快門速度</translation>
+    </message>
+    <message>
+        <source>ISO</source>
+        <translation>ISO</translation>
+    </message>
+    <message>
+        <source>Anti-Flicker</source>
+        <translation>抗閃爍</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>50Hz</source>
+        <translation>50Hz</translation>
+    </message>
+    <message>
+        <source>60Hz</source>
+        <translation>60Hz</translation>
+    </message>
+    <message>
+        <source>White Balance</source>
+        <translation>白平衡</translation>
+    </message>
+    <message>
+        <source>Color Temperature</source>
+        <translation>色溫</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>影像</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>對比度</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>飽和度</translation>
+    </message>
+    <message>
+        <source>Sharpness</source>
+        <translation>銳利度</translation>
+    </message>
+    <message>
+        <source>Hue</source>
+        <translation>色調</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>完成</translation>
+    </message>
+</context>
+<context>
     <name>DevSleep</name>
     <message>
         <source>Device Sleep</source>

@@ -1,7 +1,8 @@
 #include "uicomm/OWidget.h"
 
+#include "uicomm/LoopDisposal.h"
+
 #include <QBitmap>
-#include <QEventLoop>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,15 +26,7 @@ void OWidget::centreOnParent()
 
 void OWidget::disposeLoop(QEventLoop* loop)
 {
-    if (!loop)
-        return;
-    if (loop->isRunning()) {
-        loop->exit();
-        loop->setParent(nullptr);
-        loop->deleteLater();
-    } else {
-        delete loop;
-    }
+    disposeEventLoop(loop);
 }
 
 void OWidget::mousePressEvent(QMouseEvent* event)

@@ -6,6 +6,7 @@
 // data is what was written, or what a GET moved back.
 
 #include "SimFixture.h"
+#include "support/SimControlEdits.h"
 
 #include <QStringList>
 #include <QtTest>
@@ -43,30 +44,7 @@ struct InitedCamera : SimFixture
         return lines;
     }
 
-    static QString describe(const vesk::pc::SimRequestRecord& record)
-    {
-        using vesk::pc::UvcRequest;
-        using vesk::pc::UvcUnitKind;
-        const char* request = "?";
-        switch (record.request) {
-        case UvcRequest::SetCur: request = "SET_CUR"; break;
-        case UvcRequest::GetCur: request = "GET_CUR"; break;
-        case UvcRequest::GetMin: request = "GET_MIN"; break;
-        case UvcRequest::GetMax: request = "GET_MAX"; break;
-        case UvcRequest::GetRes: request = "GET_RES"; break;
-        case UvcRequest::GetInfo: request = "GET_INFO"; break;
-        case UvcRequest::GetDef: request = "GET_DEF"; break;
-        }
-        const char* unit = record.kind == UvcUnitKind::CameraTerminal   ? "CT"
-                           : record.kind == UvcUnitKind::ProcessingUnit ? "PU"
-                                                                        : "XU";
-        return QStringLiteral("%1 %2:%3/%4 %5")
-            .arg(QLatin1String(request), QLatin1String(unit))
-            .arg(QString::number(record.selector, 16).rightJustified(2, QLatin1Char('0')).toUpper())
-            .arg(record.length)
-            .arg(QString::fromLatin1(record.data.toHex()))
-            .trimmed();
-    }
+    static QString describe(const vesk::pc::SimRequestRecord& record) { return describeRequest(record); }
 };
 
 // The guard tests: each row a camera state and the refusal it gives, in the

@@ -15,37 +15,9 @@ using namespace vesk::pc;
 
 namespace {
 
-// Changes to the simulated camera's controls, written as
-// "CT:06=feff PU:06.min=4cff PU:10=-": unit, selector, optional field
-// (cur when none), value bytes in hex, or '-' to take the control away.
 SimCameraModel specWith(const QString& changes)
 {
-    SimCameraModel model;
-    for (const QString& change : changes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString target = change.section(QLatin1Char('='), 0, 0);
-        const QByteArray value = change.section(QLatin1Char('='), 1).toLatin1();
-        const UvcUnitKind unit = target.startsWith(QLatin1String("CT")) ? UvcUnitKind::CameraTerminal
-                                                                        : UvcUnitKind::ProcessingUnit;
-        const uint8_t selector = uint8_t(target.mid(3, 2).toUInt(nullptr, 16));
-        const QString field = target.section(QLatin1Char('.'), 1);
-        for (int i = 0; i < model.controls.size(); ++i) {
-            SimControl& control = model.controls[i];
-            if (control.unit != unit || control.selector != selector)
-                continue;
-            if (value == "-") {
-                model.controls.removeAt(i);
-                break;
-            }
-            QByteArray& slot = field == QLatin1String("min")   ? control.min
-                               : field == QLatin1String("max") ? control.max
-                               : field == QLatin1String("res") ? control.res
-                               : field == QLatin1String("def") ? control.def
-                                                               : control.cur;
-            slot = QByteArray::fromHex(value);
-            break;
-        }
-    }
-    return model;
+    return withControls(SimCameraModel(), changes);
 }
 
 QStringList lines(const char* text)

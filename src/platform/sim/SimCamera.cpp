@@ -223,6 +223,8 @@ int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t sele
             std::memcpy(control.cur.data(), data, size_t(moved));
             return moved;
         }
+        if (request == UvcRequest::GetCur && control.readFails)
+            return -1;
         const QByteArray* value = valueFor(control, request);
         return value ? copyOut(*value, data, length) : -1;
     }

@@ -21,6 +21,7 @@ struct SimControl
     QByteArray res;
     QByteArray def;
     QByteArray cur;
+    bool readFails = false;  // GET_CUR stalls: the value cannot be read now
 
     int length() const { return cur.size(); }
 

@@ -181,6 +181,7 @@ void tst_SystemSettingUi::rowsSendAndReport()
     page.setCurrentUvcDevSn(orla_->sn(), &block);
     const int before = records(orla_->sn()).size();
     int notices = 0;
+    QObject noticeWatch;  // ends the box watch with this row
     if (control.startsWith(QLatin1String("cb:"))) {
         child<QComboBox>(&page, "cbDevAutoSleep")->setCurrentIndex(control.mid(3).toInt());
     } else if (control.startsWith(QLatin1String("mode:"))) {
@@ -191,7 +192,7 @@ void tst_SystemSettingUi::rowsSendAndReport()
         whenModal([&](QWidget* box) {
             ++notices;
             childButton(box, "pbYes")->click();
-        }, 1500);
+        }, 1500, &noticeWatch);
         child<QPushButton>(&page, control.toLatin1())->click();
     }
     const QList<QByteArray> sent = records(orla_->sn()).mid(before);
@@ -203,7 +204,6 @@ void tst_SystemSettingUi::rowsSendAndReport()
         QVERIFY(!actionReported("set_", 300));
     else
         QVERIFY2(actionReported(action, 8000), action.constData());
-    QTest::qWait(50);  // the modal helper's timer, when no box came
 }
 
 void tst_SystemSettingUi::cameraSettingNeedsItsFirmware_data()
@@ -232,7 +232,16 @@ void tst_SystemSettingUi::cameraSettingNeedsItsFirmware()
     page.show();
     page.setCurrentUvcDevSn(camera->sn());
     QVERIFY(child(&page, "wVirtualBg")->isVisible());
+    QObject dialogWatch;
+    bool dialogShown = false;
+    if (opens) {
+        whenModal([&](QWidget* dialog) {
+            dialogShown = dialog->inherits("CamSettings");
+            dialog->close();
+        }, 8000, &dialogWatch);
+    }
     child<QPushButton>(&page, "pbCameraSettings")->click();
+    QCOMPARE(dialogShown, opens);
     QCOMPARE(actionReported("configure_video_opened", opens ? 8000 : 300), opens);
     sim().unplug(camera->locationId());
 }

@@ -13,20 +13,22 @@
 // modal widget and hands it to the action once it is shown. If no box shows
 // within the time bound, every visible top-level box is closed so that a
 // waiting exec() still returns and the test can fail instead of hanging.
-inline void whenModal(std::function<void(QWidget*)> action, int boundMs = 5000)
+// With an owner, the poll ends with the owner, so an action that captured a
+// test's locals never runs after that test.
+inline void whenModal(std::function<void(QWidget*)> action, int boundMs = 5000,
+                      QObject* owner = nullptr)
 {
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
+    auto* timer = new QTimer(owner);
+    QElapsedTimer clock;
+    clock.start();
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, clock, action, boundMs] {
         QWidget* box = QApplication::activeModalWidget();
         const bool ready = box && box->isVisible();
-        if (!ready && clock->elapsed() < boundMs)
+        if (!ready && clock.elapsed() < boundMs)
             return;
         timer->stop();
         timer->deleteLater();
-        delete clock;
         if (ready) {
             action(box);
             return;

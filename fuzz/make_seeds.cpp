@@ -108,6 +108,33 @@ void simReplies()
     seed("vcunits", "sim-orla", handle->controlDescriptors());
 }
 
+// A picture of 100 bytes as the camera sends it: the information reply,
+// then two data replies (their CRCs are the harness's to make), then a
+// status block and a preset record.
+void pictureRecords()
+{
+    const QByteArray picture = QByteArray("\xFF\xD8 a thumbnail ").leftJustified(100, 'p');
+    QByteArray info(60, '\0');
+    info[0] = 1;
+    info[1] = 1;
+    info.replace(6, 4, u32(uint32_t(picture.size())));
+    info.replace(12, 4, u32(Util::crc32ForBuf(patchtest::bytes(picture), uint32_t(picture.size()))));
+    QByteArray script = QByteArray(1, '\x01') + info;
+    for (int seq = 1, at = 0; at < picture.size(); ++seq, at += 51) {
+        const QByteArray piece = picture.mid(at, 51);
+        QByteArray reply(60, '\0');
+        reply[0] = 2;
+        reply.replace(1, 4, u32(uint32_t(seq)));
+        reply[7] = char(piece.size());
+        reply.replace(9, piece.size(), piece);
+        script += reply;
+    }
+    seed("picturerecords", "thumbnail", script + QByteArray(120, '\x01'));
+    QByteArray missing(60, '\0');
+    missing[0] = 1;
+    seed("picturerecords", "missing", QByteArray(1, '\0') + missing + QByteArray(60, '\x02'));
+}
+
 void packages()
 {
     seed("firmwarepackage", "package", QByteArray(1, '\x01') + QByteArray(1, '\x07') + "SSC339G" + firmware());
@@ -230,6 +257,7 @@ int main(int argc, char** argv)
     QTemporaryDir tmp;
     simReplies();
     packages();
+    pictureRecords();
     patches(tmp.path());
     lzma();
     stream();

@@ -2,7 +2,7 @@
 
 // The local firmware server as a child process of a benchmark, so that its
 // peak memory (from wait4) is its own: the benchmark starts itself again
-// with "--serve <store> <port>" and hands that to serveChild.
+// with "--serve <store> <port>", which runServeChild recognises.
 
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QString>
+
+#include <cstdlib>
 
 namespace bench {
 
@@ -22,6 +24,17 @@ inline int serveChild(const QString& store, quint16 port)
     QObject::connect(&host, &vesk::pc::HttpServerHost::listenFailed, qApp, [] { QCoreApplication::exit(1); });
     host.start();
     return QCoreApplication::exec();
+}
+
+// When the arguments ask for the server child ("--serve <store> <port>"),
+// runs it and returns true with its exit code in *code.
+inline bool runServeChild(int argc, char** argv, int* code)
+{
+    if (argc != 4 || qstrcmp(argv[1], "--serve") != 0)
+        return false;
+    qSetMessagePattern("%{if-critical}%{message}%{endif}");
+    *code = serveChild(QString::fromLocal8Bit(argv[2]), quint16(std::atoi(argv[3])));
+    return true;
 }
 
 } // namespace bench

@@ -133,10 +133,9 @@ void printRow(const char* kind, const Counts& c, double seconds)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--serve") == 0) {
-        qSetMessagePattern("%{if-critical}%{message}%{endif}");
-        return serveChild(QString::fromLocal8Bit(argv[2]), quint16(std::atoi(argv[3])));
-    }
+    int code = 0;
+    if (runServeChild(argc, argv, &code))
+        return code;
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     QTemporaryDir dir;
     const QString store = dir.filePath("store");

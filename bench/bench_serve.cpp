@@ -126,10 +126,9 @@ void keepBest(Result* best, const Result& run)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--serve") == 0) {
-        qSetMessagePattern("%{if-critical}%{message}%{endif}");
-        return serveChild(QString::fromLocal8Bit(argv[2]), quint16(std::atoi(argv[3])));
-    }
+    int code = 0;
+    if (runServeChild(argc, argv, &code))
+        return code;
     const qint64 mib = argc > 1 ? std::max(1, std::atoi(argv[1])) : 64;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     QTemporaryDir dir;

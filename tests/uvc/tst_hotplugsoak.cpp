@@ -4,6 +4,7 @@
 // followed by exactly one departure, and the memory in use comes back to
 // where it was.
 
+#include "RegistryThread.h"
 #include "SimFixture.h"
 #include "support/TestHome.h"
 #include "uvc/UvcDevices.h"
@@ -169,13 +170,9 @@ private:
     std::atomic<int> sent_{0};
 };
 
-// The registry on its own thread over its own simulated backend, as the
-// main window runs it.
-struct Registry
+// The registry with its announcements logged.
+struct Registry : RegistryThread
 {
-    SimBackend backend;
-    UvcDevices* registry = new UvcDevices(backend);
-    QThread thread;
     ChangeLog changes;
 
     Registry()
@@ -183,15 +180,6 @@ struct Registry
         QObject::connect(registry, &UvcDevices::devChanged, registry,
                          [this](const QByteArray& sn, bool present) { changes.add(sn, present); },
                          Qt::DirectConnection);
-        registry->moveToThread(&thread);
-        thread.start();
-    }
-    ~Registry()
-    {
-        registry->stopHotPlug();
-        thread.quit();
-        thread.wait();
-        delete registry;
     }
     bool emptied() const
     {

@@ -28,10 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::init();
     fuzz::Input in(data, size);
     const uint8_t mode = in.byte();
-    // LZMA2 dictionary codes stop at 40; most inputs keep to small
-    // dictionaries, whose set-up costs less.
-    const unsigned char prop = in.byte() % ((mode & 2) ? 48 : 24);
-    const QByteArray props = in.take(5);
+    // LZMA2 dictionary codes stop at 40. Most inputs keep to dictionaries
+    // below 1 MiB: the decoder clears the whole dictionary at every start.
+    const unsigned char prop = in.byte() % ((mode & 2) ? 48 : 16);
+    QByteArray props = in.take(5);
+    if (!(mode & 2) && props.size() == 5) {
+        props[3] = char(props[3] & 0x0F);
+        props[4] = 0;
+    }
     const uint32_t length = in.u32();
     // Unknown (end mark), or up to 1 MiB.
     const uint64_t unpackSize = (mode & 1) ? UINT64_MAX : uint64_t(length % (1 << 20));

@@ -135,6 +135,16 @@ void pictureRecords()
     seed("picturerecords", "missing", QByteArray(1, '\0') + missing + QByteArray(60, '\x02'));
 }
 
+// Zoom 100..500 at 300, focus 0..1023 at 512 with auto focus on, as the
+// standard controls answer; a raw status zoom of 200 first.
+void cameraControls()
+{
+    QByteArray script = u32(200);
+    for (uint16_t value : {100, 500, 300, 0, 1023, 512})
+        script += QByteArray(1, char(value & 0xFF)) + QByteArray(1, char(value >> 8));
+    seed("cameracontrols", "ranges", script + QByteArray(1, '\x01'));
+}
+
 void packages()
 {
     seed("firmwarepackage", "package", QByteArray(1, '\x01') + QByteArray(1, '\x07') + "SSC339G" + firmware());
@@ -258,6 +268,7 @@ int main(int argc, char** argv)
     simReplies();
     packages();
     pictureRecords();
+    cameraControls();
     patches(tmp.path());
     lzma();
     stream();

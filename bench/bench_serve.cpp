@@ -11,9 +11,7 @@
 // included), not the processes' start.
 
 #include "BenchSupport.h"
-#include "comm/GlobalParams.h"
-#include "httpserver/HttpServerHost.h"
-#include "package/FirmwareManager.h"
+#include "LocalServerChild.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,17 +39,6 @@ struct Result
     double mibPerS = 0;
     long peakKiB = 0;
 };
-
-// Child side: the local server on the store until it is ended.
-int serveChild(const QString& store, quint16 port)
-{
-    vesk::pc::FirmwareManager::setStoreDir(store);
-    vesk::pc::GlobalParams::get().host_port = port;
-    vesk::pc::HttpServerHost host;
-    QObject::connect(&host, &vesk::pc::HttpServerHost::listenFailed, qApp, [] { QCoreApplication::exit(1); });
-    host.start();
-    return QCoreApplication::exec();
-}
 
 QString packageUrl(quint16 port, const QString& name)
 {
@@ -139,10 +126,9 @@ void keepBest(Result* best, const Result& run)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--serve") == 0) {
-        qSetMessagePattern("%{if-critical}%{message}%{endif}");
-        return serveChild(QString::fromLocal8Bit(argv[2]), quint16(std::atoi(argv[3])));
-    }
+    int code = 0;
+    if (runServeChild(argc, argv, &code))
+        return code;
     const qint64 mib = argc > 1 ? std::max(1, std::atoi(argv[1])) : 64;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     QTemporaryDir dir;

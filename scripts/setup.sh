@@ -8,6 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   g++ cmake ninja-build pkg-config
+  clang libclang-rt-14-dev
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev
   libhttp-parser-dev libbz2-dev liblzma-dev libdivsufsort-dev
   libudev-dev libx11-dev libxcb1-dev libx11-xcb-dev libxcb-keysyms1-dev libxcb-xkb-dev xdotool

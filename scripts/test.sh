@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything once with AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-test/, and runs every test through CTest
-# under an Xvfb display of its own.
+# under an Xvfb display of its own. Then builds the fuzz targets with clang
+# into build-fuzz/ and runs each over its seeds and for a few seconds more.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
@@ -22,3 +23,7 @@ export DISPLAY="$display"
 
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+
+"$here/scripts/fuzz-build.sh"
+cd "$here/build-fuzz"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 300 -L fuzz

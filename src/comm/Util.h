@@ -71,6 +71,10 @@ public:
     // under sysfsRoot (tests point it at a fake tree).
     static QList<uint32_t> findHidDevice(const QString& sysfsRoot = QStringLiteral("/sys"));
 
+    // Scales the picture src to width x height into dst (format by suffix).
+    // A picture the user chose is untrusted: one that declares more than
+    // kMaxPicturePixels is refused before it is decoded.
+    static constexpr qint64 kMaxPicturePixels = 8000 * 6000;
     static bool resizeImage(const QString& src, const QString& dst, int width, int height);
 };
 

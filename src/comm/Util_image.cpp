@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QSaveFile>
 
 namespace vesk {
@@ -21,8 +22,16 @@ bool Util::resizeImage(const QString& src, const QString& dst, int width, int he
         qCritical().noquote() << "Directory not exist:" << dir;
         return false;
     }
+    // The size the header declares decides the memory decoding takes, so
+    // it is checked before anything is decoded.
+    QImageReader reader(src);
+    const QSize declared = reader.size();
+    if (declared.isValid() && qint64(declared.width()) * declared.height() > kMaxPicturePixels) {
+        qCritical() << "Image too large:" << declared;
+        return false;
+    }
     QImage image;
-    if (!image.load(src)) {
+    if (!reader.read(&image)) {
         qCritical() << "Image format invalid";
         return false;
     }

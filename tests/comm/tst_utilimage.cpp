@@ -1,6 +1,7 @@
 #include "support/TestHome.h"
 #include "comm/Util.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -33,6 +34,7 @@ private slots:
     void scalesToExactSize_data();
     void scalesToExactSize();
     void failedSaveKeepsOldFile();
+    void hugePictureRefusedBeforeDecoding();
 };
 
 void TestUtilImage::initTestCase()
@@ -121,6 +123,31 @@ void TestUtilImage::failedSaveKeepsOldFile()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Invalid image size"));
     QVERIFY(!Util::resizeImage(source_, out.filePath("zero.png"), 0, 10));
     QVERIFY(!QFile::exists(out.filePath("zero.png")));
+}
+
+// A small file whose header declares 15000 x 15000 pixels would take about
+// a gigabyte to decode.
+void TestUtilImage::hugePictureRefusedBeforeDecoding()
+{
+    if (!QImageWriter::supportedImageFormats().contains("jpg"))
+        QSKIP("No JPEG writer in this Qt");
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && QImage(source_).save(&buffer, "JPG"));
+    const int frame = jpeg.indexOf("\xFF\xC0");  // start of frame: length, precision, height, width
+    QVERIFY(frame > 0);
+    for (int at : {frame + 5, frame + 7}) {
+        jpeg[at] = char(15000 >> 8);
+        jpeg[at + 1] = char(15000 & 0xFF);
+    }
+    const QString src = dir_.filePath("huge.jpg");
+    QFile file(src);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());
+    file.close();
+
+    QTest::ignoreMessage(QtCriticalMsg, "Image too large: QSize(15000, 15000)");
+    QVERIFY(!Util::resizeImage(src, dir_.filePath("huge-out.png"), 10, 10));
+    QVERIFY(!QFile::exists(dir_.filePath("huge-out.png")));
 }
 
 QTEST_GUILESS_MAIN(TestUtilImage)

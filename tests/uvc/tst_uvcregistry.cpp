@@ -3,6 +3,7 @@
 // send, double arrivals, the upgrade-mode rule, the USB identity tests and the
 // look-ups. Every scenario counts devChanged under a hard time bound.
 
+#include "RegistryThread.h"
 #include "SimFixture.h"
 #include "support/TestHome.h"
 #include "uvc/UvcDevices.h"
@@ -32,27 +33,11 @@ SimCameraModel cameraAt(uint32_t location, const char* serial, uint16_t vendor =
     return model;
 }
 
-// A registry on its own thread over its own simulated backend, as the main
-// window sets it up.
-struct Registry
+// The registry with its announcements recorded.
+struct Registry : RegistryThread
 {
-    SimBackend backend;
-    UvcDevices* registry = new UvcDevices(backend);
-    QThread thread;
     QSignalSpy changes{registry, &UvcDevices::devChanged};
 
-    Registry()
-    {
-        registry->moveToThread(&thread);
-        thread.start();
-    }
-    ~Registry()
-    {
-        registry->stopHotPlug();
-        thread.quit();
-        thread.wait();
-        delete registry;
-    }
     void start() { QVERIFY(registry->startHotPlug()); }
     // Keeps the registry's thread busy until release(): reports made meanwhile
     // are all queued before the first of them is handled.

@@ -1,0 +1,280 @@
+// Writes the seed corpora under fuzz/corpus/<target>/ from the tests' own
+// builders, the simulated camera's replies and the program's own writers.
+// Run by hand after a format changes: make_fuzz_seeds <fuzz/corpus>.
+
+#include "package/PatchTestBytes.h"
+
+#include "comm/Util.h"
+#include "package/BsDiff.h"
+#include "package/LZMA.h"
+#include "package/PackageBuilder.h"
+#include "platform/sim/SimBackend.h"
+#include "platform/sim/SimCamera.h"
+#include "upgrade/UvcPatchUpgrade.h"
+#include "platform/EmptyBackend.h"
+#include "uvc/ProtocolMsg.h"
+#include "uvc/UvcDevices.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+namespace vesk {
+namespace pc {
+
+// The engine's own patch list writer, reached as the tests reach it.
+class UvcPatchUpgradeProbe
+{
+public:
+    static bool patchList(const QString& image, const QString& package, const QString& out)
+    {
+        static EmptyBackend backend;
+        static UvcDevices registry(backend);
+        UvcPatchUpgrade engine(QStringLiteral("seeds"), UvcPatchUpgrade::UvcTaskUpgrade, registry);
+        return engine.bspatchListGenerate(image, package, out, {uint32_t(QFileInfo(image).size())}, 0);
+    }
+};
+
+} // namespace pc
+} // namespace vesk
+
+using namespace vesk::pc;
+
+namespace {
+
+QString g_root;
+
+void seed(const char* target, const char* name, const QByteArray& bytes)
+{
+    const QString dir = g_root + QLatin1Char('/') + QLatin1String(target);
+    QDir().mkpath(dir);
+    pkgtest::writeFile(dir + QLatin1Char('/') + QLatin1String(name), bytes);
+}
+
+QByteArray u32(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint32>(value, bytes.data());
+    return bytes;
+}
+
+QByteArray camera()
+{
+    return pkgtest::cameraPackage({{0, QByteArray(300, 'b')}, {10, QByteArray(200, 's')}});
+}
+
+QByteArray firmware()
+{
+    return pkgtest::package(pkgtest::Identity(), {{1, camera()}, {2, QByteArray(500, 'x')}});
+}
+
+// Frames the camera answers on the message selector, its status block and
+// its descriptors.
+void simReplies()
+{
+    SimBackend backend;
+    SimCameraModel model;
+    model.statusBlock = QByteArray::fromHex("0102000301000a00140001000200120300000500");
+    model.statusBlock.resize(60);
+    backend.plug(model);
+    const QSharedPointer<CameraHandle> handle = backend.openDevice(model.usb.locationId);
+    handle->openControlInterface();
+    ProtocolMsg msg;
+    int n = 0;
+    for (uint16_t command : {0x0101, 0x0102, 0x0201, 0x0A05}) {
+        ProtocolMsg::FrmPacket frame;
+        frame.setCommand(command);
+        frame.setPayloadLength(4);
+        frame.setSequence(msg.nextSequence());
+        msg.frmHeaderProcessForSend(frame);
+        QByteArray block = ProtocolMsg::wireBlock(frame);
+        handle->controlRequest(UvcRequest::SetCur, UvcUnitKind::ExtensionUnit, model.extensionUnitId, 2,
+                               reinterpret_cast<uint8_t*>(block.data()), block.size());
+        QByteArray reply(60, '\0');
+        handle->controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, model.extensionUnitId, 2,
+                               reinterpret_cast<uint8_t*>(reply.data()), reply.size());
+        seed("protocolmsg", qPrintable(QStringLiteral("reply-%1").arg(n++)), reply);
+    }
+    seed("protocolmsg", "magic", QByteArray("010203.VK_upgrade", 18).leftJustified(60, '\0'));
+    QByteArray status(60, '\0');
+    handle->controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, model.extensionUnitId, 6,
+                           reinterpret_cast<uint8_t*>(status.data()), status.size());
+    seed("camerastatus", "sim-status", status);
+    seed("camerastatus", "block", model.statusBlock);
+    seed("vcunits", "sim-orla", handle->controlDescriptors());
+}
+
+// A picture of 100 bytes as the camera sends it: the information reply,
+// then two data replies (their CRCs are the harness's to make), then a
+// status block and a preset record.
+void pictureRecords()
+{
+    const QByteArray picture = QByteArray("\xFF\xD8 a thumbnail ").leftJustified(100, 'p');
+    QByteArray info(60, '\0');
+    info[0] = 1;
+    info[1] = 1;
+    info.replace(6, 4, u32(uint32_t(picture.size())));
+    info.replace(12, 4, u32(Util::crc32ForBuf(patchtest::bytes(picture), uint32_t(picture.size()))));
+    QByteArray script = QByteArray(1, '\x01') + info;
+    for (int seq = 1, at = 0; at < picture.size(); ++seq, at += 51) {
+        const QByteArray piece = picture.mid(at, 51);
+        QByteArray reply(60, '\0');
+        reply[0] = 2;
+        reply.replace(1, 4, u32(uint32_t(seq)));
+        reply[7] = char(piece.size());
+        reply.replace(9, piece.size(), piece);
+        script += reply;
+    }
+    seed("picturerecords", "thumbnail", script + QByteArray(120, '\x01'));
+    QByteArray missing(60, '\0');
+    missing[0] = 1;
+    seed("picturerecords", "missing", QByteArray(1, '\0') + missing + QByteArray(60, '\x02'));
+}
+
+// Zoom 100..500 at 300, focus 0..1023 at 512 with auto focus on, as the
+// standard controls answer; a raw status zoom of 200 first.
+void cameraControls()
+{
+    QByteArray script = u32(200);
+    for (uint16_t value : {100, 500, 300, 0, 1023, 512})
+        script += QByteArray(1, char(value & 0xFF)) + QByteArray(1, char(value >> 8));
+    seed("cameracontrols", "ranges", script + QByteArray(1, '\x01'));
+}
+
+void packages()
+{
+    seed("firmwarepackage", "package", QByteArray(1, '\x01') + QByteArray(1, '\x07') + "SSC339G" + firmware());
+    seed("firmwarepackage", "ugsys", QByteArray(1, '\x03') + QByteArray(1, '\0') + firmware());
+    seed("camerapackage", "camera", QByteArray::fromHex("01000a00000000") + camera());
+    seed("camerapackage", "offset", QByteArray::fromHex("01100a00000000") + QByteArray(16, 'Z') + camera());
+}
+
+int collect(diff_stream* stream, const void* buffer, int size)
+{
+    static_cast<QByteArray*>(stream->opaque)->append(static_cast<const char*>(buffer), size);
+    return 0;
+}
+
+void patches(const QString& tmp)
+{
+    const QByteArray old = QByteArray("The camera's firmware, version one. ").repeated(20);
+    QByteArray changed = old;
+    changed.replace("one", "two!");
+    QByteArray entries;
+    diff_stream stream{&entries, malloc, free, collect};
+    bsdiff(patchtest::bytes(old), old.size(), patchtest::bytes(changed), changed.size(), &stream);
+    seed("bspatch", "diff", "\x01" + u32(uint32_t(changed.size())) + u32(uint32_t(old.size())) + old + entries);
+    seed("bspatch", "raw", QByteArray(1, '\0') + u32(uint32_t(changed.size())) + u32(uint32_t(old.size())) + old + entries);
+
+    const QString image = tmp + QStringLiteral("/image"), package = tmp + QStringLiteral("/package"),
+                  list = tmp + QStringLiteral("/list");
+    pkgtest::writeFile(image, old);
+    pkgtest::writeFile(package, changed.left(old.size()));
+    if (UvcPatchUpgradeProbe::patchList(image, package, list))
+        seed("patchlist", "list", QByteArray(1, '\0') + u32(uint32_t(old.size())) + old + pkgtest::readFile(list));
+}
+
+void lzma()
+{
+    const QByteArray text = QByteArray("upload container ").repeated(30);
+    QByteArray packed, props;
+    unsigned char prop = 0;
+    LZMA::encode2(text, &packed, &prop, 5);
+    seed("lzma", "lzma2", "\x02" + QByteArray(1, char(prop)) + QByteArray(5, '\0') + u32(uint32_t(text.size())) + packed);
+    packed.clear();
+    LZMA::encode(text, &packed, props, 1);
+    seed("lzma", "lzma1", QByteArray(1, '\0') + QByteArray(1, '\x10') + props + u32(uint32_t(text.size())) + packed);
+}
+
+void stream()
+{
+    // Three packets of 100 bytes then one of 20, every CRC holding.
+    QByteArray input = "\x63" + u32(319);
+    for (uint32_t seq = 1; seq <= 4; ++seq) {
+        const int length = seq < 4 ? 100 : 20;
+        QByteArray packet = u32(seq) + u32(0) + u32(uint32_t(length)) + QByteArray(length, char('a' + seq));
+        qToLittleEndian<quint32>(Util::crc32ForBuf(patchtest::bytes(packet), uint32_t(packet.size())), packet.data() + 4);
+        input += QByteArray(1, char(length)) + QByteArray(1, '\0') + packet;
+    }
+    seed("streamframe", "download", input);
+}
+
+void http()
+{
+    seed("httprequest", "length", "POST /upload?a=1 HTTP/1.1\r\nHost: x\r\nContent-Length: 20\r\n\r\n0123456789abcdefghij");
+    seed("httprequest", "chunked",
+         "POST /c HTTP/1.1\r\nTransfer-Encoding: chunked\r\nX-E:\r\n\r\n4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n");
+    seed("httprequest", "pipelined", "GET /a HTTP/1.1\r\nHost: pc\r\n\r\nGET /b HTTP/1.0\r\n\r\n");
+    seed("httpresponse", "length",
+         "\x02HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n0123456789abcdefghij");
+    seed("httpresponse", "chunked", QByteArray(1, '\0') + "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n");
+    seed("httpresponse", "close", "\x01HTTP/1.0 404 Not Found\r\n\r\nto the close");
+
+    const QByteArray query = "cmd=1&product=Kestro_zuki_2P&branch=main&platform=SSC339G&status=release&version=1.0.0.1&seqid=3";
+    seed("localserver", "query", "GET /query?" + query + " HTTP/1.1\r\nHost: pc\r\n\r\n");
+    seed("localserver", "download", "GET /download?" + query + " HTTP/1.1\r\nHost: pc\r\n\r\n");
+    seed("localserver", "ugsys", "GET /download?cmd=2&product=Kestro_zuki_2P&branch=main&platform=SSC339G"
+                                 "&status=release&version=1.0.0.1 HTTP/1.1\r\n\r\n");
+    seed("localserver", "common", "GET /common?cmd=1 HTTP/1.1\r\nHost: pc\r\n\r\n");
+    const QByteArray report = R"({"cmd": "UpgradeProgress", "type": 3, "uuid": "u-1", "msg": "done"})";
+    seed("localserver", "progress", "POST / HTTP/1.1\r\nHost: pc\r\ncontent-length: "
+                                        + QByteArray::number(report.size()) + "\r\n\r\n" + report);
+}
+
+void cloud()
+{
+    const QByteArray package = R"({"product":"Kestro_orla","branch":"OA_E","platform":"SSC336Q",)"
+                               R"("url":"http://127.0.0.1:1/fw.bin","pkgsize":1024,)"
+                               R"("md5":"0123456789abcdef0123456789abcdef","version":"1.2.3.4","status":"release"})";
+    seed("cloudreply", "package", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[" + package + "]}");
+    seed("cloudreply", "error", "\x01{\"errorcode\":500,\"reason\":\"busy\"}");
+    seed("cloudreply", "report", "\x01{\"errorcode\":200,\"reason\":\"ok\"}");
+}
+
+void inis(const QString& source)
+{
+    seed("ini", "settings", pkgtest::readFile(source + QStringLiteral("/resources/config/kestro_macos.ini")));
+    seed("ini", "logging", pkgtest::readFile(source + QStringLiteral("/resources/config/logging_orlacam.ini")));
+}
+
+void pictures()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    for (const char* format : {"PNG", "JPG", "BMP"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        seed("picture", format, "\x01" + bytes);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <corpus folder> <source folder>\n", argv[0]);
+        return 2;
+    }
+    g_root = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir tmp;
+    simReplies();
+    packages();
+    pictureRecords();
+    cameraControls();
+    patches(tmp.path());
+    lzma();
+    stream();
+    http();
+    cloud();
+    inis(QString::fromLocal8Bit(argv[2]));
+    pictures();
+    return 0;
+}

@@ -587,4 +587,63 @@ then unplug and replug the camera.</translation>
         <translation>Upgrade successfully!</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Downloading Firmware</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>Download error!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, total %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Download timeout, please try again later!</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Start to upgrade. Please do not disconnect!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Upgrade successfully!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade failed, please try again later.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>No response from device for a long time, please restart device and try again!</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade failed, please try again later.</translation>
+    </message>
+</context>
 </TS>

@@ -587,4 +587,63 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <translation>¡Actualización correcta!</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Descargando firmware</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>¡Error de descarga!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, total %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Tiempo de descarga agotado, inténtelo de nuevo más tarde.</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Comienza la actualización. ¡No desconecte el dispositivo!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Advertencia: no desconecte el dispositivo durante la actualización o quedará inservible.</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>¡Actualización completada!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>La actualización ha fallado, inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>El dispositivo no responde desde hace tiempo; reinícielo e inténtelo de nuevo.</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Advertencia:
+1 No desconecte el dispositivo durante la actualización o quedará inservible.
+2 Cierre todas las aplicaciones que puedan usar el dispositivo durante la actualización, como OBS Studio, Zoom, Skype o Google Meet.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>La actualización ha fallado, inténtelo de nuevo más tarde.</translation>
+    </message>
+</context>
 </TS>

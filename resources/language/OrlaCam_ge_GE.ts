@@ -587,4 +587,63 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <translation>Upgrade erfolgreich!</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Firmware wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>Downloadfehler!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, gesamt %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Zeitüberschreitung beim Download, bitte später erneut versuchen!</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Aktualisierung beginnt. Bitte nicht trennen!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Warnung: Das Gerät während der Aktualisierung nicht trennen, sonst wird es beschädigt!</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Aktualisierung erfolgreich!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Aktualisierung fehlgeschlagen, bitte später erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>Das Gerät antwortet seit Langem nicht, bitte Gerät neu starten und erneut versuchen!</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warnung:
+1 Das Gerät während der Aktualisierung nicht trennen, sonst wird es beschädigt!
+2 Bitte alle Anwendungen schließen, die das Gerät während der Aktualisierung nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Aktualisierung fehlgeschlagen, bitte später erneut versuchen.</translation>
+    </message>
+</context>
 </TS>

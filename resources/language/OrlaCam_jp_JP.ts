@@ -587,4 +587,63 @@ then unplug and replug the camera.</source>
         <translation>アップグレードに成功しました！</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>ファームウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>ダウンロードエラー！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB、合計 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>ダウンロードがタイムアウトしました。後でもう一度お試しください！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>アップグレードを開始します。接続を切らないでください！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：アップグレード中はデバイスを取り外さないでください。デバイスが故障する恐れがあります！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>アップグレードに成功しました！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>アップグレードに失敗しました。後でもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>デバイスから長時間応答がありません。デバイスを再起動してもう一度お試しください！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 アップグレード中はデバイスを取り外さないでください。デバイスが故障する恐れがあります！
+2 アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、デバイスを使用する可能性のあるアプリをすべて閉じてください。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>アップグレードに失敗しました。後でもう一度お試しください。</translation>
+    </message>
+</context>
 </TS>

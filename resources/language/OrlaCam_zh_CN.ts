@@ -587,4 +587,63 @@ then unplug and replug the camera.</source>
         <translation>升级成功！</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下载固件</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>下载出错！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB，共 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>下载超时，请稍后重试！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>开始升级，请勿断开连接！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：升级期间请勿断开设备，否则设备将会损坏！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升级成功！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升级失败，请稍后重试。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>设备长时间无响应，请重启设备后重试！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升级期间请勿断开设备，否则设备将会损坏！
+2 升级期间请关闭所有可能使用设备的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升级失败，请稍后重试。</translation>
+    </message>
+</context>
 </TS>

@@ -587,4 +587,63 @@ then unplug and replug the camera.</source>
         <translation>升級成功！</translation>
     </message>
 </context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下載韌體</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>下載出錯！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB，共 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>下載逾時，請稍後重試！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>開始升級，請勿中斷連接！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：升級期間請勿中斷裝置，否則裝置將會損壞！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升級成功！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升級失敗，請稍後重試。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>裝置長時間無回應，請重新啟動裝置後重試！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升級期間請勿中斷裝置，否則裝置將會損壞！
+2 升級期間請關閉所有可能使用裝置的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升級失敗，請稍後重試。</translation>
+    </message>
+</context>
 </TS>

@@ -86,11 +86,22 @@ void MsgProgressUi::setOkBtnState(bool visible, bool enabled)
     ui->pbOk->setEnabled(enabled);
 }
 
-int MsgProgressUi::exec()
+void MsgProgressUi::beginRun()
 {
     show();
     result = -1;
+    running_ = true;
     centreOnParent();
+}
+
+void MsgProgressUi::open()
+{
+    beginRun();
+}
+
+int MsgProgressUi::exec()
+{
+    beginRun();
     // The box may be destroyed while it waits (with its parent).
     QPointer<MsgProgressUi> self(this);
     loop->exec();
@@ -173,6 +184,10 @@ void MsgProgressUi::closeEvent(QCloseEvent* event)
     // A window close must not leave exec() waiting for a box nobody sees.
     loop->exit();
     OWidget::closeEvent(event);
+    if (running_) {
+        running_ = false;
+        emit answered(result);
+    }
 }
 
 void MsgProgressUi::changeEvent(QEvent* event)

@@ -34,10 +34,17 @@ public:
 
     // Subclasses put their own start and stop around it.
     virtual int exec();
+    // Shows the box like exec() but returns at once; the result comes with
+    // answered. For flows that must not wait in a loop of their own.
+    virtual void open();
 
     // Set by an error or failure report, cleared by 0 % and by a warning; a
     // flow that reuses the box clears it before the next run.
     bool errorLatched = false;
+
+signals:
+    // The run of exec() or open() ended, with the result exec() returns.
+    void answered(int result);
 
 public slots:
     void onProgressUpdate(int value, const QString& message);
@@ -54,8 +61,10 @@ private:
     void setStatus(const QString& colour, const QString& message);
     void fitStatusHeight(const QString& text);
     void offerOk();
+    void beginRun();
 
     Ui::MsgProgressUi* ui = nullptr;
     QEventLoop* loop = nullptr;
     int result = -1;
+    bool running_ = false;
 };

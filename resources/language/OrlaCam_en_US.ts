@@ -185,6 +185,78 @@ then unplug and replug the camera.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> or higher for new features with your OrlaCam.</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>No Device Connected</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Please insert device first and try again!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Firmware upgrade info</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Downloading Firmware</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>The firmware server of this computer cannot start, please try again later!</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Extracting Log</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Please wait and keep the device connected!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>Extract the log file successfully!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>Extract log failed, please try again later!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Extract the log file successfully and device will reboot now!</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restore Factory Settings</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>Do you want to reset all settings immediately?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>Device is restoring the factory settings, please waiting...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>Factory reset successfully!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>Factory reset failed, please try again later!</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -185,6 +185,78 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> o superior para disfrutar de las nuevas funciones con su OrlaCam.</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Sí</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Cierre todas las aplicaciones que puedan usar KESTRO Orla u Orla 4K durante la actualización, como OBS Studio, Zoom, Skype o Google Meet.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Cierre todas las aplicaciones que puedan usar KESTRO Orla u Orla 4K durante la exportación del registro, como OBS Studio, Zoom, Skype o Google Meet.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>Ningún dispositivo conectado</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Conecte primero el dispositivo e inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Información de actualización del firmware</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Descargando firmware</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>El servidor de firmware de este equipo no puede iniciarse; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Extrayendo el registro</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Espere y mantenga el dispositivo conectado.</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>¡Registro extraído correctamente!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>No se pudo extraer el registro; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Registro extraído correctamente; el dispositivo se reiniciará ahora.</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restablecer ajustes de fábrica</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>¿Desea restablecer ahora todos los ajustes?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>El dispositivo está restableciendo los ajustes de fábrica, espere...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>¡Ajustes de fábrica restablecidos!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>No se pudieron restablecer los ajustes de fábrica; inténtelo de nuevo más tarde.</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -185,6 +185,78 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> oder höher, um die neuen Funktionen mit Ihrer OrlaCam zu nutzen.</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Bitte alle Anwendungen schließen, die KESTRO Orla oder Orla 4K während der Aktualisierung nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Bitte alle Anwendungen schließen, die KESTRO Orla oder Orla 4K während des Protokollexports nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>Kein Gerät verbunden</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Bitte zuerst das Gerät anschließen und erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Firmware wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>Der Firmware-Server dieses Computers kann nicht starten, bitte später erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Protokoll wird exportiert</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Bitte warten und das Gerät verbunden lassen!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>Protokolldatei erfolgreich exportiert!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>Protokollexport fehlgeschlagen, bitte später erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Protokolldatei erfolgreich exportiert, das Gerät startet jetzt neu!</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Werkseinstellungen wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>Alle Einstellungen jetzt zurücksetzen?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>Das Gerät stellt die Werkseinstellungen wieder her, bitte warten...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>Werkseinstellungen erfolgreich wiederhergestellt!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>Zurücksetzen fehlgeschlagen, bitte später erneut versuchen!</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

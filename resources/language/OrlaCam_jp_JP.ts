@@ -185,6 +185,78 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 以降にアップグレードしてください。</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、KESTRO Orla または Orla 4K を使用する可能性のあるアプリをすべて閉じてください。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>ログのエクスポート中は、OBS Studio、Zoom、Skype、Google Meet など、KESTRO Orla または Orla 4K を使用する可能性のあるアプリをすべて閉じてください。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>デバイスが接続されていません</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>デバイスを接続してから、もう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>ファームウェアのアップグレード情報</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>ファームウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>このコンピューターのファームウェアサーバーを起動できません。後でもう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>ログを取得中</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>デバイスを接続したまま、しばらくお待ちください！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>ログファイルを取得しました！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>ログの取得に失敗しました。後でもう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>ログファイルを取得しました。デバイスを再起動します！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>工場出荷時の設定に戻す</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>すべての設定を今すぐリセットしますか？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>デバイスを工場出荷時の設定に戻しています。お待ちください...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>工場出荷時の設定に戻しました！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>工場出荷時の設定に戻せませんでした。後でもう一度お試しください！</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

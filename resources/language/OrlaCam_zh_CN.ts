@@ -185,6 +185,78 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升级期间请关闭所有可能使用 KESTRO Orla 或 Orla 4K 的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>导出日志期间请关闭所有可能使用 KESTRO Orla 或 Orla 4K 的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>未连接设备</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>请先插入设备后重试！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>固件升级信息</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下载固件</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>本机的固件服务器无法启动，请稍后重试！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>正在导出日志</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>请稍候，并保持设备连接！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>日志文件导出成功！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>日志导出失败，请稍后重试！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>日志文件导出成功，设备即将重启！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>是否立即重置所有设置？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>设备正在恢复出厂设置，请稍候...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>恢复出厂设置成功！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>恢复出厂设置失败，请稍后重试！</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

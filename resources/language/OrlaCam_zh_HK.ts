@@ -185,6 +185,78 @@ then unplug and replug the camera.</source>
         <source> or higher for new features with your OrlaCam.</source>
         <translation> 或更高版本，以使用 OrlaCam 的新功能。</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升級期間請關閉所有可能使用 KESTRO Orla 或 Orla 4K 的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>匯出日誌期間請關閉所有可能使用 KESTRO Orla 或 Orla 4K 的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>未連接裝置</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>請先插入裝置後重試！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>韌體升級資訊</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下載韌體</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>本機的韌體伺服器無法啟動，請稍後重試！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>正在匯出日誌</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>請稍候，並保持裝置連接！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>日誌檔案匯出成功！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>日誌匯出失敗，請稍後重試！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>日誌檔案匯出成功，裝置即將重新啟動！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢復原廠設定</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>是否立即重設所有設定？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>裝置正在恢復原廠設定，請稍候...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>恢復原廠設定成功！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>恢復原廠設定失敗，請稍後重試！</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

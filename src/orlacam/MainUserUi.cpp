@@ -1,9 +1,12 @@
 #include "orlacam/MainUserUi.h"
 
 #include "cloud/CloudTaskPool.h"
+#include "download/PkgDownloader.h"
+#include "httpserver/HttpServerHost.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/MainUiStyle.h"
+#include "orlacam/MaintenanceFlow.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/ScreenPlacement.h"
@@ -110,6 +113,8 @@ MainUserUi::MainUserUi(QWidget* parent)
 
 MainUserUi::~MainUserUi()
 {
+    // A flow ends first: it may wait for a camera task.
+    delete flow_.data();
     deInit();
     delete ui;
     ui = nullptr;

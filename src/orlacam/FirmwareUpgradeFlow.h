@@ -1,0 +1,36 @@
+#pragma once
+
+#include "orlacam/MaintenanceFlow.h"
+
+#include <QPointer>
+
+class MsgProgressUi;
+class UpgradeProgress;
+
+// The firmware upgrade from the cloud: the tips box, whether a newer
+// firmware exists, its download, then the upgrade over USB (the upgrade
+// thread) or over the network (the camera fetches from the local firmware
+// server, which listens only while this flow runs).
+class FirmwareUpgradeFlow : public MaintenanceFlow
+{
+    Q_OBJECT
+public:
+    using MaintenanceFlow::MaintenanceFlow;
+    ~FirmwareUpgradeFlow() override;
+
+    void start() override;
+
+private:
+    void checkVersion();
+    void download();
+    void onDownloaded(int answer);
+    void upgradeByUvc();
+    void upgradeByNet();
+    void onServerListening();
+    void onListenFailed(const QString& error);
+    // Shows a progress box of the flow; the flow ends when it is answered.
+    void runToEnd(MsgProgressUi* box);
+
+    QPointer<UpgradeProgress> netBox_;
+    bool serverStarted_ = false;
+};

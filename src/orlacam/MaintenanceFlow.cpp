@@ -1,0 +1,104 @@
+#include "orlacam/MaintenanceFlow.h"
+
+#include "orlacam/MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uvc/UvcDevices.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+using vesk::pc::UvcDevice;
+using vesk::pc::UvcDevices;
+
+MaintenanceFlow::MaintenanceFlow(MainUserUi* window, const QString& sn)
+    : QObject(window), window_(window), sn_(sn)
+{
+}
+
+MaintenanceFlow::~MaintenanceFlow()
+{
+    for (const QPointer<QWidget>& box : qAsConst(boxes_))
+        delete box.data();
+}
+
+QSharedPointer<UvcDevice> MaintenanceFlow::device() const
+{
+    QSharedPointer<UvcDevice> dev = sn_.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn_);
+    if (!dev)
+        qInfo() << "Camera" << sn_ << "has gone";
+    return dev;
+}
+
+MainUserUi* MaintenanceFlow::window() const
+{
+    return window_ && window_->isVisible() ? window_.data() : nullptr;
+}
+
+void MaintenanceFlow::finish()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    emit finished();
+    deleteLater();
+}
+
+MsgInfoUi* MaintenanceFlow::newBox(const QString& title, const QString& body)
+{
+    auto* box = new MsgInfoUi(title, body, window_);
+    boxes_ << box;
+    return box;
+}
+
+void MaintenanceFlow::ask(MsgInfoUi* box, std::function<void(int)> next)
+{
+    auto link = std::make_shared<QMetaObject::Connection>();
+    *link = connect(box, &MsgInfoUi::answered, this, [this, box, link, next](int answer) {
+        disconnect(*link);
+        if (!box->keepOpen || !box->isVisible())
+            box->deleteLater();
+        if (!window()) {
+            finish();
+            return;
+        }
+        next(answer);
+    });
+    box->ask();
+}
+
+void MaintenanceFlow::tellAndFinish(const QString& title, const QString& body)
+{
+    ask(newBox(title, body), [this](int) { finish(); });
+}
+
+void MaintenanceFlow::askTips(bool logExport, std::function<void()> onYes)
+{
+    MsgInfoUi* box = newBox(text(QT_TRANSLATE_NOOP("MainUserUi", "Tips")), tipsText(logExport));
+    box->setButtonText(QMessageBox::Yes, text(QT_TRANSLATE_NOOP("MainUserUi", "Yes")));
+    box->addButton(QMessageBox::No);
+    ask(box, [this, onYes](int answer) {
+        if (answer != QMessageBox::Yes) {
+            qInfo() << "Upgrade canceled";
+            finish();
+            return;
+        }
+        onYes();
+    });
+}
+
+QString MaintenanceFlow::tipsText(bool logExport)
+{
+    return logExport ? text(QT_TRANSLATE_NOOP("MainUserUi",
+                                              "Please make sure that you close all applications that may use KESTRO "
+                                              "Orla or Orla 4K during the log export, such as OBS Studio, Zoom, "
+                                              "Skype, and Google Meet, etc."))
+                     : text(QT_TRANSLATE_NOOP("MainUserUi",
+                                              "Please make sure that you close all applications that may use KESTRO "
+                                              "Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, "
+                                              "and Google Meet, etc."));
+}
+
+QString MaintenanceFlow::text(const char* source)
+{
+    return QCoreApplication::translate("MainUserUi", source);
+}

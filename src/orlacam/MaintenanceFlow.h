@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QSharedPointer>
+#include <QString>
+
+#include <functional>
+
+class MainUserUi;
+class MsgInfoUi;
+class QWidget;
+namespace vesk {
+namespace pc {
+class UvcDevice;
+} // namespace pc
+} // namespace vesk
+
+// One maintenance flow of the main window (upgrade, log export, factory
+// reset, software update) as a chain of answers, signals and timers: the
+// window keeps painting meanwhile. Each step looks its camera up again by
+// the serial taken at the start and ends the flow when the camera or the
+// window has gone. The flow deletes itself when it ends, and so do the boxes
+// it shows.
+class MaintenanceFlow : public QObject
+{
+    Q_OBJECT
+public:
+    MaintenanceFlow(MainUserUi* window, const QString& sn);
+    ~MaintenanceFlow() override;
+
+    virtual void start() = 0;
+    QString sn() const { return sn_; }
+    // The question before an upgrade or a log export.
+    static QString tipsText(bool logExport);
+
+signals:
+    void finished();
+
+protected:
+    // The camera of the flow, or null when it has gone.
+    QSharedPointer<vesk::pc::UvcDevice> device() const;
+    // The window, or null once it was closed.
+    MainUserUi* window() const;
+    // The window even while hidden; null once it is being destroyed.
+    MainUserUi* owner() const { return window_; }
+    void finish();
+
+    // A box of the flow with the window as parent; shown by ask or show.
+    MsgInfoUi* newBox(const QString& title, const QString& text);
+    // Shows the box and hands its answer to next; the box goes with the
+    // answer unless it is kept open. Nothing follows once the window closed.
+    void ask(MsgInfoUi* box, std::function<void(int)> next);
+    // A box with one Yes that ends the flow when answered.
+    void tellAndFinish(const QString& title, const QString& text);
+    // The question before an upgrade or a log export: only Yes goes on, so a
+    // box closed by Escape or the window's close button means No.
+    void askTips(bool logExport, std::function<void()> onYes);
+    // Text of the main window's translation context.
+    static QString text(const char* source);
+
+private:
+    QPointer<MainUserUi> window_;
+    QString sn_;
+    QList<QPointer<QWidget>> boxes_;
+    bool ended_ = false;
+};

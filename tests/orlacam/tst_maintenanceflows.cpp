@@ -1,0 +1,312 @@
+// The main window's maintenance flows against the simulated Orla and Zuki:
+// each flow's answers, its camera leaving midway, failed downloads and
+// listens, and the window painting on while a flow waits.
+#include "comm/AppPaths.h"
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+#include "orlacam/SimWindowSupport.h"
+#include "support/FakePackageServer.h"
+#include "support/TestHome.h"
+#include "uicomm/DownloadProgress.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uicomm/MsgProgressUi.h"
+#include "uvc/UvcDevice.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr int kBoundMs = 15000;
+const QString kOrlaSn = QStringLiteral("OR22A0000001");
+constexpr uint32_t kOrlaLocation = 0x14100000;
+
+QString titleOf(QWidget* box)
+{
+    auto* title = box->findChild<QLabel*>(QStringLiteral("lbTitle"));
+    return title ? title->text() : QString();
+}
+
+QString textOf(QWidget* box)
+{
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    if (!content)
+        content = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
+    return content ? content->text() : QString();
+}
+
+// The shown box of a title, or null.
+QWidget* shownBox(const QString& title)
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget* w : widgets) {
+        if (w->isVisible() && (qobject_cast<MsgInfoUi*>(w) || qobject_cast<MsgProgressUi*>(w)) && titleOf(w) == title)
+            return w;
+    }
+    return nullptr;
+}
+
+bool waitForBox(const QString& title)
+{
+    return QTest::qWaitFor([&] { return shownBox(title) != nullptr; }, kBoundMs);
+}
+
+void click(const QString& title, const char* button)
+{
+    QWidget* box = shownBox(title);
+    QVERIFY2(box, qPrintable(title));
+    auto* b = box->findChild<QPushButton*>(QLatin1String(button));
+    QVERIFY(b && b->isVisible() && b->isEnabled());
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+} // namespace
+
+class TstMaintenanceFlows : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+    std::unique_ptr<MainUserUi> window_;
+
+    bool openWindow();
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void tipsAnsweredOtherThanYesEnds_data();
+    void tipsAnsweredOtherThanYesEnds();
+    void firmwareWithoutNewerVersionTells();
+    void firmwareDownloadFailureEndsFlow();
+    void firmwareCameraGoneDuringDownload();
+    void logExportOverUsb();
+    void factoryResetConfirmed();
+    void factoryResetCameraGone();
+    void flowPausesSelection();
+};
+
+void TstMaintenanceFlows::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
+    useSimulatedCameras();
+    // The camera tasks' waits scaled as the upgrade tests do.
+    UvcTiming timing = UvcTiming::defaults();
+    timing.upgradeTimePercent = 5;
+    timing.upgradeTimeoutPercent = 20;
+    UvcTiming::setDefaults(timing);
+    qRegisterMetaType<PkgDownloader::InfoType>("vesk::pc::PkgDownloader::InfoType");
+}
+
+void TstMaintenanceFlows::init()
+{
+    GlobalParams::get().upgrade_method = 0;
+    if (!sim().camera(kOrlaLocation))
+        QSKIP("no simulated Orla");
+    QVERIFY(openWindow());
+}
+
+void TstMaintenanceFlows::cleanup()
+{
+    window_.reset();
+    QTest::qWait(20);
+    if (!sim().camera(kOrlaLocation))
+        QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
+}
+
+bool TstMaintenanceFlows::openWindow()
+{
+    window_ = std::make_unique<MainUserUi>(nullptr);
+    window_->show();
+    const bool up = QTest::qWaitFor([&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); },
+                                    kBoundMs);
+    if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
+        QTest::mouseClick(orla, Qt::LeftButton);
+    return up && window_->currentSn() == kOrlaSn;
+}
+
+void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
+{
+    QTest::addColumn<QString>("flow");
+    QTest::addColumn<QString>("how");
+    for (const char* flow : {"firmware", "log"}) {
+        QTest::newRow(QByteArray(flow) + " no") << flow << "no";
+        QTest::newRow(QByteArray(flow) + " escape") << flow << "escape";
+        QTest::newRow(QByteArray(flow) + " close") << flow << "close";
+    }
+}
+
+void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds()
+{
+    QFETCH(QString, flow);
+    QFETCH(QString, how);
+    if (flow == QLatin1String("firmware"))
+        window_->onFirmwareUpgrade();
+    else
+        window_->onExportLog();
+    QVERIFY(window_->flowRunning());
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    QWidget* box = shownBox(QStringLiteral("Tips"));
+    if (how == QLatin1String("no"))
+        click(QStringLiteral("Tips"), "pbNo");
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(box, Qt::Key_Escape);
+    else
+        box->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Extracting Log")));
+    QVERIFY(!shownBox(QStringLiteral("Firmware upgrade info")));
+}
+
+void TstMaintenanceFlows::firmwareWithoutNewerVersionTells()
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QString());
+    window_->onFirmwareUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+    QCOMPARE(textOf(shownBox(QStringLiteral("Firmware upgrade info"))),
+             QStringLiteral("Cannot get latest firmware info from server!"));
+    click(QStringLiteral("Firmware upgrade info"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// Up to the download box, with the query server faked by a closed port.
+static void reachDownload(MainUserUi& window)
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QStringLiteral("99.0.0.1"));
+    window.onFirmwareUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+    click(QStringLiteral("Firmware upgrade info"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Downloading Firmware")));
+}
+
+void TstMaintenanceFlows::firmwareDownloadFailureEndsFlow()
+{
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();  // offers nothing
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(window_->downloadBox()), QStringLiteral("Download error!"), kBoundMs);
+    QVERIFY(window_->flowRunning());
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(window_->downloader().wait(kBoundMs));
+}
+
+// The box answered Yes after a verified download, but the camera has left:
+// the flow says so and touches nothing.
+void TstMaintenanceFlows::firmwareCameraGoneDuringDownload()
+{
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    window_->downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
+    window_->downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
+    window_->downloadBox()->errorLatched = false;
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
+    click(QStringLiteral("No Device Connected"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    sim().plug(model);
+}
+
+void TstMaintenanceFlows::logExportOverUsb()
+{
+    SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    const SimCameraModel plain = model;
+    model.upgrade.logArchive = QByteArray("the camera's log archive");
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    sim().plug(model);
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn), kBoundMs);
+    if (window_->currentSn() != kOrlaSn)
+        QTest::mouseClick(buttonFor(*window_, kOrlaSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    auto replug = qScopeGuard([&] {
+        sim().unplug(kOrlaLocation);
+        sim().plug(plain);
+    });
+    window_->onExportLog();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
+    QWidget* box = shownBox(QStringLiteral("Extracting Log"));
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QVERIFY(!yes->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
+    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void TstMaintenanceFlows::factoryResetConfirmed()
+{
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    click(title, "pbYes");
+    QWidget* box = shownBox(title);
+    QVERIFY(box);
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
+    QVERIFY(!yes->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), QStringLiteral("Factory reset successfully!"), kBoundMs);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// Unplugged before the command and never back: no success.
+void TstMaintenanceFlows::factoryResetCameraGone()
+{
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    click(title, "pbYes");
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(shownBox(title)), QStringLiteral("Factory reset failed, please try again later!"),
+                              kBoundMs);
+    click(title, "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    sim().plug(model);
+}
+
+void TstMaintenanceFlows::flowPausesSelection()
+{
+    window_->onRestoreFactorySetting();
+    QVERIFY(window_->flowRunning());
+    for (DevButton* button : window_->devButtons()) {
+        if (button->hasDevice() && button->sn() != kOrlaSn)
+            window_->onDevSelectedChanged(button);
+    }
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    window_->onExportLog();  // refused while the reset runs
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Restore Factory Settings"), "pbNo");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+QTEST_MAIN(TstMaintenanceFlows)
+#include "tst_maintenanceflows.moc"

@@ -257,6 +257,38 @@ then unplug and replug the camera.</translation>
         <source>Factory reset failed, please try again later!</source>
         <translation>Factory reset failed, please try again later!</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Choose Firmware</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Firmware Invalid</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Please select valid firmware package and try again!</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Software upgrade info</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>New software is available: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Choose Storage Path</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Downloading Software</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>The installer cannot be opened. Please open it yourself:</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -257,6 +257,38 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <source>Factory reset failed, please try again later!</source>
         <translation>No se pudieron restablecer los ajustes de fábrica; inténtelo de nuevo más tarde.</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Elegir firmware</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Firmware no válido</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Seleccione un paquete de firmware válido e inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Información de actualización del software</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>Hay un nuevo software disponible: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Elegir carpeta de destino</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Descargando software</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>No se puede abrir el instalador. Ábralo usted mismo:</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -257,6 +257,38 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <source>Factory reset failed, please try again later!</source>
         <translation>Zurücksetzen fehlgeschlagen, bitte später erneut versuchen!</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Firmware auswählen</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Ungültige Firmware</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Bitte ein gültiges Firmware-Paket wählen und erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Software-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>Neue Software verfügbar: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Speicherort auswählen</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Software wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>Das Installationsprogramm lässt sich nicht öffnen. Bitte selbst öffnen:</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -257,6 +257,38 @@ then unplug and replug the camera.</source>
         <source>Factory reset failed, please try again later!</source>
         <translation>工場出荷時の設定に戻せませんでした。後でもう一度お試しください！</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>ファームウェアを選択</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>無効なファームウェア</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>有効なファームウェアパッケージを選択して、もう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>ソフトウェアのアップグレード情報</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>新しいソフトウェアがあります：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>保存先を選択</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>ソフトウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>インストーラーを開けません。手動で開いてください：</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

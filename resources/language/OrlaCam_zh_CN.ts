@@ -257,6 +257,38 @@ then unplug and replug the camera.</source>
         <source>Factory reset failed, please try again later!</source>
         <translation>恢复出厂设置失败，请稍后重试！</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>选择固件</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>固件无效</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>请选择有效的固件包后重试！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>软件升级信息</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>有新软件可用：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>选择保存路径</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>正在下载软件</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>无法打开安装程序，请手动打开：</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

@@ -257,6 +257,38 @@ then unplug and replug the camera.</source>
         <source>Factory reset failed, please try again later!</source>
         <translation>恢復原廠設定失敗，請稍後重試！</translation>
     </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>選擇韌體</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>韌體無效</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>請選擇有效的韌體套件後重試！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>軟體升級資訊</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>有新軟體可用：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>選擇儲存路徑</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>正在下載軟體</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>無法開啟安裝程式，請手動開啟：</translation>
+    </message>
 </context>
 <context>
     <name>DevSleep</name>

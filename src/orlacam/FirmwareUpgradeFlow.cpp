@@ -2,10 +2,8 @@
 
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
-#include "download/PkgDownloader.h"
 #include "httpserver/HttpServerHost.h"
 #include "orlacam/MainUserUi.h"
-#include "uicomm/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/UpgradeProgress.h"
 #include "uicomm/UvcUpgradeProgress.h"
@@ -66,36 +64,13 @@ void FirmwareUpgradeFlow::checkVersion()
 void FirmwareUpgradeFlow::download()
 {
     qInfo() << "Start to download firmware and upgrade";
-    MainUserUi* win = window();
-    vesk::pc::PkgDownloader& downloader = win->downloader();
-    if (downloader.isRunning()) {
-        qWarning() << "A download is still running";
-        finish();
-        return;
-    }
-    downloader.query = GlobalParams::get().getProductInfo();
-    downloader.downloadDir = vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/');
-    downloader.start();
-    DownloadProgress* box = win->downloadBox();
-    box->errorLatched = false;
-    box->setTitle(text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Firmware")));
-    auto link = std::make_shared<QMetaObject::Connection>();
-    *link = connect(box, &MsgProgressUi::answered, this, [this, link](int answer) {
-        disconnect(*link);
-        onDownloaded(answer);
-    });
-    box->open();
+    downloadPackage(GlobalParams::get().getProductInfo(),
+                    vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/'),
+                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Firmware")), [this] { onDownloaded(); });
 }
 
-void FirmwareUpgradeFlow::onDownloaded(int answer)
+void FirmwareUpgradeFlow::onDownloaded()
 {
-    MainUserUi* win = window();
-    if (answer != QMessageBox::Yes || !win) {
-        if (win)
-            win->downloader().requestStop();
-        finish();
-        return;
-    }
     const QSharedPointer<UvcDevice> dev = device();
     if (!dev) {
         tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "No Device Connected")),
@@ -116,15 +91,6 @@ void FirmwareUpgradeFlow::onDownloaded(int answer)
 void FirmwareUpgradeFlow::upgradeByUvc()
 {
     runToEnd(new UvcUpgradeProgress(sn(), window()));
-}
-
-void FirmwareUpgradeFlow::runToEnd(MsgProgressUi* box)
-{
-    connect(box, &MsgProgressUi::answered, this, [this, box] {
-        box->deleteLater();
-        finish();
-    });
-    box->open();
 }
 
 // The camera is asked to fetch only once the server listens.

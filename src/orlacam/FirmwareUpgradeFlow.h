@@ -4,7 +4,6 @@
 
 #include <QPointer>
 
-class MsgProgressUi;
 class UpgradeProgress;
 
 // The firmware upgrade from the cloud: the tips box, whether a newer
@@ -23,13 +22,11 @@ public:
 private:
     void checkVersion();
     void download();
-    void onDownloaded(int answer);
+    void onDownloaded();
     void upgradeByUvc();
     void upgradeByNet();
     void onServerListening();
     void onListenFailed(const QString& error);
-    // Shows a progress box of the flow; the flow ends when it is answered.
-    void runToEnd(MsgProgressUi* box);
 
     QPointer<UpgradeProgress> netBox_;
     bool serverStarted_ = false;

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QPointer>
@@ -123,6 +124,8 @@ MainUserUi::~MainUserUi()
 
 void MainUserUi::initVar()
 {
+    // The desktop's opener (xdg-open); tests put their own.
+    urlOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     videoCfg_ = false;
     zoomHoldOff_ = -3;
     pendingZoomSource_ = vesk::pc::SourceNone;

@@ -12,6 +12,8 @@
 #include "orlacam/FactoryResetFlow.h"
 #include "orlacam/FirmwareUpgradeFlow.h"
 #include "orlacam/LogExportFlow.h"
+#include "orlacam/ManualUpgradeFlow.h"
+#include "orlacam/SoftwareUpdateFlow.h"
 #include "uicomm/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"
@@ -104,7 +106,7 @@ void MainUserUi::onRestoreFactorySetting()
 
 void MainUserUi::onManualUpgrade()
 {
-    qDebug() << "Manual upgrade requested for" << currSn_;
+    runFlow(new ManualUpgradeFlow(this, currSn_));
 }
 
 void MainUserUi::onSoftwareUpgrade()
@@ -129,6 +131,10 @@ void MainUserUi::onInfoFromServer(const QJsonObject& info)
     const bool newer = vesk::pc::Util::verStrToUint(version)
                        > vesk::pc::Util::verStrToUint(vesk::pc::GlobalParams::getPcSoftwareVer());
     qInfo() << "Newest software package:" << version << (newer ? "newer than this one" : "not newer");
+    if (!newer)
+        return;
+    settingUi_->enableSoftwareUpgrade(true);
+    runFlow(new SoftwareUpdateFlow(this, version, getUgTipsInfo(info)));
 }
 
 void MainUserUi::onUpgradeManual()

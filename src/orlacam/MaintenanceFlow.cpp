@@ -1,7 +1,10 @@
 #include "orlacam/MaintenanceFlow.h"
 
+#include "download/PkgDownloader.h"
 #include "orlacam/MainUserUi.h"
+#include "uicomm/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/MsgProgressUi.h"
 #include "uvc/UvcDevices.h"
 
 #include <QCoreApplication>
@@ -69,6 +72,47 @@ void MaintenanceFlow::ask(MsgInfoUi* box, std::function<void(int)> next)
 void MaintenanceFlow::tellAndFinish(const QString& title, const QString& body)
 {
     ask(newBox(title, body), [this](int) { finish(); });
+}
+
+void MaintenanceFlow::downloadPackage(const QJsonObject& query, const QString& dir, const QString& title,
+                                      std::function<void()> done)
+{
+    MainUserUi* win = window();
+    vesk::pc::PkgDownloader& downloader = win->downloader();
+    if (downloader.isRunning()) {
+        qWarning() << "A download is still running";
+        finish();
+        return;
+    }
+    downloader.query = query;
+    downloader.downloadDir = dir;
+    downloader.start();
+    DownloadProgress* box = win->downloadBox();
+    box->errorLatched = false;
+    box->setTitle(title);
+    auto link = std::make_shared<QMetaObject::Connection>();
+    *link = connect(box, &MsgProgressUi::answered, this, [this, link, done](int answer) {
+        disconnect(*link);
+        MainUserUi* shown = window();
+        if (answer == QMessageBox::Yes && shown) {
+            done();
+            return;
+        }
+        // Failed, timed out or closed: the download stops on its own soon.
+        if (owner())
+            owner()->downloader().requestStop();
+        finish();
+    });
+    box->open();
+}
+
+void MaintenanceFlow::runToEnd(MsgProgressUi* box)
+{
+    connect(box, &MsgProgressUi::answered, this, [this, box] {
+        box->deleteLater();
+        finish();
+    });
+    box->open();
 }
 
 void MaintenanceFlow::askTips(bool logExport, std::function<void()> onYes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
@@ -9,6 +10,7 @@
 
 class MainUserUi;
 class MsgInfoUi;
+class MsgProgressUi;
 class QWidget;
 namespace vesk {
 namespace pc {
@@ -56,6 +58,14 @@ protected:
     // The question before an upgrade or a log export: only Yes goes on, so a
     // box closed by Escape or the window's close button means No.
     void askTips(bool logExport, std::function<void()> onYes);
+    // Runs the window's downloader with its box; done follows only a
+    // verified download answered by OK, anything else ends the flow.
+    void downloadPackage(const QJsonObject& query, const QString& dir, const QString& title,
+                         std::function<void()> done);
+    // Shows a progress box of the flow; the flow ends when it is answered.
+    void runToEnd(MsgProgressUi* box);
+    // A dialog that goes with the flow.
+    void adopt(QWidget* dialog) { boxes_ << dialog; }
     // Text of the main window's translation context.
     static QString text(const char* source);
 

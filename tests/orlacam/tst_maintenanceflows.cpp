@@ -14,6 +14,7 @@
 #include "uvc/UvcDevices.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -93,6 +94,10 @@ private slots:
     void factoryResetConfirmed();
     void factoryResetCameraGone();
     void flowPausesSelection();
+    void manualUpgradeRefusesInvalidFile_data();
+    void manualUpgradeRefusesInvalidFile();
+    void softwareUpdate_data();
+    void softwareUpdate();
 };
 
 void TstMaintenanceFlows::initTestCase()
@@ -305,6 +310,108 @@ void TstMaintenanceFlows::flowPausesSelection()
     window_->onExportLog();  // refused while the reset runs
     QVERIFY(!shownBox(QStringLiteral("Tips")));
     click(QStringLiteral("Restore Factory Settings"), "pbNo");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// The Qt file dialog of a flow, answered with path, or cancelled when empty.
+static void answerFileDialog(const char* name, const QString& path)
+{
+    QFileDialog* dialog = nullptr;
+    QVERIFY(QTest::qWaitFor([&] {
+        dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
+                                                         QLatin1String(name))
+                                                   : nullptr;
+        const auto tops = QApplication::topLevelWidgets();
+        for (QWidget* w : tops)
+            if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
+                dialog = qobject_cast<QFileDialog*>(w);
+        return dialog != nullptr;
+    }, kBoundMs));
+    if (path.isEmpty()) {
+        dialog->reject();
+        return;
+    }
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("no file chosen") << QByteArray();
+    QTest::newRow("not a package") << QByteArray("not a firmware package");
+}
+
+void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile()
+{
+    QFETCH(QByteArray, content);
+    const QString path = home_.path() + QStringLiteral("/Orla_bad.bin");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    answerFileDialog("chooseFirmware", content.isEmpty() ? QString() : path);
+    if (!content.isEmpty()) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware Invalid")));
+        click(QStringLiteral("Firmware Invalid"), "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Progress")));
+}
+
+void TstMaintenanceFlows::softwareUpdate_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("installer opens, program quits") << true;
+    QTest::newRow("installer cannot open, program stays") << false;
+}
+
+// A newer package named by the query server, downloaded into the chosen
+// folder and handed to the opener.
+void TstMaintenanceFlows::softwareUpdate()
+{
+    QFETCH(bool, opens);
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    QJsonObject identity = GlobalParams::get().getPcSoftwareInfo();
+    identity.remove(QStringLiteral("seqid"));
+    identity.remove(QStringLiteral("pkg_type"));
+    identity.insert(QStringLiteral("version"), QStringLiteral("9.0.0.1"));
+    const QByteArray data(300000, 'p');
+    server.offer(FakePackageServer::record(identity, data, server.fileUrl(QStringLiteral("OrlaCam.dmg"))), data);
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    const QString folder = home_.path() + QStringLiteral("/Downloads");
+    QVERIFY(QDir().mkpath(folder));
+
+    window_->onInfoFromServer(QJsonObject{{"version", "9.0.0.1"}, {"release_notes_en", "Faster."}});
+    const QString title = QStringLiteral("Software upgrade info");
+    QVERIFY(waitForBox(title));
+    QCOMPARE(textOf(shownBox(title)), QStringLiteral("New software is available: 9.0.0.1!\nFaster."));
+    click(title, "pbYes");
+    answerFileDialog("chooseStoragePath", folder);
+    QVERIFY(waitForBox(QStringLiteral("Downloading Software")));
+    QTRY_VERIFY_WITH_TIMEOUT(window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"))->isEnabled(),
+                             kBoundMs);
+    QVERIFY(!window_->downloadBox()->errorLatched);
+    click(QStringLiteral("Downloading Software"), "pbOk");
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, kBoundMs);
+    QVERIFY(QFile::exists(opened.first().toLocalFile()));
+    QCOMPARE(QFileInfo(opened.first().toLocalFile()).absolutePath(), folder);
+    if (opens) {
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), kBoundMs);
+        return;
+    }
+    QVERIFY(waitForBox(title));
+    QVERIFY(window_->isVisible());
+    click(title, "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 

@@ -1,0 +1,76 @@
+#include "orlacam/SoftwareUpdateFlow.h"
+
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+#include "orlacam/MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+
+SoftwareUpdateFlow::SoftwareUpdateFlow(MainUserUi* window, const QString& version, const QString& notes)
+    : MaintenanceFlow(window, QString()), version_(version), notes_(notes)
+{
+}
+
+void SoftwareUpdateFlow::start()
+{
+    const QString title = text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info"));
+    MsgInfoUi* box = newBox(title, text(QT_TRANSLATE_NOOP("MainUserUi", "New software is available: ")) + version_
+                                       + QLatin1Char('!') + QLatin1Char('\n') + notes_);
+    box->addButton(QMessageBox::Yes | QMessageBox::No);
+    ask(box, [this](int answer) {
+        if (answer != QMessageBox::Yes) {
+            qInfo() << "Upgrade canceled";
+            finish();
+            return;
+        }
+        chooseFolder();
+    });
+}
+
+// Not the platform's dialog: a Qt one answers by signal on every platform.
+void SoftwareUpdateFlow::chooseFolder()
+{
+    qInfo() << "Start to download software and upgrade";
+    auto* dialog = new QFileDialog(window(), text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Storage Path")),
+                                   QDir::homePath() + QStringLiteral("/Downloads"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setOption(QFileDialog::DontResolveSymlinks);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setObjectName(QStringLiteral("chooseStoragePath"));
+    adopt(dialog);
+    connect(dialog, &QFileDialog::fileSelected, this, &SoftwareUpdateFlow::onFolderChosen);
+    connect(dialog, &QDialog::rejected, this, [this] { finish(); });
+    dialog->open();
+}
+
+void SoftwareUpdateFlow::onFolderChosen(const QString& folder)
+{
+    qInfo() << "dir_name =" << folder;
+    if (folder.isEmpty() || !window()) {
+        finish();
+        return;
+    }
+    downloadPackage(vesk::pc::GlobalParams::get().getPcSoftwareInfo(), folder + QLatin1Char('/'),
+                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Software")),
+                    [this, folder] { openPackage(folder); });
+}
+
+void SoftwareUpdateFlow::openPackage(const QString& folder)
+{
+    MainUserUi* win = window();
+    const QString path = folder + QLatin1Char('/') + win->downloader().getPkgName();
+    const bool started = win->urlOpener && win->urlOpener(QUrl::fromLocalFile(path));
+    qInfo() << "Start pc software upgrade process:" << path << (started ? "true" : "false");
+    if (started) {
+        finish();
+        win->close();
+        return;
+    }
+    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi", "The installer cannot be opened. Please open it yourself:"))
+                      + QLatin1Char('\n') + path);
+}

@@ -50,15 +50,7 @@ void FirmwareUpgradeFlow::checkVersion()
     box->setLinkText((info + QLatin1Char('\n') + window()->getUgTipsInfo(window()->settingWindow()->getUgInfo()))
                          .toHtmlEscaped()
                          .replace(QLatin1Char('\n'), QLatin1String("<br>")));
-    box->addButton(QMessageBox::Yes | QMessageBox::No);
-    ask(box, [this](int answer) {
-        if (answer != QMessageBox::Yes) {
-            qInfo() << "Upgrade canceled";
-            finish();
-            return;
-        }
-        download();
-    });
+    confirm(box, [this] { download(); });
 }
 
 void FirmwareUpgradeFlow::download()

@@ -3,6 +3,7 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/UvcUpgradeProgress.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
@@ -19,11 +20,7 @@ LogExportFlow::LogExportFlow(MainUserUi* window, const QString& sn) : Maintenanc
 
 LogExportFlow::~LogExportFlow()
 {
-    // The task ends at its next step; never freed while it runs.
-    if (task_) {
-        task_->requestStop();
-        task_->wait();
-    }
+    UvcUpgradeProgress::releaseTask(task_);
 }
 
 void LogExportFlow::start()
@@ -59,8 +56,8 @@ void LogExportFlow::extractLogByUvc()
         return;
     }
     showBox();
-    task_ = std::make_unique<UvcPatchUpgrade>(sn(), UvcPatchUpgrade::UvcTaskExtractLog);
-    connect(task_.get(), &UvcPatchUpgrade::progressUpdate, this, &LogExportFlow::onTaskReport);
+    task_ = new UvcPatchUpgrade(sn(), UvcPatchUpgrade::UvcTaskExtractLog);
+    connect(task_, &UvcPatchUpgrade::progressUpdate, this, &LogExportFlow::onTaskReport);
     task_->start();
 }
 
@@ -69,8 +66,9 @@ void LogExportFlow::onTaskReport(int value, const QString& message)
     if (value != 0)
         showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract the log file successfully!")));
     else
-        showOutcome(message.isEmpty() ? text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!"))
-                                      : message);
+        showOutcome(message.isEmpty()
+                        ? text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!"))
+                        : message);
 }
 
 void LogExportFlow::showOutcome(const QString& message)

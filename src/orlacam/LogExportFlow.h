@@ -5,8 +5,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <memory>
-
 namespace vesk {
 namespace pc {
 class UvcPatchUpgrade;
@@ -40,7 +38,7 @@ private:
     void showOutcome(const QString& message);
 
     MsgInfoUi* box_ = nullptr;
-    std::unique_ptr<vesk::pc::UvcPatchUpgrade> task_;
+    vesk::pc::UvcPatchUpgrade* task_ = nullptr;  // owned
     QString netAddress_;
     bool rebootOnAnswer_ = false;
     QTimer pollTimer_;

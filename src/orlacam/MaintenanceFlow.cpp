@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFileDialog>
 
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcDevices;
@@ -119,7 +120,12 @@ void MaintenanceFlow::askTips(bool logExport, std::function<void()> onYes)
 {
     MsgInfoUi* box = newBox(text(QT_TRANSLATE_NOOP("MainUserUi", "Tips")), tipsText(logExport));
     box->setButtonText(QMessageBox::Yes, text(QT_TRANSLATE_NOOP("MainUserUi", "Yes")));
-    box->addButton(QMessageBox::No);
+    confirm(box, onYes);
+}
+
+void MaintenanceFlow::confirm(MsgInfoUi* box, std::function<void()> onYes)
+{
+    box->addButton(QMessageBox::Yes | QMessageBox::No);
     ask(box, [this, onYes](int answer) {
         if (answer != QMessageBox::Yes) {
             qInfo() << "Upgrade canceled";
@@ -128,6 +134,23 @@ void MaintenanceFlow::askTips(bool logExport, std::function<void()> onYes)
         }
         onYes();
     });
+}
+
+void MaintenanceFlow::chooseFile(const QString& title, const QString& folder, const QString& name, bool folders,
+                                 std::function<void(const QString&)> chosen)
+{
+    auto* dialog = new QFileDialog(window(), title, folder, folders ? QString() : QStringLiteral("*.bin"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (folders) {
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        dialog->setOption(QFileDialog::DontResolveSymlinks);
+    }
+    dialog->setFileMode(folders ? QFileDialog::Directory : QFileDialog::ExistingFile);
+    dialog->setObjectName(name);
+    adopt(dialog);
+    connect(dialog, &QFileDialog::fileSelected, this, [chosen](const QString& path) { chosen(path); });
+    connect(dialog, &QDialog::rejected, this, [this] { finish(); });
+    dialog->open();
 }
 
 QString MaintenanceFlow::tipsText(bool logExport)

@@ -53,6 +53,12 @@ protected:
     // Shows the box and hands its answer to next; the box goes with the
     // answer unless it is kept open. Nothing follows once the window closed.
     void ask(MsgInfoUi* box, std::function<void(int)> next);
+    // Offers Yes and No; only Yes goes on to onYes, anything else cancels.
+    void confirm(MsgInfoUi* box, std::function<void()> onYes);
+    // A Qt file dialog of the flow (not the platform's: it answers by signal
+    // on every platform); a choice goes to chosen, a cancel ends the flow.
+    void chooseFile(const QString& title, const QString& folder, const QString& name, bool folders,
+                    std::function<void(const QString&)> chosen);
     // A box with one Yes that ends the flow when answered.
     void tellAndFinish(const QString& title, const QString& text);
     // The question before an upgrade or a log export: only Yes goes on, so a

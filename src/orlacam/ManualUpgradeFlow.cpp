@@ -8,7 +8,6 @@
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
-#include <QFileDialog>
 #include <QStandardPaths>
 
 using vesk::pc::FirmwarePackage;
@@ -20,24 +19,15 @@ void ManualUpgradeFlow::start()
         finish();
         return;
     }
-    askTips(false, [this] { chooseFile(); });
+    askTips(false, [this] { pickPackage(); });
 }
 
-// Not the platform's dialog: a Qt one answers by signal on every platform.
-void ManualUpgradeFlow::chooseFile()
+void ManualUpgradeFlow::pickPackage()
 {
-    MainUserUi* win = window();
-    win->onDevSnMarked(sn());
-    auto* dialog = new QFileDialog(win, text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
-                                   QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
-                                   QStringLiteral("*.bin"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setObjectName(QStringLiteral("chooseFirmware"));
-    adopt(dialog);
-    connect(dialog, &QFileDialog::fileSelected, this, &ManualUpgradeFlow::onFileChosen);
-    connect(dialog, &QDialog::rejected, this, [this] { finish(); });
-    dialog->open();
+    window()->onDevSnMarked(sn());
+    chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
+               QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), QStringLiteral("chooseFirmware"),
+               false, [this](const QString& path) { onFileChosen(path); });
 }
 
 void ManualUpgradeFlow::onFileChosen(const QString& path)

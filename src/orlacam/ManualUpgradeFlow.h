@@ -14,6 +14,6 @@ public:
     void start() override;
 
 private:
-    void chooseFile();
+    void pickPackage();
     void onFileChosen(const QString& path);
 };

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QFileDialog>
 
 SoftwareUpdateFlow::SoftwareUpdateFlow(MainUserUi* window, const QString& version, const QString& notes)
     : MaintenanceFlow(window, QString()), version_(version), notes_(notes)
@@ -19,32 +18,14 @@ void SoftwareUpdateFlow::start()
     const QString title = text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info"));
     MsgInfoUi* box = newBox(title, text(QT_TRANSLATE_NOOP("MainUserUi", "New software is available: ")) + version_
                                        + QLatin1Char('!') + QLatin1Char('\n') + notes_);
-    box->addButton(QMessageBox::Yes | QMessageBox::No);
-    ask(box, [this](int answer) {
-        if (answer != QMessageBox::Yes) {
-            qInfo() << "Upgrade canceled";
-            finish();
-            return;
-        }
-        chooseFolder();
-    });
+    confirm(box, [this] { chooseFolder(); });
 }
 
-// Not the platform's dialog: a Qt one answers by signal on every platform.
 void SoftwareUpdateFlow::chooseFolder()
 {
     qInfo() << "Start to download software and upgrade";
-    auto* dialog = new QFileDialog(window(), text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Storage Path")),
-                                   QDir::homePath() + QStringLiteral("/Downloads"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setOption(QFileDialog::DontResolveSymlinks);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setObjectName(QStringLiteral("chooseStoragePath"));
-    adopt(dialog);
-    connect(dialog, &QFileDialog::fileSelected, this, &SoftwareUpdateFlow::onFolderChosen);
-    connect(dialog, &QDialog::rejected, this, [this] { finish(); });
-    dialog->open();
+    chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Storage Path")),
+               QDir::homePath() + QStringLiteral("/Downloads"), QStringLiteral("chooseStoragePath"), true, [this](const QString& folder) { onFolderChosen(folder); });
 }
 
 void SoftwareUpdateFlow::onFolderChosen(const QString& folder)

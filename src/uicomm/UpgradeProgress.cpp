@@ -55,9 +55,10 @@ void UpgradeProgress::onUpgradeProgressUpdate(GlobalParams::UgProgressEnum type,
                                               const QString& msg)
 {
     qDebug() << "type =" << type << "uuid =" << uuid << "msg =" << msg;
-    const QString text = GlobalParams::get().ug_info_type != 0
-                             ? msg
-                             : tr("Warning: Do not disconnect the device during upgrade, otherwise the device will crash!");
+    const QString text =
+        GlobalParams::get().ug_info_type != 0
+            ? msg
+            : tr("Warning: Do not disconnect the device during upgrade, otherwise the device will crash!");
     switch (type) {
     case GlobalParams::UgStart:
         step = 0;

@@ -40,15 +40,22 @@ void UvcUpgradeProgress::startTask()
 
 UvcUpgradeProgress::~UvcUpgradeProgress()
 {
-    upgrade_->requestStop();
-    if (upgrade_->wait(kStopWaitMs)) {
-        delete upgrade_;
+    disconnect(upgrade_, nullptr, this, nullptr);
+    releaseTask(upgrade_);
+}
+
+void UvcUpgradeProgress::releaseTask(UvcPatchUpgrade* task)
+{
+    if (!task)
+        return;
+    task->requestStop();
+    if (task->wait(kStopWaitMs)) {
+        delete task;
         return;
     }
-    // Never freed while it runs: it goes once it has ended on its own.
-    qCritical() << "Upgrade thread still running after" << kStopWaitMs << "ms; released when it ends";
-    disconnect(upgrade_, nullptr, this, nullptr);
-    connect(upgrade_, &QThread::finished, upgrade_, &QObject::deleteLater);
+    // Never freed while it runs.
+    qCritical() << "Camera task still running after" << kStopWaitMs << "ms; released when it ends";
+    connect(task, &QThread::finished, task, &QObject::deleteLater);
 }
 
 void UvcUpgradeProgress::ondevDisconnDuringUg()

@@ -25,6 +25,9 @@ public:
     ~UvcUpgradeProgress() override;
 
     vesk::pc::UvcPatchUpgrade* task() const { return upgrade_; }
+    // Asks a camera task to stop and frees it once it has: at once when it
+    // ends within kStopWaitMs, else when it ends on its own.
+    static void releaseTask(vesk::pc::UvcPatchUpgrade* task);
 
 public slots:
     void ondevDisconnDuringUg();

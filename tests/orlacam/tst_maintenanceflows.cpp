@@ -10,6 +10,7 @@
 #include "uicomm/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
+#include "uicomm/UpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
@@ -98,6 +100,8 @@ private slots:
     void manualUpgradeRefusesInvalidFile();
     void softwareUpdate_data();
     void softwareUpdate();
+    void networkUpgrade_data();
+    void networkUpgrade();
 };
 
 void TstMaintenanceFlows::initTestCase()
@@ -116,6 +120,8 @@ void TstMaintenanceFlows::initTestCase()
 void TstMaintenanceFlows::init()
 {
     GlobalParams::get().upgrade_method = 0;
+    // The window's own software query at start finds no server.
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
     if (!sim().camera(kOrlaLocation))
         QSKIP("no simulated Orla");
     QVERIFY(openWindow());
@@ -133,8 +139,8 @@ bool TstMaintenanceFlows::openWindow()
 {
     window_ = std::make_unique<MainUserUi>(nullptr);
     window_->show();
-    const bool up = QTest::qWaitFor([&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); },
-                                    kBoundMs);
+    const bool up = QTest::qWaitFor(
+        [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
     if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
         QTest::mouseClick(orla, Qt::LeftButton);
     return up && window_->currentSn() == kOrlaSn;
@@ -187,6 +193,19 @@ void TstMaintenanceFlows::firmwareWithoutNewerVersionTells()
 }
 
 // Up to the download box, with the query server faked by a closed port.
+static void reachDownload(MainUserUi& window);
+
+// The download box told of a verified package and answered.
+static void passDownload(MainUserUi& window)
+{
+    QVERIFY(window.downloader().wait(kBoundMs));  // its refusal is shown first
+    QCoreApplication::sendPostedEvents();
+    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
+    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
+    window.downloadBox()->errorLatched = false;
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+}
+
 static void reachDownload(MainUserUi& window)
 {
     UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QStringLiteral("99.0.0.1"));
@@ -224,10 +243,7 @@ void TstMaintenanceFlows::firmwareCameraGoneDuringDownload()
     const SimCameraModel model = sim().camera(kOrlaLocation)->model();
     QVERIFY(sim().unplug(kOrlaLocation));
     QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
-    window_->downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
-    window_->downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
-    window_->downloadBox()->errorLatched = false;
-    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    passDownload(*window_);
     QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
     click(QStringLiteral("No Device Connected"), "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
@@ -413,6 +429,53 @@ void TstMaintenanceFlows::softwareUpdate()
     QVERIFY(window_->isVisible());
     click(title, "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void TstMaintenanceFlows::networkUpgrade_data()
+{
+    QTest::addColumn<bool>("portTaken");
+    QTest::addColumn<int>("report");
+    QTest::newRow("listen fails") << true << 0;
+    QTest::newRow("camera reports failure") << false << int(GlobalParams::UgFailure);
+}
+
+// The camera fetches from the local server, which listens only while the
+// flow runs; a port already taken is shown to the user.
+void TstMaintenanceFlows::networkUpgrade()
+{
+    QFETCH(bool, portTaken);
+    QFETCH(int, report);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::AnyIPv4));
+    GlobalParams::get().host_port = probe.serverPort();
+    if (!portTaken)
+        probe.close();
+    GlobalParams::get().upgrade_method = 1;
+    auto method = qScopeGuard([] { GlobalParams::get().upgrade_method = 0; });
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    passDownload(*window_);
+    if (portTaken) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+        QVERIFY(textOf(shownBox(QStringLiteral("Firmware upgrade info")))
+                    .startsWith(QStringLiteral("The firmware server of this computer cannot start")));
+        click(QStringLiteral("Firmware upgrade info"), "pbYes");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+        return;
+    }
+    UpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QTcpServer again;
+    QVERIFY(!again.listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port));  // the server listens
+    emit GlobalParams::get().devUpgradeProgress(GlobalParams::UgProgressEnum(report), QString(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(QTest::qWaitFor([] { return QTcpServer().listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port); },
+                            kBoundMs));
 }
 
 QTEST_MAIN(TstMaintenanceFlows)

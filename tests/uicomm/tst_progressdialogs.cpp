@@ -186,7 +186,8 @@ void TstProgressDialogs::rendersLegibly()
     SimBackend backend;
     UvcDevices registry(backend);
     DownloadProgress download;
-    download.onDownloadProgressUpdate(Info::kInfoStart, 3 * 1048576, QStringLiteral("Orla_main_v1_1.2.3.4_release.bin"));
+    download.onDownloadProgressUpdate(Info::kInfoStart, 3 * 1048576,
+                                      QStringLiteral("Orla_main_v1_1.2.3.4_release.bin"));
     download.onTimeout();
     UpgradeProgress upgrade;
     upgrade.onUpgradeProgressUpdate(GlobalParams::UgStep, QString(), QString());

@@ -2,6 +2,8 @@
 
 #include "uvc/UpgradeCodes.h"
 
+#include <QTimer>
+
 using vesk::pc::PkgDownloader;
 
 namespace {
@@ -31,29 +33,10 @@ DownloadProgress::~DownloadProgress() = default;
 
 void DownloadProgress::init(int timeout)
 {
-    timeoutMs = timeout;
     setFixedWidth(kBoxWidth);
     setTitle(tr("Downloading Firmware"));
-    timeoutTimer_.setSingleShot(true);
-    connect(&timeoutTimer_, &QTimer::timeout, this, &DownloadProgress::onTimeout);
-    connect(this, &MsgProgressUi::answered, &timeoutTimer_, &QTimer::stop);
-}
-
-void DownloadProgress::armTimeout()
-{
-    timeoutTimer_.start(timeoutMs);
-}
-
-int DownloadProgress::exec()
-{
-    armTimeout();
-    return MsgProgressUi::exec();
-}
-
-void DownloadProgress::open()
-{
-    armTimeout();
-    MsgProgressUi::open();
+    setRunTimeout(timeout);
+    connect(runTimer(), &QTimer::timeout, this, &DownloadProgress::onTimeout);
 }
 
 void DownloadProgress::onDownloadProgressUpdate(PkgDownloader::InfoType type, int value, const QString& info)
@@ -66,7 +49,7 @@ void DownloadProgress::onDownloadProgressUpdate(PkgDownloader::InfoType type, in
         count(value);
         break;
     case PkgDownloader::kInfoError:
-        timeoutTimer_.stop();
+        runTimer()->stop();
         onProgressUpdate(vesk::pc::kErrCodeFailure, tr("Download error!"));
         break;
     case PkgDownloader::kInfoAlreadyCurrent:
@@ -104,7 +87,7 @@ void DownloadProgress::count(int bytes)
 
 void DownloadProgress::showDone()
 {
-    timeoutTimer_.stop();
+    runTimer()->stop();
     onProgressUpdate(vesk::pc::kErrCodeSuccess, sizeLine(0, pkgSize));
 }
 

@@ -4,12 +4,10 @@
 #include "uicomm/MsgProgressUi.h"
 
 #include <QElapsedTimer>
-#include <QTimer>
 
 // The progress box of a package download: follows the downloader's notices
 // with speed and sizes, and gives up after a time-out. One box serves every
-// download of the window; each run arms its own time-out, so a late one of
-// an earlier run never ends a later one.
+// download of the window; each run has its own time-out.
 class DownloadProgress : public MsgProgressUi
 {
     Q_OBJECT
@@ -20,16 +18,12 @@ public:
     DownloadProgress(int timeoutMs, QWidget* parent = nullptr);
     ~DownloadProgress() override;
 
-    int exec() override;
-    void open() override;
-
 public slots:
     void onDownloadProgressUpdate(vesk::pc::PkgDownloader::InfoType type, int value, const QString& info);
     void onTimeout();
 
 private:
     void init(int timeout);
-    void armTimeout();
     void start(int size, const QString& name);
     void count(int bytes);
     void showDone();
@@ -41,6 +35,4 @@ private:
     float speed = 0;
     QString pkgName;
     QElapsedTimer rateTimer;
-    int timeoutMs = kDefaultTimeoutMs;
-    QTimer timeoutTimer_;
 };

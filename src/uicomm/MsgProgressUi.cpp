@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 using vesk::pc::kErrCodeError;
 using vesk::pc::kErrCodeFailure;
@@ -46,6 +47,8 @@ MsgProgressUi::MsgProgressUi(QWidget* parent) : OWidget(parent)
     setWindowModality(Qt::ApplicationModal);
 
     loop = new QEventLoop(this);
+    runTimer_ = new QTimer(this);
+    runTimer_->setSingleShot(true);
     result = -1;
     errorLatched = false;
 }
@@ -91,7 +94,14 @@ void MsgProgressUi::beginRun()
     show();
     result = -1;
     running_ = true;
+    if (runTimeoutMs_ > 0)
+        runTimer_->start(runTimeoutMs_);
     centreOnParent();
+}
+
+void MsgProgressUi::setRunTimeout(int ms)
+{
+    runTimeoutMs_ = ms;
 }
 
 void MsgProgressUi::open()
@@ -186,6 +196,7 @@ void MsgProgressUi::closeEvent(QCloseEvent* event)
     OWidget::closeEvent(event);
     if (running_) {
         running_ = false;
+        runTimer_->stop();
         emit answered(result);
     }
 }

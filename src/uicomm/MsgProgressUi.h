@@ -3,6 +3,7 @@
 #include "uicomm/OWidget.h"
 
 class QEventLoop;
+class QTimer;
 
 namespace Ui {
 class MsgProgressUi;
@@ -50,6 +51,12 @@ public slots:
     void onProgressUpdate(int value, const QString& message);
 
 protected:
+    // A deadline for each run, armed by exec() and open() and stopped when
+    // the run ends, so that one of an earlier run never acts on a later one.
+    // Subclasses connect to its timeout; 0 arms nothing.
+    void setRunTimeout(int ms);
+    QTimer* runTimer() const { return runTimer_; }
+
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -67,4 +74,6 @@ private:
     QEventLoop* loop = nullptr;
     int result = -1;
     bool running_ = false;
+    QTimer* runTimer_ = nullptr;
+    int runTimeoutMs_ = 0;
 };

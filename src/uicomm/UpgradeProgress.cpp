@@ -28,27 +28,13 @@ UpgradeProgress::~UpgradeProgress() = default;
 
 void UpgradeProgress::init(int timeout)
 {
-    timeoutMs = timeout;
     setFixedWidth(kBoxWidth);
     setMaxProg(100);
-    timeoutTimer_.setSingleShot(true);
+    setRunTimeout(timeout);
+    connect(runTimer(), &QTimer::timeout, this, &UpgradeProgress::onTimeout);
     successTimer_.setSingleShot(true);
-    connect(&timeoutTimer_, &QTimer::timeout, this, &UpgradeProgress::onTimeout);
     connect(&successTimer_, &QTimer::timeout, this, &UpgradeProgress::onSuccessShown);
-    connect(this, &MsgProgressUi::answered, &timeoutTimer_, &QTimer::stop);
     onProgressUpdate(0, tr("Start to upgrade. Please do not disconnect!"));
-}
-
-int UpgradeProgress::exec()
-{
-    timeoutTimer_.start(timeoutMs);
-    return MsgProgressUi::exec();
-}
-
-void UpgradeProgress::open()
-{
-    timeoutTimer_.start(timeoutMs);
-    MsgProgressUi::open();
 }
 
 void UpgradeProgress::onUpgradeProgressUpdate(GlobalParams::UgProgressEnum type, const QString& uuid,
@@ -75,7 +61,7 @@ void UpgradeProgress::onUpgradeProgressUpdate(GlobalParams::UgProgressEnum type,
         // Shown once the camera had time to restart; the time-out may not
         // overwrite it meanwhile.
         finished = true;
-        timeoutTimer_.stop();
+        runTimer()->stop();
         successTimer_.start(successDelayMs);
         break;
     case GlobalParams::UgFailure:

@@ -19,9 +19,6 @@ public:
     UpgradeProgress(int timeoutMs, QWidget* parent = nullptr);
     ~UpgradeProgress() override;
 
-    int exec() override;
-    void open() override;
-
     // How long after the camera announced success the box says so: the
     // camera still restarts meanwhile.
     int successDelayMs = kDefaultSuccessDelayMs;
@@ -37,7 +34,5 @@ private:
 
     bool finished = false;
     int step = 0;
-    int timeoutMs = kDefaultTimeoutMs;
-    QTimer timeoutTimer_;
     QTimer successTimer_;
 };

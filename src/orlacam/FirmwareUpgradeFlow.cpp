@@ -23,12 +23,16 @@ FirmwareUpgradeFlow::~FirmwareUpgradeFlow()
 void FirmwareUpgradeFlow::start()
 {
     if (!device()) {
-        window()->showInfoDialog(text(QT_TRANSLATE_NOOP("MainUserUi", "No Device Connected")),
-                                 text(QT_TRANSLATE_NOOP("MainUserUi", "Please insert device first and try again!")));
-        finish();
+        tellNoDevice();
         return;
     }
     askTips(false, [this] { checkVersion(); });
+}
+
+void FirmwareUpgradeFlow::tellNoDevice()
+{
+    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "No Device Connected")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi", "Please insert device first and try again!")));
 }
 
 void FirmwareUpgradeFlow::checkVersion()
@@ -65,8 +69,7 @@ void FirmwareUpgradeFlow::onDownloaded()
 {
     const QSharedPointer<UvcDevice> dev = device();
     if (!dev) {
-        tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "No Device Connected")),
-                      text(QT_TRANSLATE_NOOP("MainUserUi", "Please insert device first and try again!")));
+        tellNoDevice();
         return;
     }
     if (GlobalParams::get().upgrade_method == 0) {

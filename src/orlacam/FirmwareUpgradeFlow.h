@@ -20,6 +20,7 @@ public:
     void start() override;
 
 private:
+    void tellNoDevice();
     void checkVersion();
     void download();
     void onDownloaded();

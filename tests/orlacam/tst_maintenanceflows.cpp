@@ -87,6 +87,8 @@ private slots:
     void init();
     void cleanup();
 
+    void withoutCameraNothingStarts_data();
+    void withoutCameraNothingStarts();
     void tipsAnsweredOtherThanYesEnds_data();
     void tipsAnsweredOtherThanYesEnds();
     void firmwareWithoutNewerVersionTells();
@@ -144,6 +146,34 @@ bool TstMaintenanceFlows::openWindow()
     if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
         QTest::mouseClick(orla, Qt::LeftButton);
     return up && window_->currentSn() == kOrlaSn;
+}
+
+void TstMaintenanceFlows::withoutCameraNothingStarts_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("told");  // the box shown, if any
+    QTest::newRow("firmware") << QByteArray("onFirmwareUpgrade") << QStringLiteral("No Device Connected");
+    QTest::newRow("manual") << QByteArray("onManualUpgrade") << QString();
+    QTest::newRow("log") << QByteArray("onExportLog") << QString();
+    QTest::newRow("reset") << QByteArray("onRestoreFactorySetting") << QString();
+}
+
+void TstMaintenanceFlows::withoutCameraNothingStarts()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, told);
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    auto replug = qScopeGuard([&] { sim().plug(model); });
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    window_->onDevSnMarked(QString());
+    QVERIFY(QMetaObject::invokeMethod(window_.get(), slot.constData()));
+    if (!told.isEmpty()) {
+        QVERIFY(waitForBox(told));
+        click(told, "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
 }
 
 void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()

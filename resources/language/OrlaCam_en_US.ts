@@ -225,6 +225,110 @@ then unplug and replug the camera.</translation>
         <source>Image upload failed, please try again!</source>
         <translation>Image upload failed, please try again!</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>No Device Connected</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Please insert device first and try again!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Firmware upgrade info</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Downloading Firmware</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>The firmware server of this computer cannot start, please try again later!</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Extracting Log</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Please wait and keep the device connected!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>Extract the log file successfully!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>Extract log failed, please try again later!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Extract the log file successfully and device will reboot now!</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restore Factory Settings</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>Do you want to reset all settings immediately?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>Device is restoring the factory settings, please waiting...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>Factory reset successfully!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>Factory reset failed, please try again later!</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Choose Firmware</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Firmware Invalid</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Please select valid firmware package and try again!</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Software upgrade info</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>New software is available: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Choose Storage Path</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Downloading Software</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>The installer cannot be opened. Please open it yourself:</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ then unplug and replug the camera.</translation>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>Failed to unregister %1. Error: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Downloading Firmware</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>Download error!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, total %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Download timeout, please try again later!</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Start to upgrade. Please do not disconnect!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Upgrade successfully!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade failed, please try again later.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>No response from device for a long time, please restart device and try again!</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Upgrade failed, please try again later.</translation>
     </message>
 </context>
 </TS>

@@ -225,6 +225,110 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
         <source>Image upload failed, please try again!</source>
         <translation>Error al subir la imagen. Inténtelo de nuevo.</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Sí</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Cierre todas las aplicaciones que puedan usar KESTRO Orla u Orla 4K durante la actualización, como OBS Studio, Zoom, Skype o Google Meet.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Cierre todas las aplicaciones que puedan usar KESTRO Orla u Orla 4K durante la exportación del registro, como OBS Studio, Zoom, Skype o Google Meet.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>Ningún dispositivo conectado</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Conecte primero el dispositivo e inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Información de actualización del firmware</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Descargando firmware</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>El servidor de firmware de este equipo no puede iniciarse; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Extrayendo el registro</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Espere y mantenga el dispositivo conectado.</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>¡Registro extraído correctamente!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>No se pudo extraer el registro; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Registro extraído correctamente; el dispositivo se reiniciará ahora.</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Restablecer ajustes de fábrica</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>¿Desea restablecer ahora todos los ajustes?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>El dispositivo está restableciendo los ajustes de fábrica, espere...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>¡Ajustes de fábrica restablecidos!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>No se pudieron restablecer los ajustes de fábrica; inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Elegir firmware</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Firmware no válido</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Seleccione un paquete de firmware válido e inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Información de actualización del software</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>Hay un nuevo software disponible: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Elegir carpeta de destino</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Descargando software</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>No se puede abrir el instalador. Ábralo usted mismo:</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>No se pudo anular el registro de %1. Error: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Descargando firmware</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>¡Error de descarga!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, total %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Tiempo de descarga agotado, inténtelo de nuevo más tarde.</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Comienza la actualización. ¡No desconecte el dispositivo!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Advertencia: no desconecte el dispositivo durante la actualización o quedará inservible.</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>¡Actualización completada!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>La actualización ha fallado, inténtelo de nuevo más tarde.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>El dispositivo no responde desde hace tiempo; reinícielo e inténtelo de nuevo.</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Advertencia:
+1 No desconecte el dispositivo durante la actualización o quedará inservible.
+2 Cierre todas las aplicaciones que puedan usar el dispositivo durante la actualización, como OBS Studio, Zoom, Skype o Google Meet.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>La actualización ha fallado, inténtelo de nuevo más tarde.</translation>
     </message>
 </context>
 </TS>

@@ -225,6 +225,110 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
         <source>Image upload failed, please try again!</source>
         <translation>Hochladen des Bildes fehlgeschlagen. Bitte versuchen Sie es erneut!</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Bitte alle Anwendungen schließen, die KESTRO Orla oder Orla 4K während der Aktualisierung nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>Bitte alle Anwendungen schließen, die KESTRO Orla oder Orla 4K während des Protokollexports nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>Kein Gerät verbunden</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>Bitte zuerst das Gerät anschließen und erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>Firmware-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Firmware wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>Der Firmware-Server dieses Computers kann nicht starten, bitte später erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>Protokoll wird exportiert</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>Bitte warten und das Gerät verbunden lassen!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>Protokolldatei erfolgreich exportiert!</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>Protokollexport fehlgeschlagen, bitte später erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>Protokolldatei erfolgreich exportiert, das Gerät startet jetzt neu!</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>Werkseinstellungen wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>Alle Einstellungen jetzt zurücksetzen?</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>Das Gerät stellt die Werkseinstellungen wieder her, bitte warten...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>Werkseinstellungen erfolgreich wiederhergestellt!</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>Zurücksetzen fehlgeschlagen, bitte später erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>Firmware auswählen</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>Ungültige Firmware</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>Bitte ein gültiges Firmware-Paket wählen und erneut versuchen!</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>Software-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>Neue Software verfügbar: </translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>Speicherort auswählen</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>Software wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>Das Installationsprogramm lässt sich nicht öffnen. Bitte selbst öffnen:</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>%1 konnte nicht abgemeldet werden. Fehler: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>Firmware wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>Downloadfehler!</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB, gesamt %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>Zeitüberschreitung beim Download, bitte später erneut versuchen!</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>Aktualisierung beginnt. Bitte nicht trennen!</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>Warnung: Das Gerät während der Aktualisierung nicht trennen, sonst wird es beschädigt!</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>Aktualisierung erfolgreich!</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Aktualisierung fehlgeschlagen, bitte später erneut versuchen.</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>Das Gerät antwortet seit Langem nicht, bitte Gerät neu starten und erneut versuchen!</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>Warnung:
+1 Das Gerät während der Aktualisierung nicht trennen, sonst wird es beschädigt!
+2 Bitte alle Anwendungen schließen, die das Gerät während der Aktualisierung nutzen könnten, etwa OBS Studio, Zoom, Skype und Google Meet.
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>Aktualisierung fehlgeschlagen, bitte später erneut versuchen.</translation>
     </message>
 </context>
 </TS>

@@ -225,6 +225,110 @@ then unplug and replug the camera.</source>
         <source>Image upload failed, please try again!</source>
         <translation>画像のアップロードに失敗しました。もう一度お試しください。</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、KESTRO Orla または Orla 4K を使用する可能性のあるアプリをすべて閉じてください。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>ログのエクスポート中は、OBS Studio、Zoom、Skype、Google Meet など、KESTRO Orla または Orla 4K を使用する可能性のあるアプリをすべて閉じてください。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>デバイスが接続されていません</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>デバイスを接続してから、もう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>ファームウェアのアップグレード情報</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>ファームウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>このコンピューターのファームウェアサーバーを起動できません。後でもう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>ログを取得中</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>デバイスを接続したまま、しばらくお待ちください！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>ログファイルを取得しました！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>ログの取得に失敗しました。後でもう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>ログファイルを取得しました。デバイスを再起動します！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>工場出荷時の設定に戻す</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>すべての設定を今すぐリセットしますか？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>デバイスを工場出荷時の設定に戻しています。お待ちください...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>工場出荷時の設定に戻しました！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>工場出荷時の設定に戻せませんでした。後でもう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>ファームウェアを選択</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>無効なファームウェア</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>有効なファームウェアパッケージを選択して、もう一度お試しください！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>ソフトウェアのアップグレード情報</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>新しいソフトウェアがあります：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>保存先を選択</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>ソフトウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>インストーラーを開けません。手動で開いてください：</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ then unplug and replug the camera.</source>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>%1 の登録解除に失敗しました。エラー: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>ファームウェアをダウンロード中</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>ダウンロードエラー！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB、合計 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>ダウンロードがタイムアウトしました。後でもう一度お試しください！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>アップグレードを開始します。接続を切らないでください！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：アップグレード中はデバイスを取り外さないでください。デバイスが故障する恐れがあります！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>アップグレードに成功しました！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>アップグレードに失敗しました。後でもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>デバイスから長時間応答がありません。デバイスを再起動してもう一度お試しください！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 アップグレード中はデバイスを取り外さないでください。デバイスが故障する恐れがあります！
+2 アップグレード中は、OBS Studio、Zoom、Skype、Google Meet など、デバイスを使用する可能性のあるアプリをすべて閉じてください。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>アップグレードに失敗しました。後でもう一度お試しください。</translation>
     </message>
 </context>
 </TS>

@@ -225,6 +225,110 @@ then unplug and replug the camera.</source>
         <source>Image upload failed, please try again!</source>
         <translation>图片上传失败，请重试！</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升级期间请关闭所有可能使用 KESTRO Orla 或 Orla 4K 的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>导出日志期间请关闭所有可能使用 KESTRO Orla 或 Orla 4K 的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>未连接设备</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>请先插入设备后重试！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>固件升级信息</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下载固件</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>本机的固件服务器无法启动，请稍后重试！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>正在导出日志</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>请稍候，并保持设备连接！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>日志文件导出成功！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>日志导出失败，请稍后重试！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>日志文件导出成功，设备即将重启！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>是否立即重置所有设置？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>设备正在恢复出厂设置，请稍候...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>恢复出厂设置成功！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>恢复出厂设置失败，请稍后重试！</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>选择固件</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>固件无效</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>请选择有效的固件包后重试！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>软件升级信息</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>有新软件可用：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>选择保存路径</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>正在下载软件</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>无法打开安装程序，请手动打开：</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ then unplug and replug the camera.</source>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>取消注册 %1 失败。错误：%2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下载固件</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>下载出错！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB，共 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>下载超时，请稍后重试！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>开始升级，请勿断开连接！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：升级期间请勿断开设备，否则设备将会损坏！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升级成功！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升级失败，请稍后重试。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>设备长时间无响应，请重启设备后重试！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升级期间请勿断开设备，否则设备将会损坏！
+2 升级期间请关闭所有可能使用设备的应用，如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升级失败，请稍后重试。</translation>
     </message>
 </context>
 </TS>

@@ -225,6 +225,110 @@ then unplug and replug the camera.</source>
         <source>Image upload failed, please try again!</source>
         <translation>圖片上傳失敗，請重試！</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>升級期間請關閉所有可能使用 KESTRO Orla 或 Orla 4K 的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>Please make sure that you close all applications that may use KESTRO Orla or Orla 4K during the log export, such as OBS Studio, Zoom, Skype, and Google Meet, etc.</source>
+        <translation>匯出日誌期間請關閉所有可能使用 KESTRO Orla 或 Orla 4K 的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。</translation>
+    </message>
+    <message>
+        <source>No Device Connected</source>
+        <translation>未連接裝置</translation>
+    </message>
+    <message>
+        <source>Please insert device first and try again!</source>
+        <translation>請先插入裝置後重試！</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade info</source>
+        <translation>韌體升級資訊</translation>
+    </message>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下載韌體</translation>
+    </message>
+    <message>
+        <source>The firmware server of this computer cannot start, please try again later!</source>
+        <translation>本機的韌體伺服器無法啟動，請稍後重試！</translation>
+    </message>
+    <message>
+        <source>Extracting Log</source>
+        <translation>正在匯出日誌</translation>
+    </message>
+    <message>
+        <source>Please wait and keep the device connected!</source>
+        <translation>請稍候，並保持裝置連接！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully!</source>
+        <translation>日誌檔案匯出成功！</translation>
+    </message>
+    <message>
+        <source>Extract log failed, please try again later!</source>
+        <translation>日誌匯出失敗，請稍後重試！</translation>
+    </message>
+    <message>
+        <source>Extract the log file successfully and device will reboot now!</source>
+        <translation>日誌檔案匯出成功，裝置即將重新啟動！</translation>
+    </message>
+    <message>
+        <source>Restore Factory Settings</source>
+        <translation>恢復原廠設定</translation>
+    </message>
+    <message>
+        <source>Do you want to reset all settings immediately?</source>
+        <translation>是否立即重設所有設定？</translation>
+    </message>
+    <message>
+        <source>Device is restoring the factory settings, please waiting...</source>
+        <translation>裝置正在恢復原廠設定，請稍候...</translation>
+    </message>
+    <message>
+        <source>Factory reset successfully!</source>
+        <translation>恢復原廠設定成功！</translation>
+    </message>
+    <message>
+        <source>Factory reset failed, please try again later!</source>
+        <translation>恢復原廠設定失敗，請稍後重試！</translation>
+    </message>
+    <message>
+        <source>Choose Firmware</source>
+        <translation>選擇韌體</translation>
+    </message>
+    <message>
+        <source>Firmware Invalid</source>
+        <translation>韌體無效</translation>
+    </message>
+    <message>
+        <source>Please select valid firmware package and try again!</source>
+        <translation>請選擇有效的韌體套件後重試！</translation>
+    </message>
+    <message>
+        <source>Software upgrade info</source>
+        <translation>軟體升級資訊</translation>
+    </message>
+    <message>
+        <source>New software is available: </source>
+        <translation>有新軟體可用：</translation>
+    </message>
+    <message>
+        <source>Choose Storage Path</source>
+        <translation>選擇儲存路徑</translation>
+    </message>
+    <message>
+        <source>Downloading Software</source>
+        <translation>正在下載軟體</translation>
+    </message>
+    <message>
+        <source>The installer cannot be opened. Please open it yourself:</source>
+        <translation>無法開啟安裝程式，請手動開啟：</translation>
+    </message>
 </context>
 <context>
     <name>CamSettings</name>
@@ -765,6 +869,65 @@ then unplug and replug the camera.</source>
     <message>
         <source>Failed to unregister %1. Error: %2</source>
         <translation>取消註冊 %1 失敗。錯誤：%2</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadProgress</name>
+    <message>
+        <source>Downloading Firmware</source>
+        <translation>正在下載韌體</translation>
+    </message>
+    <message>
+        <source>Download error!</source>
+        <translation>下載出錯！</translation>
+    </message>
+    <message>
+        <source>%1MB/s - %2MB, total %3MB</source>
+        <translation>%1MB/s - %2MB，共 %3MB</translation>
+    </message>
+    <message>
+        <source>Download timeout, please try again later!</source>
+        <translation>下載逾時，請稍後重試！</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeProgress</name>
+    <message>
+        <source>Start to upgrade. Please do not disconnect!</source>
+        <translation>開始升級，請勿中斷連接！</translation>
+    </message>
+    <message>
+        <source>Warning: Do not disconnect the device during upgrade, otherwise the device will crash!</source>
+        <translation>警告：升級期間請勿中斷裝置，否則裝置將會損壞！</translation>
+    </message>
+    <message>
+        <source>Upgrade successfully!</source>
+        <translation>升級成功！</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升級失敗，請稍後重試。</translation>
+    </message>
+    <message>
+        <source>No response from device for a long time, please restart device and try again!</source>
+        <translation>裝置長時間無回應，請重新啟動裝置後重試！</translation>
+    </message>
+</context>
+<context>
+    <name>UvcUpgradeProgress</name>
+    <message>
+        <source>Warning:
+1 Do not disconnect the device during upgrade, otherwise the device will crash!
+2 Please make sure that you close all applications that may use device during upgrade, such as OBS Studio, Zoom, Skype, and Google Meet, etc.
+</source>
+        <translation>警告：
+1 升級期間請勿中斷裝置，否則裝置將會損壞！
+2 升級期間請關閉所有可能使用裝置的應用程式，如 OBS Studio、Zoom、Skype 和 Google Meet 等。
+</translation>
+    </message>
+    <message>
+        <source>Upgrade failed, please try again later.</source>
+        <translation>升級失敗，請稍後重試。</translation>
     </message>
 </context>
 </TS>

@@ -2,10 +2,13 @@
 
 #include "cloud/CloudTaskPool.h"
 #include "hotkey/QHotkey.h"
+#include "download/PkgDownloader.h"
+#include "httpserver/HttpServerHost.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
 #include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
+#include "orlacam/MaintenanceFlow.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/ScreenPlacement.h"
@@ -16,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QPointer>
@@ -114,6 +118,8 @@ MainUserUi::MainUserUi(QWidget* parent)
 
 MainUserUi::~MainUserUi()
 {
+    // A flow ends first: it may wait for a camera task.
+    delete flow_.data();
     deInit();
     delete ui;
     ui = nullptr;
@@ -122,6 +128,8 @@ MainUserUi::~MainUserUi()
 
 void MainUserUi::initVar()
 {
+    // The desktop's opener (xdg-open); tests put their own.
+    urlOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     videoCfg_ = false;
     zoomHoldOff_ = -3;
     pendingZoomSource_ = vesk::pc::SourceNone;

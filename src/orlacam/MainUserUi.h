@@ -13,9 +13,12 @@
 #include <QPointer>
 #include <QSharedPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QVector>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 
 class DevButton;
@@ -25,6 +28,8 @@ class ImageItem;
 class PictureJourney;
 class QHotkey;
 class QShortcut;
+class DownloadProgress;
+class MaintenanceFlow;
 class QThread;
 class QTranslator;
 namespace Ui {
@@ -32,6 +37,8 @@ class MainUserUi;
 }
 namespace vesk {
 namespace pc {
+class HttpServerHost;
+class PkgDownloader;
 class UvcDevice;
 class UvcDevices;
 }
@@ -83,6 +90,21 @@ public:
     void releaseDirection(int reportStart = 31);
     QList<ImageItem*> imageItems() const { return imageItems_; }
 
+    // While an upgrade, log export or factory reset runs, the selection and
+    // the hotkeys leave the cameras alone.
+    bool flowRunning() const { return !flow_.isNull(); }
+    // What the maintenance flows share: one downloader with its box, and the
+    // local firmware server, each made on first use.
+    vesk::pc::PkgDownloader& downloader();
+    DownloadProgress* downloadBox();
+    vesk::pc::HttpServerHost& serverHost();
+    // Asks the camera to fetch and install the firmware from the local server; 0 on success.
+    int startUpgrade(const QSharedPointer<vesk::pc::UvcDevice>& device);
+    // The release notes of a package reply in the current language.
+    QString getUgTipsInfo(const QJsonObject& reply) const;
+    // Opens a downloaded installer; true when the opener started.
+    std::function<bool(const QUrl&)> urlOpener;
+
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
     void showInfoDialog(const QString& title, const QString& text);
@@ -113,14 +135,14 @@ public slots:
     void onSoftwareUpgrade();
     // The software query's reply: the newest package, or empty for none.
     void onInfoFromServer(const QJsonObject& info);
-    // Entry points that later parts of the window fill in (upgrades, log
-    // export, factory reset, key sets); for now each only logs.
+    // The maintenance flows; one at a time.
     void onFirmwareUpgrade();
     void onExportLog();
     void onManualUpgrade();
     void onRestoreFactorySetting();
     void onUpgradeManual();
     void onUpgradeHelp();
+    // Key sets.
     void onShortcutRangeChanged(int range);
     void onRemoteCtrlEnabled(bool on);
     void shortcutPreDev();
@@ -244,6 +266,7 @@ private:
     void setDevStateOnPages(bool awake);
     QSharedPointer<vesk::pc::UvcDevice> currentDevice() const;
     void placeSettingWindow();
+    void runFlow(MaintenanceFlow* flow);
 
     // Control panel.
     void setAutoFramingUiEnabled(bool enabled, int mode, int size);
@@ -321,4 +344,8 @@ private:
     QList<QShortcut*> localShortcuts_;
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
+    QPointer<MaintenanceFlow> flow_;
+    std::unique_ptr<vesk::pc::PkgDownloader> downloader_;
+    DownloadProgress* downloadBox_ = nullptr;
+    std::unique_ptr<vesk::pc::HttpServerHost> serverHost_;
 };

@@ -252,6 +252,11 @@ void MainUserUi::detachSelected()
 
 void MainUserUi::onDevSelectedChanged(DevButton* button)
 {
+    // A flow keeps its camera selected until it ends, or the camera leaves.
+    if (flowRunning() && currentDevice()) {
+        qInfo() << "Selection kept while a flow runs";
+        return;
+    }
     // A zoom move the throttle still holds back belongs to the camera it was
     // made on, not to the one selected next.
     if (zoomTrailTimer_.isActive())

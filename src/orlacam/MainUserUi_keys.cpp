@@ -161,6 +161,10 @@ void MainUserUi::onRemoteCtrlEnabled(bool on)
 
 void MainUserUi::runKey(const KeyRow& row, ActionSourceType source, QObject* key)
 {
+    if (flowRunning()) {  // an upgrade or reset has the camera
+        qDebug() << "Key ignored while a maintenance flow runs:" << row.key;
+        return;
+    }
     const QPointer<MainUserUi> self(this);
     actionSource_ = source;
     (this->*row.handler)(row.arg);  // sleep and wake may process events

@@ -54,13 +54,33 @@ MsgInfoUi::~MsgInfoUi()
     delete ui;
 }
 
-int MsgInfoUi::exec()
+void MsgInfoUi::beginWait()
 {
     result = -1;
+    waiting_ = true;
     if (!keepOpen)
         adjustSize();
     show();
     centreOnParent();
+}
+
+void MsgInfoUi::endWait()
+{
+    loop->exit();
+    if (waiting_) {
+        waiting_ = false;
+        emit answered(result);
+    }
+}
+
+void MsgInfoUi::ask()
+{
+    beginWait();
+}
+
+int MsgInfoUi::exec()
+{
+    beginWait();
 
     // The box may be destroyed while it waits (with its parent).
     QPointer<MsgInfoUi> self(this);
@@ -146,7 +166,7 @@ void MsgInfoUi::on_pbYes_clicked()
 {
     result = QMessageBox::Yes;
     if (keepOpen)
-        loop->exit();
+        endWait();
     else
         close();
 }
@@ -159,7 +179,7 @@ void MsgInfoUi::on_pbNo_clicked()
 
 void MsgInfoUi::closeEvent(QCloseEvent* event)
 {
-    loop->exit();
+    endWait();
     QWidget::closeEvent(event);
 }
 

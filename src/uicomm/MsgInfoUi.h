@@ -34,6 +34,9 @@ public:
     // Shows it likewise and returns at once, for a notice that needs no
     // answer; the box deletes itself when closed.
     void open();
+    // Shows it likewise, keeps it, and reports the answer with answered: for
+    // flows that must not wait in a loop of their own.
+    void ask();
 
     // Title and text are plain text: they may come from a camera or a server.
     void setTitle(const QString& title);
@@ -54,6 +57,10 @@ public:
     // "please wait" notice and call exec() again.
     bool keepOpen = false;
 
+signals:
+    // The wait of exec() or ask() ended, with the result exec() returns.
+    void answered(int result);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -65,9 +72,12 @@ private slots:
 
 private:
     void init(const QString& title, const QString& text);
+    void beginWait();
+    void endWait();
     QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
 
     Ui::MsgInfoUi* ui = nullptr;
     QEventLoop* loop = nullptr;
     int result = -1;
+    bool waiting_ = false;
 };

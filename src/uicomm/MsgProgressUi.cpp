@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 using vesk::pc::kErrCodeError;
 using vesk::pc::kErrCodeFailure;
@@ -46,6 +47,8 @@ MsgProgressUi::MsgProgressUi(QWidget* parent) : OWidget(parent)
     setWindowModality(Qt::ApplicationModal);
 
     loop = new QEventLoop(this);
+    runTimer_ = new QTimer(this);
+    runTimer_->setSingleShot(true);
     result = -1;
     errorLatched = false;
 }
@@ -86,11 +89,29 @@ void MsgProgressUi::setOkBtnState(bool visible, bool enabled)
     ui->pbOk->setEnabled(enabled);
 }
 
-int MsgProgressUi::exec()
+void MsgProgressUi::beginRun()
 {
     show();
     result = -1;
+    running_ = true;
+    if (runTimeoutMs_ > 0)
+        runTimer_->start(runTimeoutMs_);
     centreOnParent();
+}
+
+void MsgProgressUi::setRunTimeout(int ms)
+{
+    runTimeoutMs_ = ms;
+}
+
+void MsgProgressUi::open()
+{
+    beginRun();
+}
+
+int MsgProgressUi::exec()
+{
+    beginRun();
     // The box may be destroyed while it waits (with its parent).
     QPointer<MsgProgressUi> self(this);
     loop->exec();
@@ -173,6 +194,11 @@ void MsgProgressUi::closeEvent(QCloseEvent* event)
     // A window close must not leave exec() waiting for a box nobody sees.
     loop->exit();
     OWidget::closeEvent(event);
+    if (running_) {
+        running_ = false;
+        runTimer_->stop();
+        emit answered(result);
+    }
 }
 
 void MsgProgressUi::changeEvent(QEvent* event)

@@ -3,6 +3,7 @@
 #include "uicomm/OWidget.h"
 
 class QEventLoop;
+class QTimer;
 
 namespace Ui {
 class MsgProgressUi;
@@ -34,15 +35,28 @@ public:
 
     // Subclasses put their own start and stop around it.
     virtual int exec();
+    // Shows the box like exec() but returns at once; the result comes with
+    // answered. For flows that must not wait in a loop of their own.
+    virtual void open();
 
     // Set by an error or failure report, cleared by 0 % and by a warning; a
     // flow that reuses the box clears it before the next run.
     bool errorLatched = false;
 
+signals:
+    // The run of exec() or open() ended, with the result exec() returns.
+    void answered(int result);
+
 public slots:
     void onProgressUpdate(int value, const QString& message);
 
 protected:
+    // A deadline for each run, armed by exec() and open() and stopped when
+    // the run ends, so that one of an earlier run never acts on a later one.
+    // Subclasses connect to its timeout; 0 arms nothing.
+    void setRunTimeout(int ms);
+    QTimer* runTimer() const { return runTimer_; }
+
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -54,8 +68,12 @@ private:
     void setStatus(const QString& colour, const QString& message);
     void fitStatusHeight(const QString& text);
     void offerOk();
+    void beginRun();
 
     Ui::MsgProgressUi* ui = nullptr;
     QEventLoop* loop = nullptr;
     int result = -1;
+    bool running_ = false;
+    QTimer* runTimer_ = nullptr;
+    int runTimeoutMs_ = 0;
 };

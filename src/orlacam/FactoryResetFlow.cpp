@@ -1,0 +1,92 @@
+#include "orlacam/FactoryResetFlow.h"
+
+#include "comm/GlobalParams.h"
+#include "orlacam/MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uvc/UvcDevice.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDebug>
+
+using vesk::pc::UvcDevice;
+
+FactoryResetFlow::FactoryResetFlow(MainUserUi* window, const QString& sn) : MaintenanceFlow(window, sn)
+{
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &FactoryResetFlow::onWaitOver);
+}
+
+void FactoryResetFlow::start()
+{
+    if (!device()) {
+        finish();
+        return;
+    }
+    box_ = newBox(text(QT_TRANSLATE_NOOP("MainUserUi", "Restore Factory Settings")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi", "Do you want to reset all settings immediately?")));
+    box_->addButton(QMessageBox::Yes | QMessageBox::No);
+    box_->keepOpen = true;
+    ask(box_, [this](int answer) {
+        if (answer != QMessageBox::Yes) {
+            finish();
+            return;
+        }
+        restore();
+    });
+}
+
+void FactoryResetFlow::restore()
+{
+    const QSharedPointer<UvcDevice> dev = device();
+    if (!dev) {
+        showOutcome(false);
+        return;
+    }
+    confirmed_ = dev->cameraRestoreFactorySettings() == 0;
+    qInfo() << "Factory reset sent to" << sn() << (confirmed_ ? "and confirmed" : "without confirmation");
+    vesk::pc::GlobalParams::get().setDevFocusMode(1, sn());
+    box_->setText(text(QT_TRANSLATE_NOOP("MainUserUi", "Device is restoring the factory settings, please waiting...")));
+    box_->setButtonState(QMessageBox::Yes, false);
+    box_->removeButton(QMessageBox::No);
+    awaitLastAnswer();
+    waited_.start();
+    timer_.start(restoreWaitMs);
+}
+
+// A camera that did not confirm counts only once it has left and come back.
+void FactoryResetFlow::onWaitOver()
+{
+    const QSharedPointer<UvcDevice> dev = vesk::pc::UvcDevices::get().getDevBySn(sn());
+    sawGone_ = sawGone_ || !dev;
+    const bool back = dev && dev->isInited() && (confirmed_ || sawGone_);
+    if (back) {
+        showOutcome(true);
+        return;
+    }
+    if (waited_.elapsed() >= comeBackMs) {
+        showOutcome(false);
+        return;
+    }
+    timer_.start(pollMs);
+}
+
+void FactoryResetFlow::showOutcome(bool done)
+{
+    box_->setText(done ? text(QT_TRANSLATE_NOOP("MainUserUi", "Factory reset successfully!"))
+                       : text(QT_TRANSLATE_NOOP("MainUserUi", "Factory reset failed, please try again later!")));
+    box_->setButtonState(QMessageBox::Yes, true);
+    box_->removeButton(QMessageBox::No);
+    box_->keepOpen = false;
+    MainUserUi* win = window();
+    if (done && win && win->currentSn() == sn())
+        win->onCurrDevStateRefresh();
+    awaitLastAnswer();
+}
+
+void FactoryResetFlow::awaitLastAnswer()
+{
+    if (awaiting_)
+        return;
+    awaiting_ = true;
+    ask(box_, [this](int) { finish(); });
+}

@@ -1,0 +1,132 @@
+#include "orlacam/FirmwareUpgradeFlow.h"
+
+#include "comm/AppPaths.h"
+#include "comm/GlobalParams.h"
+#include "httpserver/HttpServerHost.h"
+#include "orlacam/MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uicomm/UpgradeProgress.h"
+#include "uicomm/UvcUpgradeProgress.h"
+#include "uvc/UvcDevice.h"
+
+#include <QDebug>
+
+using vesk::pc::GlobalParams;
+using vesk::pc::UvcDevice;
+
+FirmwareUpgradeFlow::~FirmwareUpgradeFlow()
+{
+    if (serverStarted_ && owner())
+        owner()->serverHost().stop();
+}
+
+void FirmwareUpgradeFlow::start()
+{
+    if (!device()) {
+        tellNoDevice();
+        return;
+    }
+    askTips(false, [this] { checkVersion(); });
+}
+
+void FirmwareUpgradeFlow::tellNoDevice()
+{
+    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "No Device Connected")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi", "Please insert device first and try again!")));
+}
+
+void FirmwareUpgradeFlow::checkVersion()
+{
+    const QSharedPointer<UvcDevice> dev = device();
+    if (!dev) {
+        finish();
+        return;
+    }
+    QString info;
+    const int result = dev->isUpgradeNeeded(info);
+    qDebug() << "result =" << result << "info =" << info;
+    const QString title = text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware upgrade info"));
+    if (result != 1) {
+        tellAndFinish(title, info);
+        return;
+    }
+    MsgInfoUi* box = newBox(title, QString());
+    box->setLinkText((info + QLatin1Char('\n') + window()->getUgTipsInfo(window()->settingWindow()->getUgInfo()))
+                         .toHtmlEscaped()
+                         .replace(QLatin1Char('\n'), QLatin1String("<br>")));
+    confirm(box, [this] { download(); });
+}
+
+void FirmwareUpgradeFlow::download()
+{
+    qInfo() << "Start to download firmware and upgrade";
+    downloadPackage(GlobalParams::get().getProductInfo(),
+                    vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/'),
+                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Firmware")), [this] { onDownloaded(); });
+}
+
+void FirmwareUpgradeFlow::onDownloaded()
+{
+    const QSharedPointer<UvcDevice> dev = device();
+    if (!dev) {
+        tellNoDevice();
+        return;
+    }
+    if (GlobalParams::get().upgrade_method == 0) {
+        if (dev->devMode() == UvcDevice::DevModeUvc) {
+            qInfo() << sn() << "Enter uvc patch upgrade";
+            upgradeByUvc();
+            return;
+        }
+        qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
+    }
+    upgradeByNet();
+}
+
+void FirmwareUpgradeFlow::upgradeByUvc()
+{
+    runToEnd(new UvcUpgradeProgress(sn(), window()));
+}
+
+// The camera is asked to fetch only once the server listens.
+void FirmwareUpgradeFlow::upgradeByNet()
+{
+    qInfo() << sn() << "Enter rndis upgrade";
+    vesk::pc::HttpServerHost& host = window()->serverHost();
+    connect(&host, &vesk::pc::HttpServerHost::listening, this, &FirmwareUpgradeFlow::onServerListening,
+            Qt::UniqueConnection);
+    connect(&host, &vesk::pc::HttpServerHost::listenFailed, this, &FirmwareUpgradeFlow::onListenFailed,
+            Qt::UniqueConnection);
+    serverStarted_ = true;
+    host.start();
+}
+
+void FirmwareUpgradeFlow::onListenFailed(const QString& error)
+{
+    qCritical() << "Local firmware server cannot listen:" << error;
+    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware upgrade info")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi",
+                                         "The firmware server of this computer cannot start, please try again later!"))
+                      + QLatin1Char('\n') + error);
+}
+
+void FirmwareUpgradeFlow::onServerListening()
+{
+    if (netBox_ || !window())
+        return;
+    const QSharedPointer<UvcDevice> dev = device();
+    if (!dev) {
+        finish();
+        return;
+    }
+    auto* box = new UpgradeProgress(window());
+    netBox_ = box;
+    connect(&GlobalParams::get(), &GlobalParams::devUpgradeProgress, box, &UpgradeProgress::onUpgradeProgressUpdate,
+            Qt::QueuedConnection);
+    if (window()->startUpgrade(dev) != 0) {
+        delete box;
+        finish();
+        return;
+    }
+    runToEnd(box);
+}

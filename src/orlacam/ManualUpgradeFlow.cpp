@@ -1,0 +1,58 @@
+#include "orlacam/ManualUpgradeFlow.h"
+
+#include "comm/AppPaths.h"
+#include "orlacam/MainUserUi.h"
+#include "package/FirmwareManager.h"
+#include "package/FirmwarePackage.h"
+#include "uicomm/UvcUpgradeProgress.h"
+#include "uvc/UvcDevice.h"
+
+#include <QDebug>
+#include <QStandardPaths>
+
+using vesk::pc::FirmwarePackage;
+using vesk::pc::UvcDevice;
+
+void ManualUpgradeFlow::start()
+{
+    if (!device()) {
+        finish();
+        return;
+    }
+    askTips(false, [this] { pickPackage(); });
+}
+
+void ManualUpgradeFlow::pickPackage()
+{
+    window()->onDevSnMarked(sn());
+    chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
+               QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), QStringLiteral("chooseFirmware"),
+               false, [this](const QString& path) { onFileChosen(path); });
+}
+
+void ManualUpgradeFlow::onFileChosen(const QString& path)
+{
+    qDebug() << "Chosen firmware" << path;
+    const QSharedPointer<UvcDevice> dev = device();
+    if (path.isEmpty() || !dev || !window()) {
+        finish();
+        return;
+    }
+    const QJsonObject info = dev->getDevInfo();
+    const QString extracted = FirmwarePackage::extractFirmware(
+        path, info.value(QLatin1String("platform")).toString(),
+        vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/'));
+    if (extracted.isEmpty() || !FirmwarePackage(extracted, FirmwarePackage::PkgMain).verifyFirmware()) {
+        tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware Invalid")),
+                      text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid firmware package and try again!")));
+        return;
+    }
+    vesk::pc::FirmwareManager::get(info).deleteAllFirmwareExcept(extracted.section(QLatin1Char('/'), -1));
+    if (dev->devMode() != UvcDevice::DevModeUvc) {
+        qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
+        finish();
+        return;
+    }
+    qInfo() << sn() << "Enter uvc patch upgrade";
+    runToEnd(new UvcUpgradeProgress(sn(), window()));
+}

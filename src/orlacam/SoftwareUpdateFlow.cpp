@@ -1,0 +1,57 @@
+#include "orlacam/SoftwareUpdateFlow.h"
+
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+#include "orlacam/MainUserUi.h"
+#include "uicomm/MsgInfoUi.h"
+
+#include <QDebug>
+#include <QDir>
+
+SoftwareUpdateFlow::SoftwareUpdateFlow(MainUserUi* window, const QString& version, const QString& notes)
+    : MaintenanceFlow(window, QString()), version_(version), notes_(notes)
+{
+}
+
+void SoftwareUpdateFlow::start()
+{
+    const QString title = text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info"));
+    MsgInfoUi* box = newBox(title, text(QT_TRANSLATE_NOOP("MainUserUi", "New software is available: ")) + version_
+                                       + QLatin1Char('!') + QLatin1Char('\n') + notes_);
+    confirm(box, [this] { chooseFolder(); });
+}
+
+void SoftwareUpdateFlow::chooseFolder()
+{
+    qInfo() << "Start to download software and upgrade";
+    chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Storage Path")),
+               QDir::homePath() + QStringLiteral("/Downloads"), QStringLiteral("chooseStoragePath"), true, [this](const QString& folder) { onFolderChosen(folder); });
+}
+
+void SoftwareUpdateFlow::onFolderChosen(const QString& folder)
+{
+    qInfo() << "dir_name =" << folder;
+    if (folder.isEmpty() || !window()) {
+        finish();
+        return;
+    }
+    downloadPackage(vesk::pc::GlobalParams::get().getPcSoftwareInfo(), folder + QLatin1Char('/'),
+                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Software")),
+                    [this, folder] { openPackage(folder); });
+}
+
+void SoftwareUpdateFlow::openPackage(const QString& folder)
+{
+    MainUserUi* win = window();
+    const QString path = folder + QLatin1Char('/') + win->downloader().getPkgName();
+    const bool started = win->urlOpener && win->urlOpener(QUrl::fromLocalFile(path));
+    qInfo() << "Start pc software upgrade process:" << path << (started ? "true" : "false");
+    if (started) {
+        finish();
+        win->close();
+        return;
+    }
+    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info")),
+                  text(QT_TRANSLATE_NOOP("MainUserUi", "The installer cannot be opened. Please open it yourself:"))
+                      + QLatin1Char('\n') + path);
+}

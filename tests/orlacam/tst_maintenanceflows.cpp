@@ -1,0 +1,512 @@
+// The main window's maintenance flows against the simulated Orla and Zuki:
+// each flow's answers, its camera leaving midway, failed downloads and
+// listens, and the window painting on while a flow waits.
+#include "comm/AppPaths.h"
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+#include "orlacam/SimWindowSupport.h"
+#include "support/FakePackageServer.h"
+#include "support/TestHome.h"
+#include "uicomm/DownloadProgress.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uicomm/MsgProgressUi.h"
+#include "uicomm/UpgradeProgress.h"
+#include "uvc/UvcDevice.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace vesk::pc;
+
+namespace {
+
+constexpr int kBoundMs = 15000;
+const QString kOrlaSn = QStringLiteral("OR22A0000001");
+constexpr uint32_t kOrlaLocation = 0x14100000;
+
+QString titleOf(QWidget* box)
+{
+    auto* title = box->findChild<QLabel*>(QStringLiteral("lbTitle"));
+    return title ? title->text() : QString();
+}
+
+QString textOf(QWidget* box)
+{
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    if (!content)
+        content = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
+    return content ? content->text() : QString();
+}
+
+// The shown box of a title, or null.
+QWidget* shownBox(const QString& title)
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget* w : widgets) {
+        if (w->isVisible() && (qobject_cast<MsgInfoUi*>(w) || qobject_cast<MsgProgressUi*>(w)) && titleOf(w) == title)
+            return w;
+    }
+    return nullptr;
+}
+
+bool waitForBox(const QString& title)
+{
+    return QTest::qWaitFor([&] { return shownBox(title) != nullptr; }, kBoundMs);
+}
+
+void click(const QString& title, const char* button)
+{
+    QWidget* box = shownBox(title);
+    QVERIFY2(box, qPrintable(title));
+    auto* b = box->findChild<QPushButton*>(QLatin1String(button));
+    QVERIFY(b && b->isVisible() && b->isEnabled());
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+} // namespace
+
+class TstMaintenanceFlows : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+    std::unique_ptr<MainUserUi> window_;
+
+    bool openWindow();
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void withoutCameraNothingStarts_data();
+    void withoutCameraNothingStarts();
+    void tipsAnsweredOtherThanYesEnds_data();
+    void tipsAnsweredOtherThanYesEnds();
+    void firmwareWithoutNewerVersionTells();
+    void firmwareDownloadFailureEndsFlow();
+    void firmwareCameraGoneDuringDownload();
+    void logExportOverUsb();
+    void factoryResetConfirmed();
+    void factoryResetCameraGone();
+    void flowPausesSelection();
+    void manualUpgradeRefusesInvalidFile_data();
+    void manualUpgradeRefusesInvalidFile();
+    void softwareUpdate_data();
+    void softwareUpdate();
+    void networkUpgrade_data();
+    void networkUpgrade();
+};
+
+void TstMaintenanceFlows::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
+    useSimulatedCameras();
+    // The camera tasks' waits scaled as the upgrade tests do.
+    UvcTiming timing = UvcTiming::defaults();
+    timing.upgradeTimePercent = 5;
+    timing.upgradeTimeoutPercent = 20;
+    UvcTiming::setDefaults(timing);
+    qRegisterMetaType<PkgDownloader::InfoType>("vesk::pc::PkgDownloader::InfoType");
+}
+
+void TstMaintenanceFlows::init()
+{
+    GlobalParams::get().upgrade_method = 0;
+    // The window's own software query at start finds no server.
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    if (!sim().camera(kOrlaLocation))
+        QSKIP("no simulated Orla");
+    QVERIFY(openWindow());
+}
+
+void TstMaintenanceFlows::cleanup()
+{
+    window_.reset();
+    QTest::qWait(20);
+    if (!sim().camera(kOrlaLocation))
+        QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
+}
+
+bool TstMaintenanceFlows::openWindow()
+{
+    window_ = std::make_unique<MainUserUi>(nullptr);
+    window_->show();
+    const bool up = QTest::qWaitFor(
+        [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
+    if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
+        QTest::mouseClick(orla, Qt::LeftButton);
+    return up && window_->currentSn() == kOrlaSn;
+}
+
+void TstMaintenanceFlows::withoutCameraNothingStarts_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("told");  // the box shown, if any
+    QTest::newRow("firmware") << QByteArray("onFirmwareUpgrade") << QStringLiteral("No Device Connected");
+    QTest::newRow("manual") << QByteArray("onManualUpgrade") << QString();
+    QTest::newRow("log") << QByteArray("onExportLog") << QString();
+    QTest::newRow("reset") << QByteArray("onRestoreFactorySetting") << QString();
+}
+
+void TstMaintenanceFlows::withoutCameraNothingStarts()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, told);
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    auto replug = qScopeGuard([&] { sim().plug(model); });
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    window_->onDevSnMarked(QString());
+    QVERIFY(QMetaObject::invokeMethod(window_.get(), slot.constData()));
+    if (!told.isEmpty()) {
+        QVERIFY(waitForBox(told));
+        click(told, "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
+}
+
+void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
+{
+    QTest::addColumn<QString>("flow");
+    QTest::addColumn<QString>("how");
+    for (const char* flow : {"firmware", "log"}) {
+        QTest::newRow(QByteArray(flow) + " no") << flow << "no";
+        QTest::newRow(QByteArray(flow) + " escape") << flow << "escape";
+        QTest::newRow(QByteArray(flow) + " close") << flow << "close";
+    }
+}
+
+void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds()
+{
+    QFETCH(QString, flow);
+    QFETCH(QString, how);
+    if (flow == QLatin1String("firmware"))
+        window_->onFirmwareUpgrade();
+    else
+        window_->onExportLog();
+    QVERIFY(window_->flowRunning());
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    QWidget* box = shownBox(QStringLiteral("Tips"));
+    if (how == QLatin1String("no"))
+        click(QStringLiteral("Tips"), "pbNo");
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(box, Qt::Key_Escape);
+    else
+        box->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Extracting Log")));
+    QVERIFY(!shownBox(QStringLiteral("Firmware upgrade info")));
+}
+
+void TstMaintenanceFlows::firmwareWithoutNewerVersionTells()
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QString());
+    window_->onFirmwareUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+    QCOMPARE(textOf(shownBox(QStringLiteral("Firmware upgrade info"))),
+             QStringLiteral("Cannot get latest firmware info from server!"));
+    click(QStringLiteral("Firmware upgrade info"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// Up to the download box, with the query server faked by a closed port.
+static void reachDownload(MainUserUi& window);
+
+// The download box told of a verified package and answered.
+static void passDownload(MainUserUi& window)
+{
+    QVERIFY(window.downloader().wait(kBoundMs));  // its refusal is shown first
+    QCoreApplication::sendPostedEvents();
+    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
+    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
+    window.downloadBox()->errorLatched = false;
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+}
+
+static void reachDownload(MainUserUi& window)
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QStringLiteral("99.0.0.1"));
+    window.onFirmwareUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+    click(QStringLiteral("Firmware upgrade info"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Downloading Firmware")));
+}
+
+void TstMaintenanceFlows::firmwareDownloadFailureEndsFlow()
+{
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();  // offers nothing
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(window_->downloadBox()), QStringLiteral("Download error!"), kBoundMs);
+    QVERIFY(window_->flowRunning());
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(window_->downloader().wait(kBoundMs));
+}
+
+// The box answered Yes after a verified download, but the camera has left:
+// the flow says so and touches nothing.
+void TstMaintenanceFlows::firmwareCameraGoneDuringDownload()
+{
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    passDownload(*window_);
+    QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
+    click(QStringLiteral("No Device Connected"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    sim().plug(model);
+}
+
+void TstMaintenanceFlows::logExportOverUsb()
+{
+    SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    const SimCameraModel plain = model;
+    model.upgrade.logArchive = QByteArray("the camera's log archive");
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    sim().plug(model);
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn), kBoundMs);
+    if (window_->currentSn() != kOrlaSn)
+        QTest::mouseClick(buttonFor(*window_, kOrlaSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    auto replug = qScopeGuard([&] {
+        sim().unplug(kOrlaLocation);
+        sim().plug(plain);
+    });
+    window_->onExportLog();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
+    QWidget* box = shownBox(QStringLiteral("Extracting Log"));
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QVERIFY(!yes->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
+    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void TstMaintenanceFlows::factoryResetConfirmed()
+{
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    click(title, "pbYes");
+    QWidget* box = shownBox(title);
+    QVERIFY(box);
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
+    QVERIFY(!yes->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), QStringLiteral("Factory reset successfully!"), kBoundMs);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// Unplugged before the command and never back: no success.
+void TstMaintenanceFlows::factoryResetCameraGone()
+{
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    click(title, "pbYes");
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(shownBox(title)), QStringLiteral("Factory reset failed, please try again later!"),
+                              kBoundMs);
+    click(title, "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    sim().plug(model);
+}
+
+void TstMaintenanceFlows::flowPausesSelection()
+{
+    window_->onRestoreFactorySetting();
+    QVERIFY(window_->flowRunning());
+    for (DevButton* button : window_->devButtons()) {
+        if (button->hasDevice() && button->sn() != kOrlaSn)
+            window_->onDevSelectedChanged(button);
+    }
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    window_->onExportLog();  // refused while the reset runs
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Restore Factory Settings"), "pbNo");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// The Qt file dialog of a flow, answered with path, or cancelled when empty.
+static void answerFileDialog(const char* name, const QString& path)
+{
+    QFileDialog* dialog = nullptr;
+    QVERIFY(QTest::qWaitFor([&] {
+        dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
+                                                         QLatin1String(name))
+                                                   : nullptr;
+        const auto tops = QApplication::topLevelWidgets();
+        for (QWidget* w : tops)
+            if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
+                dialog = qobject_cast<QFileDialog*>(w);
+        return dialog != nullptr;
+    }, kBoundMs));
+    if (path.isEmpty()) {
+        dialog->reject();
+        return;
+    }
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("no file chosen") << QByteArray();
+    QTest::newRow("not a package") << QByteArray("not a firmware package");
+}
+
+void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile()
+{
+    QFETCH(QByteArray, content);
+    const QString path = home_.path() + QStringLiteral("/Orla_bad.bin");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    answerFileDialog("chooseFirmware", content.isEmpty() ? QString() : path);
+    if (!content.isEmpty()) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware Invalid")));
+        click(QStringLiteral("Firmware Invalid"), "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Progress")));
+}
+
+void TstMaintenanceFlows::softwareUpdate_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("installer opens, program quits") << true;
+    QTest::newRow("installer cannot open, program stays") << false;
+}
+
+// A newer package named by the query server, downloaded into the chosen
+// folder and handed to the opener.
+void TstMaintenanceFlows::softwareUpdate()
+{
+    QFETCH(bool, opens);
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    QJsonObject identity = GlobalParams::get().getPcSoftwareInfo();
+    identity.remove(QStringLiteral("seqid"));
+    identity.remove(QStringLiteral("pkg_type"));
+    identity.insert(QStringLiteral("version"), QStringLiteral("9.0.0.1"));
+    const QByteArray data(300000, 'p');
+    server.offer(FakePackageServer::record(identity, data, server.fileUrl(QStringLiteral("OrlaCam.dmg"))), data);
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    const QString folder = home_.path() + QStringLiteral("/Downloads");
+    QVERIFY(QDir().mkpath(folder));
+
+    window_->onInfoFromServer(QJsonObject{{"version", "9.0.0.1"}, {"release_notes_en", "Faster."}});
+    const QString title = QStringLiteral("Software upgrade info");
+    QVERIFY(waitForBox(title));
+    QCOMPARE(textOf(shownBox(title)), QStringLiteral("New software is available: 9.0.0.1!\nFaster."));
+    click(title, "pbYes");
+    answerFileDialog("chooseStoragePath", folder);
+    QVERIFY(waitForBox(QStringLiteral("Downloading Software")));
+    QTRY_VERIFY_WITH_TIMEOUT(window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"))->isEnabled(),
+                             kBoundMs);
+    QVERIFY(!window_->downloadBox()->errorLatched);
+    click(QStringLiteral("Downloading Software"), "pbOk");
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, kBoundMs);
+    QVERIFY(QFile::exists(opened.first().toLocalFile()));
+    QCOMPARE(QFileInfo(opened.first().toLocalFile()).absolutePath(), folder);
+    if (opens) {
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), kBoundMs);
+        return;
+    }
+    QVERIFY(waitForBox(title));
+    QVERIFY(window_->isVisible());
+    click(title, "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void TstMaintenanceFlows::networkUpgrade_data()
+{
+    QTest::addColumn<bool>("portTaken");
+    QTest::addColumn<int>("report");
+    QTest::newRow("listen fails") << true << 0;
+    QTest::newRow("camera reports failure") << false << int(GlobalParams::UgFailure);
+}
+
+// The camera fetches from the local server, which listens only while the
+// flow runs; a port already taken is shown to the user.
+void TstMaintenanceFlows::networkUpgrade()
+{
+    QFETCH(bool, portTaken);
+    QFETCH(int, report);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::AnyIPv4));
+    GlobalParams::get().host_port = probe.serverPort();
+    if (!portTaken)
+        probe.close();
+    GlobalParams::get().upgrade_method = 1;
+    auto method = qScopeGuard([] { GlobalParams::get().upgrade_method = 0; });
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    passDownload(*window_);
+    if (portTaken) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+        QVERIFY(textOf(shownBox(QStringLiteral("Firmware upgrade info")))
+                    .startsWith(QStringLiteral("The firmware server of this computer cannot start")));
+        click(QStringLiteral("Firmware upgrade info"), "pbYes");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+        return;
+    }
+    UpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QTcpServer again;
+    QVERIFY(!again.listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port));  // the server listens
+    emit GlobalParams::get().devUpgradeProgress(GlobalParams::UgProgressEnum(report), QString(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(QTest::qWaitFor([] { return QTcpServer().listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port); },
+                            kBoundMs));
+}
+
+QTEST_MAIN(TstMaintenanceFlows)
+#include "tst_maintenanceflows.moc"

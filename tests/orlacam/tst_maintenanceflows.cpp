@@ -28,8 +28,6 @@ using namespace vesk::pc;
 namespace {
 
 constexpr int kBoundMs = 15000;
-const QString kOrlaSn = QStringLiteral("OR22A0000001");
-constexpr uint32_t kOrlaLocation = 0x14100000;
 
 QString titleOf(QWidget* box)
 {

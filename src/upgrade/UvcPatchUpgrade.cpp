@@ -140,7 +140,11 @@ qint64 UvcPatchUpgrade::scaledMs(qint64 ms) const
 
 bool UvcPatchUpgrade::sleepMs(int ms)
 {
-    const qint64 scaled = qint64(ms) * timing_.upgradeTimePercent / 100;
+    return sleepScaledMs(qint64(ms) * timing_.upgradeTimePercent / 100);
+}
+
+bool UvcPatchUpgrade::sleepScaledMs(qint64 scaled)
+{
     QElapsedTimer clock;
     clock.start();
     while (!stop_.load()) {

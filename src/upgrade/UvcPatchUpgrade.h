@@ -94,6 +94,8 @@ private:
     // Every wait of the engine: scaled by the timing record, cut short by a
     // stop request (false then).
     bool sleepMs(int ms);
+    // The same for a wait already scaled.
+    bool sleepScaledMs(qint64 scaled);
     // A clock time-out of the engine, at the timing record's time-out scale.
     qint64 scaledMs(qint64 ms) const;
     void raiseProgress(int by = 1);

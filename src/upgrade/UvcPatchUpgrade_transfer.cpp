@@ -507,7 +507,10 @@ bool UvcPatchUpgrade::receiveDownload(const DownloadRequest& request)
             done = download_.doneSeq;
             count = download_.packCount;
         }
-        if (!sleepMs(kReceivePassMs))
+        // The pass paces the resend requests that the stream must answer, so
+        // it scales as a time-out: at the waits' scale it would be a spin that
+        // starves the stream and floods the camera with requests.
+        if (!sleepScaledMs(scaledMs(kReceivePassMs)))
             return stopped("Download");
         bool restart = false;
         {

@@ -469,10 +469,16 @@ void tst_UpgradeTransfer::streamedDownload()
     QTemporaryDir folder(dir_.filePath("st-XXXXXX"));
     const QString local = folder.filePath("devFw.bin");
     LogCapture log;
+    QElapsedTimer clock;
+    clock.start();
     DownloadRun run(rig, local, content.size(), generate);
     QVERIFY(run.finish());  // frames are delivered while this thread waits
     QCOMPARE(run.result.load(), 1);
     QVERIFY2(log.mentions(logged), qPrintable(logged));
+    // One resend request a pass at most: passes of 2 ms at the rig's scale,
+    // never a spin that floods the camera and starves its stream.
+    const int resends = rig.camera->upgradeService().resendRequests();
+    QVERIFY2(resends <= clock.elapsed() / 2 + 1, qPrintable(QString::number(resends)));
     QCOMPARE(readFile(local), content);
     QVERIFY(!rig.camera->simCapture().isStarted());  // the capture stopped with the transfer
 }

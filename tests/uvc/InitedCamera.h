@@ -19,15 +19,25 @@ inline vesk::pc::UvcTiming quietTiming()
     return timing;
 }
 
+inline vesk::pc::UvcTiming patientTiming()
+{
+    vesk::pc::UvcTiming timing = quietTiming();
+    timing.replyWaitMs = 2000;
+    return timing;
+}
+
 struct InitedCamera : SimFixture
 {
     bool inited = false;
 
+    // The set-up's sends wait long for replies (a loaded machine answers in
+    // hundreds of milliseconds); the test's own run on the quiet timing.
     explicit InitedCamera(const vesk::pc::SimCameraModel& model = vesk::pc::SimCameraModel())
-        : SimFixture(model, vesk::pc::UvcDevice::DevModeUvc, quietTiming())
+        : SimFixture(model, vesk::pc::UvcDevice::DevModeUvc, patientTiming())
     {
         if (device->open() == 0)
             inited = device->initDev();
+        device->setTiming(quietTiming());
         camera->clearRequests();
     }
 

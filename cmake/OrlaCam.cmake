@@ -1,22 +1,28 @@
 # One static library per source area; its files are found by globbing so that
 # adding a class needs no build-file edit. dirs may list several folders.
+# The rest are target_link_libraries arguments (PUBLIC/PRIVATE and targets).
+# An area's headers are reachable only through an include root of its own
+# (links to them in the build tree), which it passes on to those that link it,
+# so including a header of an area one does not link fails to build.
 function(orlacam_area_library name dirs)
   set(srcs)
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  file(REMOVE_RECURSE ${root})  # no link to a header that went away
   foreach(dir ${dirs})
     file(GLOB found CONFIGURE_DEPENDS
          ${dir}/*.cpp ${dir}/*.h ${dir}/*.ui ${dir}/*.qrc)
     list(APPEND srcs ${found})
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
+    file(MAKE_DIRECTORY ${root}/${dir})
+    foreach(header ${headers})
+      get_filename_component(file ${header} NAME)
+      file(CREATE_LINK ${header} ${root}/${dir}/${file} SYMBOLIC)
+    endforeach()
   endforeach()
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")  # entry points belong to executables
-  if(NOT srcs)  # an area that has no code yet
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARGN})
-    return()
-  endif()
   add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${root})
+  target_link_libraries(${name} ${ARGN})
 endfunction()
 
 # Every tests/<area>/tst_*.cpp becomes one Qt Test executable and one CTest test.

@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 build="$here/build-test"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORLACAM_SANITIZE=ON
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORLACAM_SANITIZE=ON -DORLACAM_WERROR=ON
 cmake --build "$build" --parallel
 
 # An X server for what needs X11 (system-wide hotkeys); widgets use offscreen.

@@ -1,5 +1,6 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
+#include "main/BackendChoice.h"
 #include "main/KestroApp.h"
 #include "main/SingleInstance.h"
 #include "main/StartUp.h"
@@ -9,6 +10,7 @@
 #include <QThreadPool>
 
 using vesk::pc::AppPaths;
+using vesk::pc::BackendChoice;
 using vesk::pc::GlobalParams;
 using vesk::pc::SingleInstance;
 using vesk::pc::StartUp;
@@ -32,6 +34,9 @@ int main(int argc, char* argv[])
         StartUp::printOption(early);
         return 0;
     }
+
+    // Only the chooser: the camera registry makes the backend on first use.
+    BackendChoice::install();
 
     qputenv("QT_MAC_WANTS_LAYER", "1");
     KestroApp app(argc, argv);

@@ -5,8 +5,8 @@
 #include "httpserver/HttpServerHost.h"
 #include "orlacam/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
-#include "uicomm/UpgradeProgress.h"
-#include "uicomm/UvcUpgradeProgress.h"
+#include "orlacam/UpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>

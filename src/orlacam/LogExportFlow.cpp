@@ -3,7 +3,7 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
-#include "uicomm/UvcUpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"

@@ -14,7 +14,7 @@
 #include "orlacam/LogExportFlow.h"
 #include "orlacam/ManualUpgradeFlow.h"
 #include "orlacam/SoftwareUpdateFlow.h"
-#include "uicomm/DownloadProgress.h"
+#include "orlacam/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"
 

@@ -2,7 +2,7 @@
 
 #include "download/PkgDownloader.h"
 #include "orlacam/MainUserUi.h"
-#include "uicomm/DownloadProgress.h"
+#include "orlacam/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "uvc/UvcDevices.h"

@@ -4,7 +4,7 @@
 #include "orlacam/MainUserUi.h"
 #include "package/FirmwareManager.h"
 #include "package/FirmwarePackage.h"
-#include "uicomm/UvcUpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>

@@ -6,7 +6,7 @@
 #include "orlacam/PictureFile.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 #include "uvc/UvcDevices.h"
 
 #include <QCoreApplication>

@@ -30,11 +30,14 @@ public:
     virtual bool startHotPlug(HotPlugListener listener) = 0;
     virtual void stopHotPlug() = 0;
 
-    // The process's backend, chosen once: ORLACAM_DEVICE_BACKEND=sim selects the
-    // simulated cameras; otherwise the platform's own.
+    using Chooser = std::function<std::unique_ptr<DeviceBackend>()>;
+
+    // The process's backend, made once on first use by the chooser; without
+    // one, a backend that finds no camera.
     static DeviceBackend& instance();
-    // The backend a choice names ("sim"; anything else: the platform's own).
-    static std::unique_ptr<DeviceBackend> create(const QByteArray& choice);
+    // Set before the first instance(): the program sets it at start, because
+    // the concrete backends sit above these interfaces.
+    static void setChooser(Chooser chooser);
 };
 
 } // namespace pc

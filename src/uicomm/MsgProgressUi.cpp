@@ -4,7 +4,7 @@
 
 #include "comm/Util.h"
 #include "uicomm/UicommResources.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QCloseEvent>
 #include <QDebug>

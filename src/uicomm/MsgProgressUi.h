@@ -11,7 +11,7 @@ class MsgProgressUi;
 
 // The modal progress box of downloads, uploads and upgrades. Workers report
 // through onProgressUpdate (connect it queued from other threads): 0 to 99 are
-// percentages, and the outcome codes of uvc/UpgradeCodes.h (kErrCodeSuccess
+// percentages, and the outcome codes of comm/UpgradeCodes.h (kErrCodeSuccess
 // 100, kErrCodeError -1, kErrCodeWarn -2, kErrCodeFailure -3) colour the
 // status text and offer OK. exec() waits until OK is clicked and returns
 // QMessageBox::Yes (0x4000) for success or QMessageBox::No (0x10000) when an

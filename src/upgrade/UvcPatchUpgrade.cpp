@@ -2,7 +2,7 @@
 
 #include "comm/AppPaths.h"
 #include "upgrade/LocalFiles.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 

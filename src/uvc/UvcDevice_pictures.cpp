@@ -5,7 +5,7 @@
 #include "uvc/UvcDevice.h"
 
 #include "comm/Util.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -7,10 +7,10 @@
 #include "orlacam/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
-#include "uicomm/DownloadProgress.h"
+#include "orlacam/DownloadProgress.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
-#include "uicomm/UpgradeProgress.h"
+#include "orlacam/UpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 

@@ -1,11 +1,9 @@
 // The simulated camera as a test double must answer like a camera: message
 // frames on selector 2 with its fault knobs, the status block, the standard
-// controls, the request log, plugging and the backend choice.
+// controls, the request log and plugging.
 
 #include "platform/DeviceBackend.h"
-#include "platform/linux/LinuxBackend.h"
 #include "platform/sim/SimBackend.h"
-#include "uvc/UvcDevices.h"
 
 #include <QtTest>
 
@@ -61,7 +59,6 @@ private slots:
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
-    void backendChoice();
 };
 
 void tst_SimCamera::messageReplies_data()
@@ -247,25 +244,6 @@ void tst_SimCamera::stopHotPlugWaitsForAReportUnderWay()
     QCOMPARE(runningAfterStop, 0);
     backend.unplug(0x300);
     QCOMPARE(entered.load(), 1);
-}
-
-void tst_SimCamera::backendChoice()
-{
-    // Without the variable the real cameras of this machine are used (there
-    // may be some, so only the kind of backend is checked).
-    qunsetenv("ORLACAM_DEVICE_BACKEND");
-    QVERIFY(dynamic_cast<LinuxBackend*>(&DeviceBackend::instance()));
-    QVERIFY(dynamic_cast<LinuxBackend*>(DeviceBackend::create("").get()));
-    QVERIFY(!dynamic_cast<SimBackend*>(DeviceBackend::create("").get()));
-    // Two cameras of different families, on ids the registry accepts.
-    const auto sim = DeviceBackend::create("sim");
-    QCOMPARE(sim->devices().size(), 2);
-    QCOMPARE(sim->devices().at(0).key, QStringLiteral("sim-orla"));
-    QCOMPARE(sim->devices().at(1).key, QStringLiteral("sim-zuki"));
-    for (const UsbDeviceInfo& device : sim->devices()) {
-        QVERIFY(UvcDevices::productAccepted(device.productId) && UvcDevices::vendorAccepted(device.vendorId));
-        QVERIFY(sim->openDevice(device.locationId));
-    }
 }
 
 QTEST_GUILESS_MAIN(tst_SimCamera)

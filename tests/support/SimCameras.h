@@ -4,6 +4,7 @@
 // camera registry: the backend chosen by the environment, with the demo Orla
 // and Zuki, and timing fast enough for a window or a cloud test.
 
+#include "main/BackendChoice.h"
 #include "platform/sim/SimBackend.h"
 #include "uvc/CameraStatus.h"
 #include "uvc/UvcTiming.h"
@@ -17,6 +18,7 @@ inline vesk::pc::SimBackend& sim()
 inline void useSimulatedCameras()
 {
     qputenv("ORLACAM_DEVICE_BACKEND", "sim");
+    vesk::pc::BackendChoice::install();
     qRegisterMetaType<vesk::pc::CameraStatus>("vesk::pc::CameraStatus");
     qRegisterMetaType<vesk::pc::CameraStatus>("CameraStatus");
     vesk::pc::UvcTiming timing;

@@ -1,7 +1,7 @@
 #include "BoxTestSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgProgressUi.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -7,7 +7,7 @@
 #include "EngineRig.h"
 #include "comm/AppPaths.h"
 #include "comm/Util.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -6,7 +6,7 @@
 #include "InitedCamera.h"
 #include "support/TestHome.h"
 
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QDir>
 #include <QElapsedTimer>

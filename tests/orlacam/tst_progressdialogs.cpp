@@ -4,12 +4,12 @@
 
 #include "support/Legibility.h"
 #include "support/TestHome.h"
-#include "uicomm/DownloadProgress.h"
-#include "uicomm/UpgradeProgress.h"
-#include "uicomm/UvcUpgradeProgress.h"
+#include "orlacam/DownloadProgress.h"
+#include "orlacam/UpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
 #include "platform/sim/SimBackend.h"
 #include "upgrade/UvcPatchUpgrade.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 #include "uvc/UvcDevices.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "uicomm/UpgradeProgress.h"
+#include "orlacam/UpgradeProgress.h"
 
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
-#include "uicomm/DownloadProgress.h"
+#include "orlacam/DownloadProgress.h"
 
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
-#include "uicomm/UvcUpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
 
 #include "upgrade/UvcPatchUpgrade.h"
-#include "uvc/UpgradeCodes.h"
+#include "comm/UpgradeCodes.h"
 
 #include <QDebug>
 

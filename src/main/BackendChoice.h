@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/DeviceBackend.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace vesk {
+namespace pc {
+
+// Which device backend the program uses: ORLACAM_DEVICE_BACKEND=sim selects
+// the simulated cameras; otherwise the platform's own.
+class BackendChoice
+{
+public:
+    // The backend a choice names ("sim"; anything else: the platform's own).
+    static std::unique_ptr<DeviceBackend> create(const QByteArray& choice);
+    // Makes DeviceBackend::instance() the one the environment names, created
+    // on first use.
+    static void install();
+};
+
+} // namespace pc
+} // namespace vesk

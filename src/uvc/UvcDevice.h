@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
+#include "uvc/ControlPort.h"
+#include "uvc/MessagePort.h"
 #include "uvc/AiStatus.h"
 #include "uvc/ButtonAction.h"
 #include "uvc/CameraStatus.h"
@@ -34,20 +36,11 @@ class ReplyRelay;
 // One camera: its control transport, its send queue with the device thread
 // that moves message frames, and (in the other UvcDevice_*.cpp files) its
 // status, identity and commands.
-class UvcDevice : public QThread
+class UvcDevice : public QThread, public ControlPort, public MessagePort
 {
     Q_OBJECT
 public:
     enum DevMode { DevModeUvc = 0, DevModeNet = 1, DevModeUvcUpgrade = 2 };
-    enum ErrorType {
-        ErrSuccess = 0,
-        ErrNetModeNotSupported = 1,
-        ErrDevNotOpen = 2,
-        ErrDataTooLong = 3,
-        ErrDirectWriteFailed = 4,
-        ErrNoReply = 5,
-        ErrErrorReply = 6,
-    };
     enum GetMethod { GetMethodBlock = 0, GetMethodNonBlock = 1 };
     enum DevStatus { DevStatusResume = 1, DevStatusSleep = 3 };
 
@@ -86,27 +79,29 @@ public:
     void setDevMode(DevMode mode) { mode_ = mode; }
     int systemType() const { return systemType_; }
     void setSystemType(int type) { systemType_ = type; }
-    UvcTiming timing() const;
+    UvcTiming timing() const override;
     void setTiming(const UvcTiming& timing);
     int interfaceNumber() const;
-    VideoControlUnits units() const;
+    VideoControlUnits units() const override;
     ProtocolMsg& protocol() { return protocol_; }
 
     // Class-specific requests: SET_CUR, and the GET request given by its code.
     // Bytes moved, or -1. The caller names the unit's kind: ids alone can
     // coincide, and a backend routes standard controls by kind.
+    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
+                       int selector, int unitId) override;
     int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, UvcUnitKind kind,
-                                        int unitId);
+                                        int unitId) override;
     int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
-                                          UvcUnitKind kind, int unitId);
+                                          UvcUnitKind kind, int unitId) override;
     // SET_CUR then GET_CUR on one selector with no other transfer between them.
     // The GET's byte count, or -1 when the SET did not move length bytes.
     int setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                           int selector, UvcUnitKind kind, int unitId);
+                                           int selector, UvcUnitKind kind, int unitId) override;
     // The id of the unit of this kind, as the descriptors announced it.
-    uint8_t unitIdFor(UvcUnitKind kind) const;
+    uint8_t unitIdFor(UvcUnitKind kind) const override;
     // Held across a longer exchange that must not interleave with others.
-    QRecursiveMutex* transferLock() { return &transferLock_; }
+    QRecursiveMutex* transferLock() override { return &transferLock_; }
 
     // The standard control table.
     bool controlIsAvailable(UvcCtrlSelectorType type) const;
@@ -119,11 +114,13 @@ public:
 
     // Message channel. The caller's frame is never changed: each send numbers
     // and prepares its own copy.
-    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response);
+    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response) override;
     ErrorType sendMsgSyncNonBlock(ProtocolMsg::FrmPacket& frame, QSharedPointer<QString> method,
-                                  QObject* receiver);
-    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse);
-    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame);
+                                  QObject* receiver) override;
+    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse) override;
+    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame) override;
+    bool sleepPass(int ms) override;
+    bool channelRunning() const override { return running_; }
     int queuedCount() const;
 
     // Status block.
@@ -460,8 +457,6 @@ private:
     };
 
     // Transport.
-    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
-                       int selector, int unitId);
     bool validControl(UvcCtrlSelectorType type) const;
 
     // Queue.
@@ -471,7 +466,6 @@ private:
     bool waitForReply(WaitRecord& waiter, int timeoutMs) const;
     void markForResend(const WaitRecord* waiter);
     void takeOutEntry(const WaitRecord* waiter);
-    bool sleepPass(int ms);
     void onePass();
     void txOnePacket();
     void rx_msg();

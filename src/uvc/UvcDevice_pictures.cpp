@@ -331,7 +331,7 @@ private:
         for (;;) {
             if (timedOut(timing_.pictureDownloadTimeoutMs))
                 return endWith(UvcDevice::kDownloadFailed);
-            if (!device_.running_) {
+            if (!device_.channelRunning()) {
                 qWarning() << kClosing;
                 return endWith(UvcDevice::kDownloadFailed);
             }
@@ -565,12 +565,12 @@ private:
         while (offset < size) {
             if (timedOut(timing_.pictureUploadSendTimeoutMs))
                 return fail();
-            if (!device_.running_)
+            if (!device_.channelRunning())
                 return stopped();
             if (sequence % kBatchRecords == 0 && lastState != kUploadComplete && checked != sequence) {
                 checked = sequence;
                 if (!checkBatch(errors, lastState))
-                    return device_.running_ ? fail() : stopped();
+                    return device_.channelRunning() ? fail() : stopped();
             }
             if (!writeRecord(sequence)) {
                 if (!countError(errors))

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
+#include <QtEndian>
 
 using namespace vesk::pc;
 
@@ -62,14 +63,13 @@ private:
     // with its own field as 0.
     static void sealDataReply(QByteArray& block)
     {
-        const int length = uint8_t(block[7]) | uint8_t(block[8]) << 8;
+        const int length = qFromLittleEndian<quint16>(block.constData() + 7);
         if (block.at(0) != 2 || length > 51)
             return;
         block[5] = block[6] = 0;
         const uint16_t crc = Util::crc16ForBuf(reinterpret_cast<const uint8_t*>(block.constData()),
                                                uint32_t(9 + length));
-        block[5] = char(crc);
-        block[6] = char(crc >> 8);
+        qToLittleEndian<quint16>(crc, block.data() + 5);
     }
     QMutex mutex_;
     QByteArray script_;

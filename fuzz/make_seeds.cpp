@@ -141,7 +141,7 @@ void cameraControls()
 {
     QByteArray script = u32(200);
     for (uint16_t value : {100, 500, 300, 0, 1023, 512})
-        script += QByteArray(1, char(value & 0xFF)) + QByteArray(1, char(value >> 8));
+        script += u32(value).left(2);
     seed("cameracontrols", "ranges", script + QByteArray(1, '\x01'));
 }
 

@@ -101,7 +101,7 @@ static_assert(std::size(kActions) == ActionReport::kActionCount, "one row per ac
 
 const char* const kTriggers[] = {"MOUSE", "KEY", "REMOTE", "DEVICE", ""};
 
-const ActionRow* rowOf(int action)
+const ActionRow* rowOf(ActionType action)
 {
     return action >= 0 && action < ActionReport::kActionCount ? &kActions[action] : nullptr;
 }
@@ -146,13 +146,13 @@ QJsonValue dataOf(Data rule, const QVariant& value1)
 
 } // namespace
 
-QString ActionReport::actionName(int action)
+QString ActionReport::actionName(ActionType action)
 {
     const ActionRow* row = rowOf(action);
     return row ? QLatin1String(row->name) : QString();
 }
 
-QString ActionReport::triggerName(int trigger)
+QString ActionReport::triggerName(ActionSourceType trigger)
 {
     return trigger >= 0 && trigger < int(std::size(kTriggers)) ? QLatin1String(kTriggers[trigger]) : QString();
 }

@@ -19,11 +19,11 @@ class ActionReport
 {
 public:
     static constexpr int kActionCount = 56;
-    static constexpr int kLastMainEvent = ActionSetBackgroundReplacementImageIndex;
+    static constexpr ActionType kLastMainEvent = ActionSetBackgroundReplacementImageIndex;
 
     // Empty for a value outside the table.
-    static QString actionName(int action);
-    static QString triggerName(int trigger);  // "" for SourceNone
+    static QString actionName(ActionType action);
+    static QString triggerName(ActionSourceType trigger);  // "" for SourceNone
     // The record; actions 5 and 16 get their "data" from the camera when
     // posted (positionKeys).
     static QJsonObject record(const QString& sn, const CameraSnapshot& camera, ActionType action,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/ActionType.h"
 #include "uvc/UvcDevice.h"
 
 #include <QSharedPointer>
@@ -162,7 +163,7 @@ private:
     void sendHeldBackValue(SliderId id);
     void flushHeldBack();
     void sendSlider(vesk::pc::UvcDevice& device, SliderId id, int position);
-    void report(int action, const QVariant& value);
+    void report(vesk::pc::ActionType action, const QVariant& value);
 
     Ui::CamSettings* ui = nullptr;
     QEventLoop* loop_ = nullptr;

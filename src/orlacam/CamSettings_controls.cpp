@@ -29,9 +29,9 @@ qint64 nowMs()
 
 qint64 CamSettings::lastSendMs_[CamSettings::kSliderCount] = {};
 
-void CamSettings::report(int action, const QVariant& value)
+void CamSettings::report(ActionType action, const QVariant& value)
 {
-    devActionToServer(sn_, ActionType(action), SourceMouse, QString(), value);
+    devActionToServer(sn_, action, SourceMouse, QString(), value);
 }
 
 void CamSettings::on_pbHDR_clicked()

@@ -1,6 +1,7 @@
 #include "package/BsDiff.h"
 
 #include <QDebug>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <divsufsort.h>
@@ -692,12 +693,8 @@ extern "C" {
 void offtout(int64_t x, uint8_t* buf)
 {
     // Magnitude in unsigned arithmetic so that no value overflows.
-    uint64_t magnitude = x < 0 ? 0 - uint64_t(x) : uint64_t(x);
-    for (int i = 0; i < 8; ++i) {
-        buf[i] = uint8_t(magnitude);
-        magnitude >>= 8;
-    }
-    buf[7] = uint8_t((buf[7] & 0x7F) | (x < 0 ? 0x80 : 0));
+    const uint64_t magnitude = x < 0 ? 0 - uint64_t(x) : uint64_t(x);
+    qToLittleEndian<quint64>((magnitude & ~kOffSign) | (x < 0 ? kOffSign : 0), buf);
 }
 
 int bsdiff(const uint8_t* old, int64_t oldsize, const uint8_t* newData, int64_t newsize,

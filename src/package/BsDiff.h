@@ -40,6 +40,9 @@ void offtout(int64_t x, uint8_t* buf);
 int64_t offtin(const uint8_t* buf);
 }
 
+// The sign bit of an offtout integer; the other 63 bits are the magnitude.
+constexpr uint64_t kOffSign = uint64_t(1) << 63;
+
 // bspatch into a vector grown as the patch's bytes arrive, so that a patch
 // declaring a large size but carrying little costs little memory.
 int bspatchGrowing(const uint8_t* old, int64_t oldsize, std::vector<uint8_t>* newData,

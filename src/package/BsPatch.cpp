@@ -1,6 +1,7 @@
 #include "package/BsDiff.h"
 
 #include <QDebug>
+#include <QtEndian>
 
 #include <algorithm>
 #include <climits>
@@ -126,11 +127,9 @@ extern "C" {
 
 int64_t offtin(const uint8_t* buf)
 {
-    uint64_t magnitude = buf[7] & 0x7F;
-    for (int i = 6; i >= 0; --i)
-        magnitude = magnitude << 8 | buf[i];
-    const int64_t value = int64_t(magnitude);
-    return (buf[7] & 0x80) ? -value : value;
+    const uint64_t word = qFromLittleEndian<quint64>(buf);
+    const int64_t value = int64_t(word & ~kOffSign);
+    return (word & kOffSign) ? -value : value;
 }
 
 int bspatch(const uint8_t* old, int64_t oldsize, uint8_t* newData, int64_t newsize,

@@ -66,11 +66,6 @@ constexpr int kShellSetupPauseMs = 100;
 constexpr int kShellSettleMs = 2500;
 constexpr int kJoinPauseMs = 100;
 
-uint32_t u32At(const char* at)
-{
-    return qFromLittleEndian<quint32>(at);
-}
-
 uint32_t packetCount(qint64 length, uint32_t packetSize)
 {
     return uint32_t((length + packetSize - 1) / packetSize);
@@ -478,7 +473,7 @@ bool UvcPatchUpgrade::advanceDoneSeq()
     const qint64 slot = qint64(d.packLen) + kStreamHeader;
     while (d.doneSeq < d.recvHigh) {
         const uint32_t i = d.doneSeq;
-        const uint32_t seq = u32At(d.buffer.constData() + i * slot);
+        const uint32_t seq = qFromLittleEndian<quint32>(d.buffer.constData() + i * slot);
         if (seq != i + 1) {
             if (d.gapWarned != i + 1)  // once per gap, not at every pass
                 qWarning() << "Invalid i =" << i << ", seq =" << seq;
@@ -591,7 +586,7 @@ bool UvcPatchUpgrade::finishDownload(const DownloadRequest& request, const QStri
     QList<QByteArray> pieces;
     for (uint32_t i = 0; i < count; ++i) {
         const char* packet = buffer.constData() + i * slot;
-        pieces << QByteArray::fromRawData(packet + kStreamHeader, int(u32At(packet + 8)));
+        pieces << QByteArray::fromRawData(packet + kStreamHeader, int(qFromLittleEndian<quint32>(packet + 8)));
     }
     if (!LocalFiles::writeAll(localPath, pieces, "write file failed: i =")) {
         endDownload(3);
@@ -609,9 +604,9 @@ void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
         return;
     }
     const auto* packet = reinterpret_cast<const uint8_t*>(data.constData());
-    const uint32_t seq = u32At(data.constData());
-    const uint32_t crc = u32At(data.constData() + 4);
-    const uint32_t length = u32At(data.constData() + 8);
+    const uint32_t seq = qFromLittleEndian<quint32>(data.constData());
+    const uint32_t crc = qFromLittleEndian<quint32>(data.constData() + 4);
+    const uint32_t length = qFromLittleEndian<quint32>(data.constData() + 8);
     const uint32_t actualCrc = streamPacketCrc(packet, data.size());
 
     QMutexLocker lock(&download_.mutex);

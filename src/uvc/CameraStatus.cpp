@@ -117,9 +117,10 @@ bool CameraStatus::setField(Field field, int value, int productType)
     const int offset = place ? offsetOf(*place, productType) : -1;
     if (offset < 0)
         return false;
-    bytes[offset] = uint8_t(value);
-    if (place->width != U8)
-        bytes[offset + 1] = uint8_t(value >> 8);
+    if (place->width == U8)
+        bytes[offset] = uint8_t(value);
+    else
+        qToLittleEndian<quint16>(quint16(value), bytes + offset);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMetaType>
+#include <QtEndian>
 
 #include <cstdint>
 #include <cstring>
@@ -34,7 +35,10 @@ struct CameraStatus
     uint8_t bytes[kSize] = {};
 
     uint8_t at(int index) const { return index >= 0 && index < kSize ? bytes[index] : 0; }
-    uint16_t u16At(int index) const { return uint16_t(at(index) | (at(index + 1) << 8)); }
+    uint16_t u16At(int index) const
+    {
+        return index >= 0 && index + 2 <= kSize ? qFromLittleEndian<quint16>(bytes + index) : at(index);
+    }
     int16_t s16At(int index) const { return int16_t(u16At(index)); }
 
     bool operator==(const CameraStatus& other) const

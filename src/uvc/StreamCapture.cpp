@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QtEndian>
 
 #include <atomic>
 
@@ -15,12 +16,6 @@ namespace {
 constexpr int kHeaderSize = 12;
 constexpr int kLengthOffset = 8;
 constexpr int kDropReportEvery = 100;  // later drops are counted, not each logged
-
-uint32_t u32At(const QByteArray& bytes, int offset)
-{
-    const auto* at = reinterpret_cast<const uint8_t*>(bytes.constData()) + offset;
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
 
 } // namespace
 
@@ -55,7 +50,9 @@ private:
     void reportDrop(const QByteArray& frame)
     {
         const int dropped = ++dropped_;
-        const int64_t announced = frame.size() > kHeaderSize ? u32At(frame, kLengthOffset) : -1;
+        const int64_t announced = frame.size() > kHeaderSize
+            ? qFromLittleEndian<quint32>(frame.constData() + kLengthOffset)
+            : -1;
         if (dropped == 1)
             qWarning() << "Stream frame dropped:" << frame.size() << "bytes, payload announced"
                        << announced;
@@ -187,7 +184,7 @@ int64_t StreamCapture::frameSpan(const QByteArray& frame)
 {
     if (frame.size() <= kHeaderSize)
         return -1;
-    const int64_t span = kHeaderSize + int64_t(u32At(frame, kLengthOffset));
+    const int64_t span = kHeaderSize + int64_t(qFromLittleEndian<quint32>(frame.constData() + kLengthOffset));
     return span <= frame.size() ? span : -1;
 }
 

@@ -6,6 +6,8 @@
 #include "uvc/UpgradeFileUpState.h"
 #include "uvc/UpgradeMagic.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace vesk {
@@ -15,20 +17,14 @@ namespace {
 
 constexpr int kBlockSize = 60;
 
-uint32_t u32At(const uint8_t* block, int offset)
-{
-    const uint8_t* at = block + offset;
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
 } // namespace
 
 UpgradeFileUpState UpgradeFileUpState::fromBlock(const uint8_t* block)
 {
     UpgradeFileUpState state;
     state.state = block[0];
-    state.doneSeq = u32At(block, 1);
-    state.fileLen = u32At(block, 5);
+    state.doneSeq = qFromLittleEndian<quint32>(block + 1);
+    state.fileLen = qFromLittleEndian<quint32>(block + 5);
     return state;
 }
 
@@ -36,9 +32,9 @@ UpgradeFileDownloadState UpgradeFileDownloadState::fromBlock(const uint8_t* bloc
 {
     UpgradeFileDownloadState state;
     state.state = block[0];
-    state.fileLen = u32At(block, 5);
-    state.offset = u32At(block, 9);
-    state.packLen = u32At(block, 13);
+    state.fileLen = qFromLittleEndian<quint32>(block + 5);
+    state.offset = qFromLittleEndian<quint32>(block + 9);
+    state.packLen = qFromLittleEndian<quint32>(block + 13);
     const char* name = reinterpret_cast<const char*>(block) + kNameOffset;
     state.fileName = QByteArray(name, int(strnlen(name, kBlockSize - kNameOffset)));
     return state;
@@ -49,7 +45,7 @@ UpgradeCmdState UpgradeCmdState::fromBlock(const uint8_t* block)
     UpgradeCmdState state;
     state.subCommand = block[0];
     state.patchStatus = block[1];
-    state.packedLogSize = u32At(block, 1);
+    state.packedLogSize = qFromLittleEndian<quint32>(block + 1);
     return state;
 }
 

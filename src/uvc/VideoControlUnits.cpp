@@ -1,6 +1,7 @@
 #include "uvc/VideoControlUnits.h"
 
 #include <QDebug>
+#include <QtEndian>
 
 namespace vesk {
 namespace pc {
@@ -72,8 +73,7 @@ VideoControlUnits VideoControlUnits::fromDescriptors(const QByteArray& descripto
         qWarning() << "Truncated video control header descriptor";
         return units;
     }
-    const int64_t total = bytes[start + kHeaderTotalLengthOffset]
-                          | bytes[start + kHeaderTotalLengthOffset + 1] << 8;
+    const int64_t total = qFromLittleEndian<quint16>(bytes + start + kHeaderTotalLengthOffset);
     const int64_t end = qMin(present, start + total);
 
     for (int64_t at = start + bytes[start]; at < end;) {

@@ -9,6 +9,9 @@
 
 #include <QThreadPool>
 
+Q_DECLARE_METATYPE(vesk::pc::ActionType)
+Q_DECLARE_METATYPE(vesk::pc::ActionSourceType)
+
 using namespace vesk::pc;
 
 namespace {
@@ -45,96 +48,102 @@ void tst_ActionReports::initTestCase()
 // Each row: an action on the demo Zuki, and the body and path it makes.
 void tst_ActionReports::actionTable_data()
 {
-    QTest::addColumn<int>("action");
-    QTest::addColumn<int>("trigger");
+    QTest::addColumn<ActionType>("action");
+    QTest::addColumn<ActionSourceType>("trigger");
     QTest::addColumn<QVariant>("value1");
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("data");  // JSON text; empty: no "data"
     QTest::addColumn<QByteArray>("comment");
     QTest::addColumn<QByteArray>("path");
     const QVariant none;
-    const auto row = [](const char* tag, int action, const QVariant& value1, const char* name, const char* data,
-                        const QByteArray& path, int trigger = 0, const char* comment = "c") {
+    const auto row = [](const char* tag, ActionType action, const QVariant& value1, const char* name,
+                        const char* data, const QByteArray& path, ActionSourceType trigger = SourceMouse,
+                        const char* comment = "c") {
         QTest::newRow(tag) << action << trigger << value1 << QByteArray(name) << QByteArray(data) << QByteArray(comment)
                            << path;
     };
-    row("0 to sleep, state 3", 0, 3, "to_sleep", "\"SLEEP\"", kMain);
-    row("1 to privacy, state 4", 1, 4, "to_privacy", "\"PRIVACY\"", kMain);
-    row("2 to wake, state 1", 2, 1, "to_wake", "\"WAKE\"", kMain);
-    row("3", 3, true, "tracking_tapped", "\"LOCK\"", kMain);
-    row("4", 4, "1.5x", "zooming", "\"1.5x\"", kMain);
-    row("5 reads the camera", 5, none, "gimbal_control", "\"pan=0,pitch=0\"", kMain);
-    row("6", 6, none, "gimbal_reset", "\"\"", kMain);
-    row("7 replaces the comment", 7, "home", "add_preset_position", "\"home\"", kMain, 0, "pan=10,pitch=-5,zoom=2");
-    row("8 replaces the comment", 8, "desk", "update_preset_position", "\"desk\"", kMain, 0, "pan=10,pitch=-5,zoom=2");
-    row("9", 9, "door", "rename_preset_position", "\"door\"", kMain);
-    row("10", 10, 2, "delete_preset_position", "\"2\"", kMain);
-    row("11", 11, 1, "trigger_preset_position", "\"1\"", kMain);
-    row("12", 12, "65", "set_view_mode", "\"65\"", kMain);
-    row("13", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain);
-    row("14 group", 14, 0, "set_auto_framing_mode", "\"GROUP\"", kMain);
-    row("14 single", 14, 1, "set_auto_framing_mode", "\"SINGLE\"", kMain);
-    row("15 close-up", 15, 0, "set_auto_framing_size", "\"CLOSEUP\"", kMain);
-    row("15 upper body", 15, 1, "set_auto_framing_size", "\"UPPER BODY\"", kMain);
-    row("16 reads the camera", 16, none, "set_crop_area", "\"cx=0,cy=0\"", kMain);
-    row("17", 17, none, "reset_crop_area", "\"\"", kMain);
-    row("18", 18, false, "set_background_mode_enabled", "\"OFF\"", kMain);
-    row("19", 19, "blur", "set_background_mode_option", "\"blur\"", kMain);
-    row("20", 20, "40%", "set_background_blur_level", "\"40%\"", kMain);
-    row("21", 21, "green", "set_background_green_screen_color", "\"green\"", kMain);
-    row("22", 22, 2, "set_background_replacement_image_index", "\"2\"", kMain);
-    row("23", 23, "x", "action_divider_line", "", kExt);
-    row("24 off", 24, 0, "set_auto_sleep", "\"OFF\"", kExt);
-    row("24 300 s", 24, 300, "set_auto_sleep", "\"300s\"", kExt);
-    row("25", 25, true, "set_gesture_control_target_lock_enabled", "\"ON\"", kExt);
-    row("26", 26, false, "set_gesture_control_zooming_enabled", "\"OFF\"", kExt);
-    row("27 a number", 27, 1.5, "set_gesture_zooming_ratio", "1.5", kExt);
-    row("28", 28, none, "gesture_zooming_ratio_set_ui_opened", "\"\"", kExt);
-    row("29", 29, "x", "set_tracking_mode", "", kExt);
-    row("30", 30, none, "configure_video_opened", "\"\"", kExt);
-    row("31", 31, none, "configure_video_reset", "\"\"", kExt);
-    row("32", 32, true, "set_auto_white_balance_enabled", "\"Not implemented at Present\"", kExt);
-    row("33", 33, 1, "set_brightness", "\"Not implemented at Present\"", kExt);
-    row("34", 34, 1, "set_contrast", "\"Not implemented at Present\"", kExt);
-    row("35", 35, 1, "set_saturation", "\"Not implemented at Present\"", kExt);
-    row("36", 36, 1, "set_sharpness", "\"Not implemented at Present\"", kExt);
-    row("37", 37, 1, "set_hue", "\"Not implemented at Present\"", kExt);
-    row("38 50 Hz", 38, 1, "set_anti_flicker_mode", "\"50Hz\"", kExt);
-    row("38 2", 38, 2, "set_anti_flicker_mode", "\"60Hz\"", kExt);
-    row("38 7", 38, 7, "set_anti_flicker_mode", "\"60Hz\"", kExt);
-    row("39", 39, true, "set_face_ae_enabled", "\"ON\"", kExt);
-    row("40 set replaces the comment", 40, true, "set_init_boot_position", "\"SET\"", kExt, 0, "pan=10,pitch=-5,zoom=2");
-    row("40 reset keeps it", 40, false, "set_init_boot_position", "\"RESET\"", kExt);
-    row("41", 41, true, "set_noise_cancellation_enabled", "\"ON\"", kExt);
-    row("42", 42, false, "set_preset_position_enabled", "\"OFF\"", kExt);
-    row("43", 43, true, "set_hdr_enabled", "\"ON\"", kExt);
-    row("44", 44, none, "set_to_landscape_mode", "\"\"", kExt);
-    row("45", 45, none, "set_to_portrait_mode", "\"\"", kExt);
-    row("46", 46, true, "set_auto_focus_enabled", "\"ON\"", kExt);
-    row("47", 47, 35, "set_manual_focus_value", "\"35\"", kExt);
-    row("48", 48, false, "set_face_focus_enabled", "\"OFF\"", kExt);
-    row("49", 49, none, "reset_gimbal_init", "\"\"", kExt);
-    row("50", 50, none, "reset_gimbal_zero", "\"\"", kExt);
-    row("51 default", 51, 0, "set_button_work_mode", "\"DEFAULT\"", kExt);
-    row("52", 52, "a", "set_button_customized_default_state", "\"a\"", kExt);
-    row("53", 53, "b", "set_button_customized_click_once", "\"b\"", kExt);
-    row("54", 54, "c", "set_button_customized_click_twice", "\"c\"", kExt);
-    row("55", 55, "x", "action_butt", "", kExt);
-    row("trigger KEY", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 1);
-    row("trigger none", 13, true, "set_auto_framing_enabled", "\"ON\"", kMain, 4);
+    row("0 to sleep, state 3", ActionToSleep, 3, "to_sleep", "\"SLEEP\"", kMain);
+    row("1 to privacy, state 4", ActionToPrivacy, 4, "to_privacy", "\"PRIVACY\"", kMain);
+    row("2 to wake, state 1", ActionToWake, 1, "to_wake", "\"WAKE\"", kMain);
+    row("3", ActionTrackingTapped, true, "tracking_tapped", "\"LOCK\"", kMain);
+    row("4", ActionZooming, "1.5x", "zooming", "\"1.5x\"", kMain);
+    row("5 reads the camera", ActionGimbalControl, none, "gimbal_control", "\"pan=0,pitch=0\"", kMain);
+    row("6", ActionGimbalReset, none, "gimbal_reset", "\"\"", kMain);
+    row("7 replaces the comment", ActionAddPresetPosition, "home", "add_preset_position", "\"home\"", kMain,
+        SourceMouse, "pan=10,pitch=-5,zoom=2");
+    row("8 replaces the comment", ActionUpdatePresetPosition, "desk", "update_preset_position", "\"desk\"", kMain,
+        SourceMouse, "pan=10,pitch=-5,zoom=2");
+    row("9", ActionRenamePresetPosition, "door", "rename_preset_position", "\"door\"", kMain);
+    row("10", ActionDeletePresetPosition, 2, "delete_preset_position", "\"2\"", kMain);
+    row("11", ActionTriggerPresetPosition, 1, "trigger_preset_position", "\"1\"", kMain);
+    row("12", ActionSetViewMode, "65", "set_view_mode", "\"65\"", kMain);
+    row("13", ActionSetAutoFramingEnabled, true, "set_auto_framing_enabled", "\"ON\"", kMain);
+    row("14 group", ActionSetAutoFramingMode, 0, "set_auto_framing_mode", "\"GROUP\"", kMain);
+    row("14 single", ActionSetAutoFramingMode, 1, "set_auto_framing_mode", "\"SINGLE\"", kMain);
+    row("15 close-up", ActionSetAutoFramingSize, 0, "set_auto_framing_size", "\"CLOSEUP\"", kMain);
+    row("15 upper body", ActionSetAutoFramingSize, 1, "set_auto_framing_size", "\"UPPER BODY\"", kMain);
+    row("16 reads the camera", ActionSetCropArea, none, "set_crop_area", "\"cx=0,cy=0\"", kMain);
+    row("17", ActionResetCropArea, none, "reset_crop_area", "\"\"", kMain);
+    row("18", ActionSetBackgroundModeEnabled, false, "set_background_mode_enabled", "\"OFF\"", kMain);
+    row("19", ActionSetBackgroundModeOption, "blur", "set_background_mode_option", "\"blur\"", kMain);
+    row("20", ActionSetBackgroundBlurLevel, "40%", "set_background_blur_level", "\"40%\"", kMain);
+    row("21", ActionSetBackgroundGreenScreenColor, "green", "set_background_green_screen_color", "\"green\"", kMain);
+    row("22", ActionSetBackgroundReplacementImageIndex, 2, "set_background_replacement_image_index", "\"2\"", kMain);
+    row("23", ActionDividerLine, "x", "action_divider_line", "", kExt);
+    row("24 off", ActionSetAutoSleep, 0, "set_auto_sleep", "\"OFF\"", kExt);
+    row("24 300 s", ActionSetAutoSleep, 300, "set_auto_sleep", "\"300s\"", kExt);
+    row("25", ActionSetGestureControlTargetLockEnabled, true, "set_gesture_control_target_lock_enabled", "\"ON\"",
+        kExt);
+    row("26", ActionSetGestureControlZoomingEnabled, false, "set_gesture_control_zooming_enabled", "\"OFF\"", kExt);
+    row("27 a number", ActionSetGestureZoomingRatio, 1.5, "set_gesture_zooming_ratio", "1.5", kExt);
+    row("28", ActionGestureZoomingRatioSetUiOpened, none, "gesture_zooming_ratio_set_ui_opened", "\"\"", kExt);
+    row("29", ActionSetTrackingMode, "x", "set_tracking_mode", "", kExt);
+    row("30", ActionConfigureVideoOpened, none, "configure_video_opened", "\"\"", kExt);
+    row("31", ActionConfigureVideoReset, none, "configure_video_reset", "\"\"", kExt);
+    row("32", ActionSetAutoWhiteBalanceEnabled, true, "set_auto_white_balance_enabled",
+        "\"Not implemented at Present\"", kExt);
+    row("33", ActionSetBrightness, 1, "set_brightness", "\"Not implemented at Present\"", kExt);
+    row("34", ActionSetContrast, 1, "set_contrast", "\"Not implemented at Present\"", kExt);
+    row("35", ActionSetSaturation, 1, "set_saturation", "\"Not implemented at Present\"", kExt);
+    row("36", ActionSetSharpness, 1, "set_sharpness", "\"Not implemented at Present\"", kExt);
+    row("37", ActionSetHue, 1, "set_hue", "\"Not implemented at Present\"", kExt);
+    row("38 50 Hz", ActionSetAntiFlickerMode, 1, "set_anti_flicker_mode", "\"50Hz\"", kExt);
+    row("38 2", ActionSetAntiFlickerMode, 2, "set_anti_flicker_mode", "\"60Hz\"", kExt);
+    row("38 7", ActionSetAntiFlickerMode, 7, "set_anti_flicker_mode", "\"60Hz\"", kExt);
+    row("39", ActionSetFaceAeEnabled, true, "set_face_ae_enabled", "\"ON\"", kExt);
+    row("40 set replaces the comment", ActionSetInitBootPosition, true, "set_init_boot_position", "\"SET\"", kExt,
+        SourceMouse, "pan=10,pitch=-5,zoom=2");
+    row("40 reset keeps it", ActionSetInitBootPosition, false, "set_init_boot_position", "\"RESET\"", kExt);
+    row("41", ActionSetNoiseCancellationEnabled, true, "set_noise_cancellation_enabled", "\"ON\"", kExt);
+    row("42", ActionSetPresetPositionEnabled, false, "set_preset_position_enabled", "\"OFF\"", kExt);
+    row("43", ActionSetHdrEnabled, true, "set_hdr_enabled", "\"ON\"", kExt);
+    row("44", ActionSetToLandscapeMode, none, "set_to_landscape_mode", "\"\"", kExt);
+    row("45", ActionSetToPortraitMode, none, "set_to_portrait_mode", "\"\"", kExt);
+    row("46", ActionSetAutoFocusEnabled, true, "set_auto_focus_enabled", "\"ON\"", kExt);
+    row("47", ActionSetManualFocusValue, 35, "set_manual_focus_value", "\"35\"", kExt);
+    row("48", ActionSetFaceFocusEnabled, false, "set_face_focus_enabled", "\"OFF\"", kExt);
+    row("49", ActionResetGimbalInit, none, "reset_gimbal_init", "\"\"", kExt);
+    row("50", ActionResetGimbalZero, none, "reset_gimbal_zero", "\"\"", kExt);
+    row("51 default", ActionSetButtonWorkMode, 0, "set_button_work_mode", "\"DEFAULT\"", kExt);
+    row("52", ActionSetButtonCustomizedDefaultState, "a", "set_button_customized_default_state", "\"a\"", kExt);
+    row("53", ActionSetButtonCustomizedClickOnce, "b", "set_button_customized_click_once", "\"b\"", kExt);
+    row("54", ActionSetButtonCustomizedClickTwice, "c", "set_button_customized_click_twice", "\"c\"", kExt);
+    row("55", ActionButt, "x", "action_butt", "", kExt);
+    row("trigger KEY", ActionSetAutoFramingEnabled, true, "set_auto_framing_enabled", "\"ON\"", kMain, SourceKey);
+    row("trigger none", ActionSetAutoFramingEnabled, true, "set_auto_framing_enabled", "\"ON\"", kMain, SourceNone);
 }
 
 void tst_ActionReports::actionTable()
 {
-    QFETCH(int, action);
-    QFETCH(int, trigger);
+    QFETCH(ActionType, action);
+    QFETCH(ActionSourceType, trigger);
     QFETCH(QVariant, value1);
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, data);
     QFETCH(QByteArray, comment);
     QFETCH(QByteArray, path);
     static const char* const kTriggers[] = {"MOUSE", "KEY", "REMOTE", "DEVICE", ""};
-    devActionToServer(kZukiSn, ActionType(action), ActionSourceType(trigger), QStringLiteral("c"), value1, 10, -5, 2,
+    devActionToServer(kZukiSn, action, trigger, QStringLiteral("c"), value1, 10, -5, 2,
                       QStringLiteral("unused"));
     QVERIFY(server_.waitForRequests(1));
     const QByteArray body = "{\"action\":\"" + name + "\",\"comment\":\"" + comment + "\","

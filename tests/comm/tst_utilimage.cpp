@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 using vesk::pc::Util;
@@ -136,10 +137,8 @@ void TestUtilImage::hugePictureRefusedBeforeDecoding()
     QVERIFY(buffer.open(QIODevice::WriteOnly) && QImage(source_).save(&buffer, "JPG"));
     const int frame = jpeg.indexOf("\xFF\xC0");  // start of frame: length, precision, height, width
     QVERIFY(frame > 0);
-    for (int at : {frame + 5, frame + 7}) {
-        jpeg[at] = char(15000 >> 8);
-        jpeg[at + 1] = char(15000 & 0xFF);
-    }
+    for (int at : {frame + 5, frame + 7})
+        qToBigEndian<quint16>(15000, jpeg.data() + at);
     const QString src = dir_.filePath("huge.jpg");
     QFile file(src);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());

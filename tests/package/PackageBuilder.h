@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QtEndian>
 
 #include <cstdint>
 #include <functional>
@@ -38,16 +39,14 @@ inline QByteArray md5(const QByteArray& data)
 
 inline void put32(QByteArray& block, int offset, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        block[offset + i] = char((value >> (8 * i)) & 0xFF);
+    Q_ASSERT(offset >= 0 && offset + 4 <= block.size());
+    qToLittleEndian<quint32>(value, block.data() + offset);
 }
 
 inline uint32_t get32(const QByteArray& block, qint64 offset)
 {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | uint8_t(block.at(int(offset) + i));
-    return value;
+    Q_ASSERT(offset >= 0 && offset + 4 <= block.size());
+    return qFromLittleEndian<quint32>(block.constData() + offset);
 }
 
 inline void putBytes(QByteArray& block, int offset, const QByteArray& bytes)

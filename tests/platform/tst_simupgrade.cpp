@@ -105,8 +105,7 @@ int upload(UvcDevice& d, const QByteArray& path, const QByteArray& file, uint8_t
         packet[6] = char(piece.size());
         packet.replace(8, piece.size(), piece);
         const uint16_t crc = Util::crc16ForBuf(bytes(packet), uint32_t(8 + piece.size()));
-        packet[4] = char(crc);
-        packet[5] = char(crc >> 8);
+        qToLittleEndian<quint16>(crc, packet.data() + 4);
         d.transFileTrans(bytes(packet));
     }
     UpgradeFileUpState state;

@@ -6,13 +6,13 @@
 #include "package/LZMA.h"
 
 #include <QByteArray>
+#include <QtEndian>
 
 inline QByteArray lzmaAlone(const QByteArray& file)
 {
     QByteArray raw, props;
     LZMA::encode(file, &raw, props, 5);
     QByteArray size(8, '\0');
-    for (int i = 0; i < 4; ++i)
-        size[i] = char(uint32_t(file.size()) >> (8 * i));
+    qToLittleEndian<quint64>(quint64(file.size()), size.data());
     return props + size + raw;
 }

@@ -7,6 +7,7 @@
 
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
 
 struct CommandCamera : SimFixture
 {
@@ -26,7 +27,7 @@ struct CommandCamera : SimFixture
     {
         QList<QByteArray> found;
         for (QByteArray frame : camera->writtenFrames()) {
-            if (uint8_t(frame[10]) == command >> 8 && uint8_t(frame[11]) == (command & 0xFF)) {
+            if (qFromBigEndian<quint16>(frame.constData() + 10) == command) {
                 frame.replace(4, 5, QByteArray(5, '\0'));
                 found << frame;
             }

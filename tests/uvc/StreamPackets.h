@@ -13,6 +13,7 @@
 #include <QMutexLocker>
 #include <QObject>
 #include <QThread>
+#include <QtEndian>
 
 #include <cstdint>
 
@@ -22,16 +23,14 @@ constexpr uint32_t kPacketSize = 0x40000;
 
 inline void putU32(QByteArray& bytes, int at, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char(value >> (8 * i));
+    Q_ASSERT(at >= 0 && at + 4 <= bytes.size());
+    qToLittleEndian<quint32>(value, bytes.data() + at);
 }
 
 inline uint32_t u32At(const QByteArray& bytes, int at)
 {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | uint8_t(bytes[at + i]);
-    return value;
+    Q_ASSERT(at >= 0 && at + 4 <= bytes.size());
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
 // CRC-32/ISO-HDLC, bit by bit.

@@ -1,5 +1,6 @@
 #include "platform/linux/V4l2ControlMap.h"
 
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <linux/videodev2.h>
@@ -36,11 +37,12 @@ constexpr V4l2ControlPart s(uint32_t id, uint8_t size, uint8_t offset = 0)
     return {id, offset, size, true};
 }
 
+// Fields are 1 to 4 bytes wide; a short one is read through a zero-padded word.
 int32_t readLittle(const uint8_t* data, int size, bool isSigned)
 {
-    uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = value << 8 | data[i];
+    uint8_t word[4] = {};
+    std::memcpy(word, data, size_t(size));
+    uint32_t value = qFromLittleEndian<quint32>(word);
     if (isSigned && size < 4 && (value >> (size * 8 - 1)) & 1)
         value |= ~0u << (size * 8);  // sign-extend
     int32_t result;
@@ -50,8 +52,9 @@ int32_t readLittle(const uint8_t* data, int size, bool isSigned)
 
 void writeLittle(int64_t value, int size, uint8_t* data)
 {
-    for (int i = 0; i < size; ++i)
-        data[i] = uint8_t(uint64_t(value) >> (8 * i));
+    uint8_t word[8];
+    qToLittleEndian<quint64>(quint64(value), word);
+    std::memcpy(data, word, size_t(size));
 }
 
 // A direction byte and a magnitude: the sign of the signed direction decides.

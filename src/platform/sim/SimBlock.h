@@ -13,17 +13,6 @@ struct SimBlock
 {
     static constexpr int kSize = 60;
 
-    static uint32_t u32At(const uint8_t* at)
-    {
-        return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-    }
-
-    static void putU32(uint8_t* at, uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i)
-            at[i] = uint8_t(value >> (8 * i));
-    }
-
     // NUL-terminated text from offset, never read past the block.
     static QByteArray textAt(const uint8_t* block, int offset)
     {

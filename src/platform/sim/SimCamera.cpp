@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QMutexLocker>
 #include <QThread>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -28,8 +29,8 @@ constexpr uint16_t kCmdDevStatus = 0x13C2;
 // any other frame.
 int runStatusOf(const uint8_t* frame)
 {
-    const int length = (frame[1] << 8 | frame[2]) & 0x0FFF;
-    const int command = frame[10] << 8 | frame[11];
+    const int length = qFromBigEndian<quint16>(frame + 1) & 0x0FFF;
+    const int command = qFromBigEndian<quint16>(frame + 10);
     return command == kCmdDevStatus && length >= 14 && frame[12] == 1 ? frame[13] : -1;
 }
 

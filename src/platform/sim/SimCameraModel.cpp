@@ -1,5 +1,7 @@
 #include "platform/sim/SimCameraModel.h"
 
+#include <QtEndian>
+
 namespace vesk {
 namespace pc {
 
@@ -46,10 +48,9 @@ QByteArray pair32(int32_t first, int32_t second)
 
 QByteArray SimControl::le(int64_t value, int length)
 {
-    QByteArray bytes(length, '\0');
-    for (int i = 0; i < length && i < 8; ++i)
-        bytes[i] = char(uint64_t(value) >> (8 * i));
-    return bytes;
+    char word[8];
+    qToLittleEndian<quint64>(quint64(value), word);
+    return QByteArray(word, qBound(0, length, 8)).leftJustified(length, '\0');
 }
 
 SimControl SimControl::make(UvcUnitKind unit, uint8_t selector, int length, int64_t min,

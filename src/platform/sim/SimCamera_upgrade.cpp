@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QtEndian>
 
 namespace vesk {
 namespace pc {
@@ -53,8 +54,8 @@ bool SimCamera::transferFails(uint8_t selector)
 // and an old camera's shell runs the lines.
 void SimCamera::takeUpgradeFrame(const uint8_t* frame)
 {
-    const uint16_t command = uint16_t(frame[10] << 8 | frame[11]);
-    const int length = (frame[1] << 8 | frame[2]) & 0x0FFF;
+    const uint16_t command = qFromBigEndian<quint16>(frame + 10);
+    const int length = qFromBigEndian<quint16>(frame + 1) & 0x0FFF;
     const bool mainSystem = model_.systemType == kMainSystem;
     if (command == kCmdShellText) {
         const QByteArray line = SimBlock::textAt(frame, kShellTextAt);

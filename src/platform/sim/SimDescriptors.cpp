@@ -1,5 +1,7 @@
 #include "platform/sim/SimDescriptors.h"
 
+#include <QtEndian>
+
 namespace vesk {
 namespace pc {
 
@@ -19,8 +21,9 @@ QByteArray header(int totalLength, uint8_t interfaceNumber)
     d += kCsInterface;
     d += char(0x01);                            // VC_HEADER
     d += QByteArray::fromHex("5001");           // bcdUVC 1.50
-    d += char(totalLength & 0xFF);
-    d += char((totalLength >> 8) & 0xFF);
+    char wTotalLength[2];
+    qToLittleEndian<quint16>(quint16(totalLength), wTotalLength);
+    d += QByteArray(wTotalLength, 2);
     d += QByteArray::fromHex("006cdc02");       // dwClockFrequency 48 MHz
     d += char(1);                               // bInCollection
     d += char(interfaceNumber + 1);             // the streaming interface

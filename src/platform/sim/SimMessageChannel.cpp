@@ -3,6 +3,7 @@
 #include "comm/Util.h"
 
 #include <QDebug>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -17,14 +18,6 @@ constexpr uint8_t kHostNibble = 0x0E;
 constexpr uint8_t kResponseRequested = 0x02;
 constexpr uint8_t kIsResponse = 0x01;
 
-uint16_t be16(const uint8_t* at) { return uint16_t(at[0] << 8 | at[1]); }
-
-void putBe16(uint8_t* at, uint16_t value)
-{
-    at[0] = uint8_t(value >> 8);
-    at[1] = uint8_t(value);
-}
-
 } // namespace
 
 SimMessageChannel::SimMessageChannel()
@@ -36,7 +29,7 @@ bool SimMessageChannel::frameIsValid(const uint8_t* block, int length)
 {
     if (length < kHeaderSize || block[0] != 0xAA)
         return false;
-    const int frameLength = be16(block + 1) & 0x0FFF;
+    const int frameLength = qFromBigEndian<quint16>(block + 1) & 0x0FFF;
     if (frameLength < kHeaderSize || frameLength > length || frameLength > kBlockSize)
         return false;
     uint8_t copy[kBlockSize];
@@ -48,7 +41,7 @@ bool SimMessageChannel::frameIsValid(const uint8_t* block, int length)
             return false;
         copy[8] = block[8];
     }
-    return Util::crc16ForBuf(copy, uint32_t(frameLength)) == be16(block + 6);
+    return Util::crc16ForBuf(copy, uint32_t(frameLength)) == qFromBigEndian<quint16>(block + 6);
 }
 
 QByteArray SimMessageChannel::buildReply(const uint8_t* request, int requestLength,
@@ -62,7 +55,7 @@ QByteArray SimMessageChannel::buildReply(const uint8_t* request, int requestLeng
     QByteArray reply(kBlockSize, '\0');
     auto* out = reinterpret_cast<uint8_t*>(reply.data());
     out[0] = 0xAA;
-    putBe16(out + 1, uint16_t(version << 12 | length));
+    qToBigEndian<quint16>(uint16_t(version << 12 | length), out + 1);
     out[3] = kIsResponse;
     out[4] = request[4];
     out[5] = request[5];
@@ -76,7 +69,7 @@ QByteArray SimMessageChannel::buildReply(const uint8_t* request, int requestLeng
         std::memset(out + length, 0, size_t(kBlockSize - length));
     if (version == 2)
         out[8] = Util::crc8ForBuf(out, kHeaderSize);
-    putBe16(out + 6, Util::crc16ForBuf(out, uint32_t(std::max(length, kHeaderSize))));
+    qToBigEndian<quint16>(Util::crc16ForBuf(out, uint32_t(std::max(length, kHeaderSize))), out + 6);
     if (knobs.badCrc)
         out[7] ^= 0xFF;
     return reply;
@@ -92,12 +85,12 @@ bool SimMessageChannel::write(const uint8_t* block, int length, const SimKnobs& 
     }
     if (!(block[3] & kResponseRequested) || knobs.noReply)
         return true;
-    const uint16_t sequence = be16(block + 4);
+    const uint16_t sequence = qFromBigEndian<quint16>(block + 4);
     const int copy = ++copies_[sequence];
     if (knobs.replyToSecondCopyOnly && copy != 2)
         return true;
-    const int frameLength = be16(block + 1) & 0x0FFF;
-    const uint16_t command = be16(block + 10);
+    const int frameLength = qFromBigEndian<quint16>(block + 1) & 0x0FFF;
+    const uint16_t command = qFromBigEndian<quint16>(block + 10);
     const QByteArray data = replies.contains(command)
         ? replies.value(command)
         : QByteArray(reinterpret_cast<const char*>(block) + kHeaderSize, frameLength - kHeaderSize);

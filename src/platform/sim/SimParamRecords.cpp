@@ -2,6 +2,8 @@
 
 #include "uvc/CameraStatus.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 
@@ -71,7 +73,7 @@ void applyParamRecord(const uint8_t* record, int productType, QByteArray& status
         if (row.id != id || row.length != length)
             continue;
         const uint8_t* value = data + row.dataOffset;
-        status.setField(row.field, CameraStatus::fieldSize(row.field) == 2 ? value[0] | value[1] << 8
+        status.setField(row.field, CameraStatus::fieldSize(row.field) == 2 ? qFromLittleEndian<quint16>(value)
                                                                            : value[0],
                         productType);
     }

@@ -2,6 +2,8 @@
 
 #include "comm/Util.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace vesk {
@@ -21,28 +23,6 @@ constexpr uint8_t kResend = 3;
 constexpr uint8_t kUploadData = 4;
 constexpr uint16_t kThumbnailWidth = 64;
 constexpr uint32_t kLargestUpload = 0x100000;  // the camera's own limit, beyond the host's
-
-uint16_t u16At(const uint8_t* at)
-{
-    return uint16_t(at[0] | at[1] << 8);
-}
-
-uint32_t u32At(const uint8_t* at)
-{
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
-void putU16(uint8_t* at, uint16_t value)
-{
-    at[0] = uint8_t(value);
-    at[1] = uint8_t(value >> 8);
-}
-
-void putU32(uint8_t* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
 
 bool allZeroFrom(const uint8_t* block, int from)
 {
@@ -64,7 +44,7 @@ uint16_t crcOf(const uint8_t* block, int from, int to)
 {
     uint8_t copy[kBlock];
     std::memcpy(copy, block, kBlock);
-    putU16(copy + 5, 0);
+    qToLittleEndian<quint16>(0, copy + 5);
     return Util::crc16ForBuf(copy + from, uint32_t(to - from + 1));
 }
 
@@ -180,7 +160,7 @@ void SimPictures::takeDownloadRecord(const uint8_t* block)
     if (block[0] == kRequest) {
         startDownload(block);
     } else if (block[0] == kResend && download_.active) {
-        const uint32_t sequence = u32At(block + 1);
+        const uint32_t sequence = qFromLittleEndian<quint32>(block + 1);
         resendRequests_ << sequence;
         download_.next = sequence;
         download_.deferred = 0;
@@ -202,7 +182,7 @@ void SimPictures::startDownload(const uint8_t* block)
     download_.active = true;
     download_.infoPending = true;
     download_.present = pictures_.contains(name);
-    const bool thumbnail = u16At(block + 1) == kThumbnailWidth;
+    const bool thumbnail = qFromLittleEndian<quint16>(block + 1) == kThumbnailWidth;
     download_.content = thumbnail && thumbnails_.contains(name) ? thumbnails_.value(name)
                                                                  : pictures_.value(name);
 }
@@ -215,16 +195,16 @@ void SimPictures::infoReply(uint8_t* block)
     if (!download_.present)
         return;
     const QByteArray& content = download_.content;
-    putU32(block + 2, 0x00010000);
-    putU32(block + 6, uint32_t(content.size()));
-    putU16(block + 10, kPiece);
+    qToLittleEndian<quint32>(0x00010000, block + 2);
+    qToLittleEndian<quint32>(uint32_t(content.size()), block + 6);
+    qToLittleEndian<quint16>(kPiece, block + 10);
     uint32_t crc = Util::crc32ForBuf(reinterpret_cast<const uint8_t*>(content.constData()),
                                      uint32_t(content.size()));
     if (faults_.wrongInfoCrc) {
         faults_.wrongInfoCrc = false;
         crc ^= 0x5A5A5A5A;
     }
-    putU32(block + 12, crc);
+    qToLittleEndian<quint32>(crc, block + 12);
     std::memcpy(block + 16, "jpeg", 4);
 }
 
@@ -247,22 +227,22 @@ void SimPictures::dataReply(uint8_t* block)
     const int64_t offset = int64_t(sequence - 1) * kPiece;
     const int length = int(qBound<int64_t>(0, content.size() - offset, kPiece));
     block[0] = kData;
-    putU32(block + 1, sequence);
-    putU16(block + 7, uint16_t(length));
+    qToLittleEndian<quint32>(sequence, block + 1);
+    qToLittleEndian<quint16>(uint16_t(length), block + 7);
     if (length > 0)
         std::memcpy(block + 9, content.constData() + offset, size_t(length));
     uint16_t crc = crcOf(block, 0, 8 + length);
     if (hits(faults_.badCrcReply, sequence))
         crc ^= 0xFFFF;
-    putU16(block + 5, crc);
+    qToLittleEndian<quint16>(crc, block + 5);
     ++dataRepliesSent_;
 }
 
 void SimPictures::startUpload(const uint8_t* block)
 {
     upload_ = Upload();
-    const uint32_t length = u32At(block + 1);
-    if (length == 0 || length > kLargestUpload || u16At(block + 5) != kPiece)
+    const uint32_t length = qFromLittleEndian<quint32>(block + 1);
+    if (length == 0 || length > kLargestUpload || qFromLittleEndian<quint16>(block + 5) != kPiece)
         return;
     upload_.active = true;
     upload_.state = 1;
@@ -274,12 +254,12 @@ void SimPictures::startUpload(const uint8_t* block)
 
 void SimPictures::takeData(const uint8_t* block)
 {
-    const uint32_t sequence = u32At(block + 1);
-    const int length = u16At(block + 7);
+    const uint32_t sequence = qFromLittleEndian<quint32>(block + 1);
+    const int length = qFromLittleEndian<quint16>(block + 7);
     const bool damaged = hits(faults_.badCrcRecord, sequence);
     if (hits(faults_.dropRecord, sequence))
         return;
-    if (damaged || length > kPiece || u16At(block + 5) != crcOf(block, 1, 8 + length)) {
+    if (damaged || length > kPiece || qFromLittleEndian<quint16>(block + 5) != crcOf(block, 1, 8 + length)) {
         ++damagedRecords_;
         return;
     }
@@ -301,8 +281,8 @@ void SimPictures::takeData(const uint8_t* block)
 void SimPictures::uploadState(uint8_t* block) const
 {
     block[0] = upload_.state;
-    putU32(block + 1, upload_.done);
-    putU32(block + 5, upload_.length);
+    qToLittleEndian<quint32>(upload_.done, block + 1);
+    qToLittleEndian<quint32>(upload_.length, block + 5);
 }
 
 } // namespace pc

@@ -37,9 +37,7 @@ constexpr int kContainerHeader = 9;      // "lzma", the LZMA2 property, the u32 
 constexpr uint32_t kPackageMagic = 0xAB20EC98;
 constexpr uint32_t kMaxImage = 64u << 20;
 
-// The block fields by short names.
-const auto u32At = SimBlock::u32At;
-const auto putU32 = SimBlock::putU32;
+// The block text by a short name.
 const auto textAt = SimBlock::textAt;
 
 // The upload container: "lzma", the property byte, the u32 length, then the
@@ -90,7 +88,7 @@ int SimUpgradeService::read(uint8_t selector, uint8_t* block)
         std::memcpy(block, magic.constData(), size_t(qMin(int(magic.size()), kBlock)));
         break;
     }
-    case kSelVersion: putU32(block, model_.programVersion); break;
+    case kSelVersion: qToLittleEndian<quint32>(model_.programVersion, block); break;
     default: return -1;
     }
     return kBlock;
@@ -124,7 +122,7 @@ void SimUpgradeService::note(SimEvent::Kind kind, const QByteArray& text, const 
 void SimUpgradeService::startUpload(const uint8_t* block)
 {
     upFlags_ = block[0];
-    fileLen_ = u32At(block + 1);
+    fileLen_ = qFromLittleEndian<quint32>(block + 1);
     uploadPath_ = textAt(block, 7);
     uploaded_.clear();
     doneSeq_ = 0;
@@ -159,8 +157,8 @@ void SimUpgradeService::generate(const QByteArray& name)
         return;
     const QByteArray head = model_.files.value(name);
     QByteArray image = model_.presentImage;
-    if (head.size() >= 12 && u32At(reinterpret_cast<const uint8_t*>(head.constData())) == kPackageMagic) {
-        const int total = int(qMin<uint32_t>(u32At(reinterpret_cast<const uint8_t*>(head.constData()) + 8),
+    if (head.size() >= 12 && qFromLittleEndian<quint32>(head.constData()) == kPackageMagic) {
+        const int total = int(qMin<uint32_t>(qFromLittleEndian<quint32>(head.constData() + 8),
                                              kMaxImage));
         while (image.size() < total)
             image += model_.presentImage;
@@ -173,9 +171,9 @@ void SimUpgradeService::generate(const QByteArray& name)
 // and the host resends from the done sequence.
 void SimUpgradeService::takePacket(const uint8_t* block)
 {
-    const uint32_t seq = u32At(block);
-    const uint16_t crc = uint16_t(block[4] | block[5] << 8);
-    const int length = block[6] | block[7] << 8;
+    const uint32_t seq = qFromLittleEndian<quint32>(block);
+    const uint16_t crc = qFromLittleEndian<quint16>(block + 4);
+    const int length = qFromLittleEndian<quint16>(block + 6);
     uint8_t check[kBlock];
     std::memcpy(check, block, kBlock);
     check[4] = check[5] = 0;
@@ -206,7 +204,7 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
         return;
     }
     if (command == kDownResend) {
-        downOffset_ = u32At(block + 1);
+        downOffset_ = qFromLittleEndian<quint32>(block + 1);
         streamNext_ = qMax(downOffset_, 1u);
         ++resends_;
         return;
@@ -214,7 +212,7 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
     if (command != kDownStart && command != kDownGenerate)
         return;
     downName_ = textAt(block, 13);
-    downOffset_ = u32At(block + 1);
+    downOffset_ = qFromLittleEndian<quint32>(block + 1);
     packLen_ = kStreamPacketSize;  // the camera's own, whatever the host asked for
     streamNext_ = qMax(downOffset_, 1u);
     resends_ = 0;
@@ -248,9 +246,9 @@ QByteArray SimUpgradeService::streamPacket(uint32_t seq) const
     QByteArray packet(kStreamHeader, '\0');
     packet.append(data);
     auto* header = reinterpret_cast<uint8_t*>(packet.data());
-    putU32(header, seq);
-    putU32(header + 8, uint32_t(data.size()));
-    putU32(header + 4, Util::crc32ForBuf(header, uint32_t(packet.size())));
+    qToLittleEndian<quint32>(seq, header);
+    qToLittleEndian<quint32>(uint32_t(data.size()), header + 8);
+    qToLittleEndian<quint32>(Util::crc32ForBuf(header, uint32_t(packet.size())), header + 4);
     return packet;
 }
 
@@ -265,8 +263,8 @@ void SimUpgradeService::takeCommand(const uint8_t* block)
 void SimUpgradeService::upState(uint8_t* block) const
 {
     block[0] = upState_;
-    putU32(block + 1, doneSeq_);
-    putU32(block + 5, fileLen_);
+    qToLittleEndian<quint32>(doneSeq_, block + 1);
+    qToLittleEndian<quint32>(fileLen_, block + 5);
 }
 
 void SimUpgradeService::downloadState(uint8_t* block)
@@ -275,9 +273,9 @@ void SimUpgradeService::downloadState(uint8_t* block)
     if (generating)
         --generatingReads_;
     block[0] = generating ? 7 : downState_;
-    putU32(block + 5, generating ? 0 : downLen_);
-    putU32(block + 9, downOffset_);
-    putU32(block + 13, packLen_);
+    qToLittleEndian<quint32>(generating ? 0 : downLen_, block + 5);
+    qToLittleEndian<quint32>(downOffset_, block + 9);
+    qToLittleEndian<quint32>(packLen_, block + 13);
     std::memcpy(block + 17, downName_.constData(), size_t(qMin(int(downName_.size()), kBlock - 18)));
 }
 
@@ -287,7 +285,7 @@ void SimUpgradeService::commandState(uint8_t* block)
     if (lastCommand_[0] == kCmdBsPatch)
         block[1] = patchStatus();
     else if (lastCommand_[0] == kCmdPackLog)
-        putU32(block + 1, packedLogSize_);
+        qToLittleEndian<quint32>(packedLogSize_, block + 1);
 }
 
 } // namespace pc

@@ -28,7 +28,7 @@ QByteArray camera(int i)
 
 } // namespace
 
-class TestAddressPool : public QObject
+class tst_AddressPool : public QObject
 {
     Q_OBJECT
 
@@ -219,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAddressPool)
+QTEST_GUILESS_MAIN(tst_AddressPool)
 #include "tst_addresspool.moc"

@@ -97,7 +97,7 @@ struct LogCapture
 
 } // namespace
 
-class TestGlobalParams : public QObject
+class tst_GlobalParams : public QObject
 {
     Q_OBJECT
 
@@ -391,5 +391,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGlobalParams)
+QTEST_GUILESS_MAIN(tst_GlobalParams)
 #include "tst_globalparams.moc"

@@ -9,7 +9,7 @@
 
 using vesk::pc::Util;
 
-class TestUtilSystem : public QObject
+class tst_UtilSystem : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ private slots:
     void localAddressesFromSource();
 };
 
-void TestUtilSystem::hidDevicesFromSysfs()
+void tst_UtilSystem::hidDevicesFromSysfs()
 {
     QTemporaryDir root;
     QVERIFY(root.isValid());
@@ -47,7 +47,7 @@ void TestUtilSystem::hidDevicesFromSysfs()
     QCOMPARE(Util::findHidDevice(root.path()), expected);
 }
 
-void TestUtilSystem::hidWithoutSysfs()
+void tst_UtilSystem::hidWithoutSysfs()
 {
     QTemporaryDir root;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No HID device list"));
@@ -62,7 +62,7 @@ void TestUtilSystem::hidWithoutSysfs()
     QVERIFY(Util::findHidDevice(root.path()).isEmpty());
 }
 
-void TestUtilSystem::localAddressesFromSource()
+void tst_UtilSystem::localAddressesFromSource()
 {
     const QStringList fake = {"192.168.1.7", "127.0.0.1", "192.168.1.9", "203.0.113.77"};
     Util::setLocalIpSource([fake] { return fake; });
@@ -76,5 +76,5 @@ void TestUtilSystem::localAddressesFromSource()
     QVERIFY(!Util::getLocalIpList().contains("203.0.113.77"));
 }
 
-QTEST_GUILESS_MAIN(TestUtilSystem)
+QTEST_GUILESS_MAIN(tst_UtilSystem)
 #include "tst_utilsystem.moc"

@@ -1,4 +1,4 @@
-#include "ParamsTestEnv.h"
+#include "support/ParamsTestEnv.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

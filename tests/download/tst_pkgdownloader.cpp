@@ -1,6 +1,6 @@
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
-#include "../package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
 

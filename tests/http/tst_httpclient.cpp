@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "HttpTestSupport.h"
+#include "support/HttpTestSupport.h"
 
 #include <QTemporaryDir>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "LocalServerFixture.h"
+#include "support/LocalServerFixture.h"
 #include "support/LogCapture.h"
 
 #include <QThread>

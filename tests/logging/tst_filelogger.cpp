@@ -1,7 +1,7 @@
 #include "logging/DualFileLogger.h"
 #include "logging/FileLogger.h"
 
-#include "LogTestSupport.h"
+#include "support/LogTestSupport.h"
 #include "support/TestHome.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "logging/FileLogger.h"
 
-#include "LogTestSupport.h"
+#include "support/LogTestSupport.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>

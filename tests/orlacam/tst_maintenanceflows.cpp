@@ -4,7 +4,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
 #include "orlacam/DownloadProgress.h"

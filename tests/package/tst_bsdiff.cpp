@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 #include "package/BsDiff.h"
 
 #include <QRandomGenerator>

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "package/FirmwareManager.h"

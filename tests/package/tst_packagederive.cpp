@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "package/FirmwarePackage.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"

@@ -3,7 +3,7 @@
 // order each command tests them, the switches on selectors 3 to 6, and the
 // mended faults (short replies, upgrade mode).
 
-#include "CommandFixture.h"
+#include "support/CommandFixture.h"
 #include "support/TestHome.h"
 
 #include <QtTest>

@@ -5,7 +5,7 @@
 // (ratios and percentages held inside the range, short replies, outputs
 // written only on success, upgrade mode, shell lines too long).
 
-#include "CommandFixture.h"
+#include "support/CommandFixture.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // and range reader with its bytes on the wire, signed hue, the exposure
 // modes, pan/tilt with its cached ranges, short replies and the guards.
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
 #include <QtTest>

@@ -4,7 +4,7 @@
 // silence, stalls, hostile file names), and the protocol frames that carry
 // the address change and the upgrade request in the other modes.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 #include "support/FakeCameraHttp.h"
 #include "support/TestHome.h"
 #include "comm/AppPaths.h"

@@ -3,7 +3,7 @@
 // device thread's queue of kinds, and the mended faults (sizes, writes,
 // settling, wall-clock time-outs, closing mid-transfer, a missing file).
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
 #include "comm/UpgradeCodes.h"

@@ -3,7 +3,7 @@
 // many, presets that are not there, failed transfers, short replies, and a
 // round trip through the camera's own store.
 
-#include "CommandFixture.h"
+#include "support/CommandFixture.h"
 #include "support/TestHome.h"
 
 #include <QtTest>

@@ -3,7 +3,7 @@
 // reflects them, short and failed writes, the guards, and the face-focus
 // frames.
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
 #include <QtTest>

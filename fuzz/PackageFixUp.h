@@ -5,7 +5,7 @@
 // behind each check. Only the first few modules are fixed; the rest stay as
 // the fuzzer wrote them.
 
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 
 #include <QByteArray>
 

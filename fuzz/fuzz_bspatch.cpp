@@ -6,7 +6,7 @@
 
 #include "package/BsDiff.h"
 #include "package/UpgradePkgPatch.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 
 #include <bzlib.h>
 

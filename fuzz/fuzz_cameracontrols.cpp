@@ -8,7 +8,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/sim/SimBackend.h"
-#include "uvc/SimFixture.h"
+#include "support/SimFixture.h"
 #include "uvc/UvcDevice.h"
 
 #include <QMutex>

@@ -7,7 +7,7 @@
 
 #include "comm/GlobalParams.h"
 #include "logging/FileLogger.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 
 #include <QSettings>
 

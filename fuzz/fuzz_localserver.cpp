@@ -8,7 +8,7 @@
 #include "httpserver/HttpServerReqMapper.h"
 #include "httpserver/StoreWorker.h"
 #include "package/FirmwareManager.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 
 #include <QJsonObject>
 

@@ -4,7 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "comm/Util.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 
 #include <QFileInfo>
 

@@ -2,12 +2,12 @@
 // builders, the simulated camera's replies and the program's own writers.
 // Run by hand after a format changes: make_fuzz_seeds <fuzz/corpus>.
 
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 
 #include "comm/Util.h"
 #include "package/BsDiff.h"
 #include "package/LZMA.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "platform/sim/SimBackend.h"
 #include "platform/sim/SimCamera.h"
 #include "upgrade/UvcPatchUpgrade.h"

@@ -2,7 +2,7 @@
 // data-driven test (name, "data", "comment", "trigger" and event path as the
 // server gets them), then the main and extended event paths per family.
 
-#include "CloudFixture.h"
+#include "support/CloudFixture.h"
 #include "cloud/ActionReport.h"
 #include "support/LogCapture.h"
 #include "support/TestHome.h"

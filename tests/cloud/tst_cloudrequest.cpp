@@ -3,8 +3,8 @@
 // content-length of non-ASCII bodies, every branch of the reply check, the
 // package query to a receiver (alive, deleted meanwhile, or never called).
 
-#include "CloudFixture.h"
-#include "CloudTaskRun.h"
+#include "support/CloudFixture.h"
+#include "support/CloudTaskRun.h"
 #include "cloud/PushToServer.h"
 #include "cloud/QueryFromServer.h"
 #include "support/LogCapture.h"

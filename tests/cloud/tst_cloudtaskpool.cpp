@@ -3,8 +3,8 @@
 // and the shutdown short; camera reports stuck on a silent camera leave a
 // thread for the other reports.
 
-#include "CloudFixture.h"
-#include "CloudTaskRun.h"
+#include "support/CloudFixture.h"
+#include "support/CloudTaskRun.h"
 #include "cloud/ActionReport.h"
 #include "cloud/CloudTaskPool.h"
 #include "support/TestHome.h"

@@ -3,8 +3,8 @@
 // simulated cameras of each family, to the paths of their family, and an
 // Orla's two records on the wire.
 
-#include "CloudFixture.h"
-#include "CloudTaskRun.h"
+#include "support/CloudFixture.h"
+#include "support/CloudTaskRun.h"
 #include "cloud/DeviceStateReport.h"
 #include "cloud/PushDevUsageState.h"
 #include "support/TestHome.h"

@@ -1,4 +1,4 @@
-#include "ParamsTestEnv.h"
+#include "support/ParamsTestEnv.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -36,7 +36,7 @@ QStringList serials(const GlobalParams& p)
 
 } // namespace
 
-class TestDevInfo : public QObject
+class tst_DevInfo : public QObject
 {
     Q_OBJECT
 
@@ -240,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDevInfo)
+QTEST_GUILESS_MAIN(tst_DevInfo)
 #include "tst_devinfo.moc"

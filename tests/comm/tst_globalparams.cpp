@@ -1,4 +1,5 @@
-#include "ParamsTestEnv.h"
+#include "support/ParamsTestEnv.h"
+#include "support/LogCapture.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
@@ -72,32 +73,9 @@ QVariant memberValue(const GlobalParams& p, const QString& name)
     return QVariant();
 }
 
-QStringList* g_log = nullptr;
-
-void captureHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
-{
-    if (g_log && (type == QtWarningMsg || type == QtCriticalMsg))
-        g_log->append(msg);
-}
-
-// Collects warnings and criticals while it lives.
-struct LogCapture
-{
-    LogCapture() : prev(qInstallMessageHandler(captureHandler)) { g_log = &lines; }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(prev);
-        g_log = nullptr;
-    }
-    bool has(const char* text) const { return !lines.filter(QLatin1String(text)).isEmpty(); }
-
-    QStringList lines;
-    QtMessageHandler prev;
-};
-
 } // namespace
 
-class TestGlobalParams : public QObject
+class tst_GlobalParams : public QObject
 {
     Q_OBJECT
 
@@ -346,7 +324,7 @@ private slots:
         auto p = env_.open();
         QVERIFY2(timer.elapsed() < 5000, "loading must stay bounded");
         QCOMPARE(p->devInfos().size(), records);
-        QCOMPARE(log.has("dev_info holds"), records == 64);
+        QCOMPARE(log.countOf(QtWarningMsg, QStringLiteral("dev_info holds")) > 0, records == 64);
         if (records) {
             QCOMPARE(p->devInfos().at(0).dev_sn, QStringLiteral("A"));
             QCOMPARE(p->devInfos().at(63).dev_name, QStringLiteral("63"));
@@ -361,11 +339,11 @@ private slots:
         LogCapture log;
         auto p = env_.open();
         QCOMPARE(p->saveParams(), false);
-        QVERIFY(log.has("Cannot create the settings directory"));
+        QVERIFY(log.countOf(QtCriticalMsg, QStringLiteral("Cannot create the settings directory")) > 0);
         p->addOneDevInfo(QStringLiteral("Cam"), QStringLiteral("SN"));
-        const int before = log.lines.size();
+        const int before = log.countOf(QtCriticalMsg, QString());
         p.reset();
-        QVERIFY(log.lines.size() > before);  // the destructor's save is reported too
+        QVERIFY(log.countOf(QtCriticalMsg, QString()) > before);  // the destructor's save is reported too
     }
 
     void progressSignalCrossesThreads()
@@ -391,5 +369,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGlobalParams)
+QTEST_GUILESS_MAIN(tst_GlobalParams)
 #include "tst_globalparams.moc"

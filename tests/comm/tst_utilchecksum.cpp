@@ -33,7 +33,7 @@ QByteArray patternBytes(int size)
 
 } // namespace
 
-class TestUtilChecksum : public QObject
+class tst_UtilChecksum : public QObject
 {
     Q_OBJECT
 
@@ -57,7 +57,7 @@ private slots:
 };
 
 // Entries of the published tables of each polynomial.
-void TestUtilChecksum::tables_data()
+void tst_UtilChecksum::tables_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<int>("index");
@@ -78,7 +78,7 @@ void TestUtilChecksum::tables_data()
     }
 }
 
-void TestUtilChecksum::tables()
+void tst_UtilChecksum::tables()
 {
     static const QHash<QString, std::function<uint(int)>> entryOf = {
         {"crc32", [](int i) { return uint(Util::crc32_tab[i]); }},
@@ -92,7 +92,7 @@ void TestUtilChecksum::tables()
     QCOMPARE(entryOf.value(table)(index), expected);
 }
 
-void TestUtilChecksum::buffers_data()
+void tst_UtilChecksum::buffers_data()
 {
     QTest::addColumn<QString>("algorithm");
     QTest::addColumn<QByteArray>("data");
@@ -118,7 +118,7 @@ void TestUtilChecksum::buffers_data()
     QTest::newRow("crc8 47 00") << "crc8" << QByteArray("\x47\x00", 2) << 0x23u;
 }
 
-void TestUtilChecksum::buffers()
+void tst_UtilChecksum::buffers()
 {
     using Checksum = std::function<uint(const QByteArray&)>;
     static const QHash<QString, Checksum> checksumOf = {
@@ -132,7 +132,7 @@ void TestUtilChecksum::buffers()
     QCOMPARE(checksumOf.value(algorithm)(data), expected);
 }
 
-void TestUtilChecksum::crc32InPieces()
+void tst_UtilChecksum::crc32InPieces()
 {
     const QByteArray data("123456789");
     QCOMPARE(Util::crc32Init(), 0xFFFFFFFFu);
@@ -145,7 +145,7 @@ void TestUtilChecksum::crc32InPieces()
     QCOMPARE(Util::crc32Final(Util::crc32Update(bytes(data), 0, Util::crc32Init())), 0u);
 }
 
-void TestUtilChecksum::crc32ForFile_data()
+void tst_UtilChecksum::crc32ForFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<uint>("offset");
@@ -158,7 +158,7 @@ void TestUtilChecksum::crc32ForFile_data()
     QTest::newRow("empty file") << QByteArray() << 0u << 0u << 0u;
 }
 
-void TestUtilChecksum::crc32ForFile()
+void tst_UtilChecksum::crc32ForFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(uint, offset);
@@ -168,7 +168,7 @@ void TestUtilChecksum::crc32ForFile()
     QCOMPARE(uint(Util::crc32ForFile(&buffer, offset, length)), expected);
 }
 
-void TestUtilChecksum::fileLeavesDeviceOpenState()
+void tst_UtilChecksum::fileLeavesDeviceOpenState()
 {
     // Several chunks and a partial last one.
     const QByteArray data = patternBytes(2048 * 3 + 100);
@@ -194,7 +194,7 @@ void TestUtilChecksum::fileLeavesDeviceOpenState()
     QVERIFY(!temporary.isOpen());
 }
 
-void TestUtilChecksum::shortReadsStop()
+void tst_UtilChecksum::shortReadsStop()
 {
     QByteArray content("123456789");
     QBuffer buffer(&content);
@@ -214,7 +214,7 @@ void TestUtilChecksum::shortReadsStop()
     QVERIFY(!Util::md5ForFile(&buffer, 4, 100, &hash));
 }
 
-void TestUtilChecksum::failedOpenAndSeek()
+void tst_UtilChecksum::failedOpenAndSeek()
 {
     QTemporaryDir dir;
     QFile missing(dir.filePath("missing.bin"));
@@ -243,7 +243,7 @@ void TestUtilChecksum::failedOpenAndSeek()
     QVERIFY(!Util::md5ForFile(&buffer, 0, 2, nullptr));
 }
 
-void TestUtilChecksum::md5Ranges_data()
+void tst_UtilChecksum::md5Ranges_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<uint>("offset");
@@ -261,7 +261,7 @@ void TestUtilChecksum::md5Ranges_data()
     QTest::newRow("negative length") << QByteArray("abc") << 0u << false << -5 << noData;
 }
 
-void TestUtilChecksum::md5Ranges()
+void tst_UtilChecksum::md5Ranges()
 {
     QFETCH(QByteArray, content);
     QFETCH(uint, offset);
@@ -274,7 +274,7 @@ void TestUtilChecksum::md5Ranges()
     QCOMPARE(digest, expected);
 }
 
-void TestUtilChecksum::md5IntoCallerHash()
+void tst_UtilChecksum::md5IntoCallerHash()
 {
     QBuffer buffer;
     buffer.setData("--ab--c--");
@@ -286,5 +286,5 @@ void TestUtilChecksum::md5IntoCallerHash()
     QCOMPARE(hash.result(), QByteArray::fromHex("900150983cd24fb0d6963f7d28e17f72"));
 }
 
-QTEST_GUILESS_MAIN(TestUtilChecksum)
+QTEST_GUILESS_MAIN(tst_UtilChecksum)
 #include "tst_utilchecksum.moc"

@@ -13,7 +13,7 @@
 
 using vesk::pc::Util;
 
-class TestUtilImage : public QObject
+class tst_UtilImage : public QObject
 {
     Q_OBJECT
 
@@ -38,7 +38,7 @@ private slots:
     void hugePictureRefusedBeforeDecoding();
 };
 
-void TestUtilImage::initTestCase()
+void tst_UtilImage::initTestCase()
 {
     QVERIFY(dir_.isValid());
     QImage image(40, 20, QImage::Format_RGB32);
@@ -47,7 +47,7 @@ void TestUtilImage::initTestCase()
     QVERIFY(image.save(source_));
 }
 
-void TestUtilImage::refused_data()
+void tst_UtilImage::refused_data()
 {
     QTest::addColumn<QString>("source");  // relative to the test folder
     QTest::addColumn<QString>("folder");  // of the destination
@@ -59,7 +59,7 @@ void TestUtilImage::refused_data()
     QTest::newRow("not an image") << "text.png" << "" << "Image format invalid";
 }
 
-void TestUtilImage::refused()
+void tst_UtilImage::refused()
 {
     QFETCH(QString, source);
     QFETCH(QString, folder);
@@ -77,7 +77,7 @@ void TestUtilImage::refused()
     QCOMPARE(QDir(dir_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
 }
 
-void TestUtilImage::scalesToExactSize_data()
+void tst_UtilImage::scalesToExactSize_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("magic");
@@ -85,7 +85,7 @@ void TestUtilImage::scalesToExactSize_data()
     QTest::newRow("jpeg") << "scaled.jpg" << QByteArray("\xFF\xD8\xFF");
 }
 
-void TestUtilImage::scalesToExactSize()
+void tst_UtilImage::scalesToExactSize()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, magic);
@@ -106,7 +106,7 @@ void TestUtilImage::scalesToExactSize()
     QCOMPARE(QImage(dst).size(), QSize(4, 3));
 }
 
-void TestUtilImage::failedSaveKeepsOldFile()
+void tst_UtilImage::failedSaveKeepsOldFile()
 {
     QTemporaryDir out;
     const QString dst = out.filePath("picture.unknownformat");
@@ -128,7 +128,7 @@ void TestUtilImage::failedSaveKeepsOldFile()
 
 // A small file whose header declares 15000 x 15000 pixels would take about
 // a gigabyte to decode.
-void TestUtilImage::hugePictureRefusedBeforeDecoding()
+void tst_UtilImage::hugePictureRefusedBeforeDecoding()
 {
     if (!QImageWriter::supportedImageFormats().contains("jpg"))
         QSKIP("No JPEG writer in this Qt");
@@ -149,5 +149,5 @@ void TestUtilImage::hugePictureRefusedBeforeDecoding()
     QVERIFY(!QFile::exists(dir_.filePath("huge-out.png")));
 }
 
-QTEST_GUILESS_MAIN(TestUtilImage)
+QTEST_GUILESS_MAIN(tst_UtilImage)
 #include "tst_utilimage.moc"

@@ -12,7 +12,7 @@
 
 using vesk::pc::Util;
 
-class TestUtilText : public QObject
+class tst_UtilText : public QObject
 {
     Q_OBJECT
 
@@ -40,7 +40,7 @@ private slots:
     void delayEndsWhenStopped();
 };
 
-void TestUtilText::lineCounts_data()
+void tst_UtilText::lineCounts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("widthInX");  // width in multiples of the letter x
@@ -55,7 +55,7 @@ void TestUtilText::lineCounts_data()
     QTest::newRow("two words") << "alpha beta" << 7 << 2;
 }
 
-void TestUtilText::lineCounts()
+void tst_UtilText::lineCounts()
 {
     QFETCH(QString, text);
     QFETCH(int, widthInX);
@@ -66,7 +66,7 @@ void TestUtilText::lineCounts()
 // Every character, the ellipsis too, is one cell wide in a monospaced font,
 // so each count follows from the break rules by hand. Widths are half a cell
 // over the number of cells, so a line of that many cells fits and no more.
-void TestUtilText::breakRules_data()
+void tst_UtilText::breakRules_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("cells");
@@ -80,7 +80,7 @@ void TestUtilText::breakRules_data()
     QTest::newRow("leading blanks: on to the next blank") << "   aaaa-bbbb cc" << 9 << 2;
 }
 
-void TestUtilText::breakRules()
+void tst_UtilText::breakRules()
 {
     QFETCH(QString, text);
     QFETCH(int, cells);
@@ -93,7 +93,7 @@ void TestUtilText::breakRules()
     QCOMPARE(Util::calculateTextHeight(text, metrics, cells * cell + cell / 2), expected);
 }
 
-void TestUtilText::sentenceWrapsMoreWhenNarrower()
+void tst_UtilText::sentenceWrapsMoreWhenNarrower()
 {
     const QString sentence = QStringLiteral(
         "The camera firmware is being upgraded, please keep the camera connected and do not "
@@ -114,7 +114,7 @@ void TestUtilText::sentenceWrapsMoreWhenNarrower()
     QVERIFY(previous >= 5);
 }
 
-void TestUtilText::cjkWraps()
+void tst_UtilText::cjkWraps()
 {
     QFont cjk(QStringLiteral("Noto Sans CJK SC"), 12);
     const QFontMetrics metrics(cjk);
@@ -127,7 +127,7 @@ void TestUtilText::cjkWraps()
     QVERIFY2(count >= 4 && count <= 6, qPrintable(QString::number(count)));
 }
 
-void TestUtilText::anyInputEnds()
+void tst_UtilText::anyInputEnds()
 {
     const QString alphabet = QString::fromUtf8("ab W-\n\u4e2d\u2026 ");
     QRandomGenerator random(20240611);
@@ -147,7 +147,7 @@ void TestUtilText::anyInputEnds()
     QVERIFY(timer.elapsed() < 30000);
 }
 
-void TestUtilText::delayWaitsWithoutSpinning()
+void tst_UtilText::delayWaitsWithoutSpinning()
 {
     QElapsedTimer timer;
     timer.start();
@@ -164,7 +164,7 @@ void TestUtilText::delayWaitsWithoutSpinning()
     QVERIFY(timer.elapsed() < 100);
 }
 
-void TestUtilText::delayProcessesEvents()
+void tst_UtilText::delayProcessesEvents()
 {
     int timerFired = 0;
     int queuedCalls = 0;
@@ -175,7 +175,7 @@ void TestUtilText::delayProcessesEvents()
     QCOMPARE(queuedCalls, 1);
 }
 
-void TestUtilText::delayEndsWhenStopped()
+void tst_UtilText::delayEndsWhenStopped()
 {
     std::atomic<bool> stop{false};
     QTimer::singleShot(50, this, [&stop] { stop = true; });
@@ -187,5 +187,5 @@ void TestUtilText::delayEndsWhenStopped()
     QVERIFY(Util::delayMs(20, 10, stop));
 }
 
-QTEST_MAIN(TestUtilText)
+QTEST_MAIN(tst_UtilText)
 #include "tst_utiltext.moc"

@@ -6,7 +6,7 @@
 
 using vesk::pc::Util;
 
-class TestUtilVersion : public QObject
+class tst_UtilVersion : public QObject
 {
     Q_OBJECT
 
@@ -20,7 +20,7 @@ private slots:
     void toText();
 };
 
-void TestUtilVersion::toNumber_data()
+void tst_UtilVersion::toNumber_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<uint>("expected");
@@ -46,7 +46,7 @@ void TestUtilVersion::toNumber_data()
     QTest::newRow("non-ASCII digit") << QString::fromUtf8("1.2.3.\u0664") << 0u << false;
 }
 
-void TestUtilVersion::toNumber()
+void tst_UtilVersion::toNumber()
 {
     QFETCH(QString, text);
     QFETCH(uint, expected);
@@ -56,7 +56,7 @@ void TestUtilVersion::toNumber()
     QCOMPARE(uint(Util::verStrToUint(text)), expected);
 }
 
-void TestUtilVersion::toText_data()
+void tst_UtilVersion::toText_data()
 {
     QTest::addColumn<uint>("number");
     QTest::addColumn<QString>("expected");
@@ -67,7 +67,7 @@ void TestUtilVersion::toText_data()
     QTest::newRow("mixed") << 0x0A00FF01u << "10.0.255.1";
 }
 
-void TestUtilVersion::toText()
+void tst_UtilVersion::toText()
 {
     QFETCH(uint, number);
     QFETCH(QString, expected);
@@ -75,5 +75,5 @@ void TestUtilVersion::toText()
     QCOMPARE(uint(Util::verStrToUint(expected)), number);
 }
 
-QTEST_GUILESS_MAIN(TestUtilVersion)
+QTEST_GUILESS_MAIN(tst_UtilVersion)
 #include "tst_utilversion.moc"

@@ -4,7 +4,7 @@
 
 using vesk::pc::BlockHasher;
 
-class TestBlockHasher : public QObject
+class tst_BlockHasher : public QObject
 {
     Q_OBJECT
 
@@ -43,5 +43,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBlockHasher)
+QTEST_GUILESS_MAIN(tst_BlockHasher)
 #include "tst_blockhasher.moc"

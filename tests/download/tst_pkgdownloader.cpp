@@ -1,6 +1,6 @@
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
-#include "../package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
 
@@ -67,7 +67,7 @@ QByteArray corrupted()
 
 } // namespace
 
-class TestPkgDownloader : public QObject
+class tst_PkgDownloader : public QObject
 {
     Q_OBJECT
 
@@ -289,5 +289,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPkgDownloader)
+QTEST_GUILESS_MAIN(tst_PkgDownloader)
 #include "tst_pkgdownloader.moc"

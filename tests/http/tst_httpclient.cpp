@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "HttpTestSupport.h"
+#include "support/HttpTestSupport.h"
 
 #include <QTemporaryDir>
 #include <QThread>
@@ -17,7 +17,7 @@ const QByteArray kShortAnswer = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"
 
 } // namespace
 
-class TestHttpClient : public QObject
+class tst_HttpClient : public QObject
 {
     Q_OBJECT
 
@@ -42,7 +42,7 @@ private slots:
     void acrossThreads();
 };
 
-void TestHttpClient::requestWire_data()
+void tst_HttpClient::requestWire_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QByteArray>("firstLine");
@@ -55,7 +55,7 @@ void TestHttpClient::requestWire_data()
 
 // Without a request handler the request is its first line, "host" and
 // "connection: close", and no body.
-void TestHttpClient::requestWire()
+void tst_HttpClient::requestWire()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, firstLine);
@@ -71,7 +71,7 @@ void TestHttpClient::requestWire()
     QVERIFY(request.body.isEmpty());
 }
 
-void TestHttpClient::postBody()
+void tst_HttpClient::postBody()
 {
     RawServer raw;
     QVERIFY(raw.listen());
@@ -92,7 +92,7 @@ void TestHttpClient::postBody()
     QCOMPARE(splitMessage(wire).headerLines, headers);
 }
 
-void TestHttpClient::responses_data()
+void tst_HttpClient::responses_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("close");
@@ -125,7 +125,7 @@ void TestHttpClient::responses_data()
 
 // Names come lower-cased and values exactly as sent; a delimited body ends
 // the response without waiting for the close.
-void TestHttpClient::responses()
+void tst_HttpClient::responses()
 {
     QFETCH(QByteArray, answer);
     QFETCH(bool, close);
@@ -145,7 +145,7 @@ void TestHttpClient::responses()
     QTEST(out.body, "body");
 }
 
-void TestHttpClient::headAnswerHasNoBody()
+void tst_HttpClient::headAnswerHasNoBody()
 {
     RawServer raw;
     QVERIFY(raw.listen());
@@ -159,7 +159,7 @@ void TestHttpClient::headAnswerHasNoBody()
 
 // A kept-alive connection serves the next request to the same place at
 // once; another port gets a connection of its own.
-void TestHttpClient::keepAliveReuse()
+void tst_HttpClient::keepAliveReuse()
 {
     RawServer first;
     RawServer second;
@@ -195,7 +195,7 @@ void TestHttpClient::keepAliveReuse()
     QCOMPARE(first.sockets.size(), 3); // the one before asked to close
 }
 
-void TestHttpClient::collectLimits_data()
+void tst_HttpClient::collectLimits_data()
 {
     QTest::addColumn<int>("collect");
     QTest::addColumn<int>("size");
@@ -209,7 +209,7 @@ void TestHttpClient::collectLimits_data()
     QTest::newRow("streaming has no limit") << 0 << 20 * mib << false;
 }
 
-void TestHttpClient::collectLimits()
+void tst_HttpClient::collectLimits()
 {
     QFETCH(int, collect);
     QFETCH(int, size);
@@ -228,7 +228,7 @@ void TestHttpClient::collectLimits()
 }
 
 // A URL without a port goes to port 80 and says so in "host".
-void TestHttpClient::defaultPort()
+void tst_HttpClient::defaultPort()
 {
     RawServer raw;
     if (!raw.server.listen(kLoopback, 80))
@@ -239,14 +239,14 @@ void TestHttpClient::defaultPort()
     QVERIFY(splitMessage(raw.lastRequest()).headerLines.contains("host: 127.0.0.1:80"));
 }
 
-void TestHttpClient::invalidUrls_data()
+void tst_HttpClient::invalidUrls_data()
 {
     QTest::addColumn<QUrl>("url");
     QTest::newRow("empty") << QUrl();
     QTest::newRow("invalid") << QUrl(QStringLiteral("http://exa mple.com:99999/"));
 }
 
-void TestHttpClient::invalidUrls()
+void tst_HttpClient::invalidUrls()
 {
     QFETCH(QUrl, url);
     QHttpClient client;
@@ -254,12 +254,12 @@ void TestHttpClient::invalidUrls()
     QVERIFY(!client.tcpSocket() && !client.localSocket() && !client.isOpen());
 }
 
-void TestHttpClient::againstOwnServer_data()
+void tst_HttpClient::againstOwnServer_data()
 {
     addBackendRows();
 }
 
-void TestHttpClient::againstOwnServer()
+void tst_HttpClient::againstOwnServer()
 {
     QFETCH(bool, local);
     QTemporaryDir dir;
@@ -282,7 +282,7 @@ void TestHttpClient::againstOwnServer()
 
 // As the program runs them: the server on a thread of its own, clients on
 // pool threads, each in its own local event loop.
-void TestHttpClient::acrossThreads()
+void tst_HttpClient::acrossThreads()
 {
     QThread serverThread;
     serverThread.start();
@@ -319,5 +319,5 @@ void TestHttpClient::acrossThreads()
     QVERIFY(serverThread.wait(kWaitMs));
 }
 
-QTEST_GUILESS_MAIN(TestHttpClient)
+QTEST_GUILESS_MAIN(tst_HttpClient)
 #include "tst_httpclient.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "HttpTestSupport.h"
+#include "support/HttpTestSupport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,7 +56,7 @@ private:
 
 } // namespace
 
-class TestHttpClientFaults : public QObject
+class tst_HttpClientFaults : public QObject
 {
     Q_OBJECT
 
@@ -80,14 +80,14 @@ private slots:
     void retryFromFailed();
 };
 
-void TestHttpClientFaults::refusedAtOnce_data()
+void tst_HttpClientFaults::refusedAtOnce_data()
 {
     addBackendRows();
 }
 
 // Refused long before the 30 s guard, and never from inside request(), so
 // the caller can still connect to failed.
-void TestHttpClientFaults::refusedAtOnce()
+void tst_HttpClientFaults::refusedAtOnce()
 {
     QFETCH(bool, local);
     QTemporaryDir dir;
@@ -113,7 +113,7 @@ void TestHttpClientFaults::refusedAtOnce()
 }
 
 // The connecting time-out only tells; the attempt goes on.
-void TestHttpClientFaults::connectingTimeOut()
+void tst_HttpClientFaults::connectingTimeOut()
 {
     FullBacklog backlog;
     if (!backlog.isFull())
@@ -138,7 +138,7 @@ void TestHttpClientFaults::connectingTimeOut()
 
 // A connection made in time silences the connecting timer, however long the
 // answer then takes.
-void TestHttpClientFaults::connectingTimerStopsOnConnect()
+void tst_HttpClientFaults::connectingTimerStopsOnConnect()
 {
     RawServer slow;
     QVERIFY(slow.listen());
@@ -156,7 +156,7 @@ void TestHttpClientFaults::connectingTimerStopsOnConnect()
     QCOMPARE(timeOuts.count(), 0);
 }
 
-void TestHttpClientFaults::idleTimeOut()
+void tst_HttpClientFaults::idleTimeOut()
 {
     RawServer silent;
     QVERIFY(silent.listen());
@@ -174,7 +174,7 @@ void TestHttpClientFaults::idleTimeOut()
 
 // A body trickling in over longer than the time-out, but never pausing that
 // long, is not cut.
-void TestHttpClientFaults::idleRestartedByTraffic()
+void tst_HttpClientFaults::idleRestartedByTraffic()
 {
     RawServer slow;
     QVERIFY(slow.listen());
@@ -195,7 +195,7 @@ void TestHttpClientFaults::idleRestartedByTraffic()
     QVERIFY2(out.elapsedMs >= 300, QByteArray::number(out.elapsedMs));
 }
 
-void TestHttpClientFaults::brokenAnswers_data()
+void tst_HttpClientFaults::brokenAnswers_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("close");
@@ -213,7 +213,7 @@ void TestHttpClientFaults::brokenAnswers_data()
 
 // Cut short by the peer or malformed (with the peer still open): a failure
 // at once, never a complete response, and the connection is closed.
-void TestHttpClientFaults::brokenAnswers()
+void tst_HttpClientFaults::brokenAnswers()
 {
     QFETCH(QByteArray, answer);
     QFETCH(bool, close);
@@ -233,7 +233,7 @@ void TestHttpClientFaults::brokenAnswers()
 
 // A second answer that no request asked for neither ends the exchange again
 // nor replaces the first; the connection is dropped.
-void TestHttpClientFaults::unaskedAnswerIgnored()
+void tst_HttpClientFaults::unaskedAnswerIgnored()
 {
     RawServer raw;
     QVERIFY(raw.listen());
@@ -250,7 +250,7 @@ void TestHttpClientFaults::unaskedAnswerIgnored()
     QVERIFY(!client.isOpen());
 }
 
-void TestHttpClientFaults::teardownInsideCallbacks_data()
+void tst_HttpClientFaults::teardownInsideCallbacks_data()
 {
     QTest::addColumn<QString>("mode");
     for (const char* mode : {"delete client in request handler", "delete client in response handler",
@@ -261,7 +261,7 @@ void TestHttpClientFaults::teardownInsideCallbacks_data()
 
 // The client or its response may go from inside the parser's callbacks and
 // the socket's signals; nothing touches them afterwards (ASan watches).
-void TestHttpClientFaults::teardownInsideCallbacks()
+void tst_HttpClientFaults::teardownInsideCallbacks()
 {
     QFETCH(QString, mode);
     RawServer raw;
@@ -306,7 +306,7 @@ void TestHttpClientFaults::teardownInsideCallbacks()
 
 // Follow-up requests from inside the end of the previous one reuse the
 // kept-alive connection.
-void TestHttpClientFaults::newRequestFromEnd()
+void tst_HttpClientFaults::newRequestFromEnd()
 {
     RawServer raw;
     QVERIFY(raw.listen());
@@ -330,7 +330,7 @@ void TestHttpClientFaults::newRequestFromEnd()
     QCOMPARE(raw.sockets.size(), 1);
 }
 
-void TestHttpClientFaults::retryFromFailed_data()
+void tst_HttpClientFaults::retryFromFailed_data()
 {
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QByteArray>("firstAnswer");
@@ -346,7 +346,7 @@ void TestHttpClientFaults::retryFromFailed_data()
 
 // A receiver of failed may start the next exchange at once; the failed one's
 // clean-up must not take the new connection with it.
-void TestHttpClientFaults::retryFromFailed()
+void tst_HttpClientFaults::retryFromFailed()
 {
     QFETCH(bool, refused);
     QFETCH(QByteArray, firstAnswer);
@@ -393,5 +393,5 @@ void TestHttpClientFaults::retryFromFailed()
     QVERIFY(raw.lastRequest(raw.sockets.size() - 1).startsWith("GET /again HTTP/1.1\r\n"));
 }
 
-QTEST_GUILESS_MAIN(TestHttpClientFaults)
+QTEST_GUILESS_MAIN(tst_HttpClientFaults)
 #include "tst_httpclientfaults.moc"

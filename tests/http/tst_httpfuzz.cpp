@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "HttpTestSupport.h"
+#include "support/HttpTestSupport.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -71,7 +71,7 @@ Outcome serveToClient(const QByteArray& bytes, QRandomGenerator& rng)
 
 } // namespace
 
-class TestHttpFuzz : public QObject
+class tst_HttpFuzz : public QObject
 {
     Q_OBJECT
 
@@ -107,7 +107,7 @@ private slots:
     void clientEndsNoiseOnce();
 };
 
-void TestHttpFuzz::serverNeverCompletesCutRequests()
+void tst_HttpFuzz::serverNeverCompletesCutRequests()
 {
     QRandomGenerator rng(kSeed);
     ServerCounts counts;
@@ -139,7 +139,7 @@ void TestHttpFuzz::serverNeverCompletesCutRequests()
 
 // Every request that reached the handler ends exactly once, one way or the
 // other, and the server is still serving afterwards.
-void TestHttpFuzz::serverSurvivesNoise()
+void tst_HttpFuzz::serverSurvivesNoise()
 {
     QRandomGenerator rng(kSeed + 1);
     ServerCounts counts;
@@ -157,7 +157,7 @@ void TestHttpFuzz::serverSurvivesNoise()
     QCOMPARE(exchangeRaw(server.tcpServer()->serverPort(), kRequests[2]).firstLine, QByteArray("HTTP/1.1 200 OK"));
 }
 
-void TestHttpFuzz::clientNeverCompletesCutResponses()
+void tst_HttpFuzz::clientNeverCompletesCutResponses()
 {
     QRandomGenerator rng(kSeed + 2);
     int ends = 0;
@@ -172,7 +172,7 @@ void TestHttpFuzz::clientNeverCompletesCutResponses()
     QCOMPARE(failures, kRounds);
 }
 
-void TestHttpFuzz::clientEndsNoiseOnce()
+void tst_HttpFuzz::clientEndsNoiseOnce()
 {
     QRandomGenerator rng(kSeed + 3);
     for (int round = 0; round < kRounds; ++round) {
@@ -182,5 +182,5 @@ void TestHttpFuzz::clientEndsNoiseOnce()
     }
 }
 
-QTEST_GUILESS_MAIN(TestHttpFuzz)
+QTEST_GUILESS_MAIN(tst_HttpFuzz)
 #include "tst_httpfuzz.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "HttpTestSupport.h"
+#include "support/HttpTestSupport.h"
 #include "http/QHttpConnection.h"
 
 #include <QLocalSocket>
@@ -23,7 +23,7 @@ quint16 portOf(QHttpServer& server)
 
 } // namespace
 
-class TestHttpServer : public QObject
+class tst_HttpServer : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +64,7 @@ private slots:
 };
 
 // Also: after an answer that closes the connection nothing more is read.
-void TestHttpServer::answerWire()
+void tst_HttpServer::answerWire()
 {
     int calls = 0;
     QHttpServer server;
@@ -92,7 +92,7 @@ void TestHttpServer::answerWire()
     QCOMPARE(answer.body, QByteArray("hello"));
 }
 
-void TestHttpServer::statusLines_data()
+void tst_HttpServer::statusLines_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("version");
@@ -105,7 +105,7 @@ void TestHttpServer::statusLines_data()
     QTest::newRow("version") << 200 << QStringLiteral("1.0") << QByteArray("HTTP/1.0 200 OK\r\n");
 }
 
-void TestHttpServer::statusLines()
+void tst_HttpServer::statusLines()
 {
     QFETCH(int, code);
     QFETCH(QString, version);
@@ -126,7 +126,7 @@ void TestHttpServer::statusLines()
     QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
 }
 
-void TestHttpServer::requestModel_data()
+void tst_HttpServer::requestModel_data()
 {
     QTest::addColumn<int>("pieceSize");
     QTest::newRow("one write") << 0;
@@ -136,7 +136,7 @@ void TestHttpServer::requestModel_data()
 
 // Names are lower-cased, values kept as received; an empty value neither
 // vanishes nor runs into the next header, also when the head comes in pieces.
-void TestHttpServer::requestModel()
+void tst_HttpServer::requestModel()
 {
     QFETCH(int, pieceSize);
     struct
@@ -179,7 +179,7 @@ void TestHttpServer::requestModel()
     QCOMPARE(seen.remotePort, localPort);
 }
 
-void TestHttpServer::bodies_data()
+void tst_HttpServer::bodies_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<bool>("collect");
@@ -194,7 +194,7 @@ void TestHttpServer::bodies_data()
 }
 
 // Collected, a body is kept whole; streamed, it comes through data() only.
-void TestHttpServer::bodies()
+void tst_HttpServer::bodies()
 {
     QFETCH(QByteArray, request);
     QFETCH(bool, collect);
@@ -219,7 +219,7 @@ void TestHttpServer::bodies()
 
 // With keep-alive the connection serves request after request, also several
 // in one read, each with fresh objects that hold nothing of the last one.
-void TestHttpServer::keepAliveAndPipelining()
+void tst_HttpServer::keepAliveAndPipelining()
 {
     QList<QHttpRequest*> requests;
     QList<qhttp::THeaderHash> headers;
@@ -252,7 +252,7 @@ void TestHttpServer::keepAliveAndPipelining()
 
 // More pipelined requests than one read takes, each answered from inside
 // the handler: every answer goes out once, whole and in order.
-void TestHttpServer::manyPipelinedInOrder()
+void tst_HttpServer::manyPipelinedInOrder()
 {
     const int count = 600;
     QHttpServer server;
@@ -285,7 +285,7 @@ void TestHttpServer::manyPipelinedInOrder()
     QCOMPARE(bodies, expected);
 }
 
-void TestHttpServer::withoutHandlerSignals()
+void tst_HttpServer::withoutHandlerSignals()
 {
     QStringList order;
     QHttpServer server;
@@ -305,7 +305,7 @@ void TestHttpServer::withoutHandlerSignals()
 
 // The handler answers as soon as the head is read, from inside the parser;
 // the body that came in the same read still completes the request.
-void TestHttpServer::answerInsideHandler()
+void tst_HttpServer::answerInsideHandler()
 {
     int ends = 0;
     int failures = 0;
@@ -328,7 +328,7 @@ void TestHttpServer::answerInsideHandler()
     QCOMPARE(body, QByteArray("12345"));
 }
 
-void TestHttpServer::handlerTearsDown_data()
+void tst_HttpServer::handlerTearsDown_data()
 {
     QTest::addColumn<QString>("mode");
     for (const char* mode : {"delete connection in handler", "delete connection at end", "delete connection on data",
@@ -338,7 +338,7 @@ void TestHttpServer::handlerTearsDown_data()
 
 // Handlers may drop the connection or the messages from inside the parser's
 // callbacks; the server stays sound (ASan watches) and serves the next one.
-void TestHttpServer::handlerTearsDown()
+void tst_HttpServer::handlerTearsDown()
 {
     QFETCH(QString, mode);
     int calls = 0;
@@ -377,7 +377,7 @@ void TestHttpServer::handlerTearsDown()
     QCOMPARE(exchangeRaw(portOf(server), "POST /n HTTP/1.1\r\nContent-Length: 2\r\n\r\nok").body, QByteArray("ok"));
 }
 
-void TestHttpServer::serverGoesWithConnections_data()
+void tst_HttpServer::serverGoesWithConnections_data()
 {
     QTest::addColumn<bool>("insideHandler");
     QTest::newRow("from outside") << false;
@@ -386,7 +386,7 @@ void TestHttpServer::serverGoesWithConnections_data()
 
 // Deleting the server takes its open connections along, also from inside
 // the handler of one of them (ASan watches), and their peers see the close.
-void TestHttpServer::serverGoesWithConnections()
+void tst_HttpServer::serverGoesWithConnections()
 {
     QFETCH(bool, insideHandler);
     QPointer<QHttpServer> server = new QHttpServer;
@@ -410,7 +410,7 @@ void TestHttpServer::serverGoesWithConnections()
 }
 
 // Closes a connection without traffic for the time-out; traffic restarts it.
-void TestHttpServer::idleTimeOut()
+void tst_HttpServer::idleTimeOut()
 {
     QHttpServer server;
     server.setTimeOut(300);
@@ -436,7 +436,7 @@ void TestHttpServer::idleTimeOut()
     QCOMPARE(server.timeOut(), 30000u);
 }
 
-void TestHttpServer::headDeadline_data()
+void tst_HttpServer::headDeadline_data()
 {
     QTest::addColumn<QByteArray>("trickle");
     QTest::newRow("head") << QByteArray("GET / HTTP/1.1\r\nX-Slow: " + QByteArray(100, 'a'));
@@ -445,7 +445,7 @@ void TestHttpServer::headDeadline_data()
 
 // A peer trickling a head, a byte per 100 ms (well within the idle time), is
 // answered 408 and cut once the head's time is up.
-void TestHttpServer::headDeadline()
+void tst_HttpServer::headDeadline()
 {
     QFETCH(QByteArray, trickle);
     int calls = 0;
@@ -476,7 +476,7 @@ void TestHttpServer::headDeadline()
 
 // The time counts from each head's first byte: a kept-alive connection that
 // outlives it, with every head quick, is served on.
-void TestHttpServer::headDeadlinePerRequest()
+void tst_HttpServer::headDeadlinePerRequest()
 {
     QHttpServer server;
     server.setHeadTimeOut(400);
@@ -498,7 +498,7 @@ void TestHttpServer::headDeadlinePerRequest()
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
 }
 
-void TestHttpServer::malformedRequests_data()
+void tst_HttpServer::malformedRequests_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("firstLine");
@@ -518,7 +518,7 @@ void TestHttpServer::malformedRequests_data()
 }
 
 // Each is answered with its status and the connection closes.
-void TestHttpServer::malformedRequests()
+void tst_HttpServer::malformedRequests()
 {
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, firstLine);
@@ -536,7 +536,7 @@ void TestHttpServer::malformedRequests()
     QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
 }
 
-void TestHttpServer::streamedBodyTooLarge_data()
+void tst_HttpServer::streamedBodyTooLarge_data()
 {
     QTest::addColumn<bool>("collect");
     QTest::newRow("collecting") << true;
@@ -545,7 +545,7 @@ void TestHttpServer::streamedBodyTooLarge_data()
 
 // A chunked body of 5 MiB: refused with 413 once past 1 MiB, and the server
 // never holds more than a bounded part of it.
-void TestHttpServer::streamedBodyTooLarge()
+void tst_HttpServer::streamedBodyTooLarge()
 {
     QFETCH(bool, collect);
     qint64 streamed = 0;
@@ -590,7 +590,7 @@ void TestHttpServer::streamedBodyTooLarge()
 
 // A body that outgrows the limit after the handler has answered gets no
 // second answer: the connection just closes.
-void TestHttpServer::tooLargeAfterAnswer()
+void tst_HttpServer::tooLargeAfterAnswer()
 {
     int failures = 0;
     QHttpServer server;
@@ -619,7 +619,7 @@ void TestHttpServer::tooLargeAfterAnswer()
 }
 
 // Garbage after a kept-alive exchange is answered 400 on its own.
-void TestHttpServer::malformedAfterKeptAlive()
+void tst_HttpServer::malformedAfterKeptAlive()
 {
     QHttpServer server;
     QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse* res) {
@@ -640,7 +640,7 @@ void TestHttpServer::malformedAfterKeptAlive()
 // A peer that sends request after request without reading the answers: the
 // connection stops reading while the unsent answers exceed 1 MiB, and goes
 // on once the peer reads.
-void TestHttpServer::unreadAnswersBounded()
+void tst_HttpServer::unreadAnswersBounded()
 {
     const int requests = 8000;
     const QByteArray answerBody(2000, 'r');
@@ -684,7 +684,7 @@ void TestHttpServer::unreadAnswersBounded()
     QCOMPARE(handled, requests);
 }
 
-void TestHttpServer::connectionLimit()
+void tst_HttpServer::connectionLimit()
 {
     QHttpServer server;
     QVERIFY(server.listen(kLoopback, 0, echoHandler));
@@ -702,7 +702,7 @@ void TestHttpServer::connectionLimit()
     QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
 }
 
-void TestHttpServer::localSocket()
+void tst_HttpServer::localSocket()
 {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("srv"));
@@ -734,7 +734,7 @@ void TestHttpServer::localSocket()
 }
 
 // "0" is no port but a local name; a port in use fails with a reason.
-void TestHttpServer::listening()
+void tst_HttpServer::listening()
 {
     QHttpServer server;
     QVERIFY(server.listen(QStringLiteral("0"), echoHandler));
@@ -750,7 +750,7 @@ void TestHttpServer::listening()
 }
 
 // A decimal text listens on TCP on every address.
-void TestHttpServer::listenOnPortText()
+void tst_HttpServer::listenOnPortText()
 {
     QTcpServer probe;
     QVERIFY(probe.listen(QHostAddress::Any, 0));
@@ -765,5 +765,5 @@ void TestHttpServer::listenOnPortText()
     QCOMPARE(exchangeRaw(port, "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
 }
 
-QTEST_GUILESS_MAIN(TestHttpServer)
+QTEST_GUILESS_MAIN(tst_HttpServer)
 #include "tst_httpserver.moc"

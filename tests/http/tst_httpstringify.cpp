@@ -5,7 +5,7 @@
 
 using qhttp::Stringify;
 
-class TestHttpStringify : public QObject
+class tst_HttpStringify : public QObject
 {
     Q_OBJECT
 
@@ -20,7 +20,7 @@ private slots:
 };
 
 // A code without a row has a null text.
-void TestHttpStringify::reasonPhrases_data()
+void tst_HttpStringify::reasonPhrases_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
@@ -49,7 +49,7 @@ void TestHttpStringify::reasonPhrases_data()
         QTest::newRow(QByteArray::number(row.code)) << row.code << QString::fromLatin1(row.text);
 }
 
-void TestHttpStringify::reasonPhrases()
+void tst_HttpStringify::reasonPhrases()
 {
     QFETCH(int, code);
     QFETCH(QString, text);
@@ -58,7 +58,7 @@ void TestHttpStringify::reasonPhrases()
     QCOMPARE(got.isNull(), text.isNull());
 }
 
-void TestHttpStringify::methodNames_data()
+void tst_HttpStringify::methodNames_data()
 {
     QTest::addColumn<int>("method");
     QTest::addColumn<QString>("name");
@@ -69,12 +69,12 @@ void TestHttpStringify::methodNames_data()
     QTest::newRow("negative") << -1 << "<unknown>";
 }
 
-void TestHttpStringify::methodNames()
+void tst_HttpStringify::methodNames()
 {
     QFETCH(int, method);
     QFETCH(QString, name);
     QCOMPARE(Stringify::toString(static_cast<qhttp::THttpMethod>(method)), name);
 }
 
-QTEST_GUILESS_MAIN(TestHttpStringify)
+QTEST_GUILESS_MAIN(tst_HttpStringify)
 #include "tst_httpstringify.moc"

@@ -1,4 +1,4 @@
-#include "LocalServerFixture.h"
+#include "support/LocalServerFixture.h"
 
 #include <QFile>
 #include <QtTest>
@@ -50,7 +50,7 @@ QString named(const QString& versionAndChannel)
 
 } // namespace
 
-class TestFirmwareServices : public QObject
+class tst_FirmwareServices : public QObject
 {
     Q_OBJECT
 
@@ -243,5 +243,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFirmwareServices)
+QTEST_GUILESS_MAIN(tst_FirmwareServices)
 #include "tst_firmwareservices.moc"

@@ -1,4 +1,4 @@
-#include "LocalServerFixture.h"
+#include "support/LocalServerFixture.h"
 #include "support/LogCapture.h"
 
 #include <QThread>
@@ -29,7 +29,7 @@ struct ProgressLog : QObject
 
 } // namespace
 
-class TestLocalServer : public QObject
+class tst_LocalServer : public QObject
 {
     Q_OBJECT
 
@@ -196,5 +196,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLocalServer)
+QTEST_GUILESS_MAIN(tst_LocalServer)
 #include "tst_localserver.moc"

@@ -1,7 +1,7 @@
 #include "logging/DualFileLogger.h"
 #include "logging/FileLogger.h"
 
-#include "LogTestSupport.h"
+#include "support/LogTestSupport.h"
 #include "support/TestHome.h"
 
 #include <QRegularExpression>
@@ -37,7 +37,7 @@ QStringList dirContents(const QString& dir)
 
 } // namespace
 
-class TestFileLogger : public QObject
+class tst_FileLogger : public QObject
 {
     Q_OBJECT
 
@@ -57,7 +57,7 @@ private slots:
     void dualLoggerWritesBoth();
 };
 
-void TestFileLogger::relativeNameAndDefaults()
+void tst_FileLogger::relativeNameAndDefaults()
 {
     LoggingIni ini({"filename=log/app.log"}, "x/config/logging.ini");
     QVERIFY(ini.isValid());
@@ -81,7 +81,7 @@ void TestFileLogger::relativeNameAndDefaults()
     QCOMPARE(lines[2], QString());
 }
 
-void TestFileLogger::changedNameSwitchesFiles()
+void tst_FileLogger::changedNameSwitchesFiles()
 {
     LoggingIni ini({"filename=a.log", "msg_format={msg}"});
     QVERIFY(ini.isValid());
@@ -103,7 +103,7 @@ void TestFileLogger::changedNameSwitchesFiles()
     QCOMPARE(readAll(ini.file("other.log")), QByteArray("[to other]\n[still other]\n"));
 }
 
-void TestFileLogger::rotation_data()
+void tst_FileLogger::rotation_data()
 {
     QTest::addColumn<int>("maxBackups");
     QTest::addColumn<QList<int>>("backups");
@@ -124,7 +124,7 @@ void TestFileLogger::rotation_data()
                                          << QStringList{"app.log.1=now"};
 }
 
-void TestFileLogger::rotation()
+void tst_FileLogger::rotation()
 {
     QFETCH(int, maxBackups);
     QFETCH(QList<int>, backups);
@@ -146,7 +146,7 @@ void TestFileLogger::rotation()
     QCOMPARE(dirContents(ini.dir()), after.replaceInStrings("=now", "=now\n"));
 }
 
-void TestFileLogger::flushTimerRotates_data()
+void tst_FileLogger::flushTimerRotates_data()
 {
     QTest::addColumn<QString>("maxSize");
     QTest::addColumn<bool>("rotates");
@@ -157,7 +157,7 @@ void TestFileLogger::flushTimerRotates_data()
     QTest::newRow("not reached") << "1000" << false;
 }
 
-void TestFileLogger::flushTimerRotates()
+void tst_FileLogger::flushTimerRotates()
 {
     QFETCH(QString, maxSize);
     QFETCH(bool, rotates);
@@ -179,7 +179,7 @@ void TestFileLogger::flushTimerRotates()
     }
 }
 
-void TestFileLogger::openFailureKeepsStderr()
+void tst_FileLogger::openFailureKeepsStderr()
 {
     LoggingIni ini({"filename=logs/sub/app.log", "msg_format={type} {msg}"});
     QVERIFY(ini.isValid());
@@ -198,7 +198,7 @@ void TestFileLogger::openFailureKeepsStderr()
     QVERIFY2(text.endsWith("\nW still logged\n"), text.constData());
 }
 
-void TestFileLogger::emptyNameKeepsStderr()
+void tst_FileLogger::emptyNameKeepsStderr()
 {
     LoggingIni ini({"msg_format={msg}"});
     QVERIFY(ini.isValid());
@@ -208,7 +208,7 @@ void TestFileLogger::emptyNameKeepsStderr()
     QCOMPARE(capture.text(), QByteArray("Logging to \nName of logFile is empty\non stderr\n"));
 }
 
-void TestFileLogger::writeFailureFallsBackToStderr()
+void tst_FileLogger::writeFailureFallsBackToStderr()
 {
     if (!QFileInfo::exists("/dev/full"))
         QSKIP("needs /dev/full");
@@ -224,7 +224,7 @@ void TestFileLogger::writeFailureFallsBackToStderr()
     QVERIFY2(text.endsWith("\nlost on disk\nnext\n"), text.constData());
 }
 
-void TestFileLogger::dualLoggerWritesBoth()
+void tst_FileLogger::dualLoggerWritesBoth()
 {
     LoggingIni first({"filename=one.log", "msg_format=1 {msg}"});
     LoggingIni second({"filename=two.log", "msg_format=2 {msg}", "min_level=2"});
@@ -239,5 +239,5 @@ void TestFileLogger::dualLoggerWritesBoth()
     QCOMPARE(readAll(second.file("two.log")), QByteArray("2 c\n"));
 }
 
-QTEST_GUILESS_MAIN(TestFileLogger)
+QTEST_GUILESS_MAIN(tst_FileLogger)
 #include "tst_filelogger.moc"

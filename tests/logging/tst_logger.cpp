@@ -1,6 +1,6 @@
 #include "logging/Logger.h"
 
-#include "LogTestSupport.h"
+#include "support/LogTestSupport.h"
 #include "support/TestHome.h"
 
 #include <QDateTime>
@@ -42,7 +42,7 @@ protected:
 
 } // namespace
 
-class TestLogger : public QObject
+class tst_Logger : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private slots:
     void messageFromInsideLoggerGoesToStderr();
 };
 
-void TestLogger::format_data()
+void tst_Logger::format_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<int>("type");
@@ -88,7 +88,7 @@ void TestLogger::format_data()
     QTest::newRow("unknown token") << "{nothing} {msg}" << 0 << "m" << "" << "{nothing} m\n";
 }
 
-void TestLogger::format()
+void tst_Logger::format()
 {
     QFETCH(QString, format);
     QFETCH(int, type);
@@ -102,7 +102,7 @@ void TestLogger::format()
     QCOMPARE(int(logMessage.getType()), type);
 }
 
-void TestLogger::timestamp()
+void tst_Logger::timestamp()
 {
     const QString stampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
@@ -117,7 +117,7 @@ void TestLogger::timestamp()
              QString::asprintf("%p\n", static_cast<void*>(QThread::currentThreadId())));
 }
 
-void TestLogger::threadVariables()
+void tst_Logger::threadVariables()
 {
     CapturingLogger logger(QStringLiteral("{user}/{msg}"), QtDebugMsg, 2);
     Logger::set(QStringLiteral("user"), QStringLiteral("ann"));
@@ -142,7 +142,7 @@ void TestLogger::threadVariables()
                                         QStringLiteral("{user}/gone\n")}));
 }
 
-void TestLogger::buffering_data()
+void tst_Logger::buffering_data()
 {
     QTest::addColumn<int>("bufferSize");
     QTest::addColumn<int>("minLevel");
@@ -164,7 +164,7 @@ void TestLogger::buffering_data()
                                                         << QStringList{"2"};
 }
 
-void TestLogger::buffering()
+void tst_Logger::buffering()
 {
     QFETCH(int, bufferSize);
     QFETCH(int, minLevel);
@@ -180,7 +180,7 @@ void TestLogger::buffering()
     QCOMPARE(logger.lines, expected);
 }
 
-void TestLogger::clearDropsBuffer()
+void tst_Logger::clearDropsBuffer()
 {
     CapturingLogger logger(QStringLiteral("{msg}"), QtCriticalMsg, 3);
     logger.log(QtDebugMsg, QStringLiteral("dropped"), QString(), QString(), 0);
@@ -191,7 +191,7 @@ void TestLogger::clearDropsBuffer()
 
 // A thread that outlives a logger must not carry that logger's held-back
 // messages into the next one.
-void TestLogger::buffersEndWithTheirLogger()
+void tst_Logger::buffersEndWithTheirLogger()
 {
     struct Worker : QThread
     {
@@ -227,7 +227,7 @@ void TestLogger::buffersEndWithTheirLogger()
     QCOMPARE(logger.lines, QStringList());
 }
 
-void TestLogger::handlerPassesContext()
+void tst_Logger::handlerPassesContext()
 {
     HandlerRestore restore;
     {
@@ -237,7 +237,7 @@ void TestLogger::handlerPassesContext()
         const int line = __LINE__ + 1;
         qInfo("hello %d", 5);
         QCOMPARE(logger.lines.size(), 1);
-        QCOMPARE(logger.lines[0], QStringLiteral("I tst_logger.cpp:%1 void TestLogger::"
+        QCOMPARE(logger.lines[0], QStringLiteral("I tst_logger.cpp:%1 void tst_Logger::"
                                                  "handlerPassesContext(): hello 5\n").arg(line));
     }
     // The destroyed logger no longer takes the messages.
@@ -245,14 +245,14 @@ void TestLogger::handlerPassesContext()
     QVERIFY(current != &Logger::msgHandler5);
 }
 
-void TestLogger::handlerWithoutLogger()
+void tst_Logger::handlerWithoutLogger()
 {
     StderrCapture capture;
     Logger::msgHandler(QtWarningMsg, QStringLiteral("bare text"), QString(), QString(), 1);
     QCOMPARE(capture.text(), QByteArray("bare text"));
 }
 
-void TestLogger::messageFromInsideLoggerGoesToStderr()
+void tst_Logger::messageFromInsideLoggerGoesToStderr()
 {
     HandlerRestore restore;
     StderrCapture capture;
@@ -266,5 +266,5 @@ void TestLogger::messageFromInsideLoggerGoesToStderr()
     QVERIFY2(text.endsWith(" C outer\n"), text.constData());
 }
 
-QTEST_GUILESS_MAIN(TestLogger)
+QTEST_GUILESS_MAIN(tst_Logger)
 #include "tst_logger.moc"

@@ -1,6 +1,6 @@
 #include "logging/FileLogger.h"
 
-#include "LogTestSupport.h"
+#include "support/LogTestSupport.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>
@@ -91,7 +91,7 @@ void logFromThreadsUntilRotated(LoggingIni& ini)
 
 } // namespace
 
-class TestLogHandler : public QObject
+class tst_LogHandler : public QObject
 {
     Q_OBJECT
 
@@ -105,7 +105,7 @@ private slots:
     void qtWarningInsideRefreshDoesNotBlock();
 };
 
-void TestLogHandler::threadsLogWhileFileRotates()
+void tst_LogHandler::threadsLogWhileFileRotates()
 {
     LoggingIni ini({"filename=app.log", "max_size=20000", "max_backups=0"});
     QVERIFY(ini.isValid());
@@ -125,7 +125,7 @@ void TestLogHandler::threadsLogWhileFileRotates()
     QCOMPARE(lines, logged);
 }
 
-void TestLogHandler::fatalReachesFileBeforeAbort_data()
+void tst_LogHandler::fatalReachesFileBeforeAbort_data()
 {
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QStringList>("expected");
@@ -138,7 +138,7 @@ void TestLogHandler::fatalReachesFileBeforeAbort_data()
                                          << QStringList{"F the end 7"};
 }
 
-void TestLogHandler::fatalReachesFileBeforeAbort()
+void tst_LogHandler::fatalReachesFileBeforeAbort()
 {
     QFETCH(QStringList, keys);
     QFETCH(QStringList, expected);
@@ -157,7 +157,7 @@ void TestLogHandler::fatalReachesFileBeforeAbort()
     QCOMPARE(readAll(ini.file("app.log")), (expected.join('\n') + '\n').toUtf8());
 }
 
-void TestLogHandler::qtWarningInsideRefreshDoesNotBlock()
+void tst_LogHandler::qtWarningInsideRefreshDoesNotBlock()
 {
     if (!QFileInfo::exists("/dev/full"))
         QSKIP("needs /dev/full");
@@ -178,5 +178,5 @@ void TestLogHandler::qtWarningInsideRefreshDoesNotBlock()
     QCOMPARE(WEXITSTATUS(status), 0);
 }
 
-QTEST_GUILESS_MAIN(TestLogHandler)
+QTEST_GUILESS_MAIN(tst_LogHandler)
 #include "tst_loghandler.moc"

@@ -6,9 +6,9 @@
 
 #include "comm/GlobalParams.h"
 #include "orlacam/DevSleep.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
-#include "uicomm/BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "uvc/UvcDevices.h"
 
 #include <QElapsedTimer>

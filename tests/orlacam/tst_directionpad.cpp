@@ -3,7 +3,7 @@
 // the reset to the centre and moves to a stored gimbal position.
 
 #include "orlacam/DirectionHandler.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 
 #include <QPushButton>

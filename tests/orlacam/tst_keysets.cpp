@@ -5,10 +5,10 @@
 // switching between the sets, the resting sleep key, the shared zoom step
 // times and the keys' conditions.
 
-#include "cloud/CloudFixture.h"
+#include "support/CloudFixture.h"
 #include "comm/AppPaths.h"
 #include "hotkey/QHotkey.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>

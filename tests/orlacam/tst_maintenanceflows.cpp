@@ -4,7 +4,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
 #include "orlacam/DownloadProgress.h"
@@ -70,7 +70,7 @@ void click(const QString& title, const char* button)
 
 } // namespace
 
-class TstMaintenanceFlows : public QObject
+class tst_MaintenanceFlows : public QObject
 {
     Q_OBJECT
 
@@ -104,7 +104,7 @@ private slots:
     void networkUpgrade();
 };
 
-void TstMaintenanceFlows::initTestCase()
+void tst_MaintenanceFlows::initTestCase()
 {
     QVERIFY(home_.isValid());
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
@@ -117,7 +117,7 @@ void TstMaintenanceFlows::initTestCase()
     qRegisterMetaType<PkgDownloader::InfoType>("vesk::pc::PkgDownloader::InfoType");
 }
 
-void TstMaintenanceFlows::init()
+void tst_MaintenanceFlows::init()
 {
     GlobalParams::get().upgrade_method = 0;
     // The window's own software query at start finds no server.
@@ -127,7 +127,7 @@ void TstMaintenanceFlows::init()
     QVERIFY(openWindow());
 }
 
-void TstMaintenanceFlows::cleanup()
+void tst_MaintenanceFlows::cleanup()
 {
     window_.reset();
     QTest::qWait(20);
@@ -135,7 +135,7 @@ void TstMaintenanceFlows::cleanup()
         QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
 }
 
-bool TstMaintenanceFlows::openWindow()
+bool tst_MaintenanceFlows::openWindow()
 {
     window_ = std::make_unique<MainUserUi>(nullptr);
     window_->show();
@@ -146,7 +146,7 @@ bool TstMaintenanceFlows::openWindow()
     return up && window_->currentSn() == kOrlaSn;
 }
 
-void TstMaintenanceFlows::withoutCameraNothingStarts_data()
+void tst_MaintenanceFlows::withoutCameraNothingStarts_data()
 {
     QTest::addColumn<QByteArray>("slot");
     QTest::addColumn<QString>("told");  // the box shown, if any
@@ -156,7 +156,7 @@ void TstMaintenanceFlows::withoutCameraNothingStarts_data()
     QTest::newRow("reset") << QByteArray("onRestoreFactorySetting") << QString();
 }
 
-void TstMaintenanceFlows::withoutCameraNothingStarts()
+void tst_MaintenanceFlows::withoutCameraNothingStarts()
 {
     QFETCH(QByteArray, slot);
     QFETCH(QString, told);
@@ -174,7 +174,7 @@ void TstMaintenanceFlows::withoutCameraNothingStarts()
     QVERIFY(!shownBox(QStringLiteral("Tips")));
 }
 
-void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
+void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
 {
     QTest::addColumn<QString>("flow");
     QTest::addColumn<QString>("how");
@@ -185,7 +185,7 @@ void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
     }
 }
 
-void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds()
+void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds()
 {
     QFETCH(QString, flow);
     QFETCH(QString, how);
@@ -207,7 +207,7 @@ void TstMaintenanceFlows::tipsAnsweredOtherThanYesEnds()
     QVERIFY(!shownBox(QStringLiteral("Firmware upgrade info")));
 }
 
-void TstMaintenanceFlows::firmwareWithoutNewerVersionTells()
+void tst_MaintenanceFlows::firmwareWithoutNewerVersionTells()
 {
     UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QString());
     window_->onFirmwareUpgrade();
@@ -245,7 +245,7 @@ static void reachDownload(MainUserUi& window)
     QVERIFY(waitForBox(QStringLiteral("Downloading Firmware")));
 }
 
-void TstMaintenanceFlows::firmwareDownloadFailureEndsFlow()
+void tst_MaintenanceFlows::firmwareDownloadFailureEndsFlow()
 {
     FakePackageServer server;
     QVERIFY(server.listen());
@@ -262,7 +262,7 @@ void TstMaintenanceFlows::firmwareDownloadFailureEndsFlow()
 
 // The box answered Yes after a verified download, but the camera has left:
 // the flow says so and touches nothing.
-void TstMaintenanceFlows::firmwareCameraGoneDuringDownload()
+void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
 {
     GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
     reachDownload(*window_);
@@ -279,7 +279,7 @@ void TstMaintenanceFlows::firmwareCameraGoneDuringDownload()
     sim().plug(model);
 }
 
-void TstMaintenanceFlows::logExportOverUsb()
+void tst_MaintenanceFlows::logExportOverUsb()
 {
     SimCameraModel model = sim().camera(kOrlaLocation)->model();
     const SimCameraModel plain = model;
@@ -309,7 +309,7 @@ void TstMaintenanceFlows::logExportOverUsb()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
-void TstMaintenanceFlows::factoryResetConfirmed()
+void tst_MaintenanceFlows::factoryResetConfirmed()
 {
     window_->onRestoreFactorySetting();
     const QString title = QStringLiteral("Restore Factory Settings");
@@ -326,7 +326,7 @@ void TstMaintenanceFlows::factoryResetConfirmed()
 }
 
 // Unplugged before the command and never back: no success.
-void TstMaintenanceFlows::factoryResetCameraGone()
+void tst_MaintenanceFlows::factoryResetCameraGone()
 {
     window_->onRestoreFactorySetting();
     const QString title = QStringLiteral("Restore Factory Settings");
@@ -342,7 +342,7 @@ void TstMaintenanceFlows::factoryResetCameraGone()
     sim().plug(model);
 }
 
-void TstMaintenanceFlows::flowPausesSelection()
+void tst_MaintenanceFlows::flowPausesSelection()
 {
     window_->onRestoreFactorySetting();
     QVERIFY(window_->flowRunning());
@@ -379,14 +379,14 @@ static void answerFileDialog(const char* name, const QString& path)
     QMetaObject::invokeMethod(dialog, "accept");
 }
 
-void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
+void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("no file chosen") << QByteArray();
     QTest::newRow("not a package") << QByteArray("not a firmware package");
 }
 
-void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile()
+void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
 {
     QFETCH(QByteArray, content);
     const QString path = home_.path() + QStringLiteral("/Orla_bad.bin");
@@ -406,7 +406,7 @@ void TstMaintenanceFlows::manualUpgradeRefusesInvalidFile()
     QVERIFY(!shownBox(QStringLiteral("Progress")));
 }
 
-void TstMaintenanceFlows::softwareUpdate_data()
+void tst_MaintenanceFlows::softwareUpdate_data()
 {
     QTest::addColumn<bool>("opens");
     QTest::newRow("installer opens, program quits") << true;
@@ -415,7 +415,7 @@ void TstMaintenanceFlows::softwareUpdate_data()
 
 // A newer package named by the query server, downloaded into the chosen
 // folder and handed to the opener.
-void TstMaintenanceFlows::softwareUpdate()
+void tst_MaintenanceFlows::softwareUpdate()
 {
     QFETCH(bool, opens);
     FakePackageServer server;
@@ -459,7 +459,7 @@ void TstMaintenanceFlows::softwareUpdate()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
-void TstMaintenanceFlows::networkUpgrade_data()
+void tst_MaintenanceFlows::networkUpgrade_data()
 {
     QTest::addColumn<bool>("portTaken");
     QTest::addColumn<int>("report");
@@ -469,7 +469,7 @@ void TstMaintenanceFlows::networkUpgrade_data()
 
 // The camera fetches from the local server, which listens only while the
 // flow runs; a port already taken is shown to the user.
-void TstMaintenanceFlows::networkUpgrade()
+void tst_MaintenanceFlows::networkUpgrade()
 {
     QFETCH(bool, portTaken);
     QFETCH(int, report);
@@ -506,5 +506,5 @@ void TstMaintenanceFlows::networkUpgrade()
                             kBoundMs));
 }
 
-QTEST_MAIN(TstMaintenanceFlows)
+QTEST_MAIN(tst_MaintenanceFlows)
 #include "tst_maintenanceflows.moc"

@@ -9,7 +9,7 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/Language.h"
 #include "uicomm/MsgInfoUi.h"

@@ -10,7 +10,7 @@
 #include "orlacam/ImageItem.h"
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureFile.h"
-#include "orlacam/SimWindowSupport.h"
+#include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"

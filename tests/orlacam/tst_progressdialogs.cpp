@@ -45,7 +45,7 @@ struct Notice
 } // namespace
 Q_DECLARE_METATYPE(QList<Notice>)
 
-class TstProgressDialogs : public QObject
+class tst_ProgressDialogs : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private slots:
     void rendersLegibly();
 };
 
-void TstProgressDialogs::downloadNotices_data()
+void tst_ProgressDialogs::downloadNotices_data()
 {
     QTest::addColumn<QList<Notice>>("notices");
     QTest::addColumn<int>("bar");
@@ -83,7 +83,7 @@ void TstProgressDialogs::downloadNotices_data()
                               << 100 << "pkg.bin\n0MB/s - 3MB, total 3MB" << false;
 }
 
-void TstProgressDialogs::downloadNotices()
+void tst_ProgressDialogs::downloadNotices()
 {
     QFETCH(QList<Notice>, notices);
     QFETCH(int, bar);
@@ -106,7 +106,7 @@ void TstProgressDialogs::downloadNotices()
     }
 }
 
-void TstProgressDialogs::earlierTimeoutSparesLaterRun()
+void tst_ProgressDialogs::earlierTimeoutSparesLaterRun()
 {
     DownloadProgress box(3000, nullptr);
     box.open();
@@ -119,7 +119,7 @@ void TstProgressDialogs::earlierTimeoutSparesLaterRun()
     QCOMPARE(statusText(&box), QStringLiteral("Download timeout, please try again later!"));
 }
 
-void TstProgressDialogs::upgradeSteps()
+void tst_ProgressDialogs::upgradeSteps()
 {
     UpgradeProgress box(1500, nullptr);
     box.successDelayMs = 200;
@@ -136,7 +136,7 @@ void TstProgressDialogs::upgradeSteps()
     QVERIFY(!box.errorLatched);
 }
 
-void TstProgressDialogs::upgradeTimeout()
+void tst_ProgressDialogs::upgradeTimeout()
 {
     UpgradeProgress box(500, nullptr);
     box.open();
@@ -150,7 +150,7 @@ void TstProgressDialogs::upgradeTimeout()
 
 // No camera answers to the serial: the thread ends with a failure that the
 // box shows; a box closed while its thread runs stops it first.
-void TstProgressDialogs::uvcUpgradeOwnsItsThread()
+void tst_ProgressDialogs::uvcUpgradeOwnsItsThread()
 {
     SimBackend backend;
     UvcDevices registry(backend);
@@ -168,7 +168,7 @@ void TstProgressDialogs::uvcUpgradeOwnsItsThread()
     QVERIFY(!task);
 }
 
-void TstProgressDialogs::rendersLegibly_data()
+void tst_ProgressDialogs::rendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
     for (const QString& code : languageCodes())
@@ -177,7 +177,7 @@ void TstProgressDialogs::rendersLegibly_data()
 
 // Rendered for a person to look at (progress_<box>_<language>.png in the
 // build directory), each with its longest text.
-void TstProgressDialogs::rendersLegibly()
+void tst_ProgressDialogs::rendersLegibly()
 {
     QFETCH(QString, language);
     QVERIFY(useProgramFonts());
@@ -206,5 +206,5 @@ void TstProgressDialogs::rendersLegibly()
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
 }
 
-QTEST_MAIN(TstProgressDialogs)
+QTEST_MAIN(tst_ProgressDialogs)
 #include "tst_progressdialogs.moc"

@@ -5,12 +5,12 @@
 // that is gone, the height rule, popup placement and hover, and legible
 // renderings in every language.
 
-#include "cloud/CloudFixture.h"
+#include "support/CloudFixture.h"
 #include "orlacam/ButtonModeHelp.h"
 #include "orlacam/SystemSettingUi.h"
 #include "support/Legibility.h"
 #include "support/TestHome.h"
-#include "uicomm/BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"

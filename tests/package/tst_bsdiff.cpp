@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 #include "package/BsDiff.h"
 
 #include <QRandomGenerator>
@@ -261,7 +261,7 @@ private:
 
 } // namespace
 
-class TestBsDiff : public QObject
+class tst_BsDiff : public QObject
 {
     Q_OBJECT
 
@@ -290,7 +290,7 @@ private slots:
 };
 
 // Sign-and-magnitude, little-endian.
-void TestBsDiff::offtEncoding_data()
+void tst_BsDiff::offtEncoding_data()
 {
     QTest::addColumn<qint64>("value");
     QTest::addColumn<QByteArray>("encoded");
@@ -302,7 +302,7 @@ void TestBsDiff::offtEncoding_data()
     QTest::newRow("-(2^63-1)") << -qint64(INT64_MAX) << hex("ffffffffffffffff");
 }
 
-void TestBsDiff::offtEncoding()
+void tst_BsDiff::offtEncoding()
 {
     QFETCH(qint64, value);
     QFETCH(QByteArray, encoded);
@@ -312,13 +312,13 @@ void TestBsDiff::offtEncoding()
     QCOMPARE(qint64(offtin(bytes(encoded))), value);
 }
 
-void TestBsDiff::offtinOddEncodings()
+void tst_BsDiff::offtinOddEncodings()
 {
     QCOMPARE(qint64(offtin(bytes(hex("0000000000000080")))), qint64(0));  // negative zero
     QCOMPARE(qint64(offtin(bytes(hex("0000000000000180")))), -(qint64(1) << 48));
 }
 
-void TestBsDiff::goldenStreams_data()
+void tst_BsDiff::goldenStreams_data()
 {
     QTest::addColumn<QByteArray>("oldData");
     QTest::addColumn<QByteArray>("newData");
@@ -335,7 +335,7 @@ void TestBsDiff::goldenStreams_data()
     QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray();
 }
 
-void TestBsDiff::goldenStreams()
+void tst_BsDiff::goldenStreams()
 {
     QFETCH(QByteArray, oldData);
     QFETCH(QByteArray, newData);
@@ -345,7 +345,7 @@ void TestBsDiff::goldenStreams()
     QCOMPARE(diff.out.toHex(), stream.toHex());
 }
 
-void TestBsDiff::sameAsReference_data()
+void tst_BsDiff::sameAsReference_data()
 {
     QTest::addColumn<QByteArray>("oldData");
     QTest::addColumn<QByteArray>("newData");
@@ -369,7 +369,7 @@ void TestBsDiff::sameAsReference_data()
 
 // The fast scan (batched searches, blockwise extensions) against the
 // byte-at-a-time algorithm.
-void TestBsDiff::sameAsReference()
+void tst_BsDiff::sameAsReference()
 {
     QFETCH(QByteArray, oldData);
     QFETCH(QByteArray, newData);
@@ -378,7 +378,7 @@ void TestBsDiff::sameAsReference()
     QVERIFY(diff.out == ReferenceDiff(oldData, newData).run());
 }
 
-void TestBsDiff::roundTrip_data()
+void tst_BsDiff::roundTrip_data()
 {
     QTest::addColumn<QByteArray>("oldData");
     QTest::addColumn<QByteArray>("newData");
@@ -392,7 +392,7 @@ void TestBsDiff::roundTrip_data()
     QTest::newRow("one byte") << QByteArray("a") << QByteArray("b");
 }
 
-void TestBsDiff::roundTrip()
+void tst_BsDiff::roundTrip()
 {
     QFETCH(QByteArray, oldData);
     QFETCH(QByteArray, newData);
@@ -403,7 +403,7 @@ void TestBsDiff::roundTrip()
     QVERIFY(rebuilt == newData);
 }
 
-void TestBsDiff::largeRoundTrip()
+void tst_BsDiff::largeRoundTrip()
 {
     const QByteArray oldData = wordyBytes(9 * 1024 * 1024, 11);
     const QByteArray newData = revised(oldData, 12);
@@ -417,7 +417,7 @@ void TestBsDiff::largeRoundTrip()
     QVERIFY(rebuilt == newData);
 }
 
-void TestBsDiff::threadsGiveSameOutput_data()
+void tst_BsDiff::threadsGiveSameOutput_data()
 {
     QTest::addColumn<QByteArray>("oldData");
     QTest::addColumn<QByteArray>("newData");
@@ -443,7 +443,7 @@ void TestBsDiff::threadsGiveSameOutput_data()
 }
 
 // Helper threads only search ahead; the entries are those of one thread.
-void TestBsDiff::threadsGiveSameOutput()
+void tst_BsDiff::threadsGiveSameOutput()
 {
     QFETCH(QByteArray, oldData);
     QFETCH(QByteArray, newData);
@@ -462,7 +462,7 @@ void TestBsDiff::threadsGiveSameOutput()
     QVERIFY(rebuilt == newData);
 }
 
-void TestBsDiff::allocationsFreed()
+void tst_BsDiff::allocationsFreed()
 {
     MemoryDiff diff;
     QCOMPARE(diff.run(wordyBytes(5000, 1), wordyBytes(4000, 2)), 0);
@@ -470,7 +470,7 @@ void TestBsDiff::allocationsFreed()
     QCOMPARE(diff.live, 0);
 }
 
-void TestBsDiff::mallocFailure()
+void tst_BsDiff::mallocFailure()
 {
     for (int failAt : {0, 1}) {
         MemoryDiff diff;
@@ -481,7 +481,7 @@ void TestBsDiff::mallocFailure()
     }
 }
 
-void TestBsDiff::writeFailure()
+void tst_BsDiff::writeFailure()
 {
     MemoryDiff diff;
     diff.stream.write = [](diff_stream*, const void*, int) { return -1; };
@@ -489,7 +489,7 @@ void TestBsDiff::writeFailure()
     QCOMPARE(diff.live, 0);
 }
 
-void TestBsDiff::patchRejectsBadControls_data()
+void tst_BsDiff::patchRejectsBadControls_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::newRow("x is -1") << hex("0100000000000080" "0000000000000000" "0000000000000000");
@@ -509,7 +509,7 @@ void TestBsDiff::patchRejectsBadControls_data()
                                            "ffffffffffffff7f" "62");
 }
 
-void TestBsDiff::patchRejectsBadControls()
+void tst_BsDiff::patchRejectsBadControls()
 {
     QFETCH(QByteArray, stream);
     QByteArray rebuilt(4, '\0');
@@ -517,7 +517,7 @@ void TestBsDiff::patchRejectsBadControls()
 }
 
 // Diff bytes whose old position lies outside the old data are taken as they are.
-void TestBsDiff::seekOutsideOldStillApplies()
+void tst_BsDiff::seekOutsideOldStillApplies()
 {
     const QByteArray stream = hex("0200000000000000" "0000000000000000" "0a00000000000080"
                                   "0101"  // old pos 0: "ab" + 1 -> "bc"
@@ -528,5 +528,5 @@ void TestBsDiff::seekOutsideOldStillApplies()
     QCOMPARE(rebuilt, QByteArray("bcAB"));
 }
 
-QTEST_GUILESS_MAIN(TestBsDiff)
+QTEST_GUILESS_MAIN(tst_BsDiff)
 #include "tst_bsdiff.moc"

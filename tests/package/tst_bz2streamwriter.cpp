@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 #include "package/Bz2StreamWriter.h"
 
 #include <QRandomGenerator>
@@ -44,7 +44,7 @@ QByteArray serialStream(const QByteArray& data)
 
 } // namespace
 
-class TestBz2StreamWriter : public QObject
+class tst_Bz2StreamWriter : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private slots:
     void writeFailure();
 };
 
-QByteArray TestBz2StreamWriter::compress(const QByteArray& data, int step)
+QByteArray tst_Bz2StreamWriter::compress(const QByteArray& data, int step)
 {
     const QByteArray path = QFile::encodeName(dir_.filePath("out.bz2"));
     FILE* file = std::fopen(path.constData(), "wb");
@@ -82,12 +82,12 @@ QByteArray TestBz2StreamWriter::compress(const QByteArray& data, int step)
 }
 
 // Header, end-of-stream magic 0x177245385090 and a combined CRC of 0.
-void TestBz2StreamWriter::emptyStream()
+void tst_Bz2StreamWriter::emptyStream()
 {
     QCOMPARE(compress(QByteArray(), 1).toHex(), QByteArray("425a683917724538509000000000"));
 }
 
-void TestBz2StreamWriter::oneStream_data()
+void tst_Bz2StreamWriter::oneStream_data()
 {
     QTest::addColumn<QByteArray>("data");
     QByteArray sparse(24 << 20, '\0');
@@ -102,7 +102,7 @@ void TestBz2StreamWriter::oneStream_data()
     QTest::newRow("runs of four") << fours;
 }
 
-void TestBz2StreamWriter::oneStream()
+void tst_Bz2StreamWriter::oneStream()
 {
     QFETCH(QByteArray, data);
     const QByteArray stream = compress(data, 1 << 20);
@@ -117,7 +117,7 @@ void TestBz2StreamWriter::oneStream()
              qPrintable(QString("%1 vs %2").arg(stream.size()).arg(serial.size())));
 }
 
-void TestBz2StreamWriter::piecesDoNotMatter()
+void tst_Bz2StreamWriter::piecesDoNotMatter()
 {
     QByteArray data = randomBytes(1200000, 10);
     data.replace(100000, 500000, QByteArray(500000, 'x'));
@@ -128,7 +128,7 @@ void TestBz2StreamWriter::piecesDoNotMatter()
 }
 
 // A full disk cannot be bypassed, not even by root.
-void TestBz2StreamWriter::writeFailure()
+void tst_Bz2StreamWriter::writeFailure()
 {
     FILE* full = std::fopen("/dev/full", "wb");
     if (!full)
@@ -144,5 +144,5 @@ void TestBz2StreamWriter::writeFailure()
     QCOMPARE(result, BZ_IO_ERROR);
 }
 
-QTEST_GUILESS_MAIN(TestBz2StreamWriter)
+QTEST_GUILESS_MAIN(tst_Bz2StreamWriter)
 #include "tst_bz2streamwriter.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "package/CameraPackage.h"
 
 #include <QBuffer>
@@ -40,7 +40,7 @@ struct Placed
 
 } // namespace
 
-class TestCameraPackage : public QObject
+class tst_CameraPackage : public QObject
 {
     Q_OBJECT
 
@@ -193,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCameraPackage)
+QTEST_GUILESS_MAIN(tst_CameraPackage)
 #include "tst_camerapackage.moc"

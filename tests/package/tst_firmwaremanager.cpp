@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "package/FirmwareManager.h"
@@ -34,7 +34,7 @@ const QStringList kLookAlikes = {
 
 } // namespace
 
-class TestFirmwareManager : public QObject
+class tst_FirmwareManager : public QObject
 {
     Q_OBJECT
 
@@ -231,5 +231,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFirmwareManager)
+QTEST_GUILESS_MAIN(tst_FirmwareManager)
 #include "tst_firmwaremanager.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "package/FirmwarePackage.h"
 
 #include <QDir>
@@ -149,7 +149,7 @@ const Case kCases[] = {
 
 } // namespace
 
-class TestFirmwarePackage : public QObject
+class tst_FirmwarePackage : public QObject
 {
     Q_OBJECT
 
@@ -370,5 +370,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFirmwarePackage)
+QTEST_GUILESS_MAIN(tst_FirmwarePackage)
 #include "tst_firmwarepackage.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 #include "package/LZMA.h"
 #include "package/LZMACoder.h"
 
@@ -45,7 +45,7 @@ protected:
 
 } // namespace
 
-class TestLzma : public QObject
+class tst_Lzma : public QObject
 {
     Q_OBJECT
 
@@ -69,7 +69,7 @@ private slots:
     void coderFailures();
 };
 
-void TestLzma::lzma2RoundTrip_data()
+void tst_Lzma::lzma2RoundTrip_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::newRow("empty") << QByteArray();
@@ -80,7 +80,7 @@ void TestLzma::lzma2RoundTrip_data()
     QTest::newRow("16 MiB compressible") << large;
 }
 
-void TestLzma::lzma2RoundTrip()
+void tst_Lzma::lzma2RoundTrip()
 {
     QFETCH(QByteArray, data);
     QByteArray packed;
@@ -98,12 +98,12 @@ void TestLzma::lzma2RoundTrip()
     QVERIFY(unpacked == data);
 }
 
-void TestLzma::lzmaRoundTrip_data()
+void tst_Lzma::lzmaRoundTrip_data()
 {
     lzma2RoundTrip_data();
 }
 
-void TestLzma::lzmaRoundTrip()
+void tst_Lzma::lzmaRoundTrip()
 {
     QFETCH(QByteArray, data);
     QByteArray packed;
@@ -120,12 +120,12 @@ void TestLzma::lzmaRoundTrip()
     }
 }
 
-void TestLzma::lzma2ReadByXz_data()
+void tst_Lzma::lzma2ReadByXz_data()
 {
     lzma2RoundTrip_data();
 }
 
-void TestLzma::lzma2ReadByXz()
+void tst_Lzma::lzma2ReadByXz()
 {
     QFETCH(QByteArray, data);
     QByteArray packed;
@@ -141,7 +141,7 @@ void TestLzma::lzma2ReadByXz()
     QVERIFY(xz.readAllStandardOutput() == data);
 }
 
-void TestLzma::properties()
+void tst_Lzma::properties()
 {
     // The SDK's dictionary sizes per level: 1 << (2 * level + 16) up to 3,
     // 1 << (level + 19) up to 6.
@@ -160,7 +160,7 @@ void TestLzma::properties()
     QCOMPARE(LZMA::encode2("x", &packed, nullptr, 5), 5);
 }
 
-void TestLzma::decodeKnownStreams_data()
+void tst_Lzma::decodeKnownStreams_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<quint64>("size");
@@ -181,7 +181,7 @@ void TestLzma::decodeKnownStreams_data()
     QTest::newRow("empty stream") << hex("00") << quint64(0) << 0 << QByteArray();
 }
 
-void TestLzma::decodeKnownStreams()
+void tst_Lzma::decodeKnownStreams()
 {
     QFETCH(QByteArray, stream);
     QFETCH(quint64, size);
@@ -192,7 +192,7 @@ void TestLzma::decodeKnownStreams()
     QCOMPARE(out, output);
 }
 
-void TestLzma::dictionaryLimit_data()
+void tst_Lzma::dictionaryLimit_data()
 {
     QTest::addColumn<QByteArray>("props");  // five bytes: LZMA, one: LZMA2
     QTest::addColumn<int>("result");
@@ -204,7 +204,7 @@ void TestLzma::dictionaryLimit_data()
 }
 
 // The dictionary size is the input's: large ones are refused, not allocated.
-void TestLzma::dictionaryLimit()
+void tst_Lzma::dictionaryLimit()
 {
     QFETCH(QByteArray, props);
     QFETCH(int, result);
@@ -222,7 +222,7 @@ void TestLzma::dictionaryLimit()
     QCOMPARE(out, result == 0 ? QByteArray("abc") : QByteArray());
 }
 
-void TestLzma::damagedInput()
+void tst_Lzma::damagedInput()
 {
     const QByteArray data = compressible(300000);
     QByteArray packed;
@@ -245,7 +245,7 @@ void TestLzma::damagedInput()
     QVERIFY(failed > 40);
 }
 
-void TestLzma::coderEncodeAndDecode()
+void tst_Lzma::coderEncodeAndDecode()
 {
     const QByteArray data = compressible(3 << 20);
     QBuffer in;
@@ -282,7 +282,7 @@ void TestLzma::coderEncodeAndDecode()
     QVERIFY(unpacked == data);
 }
 
-void TestLzma::coderFailures()
+void tst_Lzma::coderFailures()
 {
     LZMA::LZMACoder coder;
     QSignalSpy error(&coder, &LZMA::LZMACoder::error);
@@ -307,5 +307,5 @@ void TestLzma::coderFailures()
     QCOMPARE(error[3][0].toInt(), 8);
 }
 
-QTEST_GUILESS_MAIN(TestLzma)
+QTEST_GUILESS_MAIN(tst_Lzma)
 #include "tst_lzma.moc"

@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "package/FirmwarePackage.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ Identity identityFor(const QByteArray& platform)
 
 } // namespace
 
-class TestPackageDerive : public QObject
+class tst_PackageDerive : public QObject
 {
     Q_OBJECT
 
@@ -378,5 +378,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackageDerive)
+QTEST_GUILESS_MAIN(tst_PackageDerive)
 #include "tst_packagederive.moc"

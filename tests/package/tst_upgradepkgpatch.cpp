@@ -1,5 +1,5 @@
 #include "support/TestHome.h"
-#include "package/PatchTestBytes.h"
+#include "support/PatchTestBytes.h"
 #include "package/UpgradePkgPatch.h"
 
 #include <QDir>
@@ -54,7 +54,7 @@ rlim_t addressSpace()
 
 } // namespace
 
-class TestUpgradePkgPatch : public QObject
+class tst_UpgradePkgPatch : public QObject
 {
     Q_OBJECT
 
@@ -84,7 +84,7 @@ private slots:
     void corruptedPatches();
 };
 
-QByteArray TestUpgradePkgPatch::makePatch(const QByteArray& oldData, const QByteArray& newData)
+QByteArray tst_UpgradePkgPatch::makePatch(const QByteArray& oldData, const QByteArray& newData)
 {
     const int result = UpgradePkgPatch::generatePatchFile(bytes(oldData), oldData.size(),
                                                           bytes(newData), newData.size(),
@@ -92,7 +92,7 @@ QByteArray TestUpgradePkgPatch::makePatch(const QByteArray& oldData, const QByte
     return result == 0 ? readFile(path("p.patch")) : QByteArray();
 }
 
-int TestUpgradePkgPatch::applyTo(const QByteArray& oldData, const QByteArray& patch,
+int tst_UpgradePkgPatch::applyTo(const QByteArray& oldData, const QByteArray& patch,
                                  QByteArray* rebuilt)
 {
     if (!writeFile(path("old.bin"), oldData) || !writeFile(path("apply.patch"), patch))
@@ -104,7 +104,7 @@ int TestUpgradePkgPatch::applyTo(const QByteArray& oldData, const QByteArray& pa
     return result;
 }
 
-void TestUpgradePkgPatch::init()
+void tst_UpgradePkgPatch::init()
 {
     QVERIFY(dir_.isValid());
     QDir folder(dir_.path());
@@ -112,7 +112,7 @@ void TestUpgradePkgPatch::init()
         folder.remove(name);
 }
 
-void TestUpgradePkgPatch::layout()
+void tst_UpgradePkgPatch::layout()
 {
     const QByteArray patch = makePatch("abcde", "abcde");
     QCOMPARE(patch.left(16), QByteArray("VORNAKE/BSDIFF43"));
@@ -124,7 +124,7 @@ void TestUpgradePkgPatch::layout()
     QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"p.patch"});
 }
 
-void TestUpgradePkgPatch::roundTrip_data()
+void tst_UpgradePkgPatch::roundTrip_data()
 {
     QTest::addColumn<QByteArray>("oldData");
     QTest::addColumn<QByteArray>("newData");
@@ -138,7 +138,7 @@ void TestUpgradePkgPatch::roundTrip_data()
     QTest::newRow("empty old") << QByteArray() << base;
 }
 
-void TestUpgradePkgPatch::roundTrip()
+void tst_UpgradePkgPatch::roundTrip()
 {
     QFETCH(QByteArray, oldData);
     QFETCH(QByteArray, newData);
@@ -150,7 +150,7 @@ void TestUpgradePkgPatch::roundTrip()
     QVERIFY(QFile::exists(path("new.bin")));
 }
 
-void TestUpgradePkgPatch::fileOverload()
+void tst_UpgradePkgPatch::fileOverload()
 {
     const QByteArray oldData = randomBytes(40000, 31);
     const QByteArray newData = oldData.left(20000) + "inserted" + oldData.mid(20000);
@@ -162,7 +162,7 @@ void TestUpgradePkgPatch::fileOverload()
     QCOMPARE(readFile(path("a.bin")), oldData);  // inputs are left alone
 }
 
-void TestUpgradePkgPatch::headerErrors_data()
+void tst_UpgradePkgPatch::headerErrors_data()
 {
     QTest::addColumn<QByteArray>("header");  // and the start of a bzip2 stream
     QTest::addColumn<QString>("message");
@@ -177,7 +177,7 @@ void TestUpgradePkgPatch::headerErrors_data()
                                   << "Read patch header failed";
 }
 
-void TestUpgradePkgPatch::headerErrors()
+void tst_UpgradePkgPatch::headerErrors()
 {
     QFETCH(QByteArray, header);
     QFETCH(QString, message);
@@ -188,7 +188,7 @@ void TestUpgradePkgPatch::headerErrors()
 }
 
 // Sign bit with magnitude 0 decodes to 0: an empty new file.
-void TestUpgradePkgPatch::negativeZeroSize()
+void tst_UpgradePkgPatch::negativeZeroSize()
 {
     QByteArray patch = makePatch("abc", QByteArray());
     QCOMPARE(patch.mid(16, 8).toHex(), QByteArray("0000000000000000"));
@@ -199,7 +199,7 @@ void TestUpgradePkgPatch::negativeZeroSize()
     QVERIFY(rebuilt.isEmpty());
 }
 
-void TestUpgradePkgPatch::truncatedStream()
+void tst_UpgradePkgPatch::truncatedStream()
 {
     const QByteArray newData = randomBytes(5000, 41);
     const QByteArray patch = makePatch(QByteArray(), newData);
@@ -214,7 +214,7 @@ void TestUpgradePkgPatch::truncatedStream()
     QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), left);  // no temporary left
 }
 
-void TestUpgradePkgPatch::trailingBytesRefused()
+void tst_UpgradePkgPatch::trailingBytesRefused()
 {
     const QByteArray patch = makePatch("abcdef", "abcxef");
     QByteArray rebuilt;
@@ -229,7 +229,7 @@ void TestUpgradePkgPatch::trailingBytesRefused()
 
 // A patch declaring 1 GiB but carrying a few bytes fails without taking
 // address space for the declared size (limited to 256 MiB more meanwhile).
-void TestUpgradePkgPatch::hugeSizeFewBytes()
+void tst_UpgradePkgPatch::hugeSizeFewBytes()
 {
     QByteArray patch = makePatch("abcdef", "abcxef");
     patch.replace(16, 8, hex("0000004000000000"));
@@ -247,7 +247,7 @@ void TestUpgradePkgPatch::hugeSizeFewBytes()
     QCOMPARE(result, -1);
 }
 
-void TestUpgradePkgPatch::missingFiles()
+void tst_UpgradePkgPatch::missingFiles()
 {
     const QByteArray patch = makePatch("abc", "abd");
     QVERIFY(writeFile(path("apply.patch"), patch));
@@ -270,7 +270,7 @@ void TestUpgradePkgPatch::missingFiles()
 }
 
 // A regular file where the output's folder should be.
-void TestUpgradePkgPatch::unwritableOutputs()
+void tst_UpgradePkgPatch::unwritableOutputs()
 {
     QVERIFY(writeFile(path("plain"), "file"));
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Open patch file failed: "));
@@ -284,7 +284,7 @@ void TestUpgradePkgPatch::unwritableOutputs()
 }
 
 // Random damage never crashes and never passes with a wrong result.
-void TestUpgradePkgPatch::corruptedPatches()
+void tst_UpgradePkgPatch::corruptedPatches()
 {
     const QByteArray oldData = randomBytes(20000, 51);
     QByteArray newData = oldData.mid(3000) + randomBytes(700, 52);
@@ -334,5 +334,5 @@ void TestUpgradePkgPatch::corruptedPatches()
     qDebug() << failures << "refused," << successes << "harmless";
 }
 
-QTEST_GUILESS_MAIN(TestUpgradePkgPatch)
+QTEST_GUILESS_MAIN(tst_UpgradePkgPatch)
 #include "tst_upgradepkgpatch.moc"

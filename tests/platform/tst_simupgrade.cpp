@@ -5,10 +5,10 @@
 // the packed log, the fault knobs, and reboots reported off the camera's lock.
 
 #include "support/LzmaAlone.h"
-#include "package/PackageBuilder.h"
+#include "support/PackageBuilder.h"
 #include "package/UpgradePkgPatch.h"
 #include "support/TestHome.h"
-#include "uvc/InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "uvc/UpgradeMagic.h"
 
 #include "comm/AppPaths.h"

@@ -5,7 +5,7 @@
 // and the file is served under /pkg/ with the fault the test asks for.
 // Runs in the thread that creates it.
 
-#include "FakeCameraHttp.h"
+#include "support/FakeCameraHttp.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

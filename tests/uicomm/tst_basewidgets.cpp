@@ -28,7 +28,7 @@ void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::MouseB
 
 } // namespace
 
-class TstBaseWidgets : public QObject
+class tst_BaseWidgets : public QObject
 {
     Q_OBJECT
 
@@ -44,7 +44,7 @@ private slots:
     void plainBoxHasNoMask();
 };
 
-void TstBaseWidgets::sliderIgnoresWheel()
+void tst_BaseWidgets::sliderIgnoresWheel()
 {
     QWidget holder;
     auto* slider = new RSlider(&holder);
@@ -75,7 +75,7 @@ void TstBaseWidgets::sliderIgnoresWheel()
     QVERIFY(plain.value() != 50);
 }
 
-void TstBaseWidgets::dragMovesWithPressedButton_data()
+void tst_BaseWidgets::dragMovesWithPressedButton_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("moves");
@@ -84,7 +84,7 @@ void TstBaseWidgets::dragMovesWithPressedButton_data()
     QTest::newRow("middle") << int(Qt::MiddleButton) << false;
 }
 
-void TstBaseWidgets::dragMovesWithPressedButton()
+void tst_BaseWidgets::dragMovesWithPressedButton()
 {
     QFETCH(int, button);
     QFETCH(bool, moves);
@@ -104,7 +104,7 @@ void TstBaseWidgets::dragMovesWithPressedButton()
     QTRY_COMPARE(box.pos(), moves ? start + QPoint(40, -30) : start);
 }
 
-void TstBaseWidgets::releaseOfOtherButtonKeepsDragging()
+void tst_BaseWidgets::releaseOfOtherButtonKeepsDragging()
 {
     OWidget box;
     box.setGeometry(100, 100, 200, 120);
@@ -121,7 +121,7 @@ void TstBaseWidgets::releaseOfOtherButtonKeepsDragging()
     QTRY_COMPARE(box.pos(), start + QPoint(10, 20));
 }
 
-void TstBaseWidgets::roundedMaskFollowsSize()
+void tst_BaseWidgets::roundedMaskFollowsSize()
 {
     OWidget box;
     box.resize(200, 100);
@@ -144,7 +144,7 @@ void TstBaseWidgets::roundedMaskFollowsSize()
     QVERIFY(mask.contains(QPoint(310, 170)));
 }
 
-void TstBaseWidgets::plainBoxHasNoMask()
+void tst_BaseWidgets::plainBoxHasNoMask()
 {
     PlainBox box;
     box.resize(200, 100);
@@ -154,5 +154,5 @@ void TstBaseWidgets::plainBoxHasNoMask()
     QVERIFY(box.mask().isEmpty());
 }
 
-QTEST_MAIN(TstBaseWidgets)
+QTEST_MAIN(tst_BaseWidgets)
 #include "tst_basewidgets.moc"

@@ -1,4 +1,4 @@
-#include "BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
 
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
-class TstMsgInfoUi : public QObject
+class tst_MsgInfoUi : public QObject
 {
     Q_OBJECT
 
@@ -28,7 +28,7 @@ private slots:
     void destroyedWhileWaiting();
 };
 
-void TstMsgInfoUi::answers_data()
+void tst_MsgInfoUi::answers_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("expected");
@@ -38,7 +38,7 @@ void TstMsgInfoUi::answers_data()
     QTest::newRow("window close") << "close" << -1;
 }
 
-void TstMsgInfoUi::answers()
+void tst_MsgInfoUi::answers()
 {
     QFETCH(QString, how);
     QFETCH(int, expected);
@@ -62,7 +62,7 @@ void TstMsgInfoUi::answers()
     QVERIFY(!box.isVisible());
 }
 
-void TstMsgInfoUi::newBoxShowsOnlyYes()
+void tst_MsgInfoUi::newBoxShowsOnlyYes()
 {
     MsgInfoUi box;
     QVERIFY(!childButton(&box, "pbYes")->isHidden());
@@ -74,7 +74,7 @@ void TstMsgInfoUi::newBoxShowsOnlyYes()
     QCOMPARE(childButton(&box, "pbYes")->size(), QSize(150, 36));
 }
 
-void TstMsgInfoUi::buttonBits()
+void tst_MsgInfoUi::buttonBits()
 {
     MsgInfoUi box;
     box.addButton(QMessageBox::No | QMessageBox::Cancel);
@@ -93,7 +93,7 @@ void TstMsgInfoUi::buttonBits()
     QVERIFY(!childButton(&box, "pbYes")->isHidden());
 }
 
-void TstMsgInfoUi::noButtonsLeavesOnlyClose()
+void tst_MsgInfoUi::noButtonsLeavesOnlyClose()
 {
     MsgInfoUi box;
     box.removeButton(QMessageBox::Yes | QMessageBox::No);
@@ -105,7 +105,7 @@ void TstMsgInfoUi::noButtonsLeavesOnlyClose()
     QCOMPARE(box.exec(), -1);
 }
 
-void TstMsgInfoUi::keepOpenYesLeavesBoxShown()
+void tst_MsgInfoUi::keepOpenYesLeavesBoxShown()
 {
     QWidget window;
     window.resize(800, 600);
@@ -142,7 +142,7 @@ void TstMsgInfoUi::keepOpenYesLeavesBoxShown()
     QVERIFY(box.height() < before.height());
 }
 
-void TstMsgInfoUi::centresOnParent()
+void tst_MsgInfoUi::centresOnParent()
 {
     QWidget window;
     window.setGeometry(100, 50, 800, 600);
@@ -158,7 +158,7 @@ void TstMsgInfoUi::centresOnParent()
 }
 
 // A notice: open() returns with the box shown and centred; it goes when closed.
-void TstMsgInfoUi::openReturnsAtOnce()
+void tst_MsgInfoUi::openReturnsAtOnce()
 {
     QWidget window;
     window.setGeometry(100, 50, 800, 600);
@@ -171,7 +171,7 @@ void TstMsgInfoUi::openReturnsAtOnce()
     QTRY_VERIFY(!box);
 }
 
-void TstMsgInfoUi::sizeStaysInBounds()
+void tst_MsgInfoUi::sizeStaysInBounds()
 {
     MsgInfoUi box;
     box.setText(QStringLiteral("x"));
@@ -185,7 +185,7 @@ void TstMsgInfoUi::sizeStaysInBounds()
     QVERIFY(box.height() <= 1000);
 }
 
-void TstMsgInfoUi::textIsPlainUnlessLinks()
+void tst_MsgInfoUi::textIsPlainUnlessLinks()
 {
     MsgInfoUi box;
     box.setTitle(QStringLiteral("<b>camera</b>"));
@@ -205,7 +205,7 @@ void TstMsgInfoUi::textIsPlainUnlessLinks()
     QVERIFY(childLabel(&box, "lbTitle")->isHidden());
 }
 
-void TstMsgInfoUi::destroyedWhileWaiting()
+void tst_MsgInfoUi::destroyedWhileWaiting()
 {
     auto* window = new QWidget;
     window->show();
@@ -215,5 +215,5 @@ void TstMsgInfoUi::destroyedWhileWaiting()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QTEST_MAIN(TstMsgInfoUi)
+QTEST_MAIN(tst_MsgInfoUi)
 #include "tst_msginfoui.moc"

@@ -1,4 +1,4 @@
-#include "BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"
@@ -38,7 +38,7 @@ signals:
 
 } // namespace
 
-class TstMsgProgressUi : public QObject
+class tst_MsgProgressUi : public QObject
 {
     Q_OBJECT
 
@@ -58,12 +58,12 @@ private slots:
     void windowIconIsDrawn();
 };
 
-void TstMsgProgressUi::initTestCase()
+void tst_MsgProgressUi::initTestCase()
 {
     qRegisterMetaType<QString>();
 }
 
-void TstMsgProgressUi::outcomes_data()
+void tst_MsgProgressUi::outcomes_data()
 {
     QTest::addColumn<Reports>("reports");
     QTest::addColumn<int>("bar");
@@ -103,7 +103,7 @@ void TstMsgProgressUi::outcomes_data()
                                 << "color:white;" << true << 0x4000;
 }
 
-void TstMsgProgressUi::outcomes()
+void tst_MsgProgressUi::outcomes()
 {
     QFETCH(Reports, reports);
     QFETCH(int, bar);
@@ -134,7 +134,7 @@ void TstMsgProgressUi::outcomes()
     QVERIFY(!box.isVisible());
 }
 
-void TstMsgProgressUi::startsGreyedAtZero()
+void tst_MsgProgressUi::startsGreyedAtZero()
 {
     MsgProgressUi box;
     QCOMPARE(childLabel(&box, "lbTitle")->text(), QStringLiteral("Progress info"));
@@ -152,7 +152,7 @@ void TstMsgProgressUi::startsGreyedAtZero()
     QVERIFY(okButton(&box)->isHidden());
 }
 
-void TstMsgProgressUi::escapeDoesNothing()
+void tst_MsgProgressUi::escapeDoesNothing()
 {
     MsgProgressUi box;
     bool stillShown = false;
@@ -167,7 +167,7 @@ void TstMsgProgressUi::escapeDoesNothing()
     QVERIFY(stillShown);
 }
 
-void TstMsgProgressUi::windowCloseEndsWait()
+void tst_MsgProgressUi::windowCloseEndsWait()
 {
     QWidget window;
     window.resize(800, 600);
@@ -178,7 +178,7 @@ void TstMsgProgressUi::windowCloseEndsWait()
     QCOMPARE(box.exec(), -1);
 }
 
-void TstMsgProgressUi::destroyedWhileWaiting()
+void tst_MsgProgressUi::destroyedWhileWaiting()
 {
     auto* window = new QWidget;
     window->show();
@@ -188,7 +188,7 @@ void TstMsgProgressUi::destroyedWhileWaiting()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void TstMsgProgressUi::reportsFromAnotherThread()
+void tst_MsgProgressUi::reportsFromAnotherThread()
 {
     MsgProgressUi box;
     Worker worker;
@@ -215,7 +215,7 @@ void TstMsgProgressUi::reportsFromAnotherThread()
     QCOMPARE(barValue(&box), 100);
 }
 
-void TstMsgProgressUi::paragraphsGrowTheBox()
+void tst_MsgProgressUi::paragraphsGrowTheBox()
 {
     MsgProgressUi box;
     box.setText(QStringLiteral("one"));
@@ -227,7 +227,7 @@ void TstMsgProgressUi::paragraphsGrowTheBox()
     QVERIFY(box.height() >= boxHeight + 3 * lineHeight);
 }
 
-void TstMsgProgressUi::windowIconIsDrawn()
+void tst_MsgProgressUi::windowIconIsDrawn()
 {
     MsgProgressUi box;
     const QImage icon = box.windowIcon().pixmap(64, 64).toImage();
@@ -236,5 +236,5 @@ void TstMsgProgressUi::windowIconIsDrawn()
     QCOMPARE(icon.pixelColor(icon.width() / 2, icon.height() / 2), QColor(0x40, 0xA0, 0xFF));
 }
 
-QTEST_MAIN(TstMsgProgressUi)
+QTEST_MAIN(tst_MsgProgressUi)
 #include "tst_msgprogressui.moc"

@@ -1,4 +1,4 @@
-#include "BoxTestSupport.h"
+#include "support/BoxTestSupport.h"
 #include "support/Legibility.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
@@ -44,7 +44,7 @@ QSet<QString> entriesOf(const QString& path)
 
 } // namespace
 
-class TstUicommTranslations : public QObject
+class tst_UicommTranslations : public QObject
 {
     Q_OBJECT
 
@@ -61,13 +61,13 @@ private slots:
     void listsTheTextsOfTheCode();
 };
 
-void TstUicommTranslations::initTestCase()
+void tst_UicommTranslations::initTestCase()
 {
     QVERIFY2(!qEnvironmentVariableIsEmpty("ORLACAM_STAGE_DIR"), "run through ctest");
     QVERIFY(useProgramFonts());
 }
 
-void TstUicommTranslations::eachLanguageTranslates_data()
+void tst_UicommTranslations::eachLanguageTranslates_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("yes");
@@ -87,7 +87,7 @@ void TstUicommTranslations::eachLanguageTranslates_data()
 }
 
 // Installing a translation re-sets the boxes' texts, buttons a caller renamed included.
-void TstUicommTranslations::eachLanguageTranslates()
+void tst_UicommTranslations::eachLanguageTranslates()
 {
     QFETCH(QString, code);
     QFETCH(QString, yes);
@@ -132,7 +132,7 @@ void TstUicommTranslations::eachLanguageTranslates()
     QCOMPARE(childButton(&info, "pbYes")->text(), QStringLiteral("Yes"));
 }
 
-void TstUicommTranslations::everyEntryFinished_data()
+void tst_UicommTranslations::everyEntryFinished_data()
 {
     QTest::addColumn<QString>("path");
     const QString dir = QStringLiteral(ORLACAM_SOURCE_DIR "/resources/language");
@@ -143,7 +143,7 @@ void TstUicommTranslations::everyEntryFinished_data()
 }
 
 // Every text of every language has a finished, non-empty translation.
-void TstUicommTranslations::everyEntryFinished()
+void tst_UicommTranslations::everyEntryFinished()
 {
     QFETCH(QString, path);
     QFile file(path);
@@ -167,7 +167,7 @@ void TstUicommTranslations::everyEntryFinished()
     QVERIFY(count > 0);
 }
 
-void TstUicommTranslations::listsTheTextsOfTheCode_data()
+void tst_UicommTranslations::listsTheTextsOfTheCode_data()
 {
     everyEntryFinished_data();
 }
@@ -175,7 +175,7 @@ void TstUicommTranslations::listsTheTextsOfTheCode_data()
 // The .ts files are kept by hand: lupdate, run on the sources into a scratch
 // file, finds what the code marks for translation, and each language has
 // exactly those texts.
-void TstUicommTranslations::listsTheTextsOfTheCode()
+void tst_UicommTranslations::listsTheTextsOfTheCode()
 {
     QFETCH(QString, path);
     static QSet<QString> inCode;
@@ -199,5 +199,5 @@ void TstUicommTranslations::listsTheTextsOfTheCode()
         QVERIFY2(inCode.contains(entry), qPrintable(QStringLiteral("not in the code: ") + entry));
 }
 
-QTEST_MAIN(TstUicommTranslations)
+QTEST_MAIN(tst_UicommTranslations)
 #include "tst_uicommtranslations.moc"

@@ -3,7 +3,7 @@
 // archive streamed back across a gap, stored under its dated name; an empty
 // archive and a held stream refused; the camera asked to reboot every time.
 
-#include "TaskRun.h"
+#include "support/TaskRun.h"
 #include "support/TestHome.h"
 
 #include <QDir>

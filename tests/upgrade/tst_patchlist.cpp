@@ -4,10 +4,10 @@
 // chunk by our patch reader; refusals that leave no file behind; and the
 // container unpacked by the xz program.
 
-#include "EngineRig.h"
+#include "support/EngineRig.h"
 #include "package/UpgradePkgPatch.h"
 #include "support/TestHome.h"
-#include "uvc/StreamPackets.h"
+#include "support/StreamPackets.h"
 
 #include <QCryptographicHash>
 #include <QDir>

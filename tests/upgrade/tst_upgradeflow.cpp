@@ -5,8 +5,8 @@
 // registry afterwards, the progress reports; then each fault at each stage,
 // and the checks that refuse an upgrade before the camera is touched.
 
-#include "TaskRun.h"
-#include "package/PackageBuilder.h"
+#include "support/TaskRun.h"
+#include "support/PackageBuilder.h"
 #include "package/CameraPackage.h"
 #include "package/FirmwareManager.h"
 #include "support/LzmaAlone.h"

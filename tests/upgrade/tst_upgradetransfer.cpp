@@ -4,9 +4,9 @@
 // thread while the receive loop runs on another (bad frames, gaps, the
 // scaled time-out, an oversized file), and the shell upload's lines.
 
-#include "EngineRig.h"
+#include "support/EngineRig.h"
 #include "support/TestHome.h"
-#include "uvc/StreamPackets.h"
+#include "support/StreamPackets.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 // followed by exactly one departure, and the memory in use comes back to
 // where it was.
 
-#include "RegistryThread.h"
-#include "SimFixture.h"
+#include "support/RegistryThread.h"
+#include "support/SimFixture.h"
 #include "support/TestHome.h"
 #include "uvc/UvcDevices.h"
 

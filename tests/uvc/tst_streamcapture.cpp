@@ -3,8 +3,8 @@
 // download stream with its faults, and the lifetime of a camera whose
 // frames are still arriving when it is closed or freed.
 
-#include "InitedCamera.h"
-#include "StreamPackets.h"
+#include "support/InitedCamera.h"
+#include "support/StreamPackets.h"
 #include "support/TestHome.h"
 
 #include <QtTest>

@@ -3,7 +3,7 @@
 // the serial-number rules, product types, the upgrade question and a whole
 // initDev on the wire.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 #include "support/TestHome.h"
 #include "comm/Util.h"
 

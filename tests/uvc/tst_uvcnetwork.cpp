@@ -4,8 +4,9 @@
 // silence, stalls, hostile file names), and the protocol frames that carry
 // the address change and the upgrade request in the other modes.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 #include "support/FakeCameraHttp.h"
+#include "support/LogCapture.h"
 #include "support/TestHome.h"
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
@@ -44,44 +45,6 @@ struct NetCamera
     QSharedPointer<UvcDevice> device = UvcDevice::create({}, UvcDevice::DevModeNet);
     bool inited = device->initDev();
     ~NetCamera() { GlobalParams::get().releaseAnIpAddr(device->ipAddr()); }
-};
-
-// Counts log lines of one type and text while it lives.
-class LogCount
-{
-public:
-    LogCount(QtMsgType type, const QString& text)
-    {
-        active() = this;
-        type_ = type;
-        text_ = text;
-        previous_ = qInstallMessageHandler(&LogCount::handle);
-    }
-    ~LogCount()
-    {
-        qInstallMessageHandler(previous_);
-        active() = nullptr;
-    }
-    int count() const { return count_; }
-
-private:
-    static LogCount*& active()
-    {
-        static LogCount* counter = nullptr;
-        return counter;
-    }
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
-    {
-        LogCount* self = active();
-        if (self && type == self->type_ && message.contains(self->text_))
-            ++self->count_;
-        if (self && self->previous_)
-            self->previous_(type, context, message);
-    }
-    QtMessageHandler previous_ = nullptr;
-    QtMsgType type_ = QtDebugMsg;
-    QString text_;
-    int count_ = 0;
 };
 
 QJsonObject jsonOf(const QByteArray& body)
@@ -355,9 +318,9 @@ void tst_UvcNetwork::rebootRequest()
     QVERIFY(camera.inited);
     fake_.setReply("/run_shell_script", reply);
     fake_.clearRequests();
-    LogCount failed(QtCriticalMsg, "Execute shell cmd failed");
+    LogCapture log;
     QVERIFY(camera.device->reqDevReboot());
-    QCOMPARE(failed.count(), failures);
+    QCOMPARE(log.countOf(QtCriticalMsg, QStringLiteral("Execute shell cmd failed")), failures);
     const FakeCameraHttp::Seen seen = fake_.requests().value(0);
     QCOMPARE(seen.path, QStringLiteral("/run_shell_script"));
     QCOMPARE(seen.body, QByteArray("reboot"));

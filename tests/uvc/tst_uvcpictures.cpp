@@ -3,7 +3,7 @@
 // device thread's queue of kinds, and the mended faults (sizes, writes,
 // settling, wall-clock time-outs, closing mid-transfer, a missing file).
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
 #include "comm/UpgradeCodes.h"
@@ -225,7 +225,6 @@ void tst_UvcPictures::uploadRecords()
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i);
     QVERIFY(writeFile(local, bytes));
-    QTest::ignoreMessage(QtInfoMsg, "send file len = 102 pack_cnt = 2");
     QVERIFY(camera.device->fileUploadByUvc(local, QString::fromLatin1(kMask2)));
     QCOMPARE(camera.camera->pictures().picture(kMask2), bytes);
     const QList<QByteArray> blocks = camera.setOn(3);

@@ -3,7 +3,7 @@
 // many, presets that are not there, failed transfers, short replies, and a
 // round trip through the camera's own store.
 
-#include "CommandFixture.h"
+#include "support/CommandFixture.h"
 #include "support/TestHome.h"
 
 #include <QtTest>
@@ -75,8 +75,7 @@ void tst_UvcPresets::requestBlocks()
     switch (operation) {
     case 0: result = camera.device->presetPositionAdd(&info); break;
     case 1: result = camera.device->presetPositionRemove(uint8_t(id)); break;
-    case 2: QTest::ignoreMessage(QtInfoMsg, "Preset not present 1");
-            result = camera.device->presetPositionGet(uint8_t(id), &info); break;
+    case 2: result = camera.device->presetPositionGet(uint8_t(id), &info); break;
     default: result = camera.device->presetPositionTrigger(uint8_t(id)); break;
     }
     QCOMPARE(result, 0);
@@ -195,7 +194,6 @@ void tst_UvcPresets::roundTripThroughTheCamera()
     QCOMPARE(camera.device->presetPositionTrigger(2), 0);
     QCOMPARE(camera.camera->triggeredPreset(), 2);
     QCOMPARE(camera.device->presetPositionRemove(2), 0);
-    QTest::ignoreMessage(QtInfoMsg, "Preset not present 1");
     QCOMPARE(camera.device->presetPositionGet(2, &read), 0);
     QCOMPARE(int(read.id), 255);
     QCOMPARE(int(read.pan), 2000);  // only the id changes

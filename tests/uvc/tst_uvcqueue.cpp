@@ -3,7 +3,7 @@
 // receivers in other threads, many senders at once, the status poll, and
 // stopping the thread.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 #include "support/LogCapture.h"
 
 #include <QElapsedTimer>

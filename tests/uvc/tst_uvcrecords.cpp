@@ -3,7 +3,7 @@
 // reflects them, short and failed writes, the guards, and the face-focus
 // frames.
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
 #include <QtTest>
@@ -74,8 +74,6 @@ private slots:
     void recordsOnTheWire();
     void statusBlockReflectsTheRecords_data();
     void statusBlockReflectsTheRecords();
-    void successLines_data();
-    void successLines();
     void shortAndFailedWrites_data();
     void shortAndFailedWrites();
     void guards_data();
@@ -189,30 +187,6 @@ void tst_UvcRecords::statusBlockReflectsTheRecords()
     QVERIFY(status.noiseCancellationOn(type));
     QCOMPARE(int(status.field(CameraStatus::Field::AutoSleep, type)), -600);
     QCOMPARE(status.zoomPosition(type), 0);
-}
-
-void tst_UvcRecords::successLines_data()
-{
-    QTest::addColumn<RecordCall>("call");
-    QTest::addColumn<QString>("line");
-    using D = UvcDevice;
-    QTest::newRow("face exposure") << RecordCall([](D& d) { return d.cameraSetFaceAE(1); })
-                                   << "cameraSetFaceAE 1 successfully";
-    QTest::newRow("suspend signed") << RecordCall([](D& d) { return d.cameraSetSuspendTime(-120); })
-                                    << "cameraSetSuspendTime -120 successfully";
-    QTest::newRow("framing bytes") << RecordCall([](D& d) { return d.cameraSetAutoFramingMode(0, -1); })
-                                   << "cameraSetAutoFramingMode 0 -1 successfully";
-    QTest::newRow("image replace") << RecordCall([](D& d) { return d.cameraSetImageReplace(1, 2); })
-                                   << "cameraSetImageReplace 1 2 successfully";
-}
-
-void tst_UvcRecords::successLines()
-{
-    QFETCH(RecordCall, call);
-    QFETCH(QString, line);
-    InitedCamera sim;
-    QTest::ignoreMessage(QtDebugMsg, line.toUtf8().constData());
-    QCOMPARE(call(*sim.device), 0);
 }
 
 void tst_UvcRecords::shortAndFailedWrites_data()

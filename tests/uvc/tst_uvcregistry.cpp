@@ -3,8 +3,8 @@
 // send, double arrivals, the upgrade-mode rule, the USB identity tests and the
 // look-ups. Every scenario counts devChanged under a hard time bound.
 
-#include "RegistryThread.h"
-#include "SimFixture.h"
+#include "support/RegistryThread.h"
+#include "support/SimFixture.h"
 #include "support/TestHome.h"
 #include "uvc/UvcDevices.h"
 

@@ -2,7 +2,7 @@
 // closing, the descriptor walk, the request primitives, the standard control
 // table and the transfer lock.
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "uvc/VideoControlUnits.h"
 
 #include <QThread>

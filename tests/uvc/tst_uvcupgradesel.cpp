@@ -3,7 +3,7 @@
 // transfers that leave the caller's outputs alone, shell lines that do not
 // fit, and the upgrade service's upload, download and command states.
 
-#include "InitedCamera.h"
+#include "support/InitedCamera.h"
 #include "support/TestHome.h"
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UpgradeMagic.h"

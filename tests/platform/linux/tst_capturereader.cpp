@@ -80,7 +80,7 @@ const CaptureSession::Format kYuyv{CaptureSession::PixelFormat::Yuyv, 640, 360, 
 
 } // namespace
 
-class TestCaptureReader : public QObject
+class tst_CaptureReader : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +91,7 @@ private slots:
     void absentNode();
 };
 
-void TestCaptureReader::slicesFrames()
+void tst_CaptureReader::slicesFrames()
 {
     const QByteArray packet = QByteArray::fromHex("0100000078563412" "04000000" "deadbeef");
     FakeSource source({
@@ -121,7 +121,7 @@ void TestCaptureReader::slicesFrames()
     QCOMPARE(source.released(), QList<int>({0, 1, 2, 3, 4}));
 }
 
-void TestCaptureReader::stopWaitsForCallback()
+void tst_CaptureReader::stopWaitsForCallback()
 {
     FakeSource source({{QByteArray(8, 'x'), 8, false}});
     std::atomic<int> entered{0};
@@ -143,7 +143,7 @@ void TestCaptureReader::stopWaitsForCallback()
     QCOMPARE(entered.load(), 1);
 }
 
-void TestCaptureReader::sourceGone()
+void tst_CaptureReader::sourceGone()
 {
     FakeSource source({{QByteArray(4, 'a'), 4, false}}, true);
     std::atomic<int> frames{0};
@@ -159,7 +159,7 @@ void TestCaptureReader::sourceGone()
     QVERIFY(timer.elapsed() < 3000);
 }
 
-void TestCaptureReader::absentNode()
+void tst_CaptureReader::absentNode()
 {
     // A camera that is not there is reported held, offers nothing, opens nothing.
     V4l2Capture capture("/nonexistent/video9");
@@ -174,5 +174,5 @@ void TestCaptureReader::absentNode()
     QCOMPARE(V4l2Capture::wantedFormats().size(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestCaptureReader)
+QTEST_GUILESS_MAIN(tst_CaptureReader)
 #include "tst_capturereader.moc"

@@ -98,7 +98,7 @@ const QList<Interface> kKeyboardInterfaces = {{0x03, 1, {}}};
 
 } // namespace
 
-class TestLinuxSysfs : public QObject
+class tst_LinuxSysfs : public QObject
 {
     Q_OBJECT
 
@@ -116,7 +116,7 @@ private slots:
     void cameraWithoutNode();
 };
 
-void TestLinuxSysfs::descriptors_data()
+void tst_LinuxSysfs::descriptors_data()
 {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<int>("number");
@@ -139,7 +139,7 @@ void TestLinuxSysfs::descriptors_data()
     QTest::newRow("length past the end") << (prefix + hex("ff2401")) << 0 << QByteArray();
 }
 
-void TestLinuxSysfs::descriptors()
+void tst_LinuxSysfs::descriptors()
 {
     QFETCH(QByteArray, raw);
     QFETCH(int, number);
@@ -153,7 +153,7 @@ void TestLinuxSysfs::descriptors()
     QVERIFY(!VideoControlDescriptors::find(hex(kDevice) + hex(kStreaming), &found));
 }
 
-void TestLinuxSysfs::readsDevice()
+void tst_LinuxSysfs::readsDevice()
 {
     FakeSysfs sys;
     const QString path = sys.addDevice("1-2.3", "3564\n", "fef3\n", "ef\n", kCameraInterfaces);
@@ -179,7 +179,7 @@ void TestLinuxSysfs::readsDevice()
     QCOMPARE(UsbSysfsDevice::devicePaths(sys.root()).size(), 3);
 }
 
-void TestLinuxSysfs::picksCaptureNode()
+void tst_LinuxSysfs::picksCaptureNode()
 {
     FakeSysfs sys;
     // The metadata node comes first by name; the capture node has index 0.
@@ -190,7 +190,7 @@ void TestLinuxSysfs::picksCaptureNode()
     QCOMPARE(UsbSysfsDevice::captureNodeName(bare), QString());
 }
 
-void TestLinuxSysfs::trackerReportsOnce()
+void tst_LinuxSysfs::trackerReportsOnce()
 {
     FakeSysfs sys;
     const QString path = sys.addDevice("3-1.4", "6e30", "fef2", "ef", kCameraInterfaces);
@@ -207,7 +207,7 @@ void TestLinuxSysfs::trackerReportsOnce()
     QCOMPARE(tracker.scan({path}).size(), 1);
 }
 
-void TestLinuxSysfs::removalKeepsArrivalRecord()
+void tst_LinuxSysfs::removalKeepsArrivalRecord()
 {
     FakeSysfs sys;
     const QString path = sys.addDevice("1-16", "3564", "fef2", "ef", kCameraInterfaces);
@@ -232,7 +232,7 @@ void TestLinuxSysfs::removalKeepsArrivalRecord()
     QVERIFY(!tracker.onEvent("remove", "usb_device", path, &gone, &arrived));
 }
 
-void TestLinuxSysfs::ignoresOtherEvents_data()
+void tst_LinuxSysfs::ignoresOtherEvents_data()
 {
     QTest::addColumn<QByteArray>("action");
     QTest::addColumn<QByteArray>("devtype");
@@ -245,7 +245,7 @@ void TestLinuxSysfs::ignoresOtherEvents_data()
     QTest::newRow("endpoint") << QByteArray("add") << QByteArray("usb_endpoint") << "1-3";
 }
 
-void TestLinuxSysfs::ignoresOtherEvents()
+void tst_LinuxSysfs::ignoresOtherEvents()
 {
     QFETCH(QByteArray, action);
     QFETCH(QByteArray, devtype);
@@ -260,7 +260,7 @@ void TestLinuxSysfs::ignoresOtherEvents()
     QVERIFY(!tracker.onEvent(action, devtype, base + name, &info, &arrived));
 }
 
-void TestLinuxSysfs::backendOnFakeTree()
+void tst_LinuxSysfs::backendOnFakeTree()
 {
     FakeSysfs sys;
     sys.addDevice("1-2", "3564", "fef2", "ef", kCameraInterfaces, camera());
@@ -280,11 +280,10 @@ void TestLinuxSysfs::backendOnFakeTree()
     QVERIFY(handle);
     QCOMPARE(handle->info().key, found[0].key);
 
-    QTest::ignoreMessage(QtInfoMsg, "No USB video device attached");
     QVERIFY(LinuxBackend(sys.root() + "/nowhere").devices().isEmpty());
 }
 
-void TestLinuxSysfs::hotPlugReportsAttachedFirst()
+void tst_LinuxSysfs::hotPlugReportsAttachedFirst()
 {
     FakeSysfs sys;
     sys.addDevice("1-2", "3564", "fef2", "ef", kCameraInterfaces);
@@ -313,7 +312,7 @@ void TestLinuxSysfs::hotPlugReportsAttachedFirst()
     QCOMPARE(info.vendorId, uint16_t(0x6E30));
 }
 
-void TestLinuxSysfs::cameraWithoutNode()
+void tst_LinuxSysfs::cameraWithoutNode()
 {
     FakeSysfs sys;
     // "descriptors" is a directory: the read fails whoever runs the test.
@@ -332,5 +331,5 @@ void TestLinuxSysfs::cameraWithoutNode()
              -1);
 }
 
-QTEST_GUILESS_MAIN(TestLinuxSysfs)
+QTEST_GUILESS_MAIN(tst_LinuxSysfs)
 #include "tst_linuxsysfs.moc"

@@ -7,7 +7,7 @@
 
 using namespace vesk::pc;
 
-class TestUsbLocationId : public QObject
+class tst_UsbLocationId : public QObject
 {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ private slots:
     void fallbackStaysUnique();
 };
 
-void TestUsbLocationId::nibbleForm_data()
+void tst_UsbLocationId::nibbleForm_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<uint>("id");
@@ -32,7 +32,7 @@ void TestUsbLocationId::nibbleForm_data()
     QTest::newRow("highest port and bus") << "255-15.15" << 0xFFFF0000u;
 }
 
-void TestUsbLocationId::nibbleForm()
+void tst_UsbLocationId::nibbleForm()
 {
     QFETCH(QString, path);
     QFETCH(uint, id);
@@ -41,7 +41,7 @@ void TestUsbLocationId::nibbleForm()
     QCOMPARE(UsbLocationId::assign(path, {0x01200000u, 0x03140000u}), uint32_t(id));
 }
 
-void TestUsbLocationId::notAPortPath_data()
+void tst_UsbLocationId::notAPortPath_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("root hub") << "usb1";
@@ -53,7 +53,7 @@ void TestUsbLocationId::notAPortPath_data()
     QTest::newRow("signed port") << "1-+2";
 }
 
-void TestUsbLocationId::notAPortPath()
+void tst_UsbLocationId::notAPortPath()
 {
     QFETCH(QString, name);
     int bus = 0;
@@ -62,7 +62,7 @@ void TestUsbLocationId::notAPortPath()
     QCOMPARE(UsbLocationId::assign(name, {}), 0u);
 }
 
-void TestUsbLocationId::fallbackForm_data()
+void tst_UsbLocationId::fallbackForm_data()
 {
     QTest::addColumn<QString>("path");
     QTest::newRow("port 16") << "1-16";
@@ -72,7 +72,7 @@ void TestUsbLocationId::fallbackForm_data()
     QTest::newRow("bus 300") << "300-1";
 }
 
-void TestUsbLocationId::fallbackForm()
+void tst_UsbLocationId::fallbackForm()
 {
     QFETCH(QString, path);
     const uint32_t id = UsbLocationId::assign(path, {});
@@ -83,7 +83,7 @@ void TestUsbLocationId::fallbackForm()
     QCOMPARE(UsbLocationId::assign(path, {}), id);
 }
 
-void TestUsbLocationId::fallbackStaysUnique()
+void tst_UsbLocationId::fallbackStaysUnique()
 {
     // Distinct ports on a big hub and deep chains: every id distinct, none
     // equal to an id in the nibble form.
@@ -105,5 +105,5 @@ void TestUsbLocationId::fallbackStaysUnique()
     QCOMPARE(second & 0xFFF00000u, 0x02000000u);
 }
 
-QTEST_GUILESS_MAIN(TestUsbLocationId)
+QTEST_GUILESS_MAIN(tst_UsbLocationId)
 #include "tst_usblocationid.moc"

@@ -94,7 +94,7 @@ QByteArray request(V4l2ControlBridge& bridge, UvcRequest code, int index, int le
 
 } // namespace
 
-class TestV4l2Controls : public QObject
+class tst_V4l2Controls : public QObject
 {
     Q_OBJECT
 
@@ -111,7 +111,7 @@ private slots:
     void refusals();
 };
 
-void TestV4l2Controls::rowsMatchCameraLinkTable()
+void tst_V4l2Controls::rowsMatchCameraLinkTable()
 {
     QCOMPARE(V4l2ControlMap::kRowCount, int(UvcCtrlSelectorCount));
     for (int i = 0; i < UvcCtrlSelectorCount; ++i) {
@@ -127,7 +127,7 @@ void TestV4l2Controls::rowsMatchCameraLinkTable()
     QCOMPARE(V4l2ControlMap::rowOf(UvcUnitKind::ExtensionUnit, 0x02), -1);
 }
 
-void TestV4l2Controls::v4l2Ids_data()
+void tst_V4l2Controls::v4l2Ids_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<uint>("first");
@@ -177,7 +177,7 @@ void TestV4l2Controls::v4l2Ids_data()
     QTest::newRow("analog lock") << 38 << none << none;
 }
 
-void TestV4l2Controls::v4l2Ids()
+void tst_V4l2Controls::v4l2Ids()
 {
     QFETCH(int, index);
     QFETCH(uint, first);
@@ -191,7 +191,7 @@ void TestV4l2Controls::v4l2Ids()
         QCOMPARE(row.parts[1].id, uint32_t(second));
 }
 
-void TestV4l2Controls::packing_data()
+void tst_V4l2Controls::packing_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QByteArray>("uvc");
@@ -223,7 +223,7 @@ void TestV4l2Controls::packing_data()
     QTest::newRow("iris closing") << 10 << QByteArray::fromHex("ff") << -1 << 0;
 }
 
-void TestV4l2Controls::packing()
+void tst_V4l2Controls::packing()
 {
     QFETCH(int, index);
     QFETCH(QByteArray, uvc);
@@ -242,7 +242,7 @@ void TestV4l2Controls::packing()
     QCOMPARE(back.toHex(), uvc.toHex());
 }
 
-void TestV4l2Controls::noUvcForm()
+void tst_V4l2Controls::noUvcForm()
 {
     const V4l2ControlRow& mode = V4l2ControlMap::kRows[CtAeMode];
     int32_t values[2] = {};
@@ -259,7 +259,7 @@ void TestV4l2Controls::noUvcForm()
     QCOMPARE(speed.toHex(), QByteArray("ffff01ff"));
 }
 
-void TestV4l2Controls::currentValues()
+void tst_V4l2Controls::currentValues()
 {
     FakeControls io;
     io.add(V4L2_CID_PAN_ABSOLUTE, -36000, 36000, 3600, 0, 7200);
@@ -286,7 +286,7 @@ void TestV4l2Controls::currentValues()
     QCOMPARE(io.controls[V4L2_CID_EXPOSURE_ABSOLUTE].value, 300);
 }
 
-void TestV4l2Controls::limitsAndInfo()
+void tst_V4l2Controls::limitsAndInfo()
 {
     FakeControls io;
     io.add(V4L2_CID_BRIGHTNESS, -64, 64, 1, 0, 0);
@@ -310,7 +310,7 @@ void TestV4l2Controls::limitsAndInfo()
     QCOMPARE(request(bridge, UvcRequest::GetInfo, CtPrivacy, 1).toHex(), QByteArray("01"));
 }
 
-void TestV4l2Controls::exposureMenu()
+void tst_V4l2Controls::exposureMenu()
 {
     FakeControls io;
     io.add(V4L2_CID_EXPOSURE_AUTO, 0, 3, 1, V4L2_EXPOSURE_APERTURE_PRIORITY, V4L2_EXPOSURE_MANUAL);
@@ -341,7 +341,7 @@ void TestV4l2Controls::exposureMenu()
     QVERIFY2(wide.calls <= 5, qPrintable(QString::number(wide.calls)));
 }
 
-void TestV4l2Controls::refusals()
+void tst_V4l2Controls::refusals()
 {
     FakeControls io;
     io.add(V4L2_CID_GAIN, 0, 255, 1, 32, 32);
@@ -371,5 +371,5 @@ void TestV4l2Controls::refusals()
     QCOMPARE(result, -1);
 }
 
-QTEST_GUILESS_MAIN(TestV4l2Controls)
+QTEST_GUILESS_MAIN(tst_V4l2Controls)
 #include "tst_v4l2controls.moc"

@@ -4,7 +4,7 @@
 // frames and reports, and keeps what it reported and the counter as it was
 // seen meanwhile.
 
-#include "EngineRig.h"
+#include "support/EngineRig.h"
 #include "comm/AppPaths.h"
 #include "comm/Util.h"
 #include "comm/UpgradeCodes.h"

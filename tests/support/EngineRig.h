@@ -6,7 +6,7 @@
 
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
-#include "uvc/SimFixture.h"
+#include "support/SimFixture.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "uvc/UvcDevices.h"
 

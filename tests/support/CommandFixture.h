@@ -3,7 +3,7 @@
 // An opened, initialised simulated camera for the command tests, and helpers
 // to find the frames and extension-unit blocks that a command put on the wire.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 
 #include <QTest>
 #include <QThread>

@@ -4,8 +4,8 @@
 // on a free port, a firmware store in a temporary home, and requests sent
 // over plain sockets on 127.0.0.1.
 
-#include "../http/HttpTestSupport.h"
-#include "../package/PackageBuilder.h"
+#include "support/HttpTestSupport.h"
+#include "support/PackageBuilder.h"
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
 #include "package/FirmwareManager.h"

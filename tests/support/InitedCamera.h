@@ -5,7 +5,7 @@
 // "<request> <unit>:<selector>/<length> <data>", e.g. "SET_CUR PU:06/2 4cff";
 // data is what was written, or what a GET moved back.
 
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 #include "support/SimControlEdits.h"
 
 #include <QStringList>

@@ -7,7 +7,7 @@
 // ended and waited for before the next, so the program's single-instance
 // lock is always free.
 //
-//   build/bench/bench_startup [runs]   (default 10)
+//   build/bench/bench_startup [runs [program]]   (default 10, build/bin/OrlaCam)
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -80,7 +80,8 @@ int main(int argc, char** argv)
     env.insert("ORLACAM_REPORT_SHOWN", "1");
     env.insert("LC_ALL", "en_US.UTF-8");
 
-    const QString programs[] = {QStringLiteral(ORLACAM_BIN), QStringLiteral(BARE_WINDOW_BIN)};
+    const QString programs[] = {argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ORLACAM_BIN),
+                                QStringLiteral(BARE_WINDOW_BIN)};
     const char* const names[] = {"OrlaCam", "bare window"};
     std::vector<double> times[2];
     for (int run = -1; run < runs; ++run) {

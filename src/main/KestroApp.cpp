@@ -2,16 +2,20 @@
 
 #include "comm/AppPaths.h"
 #include "logging/FileLogger.h"
+#include "main/InstalledFont.h"
+#include "main/ShownReport.h"
 #include "main/TermSignals.h"
 #include "orlacam/MainUserUi.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QFontDatabase>
+#include <QFont>
 #include <QSettings>
 #include <QThreadPool>
 
 using vesk::pc::AppPaths;
+using vesk::pc::InstalledFont;
+using vesk::pc::ShownReport;
 
 namespace {
 
@@ -19,17 +23,10 @@ const int kLogRefreshMs = 10000;
 const int kPoolExpiryMs = 300000;
 const int kPoolThreads = 3;
 
-// First family of an installed font file, or the default font's family.
-QString loadFontFamily(const QString& relativePath)
+// The family of an installed font: the system's copy when it has one.
+QString fontFamily(const InstalledFont& font)
 {
-    const QString path = AppPaths::installPath(relativePath);
-    const int id = QFontDatabase::addApplicationFont(path);
-    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
-    if (families.isEmpty()) {
-        qWarning().noquote() << "Font not loaded:" << path;
-        return QFont().family();
-    }
-    return families.first();
+    return font.resolve(AppPaths::installPath(font.relativePath()));
 }
 
 } // namespace
@@ -74,6 +71,7 @@ void KestroApp::init()
     connect(mainUi_, &QObject::destroyed, this, &QCoreApplication::quit);
     installEventFilter(mainUi_);
 
+    ShownReport::watch(mainUi_);
     mainUi_->show();
     mainUi_->updateUI();
     qInfo() << "Main window shown";
@@ -81,8 +79,8 @@ void KestroApp::init()
 
 void KestroApp::loadFont()
 {
-    const QString cjk = loadFontFamily(QStringLiteral("font/SourceHanSansCN-Bold.otf"));
-    const QString latin = loadFontFamily(QStringLiteral("font/Montserrat-Regular.ttf"));
+    const QString cjk = fontFamily(InstalledFont::kCjk);
+    const QString latin = fontFamily(InstalledFont::kLatin);
     QFont font;
     font.setFamily(latin + QStringLiteral(", ") + cjk);
     setFont(font);

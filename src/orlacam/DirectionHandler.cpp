@@ -1,6 +1,7 @@
 #include "orlacam/DirectionHandler.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -33,6 +34,20 @@ QImage scaledTo(QImage image, int diameter)
     return image.scaled(diameter, diameter, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
+// Each file is decoded once: the pad takes its images again whenever its
+// size or state changes, three times while the window is being built.
+QImage decoded(const char* file)
+{
+    static QHash<const char*, QImage> cache;  // the GUI thread's only
+    auto it = cache.constFind(file);
+    if (it == cache.constEnd()) {
+        QImage image{QLatin1String(file)};
+        image.setDevicePixelRatio(1.0);  // so that scaledTo() need not copy it
+        it = cache.insert(file, image);
+    }
+    return *it;
+}
+
 } // namespace
 
 DirectionHandler::DirectionHandler(const QRect& geometry, QWidget* parent)
@@ -59,8 +74,8 @@ const char* DirectionHandler::directionName(int key)
 void DirectionHandler::loadImages()
 {
     const PadImages& files = enabled_ ? kOnImages : kOffImages;
-    background_ = scaledTo(QImage(QLatin1String(files.background)), bgDiameter_);
-    slider_ = scaledTo(QImage(QLatin1String(files.slider)), sliderDiameter_);
+    background_ = scaledTo(decoded(files.background), bgDiameter_);
+    slider_ = scaledTo(decoded(files.slider), sliderDiameter_);
     if (background_.isNull() || slider_.isNull())
         qWarning() << "Direction pad images missing";
 }

@@ -49,6 +49,12 @@ int bspatchGrowing(const uint8_t* old, int64_t oldsize, std::vector<uint8_t>* ne
                    int64_t newsize, struct patch_stream* stream);
 
 // bsdiff with the scan spread over at most threads threads (1: the calling
-// thread only); the output is the same for any count.
+// thread only); the output is the same for any count. Inputs under 1 MiB
+// take the plain diff, larger ones the fast one (BsDiffFast.h).
 int bsdiffThreads(const uint8_t* old, int64_t oldsize, const uint8_t* newData, int64_t newsize,
                   struct diff_stream* stream, int threads);
+
+// The diff as the classic algorithm states it, single-threaded and byte at a
+// time: the same entries as bsdiffThreads, more slowly.
+int bsdiffPlain(const uint8_t* old, int64_t oldsize, const uint8_t* newData, int64_t newsize,
+                struct diff_stream* stream);

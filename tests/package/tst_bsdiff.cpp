@@ -1,6 +1,7 @@
 #include "support/TestHome.h"
 #include "support/PatchTestBytes.h"
 #include "package/BsDiff.h"
+#include "package/BsDiffFast.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -43,6 +44,18 @@ struct MemoryDiff
     {
         self(stream->opaque)->out.append(static_cast<const char*>(buffer), size);
         return 0;
+    }
+
+    int runPlain(const QByteArray& oldData, const QByteArray& newData)
+    {
+        current = this;
+        return bsdiffPlain(bytes(oldData), oldData.size(), bytes(newData), newData.size(), &stream);
+    }
+    int runFast(const QByteArray& oldData, const QByteArray& newData, int threads)
+    {
+        current = this;
+        return bsdiffFast(bytes(oldData), oldData.size(), bytes(newData), newData.size(), &stream,
+                          threads);
     }
 
     // threads 0: bsdiff's own choice.
@@ -279,6 +292,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void largeRoundTrip();
+    void fastSameAsPlain_data();
+    void fastSameAsPlain();
     void threadsGiveSameOutput_data();
     void threadsGiveSameOutput();
     void allocationsFreed();
@@ -415,6 +430,41 @@ void tst_BsDiff::largeRoundTrip()
     QByteArray rebuilt(newData.size(), '\0');
     QCOMPARE(applyDiff(oldData, diff.out, &rebuilt), 0);
     QVERIFY(rebuilt == newData);
+}
+
+void tst_BsDiff::fastSameAsPlain_data()
+{
+    QTest::addColumn<QByteArray>("oldData");
+    QTest::addColumn<QByteArray>("newData");
+    const QByteArray wordy = wordyBytes(60000, 31);
+    QTest::newRow("similar") << wordy << revised(wordy, 32);
+    QTest::newRow("unrelated") << randomBytes(30000, 33) << randomBytes(20000, 34);
+    QTest::newRow("empty old") << QByteArray() << randomBytes(1000, 35);
+    QTest::newRow("empty new") << randomBytes(1000, 36) << QByteArray();
+    const QByteArray old = islands(300 << 10, 39);
+    QTest::newRow("islands") << old << sparseEdits(old, 40);
+    // Large enough for the fast diff's helper threads.
+    const QByteArray large = wordyBytes(1100 * 1024, 37);
+    QTest::newRow("large revised") << large << revised(large, 38);
+}
+
+// The fast diff, with and without helpers, against the plain one that
+// states the algorithm: the same bytes.
+void tst_BsDiff::fastSameAsPlain()
+{
+    QFETCH(QByteArray, oldData);
+    QFETCH(QByteArray, newData);
+    MemoryDiff plain;
+    QCOMPARE(plain.runPlain(oldData, newData), 0);
+    QCOMPARE(plain.live, 0);
+    for (int threads : {1, 4}) {
+        MemoryDiff fast;
+        QCOMPARE(fast.runFast(oldData, newData, threads), 0);
+        QVERIFY2(fast.out == plain.out, qPrintable(QString("%1 threads").arg(threads)));
+    }
+    MemoryDiff chosen;
+    QCOMPARE(chosen.run(oldData, newData), 0);
+    QVERIFY(chosen.out == plain.out);
 }
 
 void tst_BsDiff::threadsGiveSameOutput_data()

@@ -1,0 +1,109 @@
+// Start-up time of the program against a bare Qt Widgets window: each is
+// started in turn on the offscreen platform (the program with the simulated
+// cameras), and timed from its start to its "shown" line, printed once its
+// window has painted for the first time (ORLACAM_REPORT_SHOWN). Both share
+// one temporary home, warmed by a first start that is not counted, so that
+// neither creates its data folders or font caches while timed; each run is
+// ended and waited for before the next, so the program's single-instance
+// lock is always free.
+//
+//   build/bench/bench_startup [runs [program]]   (default 10, build/bin/OrlaCam)
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+const int kShownTimeoutMs = 60000;
+const int kExitTimeoutMs = 30000;
+
+// Seconds from the start to the "shown" line; negative on failure.
+double timeToShown(const QString& program, const QProcessEnvironment& env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, QStringList());
+    QByteArray out;
+    double seconds = -1;
+    while (process.waitForReadyRead(kShownTimeoutMs)) {
+        out += process.readAllStandardOutput();
+        if (out.contains("shown\n")) {
+            seconds = timer.nsecsElapsed() / 1e9;
+            break;
+        }
+    }
+    process.terminate();
+    if (!process.waitForFinished(kExitTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(kExitTimeoutMs);
+    }
+    return seconds;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = std::max(1, argc > 1 ? std::atoi(argv[1]) : 10);
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_DATA_HOME", home.path() + "/.local/share");
+    env.insert("XDG_CONFIG_HOME", home.path() + "/.config");
+    env.insert("XDG_CACHE_HOME", home.path() + "/.cache");
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ORLACAM_DEVICE_BACKEND", "sim");
+    env.insert("ORLACAM_REPORT_SHOWN", "1");
+    env.insert("LC_ALL", "en_US.UTF-8");
+
+    const QString programs[] = {argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ORLACAM_BIN),
+                                QStringLiteral(BARE_WINDOW_BIN)};
+    const char* const names[] = {"OrlaCam", "bare window"};
+    std::vector<double> times[2];
+    for (int run = -1; run < runs; ++run) {
+        for (int k = 0; k < 2; ++k) {
+            const double seconds = timeToShown(programs[k], env);
+            if (seconds < 0) {
+                std::fprintf(stderr, "%s did not report its window\n", names[k]);
+                return 1;
+            }
+            if (run >= 0)  // the first start of each only warms the home
+                times[k].push_back(seconds);
+        }
+    }
+    const double ours = median(times[0]);
+    const double bare = median(times[1]);
+    std::printf("start to first paint, median of %d runs each (alternating)\n", runs);
+    std::printf("%-12s %7.3f s (min %.3f, max %.3f)\n", names[0], ours,
+                *std::min_element(times[0].begin(), times[0].end()),
+                *std::max_element(times[0].begin(), times[0].end()));
+    std::printf("%-12s %7.3f s (min %.3f, max %.3f)\n", names[1], bare,
+                *std::min_element(times[1].begin(), times[1].end()),
+                *std::max_element(times[1].begin(), times[1].end()));
+    std::printf("ratio        %7.2f (target: at most 1.5)\n", ours / bare);
+    return 0;
+}

@@ -528,31 +528,35 @@ void TstMaintenanceFlows::networkUpgrade()
                             kBoundMs));
 }
 
-// The camera takes 1.5 s to answer a flow's call: the window's timers keep
-// firing meanwhile, and the answer reaches the flow afterwards.
+// The camera takes 3 s to answer a flow's call: the window's timers keep
+// firing meanwhile (a call run in place would stop them for all of it), and
+// the answer reaches the flow afterwards.
 void TstMaintenanceFlows::slowCameraCallLeavesTheWindowRunning()
 {
-    constexpr int kAnswerMs = 1500;
+    constexpr int kAnswerMs = 3000;
     FakeCameraHttp camera;
     QVERIFY(camera.listen());
     FakeCameraHttp::Reply slow = FakeCameraHttp::json("{}");
     slow.chunks = {"{", "}"};
     slow.pauseMs = kAnswerMs;
     camera.setReply(QStringLiteral("/slow"), slow);
-    int ticks = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
-    ticker.start(20);
     std::unique_ptr<HttpCallFlow> flow = std::make_unique<HttpCallFlow>(window_.get(), kOrlaSn);
     int result = -2;
     QElapsedTimer clock;
     clock.start();
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = qMax(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    ticker.start(20);
     flow->call(QUrl(QStringLiteral("http://127.0.0.1:%1/slow").arg(camera.port())), &result);
-    const int ticksAtCall = ticks;
     QTRY_COMPARE_WITH_TIMEOUT(result, 0, kBoundMs);
     QVERIFY2(clock.elapsed() >= kAnswerMs * 9 / 10, qPrintable(QString::number(clock.elapsed())));
-    // At 20 ms a tick, 75 in 1.5 s; a loaded machine still gets a good share.
-    QVERIFY2(ticks - ticksAtCall >= 10, qPrintable(QString::number(ticks - ticksAtCall)));
+    // Generous for a loaded machine, far below the call's own length.
+    QVERIFY2(longestGap < kAnswerMs / 2, qPrintable(QString::number(longestGap)));
 }
 
 QTEST_MAIN(TstMaintenanceFlows)

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -82,7 +81,6 @@ QWidget* makeWidget(const HelpEntry& entry, QWidget* parent)
 
 ButtonModeHelp::ButtonModeHelp(QWidget* parent)
     : OWidget(parent)
-    , loop_(new QEventLoop)
 {
     setObjectName(QStringLiteral("ButtonModeHelp"));
     setWindowTitle(QStringLiteral("Button Configuration"));
@@ -99,10 +97,7 @@ ButtonModeHelp::ButtonModeHelp(QWidget* parent)
         QWidget* widget = makeWidget(entry, this);
         layout->addWidget(widget, 0, entry.kind == YesButton ? Qt::AlignHCenter : Qt::Alignment());
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            connect(button, &QPushButton::clicked, this, [this] {
-                close();
-                loop_->exit(0);
-            });
+            connect(button, &QPushButton::clicked, this, &QWidget::close);
         }
     }
     retranslate();
@@ -110,16 +105,12 @@ ButtonModeHelp::ButtonModeHelp(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
 }
 
-ButtonModeHelp::~ButtonModeHelp()
-{
-    disposeLoop(loop_);
-}
+ButtonModeHelp::~ButtonModeHelp() = default;
 
-int ButtonModeHelp::exec()
+void ButtonModeHelp::open()
 {
     show();
     centreOnParent();
-    return loop_->exec();
 }
 
 void ButtonModeHelp::retranslate()

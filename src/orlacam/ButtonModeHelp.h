@@ -2,8 +2,6 @@
 
 #include "uicomm/OWidget.h"
 
-class QEventLoop;
-
 // What the camera's own button does in each work mode: a modal help window
 // with one "Yes" button, dragged by its body.
 class ButtonModeHelp : public OWidget
@@ -13,8 +11,9 @@ public:
     explicit ButtonModeHelp(QWidget* parent = nullptr);
     ~ButtonModeHelp() override;
 
-    // Shows the window and returns 0 once "Yes" closed it.
-    int exec();
+    // Shows the window, centred on its parent, and returns at once; "Yes"
+    // closes it.
+    void open();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -22,6 +21,4 @@ protected:
 
 private:
     void retranslate();
-
-    QEventLoop* loop_ = nullptr;
 };

@@ -7,13 +7,11 @@
 #include "orlacam/CamSettingStyles.h"
 #include "orlacam/CamSettingTables.h"
 #include "ui_CamSettings.h"
-#include "uicomm/LoopDisposal.h"
 #include "uicomm/UicommResources.h"
 #include "uvc/UvcDevices.h"
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
@@ -115,7 +113,6 @@ CamSettings::CamSettings(QString sn, QWidget* parent) : QWidget(parent), ui(new 
     ui->lbManualFocusValue->hide();
     for (QPushButton* reset : {ui->pbExposureReset, ui->pbWhiteBalanceReset, ui->pbImageSettingsReset})
         reset->setIcon(QIcon(QStringLiteral(":/source/uicomm/icon/reset.svg")));
-    loop_ = new QEventLoop(this);
     sn_ = std::move(sn);
     for (int id = 0; id < kSliderCount; ++id) {
         heldBack_[id].setSingleShot(true);
@@ -130,26 +127,20 @@ CamSettings::~CamSettings()
 {
     if (isVisible())
         close();
-    disposeEventLoop(loop_);
     delete ui;
 }
 
-int CamSettings::exec()
+void CamSettings::open()
 {
     if (isVisible()) {
         raise();
         activateWindow();
-        return 0;
+        return;
     }
     initUi();
     QWidget::show();
     adjustSize();
     setMinimumWidth(width());
-    if (loop_->isRunning())
-        return 0;  // the earlier exec() returns when the loop ends
-    // The loop ends and is freed by the destructor should the owner go now.
-    loop_->exec();
-    return 0;
 }
 
 void CamSettings::show()
@@ -196,7 +187,7 @@ CamSettings::Device CamSettings::camera() const
 
 void CamSettings::onDevChanged(const QByteArray& sn, bool present)
 {
-    if (!present && QString::fromLatin1(sn) == sn_ && (isVisible() || loop_->isRunning())) {
+    if (!present && QString::fromLatin1(sn) == sn_ && isVisible()) {
         qInfo() << "Camera left, the camera setting dialog ends:" << sn_;
         on_pbCancel_clicked();
     }
@@ -219,9 +210,8 @@ void CamSettings::on_pbDone_clicked()
 
 void CamSettings::finish()
 {
-    if (loop_->isRunning())
-        loop_->exit(0);
     hide();
+    emit ended();
 }
 
 // --- Filling ---

@@ -11,7 +11,6 @@
 
 #include <optional>
 
-class QEventLoop;
 class QLabel;
 class QPushButton;
 class RSlider;
@@ -34,12 +33,14 @@ public:
     explicit CamSettings(QString sn, QWidget* parent = nullptr);
     ~CamSettings() override;
 
-    // Fills, shows and waits until Cancel, Done or closing ends the dialog.
-    // A visible dialog is only raised; while an earlier call still waits
-    // (the owner hid the dialog), this one fills, shows and returns at once.
-    // Returns 0.
-    int exec();
+    // Fills and shows the dialog and returns at once; ended follows when
+    // Cancel, Done, closing or the camera's departure ends it. A visible
+    // dialog is only raised.
+    void open();
     void setCurrentUvcDevSn(const QString& sn);
+
+signals:
+    void ended();
 
 public slots:
     // Fills the dialog again and shows it, without waiting.
@@ -166,7 +167,6 @@ private:
     void report(vesk::pc::ActionType action, const QVariant& value);
 
     Ui::CamSettings* ui = nullptr;
-    QEventLoop* loop_ = nullptr;
     QString sn_;
 
     bool curHdr_ = false;

@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QMenu>
-#include <QPointer>
 
 using vesk::pc::GlobalParams;
 
@@ -90,7 +89,7 @@ void DevButton::onDevBtnClicked()
 
 void DevButton::showMenu(const QPoint& pos)
 {
-    menu_->exec(mapToGlobal(pos));
+    menu_->popup(mapToGlobal(pos));
 }
 
 QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
@@ -103,26 +102,28 @@ QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
 
 void DevButton::actionRename()
 {
-    QInputDialog dialog;
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setStyleSheet(QStringLiteral("color: rgb(200, 200, 200);background-color: rgb(20, 20, 20);"));
-    dialog.setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
-    dialog.setTextValue(info_.dev_name);
-    dialog.setWindowTitle(tr("Rename"));
-    dialog.setLabelText(tr("Please input name"));
-    dialog.setWindowIcon(QIcon(QStringLiteral(":/source/uicomm/icon/orlacam.png")));
-    dialog.setOkButtonText(tr("OK"));
-    dialog.setCancelButtonText(tr("Cancel"));
+    // Application-modal as before; the answer comes by signal, and goes
+    // nowhere once the button has gone with its camera.
+    auto* dialog = new QInputDialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setStyleSheet(QStringLiteral("color: rgb(200, 200, 200);background-color: rgb(20, 20, 20);"));
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
+    dialog->setTextValue(info_.dev_name);
+    dialog->setWindowTitle(tr("Rename"));
+    dialog->setLabelText(tr("Please input name"));
+    dialog->setWindowIcon(QIcon(QStringLiteral(":/source/uicomm/icon/orlacam.png")));
+    dialog->setOkButtonText(tr("OK"));
+    dialog->setCancelButtonText(tr("Cancel"));
     const QFontMetrics metrics(font());
-    connect(&dialog, &QInputDialog::textValueChanged, &dialog, [&dialog, &metrics](const QString& text) {
+    connect(dialog, &QInputDialog::textValueChanged, dialog, [dialog, metrics](const QString& text) {
         const QString fitted = fitName(text, metrics);
         if (fitted != text)
-            dialog.setTextValue(fitted);
+            dialog->setTextValue(fitted);
     });
-    // The camera may leave while the dialog waits, and its button with it.
-    const QPointer<DevButton> self(this);
-    if (dialog.exec() == QDialog::Accepted && self)
-        applyRename(dialog.textValue());
+    connect(dialog, &QInputDialog::textValueSelected, this, [this](const QString& name) { applyRename(name); });
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
 }
 
 bool DevButton::applyRename(const QString& name)

@@ -50,7 +50,7 @@ void FactoryResetFlow::restore()
     box_->removeButton(QMessageBox::No);
     awaitLastAnswer();
     waited_.start();
-    timer_.start(restoreWaitMs);
+    timer_.start(timing().restoreWaitMs);
 }
 
 // A camera that did not confirm counts only once it has left and come back.
@@ -63,11 +63,11 @@ void FactoryResetFlow::onWaitOver()
         showOutcome(true);
         return;
     }
-    if (waited_.elapsed() >= comeBackMs) {
+    if (waited_.elapsed() >= timing().resetComeBackMs) {
         showOutcome(false);
         return;
     }
-    timer_.start(pollMs);
+    timer_.start(timing().resetPollMs);
 }
 
 void FactoryResetFlow::showOutcome(bool done)

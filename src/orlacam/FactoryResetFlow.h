@@ -16,11 +16,6 @@ public:
 
     void start() override;
 
-    int restoreWaitMs = 4500;
-    // How long a camera that did not confirm may take to come back.
-    int comeBackMs = 60000;
-    int pollMs = 500;
-
 private:
     void restore();
     void onWaitOver();

@@ -120,11 +120,19 @@ void FirmwareUpgradeFlow::onServerListening()
         return;
     }
     auto* box = new UpgradeProgress(window());
+    box->successDelayMs = timing().upgradeSuccessDelayMs;
     netBox_ = box;
+    adopt(box);
     connect(&GlobalParams::get(), &GlobalParams::devUpgradeProgress, box, &UpgradeProgress::onUpgradeProgressUpdate,
             Qt::QueuedConnection);
-    if (window()->startUpgrade(dev) != 0) {
-        delete box;
+    callCamera([](UvcDevice& camera) { return MainUserUi::startUpgrade(camera); },
+               [this, box](int result) { watchNetUpgrade(box, result); });
+}
+
+// The camera's answer to the upgrade request; its reports reach the box meanwhile.
+void FirmwareUpgradeFlow::watchNetUpgrade(UpgradeProgress* box, int requestResult)
+{
+    if (requestResult != 0 || !window()) {
         finish();
         return;
     }

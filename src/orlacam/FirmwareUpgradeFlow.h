@@ -27,6 +27,7 @@ private:
     void upgradeByUvc();
     void upgradeByNet();
     void onServerListening();
+    void watchNetUpgrade(UpgradeProgress* box, int requestResult);
     void onListenFailed(const QString& error);
 
     QPointer<UpgradeProgress> netBox_;

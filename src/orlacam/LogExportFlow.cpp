@@ -42,10 +42,11 @@ void LogExportFlow::showBox()
     box_->setButtonState(QMessageBox::Yes, false);
     ask(box_, [this](int) {
         // The network road reboots the camera once the user has read the outcome.
-        const QSharedPointer<UvcDevice> dev = rebootOnAnswer_ ? device() : nullptr;
-        if (dev)
-            dev->reqDevReboot();
-        finish();
+        if (!rebootOnAnswer_) {
+            finish();
+            return;
+        }
+        callCamera([](UvcDevice& dev) { return dev.reqDevReboot(); }, [this](int) { finish(); });
     });
 }
 
@@ -94,19 +95,26 @@ void LogExportFlow::extractLogByNet()
         return;
     }
     netAddress_ = dev->ipAddr();
-    if (dev->reqDevChangeIpAddr(netAddress_) != 0) {
+    const QString address = netAddress_;
+    callCamera([address](UvcDevice& camera) { return camera.reqDevChangeIpAddr(address); },
+               [this](int result) { awaitNetMode(result); });
+}
+
+void LogExportFlow::awaitNetMode(int switchResult)
+{
+    if (switchResult != 0) {
         qCritical() << "Require device switch to net mode failed!";
         finish();
         return;
     }
     connect(&pollTimer_, &QTimer::timeout, this, &LogExportFlow::pollNetMode);
     waited_.start();
-    pollTimer_.start(settleMs);
+    pollTimer_.start(timing().logSettleMs);
 }
 
 void LogExportFlow::pollNetMode()
 {
-    if (waited_.elapsed() > comeBackMs + settleMs) {
+    if (waited_.elapsed() > timing().logComeBackMs + timing().logSettleMs) {
         showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!")));
         return;
     }
@@ -115,15 +123,20 @@ void LogExportFlow::pollNetMode()
         fetchByNet();
         return;
     }
-    pollTimer_.start(pollMs);
+    pollTimer_.start(timing().logPollMs);
 }
 
 void LogExportFlow::fetchByNet()
 {
-    const QSharedPointer<UvcDevice> dev = device();
-    const bool fetched = dev && dev->getDevLogFile() == 0;
+    callCamera([](UvcDevice& dev) { return dev.getDevLogFile(); }, [this](int result) { showFetched(result); });
+}
+
+// The camera's answer; -1 also when it had gone, and then it is not rebooted.
+void LogExportFlow::showFetched(int result)
+{
+    const bool fetched = result == 0;
     showOutcome(fetched ? text(QT_TRANSLATE_NOOP("MainUserUi",
                                                  "Extract the log file successfully and device will reboot now!"))
                         : text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!")));
-    rebootOnAnswer_ = dev != nullptr;
+    rebootOnAnswer_ = device() != nullptr;
 }

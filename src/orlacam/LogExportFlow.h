@@ -23,18 +23,15 @@ public:
 
     void start() override;
 
-    // The network road's waits, in milliseconds.
-    int settleMs = 3000;
-    int pollMs = 1000;
-    int comeBackMs = 49999;
-
 private:
     void showBox();
     void extractLogByUvc();
     void onTaskReport(int value, const QString& message);
     void extractLogByNet();
+    void awaitNetMode(int switchResult);
     void pollNetMode();
     void fetchByNet();
+    void showFetched(int result);
     void showOutcome(const QString& message);
 
     MsgInfoUi* box_ = nullptr;

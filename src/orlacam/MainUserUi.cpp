@@ -14,6 +14,7 @@
 #include "uicomm/ScreenPlacement.h"
 #include "uicomm/UicommResources.h"
 #include "ui_MainUserUi.h"
+#include "uvc/CameraHttpCall.h"
 #include "uvc/UvcDevices.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QDesktopServices>
 #include <QDebug>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QThread>
@@ -34,11 +34,11 @@ using vesk::pc::UvcDevices;
 namespace {
 
 constexpr int kStateReportMs = 600000;
-constexpr int kSoftwareQueryDelayMs = 500;
 // Shutdown waits: every one bounded, so a stuck camera or task cannot hang
 // the exit. Cloud tasks are asked to stop, so they end long before theirs.
 constexpr int kCloudShutdownMs = 5000;
 constexpr int kRegistryThreadWaitMs = 10000;
+constexpr int kCameraHttpWaitMs = 3000;
 
 struct LanguageFile
 {
@@ -93,10 +93,7 @@ MainUserUi::MainUserUi(QWidget* parent)
     connect(devSleep_, &DevSleep::devChanged, this, &MainUserUi::onDevChangedFromSleepUi);
     connect(devSleep_, &DevSleep::devResumed, this, [this] {
         actionSource_ = vesk::pc::SourceMouse;
-        const QPointer<MainUserUi> self(this);
-        onDevResumed();  // waits a second, processing events
-        if (self)
-            actionSource_ = vesk::pc::SourceMouse;
+        onDevResumed();
     });
     devSleep_->hide();
 
@@ -110,7 +107,7 @@ MainUserUi::MainUserUi(QWidget* parent)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);
-    QTimer::singleShot(kSoftwareQueryDelayMs, this, &MainUserUi::onSoftwareUpgrade);
+    QTimer::singleShot(timing_.softwareQueryDelayMs, this, &MainUserUi::onSoftwareUpgrade);
     onChangeLanguage(GlobalParams::get().language_type);
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     qDebug() << "Main window built";
@@ -312,7 +309,8 @@ void MainUserUi::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// Shutdown order: timers, hot-plug, thread pool, device threads, registry.
+// Shutdown order: timers, hot-plug, thread pool, device threads, registry,
+// the camera HTTP thread.
 // First of all the registry's settle waits are cut short, so that its thread
 // ends at once.
 void MainUserUi::deInit()
@@ -330,6 +328,7 @@ void MainUserUi::deInit()
     stopRegistryThread();
     // An arrival that was still settling may have listed a camera meanwhile.
     registry_->releaseAll();
+    vesk::pc::CameraHttpCall::stopWorker(kCameraHttpWaitMs);
 
     delete settingUi_;
     settingUi_ = nullptr;

@@ -3,6 +3,7 @@
 #include "cloud/ActionSourceType.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/SystemSettingUi.h"
+#include "orlacam/WindowTiming.h"
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
@@ -66,6 +67,9 @@ public:
     SystemSettingUi* settingWindow() const { return settingUi_; }
     DevSleep* sleepOverlay() const { return devSleep_; }
     bool isDevAwake() const { return devAwake_; }
+    // The window's waits; its flows take them when they start.
+    const WindowTiming& timing() const { return timing_; }
+    void setTiming(const WindowTiming& timing) { timing_ = timing; }
     bool isDev4K() const { return dev4K_; }
     qint64 lastUserActionMs() const { return lastUserActionMs_; }
     void setLastUserActionMs(qint64 ms) { lastUserActionMs_ = ms; }
@@ -99,7 +103,8 @@ public:
     DownloadProgress* downloadBox();
     vesk::pc::HttpServerHost& serverHost();
     // Asks the camera to fetch and install the firmware from the local server; 0 on success.
-    int startUpgrade(const QSharedPointer<vesk::pc::UvcDevice>& device);
+    // Blocks on the camera's answers: the flows call it away from the window's thread.
+    static int startUpgrade(vesk::pc::UvcDevice& device);
     // The release notes of a package reply in the current language.
     QString getUgTipsInfo(const QJsonObject& reply) const;
     // Opens a downloaded installer; true when the opener started.
@@ -128,7 +133,9 @@ public slots:
     void onDevStateUpdate(vesk::pc::CameraStatus status);
     void onDevImageDownload(unsigned int type, int result);
     void onCurrDevStateRefresh();
-    void onDevResumed();
+    // Wakes the selected camera; then (if given) follows once it shows
+    // awake, if it is still the selected one.
+    void onDevResumed(std::function<void()> then = {});
 
     // Asks the query server for the newest software, once; then hands what
     // it said to onInfoFromServer.
@@ -161,6 +168,7 @@ public slots:
     void on_slBlurLevel_sliderReleased();
     void on_slBlurLevel_valueChanged(int value);
     void on_pbAutoFraming_clicked();
+    void switchAutoFraming(const QString& sn);
     void on_pbGroupMode_clicked();
     void on_pbSingleMode_clicked();
     void on_pbCloseUp_clicked();
@@ -261,7 +269,8 @@ private:
                       int afMode, int afSize);
     void showSleepOverlay(bool show);
     void sleepSelected(int pollCounter);
-    void wakeSelected(int pollCounter);
+    void wakeSelected(int pollCounter, std::function<void()> then = {});
+    void showAwake(const QString& sn, vesk::pc::ActionSourceType source);
     void queueThumbnails(const QSharedPointer<vesk::pc::UvcDevice>& device);
     void setDevStateOnPages(bool awake);
     QSharedPointer<vesk::pc::UvcDevice> currentDevice() const;
@@ -345,6 +354,7 @@ private:
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;
+    WindowTiming timing_ = WindowTiming::defaults();
     std::unique_ptr<vesk::pc::PkgDownloader> downloader_;
     DownloadProgress* downloadBox_ = nullptr;
     std::unique_ptr<vesk::pc::HttpServerHost> serverHost_;

@@ -16,7 +16,6 @@
 
 #include <QDateTime>
 #include <QDebug>
-#include <QPointer>
 
 #include <algorithm>
 #include <iterator>
@@ -31,7 +30,6 @@ namespace {
 
 constexpr int kMaxVisibleButtons = 4;
 constexpr int kMaxDevNames = 10;
-constexpr int kArrivalReportDelayMs = 10000;
 constexpr int kPeriodicReportSoonMs = 89999;  // a report due within 90 s covers a new camera
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
@@ -175,7 +173,7 @@ void MainUserUi::scheduleArrivalReports(const QString& sn)
         if (uvcMode && device->systemType() == 1)
             vesk::pc::pushDevRegistration(info);
     });
-    timer->start(kArrivalReportDelayMs);
+    timer->start(timing_.arrivalReportDelayMs);
 }
 
 void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
@@ -383,14 +381,11 @@ void MainUserUi::onDevStateUpdate(CameraStatus status)
     if (statusAwake(status, type)) {
         if (!devAwake_) {
             actionSource_ = vesk::pc::SourceDevice;
-            const QPointer<MainUserUi> self(this);
-            const QString sn = currSn_;
-            onDevResumed();  // waits a second, processing events
-            if (!self)
-                return;
+            // The status goes on the panel once the camera shows awake, and
+            // only if it is still the selected one then.
+            onDevResumed([this, status, type] { applyStatus(status, type); });
             actionSource_ = vesk::pc::SourceMouse;
-            if (sn != currSn_)
-                return;  // the status is not the camera's selected now
+            return;
         }
         applyStatus(status, type);
         return;

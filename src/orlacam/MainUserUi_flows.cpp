@@ -68,16 +68,12 @@ vesk::pc::HttpServerHost& MainUserUi::serverHost()
     return *serverHost_;
 }
 
-int MainUserUi::startUpgrade(const QSharedPointer<vesk::pc::UvcDevice>& device)
+int MainUserUi::startUpgrade(vesk::pc::UvcDevice& device)
 {
-    if (!device) {
-        qCritical() << "No device is selected";
-        return -1;
-    }
-    qInfo() << "Start to get device uuid" << device->uuid().toHex().toUpper();
+    qInfo() << "Start to get device uuid" << device.uuid().toHex().toUpper();
     int result = -1;
     for (int i = 0; i < kUpgradeRequestTries && result != 0; ++i)
-        result = device->reqDevUpgrade();
+        result = device.reqDevUpgrade();
     qInfo() << "Require dev to upgrade, ret_val =" << result;
     return result;
 }

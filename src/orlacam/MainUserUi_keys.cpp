@@ -14,7 +14,6 @@
 
 #include <QDateTime>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QShortcut>
 
 using vesk::pc::ActionSourceType;
@@ -23,8 +22,6 @@ using vesk::pc::UvcDevice;
 
 namespace {
 
-constexpr int kSleepKeyRestMs = 4000;
-constexpr int kZoomKeyGapMs = 101;
 constexpr int kZoomKeyStep = 10;
 // Pad report counters that a key's stop starts from: keyboard, remote.
 constexpr int kKeyPadReport = 31;
@@ -165,11 +162,8 @@ void MainUserUi::runKey(const KeyRow& row, ActionSourceType source, QObject* key
         qDebug() << "Key ignored while a maintenance flow runs:" << row.key;
         return;
     }
-    const QPointer<MainUserUi> self(this);
     actionSource_ = source;
-    (this->*row.handler)(row.arg);  // sleep and wake may process events
-    if (!self)
-        return;
+    (this->*row.handler)(row.arg);
     actionSource_ = vesk::pc::SourceMouse;
     if (row.handler == &MainUserUi::keySleepWake)
         restKey(key);
@@ -180,7 +174,7 @@ void MainUserUi::runKey(const KeyRow& row, ActionSourceType source, QObject* key
 void MainUserUi::restKey(QObject* key)
 {
     setKeyActive(key, false);
-    QTimer::singleShot(kSleepKeyRestMs, this, [this, key] {
+    QTimer::singleShot(timing_.sleepKeyRestMs, this, [this, key] {
         if (keyInForce(key))
             setKeyActive(key, true);
     });
@@ -236,7 +230,7 @@ void MainUserUi::zoomStep(int direction)
 {
     qint64& last = direction > 0 ? g_lastZoomInMs : g_lastZoomOutMs;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - last < kZoomKeyGapMs)
+    if (now - last < timing_.zoomKeyGapMs)
         return;
     const int value = ui->slZoom->value();
     if (direction > 0)

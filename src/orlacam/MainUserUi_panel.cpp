@@ -22,7 +22,6 @@ using vesk::pc::UvcDevice;
 
 namespace {
 
-constexpr int kSwitchLockMs = 4000;
 constexpr int kZoomThrottleMs = 99;   // a drag sends when more than this has passed
 constexpr int kZoomSpeed = 100;
 constexpr int kZoomMethodUvc = 0;
@@ -263,7 +262,7 @@ void MainUserUi::lockSwitch(QWidget* button)
 {
     button->blockSignals(true);
     const QPointer<QWidget> guarded(button);
-    QTimer::singleShot(kSwitchLockMs, this, [guarded] {
+    QTimer::singleShot(timing_.switchLockMs, this, [guarded] {
         if (guarded)
             guarded->blockSignals(false);
     });
@@ -272,30 +271,35 @@ void MainUserUi::lockSwitch(QWidget* button)
 void MainUserUi::on_pbAutoFraming_clicked()
 {
     const QString sn = currSn_;
-    QSharedPointer<UvcDevice> device = currentDevice();
-    if (!device || ui->pbAutoFraming->signalsBlocked())
+    if (!currentDevice() || ui->pbAutoFraming->signalsBlocked())
         return;
-    if (virtualBgOn_ && !autoFramingOn_ && !GlobalParams::get().auto_framing_tips) {
-        GlobalParams::get().auto_framing_tips = true;
-        GlobalParams::get().saveParams();
-        device.reset();  // not held across the question
-        const QPointer<MainUserUi> self(this);
-        QPointer<MsgInfoUi> box = new MsgInfoUi(this);
-        box->hideTitle();
-        box->setText(tr("Virtual background will be turned off once the Auto Framing is activated, also "
-                        "adjustment of FoV, Zoom in/out and Direction will be disabled!"));
-        box->addButton(QMessageBox::Yes | QMessageBox::No);
-        box->setButtonText(QMessageBox::Yes, tr("Turn On"));
-        box->setButtonText(QMessageBox::No, tr("Cancel"));
-        const int answer = box->exec();
-        delete box;
-        if (!self || answer != QMessageBox::Yes)
-            return;
-        // The camera may have left, or another been selected, meanwhile.
-        device = registry_->getDevBySn(sn);
-        if (!device || sn != currSn_ || ui->pbAutoFraming->signalsBlocked())
-            return;
+    if (!virtualBgOn_ || autoFramingOn_ || GlobalParams::get().auto_framing_tips) {
+        switchAutoFraming(sn);
+        return;
     }
+    GlobalParams::get().auto_framing_tips = true;
+    GlobalParams::get().saveParams();
+    auto* box = new MsgInfoUi(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->hideTitle();
+    box->setText(tr("Virtual background will be turned off once the Auto Framing is activated, also "
+                    "adjustment of FoV, Zoom in/out and Direction will be disabled!"));
+    box->addButton(QMessageBox::Yes | QMessageBox::No);
+    box->setButtonText(QMessageBox::Yes, tr("Turn On"));
+    box->setButtonText(QMessageBox::No, tr("Cancel"));
+    connect(box, &MsgInfoUi::answered, this, [this, sn](int answer) {
+        if (answer == QMessageBox::Yes)
+            switchAutoFraming(sn);
+    });
+    box->ask();
+}
+
+void MainUserUi::switchAutoFraming(const QString& sn)
+{
+    // After the question the camera may have left, or another been selected.
+    const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
+    if (!device || sn != currSn_ || ui->pbAutoFraming->signalsBlocked())
+        return;
     autoFramingOn_ = !autoFramingOn_;
     setSwitchIcon(ui->pbAutoFraming, autoFramingOn_);
     const CameraStatus status = device->cachedStatus();
@@ -488,10 +492,11 @@ void MainUserUi::chooseColor(int color)
 void MainUserUi::on_pbColorG_clicked() { chooseColor(UvcDevice::MediaBgColorGreen); }
 void MainUserUi::on_pbColorB_clicked() { chooseColor(UvcDevice::MediaBgColorBlue); }
 
-// A box with the Yes button only, run modally; an empty title is hidden.
+// A modal box with the Yes button only, deleted when answered; an empty
+// title is hidden.
 void MainUserUi::runInfoBox(const QString& title, const QString& text, const QString& yesText, int height)
 {
-    QPointer<MsgInfoUi> box = new MsgInfoUi(this);
+    auto* box = new MsgInfoUi(this);
     if (title.isEmpty())
         box->hideTitle();
     else
@@ -502,8 +507,7 @@ void MainUserUi::runInfoBox(const QString& title, const QString& text, const QSt
         box->setButtonText(QMessageBox::Yes, yesText);
     if (height > 0)
         box->setFixedHeight(height);
-    box->exec();
-    delete box;  // null when the window went meanwhile
+    box->open();
 }
 
 void MainUserUi::showInfoDialog(const QString& title, const QString& text)

@@ -21,7 +21,6 @@ constexpr int kSlots = 3;
 const int kSlotX[kSlots] = {118, 188, 258};
 constexpr int kSlotY = 22;
 constexpr int kDeletableSlot = 2;  // the first two hold the camera's own pictures
-constexpr int kPreviewWaitMs = 100;
 
 // The slot of a single picture kind in a family of three bits from first.
 int slotOf(unsigned type, unsigned first)
@@ -146,7 +145,7 @@ void MainUserUi::previewPicture(int slot)
         return;
     device->startFileDownloadAsync(UvcDevice::ImageTransType(UvcDevice::ImageFull0 << slot));
     const QString sn = currSn_;
-    QTimer::singleShot(kPreviewWaitMs, this, [this, sn, slot] {
+    QTimer::singleShot(timing_.previewWaitMs, this, [this, sn, slot] {
         const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
         if (!device || sn != currSn_)
             return;

@@ -2,22 +2,18 @@
 
 #include "orlacam/MainUserUi.h"
 
-#include "comm/Util.h"
 #include "orlacam/CloudReports.h"
 #include "orlacam/DevSleep.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDateTime>
-#include <QPointer>
+#include <QTimer>
 
 using vesk::pc::UvcDevice;
-using vesk::pc::Util;
 
 namespace {
 
 constexpr int kSleepPollCounter = -100;  // the next status read waits about twice as long
-constexpr int kWakeSettleMs = 1000;
-constexpr int kWakeEventPassMs = 100;
 constexpr unsigned kThumbnailsOneAndTwo = 1u | 2u;
 
 } // namespace
@@ -44,30 +40,39 @@ void MainUserUi::sleepSelected(int pollCounter)
     setDevStateOnPages(false);
 }
 
-void MainUserUi::onDevResumed()
+void MainUserUi::onDevResumed(std::function<void()> then)
 {
-    wakeSelected(kSleepPollCounter);
+    wakeSelected(kSleepPollCounter, std::move(then));
 }
 
-void MainUserUi::wakeSelected(int pollCounter)
+void MainUserUi::wakeSelected(int pollCounter, std::function<void()> then)
 {
     const QString sn = currSn_;
     QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
-    if (sn.isEmpty() || !device)
+    if (sn.isEmpty() || !device) {
+        if (then)
+            then();
         return;
+    }
     device->cameraSetDevRunStatus(UvcDevice::DevStatusResume);
     devAwake_ = true;
     device->setStatusPollCounter(pollCounter);
     lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
-    device.reset();  // not held across the wait
+    // The report names the source of the wake, whatever comes meanwhile; the
+    // timer ends with the window.
+    const vesk::pc::ActionSourceType source = actionSource_;
+    QTimer::singleShot(timing_.wakeSettleMs, this, [this, sn, source, then] {
+        showAwake(sn, source);
+        if (then && sn == currSn_)
+            then();
+    });
+}
 
-    const QPointer<MainUserUi> self(this);
-    Util::delayMs(kWakeSettleMs, kWakeEventPassMs);
-    if (!self)
-        return;  // the window closed during the wait
-
+// A second after the wake command.
+void MainUserUi::showAwake(const QString& sn, vesk::pc::ActionSourceType source)
+{
     // The camera or the selection may have changed meanwhile.
-    device = registry_->getDevBySn(sn);
+    const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
     if (!device || sn != currSn_) {
         qDebug() << "Camera left or changed while waking:" << sn;
         return;
@@ -76,5 +81,5 @@ void MainUserUi::wakeSelected(int pollCounter)
     showSleepOverlay(false);
     if ((device->settledThumbnails() & kThumbnailsOneAndTwo) != kThumbnailsOneAndTwo)
         queueThumbnails(device);
-    vesk::pc::devActionToServer(sn, vesk::pc::ActionToWake, actionSource_, QString(), 1);
+    vesk::pc::devActionToServer(sn, vesk::pc::ActionToWake, source, QString(), 1);
 }

@@ -3,6 +3,7 @@
 #include "download/PkgDownloader.h"
 #include "orlacam/MainUserUi.h"
 #include "orlacam/DownloadProgress.h"
+#include "orlacam/OffGuiCall.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "uvc/UvcDevices.h"
@@ -15,7 +16,7 @@ using vesk::pc::UvcDevice;
 using vesk::pc::UvcDevices;
 
 MaintenanceFlow::MaintenanceFlow(MainUserUi* window, const QString& sn)
-    : QObject(window), window_(window), sn_(sn)
+    : QObject(window), window_(window), sn_(sn), timing_(window ? window->timing() : WindowTiming::defaults())
 {
 }
 
@@ -31,6 +32,21 @@ QSharedPointer<UvcDevice> MaintenanceFlow::device() const
     if (!dev)
         qInfo() << "Camera" << sn_ << "has gone";
     return dev;
+}
+
+void MaintenanceFlow::callCamera(std::function<int(UvcDevice&)> call, std::function<void(int)> done)
+{
+    const QString sn = sn_;
+    runOffGui<int>(
+        this,
+        [sn, call] {
+            const QSharedPointer<UvcDevice> dev = sn.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn);
+            return dev ? call(*dev) : -1;
+        },
+        [this, done](int result) {
+            if (!ended_)
+                done(result);
+        });
 }
 
 MainUserUi* MaintenanceFlow::window() const

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include "orlacam/WindowTiming.h"
+
 class MainUserUi;
 class MsgInfoUi;
 class MsgProgressUi;
@@ -44,6 +46,12 @@ protected:
     QSharedPointer<vesk::pc::UvcDevice> device() const;
     // The window, or null once it was closed.
     MainUserUi* window() const;
+    // The window's waits, as they were when the flow began.
+    const WindowTiming& timing() const { return timing_; }
+    // Runs call on the flow's camera away from the window's thread and hands
+    // its result (-1 when the camera had gone) to done, unless the flow has
+    // ended by then. The camera is looked up again by serial on that thread.
+    void callCamera(std::function<int(vesk::pc::UvcDevice&)> call, std::function<void(int)> done);
     // The window even while hidden; null once it is being destroyed.
     MainUserUi* owner() const { return window_; }
     void finish();
@@ -78,6 +86,7 @@ protected:
 private:
     QPointer<MainUserUi> window_;
     QString sn_;
+    WindowTiming timing_;
     QList<QPointer<QWidget>> boxes_;
     bool ended_ = false;
 };

@@ -115,6 +115,7 @@ SystemSettingUi::SystemSettingUi(QWidget* parent)
     languageUi = new Language;
     camSettings = new CamSettings(serialNumber);
     camSettings->setWindowIcon(QIcon(QLatin1String(kWindowIcon)));
+    connect(camSettings, &CamSettings::ended, this, [this] { camSettingsOpen = false; });
     hotKeyList = new HotKeyList;
 
     ui->scrollArea->verticalScrollBar()->setContextMenuPolicy(Qt::NoContextMenu);

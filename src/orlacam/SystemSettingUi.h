@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class ButtonMode;
 class CamSettings;
 class ForMoreUi;
@@ -124,7 +126,10 @@ private:
     void startFirmwareQuery(const QSharedPointer<vesk::pc::UvcDevice>& device);
     void applyFirmwareInfo(const QString& sn, const QJsonObject& reply);
     void showButtonModeText(int mode);
-    int runTips(const QString& title, const QString& text, bool links);
+    // A modal notice with Yes; then (if given) follows its answer, unless
+    // this page has gone by then.
+    void runTips(const QString& title, const QString& text, bool links, std::function<void()> then = {});
+    void switchVirtualBg(const QString& sn);
     void showStoredVirtualBg();
 
     SystemSettingForm* ui = nullptr;

@@ -98,9 +98,10 @@ QSharedPointer<UvcDevice> SystemSettingUi::markedCommand(const QString& sn) cons
     return device;
 }
 
-int SystemSettingUi::runTips(const QString& title, const QString& text, bool links)
+void SystemSettingUi::runTips(const QString& title, const QString& text, bool links, std::function<void()> then)
 {
-    QPointer<MsgInfoUi> box = new MsgInfoUi(parentWidget());
+    auto* box = new MsgInfoUi(parentWidget());
+    box->setAttribute(Qt::WA_DeleteOnClose);
     if (title.isEmpty())
         box->hideTitle();
     else
@@ -110,9 +111,9 @@ int SystemSettingUi::runTips(const QString& title, const QString& text, bool lin
     else
         box->setText(text);
     box->setButtonText(QMessageBox::Yes, tr("Yes"));
-    const int answer = box->exec();
-    delete box;  // null when its parent went meanwhile
-    return answer;
+    if (then)
+        connect(box, &MsgInfoUi::answered, this, [then](int) { then(); });
+    box->ask();
 }
 
 // --- Setting page binding ---
@@ -333,11 +334,8 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
         return;
     }
     vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionConfigureVideoOpened, vesk::pc::SourceMouse);
-    const QPointer<SystemSettingUi> self(this);
     camSettingsOpen = true;
-    camSettings->exec();
-    if (self)
-        camSettingsOpen = false;
+    camSettings->open();
 }
 
 // --- Button configuration row ---
@@ -366,9 +364,9 @@ void SystemSettingUi::on_buttonModeChanged(int mode)
 
 void SystemSettingUi::on_pbButtonAdaptHelp_clicked()
 {
-    QPointer<ButtonModeHelp> help = new ButtonModeHelp(parentWidget());
-    help->exec();
-    delete help;
+    auto* help = new ButtonModeHelp(parentWidget());
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->open();
 }
 
 // --- Noise reduction and virtual background rows ---
@@ -413,15 +411,18 @@ void SystemSettingUi::on_pbVirtualBg_clicked()
         return;
     // The click's camera, whatever the notice's wait brings.
     const QString sn = serialNumber;
-    if (!virtualBgSwitch) {
-        const QPointer<SystemSettingUi> self(this);
-        runTips(QString(),
-                tr("The Virtual Background features are now in beta version and will give further updates to "
-                   "polish the effect."),
-                false);
-        if (!self)
-            return;
+    if (virtualBgSwitch) {
+        switchVirtualBg(sn);
+        return;
     }
+    runTips(QString(),
+            tr("The Virtual Background features are now in beta version and will give further updates to "
+               "polish the effect."),
+            false, [this, sn] { switchVirtualBg(sn); });
+}
+
+void SystemSettingUi::switchVirtualBg(const QString& sn)
+{
     virtualBgSwitch = !virtualBgSwitch;
     setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
     ui->wButtonAdapt->setVisible(virtualBgSwitch);

@@ -13,9 +13,11 @@
 namespace vesk {
 namespace pc {
 
-// One HTTP exchange with a camera's own server, run to its end in a local
-// event loop of the calling thread. Every way it can end is told apart, so
-// that a time-out or a broken reply is never taken for an answer.
+// One HTTP exchange with a camera's own server. It runs on a thread of its
+// own (no event loop of the caller's runs meanwhile); the caller waits for
+// its end within the call's limits. Every way it can end is told apart, so
+// that a time-out or a broken reply is never taken for an answer. The head
+// check and the body sink are called on that thread while the caller waits.
 class CameraHttpCall
 {
 public:
@@ -63,6 +65,9 @@ public:
     Result run(qhttp::THttpMethod method, const QUrl& url);
 
     static const char* outcomeName(Outcome outcome);
+    // Ends the exchanges' thread at shutdown, waiting at most waitMs; the
+    // next call starts it again. False when it did not end in time.
+    static bool stopWorker(int waitMs);
 
 private:
     QString operation_;

@@ -27,8 +27,8 @@ class DeviceBackend;
 // look-ups. Cameras are handed out as shared pointers: a departure closes and
 // unlists a camera, and it is freed when its last holder lets go.
 //
-// Arrivals and departures run on the registry's own thread; the settle waits
-// there process events, so a departure can overtake a pending arrival. The
+// Arrivals and departures run on the registry's own thread; each arrival
+// settles on timers there, so a departure can overtake a pending arrival. The
 // list is locked for look-ups from any thread, never across a wait.
 class UvcDevices : public QObject
 {
@@ -106,6 +106,13 @@ private:
         QSharedPointer<UvcDevice> device;
         UsbDeviceInfo usb;
     };
+    // An arrival between its settle waits, by its report's stamp.
+    struct Arrival
+    {
+        UsbDeviceInfo info;
+        QSharedPointer<UvcDevice> device;  // once opened and listed
+        int attempt = 0;                   // failed initialisations
+    };
 
     void onHotPlug(const UsbDeviceInfo& info, bool arrived);
     template <typename Match>
@@ -116,7 +123,11 @@ private:
     quint64 takeArrivalStamp(uint32_t locationId);
     bool removedSince(uint32_t locationId, quint64 stamp) const;
     void addListed(const Entry& entry);
-    bool initialise(const QSharedPointer<UvcDevice>& device);
+    void after(int ms, quint64 stamp, void (UvcDevices::*step)(quint64));
+    void openArrival(quint64 stamp);
+    void initArrival(quint64 stamp);
+    void endArrival(quint64 stamp);
+    void endArrivals();
     void removeListed(const QSharedPointer<UvcDevice>& device);
     // False when another thread had already unlisted it.
     bool closeUnlisted(const QSharedPointer<UvcDevice>& device);
@@ -139,6 +150,7 @@ private:
     QSet<QString> deniedNodes_;
     // Locations whose hot-plug reports were ignored while their camera upgraded.
     QSet<uint32_t> missedInUpgrade_;
+    QHash<quint64, Arrival> arrivals_;  // the registry's thread only
     std::atomic<bool> hotPlugStarted_{false};
     std::atomic<bool> stopping_{false};
 };

@@ -2,19 +2,17 @@
 
 #include "uvc/UvcDevices.h"
 
-#include "comm/Util.h"
 #include "platform/DeviceBackend.h"
 
 #include <QDebug>
 #include <QMutexLocker>
 #include <QThread>
+#include <QTimer>
 
 namespace vesk {
 namespace pc {
 
 namespace {
-
-constexpr int kEventPassMs = 100;  // longest event-processing pass of a settle wait
 
 bool inUpgrade(const UvcDevice& device)
 {
@@ -52,8 +50,10 @@ void UvcDevices::stopHotPlug()
 
 void UvcDevices::beginShutdown()
 {
-    if (!stopping_.exchange(true))
-        qDebug() << "Camera registry: arrivals stop";
+    if (stopping_.exchange(true))
+        return;
+    qDebug() << "Camera registry: arrivals stop";
+    QMetaObject::invokeMethod(this, &UvcDevices::endArrivals, Qt::QueuedConnection);
 }
 
 // Shutdown cut the arrival short: the camera was never announced.
@@ -120,47 +120,94 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
         removeListed(listed.device);
     }
 
-    const UvcTiming timing = UvcTiming::defaults();
-    if (!Util::delayMs(timing.settleBeforeOpenMs, kEventPassMs, stopping_)) {
-        qDebug() << "Arrival at" << Qt::hex << locationId << "dropped at shutdown";
-        return;
-    }
-    if (removedSince(locationId, stamp) || findEntry(locationId, &listed)) {
-        qDebug() << "Arrival at" << Qt::hex << locationId << "overtaken while settling";
+    arrivals_.insert(stamp, Arrival{info, {}, 0});
+    after(UvcTiming::defaults().settleBeforeOpenMs, stamp, &UvcDevices::openArrival);
+}
+
+// Each wait of an arrival is a timer on the registry's thread; once the
+// arrival has ended (overtaken, shutdown) its table entry is gone and the
+// timer does nothing.
+void UvcDevices::after(int ms, quint64 stamp, void (UvcDevices::*step)(quint64))
+{
+    QTimer::singleShot(ms, this, [this, stamp, step] {
+        if (!arrivals_.contains(stamp))
+            return;
+        if (stopping_)
+            endArrival(stamp);
+        else
+            (this->*step)(stamp);
+    });
+}
+
+// After the wait before opening.
+void UvcDevices::openArrival(quint64 stamp)
+{
+    const UsbDeviceInfo info = arrivals_.value(stamp).info;
+    Entry listed;
+    if (removedSince(info.locationId, stamp) || findEntry(info.locationId, &listed)) {
+        qDebug() << "Arrival at" << Qt::hex << info.locationId << "overtaken while settling";
+        arrivals_.remove(stamp);
         return;
     }
     const QSharedPointer<UvcDevice> device = initWithIoServiceObject(info);
     if (!device) {
         qWarning() << "Add uvc dev failed";
+        arrivals_.remove(stamp);
         return;
     }
     addListed({device, info});
-    const bool settled = Util::delayMs(timing.settleAfterOpenMs, kEventPassMs, stopping_);
-    // The camera left while settling; its departure unlists it, if it has
-    // not already.
-    if (!isListed(device.data()) || removedSince(locationId, stamp))
-        return;
-    const bool ready = settled && initialise(device);
-    if (stopping_) {
-        abandon(device);
-        return;
-    }
-    if (ready && isListed(device.data()))
-        emit devChanged(device->sn().toLatin1(), true);
+    arrivals_[stamp].device = device;
+    after(UvcTiming::defaults().settleAfterOpenMs, stamp, &UvcDevices::initArrival);
 }
 
-bool UvcDevices::initialise(const QSharedPointer<UvcDevice>& device)
+// After the wait after opening, then after each failed attempt. Nothing of
+// the table is held across initDev: in network mode its waits process events.
+void UvcDevices::initArrival(quint64 stamp)
 {
+    const Arrival arrival = arrivals_.value(stamp);
+    // The camera left while settling; its departure unlists it, if it has
+    // not already.
+    const bool left = !isListed(arrival.device.data())
+        || (arrival.attempt == 0 && removedSince(arrival.info.locationId, stamp));
     const UvcTiming timing = UvcTiming::defaults();
-    for (int attempt = 0; attempt < timing.initAttempts; ++attempt) {
-        if (device->initDev())
-            return true;
-        qWarning() << "Device init failed, try again";
-        if (!Util::delayMs(timing.initRetryMs, kEventPassMs, stopping_) || !isListed(device.data()))
-            return false;
+    if (left || arrival.attempt >= timing.initAttempts) {
+        if (!left)
+            qWarning() << "Device init failed";
+        arrivals_.remove(stamp);
+        return;
     }
-    qWarning() << "Device init failed";
-    return false;
+    const bool ready = arrival.device->initDev();
+    if (!arrivals_.contains(stamp))
+        return;  // ended at shutdown meanwhile
+    if (stopping_) {
+        endArrival(stamp);
+        return;
+    }
+    if (!ready) {
+        qWarning() << "Device init failed, try again";
+        ++arrivals_[stamp].attempt;
+        after(timing.initRetryMs, stamp, &UvcDevices::initArrival);
+        return;
+    }
+    arrivals_.remove(stamp);
+    if (isListed(arrival.device.data()))
+        emit devChanged(arrival.device->sn().toLatin1(), true);
+}
+
+// Shutdown cut the arrival short: a camera opened for it is never announced.
+void UvcDevices::endArrival(quint64 stamp)
+{
+    const Arrival arrival = arrivals_.take(stamp);
+    if (!arrival.device)
+        qDebug() << "Arrival at" << Qt::hex << arrival.info.locationId << "dropped at shutdown";
+    else if (isListed(arrival.device.data()))
+        abandon(arrival.device);
+}
+
+void UvcDevices::endArrivals()
+{
+    for (const quint64 stamp : arrivals_.keys())
+        endArrival(stamp);
 }
 
 void UvcDevices::onDevRemoved(const UsbDeviceInfo& info)

@@ -211,7 +211,7 @@ private slots:
         offer(firmware(), pkgType, FakePackageServer::kNotFound);
         start(pkgType);
         QVERIFY(finish());
-        const auto& seen = server_->requests().first();
+        const FakeCameraHttp::Seen seen = server_->requests().first();  // a copy: the list is one too
         const QJsonObject body = QJsonDocument::fromJson(seen.body).object();
         QCOMPARE(seen.headers.value("content-length").toInt(), seen.body.size());
         QVERIFY(!seen.body.contains(' '));

@@ -84,15 +84,16 @@ void setSlider(const QWidget& dialog, const char* name, int value)
     child<RSlider>(dialog, name)->setValue(value);
 }
 
-// Runs check inside the dialog's exec() and clicks Done after it, also when
-// a check in it fails, so the test never waits on an open dialog.
+// Opens the dialog, runs check on it and clicks Done after it, also when a
+// check in it fails, so that no test leaves it open. 0 when the dialog
+// ended once, as it should.
 int execWith(CamSettings& dialog, const std::function<void()>& check)
 {
-    QTimer::singleShot(0, &dialog, [&] {
-        check();
-        click(dialog, "pbDone");
-    });
-    return dialog.exec();
+    QSignalSpy ended(&dialog, &CamSettings::ended);
+    dialog.open();
+    check();
+    click(dialog, "pbDone");
+    return ended.count() == 1 ? 0 : -1;
 }
 
 using Action = std::function<void(CamSettings&)>;
@@ -158,7 +159,7 @@ private slots:
     void absentCameraShowsTheAbsentLook();
     void unreadAndMissingControlsAreLeftAlone();
     void departureEndsTheDialog();
-    void hiddenDialogKeepsOneLoop();
+    void hiddenDialogOpensAgain();
     void ownerGoingEndsTheDialog();
     void rendersLegibly_data();
     void rendersLegibly();
@@ -412,26 +413,28 @@ void tst_CamSettings::departureEndsTheDialog()
     const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString());
     QVERIFY(camera);
     CamSettings dialog(QString::fromLatin1(kSn));
-    QTimer::singleShot(0, &dialog, [&] {
-        setSlider(dialog, "slContrast", 10);
-        camera->clearRequests();
-        sim().unplug(0x14300000);
-    });
-    QCOMPARE(dialog.exec(), 0);
+    QSignalSpy ended(&dialog, &CamSettings::ended);
+    dialog.open();
+    setSlider(dialog, "slContrast", 10);
+    camera->clearRequests();
+    sim().unplug(0x14300000);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kBoundMs);
     QVERIFY(!dialog.isVisible());
     QVERIFY(sent(*camera).isEmpty());
 }
 
-void tst_CamSettings::hiddenDialogKeepsOneLoop()
+// Hidden by its owner and opened again: filled and shown, and Done ends it once.
+void tst_CamSettings::hiddenDialogOpensAgain()
 {
     QVERIFY(plug(kSn, 0x14300000, QString()));
     CamSettings dialog(QString::fromLatin1(kSn));
-    bool returnedAtOnce = false;
-    execWith(dialog, [&] {
+    bool shownAgain = false;
+    QCOMPARE(execWith(dialog, [&] {
         dialog.hide();
-        returnedAtOnce = dialog.exec() == 0 && dialog.isVisible();  // fills and shows
-    });
-    QVERIFY(returnedAtOnce);
+        dialog.open();  // fills and shows
+        shownAgain = dialog.isVisible();
+    }), 0);
+    QVERIFY(shownAgain);
     QVERIFY(!dialog.isVisible());
 }
 
@@ -440,8 +443,9 @@ void tst_CamSettings::ownerGoingEndsTheDialog()
     QVERIFY(plug(kSn, 0x14300000, QString()));
     auto* owner = new QWidget;
     QPointer<CamSettings> dialog = new CamSettings(QString::fromLatin1(kSn), owner);
-    QTimer::singleShot(0, owner, [owner] { delete owner; });
-    QCOMPARE(dialog->exec(), 0);
+    dialog->open();
+    QVERIFY(dialog->isVisible());
+    delete owner;
     QVERIFY(!dialog);
 }
 

@@ -114,7 +114,8 @@ void tst_ControlPanel::init()
     QByteArray status(60, '\0');
     status[2] = 1;  // running, media mode normal
     orla()->setStatusBlock(status);
-    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
+    // The real waits: the switch lock's own interval is what a case checks.
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs, WindowTiming::defaults()));
 }
 
 void tst_ControlPanel::cleanup()
@@ -264,6 +265,7 @@ void tst_ControlPanel::autoFramingTipIsAskedOnce()
         clickButton(box, "pbNo");
     });
     window_->on_pbAutoFraming_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), kBoundMs);  // answered
     QVERIFY(asked.startsWith(QStringLiteral("Virtual background will be turned off")));
     QVERIFY(GlobalParams::get().auto_framing_tips);
     QVERIFY(!window_->isAutoFramingOn());
@@ -444,13 +446,16 @@ void tst_ControlPanel::sleepAndWake()
     QVERIFY(!window_->isDevAwake());
     QVERIFY(window_->sleepOverlay()->isVisible());
 
+    // The wake returns at once; the overlay goes once the camera has had
+    // its second to settle.
     QElapsedTimer clock;
     clock.start();
     window_->on_devSleepResume();
-    QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(window_->sleepOverlay()->isVisible());
     QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 1), 1, kBoundMs);
     QVERIFY(window_->isDevAwake());
-    QVERIFY(window_->sleepOverlay()->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(window_->sleepOverlay()->isHidden(), kBoundMs);
+    QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
 }
 
 void tst_ControlPanel::helpBoxShowsPlainTextAndReturns()
@@ -464,6 +469,7 @@ void tst_ControlPanel::helpBoxShowsPlainTextAndReturns()
         QTest::keyClick(box, Qt::Key_Escape);
     });
     window_->on_pbDirectionHelp_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), kBoundMs);  // answered
     QCOMPARE(shown, QStringLiteral("Please zoom in first before adjusting the direction."));
     QCOMPARE(format, Qt::PlainText);
 }
@@ -488,6 +494,7 @@ void tst_ControlPanel::firmwarePrompt()
         });
     }
     QCOMPARE(window_->onPromptDevUpgrade(current, QStringLiteral("4.0.3.1"), QStringLiteral("4.0.3.1")), older);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), kBoundMs);  // answered
     QCOMPARE(shown.isEmpty(), !older);
     if (older)
         QCOMPARE(shown, QStringLiteral("Please upgrade to the v4.0.3.1 or higher for new features with your OrlaCam."));

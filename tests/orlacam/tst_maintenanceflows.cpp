@@ -8,9 +8,12 @@
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
 #include "orlacam/DownloadProgress.h"
+#include "orlacam/MaintenanceFlow.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "orlacam/UpgradeProgress.h"
+#include "support/FakeCameraHttp.h"
+#include "uvc/CameraHttpCall.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 
@@ -68,6 +71,23 @@ void click(const QString& title, const char* button)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
+// A flow whose one step is a camera HTTP call to url; the answer lands in *result.
+class HttpCallFlow : public MaintenanceFlow
+{
+public:
+    using MaintenanceFlow::MaintenanceFlow;
+    void start() override {}
+    void call(const QUrl& url, int* result)
+    {
+        callCamera(
+            [url](UvcDevice&) {
+                CameraHttpCall call(QStringLiteral("slow"), CameraHttpCall::Limits());
+                return call.run(qhttp::EHTTP_GET, url).isOk() ? 0 : 1;
+            },
+            [result](int answer) { *result = answer; });
+    }
+};
+
 } // namespace
 
 class tst_MaintenanceFlows : public QObject
@@ -102,6 +122,7 @@ private slots:
     void softwareUpdate();
     void networkUpgrade_data();
     void networkUpgrade();
+    void slowCameraCallLeavesTheWindowRunning();
 };
 
 void tst_MaintenanceFlows::initTestCase()
@@ -138,6 +159,7 @@ void tst_MaintenanceFlows::cleanup()
 bool tst_MaintenanceFlows::openWindow()
 {
     window_ = std::make_unique<MainUserUi>(nullptr);
+    window_->setTiming(fastWindowTiming());
     window_->show();
     const bool up = QTest::qWaitFor(
         [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
@@ -504,6 +526,37 @@ void tst_MaintenanceFlows::networkUpgrade()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QVERIFY(QTest::qWaitFor([] { return QTcpServer().listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port); },
                             kBoundMs));
+}
+
+// The camera takes 3 s to answer a flow's call: the window's timers keep
+// firing meanwhile (a call run in place would stop them for all of it), and
+// the answer reaches the flow afterwards.
+void tst_MaintenanceFlows::slowCameraCallLeavesTheWindowRunning()
+{
+    constexpr int kAnswerMs = 3000;
+    FakeCameraHttp camera;
+    QVERIFY(camera.listen());
+    FakeCameraHttp::Reply slow = FakeCameraHttp::json("{}");
+    slow.chunks = {"{", "}"};
+    slow.pauseMs = kAnswerMs;
+    camera.setReply(QStringLiteral("/slow"), slow);
+    std::unique_ptr<HttpCallFlow> flow = std::make_unique<HttpCallFlow>(window_.get(), kOrlaSn);
+    int result = -2;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = qMax(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    ticker.start(20);
+    flow->call(QUrl(QStringLiteral("http://127.0.0.1:%1/slow").arg(camera.port())), &result);
+    QTRY_COMPARE_WITH_TIMEOUT(result, 0, kBoundMs);
+    QVERIFY2(clock.elapsed() >= kAnswerMs * 9 / 10, qPrintable(QString::number(clock.elapsed())));
+    // Generous for a loaded machine, far below the call's own length.
+    QVERIFY2(longestGap < kAnswerMs / 2, qPrintable(QString::number(longestGap)));
 }
 
 QTEST_MAIN(tst_MaintenanceFlows)

@@ -194,6 +194,7 @@ void tst_SystemSettingUi::rowsSendAndReport()
             childButton(box, "pbYes")->click();
         }, 1500, &noticeWatch);
         child<QPushButton>(&page, control.toLatin1())->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);  // answered
     }
     const QList<QByteArray> sent = records(orla_->sn()).mid(before);
     QCOMPARE(sent.isEmpty() ? QByteArray() : sent.last().toHex(), record);
@@ -241,6 +242,7 @@ void tst_SystemSettingUi::cameraSettingNeedsItsFirmware()
         }, 8000, &dialogWatch);
     }
     child<QPushButton>(&page, "pbCameraSettings")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);  // answered
     QCOMPARE(dialogShown, opens);
     QCOMPARE(actionReported("configure_video_opened", opens ? 8000 : 300), opens);
     sim().unplug(camera->locationId());

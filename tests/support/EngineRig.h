@@ -187,7 +187,9 @@ struct EngineRig
         registry.reset(new vesk::pc::UvcDevices(backend));
         registry->onDevInserted(model.usb);
         const QString sn = QString::fromLatin1(model.serial.constData());
-        device = registry->getDevBySn(sn);
+        // The arrival settles on timers of this thread; ready() tells whether it came.
+        static_cast<void>(
+            QTest::qWaitFor([&] { return (device = registry->getDevBySn(sn)) && device->isInited(); }, 10000));
         engine.reset(new vesk::pc::UvcPatchUpgrade(sn, vesk::pc::UvcPatchUpgrade::UvcTaskUpgrade, *registry));
         camera->clearRequests();
     }

@@ -2,8 +2,9 @@
 
 // The HTTP server of a camera in network mode, on a loopback address: answers
 // each path from a table the test fills and records every request it gets.
-// Runs in the thread that creates it; the camera object's waits process its
-// events. Header-only, so that it needs nothing but the HTTP library.
+// Runs on a thread of its own, as a camera would: the caller of a camera
+// call is blocked meanwhile. Header-only, so that it needs nothing but the
+// HTTP library.
 
 #include "http/QHttpServer.h"
 
@@ -11,10 +12,14 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QPair>
-#include <QPointer>
 #include <QTcpServer>
+#include <QThread>
 #include <QTimer>
+
+#include <functional>
 
 class FakeCameraHttp
 {
@@ -47,33 +52,71 @@ public:
         return reply;
     }
 
+    FakeCameraHttp()
+    {
+        context_.moveToThread(&thread_);
+        thread_.start();
+    }
+    ~FakeCameraHttp()
+    {
+        onServerThread([this] {
+            delete server_;
+            server_ = nullptr;
+        });
+        thread_.quit();
+        thread_.wait();
+    }
+    FakeCameraHttp(const FakeCameraHttp&) = delete;
+    FakeCameraHttp& operator=(const FakeCameraHttp&) = delete;
+
     bool listen(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost))
     {
-        return server_.listen(address, 0, [this](qhttp::server::QHttpRequest* request,
-                                                 qhttp::server::QHttpResponse* response) {
-            request->collectData(-1);
-            QObject::connect(request, &qhttp::server::QHttpRequest::end, response,
-                             [this, request, response] { answer(request, response); });
+        bool listening = false;
+        onServerThread([this, address, &listening] {
+            server_ = new qhttp::server::QHttpServer;
+            listening = server_->listen(address, 0, [this](qhttp::server::QHttpRequest* request,
+                                                           qhttp::server::QHttpResponse* response) {
+                request->collectData(-1);
+                QObject::connect(request, &qhttp::server::QHttpRequest::end, response,
+                                 [this, request, response] { answer(request, response); });
+            });
+            port_ = server_->tcpServer() ? server_->tcpServer()->serverPort() : 0;
         });
+        return listening;
     }
 
-    quint16 port() const { return server_.tcpServer() ? server_.tcpServer()->serverPort() : 0; }
-    void setReply(const QString& path, const Reply& reply) { replies_.insert(path, reply); }
-    const QList<Seen>& requests() const { return seen_; }
-    void clearRequests() { seen_.clear(); }
+    quint16 port() const { return port_; }
+    void setReply(const QString& path, const Reply& reply)
+    {
+        QMutexLocker lock(&mutex_);
+        replies_.insert(path, reply);
+    }
+    QList<Seen> requests() const
+    {
+        QMutexLocker lock(&mutex_);
+        return seen_;
+    }
+    void clearRequests()
+    {
+        QMutexLocker lock(&mutex_);
+        seen_.clear();
+    }
 
 private:
     void answer(qhttp::server::QHttpRequest* request, qhttp::server::QHttpResponse* response)
     {
         const QString path = request->url().path();
+        QMutexLocker lock(&mutex_);
         seen_.append({int(request->method()), path, request->headers(), request->collectedData()});
-        if (!replies_.contains(path)) {
+        const bool known = replies_.contains(path);
+        const Reply reply = replies_.value(path);
+        lock.unlock();
+        if (!known) {
             response->setStatusCode(qhttp::ESTATUS_NOT_FOUND);
             response->addHeaderInt("content-length", 0);
             response->end();
             return;
         }
-        const Reply reply = replies_.value(path);
         if (reply.silent)
             return;
         response->setStatusCode(qhttp::TStatusCode(reply.status));
@@ -103,7 +146,16 @@ private:
         });
     }
 
-    qhttp::server::QHttpServer server_;
+    void onServerThread(const std::function<void()>& work)
+    {
+        QMetaObject::invokeMethod(&context_, work, Qt::BlockingQueuedConnection);
+    }
+
+    QThread thread_;
+    QObject context_;  // on thread_: the server's side runs there
+    qhttp::server::QHttpServer* server_ = nullptr;
+    quint16 port_ = 0;
+    mutable QMutex mutex_;  // replies_ and seen_
     QHash<QString, Reply> replies_;
     QList<Seen> seen_;
 };

@@ -58,7 +58,7 @@ public:
     }
     void answerQuery(const FakeCameraHttp::Reply& reply) { http_.setReply(kQueryPath, reply); }
 
-    const QList<FakeCameraHttp::Seen>& requests() const { return http_.requests(); }
+    QList<FakeCameraHttp::Seen> requests() const { return http_.requests(); }
     int requestsFor(const QString& prefix) const
     {
         int count = 0;

@@ -16,6 +16,22 @@
 #include <memory>
 
 
+// The window's waits cut short: a flow or a rest of seconds takes a fraction
+// of one. Long enough that a test can still act while a wait runs.
+inline WindowTiming fastWindowTiming()
+{
+    WindowTiming timing;
+    timing.wakeSettleMs = 400;
+    timing.sleepKeyRestMs = 500;
+    timing.switchLockMs = 500;
+    timing.restoreWaitMs = 300;
+    timing.resetPollMs = 100;
+    timing.logSettleMs = 300;
+    timing.logPollMs = 100;
+    timing.upgradeSuccessDelayMs = 300;
+    return timing;
+}
+
 // Run-status frames (command 0x13C2, payload 01 and the status) a camera got.
 inline int runStatusFrames(uint32_t location, uint8_t status)
 {
@@ -58,13 +74,15 @@ inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
     return nullptr;
 }
 
-// A window with both simulated cameras listed and sn selected, its status
+// A window with both simulated cameras listed and sn selected, its waits
+// short unless the test asks for others, its status
 // reports off so that no status moves the panel under a test, and the
 // camera's request log emptied. False when that is not reached in time.
 inline bool openWindowOn(std::unique_ptr<MainUserUi>& window, const QString& sn, uint32_t location,
-                         int boundMs = 8000)
+                         int boundMs = 8000, const WindowTiming& timing = fastWindowTiming())
 {
     window = std::make_unique<MainUserUi>(nullptr);
+    window->setTiming(timing);
     window->show();
     if (!QTest::qWaitFor([&] { return window->devButtons().size() == 2
                                       && window->devButtons().first()->hasDevice(); },

@@ -99,6 +99,7 @@ private slots:
     void arrivalWithTheRealSettleWaits();
     void removalDuringTheSettleWaitAnnouncesNothing();
     void removalBeforeOpeningCancelsThePendingArrival();
+    void shutdownBetweenTheSettleWaitsEndsTheArrival();
     void secondArrivalAtAListedLocation_data();
     void secondArrivalAtAListedLocation();
     void removalWhileAnotherThreadIsBlockedInASend();
@@ -234,6 +235,33 @@ void tst_UvcRegistry::removalBeforeOpeningCancelsThePendingArrival()
     QVERIFY(r.staysAt(1));
     QCOMPARE(r.change(0), Change("SN00000000B1", true));
     QCOMPARE(r.registry->devList().size(), 1);
+}
+
+// Shutdown comes while the camera settles after opening: it is closed at
+// once, and the settle timer still pending does nothing when it fires, even
+// after arrivals have started again.
+void tst_UvcRegistry::shutdownBetweenTheSettleWaitsEndsTheArrival()
+{
+    const UvcTiming fast = UvcTiming::defaults();
+    UvcTiming slow = fast;
+    slow.settleAfterOpenMs = 1500;
+    UvcTiming::setDefaults(slow);
+    auto restore = qScopeGuard([&] { UvcTiming::setDefaults(fast); });
+    Registry r;
+    r.start();
+    r.backend.plug(cameraAt(0x04200000, "SN0000000042"));
+    QTRY_VERIFY_WITH_TIMEOUT(r.registry->getDevByLocationId(0x04200000), kBoundMs);
+    QWeakPointer<UvcDevice> settling = r.registry->getDevByLocationId(0x04200000);
+    QElapsedTimer clock;
+    clock.start();
+    r.registry->beginShutdown();
+    QTRY_VERIFY_WITH_TIMEOUT(r.registry->devList().isEmpty(), kBoundMs);
+    QVERIFY2(clock.elapsed() < slow.settleAfterOpenMs, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(settling.isNull() || !settling.toStrongRef()->isOpen());
+    r.start();  // arrivals go on; the old timer is still due
+    QTest::qWait(slow.settleAfterOpenMs + 500);
+    QCOMPARE(r.changes.count(), 0);
+    QVERIFY(r.registry->devList().isEmpty());
 }
 
 void tst_UvcRegistry::secondArrivalAtAListedLocation_data()

@@ -119,7 +119,7 @@ void FirmwareUpgradeFlow::onServerListening()
         finish();
         return;
     }
-    auto* box = new UpgradeProgress(window());
+    auto* box = new UpgradeProgress(progressTimeoutMs, window());
     netBox_ = box;
     connect(&GlobalParams::get(), &GlobalParams::devUpgradeProgress, box, &UpgradeProgress::onUpgradeProgressUpdate,
             Qt::QueuedConnection);

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "orlacam/MaintenanceFlow.h"
+#include "orlacam/UpgradeProgress.h"
 
 #include <QPointer>
-
-class UpgradeProgress;
 
 // The firmware upgrade from the cloud: the tips box, whether a newer
 // firmware exists, its download, then the upgrade over USB (the upgrade
@@ -18,6 +17,9 @@ public:
     ~FirmwareUpgradeFlow() override;
 
     void start() override;
+
+    // How long the network road's box waits for the camera's outcome.
+    int progressTimeoutMs = UpgradeProgress::kDefaultTimeoutMs;
 
 private:
     void tellNoDevice();

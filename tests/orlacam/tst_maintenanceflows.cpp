@@ -4,6 +4,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
+#include "orlacam/FlowBoxes.h"
 #include "orlacam/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
@@ -24,51 +25,6 @@
 #include <memory>
 
 using namespace vesk::pc;
-
-namespace {
-
-constexpr int kBoundMs = 15000;
-
-QString titleOf(QWidget* box)
-{
-    auto* title = box->findChild<QLabel*>(QStringLiteral("lbTitle"));
-    return title ? title->text() : QString();
-}
-
-QString textOf(QWidget* box)
-{
-    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
-    if (!content)
-        content = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
-    return content ? content->text() : QString();
-}
-
-// The shown box of a title, or null.
-QWidget* shownBox(const QString& title)
-{
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget* w : widgets) {
-        if (w->isVisible() && (qobject_cast<MsgInfoUi*>(w) || qobject_cast<MsgProgressUi*>(w)) && titleOf(w) == title)
-            return w;
-    }
-    return nullptr;
-}
-
-bool waitForBox(const QString& title)
-{
-    return QTest::qWaitFor([&] { return shownBox(title) != nullptr; }, kBoundMs);
-}
-
-void click(const QString& title, const char* button)
-{
-    QWidget* box = shownBox(title);
-    QVERIFY2(box, qPrintable(title));
-    auto* b = box->findChild<QPushButton*>(QLatin1String(button));
-    QVERIFY(b && b->isVisible() && b->isEnabled());
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-} // namespace
 
 class TstMaintenanceFlows : public QObject
 {
@@ -218,31 +174,6 @@ void TstMaintenanceFlows::firmwareWithoutNewerVersionTells()
              QStringLiteral("Cannot get latest firmware info from server!"));
     click(QStringLiteral("Firmware upgrade info"), "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-}
-
-// Up to the download box, with the query server faked by a closed port.
-static void reachDownload(MainUserUi& window);
-
-// The download box told of a verified package and answered.
-static void passDownload(MainUserUi& window)
-{
-    QVERIFY(window.downloader().wait(kBoundMs));  // its refusal is shown first
-    QCoreApplication::sendPostedEvents();
-    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
-    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
-    window.downloadBox()->errorLatched = false;
-    click(QStringLiteral("Downloading Firmware"), "pbOk");
-}
-
-static void reachDownload(MainUserUi& window)
-{
-    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QStringLiteral("99.0.0.1"));
-    window.onFirmwareUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
-    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
-    click(QStringLiteral("Firmware upgrade info"), "pbYes");
-    QVERIFY(waitForBox(QStringLiteral("Downloading Firmware")));
 }
 
 void TstMaintenanceFlows::firmwareDownloadFailureEndsFlow()

@@ -5,6 +5,7 @@
 // Runs in the thread that creates it; the camera object's waits process its
 // events. Header-only, so that it needs nothing but the HTTP library.
 
+#include "http/QHttpConnection.h"
 #include "http/QHttpServer.h"
 
 #include <QByteArray>
@@ -28,6 +29,7 @@ public:
         QList<QByteArray> chunks;
         int pauseMs = 0;
         bool silent = false;  // reads the request and never answers
+        bool cut = false;     // closes the connection after the chunks instead of ending
     };
 
     struct Seen
@@ -95,7 +97,10 @@ private:
     {
         QTimer::singleShot(index == 0 ? 0 : reply.pauseMs, response, [response, reply, index] {
             if (index >= reply.chunks.size()) {
-                response->end();
+                if (reply.cut)
+                    response->connection()->killConnection();
+                else
+                    response->end();
                 return;
             }
             response->write(reply.chunks.at(index));

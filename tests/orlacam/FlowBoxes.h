@@ -7,6 +7,7 @@
 #include "download/PkgDownloader.h"
 #include "orlacam/DownloadProgress.h"
 #include "orlacam/MainUserUi.h"
+#include "orlacam/SimWindowSupport.h"
 #include "support/DemoCameras.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
@@ -17,6 +18,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+
+#include <memory>
 
 constexpr int kBoundMs = 15000;
 
@@ -57,6 +60,19 @@ inline void click(const QString& title, const char* button)
     auto* b = box->findChild<QPushButton*>(QLatin1String(button));
     QVERIFY(b && b->isVisible() && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// A shown window with the Orla listed and selected; false when that is not
+// reached in time.
+inline bool openWindowOnOrla(std::unique_ptr<MainUserUi>& window)
+{
+    window = std::make_unique<MainUserUi>(nullptr);
+    window->show();
+    const bool up = QTest::qWaitFor(
+        [&] { return vesk::pc::UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window, kOrlaSn); }, kBoundMs);
+    if (DevButton* orla = buttonFor(*window, kOrlaSn); orla && window->currentSn() != kOrlaSn)
+        QTest::mouseClick(orla, Qt::LeftButton);
+    return up && window->currentSn() == kOrlaSn;
 }
 
 // Up to the download box, with the query server faked by a closed port.

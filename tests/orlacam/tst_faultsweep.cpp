@@ -376,14 +376,9 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
 // pool address; the Orla in network mode when the fault says so.
 QSharedPointer<UvcDevice> tst_FaultSweep::openOnOrla(const Faults& fault)
 {
-    window_ = std::make_unique<MainUserUi>(nullptr);
-    window_->show();
-    const bool up = QTest::qWaitFor(
-        [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
-    if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
-        QTest::mouseClick(orla, Qt::LeftButton);
+    const bool up = openWindowOnOrla(window_);
     const QSharedPointer<UvcDevice> dev = UvcDevices::get().getDevBySn(kOrlaSn);
-    if (!up || !dev || window_->currentSn() != kOrlaSn)
+    if (!up || !dev)
         return nullptr;
     dev->setTiming(windowTiming_);
     if (!fake_ || fakeAddress_ != dev->ipAddr()) {

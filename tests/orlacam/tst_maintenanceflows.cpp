@@ -34,8 +34,6 @@ private:
     TestHome home_;
     std::unique_ptr<MainUserUi> window_;
 
-    bool openWindow();
-
 private slots:
     void initTestCase();
     void init();
@@ -80,7 +78,7 @@ void TstMaintenanceFlows::init()
     GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
     if (!sim().camera(kOrlaLocation))
         QSKIP("no simulated Orla");
-    QVERIFY(openWindow());
+    QVERIFY(openWindowOnOrla(window_));
 }
 
 void TstMaintenanceFlows::cleanup()
@@ -89,17 +87,6 @@ void TstMaintenanceFlows::cleanup()
     QTest::qWait(20);
     if (!sim().camera(kOrlaLocation))
         QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
-}
-
-bool TstMaintenanceFlows::openWindow()
-{
-    window_ = std::make_unique<MainUserUi>(nullptr);
-    window_->show();
-    const bool up = QTest::qWaitFor(
-        [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
-    if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
-        QTest::mouseClick(orla, Qt::LeftButton);
-    return up && window_->currentSn() == kOrlaSn;
 }
 
 void TstMaintenanceFlows::withoutCameraNothingStarts_data()

@@ -36,7 +36,7 @@ const char* const kLogFailed = "Extract log failed, please try again later!";
 const char* const kUpgradeFailed = "Upgrade failed, please try again later.";
 const char* const kNoResponse = "No response from device for a long time, please restart device and try again!";
 const QString kStored = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0_release.bin");
-constexpr int kIdleMs = 700;            // the camera's HTTP exchanges
+constexpr int kIdleMs = 700;              // the camera's HTTP exchanges
 constexpr int kProgressTimeoutMs = 1500;  // the network upgrade box's wait
 
 enum Road { UsbLog, NetLog, NetUpgrade };
@@ -245,8 +245,6 @@ private:
 
 } // namespace
 
-Q_DECLARE_METATYPE(SimStreamFaults)
-
 class tst_FaultSweep : public QObject
 {
     Q_OBJECT
@@ -347,7 +345,7 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
     const TaskRun run(rig);
     QVERIFY(run.ended);
     QCOMPARE(run.reports, (QList<QPair<int, QString>>{{0, fault.text}}));
-    QVERIFY2(log.mentions(row.logged), row.logged);
+    QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
     const QStringList after = filesIn(logDir());
     if (fault.archiveKept) {
         QCOMPARE(after.size(), before.size() + 1);
@@ -365,9 +363,11 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
         return;
     }
     // Asked to reboot whatever happened: back in its main system and listed.
-    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
-    QVERIFY(camera);
-    QTRY_COMPARE_WITH_TIMEOUT(int(camera->model().systemType), int(row.left), kTaskBoundMs);
+    // (between its removal and its return the backend lists no camera there)
+    QSharedPointer<SimCamera> camera;
+    QTRY_VERIFY_WITH_TIMEOUT((camera = rig.backend.camera(model.usb.locationId))
+                                 && int(camera->model().systemType) == int(row.left),
+                             kTaskBoundMs);
     QTRY_VERIFY_WITH_TIMEOUT(rig.registry->getDevBySn(sn), kTaskBoundMs);
     QCOMPARE(rig.registry->getDevBySn(sn)->devMode(), UvcDevice::DevModeUvc);
 }
@@ -429,7 +429,7 @@ void tst_FaultSweep::runNetLog(const Row& row, const Faults& fault)
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), kBoundMs);
     QCOMPARE(textOf(box), QString(kLogFailed));
-    QVERIFY2(log.mentions(row.logged), row.logged);
+    QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
     QCOMPARE(filesIn(logDir()), before);
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
@@ -497,7 +497,7 @@ void tst_FaultSweep::runNetUpgrade(const Row& row, const Faults& fault)
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     }
     QVERIFY(!shownBox(QStringLiteral("Progress")));
-    QVERIFY2(log.mentions(row.logged), row.logged);
+    QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
     taken.close();
     // The server listens only while the flow runs.
     QVERIFY(QTest::qWaitFor([] { return QTcpServer().listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port); },

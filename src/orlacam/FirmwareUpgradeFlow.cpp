@@ -119,7 +119,7 @@ void FirmwareUpgradeFlow::onServerListening()
         finish();
         return;
     }
-    auto* box = new UpgradeProgress(window());
+    auto* box = new UpgradeProgress(timing().upgradeOutcomeWaitMs, window());
     box->successDelayMs = timing().upgradeSuccessDelayMs;
     netBox_ = box;
     adopt(box);

@@ -31,7 +31,9 @@ struct WindowTiming
     int logSettleMs = 3000;
     int logComeBackMs = 49999;
     int logPollMs = 1000;
-    // A network upgrade: success is shown this long after the camera announced it.
+    // A network upgrade: the camera's outcome is waited for this long, and
+    // success is shown this long after the camera announced it.
+    int upgradeOutcomeWaitMs = 180000;
     int upgradeSuccessDelayMs = 12000;
 
     static WindowTiming defaults() { return WindowTiming(); }

@@ -4,6 +4,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
+#include "support/FlowBoxes.h"
 #include "support/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
@@ -29,47 +30,6 @@
 using namespace vesk::pc;
 
 namespace {
-
-constexpr int kBoundMs = 15000;
-
-QString titleOf(QWidget* box)
-{
-    auto* title = box->findChild<QLabel*>(QStringLiteral("lbTitle"));
-    return title ? title->text() : QString();
-}
-
-QString textOf(QWidget* box)
-{
-    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
-    if (!content)
-        content = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
-    return content ? content->text() : QString();
-}
-
-// The shown box of a title, or null.
-QWidget* shownBox(const QString& title)
-{
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget* w : widgets) {
-        if (w->isVisible() && (qobject_cast<MsgInfoUi*>(w) || qobject_cast<MsgProgressUi*>(w)) && titleOf(w) == title)
-            return w;
-    }
-    return nullptr;
-}
-
-bool waitForBox(const QString& title)
-{
-    return QTest::qWaitFor([&] { return shownBox(title) != nullptr; }, kBoundMs);
-}
-
-void click(const QString& title, const char* button)
-{
-    QWidget* box = shownBox(title);
-    QVERIFY2(box, qPrintable(title));
-    auto* b = box->findChild<QPushButton*>(QLatin1String(button));
-    QVERIFY(b && b->isVisible() && b->isEnabled());
-    QTest::mouseClick(b, Qt::LeftButton);
-}
 
 // A flow whose one step is a camera HTTP call to url; the answer lands in *result.
 class HttpCallFlow : public MaintenanceFlow
@@ -97,8 +57,6 @@ class tst_MaintenanceFlows : public QObject
 private:
     TestHome home_;
     std::unique_ptr<MainUserUi> window_;
-
-    bool openWindow();
 
 private slots:
     void initTestCase();
@@ -145,7 +103,7 @@ void tst_MaintenanceFlows::init()
     GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
     if (!sim().camera(kOrlaLocation))
         QSKIP("no simulated Orla");
-    QVERIFY(openWindow());
+    QVERIFY(openWindowOnOrla(window_));
 }
 
 void tst_MaintenanceFlows::cleanup()
@@ -154,18 +112,6 @@ void tst_MaintenanceFlows::cleanup()
     QTest::qWait(20);
     if (!sim().camera(kOrlaLocation))
         QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
-}
-
-bool tst_MaintenanceFlows::openWindow()
-{
-    window_ = std::make_unique<MainUserUi>(nullptr);
-    window_->setTiming(fastWindowTiming());
-    window_->show();
-    const bool up = QTest::qWaitFor(
-        [&] { return UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn); }, kBoundMs);
-    if (DevButton* orla = buttonFor(*window_, kOrlaSn); orla && window_->currentSn() != kOrlaSn)
-        QTest::mouseClick(orla, Qt::LeftButton);
-    return up && window_->currentSn() == kOrlaSn;
 }
 
 void tst_MaintenanceFlows::withoutCameraNothingStarts_data()
@@ -240,31 +186,6 @@ void tst_MaintenanceFlows::firmwareWithoutNewerVersionTells()
              QStringLiteral("Cannot get latest firmware info from server!"));
     click(QStringLiteral("Firmware upgrade info"), "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-}
-
-// Up to the download box, with the query server faked by a closed port.
-static void reachDownload(MainUserUi& window);
-
-// The download box told of a verified package and answered.
-static void passDownload(MainUserUi& window)
-{
-    QVERIFY(window.downloader().wait(kBoundMs));  // its refusal is shown first
-    QCoreApplication::sendPostedEvents();
-    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoStart, 10, QStringLiteral("p.bin"));
-    window.downloadBox()->onDownloadProgressUpdate(PkgDownloader::kInfoFinished, 0, QString());
-    window.downloadBox()->errorLatched = false;
-    click(QStringLiteral("Downloading Firmware"), "pbOk");
-}
-
-static void reachDownload(MainUserUi& window)
-{
-    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QStringLiteral("99.0.0.1"));
-    window.onFirmwareUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
-    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
-    click(QStringLiteral("Firmware upgrade info"), "pbYes");
-    QVERIFY(waitForBox(QStringLiteral("Downloading Firmware")));
 }
 
 void tst_MaintenanceFlows::firmwareDownloadFailureEndsFlow()

@@ -6,6 +6,7 @@
 // call is blocked meanwhile. Header-only, so that it needs nothing but the
 // HTTP library.
 
+#include "http/QHttpConnection.h"
 #include "http/QHttpServer.h"
 
 #include <QByteArray>
@@ -33,6 +34,7 @@ public:
         QList<QByteArray> chunks;
         int pauseMs = 0;
         bool silent = false;  // reads the request and never answers
+        bool cut = false;     // closes the connection after the chunks instead of ending
     };
 
     struct Seen
@@ -138,7 +140,10 @@ private:
     {
         QTimer::singleShot(index == 0 ? 0 : reply.pauseMs, response, [response, reply, index] {
             if (index >= reply.chunks.size()) {
-                response->end();
+                if (reply.cut)
+                    response->connection()->killConnection();
+                else
+                    response->end();
                 return;
             }
             response->write(reply.chunks.at(index));

@@ -308,7 +308,12 @@ bool SimCamera::streamHeld(bool counted)
 QList<QByteArray> SimCamera::takeStreamFrames()
 {
     QMutexLocker lock(&mutex_);
-    return plugged_ ? stream_.next(upgrade_) : QList<QByteArray>();
+    if (!plugged_)
+        return {};
+    const QList<QByteArray> frames = stream_.next(upgrade_);
+    if (stream_.takeLeaving())
+        restart(SimUpgradeService::Restart{0, 0, 0, false});
+    return frames;
 }
 
 SimStreamFaults SimCamera::streamFaults() const

@@ -13,6 +13,7 @@ struct SimStreamFaults
     int swapPacket = 0;        // this packet and the next go out in swapped order, once
     int corruptCrcPacket = 0;  // this packet carries a wrong CRC-32 the first time
     int gapAfterPacket = 0;    // after this packet the stream waits for a resend request, once
+    int goneAfterPacket = 0;   // after this packet the camera is gone for good (pulled out)
     int padBytes = 0;          // every frame carries this many bytes beyond its packet
     int frameDelayMs = 0;      // wait before each frame
 };

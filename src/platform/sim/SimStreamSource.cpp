@@ -26,7 +26,7 @@ bool fires(int packet, uint32_t seq, bool* fired)
 void SimStreamSource::setFaults(const SimStreamFaults& faults)
 {
     faults_ = faults;
-    dropped_ = swapped_ = corrupted_ = gapped_ = inGap_ = false;
+    dropped_ = swapped_ = corrupted_ = gapped_ = inGap_ = gone_ = leaving_ = false;
     resendsAtGap_ = 0;
 }
 
@@ -62,6 +62,11 @@ QList<QByteArray> SimStreamSource::next(SimUpgradeService& service)
             continue;
         }
         frames << frameOf(service, n);
+        if (fires(faults_.goneAfterPacket, n, &gone_)) {
+            qDebug() << "Simulated stream: the camera goes after packet" << n;
+            leaving_ = true;
+            break;
+        }
         if (fires(faults_.gapAfterPacket, n, &gapped_)) {
             qDebug() << "Simulated stream: silent after packet" << n << "until a resend";
             inGap_ = true;
@@ -70,6 +75,13 @@ QList<QByteArray> SimStreamSource::next(SimUpgradeService& service)
         }
     }
     return frames;
+}
+
+bool SimStreamSource::takeLeaving()
+{
+    const bool leaving = leaving_;
+    leaving_ = false;
+    return leaving;
 }
 
 QByteArray SimStreamSource::frameOf(const SimUpgradeService& service, uint32_t seq)

@@ -31,6 +31,8 @@ public:
     // The frames due now (usually one packet), advancing the service's
     // cursor; empty while nothing is due.
     QList<QByteArray> next(SimUpgradeService& service);
+    // Whether the camera is to go now (goneAfterPacket fired); asked once.
+    bool takeLeaving();
 
 private:
     QByteArray frameOf(const SimUpgradeService& service, uint32_t seq);
@@ -41,6 +43,8 @@ private:
     bool corrupted_ = false;
     bool gapped_ = false;
     bool inGap_ = false;
+    bool gone_ = false;
+    bool leaving_ = false;
     int resendsAtGap_ = 0;
 };
 

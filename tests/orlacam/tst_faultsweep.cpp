@@ -16,7 +16,7 @@
 #include "package/FirmwareManager.h"
 #include "support/FakeCameraHttp.h"
 #include "support/TestHome.h"
-#include "upgrade/TaskRun.h"
+#include "support/TaskRun.h"
 #include "upgrade/UpgradeTexts.h"
 
 #include <QJsonDocument>

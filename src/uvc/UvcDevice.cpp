@@ -30,8 +30,18 @@ UvcDevice::UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject*
     , device_(device)
     , mode_(mode)
     , timing_(UvcTiming::defaults())
+    , controls_(*this)
+    , identity_(*this, *this, networkQueries())
+    , network_(*this, *this)
+    , pictures_(*this, *this)
 {
     setObjectName(QStringLiteral("UvcDevice"));
+    // Direct: the parts emit on the device thread and receivers expect the
+    // camera's signals at the moment they happen.
+    connect(&pictures_, &PictureTransfers::fileDownloadDone, this, &UvcDevice::fileDownloadDone,
+            Qt::DirectConnection);
+    connect(&pictures_, &PictureTransfers::fileUploadProgress, this,
+            &UvcDevice::fileUploadProgress, Qt::DirectConnection);
     if (device_) {
         const UsbDeviceInfo info = device_->info();
         locationId_ = info.locationId;

@@ -3,6 +3,10 @@
 #include "platform/CameraHandle.h"
 #include "uvc/ControlPort.h"
 #include "uvc/MessagePort.h"
+#include "uvc/DeviceIdentity.h"
+#include "uvc/NetworkCalls.h"
+#include "uvc/PictureTransfers.h"
+#include "uvc/StandardControls.h"
 #include "uvc/AiStatus.h"
 #include "uvc/ButtonAction.h"
 #include "uvc/CameraStatus.h"
@@ -34,9 +38,9 @@ namespace pc {
 class ReplyRelay;
 
 // One camera: its control transport, its send queue with the device thread
-// that moves message frames, and (in the other UvcDevice_*.cpp files) its
-// status, identity and commands.
-class UvcDevice : public QThread, public ControlPort, public MessagePort
+// that moves message frames, its status and commands, and the parts it owns
+// and forwards to (standard controls, identity, network calls, pictures).
+class UvcDevice : public QThread, public ControlPort, public MessagePort, public PictureKinds
 {
     Q_OBJECT
 public:
@@ -44,13 +48,7 @@ public:
     enum GetMethod { GetMethodBlock = 0, GetMethodNonBlock = 1 };
     enum DevStatus { DevStatusResume = 1, DevStatusSleep = 3 };
 
-    struct CameraParamRange
-    {
-        int64_t min = 0;
-        int64_t max = 0;
-        int64_t step = 0;
-        int64_t def = 0;
-    };
+    using CameraParamRange = StandardControls::CameraParamRange;
 
     // Extension-unit selectors; every transfer on them is 60 bytes.
     static constexpr int kXuUpgradeFileSelector = 1;
@@ -103,7 +101,7 @@ public:
     // Held across a longer exchange that must not interleave with others.
     QRecursiveMutex* transferLock() override { return &transferLock_; }
 
-    // The standard control table.
+    // The standard control table (UvcDevice_controls.cpp, run by StandardControls).
     bool controlIsAvailable(UvcCtrlSelectorType type) const;
     bool capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorType type);
     bool getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* min, UvcUTCtrlRequest* max,
@@ -131,8 +129,8 @@ public:
     bool statusReportEnabled() const { return statusReport_; }
     void setStatusReportEnabled(bool enabled) { statusReport_ = enabled; }
 
-    // Identity. The queries refuse to run before initDev has succeeded; initDev
-    // runs them itself. In network mode they need the camera's HTTP services.
+    // Identity (run by DeviceIdentity). The queries refuse to run before initDev
+    // has succeeded; initDev runs them itself. In network mode they need HTTP.
     QString getDevVersion();
     QByteArray getDevUuid();
     QJsonObject getDevInfo();
@@ -162,7 +160,7 @@ public:
     // digits, '-' and '_' only.
     static QString safeSerial(const QString& serial);
 
-    // --- Network-mode services (UvcDevice_network.cpp) ---
+    // --- Network-mode services (UvcDevice_network.cpp, run by NetworkCalls) ---
     // In network mode HTTP requests to the camera's own server; in the other
     // modes the first two are protocol frames and the last two refuse. A
     // time-out, a broken reply or a status other than 200 is a failure.
@@ -175,7 +173,7 @@ public:
     bool reqDevReboot();          // whether the request could start
     // --- end of network-mode services ---
 
-    // --- Standard UVC controls ---
+    // --- Standard UVC controls (UvcDevice_controls.cpp, run by StandardControls) ---
     // Results 0 or -1; getters write their outputs only when every read has
     // succeeded, range readers only when all four values came back.
     int uvcFocusGet(bool& autoFocus, int& value);
@@ -211,11 +209,7 @@ public:
     int uvcHueControlRangeGet(CameraParamRange& range);
 
     // Pan/tilt ranges, cached on first use (0 means not read yet).
-    struct PanTiltRanges
-    {
-        int64_t panMin = 0, panMax = 0, tiltMin = 0, tiltMax = 0;                  // absolute, raw
-        int64_t panSpeedMin = 0, panSpeedMax = 0, tiltSpeedMin = 0, tiltSpeedMax = 0; // relative
-    };
+    using PanTiltRanges = StandardControls::PanTiltRanges;
     bool uvcPanTiltRangeAbsGet();
     bool uvcPanTiltRangeRelGet();
     PanTiltRanges panTiltRanges() const;
@@ -357,38 +351,17 @@ public:
     static bool makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame);
     // --- end of camera commands ---
 
-    // --- Picture transfers (UvcDevice_pictures.cpp) ---
-    // The camera's three pictures: thumbnail and full downloads per slot,
-    // and uploads of the full picture, queued as bits for the device thread.
-    enum ImageTransType : unsigned {
-        ImageThumbnail0 = 1,
-        ImageThumbnail1 = 2,
-        ImageThumbnail2 = 4,
-        ImageFull0 = 8,
-        ImageFull1 = 16,
-        ImageFull2 = 32,
-        ImageUpload0 = 64,
-        ImageUpload1 = 128,
-        ImageUpload2 = 256,
-    };
-    // Results of fileDownloadByUvc.
-    static constexpr int kDownloadFetched = 0;
-    static constexpr int kDownloadUnchanged = 1;  // the local file already matches
-    static constexpr int kDownloadFailed = 254;
-    static constexpr int kDownloadMissing = 255;  // the camera has no such picture
-    static constexpr int kXuPictureUploadSelector = 3;
-    static constexpr int kXuPictureDownloadSelector = 4;
-    // Pictures of this size and above, and empty ones, are refused.
-    static constexpr int64_t kMaxPictureSize = 0x80000;
-
+    // --- Picture transfers (UvcDevice_pictures.cpp, run by PictureTransfers) ---
+    // The camera's three pictures; the kinds, results and limits are those
+    // of PictureKinds.
     // True when type is one single kind of the family; it then runs on a
     // later pass of the device thread.
     bool startFileDownloadAsync(ImageTransType type);
     bool startFileUploadAsync(ImageTransType type);
-    unsigned pendingTransfers() const { return pendingTransfers_; }
+    unsigned pendingTransfers() const;
     // Thumbnail bits whose question is answered (fetched, unchanged, or no
     // picture); a failed download leaves its bit clear so it is asked again.
-    unsigned settledThumbnails() const { return settledThumbnails_; }
+    unsigned settledThumbnails() const;
     // Run on the device thread; callable directly while nothing else uses
     // selectors 3 and 4.
     int fileDownloadByUvc(const QString& localPath, const QString& deviceFile, bool thumbnail);
@@ -456,9 +429,6 @@ private:
         int polls = 0;
     };
 
-    // Transport.
-    bool validControl(UvcCtrlSelectorType type) const;
-
     // Queue.
     ErrorType checkBeforeSend(const ProtocolMsg::FrmPacket& frame, bool direct) const;
     SendPacket prepareEntry(const ProtocolMsg::FrmPacket& frame, uint8_t flagsToSet,
@@ -473,43 +443,20 @@ private:
     void deliverReply(uint8_t* block);
     void parseRecvData(const ProtocolMsg::FrmPacket& reply, const SendPacket& entry);
     void pollStatus();
-    // One queued picture transfer, the lowest kind first.
+    // One queued picture transfer, the lowest kind first: forwards to the
+    // pictures part for the device thread's pass.
     void runPictureTransfer();
-    friend class PictureDownload;
-    friend class PictureUpload;
 
-    // Identity.
-    struct Identity
-    {
-        QString name;
-        QString ip;
-        QString version;
-        QString latestVersion;
-        QString sn;
-        QByteArray uuid;
-        QJsonObject info;
-        int socVersion = 0;
-        int upgradeNeeded = 2;
-    };
-    Identity identity() const;
+    // Identity: the guard and the mode around the identity part.
     bool identityQueryAllowed() const;
-    bool queryIdentity(uint16_t command, QByteArray* data);
-    QString queryDevVersion();
-    QByteArray queryDevUuid();
-    QJsonObject queryDevInfo();
-    QString queryDevSn();
-    bool waitForNetAddress();
-    bool takeIdentity(const QByteArray& uuid, const QString& version, const QJsonObject& info);
+    bool viaNetwork() const;
+    DeviceIdentity::NetworkQueries networkQueries();
 
     // --- Network-mode services (private) ---
     QString netDevVersion();
     QByteArray netDevUuid();
     QJsonObject netDevInfo();
     int changeIpAddr(const QString& ip);  // initDev's road: no inited guard
-    QJsonObject queryNetInfo(const char* operation);
-    int postJsonRequest(const char* operation, const char* path, const QJsonObject& body);
-    mutable QMutex logFileMutex_;
-    QString lastLogFile_;
     // --- end of network-mode services (private) ---
 
     // Stream capture: the camera's session, null (and logged) when it has none.
@@ -525,7 +472,6 @@ private:
     std::atomic<int> systemType_{0};
     std::atomic<int> statusPollCounter_{0};
     std::atomic<bool> statusReport_{false};
-    std::atomic<int> productType_{5};
     std::atomic<bool> inited_{false};
 
     mutable QMutex stateMutex_;  // timing, units, interface number
@@ -544,8 +490,8 @@ private:
     // --- end of camera commands (state) ---
 
     // --- Standard UVC controls (state) ---
-    mutable QMutex panTiltMutex_;
-    PanTiltRanges panTilt_;
+    StandardControls controls_;
+    // --- end of standard UVC controls (state) ---
 
     QRecursiveMutex transferLock_;
     ProtocolMsg protocol_;
@@ -555,18 +501,14 @@ private:
     QMutex passMutex_;  // lets close cut a pass's sleep short
     QWaitCondition passCondition_;
 
-    mutable QMutex identityMutex_;
-    Identity identity_;
+    DeviceIdentity identity_;
+    NetworkCalls network_;
 
     mutable QMutex statusMutex_;
     CameraStatus cachedStatus_;
 
     // --- Picture transfers (state) ---
-    std::atomic<unsigned> pendingTransfers_{0};
-    std::atomic<unsigned> settledThumbnails_{0};
-    mutable QMutex picturePathMutex_;
-    QString thumbnailPaths_[3];
-    QString fullPicturePaths_[3];
+    PictureTransfers pictures_;
 };
 
 } // namespace pc

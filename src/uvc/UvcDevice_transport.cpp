@@ -1,5 +1,4 @@
-// Class-specific control requests on the video-control interface and the
-// operations on the standard control table.
+// Class-specific control requests on the video-control interface.
 
 #include "uvc/UvcDevice.h"
 
@@ -83,85 +82,6 @@ int UvcDevice::setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* get
         return -1;
     return getDataByTypeLengthSelectorUnitId(getData, int(UvcRequest::GetCur), length, selector, kind,
                                              unitId);
-}
-
-bool UvcDevice::validControl(UvcCtrlSelectorType type) const
-{
-    if (type >= 0 && type < UvcCtrlSelectorCount)
-        return true;
-    qWarning() << "No such standard control:" << int(type);
-    return false;
-}
-
-bool UvcDevice::controlIsAvailable(UvcCtrlSelectorType type) const
-{
-    if (type < 0 || type >= UvcCtrlSelectorCount)
-        return false;
-    const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    const VideoControlUnits units = this->units();
-    const QByteArray& bitmap = info.unit == UvcUnitKind::CameraTerminal
-                                   ? units.cameraTerminalControls
-                                   : units.processingUnitControls;
-    if (bitmap.isEmpty())
-        return true;  // nothing announced: every control counts as there
-    const int byte = info.bmControlsBit / 8;
-    if (byte >= bitmap.size())
-        return false;
-    return (uint8_t(bitmap[byte]) >> (info.bmControlsBit % 8)) & 1;
-}
-
-bool UvcDevice::capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorType type)
-{
-    if (!validControl(type))
-        return false;
-    const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::GetInfo, info.unit, capabilities, 1, info.selector,
-                          unitIdFor(info.unit))
-           == 1;
-}
-
-bool UvcDevice::getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* min,
-                                                              UvcUTCtrlRequest* max,
-                                                              UvcUTCtrlRequest* res,
-                                                              UvcUTCtrlRequest* def,
-                                                              UvcCtrlSelectorType type)
-{
-    if (!validControl(type))
-        return false;
-    const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    const uint8_t unitId = unitIdFor(info.unit);
-    auto read = [&](UvcRequest request, UvcUTCtrlRequest* value) {
-        return controlRequest(request, info.unit, value->bytes, info.length, info.selector, unitId)
-               == info.length;
-    };
-    bool ok = true;
-    if (min && max)
-        ok = read(UvcRequest::GetMin, min) && read(UvcRequest::GetMax, max);
-    if (res)
-        ok = read(UvcRequest::GetRes, res) && ok;
-    if (def)
-        ok = read(UvcRequest::GetDef, def) && ok;
-    return ok;
-}
-
-bool UvcDevice::getValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
-{
-    if (!validControl(type) || !value)
-        return false;
-    const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::GetCur, info.unit, value->bytes, info.length, info.selector,
-                          unitIdFor(info.unit))
-           > 0;
-}
-
-bool UvcDevice::setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
-{
-    if (!validControl(type) || !value)
-        return false;
-    const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    return controlRequest(UvcRequest::SetCur, info.unit, value->bytes, info.length, info.selector,
-                          unitIdFor(info.unit))
-           > 0;
 }
 
 } // namespace pc

@@ -419,12 +419,12 @@ void tst_FaultSweep::runNetLog(const Row& row, const Faults& fault)
     GlobalParams::get().upgrade_method = 1;
     QVERIFY(openOnOrla(fault));
     const QStringList before = filesIn(logDir());
+    WindowTiming timing = window_->timing();
+    timing.logPollMs = 50;
+    timing.logComeBackMs = 0;  // the first look after the settling fails
+    window_->setTiming(timing);
     LogCapture log;
     window_->onExportLog();
-    if (auto* flow = window_->findChild<LogExportFlow*>()) {
-        flow->pollMs = 50;
-        flow->comeBackMs = 0;  // the first look after the settling fails
-    }
     const QString title = QStringLiteral("Extracting Log");
     QVERIFY(waitForBox(title));
     QWidget* box = shownBox(title);

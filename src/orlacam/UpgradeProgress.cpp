@@ -41,6 +41,10 @@ void UpgradeProgress::onUpgradeProgressUpdate(GlobalParams::UgProgressEnum type,
                                               const QString& msg)
 {
     qDebug() << "type =" << type << "uuid =" << uuid << "msg =" << msg;
+    // The first outcome stands: a late start report must not clear a
+    // time-out's failure and turn the box's answer into success.
+    if (finished)
+        return;
     const QString text =
         GlobalParams::get().ug_info_type != 0
             ? msg
@@ -80,6 +84,7 @@ void UpgradeProgress::onTimeout()
 {
     if (finished)
         return;
+    finished = true;
     onProgressUpdate(vesk::pc::kErrCodeFailure,
                      tr("No response from device for a long time, please restart device and try again!"));
 }

@@ -146,6 +146,9 @@ void tst_ProgressDialogs::upgradeTimeout()
                                              "try again!"),
                               10000);
     QVERIFY(box.errorLatched);
+    // A report arriving after the time-out leaves the failure standing.
+    box.onUpgradeProgressUpdate(GlobalParams::UgStart, QString(), QString());
+    QVERIFY(box.errorLatched);
 }
 
 // No camera answers to the serial: the thread ends with a failure that the

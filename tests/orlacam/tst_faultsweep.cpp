@@ -37,7 +37,7 @@ const char* const kUpgradeFailed = "Upgrade failed, please try again later.";
 const char* const kNoResponse = "No response from device for a long time, please restart device and try again!";
 const QString kStored = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0_release.bin");
 constexpr int kIdleMs = 700;              // the camera's HTTP exchanges
-constexpr int kProgressTimeoutMs = 1500;  // the network upgrade box's wait
+constexpr int kProgressTimeoutMs = 5000;  // the network upgrade box's wait: above a loaded run's steps
 
 enum Road { UsbLog, NetLog, NetUpgrade };
 // Where the camera is left: gone, or running its main or upgrade system.

@@ -3,6 +3,7 @@
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstring>
@@ -13,42 +14,57 @@ namespace pc {
 
 namespace {
 
-// One guard: its letter, the test that refuses, and the line logged then.
-struct Guard
+// One guard: its flag, the test that refuses, and the line logged then.
+struct GuardRow
 {
-    char letter;
+    UvcCommand::Guard guard;
     bool (*refuses)(const UvcDevice& device);
     QtMsgType level;
     const char* text;
 };
 
-const Guard kGuards[] = {
-    {'I', [](const UvcDevice& d) { return !d.isInited(); }, QtWarningMsg, "Device has not been inited"},
-    {'N', [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeNet; }, QtCriticalMsg,
+// In the order the tests run.
+const GuardRow kGuards[] = {
+    {UvcCommand::Inited, [](const UvcDevice& d) { return !d.isInited(); }, QtWarningMsg,
+     "Device has not been inited"},
+    {UvcCommand::NotNetMode,
+     [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeNet; }, QtCriticalMsg,
      "Net mode not supported"},
-    {'S', [](const UvcDevice& d) { return d.systemType() != 1; }, QtWarningMsg,
+    {UvcCommand::MainSystem, [](const UvcDevice& d) { return d.systemType() != 1; }, QtWarningMsg,
      "Only supported in main sys"},
     // Only the upgrade selectors may be used while the camera upgrades.
-    {'U', [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeUvcUpgrade; },
-     QtWarningMsg, "Not supported in upgrade mode"},
+    {UvcCommand::NotUpgrade,
+     [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeUvcUpgrade; }, QtWarningMsg,
+     "Not supported in upgrade mode"},
 };
+
+template <typename T>
+void appendLittleEndian(QByteArray& payload, T value)
+{
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    payload.append(bytes, int(sizeof bytes));
+}
+
+bool passes(const UvcDevice& device, UvcCommand::Guards guards)
+{
+    for (const GuardRow& row : kGuards) {
+        if (!guards.testFlag(row.guard) || !row.refuses(device))
+            continue;
+        if (row.level == QtCriticalMsg)
+            qCritical() << row.text;
+        else
+            qWarning() << row.text;
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
-bool UvcCommand::allowed(const UvcDevice& device, const char* guards)
+bool UvcCommand::allowed(const UvcDevice& device, Guards first, Guards then)
 {
-    for (const char* letter = guards; *letter; ++letter) {
-        for (const Guard& guard : kGuards) {
-            if (guard.letter != *letter || !guard.refuses(device))
-                continue;
-            if (guard.level == QtCriticalMsg)
-                qCritical() << guard.text;
-            else
-                qWarning() << guard.text;
-            return false;
-        }
-    }
-    return true;
+    return passes(device, first) && passes(device, then);
 }
 
 ProtocolMsg::FrmPacket UvcCommand::frame(uint16_t command, uint8_t receiver, const QByteArray& payload)
@@ -71,7 +87,7 @@ int UvcCommand::sendAsync(UvcDevice& device, ProtocolMsg::FrmPacket& frame)
     return -1;
 }
 
-int UvcCommand::queue(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+int UvcCommand::queue(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
                       const QByteArray& payload)
 {
     if (!allowed(device, guards))
@@ -80,7 +96,7 @@ int UvcCommand::queue(UvcDevice& device, const char* guards, uint16_t command, u
     return sendAsync(device, request);
 }
 
-int UvcCommand::query(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+int UvcCommand::query(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
                       const QByteArray& payload, QByteArray& data, int dataNeeded)
 {
     if (!allowed(device, guards))
@@ -113,21 +129,17 @@ void UvcCommand::appendU8(QByteArray& payload, int value)
 
 void UvcCommand::appendI16(QByteArray& payload, int value)
 {
-    payload.append(char(uint8_t(value)));
-    payload.append(char(uint8_t(unsigned(value) >> 8)));
+    appendLittleEndian(payload, uint16_t(value));
 }
 
 void UvcCommand::appendI32(QByteArray& payload, int32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        payload.append(char(uint8_t(uint32_t(value) >> (8 * i))));
+    appendLittleEndian(payload, uint32_t(value));
 }
 
 void UvcCommand::appendFloat(QByteArray& payload, float value)
 {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    appendI32(payload, int32_t(bits));
+    appendLittleEndian(payload, value);
 }
 
 int UvcCommand::hundredths(double value)
@@ -142,18 +154,12 @@ int UvcCommand::hundredths(double value)
 
 int16_t UvcCommand::i16At(const QByteArray& data, int offset)
 {
-    const auto* at = reinterpret_cast<const uint8_t*>(data.constData()) + offset;
-    return int16_t(uint16_t(at[0] | at[1] << 8));
+    return int16_t(qFromLittleEndian<uint16_t>(data.constData() + offset));
 }
 
 float UvcCommand::floatAt(const QByteArray& data, int offset)
 {
-    const auto* at = reinterpret_cast<const uint8_t*>(data.constData()) + offset;
-    const uint32_t bits = uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16
-                          | uint32_t(at[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return qFromLittleEndian<float>(data.constData() + offset);
 }
 
 } // namespace pc

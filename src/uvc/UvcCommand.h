@@ -3,6 +3,7 @@
 #include "uvc/ProtocolMsg.h"
 
 #include <QByteArray>
+#include <QFlags>
 
 #include <cstdint>
 
@@ -17,10 +18,19 @@ class UvcDevice;
 class UvcCommand
 {
 public:
-    // Tests in the order given, each letter one test: 'I' initialised,
-    // 'N' not in network mode, 'S' main system, 'U' not in upgrade mode
-    // (direct transfers only). The first failing test is logged.
-    static bool allowed(const UvcDevice& device, const char* guards);
+    // The tests a command opens with.
+    enum Guard : unsigned {
+        Inited = 1,
+        NotNetMode = 2,
+        MainSystem = 4,
+        NotUpgrade = 8,  // direct transfers only
+    };
+    Q_DECLARE_FLAGS(Guards, Guard)
+
+    // Tests first's guards, then those of then, each set in the order
+    // above; the first failing test is logged. then serves the commands
+    // whose camera tests out of that order.
+    static bool allowed(const UvcDevice& device, Guards first, Guards then = Guards());
 
     // A request frame from the host to receiver (1 camera, 2 gimbal, 3 AI,
     // 8 system) with the payload from byte 12.
@@ -30,13 +40,13 @@ public:
     // Queued without a reply; 0, or -1 logged with the send result.
     static int sendAsync(UvcDevice& device, ProtocolMsg::FrmPacket& frame);
     // The guards, then the frame queued as above.
-    static int queue(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+    static int queue(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
                      const QByteArray& payload = QByteArray());
     // Waits for the reply's data bytes; 0 only when at least dataNeeded came.
     static int sendSync(UvcDevice& device, ProtocolMsg::FrmPacket& frame, QByteArray& data,
                         int dataNeeded);
     // The guards, then the frame sent and its reply's data waited for as above.
-    static int query(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+    static int query(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
                      const QByteArray& payload, QByteArray& data, int dataNeeded);
 
     // Payload pieces, little-endian.
@@ -51,6 +61,16 @@ public:
     static int16_t i16At(const QByteArray& data, int offset);
     static float floatAt(const QByteArray& data, int offset);
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(UvcCommand::Guards)
+
+// What most protocol commands open with.
+constexpr UvcCommand::Guards kCommandGuards =
+    UvcCommand::Inited | UvcCommand::NotNetMode | UvcCommand::MainSystem;
+// What the direct transfers open with; their camera tests the system type
+// after these.
+constexpr UvcCommand::Guards kTransferGuards =
+    UvcCommand::Inited | UvcCommand::NotNetMode | UvcCommand::NotUpgrade;
 
 } // namespace pc
 } // namespace vesk

@@ -1,6 +1,7 @@
-#include "uvc/UvcDevice.h"
+// The camera object's life (open, close, the device thread, kept cameras)
+// and its forwarding to the transport and the message channel.
 
-#include "uvc/ReplyRelay.h"
+#include "uvc/UvcDevice.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -29,11 +30,12 @@ UvcDevice::UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject*
     : QThread(parent)
     , device_(device)
     , mode_(mode)
-    , timing_(UvcTiming::defaults())
-    , controls_(*this)
-    , identity_(*this, *this, networkQueries())
-    , network_(*this, *this)
-    , pictures_(*this, *this)
+    , transport_(device)
+    , channel_(transport_, passHooks())
+    , controls_(transport_)
+    , identity_(channel_, transport_, networkQueries())
+    , network_(channel_, transport_)
+    , pictures_(transport_, channel_)
 {
     setObjectName(QStringLiteral("UvcDevice"));
     // Direct: the parts emit on the device thread and receivers expect the
@@ -64,8 +66,17 @@ UvcDevice::~UvcDevice()
         qCritical() << "Device thread still running at destruction, waiting for it";
         wait();
     }
-    QMutexLocker lock(&queueMutex_);
-    queue_.clear();
+}
+
+MessageChannel::Hooks UvcDevice::passHooks()
+{
+    MessageChannel::Hooks hooks;
+    hooks.netMode = [this] { return devMode() == DevModeNet; };
+    hooks.upgradeMode = [this] { return devMode() == DevModeUvcUpgrade; };
+    hooks.interfaceOpen = [this] { return transport_.isOpen(); };
+    hooks.beforeRead = [this] { runPictureTransfer(); };
+    hooks.afterWrite = [this] { pollStatus(); };
+    return hooks;
 }
 
 QSharedPointer<UvcDevice> UvcDevice::create(QSharedPointer<CameraHandle> device, DevMode mode)
@@ -108,30 +119,6 @@ int UvcDevice::reapParkedDevices()
     return remaining;
 }
 
-UvcTiming UvcDevice::timing() const
-{
-    QMutexLocker lock(&stateMutex_);
-    return timing_;
-}
-
-void UvcDevice::setTiming(const UvcTiming& timing)
-{
-    QMutexLocker lock(&stateMutex_);
-    timing_ = timing;
-}
-
-int UvcDevice::interfaceNumber() const
-{
-    QMutexLocker lock(&stateMutex_);
-    return interfaceNumber_;
-}
-
-VideoControlUnits UvcDevice::units() const
-{
-    QMutexLocker lock(&stateMutex_);
-    return units_;
-}
-
 int UvcDevice::open()
 {
     if (devMode() == DevModeNet)
@@ -140,23 +127,9 @@ int UvcDevice::open()
         qWarning() << "uvc device is already open";
         return 0;
     }
-    if (!device_) {
-        qWarning() << "No USB device behind this camera";
+    if (!transport_.open())
         return -1;
-    }
-    if (!device_->openControlInterface()) {
-        qWarning() << "Failed to open the video control interface";
-        return -1;
-    }
-    {
-        QMutexLocker lock(&stateMutex_);
-        interfaceNumber_ = device_->interfaceNumber();
-        units_ = VideoControlUnits::fromDescriptors(device_->controlDescriptors());
-        qDebug() << "Unit ids: camera terminal" << units_.cameraTerminalId << "processing unit"
-                 << units_.processingUnitId << "extension unit" << units_.extensionUnitId;
-    }
-    interfaceOpen_ = true;
-    running_ = true;
+    channel_.resume();
     start(QThread::InheritPriority);
     return 0;
 }
@@ -164,11 +137,7 @@ int UvcDevice::open()
 void UvcDevice::close()
 {
     deinitAvCapture();
-    {
-        QMutexLocker lock(&passMutex_);
-        running_ = false;
-        passCondition_.wakeAll();
-    }
+    channel_.stop();
     if (isRunning()) {
         const int bound = timing().closeWaitMs;
         if (!wait(QDeadlineTimer(qMax(bound, 0)))) {
@@ -179,11 +148,84 @@ void UvcDevice::close()
     }
     if (devMode() == DevModeNet || !device_)
         return;
-    // Not under a caller's transfer: a handle closed in the middle of a
-    // request would have it land on whatever reuses the handle.
-    QMutexLocker lock(&transferLock_);
-    if (interfaceOpen_.exchange(false))
-        device_->closeControlInterface();
+    transport_.close();
+}
+
+void UvcDevice::run()
+{
+    channel_.runPasses();
+}
+
+UvcTiming UvcDevice::timing() const
+{
+    return transport_.timing();
+}
+
+void UvcDevice::setTiming(const UvcTiming& timing)
+{
+    transport_.setTiming(timing);
+}
+
+int UvcDevice::interfaceNumber() const
+{
+    return transport_.interfaceNumber();
+}
+
+VideoControlUnits UvcDevice::units() const
+{
+    return transport_.units();
+}
+
+uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
+{
+    return transport_.unitIdFor(kind);
+}
+
+int UvcDevice::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
+                              int selector, int unitId)
+{
+    return transport_.controlRequest(request, kind, data, length, selector, unitId);
+}
+
+int UvcDevice::setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector,
+                                               UvcUnitKind kind, int unitId)
+{
+    return transport_.setDataWithLengthSelectorUnitId(data, length, selector, kind, unitId);
+}
+
+int UvcDevice::getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
+                                                 UvcUnitKind kind, int unitId)
+{
+    return transport_.getDataByTypeLengthSelectorUnitId(data, type, length, selector, kind, unitId);
+}
+
+int UvcDevice::setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
+                                                  int selector, UvcUnitKind kind, int unitId)
+{
+    return transport_.setThenGetWithLengthSelectorUnitId(setData, getData, length, selector, kind,
+                                                         unitId);
+}
+
+UvcDevice::ErrorType UvcDevice::sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response)
+{
+    return channel_.sendMsgSync(frame, response);
+}
+
+UvcDevice::ErrorType UvcDevice::sendMsgSyncNonBlock(ProtocolMsg::FrmPacket& frame,
+                                                    QSharedPointer<QString> method,
+                                                    QObject* receiver)
+{
+    return channel_.sendMsgSyncNonBlock(frame, std::move(method), receiver);
+}
+
+UvcDevice::ErrorType UvcDevice::sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse)
+{
+    return channel_.sendMsgAsync(frame, needResponse);
+}
+
+UvcDevice::ErrorType UvcDevice::sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame)
+{
+    return channel_.sendMsgAsyncDirectly(frame);
 }
 
 } // namespace pc

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
-#include "uvc/ControlPort.h"
-#include "uvc/MessagePort.h"
+#include "uvc/ControlTransport.h"
 #include "uvc/DeviceIdentity.h"
+#include "uvc/MessageChannel.h"
 #include "uvc/NetworkCalls.h"
 #include "uvc/PictureTransfers.h"
 #include "uvc/StandardControls.h"
@@ -22,12 +22,10 @@
 #include <QJsonObject>
 #include <QList>
 #include <QMutex>
-#include <QPointer>
 #include <QRecursiveMutex>
 #include <QSharedPointer>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <cstdint>
@@ -35,12 +33,11 @@
 namespace vesk {
 namespace pc {
 
-class ReplyRelay;
-
-// One camera: its control transport, its send queue with the device thread
-// that moves message frames, its status and commands, and the parts it owns
-// and forwards to (standard controls, identity, network calls, pictures).
-class UvcDevice : public QThread, public ControlPort, public MessagePort, public PictureKinds
+// One camera: the facade the windows call. It owns its parts (control
+// transport, message channel, standard controls, identity, network calls,
+// pictures) and forwards to them; this thread runs the channel's passes.
+// The other UvcDevice_*.cpp files hold its status and commands.
+class UvcDevice : public QThread, public MessageResult, public PictureKinds
 {
     Q_OBJECT
 public:
@@ -52,9 +49,9 @@ public:
 
     // Extension-unit selectors; every transfer on them is 60 bytes.
     static constexpr int kXuUpgradeFileSelector = 1;
-    static constexpr int kXuMessageSelector = 2;
+    static constexpr int kXuMessageSelector = MessageChannel::kMessageSelector;
     static constexpr int kXuStatusSelector = 6;
-    static constexpr int kXuTransferLength = 60;
+    static constexpr int kXuTransferLength = MessageChannel::kTransferLength;
 
     UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject* parent = nullptr);
     ~UvcDevice() override;
@@ -68,7 +65,7 @@ public:
 
     int open();
     void close();
-    bool isOpen() const { return interfaceOpen_; }
+    bool isOpen() const { return transport_.isOpen(); }
 
     int64_t locationId() const { return locationId_; }
     uint16_t vendorId() const { return vendorId_; }
@@ -77,29 +74,33 @@ public:
     void setDevMode(DevMode mode) { mode_ = mode; }
     int systemType() const { return systemType_; }
     void setSystemType(int type) { systemType_ = type; }
-    UvcTiming timing() const override;
+    UvcTiming timing() const;
     void setTiming(const UvcTiming& timing);
     int interfaceNumber() const;
-    VideoControlUnits units() const override;
-    ProtocolMsg& protocol() { return protocol_; }
+    VideoControlUnits units() const;
+    ProtocolMsg& protocol() { return channel_.protocol(); }
+
+    // The ports its parts use, and tests drive.
+    ControlPort& controlPort() { return transport_; }
+    MessagePort& messagePort() { return channel_; }
 
     // Class-specific requests: SET_CUR, and the GET request given by its code.
     // Bytes moved, or -1. The caller names the unit's kind: ids alone can
     // coincide, and a backend routes standard controls by kind.
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
-                       int selector, int unitId) override;
+                       int selector, int unitId);
     int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, UvcUnitKind kind,
-                                        int unitId) override;
+                                        int unitId);
     int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
-                                          UvcUnitKind kind, int unitId) override;
+                                          UvcUnitKind kind, int unitId);
     // SET_CUR then GET_CUR on one selector with no other transfer between them.
     // The GET's byte count, or -1 when the SET did not move length bytes.
     int setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                           int selector, UvcUnitKind kind, int unitId) override;
+                                           int selector, UvcUnitKind kind, int unitId);
     // The id of the unit of this kind, as the descriptors announced it.
-    uint8_t unitIdFor(UvcUnitKind kind) const override;
+    uint8_t unitIdFor(UvcUnitKind kind) const;
     // Held across a longer exchange that must not interleave with others.
-    QRecursiveMutex* transferLock() override { return &transferLock_; }
+    QRecursiveMutex* transferLock() { return transport_.transferLock(); }
 
     // The standard control table (UvcDevice_controls.cpp, run by StandardControls).
     bool controlIsAvailable(UvcCtrlSelectorType type) const;
@@ -112,14 +113,15 @@ public:
 
     // Message channel. The caller's frame is never changed: each send numbers
     // and prepares its own copy.
-    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response) override;
+    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response);
     ErrorType sendMsgSyncNonBlock(ProtocolMsg::FrmPacket& frame, QSharedPointer<QString> method,
-                                  QObject* receiver) override;
-    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse) override;
-    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame) override;
-    bool sleepPass(int ms) override;
-    bool channelRunning() const override { return running_; }
-    int queuedCount() const;
+                                  QObject* receiver);
+    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse);
+    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame);
+    // Sleeps up to ms on the device thread; false once the camera closes.
+    bool sleepPass(int ms) { return channel_.sleepPass(ms); }
+    bool channelRunning() const { return channel_.channelRunning(); }
+    int queuedCount() const { return channel_.queuedCount(); }
 
     // Status block.
     bool getCameraStatus(CameraStatus& status);
@@ -405,43 +407,8 @@ protected:
     void run() override;
 
 private:
-    struct WaitRecord
-    {
-        QMutex mutex;
-        QWaitCondition condition;
-        bool done = false;
-        int result = 0;
-        QByteArray data;
-    };
-
-    struct SendPacket
-    {
-        QByteArray frame;  // wire form, the frame's length of bytes
-        int length = 0;
-        uint16_t sequence = 0;
-        bool sent = false;
-        QByteArray* response = nullptr;  // blocking sends only
-        WaitRecord* waiter = nullptr;    // blocking sends only
-        bool hasReceiver = false;        // non-blocking sends only
-        QPointer<QObject> receiver;
-        QSharedPointer<QString> method;
-        QSharedPointer<ReplyRelay> relay;
-        int polls = 0;
-    };
-
-    // Queue.
-    ErrorType checkBeforeSend(const ProtocolMsg::FrmPacket& frame, bool direct) const;
-    SendPacket prepareEntry(const ProtocolMsg::FrmPacket& frame, uint8_t flagsToSet,
-                            uint8_t flagsToClear);
-    bool waitForReply(WaitRecord& waiter, int timeoutMs) const;
-    void markForResend(const WaitRecord* waiter);
-    void takeOutEntry(const WaitRecord* waiter);
-    void onePass();
-    void txOnePacket();
-    void rx_msg();
-    bool readIsDue();
-    void deliverReply(uint8_t* block);
-    void parseRecvData(const ProtocolMsg::FrmPacket& reply, const SendPacket& entry);
+    // The device thread's duties in each pass beside the channel's own.
+    MessageChannel::Hooks passHooks();
     void pollStatus();
     // One queued picture transfer, the lowest kind first: forwards to the
     // pictures part for the device thread's pass.
@@ -462,22 +429,20 @@ private:
     // Stream capture: the camera's session, null (and logged) when it has none.
     CaptureSession* captureSession(const char* operation) const;
 
-    QSharedPointer<CameraHandle> device_;
+    QSharedPointer<CameraHandle> device_;  // shared with the transport; the capture uses it
     int64_t locationId_ = -1;
     uint16_t vendorId_ = 0;
     uint16_t productId_ = 0;
     std::atomic<int> mode_;
-    std::atomic<bool> interfaceOpen_{false};
-    std::atomic<bool> running_{true};
     std::atomic<int> systemType_{0};
     std::atomic<int> statusPollCounter_{0};
     std::atomic<bool> statusReport_{false};
     std::atomic<bool> inited_{false};
 
-    mutable QMutex stateMutex_;  // timing, units, interface number
-    UvcTiming timing_;
-    VideoControlUnits units_;
-    int interfaceNumber_ = 0;
+    // The parts below take these two as their ports: declared first, they
+    // are built before and destroyed after the parts.
+    ControlTransport transport_;
+    MessageChannel channel_;
 
     // --- Camera commands (state) ---
     // Cached ranges; a maximum of 0 means not read yet.
@@ -492,14 +457,6 @@ private:
     // --- Standard UVC controls (state) ---
     StandardControls controls_;
     // --- end of standard UVC controls (state) ---
-
-    QRecursiveMutex transferLock_;
-    ProtocolMsg protocol_;
-    mutable QRecursiveMutex queueMutex_;
-    QList<SendPacket> queue_;
-
-    QMutex passMutex_;  // lets close cut a pass's sleep short
-    QWaitCondition passCondition_;
 
     DeviceIdentity identity_;
     NetworkCalls network_;

@@ -3,6 +3,7 @@
 
 #include "uvc/UvcDevice.h"
 
+#include "uvc/ReplyDecoders.h"
 #include "uvc/UvcCommand.h"
 
 #include <QDebug>
@@ -30,7 +31,6 @@ constexpr uint16_t kCmdGimbalSpeed = 0x2004;
 constexpr uint16_t kCmdSpeedPosition = 0x2006;
 constexpr uint16_t kCmdGimbalLock = 0x2022;
 
-constexpr int kAiStatusData = 38;
 constexpr int kBootPosData = 20;
 constexpr int kAttitudeData = 6;
 
@@ -42,29 +42,30 @@ constexpr float kAiSpeedScale = 200.0f;
 struct SwitchRow
 {
     int selector;
-    const char* setGuards;
-    const char* getGuards;
+    UvcCommand::Guards setGuards;
+    UvcCommand::Guards getGuards;
+    UvcCommand::Guards getGuardsThen;  // tested after getGuards
     const char* setDone;    // debug: text, value, "successfully"
     const char* setFailed;  // critical: text, value, failure word
     const char* failWord;
     const char* getFailed;  // critical: text, byte count
 };
 
-const SwitchRow kTargetSelect = {3, "INSU", "INSU", "set ai target select", "set ai select target",
-                                 " failed", "Invalid ret ="};
-const SwitchRow kGestureCtrl = {4, "NSU", "ISNU", "set ai gesture", "set ai gesture", "failed",
-                                "Invalid ret "};
-const SwitchRow kGimbalLock = {5, "NSU", "NSU", "set gimbal lock", "set gimbal lock", "failed",
-                               "Invalid ret_val ="};
+constexpr UvcCommand::Guards kSwitchGuards =
+    UvcCommand::NotNetMode | UvcCommand::MainSystem | UvcCommand::NotUpgrade;
+
+const SwitchRow kTargetSelect = {3, kCommandGuards | UvcCommand::NotUpgrade,
+                                 kCommandGuards | UvcCommand::NotUpgrade, {},
+                                 "set ai target select", "set ai select target", " failed",
+                                 "Invalid ret ="};
+// The camera reads this switch's system type before its mode.
+const SwitchRow kGestureCtrl = {4, kSwitchGuards, UvcCommand::Inited | UvcCommand::MainSystem,
+                                UvcCommand::NotNetMode | UvcCommand::NotUpgrade, "set ai gesture",
+                                "set ai gesture", "failed", "Invalid ret "};
+const SwitchRow kGimbalLock = {5, kSwitchGuards, kSwitchGuards, {}, "set gimbal lock",
+                               "set gimbal lock", "failed", "Invalid ret_val ="};
 
 constexpr int kGimbalResetSelector = 6;
-
-// Tracking modes above 2 read as 0. The blocking query compares as signed
-// bytes, so 0x80 and above pass through as the camera sent them.
-uint8_t trackingModeOf(uint8_t byte)
-{
-    return int8_t(byte) > 2 ? 0 : byte;
-}
 
 int setSwitch(UvcDevice& device, const SwitchRow& row, bool value)
 {
@@ -85,7 +86,7 @@ int setSwitch(UvcDevice& device, const SwitchRow& row, bool value)
 
 int getSwitch(UvcDevice& device, const SwitchRow& row, bool& value)
 {
-    if (!UvcCommand::allowed(device, row.getGuards))
+    if (!UvcCommand::allowed(device, row.getGuards, row.getGuardsThen))
         return -1;
     uint8_t block[UvcDevice::kXuTransferLength] = {};
     const int moved = device.getDataByTypeLengthSelectorUnitId(
@@ -114,20 +115,20 @@ int UvcDevice::aiSetGestureCtrlIndividual(int gesture, bool on)
     QByteArray payload;
     UvcCommand::appendU8(payload, gesture);
     UvcCommand::appendU8(payload, on);
-    return UvcCommand::queue(*this, "INS", kCmdGestureCtrlIndividual, kAiUnit, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdGestureCtrlIndividual, kAiUnit, payload);
 }
 
 int UvcDevice::aiSetTrackingMode(int mode)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, mode);
-    return UvcCommand::queue(*this, "N", kCmdTrackingMode, kAiUnit, payload);
+    return UvcCommand::queue(*this, UvcCommand::NotNetMode, kCmdTrackingMode, kAiUnit, payload);
 }
 
 int UvcDevice::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method, QObject* receiver,
                              GetMethod getMethod)
 {
-    if (!UvcCommand::allowed(*this, "INS"))
+    if (!UvcCommand::allowed(*this, kCommandGuards))
         return -1;
     ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdAiShortStatus, kAiUnit);
     if (getMethod == GetMethodNonBlock)
@@ -135,15 +136,9 @@ int UvcDevice::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method, Q
     if (!status)
         return -1;
     QByteArray data;
-    if (UvcCommand::sendSync(*this, frame, data, kAiStatusData) != 0)
+    if (UvcCommand::sendSync(*this, frame, data, ReplyDecoders::dataNeeded(kCmdAiShortStatus)) != 0)
         return -1;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
-    status->state = bytes[30];
-    status->mode = bytes[31];
-    status->trackingMode = trackingModeOf(bytes[32]);
-    status->portraitTrackingMode = trackingModeOf(bytes[37]);
-    status->portraitRaw = bytes[37];
-    status->value = UvcCommand::floatAt(data, 33);
+    *status = ReplyDecoders::aiShortStatus(reinterpret_cast<const uint8_t*>(data.constData()));
     qDebug() << "AI Status: " << status->state << status->mode << status->trackingMode
              << status->value;
     return 0;
@@ -151,14 +146,15 @@ int UvcDevice::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method, Q
 
 int UvcDevice::aiSetGestureZoomFactor(float factor)
 {
-    return UvcCommand::queue(*this, "INS", kCmdGestureZoomFactor, kAiUnit, floats({factor}));
+    return UvcCommand::queue(*this, kCommandGuards, kCmdGestureZoomFactor, kAiUnit,
+                             floats({factor}));
 }
 
 int UvcDevice::aiSetButtonSwitchForKo(bool on)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, on);
-    return UvcCommand::queue(*this, "INS", kCmdButtonSwitchForKo, kAiUnit, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdButtonSwitchForKo, kAiUnit, payload);
 }
 
 int UvcDevice::aiGimbalSpeedCtrl(double first, double second)
@@ -166,19 +162,20 @@ int UvcDevice::aiGimbalSpeedCtrl(double first, double second)
     QByteArray payload;
     UvcCommand::appendU8(payload, kAiSpeedMode);
     payload += floats({kAiSpeedScale, float(first), float(second)});
-    return UvcCommand::queue(*this, "INS", kCmdAiGimbalSpeed, kAiUnit, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdAiGimbalSpeed, kAiUnit, payload);
 }
 
 int UvcDevice::aiSetGimbalBootPos(float first, float second, float third, float fourth)
 {
-    return UvcCommand::queue(*this, "INS", kCmdSetBootPos, kAiUnit,
+    return UvcCommand::queue(*this, kCommandGuards, kCmdSetBootPos, kAiUnit,
                              floats({first, second, third, fourth}));
 }
 
 int UvcDevice::aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth)
 {
     QByteArray data;
-    if (UvcCommand::query(*this, "INS", kCmdGetBootPos, kAiUnit, {}, data, kBootPosData) != 0)
+    if (UvcCommand::query(*this, kCommandGuards, kCmdGetBootPos, kAiUnit, {}, data, kBootPosData)
+        != 0)
         return -1;
     first = UvcCommand::floatAt(data, 4);
     second = UvcCommand::floatAt(data, 8);
@@ -189,7 +186,7 @@ int UvcDevice::aiGetGimbalBootPos(float& first, float& second, float& third, flo
 
 int UvcDevice::aiTrgGimbalBootPos()
 {
-    return UvcCommand::queue(*this, "INS", kCmdTriggerBootPos, kAiUnit);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdTriggerBootPos, kAiUnit);
 }
 
 int UvcDevice::aiSetEnabled(bool enabled)
@@ -197,13 +194,15 @@ int UvcDevice::aiSetEnabled(bool enabled)
     QByteArray payload;
     UvcCommand::appendU8(payload, 0);
     UvcCommand::appendU8(payload, enabled);
-    return UvcCommand::queue(*this, "NS", kCmdAiEnable, kAiUnit, payload);
+    return UvcCommand::queue(*this, UvcCommand::NotNetMode | UvcCommand::MainSystem, kCmdAiEnable,
+                             kAiUnit, payload);
 }
 
 int UvcDevice::gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z)
 {
     QByteArray data;
-    if (UvcCommand::query(*this, "INS", kCmdAttitude, kGimbal, {}, data, kAttitudeData) != 0)
+    if (UvcCommand::query(*this, kCommandGuards, kCmdAttitude, kGimbal, {}, data, kAttitudeData)
+        != 0)
         return -1;
     x = UvcCommand::i16At(data, 0);
     y = UvcCommand::i16At(data, 2);
@@ -218,7 +217,7 @@ int UvcDevice::gimbalSpeedCtrl(double first, double second)
     UvcCommand::appendI16(payload, 0);
     UvcCommand::appendI16(payload, UvcCommand::hundredths(first));
     UvcCommand::appendI16(payload, UvcCommand::hundredths(second));
-    return UvcCommand::queue(*this, "INS", kCmdGimbalSpeed, kGimbal, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdGimbalSpeed, kGimbal, payload);
 }
 
 int UvcDevice::gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double speedX,
@@ -229,7 +228,7 @@ int UvcDevice::gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double sp
         UvcCommand::appendI16(payload, UvcCommand::hundredths(speed));
     for (int16_t position : {x, y, z})
         UvcCommand::appendI16(payload, position);
-    return UvcCommand::queue(*this, "INS", kCmdSpeedPosition, kGimbal, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdSpeedPosition, kGimbal, payload);
 }
 
 int UvcDevice::gimbalLock(bool lock)
@@ -237,7 +236,7 @@ int UvcDevice::gimbalLock(bool lock)
     QByteArray payload;
     for (int i = 0; i < 3; ++i)
         UvcCommand::appendU8(payload, lock);
-    return UvcCommand::queue(*this, "INS", kCmdGimbalLock, kGimbal, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdGimbalLock, kGimbal, payload);
 }
 
 int UvcDevice::aiSetTargetSelect(bool on) { return setSwitch(*this, kTargetSelect, on); }
@@ -249,7 +248,7 @@ int UvcDevice::aiGetGimbalLock(bool& lock) { return getSwitch(*this, kGimbalLock
 
 int UvcDevice::gimbalReset()
 {
-    if (!UvcCommand::allowed(*this, "NSU"))
+    if (!UvcCommand::allowed(*this, kSwitchGuards))
         return -1;
     uint8_t block[kXuTransferLength] = {};
     const int moved = setDataWithLengthSelectorUnitId(block, kXuTransferLength, kGimbalResetSelector,

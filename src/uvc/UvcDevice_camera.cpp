@@ -5,6 +5,7 @@
 #include "uvc/UvcDevice.h"
 
 #include "comm/Util.h"
+#include "uvc/ReplyDecoders.h"
 #include "uvc/UvcCommand.h"
 
 #include <QDebug>
@@ -87,7 +88,7 @@ int writeU8(UvcDevice& device, UvcCtrlSelectorType type, int value)
 bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>& min,
                std::atomic<int64_t>& max, const char* label)
 {
-    if (!UvcCommand::allowed(device, "U"))
+    if (!UvcCommand::allowed(device, UvcCommand::NotUpgrade))
         return false;
     int64_t low = 0, high = 0;
     if (!readU16(device, UvcRequest::GetMin, type, low)
@@ -104,7 +105,7 @@ bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>
 }
 
 // The first reply data byte as a signed number: the camera's result.
-int blockingResult(UvcDevice& device, const char* guards, uint16_t command, uint8_t receiver,
+int blockingResult(UvcDevice& device, UvcCommand::Guards guards, uint16_t command, uint8_t receiver,
                    uint8_t value)
 {
     QByteArray data;
@@ -156,7 +157,7 @@ bool UvcDevice::focusRangeKnown()
 
 int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
 {
-    if (!UvcCommand::allowed(*this, "INS"))
+    if (!UvcCommand::allowed(*this, kCommandGuards))
         return -1;
     if (method == 1) {
         const double scaled = nearest(ratio * 1000.0);
@@ -170,7 +171,7 @@ int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
         ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdZoomRatio, kCameraUnit, payload);
         return UvcCommand::sendAsync(*this, frame);
     }
-    if (!UvcCommand::allowed(*this, "U") || !zoomRangeKnown())
+    if (!UvcCommand::allowed(*this, UvcCommand::NotUpgrade) || !zoomRangeKnown())
         return -1;
     const int64_t min = zoomMin_, max = zoomMax_;
     // Held inside the camera's range, so that a ratio outside 1.0 to 2.0
@@ -182,7 +183,7 @@ int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
 
 double UvcDevice::cameraGetZoomRatio()
 {
-    if (!UvcCommand::allowed(*this, "INSU"))
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
         return -1.0;
     if (!zoomRangeKnown())
         return -1.0;
@@ -209,21 +210,21 @@ int UvcDevice::normalizedZoom(int value)
 
 int UvcDevice::cameraSetAutoFocus(bool on)
 {
-    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
     return writeU8(*this, CtFocusAuto, on ? 1 : 0);
 }
 
 int UvcDevice::cameraGetAutoFocus()
 {
-    if (!UvcCommand::allowed(*this, "INSU"))
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
     return readU8(*this, CtFocusAuto);
 }
 
 int UvcDevice::cameraSetFocusRatio(int percentage)
 {
-    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
     const int64_t min = focusMin_, max = focusMax_;
     // Held at 0..100 so the value stays inside the camera's range.
@@ -233,7 +234,7 @@ int UvcDevice::cameraSetFocusRatio(int percentage)
 
 int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
 {
-    if (!UvcCommand::allowed(*this, "INSU") || !focusRangeKnown())
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
     int64_t current = 0;
     if (!readU16(*this, UvcRequest::GetCur, CtFocusAbsolute, current))
@@ -252,21 +253,22 @@ int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
 
 int UvcDevice::cameraSetAntiFlicker(int mode)
 {
-    if (!UvcCommand::allowed(*this, "INSU"))
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
     return writeU8(*this, PuPowerLineFrequency, mode);
 }
 
 int UvcDevice::cameraGetAntiFlicker()
 {
-    if (!UvcCommand::allowed(*this, "INSU"))
+    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
     return readU8(*this, PuPowerLineFrequency);
 }
 
 int UvcDevice::cameraRestoreFactorySettings()
 {
-    return UvcCommand::queue(*this, "INS", kCmdRestoreFactory, kCameraUnit, QByteArray(1, '\1'));
+    return UvcCommand::queue(*this, kCommandGuards, kCmdRestoreFactory, kCameraUnit,
+                             QByteArray(1, '\1'));
 }
 
 int UvcDevice::cameraSetDevRunStatus(DevStatus status)
@@ -274,13 +276,13 @@ int UvcDevice::cameraSetDevRunStatus(DevStatus status)
     QByteArray payload;
     UvcCommand::appendU8(payload, 1);
     UvcCommand::appendU8(payload, status);
-    return UvcCommand::queue(*this, "INS", kCmdDevStatus, kCameraUnit, payload);
+    return UvcCommand::queue(*this, kCommandGuards, kCmdDevStatus, kCameraUnit, payload);
 }
 
 int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method, QObject* receiver,
                                      GetMethod getMethod)
 {
-    if (!UvcCommand::allowed(*this, "INS"))
+    if (!UvcCommand::allowed(*this, kCommandGuards))
         return -1;
     const QByteArray query(2, '\0');
     if (getMethod == GetMethodNonBlock) {
@@ -288,7 +290,10 @@ int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method
         return sendMsgSyncNonBlock(frame, method, receiver);
     }
     QByteArray data;
-    if (!status || UvcCommand::query(*this, "", kCmdDevStatus, kCameraUnit, query, data, 1) != 0)
+    if (!status
+        || UvcCommand::query(*this, UvcCommand::Guards(), kCmdDevStatus, kCameraUnit, query, data,
+                             ReplyDecoders::dataNeeded(kCmdDevStatus))
+               != 0)
         return -1;
     *status = int8_t(data[0]);
     qDebug() << "Camera Status" << *status;
@@ -298,17 +303,18 @@ int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method
 int UvcDevice::cameraIndicateUpgrade()
 {
     // A set-8 command word, yet addressed to the camera rather than the system.
-    return blockingResult(*this, "INS", kCmdIndicateUpgrade, kCameraUnit, 1);
+    return blockingResult(*this, kCommandGuards, kCmdIndicateUpgrade, kCameraUnit, 1);
 }
 
 int UvcDevice::setUgMode(uint8_t mode)
 {
-    return blockingResult(*this, "IN", kCmdUpgradeMode, kSystem, mode);
+    return blockingResult(*this, UvcCommand::Inited | UvcCommand::NotNetMode, kCmdUpgradeMode,
+                          kSystem, mode);
 }
 
 int UvcDevice::cameraPrepareLog()
 {
-    if (!UvcCommand::allowed(*this, "INS"))
+    if (!UvcCommand::allowed(*this, kCommandGuards))
         return -1;
     bool first = true;
     int outcome = 0;

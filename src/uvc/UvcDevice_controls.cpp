@@ -13,7 +13,7 @@ namespace {
 // Every method here is a direct transfer.
 bool allowed(const UvcDevice& device)
 {
-    return UvcCommand::allowed(device, "INUS");
+    return UvcCommand::allowed(device, kTransferGuards, UvcCommand::MainSystem);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ constexpr int kReplyNameLen = kReplyRecord + UvcPreSetPosInfo::kHeadSize - 1;
 // Sends one request block; 0 when all 60 bytes went.
 int sendPresetBlock(UvcDevice& device, uint8_t* block, const char* failure)
 {
-    if (!UvcCommand::allowed(device, "U"))
+    if (!UvcCommand::allowed(device, UvcCommand::NotUpgrade))
         return -1;
     if (device.setDataWithLengthSelectorUnitId(block, UvcDevice::kXuTransferLength, kPresetSelector,
                                                UvcUnitKind::ExtensionUnit,
@@ -101,14 +101,14 @@ int UvcDevice::presetPositionTrigger(uint8_t id)
 
 int UvcDevice::presetPositionGet(uint8_t id, UvcPreSetPosInfo* info)
 {
-    if (!info || !UvcCommand::allowed(*this, "U"))
+    if (!info || !UvcCommand::allowed(*this, UvcCommand::NotUpgrade))
         return -1;
     uint8_t request[kXuTransferLength] = {PresetGet, 1, id};
     uint8_t reply[kXuTransferLength] = {};
     int received = 0;
     {
         // The get is two transfers; no other may come between them.
-        QMutexLocker lock(&transferLock_);
+        QMutexLocker lock(transferLock());
         const uint8_t unitId = unitIdFor(UvcUnitKind::ExtensionUnit);
         if (setDataWithLengthSelectorUnitId(request, kXuTransferLength, kPresetSelector,
                                             UvcUnitKind::ExtensionUnit, unitId)

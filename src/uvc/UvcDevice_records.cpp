@@ -48,7 +48,7 @@ constexpr uint8_t kReceiverCamera = 1;
 int writeRecord(UvcDevice& device, const ParamRecord& row, std::initializer_list<uint8_t> data,
                 std::initializer_list<int> shown)
 {
-    if (!UvcCommand::allowed(device, "INUS"))
+    if (!UvcCommand::allowed(device, kTransferGuards, UvcCommand::MainSystem))
         return -1;
     uint8_t record[UvcDevice::kXuTransferLength] = {};
     record[0] = row.id;
@@ -165,14 +165,14 @@ int UvcDevice::cameraSetPortraitMode(int mode)
 
 int UvcDevice::cameraSetFaceFocus(bool on)
 {
-    return UvcCommand::queue(*this, "INS", kCmdSetFaceFocus, kReceiverCamera,
+    return UvcCommand::queue(*this, kCommandGuards, kCmdSetFaceFocus, kReceiverCamera,
                              QByteArray(1, char(on ? 1 : 0)));
 }
 
 int UvcDevice::cameraGetFaceFocus(QSharedPointer<QString> method, QObject* receiver,
                                   GetMethod getMethod)
 {
-    if (!UvcCommand::allowed(*this, "INS"))
+    if (!UvcCommand::allowed(*this, kCommandGuards))
         return -1;
     ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdGetFaceFocus, kReceiverCamera);
     if (getMethod == GetMethodNonBlock)

@@ -1,4 +1,5 @@
-// The camera status block (extension-unit selector 6) and its cached copy.
+// The camera status block (extension-unit selector 6), its cached copy, and
+// its poll on the device thread.
 
 #include "uvc/UvcDevice.h"
 
@@ -42,6 +43,23 @@ CameraStatus UvcDevice::cachedStatus() const
 {
     QMutexLocker lock(&statusMutex_);
     return cachedStatus_;
+}
+
+void UvcDevice::pollStatus()
+{
+    if (systemType_ != 1 || devMode() != DevModeUvc)
+        return;
+    const int before = statusPollCounter_.fetch_add(1);
+    if (before < timing().statusPollPasses - 1)
+        return;
+    // Reset only the value this pass left: a postponement the window wrote
+    // meanwhile (a negative counter) must survive.
+    int expected = before + 1;
+    if (!statusPollCounter_.compare_exchange_strong(expected, 0))
+        return;
+    CameraStatus status;
+    if (getCameraStatus(status) && statusReport_)
+        emit devStateUpdate(status);
 }
 
 } // namespace pc

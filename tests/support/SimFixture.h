@@ -10,6 +10,8 @@
 #include <QList>
 #include <QSharedPointer>
 
+#include <cstring>
+
 inline vesk::pc::UvcTiming fastTiming()
 {
     vesk::pc::UvcTiming timing;
@@ -20,6 +22,20 @@ inline vesk::pc::UvcTiming fastTiming()
     timing.closeWaitMs = 3000;
     timing.netAddressWaitMs = 1;
     return timing;
+}
+
+// Requests the camera saw on one extension-unit selector, by request code.
+inline QList<vesk::pc::SimRequestRecord> extensionRequests(const vesk::pc::SimCamera& camera,
+                                                           uint8_t selector,
+                                                           vesk::pc::UvcRequest request)
+{
+    QList<vesk::pc::SimRequestRecord> found;
+    for (const auto& record : camera.requests()) {
+        if (record.kind == vesk::pc::UvcUnitKind::ExtensionUnit && record.selector == selector
+            && record.request == request)
+            found << record;
+    }
+    return found;
 }
 
 struct SimFixture
@@ -37,18 +53,29 @@ struct SimFixture
         device->setTiming(timing);
     }
 
-    // Requests the camera saw on one extension-unit selector, by request code.
     QList<vesk::pc::SimRequestRecord> requestsOn(uint8_t selector, vesk::pc::UvcRequest request) const
     {
-        QList<vesk::pc::SimRequestRecord> found;
-        for (const auto& record : camera->requests()) {
-            if (record.kind == vesk::pc::UvcUnitKind::ExtensionUnit && record.selector == selector
-                && record.request == request)
-                found << record;
-        }
-        return found;
+        return extensionRequests(*camera, selector, request);
     }
 };
+
+// A message frame: addresses, command word and payload.
+inline vesk::pc::ProtocolMsg::FrmPacket makeFrame(uint16_t command, uint8_t addresses,
+                                                  const QByteArray& payload)
+{
+    vesk::pc::ProtocolMsg::FrmPacket frame;
+    frame.setAddresses(addresses);
+    frame.setCommand(command);
+    std::memcpy(frame.payload(), payload.constData(), size_t(payload.size()));
+    frame.setPayloadLength(payload.size());
+    return frame;
+}
+
+// The camera's version query.
+inline vesk::pc::ProtocolMsg::FrmPacket versionRequest()
+{
+    return makeFrame(0x8010, 0xE8, {});
+}
 
 inline QByteArray padded60(const char* hex)
 {

@@ -55,7 +55,7 @@ void tst_DeviceIdentity::initOverTheCameraPorts()
     SimFixture sim;
     QCOMPARE(sim.device->open(), 0);
     CountedQueries counted;
-    DeviceIdentity identity(*sim.device, *sim.device, counted.queries());
+    DeviceIdentity identity(sim.device->messagePort(), sim.device->controlPort(), counted.queries());
     const DeviceIdentity::InitResult result = identity.initDev(false, 1);
     QVERIFY(result.inited);
     QCOMPARE(result.systemType, 1);

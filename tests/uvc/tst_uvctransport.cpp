@@ -1,6 +1,6 @@
-// The control transport: binding a camera object to its device, opening and
-// closing, the descriptor walk, the request primitives, the standard control
-// table and the transfer lock.
+// The camera object's control transport: binding it to its device, opening
+// and closing with the device thread, the descriptor walk, the unit ids its
+// requests use, and the standard control table.
 
 #include "support/InitedCamera.h"
 #include "uvc/VideoControlUnits.h"
@@ -47,13 +47,10 @@ private slots:
     void openAndClose();
     void openWithTheInterfaceHeldByTheDriver();
     void openFailureAndNetworkMode();
-    void requestsOnAClosedCamera();
-    void closeWaitsForATransferUnderWay();
     void controlIsAvailable_data();
     void controlIsAvailable();
     void tableReadsAndWrites();
     void rangeReadIssuesTheRightRequests();
-    void setThenGetPairsDoNotInterleave();
 };
 
 void tst_UvcTransport::constructionReadsTheUsbIds()
@@ -252,44 +249,6 @@ void tst_UvcTransport::openFailureAndNetworkMode()
     QVERIFY(net.camera->requests().isEmpty());
 }
 
-void tst_UvcTransport::requestsOnAClosedCamera()
-{
-    SimFixture sim;
-    uint8_t block[60] = {};
-    QTest::ignoreMessage(QtWarningMsg, "uvc device not open yet!");
-    QCOMPARE(sim.device->setDataWithLengthSelectorUnitId(block, 60, 2, UvcUnitKind::ExtensionUnit, 3), -1);
-    QTest::ignoreMessage(QtWarningMsg, "uvc device not open yet!");
-    QCOMPARE(sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 2, UvcUnitKind::ExtensionUnit, 3), -1);
-    QVERIFY(sim.camera->requests().isEmpty());
-}
-
-void tst_UvcTransport::closeWaitsForATransferUnderWay()
-{
-    SimCameraModel model;
-    model.knobs.transferDelayMs = 300;
-    SimFixture sim(model);
-    QCOMPARE(sim.device->open(), 0);
-    std::atomic<int> moved{-2};
-    QThread* caller = QThread::create([&] {
-        uint8_t block[60] = {};
-        moved = sim.device->getDataByTypeLengthSelectorUnitId(block, 0x81, 60, 6, UvcUnitKind::ExtensionUnit,
-                                                              3);
-    });
-    caller->start();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.camera->activeRequests() > 0, 5000);
-    sim.device->close();
-    const int activeAfterClose = sim.camera->activeRequests();
-    const bool ended = caller->wait(5000);
-    if (ended)
-        delete caller;  // a running thread is never deleted
-    QVERIFY(ended);
-    // The interface was closed only after the request had ended, whole.
-    QCOMPARE(activeAfterClose, 0);
-    QVERIFY(!sim.camera->isControlInterfaceOpen());
-    QCOMPARE(moved.load(), 60);
-    QCOMPARE(sim.camera->requests().size(), 1);
-}
-
 void tst_UvcTransport::controlIsAvailable_data()
 {
     QTest::addColumn<QByteArray>("ctBits");
@@ -376,52 +335,6 @@ void tst_UvcTransport::rangeReadIssuesTheRightRequests()
             issued << record.request;
     }
     QCOMPARE(issued, QList<UvcRequest>{UvcRequest::GetDef});
-}
-
-void tst_UvcTransport::setThenGetPairsDoNotInterleave()
-{
-    SimCameraModel model;
-    model.knobs.transferDelayMs = 1;  // a slow bus makes interleaving all but certain
-    SimFixture sim(model);
-    QCOMPARE(sim.device->open(), 0);
-    const int threads = 4;
-    const int rounds = 15;
-
-    auto run = [&](bool locked) -> QPair<int, int> {
-        std::atomic<int> matched{0};
-        std::atomic<int> mismatched{0};
-        QList<QThread*> workers;
-        for (int t = 0; t < threads; ++t) {
-            workers << QThread::create([&, t] {
-                for (int r = 0; r < rounds; ++r) {
-                    QByteArray out(60, char(t * rounds + r + 1));
-                    QByteArray in(60, '\0');
-                    auto* o = reinterpret_cast<uint8_t*>(out.data());
-                    auto* i = reinterpret_cast<uint8_t*>(in.data());
-                    if (locked) {
-                        sim.device->setThenGetWithLengthSelectorUnitId(o, i, 60, 4, UvcUnitKind::ExtensionUnit, 3);
-                    } else {  // the same pair without the lock, straight to the camera
-                        sim.camera->controlRequest(UvcRequest::SetCur, UvcUnitKind::ExtensionUnit, 3, 4, o, 60);
-                        sim.camera->controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, 3, 4, i, 60);
-                    }
-                    (in == out ? matched : mismatched)++;
-                }
-            });
-            workers.last()->start();
-        }
-        for (QThread* worker : workers) {
-            if (!worker->wait(20000))
-                return {-1, -1};  // never delete a running thread
-            delete worker;
-        }
-        return qMakePair(matched.load(), mismatched.load());
-    };
-
-    const auto unlocked = run(false);
-    QVERIFY2(unlocked.second > 0, "the unlocked pairs never interleaved: the test shows nothing");
-    const auto locked = run(true);
-    QCOMPARE(locked.first, threads * rounds);
-    QCOMPARE(locked.second, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_UvcTransport)

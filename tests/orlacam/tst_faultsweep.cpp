@@ -229,6 +229,9 @@ private:
     QByteArray exchange(const QByteArray& request, int cutAt = 0)
     {
         QTcpSocket socket;
+        // Bounded, so a slow turn of the wait below cannot take in the whole file.
+        if (cutAt > 0)
+            socket.setReadBufferSize(cutAt);
         socket.connectToHost(QHostAddress::LocalHost, port_);
         socket.write(request);
         QByteArray got;

@@ -1,7 +1,5 @@
 #include "uvc/StreamCapture.h"
 
-#include "uvc/UvcDevice.h"
-
 #include <QDebug>
 #include <QMutexLocker>
 #include <QtEndian>
@@ -25,7 +23,7 @@ constexpr int kDropReportEvery = 100;  // later drops are counted, not each logg
 class StreamCapture::Route
 {
 public:
-    explicit Route(UvcDevice* receiver) : receiver_(receiver) {}
+    explicit Route(StreamReceiver* receiver) : receiver_(receiver) {}
 
     void deliver(const QByteArray& frame)
     {
@@ -61,7 +59,7 @@ private:
     }
 
     QMutex mutex_;
-    UvcDevice* receiver_;
+    StreamReceiver* receiver_;
     std::atomic<int> dropped_{0};
 };
 
@@ -77,17 +75,14 @@ StreamCapture::~StreamCapture()
     closeLocked();
 }
 
-bool StreamCapture::open(UvcDevice* receiver, QSharedPointer<CameraHandle> handle,
+bool StreamCapture::open(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle,
                          const QString& uid, bool yuyv)
 {
     QMutexLocker lock(&mutex_);
     closeLocked();
-    qDebug("Capture device uid: %s", qPrintable(uid));
-    CaptureSession* session = handle ? handle->capture() : nullptr;
-    if (!session) {
-        qCritical("No capture device with uid %s", qPrintable(uid));
+    CaptureSession* session = sessionOf(handle.data(), uid, nullptr);
+    if (!session)
         return false;
-    }
     owner_ = receiver;
     handle_ = handle;
     route_ = std::make_shared<Route>(receiver);
@@ -116,16 +111,24 @@ bool StreamCapture::open(UvcDevice* receiver, QSharedPointer<CameraHandle> handl
     return true;
 }
 
-bool StreamCapture::isOwner(const UvcDevice* camera) const
+bool StreamCapture::activate(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle,
+                             const QString& uid, bool yuyv)
 {
-    QMutexLocker lock(&mutex_);
-    return camera && owner_ == camera;
+    if (!isOwner(receiver) && !open(receiver, std::move(handle), uid, yuyv))
+        return false;
+    return start(receiver);
 }
 
-bool StreamCapture::start(const UvcDevice* camera)
+bool StreamCapture::isOwner(const StreamReceiver* receiver) const
 {
     QMutexLocker lock(&mutex_);
-    if (!camera || owner_ != camera) {
+    return receiver && owner_ == receiver;
+}
+
+bool StreamCapture::start(const StreamReceiver* receiver)
+{
+    QMutexLocker lock(&mutex_);
+    if (!receiver || owner_ != receiver) {
         qWarning() << "Capture start refused: the capture belongs to another camera";
         return false;
     }
@@ -140,17 +143,17 @@ bool StreamCapture::start(const UvcDevice* camera)
     return true;
 }
 
-void StreamCapture::stop(const UvcDevice* camera)
+void StreamCapture::stop(const StreamReceiver* receiver)
 {
     QMutexLocker lock(&mutex_);
-    if (camera && owner_ == camera && session_)
+    if (receiver && owner_ == receiver && session_)
         session_->stop();
 }
 
-void StreamCapture::close(const UvcDevice* camera)
+void StreamCapture::close(const StreamReceiver* receiver)
 {
     QMutexLocker lock(&mutex_);
-    if (camera && owner_ == camera)
+    if (receiver && owner_ == receiver)
         closeLocked();
 }
 
@@ -165,6 +168,37 @@ void StreamCapture::closeLocked()
     handle_.reset();
     owner_ = nullptr;
     openFailed_ = false;
+}
+
+CaptureSession* StreamCapture::sessionOf(CameraHandle* handle, const QString& uid,
+                                         const char* operation)
+{
+    qDebug("Capture device uid: %s", qPrintable(uid));
+    CaptureSession* session = handle ? handle->capture() : nullptr;
+    if (!session && operation)
+        qCritical("%s: no capture device with uid %s", operation, qPrintable(uid));
+    else if (!session)
+        qCritical("No capture device with uid %s", qPrintable(uid));
+    return session;
+}
+
+uint32_t StreamCapture::captureFormats(CameraHandle* handle, const QString& uid)
+{
+    CaptureSession* session = sessionOf(handle, uid, "captureFormats");
+    return session ? formatMask(session->supportedFormats()) : 0;
+}
+
+bool StreamCapture::streamIsOccupied(CameraHandle* handle, const QString& uid)
+{
+    CaptureSession* session = sessionOf(handle, uid, "streamIsOccupied");
+    if (!session)
+        return true;
+    if (session->isHeldByOtherProgram()) {
+        qCritical() << "Capture is held by another program";
+        return true;
+    }
+    qInfo() << "Capture is free";
+    return false;
 }
 
 uint32_t StreamCapture::formatMask(const QList<CaptureSession::Format>& offered)

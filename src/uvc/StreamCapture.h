@@ -2,6 +2,7 @@
 
 #include "platform/CameraHandle.h"
 #include "platform/CaptureSession.h"
+#include "uvc/StreamReceiver.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,30 +16,38 @@
 namespace vesk {
 namespace pc {
 
-class UvcDevice;
-
-// The process's one capture: the session of one camera, the camera object
-// its frames go to, and the cutting of each frame to its header and
-// payload. Opening a capture closes the one before it. Stopping and
-// closing act only for the camera that owns the capture, and closing
-// returns only when no frame can reach that camera any more.
+// The process's one capture: the session of one camera, the receiver its
+// frames go to, and the cutting of each frame to its header and payload.
+// Opening a capture closes the one before it. Stopping and closing act
+// only for the receiver that owns the capture, and closing returns only
+// when no frame can reach that receiver any more. A camera is named in the
+// log by its capture uid.
 class StreamCapture
 {
 public:
     static StreamCapture& get();
     ~StreamCapture();
 
-    // False only when the camera has no capture. A camera without the
-    // format, or whose stream cannot be opened, still owns the capture,
-    // which then delivers nothing.
-    bool open(UvcDevice* receiver, QSharedPointer<CameraHandle> handle, const QString& uid,
+    // False only when the camera has no capture. A receiver whose camera
+    // lacks the format, or whose stream cannot be opened, still owns the
+    // capture, which then delivers nothing.
+    bool open(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle, const QString& uid,
               bool yuyv);
-    bool isOwner(const UvcDevice* camera) const;
+    // Starts the receiver's capture; one whose capture another receiver has
+    // taken over since opens a new one, like one that never had one.
+    bool activate(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle,
+                  const QString& uid, bool yuyv);
+    bool isOwner(const StreamReceiver* receiver) const;
     // True when the stream runs or the capture has no format by design;
-    // false when it belongs to another camera, did not open or will not start.
-    bool start(const UvcDevice* camera);
-    void stop(const UvcDevice* camera);
-    void close(const UvcDevice* camera);
+    // false when it belongs to another receiver, did not open or will not start.
+    bool start(const StreamReceiver* receiver);
+    void stop(const StreamReceiver* receiver);
+    void close(const StreamReceiver* receiver);
+
+    // A camera's formats as formatMask() gives them; 0 when it has no capture.
+    static uint32_t captureFormats(CameraHandle* handle, const QString& uid);
+    // True when another program holds the stream, or the camera has no capture.
+    static bool streamIsOccupied(CameraHandle* handle, const QString& uid);
 
     // Bit 0 motion JPEG 1280x720, bit 1 YUYV 640x360, each at 30 fps.
     static uint32_t formatMask(const QList<CaptureSession::Format>& offered);
@@ -51,9 +60,12 @@ private:
 
     StreamCapture() = default;
     void closeLocked();
+    // The camera's session, null (and logged, with operation when given) when it has none.
+    static CaptureSession* sessionOf(CameraHandle* handle, const QString& uid,
+                                     const char* operation);
 
     mutable QMutex mutex_;
-    const UvcDevice* owner_ = nullptr;
+    const StreamReceiver* owner_ = nullptr;
     QSharedPointer<CameraHandle> handle_;  // keeps the session alive
     CaptureSession* session_ = nullptr;    // null: no usable format, nothing arrives
     bool openFailed_ = false;

@@ -7,6 +7,7 @@
 #include "uvc/NetworkCalls.h"
 #include "uvc/PictureTransfers.h"
 #include "uvc/StandardControls.h"
+#include "uvc/StreamReceiver.h"
 #include "uvc/AiStatus.h"
 #include "uvc/ButtonAction.h"
 #include "uvc/CameraStatus.h"
@@ -35,9 +36,14 @@ namespace pc {
 
 // One camera: the facade the windows call. It owns its parts (control
 // transport, message channel, standard controls, identity, network calls,
-// pictures) and forwards to them; this thread runs the channel's passes.
+// pictures) and forwards to them, and to the process's stream capture,
+// whose frames it receives while it owns that; this thread runs the
+// channel's passes.
 // The other UvcDevice_*.cpp files hold its status and commands.
-class UvcDevice : public QThread, public MessageResult, public PictureKinds
+class UvcDevice : public QThread,
+                  public MessageResult,
+                  public PictureKinds,
+                  public StreamReceiver
 {
     Q_OBJECT
 public:
@@ -393,7 +399,7 @@ public:
     bool streamIsOccupied();
     // A frame cut to its header and payload; emitted as streamVideoData.
     // Called on the capture's thread, so receivers get it queued.
-    void onStreamVideoData(const uint8_t* data, unsigned int length);
+    void onStreamVideoData(const uint8_t* data, unsigned int length) override;
     // --- end of stream capture ---
 
 signals:
@@ -425,9 +431,6 @@ private:
     QJsonObject netDevInfo();
     int changeIpAddr(const QString& ip);  // initDev's road: no inited guard
     // --- end of network-mode services (private) ---
-
-    // Stream capture: the camera's session, null (and logged) when it has none.
-    CaptureSession* captureSession(const char* operation) const;
 
     QSharedPointer<CameraHandle> device_;  // shared with the transport; the capture uses it
     int64_t locationId_ = -1;

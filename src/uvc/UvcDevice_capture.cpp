@@ -1,5 +1,6 @@
 // Stream capture: files come back from the camera inside video frames. The
-// process's one capture and the cutting of frames live in StreamCapture.
+// process's one capture, its sessions and the cutting of frames live in
+// StreamCapture; the camera object is the receiver of its own frames.
 
 #include "uvc/StreamCapture.h"
 #include "uvc/UvcDevice.h"
@@ -17,20 +18,9 @@ QString UvcDevice::getLocationId() const
                              unsigned(productId_));
 }
 
-CaptureSession* UvcDevice::captureSession(const char* operation) const
-{
-    const QString uid = getLocationId();
-    qDebug("Capture device uid: %s", qPrintable(uid));
-    CaptureSession* session = device_ ? device_->capture() : nullptr;
-    if (!session)
-        qCritical("%s: no capture device with uid %s", operation, qPrintable(uid));
-    return session;
-}
-
 uint32_t UvcDevice::captureFormats()
 {
-    CaptureSession* session = captureSession("captureFormats");
-    return session ? StreamCapture::formatMask(session->supportedFormats()) : 0;
+    return StreamCapture::captureFormats(device_.data(), getLocationId());
 }
 
 bool UvcDevice::initAvCapture(ImageFormat format)
@@ -38,14 +28,9 @@ bool UvcDevice::initAvCapture(ImageFormat format)
     return StreamCapture::get().open(this, device_, getLocationId(), format == ImageFormatYuyv);
 }
 
-// A camera whose capture another camera has taken over since opens a new
-// one, like a camera that never had one.
 bool UvcDevice::streamActivate(ImageFormat format)
 {
-    StreamCapture& capture = StreamCapture::get();
-    if (!capture.isOwner(this) && !initAvCapture(format))
-        return false;
-    return capture.start(this);
+    return StreamCapture::get().activate(this, device_, getLocationId(), format == ImageFormatYuyv);
 }
 
 void UvcDevice::streamDeactivate()
@@ -60,15 +45,7 @@ void UvcDevice::deinitAvCapture()
 
 bool UvcDevice::streamIsOccupied()
 {
-    CaptureSession* session = captureSession("streamIsOccupied");
-    if (!session)
-        return true;
-    if (session->isHeldByOtherProgram()) {
-        qCritical() << "Capture is held by another program";
-        return true;
-    }
-    qInfo() << "Capture is free";
-    return false;
+    return StreamCapture::streamIsOccupied(device_.data(), getLocationId());
 }
 
 void UvcDevice::onStreamVideoData(const uint8_t* data, unsigned int length)

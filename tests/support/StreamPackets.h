@@ -2,7 +2,7 @@
 
 // The download stream as a test reads it: the host's download request
 // records, the stream packets decoded with a CRC-32 of the test's own, and
-// a thread-safe log of the frames a camera object emitted.
+// a thread-safe log of the frames a camera object or a capture handed on.
 
 #include "uvc/UvcDevice.h"
 
@@ -98,10 +98,15 @@ inline QByteArray makeFile(int count, int shortBy, char seed)
 
 } // namespace stream
 
-// Frames a camera object emitted, collected on the emitting thread.
-class FrameLog : public QObject
+// Frames a camera object emitted, or a capture handed to it as its
+// receiver, collected on the emitting thread.
+class FrameLog : public QObject, public vesk::pc::StreamReceiver
 {
 public:
+    void onStreamVideoData(const uint8_t* data, unsigned int length) override
+    {
+        add(QByteArray(reinterpret_cast<const char*>(data), int(length)));
+    }
     void attach(vesk::pc::UvcDevice& device)
     {
         connect(&device, &vesk::pc::UvcDevice::streamVideoData, this,

@@ -1,5 +1,7 @@
-// Stream capture against simulated cameras: the format mask, frames cut to
-// header and payload, occupancy, the process's one capture, the simulated
+// Stream capture against simulated cameras. On the capture alone, with a
+// receiver of the test's own: the format mask, frames cut to header and
+// payload, occupancy, and closes that meet frames under way. Through the
+// camera object: activation, the process's one capture, the simulated
 // download stream with its faults, and the lifetime of a camera whose
 // frames are still arriving when it is closed or freed.
 
@@ -7,9 +9,12 @@
 #include "support/StreamPackets.h"
 #include "support/TestHome.h"
 
+#include "uvc/StreamCapture.h"
+
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
 
 using namespace vesk::pc;
 
@@ -22,6 +27,7 @@ constexpr uint32_t kLocationA = 0x14100000;
 constexpr uint32_t kLocationB = 0x14200000;
 constexpr int kWaitMs = 5000;   // for what must come
 constexpr int kQuietMs = 80;    // for what must not
+const QString kUid = QStringLiteral("uid-under-test");
 
 SimCameraModel streamModel(uint32_t location, const QByteArray& file = QByteArray())
 {
@@ -57,6 +63,47 @@ struct StreamCamera
     }
     SimCapture& capture() { return camera->simCapture(); }
 };
+
+// A simulated camera's handle and a frame log as the capture's receiver,
+// which it gives up before the log goes.
+struct CaptureRig
+{
+    SimBackend backend;
+    QSharedPointer<SimCamera> camera;
+    QSharedPointer<CameraHandle> handle;
+    FrameLog log;
+
+    explicit CaptureRig(const SimCameraModel& model)
+    {
+        camera = backend.plug(model);
+        handle = backend.openDevice(model.usb.locationId);
+    }
+    ~CaptureRig() { StreamCapture::get().close(&log); }
+};
+
+// Counts its frames and lingers in each, so that closes meet one under way.
+struct SlowReceiver : StreamReceiver
+{
+    std::atomic<int> inFrame{0};
+    std::atomic<int> frames{0};
+    void onStreamVideoData(const uint8_t*, unsigned int) override
+    {
+        inFrame = 1;
+        ++frames;
+        QThread::usleep(200);
+        inFrame = 0;
+    }
+};
+
+// Spins rather than sleeps, so that the close comes while the stream runs.
+bool firstFrameArrives(const std::atomic<int>& frames)
+{
+    QElapsedTimer wait;
+    wait.start();
+    while (frames == 0 && wait.elapsed() < kWaitMs)
+        QThread::yieldCurrentThread();
+    return frames > 0;
+}
 
 // "1 2! 3": sequence numbers in order, "!" for a bad CRC, "~" for a frame
 // that is not exactly header and data.
@@ -109,6 +156,8 @@ private slots:
     void activation();
     void oneCaptureAtATime();
     void deinitThenActivateOpensANewCapture();
+    void closeMeetsFramesUnderWay_data();
+    void closeMeetsFramesUnderWay();
     void simulatedStream_data();
     void simulatedStream();
     void lifetimeRace_data();
@@ -145,8 +194,8 @@ void tst_StreamCapture::formatMask()
         if (offers & 1 << i)
             model.stream.formats << candidates[i];
     }
-    SimFixture sim(model);
-    QCOMPARE(sim.device->captureFormats(), mask);
+    CaptureRig rig(model);
+    QCOMPARE(StreamCapture::captureFormats(rig.handle.data(), kUid), mask);
 }
 
 void tst_StreamCapture::slicing_data()
@@ -169,21 +218,20 @@ void tst_StreamCapture::slicing()
 {
     QFETCH(QByteArray, frame);
     QFETCH(int, delivered);
-    SimBackend backend;
-    StreamCamera cam(backend, streamModel(kLocationA));
-    QVERIFY(cam.device->streamActivate(UvcDevice::ImageFormatMjpeg));
+    CaptureRig rig(streamModel(kLocationA));
+    QVERIFY(StreamCapture::get().activate(&rig.log, rig.handle, kUid, false));
     if (delivered < 0)
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Stream frame dropped:"));
     const QByteArray marker = rawFrame(0xABCD, 1, 13);
-    cam.capture().queueRawFrame(frame);
-    cam.capture().queueRawFrame(marker);  // everything before it has been handled once it is here
+    rig.camera->simCapture().queueRawFrame(frame);
+    rig.camera->simCapture().queueRawFrame(marker);  // everything before it has been handled once it is here
 
     QList<QByteArray> expected;
     if (delivered >= 0)
         expected << frame.left(delivered);
     expected << marker;
-    QVERIFY(cam.log.waitFor(expected.size(), kWaitMs));
-    QCOMPARE(cam.log.frames(), expected);
+    QVERIFY(rig.log.waitFor(expected.size(), kWaitMs));
+    QCOMPARE(rig.log.frames(), expected);
 }
 
 void tst_StreamCapture::occupancy_data()
@@ -205,10 +253,10 @@ void tst_StreamCapture::occupancy()
     SimCameraModel model;
     model.stream.hasCapture = hasCapture;
     model.stream.faults.heldChecks = heldChecks;
-    SimFixture sim(model);
+    CaptureRig rig(model);
     QStringList got;
     for (int i = 0; i < answers.split(' ').size(); ++i)
-        got << (sim.device->streamIsOccupied() ? "t" : "f");
+        got << (StreamCapture::streamIsOccupied(rig.handle.data(), kUid) ? "t" : "f");
     QCOMPARE(got.join(' '), answers);
 }
 
@@ -304,6 +352,54 @@ void tst_StreamCapture::deinitThenActivateOpensANewCapture()
     QCOMPARE(cam.capture().opens(), 2);
     QVERIFY(cam.log.waitFor(3, kWaitMs));
     QCOMPARE(describe(cam.log.frames()), QString("1 2 3"));
+}
+
+void tst_StreamCapture::closeMeetsFramesUnderWay_data()
+{
+    QTest::addColumn<bool>("takenOver");
+    QTest::newRow("the owner closes") << false;
+    QTest::newRow("another receiver opens") << true;
+}
+
+// Each round starts a stream of eight frames, closes (or takes over) the
+// capture as soon as one arrives and frees the receiver: a frame after the
+// close, counted or reaching a freed receiver (ASan), is the fault.
+void tst_StreamCapture::closeMeetsFramesUnderWay()
+{
+    QFETCH(bool, takenOver);
+    constexpr int kRounds = 300;
+    constexpr qint64 kBoundMs = 120000;
+    CaptureRig rig(streamModel(kLocationA));
+    CaptureRig other(streamModel(kLocationB));
+    StreamCapture& capture = StreamCapture::get();
+    int midFrame = 0;
+    int rounds = 0;
+    QLoggingCategory::setFilterRules("default.debug=false");
+    QElapsedTimer timer;
+    timer.start();
+    for (; rounds < kRounds && timer.elapsed() < kBoundMs; ++rounds) {
+        auto receiver = std::make_unique<SlowReceiver>();  // freed at the round's end
+        auto release = qScopeGuard([&] { capture.close(receiver.get()); });  // also when a check fails
+        for (uint32_t seq = 1; seq <= 8; ++seq)
+            rig.camera->simCapture().queueRawFrame(rawFrame(seq, 1, 13));
+        QVERIFY(capture.activate(receiver.get(), rig.handle, kUid, false));
+        QVERIFY(firstFrameArrives(receiver->frames));
+
+        midFrame += receiver->inFrame.load();
+        if (takenOver)
+            QVERIFY(capture.open(&other.log, other.handle, kUid, false));
+        else
+            capture.close(receiver.get());
+        QVERIFY(!capture.isOwner(receiver.get()));
+        QCOMPARE(receiver->inFrame.load(), 0);  // the close waited for the frame under way
+        const int afterClose = receiver->frames;
+        QThread::usleep(300);
+        QCOMPARE(receiver->frames.load(), afterClose);
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInfo() << rounds << "rounds," << midFrame << "closes met a frame under way";
+    QCOMPARE(rounds, kRounds);
+    QVERIFY(midFrame > 0);
 }
 
 void tst_StreamCapture::simulatedStream_data()
@@ -424,24 +520,16 @@ void tst_StreamCapture::lifetimeRace()
     timer.start();
     for (; rounds < kRounds && timer.elapsed() < kBoundMs; ++rounds) {
         SimBackend backend;
-        std::atomic<int> inSlot{0};
-        std::atomic<int> delivered{0};
+        SlowReceiver slot;  // behind the camera's signal
         StreamCamera cam(backend, streamModel(kLocationA, file));
-        connect(cam.device.data(), &UvcDevice::streamVideoData, &cam.log, [&](const QByteArray&) {
-            inSlot = 1;
-            ++delivered;
-            QThread::usleep(200);
-            inSlot = 0;
-        }, Qt::DirectConnection);
+        connect(cam.device.data(), &UvcDevice::streamVideoData, &cam.log,
+                [&slot](const QByteArray&) { slot.onStreamVideoData(nullptr, 0); },
+                Qt::DirectConnection);
         QVERIFY(cam.requestDownload());
         QVERIFY(cam.device->streamActivate(UvcDevice::ImageFormatMjpeg));
-        QElapsedTimer wait;
-        wait.start();
-        while (delivered == 0 && wait.elapsed() < kWaitMs)
-            QThread::yieldCurrentThread();
-        QVERIFY(delivered > 0);
+        QVERIFY(firstFrameArrives(slot.frames));
 
-        midDelivery += inSlot.load();
+        midDelivery += slot.inFrame.load();
         if (closer == 0) {
             cam.device.reset();
         } else if (closer == 1) {
@@ -451,12 +539,12 @@ void tst_StreamCapture::lifetimeRace()
             auto second = UvcDevice::create(backend.openDevice(kLocationB), UvcDevice::DevModeUvcUpgrade);
             QVERIFY(second->initAvCapture(UvcDevice::ImageFormatMjpeg));
         }
-        QCOMPARE(inSlot.load(), 0);  // the close waited for the frame under way
+        QCOMPARE(slot.inFrame.load(), 0);  // the close waited for the frame under way
         QVERIFY(!cam.capture().isStarted());
-        const int afterClose = delivered;
+        const int afterClose = slot.frames;
         midStream += afterClose < 8 ? 1 : 0;
         QThread::usleep(300);
-        QCOMPARE(delivered.load(), afterClose);
+        QCOMPARE(slot.frames.load(), afterClose);
         frames += afterClose;
     }
     QLoggingCategory::setFilterRules(QString());

@@ -3,9 +3,7 @@
 #include "ui_MsgInfoUi.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QKeyEvent>
-#include <QPointer>
 
 namespace {
 
@@ -30,7 +28,6 @@ void MsgInfoUi::init(const QString& title, const QString& text)
 {
     ui = new Ui::MsgInfoUi;
     ui->setupUi(this);
-    loop = new QEventLoop;
     result = -1;
 
     // Plain text can neither be selected nor tabbed to.
@@ -50,23 +47,19 @@ void MsgInfoUi::init(const QString& title, const QString& text)
 
 MsgInfoUi::~MsgInfoUi()
 {
-    disposeLoop(loop);
     delete ui;
 }
 
-void MsgInfoUi::beginWait()
+void MsgInfoUi::showCentred()
 {
-    result = -1;
-    waiting_ = true;
     if (!keepOpen)
         adjustSize();
     show();
     centreOnParent();
 }
 
-void MsgInfoUi::endWait()
+void MsgInfoUi::reportAnswer()
 {
-    loop->exit();
     if (waiting_) {
         waiting_ = false;
         emit answered(result);
@@ -75,26 +68,15 @@ void MsgInfoUi::endWait()
 
 void MsgInfoUi::ask()
 {
-    beginWait();
-}
-
-int MsgInfoUi::exec()
-{
-    beginWait();
-
-    // The box may be destroyed while it waits (with its parent).
-    QPointer<MsgInfoUi> self(this);
-    loop->exec();
-    return self ? result : -1;
+    result = -1;
+    waiting_ = true;
+    showCentred();
 }
 
 void MsgInfoUi::open()
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    if (!keepOpen)
-        adjustSize();
-    show();
-    centreOnParent();
+    showCentred();
 }
 
 void MsgInfoUi::setTitle(const QString& title)
@@ -166,7 +148,7 @@ void MsgInfoUi::on_pbYes_clicked()
 {
     result = QMessageBox::Yes;
     if (keepOpen)
-        endWait();
+        reportAnswer();
     else
         close();
 }
@@ -179,7 +161,7 @@ void MsgInfoUi::on_pbNo_clicked()
 
 void MsgInfoUi::closeEvent(QCloseEvent* event)
 {
-    endWait();
+    reportAnswer();
     QWidget::closeEvent(event);
 }
 

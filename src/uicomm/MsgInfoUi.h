@@ -4,7 +4,6 @@
 
 #include <QMessageBox>
 
-class QEventLoop;
 class QPushButton;
 
 namespace Ui {
@@ -12,14 +11,14 @@ class MsgInfoUi;
 }
 
 // The modal message box: a title, a word-wrapped text and the buttons Yes and
-// No. exec() shows it and waits in a loop of its own; it returns
+// No. ask() shows it and returns at once; answered then reports
 // QMessageBox::Yes (0x4000) or QMessageBox::No (0x10000) for the buttons and
 // -1 when the box was closed any other way (Escape, window close, close()).
 //
-// Typical use: a local object with the window as parent; setTitle/hideTitle,
+// Typical use: a new box with the window as parent; setTitle/hideTitle,
 // setText or setLinkText, addButton(QMessageBox::Yes | QMessageBox::No),
-// setButtonText, exec(); or a new box and open() for a notice. A new box
-// shows only Yes.
+// setButtonText, ask() with the flow going on from answered; or open() for a
+// notice. A new box shows only Yes.
 class MsgInfoUi : public OWidget
 {
     Q_OBJECT
@@ -29,13 +28,10 @@ public:
     MsgInfoUi(const QString& title, const QString& text, QWidget* parent = nullptr);
     ~MsgInfoUi() override;
 
-    // Shows the box, centred on the parent, and waits for the answer.
-    int exec();
-    // Shows it likewise and returns at once, for a notice that needs no
+    // Shows the box, centred on the parent, for a notice that needs no
     // answer; the box deletes itself when closed.
     void open();
-    // Shows it likewise, keeps it, and reports the answer with answered: for
-    // flows that must not wait in a loop of their own.
+    // Shows it likewise, keeps it, and reports the answer with answered.
     void ask();
 
     // Title and text are plain text: they may come from a camera or a server.
@@ -52,13 +48,13 @@ public:
     void setButtonState(QMessageBox::StandardButtons buttons, bool enabled);
     void setButtonText(QMessageBox::StandardButtons buttons, const QString& text);
 
-    // When set, Yes ends exec() but leaves the box on screen (and the box no
+    // When set, Yes answers but leaves the box on screen (and the box no
     // longer fits itself to its text), so a caller can turn it into a
-    // "please wait" notice and call exec() again.
+    // "please wait" notice and ask() again.
     bool keepOpen = false;
 
 signals:
-    // The wait of exec() or ask() ended, with the result exec() returns.
+    // The question of ask() ended, also by a Yes that leaves the box shown.
     void answered(int result);
 
 protected:
@@ -72,12 +68,11 @@ private slots:
 
 private:
     void init(const QString& title, const QString& text);
-    void beginWait();
-    void endWait();
+    void showCentred();
+    void reportAnswer();
     QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
 
     Ui::MsgInfoUi* ui = nullptr;
-    QEventLoop* loop = nullptr;
     int result = -1;
     bool waiting_ = false;
 };

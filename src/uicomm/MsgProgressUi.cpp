@@ -8,12 +8,10 @@
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 
 using vesk::pc::kErrCodeError;
@@ -46,7 +44,6 @@ MsgProgressUi::MsgProgressUi(QWidget* parent) : OWidget(parent)
     setWindowFlags(windowFlags() | Qt::Dialog | Qt::FramelessWindowHint);
     setWindowModality(Qt::ApplicationModal);
 
-    loop = new QEventLoop(this);
     runTimer_ = new QTimer(this);
     runTimer_->setSingleShot(true);
     result = -1;
@@ -55,7 +52,6 @@ MsgProgressUi::MsgProgressUi(QWidget* parent) : OWidget(parent)
 
 MsgProgressUi::~MsgProgressUi()
 {
-    disposeLoop(loop);
     delete ui;
 }
 
@@ -89,7 +85,7 @@ void MsgProgressUi::setOkBtnState(bool visible, bool enabled)
     ui->pbOk->setEnabled(enabled);
 }
 
-void MsgProgressUi::beginRun()
+void MsgProgressUi::open()
 {
     show();
     result = -1;
@@ -102,20 +98,6 @@ void MsgProgressUi::beginRun()
 void MsgProgressUi::setRunTimeout(int ms)
 {
     runTimeoutMs_ = ms;
-}
-
-void MsgProgressUi::open()
-{
-    beginRun();
-}
-
-int MsgProgressUi::exec()
-{
-    beginRun();
-    // The box may be destroyed while it waits (with its parent).
-    QPointer<MsgProgressUi> self(this);
-    loop->exec();
-    return self ? result : -1;
 }
 
 void MsgProgressUi::onProgressUpdate(int value, const QString& message)
@@ -178,7 +160,6 @@ void MsgProgressUi::on_pbOk_clicked()
 {
     result = errorLatched ? QMessageBox::No : QMessageBox::Yes;
     close();
-    loop->exit();
 }
 
 void MsgProgressUi::keyPressEvent(QKeyEvent* event)
@@ -191,8 +172,7 @@ void MsgProgressUi::keyPressEvent(QKeyEvent* event)
 
 void MsgProgressUi::closeEvent(QCloseEvent* event)
 {
-    // A window close must not leave exec() waiting for a box nobody sees.
-    loop->exit();
+    // OK ends the run here; any other close ends it with -1.
     OWidget::closeEvent(event);
     if (running_) {
         running_ = false;

@@ -2,7 +2,6 @@
 
 #include "uicomm/OWidget.h"
 
-class QEventLoop;
 class QTimer;
 
 namespace Ui {
@@ -13,10 +12,10 @@ class MsgProgressUi;
 // through onProgressUpdate (connect it queued from other threads): 0 to 99 are
 // percentages, and the outcome codes of comm/UpgradeCodes.h (kErrCodeSuccess
 // 100, kErrCodeError -1, kErrCodeWarn -2, kErrCodeFailure -3) colour the
-// status text and offer OK. exec() waits until OK is clicked and returns
-// QMessageBox::Yes (0x4000) for success or QMessageBox::No (0x10000) when an
-// error or failure was reported since the last 0 %; -1 when the box was
-// closed without OK. Escape does nothing.
+// status text and offer OK. open() shows it and returns at once; answered
+// then reports QMessageBox::Yes (0x4000) after OK for success or
+// QMessageBox::No (0x10000) when an error or failure was reported since the
+// last 0 %; -1 when the box was closed without OK. Escape does nothing.
 class MsgProgressUi : public OWidget
 {
     Q_OBJECT
@@ -33,10 +32,8 @@ public:
     void setMaxProg(int maximum);
     void setOkBtnState(bool visible, bool enabled);
 
-    // Subclasses put their own start and stop around it.
-    virtual int exec();
-    // Shows the box like exec() but returns at once; the result comes with
-    // answered. For flows that must not wait in a loop of their own.
+    // Shows the box, centred on the parent; the result comes with answered.
+    // Subclasses may put their own start and stop around it.
     virtual void open();
 
     // Set by an error or failure report, cleared by 0 % and by a warning; a
@@ -44,15 +41,15 @@ public:
     bool errorLatched = false;
 
 signals:
-    // The run of exec() or open() ended, with the result exec() returns.
+    // The run of open() ended, by OK or by any other close.
     void answered(int result);
 
 public slots:
     void onProgressUpdate(int value, const QString& message);
 
 protected:
-    // A deadline for each run, armed by exec() and open() and stopped when
-    // the run ends, so that one of an earlier run never acts on a later one.
+    // A deadline for each run, armed by open() and stopped when the run
+    // ends, so that one of an earlier run never acts on a later one.
     // Subclasses connect to its timeout; 0 arms nothing.
     void setRunTimeout(int ms);
     QTimer* runTimer() const { return runTimer_; }
@@ -68,10 +65,8 @@ private:
     void setStatus(const QString& colour, const QString& message);
     void fitStatusHeight(const QString& text);
     void offerOk();
-    void beginRun();
 
     Ui::MsgProgressUi* ui = nullptr;
-    QEventLoop* loop = nullptr;
     int result = -1;
     bool running_ = false;
     QTimer* runTimer_ = nullptr;

@@ -1,7 +1,5 @@
 #include "uicomm/OWidget.h"
 
-#include "uicomm/LoopDisposal.h"
-
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,11 +20,6 @@ void OWidget::centreOnParent()
 {
     if (QWidget* owner = parentWidget())
         move(owner->geometry().center() - rect().center());
-}
-
-void OWidget::disposeLoop(QEventLoop* loop)
-{
-    disposeEventLoop(loop);
 }
 
 void OWidget::mousePressEvent(QMouseEvent* event)

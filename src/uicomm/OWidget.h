@@ -3,8 +3,6 @@
 #include <QPoint>
 #include <QWidget>
 
-class QEventLoop;
-
 // Base of the frameless boxes: the user moves them by dragging their body,
 // and every paint masks them to a rectangle with corners of radius 10.
 class OWidget : public QWidget
@@ -22,11 +20,8 @@ public:
     static void applyRoundedMask(QWidget* widget);
 
 protected:
-    // For the boxes that wait in a loop of their own.
+    // For the boxes, as they are shown.
     void centreOnParent();
-    // Frees a box's loop; one still running (the box is destroyed while its
-    // exec() waits) is told to end and freed once control has left it.
-    static void disposeLoop(QEventLoop* loop);
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

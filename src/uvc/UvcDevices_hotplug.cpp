@@ -161,7 +161,8 @@ void UvcDevices::openArrival(quint64 stamp)
 }
 
 // After the wait after opening, then after each failed attempt. Nothing of
-// the table is held across initDev: in network mode its waits process events.
+// the table is held across initDev: it waits on the camera's replies (in
+// network mode also for the camera's address), seconds at worst.
 void UvcDevices::initArrival(quint64 stamp)
 {
     const Arrival arrival = arrivals_.value(stamp);

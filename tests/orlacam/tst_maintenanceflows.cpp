@@ -131,10 +131,20 @@ void tst_MaintenanceFlows::withoutCameraNothingStarts()
 {
     QFETCH(QByteArray, slot);
     QFETCH(QString, told);
-    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
-    auto replug = qScopeGuard([&] { sim().plug(model); });
-    QVERIFY(sim().unplug(kOrlaLocation));
-    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    // Both cameras go, so that the window cannot select the other one
+    // between the unplug and the flow's start.
+    QList<SimCameraModel> gone;
+    auto replug = qScopeGuard([&] {
+        for (const SimCameraModel& model : gone)
+            sim().plug(model);
+    });
+    for (const uint32_t location : {kOrlaLocation, kZukiLocation}) {
+        if (const auto camera = sim().camera(location)) {
+            gone << camera->model();
+            QVERIFY(sim().unplug(location));
+        }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().devList().isEmpty() && window_->currentSn().isEmpty(), kBoundMs);
     window_->onDevSnMarked(QString());
     QVERIFY(QMetaObject::invokeMethod(window_.get(), slot.constData()));
     if (!told.isEmpty()) {

@@ -25,7 +25,7 @@ private slots:
     void openReturnsAtOnce();
     void sizeStaysInBounds();
     void textIsPlainUnlessLinks();
-    void destroyedWhileWaiting();
+    void destroyedWhileAsking();
 };
 
 void tst_MsgInfoUi::answers_data()
@@ -47,18 +47,21 @@ void tst_MsgInfoUi::answers()
     window.show();
     MsgInfoUi box(QStringLiteral("Tips"), QStringLiteral("Go on?"), &window);
     box.addButton(QMessageBox::Yes | QMessageBox::No);
+    QSignalSpy answers(&box, &MsgInfoUi::answered);
 
-    whenModal([how](QWidget* shown) {
-        if (how == QLatin1String("yes"))
-            QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton);
-        else if (how == QLatin1String("no"))
-            QTest::mouseClick(childButton(shown, "pbNo"), Qt::LeftButton);
-        else if (how == QLatin1String("escape"))
-            QTest::keyClick(shown, Qt::Key_Escape);
-        else
-            shown->close();
-    });
-    QCOMPARE(box.exec(), expected);
+    box.ask();
+    QVERIFY(box.isVisible());
+    QVERIFY(answers.isEmpty());
+    if (how == QLatin1String("yes"))
+        QTest::mouseClick(childButton(&box, "pbYes"), Qt::LeftButton);
+    else if (how == QLatin1String("no"))
+        QTest::mouseClick(childButton(&box, "pbNo"), Qt::LeftButton);
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(&box, Qt::Key_Escape);
+    else
+        box.close();
+    QTRY_COMPARE(answers.count(), 1);
+    QCOMPARE(onlyAnswer(answers), expected);
     QVERIFY(!box.isVisible());
 }
 
@@ -97,12 +100,12 @@ void tst_MsgInfoUi::noButtonsLeavesOnlyClose()
 {
     MsgInfoUi box;
     box.removeButton(QMessageBox::Yes | QMessageBox::No);
-    whenModal([](QWidget* shown) {
-        QVERIFY(childButton(shown, "pbYes")->isHidden());
-        QVERIFY(childButton(shown, "pbNo")->isHidden());
-        shown->close();
-    });
-    QCOMPARE(box.exec(), -1);
+    QSignalSpy answers(&box, &MsgInfoUi::answered);
+    box.ask();
+    QVERIFY(childButton(&box, "pbYes")->isHidden());
+    QVERIFY(childButton(&box, "pbNo")->isHidden());
+    box.close();
+    QCOMPARE(onlyAnswer(answers), -1);
 }
 
 void tst_MsgInfoUi::keepOpenYesLeavesBoxShown()
@@ -115,10 +118,13 @@ void tst_MsgInfoUi::keepOpenYesLeavesBoxShown()
     box.setText(QStringLiteral("Do you want to reset all settings immediately?"));
     box.addButton(QMessageBox::No);
     box.keepOpen = true;
+    QSignalSpy answers(&box, &MsgInfoUi::answered);
 
-    whenModal([](QWidget* shown) { QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton); });
-    QCOMPARE(box.exec(), 0x4000);
+    box.ask();
+    QTest::mouseClick(childButton(&box, "pbYes"), Qt::LeftButton);
+    QCOMPARE(onlyAnswer(answers), 0x4000);
     QVERIFY(box.isVisible());
+    answers.clear();
 
     // The shorter waiting notice keeps the box's size.
     const QSize before = box.size();
@@ -127,15 +133,15 @@ void tst_MsgInfoUi::keepOpenYesLeavesBoxShown()
     box.removeButton(QMessageBox::No);
     QCOMPARE(box.size(), before);
 
-    whenModal([&box](QWidget* shown) {
-        QCOMPARE(shown, &box);
-        box.setText(QStringLiteral("Done"));
-        box.setButtonState(QMessageBox::Yes, true);
-        box.keepOpen = false;
-        QTest::mouseClick(childButton(shown, "pbYes"), Qt::LeftButton);
-    });
-    QCOMPARE(box.exec(), 0x4000);
-    QCOMPARE(box.size(), before);  // exec with keepOpen did not fit it either
+    QCoreApplication::processEvents();  // the notice is up while the work goes on
+    box.ask();
+    QTRY_COMPARE(QApplication::activeModalWidget(), &box);
+    box.setText(QStringLiteral("Done"));
+    box.setButtonState(QMessageBox::Yes, true);
+    box.keepOpen = false;
+    QTest::mouseClick(childButton(&box, "pbYes"), Qt::LeftButton);
+    QCOMPARE(onlyAnswer(answers), 0x4000);
+    QCOMPARE(box.size(), before);  // asking with keepOpen did not fit it either
     QVERIFY(!box.isVisible());
 
     box.setText(QStringLiteral("Done"));  // without keepOpen it fits again
@@ -148,12 +154,9 @@ void tst_MsgInfoUi::centresOnParent()
     window.setGeometry(100, 50, 800, 600);
     window.show();
     MsgInfoUi box(QStringLiteral("Tips"), QStringLiteral("Centred"), &window);
-    QPoint centre;
-    whenModal([&centre](QWidget* shown) {
-        centre = shown->geometry().center();
-        shown->close();
-    });
-    box.exec();
+    box.ask();
+    const QPoint centre = box.geometry().center();
+    box.close();
     QVERIFY((centre - window.geometry().center()).manhattanLength() <= 2);
 }
 
@@ -205,14 +208,18 @@ void tst_MsgInfoUi::textIsPlainUnlessLinks()
     QVERIFY(childLabel(&box, "lbTitle")->isHidden());
 }
 
-void tst_MsgInfoUi::destroyedWhileWaiting()
+// A box that goes with its parent while asking gives no answer.
+void tst_MsgInfoUi::destroyedWhileAsking()
 {
     auto* window = new QWidget;
     window->show();
-    auto* box = new MsgInfoUi(QStringLiteral("Tips"), QStringLiteral("Parent goes"), window);
-    whenModal([window](QWidget*) { delete window; });
-    QCOMPARE(box->exec(), -1);
+    QPointer<MsgInfoUi> box = new MsgInfoUi(QStringLiteral("Tips"), QStringLiteral("Parent goes"), window);
+    QSignalSpy answers(box.data(), &MsgInfoUi::answered);
+    box->ask();
+    delete window;
+    QVERIFY(!box);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(answers.isEmpty());
 }
 
 QTEST_MAIN(tst_MsgInfoUi)

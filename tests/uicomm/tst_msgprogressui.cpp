@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -51,8 +52,8 @@ private slots:
     void outcomes();
     void startsGreyedAtZero();
     void escapeDoesNothing();
-    void windowCloseEndsWait();
-    void destroyedWhileWaiting();
+    void windowCloseEndsRun();
+    void destroyedWhileRunning();
     void reportsFromAnotherThread();
     void paragraphsGrowTheBox();
     void windowIconIsDrawn();
@@ -129,8 +130,11 @@ void tst_MsgProgressUi::outcomes()
     QVERIFY(!okButton(&box)->isHidden());
     if (!answer)
         return;
-    whenModal([](QWidget* shown) { QTest::mouseClick(okButton(shown), Qt::LeftButton); });
-    QCOMPARE(box.exec(), answer);
+    QSignalSpy answers(&box, &MsgProgressUi::answered);
+    box.open();
+    QTest::mouseClick(okButton(&box), Qt::LeftButton);
+    QTRY_COMPARE(answers.count(), 1);
+    QCOMPARE(onlyAnswer(answers), answer);
     QVERIFY(!box.isVisible());
 }
 
@@ -155,37 +159,42 @@ void tst_MsgProgressUi::startsGreyedAtZero()
 void tst_MsgProgressUi::escapeDoesNothing()
 {
     MsgProgressUi box;
-    bool stillShown = false;
-    whenModal([&](QWidget* shown) {
-        QTest::keyClick(shown, Qt::Key_Escape);
-        QCoreApplication::processEvents();
-        stillShown = shown->isVisible();
-        box.onProgressUpdate(kErrCodeSuccess, QStringLiteral("done"));
-        QTest::mouseClick(okButton(shown), Qt::LeftButton);
-    });
-    QCOMPARE(box.exec(), 0x4000);
-    QVERIFY(stillShown);
+    QSignalSpy answers(&box, &MsgProgressUi::answered);
+    box.open();
+    QTest::keyClick(&box, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QVERIFY(box.isVisible());
+    QVERIFY(answers.isEmpty());
+    box.onProgressUpdate(kErrCodeSuccess, QStringLiteral("done"));
+    QTest::mouseClick(okButton(&box), Qt::LeftButton);
+    QCOMPARE(onlyAnswer(answers), 0x4000);
 }
 
-void tst_MsgProgressUi::windowCloseEndsWait()
+void tst_MsgProgressUi::windowCloseEndsRun()
 {
     QWidget window;
     window.resize(800, 600);
     window.show();
     MsgProgressUi box(&window);
     box.onProgressUpdate(30, QStringLiteral("copying"));
-    whenModal([](QWidget* shown) { shown->close(); });
-    QCOMPARE(box.exec(), -1);
+    QSignalSpy answers(&box, &MsgProgressUi::answered);
+    box.open();
+    box.close();
+    QCOMPARE(onlyAnswer(answers), -1);
 }
 
-void tst_MsgProgressUi::destroyedWhileWaiting()
+// A box that goes with its parent while running gives no answer.
+void tst_MsgProgressUi::destroyedWhileRunning()
 {
     auto* window = new QWidget;
     window->show();
-    auto* box = new MsgProgressUi(window);
-    whenModal([window](QWidget*) { delete window; });
-    QCOMPARE(box->exec(), -1);
+    QPointer<MsgProgressUi> box = new MsgProgressUi(window);
+    QSignalSpy answers(box.data(), &MsgProgressUi::answered);
+    box->open();
+    delete window;
+    QVERIFY(!box);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(answers.isEmpty());
 }
 
 void tst_MsgProgressUi::reportsFromAnotherThread()
@@ -193,24 +202,19 @@ void tst_MsgProgressUi::reportsFromAnotherThread()
     MsgProgressUi box;
     Worker worker;
     connect(&worker, &Worker::progressUpdate, &box, &MsgProgressUi::onProgressUpdate, Qt::QueuedConnection);
-    std::thread thread;
-    whenModal([&](QWidget*) {
-        thread = std::thread([&worker] {
-            for (int p = 0; p < 100; p += 10)
-                emit worker.progressUpdate(p, QStringLiteral("step %1").arg(p));
-            emit worker.progressUpdate(kErrCodeSuccess, QStringLiteral("done"));
-        });
+    QSignalSpy answers(&box, &MsgProgressUi::answered);
+    box.open();
+    std::thread thread([&worker] {
+        for (int p = 0; p < 100; p += 10)
+            emit worker.progressUpdate(p, QStringLiteral("step %1").arg(p));
+        emit worker.progressUpdate(kErrCodeSuccess, QStringLiteral("done"));
     });
-    // OK is clicked once the outcome has arrived through the box's own loop.
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&box] {
-        if (okButton(&box)->isEnabled())
-            QTest::mouseClick(okButton(&box), Qt::LeftButton);
-    });
-    poll.start(5);
-    QCOMPARE(box.exec(), 0x4000);
-    if (thread.joinable())
-        thread.join();
+    // OK is clicked once the outcome has arrived through the event loop.
+    const bool offered = QTest::qWaitFor([&box] { return okButton(&box)->isEnabled(); }, 10000);
+    thread.join();
+    QVERIFY(offered);
+    QTest::mouseClick(okButton(&box), Qt::LeftButton);
+    QCOMPARE(onlyAnswer(answers), 0x4000);
     QCOMPARE(childLabel(&box, "lbInfo")->text(), QStringLiteral("done"));
     QCOMPARE(barValue(&box), 100);
 }

@@ -76,6 +76,9 @@ MainUserUi::MainUserUi(QWidget* parent)
     , ui(new Ui::MainUserUi)
 {
     initResources();
+    // Before the form: a change of flags re-parents the window, which styles
+    // every child again.
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     ui->setupUi(this);
 
     devSleep_ = new DevSleep(this);
@@ -98,7 +101,6 @@ MainUserUi::MainUserUi(QWidget* parent)
         move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);
     QTimer::singleShot(timing_.softwareQueryDelayMs, this, &MainUserUi::onSoftwareUpgrade);
     onChangeLanguage(GlobalParams::get().language_type);
-    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     qDebug() << "Main window built";
 }
 

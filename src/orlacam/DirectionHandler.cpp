@@ -35,7 +35,7 @@ QImage scaledTo(QImage image, int diameter)
 }
 
 // Each file is decoded once: the pad takes its images again whenever its
-// size or state changes, three times while the window is being built.
+// size or state changes.
 QImage decoded(const char* file)
 {
     static QHash<const char*, QImage> cache;  // the GUI thread's only
@@ -63,7 +63,6 @@ DirectionHandler::DirectionHandler(const QRect& geometry, QWidget* parent)
     repeat_.setInterval(kRepeatMs);
     connect(&repeat_, &QTimer::timeout, this, [this] { emit keyNumchanged(getKeyNum()); });
     connect(this, &DirectionHandler::keyNumchanged, this, &DirectionHandler::calCtrlRef);
-    loadImages();
 }
 
 const char* DirectionHandler::directionName(int key)
@@ -71,8 +70,14 @@ const char* DirectionHandler::directionName(int key)
     return key >= Left && key <= Stop ? kDirectionNames[key] : "";
 }
 
-void DirectionHandler::loadImages()
+// Only when drawn or measured: the window builds the pad enabled and turns
+// it off before its first paint, so the images of a state it never shows
+// are not decoded.
+void DirectionHandler::loadImages() const
 {
+    if (!imagesStale_)
+        return;
+    imagesStale_ = false;
     const PadImages& files = enabled_ ? kOnImages : kOffImages;
     background_ = scaledTo(decoded(files.background), bgDiameter_);
     slider_ = scaledTo(decoded(files.slider), sliderDiameter_);
@@ -83,14 +88,14 @@ void DirectionHandler::loadImages()
 void DirectionHandler::setBgDiameter(int diameter)
 {
     bgDiameter_ = diameter;
-    loadImages();
+    imagesStale_ = true;
     update();
 }
 
 void DirectionHandler::setSliderDiameter(int diameter)
 {
     sliderDiameter_ = diameter;
-    loadImages();
+    imagesStale_ = true;
     update();
 }
 
@@ -100,15 +105,16 @@ void DirectionHandler::setWidgetState(bool enabled)
 {
     if (!enabled)
         release();
-    if (enabled == enabled_ && !background_.isNull())
+    if (enabled == enabled_ && !imagesStale_ && !background_.isNull())
         return;
     enabled_ = enabled;
-    loadImages();
+    imagesStale_ = true;
     update();
 }
 
 int DirectionHandler::reach() const
 {
+    loadImages();
     const int background = background_.isNull() ? bgDiameter_ : background_.width();
     const int slider = slider_.isNull() ? sliderDiameter_ : slider_.width();
     return qMax(1, int(background * 0.5) - slider / 2);
@@ -238,6 +244,7 @@ double DirectionHandler::pointDis(int x1, int y1, int x2, int y2)
 void DirectionHandler::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event)
+    loadImages();
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QPoint c = centre();

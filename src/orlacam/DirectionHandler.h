@@ -55,7 +55,7 @@ private:
     // Puts the knob at point (clamped to the circle) and derives the control
     // point and the magnitude from it.
     void placeKnob(const QPoint& point);
-    void loadImages();
+    void loadImages() const;
 
     QPoint knob_;
     QPoint control_;
@@ -63,8 +63,9 @@ private:
     bool held_ = false;
     QTimer repeat_;
     bool first_ = false;
-    QImage background_;
-    QImage slider_;
+    mutable QImage background_;
+    mutable QImage slider_;
+    mutable bool imagesStale_ = true;  // size or state changed since they were made
     int bgDiameter_ = -1;
     int sliderDiameter_ = -1;
     bool enabled_ = true;

@@ -51,7 +51,7 @@ void FirmwareUpgradeFlow::checkVersion()
         return;
     }
     MsgInfoUi* box = newBox(title, QString());
-    box->setLinkText((info + QLatin1Char('\n') + window()->getUgTipsInfo(window()->settingWindow()->getUgInfo()))
+    box->setLinkText((info + QLatin1Char('\n') + window()->getUgTipsInfo(window()->getUgInfo()))
                          .toHtmlEscaped()
                          .replace(QLatin1Char('\n'), QLatin1String("<br>")));
     confirm(box, [this] { download(); });

@@ -59,7 +59,10 @@ void ImageItem::setState(ImageSelectState state)
     if (!home_.isNull())
         setGeometry(state == Selected ? home_.adjusted(-2, -2, 2, 2) : home_);
     if (state == Empty) {
-        setIcon(QIcon(QLatin1String(kAddIcon)));
+        // Made once: each new icon from a file name asks the MIME database
+        // what the file is, and the slots go back to empty on every refresh.
+        static const QIcon add{QLatin1String(kAddIcon)};
+        setIcon(add);
         clearMask();
     } else {
         setIcon(QIcon());

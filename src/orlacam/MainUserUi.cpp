@@ -28,6 +28,9 @@
 #include <QThread>
 #include <QTranslator>
 
+#include <algorithm>
+#include <utility>
+
 using vesk::pc::GlobalParams;
 using vesk::pc::UvcDevices;
 
@@ -73,21 +76,10 @@ MainUserUi::MainUserUi(QWidget* parent)
     , ui(new Ui::MainUserUi)
 {
     initResources();
+    // Before the form: a change of flags re-parents the window, which styles
+    // every child again.
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     ui->setupUi(this);
-
-    settingUi_ = new SystemSettingUi(nullptr);
-    settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
-    connect(settingUi_->languagePage(), &Language::languageChanged, this, &MainUserUi::onChangeLanguage);
-    ForMoreUi* more = settingUi_->morePage();
-    connect(more, &ForMoreUi::exportLog, this, &MainUserUi::onExportLog);
-    connect(more, &ForMoreUi::upgradeManual, this, &MainUserUi::onUpgradeManual);
-    connect(more, &ForMoreUi::manualUpgrade, this, &MainUserUi::onManualUpgrade);
-    connect(more, &ForMoreUi::restoreFactorySetting, this, &MainUserUi::onRestoreFactorySetting);
-    connect(more, &ForMoreUi::upgradeHelp, this, &MainUserUi::onUpgradeHelp);
-    connect(settingUi_, &SystemSettingUi::openVideoCfg, this, &MainUserUi::onOpenVideoCfg);
-    connect(settingUi_, &SystemSettingUi::sendSettingEvent, this, &MainUserUi::recvSignalFromSysSetting);
-    connect(settingUi_, &SystemSettingUi::softwareUpgrade, this, &MainUserUi::onSoftwareUpgrade);
-    connect(settingUi_, &SystemSettingUi::firmwareUpgrade, this, &MainUserUi::onFirmwareUpgrade);
 
     devSleep_ = new DevSleep(this);
     connect(devSleep_, &DevSleep::devChanged, this, &MainUserUi::onDevChangedFromSleepUi);
@@ -109,8 +101,44 @@ MainUserUi::MainUserUi(QWidget* parent)
         move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);
     QTimer::singleShot(timing_.softwareQueryDelayMs, this, &MainUserUi::onSoftwareUpgrade);
     onChangeLanguage(GlobalParams::get().language_type);
-    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
     qDebug() << "Main window built";
+}
+
+// About a fifth of the start when built with the window; most users never open it.
+SystemSettingUi* MainUserUi::settingWindow()
+{
+    if (settingUi_)
+        return settingUi_;
+    settingUi_ = new SystemSettingUi(nullptr);
+    settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
+    connect(settingUi_->languagePage(), &Language::languageChanged, this, &MainUserUi::onChangeLanguage);
+    ForMoreUi* more = settingUi_->morePage();
+    connect(more, &ForMoreUi::exportLog, this, &MainUserUi::onExportLog);
+    connect(more, &ForMoreUi::upgradeManual, this, &MainUserUi::onUpgradeManual);
+    connect(more, &ForMoreUi::manualUpgrade, this, &MainUserUi::onManualUpgrade);
+    connect(more, &ForMoreUi::restoreFactorySetting, this, &MainUserUi::onRestoreFactorySetting);
+    connect(more, &ForMoreUi::upgradeHelp, this, &MainUserUi::onUpgradeHelp);
+    connect(settingUi_, &SystemSettingUi::openVideoCfg, this, &MainUserUi::onOpenVideoCfg);
+    connect(settingUi_, &SystemSettingUi::sendSettingEvent, this, &MainUserUi::recvSignalFromSysSetting);
+    connect(settingUi_, &SystemSettingUi::softwareUpgrade, this, &MainUserUi::onSoftwareUpgrade);
+    connect(settingUi_, &SystemSettingUi::firmwareUpgrade, this, &MainUserUi::onFirmwareUpgrade);
+    const auto pushes = std::exchange(settingPushes_, {});
+    for (const auto& push : pushes)
+        push.second(*settingUi_);
+    return settingUi_;
+}
+
+void MainUserUi::pushToSettingPage(SettingPush kind, std::function<void(SystemSettingUi&)> push)
+{
+    if (settingUi_) {
+        push(*settingUi_);
+        return;
+    }
+    // A later push of a kind sets all that an earlier one of it did.
+    settingPushes_.erase(std::remove_if(settingPushes_.begin(), settingPushes_.end(),
+                                        [kind](const auto& waiting) { return waiting.first == kind; }),
+                         settingPushes_.end());
+    settingPushes_.append({kind, std::move(push)});
 }
 
 MainUserUi::~MainUserUi()
@@ -180,7 +208,7 @@ void MainUserUi::initUI()
     placeholder->show();
     setUiState(false);
     updateUI();
-    enableVirtualBg(settingUi_->virtualBgOn());
+    enableVirtualBg(false);  // as the setting page's switch starts
 }
 
 void MainUserUi::onChangeLanguage(int type)
@@ -245,12 +273,13 @@ void MainUserUi::on_pbCameraCtrl_clicked()
     ui->pbCameraCtrl->setStyleSheet(MainUiStyle::leftColumnButton(true));
     ui->pbSystemSetting->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_setting.png")));
     ui->pbSystemSetting->setStyleSheet(MainUiStyle::leftColumnButton(false));
-    settingUi_->hide();
+    if (settingUi_)
+        settingUi_->hide();
 }
 
 void MainUserUi::on_pbSystemSetting_clicked()
 {
-    if (!settingUi_->isVisible()) {
+    if (!settingWindow()->isVisible()) {
         ui->pbCameraCtrl->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_features.png")));
         ui->pbCameraCtrl->setStyleSheet(MainUiStyle::leftColumnButton(false));
         ui->pbSystemSetting->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_setting_pre.png")));
@@ -299,13 +328,15 @@ bool MainUserUi::eventFilter(QObject* watched, QEvent* event)
 
 void MainUserUi::focusInEvent(QFocusEvent* event)
 {
-    settingUi_->hideSecondMenu();
+    if (settingUi_)
+        settingUi_->hideSecondMenu();
     QMainWindow::focusInEvent(event);
 }
 
 void MainUserUi::closeEvent(QCloseEvent* event)
 {
-    settingUi_->close();
+    if (settingUi_)
+        settingUi_->close();
     event->accept();
 }
 

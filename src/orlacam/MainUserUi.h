@@ -63,8 +63,10 @@ public:
     // Installed on the application: sees every key release first, never eats events.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // What the setting pages and the other parts of the window read.
-    SystemSettingUi* settingWindow() const { return settingUi_; }
+    // What the setting pages and the other parts of the window read. The
+    // system setting page is built on first use, showing all the window told
+    // it before.
+    SystemSettingUi* settingWindow();
     DevSleep* sleepOverlay() const { return devSleep_; }
     bool isDevAwake() const { return devAwake_; }
     // The window's waits; its flows take them when they start.
@@ -105,6 +107,8 @@ public:
     // Asks the camera to fetch and install the firmware from the local server; 0 on success.
     // Blocks on the camera's answers: the flows call it away from the window's thread.
     static int startUpgrade(vesk::pc::UvcDevice& device);
+    // The last firmware package the query server named for the selected kind of camera.
+    QJsonObject getUgInfo() const { return ugInfo_[dev4K_ ? 1 : 0]; }
     // The release notes of a package reply in the current language.
     QString getUgTipsInfo(const QJsonObject& reply) const;
     // Opens a downloaded installer; true when the opener started.
@@ -275,6 +279,16 @@ private:
     void setDevStateOnPages(bool awake);
     QSharedPointer<vesk::pc::UvcDevice> currentDevice() const;
     void placeSettingWindow();
+
+    // What the window tells the system setting page. Until the page is built
+    // the last push of each kind waits for it, in the order they came.
+    enum class SettingPush { Camera, ButtonMode, AutoSleep, NoiseCancellation, VirtualBg, DevState, SoftwareUpgrade };
+    void pushToSettingPage(SettingPush kind, std::function<void(SystemSettingUi&)> push);
+    // Binds the page to a camera (empty: none); the firmware query and the
+    // panel's virtual background follow the camera, page or no page.
+    void bindSettingPage(const QString& sn, const vesk::pc::CameraStatus& status = {});
+    void showButtonModeOnPage(int mode);
+    void showVirtualBgSwitch(int value);
     void runFlow(MaintenanceFlow* flow);
 
     // Control panel.
@@ -319,6 +333,8 @@ private:
     Ui::MainUserUi* ui = nullptr;
     QList<DevButton*> devButtons_;
     SystemSettingUi* settingUi_ = nullptr;
+    QVector<QPair<SettingPush, std::function<void(SystemSettingUi&)>>> settingPushes_;
+    QJsonObject ugInfo_[2];  // plain, 4K
     DevSleep* devSleep_ = nullptr;
     vesk::pc::UvcDevices* registry_ = nullptr;
     QThread* registryThread_ = nullptr;

@@ -266,7 +266,7 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     clearPictureSlots();
     if (!button->hasDevice()) {
         currSn_.clear();
-        settingUi_->setCurrentUvcDevSn(QString());
+        bindSettingPage(QString());
         setUiState(false);
         devAwake_ = false;
         showSleepOverlay(false);
@@ -303,7 +303,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     const int type = device->getProductType();
     dev4K_ = device->is4K();
     sizeButtonsHidden_ = status.portrait(type);
-    settingUi_->setCurrentUvcDevSn(sn, &status);
+    bindSettingPage(sn, status);
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));
@@ -337,7 +337,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
                  status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
                  status.autoFramingParam(type), status.autoFramingUpperBody(type));
     showBlurLevel(status.blurLevel(type));
-    settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
+    showButtonModeOnPage(status.buttonRotation(type));
 
     devAwake_ = statusAwake(status, type);
     setDevStateOnPages(devAwake_);
@@ -428,16 +428,19 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     // area or button mode) keeps what the user set rather than a zero.
     const auto reported = [type](CameraStatus::Field field) { return CameraStatus::hasField(field, type); };
     sizeButtonsHidden_ = status.portrait(type);
-    settingUi_->setDevAutoSleep(status.field(CameraStatus::Field::AutoSleep, type));
+    const int autoSleep = status.field(CameraStatus::Field::AutoSleep, type);
+    pushToSettingPage(SettingPush::AutoSleep, [autoSleep](SystemSettingUi& page) { page.setDevAutoSleep(autoSleep); });
     if (reported(CameraStatus::Field::MediaMode))
         setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
                      status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
                      status.autoFramingParam(type), status.autoFramingUpperBody(type));
     if (reported(CameraStatus::Field::ButtonMode))
-        settingUi_->setBtnAdaptationMode(status.buttonRotation(type));
-    settingUi_->setNoiseCancellation(status.noiseCancellationOn(type));
+        showButtonModeOnPage(status.buttonRotation(type));
+    const int noiseCancellation = status.noiseCancellationOn(type);
+    pushToSettingPage(SettingPush::NoiseCancellation,
+                      [noiseCancellation](SystemSettingUi& page) { page.setNoiseCancellation(noiseCancellation); });
     if (reported(CameraStatus::Field::VirtualBgSwitch))
-        settingUi_->setVirtualBg(status.virtualBackgroundOn(type) ? 0 : 1);
+        showVirtualBgSwitch(status.virtualBackgroundOn(type) ? 0 : 1);
 
     if (padReportCounter_ > 0)
         ++padReportCounter_;
@@ -494,7 +497,7 @@ void MainUserUi::onCurrDevStateRefresh()
     CameraStatus status;
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
-    settingUi_->setCurrentUvcDevSn(currSn_, &status);
+    bindSettingPage(currSn_, status);
     queueThumbnails(device);
 }
 
@@ -588,7 +591,39 @@ void MainUserUi::updateUI()
 
 void MainUserUi::setDevStateOnPages(bool awake)
 {
-    settingUi_->setDevState(awake);
+    pushToSettingPage(SettingPush::DevState, [awake](SystemSettingUi& page) { page.setDevState(awake); });
+}
+
+void MainUserUi::bindSettingPage(const QString& sn, const CameraStatus& status)
+{
+    pushToSettingPage(SettingPush::Camera,
+                      [sn, status](SystemSettingUi& page) { page.setCurrentUvcDevSn(sn, &status); });
+    const QSharedPointer<UvcDevice> device = sn.isEmpty() ? nullptr : registry_->getDevBySn(sn);
+    if (!device)
+        return;
+    QString info;
+    if (device->isUpgradeNeeded(info) == 2) {
+        SystemSettingUi::queryFirmware(device, this, [this](const QString& asked, const QJsonObject& reply) {
+            const int shown = SystemSettingUi::takeFirmwareReply(asked, reply, ugInfo_);
+            if (settingUi_)
+                settingUi_->showFirmwareReply(asked, shown);
+        });
+    }
+    const int type = device->getProductType();
+    if (CameraStatus::hasField(CameraStatus::Field::VirtualBgSwitch, type))
+        enableVirtualBg(status.field(CameraStatus::Field::VirtualBgSwitch, type) == 0);
+}
+
+void MainUserUi::showButtonModeOnPage(int mode)
+{
+    pushToSettingPage(SettingPush::ButtonMode, [mode](SystemSettingUi& page) { page.setBtnAdaptationMode(mode); });
+}
+
+void MainUserUi::showVirtualBgSwitch(int value)
+{
+    pushToSettingPage(SettingPush::VirtualBg, [value](SystemSettingUi& page) { page.setVirtualBg(value); });
+    if (currentDevice())
+        enableVirtualBg(value == 0);
 }
 
 void MainUserUi::showSleepOverlay(bool show)

@@ -129,7 +129,7 @@ void MainUserUi::onInfoFromServer(const QJsonObject& info)
     qInfo() << "Newest software package:" << version << (newer ? "newer than this one" : "not newer");
     if (!newer)
         return;
-    settingUi_->enableSoftwareUpgrade(true);
+    pushToSettingPage(SettingPush::SoftwareUpgrade, [](SystemSettingUi& page) { page.enableSoftwareUpgrade(true); });
     runFlow(new SoftwareUpdateFlow(this, version, getUgTipsInfo(info)));
 }
 

@@ -132,7 +132,12 @@ QHotkey* MainUserUi::newHotkey(const KeyRow* row, ActionSourceType source, int s
 void MainUserUi::initHotkeySetSwitch()
 {
     auto* toggle = new QHotkey(QKeySequence(QStringLiteral("Ctrl+Shift+Z")), true, this);
-    connect(toggle, &QHotkey::activated, settingUi_, &SystemSettingUi::on_pbGlobalHotkeys_clicked);
+    connect(toggle, &QHotkey::activated, this, [this] {
+        if (settingUi_)
+            settingUi_->on_pbGlobalHotkeys_clicked();
+        else
+            onShortcutRangeChanged(GlobalParams::get().shortcut_range == 1 ? 0 : 1);
+    });
 }
 
 void MainUserUi::onShortcutRangeChanged(int range)
@@ -285,7 +290,7 @@ void MainUserUi::keySwitchOff(int)
 
 void MainUserUi::keySettingsPage(int)
 {
-    if (settingUi_->isVisible())
+    if (settingUi_ && settingUi_->isVisible())
         on_pbCameraCtrl_clicked();
     else
         on_pbSystemSetting_clicked();

@@ -58,6 +58,16 @@ public:
     void enableSoftwareUpgrade(bool enable);
     // The last firmware package the query server named for the selected kind of camera.
     QJsonObject getUgInfo() const;
+    // Asks the query server for the newest firmware of the camera; the reply
+    // reaches then (with the camera's serial) unless context has gone first.
+    static void queryFirmware(const QSharedPointer<vesk::pc::UvcDevice>& device, QObject* context,
+                              std::function<void(const QString& sn, const QJsonObject& reply)> then);
+    // What a firmware reply does to sn's camera: it learns its newest version
+    // and offers (plain, 4K) keeps the reply for its kind. 1 or 0: the
+    // "Update" button shows or hides; -1: it stays as it was.
+    static int takeFirmwareReply(const QString& sn, const QJsonObject& reply, QJsonObject offers[2]);
+    // The "Update" button after a reply for sn's camera, when the page is bound to it.
+    void showFirmwareReply(const QString& sn, int shown);
 
     QString devSn() const { return serialNumber; }
     bool devAwake() const { return devRunning; }
@@ -124,7 +134,6 @@ private:
     QSharedPointer<vesk::pc::UvcDevice> lookUp() const;
     QSharedPointer<vesk::pc::UvcDevice> markedCommand(const QString& sn) const;
     void startFirmwareQuery(const QSharedPointer<vesk::pc::UvcDevice>& device);
-    void applyFirmwareInfo(const QString& sn, const QJsonObject& reply);
     void showButtonModeText(int mode);
     // A modal notice with Yes; then (if given) follows its answer, unless
     // this page has gone by then.
@@ -146,8 +155,7 @@ private:
     bool virtualBgSwitch = false;
     bool camSettingsOpen = false;
     bool devRunning = false;  // the last setDevState, for a page with no main window
-    QJsonObject ugInfo;
-    QJsonObject ugInfo4K;
+    QJsonObject ugInfo[2];  // plain, 4K: a page with no main window keeps its own
 };
 
 Q_DECLARE_METATYPE(SystemSettingUi::SystemSettingEvent)

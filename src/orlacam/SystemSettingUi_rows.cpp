@@ -132,9 +132,10 @@ void SystemSettingUi::setCurrentUvcDevSn(const QString& sn, const CameraStatus* 
     }
     QString info;
     const int needed = device->isUpgradeNeeded(info);
-    if (needed == 2)
+    // The main window asks for its cameras itself, page or no page.
+    if (needed == 2 && !mainWindow())
         startFirmwareQuery(device);
-    else
+    else if (needed != 2)
         ui->pbFirmwareUpgrade->setVisible(needed == 1);
     const QString version = device->devVersion();
     ui->lbFirmwareVersionValue->setText(version);
@@ -202,54 +203,63 @@ void SystemSettingUi::on_pbFirmwareUpgrade_clicked()
     emit firmwareUpgrade();
 }
 
-void SystemSettingUi::startFirmwareQuery(const QSharedPointer<UvcDevice>& device)
+void SystemSettingUi::queryFirmware(const QSharedPointer<UvcDevice>& device, QObject* context,
+                                    std::function<void(const QString&, const QJsonObject&)> then)
 {
-    const QPointer<SystemSettingUi> page(this);
-    auto* receiver = new FirmwareQueryReply(device->sn(), [page](const QString& sn, const QJsonObject& reply) {
-        if (page)
-            page->applyFirmwareInfo(sn, reply);
-    }, this);
+    auto* receiver = new FirmwareQueryReply(device->sn(), std::move(then), context);
     vesk::pc::CloudTaskPool::global().start(new vesk::pc::QueryFromServer(
         device->devInfo(), vesk::pc::QueryFromServer::QueryDevFirmware, receiver,
         QSharedPointer<QString>::create(QStringLiteral("onFirmwareInfoFromServer"))));
 }
 
+void SystemSettingUi::startFirmwareQuery(const QSharedPointer<UvcDevice>& device)
+{
+    const QPointer<SystemSettingUi> page(this);
+    queryFirmware(device, this, [page](const QString& sn, const QJsonObject& reply) {
+        if (page)
+            page->showFirmwareReply(sn, takeFirmwareReply(sn, reply, page->ugInfo));
+    });
+}
+
 void SystemSettingUi::onFirmwareInfoFromServer(const QJsonObject& reply)
 {
-    applyFirmwareInfo(serialNumber, reply);
+    showFirmwareReply(serialNumber, takeFirmwareReply(serialNumber, reply, ugInfo));
+}
+
+int SystemSettingUi::takeFirmwareReply(const QString& sn, const QJsonObject& reply, QJsonObject offers[2])
+{
+    if (reply.isEmpty()) {
+        qDebug() << "No firmware package from the query server for" << sn << reply;
+        return 0;
+    }
+    const QJsonValue version = reply.value(QLatin1String("version"));
+    if (!version.isString())
+        return -1;
+    const QSharedPointer<UvcDevice> device = sn.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn);
+    if (!device)
+        return -1;
+    device->setLatestVersion(version.toString());
+    QString info;
+    const bool newer = device->isUpgradeNeeded(info) == 1;
+    offers[device->is4K() ? 1 : 0] = reply;
+    return newer ? 1 : 0;
 }
 
 // A reply belongs to the camera it was asked for: the "Update" button
 // follows it only while that camera is still the page's.
-void SystemSettingUi::applyFirmwareInfo(const QString& sn, const QJsonObject& reply)
+void SystemSettingUi::showFirmwareReply(const QString& sn, int shown)
 {
-    const bool bound = sn == serialNumber;
-    if (reply.isEmpty()) {
-        qDebug() << "No firmware package from the query server for" << sn << reply;
-        if (bound)
-            ui->pbFirmwareUpgrade->hide();
-        return;
-    }
-    const QJsonValue version = reply.value(QLatin1String("version"));
-    if (!version.isString())
-        return;
-    const QSharedPointer<UvcDevice> device = sn.isEmpty() ? nullptr : UvcDevices::get().getDevBySn(sn);
-    if (!device)
-        return;
-    device->setLatestVersion(version.toString());
-    QString info;
-    const bool newer = device->isUpgradeNeeded(info) == 1;
-    if (bound)
-        ui->pbFirmwareUpgrade->setVisible(newer);
-    (device->is4K() ? ugInfo4K : ugInfo) = reply;
+    if (sn == serialNumber && shown >= 0)
+        ui->pbFirmwareUpgrade->setVisible(shown == 1);
 }
 
 QJsonObject SystemSettingUi::getUgInfo() const
 {
     const MainUserUi* main = mainWindow();
+    if (main)
+        return main->getUgInfo();
     const QSharedPointer<UvcDevice> device = lookUp();
-    const bool is4K = main ? main->isDev4K() : device && device->is4K();
-    return is4K ? ugInfo4K : ugInfo;
+    return ugInfo[device && device->is4K() ? 1 : 0];
 }
 
 void SystemSettingUi::on_pbFirmwareVersionHelp_clicked()
@@ -401,8 +411,7 @@ void SystemSettingUi::setVirtualBg(int value)
     setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
     ui->wButtonAdapt->setVisible(virtualBgSwitch);
     setMaxHeight();
-    if (MainUserUi* main = mainWindow())
-        main->enableVirtualBg(virtualBgSwitch);
+    // The main window's own panel follows the camera's switch by itself.
 }
 
 void SystemSettingUi::on_pbVirtualBg_clicked()

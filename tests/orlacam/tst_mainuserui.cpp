@@ -1,14 +1,15 @@
 // The main window against the simulated backend (an Orla and a Zuki): the
 // device row follows arrivals and removals, a selection loads the camera's
 // state, sleep shows on the overlay and waking sends the run status, the
-// overlay's own rules, language switching, legible rendering in every
-// language, and a clean close with cameras still reporting status or sending
-// pictures.
+// overlay's own rules, language switching, the setting page built on first
+// use, legible rendering in every language, and a clean close with cameras
+// still reporting status or sending pictures.
 
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/DevButton.h"
 #include "orlacam/DevSleep.h"
+#include "support/FakePackageServer.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/Language.h"
@@ -16,6 +17,7 @@
 #include "uvc/UvcDevices.h"
 
 #include <QDir>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QInputDialog>
@@ -102,6 +104,8 @@ private slots:
     void languageSwitchResetsTexts();
     void languagePageSwitchesTheWholeProgram();
     void settingPageOpensWholeOnScreen();
+    void settingPageBuiltLateShowsEarlierState_data();
+    void settingPageBuiltLateShowsEarlierState();
     void windowRendersLegibly_data();
     void windowRendersLegibly();
     void closingWithTwoCamerasReportingStatusEndsCleanly();
@@ -448,6 +452,59 @@ void tst_MainUserUi::settingPageOpensWholeOnScreen()
         page->close();
         QVERIFY(page->isHidden());
     }
+}
+
+// Opened after the Orla reported a new state, the page shows that state
+// whether it was built with the window or only now; the Orla's firmware was
+// asked for and the answer kept for the upgrade flow all the same.
+void tst_MainUserUi::settingPageBuiltLateShowsEarlierState_data()
+{
+    QTest::addColumn<bool>("builtFirst");
+    QTest::newRow("built with the window") << true;
+    QTest::newRow("built on first opening") << false;
+}
+
+void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
+{
+    QFETCH(bool, builtFirst);
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    const QString queryUrl = GlobalParams::get().fw_query_url;
+    const auto restore = qScopeGuard([&] { GlobalParams::get().fw_query_url = queryUrl; });
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    const QJsonObject offer{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
+                            {"version", "1.0.4.0"}, {"status", "release"}, {"url", server.fileUrl("f.bin")},
+                            {"pkgsize", 2048}, {"md5", "00112233445566778899aabbccddeeff"}};
+    server.answerQuery(QJsonObject{{"errorcode", 200}, {"packages", QJsonArray{offer}}});
+    if (builtFirst)
+        window_->settingWindow();
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    orla->setLatestVersion(QString());
+    QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
+    QTest::mouseClick(buttonFor(kOrlaSn), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(orla->latestVersion(), QStringLiteral("1.0.4.0"), kBoundMs);
+    QCOMPARE(window_->getUgInfo().value(QLatin1String("version")).toString(), QStringLiteral("1.0.4.0"));
+    // Auto sleep after 120 s, rotating buttons, the virtual background off.
+    QByteArray status = orlaStatus(1);
+    status[10] = 1;
+    status[18] = 120;
+    status[26] = 1;
+    sim().camera(kOrlaLocation)->setStatusBlock(status);
+    auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel->height(), 450, kBoundMs);  // the panel follows the switch, page or not
+    QCOMPARE(window_->findChild<SystemSettingUi*>() != nullptr, builtFirst);
+
+    window_->on_pbSystemSetting_clicked();
+    SystemSettingUi* page = window_->settingWindow();
+    QCOMPARE(page->devSn(), kOrlaSn);
+    QVERIFY(page->devAwake());
+    QVERIFY(!page->virtualBgOn());
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), QStringLiteral("1.0.3.7"));
+    QVERIFY(page->findChild<QWidget*>(QStringLiteral("pbFirmwareUpgrade"))->isVisible());
+    auto* delay = page->findChild<QComboBox*>(QStringLiteral("cbDevAutoSleep"));
+    QVERIFY(delay->isVisible());
+    QCOMPARE(delay->currentIndex(), 1);
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbCurrButtonAdapt"))->text(), QStringLiteral("Rotation"));
 }
 
 // Rendered for a person to look at (mainuserui_<language>.png and

@@ -4,6 +4,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
+#include "support/LogCapture.h"
 #include "support/FlowBoxes.h"
 #include "support/SimWindowSupport.h"
 #include "support/FakePackageServer.h"
@@ -59,6 +60,7 @@ class tst_MaintenanceFlows : public QObject
 
 private:
     TestHome home_;
+    std::unique_ptr<LogCapture> log_;  // from before the window exists
     std::unique_ptr<MainUserUi> window_;
 
 private slots:
@@ -106,12 +108,14 @@ void tst_MaintenanceFlows::init()
     GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
     if (!sim().camera(kOrlaLocation))
         QSKIP("no simulated Orla");
+    log_ = std::make_unique<LogCapture>();
     QVERIFY(openWindowOnOrla(window_));
 }
 
 void tst_MaintenanceFlows::cleanup()
 {
     window_.reset();
+    log_.reset();
     QTest::qWait(20);
     if (!sim().camera(kOrlaLocation))
         QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
@@ -374,6 +378,9 @@ void tst_MaintenanceFlows::softwareUpdate_data()
 void tst_MaintenanceFlows::softwareUpdate()
 {
     QFETCH(bool, opens);
+    // The window's own query at start must not reach the package server
+    // below: under load it could come after this flow and start another.
+    QTRY_VERIFY_WITH_TIMEOUT(log_->contains(QStringLiteral("No software package from the query server")), kBoundMs);
     FakePackageServer server;
     QVERIFY(server.listen());
     GlobalParams::get().fw_query_url = server.queryUrl();

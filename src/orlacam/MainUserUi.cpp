@@ -134,7 +134,9 @@ void MainUserUi::pushToSettingPage(SettingPush kind, std::function<void(SystemSe
         push(*settingUi_);
         return;
     }
-    // A later push of a kind sets all that an earlier one of it did.
+    // Only the last push of a kind is kept: it sets all that shows of the
+    // kind (rows a push for no camera leaves alone are greyed until the next
+    // camera's push sets them).
     settingPushes_.erase(std::remove_if(settingPushes_.begin(), settingPushes_.end(),
                                         [kind](const auto& waiting) { return waiting.first == kind; }),
                          settingPushes_.end());

@@ -136,7 +136,7 @@ void MainUserUi::initHotkeySetSwitch()
         if (settingUi_)
             settingUi_->on_pbGlobalHotkeys_clicked();
         else
-            onShortcutRangeChanged(GlobalParams::get().shortcut_range == 1 ? 0 : 1);
+            onShortcutRangeChanged(GlobalParams::get().shortcut_range != 0 ? 0 : 1);
     });
 }
 

@@ -79,6 +79,12 @@ bool StreamCapture::open(StreamReceiver* receiver, QSharedPointer<CameraHandle> 
                          const QString& uid, bool yuyv)
 {
     QMutexLocker lock(&mutex_);
+    return openLocked(receiver, std::move(handle), uid, yuyv);
+}
+
+bool StreamCapture::openLocked(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle,
+                               const QString& uid, bool yuyv)
+{
     closeLocked();
     CaptureSession* session = sessionOf(handle.data(), uid, nullptr);
     if (!session)
@@ -114,9 +120,11 @@ bool StreamCapture::open(StreamReceiver* receiver, QSharedPointer<CameraHandle> 
 bool StreamCapture::activate(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle,
                              const QString& uid, bool yuyv)
 {
-    if (!isOwner(receiver) && !open(receiver, std::move(handle), uid, yuyv))
+    // One lock throughout: another camera's open cannot come between.
+    QMutexLocker lock(&mutex_);
+    if ((!receiver || owner_ != receiver) && !openLocked(receiver, std::move(handle), uid, yuyv))
         return false;
-    return start(receiver);
+    return startLocked(receiver);
 }
 
 bool StreamCapture::isOwner(const StreamReceiver* receiver) const
@@ -128,6 +136,11 @@ bool StreamCapture::isOwner(const StreamReceiver* receiver) const
 bool StreamCapture::start(const StreamReceiver* receiver)
 {
     QMutexLocker lock(&mutex_);
+    return startLocked(receiver);
+}
+
+bool StreamCapture::startLocked(const StreamReceiver* receiver)
+{
     if (!receiver || owner_ != receiver) {
         qWarning() << "Capture start refused: the capture belongs to another camera";
         return false;

@@ -59,6 +59,9 @@ private:
     class Route;
 
     StreamCapture() = default;
+    bool openLocked(StreamReceiver* receiver, QSharedPointer<CameraHandle> handle, const QString& uid,
+                    bool yuyv);
+    bool startLocked(const StreamReceiver* receiver);
     void closeLocked();
     // The camera's session, null (and logged, with operation when given) when it has none.
     static CaptureSession* sessionOf(CameraHandle* handle, const QString& uid,

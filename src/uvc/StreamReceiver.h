@@ -8,6 +8,8 @@ namespace pc {
 // What the stream capture hands its frames to: the camera object that owns
 // the capture. Called on the capture's thread while the capture holds its
 // route, so a receiver must not open, stop or close a capture from here.
+// A receiver closes its capture in its own destructor, before any of it is
+// gone: a base class's destructor would be too late for a frame under way.
 class StreamReceiver
 {
 public:

@@ -334,7 +334,7 @@ void tst_KeySets::switchingBetweenTheSets()
     QTest::qWait(300);
     QVERIFY(paramRecords(kOrlaLocation).isEmpty());
 
-    // Ctrl+Shift+Z, as the setting page's switch does (the page not built yet).
+    // Ctrl+Shift+Z, as the setting page's switch does.
     QHotkey* toggle = nullptr;
     for (QHotkey* hotkey : window_->findChildren<QHotkey*>()) {
         if (hotkey->shortcut() == QKeySequence(QStringLiteral("Ctrl+Shift+Z")))

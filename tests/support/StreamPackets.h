@@ -4,6 +4,7 @@
 // records, the stream packets decoded with a CRC-32 of the test's own, and
 // a thread-safe log of the frames a camera object or a capture handed on.
 
+#include "support/PackageBuilder.h"
 #include "uvc/UvcDevice.h"
 
 #include <QByteArray>
@@ -21,17 +22,8 @@ namespace stream {
 
 constexpr uint32_t kPacketSize = 0x40000;
 
-inline void putU32(QByteArray& bytes, int at, uint32_t value)
-{
-    Q_ASSERT(at >= 0 && at + 4 <= bytes.size());
-    qToLittleEndian<quint32>(value, bytes.data() + at);
-}
-
-inline uint32_t u32At(const QByteArray& bytes, int at)
-{
-    Q_ASSERT(at >= 0 && at + 4 <= bytes.size());
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
+using pkgtest::get32;
+using pkgtest::put32;
 
 // CRC-32/ISO-HDLC, bit by bit.
 inline uint32_t crc32(const QByteArray& bytes)
@@ -52,9 +44,9 @@ inline QByteArray request(uint8_t command, uint32_t offset = 0, const QByteArray
 {
     QByteArray block(60, '\0');
     block[0] = char(command);
-    putU32(block, 1, offset);
-    putU32(block, 5, expected);
-    putU32(block, 9, kPacketSize);
+    put32(block, 1, offset);
+    put32(block, 5, expected);
+    put32(block, 9, kPacketSize);
     block.replace(13, name.size(), name);
     return block;
 }
@@ -77,11 +69,11 @@ inline Packet decode(const QByteArray& frame)
     Packet packet;
     if (frame.size() < 12)
         return packet;
-    packet.seq = u32At(frame, 0);
-    const uint32_t length = u32At(frame, 8);
+    packet.seq = get32(frame, 0);
+    const uint32_t length = get32(frame, 8);
     QByteArray zeroed = frame;
-    putU32(zeroed, 4, 0);
-    packet.crcOk = crc32(zeroed) == u32At(frame, 4);
+    put32(zeroed, 4, 0);
+    packet.crcOk = crc32(zeroed) == get32(frame, 4);
     packet.sizeOk = uint64_t(frame.size()) == 12 + uint64_t(length);
     packet.data = frame.mid(12);
     return packet;

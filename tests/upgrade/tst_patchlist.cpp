@@ -17,7 +17,7 @@
 using namespace vesk::pc;
 using Splits = QList<uint32_t>;
 using stream::crc32;
-using stream::u32At;
+using stream::get32;
 Q_DECLARE_METATYPE(Splits)
 
 namespace {
@@ -59,23 +59,23 @@ QString decodeList(const QByteArray& list, QList<Entry>* entries)
     if (list.size() < kRecord || list.left(4) != QByteArray::fromHex("62737074"))
         return "no bspt magic";
     const QByteArray header = list.left(kRecord);
-    const uint32_t n = u32At(header, 12);
-    if (u32At(header, 4) != uint32_t(kRecord) * (n + 1)
-        || u32At(header, 8) != uint32_t(list.size()))
+    const uint32_t n = get32(header, 12);
+    if (get32(header, 4) != uint32_t(kRecord) * (n + 1)
+        || get32(header, 8) != uint32_t(list.size()))
         return "header lengths";
-    if (header.mid(16, 44) != QByteArray(44, '\0') || u32At(header, 60) != crc32(header.left(60)))
+    if (header.mid(16, 44) != QByteArray(44, '\0') || get32(header, 60) != crc32(header.left(60)))
         return "header padding or CRC";
-    uint32_t next = u32At(header, 4);
+    uint32_t next = get32(header, 4);
     for (uint32_t k = 0; k < n; ++k) {
         const QByteArray entry = list.mid(int(kRecord * (k + 1)), kRecord);
-        const Entry e{u32At(entry, 0), u32At(entry, 4), u32At(entry, 8), u32At(entry, 12),
-                      u32At(entry, 16)};
+        const Entry e{get32(entry, 0), get32(entry, 4), get32(entry, 8), get32(entry, 12),
+                      get32(entry, 16)};
         if (e.index != k || e.patchOffset != next || qint64(e.patchOffset) + e.patchLength > list.size())
             return QStringLiteral("entry %1 index or patch place").arg(k);
         const QByteArray patch = list.mid(int(e.patchOffset), int(e.patchLength));
         if (entry.mid(20, 16) != QCryptographicHash::hash(patch, QCryptographicHash::Md5))
             return QStringLiteral("entry %1 MD5").arg(k);
-        if (entry.mid(36, 24) != QByteArray(24, '\0') || u32At(entry, 60) != crc32(entry.left(60)))
+        if (entry.mid(36, 24) != QByteArray(24, '\0') || get32(entry, 60) != crc32(entry.left(60)))
             return QStringLiteral("entry %1 padding or CRC").arg(k);
         next += e.patchLength;
         *entries << e;

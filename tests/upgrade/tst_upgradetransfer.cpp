@@ -43,7 +43,7 @@ QByteArray counting(int size, int from = 0)
 QByteArray u32le(uint32_t value)
 {
     QByteArray bytes(4, '\0');
-    stream::putU32(bytes, 0, value);
+    stream::put32(bytes, 0, value);
     return bytes;
 }
 
@@ -53,7 +53,7 @@ QByteArray streamPacket(const QByteArray& content, uint32_t seq)
 {
     const QByteArray data = content.mid(int((seq - 1) * kPackLen), int(kPackLen));
     QByteArray packet = u32le(seq) + u32le(0) + u32le(uint32_t(data.size())) + data;
-    stream::putU32(packet, 4, stream::crc32(packet));
+    stream::put32(packet, 4, stream::crc32(packet));
     return packet;
 }
 
@@ -61,7 +61,7 @@ QByteArray streamPacket(const QByteArray& content, uint32_t seq)
 QByteArray forgedPacket(uint32_t seq, uint32_t length, const QByteArray& data)
 {
     QByteArray packet = u32le(seq) + u32le(0) + u32le(length) + data;
-    stream::putU32(packet, 4, stream::crc32(packet));
+    stream::put32(packet, 4, stream::crc32(packet));
     return packet;
 }
 

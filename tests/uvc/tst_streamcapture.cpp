@@ -133,9 +133,9 @@ bool dataMatches(const QList<QByteArray>& frames, const QByteArray& file)
 QByteArray rawFrame(uint32_t seq, uint32_t length, int total)
 {
     QByteArray frame(total, 'p');
-    stream::putU32(frame, 0, seq);
-    stream::putU32(frame, 4, 0);
-    stream::putU32(frame, 8, length);
+    stream::put32(frame, 0, seq);
+    stream::put32(frame, 4, 0);
+    stream::put32(frame, 8, length);
     return frame;
 }
 

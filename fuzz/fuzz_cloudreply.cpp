@@ -64,6 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Any text is judged; a plain token never leads out of a folder.
     const QString token = QString::fromUtf8(body.left(80));
     if (PackageCheck::isPlainToken(token))
-        FUZZ_PROMISE(token != QLatin1String("..") && token != QLatin1String("."));
+        FUZZ_PROMISE(token != QLatin1String(".") && !token.contains(QLatin1String("..")));
     return 0;
 }

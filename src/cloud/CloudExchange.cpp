@@ -1,6 +1,7 @@
 #include "cloud/CloudExchange.h"
 
 #include "cloud/CloudReply.h"
+#include "cloud/PackageCheck.h"
 #include "http/QHttpClient.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,12 @@ CloudExchange::Outcome CloudExchange::post(const Request& request, QJsonObject* 
 CloudExchange::Outcome CloudExchange::exchange(const Request& request, QJsonObject* reply)
 {
     *reply = QJsonObject();
+    // The client speaks plain HTTP whatever the scheme says: an https or ftp
+    // URL would go unencrypted to the same host.
+    if (!request.url.isEmpty() && !PackageCheck::isHttpUrl(request.url.toString())) {
+        qCritical() << "Start http client request failed: not an http URL:" << request.url;
+        return NotStarted;
+    }
     QEventLoop loop;
     QHttpClient client;
     Outcome outcome = GuardTimeOut;

@@ -23,7 +23,7 @@ class CloudExchange
 {
 public:
     enum Outcome {
-        NotStarted = 0,  // the URL is empty or invalid
+        NotStarted = 0,  // the URL is empty, invalid or not http
         Good = 1,        // a 200 reply with "errorcode" 200
         BadReply = 2,    // another status, no JSON object, or an error code
         Failed = 3,      // refused, broken, cut short or too large

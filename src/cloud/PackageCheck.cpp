@@ -107,6 +107,10 @@ bool PackageCheck::isPlainToken(const QString& text)
 {
     if (text.isEmpty() || text.size() > kMaxTokenLength)
         return false;
+    // "." and ".." name folders, and the store serves no name holding "..":
+    // such a package would be downloaded but never served.
+    if (text == QLatin1String(".") || text.contains(QLatin1String("..")))
+        return false;
     for (const QChar c : text) {
         const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
                            || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))

@@ -33,7 +33,8 @@ public:
     // A query for "release" takes only "release"; one for "test" anything but
     // "debug"; any other status takes every package.
     static bool channelAccepts(const QString& queryStatus, const QString& packageStatus);
-    // Non-empty, at most kMaxTokenLength characters of [A-Za-z0-9._-].
+    // Non-empty, at most kMaxTokenLength characters of [A-Za-z0-9._-], not
+    // "." and without "..".
     static bool isPlainToken(const QString& text);
     // "pkgsize" (a JSON number or a decimal text) in 1 .. kMaxPackageSize;
     // -1 for anything else.

@@ -47,8 +47,13 @@ public:
     // Returns false when the range could not be read whole.
     static bool md5ForFile(QIODevice* device, uint32_t offset, int length, QCryptographicHash* hash);
 
-    // a.b.c.d <-> a<<24 | b<<16 | c<<8 | d. Anything but four parts of 0..255 gives 0.
+    // a.b.c.d <-> a<<24 | b<<16 | c<<8 | d. A part that is not a number counts
+    // as 0 and fewer parts give a smaller number (1.2 is 0x0102); more than
+    // four parts or a part above 255 give 0 (logged), as they would wrap.
     static uint32_t verStrToUint(const QString& version);
+    // The form of the firmware store's names: exactly four parts of ASCII
+    // digits, each 0..255, nothing around them; 0 for anything else.
+    static uint32_t verStrToUintStrict(const QString& version);
     static QString verUintToStr(uint32_t version);
 
     // This computer's IPv4 addresses (loopback included), and their /24 prefixes.

@@ -8,45 +8,57 @@ namespace pc {
 namespace {
 
 constexpr int kVersionParts = 4;
-constexpr uint32_t kMaxPart = 255;
+constexpr int kMaxPart = 255;
 
-// One part of a version: ASCII decimal digits only (no sign, no blank),
-// at most 255. Returns false otherwise.
-bool parseVersionPart(const QStringRef& part, uint32_t* value)
+// One part written in ASCII decimal digits (no sign, no blank): its value,
+// or kMaxPart + 1 for any larger one; -1 when it is not such a number.
+int partValue(const QStringRef& part)
 {
     if (part.isEmpty())
-        return false;
-    uint32_t result = 0;
+        return -1;
+    int value = 0;
     for (const QChar c : part) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-        result = result * 10 + static_cast<uint32_t>(c.unicode() - '0');
-        if (result > kMaxPart)
-            return false;
+            return -1;
+        value = qMin(value * 10 + (c.unicode() - '0'), kMaxPart + 1);
     }
-    *value = result;
-    return true;
+    return value;
 }
 
 } // namespace
 
 uint32_t Util::verStrToUint(const QString& version)
 {
-    // Versions come from ini files and server replies, which may pad them.
+    // Versions come from ini files, cameras and server replies, which may pad them.
     const QString text = version.trimmed();
     const QVector<QStringRef> parts = text.splitRef(QLatin1Char('.'), Qt::KeepEmptyParts);
-    if (parts.size() != kVersionParts) {
-        qWarning() << "Malformed version" << version;
+    if (parts.size() > kVersionParts) {
+        qWarning() << "Malformed version, more than four parts:" << version;
         return 0;
     }
     uint32_t result = 0;
     for (const QStringRef& part : parts) {
-        uint32_t value = 0;
-        if (!parseVersionPart(part, &value)) {
-            qWarning() << "Malformed version" << version;
+        const int value = partValue(part.trimmed());
+        if (value > kMaxPart) {
+            qWarning() << "Malformed version, a part above 255:" << version;
             return 0;
         }
-        result = (result << 8) | value;
+        result = (result << 8) | uint32_t(qMax(value, 0));  // not a number: 0
+    }
+    return result;
+}
+
+uint32_t Util::verStrToUintStrict(const QString& version)
+{
+    const QVector<QStringRef> parts = version.splitRef(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (parts.size() != kVersionParts)
+        return 0;
+    uint32_t result = 0;
+    for (const QStringRef& part : parts) {
+        const int value = partValue(part);
+        if (value < 0 || value > kMaxPart)
+            return 0;
+        result = (result << 8) | uint32_t(value);
     }
     return result;
 }

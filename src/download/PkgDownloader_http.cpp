@@ -53,10 +53,6 @@ bool PkgDownloader::queryLatestFwInfo()
         qCritical() << "Cloud server url is not provided in config file";
         return false;
     }
-    if (!PackageCheck::isHttpUrl(url.toString())) {
-        qCritical() << "Start http client request failed: not an http URL:" << url;
-        return false;
-    }
     CloudExchange::Request request;
     request.url = url;
     request.body = [this] {

@@ -92,8 +92,11 @@ QString StagedPackage::stagedPath() const
 void StagedPackage::removeLeftovers(const QString& dir)
 {
     const QDir folder(dir);
-    const QStringList found = folder.entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
-                                               QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    // Only real folders: a link of such a name could lead out of the store,
+    // and removing "through" it would empty its target.
+    const QStringList found =
+        folder.entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
+                         QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QString& name : found) {
         qInfo() << "Removing an unfinished download:" << folder.filePath(name);
         if (!QDir(folder.filePath(name)).removeRecursively())

@@ -40,7 +40,7 @@ public:
     QString stagedPath() const;
     QString companionName() const;  // the upgrade-system package's name
     // Removes staging folders that a run which never ended (a crash, a
-    // killed program) left in dir.
+    // killed program) left in dir; links of their names stay untouched.
     static void removeLeftovers(const QString& dir);
     // name inside dir, with exactly one "/" between them.
     static QString pathIn(const QString& dir, const QString& name);

@@ -46,14 +46,15 @@ QString channelOf(const QString& name)
     return QStringLiteral("debug");
 }
 
-// The version is the text between the prefix and the next "_".
+// The version is the text between the prefix and the next "_", in the
+// store's strict four-number form: anything else is no package.
 Choice newest(const StoreCatalog& store, const QString& prefix, const QString& status)
 {
     Choice best;
     for (const QString& name : store.withPrefix(prefix)) {
         if (!keptByChannel(name, status))
             continue;
-        const uint32_t version = Util::verStrToUint(name.mid(prefix.size()).section(QLatin1Char('_'), 0, 0));
+        const uint32_t version = Util::verStrToUintStrict(name.mid(prefix.size()).section(QLatin1Char('_'), 0, 0));
         if (version > best.version || (version == best.version && FirmwareManager::winsVersionTie(name, best.name)))
             best = {name, version};
     }

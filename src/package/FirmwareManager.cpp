@@ -116,7 +116,7 @@ QString FirmwareManager::latestLocked(const QString& prefix) const
         const QString text = versionTextOf(name);
         if (text.isEmpty())
             continue;
-        const uint32_t version = Util::verStrToUint(text);
+        const uint32_t version = Util::verStrToUintStrict(text);
         if (version > bestVersion || (version == bestVersion && winsVersionTie(name, best))) {
             best = name;
             bestVersion = version;

@@ -62,6 +62,7 @@ private slots:
     void queryHandsThePackageToItsReceiver();
     void queryReceiverDeletedMeanwhile_data();
     void queryReceiverDeletedMeanwhile();
+    void queryWithoutUrlCallsNobody_data();
     void queryWithoutUrlCallsNobody();
 };
 
@@ -260,15 +261,30 @@ void tst_CloudRequest::queryReceiverDeletedMeanwhile()
     QCOMPARE(server_.requests().size(), 1);
 }
 
+// Only plain http is spoken: another scheme is not sent to its host as
+// plain HTTP either.
+void tst_CloudRequest::queryWithoutUrlCallsNobody_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no URL") << QString() << "^Start http client request failed$";
+    QTest::newRow("https") << "https" << "^Start http client request failed: not an http URL";
+    QTest::newRow("ftp") << "ftp" << "^Start http client request failed: not an http URL";
+}
+
 void tst_CloudRequest::queryWithoutUrlCallsNobody()
 {
-    GlobalParams::get().fw_query_url.clear();
-    QTest::ignoreMessage(QtCriticalMsg, "Start http client request failed");
+    QFETCH(QString, scheme);
+    QFETCH(QString, message);
+    QString& url = GlobalParams::get().fw_query_url;
+    url = scheme.isEmpty() ? QString() : url.replace(QRegularExpression("^http"), scheme);
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(message));
     Receiver receiver;
     CloudTaskRun run;
     QVERIFY(run.runToEnd(firmwareQuery(&receiver)) < 1000);
     QTest::qWait(50);
     QVERIFY(receiver.got.isEmpty());
+    QCOMPARE(server_.requests().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_CloudRequest)

@@ -124,6 +124,10 @@ void tst_PackageCheck::packageValues_data()
     QTest::newRow("version with a slash") << "version" << QByteArray("\"1.2/../../x\"") << false << false;
     QTest::newRow("version empty") << "version" << QByteArray("\"\"") << false << false;
     QTest::newRow("version too long") << "version" << QByteArray("\"" + QByteArray(65, '1') + "\"") << false << false;
+    QTest::newRow("version a dot") << "version" << QByteArray("\".\"") << false << false;
+    QTest::newRow("version two dots") << "version" << QByteArray("\"..\"") << false << false;
+    QTest::newRow("version with two dots inside") << "version" << QByteArray("\"1..3.4\"") << false << false;
+    QTest::newRow("product two dots, as queried") << "product" << QByteArray("\"..\"") << true << false;
     QTest::newRow("version not ASCII") << "version" << QByteArray("\"1.2.3.\xc3\xa9\"") << false << false;
     QTest::newRow("product with a slash, as queried") << "product" << QByteArray("\"a/b\"") << true << false;
     QTest::newRow("branch with a dash and a dot, as queried") << "branch" << QByteArray("\"OA-E.2\"") << true << true;

@@ -151,6 +151,10 @@ private slots:
         QFETCH(QString, outcome);
         const QString name = offer(data, pkgType, FakePackageServer::Fault(fault));
         QVERIFY(QDir().mkpath(storeDir() + ".pkgdl-left/by a crash"));  // an earlier run's
+        // A link of such a name is not followed out of the store.
+        QTemporaryDir outside;
+        QVERIFY(pkgtest::writeFile(outside.filePath("kept"), "kept"));
+        QVERIFY(QFile::link(outside.path(), storeDir() + ".pkgdl-link"));
         start(pkgType);
         QVERIFY(finish());
         QCOMPARE(log_.notices.first(), Notice(0, name));
@@ -163,7 +167,8 @@ private slots:
             QCOMPARE(log_.progressSum, qint64(data.size()));
             QCOMPARE(downloader_->getPkgName(), name);
         }
-        QCOMPARE(storeEntries(), expected);
+        QCOMPARE(storeEntries(), QStringList{".pkgdl-link"} + expected);
+        QCOMPARE(pkgtest::readFile(outside.filePath("kept")), QByteArray("kept"));
     }
 
     void refusedReply_data()
@@ -280,12 +285,23 @@ private slots:
         QVERIFY(QFileInfo(storeDir() + name).isDir());
     }
 
+    void noQueryServer_data()
+    {
+        QTest::addColumn<QString>("scheme");
+        QTest::newRow("none") << QString();
+        QTest::newRow("https") << "https";
+    }
+
+    // Nothing is sent, not even as plain HTTP to an https server's host.
     void noQueryServer()
     {
-        GlobalParams::get().fw_query_url.clear();
+        QFETCH(QString, scheme);
+        QString url = server_->queryUrl();
+        GlobalParams::get().fw_query_url = scheme.isEmpty() ? QString() : url.replace(QRegularExpression("^http"), scheme);
         start(1);
         QVERIFY(finish());
         QCOMPARE(log_.notices, QList<Notice>{Notice(2, kQueryError)});
+        QCOMPARE(server_->requests().size(), 0);
     }
 };
 

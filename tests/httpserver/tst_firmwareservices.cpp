@@ -96,6 +96,8 @@ private slots:
         row("empty store, any cmd", {}, packageQuery(5, "release"), kNotFound);
         row("only a test, release asked", {t2}, packageQuery(1, "release"), kNotFound);
         row("version 0 is none", {named("0.0.0.0_release")}, packageQuery(1, "release"), kNotFound);
+        row("two-part version is none", {named("1.2_release")}, packageQuery(1, "release"), kNotFound);
+        row("version with a word is none", {named("beta.2.3.4_release")}, packageQuery(1, "release"), kNotFound);
         row("not a package name", {named("1.0.0.5_release") + ".part"}, packageQuery(1, "release"), kNotFound);
         row("unknown cmd", {r1}, packageQuery(3, "release"), kUnknownCmd);
         row("companion never chosen", {r1, "Ugsys_" + r1},

@@ -44,9 +44,10 @@ public:
     // 30000 by default, and 0 selects that default.
     quint32 timeOut() const;
     void setTimeOut(quint32 timeOut);
-    // Time in milliseconds a request head may take from its first byte, for
-    // every connection accepted from now on; 10000 by default, and 0 selects
-    // that default.
+    // Time in milliseconds a request head may take (the first from the
+    // connection's acceptance, later ones from their first byte), for every
+    // connection accepted from now on; 10000 by default, and 0 selects that
+    // default.
     quint32 headTimeOut() const;
     void setHeadTimeOut(quint32 timeOut);
 

@@ -50,6 +50,7 @@ private slots:
     void headDeadline_data();
     void headDeadline();
     void headDeadlinePerRequest();
+    void silentPeersClosedByHeadDeadline();
     void malformedRequests_data();
     void malformedRequests();
     void streamedBodyTooLarge_data();
@@ -474,8 +475,8 @@ void tst_HttpServer::headDeadline()
     QCOMPARE(server.headTimeOut(), 10000u);
 }
 
-// The time counts from each head's first byte: a kept-alive connection that
-// outlives it, with every head quick, is served on.
+// The time of a later head counts from its first byte: a kept-alive
+// connection that outlives it, with every head quick, is served on.
 void tst_HttpServer::headDeadlinePerRequest()
 {
     QHttpServer server;
@@ -489,13 +490,36 @@ void tst_HttpServer::headDeadlinePerRequest()
     QTcpSocket socket;
     QVERIFY(connectRaw(socket, portOf(server)));
     for (const char* path : {"/1", "/2", "/3"}) {
-        QTest::qWait(300);
         send(socket, QByteArray("GET ") + path + " HTTP/1.1\r\n");
         QTest::qWait(100);
         send(socket, "\r\n");
         QVERIFY(readRaw(socket, QByteArray("\r\n\r\n") + path).startsWith("HTTP/1.1 200 OK\r\n"));
+        QTest::qWait(300);
     }
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+}
+
+// The first head's time runs from acceptance: peers that connect and send
+// nothing cannot hold every connection for the idle time (30 s here).
+void tst_HttpServer::silentPeersClosedByHeadDeadline()
+{
+    QHttpServer server;
+    server.setHeadTimeOut(300);
+    QVERIFY(server.listen(kLoopback, 0, echoHandler));
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < 16; ++i) {
+        silent.emplace_back(new QTcpSocket);
+        QVERIFY(connectRaw(*silent.back(), portOf(server)));
+    }
+    const auto allClosed = [&silent] {
+        return std::all_of(silent.begin(), silent.end(), [](const std::unique_ptr<QTcpSocket>& socket) {
+            socket->readAll();
+            return socket->state() == QAbstractSocket::UnconnectedState;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+    QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
 }
 
 void tst_HttpServer::malformedRequests_data()

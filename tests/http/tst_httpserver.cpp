@@ -1,5 +1,6 @@
 #include "support/TestHome.h"
 #include "support/HttpTestSupport.h"
+#include "support/LogCapture.h"
 #include "http/QHttpConnection.h"
 
 #include <QLocalSocket>
@@ -51,6 +52,7 @@ private slots:
     void headDeadline();
     void headDeadlinePerRequest();
     void silentPeersClosedByHeadDeadline();
+    void peerFilter();
     void malformedRequests_data();
     void malformedRequests();
     void streamedBodyTooLarge_data();
@@ -520,6 +522,39 @@ void tst_HttpServer::silentPeersClosedByHeadDeadline()
     QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 15000);
     QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
     QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
+}
+
+// A peer the filter turns down is closed at once, unanswered and unread;
+// its address is logged once.
+void tst_HttpServer::peerFilter()
+{
+    QVector<QHostAddress> asked;
+    bool allow = false;
+    int handled = 0;
+    QHttpServer server;
+    server.setPeerFilter([&](const QHostAddress& peer) {
+        asked << peer;
+        return allow;
+    });
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        ++handled;
+        echoHandler(req, res);
+    }));
+    LogCapture log;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QTcpSocket socket;
+        QVERIFY(connectRaw(socket, portOf(server)));
+        send(socket, "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!");
+        QCOMPARE(readRaw(socket), QByteArray());
+        QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+    }
+    QCOMPARE(asked, QVector<QHostAddress>(3, kLoopback));
+    QCOMPARE(handled, 0);
+    QCOMPARE(server.connectionCount(), 0);
+    QCOMPARE(log.mentionCount(kLoopback.toString()), 1);
+    allow = true;
+    QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
+    QCOMPARE(handled, 1);
 }
 
 void tst_HttpServer::malformedRequests_data()

@@ -236,6 +236,7 @@ void cloud()
     seed("cloudreply", "package", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[" + package + "]}");
     seed("cloudreply", "error", "\x01{\"errorcode\":500,\"reason\":\"busy\"}");
     seed("cloudreply", "report", "\x01{\"errorcode\":200,\"reason\":\"ok\"}");
+    seed("cloudreply", "repeatedkey", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[1],\"packages\":[" + package + "]}");
 }
 
 void inis(const QString& source)

@@ -223,6 +223,9 @@ void http()
     const QByteArray report = R"({"cmd": "UpgradeProgress", "type": 3, "uuid": "u-1", "msg": "done"})";
     seed("localserver", "progress", "POST / HTTP/1.1\r\nHost: pc\r\ncontent-length: "
                                         + QByteArray::number(report.size()) + "\r\n\r\n" + report);
+    const QByteArray repeated = R"({"cmd":"UpgradeProgress","type":1,"uuid":"u","msg":[1],"msg":{"a":[2]}})";
+    seed("localserver", "repeatedkey", "POST / HTTP/1.1\r\nHost: pc\r\ncontent-length: "
+                                           + QByteArray::number(repeated.size()) + "\r\n\r\n" + repeated);
 }
 
 void cloud()
@@ -233,6 +236,7 @@ void cloud()
     seed("cloudreply", "package", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[" + package + "]}");
     seed("cloudreply", "error", "\x01{\"errorcode\":500,\"reason\":\"busy\"}");
     seed("cloudreply", "report", "\x01{\"errorcode\":200,\"reason\":\"ok\"}");
+    seed("cloudreply", "repeatedkey", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[1],\"packages\":[" + package + "]}");
 }
 
 void inis(const QString& source)

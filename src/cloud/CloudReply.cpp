@@ -1,5 +1,7 @@
 #include "cloud/CloudReply.h"
 
+#include "comm/JsonGuard.h"
+
 #include <QDebug>
 #include <QJsonDocument>
 
@@ -21,7 +23,7 @@ CloudReply::Verdict CloudReply::check(int status, const QByteArray& body, QtMsgT
         qDebug() << "Cloud reply status" << status;
         return NotOk;
     }
-    const QJsonObject reply = QJsonDocument::fromJson(body).object();
+    const QJsonObject reply = JsonGuard::fromJson(body).object();
     if (reply.isEmpty()) {
         qCritical() << "The response is an invalid json";
         return InvalidJson;

@@ -16,8 +16,9 @@ constexpr qint64 kMaxServerBodyBytes = 1024 * 1024;
 constexpr qint64 kDefaultClientCollectBytes = 16 * 1024 * 1024;
 // A server connection without traffic for this long is closed.
 constexpr int kDefaultServerIdleMs = 30000;
-// A request head not complete this long after its first byte is answered
-// 408 and its connection closed, so trickling peers cannot hold connections.
+// A request head not complete this long after its first byte (the first one:
+// after the connection was accepted) is answered 408 and its connection
+// closed, so silent or trickling peers cannot hold connections.
 constexpr int kDefaultServerHeadMs = 10000;
 // Connections that one server keeps open at a time.
 constexpr int kMaxServerConnections = 16;

@@ -43,7 +43,7 @@ void QHttpConnection::setTimeOut(quint32 timeOut)
 void QHttpConnection::setHeadTimeOut(quint32 timeOut)
 {
     if (timeOut != 0)
-        d_func()->headTimeOut = timeOut;
+        d_func()->setHeadTimeOut(timeOut);
 }
 
 void QHttpConnection::killConnection()

@@ -33,8 +33,9 @@ public:
     // Idle time-out in milliseconds, restarted by traffic; 30000 unless set.
     // 0 leaves it as it is.
     void setTimeOut(quint32 timeOut);
-    // Time in milliseconds a request head may take from its first byte;
-    // 10000 unless set. 0 leaves it as it is.
+    // Time in milliseconds a request head may take: the first from the
+    // connection's acceptance, later ones from their first byte; 10000
+    // unless set. 0 leaves it as it is.
     void setHeadTimeOut(quint32 timeOut);
     // Closes the socket.
     void killConnection();

@@ -68,6 +68,9 @@ void QHttpConnectionPrivate::connectSocket(QIODevice* device)
     QObject::connect(device, &QIODevice::readyRead, q, [this] { onReadyRead(); });
     QObject::connect(device, &QIODevice::bytesWritten, q, [this] { onBytesWritten(); });
     restartIdleTimer();
+    // The first head's time runs from acceptance: a peer that sends nothing
+    // would otherwise hold its connection for the whole idle time.
+    startHeadTimer();
 }
 
 void QHttpConnectionPrivate::onReadyRead()
@@ -124,6 +127,15 @@ void QHttpConnectionPrivate::startHeadTimer()
 {
     if (!headTimer.isActive() && !headRead && !isStopped() && socket.exists())
         headTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+}
+
+void QHttpConnectionPrivate::setHeadTimeOut(quint32 timeOut)
+{
+    headTimeOut = timeOut;
+    if (headTimer.isActive()) {
+        headTimer.stop();
+        startHeadTimer();
+    }
 }
 
 // The idle timer alone lets a peer that sends a byte now and then hold the

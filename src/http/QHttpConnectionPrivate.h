@@ -22,6 +22,8 @@ public:
     void onIdleTimeOut();
     // Starts the head deadline unless it runs already or a body is being read.
     void startHeadTimer();
+    // A running deadline starts again with the new time.
+    void setHeadTimeOut(quint32 timeOut);
     void onHeadTimeOut();
     // Closes once the current read has finished, or now outside of one.
     void requestClose();

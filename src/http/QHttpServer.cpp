@@ -10,10 +10,16 @@
 
 #include <algorithm>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace qhttp {
 namespace server {
 
 namespace {
+
+// Peers turned down that are logged by address; beyond, none is.
+constexpr int kMaxLoggedPeers = 256;
 
 const QByteArray kBusyAnswer = QByteArrayLiteral(
     "HTTP/1.1 503 Service Unavailable\r\nconnection: close\r\ncontent-length: 0\r\n\r\n");
@@ -118,6 +124,11 @@ QString QHttpServer::errorString() const
     return d->tcpServer ? d->tcpServer->errorString() : QString();
 }
 
+void QHttpServer::setPeerFilter(const TPeerFilter& filter)
+{
+    d_func()->peerFilter = filter;
+}
+
 void QHttpServer::setMaxPendingConnections(int count)
 {
     Q_D(QHttpServer);
@@ -175,6 +186,8 @@ void QHttpServer::incomingConnection(QHttpConnection* connection)
 void QHttpServer::incomingConnection(qintptr handle)
 {
     Q_D(QHttpServer);
+    if (!peerAllowed(handle))
+        return;
     if (d->connections >= limits::kMaxServerConnections) {
         qWarning() << "Already" << d->connections << "connections open; refusing another";
         refuseConnection(handle);
@@ -191,6 +204,33 @@ void QHttpServer::incomingConnection(qintptr handle)
         connect(connection, &QHttpConnection::newRequest, connection, d->handler);
     else
         incomingConnection(connection);
+}
+
+// Decided on the bare descriptor: a peer turned down costs no socket object
+// and reads nothing back.
+bool QHttpServer::peerAllowed(qintptr handle)
+{
+    Q_D(QHttpServer);
+    if (d->backend != ETcpSocket || !d->peerFilter)
+        return true;
+    sockaddr_storage storage{};
+    socklen_t length = sizeof(storage);
+    QHostAddress peer;
+    if (::getpeername(int(handle), reinterpret_cast<sockaddr*>(&storage), &length) == 0)
+        peer.setAddress(reinterpret_cast<const sockaddr*>(&storage));
+    bool mapped = false;
+    const quint32 ipv4 = peer.toIPv4Address(&mapped);
+    if (mapped)
+        peer.setAddress(ipv4);
+    if (!peer.isNull() && d->peerFilter(peer))
+        return true;
+    ::close(int(handle));
+    if (d->turnedDown.size() < kMaxLoggedPeers && !d->turnedDown.contains(peer)) {
+        d->turnedDown.insert(peer);
+        qWarning().noquote() << "Closed unanswered, not a peer served here (logged once):"
+                             << (peer.isNull() ? QStringLiteral("a peer gone already") : peer.toString());
+    }
+    return false;
 }
 
 void QHttpServer::refuseConnection(qintptr handle)

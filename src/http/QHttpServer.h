@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QScopedPointer>
 
+#include <functional>
+
 class QLocalServer;
 class QTcpServer;
 
@@ -15,6 +17,9 @@ namespace qhttp {
 namespace server {
 
 class QHttpServerPrivate;
+
+// Whether a TCP peer, by its address, is answered at all.
+using TPeerFilter = std::function<bool(const QHostAddress&)>;
 
 // Accepts HTTP connections on a TCP address and port or on a local socket
 // name and hands every request with its response to one handler (or to
@@ -39,14 +44,19 @@ public:
     // The listening server's error text; empty without one.
     QString errorString() const;
     void setMaxPendingConnections(int count);
+    // TCP peers that the filter turns down are closed at once, unanswered
+    // (each address logged once); without a filter every peer is served.
+    // Local sockets are always served.
+    void setPeerFilter(const TPeerFilter& filter);
 
     // Idle time-out in milliseconds of every connection accepted from now on;
     // 30000 by default, and 0 selects that default.
     quint32 timeOut() const;
     void setTimeOut(quint32 timeOut);
-    // Time in milliseconds a request head may take from its first byte, for
-    // every connection accepted from now on; 10000 by default, and 0 selects
-    // that default.
+    // Time in milliseconds a request head may take (the first from the
+    // connection's acceptance, later ones from their first byte), for every
+    // connection accepted from now on; 10000 by default, and 0 selects that
+    // default.
     quint32 headTimeOut() const;
     void setHeadTimeOut(quint32 timeOut);
 
@@ -75,6 +85,7 @@ private:
     Q_DECLARE_PRIVATE(QHttpServer)
     friend class QHttpServerPrivate;
     void refuseConnection(qintptr handle);
+    bool peerAllowed(qintptr handle);
 };
 
 } // namespace server

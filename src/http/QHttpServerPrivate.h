@@ -3,8 +3,10 @@
 #include "http/HttpLimits.h"
 #include "http/QHttpServer.h"
 
+#include <QHostAddress>
 #include <QLocalServer>
 #include <QPointer>
+#include <QSet>
 #include <QTcpServer>
 
 namespace qhttp {
@@ -51,6 +53,8 @@ public:
     quint32 timeOut = limits::kDefaultServerIdleMs;
     quint32 headTimeOut = limits::kDefaultServerHeadMs;
     TServerHandler handler;
+    TPeerFilter peerFilter;
+    QSet<QHostAddress> turnedDown;  // logged already
     TBackend backend = ETcpSocket;
     QPointer<TcpServer> tcpServer;
     QPointer<LocalServer> localServer;

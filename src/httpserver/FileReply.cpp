@@ -2,6 +2,7 @@
 
 #include "http/QHttpConnection.h"
 #include "http/QHttpServerResponse.h"
+#include "httpserver/StoreCatalog.h"
 
 #include <QDebug>
 
@@ -17,9 +18,8 @@ FileReply::FileReply(qhttp::server::QHttpResponse* response)
 bool FileReply::start(qhttp::server::QHttpResponse* response, const QString& path)
 {
     auto* reply = new FileReply(response);
-    reply->file_.setFileName(path);
-    if (!reply->file_.open(QIODevice::ReadOnly)) {
-        qWarning() << "Cannot open" << path << ":" << reply->file_.errorString();
+    reply->path_ = path;
+    if (!StoreCatalog::openPlain(&reply->file_, path)) {
         delete reply;
         return false;
     }
@@ -41,7 +41,7 @@ void FileReply::sendNext()
     const QByteArray chunk = file_.read(qMin(left_, kChunkBytes));
     if (chunk.isEmpty()) {
         // The length is out already: only a cut connection tells the peer.
-        qWarning() << "Cannot read" << file_.fileName() << "with" << left_ << "bytes to go:"
+        qWarning() << "Cannot read" << path_ << "with" << left_ << "bytes to go:"
                    << file_.errorString();
         if (response_->connection())
             response_->connection()->killConnection();

@@ -23,7 +23,7 @@ public:
     static constexpr qint64 kChunkBytes = 512 * 1024;
 
     // Starts sending; false (logged, nothing sent) when the file cannot be
-    // opened for reading.
+    // opened for reading or is not a plain file itself (a link, say).
     static bool start(qhttp::server::QHttpResponse* response, const QString& path);
 
 private:
@@ -33,6 +33,7 @@ private:
 
     qhttp::server::QHttpResponse* response_;
     QFile file_;
+    QString path_;
     qint64 left_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "comm/GlobalParams.h"
 #include "http/QHttpServer.h"
 #include "httpserver/HttpServerReqMapper.h"
+#include "httpserver/KnownPeers.h"
 #include "httpserver/StoreCatalog.h"
 #include "httpserver/StoreWorker.h"
 
@@ -33,10 +34,18 @@ void prefetchDigests()
 
 HttpServer::HttpServer(QObject* parent)
     : QObject(parent)
+    , peerCheck_(&KnownPeers::isKnown)
 {
 }
 
 HttpServer::~HttpServer() = default;
+
+void HttpServer::setPeerCheck(const PeerCheck& check)
+{
+    peerCheck_ = check;
+    if (server_)
+        server_->setPeerFilter(peerCheck_);
+}
 
 void HttpServer::initServer()
 {
@@ -45,8 +54,10 @@ void HttpServer::initServer()
         emit listening(server_->tcpServer()->serverPort());
         return;
     }
-    if (!server_)
+    if (!server_) {
         server_ = std::make_unique<qhttp::server::QHttpServer>();
+        server_->setPeerFilter(peerCheck_);
+    }
     const QHostAddress address(QHostAddress::AnyIPv4);
     const quint16 port = GlobalParams::get().host_port;
     qDebug() << "Address:" << address << "port:" << port;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace qhttp {
@@ -15,17 +17,24 @@ namespace vesk {
 namespace pc {
 
 // The local firmware server: listens on every IPv4 address at the port of
-// the setting host_port, and hands each request to a router of its own.
-// Lives on a thread of its own, where every request is served.
+// the setting host_port, answers only the peers its check knows (this
+// machine and the program's cameras, KnownPeers) and hands each of their
+// requests to a router of its own. Lives on a thread of its own, where
+// every request is served.
 //
 // Connections are bounded as the HTTP layer bounds them: 16 at a time, 30 s
-// without traffic and 10 s for a request head.
+// without traffic and 10 s for a request head, from acceptance.
 class HttpServer : public QObject
 {
     Q_OBJECT
 public:
+    using PeerCheck = std::function<bool(const QHostAddress&)>;
+
     explicit HttpServer(QObject* parent = nullptr);
     ~HttpServer() override;
+
+    // In place of KnownPeers::isKnown, for connections accepted from now on.
+    void setPeerCheck(const PeerCheck& check);
 
 public slots:
     // Starts listening (again, after stopServer); the outcome is signalled.
@@ -39,6 +48,7 @@ signals:
 
 private:
     std::unique_ptr<qhttp::server::QHttpServer> server_;
+    PeerCheck peerCheck_;
 };
 
 } // namespace pc

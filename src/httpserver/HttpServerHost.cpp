@@ -1,7 +1,5 @@
 #include "httpserver/HttpServerHost.h"
 
-#include "httpserver/HttpServer.h"
-
 #include <QDebug>
 #include <QThread>
 
@@ -47,6 +45,14 @@ void HttpServerHost::start()
     if (!thread_->isRunning())
         thread_->start();
     QMetaObject::invokeMethod(server_, &HttpServer::initServer, Qt::QueuedConnection);
+}
+
+void HttpServerHost::setPeerCheck(const HttpServer::PeerCheck& check)
+{
+    QMetaObject::invokeMethod(server_, [server = server_, check] {
+        if (server)
+            server->setPeerCheck(check);
+    }, Qt::QueuedConnection);
 }
 
 void HttpServerHost::stop()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "httpserver/HttpServer.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,8 +10,6 @@ class QThread;
 
 namespace vesk {
 namespace pc {
-
-class HttpServer;
 
 // Keeps the local firmware server on a thread of its own for the network
 // upgrade flow: start() when a camera is to fetch firmware (the thread
@@ -24,6 +24,8 @@ public:
 
     void start();
     void stop();
+    // Passed to the server on its thread, ahead of what is asked later.
+    void setPeerCheck(const HttpServer::PeerCheck& check);
 
 signals:
     // Queued from the server's thread.

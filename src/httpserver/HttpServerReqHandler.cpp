@@ -1,6 +1,7 @@
 #include "httpserver/HttpServerReqHandler.h"
 
 #include "comm/GlobalParams.h"
+#include "comm/JsonGuard.h"
 #include "http/QHttpServerRequest.h"
 #include "httpserver/ServiceIo.h"
 
@@ -45,7 +46,7 @@ void HttpServerReqHandler::getServiceCommon(qhttp::server::QHttpRequest* request
 void HttpServerReqHandler::postServiceRespTask(qhttp::server::QHttpRequest* request,
                                                qhttp::server::QHttpResponse* response)
 {
-    const QJsonObject report = QJsonDocument::fromJson(request->collectedData()).object();
+    const QJsonObject report = JsonGuard::fromJson(request->collectedData()).object();
     QJsonObject reply = ServiceIo::result(200, kOk);
     if (report.value(QStringLiteral("cmd")).toString() != QLatin1String("UpgradeProgress")) {
         qInfo() << "Progress report without its cmd:" << report.value(QStringLiteral("cmd"));

@@ -3,10 +3,17 @@
 #include "package/FirmwareManager.h"
 #include "package/PackageIo.h"
 
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vesk {
 namespace pc {
@@ -49,6 +56,44 @@ bool StoreCatalog::isStoreName(const QString& name)
 QString StoreCatalog::companionName(const QString& name)
 {
     return kCompanionPrefix + name;
+}
+
+bool StoreCatalog::isPlainFile(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool StoreCatalog::existsAtAll(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
+
+bool StoreCatalog::openPlain(QFile* file, const QString& path)
+{
+    // Not blocking: a pipe put in the store must not hold the thread.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            qWarning() << "A link, not served:" << path;
+        else
+            qWarning() << "Cannot open" << path << ":" << qt_error_string(error);
+        return false;
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        qWarning() << "Not a plain file, not served:" << path;
+        ::close(fd);
+        return false;
+    }
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        qWarning() << "Cannot read" << path << ":" << file->errorString();
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 QStringList StoreCatalog::withPrefix(const QString& prefix) const

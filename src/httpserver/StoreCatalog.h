@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+
 namespace vesk {
 namespace pc {
 
@@ -23,6 +25,17 @@ public:
     // character, not hidden, ending in ".bin".
     static bool isStoreName(const QString& name);
     static QString companionName(const QString& name);  // "Ugsys_" + name
+
+    // The store's files are reached only as what they are themselves: a
+    // link could lead to any file of the machine, so it counts as absent.
+    // Whether path is there as a plain file, not a link to one.
+    static bool isPlainFile(const QString& path);
+    // Whether anything is at path, a dangling link included.
+    static bool existsAtAll(const QString& path);
+    // Opens path for reading when it is a plain file itself; false (logged)
+    // for a link, anything else or an error. Checked on the opened file, so
+    // a file swapped for a link after listing is refused too.
+    static bool openPlain(QFile* file, const QString& path);
 
     const QString& dir() const { return dir_; }
     // Listed names that begin with prefix, case ignored, in ascending name

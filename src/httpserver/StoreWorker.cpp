@@ -1,6 +1,7 @@
 #include "httpserver/StoreWorker.h"
 
 #include "comm/Util.h"
+#include "httpserver/StoreCatalog.h"
 #include "package/FirmwarePackage.h"
 
 #include <QDebug>
@@ -70,6 +71,8 @@ bool StoreWorker::waitForIdle(int ms)
 StoreWorker::Entry StoreWorker::versionOf(const QString& path)
 {
     const QFileInfo info(path);
+    if (info.isSymLink())
+        return Entry();  // matches no digest kept
     return {info.size(), info.lastModified(), QByteArray()};
 }
 
@@ -94,13 +97,15 @@ StoreWorker::Digest StoreWorker::digestNow(const QString& path)
     // more, then it is given without being kept.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Entry before = versionOf(path);
-        QFile file(path);
+        QFile file;
+        if (!StoreCatalog::openPlain(&file, path))
+            return Digest();
         const QByteArray md5 = Util::md5ForFile(&file, 0);
         if (md5.isEmpty()) {
             qWarning() << "Cannot hash" << path;
             return Digest();
         }
-        digest = {before.size, md5.toHex()};
+        digest = {file.size(), md5.toHex()};
         const Entry after = versionOf(path);
         if (before.size == after.size && before.modified == after.modified) {
             QMutexLocker lock(&mutex_);
@@ -114,8 +119,17 @@ StoreWorker::Digest StoreWorker::digestNow(const QString& path)
 
 StoreWorker::Derived StoreWorker::deriveNow(const QString& mainPath, const QString& companionPath)
 {
-    if (QFileInfo(companionPath).isFile())
+    if (StoreCatalog::isPlainFile(companionPath))
         return Derived::Ready;
+    // Writing the package would go through a link to its target.
+    if (StoreCatalog::existsAtAll(companionPath)) {
+        qWarning() << "Not a plain file, not replaced:" << companionPath;
+        return Derived::Failed;
+    }
+    if (!StoreCatalog::isPlainFile(mainPath)) {
+        qWarning() << "Not a plain file, not read:" << mainPath;
+        return Derived::Failed;
+    }
     FirmwarePackage package(mainPath, FirmwarePackage::PkgMain);
     if (!package.verifyFirmware()) {
         qWarning() << "Local firmware is invalid:" << mainPath;

@@ -5,6 +5,7 @@
 
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
+#include "comm/JsonGuard.h"
 #include "comm/Util.h"
 #include "uvc/CameraHttpCall.h"
 
@@ -72,7 +73,7 @@ QJsonObject replyObject(const CameraHttpCall::Result& result)
         qWarning() << "Camera answered with status" << result.status;
         return {};
     }
-    const QJsonObject object = QJsonDocument::fromJson(result.body).object();
+    const QJsonObject object = JsonGuard::fromJson(result.body).object();
     if (object.isEmpty())
         qCritical() << "The response is an invalid json";
     return object;
@@ -246,7 +247,7 @@ bool NetworkCalls::reqDevReboot(const QString& cameraIp)
     const CameraHttpCall::Result result = call.run(qhttp::EHTTP_POST, cameraUrl(cameraIp, kPathShell));
     if (result.outcome == CameraHttpCall::NotStarted)
         return false;
-    const QJsonObject reply = QJsonDocument::fromJson(result.body).object();
+    const QJsonObject reply = JsonGuard::fromJson(result.body).object();
     qDebug() << "Reply of run_shell_script:" << reply;
     if (!result.isOk() || reply.value("errorcode") != QJsonValue(QStringLiteral("200")))
         qCritical() << "Execute shell cmd failed";

@@ -163,6 +163,8 @@ void tst_CloudRequest::replyCheck_data()
     QTest::newRow("empty object") << 200 << QByteArray("{}") << 0 << "The response is an invalid json" << 0 << 3000;
     QTest::newRow("no JSON") << 200 << QByteArray("<html>") << 0 << "The response is an invalid json" << 0 << 3000;
     QTest::newRow("an array") << 200 << QByteArray("[1]") << 0 << "The response is an invalid json" << 0 << 3000;
+    QTest::newRow("repeated key") << 200 << QByteArray("{\"errorcode\":200,\"reason\":[1],\"reason\":\"\"}") << 0
+                                  << "The response is an invalid json" << 0 << 3000;
     QTest::newRow("errorcode as text") << 200 << QByteArray("{\"errorcode\":\"200\",\"reason\":\"text\"}") << 0
                                        << "Error reason = \"text\"" << 0 << 3000;
     QTest::newRow("errorcode missing") << 200 << QByteArray("{\"reason\":\"gone\"}") << 0 << "Error reason = \"gone\""

@@ -1,5 +1,6 @@
 #include "support/TestHome.h"
 #include "support/HttpTestSupport.h"
+#include "support/LogCapture.h"
 #include "http/QHttpConnection.h"
 
 #include <QLocalSocket>
@@ -50,6 +51,8 @@ private slots:
     void headDeadline_data();
     void headDeadline();
     void headDeadlinePerRequest();
+    void silentPeersClosedByHeadDeadline();
+    void peerFilter();
     void malformedRequests_data();
     void malformedRequests();
     void streamedBodyTooLarge_data();
@@ -474,8 +477,8 @@ void tst_HttpServer::headDeadline()
     QCOMPARE(server.headTimeOut(), 10000u);
 }
 
-// The time counts from each head's first byte: a kept-alive connection that
-// outlives it, with every head quick, is served on.
+// The time of a later head counts from its first byte: a kept-alive
+// connection that outlives it, with every head quick, is served on.
 void tst_HttpServer::headDeadlinePerRequest()
 {
     QHttpServer server;
@@ -489,13 +492,69 @@ void tst_HttpServer::headDeadlinePerRequest()
     QTcpSocket socket;
     QVERIFY(connectRaw(socket, portOf(server)));
     for (const char* path : {"/1", "/2", "/3"}) {
-        QTest::qWait(300);
         send(socket, QByteArray("GET ") + path + " HTTP/1.1\r\n");
         QTest::qWait(100);
         send(socket, "\r\n");
         QVERIFY(readRaw(socket, QByteArray("\r\n\r\n") + path).startsWith("HTTP/1.1 200 OK\r\n"));
+        QTest::qWait(300);
     }
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+}
+
+// The first head's time runs from acceptance: peers that connect and send
+// nothing cannot hold every connection for the idle time (30 s here).
+void tst_HttpServer::silentPeersClosedByHeadDeadline()
+{
+    QHttpServer server;
+    server.setHeadTimeOut(300);
+    QVERIFY(server.listen(kLoopback, 0, echoHandler));
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < 16; ++i) {
+        silent.emplace_back(new QTcpSocket);
+        QVERIFY(connectRaw(*silent.back(), portOf(server)));
+    }
+    const auto allClosed = [&silent] {
+        return std::all_of(silent.begin(), silent.end(), [](const std::unique_ptr<QTcpSocket>& socket) {
+            socket->readAll();
+            return socket->state() == QAbstractSocket::UnconnectedState;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
+    QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
+}
+
+// A peer the filter turns down is closed at once, unanswered and unread;
+// its address is logged once.
+void tst_HttpServer::peerFilter()
+{
+    QVector<QHostAddress> asked;
+    bool allow = false;
+    int handled = 0;
+    QHttpServer server;
+    server.setPeerFilter([&](const QHostAddress& peer) {
+        asked << peer;
+        return allow;
+    });
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest* req, QHttpResponse* res) {
+        ++handled;
+        echoHandler(req, res);
+    }));
+    LogCapture log;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QTcpSocket socket;
+        QVERIFY(connectRaw(socket, portOf(server)));
+        send(socket, "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!");
+        QCOMPARE(readRaw(socket), QByteArray());
+        QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+    }
+    QCOMPARE(asked, QVector<QHostAddress>(3, kLoopback));
+    QCOMPARE(handled, 0);
+    QCOMPARE(server.connectionCount(), 0);
+    QCOMPARE(log.mentionCount(kLoopback.toString()), 1);
+    allow = true;
+    QCOMPARE(exchangeRaw(portOf(server), "POST / HTTP/1.1\r\nContent-Length: 1\r\n\r\n!").body, QByteArray("!"));
+    QCOMPARE(handled, 1);
 }
 
 void tst_HttpServer::malformedRequests_data()

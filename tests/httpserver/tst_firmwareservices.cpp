@@ -1,7 +1,11 @@
 #include "support/LocalServerFixture.h"
+#include "httpserver/StoreCatalog.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using httptest::RawMessage;
 
@@ -33,6 +37,11 @@ const QByteArray kUnknownCmd = R"({
 const QByteArray kInvalid = R"({
     "errorcode": 500,
     "reason": "Local firmware is invalid, please download again"
+}
+)";
+const QByteArray kNotDerived = R"({
+    "errorcode": 500,
+    "reason": "Cannot generate upgrade firmware in local, please download again"
 }
 )";
 const QString kNoFirmware = QStringLiteral("There is no corresponding firmware in local: ");
@@ -242,6 +251,60 @@ private slots:
             QVERIFY(!download.body.contains(secret));
         }
         QVERIFY(!QFile::exists(server_.store() + "../Ugsys_secret_main_SSC339G_1.0.0.1_release.bin"));
+    }
+
+    // A link in the store could lead to any file of the machine: it is
+    // served, hashed and written through as if it were not there.
+    void links_data()
+    {
+        QTest::addColumn<bool>("companion");  // the link is the upgrade-system package, beside a valid main one
+        QTest::addColumn<QByteArray>("queryReply");
+        QTest::newRow("package") << false << kNotFound;
+        QTest::newRow("upgrade-system package") << true << kNotDerived;
+    }
+
+    void links()
+    {
+        QFETCH(bool, companion);
+        QFETCH(QByteArray, queryReply);
+        const QByteArray secret = "any file of the machine";
+        QTemporaryDir outside;
+        const QString target = outside.filePath(QStringLiteral("secret"));
+        QVERIFY(pkgtest::writeFile(target, secret));
+        const QString main = named("1.0.0.1_release");
+        const QString link = server_.store() + (companion ? "Ugsys_" + main : main);
+        if (companion)
+            QVERIFY(server_.place(main, validPackage()));
+        QVERIFY(QFile::link(target, link));
+        const QByteArray cmd = companion ? "2" : "1";
+        const RawMessage download = server_.get("/download?" + packageQuery(cmd.toInt(), "release"));
+        const QString why = companion ? QStringLiteral("Generate firmware failed: ") + link
+                                      : kNoFirmware + server_.store() + named("1.0.0.1_debug");
+        QCOMPARE(download.body, why.toLocal8Bit());
+        QCOMPARE(server_.get("/query?" + packageQuery(cmd.toInt(), "release")).body, queryReply);
+        QCOMPARE(pkgtest::readFile(target), secret);  // not written through either
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    void openPlainOnly()
+    {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath(QStringLiteral("plain.bin"));
+        const QString link = dir.filePath(QStringLiteral("link.bin"));
+        const QString pipe = dir.filePath(QStringLiteral("pipe.bin"));
+        QVERIFY(pkgtest::writeFile(plain, "data"));
+        QVERIFY(QFile::link(plain, link));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);  // opening one must not block
+        QFile file;
+        QVERIFY(vesk::pc::StoreCatalog::openPlain(&file, plain));
+        QCOMPARE(file.readAll(), QByteArray("data"));
+        for (const QString& other : {link, pipe, dir.filePath(QStringLiteral("missing.bin"))}) {
+            QFile refused;
+            QVERIFY2(!vesk::pc::StoreCatalog::openPlain(&refused, other), qPrintable(other));
+            QVERIFY(!refused.isOpen());
+        }
+        QVERIFY(vesk::pc::StoreCatalog::isPlainFile(plain));
+        QVERIFY(!vesk::pc::StoreCatalog::isPlainFile(link));
     }
 };
 

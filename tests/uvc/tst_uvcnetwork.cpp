@@ -225,6 +225,7 @@ void tst_UvcNetwork::failedJsonRequests_data()
     QTest::newRow("status 404") << FakeCameraHttp::json(kInfo, 404);
     QTest::newRow("not json") << FakeCameraHttp::json("<html>busy</html>");
     QTest::newRow("json array") << FakeCameraHttp::json("[1,2]");
+    QTest::newRow("repeated key") << FakeCameraHttp::json(R"({"version":["1"],)" + kInfo.mid(1));
     QTest::newRow("no reply") << silent();
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonDocument>
+
+namespace vesk {
+namespace pc {
+
+// Parses JSON that came from outside (requests, cloud and camera replies).
+// Qt 5.15's parser leaks the earlier value of a key that repeats within one
+// object when that value is an array or an object, so a peer could grow the
+// process at will; such documents are refused before they reach the parser.
+class JsonGuard
+{
+public:
+    JsonGuard() = delete;
+
+    // Qt's own limit on nested arrays and objects.
+    static constexpr int kMaxDepth = 1024;
+
+    // The document of json; a null document when json is not JSON (the
+    // caller logs what that means to it), and also, logged here, when an
+    // object in it repeats a key or it nests deeper than kMaxDepth.
+    static QJsonDocument fromJson(const QByteArray& json);
+
+    // Offset of the first key that repeats within its object, or of the
+    // bracket that nests too deep; -1 when there is neither. Keys count as
+    // equal when their decoded texts are, as the parser compares them.
+    static int refusedAt(const QByteArray& json);
+};
+
+} // namespace pc
+} // namespace vesk

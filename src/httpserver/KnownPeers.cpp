@@ -1,0 +1,45 @@
+#include "httpserver/KnownPeers.h"
+
+#include "comm/GlobalParams.h"
+#include "uvc/UvcDevices.h"
+
+#include <algorithm>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+QHostAddress plainIpv4(const QHostAddress& address)
+{
+    bool mapped = false;
+    const quint32 ipv4 = address.toIPv4Address(&mapped);
+    return mapped ? QHostAddress(ipv4) : address;
+}
+
+bool givenByPool(const QHostAddress& peer)
+{
+    const QList<GlobalParams::IpAddrInfo> pool = GlobalParams::get().ipPool();
+    return std::any_of(pool.begin(), pool.end(), [&peer](const GlobalParams::IpAddrInfo& entry) {
+        return !entry.owner.isNull() && QHostAddress(entry.ip) == peer;
+    });
+}
+
+bool listedInNetworkMode(const QHostAddress& peer)
+{
+    const QList<QSharedPointer<UvcDevice>> cameras = UvcDevices::get().devList();
+    return std::any_of(cameras.begin(), cameras.end(), [&peer](const QSharedPointer<UvcDevice>& camera) {
+        return camera->devMode() == UvcDevice::DevModeNet && QHostAddress(camera->ipAddr()) == peer;
+    });
+}
+
+} // namespace
+
+bool KnownPeers::isKnown(const QHostAddress& peer)
+{
+    const QHostAddress address = plainIpv4(peer);
+    return address.isLoopback() || givenByPool(address) || listedInNetworkMode(address);
+}
+
+} // namespace pc
+} // namespace vesk

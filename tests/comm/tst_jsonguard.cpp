@@ -1,0 +1,74 @@
+#include "comm/JsonGuard.h"
+#include "support/LogCapture.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+using vesk::pc::JsonGuard;
+
+class tst_JsonGuard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedAt_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("offset");  // -1: accepted
+        QTest::newRow("plain") << QByteArray(R"({"a":1,"b":[1,"b"],"c":{"a":1}})") << -1;
+        QTest::newRow("same key in sibling objects") << QByteArray(R"([{"a":1},{"a":{"a":2}}])") << -1;
+        QTest::newRow("key text as values") << QByteArray(R"({"a":"a","b":"a","c":["a","a"]})") << -1;
+        QTest::newRow("brackets and quotes in strings")
+            << QByteArray("{\"s\":\"{\\\"a\\\":1,\\\"a\\\":2}\",\"t\":\"[}]\"}") << -1;
+        QTest::newRow("repeated number") << QByteArray(R"({"a":1,"a":2})") << 7;
+        QTest::newRow("repeated array") << QByteArray(R"({"a":[1],"a":[2]})") << 9;
+        QTest::newRow("repeated in a nested object") << QByteArray(R"({"x":{"k":{},"k":{}}})") << 13;
+        QTest::newRow("repeated inside an array") << QByteArray(R"([{"a":1},{"b":{"c":[],"c":[]}}])") << 22;
+        QTest::newRow("escaped letter") << QByteArray("{\"a\":1,\"\\u0061\":2}") << 7;
+        QTest::newRow("escaped quote") << QByteArray("{\"a\\\"b\":1,\"a\\\"b\":2}") << 10;
+        QTest::newRow("two escapes of one line feed") << QByteArray("{\"\\n\":1,\"\\u000A\":2}") << 8;
+        QTest::newRow("surrogate pair and raw")
+            << "{\"" + QByteArray::fromHex("f09f9880") + "\":1,\"\\ud83d\\ude00\":2}" << 10;
+        QTest::newRow("1024 deep") << QByteArray(1024, '[') + QByteArray(1024, ']') << -1;
+        QTest::newRow("1025 deep") << QByteArray(1025, '[') + QByteArray(1025, ']') << 1024;
+        QTest::newRow("unterminated string") << QByteArray("{\"a\":1,\"b") << -1;
+        QTest::newRow("trailing backslash") << QByteArray("{\"a\\") << -1;
+        QTest::newRow("short escape at the end") << QByteArray("{\"\\u00") << -1;
+        QTest::newRow("stray closers") << QByteArray("]]}}{\"a\":1,\"a\":1") << 11;
+    }
+
+    void refusedAt()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, offset);
+        QCOMPARE(JsonGuard::refusedAt(json), offset);
+    }
+
+    // A refused document never reaches Qt's parser, where the earlier
+    // array would leak (the leak checker of the sanitizer build sees it).
+    void refusedIsNullAndLogged()
+    {
+        LogCapture log;
+        QByteArray json = R"({"cmd":"UpgradeProgress","msg":[)" + QByteArray(2000, '1').replace("1", "1,") + "1]";
+        json += R"(,"msg":{"a":[1,2,3]}})";
+        const QJsonDocument document = JsonGuard::fromJson(json);
+        QVERIFY(document.isNull());
+        QCOMPARE(log.countOf(QtWarningMsg, QStringLiteral("JSON refused")), 1);
+    }
+
+    void acceptedAsQtParses()
+    {
+        const QByteArray json = R"({"errorcode":200,"packages":[{"url":"http://h/p"}],"reason":"OK"})";
+        LogCapture log;
+        const QJsonDocument document = JsonGuard::fromJson(json);
+        QCOMPARE(document, QJsonDocument::fromJson(json));
+        QCOMPARE(document.object().value("packages").toArray().size(), 1);
+        QVERIFY(JsonGuard::fromJson("{\"a\":").isNull());
+        // A plain parse error is the caller's to log.
+        QCOMPARE(log.countOf(QtWarningMsg, QString()) + log.countOf(QtCriticalMsg, QString()), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_JsonGuard)
+#include "tst_jsonguard.moc"

@@ -1,7 +1,6 @@
 #include "httpserver/KnownPeers.h"
 
 #include "comm/GlobalParams.h"
-#include "uvc/UvcDevices.h"
 
 #include <algorithm>
 
@@ -25,20 +24,12 @@ bool givenByPool(const QHostAddress& peer)
     });
 }
 
-bool listedInNetworkMode(const QHostAddress& peer)
-{
-    const QList<QSharedPointer<UvcDevice>> cameras = UvcDevices::get().devList();
-    return std::any_of(cameras.begin(), cameras.end(), [&peer](const QSharedPointer<UvcDevice>& camera) {
-        return camera->devMode() == UvcDevice::DevModeNet && QHostAddress(camera->ipAddr()) == peer;
-    });
-}
-
 } // namespace
 
 bool KnownPeers::isKnown(const QHostAddress& peer)
 {
     const QHostAddress address = plainIpv4(peer);
-    return address.isLoopback() || givenByPool(address) || listedInNetworkMode(address);
+    return address.isLoopback() || givenByPool(address);
 }
 
 } // namespace pc

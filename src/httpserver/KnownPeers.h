@@ -14,9 +14,9 @@ class KnownPeers
 public:
     KnownPeers() = delete;
 
-    // A loopback address, an address the address pool has given to a camera
-    // (held now, or still reserved for it), or the address of a listed
-    // camera in network mode.
+    // A loopback address, or an address the address pool has given to a
+    // camera (held now, or still reserved for it). A camera in network mode
+    // takes its address from the pool, so the pool knows every one of them.
     static bool isKnown(const QHostAddress& peer);
 };
 

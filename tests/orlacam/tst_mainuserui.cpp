@@ -26,6 +26,8 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTextBoundaryFinder>
+#include <QThread>
 #include <QTranslator>
 #include <QtTest>
 
@@ -546,23 +548,43 @@ void tst_MainUserUi::windowRendersLegibly()
     QVERIFY2(faults.trimmed().isEmpty(), qPrintable(faults));
 }
 
+// What the rename dialog keeps while the user types, and what an accepted
+// name becomes: whole characters, no blank at either end.
 void tst_MainUserUi::renamedNamesFitTheButton_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("cut");
-    QTest::newRow("short") << "Desk" << false;
-    QTest::newRow("long") << "Conference room camera" << true;
+    QTest::addColumn<QString>("kept");  // empty: cut somewhere, as the width says
+    QTest::newRow("short") << "Desk" << "Desk";
+    QTest::newRow("long") << "Conference room camera" << "";
+    QTest::newRow("blank where it is cut") << "Orla Desk" << "Orla";
+    QTest::newRow("emoji") << QStringLiteral("Cam\U0001F3A5\U0001F3A5\U0001F3A5\U0001F3A5") << "";
+    QTest::newRow("accent") << QStringLiteral("Came\u0301ra room") << "";
 }
 
 void tst_MainUserUi::renamedNamesFitTheButton()
 {
     QFETCH(QString, typed);
-    QFETCH(bool, cut);
+    QFETCH(QString, kept);
     const QFontMetrics metrics(window_->font());
     const QString name = DevButton::fitName(typed, metrics);
-    QCOMPARE(name != typed, cut);
+    if (!kept.isEmpty())
+        QCOMPARE(name, kept);
+    else
+        QVERIFY(name.size() < typed.size());
     QVERIFY(typed.startsWith(name));
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, typed);
+    characters.setPosition(name.size());
+    QVERIFY(characters.isAtBoundary());  // no character cut in two
+    QCOMPARE(name, name.trimmed());
     QVERIFY(metrics.horizontalAdvance(name) <= 40 || name.toLocal8Bit().size() < 5);
+
+    DevButton* zuki = buttonFor(kZukiSn);
+    const QString before = zuki->name();
+    QVERIFY(zuki->applyRename(QLatin1Char(' ') + name + QLatin1Char(' ')));
+    QCOMPARE(zuki->text(), name);
+    QCOMPARE(GlobalParams::get().getDevInfo(kZukiSn).dev_name, name);
+    QVERIFY(!zuki->applyRename(QStringLiteral("  ")));
+    QVERIFY(zuki->applyRename(before));
 }
 
 // The camera leaves while its rename dialog waits: its button is gone when

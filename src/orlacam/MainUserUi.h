@@ -361,7 +361,6 @@ private:
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
-    QHash<QWidget*, QRect> panelHome_;
     QJsonObject softwareUpdateInfo_;  // the newest software package the server named
     DirectionHandler* directionPad_ = nullptr;
     QList<ImageItem*> imageItems_;

@@ -17,9 +17,6 @@
 #include <QDateTime>
 #include <QDebug>
 
-#include <algorithm>
-#include <iterator>
-
 using vesk::pc::AppPaths;
 using vesk::pc::CameraStatus;
 using vesk::pc::GlobalParams;
@@ -33,7 +30,6 @@ constexpr int kMaxDevNames = 10;
 constexpr int kPeriodicReportSoonMs = 89999;  // a report due within 90 s covers a new camera
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
-constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
 
 // The build does not stage resources/udev, so the rule is named as the
 // README does, from the source folder.
@@ -554,6 +550,8 @@ void MainUserUi::setUiState(bool connected)
     enableVirtualBg(false);
 }
 
+// The section only shows or hides: every other row keeps its place and the
+// panel its size, since the direction pad beside the section reaches as low.
 void MainUserUi::enableVirtualBg(bool on)
 {
     QWidget* const section[] = {ui->lbVirtualBg, ui->pbVirtualBgHelp, ui->lbVirtualBgBeta, ui->pbVirtualBg,
@@ -561,15 +559,6 @@ void MainUserUi::enableVirtualBg(bool on)
                                 ui->swOptionSet, ui->line3};
     for (QWidget* widget : section)
         widget->setVisible(on);
-    const int shift = on ? 0 : kVirtualBgShift;
-    ui->wDevCtrl->setFixedSize(690, on ? 560 : 450);
-    for (auto it = panelHome_.cbegin(); it != panelHome_.cend(); ++it) {
-        if (std::find(std::begin(section), std::end(section), it.key()) == std::end(section))
-            it.key()->move(it.value().topLeft() + QPoint(0, shift));
-    }
-    DevButton::setFirstGeometry(QRect(18, 56 + shift, DevButton::kSize, DevButton::kSize));
-    for (DevButton* button : devButtons_)
-        button->refreshGeometry();
     placeHelpButtons();
 }
 

@@ -100,10 +100,6 @@ void MainUserUi::initPanel()
         setSwitchIcon(button, false);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     }
-    // Where each widget stands with the virtual-background section; without
-    // it the rows move down (enableVirtualBg).
-    for (QWidget* child : ui->wDevCtrl->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        panelHome_.insert(child, child->geometry());
 }
 
 void MainUserUi::setSwitchIcon(QWidget* button, bool on)

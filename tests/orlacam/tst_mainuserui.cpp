@@ -208,10 +208,9 @@ void tst_MainUserUi::startUpListsBothSimulatedCameras()
     QVERIFY(window_->isDevAwake());
     QVERIFY(window_->sleepOverlay()->isHidden());
     QCOMPARE(window_->size(), QSize(800, 600));
-    const bool virtualBg = window_->settingWindow()->virtualBgOn();
-    QCOMPARE(window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"))->size(),
-             QSize(690, virtualBg ? 560 : 450));
-    QCOMPARE(window_->devButtons().at(0)->geometry(), QRect(18, virtualBg ? 56 : 166, 60, 60));
+    // With the virtual-background section or without, the rows keep their places.
+    QCOMPARE(window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"))->size(), QSize(690, 560));
+    QCOMPARE(window_->devButtons().at(0)->geometry(), QRect(18, 56, 60, 60));
 }
 
 void tst_MainUserUi::secondAnnouncementKeepsOneButton()
@@ -492,8 +491,8 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     status[18] = 120;
     status[26] = 1;
     sim().camera(kOrlaLocation)->setStatusBlock(status);
-    auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
-    QTRY_COMPARE_WITH_TIMEOUT(panel->height(), 450, kBoundMs);  // the panel follows the switch, page or not
+    auto* section = window_->findChild<QWidget*>(QStringLiteral("pbVirtualBg"));
+    QTRY_VERIFY_WITH_TIMEOUT(section->isHidden(), kBoundMs);  // the panel follows the switch, page or not
     QCOMPARE(window_->findChild<SystemSettingUi*>() != nullptr, builtFirst);
 
     window_->on_pbSystemSetting_clicked();
@@ -509,33 +508,53 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbCurrButtonAdapt"))->text(), QStringLiteral("Rotation"));
 }
 
-// Rendered for a person to look at (mainuserui_<language>.png and
-// sleep_<language>.png in the build directory) in each language: every shown
-// widget of the panel and of the sleep overlay lies inside its parent,
-// overlaps no sibling and shows its whole text.
+// Rendered for a person to look at (mainuserui_<language>[_none].png and
+// sleep_<language>.png in the build directory) in each language, with the
+// cameras and with none (the row's placeholder and no virtual-background
+// section, as every start shows at first): every shown widget of the panel
+// and of the sleep overlay lies inside its parent, overlaps no sibling and
+// shows its whole text, and the panel's rows start at its top.
 void tst_MainUserUi::windowRendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
-    for (const QString& code : languageCodes())
-        QTest::newRow(code.toLatin1()) << code;
+    QTest::addColumn<bool>("cameras");
+    for (const QString& code : languageCodes()) {
+        QTest::newRow(qPrintable(code + QStringLiteral(" cameras"))) << code << true;
+        QTest::newRow(qPrintable(code + QStringLiteral(" none"))) << code << false;
+    }
 }
 
 void tst_MainUserUi::windowRendersLegibly()
 {
     QFETCH(QString, language);
+    QFETCH(bool, cameras);
     QTranslator translator;
     QVERIFY(installLanguage(translator, language));
     auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
+    if (!cameras) {
+        window_->onDevChanged(kOrlaSn.toLatin1(), false);
+        window_->onDevChanged(kZukiSn.toLatin1(), false);
+        QVERIFY(!window_->devButtons().first()->hasDevice());
+        QVERIFY(panel->findChild<QWidget*>(QStringLiteral("pbVirtualBg"))->isHidden());
+    }
     QTRY_COMPARE(panel->findChild<QLabel*>(QStringLiteral("lbConnect"))->text(),
                  translator.translate("MainUserUi", "Connect"));
     QVERIFY(QRect(QPoint(0, 0), window_->size()).contains(QRect(panel->mapTo(window_.get(), QPoint(0, 0)), panel->size())));
-    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("mainuserui_") + language + QStringLiteral(".png"))));
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("mainuserui_") + language
+                                            + QLatin1String(cameras ? "" : "_none") + QStringLiteral(".png"))));
+    QVERIFY(panel->findChild<QWidget*>(QStringLiteral("wDirection"))->isVisible());
+    int top = panel->height();
+    for (const QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(panel))
+            top = qMin(top, child->y());
+    }
+    QVERIFY2(top <= 10, qPrintable(QStringLiteral("an empty band of %1 px above the rows").arg(top)));
     // The overlay is hidden while the camera is awake; grabbing it polishes it.
     DevSleep* overlay = window_->sleepOverlay();
     QVERIFY(overlay->grab().save(stagedFile(QStringLiteral("sleep_") + language + QStringLiteral(".png"))));
     int shown = 0;
     const QString fault = legibilityFault(panel, &shown);
-    QVERIFY(shown >= 5);  // two camera buttons, the captions and "Sleep"
+    QVERIFY(shown >= 5);  // the camera buttons or the placeholder, the captions and "Sleep"
     int shownOnOverlay = 0;
     const QString overlayFault = legibilityFault(overlay->findChild<QWidget*>(QStringLiteral("widget")), &shownOnOverlay);
     QCOMPARE(shownOnOverlay, 3);

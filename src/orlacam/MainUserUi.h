@@ -315,7 +315,10 @@ private:
     void styleSizeButtons(int selected);
     void setSwitchIcon(QWidget* button, bool on);
     void styleViewButtons(int fov);
-    int viewAreaOf(const vesk::pc::CameraStatus& status, int type) const;
+    // A field of the selected camera's status, or the window's own value
+    // where the camera's family does not report it.
+    int reportedOr(const vesk::pc::CameraStatus& status, int type, vesk::pc::CameraStatus::Field field,
+                   int own) const;
     void styleBgOptions(int option);
     void disableBgArea();
     void onZoomTrail();
@@ -344,7 +347,18 @@ private:
     int zoomHoldOff_ = -3;
     bool virtualBgOn_ = false;
     bool autoFramingOn_ = false;
-    int viewArea_ = 0;  // the view shown last: 0 86°, 1 78°, 2 65°
+    // What the panel shows of the fields a family may not report (a Zuki's
+    // status has no media mode, view or framing): the selected camera's, and
+    // each camera's as the selection left it, shown again when it returns.
+    struct OwnState
+    {
+        int mediaMode = vesk::pc::CameraStatus::MediaNone;
+        int viewArea = 0;     // 0 86°, 1 78°, 2 65°
+        int framingMode = 0;  // 0 group, 1 single
+        int framingSize = 0;  // 0 close-up, 1 upper body
+    };
+    OwnState own_;
+    QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;
     int desktopRight_ = 0;

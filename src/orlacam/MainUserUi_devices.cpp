@@ -256,6 +256,12 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     if (zoomTrailTimer_.isActive())
         onZoomTrail();
     zoomTrailTimer_.stop();
+    if (!currSn_.isEmpty()) {
+        own_.mediaMode = autoFramingOn_ ? CameraStatus::MediaAutoFraming
+                         : virtualBgOn_ ? CameraStatus::MediaVirtualBackground
+                                        : CameraStatus::MediaNone;
+        ownBySn_.insert(currSn_, own_);
+    }
     // A pad still moving the camera stops it before the camera changes.
     directionPad_->release();
     detachSelected();
@@ -290,6 +296,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     }
     device->setStatusPollCounter(kSelectPollCounter);
     lastUserActionMs_ = nowMs();
+    own_ = ownBySn_.value(sn);
     CameraStatus status;
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
@@ -329,11 +336,17 @@ void MainUserUi::loadSelectedState(const QString& sn)
         },
         Qt::QueuedConnection);
 
-    setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
-                 status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
-                 status.autoFramingParam(type), status.autoFramingUpperBody(type));
+    // What the camera's family does not report is what the panel showed
+    // for it last, as the status refresh keeps it (applyStatus).
+    using Field = CameraStatus::Field;
+    setMediaMode(CameraStatus::hasField(Field::MediaMode, type) ? status.mediaMode(type) : own_.mediaMode,
+                 status.backgroundKind(type), status.blurLevel(type), status.bgProtectArea2(type),
+                 status.bgProtectArea1(type), reportedOr(status, type, Field::ViewArea, own_.viewArea),
+                 reportedOr(status, type, Field::AutoFramingParam, own_.framingMode),
+                 reportedOr(status, type, Field::AutoFramingSize, own_.framingSize));
     showBlurLevel(status.blurLevel(type));
-    showButtonModeOnPage(status.buttonRotation(type));
+    if (CameraStatus::hasField(Field::ButtonMode, type))
+        showButtonModeOnPage(status.buttonRotation(type));
 
     devAwake_ = statusAwake(status, type);
     setDevStateOnPages(devAwake_);

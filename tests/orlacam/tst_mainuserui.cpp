@@ -641,7 +641,7 @@ void tst_MainUserUi::queuedStatusOfThePreviousCameraIsIgnored()
     CameraStatus asleep;
     asleep.bytes[2] = 3;  // asleep in both columns
     asleep.bytes[9] = 3;
-    emit orla->devStateUpdate(asleep);  // queued to the window
+    emit orla->devStateUpdate(asleep, orla->commandGeneration());  // queued to the window
     window_->onDevSelectedChanged(buttonFor(kZukiSn));  // before the queue runs
     QCOMPARE(window_->currentSn(), kZukiSn);
     QVERIFY(window_->isDevAwake());

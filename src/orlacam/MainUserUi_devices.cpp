@@ -319,12 +319,21 @@ void MainUserUi::loadSelectedState(const QString& sn)
     }
     queueThumbnails(device);
     // A status still queued when the selection moves on belongs to this
-    // camera, not to the one then selected: the serial decides.
+    // camera, not to the one then selected: the serial decides. One whose
+    // read was asked for before a command (a sleep, a view) may show the
+    // camera as it was: it waits in the queue on a loaded machine for longer
+    // than the hold-off, so its generation decides.
     connect(
         device.data(), &UvcDevice::devStateUpdate, this,
-        [this, sn](const CameraStatus& status) {
-            if (sn == currSn_)
-                onDevStateUpdate(status);
+        [this, sn](const CameraStatus& status, quint64 generation) {
+            if (sn != currSn_)
+                return;
+            const QSharedPointer<UvcDevice> selected = registry_->getDevBySn(sn);
+            if (!selected || selected->commandGeneration() != generation) {
+                qDebug() << "Status read before a command ignored:" << sn;
+                return;
+            }
+            onDevStateUpdate(status);
         },
         Qt::QueuedConnection);
     // Likewise a picture result: it must not land in another camera's slot.

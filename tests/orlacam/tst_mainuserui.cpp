@@ -31,6 +31,7 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 using namespace vesk::pc;
@@ -103,6 +104,7 @@ private slots:
     void selectingLoadsTheCameraState();
     void statusRightAfterAUserActionIsIgnored();
     void sleepShowsOverlayAndResumeWakes();
+    void statusReadBeforeSleepDoesNotWake();
     void languageSwitchResetsTexts();
     void languagePageSwitchesTheWholeProgram();
     void settingPageOpensWholeOnScreen();
@@ -387,6 +389,41 @@ void tst_MainUserUi::sleepShowsOverlayAndResumeWakes()
     QTest::qWait(500);
     QVERIFY(window_->sleepOverlay()->isVisible());
     QVERIFY(!window_->isDevAwake());
+}
+
+// A status read before "Sleep" that reaches the window after it, later than
+// the hold-off (as on a loaded machine), must not show the camera awake and
+// wake it again.
+void tst_MainUserUi::statusReadBeforeSleepDoesNotWake()
+{
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    QVERIFY(orla->statusReportEnabled());
+    QVERIFY(window_->isDevAwake());
+    // Connected after the window's: each runs after the window's slot has
+    // the same status queued, or has handled it.
+    auto read = std::make_shared<std::atomic<bool>>(false);
+    auto delivered = std::make_shared<int>(0);
+    const QMetaObject::Connection onRead =
+        connect(orla.data(), &UvcDevice::devStateUpdate, [read] { *read = true; });  // on the device thread
+    const QMetaObject::Connection onDelivery = connect(
+        orla.data(), &UvcDevice::devStateUpdate, this, [delivered] { ++*delivered; }, Qt::QueuedConnection);
+    const auto disconnected = qScopeGuard([&] {
+        disconnect(onRead);
+        disconnect(onDelivery);
+    });
+
+    QElapsedTimer waited;
+    waited.start();
+    while (!*read && waited.elapsed() < kBoundMs)
+        QThread::msleep(1);  // no events processed: the status stays in the window's queue
+    QVERIFY(*read);
+    window_->on_pbDevStatus_clicked();
+    window_->setLastUserActionMs(0);  // the status waited longer than the hold-off
+    QTRY_VERIFY_WITH_TIMEOUT(*delivered > 0, kBoundMs);
+    QVERIFY(!window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 1, kBoundMs);
+    QCOMPARE(runStatusFrames(kOrlaLocation, 1), 0);
 }
 
 void tst_MainUserUi::languageSwitchResetsTexts()

@@ -240,6 +240,7 @@ private:
     void zoomStep(int direction);
     void stopPadByKey(int report);
     void keyMove(int arrow);
+    void keyWindowMove(int arrow);
     void keySelectDev(int number);
     void keyZoomStep(int direction);
     void keyZoomTo(int value);
@@ -380,6 +381,8 @@ private:
     QList<ImageItem*> imageItems_;
     QPointer<PictureJourney> pictureJourney_;  // at most one picture is added at a time
     QList<QShortcut*> localShortcuts_;
+    int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
+    QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

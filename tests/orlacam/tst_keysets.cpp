@@ -8,6 +8,7 @@
 #include "support/CloudFixture.h"
 #include "comm/AppPaths.h"
 #include "hotkey/QHotkey.h"
+#include "orlacam/DirectionHandler.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 
@@ -138,6 +139,8 @@ private slots:
     void switchingBetweenTheSets();
     void sleepKeyRestsAndComesBackOnlyInItsSet();
     void zoomKeysShareTheirTimes();
+    void heldArrowStartsAndStopsOnce_data();
+    void heldArrowStartsAndStopsOnce();
 
 private:
     void prepare(const QString& state = QString(), int zoom = 0);
@@ -407,6 +410,38 @@ void tst_KeySets::zoomKeysShareTheirTimes()
         (window_.get()->*end.step)();
         QCOMPARE(slider->value(), end.to);
     }
+}
+
+// Holding Alt+Left in the window: X repeats a held key as a release and a
+// press at once, which Qt flags as repeats only when it sees both together.
+// Either way the camera gets one start and, at the real release, one stop.
+void tst_KeySets::heldArrowStartsAndStopsOnce_data()
+{
+    QTest::addColumn<bool>("flagged");
+    QTest::newRow("repeats flagged") << true;
+    QTest::newRow("repeats unflagged") << false;
+}
+
+void tst_KeySets::heldArrowStartsAndStopsOnce()
+{
+    QFETCH(bool, flagged);
+    prepare();
+    const auto key = [this](bool press, bool repeat) {
+        QTest::simulateEvent(window_.get(), press, Qt::Key_Left, Qt::AltModifier, QString(), repeat);
+    };
+    const auto pans = [] { return setCurs(kOrlaLocation, UvcUnitKind::CameraTerminal, Pan); };
+    key(true, false);
+    QTRY_COMPARE_WITH_TIMEOUT(pans().size(), 1, kBoundMs);
+    for (int i = 0; i < 6; ++i) {
+        QTest::qWait(40);  // the repeat rate
+        key(false, flagged);
+        key(true, flagged);
+    }
+    QVERIFY(window_->directionPad()->isHeld());
+    key(false, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->directionPad()->isHeld(), kBoundMs);
+    QCOMPARE(pans(), hexWords("ff140000 00000000"));
+    QCOMPARE(window_->padReportCounter(), 31);
 }
 
 QTEST_MAIN(tst_KeySets)

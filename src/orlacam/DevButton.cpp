@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QInputDialog>
 #include <QMenu>
+#include <QTextBoundaryFinder>
 
 using vesk::pc::GlobalParams;
 
@@ -92,12 +93,23 @@ void DevButton::showMenu(const QPoint& pos)
     menu_->popup(mapToGlobal(pos));
 }
 
+// Cut a whole character at a time (a surrogate pair or an accent with its
+// letter is one); a cut that ends on a blank drops it, so that the button
+// shows no blank after the name.
 QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
 {
     QString name = text;
-    while (metrics.horizontalAdvance(name) > kMaxNameWidthPx && name.toLocal8Bit().size() >= kMinCutBytes)
-        name.chop(1);
-    return name;
+    bool cut = false;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    characters.toEnd();
+    while (metrics.horizontalAdvance(name) > kMaxNameWidthPx && name.toLocal8Bit().size() >= kMinCutBytes) {
+        const int end = characters.toPreviousBoundary();
+        if (end < 0)
+            break;
+        name.truncate(end);
+        cut = true;
+    }
+    return cut ? name.trimmed() : name;
 }
 
 void DevButton::actionRename()
@@ -126,8 +138,9 @@ void DevButton::actionRename()
     dialog->show();
 }
 
-bool DevButton::applyRename(const QString& name)
+bool DevButton::applyRename(const QString& typed)
 {
+    const QString name = typed.trimmed();
     if (name.isEmpty())
         return false;
     info_.dev_name = name;

@@ -38,11 +38,13 @@ public:
     bool hasDevice() const { return hasDevice_; }
     void setHasDevice(bool has) { hasDevice_ = has; }
 
-    // A name as the rename dialog keeps it: cut from the end while it is
-    // wider than 40 px and at least 5 bytes long.
+    // A name as the rename dialog keeps it: cut from the end, whole
+    // characters at a time, while it is wider than 40 px and at least 5
+    // bytes long; a cut name ends in no blank.
     static QString fitName(const QString& text, const QFontMetrics& metrics);
-    // Takes a name the user accepted; an empty one changes nothing.
-    bool applyRename(const QString& name);
+    // Takes a name the user accepted, without blanks around it; an empty one
+    // changes nothing.
+    bool applyRename(const QString& typed);
 
 signals:
     void devBtnSelected(DevButton* button);

@@ -30,6 +30,7 @@ public:
     // stop; nothing when the knob is idle.
     void release();
     bool isHeld() const { return held_; }
+    bool isHeldByPointer() const { return repeat_.isActive(); }
 
     int getKeyNum() const;
     void calCtrlRef();

@@ -235,9 +235,15 @@ void MainUserUi::changeEvent(QEvent* event)
         ui->retranslateUi(this);
         updateUI();
     }
-    // A pad held while the window loses focus would never see its release.
-    if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow())
+    // A pad held by the pointer or an in-window arrow while the window loses
+    // focus would never see its release. A system-wide hotkey's grab takes
+    // the focus too, for as long as its key is held; its release still comes.
+    if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow()
+        && (directionPad_->isHeldByPointer() || windowArrow_ != 0)) {
+        windowArrow_ = 0;
+        arrowStopTimer_.stop();
         directionPad_->release();
+    }
     QMainWindow::changeEvent(event);
 }
 
@@ -348,6 +354,11 @@ void MainUserUi::closeEvent(QCloseEvent* event)
 // ends at once.
 void MainUserUi::deInit()
 {
+    // A pad still held stops its camera while the window is whole; the hide
+    // of the pad as the window is torn down must not reach the window.
+    arrowStopTimer_.stop();
+    directionPad_->release();
+    disconnect(directionPad_, nullptr, this, nullptr);
     registry_->beginShutdown();
     stateReportTimer_.stop();
     zoomTrailTimer_.stop();

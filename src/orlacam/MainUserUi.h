@@ -240,6 +240,7 @@ private:
     void zoomStep(int direction);
     void stopPadByKey(int report);
     void keyMove(int arrow);
+    void keyWindowMove(int arrow);
     void keySelectDev(int number);
     void keyZoomStep(int direction);
     void keyZoomTo(int value);
@@ -315,7 +316,10 @@ private:
     void styleSizeButtons(int selected);
     void setSwitchIcon(QWidget* button, bool on);
     void styleViewButtons(int fov);
-    int viewAreaOf(const vesk::pc::CameraStatus& status, int type) const;
+    // A field of the selected camera's status, or the window's own value
+    // where the camera's family does not report it.
+    int reportedOr(const vesk::pc::CameraStatus& status, int type, vesk::pc::CameraStatus::Field field,
+                   int own) const;
     void styleBgOptions(int option);
     void disableBgArea();
     void onZoomTrail();
@@ -344,7 +348,18 @@ private:
     int zoomHoldOff_ = -3;
     bool virtualBgOn_ = false;
     bool autoFramingOn_ = false;
-    int viewArea_ = 0;  // the view shown last: 0 86°, 1 78°, 2 65°
+    // What the panel shows of the fields a family may not report (a Zuki's
+    // status has no media mode, view or framing): the selected camera's, and
+    // each camera's as the selection left it, shown again when it returns.
+    struct OwnState
+    {
+        int mediaMode = vesk::pc::CameraStatus::MediaNone;
+        int viewArea = 0;     // 0 86°, 1 78°, 2 65°
+        int framingMode = 0;  // 0 group, 1 single
+        int framingSize = 0;  // 0 close-up, 1 upper body
+    };
+    OwnState own_;
+    QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;
     int desktopRight_ = 0;
@@ -361,12 +376,13 @@ private:
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
-    QHash<QWidget*, QRect> panelHome_;
     QJsonObject softwareUpdateInfo_;  // the newest software package the server named
     DirectionHandler* directionPad_ = nullptr;
     QList<ImageItem*> imageItems_;
     QPointer<PictureJourney> pictureJourney_;  // at most one picture is added at a time
     QList<QShortcut*> localShortcuts_;
+    int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
+    QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

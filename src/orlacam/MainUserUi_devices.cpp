@@ -17,9 +17,6 @@
 #include <QDateTime>
 #include <QDebug>
 
-#include <algorithm>
-#include <iterator>
-
 using vesk::pc::AppPaths;
 using vesk::pc::CameraStatus;
 using vesk::pc::GlobalParams;
@@ -33,7 +30,6 @@ constexpr int kMaxDevNames = 10;
 constexpr int kPeriodicReportSoonMs = 89999;  // a report due within 90 s covers a new camera
 constexpr int kStatusHoldOffMs = 100;  // a status this soon after a command may predate it
 constexpr int kSelectPollCounter = 80;
-constexpr int kVirtualBgShift = 110;   // the rows move down by this without that section
 
 // The build does not stage resources/udev, so the rule is named as the
 // README does, from the source folder.
@@ -260,6 +256,12 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     if (zoomTrailTimer_.isActive())
         onZoomTrail();
     zoomTrailTimer_.stop();
+    if (!currSn_.isEmpty()) {
+        own_.mediaMode = autoFramingOn_ ? CameraStatus::MediaAutoFraming
+                         : virtualBgOn_ ? CameraStatus::MediaVirtualBackground
+                                        : CameraStatus::MediaNone;
+        ownBySn_.insert(currSn_, own_);
+    }
     // A pad still moving the camera stops it before the camera changes.
     directionPad_->release();
     detachSelected();
@@ -294,6 +296,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
     }
     device->setStatusPollCounter(kSelectPollCounter);
     lastUserActionMs_ = nowMs();
+    own_ = ownBySn_.value(sn);
     CameraStatus status;
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
@@ -316,12 +319,21 @@ void MainUserUi::loadSelectedState(const QString& sn)
     }
     queueThumbnails(device);
     // A status still queued when the selection moves on belongs to this
-    // camera, not to the one then selected: the serial decides.
+    // camera, not to the one then selected: the serial decides. One whose
+    // read was asked for before a command (a sleep, a view) may show the
+    // camera as it was: it waits in the queue on a loaded machine for longer
+    // than the hold-off, so its generation decides.
     connect(
         device.data(), &UvcDevice::devStateUpdate, this,
-        [this, sn](const CameraStatus& status) {
-            if (sn == currSn_)
-                onDevStateUpdate(status);
+        [this, sn](const CameraStatus& status, quint64 generation) {
+            if (sn != currSn_)
+                return;
+            const QSharedPointer<UvcDevice> selected = registry_->getDevBySn(sn);
+            if (!selected || selected->commandGeneration() != generation) {
+                qDebug() << "Status read before a command ignored:" << sn;
+                return;
+            }
+            onDevStateUpdate(status);
         },
         Qt::QueuedConnection);
     // Likewise a picture result: it must not land in another camera's slot.
@@ -333,11 +345,17 @@ void MainUserUi::loadSelectedState(const QString& sn)
         },
         Qt::QueuedConnection);
 
-    setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
-                 status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
-                 status.autoFramingParam(type), status.autoFramingUpperBody(type));
+    // What the camera's family does not report is what the panel showed
+    // for it last, as the status refresh keeps it (applyStatus).
+    using Field = CameraStatus::Field;
+    setMediaMode(CameraStatus::hasField(Field::MediaMode, type) ? status.mediaMode(type) : own_.mediaMode,
+                 status.backgroundKind(type), status.blurLevel(type), status.bgProtectArea2(type),
+                 status.bgProtectArea1(type), reportedOr(status, type, Field::ViewArea, own_.viewArea),
+                 reportedOr(status, type, Field::AutoFramingParam, own_.framingMode),
+                 reportedOr(status, type, Field::AutoFramingSize, own_.framingSize));
     showBlurLevel(status.blurLevel(type));
-    showButtonModeOnPage(status.buttonRotation(type));
+    if (CameraStatus::hasField(Field::ButtonMode, type))
+        showButtonModeOnPage(status.buttonRotation(type));
 
     devAwake_ = statusAwake(status, type);
     setDevStateOnPages(devAwake_);
@@ -554,6 +572,8 @@ void MainUserUi::setUiState(bool connected)
     enableVirtualBg(false);
 }
 
+// The section only shows or hides: every other row keeps its place and the
+// panel its size, since the direction pad beside the section reaches as low.
 void MainUserUi::enableVirtualBg(bool on)
 {
     QWidget* const section[] = {ui->lbVirtualBg, ui->pbVirtualBgHelp, ui->lbVirtualBgBeta, ui->pbVirtualBg,
@@ -561,15 +581,6 @@ void MainUserUi::enableVirtualBg(bool on)
                                 ui->swOptionSet, ui->line3};
     for (QWidget* widget : section)
         widget->setVisible(on);
-    const int shift = on ? 0 : kVirtualBgShift;
-    ui->wDevCtrl->setFixedSize(690, on ? 560 : 450);
-    for (auto it = panelHome_.cbegin(); it != panelHome_.cend(); ++it) {
-        if (std::find(std::begin(section), std::end(section), it.key()) == std::end(section))
-            it.key()->move(it.value().topLeft() + QPoint(0, shift));
-    }
-    DevButton::setFirstGeometry(QRect(18, 56 + shift, DevButton::kSize, DevButton::kSize));
-    for (DevButton* button : devButtons_)
-        button->refreshGeometry();
     placeHelpButtons();
 }
 

@@ -41,15 +41,19 @@ void MainUserUi::initDirectionPad()
     connect(directionPad_, &DirectionHandler::ctrlRef, this, &MainUserUi::onGimbalCtrlRef);
 }
 
+// Whatever drove the pad until now gives way: an in-window arrow's waiting
+// release included.
 void MainUserUi::pressDirection(int key)
 {
+    windowArrow_ = 0;
+    arrowStopTimer_.stop();
     directionPad_->dirCtrl(key);
 }
 
 void MainUserUi::releaseDirection(int reportStart)
 {
     padReportCounter_ = reportStart;
-    directionPad_->dirCtrl(0);
+    pressDirection(0);
 }
 
 void MainUserUi::onGimbalCtrlRef(double vertical, double horizontal, bool first)

@@ -8,6 +8,7 @@
 #include "cloud/ActionReport.h"
 #include "hotkey/QHotkey.h"
 #include "orlacam/DevButton.h"
+#include "orlacam/DirectionHandler.h"
 #include "orlacam/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
@@ -26,6 +27,9 @@ constexpr int kZoomKeyStep = 10;
 // Pad report counters that a key's stop starts from: keyboard, remote.
 constexpr int kKeyPadReport = 31;
 constexpr int kRemotePadReport = 61;
+// How long an in-window arrow's release waits for the press of a repeat:
+// X sends a held key's repeats as a release and a press at once.
+constexpr int kArrowRepeatGraceMs = 50;
 
 // Shared by every set and by shortcutZoomIn/Out: one time per direction.
 qint64 g_lastZoomInMs = 0;
@@ -95,13 +99,18 @@ const QVector<MainUserUi::KeyRow>& MainUserUi::remoteKeys()
 void MainUserUi::initLocalShortcut()
 {
     localShortcuts_.clear();
+    arrowStopTimer_.setSingleShot(true);
+    arrowStopTimer_.setInterval(kArrowRepeatGraceMs);
+    connect(&arrowStopTimer_, &QTimer::timeout, this, [this] { releaseDirection(kKeyPadReport); });
     for (const KeyRow& row : windowKeys()) {
         auto* shortcut = new QShortcut(QKeySequence(QLatin1String(row.key)), this);
         shortcut->setContext(Qt::ApplicationShortcut);
         shortcut->setAutoRepeat(false);
-        const KeyRow* key = &row;
+        // The in-window arrows follow their own key's repeats and release.
+        const KeyRow key{row.key, row.handler == &MainUserUi::keyMove ? &MainUserUi::keyWindowMove : row.handler,
+                         row.arg};
         connect(shortcut, &QShortcut::activated, this, [this, key, shortcut] {
-            runKey(*key, vesk::pc::SourceKey, shortcut);
+            runKey(key, vesk::pc::SourceKey, shortcut);
         });
         localShortcuts_.append(shortcut);
     }
@@ -202,10 +211,28 @@ void MainUserUi::setKeyActive(QObject* key, bool active)
         hotkey->setRegistered(active);
 }
 
+// An arrow hotkey: the hotkey facility passes on no repeats, and its
+// release comes as a signal of its own.
 void MainUserUi::keyMove(int arrow)
 {
     if (keysUsable())
         pressDirection(arrow);
+}
+
+// An in-window arrow. Qt flags a repeat only when it sees the repeat's
+// release and press together; a press of the arrow that drives the pad, or
+// one that comes while that arrow's release waits, is a repeat all the same,
+// and changes nothing.
+void MainUserUi::keyWindowMove(int arrow)
+{
+    if (!keysUsable())
+        return;
+    const bool repeat = arrow == windowArrow_ && directionPad_->isHeld();
+    arrowStopTimer_.stop();
+    if (repeat)
+        return;
+    pressDirection(arrow);
+    windowArrow_ = arrow;
 }
 
 // The release of an arrow hotkey; in-window arrows stop through keyReleaseEvent.
@@ -215,14 +242,23 @@ void MainUserUi::stopPadByKey(int report)
         releaseDirection(report);
 }
 
+// Every key release of the program comes here (eventFilter). A release of
+// the in-window arrow that drives the pad waits a moment for the press that
+// would make it a repeat; any other arrow's stops at once.
 void MainUserUi::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat()) {
         event->ignore();
         return;
     }
-    if (isArrow(event->key()))
-        releaseDirection(kKeyPadReport);
+    if (!isArrow(event->key()))
+        return;
+    if (windowArrow_ != 0 && directionPad_->isHeld()) {
+        if (!arrowStopTimer_.isActive())
+            arrowStopTimer_.start();
+        return;
+    }
+    releaseDirection(kKeyPadReport);
 }
 
 void MainUserUi::keySelectDev(int number)

@@ -100,10 +100,6 @@ void MainUserUi::initPanel()
         setSwitchIcon(button, false);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     }
-    // Where each widget stands with the virtual-background section; without
-    // it the rows move down (enableVirtualBg).
-    for (QWidget* child : ui->wDevCtrl->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        panelHome_.insert(child, child->geometry());
 }
 
 void MainUserUi::setSwitchIcon(QWidget* button, bool on)
@@ -304,8 +300,11 @@ void MainUserUi::switchAutoFraming(const QString& sn)
     setSwitchIcon(ui->pbAutoFraming, autoFramingOn_);
     const CameraStatus status = device->cachedStatus();
     const int type = device->getProductType();
+    using Field = CameraStatus::Field;
     setMediaMode(autoFramingOn_ ? CameraStatus::MediaAutoFraming : CameraStatus::MediaNone, 0, 0, 0, 0,
-                 viewAreaOf(status, type), status.autoFramingParam(type), status.autoFramingUpperBody(type));
+                 reportedOr(status, type, Field::ViewArea, own_.viewArea),
+                 reportedOr(status, type, Field::AutoFramingParam, own_.framingMode),
+                 reportedOr(status, type, Field::AutoFramingSize, own_.framingSize));
     device->cameraSetMediaMode(autoFramingOn_ ? UvcDevice::MediaModeAutoFraming : UvcDevice::MediaModeNormal);
     device->setStatusPollCounter(kAutoFramingPoll);
     lastUserActionMs_ = nowMs();
@@ -336,8 +335,10 @@ void MainUserUi::selectFramingMode(bool single)
         CameraStatus status;
         if (!device->getCameraStatus(status))
             status = device->cachedStatus();
-        size = status.field(CameraStatus::Field::AutoFramingSize, device->getProductType());
+        size = reportedOr(status, device->getProductType(), CameraStatus::Field::AutoFramingSize, own_.framingSize);
+        own_.framingSize = size;
     }
+    own_.framingMode = single ? 1 : 0;
     lastUserActionMs_ = nowMs();
     device->cameraSetAutoFramingMode(single ? 1 : 0, int8_t(size));
     device->setStatusPollCounter(0);
@@ -355,6 +356,8 @@ void MainUserUi::selectFramingSize(int size)
     if (!device)
         return;
     styleSizeButtons(size);
+    own_.framingMode = 1;
+    own_.framingSize = size;
     lastUserActionMs_ = nowMs();
     device->cameraSetAutoFramingMode(1, int8_t(size));
     device->setStatusPollCounter(0);
@@ -366,10 +369,9 @@ void MainUserUi::on_pbSingleMode_clicked() { selectFramingMode(true); }
 void MainUserUi::on_pbCloseUp_clicked() { selectFramingSize(0); }
 void MainUserUi::on_pbUpperBody_clicked() { selectFramingSize(1); }
 
-// The Zuki does not report its view area: the window's own choice stands.
-int MainUserUi::viewAreaOf(const CameraStatus& status, int type) const
+int MainUserUi::reportedOr(const CameraStatus& status, int type, CameraStatus::Field field, int own) const
 {
-    return CameraStatus::hasField(CameraStatus::Field::ViewArea, type) ? status.viewArea(type) : viewArea_;
+    return CameraStatus::hasField(field, type) ? status.field(field, type) : own;
 }
 
 void MainUserUi::styleViewButtons(int fov)
@@ -389,7 +391,7 @@ void MainUserUi::selectView(int fov, const char* shown)
     if (!device)
         return;
     device->cameraSetFov(fov);
-    viewArea_ = fov;
+    own_.viewArea = fov;
     zoomHoldOff_ = 0;
     vesk::pc::devActionToServer(currSn_, vesk::pc::ActionSetViewMode, actionSource_, QString(), QLatin1String(shown));
     if (!autoFramingOn_)
@@ -427,7 +429,8 @@ void MainUserUi::on_pbVirtualBg_clicked()
             status = device->cachedStatus();
         const int type = device->getProductType();
         setMediaMode(CameraStatus::MediaVirtualBackground, status.backgroundKind(type), status.blurLevel(type),
-                     status.bgProtectArea2(type), status.bgProtectArea1(type), viewAreaOf(status, type), 0, 0);
+                     status.bgProtectArea2(type), status.bgProtectArea1(type),
+                     reportedOr(status, type, CameraStatus::Field::ViewArea, own_.viewArea), 0, 0);
     } else {
         disableBgArea();
     }
@@ -574,6 +577,8 @@ void MainUserUi::setAutoFramingUiEnabled(bool enabled, int mode, int size)
         return;
     }
     const bool single = mode != 0;
+    own_.framingMode = single ? 1 : 0;
+    own_.framingSize = size;
     ui->pbGroupMode->blockSignals(false);
     ui->pbSingleMode->blockSignals(false);
     setLook(ui->pbSingleMode, MainUiStyle::LeftSegment, single ? MainUiStyle::Selected : MainUiStyle::Normal);
@@ -629,7 +634,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
     for (QLabel* caption : {ui->lbView, ui->lbZoom, ui->lbZoomValue, ui->lbDirection})
         caption->setStyleSheet(MainUiStyle::caption(usable));
     if (usable) {
-        viewArea_ = fov;
+        own_.viewArea = fov;
         styleViewButtons(fov);
     } else {
         for (QPushButton* view : {ui->pbView65, ui->pbView78, ui->pbView86})

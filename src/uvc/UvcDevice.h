@@ -133,7 +133,16 @@ public:
     bool getCameraStatus(CameraStatus& status);
     CameraStatus cachedStatus() const;
     int statusPollCounter() const { return statusPollCounter_; }
-    void setStatusPollCounter(int value) { statusPollCounter_ = value; }
+    // Written with every command that changes the camera's state, to put the
+    // next read off; each write also starts a new command generation.
+    void setStatusPollCounter(int value)
+    {
+        statusPollCounter_ = value;
+        ++commandGeneration_;
+    }
+    // A status read asked for in an earlier generation than this may predate
+    // a command: devStateUpdate carries the generation its read was asked in.
+    quint64 commandGeneration() const { return commandGeneration_; }
     bool statusReportEnabled() const { return statusReport_; }
     void setStatusReportEnabled(bool enabled) { statusReport_ = enabled; }
 
@@ -403,7 +412,7 @@ public:
     // --- end of stream capture ---
 
 signals:
-    void devStateUpdate(vesk::pc::CameraStatus status);
+    void devStateUpdate(vesk::pc::CameraStatus status, quint64 generation);
     void fileDownloadDone(unsigned int type, int result);
     // 10 to 90 while sending, 100 at success, kErrCodeFailure on failure.
     void fileUploadProgress(int progress);
@@ -439,6 +448,7 @@ private:
     std::atomic<int> mode_;
     std::atomic<int> systemType_{0};
     std::atomic<int> statusPollCounter_{0};
+    std::atomic<quint64> commandGeneration_{0};
     std::atomic<bool> statusReport_{false};
     std::atomic<bool> inited_{false};
 

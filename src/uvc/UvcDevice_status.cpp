@@ -49,6 +49,10 @@ void UvcDevice::pollStatus()
 {
     if (systemType_ != 1 || devMode() != DevModeUvc)
         return;
+    // The read is asked for now. A command from here on writes the counter
+    // and starts a new generation: either this pass sees the write and reads
+    // nothing, or the status it reads goes out as of the older generation.
+    const quint64 generation = commandGeneration_;
     const int before = statusPollCounter_.fetch_add(1);
     if (before < timing().statusPollPasses - 1)
         return;
@@ -59,7 +63,7 @@ void UvcDevice::pollStatus()
         return;
     CameraStatus status;
     if (getCameraStatus(status) && statusReport_)
-        emit devStateUpdate(status);
+        emit devStateUpdate(status, generation);
 }
 
 } // namespace pc

@@ -416,14 +416,21 @@ void tst_ControlPanel::blurLevelFromStatus()
     QVERIFY(records().isEmpty());  // showing the camera's level sends nothing
 }
 
-// A Zuki's status has no media mode or view area: a refresh must not undo
-// the view and auto framing the user chose.
+// A Zuki's status has no media mode, view area or framing: neither a refresh
+// nor selecting the Zuki again may undo what the user chose for it.
 void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
 {
     const QString zukiSn = QStringLiteral("ZK22A0000002");
-    window_->onDevSelectedChanged(buttonFor(*window_, zukiSn));
-    QCOMPARE(window_->currentSn(), zukiSn);
-    UvcDevices::get().getDevBySn(zukiSn)->setStatusReportEnabled(false);
+    const auto select = [&](const QString& sn) {
+        window_->onDevSelectedChanged(buttonFor(*window_, sn));
+        UvcDevices::get().getDevBySn(sn)->setStatusReportEnabled(false);
+        return window_->currentSn() == sn;
+    };
+    const auto reselect = [&] { return select(kOrlaSn) && select(zukiSn); };
+    const auto shownSelected = [&](const char* name) {
+        return widget<QPushButton>(name)->styleSheet().contains(QStringLiteral("background-color: #FFFFFF"));
+    };
+    QVERIFY(select(zukiSn));
     const CameraStatus refreshed;  // an awake Zuki: no sleep or privacy at byte 9
     const auto refresh = [&] {
         window_->setLastUserActionMs(0);
@@ -432,11 +439,29 @@ void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
 
     QTest::mouseClick(widget<QPushButton>("pbView65"), Qt::LeftButton);
     refresh();
-    QVERIFY(widget<QPushButton>("pbView65")->styleSheet().contains(QStringLiteral("background-color: #FFFFFF")));
+    QVERIFY(shownSelected("pbView65"));
+    QVERIFY(reselect());
+    QVERIFY(shownSelected("pbView65"));
+    QVERIFY(!shownSelected("pbView86"));
+
     QTest::mouseClick(widget<QPushButton>("pbAutoFraming"), Qt::LeftButton);
     QVERIFY(window_->isAutoFramingOn());
     refresh();
     QVERIFY(window_->isAutoFramingOn());
+    QTest::mouseClick(widget<QPushButton>("pbSingleMode"), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>("pbUpperBody"), Qt::LeftButton);
+    QVERIFY(reselect());
+    QVERIFY(window_->isAutoFramingOn());
+    QVERIFY(shownSelected("pbSingleMode"));
+    QVERIFY(shownSelected("pbUpperBody"));
+    refresh();
+    QVERIFY(window_->isAutoFramingOn());
+    QVERIFY(shownSelected("pbUpperBody"));
+
+    // The Orla in between showed its own status, not the Zuki's choice.
+    QVERIFY(select(kOrlaSn));
+    QVERIFY(!window_->isAutoFramingOn());
+    QVERIFY(shownSelected("pbView86"));
 }
 
 void tst_ControlPanel::sleepAndWake()

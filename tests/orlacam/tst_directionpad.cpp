@@ -2,6 +2,7 @@
 // for pointer positions and arrow keys, the stop on every kind of release,
 // the reset to the centre and moves to a stored gimbal position.
 
+#include "hotkey/QHotkey.h"
 #include "orlacam/DirectionHandler.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
@@ -58,8 +59,10 @@ private slots:
     void shortClickSendsNothing();
     void arrowKeys_data();
     void arrowKeys();
-    void stopWhenTheWindowLosesFocus();
+    void windowLosingFocus_data();
+    void windowLosingFocus();
     void stopWhenTheCameraChanges();
+    void closingWhileHeldStopsTheCamera();
     void disabledPadIgnoresInput();
     void resetCentres();
     void moveToStoredPosition_data();
@@ -156,12 +159,57 @@ void tst_DirectionPad::arrowKeys()
     QVERIFY(!pad()->isHeld());
 }
 
-void tst_DirectionPad::stopWhenTheWindowLosesFocus()
+// The window loses the focus while something holds the pad. The pointer's
+// and an in-window arrow's release would go to another window: the pad stops.
+// A system-wide hotkey's grab takes the focus for as long as its key is
+// held, and its release still comes: the pad goes on until then.
+void tst_DirectionPad::windowLosingFocus_data()
 {
-    pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("pointer") << "pointer" << "" << true;
+    QTest::newRow("in-window arrow") << "window" << "Alt+Left" << true;
+    QTest::newRow("global arrow") << "global" << "Alt+Right" << false;
+    QTest::newRow("remote controller's arrow") << "remote" << "Ctrl+Alt+Left" << false;
+}
+
+void tst_DirectionPad::windowLosingFocus()
+{
+    QFETCH(QString, holder);
+    QFETCH(QString, key);
+    QFETCH(bool, stops);
+    QHotkey* hotkey = nullptr;
+    for (QHotkey* candidate : holder == QLatin1String("global") ? window_->globalHotkeys() : window_->remoteHotkeys()) {
+        if (candidate->shortcut() == QKeySequence(key))
+            hotkey = candidate;
+    }
+    if (holder == QLatin1String("pointer")) {
+        pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
+    } else if (holder == QLatin1String("window")) {
+        window_->onShortcutRangeChanged(0);
+        QTest::keyPress(window_.get(), Qt::Key_Left, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 1, kBoundMs);
+    } else {
+        QVERIFY(hotkey);
+        emit hotkey->activated();  // as the hotkey facility delivers a press
+        QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 1, kBoundMs);
+    }
+    QVERIFY(pad()->isHeld());
+
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->isActiveWindow(), kBoundMs);
+    if (stops) {
+        QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+        QCOMPARE(relatives().last().toHex(), kStop.toHex());
+        QVERIFY(!pad()->isHeld());
+        return;
+    }
+    QVERIFY(pad()->isHeld());
+    QCOMPARE(relatives().size(), 1);
+    emit hotkey->released();
     QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
     QCOMPARE(relatives().last().toHex(), kStop.toHex());
     QVERIFY(!pad()->isHeld());
@@ -172,6 +220,16 @@ void tst_DirectionPad::stopWhenTheCameraChanges()
     pressAndMove(QPoint(100, 32), QByteArray::fromHex("0000010a"));
     QTest::mouseClick(buttonFor(*window_, kZukiSn), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(window_->currentSn(), kZukiSn, kBoundMs);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+}
+
+// The window closes under a held knob: the camera gets its stop, and the
+// window's teardown hiding the pad reaches no half-destroyed window.
+void tst_DirectionPad::closingWhileHeldStopsTheCamera()
+{
+    pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
+    window_.reset();
     QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
     QCOMPARE(relatives().last().toHex(), kStop.toHex());
 }

@@ -26,9 +26,12 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTextBoundaryFinder>
+#include <QThread>
 #include <QTranslator>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 using namespace vesk::pc;
@@ -101,6 +104,7 @@ private slots:
     void selectingLoadsTheCameraState();
     void statusRightAfterAUserActionIsIgnored();
     void sleepShowsOverlayAndResumeWakes();
+    void statusReadBeforeSleepDoesNotWake();
     void languageSwitchResetsTexts();
     void languagePageSwitchesTheWholeProgram();
     void settingPageOpensWholeOnScreen();
@@ -206,10 +210,9 @@ void tst_MainUserUi::startUpListsBothSimulatedCameras()
     QVERIFY(window_->isDevAwake());
     QVERIFY(window_->sleepOverlay()->isHidden());
     QCOMPARE(window_->size(), QSize(800, 600));
-    const bool virtualBg = window_->settingWindow()->virtualBgOn();
-    QCOMPARE(window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"))->size(),
-             QSize(690, virtualBg ? 560 : 450));
-    QCOMPARE(window_->devButtons().at(0)->geometry(), QRect(18, virtualBg ? 56 : 166, 60, 60));
+    // With the virtual-background section or without, the rows keep their places.
+    QCOMPARE(window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"))->size(), QSize(690, 560));
+    QCOMPARE(window_->devButtons().at(0)->geometry(), QRect(18, 56, 60, 60));
 }
 
 void tst_MainUserUi::secondAnnouncementKeepsOneButton()
@@ -388,6 +391,41 @@ void tst_MainUserUi::sleepShowsOverlayAndResumeWakes()
     QVERIFY(!window_->isDevAwake());
 }
 
+// A status read before "Sleep" that reaches the window after it, later than
+// the hold-off (as on a loaded machine), must not show the camera awake and
+// wake it again.
+void tst_MainUserUi::statusReadBeforeSleepDoesNotWake()
+{
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    QVERIFY(orla->statusReportEnabled());
+    QVERIFY(window_->isDevAwake());
+    // Connected after the window's: each runs after the window's slot has
+    // the same status queued, or has handled it.
+    auto read = std::make_shared<std::atomic<bool>>(false);
+    auto delivered = std::make_shared<int>(0);
+    const QMetaObject::Connection onRead =
+        connect(orla.data(), &UvcDevice::devStateUpdate, [read] { *read = true; });  // on the device thread
+    const QMetaObject::Connection onDelivery = connect(
+        orla.data(), &UvcDevice::devStateUpdate, this, [delivered] { ++*delivered; }, Qt::QueuedConnection);
+    const auto disconnected = qScopeGuard([&] {
+        disconnect(onRead);
+        disconnect(onDelivery);
+    });
+
+    QElapsedTimer waited;
+    waited.start();
+    while (!*read && waited.elapsed() < kBoundMs)
+        QThread::msleep(1);  // no events processed: the status stays in the window's queue
+    QVERIFY(*read);
+    window_->on_pbDevStatus_clicked();
+    window_->setLastUserActionMs(0);  // the status waited longer than the hold-off
+    QTRY_VERIFY_WITH_TIMEOUT(*delivered > 0, kBoundMs);
+    QVERIFY(!window_->isDevAwake());
+    QVERIFY(window_->sleepOverlay()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 1, kBoundMs);
+    QCOMPARE(runStatusFrames(kOrlaLocation, 1), 0);
+}
+
 void tst_MainUserUi::languageSwitchResetsTexts()
 {
     auto* connect = window_->findChild<QLabel*>(QStringLiteral("lbConnect"));
@@ -490,8 +528,8 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     status[18] = 120;
     status[26] = 1;
     sim().camera(kOrlaLocation)->setStatusBlock(status);
-    auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
-    QTRY_COMPARE_WITH_TIMEOUT(panel->height(), 450, kBoundMs);  // the panel follows the switch, page or not
+    auto* section = window_->findChild<QWidget*>(QStringLiteral("pbVirtualBg"));
+    QTRY_VERIFY_WITH_TIMEOUT(section->isHidden(), kBoundMs);  // the panel follows the switch, page or not
     QCOMPARE(window_->findChild<SystemSettingUi*>() != nullptr, builtFirst);
 
     window_->on_pbSystemSetting_clicked();
@@ -507,33 +545,53 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbCurrButtonAdapt"))->text(), QStringLiteral("Rotation"));
 }
 
-// Rendered for a person to look at (mainuserui_<language>.png and
-// sleep_<language>.png in the build directory) in each language: every shown
-// widget of the panel and of the sleep overlay lies inside its parent,
-// overlaps no sibling and shows its whole text.
+// Rendered for a person to look at (mainuserui_<language>[_none].png and
+// sleep_<language>.png in the build directory) in each language, with the
+// cameras and with none (the row's placeholder and no virtual-background
+// section, as every start shows at first): every shown widget of the panel
+// and of the sleep overlay lies inside its parent, overlaps no sibling and
+// shows its whole text, and the panel's rows start at its top.
 void tst_MainUserUi::windowRendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
-    for (const QString& code : languageCodes())
-        QTest::newRow(code.toLatin1()) << code;
+    QTest::addColumn<bool>("cameras");
+    for (const QString& code : languageCodes()) {
+        QTest::newRow(qPrintable(code + QStringLiteral(" cameras"))) << code << true;
+        QTest::newRow(qPrintable(code + QStringLiteral(" none"))) << code << false;
+    }
 }
 
 void tst_MainUserUi::windowRendersLegibly()
 {
     QFETCH(QString, language);
+    QFETCH(bool, cameras);
     QTranslator translator;
     QVERIFY(installLanguage(translator, language));
     auto* panel = window_->findChild<QWidget*>(QStringLiteral("wDevCtrl"));
+    if (!cameras) {
+        window_->onDevChanged(kOrlaSn.toLatin1(), false);
+        window_->onDevChanged(kZukiSn.toLatin1(), false);
+        QVERIFY(!window_->devButtons().first()->hasDevice());
+        QVERIFY(panel->findChild<QWidget*>(QStringLiteral("pbVirtualBg"))->isHidden());
+    }
     QTRY_COMPARE(panel->findChild<QLabel*>(QStringLiteral("lbConnect"))->text(),
                  translator.translate("MainUserUi", "Connect"));
     QVERIFY(QRect(QPoint(0, 0), window_->size()).contains(QRect(panel->mapTo(window_.get(), QPoint(0, 0)), panel->size())));
-    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("mainuserui_") + language + QStringLiteral(".png"))));
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("mainuserui_") + language
+                                            + QLatin1String(cameras ? "" : "_none") + QStringLiteral(".png"))));
+    QVERIFY(panel->findChild<QWidget*>(QStringLiteral("wDirection"))->isVisible());
+    int top = panel->height();
+    for (const QWidget* child : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(panel))
+            top = qMin(top, child->y());
+    }
+    QVERIFY2(top <= 10, qPrintable(QStringLiteral("an empty band of %1 px above the rows").arg(top)));
     // The overlay is hidden while the camera is awake; grabbing it polishes it.
     DevSleep* overlay = window_->sleepOverlay();
     QVERIFY(overlay->grab().save(stagedFile(QStringLiteral("sleep_") + language + QStringLiteral(".png"))));
     int shown = 0;
     const QString fault = legibilityFault(panel, &shown);
-    QVERIFY(shown >= 5);  // two camera buttons, the captions and "Sleep"
+    QVERIFY(shown >= 5);  // the camera buttons or the placeholder, the captions and "Sleep"
     int shownOnOverlay = 0;
     const QString overlayFault = legibilityFault(overlay->findChild<QWidget*>(QStringLiteral("widget")), &shownOnOverlay);
     QCOMPARE(shownOnOverlay, 3);
@@ -546,23 +604,43 @@ void tst_MainUserUi::windowRendersLegibly()
     QVERIFY2(faults.trimmed().isEmpty(), qPrintable(faults));
 }
 
+// What the rename dialog keeps while the user types, and what an accepted
+// name becomes: whole characters, no blank at either end.
 void tst_MainUserUi::renamedNamesFitTheButton_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("cut");
-    QTest::newRow("short") << "Desk" << false;
-    QTest::newRow("long") << "Conference room camera" << true;
+    QTest::addColumn<QString>("kept");  // empty: cut somewhere, as the width says
+    QTest::newRow("short") << "Desk" << "Desk";
+    QTest::newRow("long") << "Conference room camera" << "";
+    QTest::newRow("blank where it is cut") << "Orla Desk" << "Orla";
+    QTest::newRow("emoji") << QStringLiteral("Cam\U0001F3A5\U0001F3A5\U0001F3A5\U0001F3A5") << "";
+    QTest::newRow("accent") << QStringLiteral("Came\u0301ra room") << "";
 }
 
 void tst_MainUserUi::renamedNamesFitTheButton()
 {
     QFETCH(QString, typed);
-    QFETCH(bool, cut);
+    QFETCH(QString, kept);
     const QFontMetrics metrics(window_->font());
     const QString name = DevButton::fitName(typed, metrics);
-    QCOMPARE(name != typed, cut);
+    if (!kept.isEmpty())
+        QCOMPARE(name, kept);
+    else
+        QVERIFY(name.size() < typed.size());
     QVERIFY(typed.startsWith(name));
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, typed);
+    characters.setPosition(name.size());
+    QVERIFY(characters.isAtBoundary());  // no character cut in two
+    QCOMPARE(name, name.trimmed());
     QVERIFY(metrics.horizontalAdvance(name) <= 40 || name.toLocal8Bit().size() < 5);
+
+    DevButton* zuki = buttonFor(kZukiSn);
+    const QString before = zuki->name();
+    QVERIFY(zuki->applyRename(QLatin1Char(' ') + name + QLatin1Char(' ')));
+    QCOMPARE(zuki->text(), name);
+    QCOMPARE(GlobalParams::get().getDevInfo(kZukiSn).dev_name, name);
+    QVERIFY(!zuki->applyRename(QStringLiteral("  ")));
+    QVERIFY(zuki->applyRename(before));
 }
 
 // The camera leaves while its rename dialog waits: its button is gone when
@@ -600,7 +678,7 @@ void tst_MainUserUi::queuedStatusOfThePreviousCameraIsIgnored()
     CameraStatus asleep;
     asleep.bytes[2] = 3;  // asleep in both columns
     asleep.bytes[9] = 3;
-    emit orla->devStateUpdate(asleep);  // queued to the window
+    emit orla->devStateUpdate(asleep, orla->commandGeneration());  // queued to the window
     window_->onDevSelectedChanged(buttonFor(kZukiSn));  // before the queue runs
     QCOMPARE(window_->currentSn(), kZukiSn);
     QVERIFY(window_->isDevAwake());

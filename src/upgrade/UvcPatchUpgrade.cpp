@@ -273,14 +273,14 @@ void UvcPatchUpgrade::handBackRegistryDevice(bool dropIfGone)
 int UvcPatchUpgrade::doUpgrade()
 {
     emit progressUpdate(0, UpgradeTexts::text(UpgradeTexts::kStartWarning));
+    int systemType = cameraSystemType();
     Packages packages;
-    int result = choosePackage(packages);
+    int result = choosePackage(packages, systemType);
     if (result != 0)
         return result;
     if (!prepareUgsysPackage(packages))
         return -1;
     setProgress(kProgressPackagesReady);
-    int systemType = workDev_->systemType();
     bool ugsysDone = false;
     result = enterUpgradeSystem(packages, &systemType, &ugsysDone);
     if (result != 0)
@@ -308,17 +308,33 @@ int UvcPatchUpgrade::doUpgrade()
     return 0;
 }
 
-// The newest package of the camera's own product, branch and platform, made
-// for this camera; a camera whose version cannot be read is not upgraded.
-int UvcPatchUpgrade::choosePackage(Packages& packages)
+// An identity without a system type (its device information refused, as a
+// camera left in its upgrade system may answer) is taken for a main system;
+// the camera's magic tells whether its upgrade system runs instead.
+int UvcPatchUpgrade::cameraSystemType()
 {
-    const QJsonObject info = workDev_->devInfo();
-    const QString version = workDev_->devVersion();
-    if (Util::verStrToUint(version) == 0) {
-        qCritical() << "Cannot read the camera's firmware version:" << version;
-        return -1;
+    if (workDev_->devInfo().contains(QLatin1String("systype")))
+        return workDev_->systemType();
+    if (readMagic() == Magic::UpgradeSystem) {
+        qWarning() << "The camera reports no system type; its upgrade system runs";
+        return kUpgradeSystem;
     }
-    FirmwareManager& store = FirmwareManager::get(info);
+    return workDev_->systemType();
+}
+
+// The newest package of the camera's own product, branch and platform. A
+// camera in its upgrade system may report less (no platform, no device
+// information at all); then the program's product information chooses, and
+// the package must agree with whatever the camera does report.
+int UvcPatchUpgrade::choosePackage(Packages& packages, int systemType)
+{
+    QJsonObject query = workDev_->devInfo();
+    if (systemType == kUpgradeSystem && !namesItsPackage(query)) {
+        qWarning() << "The camera in its upgrade system reports" << query
+                   << "; the program's product information chooses the package";
+        query = QJsonObject();
+    }
+    FirmwareManager& store = FirmwareManager::get(query);
     const QString name = store.getLocalLatestFwName();
     if (name.isEmpty()) {
         qCritical() << "Cannot find valid firmware";
@@ -332,26 +348,71 @@ int UvcPatchUpgrade::choosePackage(Packages& packages)
         qCritical() << "firmware check " << packages.mainPath << "failed";
         return -1;
     }
-    return checkAgainstCamera(*packages.main, info);
+    return checkAgainstCamera(*packages.main, systemType);
 }
 
-int UvcPatchUpgrade::checkAgainstCamera(const FirmwarePackage& package, const QJsonObject& info)
+bool UvcPatchUpgrade::namesItsPackage(const QJsonObject& info)
+{
+    for (const char* key : {"product", "branch", "platform"}) {
+        if (info.value(QLatin1String(key)).toString().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+// On its main system the camera's identity is whole and must match the
+// package; in its upgrade system what it leaves out (an empty platform, a
+// SoC version of 0) is not held against the package.
+int UvcPatchUpgrade::checkAgainstCamera(const FirmwarePackage& package, int systemType)
 {
     const FirmwarePackage::UgFwPkgHeader& header = package.header();
+    const QJsonObject info = workDev_->devInfo();
     const QString product = info.value(QLatin1String("product")).toString();
     const QString platform = info.value(QLatin1String("platform")).toString();
-    if (headerText(header.product) != product || headerText(header.platform) != platform) {
-        qCritical() << "firmware made for" << headerText(header.product) << headerText(header.platform)
-                    << "not for the camera's" << product << platform;
+    const QString packageProduct = headerText(header.product);
+    const QString packagePlatform = headerText(header.platform);
+    const bool whole = systemType != kUpgradeSystem;
+    const auto differs = [whole](const QString& reported, const QString& expected) {
+        return (whole || !reported.isEmpty()) && reported != expected;
+    };
+    if (differs(product, packageProduct) || differs(platform, packagePlatform)) {
+        qCritical() << "firmware made for" << packageProduct << packagePlatform << "not for the camera's"
+                    << product << platform;
         return -1;
     }
-    if (header.socVersion != 0 && header.socVersion != workDev_->socVersion()) {
-        qCritical() << "firmware soc version mismatch" << header.socVersion << workDev_->socVersion();
+    const int socVersion = workDev_->socVersion();
+    if (header.socVersion != 0 && header.socVersion != socVersion && (whole || socVersion != 0)) {
+        qCritical() << "firmware soc version mismatch" << header.socVersion << socVersion;
         return -1;
     }
-    if (isOldPlatform(platform) && package.version() <= kLastOldVersion) {
+    if (isOldPlatform(packagePlatform) && package.version() <= kLastOldVersion) {
         qCritical() << "Upgrade package is too old" << Util::verUintToStr(package.version());
         return -2;
+    }
+    return 0;
+}
+
+// The old road is for an old platform's main system on firmware up to
+// 1.0.2.6. Only there does the camera's version decide anything, so only
+// there is a version that cannot be read (0) refused rather than taken for
+// an old one.
+int UvcPatchUpgrade::takesOldRoad(int systemType, bool* old)
+{
+    *old = false;
+    const QString platform = workDev_->devInfo().value(QLatin1String("platform")).toString();
+    if (systemType != kMainSystem || !isOldPlatform(platform))
+        return 0;
+    const QString version = workDev_->devVersion();
+    const uint32_t number = Util::verStrToUint(version);
+    if (number == 0) {
+        qCritical() << "Cannot read the camera's firmware version:" << version;
+        return -1;
+    }
+    *old = number <= kLastOldVersion;
+    if (*old && !QFileInfo::exists(toolPath_)) {
+        qCritical() << "The upgrade tool for old cameras is missing: install the maker's vktfu.lzma as"
+                    << toolPath_;
+        return -1;
     }
     return 0;
 }
@@ -376,39 +437,23 @@ bool UvcPatchUpgrade::prepareUgsysPackage(Packages& packages)
 
 // Brings the camera into its upgrade system with the upgrade-system package
 // installed; *ugsysDone when this step installed it, the camera then in its
-// upgrade system. A camera already there (system type 2) goes on as it is.
+// upgrade system. A camera already there (system type 2) goes on as it is,
+// whatever version it reports.
 int UvcPatchUpgrade::enterUpgradeSystem(Packages& packages, int* systemType, bool* ugsysDone)
 {
     if (*systemType != kMainSystem && *systemType != kUpgradeSystem) {
         qCritical() << "Unknown device system type" << *systemType;
         return -1;
     }
-    const QString platform = workDev_->devInfo().value(QLatin1String("platform")).toString();
-    const bool oldCamera =
-        isOldPlatform(platform) && Util::verStrToUint(workDev_->devVersion()) <= kLastOldVersion;
-    if (oldCamera && !QFileInfo::exists(toolPath_)) {
-        qCritical() << "The upgrade tool for old cameras is missing: install the maker's vktfu.lzma as"
-                    << toolPath_;
-        return -1;
-    }
-    if (*systemType == kMainSystem) {
-        ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdIndicateUpgrade, kCameraUnit, QByteArray(1, '\1'));
-        if (workDev_->sendMsgAsyncDirectly(frame) != UvcDevice::ErrSuccess)
-            qCritical() << "sendMsgAsyncDirectly failed";
-        sleepMs(kRequestPauseMs);
-    }
-    int result = 0;
-    if (oldCamera) {
-        if (*systemType != kMainSystem) {
-            qCritical() << "Device is not in DevMainSys";
-            return -1;
-        }
-        result = upgradeOldCamera(packages);
-    } else if (*systemType == kMainSystem) {
-        result = upgradeUgsys(packages);
-    } else {
-        return 0;
-    }
+    bool oldCamera = false;
+    int result = takesOldRoad(*systemType, &oldCamera);
+    if (result != 0 || *systemType == kUpgradeSystem)
+        return result;
+    ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdIndicateUpgrade, kCameraUnit, QByteArray(1, '\1'));
+    if (workDev_->sendMsgAsyncDirectly(frame) != UvcDevice::ErrSuccess)
+        qCritical() << "sendMsgAsyncDirectly failed";
+    sleepMs(kRequestPauseMs);
+    result = oldCamera ? upgradeOldCamera(packages) : upgradeUgsys(packages);
     if (result == 0) {
         *ugsysDone = true;
         *systemType = kUpgradeSystem;

@@ -73,8 +73,11 @@ private:
     struct Packages;
     bool waitStreamFree();
     void report(int result);
-    int choosePackage(Packages& packages);
-    int checkAgainstCamera(const FirmwarePackage& package, const QJsonObject& info);
+    int cameraSystemType();
+    int choosePackage(Packages& packages, int systemType);
+    static bool namesItsPackage(const QJsonObject& info);
+    int checkAgainstCamera(const FirmwarePackage& package, int systemType);
+    int takesOldRoad(int systemType, bool* old);
     bool prepareUgsysPackage(Packages& packages);
     int enterUpgradeSystem(Packages& packages, int* systemType, bool* ugsysDone);
     int upgradeOldCamera(Packages& packages);

@@ -180,13 +180,16 @@ struct EngineRig
     QSharedPointer<vesk::pc::UvcDevice> device;
     QScopedPointer<vesk::pc::UvcPatchUpgrade> engine;
 
-    explicit EngineRig(const vesk::pc::SimCameraModel& model = rigCamera())
+    // sn: the serial the registry lists the camera by, when it is not the
+    // model's own (a camera whose device information is refused).
+    explicit EngineRig(const vesk::pc::SimCameraModel& model = rigCamera(), QString sn = QString())
     {
         vesk::pc::UvcTiming::setDefaults(rigTiming());
         camera = backend.plug(model);
         registry.reset(new vesk::pc::UvcDevices(backend));
         registry->onDevInserted(model.usb);
-        const QString sn = QString::fromLatin1(model.serial.constData());
+        if (sn.isEmpty())
+            sn = QString::fromLatin1(model.serial.constData());
         // The arrival settles on timers of this thread; ready() tells whether it came.
         static_cast<void>(
             QTest::qWaitFor([&] { return (device = registry->getDevBySn(sn)) && device->isInited(); }, 10000));

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 #include "support/SimFixture.h"
 #include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "uvc/UvcDevices.h"
 
 #include <QList>
@@ -25,7 +26,7 @@ class UvcPatchUpgradeProbe
 {
 public:
     explicit UvcPatchUpgradeProbe(UvcPatchUpgrade& engine)
-        : e(engine)
+        : e(*engine.task_)
     {
     }
     bool upload(const QString& local, const QString& cam, bool compressed, int steps = 0)
@@ -63,7 +64,7 @@ public:
     }
 
 private:
-    UvcPatchUpgrade& e;
+    UvcUpgradeTask& e;
 };
 
 } // namespace pc

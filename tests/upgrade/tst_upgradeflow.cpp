@@ -132,6 +132,7 @@ private slots:
     void leftInItsUpgradeSystem_data();
     void leftInItsUpgradeSystem();
     void removalDoesNotWaitOnTheRegistryThread();
+    void givenUpWhileTheCameraHoldsItUp();
     void reopenAtRealTiming();
 };
 
@@ -490,6 +491,55 @@ void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
     rig.engine->start();
     QVERIFY(rig.engine->wait(kTaskBoundMs));  // no events delivered meanwhile
     QVERIFY(!rig.registry->getDevBySn(rig.device->sn()));
+}
+
+// A task that its camera holds up past the wait of its destruction (a
+// transfer that does not return) is given up with a log line that names it,
+// not waited for; once the transfer returns it ends on its own without
+// touching the registry, which may be gone by then, and is freed.
+void tst_UpgradeFlow::givenUpWhileTheCameraHoldsItUp()
+{
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    struct Hold
+    {
+        std::atomic<bool> held{false};
+        std::atomic<bool> released{false};
+        ~Hold()
+        {
+            released = true;
+            static_cast<void>(QTest::qWaitFor([] { return UvcPatchUpgrade::reapAbandoned() == 0; }, kTaskBoundMs));
+        }
+    } hold;
+    constexpr qint64 kHoldMs = 30000;  // far beyond the bound below
+    rig.backend.rule = [&hold](uint8_t selector, int) {
+        if (selector == 5 && !hold.released) {  // the first upgrade command does not return
+            hold.held = true;
+            QElapsedTimer clock;
+            clock.start();
+            while (!hold.released && clock.elapsed() < kHoldMs)
+                QThread::msleep(5);
+        }
+        return Fault::Pass;
+    };
+    LogCapture log;
+    rig.engine->start();
+    QTRY_VERIFY_WITH_TIMEOUT(hold.held, kTaskBoundMs);
+    QElapsedTimer clock;
+    clock.start();
+    rig.engine.reset();
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(log.mentions("upgrade of camera " + rig.device->sn()));
+    QCOMPARE(UvcPatchUpgrade::reapAbandoned(), 1);
+
+    rig.registry.reset(new UvcDevices(rig.backend));  // the task's registry is gone
+    hold.released = true;
+    QTRY_COMPARE_WITH_TIMEOUT(UvcPatchUpgrade::reapAbandoned(), 0, kTaskBoundMs);
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+    QVERIFY(rig.camera->model().upgrade.installedFirmware.isEmpty());
 }
 
 // The reopen's waits at their real length: 1 s in one slice, 2 s around the

@@ -12,7 +12,7 @@
 
 #include "BenchSupport.h"
 #include "platform/EmptyBackend.h"
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "uvc/UvcDevices.h"
 
 #include <QTemporaryDir>
@@ -34,7 +34,7 @@ public:
     {
         EmptyBackend backend;
         UvcDevices registry(backend);
-        UvcPatchUpgrade engine(QString(), UvcPatchUpgrade::UvcTaskUpgrade, registry);
+        UvcUpgradeTask engine(QString(), UvcPatchUpgrade::UvcTaskUpgrade, registry);
         return engine.bspatchListGenerate(image, package, out, splitPoints, 10);
     }
 };

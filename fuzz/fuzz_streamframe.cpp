@@ -7,7 +7,7 @@
 
 #include "comm/Util.h"
 #include "platform/EmptyBackend.h"
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "uvc/StreamCapture.h"
 #include "uvc/UpgradeFileDownloadState.h"
 #include "uvc/UvcDevices.h"
@@ -21,7 +21,7 @@ namespace pc {
 class UvcPatchUpgradeProbe
 {
 public:
-    explicit UvcPatchUpgradeProbe(UvcPatchUpgrade& engine)
+    explicit UvcPatchUpgradeProbe(UvcUpgradeTask& engine)
         : e(engine)
     {
     }
@@ -39,7 +39,7 @@ public:
     }
 
 private:
-    UvcPatchUpgrade& e;
+    UvcUpgradeTask& e;
 };
 
 } // namespace pc
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     static EmptyBackend backend;
     static UvcDevices registry(backend);
-    UvcPatchUpgrade engine(QStringLiteral("fuzz"), UvcPatchUpgrade::UvcTaskUpgrade, registry);
+    UvcUpgradeTask engine(QStringLiteral("fuzz"), UvcPatchUpgrade::UvcTaskUpgrade, registry);
     UvcPatchUpgradeProbe probe(engine);
     fuzz::Input in(data, size);
     probe.begin(acceptedDownload(in));

@@ -10,7 +10,7 @@
 #include "support/PackageBuilder.h"
 #include "platform/sim/SimBackend.h"
 #include "platform/sim/SimCamera.h"
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "platform/EmptyBackend.h"
 #include "uvc/ProtocolMsg.h"
 #include "uvc/UvcDevices.h"
@@ -34,7 +34,7 @@ public:
     {
         static EmptyBackend backend;
         static UvcDevices registry(backend);
-        UvcPatchUpgrade engine(QStringLiteral("seeds"), UvcPatchUpgrade::UvcTaskUpgrade, registry);
+        UvcUpgradeTask engine(QStringLiteral("seeds"), UvcPatchUpgrade::UvcTaskUpgrade, registry);
         return engine.bspatchListGenerate(image, package, out, {uint32_t(QFileInfo(image).size())}, 0);
     }
 };

@@ -1,58 +1,32 @@
 #include "upgrade/UvcPatchUpgrade.h"
 
-#include "comm/AppPaths.h"
-#include "upgrade/LocalFiles.h"
-#include "comm/UpgradeCodes.h"
-#include "uvc/UvcDevice.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "uvc/UvcDevices.h"
-
-#include "comm/Util.h"
-#include "package/FirmwareManager.h"
-#include "package/FirmwarePackage.h"
-#include "package/PackageIo.h"
-#include "upgrade/UpgradeTexts.h"
-#include "uvc/UvcCommand.h"
+#include "uvc/UvcTiming.h"
 
 #include <QDebug>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
+#include <QDeadlineTimer>
+#include <QList>
+#include <QMutexLocker>
 
 namespace vesk {
 namespace pc {
 
 namespace {
 
-constexpr int kProgressPeriodMs = 1000;
-constexpr int kSleepSliceMs = 10;  // a stop request is seen within this
-constexpr unsigned long kStopWaitMs = 15000;
-constexpr int kLastPercent = 99;  // 100 is the success code
+constexpr unsigned long kPollMs = 20;  // how soon the thread sees its task given up
 
-// The upgrade's decisions.
-constexpr int kOccupiedWarnings = 10;
-constexpr int kOccupiedWaitMs = 3000;
-constexpr int kHandBackWaitMs = 500;
-constexpr int kUgsysAttempts = 3;  // derivations of an upgrade-system package that fails its check
-constexpr uint32_t kLastOldVersion = 0x01000206;       // 1.0.2.6
-constexpr uint32_t kLastDirectProgram = 0x01011900;    // 1.1.25.0: cannot stream files back
-constexpr int kUpgradeRequests = 3;
-constexpr int kRequestPauseMs = 100;
-constexpr int kFailurePauseMs = 100;
-constexpr int kSettleInUpgradeMs = 1000;
-constexpr uint16_t kCmdIndicateUpgrade = 0x8001;
-constexpr uint8_t kCameraUnit = 1;
-constexpr int kProgressPackagesReady = 1;
-constexpr int kProgressInUpgradeSystem = 27;
-
-// Older platforms whose early firmware has no upgrade service.
-bool isOldPlatform(const QString& platform)
+// Tasks given up by their handles, until they have ended.
+QMutex& abandonedMutex()
 {
-    return platform == QLatin1String("Hi3516DV300") || platform == QLatin1String("Hi3516CV500");
+    static QMutex mutex;
+    return mutex;
 }
 
-QString headerText(const char* field)
+QList<UvcUpgradeTask*>& abandonedTasks()
 {
-    return PackageIo::fieldText(field, 16);
+    static QList<UvcUpgradeTask*> tasks;
+    return tasks;
 }
 
 } // namespace
@@ -62,414 +36,95 @@ UvcPatchUpgrade::UvcPatchUpgrade(const QString& sn, UvcTaskType type, QObject* p
 {
 }
 
-UvcPatchUpgrade::UvcPatchUpgrade(const QString& sn, UvcTaskType type, UvcDevices& registry,
-                                 QObject* parent)
-    : QThread(parent), taskType_(type), sn_(sn), registry_(registry), timing_(UvcTiming::defaults())
+UvcPatchUpgrade::UvcPatchUpgrade(const QString& sn, UvcTaskType type, UvcDevices& registry, QObject* parent)
+    : QThread(parent)
+    , task_(new UvcUpgradeTask(sn, type, registry))
+    , stopWaitMs_(kStopWaitMs * UvcTiming::defaults().upgradeTimeoutPercent / 100)
 {
-    regDev_ = registry_.getDevBySn(sn);
-    if (regDev_) {
-        workDev_ = regDev_;
-        regDev_->setDevMode(UvcDevice::DevModeUvcUpgrade);
-        locationId_ = uint32_t(regDev_->locationId());
-        const uint32_t formats = regDev_->captureFormats();
-        qInfo() << "Supported stream formats:" << Qt::hex << formats;
-        streamType_ = (formats & 1) ? 0 : (formats & 2) ? 1 : 0;
-        // A camera already in its upgrade system streams a log back without
-        // being opened again, so the registry's object feeds the download too.
-        connect(regDev_.data(), &UvcDevice::streamVideoData, this, &UvcPatchUpgrade::onStreamVideoData,
-                Qt::QueuedConnection);
-    } else {
-        qCritical() << "No matched device: sn =" << sn;
-    }
-    workTag_ = LocalFiles::uniqueSuffix();
-    toolPath_ = AppPaths::installPath(QStringLiteral("ugpatch/vktfu.lzma"));
-    timer_ = std::make_unique<QTimer>();
-    connect(timer_.get(), &QTimer::timeout, this, &UvcPatchUpgrade::updateProgress);
-    connect(this, &UvcPatchUpgrade::enableTimer, this, &UvcPatchUpgrade::onEnableTimer);
+    connect(task_, &UvcUpgradeTask::progressUpdate, this, &UvcPatchUpgrade::progressUpdate);
 }
 
-// No terminate: every wait of the task ends on the stop request and every
-// camera operation is bounded, so the thread ends on its own.
+// No terminate: the task ends on the stop request at its next wait or step,
+// and every camera operation is bounded; one that still holds it after the
+// wait (a camera transfer the system never returns from, the diff of a large
+// image) is given up rather than waited for without end.
 UvcPatchUpgrade::~UvcPatchUpgrade()
 {
-    timer_->stop();
-    if (isRunning()) {
-        requestStop();
-        if (!wait(kStopWaitMs)) {
-            qCritical() << "Upgrade thread did not end within" << kStopWaitMs << "ms; waiting on";
-            wait();
+    task_->requestStop();
+    static_cast<void>(wait(QDeadlineTimer(stopWaitMs_)));
+    {
+        QMutexLocker lock(&startMutex_);
+        givenUp_ = true;  // a thread not yet at its start never starts the task
+    }
+    wait();  // ends at once, or at its next look at the task
+    if (task_->isRunning()) {
+        qCritical() << "Camera task still running" << stopWaitMs_ << "ms after the stop request; given up:"
+                    << task_->describe();
+        disconnect(task_, nullptr, this, nullptr);
+        task_->abandon();
+        QMutexLocker lock(&abandonedMutex());
+        abandonedTasks().append(task_);
+    } else {
+        delete task_;
+    }
+    reapAbandoned();
+}
+
+int UvcPatchUpgrade::reapAbandoned()
+{
+    QList<UvcUpgradeTask*> ended;
+    int running = 0;
+    {
+        QMutexLocker lock(&abandonedMutex());
+        QList<UvcUpgradeTask*>& tasks = abandonedTasks();
+        for (auto it = tasks.begin(); it != tasks.end();) {
+            if ((*it)->isFinished()) {
+                ended.append(*it);
+                it = tasks.erase(it);
+            } else {
+                ++running;
+                ++it;
+            }
         }
     }
+    qDeleteAll(ended);
+    return running;
 }
 
 void UvcPatchUpgrade::run()
 {
-    qInfo() << "Thread =" << QThread::currentThread();
-    if (taskType_ == UvcTaskUpgrade) {
-        devUpgrade();
-    } else if (taskType_ == UvcTaskExtractLog) {
-        QString info;
-        const bool ok = extractLogFromDev(info);
-        registry_.takeUpAfterUpgrade(locationId_);
-        emit progressUpdate(ok ? 1 : 0, info);
+    {
+        QMutexLocker lock(&startMutex_);
+        if (givenUp_)
+            return;
+        task_->setStackSize(stackSize());
+        task_->start(priority());
+    }
+    while (!task_->wait(kPollMs)) {
+        QMutexLocker lock(&startMutex_);
+        if (givenUp_)
+            return;
     }
 }
 
 void UvcPatchUpgrade::requestStop()
 {
-    stop_ = true;
+    task_->requestStop();
 }
 
-void UvcPatchUpgrade::updateProgress()
+bool UvcPatchUpgrade::isStopping() const
 {
-    emit progressUpdate(progress_.load(), QString());
+    return task_->isStopping();
 }
 
-void UvcPatchUpgrade::onEnableTimer(bool on)
+int UvcPatchUpgrade::progress() const
 {
-    if (on)
-        timer_->start(kProgressPeriodMs);
-    else
-        timer_->stop();
+    return task_->progress();
 }
 
-qint64 UvcPatchUpgrade::scaledMs(qint64 ms) const
+void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
 {
-    return ms * timing_.upgradeTimeoutPercent / 100;
-}
-
-bool UvcPatchUpgrade::sleepMs(int ms)
-{
-    return sleepScaledMs(qint64(ms) * timing_.upgradeTimePercent / 100);
-}
-
-bool UvcPatchUpgrade::sleepScaledMs(qint64 scaled)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!stop_.load()) {
-        const qint64 left = scaled - clock.elapsed();
-        if (left <= 0)
-            return true;
-        QThread::msleep(ulong(qMin<qint64>(left, kSleepSliceMs)));
-    }
-    return false;
-}
-
-// Diff workers raise the counter from threads of their own.
-void UvcPatchUpgrade::raiseProgress(int by)
-{
-    int now = progress_.load();
-    while (!progress_.compare_exchange_weak(now, qMin(now + by, kLastPercent))) {
-    }
-}
-
-void UvcPatchUpgrade::setProgress(int value)
-{
-    int now = progress_.load();
-    while (now < value && !progress_.compare_exchange_weak(now, qMin(value, kLastPercent))) {
-    }
-}
-
-QString UvcPatchUpgrade::workPath(const QString& name) const
-{
-    return storeDir_ + name + QLatin1Char('.') + workTag_;
-}
-
-void UvcPatchUpgrade::delayMs(int ms, int steps)
-{
-    const int slice = steps < 1 ? 1000 : (ms + steps - 1) / steps;
-    for (int slept = 0; slept < ms; slept += slice) {
-        if (!sleepMs(slice))
-            return;
-        if (steps > 0)
-            raiseProgress();
-    }
-}
-
-// --- the upgrade task ---
-
-struct UvcPatchUpgrade::Packages
-{
-    QString mainPath;
-    QString ugsysPath;
-    std::unique_ptr<FirmwarePackage> main;
-    std::unique_ptr<FirmwarePackage> ugsys;
-};
-
-void UvcPatchUpgrade::devUpgrade()
-{
-    if (!regDev_) {
-        qCritical() << "No camera to upgrade: sn =" << sn_;
-        emit progressUpdate(kErrCodeFailure, UpgradeTexts::text(UpgradeTexts::kFailed));
-        return;
-    }
-    if (!waitStreamFree()) {
-        regDev_->setDevMode(UvcDevice::DevModeUvc);
-        regDev_->initDev();
-        emit progressUpdate(kErrCodeFailure, UpgradeTexts::text(UpgradeTexts::kFailed));
-        return;
-    }
-    emit enableTimer(true);
-    progress_ = 0;
-    const int result = doUpgrade();
-    emit enableTimer(false);
-    releaseWorkDevice();
-    sleepMs(kHandBackWaitMs);
-    handBackRegistryDevice(result != 0);
-    report(result);
-}
-
-bool UvcPatchUpgrade::waitStreamFree()
-{
-    for (int warning = 0; warning < kOccupiedWarnings; ++warning) {
-        if (!workDev_->streamIsOccupied())
-            return true;
-        qWarning() << "streamIsOccupied";
-        emit progressUpdate(kErrCodeWarn, UpgradeTexts::text(UpgradeTexts::kCloseOthers));
-        if (!sleepMs(kOccupiedWaitMs))
-            return false;
-    }
-    return false;
-}
-
-void UvcPatchUpgrade::report(int result)
-{
-    if (result == 0)
-        emit progressUpdate(kErrCodeSuccess, UpgradeTexts::text(UpgradeTexts::kSucceeded));
-    else if (result == -2)
-        emit progressUpdate(kErrCodeFailure, UpgradeTexts::text(UpgradeTexts::kOutOfDate));
-    else
-        emit progressUpdate(kErrCodeFailure, UpgradeTexts::text(UpgradeTexts::kFailed));
-    qInfo() << "Quit Uvc patch upgrade";
-}
-
-void UvcPatchUpgrade::releaseWorkDevice()
-{
-    if (workDev_ && workDev_ != regDev_) {
-        workDev_->deinitAvCapture();
-        workDev_->close();
-    }
-    workDev_.clear();
-}
-
-// The registry's object goes back to ordinary work; after a failure it is
-// dropped when its camera has gone. The registry then takes up a camera
-// whose object went stale while it upgraded.
-void UvcPatchUpgrade::handBackRegistryDevice(bool dropIfGone)
-{
-    if (!regDev_)
-        return;
-    if (registry_.getDevBySn(sn_) == regDev_) {
-        regDev_->setDevMode(UvcDevice::DevModeUvc);
-        if (dropIfGone && !registry_.uvcDeviceExisted(locationId_)) {
-            qInfo() << "Start to remove device";
-            registry_.deleteDeviceByLocationId(locationId_);
-        }
-    }
-    registry_.takeUpAfterUpgrade(locationId_);
-}
-
-int UvcPatchUpgrade::doUpgrade()
-{
-    emit progressUpdate(0, UpgradeTexts::text(UpgradeTexts::kStartWarning));
-    Packages packages;
-    int result = choosePackage(packages);
-    if (result != 0)
-        return result;
-    if (!prepareUgsysPackage(packages))
-        return -1;
-    setProgress(kProgressPackagesReady);
-    int systemType = workDev_->systemType();
-    bool ugsysDone = false;
-    result = enterUpgradeSystem(packages, &systemType, &ugsysDone);
-    if (result != 0)
-        return result;
-
-    qInfo() << "===============" << progress();
-    setProgress(kProgressInUpgradeSystem);
-    packages.ugsys.reset();
-    QFile::remove(packages.ugsysPath);
-    qInfo() << "Enter upgrade system, progress:" << progress();
-    if (!ugsysDone && !reopenWithDelay(2, -1)) {
-        qCritical() << "reopenWithDelay failed";
-        sleepMs(kFailurePauseMs);
-        return -3;
-    }
-    if (!updateSysForNewDev(packages.main.get())) {
-        qCritical() << "Update main system failed";
-        return -3;
-    }
-    workDev_->setSystemType(kMainSystem);
-    qInfo() << "Upgrade done, progress:" << progress();
-    setProgress(kLastPercent);
-    packages.main.reset();
-    QFile::remove(packages.mainPath);
-    return 0;
-}
-
-// The newest package of the camera's own product, branch and platform, made
-// for this camera; a camera whose version cannot be read is not upgraded.
-int UvcPatchUpgrade::choosePackage(Packages& packages)
-{
-    const QJsonObject info = workDev_->devInfo();
-    const QString version = workDev_->devVersion();
-    if (Util::verStrToUint(version) == 0) {
-        qCritical() << "Cannot read the camera's firmware version:" << version;
-        return -1;
-    }
-    FirmwareManager& store = FirmwareManager::get(info);
-    const QString name = store.getLocalLatestFwName();
-    if (name.isEmpty()) {
-        qCritical() << "Cannot find valid firmware";
-        return -1;
-    }
-    storeDir_ = store.storeDir();
-    packages.mainPath = storeDir_ + name;
-    packages.ugsysPath = storeDir_ + QStringLiteral("Ugsys_") + name;
-    packages.main = std::make_unique<FirmwarePackage>(packages.mainPath, FirmwarePackage::PkgMain);
-    if (!packages.main->verifyFirmware()) {
-        qCritical() << "firmware check " << packages.mainPath << "failed";
-        return -1;
-    }
-    return checkAgainstCamera(*packages.main, info);
-}
-
-int UvcPatchUpgrade::checkAgainstCamera(const FirmwarePackage& package, const QJsonObject& info)
-{
-    const FirmwarePackage::UgFwPkgHeader& header = package.header();
-    const QString product = info.value(QLatin1String("product")).toString();
-    const QString platform = info.value(QLatin1String("platform")).toString();
-    if (headerText(header.product) != product || headerText(header.platform) != platform) {
-        qCritical() << "firmware made for" << headerText(header.product) << headerText(header.platform)
-                    << "not for the camera's" << product << platform;
-        return -1;
-    }
-    if (header.socVersion != 0 && header.socVersion != workDev_->socVersion()) {
-        qCritical() << "firmware soc version mismatch" << header.socVersion << workDev_->socVersion();
-        return -1;
-    }
-    if (isOldPlatform(platform) && package.version() <= kLastOldVersion) {
-        qCritical() << "Upgrade package is too old" << Util::verUintToStr(package.version());
-        return -2;
-    }
-    return 0;
-}
-
-bool UvcPatchUpgrade::prepareUgsysPackage(Packages& packages)
-{
-    for (int attempt = 0; attempt < kUgsysAttempts; ++attempt) {
-        if (!QFileInfo::exists(packages.ugsysPath) && !packages.main->generateUgsysFwPackage()) {
-            qCritical() << "generateUgsysFwPackage failed";
-            return false;
-        }
-        packages.ugsys = std::make_unique<FirmwarePackage>(packages.ugsysPath, FirmwarePackage::PkgUgsys);
-        if (packages.ugsys->verifyFirmware())
-            return true;
-        qCritical() << "firmware check " << packages.ugsysPath << "failed";
-        packages.ugsys.reset();
-        QFile::remove(packages.ugsysPath);
-    }
-    qCritical() << "The upgrade-system package failed its check" << kUgsysAttempts << "times";
-    return false;
-}
-
-// Brings the camera into its upgrade system with the upgrade-system package
-// installed; *ugsysDone when this step installed it, the camera then in its
-// upgrade system. A camera already there (system type 2) goes on as it is.
-int UvcPatchUpgrade::enterUpgradeSystem(Packages& packages, int* systemType, bool* ugsysDone)
-{
-    if (*systemType != kMainSystem && *systemType != kUpgradeSystem) {
-        qCritical() << "Unknown device system type" << *systemType;
-        return -1;
-    }
-    const QString platform = workDev_->devInfo().value(QLatin1String("platform")).toString();
-    const bool oldCamera =
-        isOldPlatform(platform) && Util::verStrToUint(workDev_->devVersion()) <= kLastOldVersion;
-    if (oldCamera && !QFileInfo::exists(toolPath_)) {
-        qCritical() << "The upgrade tool for old cameras is missing: install the maker's vktfu.lzma as"
-                    << toolPath_;
-        return -1;
-    }
-    if (*systemType == kMainSystem) {
-        ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdIndicateUpgrade, kCameraUnit, QByteArray(1, '\1'));
-        if (workDev_->sendMsgAsyncDirectly(frame) != UvcDevice::ErrSuccess)
-            qCritical() << "sendMsgAsyncDirectly failed";
-        sleepMs(kRequestPauseMs);
-    }
-    int result = 0;
-    if (oldCamera) {
-        if (*systemType != kMainSystem) {
-            qCritical() << "Device is not in DevMainSys";
-            return -1;
-        }
-        result = upgradeOldCamera(packages);
-    } else if (*systemType == kMainSystem) {
-        result = upgradeUgsys(packages);
-    } else {
-        return 0;
-    }
-    if (result == 0) {
-        *ugsysDone = true;
-        *systemType = kUpgradeSystem;
-    }
-    return result;
-}
-
-int UvcPatchUpgrade::upgradeOldCamera(Packages& packages)
-{
-    const QString ugfs = workPath(QStringLiteral("ugfs.bin"));
-    if (!packages.ugsys->extractUpdaterfs(ugfs)) {
-        qCritical() << "extractUpdaterfs failed" << ugfs;
-        return -1;
-    }
-    const bool ok = updateUgSysForOldDev(ugfs);
-    QFile::remove(ugfs);
-    if (!ok) {
-        qCritical() << "Update ug_sys failed";
-        return -3;
-    }
-    return 0;
-}
-
-int UvcPatchUpgrade::upgradeUgsys(Packages& packages)
-{
-    bool requested = false;
-    for (int attempt = 0; attempt < kUpgradeRequests && !requested; ++attempt) {
-        requested = workDev_->reqDevUpgrade() == 0;
-        if (!sleepMs(kRequestPauseMs))
-            return -1;
-    }
-    if (!requested) {
-        qCritical() << "reqDevUpgrade failed";
-        return -1;
-    }
-    qInfo() << "===============" << progress();
-    if (!reopenWithDelay(7, 5)) {
-        qCritical() << "reopenWithDelay failed";
-        sleepMs(kFailurePauseMs);
-        return -3;
-    }
-    qInfo() << "===============" << progress();
-    if (!sleepMs(kSettleInUpgradeMs))
-        return -3;
-    if (streamType_ != 0) {
-        const uint32_t version = workDev_->getUpgradeProgramVer();
-        qInfo() << "Upgrade program version:" << Qt::hex << version;
-        if (version <= kLastDirectProgram) {
-            if (updateUpgradeSystemDirectly(packages.ugsys.get()))
-                return 0;
-            qCritical() << "Update ug_sys failed";
-            packages.ugsys.reset();
-            QFile::remove(packages.ugsysPath);
-            return -3;
-        }
-    }
-    if (!updateSysForNewDev(packages.ugsys.get())) {
-        qCritical() << "Update upgrade system failed";
-        return -3;
-    }
-    return 0;
+    task_->onStreamVideoData(data);
 }
 
 } // namespace pc

@@ -222,6 +222,8 @@ private slots:
     void patchAndInstall_data();
     void patchAndInstall();
     void upgradeRequestAndReboot();
+    void sparseIdentity_data();
+    void sparseIdentity();
     void oldCameraShellUpload_data();
     void oldCameraShellUpload();
     void packedLogLength_data();
@@ -355,6 +357,38 @@ void tst_SimUpgrade::upgradeRequestAndReboot()
     QCOMPARE(lines.filter(QRegularExpression("frame|reboot|syscall")), QStringList({
         "1 frame 8001 01", "1 frame 8061 1459007f662700", "1 reboot upgrade", "2 syscall reboot",
         "2 reboot main"}));
+    GlobalParams::get().releaseAnIpAddr(host->ipAddr());
+}
+
+// The upgrade system that a failed upgrade left behind may say version
+// 0.0.0.0 and name no platform; the knob has it do so on the boots it names,
+// and never the main system.
+void tst_SimUpgrade::sparseIdentity_data()
+{
+    QTest::addColumn<int>("systemType");
+    QTest::addColumn<int>("knobBoot");
+    QTest::addColumn<bool>("sparse");
+    QTest::newRow("upgrade system") << 2 << 0 << true;
+    QTest::newRow("upgrade system, its boot named") << 2 << 1 << true;
+    QTest::newRow("upgrade system, another boot named") << 2 << 2 << false;
+    QTest::newRow("main system") << 1 << 0 << false;
+}
+
+void tst_SimUpgrade::sparseIdentity()
+{
+    QFETCH(int, systemType);
+    QFETCH(int, knobBoot);
+    QFETCH(bool, sparse);
+    SimCameraModel model;
+    model.systemType = int8_t(systemType);
+    model.knobs.upgrade.sparseIdentity = true;
+    model.knobs.upgrade.boot = knobBoot;
+    Rig rig(model);
+    const QSharedPointer<UvcDevice> host = rig.openAt(UvcDevice::DevModeUvc);
+    QVERIFY(host && host->initDev());
+    QCOMPARE(host->devVersion(), sparse ? QStringLiteral("0.0.0.0") : QStringLiteral("1.0.3.7"));
+    // A platform outside the table refuses the whole device information.
+    QCOMPARE(host->devInfo().value("platform").toString(), sparse ? QString() : QStringLiteral("SSC336Q"));
     GlobalParams::get().releaseAnIpAddr(host->ipAddr());
 }
 

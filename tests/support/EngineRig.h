@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 #include "support/SimFixture.h"
 #include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 #include "uvc/UvcDevices.h"
 
 #include <QList>
@@ -25,7 +26,7 @@ class UvcPatchUpgradeProbe
 {
 public:
     explicit UvcPatchUpgradeProbe(UvcPatchUpgrade& engine)
-        : e(engine)
+        : e(*engine.task_)
     {
     }
     bool upload(const QString& local, const QString& cam, bool compressed, int steps = 0)
@@ -63,7 +64,7 @@ public:
     }
 
 private:
-    UvcPatchUpgrade& e;
+    UvcUpgradeTask& e;
 };
 
 } // namespace pc
@@ -180,13 +181,16 @@ struct EngineRig
     QSharedPointer<vesk::pc::UvcDevice> device;
     QScopedPointer<vesk::pc::UvcPatchUpgrade> engine;
 
-    explicit EngineRig(const vesk::pc::SimCameraModel& model = rigCamera())
+    // sn: the serial the registry lists the camera by, when it is not the
+    // model's own (a camera whose device information is refused).
+    explicit EngineRig(const vesk::pc::SimCameraModel& model = rigCamera(), QString sn = QString())
     {
         vesk::pc::UvcTiming::setDefaults(rigTiming());
         camera = backend.plug(model);
         registry.reset(new vesk::pc::UvcDevices(backend));
         registry->onDevInserted(model.usb);
-        const QString sn = QString::fromLatin1(model.serial.constData());
+        if (sn.isEmpty())
+            sn = QString::fromLatin1(model.serial.constData());
         // The arrival settles on timers of this thread; ready() tells whether it came.
         static_cast<void>(
             QTest::qWaitFor([&] { return (device = registry->getDevBySn(sn)) && device->isInited(); }, 10000));

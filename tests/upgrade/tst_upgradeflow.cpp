@@ -7,12 +7,14 @@
 
 #include "support/TaskRun.h"
 #include "support/PackageBuilder.h"
+#include "comm/GlobalParams.h"
 #include "package/CameraPackage.h"
 #include "package/FirmwareManager.h"
 #include "support/LzmaAlone.h"
 #include "support/TestHome.h"
 
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 using namespace vesk::pc;
@@ -33,10 +35,11 @@ QByteArray pattern(int size, int seed)
     return data;
 }
 
-pkgtest::Identity identity(const QByteArray& platform, uint32_t version = kNewVersion)
+pkgtest::Identity identity(const QByteArray& platform, uint32_t version = kNewVersion,
+                           const QByteArray& product = "Kestro_orla")
 {
     pkgtest::Identity id;
-    id.product = "Kestro_orla";
+    id.product = product;
     id.branch = "OA_E";
     id.platform = platform;
     id.version = version;
@@ -44,16 +47,18 @@ pkgtest::Identity identity(const QByteArray& platform, uint32_t version = kNewVe
 }
 
 // A main package for the camera's platform: base, updater and application modules.
-QByteArray mainPackage(const QByteArray& platform, uint32_t updaterId, uint32_t version = kNewVersion)
+QByteArray mainPackage(const QByteArray& platform, uint32_t updaterId, uint32_t version = kNewVersion,
+                       const QByteArray& product = "Kestro_orla")
 {
     const QList<pkgtest::Module> modules = {
         {0, pattern(3000, 1)}, {updaterId, pattern(2500, 2)}, {20, pattern(6000, 3)}};
-    return pkgtest::package(identity(platform, version), {{1, pkgtest::cameraPackage(modules)}});
+    return pkgtest::package(identity(platform, version, product), {{1, pkgtest::cameraPackage(modules)}});
 }
 
-QString packageName(const QByteArray& platform, uint32_t version = kNewVersion)
+QString packageName(const QByteArray& platform, uint32_t version = kNewVersion,
+                    const QByteArray& product = "Kestro_orla")
 {
-    return pkgtest::fileName(identity(platform), Util::verUintToStr(version));
+    return pkgtest::fileName(identity(platform, version, product), Util::verUintToStr(version));
 }
 
 SimCameraModel currentCamera()
@@ -98,6 +103,7 @@ QStringList leftovers(const QString& store)
 } // namespace
 
 Q_DECLARE_METATYPE(SimUpgradeKnobs)
+Q_DECLARE_METATYPE(SimCameraModel)
 Q_DECLARE_METATYPE(SimStreamFaults)
 
 class tst_UpgradeFlow : public QObject
@@ -123,7 +129,10 @@ private slots:
     void faults();
     void refusedBeforeTheCamera_data();
     void refusedBeforeTheCamera();
+    void leftInItsUpgradeSystem_data();
+    void leftInItsUpgradeSystem();
     void removalDoesNotWaitOnTheRegistryThread();
+    void givenUpWhileTheCameraHoldsItUp();
     void reopenAtRealTiming();
 };
 
@@ -144,22 +153,27 @@ void tst_UpgradeFlow::init()
 void tst_UpgradeFlow::currentCamera_data()
 {
     QTest::addColumn<int>("systemType");
+    QTest::addColumn<uint32_t>("version");
     QTest::addColumn<QStringList>("road");
-    QTest::newRow("from the main system")
-        << 1 << QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"}) + patchRoad(2, "upgrade")
-               + patchRoad(3, "main");
+    const QStringList fromMain = QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"})
+        + patchRoad(2, "upgrade") + patchRoad(3, "main");
+    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain;
+    // Only an old platform's road depends on the version.
+    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain;
     // Already in its upgrade system: no request, the main package at once.
-    QTest::newRow("already in the upgrade system") << 2 << patchRoad(1, "main");
+    QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main");
 }
 
 void tst_UpgradeFlow::currentCamera()
 {
     QFETCH(int, systemType);
+    QFETCH(uint32_t, version);
     QFETCH(QStringList, road);
     const QByteArray package = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater);
     putPackage("SSC336Q", package);
     SimCameraModel model = ::currentCamera();
     model.systemType = int8_t(systemType);
+    model.version = version;
     EngineRig rig(model);
     QVERIFY(rig.ready());
     const TaskRun run(rig);
@@ -356,8 +370,8 @@ void tst_UpgradeFlow::refusedBeforeTheCamera_data()
     const QString failed = "Upgrade failed, please try again later.";
     QTest::newRow("a package for another platform only")
         << QByteArray("SSC339G") << kNewVersion << 0x01000307u << false << failed << "Cannot find valid firmware";
-    QTest::newRow("a camera whose version cannot be read")
-        << QByteArray("SSC336Q") << kNewVersion << 0u << false << failed << "Cannot read the camera's firmware version";
+    QTest::newRow("an old platform's camera whose version cannot be read")
+        << QByteArray("Hi3516DV300") << kNewVersion << 0u << true << failed << "Cannot read the camera's firmware version";
     QTest::newRow("a package too old for an old platform")
         << QByteArray("Hi3516DV300") << 0x01000206u << 0x01000206u << true
         << "The ugprade package is out of date." << "Upgrade package is too old";
@@ -389,6 +403,82 @@ void tst_UpgradeFlow::refusedBeforeTheCamera()
     QCOMPARE(leftovers(store_.path()), QStringList());
 }
 
+// A camera that a failed upgrade left in its upgrade system may report
+// version 0.0.0.0, no platform or no device information at all; it is
+// upgraded with the package of its product (the program's product
+// information where the camera names none), never with one that
+// contradicts what it does report.
+void tst_UpgradeFlow::leftInItsUpgradeSystem_data()
+{
+    QTest::addColumn<SimCameraModel>("model");
+    QTest::addColumn<QByteArray>("platform");
+    QTest::addColumn<QString>("listedAs");    // the serial it is listed by at first
+    QTest::addColumn<bool>("dropPlatform");   // what the registry kept of it has no platform
+    QTest::addColumn<QByteArray>("product");  // the program's product information, and the stored package's
+    QTest::addColumn<bool>("upgraded");
+    SimCameraModel sparse = ::currentCamera();
+    sparse.systemType = 2;
+    sparse.knobs.upgrade.sparseIdentity = true;
+    // Its device information refused, the serial comes from the uuid.
+    const QString uuidSerial = QString::fromLatin1(sparse.uuid.toHex().toUpper().right(14));
+    QTest::newRow("version 0.0.0.0 and no platform") << sparse << QByteArray("SSC336Q") << uuidSerial << false << QByteArray("Kestro_orla") << true;
+    SimCameraModel old = ::oldCamera();
+    old.systemType = 2;
+    old.version = 0;
+    QTest::newRow("an old platform at version 0.0.0.0") << old << QByteArray("Hi3516DV300") << QString() << false << QByteArray("Kestro_orla") << true;
+    SimCameraModel current = ::currentCamera();
+    current.systemType = 2;
+    QTest::newRow("no platform kept") << current << QByteArray("SSC336Q") << QString() << true << QByteArray("Kestro_orla") << true;
+    QTest::newRow("no platform kept, another product's package")
+        << current << QByteArray("SSC336Q") << QString() << true << QByteArray("Kestro_zuki_2P") << false;
+}
+
+void tst_UpgradeFlow::leftInItsUpgradeSystem()
+{
+    QFETCH(SimCameraModel, model);
+    QFETCH(QByteArray, platform);
+    QFETCH(QString, listedAs);
+    QFETCH(bool, dropPlatform);
+    QFETCH(QByteArray, product);
+    QFETCH(bool, upgraded);
+    const uint32_t updater = platform == "SSC336Q" ? CameraPackage::CamMdlSsUpdater : CameraPackage::CamMdlHisiUpdater;
+    const QByteArray package = mainPackage(platform, updater, kNewVersion, product);
+    putPackage(platform, package, packageName(platform, kNewVersion, product));
+    GlobalParams::get().setProductInfo(QJsonObject{{"product", QString::fromLatin1(product)},
+                                                   {"branch", "OA_E"},
+                                                   {"platform", QString::fromLatin1(platform)}});
+    EngineRig rig(model, listedAs);
+    QVERIFY(rig.ready());
+    if (dropPlatform) {
+        QJsonObject info = rig.device->devInfo();
+        info.remove("platform");
+        rig.device->setDevInfo(info);
+    }
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QVERIFY(run.progressSound());
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QVERIFY(camera);
+    if (!upgraded) {
+        QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+        QVERIFY(log.mentions("firmware made for"));
+        QCOMPARE(camera->journal()->lines(), QStringList());
+        QCOMPARE(int(camera->model().systemType), 2);
+        return;
+    }
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    QVERIFY(matchesInOrder(journalWithout(*camera), patchRoad(1, "main")));
+    QCOMPARE(camera->model().upgrade.installedFirmware, package);
+    QCOMPARE(int(camera->model().systemType), 1);
+    // Back on its main system it says who it is again.
+    const QString sn = QString::fromLatin1(model.serial.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.registry->getDevBySn(sn) && rig.registry->getDevBySn(sn) != rig.device, kTaskBoundMs);
+    QCOMPARE(rig.registry->getDevBySn(sn)->devVersion(), QStringLiteral("1.0.4.0"));
+    if (!listedAs.isEmpty())
+        QVERIFY(!rig.registry->getDevBySn(listedAs));
+}
+
 // A camera gone for good is dropped by the task itself while this thread,
 // the registry's, blocks waiting for the task: the drop must not need it.
 void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
@@ -401,6 +491,55 @@ void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
     rig.engine->start();
     QVERIFY(rig.engine->wait(kTaskBoundMs));  // no events delivered meanwhile
     QVERIFY(!rig.registry->getDevBySn(rig.device->sn()));
+}
+
+// A task that its camera holds up past the wait of its destruction (a
+// transfer that does not return) is given up with a log line that names it,
+// not waited for; once the transfer returns it ends on its own without
+// touching the registry, which may be gone by then, and is freed.
+void tst_UpgradeFlow::givenUpWhileTheCameraHoldsItUp()
+{
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    struct Hold
+    {
+        std::atomic<bool> held{false};
+        std::atomic<bool> released{false};
+        ~Hold()
+        {
+            released = true;
+            static_cast<void>(QTest::qWaitFor([] { return UvcPatchUpgrade::reapAbandoned() == 0; }, kTaskBoundMs));
+        }
+    } hold;
+    constexpr qint64 kHoldMs = 30000;  // far beyond the bound below
+    rig.backend.rule = [&hold](uint8_t selector, int) {
+        if (selector == 5 && !hold.released) {  // the first upgrade command does not return
+            hold.held = true;
+            QElapsedTimer clock;
+            clock.start();
+            while (!hold.released && clock.elapsed() < kHoldMs)
+                QThread::msleep(5);
+        }
+        return Fault::Pass;
+    };
+    LogCapture log;
+    rig.engine->start();
+    QTRY_VERIFY_WITH_TIMEOUT(hold.held, kTaskBoundMs);
+    QElapsedTimer clock;
+    clock.start();
+    rig.engine.reset();
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(log.mentions("upgrade of camera " + rig.device->sn()));
+    QCOMPARE(UvcPatchUpgrade::reapAbandoned(), 1);
+
+    rig.registry.reset(new UvcDevices(rig.backend));  // the task's registry is gone
+    hold.released = true;
+    QTRY_COMPARE_WITH_TIMEOUT(UvcPatchUpgrade::reapAbandoned(), 0, kTaskBoundMs);
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+    QVERIFY(rig.camera->model().upgrade.installedFirmware.isEmpty());
 }
 
 // The reopen's waits at their real length: 1 s in one slice, 2 s around the

@@ -1,5 +1,7 @@
 #include "platform/sim/SimCameraModel.h"
 
+#include "uvc/IdentityTables.h"
+
 #include <QtEndian>
 
 namespace vesk {
@@ -17,6 +19,7 @@ struct ControlRow
 
 constexpr UvcUnitKind kCt = UvcUnitKind::CameraTerminal;
 constexpr UvcUnitKind kPu = UvcUnitKind::ProcessingUnit;
+constexpr uint8_t kNoPlatform = kPlatformTypeLast + 1;  // the platform table's empty slot
 
 // Ranges of a typical webcam; pan/tilt are built from their halves below.
 const ControlRow kControls[] = {
@@ -94,16 +97,20 @@ QList<SimControl> SimCameraModel::defaultControls()
 
 QHash<uint16_t, QByteArray> SimCameraModel::identityReplies() const
 {
+    const SimUpgradeKnobs& upgradeKnobs = knobs.upgrade;
+    const bool sparse = systemType != 1 && upgradeKnobs.sparseIdentity
+        && (upgradeKnobs.boot == 0 || upgradeKnobs.boot == boot);
+    const uint32_t reported = sparse ? 0 : version;
     QByteArray info;
     info += char(productIndex);
     info += char(branchIndex);
-    info += char(platformIndex);
+    info += char(sparse ? kNoPlatform : platformIndex);
     info += char(statusIndex);
-    info += SimControl::le(version, 4);
+    info += SimControl::le(reported, 4);
     info += uuid.left(24).leftJustified(24, '\0');  // the sequence id is the uuid
     info += char(systemType);
     info += char(socVersion);
-    return {{0x8010, SimControl::le(version, 4)},
+    return {{0x8010, SimControl::le(reported, 4)},
             {0x8060, uuid},
             {0x8063, serial},
             {0x8065, info}};

@@ -14,6 +14,10 @@ struct SimUpgradeKnobs
     };
 
     int boot = 0;                 // the boot they act on (1: as plugged, 2: after the first reboot); 0: all
+    // While the upgrade system runs, its identity says version 0.0.0.0 and
+    // names no platform (the table's empty slot), as one left behind by a
+    // failed upgrade may.
+    bool sparseIdentity = false;
     int failSelector = -1;        // extension-unit selector whose transfers fail ...
     int failAfter = 0;            // ... once this many have gone through
     int refusedPackets = 0;       // upload packets refused as if their CRC were wrong (-1: all)

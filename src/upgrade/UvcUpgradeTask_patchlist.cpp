@@ -1,7 +1,7 @@
 // The patch list that turns the camera's rebuilt image into the new package
 // chunk by chunk, and the compressed container of small uploads.
 
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 
 #include "comm/Util.h"
 #include "package/LZMA.h"
@@ -195,7 +195,7 @@ bool appendPatch(const Chunk& chunk, QByteArray* list, qint64* end)
 
 } // namespace
 
-bool UvcPatchUpgrade::bspatchListGenerate(const QString& oldPath, const QString& newPath,
+bool UvcUpgradeTask::bspatchListGenerate(const QString& oldPath, const QString& newPath,
                                           const QString& outPath, const QList<uint32_t>& splitPoints,
                                           int steps)
 {
@@ -253,7 +253,7 @@ bool UvcPatchUpgrade::bspatchListGenerate(const QString& oldPath, const QString&
     return true;
 }
 
-bool UvcPatchUpgrade::fileCompress(const QString& inPath, const QString& outPath)
+bool UvcUpgradeTask::fileCompress(const QString& inPath, const QString& outPath)
 {
     QByteArray input;
     if (!LocalFiles::readAll(inPath, &input, "open file failed:", kMaxCompressInput))

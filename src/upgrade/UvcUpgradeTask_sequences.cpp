@@ -2,7 +2,7 @@
 // sent whole, the upgrade tool and updater of an old camera, and opening the
 // camera again after each restart.
 
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 
 #include "package/FirmwarePackage.h"
 #include "uvc/UpgradeCmdState.h"
@@ -56,7 +56,7 @@ constexpr int kMainWaitCap = 98;
 
 } // namespace
 
-bool UvcPatchUpgrade::updateSysForNewDev(FirmwarePackage* package)
+bool UvcUpgradeTask::updateSysForNewDev(FirmwarePackage* package)
 {
     QElapsedTimer clock;
     clock.start();
@@ -81,7 +81,7 @@ bool UvcPatchUpgrade::updateSysForNewDev(FirmwarePackage* package)
 
 // The patch head goes in its container to where the camera rebuilds its
 // present image; splitPoints receives the package's module boundaries.
-bool UvcPatchUpgrade::uploadPatchHead(FirmwarePackage* package, QList<uint32_t>* splitPoints)
+bool UvcUpgradeTask::uploadPatchHead(FirmwarePackage* package, QList<uint32_t>* splitPoints)
 {
     QString head = workPath(QStringLiteral("fwheader.bin"));
     const QString container = head + QStringLiteral(".lzma");
@@ -104,7 +104,7 @@ bool UvcPatchUpgrade::uploadPatchHead(FirmwarePackage* package, QList<uint32_t>*
 
 // Fetches the camera's rebuilt image, diffs it against the package and
 // sends the patch list.
-bool UvcPatchUpgrade::sendPatchList(FirmwarePackage* package, const QList<uint32_t>& splitPoints)
+bool UvcUpgradeTask::sendPatchList(FirmwarePackage* package, const QList<uint32_t>& splitPoints)
 {
     const bool main = package->pkgType() == FirmwarePackage::PkgMain;
     const uint32_t total = package->header().totalSize;
@@ -139,7 +139,7 @@ bool UvcPatchUpgrade::sendPatchList(FirmwarePackage* package, const QList<uint32
 
 // Frees the camera's memory and has it install "/app/updater/fw" as the
 // package's channel and version; a shell line that fails is only logged.
-bool UvcPatchUpgrade::freeAndInstall(FirmwarePackage* package, bool removePatchList)
+bool UvcUpgradeTask::freeAndInstall(FirmwarePackage* package, bool removePatchList)
 {
     if (!sendUpCmd(UG_UVC_UP_CMD_FREE_SOURCE, QByteArray(), "UG_UVC_UP_CMD_FREE_SOURCE failed")
         || !sleepMs(kStepPauseMs))
@@ -158,7 +158,7 @@ bool UvcPatchUpgrade::freeAndInstall(FirmwarePackage* package, bool removePatchL
     return sendUpCmd(UG_UVC_UP_CMD_RENAME_FW, args, "UG_UVC_UP_CMD_RENAME_FW failed");
 }
 
-bool UvcPatchUpgrade::reopenAfterUgsysInstall(int seconds)
+bool UvcUpgradeTask::reopenAfterUgsysInstall(int seconds)
 {
     setProgress(kUgsysProgress);
     if (!sleepMs(kBeforeReopenMs))
@@ -170,7 +170,7 @@ bool UvcPatchUpgrade::reopenAfterUgsysInstall(int seconds)
     return true;
 }
 
-bool UvcPatchUpgrade::updateUpgradeSystemDirectly(FirmwarePackage* package)
+bool UvcUpgradeTask::updateUpgradeSystemDirectly(FirmwarePackage* package)
 {
     QElapsedTimer clock;
     clock.start();
@@ -182,7 +182,7 @@ bool UvcPatchUpgrade::updateUpgradeSystemDirectly(FirmwarePackage* package)
         && reopenAfterUgsysInstall(16);
 }
 
-bool UvcPatchUpgrade::updateUgSysForOldDev(const QString& ugfsPath)
+bool UvcUpgradeTask::updateUgSysForOldDev(const QString& ugfsPath)
 {
     QElapsedTimer clock;
     clock.start();
@@ -206,7 +206,7 @@ bool UvcPatchUpgrade::updateUgSysForOldDev(const QString& ugfsPath)
 
 // Sends the tool through shell lines, unpacks and starts it, and opens the
 // camera again to find it running.
-bool UvcPatchUpgrade::startOldCameraTool()
+bool UvcUpgradeTask::startOldCameraTool()
 {
     if (!fileUploadSyscallV0(toolPath_, kCamTool)) {
         qCritical() << "fileUploadSyscallV0" << toolPath_ << "failed";
@@ -253,7 +253,7 @@ bool UvcPatchUpgrade::startOldCameraTool()
 }
 
 // The updater image onto its partition, then into the upgrade system.
-bool UvcPatchUpgrade::installUpdater(const QString& ugfsPath)
+bool UvcUpgradeTask::installUpdater(const QString& ugfsPath)
 {
     if (!fileUploadByUvc(ugfsPath, kCamUpdater, false, 0)) {
         qCritical() << "fileUploadUvcTrans failed" << ugfsPath;
@@ -274,7 +274,7 @@ bool UvcPatchUpgrade::installUpdater(const QString& ugfsPath)
     return true;
 }
 
-bool UvcPatchUpgrade::reopenWithDelay(int seconds, int steps)
+bool UvcUpgradeTask::reopenWithDelay(int seconds, int steps)
 {
     if (!workDev_) {
         qCritical() << "device cannot be null";
@@ -303,7 +303,7 @@ bool UvcPatchUpgrade::reopenWithDelay(int seconds, int steps)
     return true;
 }
 
-bool UvcPatchUpgrade::openAgainAtLocation()
+bool UvcUpgradeTask::openAgainAtLocation()
 {
     QSharedPointer<UvcDevice> device = registry_.uvcDeviceWithLocationId(locationId_);
     for (int attempt = 0; !device && attempt < kReopenAttempts; ++attempt) {
@@ -317,7 +317,7 @@ bool UvcPatchUpgrade::openAgainAtLocation()
     }
     device->setDevMode(UvcDevice::DevModeUvcUpgrade);
     device->setDevInfo(regDev_->devInfo());
-    connect(device.data(), &UvcDevice::streamVideoData, this, &UvcPatchUpgrade::onStreamVideoData,
+    connect(device.data(), &UvcDevice::streamVideoData, this, &UvcUpgradeTask::onStreamVideoData,
             Qt::QueuedConnection);
     workDev_ = device;
     return true;

@@ -2,7 +2,7 @@
 // and their state, shell lines, the magic that tells which system runs, and
 // the patch the camera applies.
 
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UpgradeMagic.h"
@@ -28,7 +28,7 @@ constexpr int kUnreadMeansGone = 2;  // failed magic reads in a row
 
 } // namespace
 
-bool UvcPatchUpgrade::sendUpCmd(uint8_t command, const QByteArray& args, const char* failure)
+bool UvcUpgradeTask::sendUpCmd(uint8_t command, const QByteArray& args, const char* failure)
 {
     uint8_t block[kBlock] = {command};
     if (args.size() >= kBlock) {
@@ -43,7 +43,7 @@ bool UvcPatchUpgrade::sendUpCmd(uint8_t command, const QByteArray& args, const c
 }
 
 // The state block of the last command, which must echo it in byte 0.
-bool UvcPatchUpgrade::readUpCmdState(uint8_t command, uint8_t* block, const char* readFailure,
+bool UvcUpgradeTask::readUpCmdState(uint8_t command, uint8_t* block, const char* readFailure,
                                      const char* echoFailure)
 {
     std::memset(block, 0, kBlock);
@@ -58,14 +58,14 @@ bool UvcPatchUpgrade::readUpCmdState(uint8_t command, uint8_t* block, const char
     return true;
 }
 
-bool UvcPatchUpgrade::sendStreamType()
+bool UvcUpgradeTask::sendStreamType()
 {
     return sendUpCmd(UG_UVC_UP_CMD_STREAM_TYPE, QByteArray(1, char(streamType_)),
                      "UG_UVC_UP_CMD_STREAM_TYPE failed");
 }
 
 // Over the YUV stream only upgrade programs from 1.1.25.1 on send files back.
-bool UvcPatchUpgrade::upgradeProgramFits()
+bool UvcUpgradeTask::upgradeProgramFits()
 {
     if (streamType_ == 0)
         return true;
@@ -77,7 +77,7 @@ bool UvcPatchUpgrade::upgradeProgramFits()
     return false;
 }
 
-bool UvcPatchUpgrade::ugSyscallLine(const QByteArray& line)
+bool UvcUpgradeTask::ugSyscallLine(const QByteArray& line)
 {
     qDebug() << line;
     if (workDev_ && workDev_->ugSyscall(line))
@@ -86,7 +86,7 @@ bool UvcPatchUpgrade::ugSyscallLine(const QByteArray& line)
     return false;
 }
 
-UvcPatchUpgrade::Magic UvcPatchUpgrade::readMagic()
+UvcUpgradeTask::Magic UvcUpgradeTask::readMagic()
 {
     uint8_t block[kBlock] = {};
     if (!workDev_ || !workDev_->transFileMagicGet(block))
@@ -100,7 +100,7 @@ UvcPatchUpgrade::Magic UvcPatchUpgrade::readMagic()
 
 // A patch that does not finish in time fails the upgrade: installing then
 // would put an unpatched image on the camera.
-bool UvcPatchUpgrade::applyPatchList()
+bool UvcUpgradeTask::applyPatchList()
 {
     if (!sendUpCmd(UG_UVC_UP_CMD_BSPATCH, kPatchNames, "UG_UVC_UP_CMD_BSPATCH failed")
         || !sleepMs(kPatchStartMs))
@@ -131,7 +131,7 @@ bool UvcPatchUpgrade::applyPatchList()
 // The camera reboots after an install. A failed read alone is not taken for
 // its departure (a busy camera misses one now and then); it has left when a
 // read shows neither magic or when reads fail in a row.
-bool UvcPatchUpgrade::waitUpgradeLeft(int pollSeconds, int cap, const QElapsedTimer& clock)
+bool UvcUpgradeTask::waitUpgradeLeft(int pollSeconds, int cap, const QElapsedTimer& clock)
 {
     int unread = 0;
     for (int poll = 0; poll < kLeavePolls; ++poll) {

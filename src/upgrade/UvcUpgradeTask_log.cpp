@@ -1,7 +1,7 @@
 // Log export: the camera packs its logs in its upgrade system and streams
 // the archive back; it is asked to reboot at the end whatever happened.
 
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 
 #include "comm/AppPaths.h"
 #include "upgrade/UpgradeTexts.h"
@@ -29,7 +29,7 @@ constexpr int kRebootSettleMs = 1000;
 
 } // namespace
 
-bool UvcPatchUpgrade::extractLogFromDev(QString& info)
+bool UvcUpgradeTask::extractLogFromDev(QString& info)
 {
     info.clear();
     if (workDev_ && workDev_->streamIsOccupied()) {
@@ -42,7 +42,7 @@ bool UvcPatchUpgrade::extractLogFromDev(QString& info)
 
 // A camera on its main system gathers its logs and restarts into its
 // upgrade system; one already there goes straight on.
-bool UvcPatchUpgrade::enterLogSystem()
+bool UvcUpgradeTask::enterLogSystem()
 {
     if (workDev_->systemType() == kMainSystem) {
         // Without the gathered logs the archive would be stale: a failure ends the export.
@@ -62,7 +62,7 @@ bool UvcPatchUpgrade::enterLogSystem()
     return upgradeProgramFits();
 }
 
-bool UvcPatchUpgrade::packAndFetchLog()
+bool UvcUpgradeTask::packAndFetchLog()
 {
     if (!sendStreamType()
         || !sendUpCmd(UG_UVC_UP_CMD_PACK_LOG, QByteArray(), "UG_UVC_UP_CMD_PACK_LOG failed")
@@ -91,7 +91,7 @@ bool UvcPatchUpgrade::packAndFetchLog()
 
 // The camera reboots into its main system in every case; after a failure
 // the registry's object is dropped when the camera has gone.
-bool UvcPatchUpgrade::endLogExport(bool ok)
+bool UvcUpgradeTask::endLogExport(bool ok)
 {
     if (ok && ugSyscallLine(kReboot)) {
         sleepMs(kRebootSettleMs);
@@ -108,7 +108,7 @@ bool UvcPatchUpgrade::endLogExport(bool ok)
         return false;
     releaseWorkDevice();
     sleepMs(kRebootSettleMs);
-    if (registry_.getDevBySn(sn_) == regDev_ && !registry_.uvcDeviceExisted(locationId_)) {
+    if (registryKept() && registry_.getDevBySn(sn_) == regDev_ && !registry_.uvcDeviceExisted(locationId_)) {
         qInfo() << "Start to remove device";
         registry_.deleteDeviceByLocationId(locationId_);
     }

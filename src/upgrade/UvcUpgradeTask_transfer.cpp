@@ -2,7 +2,7 @@
 // acknowledges, downloads carried in the video stream with gap recovery,
 // and the shell upload for cameras without a transfer service.
 
-#include "upgrade/UvcPatchUpgrade.h"
+#include "upgrade/UvcUpgradeTask.h"
 
 #include "comm/Util.h"
 #include "upgrade/LocalFiles.h"
@@ -126,7 +126,7 @@ int shellLineCount(qint64 size)
 
 } // namespace
 
-struct UvcPatchUpgrade::UploadRun
+struct UvcUpgradeTask::UploadRun
 {
     QByteArray data;
     uint32_t count = 0;      // packets
@@ -140,7 +140,7 @@ struct UvcPatchUpgrade::UploadRun
     QElapsedTimer clock;
 };
 
-struct UvcPatchUpgrade::DownloadRequest
+struct UvcUpgradeTask::DownloadRequest
 {
     QByteArray name;
     uint32_t expected = 0;  // 0: whatever the camera reports
@@ -149,7 +149,7 @@ struct UvcPatchUpgrade::DownloadRequest
 
 // --- record upload ---
 
-bool UvcPatchUpgrade::fileUploadByUvc(const QString& localPath, const QString& camPath,
+bool UvcUpgradeTask::fileUploadByUvc(const QString& localPath, const QString& camPath,
                                       bool compressed, int steps)
 {
     UploadRun run;
@@ -166,7 +166,7 @@ bool UvcPatchUpgrade::fileUploadByUvc(const QString& localPath, const QString& c
     return awaitUploadComplete(run, localPath);
 }
 
-bool UvcPatchUpgrade::startUpload(UploadRun& run, const QString& localPath, const QString& camPath,
+bool UvcUpgradeTask::startUpload(UploadRun& run, const QString& localPath, const QString& camPath,
                                   bool compressed)
 {
     const QByteArray path = QFile::encodeName(camPath);
@@ -194,7 +194,7 @@ bool UvcPatchUpgrade::startUpload(UploadRun& run, const QString& localPath, cons
     return sleepMs(10) || stopped("Upload");
 }
 
-bool UvcPatchUpgrade::sendUploadPackets(UploadRun& run)
+bool UvcUpgradeTask::sendUploadPackets(UploadRun& run)
 {
     uint8_t block[kBlock];
     while (run.next <= run.count) {
@@ -228,7 +228,7 @@ bool UvcPatchUpgrade::sendUploadPackets(UploadRun& run)
 
 // Reads the camera's state in the middle of an upload; *retry when the read
 // failed and may be tried again.
-bool UvcPatchUpgrade::checkUploadState(UploadRun& run, bool* retry)
+bool UvcUpgradeTask::checkUploadState(UploadRun& run, bool* retry)
 {
     UpgradeFileUpState state;
     if (workDev_->transFileTransStateGet(&state) != 0) {
@@ -252,7 +252,7 @@ bool UvcPatchUpgrade::checkUploadState(UploadRun& run, bool* retry)
     return true;
 }
 
-bool UvcPatchUpgrade::countUploadError(UploadRun& run, int limit)
+bool UvcUpgradeTask::countUploadError(UploadRun& run, int limit)
 {
     if (++run.errors <= limit)
         return true;
@@ -262,7 +262,7 @@ bool UvcPatchUpgrade::countUploadError(UploadRun& run, int limit)
 
 // After the last packet: waits for the camera to report the file complete,
 // resending the first packet it lacks while its done sequence stands still.
-bool UvcPatchUpgrade::awaitUploadComplete(UploadRun& run, const QString& localPath)
+bool UvcUpgradeTask::awaitUploadComplete(UploadRun& run, const QString& localPath)
 {
     uint8_t block[kBlock];
     uint32_t candidate = run.knownDone + 1;
@@ -317,7 +317,7 @@ bool UvcPatchUpgrade::awaitUploadComplete(UploadRun& run, const QString& localPa
 
 // --- stream download ---
 
-bool UvcPatchUpgrade::streamActivate()
+bool UvcUpgradeTask::streamActivate()
 {
     if (workDev_ && workDev_->streamActivate(UvcDevice::ImageFormat(streamType_)))
         return true;
@@ -327,13 +327,13 @@ bool UvcPatchUpgrade::streamActivate()
     return false;
 }
 
-void UvcPatchUpgrade::streamDeactivate()
+void UvcUpgradeTask::streamDeactivate()
 {
     if (workDev_)
         workDev_->streamDeactivate();
 }
 
-bool UvcPatchUpgrade::fileDownloadByUvc(const QString& camName, const QString& localPath,
+bool UvcUpgradeTask::fileDownloadByUvc(const QString& camName, const QString& localPath,
                                         int expectedLen, bool generate)
 {
     DownloadRequest request;
@@ -361,7 +361,7 @@ bool UvcPatchUpgrade::fileDownloadByUvc(const QString& camName, const QString& l
     return finishDownload(request, localPath);
 }
 
-bool UvcPatchUpgrade::requestDownload(const DownloadRequest& request, uint8_t command, uint32_t offset)
+bool UvcUpgradeTask::requestDownload(const DownloadRequest& request, uint8_t command, uint32_t offset)
 {
     uint8_t block[kBlock] = {command};
     qToLittleEndian<quint32>(offset, block + 1);
@@ -409,7 +409,7 @@ bool downloadStateAcceptable(const UpgradeFileDownloadState& state, const QByteA
 
 } // namespace
 
-bool UvcPatchUpgrade::negotiateDownload(const DownloadRequest& request, UpgradeFileDownloadState* state)
+bool UvcUpgradeTask::negotiateDownload(const DownloadRequest& request, UpgradeFileDownloadState* state)
 {
     if (!requestDownload(request, request.generate ? kDownGenerate : kDownStart, 0)) {
         qCritical() << "fileDownloadReq failed for start request";
@@ -439,7 +439,7 @@ bool UvcPatchUpgrade::negotiateDownload(const DownloadRequest& request, UpgradeF
     return !generating || downloadStateAcceptable(*state, request.name, request.expected);
 }
 
-void UvcPatchUpgrade::beginDownload(const UpgradeFileDownloadState& state)
+void UvcUpgradeTask::beginDownload(const UpgradeFileDownloadState& state)
 {
     raiseProgress();
     const uint32_t count = packetCount(state.fileLen, state.packLen);
@@ -457,7 +457,7 @@ void UvcPatchUpgrade::beginDownload(const UpgradeFileDownloadState& state)
     qInfo() << "start successfully, state" << int(download_.state) << "packets" << count;
 }
 
-void UvcPatchUpgrade::endDownload(uint8_t state)
+void UvcUpgradeTask::endDownload(uint8_t state)
 {
     QMutexLocker lock(&download_.mutex);
     download_.state = state;
@@ -467,7 +467,7 @@ void UvcPatchUpgrade::endDownload(uint8_t state)
 
 // Moves the done sequence over the packets stored in order; the caller
 // holds the lock. True when every packet is in.
-bool UvcPatchUpgrade::advanceDoneSeq()
+bool UvcUpgradeTask::advanceDoneSeq()
 {
     DownloadState& d = download_;
     const qint64 slot = qint64(d.packLen) + kStreamHeader;
@@ -487,7 +487,7 @@ bool UvcPatchUpgrade::advanceDoneSeq()
     return d.doneSeq == d.packCount;
 }
 
-bool UvcPatchUpgrade::receiveDownload(const DownloadRequest& request)
+bool UvcUpgradeTask::receiveDownload(const DownloadRequest& request)
 {
     QElapsedTimer clock;
     clock.start();
@@ -544,7 +544,7 @@ bool UvcPatchUpgrade::receiveDownload(const DownloadRequest& request)
     }
 }
 
-bool UvcPatchUpgrade::finishDownload(const DownloadRequest& request, const QString& localPath)
+bool UvcUpgradeTask::finishDownload(const DownloadRequest& request, const QString& localPath)
 {
     streamDeactivate();
     raiseProgress();
@@ -597,7 +597,7 @@ bool UvcPatchUpgrade::finishDownload(const DownloadRequest& request, const QStri
     return true;
 }
 
-void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
+void UvcUpgradeTask::onStreamVideoData(QByteArray data)
 {
     if (data.size() <= kStreamHeader) {
         qWarning() << "Received size is less than" << kStreamHeader << ":" << data.size();
@@ -645,7 +645,7 @@ void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
 
 // --- shell upload ---
 
-bool UvcPatchUpgrade::sendShellLine(const QByteArray& line)
+bool UvcUpgradeTask::sendShellLine(const QByteArray& line)
 {
     ProtocolMsg::FrmPacket frame;
     if (!workDev_ || !UvcDevice::makeShellFrame(line, frame)) {
@@ -660,7 +660,7 @@ bool UvcPatchUpgrade::sendShellLine(const QByteArray& line)
     return true;
 }
 
-bool UvcPatchUpgrade::fileUploadSyscallV0(const QString& localPath, const QString& camName)
+bool UvcUpgradeTask::fileUploadSyscallV0(const QString& localPath, const QString& camName)
 {
     QByteArray data;
     if (!LocalFiles::readAll(localPath, &data, "open file failed", kMaxUploadSize))
@@ -711,7 +711,7 @@ bool UvcPatchUpgrade::fileUploadSyscallV0(const QString& localPath, const QStrin
     return true;
 }
 
-int UvcPatchUpgrade::transFileJoinSeqString(int count, const QString& camName)
+int UvcUpgradeTask::transFileJoinSeqString(int count, const QString& camName)
 {
     const QByteArray lines[] = {
         QByteArray(R"(echo -n "for i in \$(seq %d); do " > /log/m1)")

@@ -421,18 +421,19 @@ void SystemSettingUi::on_pbVirtualBg_clicked()
     // The click's camera, whatever the notice's wait brings.
     const QString sn = serialNumber;
     if (virtualBgSwitch) {
-        switchVirtualBg(sn);
+        switchVirtualBg(sn, false);
         return;
     }
+    // Yes turns it on, whatever a status update showed while the notice waited.
     runTips(QString(),
             tr("The Virtual Background features are now in beta version and will give further updates to "
                "polish the effect."),
-            false, [this, sn] { switchVirtualBg(sn); });
+            false, [this, sn] { switchVirtualBg(sn, true); });
 }
 
-void SystemSettingUi::switchVirtualBg(const QString& sn)
+void SystemSettingUi::switchVirtualBg(const QString& sn, bool on)
 {
-    virtualBgSwitch = !virtualBgSwitch;
+    virtualBgSwitch = on;
     setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
     ui->wButtonAdapt->setVisible(virtualBgSwitch);
     GlobalParams::get().pc_virtual_bg = virtualBgSwitch;

@@ -145,7 +145,9 @@ bool tst_SystemSettingUi::actionReported(const QByteArray& name, int withinMs)
 void tst_SystemSettingUi::rowsSendAndReport_data()
 {
     QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<QString>("control");  // a button, "cb:<index>" or "mode:<mode>"
+    // A button (with "|26=<byte>" a status update of byte 26 while its notice
+    // waits), "cb:<index>" or "mode:<mode>".
+    QTest::addColumn<QString>("control");
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<QByteArray>("action");  // empty: none
     QTest::newRow("noise on") << statusWith({}) << "pbNoiseCancellation" << QByteArray("0a0101")
@@ -164,6 +166,8 @@ void tst_SystemSettingUi::rowsSendAndReport_data()
                                             << QByteArray();
     QTest::newRow("virtual background on, after the notice") << statusWith({{26, 1}}) << "pbVirtualBg"
                                                              << QByteArray("110100") << QByteArray();
+    QTest::newRow("virtual background on, a status update during the notice")
+        << statusWith({{26, 1}}) << "pbVirtualBg|26=0" << QByteArray("110100") << QByteArray();
     QTest::newRow("asleep: nothing") << statusWith({{2, 3}}) << "pbNoiseCancellation" << QByteArray()
                                      << QByteArray();
 }
@@ -189,11 +193,14 @@ void tst_SystemSettingUi::rowsSendAndReport()
         QTest::mouseClick(child<QPushButton>(page.buttonModePage(), "pbRotation"), Qt::LeftButton);
         QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), QStringLiteral("Rotation"));
     } else {
+        const QString update = control.section(QLatin1Char('|'), 1);
         whenModal([&](QWidget* box) {
             ++notices;
+            if (!update.isEmpty())
+                page.setVirtualBg(update.section(QLatin1Char('='), 1).toInt());
             childButton(box, "pbYes")->click();
         }, 1500, &noticeWatch);
-        child<QPushButton>(&page, control.toLatin1())->click();
+        child<QPushButton>(&page, control.section(QLatin1Char('|'), 0, 0).toLatin1())->click();
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);  // answered
     }
     const QList<QByteArray> sent = records(orla_->sn()).mid(before);

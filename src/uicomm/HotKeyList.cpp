@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -127,7 +128,9 @@ HotKeyList::HotKeyList(QWidget* parent)
     tbHotkeyList->setFont(pixelFont(tbHotkeyList->font(), 15));
     setFixedHeight(kHeight);
     retranslate();
-    evenRowHeights();
+    // Built after the start-up translator, the list gets no language change
+    // until the user picks another language.
+    fitLanguage();
 }
 
 HotKeyList::~HotKeyList() = default;
@@ -160,13 +163,27 @@ void HotKeyList::evenRowHeights()
         tbHotkeyList->setRowHeight(row, height + 2 * kCellPadding);
 }
 
+void HotKeyList::fitLanguage()
+{
+    setFixedWidth(widthFor(vesk::pc::GlobalParams::get().language_type));
+    evenRowHeights();
+}
+
 void HotKeyList::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange) {
         retranslate();
-        setFixedWidth(widthFor(vesk::pc::GlobalParams::get().language_type));
-        evenRowHeights();
+        fitLanguage();
     }
     QWidget::changeEvent(event);
+}
+
+// Closing only hides the list, as its help button does.
+void HotKeyList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 

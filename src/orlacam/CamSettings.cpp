@@ -256,6 +256,8 @@ void CamSettings::forgetCamera()
     whiteBalanceResetKnown_ = false;
 }
 
+// Each state from where the camera's family reports it; one the family does
+// not report starts off and is not put back.
 void CamSettings::fillStatus(UvcDevice& device)
 {
     CameraStatus status;
@@ -263,14 +265,20 @@ void CamSettings::fillStatus(UvcDevice& device)
         qWarning() << "Status block unread; HDR, face modes and anti-flicker keep their states";
         return;
     }
-    curHdr_ = status.at(kStatusHdrByte) != 0;
-    curFaceFocus_ = status.at(kStatusFaceFocusByte);
-    curFaceAe_ = status.at(kStatusFaceAeByte);
-    curAntiFlicker_ = status.at(kStatusAntiFlickerByte);
-    initHdr_ = curHdr_;
-    initFaceFocus_ = curFaceFocus_;
-    initFaceAe_ = curFaceAe_;
-    initAntiFlicker_ = curAntiFlicker_;
+    const int type = device.getProductType();
+    const auto read = [&status, type](CameraStatus::Field field, int& current, std::optional<int>& initial) {
+        const bool reported = CameraStatus::hasField(field, type);
+        current = status.field(field, type);
+        initial = reported ? std::optional<int>(current) : std::nullopt;
+    };
+    int hdr = 0;
+    std::optional<int> initHdr;
+    read(CameraStatus::Field::Hdr, hdr, initHdr);
+    read(CameraStatus::Field::FaceFocus, curFaceFocus_, initFaceFocus_);
+    read(CameraStatus::Field::FaceAe, curFaceAe_, initFaceAe_);
+    read(CameraStatus::Field::AntiFlicker, curAntiFlicker_, initAntiFlicker_);
+    curHdr_ = hdr != 0;
+    initHdr_ = initHdr ? std::optional<bool>(curHdr_) : std::nullopt;
     setSwitchIcon(ui->pbHDR, curHdr_);
 }
 

@@ -113,12 +113,6 @@ private slots:
 private:
     enum SliderId { Focus, Compensation, Shutter, Iso, Temperature, Contrast, Saturation, Sharpness, Hue };
     static constexpr int kSliderCount = Hue + 1;
-    // Status block bytes the dialog reads.
-    static constexpr int kStatusHdrByte = 1;
-    static constexpr int kStatusFaceAeByte = 3;
-    static constexpr int kStatusAntiFlickerByte = 7;
-    static constexpr int kStatusFaceFocusByte = 23;
-    static constexpr int kStatusFocusByte = 25;
     struct SliderRow;
     static const SliderRow& sliderRow(SliderId id);
 

@@ -142,8 +142,9 @@ class tst_CamSettings : public QObject
     TestHome home_;
     QList<uint32_t> plugged_;
 
+    // productType: 0 Zuki, 1 Zuki 4K, 2 Orla, 4 Ko.
     QSharedPointer<SimCamera> plug(const char* sn, uint32_t location, const QString& controls,
-                                   const QString& status = QString());
+                                   const QString& status = QString(), int productType = 2);
 
 private slots:
     void initTestCase();
@@ -155,6 +156,8 @@ private slots:
     void tableLookups();
     void slidersFromRanges();
     void hdrSwitchLocks();
+    void statusReadByFamily_data();
+    void statusReadByFamily();
     void throttledSliderDeliversItsLastValue();
     void absentCameraShowsTheAbsentLook();
     void unreadAndMissingControlsAreLeftAlone();
@@ -166,9 +169,13 @@ private slots:
 };
 
 QSharedPointer<SimCamera> tst_CamSettings::plug(const char* sn, uint32_t location, const QString& controls,
-                                                const QString& status)
+                                                const QString& status, int productType)
 {
+    // Product and platform names of each type, as indices of the camera's string tables.
+    static const uint8_t kIndices[][2] = {{2, 4}, {2, 5}, {4, 4}, {4, 5}, {3, 4}};
     SimCameraModel model = withControls(SimCameraModel(), controls);
+    model.productIndex = kIndices[productType][0];
+    model.platformIndex = kIndices[productType][1];
     model.usb = {QStringLiteral("sim-settings-%1").arg(location, 0, 16), location, 0x3564, 0xFEF2, 0xEF, 0x02};
     model.serial = QByteArray(sn).leftJustified(14, '\0');
     model.uuid[23] = char(location >> 20);  // one uuid per camera
@@ -348,6 +355,52 @@ void tst_CamSettings::hdrSwitchLocks()
     click(dialog, "pbHDR");
     QTest::qWait(100);
     QCOMPARE(sent(*camera), list("REC:010101"));
+}
+
+void tst_CamSettings::statusReadByFamily_data()
+{
+    QTest::addColumn<int>("productType");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("hdrClick");      // what a click on HDR sends; empty: the switch is off and deaf
+    QTest::addColumn<QString>("exposureMode");  // the selected segment
+    QTest::addColumn<QString>("antiFlicker");
+    QTest::addColumn<QString>("manualFocus");   // the focus sent when auto focus goes off
+    QTest::newRow("Orla") << 2 << "1=01 3=01 7=02 25=80" << "REC:010100" << "pbExposureModeFace"
+                          << "pbAntiFlicker60" << "CT:06=8000";
+    QTest::newRow("Zuki 4K") << 1 << "1=00 3=01 6=01 7=00 25=80" << "REC:010100" << "pbExposureModeGlobal"
+                             << "pbAntiFlicker50" << "CT:06=0000";
+    QTest::newRow("Zuki: no HDR") << 0 << "1=00 3=02 6=01 7=01 25=80" << "" << "pbExposureModeFace"
+                                  << "pbAntiFlicker60" << "CT:06=0000";
+    QTest::newRow("Ko: no status column") << 4 << "1=01 3=01 7=01 25=80" << "" << "pbExposureModeGlobal"
+                                          << "pbAntiFlickerOff" << "CT:06=0000";
+}
+
+// HDR, face AE, anti-flicker and the manual focus position come from the
+// bytes of the camera's own family.
+void tst_CamSettings::statusReadByFamily()
+{
+    QFETCH(int, productType);
+    QFETCH(QString, status);
+    QFETCH(QString, hdrClick);
+    QFETCH(QString, exposureMode);
+    QFETCH(QString, antiFlicker);
+    QFETCH(QString, manualFocus);
+    const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString(), status, productType);
+    QVERIFY(camera);
+    QCOMPARE(UvcDevices::get().getDevBySn(QLatin1String(kSn))->getProductType(), productType);
+    CamSettings dialog(QString::fromLatin1(kSn));
+    dialog.show();
+    const QString selected = exposureMode.endsWith(QLatin1String("Face")) ? kRightOnStyle : kLeftOnStyle;
+    QCOMPARE(child<QPushButton>(dialog, exposureMode.toLatin1())->styleSheet(), selected);
+    const QHash<QString, QString> antiFlickerOn = {{"pbAntiFlickerOff", kLeftOnStyle},
+                                                   {"pbAntiFlicker50", kMiddleOnStyle},
+                                                   {"pbAntiFlicker60", kRightOnStyle}};
+    QCOMPARE(child<QPushButton>(dialog, antiFlicker.toLatin1())->styleSheet(), antiFlickerOn[antiFlicker]);
+    QCOMPARE(child<QPushButton>(dialog, "pbHDR")->isEnabled(), !hdrClick.isEmpty());
+    camera->clearRequests();
+    click(dialog, "pbHDR");
+    click(dialog, "pbAutoFocus");
+    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), list(qPrintable(hdrClick + " CT:08=00 " + manualFocus)), kBoundMs);
 }
 
 void tst_CamSettings::throttledSliderDeliversItsLastValue()

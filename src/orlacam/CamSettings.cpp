@@ -451,7 +451,8 @@ void CamSettings::setModeLook(QPushButton* global, QPushButton* face, bool faceS
 // --- Cancel ---
 
 // Writes back each value that the last fill read and the dialog has changed
-// since, in the camera's order: modes before the values they govern.
+// since (white balance even unchanged), in the camera's order: modes before
+// the values they govern.
 void CamSettings::restoreOpeningValues(UvcDevice& device)
 {
     if (initHdr_ && *initHdr_ != curHdr_)
@@ -481,8 +482,8 @@ void CamSettings::restoreOpeningValues(UvcDevice& device)
     if (changedSinceOpening(Iso))
         device.uvcGainControlSet(false, *initial_[Iso]);
 
-    const bool temperatureMoved = !curAutoWhiteBalance_ && changedSinceOpening(Temperature);
-    if (initAutoWhiteBalance_ && (*initAutoWhiteBalance_ != curAutoWhiteBalance_ || temperatureMoved))
+    // White balance goes back whether or not it changed.
+    if (initAutoWhiteBalance_)
         device.uvcWhiteBalanceTemperatureControlSet(*initAutoWhiteBalance_, *initial_[Temperature]);
 
     if (initAntiFlicker_ && *initAntiFlicker_ != curAntiFlicker_)

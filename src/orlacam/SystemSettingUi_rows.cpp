@@ -353,6 +353,7 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
 void SystemSettingUi::showButtonModeText(int mode)
 {
     ui->lbCurrButtonAdapt->setText(mode == 1 ? tr("Rotation") : tr("Default"));
+    placeFollowers();  // the row's title makes room for the new word
 }
 
 void SystemSettingUi::setBtnAdaptationMode(int mode)

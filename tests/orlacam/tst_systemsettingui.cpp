@@ -452,10 +452,12 @@ void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
     QVERIFY(page.languagePage()->isHidden());
 }
 
-// Rendered for a person to look at (systemsetting_<language>.png and
-// buttonmodehelp_<language>.png in the build directory) with every row
-// shown: each row's widgets lie inside it, overlap nothing and show their
-// whole text, and the "Update" buttons have their language's width.
+// Rendered for a person to look at (systemsetting_<language>.png,
+// systemsetting_default_<language>.png and buttonmodehelp_<language>.png in
+// the build directory) with every row shown: each row's widgets lie inside
+// it, overlap nothing and show their whole text, the button mode's value
+// label with either value, and the "Update" buttons have their language's
+// width.
 void tst_SystemSettingUi::rendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
@@ -491,6 +493,12 @@ void tst_SystemSettingUi::rendersLegibly()
         QVERIFY2(row->isVisible(), qPrintable(row->objectName()));
         faults << legibilityFault(row);
     }
+    // The button mode's other value.
+    page.setBtnAdaptationMode(0);
+    QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), translator.translate("SystemSettingUi", "Default"));
+    QWidget* buttonModeRow = child(&page, "wButtonAdapt");
+    QVERIFY(buttonModeRow->grab().save(stagedFile(QStringLiteral("systemsetting_default_%1.png").arg(language))));
+    faults << legibilityFault(buttonModeRow);
     ButtonModeHelp help;
     help.show();
     QVERIFY(help.grab().save(stagedFile(QStringLiteral("buttonmodehelp_%1.png").arg(language))));

@@ -7,12 +7,15 @@
 #include "orlacam/CamSettingStyles.h"
 #include "orlacam/CamSettingTables.h"
 #include "ui_CamSettings.h"
+#include "uicomm/ScreenPlacement.h"
+#include "uicomm/ThinScrollBar.h"
 #include "uicomm/UicommResources.h"
 #include "uvc/UvcDevices.h"
 
 #include <QCloseEvent>
 #include <QDebug>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <limits>
@@ -111,6 +114,8 @@ CamSettings::CamSettings(QString sn, QWidget* parent) : QWidget(parent), ui(new 
                    & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     setWindowModality(Qt::ApplicationModal);
     ui->lbManualFocusValue->hide();
+    ui->wSections->setAttribute(Qt::WA_StyledBackground, true);
+    ui->saSections->verticalScrollBar()->setStyleSheet(QLatin1String(kThinScrollBarStyle));
     for (QPushButton* reset : {ui->pbExposureReset, ui->pbWhiteBalanceReset, ui->pbImageSettingsReset})
         reset->setIcon(QIcon(QStringLiteral(":/source/uicomm/icon/reset.svg")));
     sn_ = std::move(sn);
@@ -130,7 +135,7 @@ CamSettings::~CamSettings()
     delete ui;
 }
 
-void CamSettings::open()
+void CamSettings::open(const QWidget* anchor)
 {
     if (isVisible()) {
         raise();
@@ -139,8 +144,8 @@ void CamSettings::open()
     }
     initUi();
     QWidget::show();
-    adjustSize();
-    setMinimumWidth(width());
+    fitWidth();
+    placeWindow(this, anchor);
 }
 
 void CamSettings::show()
@@ -167,8 +172,11 @@ void CamSettings::closeEvent(QCloseEvent* event)
 
 void CamSettings::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        if (isVisible())
+            fitWidth();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -178,6 +186,16 @@ void CamSettings::keyPressEvent(QKeyEvent* event)
         on_pbCancel_clicked();
     else
         QWidget::keyPressEvent(event);
+}
+
+// As wide as the sections need in the present language, with room for the
+// scroll bar they show on a screen lower than the dialog.
+void CamSettings::fitWidth()
+{
+    const int needed =
+        ui->wSections->minimumSizeHint().width() + ui->saSections->verticalScrollBar()->sizeHint().width();
+    setMinimumWidth(qBound(minimumWidth(), needed, maximumWidth()));
+    resize(minimumWidth(), height());
 }
 
 CamSettings::Device CamSettings::camera() const

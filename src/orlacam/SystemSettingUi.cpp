@@ -275,14 +275,19 @@ void SystemSettingUi::setMaxHeight()
     }
     setMaximumHeight(sum - 1);
     ui->scrollAreaWidgetContents->setMaximumHeight(sum - 1);
-    if (sum >= kScrollFrom) {
-        ui->scrollArea->setMinimumHeight(kScrollFrom);
-        setMinimumHeight(kScrollFrom);
+    // A screen lower than that lets the rows scroll from its own height.
+    const QRect area = availableScreenArea(frameGeometry().center());
+    const int frame = frameGeometry().height() - height();
+    const int scrollFrom = area.isValid() ? qMin(kScrollFrom, area.height() - frame) : kScrollFrom;
+    if (sum >= scrollFrom) {
+        ui->scrollArea->setMinimumHeight(scrollFrom);
+        setMinimumHeight(scrollFrom);
     } else {
         setMinimumHeight(sum - 1);
         ui->scrollArea->setMinimumHeight(sum - 1);
         resize(width(), sum - 1);
     }
+    limitToScreen(this);
     move(keptOnScreen(frameGeometry()));
 }
 
@@ -380,10 +385,7 @@ void SystemSettingUi::hideOtherPopups(QWidget* keep)
 // the row's bottom, when it would not fit below; always whole on the screen.
 void SystemSettingUi::showWidget(QWidget* popup, QWidget* row, bool immediate)
 {
-    const QScreen* screen = QGuiApplication::screenAt(row->mapToGlobal(QPoint(0, 0)));
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QRect available = availableScreenArea(row->mapToGlobal(QPoint(0, 0)));
     const int h = popup->height();
     const QPoint top = row->mapToGlobal(QPoint(row->width() - 1, 0));
     const QPoint bottom = row->mapToGlobal(QPoint(row->width() - 1, row->height() - 1));

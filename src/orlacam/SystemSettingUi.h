@@ -130,6 +130,7 @@ private:
 
     // Rows.
     MainUserUi* mainWindow() const;
+    const QWidget* anchorWindow() const;
     bool awake() const;
     QSharedPointer<vesk::pc::UvcDevice> lookUp() const;
     QSharedPointer<vesk::pc::UvcDevice> markedCommand(const QString& sn) const;

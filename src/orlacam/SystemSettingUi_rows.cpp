@@ -16,6 +16,7 @@
 #include "uicomm/ButtonMode.h"
 #include "uicomm/HotKeyList.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/ScreenPlacement.h"
 #include "uvc/UvcDevices.h"
 
 #include <QComboBox>
@@ -73,6 +74,12 @@ const char* const kRemoteShop = "https://shop.kestro.invalid/products/kestro-orl
 MainUserUi* SystemSettingUi::mainWindow() const
 {
     return qobject_cast<MainUserUi*>(parentWidget());
+}
+
+// The page's dialogs go beside or over the main window, or the page itself without one.
+const QWidget* SystemSettingUi::anchorWindow() const
+{
+    return parentWidget() ? parentWidget()->window() : this;
 }
 
 bool SystemSettingUi::awake() const
@@ -345,7 +352,7 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
     }
     vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionConfigureVideoOpened, vesk::pc::SourceMouse);
     camSettingsOpen = true;
-    camSettings->open();
+    camSettings->open(anchorWindow());
 }
 
 // --- Button configuration row ---
@@ -456,7 +463,12 @@ void SystemSettingUi::on_pbGlobalHotkeys_clicked()
 
 void SystemSettingUi::on_pbHotkeysHelp_clicked()
 {
-    hotKeyList->setVisible(hotKeyList->isHidden());
+    if (hotKeyList->isVisible()) {
+        hotKeyList->hide();
+        return;
+    }
+    hotKeyList->show();
+    placeWindow(hotKeyList, anchorWindow());
 }
 
 void SystemSettingUi::on_pbRemoteCtrl_clicked()

@@ -1,6 +1,7 @@
 #include "uicomm/HotKeyList.h"
 
 #include "comm/GlobalParams.h"
+#include "uicomm/ThinScrollBar.h"
 #include "uicomm/UicommResources.h"
 
 #include <QCoreApplication>
@@ -87,11 +88,8 @@ HotKeyList::HotKeyList(QWidget* parent)
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QStringLiteral("#HotKeyList, QTableWidget { background-color: rgb(30, 30, 30); color: #FFFFFF; }"
                                  "QLabel { color: #FFFFFF; }"
-                                 "QTableWidget { border: none; }"
-                                 "QScrollBar:vertical { width: 6px; background: transparent; }"
-                                 "QScrollBar::handle:vertical { background: rgb(102, 102, 102); min-height: 50px;"
-                                 " border-radius: 2px; }"
-                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"));
+                                 "QTableWidget { border: none; }")
+                  + QLatin1String(kThinScrollBarStyle));
 
     lbHotkeyTitle = new QLabel(this);
     lbHotkeyTitle->setObjectName(QStringLiteral("lbHotkeyTitle"));

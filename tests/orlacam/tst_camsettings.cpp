@@ -7,6 +7,7 @@
 #include "orlacam/CamSettingTables.h"
 #include "orlacam/CamSettings.h"
 #include "support/Legibility.h"
+#include "support/ScreenArea.h"
 #include "support/SimCameras.h"
 #include "support/SimControlEdits.h"
 #include "support/TestHome.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
@@ -151,6 +154,7 @@ class tst_CamSettings : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    const ScreenArea screen_{ScreenArea::fullHd()};  // room for the dialog's 870 px
     QList<uint32_t> plugged_;
 
     // productType: 0 Zuki, 1 Zuki 4K, 2 Orla, 4 Ko.
@@ -539,6 +543,10 @@ void tst_CamSettings::rendersLegibly()
         const QString png = stagedFile(QStringLiteral("camsettings_%1_%2.png")
                                            .arg(language, controls.isEmpty() ? "auto" : "manual"));
         QVERIFY(dialog.grab().save(png));
+        // At its full height nothing scrolls, once the window system has its size.
+        auto* sections = child<QScrollArea>(dialog, "saSections");
+        QTRY_COMPARE(sections->width(), dialog.width());
+        QTRY_VERIFY(!sections->verticalScrollBar()->isVisible());
         QVERIFY(dialog.width() >= 410 && dialog.width() <= 600);
         QCOMPARE(dialog.height(), 870);
         QList<QWidget*> parents{&dialog};

@@ -9,16 +9,19 @@
 #include "orlacam/ButtonModeHelp.h"
 #include "orlacam/SystemSettingUi.h"
 #include "support/Legibility.h"
+#include "support/ScreenArea.h"
 #include "support/TestHome.h"
 #include "support/BoxTestSupport.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/ForMoreUi.h"
+#include "uicomm/HotKeyList.h"
 #include "uicomm/Language.h"
 
 #include <QComboBox>
 #include <QHoverEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -86,6 +89,7 @@ class tst_SystemSettingUi : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    const ScreenArea screen_{ScreenArea::fullHd()};  // room for the page's 736 px
     FakeCloudServer server_;
     QSharedPointer<UvcDevice> orla_;  // firmware 4.2.3.1: every row shows
 
@@ -109,6 +113,7 @@ private slots:
     void heightRule();
     void popupsBesideTheirRows();
     void hoverOpensAfterTheDelayOnly();
+    void windowsStayOnALowScreen();
     void rendersLegibly_data();
     void rendersLegibly();
 };
@@ -377,10 +382,13 @@ void tst_SystemSettingUi::heightRule_data()
     QTest::addColumn<int>("sleepSeconds");
     QTest::addColumn<int>("minimum");
     QTest::addColumn<int>("maximum");
-    QTest::newRow("eleven rows, auto sleep on") << true << 30 << 600 << 736;
-    QTest::newRow("eleven rows, off") << true << 0 << 550 << 550;
-    QTest::newRow("nine rows, off") << false << -30 << 450 << 450;
-    QTest::newRow("nine rows, on") << false << 600 << 600 << 636;
+    QTest::addColumn<int>("screenHeight");
+    QTest::newRow("eleven rows, auto sleep on") << true << 30 << 600 << 736 << 1080;
+    QTest::newRow("eleven rows, off") << true << 0 << 550 << 550 << 1080;
+    QTest::newRow("nine rows, off") << false << -30 << 450 << 450 << 1080;
+    QTest::newRow("nine rows, on") << false << 600 << 600 << 636 << 1080;
+    QTest::newRow("eleven rows, on, a low screen") << true << 30 << 576 << 576 << 576;
+    QTest::newRow("eleven rows, off, a low screen") << true << 0 << 550 << 550 << 576;
 }
 
 void tst_SystemSettingUi::heightRule()
@@ -389,7 +397,10 @@ void tst_SystemSettingUi::heightRule()
     QFETCH(int, sleepSeconds);
     QFETCH(int, minimum);
     QFETCH(int, maximum);
+    QFETCH(int, screenHeight);
+    const ScreenArea screen(QRect(0, 0, 1024, screenHeight));
     SystemSettingUi page;
+    page.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);  // as the main window has it
     page.setCurrentUvcDevSn(orla_->sn());
     child(&page, "wVirtualBg")->setVisible(virtualBgRows);
     child(&page, "wButtonAdapt")->setVisible(virtualBgRows);
@@ -410,7 +421,7 @@ void tst_SystemSettingUi::popupsBesideTheirRows()
     page.move(20, 0);
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect screen = availableScreenArea(QPoint());
     QWidget* row = child(&page, "wLanguage");
     page.findChild<QPushButton*>(QStringLiteral("pbLanguage"))->click();
     QWidget* language = page.languagePage();
@@ -450,6 +461,58 @@ void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
     QHoverEvent away(QEvent::HoverLeave, QPointF(-1, -1), QPointF(100, 20));
     QCoreApplication::sendEvent(row, &away);
     QVERIFY(page.languagePage()->isHidden());
+}
+
+// On a 1366 x 768 screen with the main window in its middle, the camera
+// setting dialog, the hotkey list and the button-mode help lie whole on the
+// screen, over the main window below its top edge (its title bar), and the
+// dialog's sections scroll without being cut.
+void tst_SystemSettingUi::windowsStayOnALowScreen()
+{
+    const QRect screen = ScreenArea::laptop();
+    const ScreenArea area(screen);
+    QWidget main;
+    main.setGeometry(283, 84, 800, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    sim().camera(orla_->locationId())->setStatusBlock(statusWith({}));
+    auto* page = new SystemSettingUi;
+    page->setParent(&main, Qt::Window | Qt::FramelessWindowHint);
+    page->setCurrentUvcDevSn(orla_->sn());
+    page->show();
+    QStringList faults;
+    const auto check = [&](QWidget* window) {
+        const QRect frame = window->frameGeometry();
+        if (!screen.contains(frame) || (frame.intersects(main.frameGeometry()) && frame.top() < main.geometry().top()))
+            faults << QStringLiteral("%1 at %2,%3 %4x%5").arg(window->objectName()).arg(frame.x()).arg(frame.y())
+                          .arg(frame.width()).arg(frame.height());
+    };
+
+    child<QPushButton>(page, "pbCameraSettings")->click();
+    QWidget* dialog = QApplication::activeModalWidget();
+    QVERIFY(dialog && dialog->inherits("CamSettings"));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    check(dialog);
+    auto* sections = dialog->findChild<QScrollArea*>(QStringLiteral("saSections"));
+    QTRY_VERIFY(sections->verticalScrollBar()->isVisible());
+    QVERIFY(sections->viewport()->width() >= sections->widget()->minimumSizeHint().width());
+    QVERIFY(dialog->findChild<QWidget*>(QStringLiteral("pbDone"))->isVisible());
+    dialog->close();
+
+    child<QPushButton>(page, "pbHotkeysHelp")->click();
+    QVERIFY(page->hotkeyListWindow()->isVisible());
+    check(page->hotkeyListWindow());
+    page->hotkeyListWindow()->close();
+
+    QObject helpWatch;
+    whenModal([&](QWidget* help) {
+        check(help);
+        help->close();
+    }, 5000, &helpWatch);
+    child<QPushButton>(page, "pbButtonAdaptHelp")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);
+    delete page;
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
 }
 
 // Rendered for a person to look at (systemsetting_<language>.png,

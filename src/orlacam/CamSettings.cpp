@@ -7,12 +7,15 @@
 #include "orlacam/CamSettingStyles.h"
 #include "orlacam/CamSettingTables.h"
 #include "ui_CamSettings.h"
+#include "uicomm/ScreenPlacement.h"
+#include "uicomm/ThinScrollBar.h"
 #include "uicomm/UicommResources.h"
 #include "uvc/UvcDevices.h"
 
 #include <QCloseEvent>
 #include <QDebug>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <limits>
@@ -111,6 +114,8 @@ CamSettings::CamSettings(QString sn, QWidget* parent) : QWidget(parent), ui(new 
                    & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     setWindowModality(Qt::ApplicationModal);
     ui->lbManualFocusValue->hide();
+    ui->wSections->setAttribute(Qt::WA_StyledBackground, true);
+    ui->saSections->verticalScrollBar()->setStyleSheet(QLatin1String(kThinScrollBarStyle));
     for (QPushButton* reset : {ui->pbExposureReset, ui->pbWhiteBalanceReset, ui->pbImageSettingsReset})
         reset->setIcon(QIcon(QStringLiteral(":/source/uicomm/icon/reset.svg")));
     sn_ = std::move(sn);
@@ -130,7 +135,7 @@ CamSettings::~CamSettings()
     delete ui;
 }
 
-void CamSettings::open()
+void CamSettings::open(const QWidget* anchor)
 {
     if (isVisible()) {
         raise();
@@ -139,8 +144,8 @@ void CamSettings::open()
     }
     initUi();
     QWidget::show();
-    adjustSize();
-    setMinimumWidth(width());
+    fitWidth();
+    placeWindow(this, anchor);
 }
 
 void CamSettings::show()
@@ -167,8 +172,11 @@ void CamSettings::closeEvent(QCloseEvent* event)
 
 void CamSettings::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        if (isVisible())
+            fitWidth();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -178,6 +186,16 @@ void CamSettings::keyPressEvent(QKeyEvent* event)
         on_pbCancel_clicked();
     else
         QWidget::keyPressEvent(event);
+}
+
+// As wide as the sections need in the present language, with room for the
+// scroll bar they show on a screen lower than the dialog.
+void CamSettings::fitWidth()
+{
+    const int needed =
+        ui->wSections->minimumSizeHint().width() + ui->saSections->verticalScrollBar()->sizeHint().width();
+    setMinimumWidth(qBound(minimumWidth(), needed, maximumWidth()));
+    resize(minimumWidth(), height());
 }
 
 CamSettings::Device CamSettings::camera() const
@@ -256,6 +274,8 @@ void CamSettings::forgetCamera()
     whiteBalanceResetKnown_ = false;
 }
 
+// Each state from where the camera's family reports it; one the family does
+// not report starts off and is not put back.
 void CamSettings::fillStatus(UvcDevice& device)
 {
     CameraStatus status;
@@ -263,14 +283,20 @@ void CamSettings::fillStatus(UvcDevice& device)
         qWarning() << "Status block unread; HDR, face modes and anti-flicker keep their states";
         return;
     }
-    curHdr_ = status.at(kStatusHdrByte) != 0;
-    curFaceFocus_ = status.at(kStatusFaceFocusByte);
-    curFaceAe_ = status.at(kStatusFaceAeByte);
-    curAntiFlicker_ = status.at(kStatusAntiFlickerByte);
-    initHdr_ = curHdr_;
-    initFaceFocus_ = curFaceFocus_;
-    initFaceAe_ = curFaceAe_;
-    initAntiFlicker_ = curAntiFlicker_;
+    const int type = device.getProductType();
+    const auto read = [&status, type](CameraStatus::Field field, int& current, std::optional<int>& initial) {
+        const bool reported = CameraStatus::hasField(field, type);
+        current = status.field(field, type);
+        initial = reported ? std::optional<int>(current) : std::nullopt;
+    };
+    int hdr = 0;
+    std::optional<int> initHdr;
+    read(CameraStatus::Field::Hdr, hdr, initHdr);
+    read(CameraStatus::Field::FaceFocus, curFaceFocus_, initFaceFocus_);
+    read(CameraStatus::Field::FaceAe, curFaceAe_, initFaceAe_);
+    read(CameraStatus::Field::AntiFlicker, curAntiFlicker_, initAntiFlicker_);
+    curHdr_ = hdr != 0;
+    initHdr_ = initHdr ? std::optional<bool>(curHdr_) : std::nullopt;
     setSwitchIcon(ui->pbHDR, curHdr_);
 }
 
@@ -443,7 +469,8 @@ void CamSettings::setModeLook(QPushButton* global, QPushButton* face, bool faceS
 // --- Cancel ---
 
 // Writes back each value that the last fill read and the dialog has changed
-// since, in the camera's order: modes before the values they govern.
+// since (white balance even unchanged), in the camera's order: modes before
+// the values they govern.
 void CamSettings::restoreOpeningValues(UvcDevice& device)
 {
     if (initHdr_ && *initHdr_ != curHdr_)
@@ -473,8 +500,8 @@ void CamSettings::restoreOpeningValues(UvcDevice& device)
     if (changedSinceOpening(Iso))
         device.uvcGainControlSet(false, *initial_[Iso]);
 
-    const bool temperatureMoved = !curAutoWhiteBalance_ && changedSinceOpening(Temperature);
-    if (initAutoWhiteBalance_ && (*initAutoWhiteBalance_ != curAutoWhiteBalance_ || temperatureMoved))
+    // White balance goes back whether or not it changed.
+    if (initAutoWhiteBalance_)
         device.uvcWhiteBalanceTemperatureControlSet(*initAutoWhiteBalance_, *initial_[Temperature]);
 
     if (initAntiFlicker_ && *initAntiFlicker_ != curAntiFlicker_)

@@ -33,10 +33,10 @@ public:
     explicit CamSettings(QString sn, QWidget* parent = nullptr);
     ~CamSettings() override;
 
-    // Fills and shows the dialog and returns at once; ended follows when
-    // Cancel, Done, closing or the camera's departure ends it. A visible
-    // dialog is only raised.
-    void open();
+    // Fills and shows the dialog beside or over anchor (the main window) and
+    // returns at once; ended follows when Cancel, Done, closing or the
+    // camera's departure ends it. A visible dialog is only raised.
+    void open(const QWidget* anchor = nullptr);
     void setCurrentUvcDevSn(const QString& sn);
 
 signals:
@@ -113,12 +113,6 @@ private slots:
 private:
     enum SliderId { Focus, Compensation, Shutter, Iso, Temperature, Contrast, Saturation, Sharpness, Hue };
     static constexpr int kSliderCount = Hue + 1;
-    // Status block bytes the dialog reads.
-    static constexpr int kStatusHdrByte = 1;
-    static constexpr int kStatusFaceAeByte = 3;
-    static constexpr int kStatusAntiFlickerByte = 7;
-    static constexpr int kStatusFaceFocusByte = 23;
-    static constexpr int kStatusFocusByte = 25;
     struct SliderRow;
     static const SliderRow& sliderRow(SliderId id);
 
@@ -141,6 +135,7 @@ private:
     // The Global/Face pair with one of them selected.
     static void setModeLook(QPushButton* global, QPushButton* face, bool faceSelected);
     void restoreOpeningValues(vesk::pc::UvcDevice& device);
+    void fitWidth();
     void finish();
 
     // Sliders: modes and the two conversions.

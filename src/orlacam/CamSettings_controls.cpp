@@ -56,16 +56,21 @@ void CamSettings::on_pbAutoFocus_clicked()
     curAutoFocus_ = !curAutoFocus_;
     setSwitchIcon(ui->pbAutoFocus, curAutoFocus_);
     ui->swFocus->setCurrentIndex(curAutoFocus_ ? 0 : 1);
-    // Without a status block the segments show the dialog's own face focus
-    // and the slider stays where it is.
+    // Without the status block, or a family that does not report these, the
+    // segments show the dialog's own face focus and the slider stays put.
     CameraStatus status;
+    const int type = device->getProductType();
     const bool statusRead = device->getCameraStatus(status);
+    const auto reported = [&](CameraStatus::Field field) {
+        return statusRead && CameraStatus::hasField(field, type);
+    };
     if (curAutoFocus_) {
         setModeLook(ui->pbFocusModeGlobal, ui->pbFocusModeFace,
-                    statusRead ? status.at(kStatusFaceFocusByte) != 0 : curFaceFocus_ != 0);
-    } else if (statusRead) {
+                    reported(CameraStatus::Field::FaceFocus) ? status.field(CameraStatus::Field::FaceFocus, type) != 0
+                                                             : curFaceFocus_ != 0);
+    } else if (reported(CameraStatus::Field::ManualFocus)) {
         const QSignalBlocker blocker(ui->slManualFocus);
-        ui->slManualFocus->setValue(status.at(kStatusFocusByte));
+        ui->slManualFocus->setValue(status.field(CameraStatus::Field::ManualFocus, type));
         ui->lbManualFocusValue->setText(QString::number(ui->slManualFocus->value()));
     }
     device->uvcFocusSet(curAutoFocus_, ui->slManualFocus->value());

@@ -1,5 +1,7 @@
 #include "orlacam/SystemSettingForm.h"
 
+#include "uicomm/ThinScrollBar.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -24,11 +26,6 @@ const char* const kRowStyle =
 const char* const kValueStyle = "background: transparent; color: rgb(124, 124, 124); font-size: 13px;";
 const char* const kBetaStyle = "border: 1px solid #202020; background-color: #303030; color: #6C6C6C;"
                                " border-radius: 8px; font-size: 13px;";
-const char* const kScrollStyle =
-    "QScrollBar:vertical { width: 6px; background: transparent; margin: 0px; }"
-    "QScrollBar::handle:vertical { background: rgb(102, 102, 102); min-height: 50px; border-radius: 2px; }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
-    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
 
 const char* const kTitle = QT_TRANSLATE_NOOP("SystemSettingUi", "System Setting");
 // The labels' and buttons' texts, by object name.
@@ -143,7 +140,7 @@ void SystemSettingForm::setupUi(QWidget* page)
     scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setFocusPolicy(Qt::NoFocus);
-    scrollArea->verticalScrollBar()->setStyleSheet(QLatin1String(kScrollStyle));
+    scrollArea->verticalScrollBar()->setStyleSheet(QLatin1String(kThinScrollBarStyle));
     pageLayout->addWidget(scrollArea);
     scrollAreaWidgetContents = new QWidget;
     scrollAreaWidgetContents->setObjectName(QStringLiteral("scrollAreaWidgetContents"));

@@ -33,6 +33,8 @@ constexpr int kRowHeight = 49;
 constexpr int kPopupDelayMs = 200;
 constexpr int kPopupOverlap = 4;        // a popup covers the row's right edge
 constexpr int kTowardsPopup = 60;       // leaving a row this close to its right edge
+constexpr int kTitleHeight = 22;        // a row title on one line
+constexpr int kFollowerMargin = 6;      // between a title's follower and the widget right of it
 
 const char* const kSwitchOn = ":/source/orlacam/icon/btn_on_n@3x";
 const char* const kSwitchOff = ":/source/orlacam/icon/btn_off_n@3x";
@@ -212,30 +214,44 @@ void SystemSettingUi::placeUpgradeButtons()
 }
 
 // Help buttons and the "beta" badge follow the end of their title's text,
-// which each language makes longer or shorter.
+// which each language makes longer or shorter. A title with too little room
+// before the widget on its right wraps onto two lines; the current button
+// mode always shows its whole word before the arrow.
 void SystemSettingUi::placeFollowers()
 {
+    QLabel* mode = ui->lbCurrButtonAdapt;
+    mode->ensurePolished();
+    const int modeWidth = mode->fontMetrics().horizontalAdvance(mode->text()) + 2;
+    mode->setGeometry(ui->pbButtonAdapt->x() - 5 - modeWidth, mode->y(), modeWidth, mode->height());
     const struct
     {
         QLabel* title;
         QWidget* follower;
         int gap;
+        QWidget* right;  // the title and its follower end before it
     } pairs[] = {
-        {ui->lbFirmwareVersion, ui->pbFirmwareVersionHelp, 4}, {ui->lbButtonAdapt, ui->pbButtonAdaptHelp, 4},
-        {ui->lbVirtualBg, ui->lbVirtualBgBeta, 8},             {ui->lbGlobalHotkeys, ui->pbHotkeysHelp, 4},
-        {ui->lbRemoteCtrl, ui->pbRemoteCtrlHelp, 4},
+        {ui->lbFirmwareVersion, ui->pbFirmwareVersionHelp, 4, ui->pbFirmwareUpgrade},
+        {ui->lbButtonAdapt, ui->pbButtonAdaptHelp, 4, mode},
+        {ui->lbVirtualBg, ui->lbVirtualBgBeta, 8, ui->pbVirtualBg},
+        {ui->lbGlobalHotkeys, ui->pbHotkeysHelp, 4, ui->pbGlobalHotkeys},
+        {ui->lbRemoteCtrl, ui->pbRemoteCtrlHelp, 4, ui->pbRemoteCtrl},
     };
     for (const auto& pair : pairs) {
-        pair.title->ensurePolished();
-        const int width = pair.title->fontMetrics().horizontalAdvance(pair.title->text()) + 2;
-        pair.title->resize(width, pair.title->height());
-        pair.follower->move(pair.title->x() + width + pair.gap,
-                            pair.title->y() + (pair.title->height() - pair.follower->height()) / 2);
+        QLabel* title = pair.title;
+        title->ensurePolished();
+        const QFontMetrics metrics = title->fontMetrics();
+        const int room = pair.right->x() - kFollowerMargin - pair.follower->width() - pair.gap - title->x();
+        const bool wrap = metrics.horizontalAdvance(title->text()) + 2 > room;
+        const QRect text = wrap ? metrics.boundingRect(QRect(0, 0, room, kRowHeight), Qt::TextWordWrap, title->text())
+                                : QRect(0, 0, metrics.horizontalAdvance(title->text()), kTitleHeight);
+        // Grown or shrunk about its middle, which stays level with the follower's.
+        const int middle = title->y() + title->height() / 2;
+        const int height = qMax(kTitleHeight, text.height());
+        title->setWordWrap(wrap);
+        title->setGeometry(title->x(), middle - height / 2, text.width() + 2, height);
+        pair.follower->move(title->x() + title->width() + pair.gap,
+                            title->y() + (title->height() - pair.follower->height()) / 2);
     }
-    // The current button mode takes the room left before the arrow.
-    const int left = ui->pbButtonAdaptHelp->geometry().right() + 6;
-    ui->lbCurrButtonAdapt->setGeometry(left, ui->lbCurrButtonAdapt->y(), ui->pbButtonAdapt->x() - 5 - left,
-                                       ui->lbCurrButtonAdapt->height());
 }
 
 void SystemSettingUi::adjustDevAutoSleepWidgetHeight()
@@ -259,14 +275,19 @@ void SystemSettingUi::setMaxHeight()
     }
     setMaximumHeight(sum - 1);
     ui->scrollAreaWidgetContents->setMaximumHeight(sum - 1);
-    if (sum >= kScrollFrom) {
-        ui->scrollArea->setMinimumHeight(kScrollFrom);
-        setMinimumHeight(kScrollFrom);
+    // A screen lower than that lets the rows scroll from its own height.
+    const QRect area = availableScreenArea(frameGeometry().center());
+    const int frame = frameGeometry().height() - height();
+    const int scrollFrom = area.isValid() ? qMin(kScrollFrom, area.height() - frame) : kScrollFrom;
+    if (sum >= scrollFrom) {
+        ui->scrollArea->setMinimumHeight(scrollFrom);
+        setMinimumHeight(scrollFrom);
     } else {
         setMinimumHeight(sum - 1);
         ui->scrollArea->setMinimumHeight(sum - 1);
         resize(width(), sum - 1);
     }
+    limitToScreen(this);
     move(keptOnScreen(frameGeometry()));
 }
 
@@ -364,10 +385,7 @@ void SystemSettingUi::hideOtherPopups(QWidget* keep)
 // the row's bottom, when it would not fit below; always whole on the screen.
 void SystemSettingUi::showWidget(QWidget* popup, QWidget* row, bool immediate)
 {
-    const QScreen* screen = QGuiApplication::screenAt(row->mapToGlobal(QPoint(0, 0)));
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QRect available = availableScreenArea(row->mapToGlobal(QPoint(0, 0)));
     const int h = popup->height();
     const QPoint top = row->mapToGlobal(QPoint(row->width() - 1, 0));
     const QPoint bottom = row->mapToGlobal(QPoint(row->width() - 1, row->height() - 1));

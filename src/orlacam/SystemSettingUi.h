@@ -130,6 +130,7 @@ private:
 
     // Rows.
     MainUserUi* mainWindow() const;
+    const QWidget* anchorWindow() const;
     bool awake() const;
     QSharedPointer<vesk::pc::UvcDevice> lookUp() const;
     QSharedPointer<vesk::pc::UvcDevice> markedCommand(const QString& sn) const;
@@ -138,7 +139,7 @@ private:
     // A modal notice with Yes; then (if given) follows its answer, unless
     // this page has gone by then.
     void runTips(const QString& title, const QString& text, bool links, std::function<void()> then = {});
-    void switchVirtualBg(const QString& sn);
+    void switchVirtualBg(const QString& sn, bool on);
     void showStoredVirtualBg();
 
     SystemSettingForm* ui = nullptr;

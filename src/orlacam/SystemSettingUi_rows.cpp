@@ -16,6 +16,7 @@
 #include "uicomm/ButtonMode.h"
 #include "uicomm/HotKeyList.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/ScreenPlacement.h"
 #include "uvc/UvcDevices.h"
 
 #include <QComboBox>
@@ -73,6 +74,12 @@ const char* const kRemoteShop = "https://shop.kestro.invalid/products/kestro-orl
 MainUserUi* SystemSettingUi::mainWindow() const
 {
     return qobject_cast<MainUserUi*>(parentWidget());
+}
+
+// The page's dialogs go beside or over the main window, or the page itself without one.
+const QWidget* SystemSettingUi::anchorWindow() const
+{
+    return parentWidget() ? parentWidget()->window() : this;
 }
 
 bool SystemSettingUi::awake() const
@@ -345,7 +352,7 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
     }
     vesk::pc::devActionToServer(serialNumber, vesk::pc::ActionConfigureVideoOpened, vesk::pc::SourceMouse);
     camSettingsOpen = true;
-    camSettings->open();
+    camSettings->open(anchorWindow());
 }
 
 // --- Button configuration row ---
@@ -353,6 +360,7 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
 void SystemSettingUi::showButtonModeText(int mode)
 {
     ui->lbCurrButtonAdapt->setText(mode == 1 ? tr("Rotation") : tr("Default"));
+    placeFollowers();  // the row's title makes room for the new word
 }
 
 void SystemSettingUi::setBtnAdaptationMode(int mode)
@@ -421,18 +429,19 @@ void SystemSettingUi::on_pbVirtualBg_clicked()
     // The click's camera, whatever the notice's wait brings.
     const QString sn = serialNumber;
     if (virtualBgSwitch) {
-        switchVirtualBg(sn);
+        switchVirtualBg(sn, false);
         return;
     }
+    // Yes turns it on, whatever a status update showed while the notice waited.
     runTips(QString(),
             tr("The Virtual Background features are now in beta version and will give further updates to "
                "polish the effect."),
-            false, [this, sn] { switchVirtualBg(sn); });
+            false, [this, sn] { switchVirtualBg(sn, true); });
 }
 
-void SystemSettingUi::switchVirtualBg(const QString& sn)
+void SystemSettingUi::switchVirtualBg(const QString& sn, bool on)
 {
-    virtualBgSwitch = !virtualBgSwitch;
+    virtualBgSwitch = on;
     setSwitchIcon(ui->pbVirtualBg, virtualBgSwitch);
     ui->wButtonAdapt->setVisible(virtualBgSwitch);
     GlobalParams::get().pc_virtual_bg = virtualBgSwitch;
@@ -454,7 +463,12 @@ void SystemSettingUi::on_pbGlobalHotkeys_clicked()
 
 void SystemSettingUi::on_pbHotkeysHelp_clicked()
 {
-    hotKeyList->setVisible(hotKeyList->isHidden());
+    if (hotKeyList->isVisible()) {
+        hotKeyList->hide();
+        return;
+    }
+    hotKeyList->show();
+    placeWindow(hotKeyList, anchorWindow());
 }
 
 void SystemSettingUi::on_pbRemoteCtrl_clicked()

@@ -1,12 +1,14 @@
 #include "uicomm/HotKeyList.h"
 
 #include "comm/GlobalParams.h"
+#include "uicomm/ThinScrollBar.h"
 #include "uicomm/UicommResources.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -86,11 +88,8 @@ HotKeyList::HotKeyList(QWidget* parent)
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(QStringLiteral("#HotKeyList, QTableWidget { background-color: rgb(30, 30, 30); color: #FFFFFF; }"
                                  "QLabel { color: #FFFFFF; }"
-                                 "QTableWidget { border: none; }"
-                                 "QScrollBar:vertical { width: 6px; background: transparent; }"
-                                 "QScrollBar::handle:vertical { background: rgb(102, 102, 102); min-height: 50px;"
-                                 " border-radius: 2px; }"
-                                 "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"));
+                                 "QTableWidget { border: none; }")
+                  + QLatin1String(kThinScrollBarStyle));
 
     lbHotkeyTitle = new QLabel(this);
     lbHotkeyTitle->setObjectName(QStringLiteral("lbHotkeyTitle"));
@@ -127,7 +126,9 @@ HotKeyList::HotKeyList(QWidget* parent)
     tbHotkeyList->setFont(pixelFont(tbHotkeyList->font(), 15));
     setFixedHeight(kHeight);
     retranslate();
-    evenRowHeights();
+    // Built after the start-up translator, the list gets no language change
+    // until the user picks another language.
+    fitLanguage();
 }
 
 HotKeyList::~HotKeyList() = default;
@@ -160,13 +161,27 @@ void HotKeyList::evenRowHeights()
         tbHotkeyList->setRowHeight(row, height + 2 * kCellPadding);
 }
 
+void HotKeyList::fitLanguage()
+{
+    setFixedWidth(widthFor(vesk::pc::GlobalParams::get().language_type));
+    evenRowHeights();
+}
+
 void HotKeyList::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange) {
         retranslate();
-        setFixedWidth(widthFor(vesk::pc::GlobalParams::get().language_type));
-        evenRowHeights();
+        fitLanguage();
     }
     QWidget::changeEvent(event);
+}
+
+// Closing only hides the list, as its help button does.
+void HotKeyList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 

@@ -19,9 +19,12 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void retranslate();
+    // The width of the stored language and the rows' heights for it.
+    void fitLanguage();
     void evenRowHeights();
 
     QLabel* lbHotkeyTitle = nullptr;

@@ -1,5 +1,7 @@
 #include "uicomm/OWidget.h"
 
+#include "uicomm/ScreenPlacement.h"
+
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,8 +20,7 @@ OWidget::~OWidget() = default;
 
 void OWidget::centreOnParent()
 {
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
+    placeWindow(this, parentWidget(), WindowPlace::Centred);
 }
 
 void OWidget::mousePressEvent(QMouseEvent* event)

@@ -20,7 +20,8 @@ public:
     static void applyRoundedMask(QWidget* widget);
 
 protected:
-    // For the boxes, as they are shown.
+    // For the boxes, as they are shown: centred on the parent's window, whole
+    // on the screen and below the parent's title bar.
     void centreOnParent();
 
     void mousePressEvent(QMouseEvent* event) override;

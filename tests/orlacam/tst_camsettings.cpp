@@ -7,6 +7,7 @@
 #include "orlacam/CamSettingTables.h"
 #include "orlacam/CamSettings.h"
 #include "support/Legibility.h"
+#include "support/ScreenArea.h"
 #include "support/SimCameras.h"
 #include "support/SimControlEdits.h"
 #include "support/TestHome.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
@@ -63,6 +66,17 @@ QStringList sent(const SimCamera& camera)
             lines << QStringLiteral("MSG:") + QString::fromLatin1(record.data.mid(10, 3).toHex());
     }
     return lines;
+}
+
+// Message frames travel through the camera's device thread, so their order
+// against the direct transfers is not fixed: they are compared after them.
+QStringList directFirst(const QStringList& lines)
+{
+    QStringList direct;
+    QStringList messages;
+    for (const QString& line : lines)
+        (line.startsWith(QLatin1String("MSG:")) ? messages : direct) << line;
+    return direct + messages;
 }
 
 QStringList list(const char* text)
@@ -140,10 +154,12 @@ class tst_CamSettings : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    const ScreenArea screen_{ScreenArea::fullHd()};  // room for the dialog's 870 px
     QList<uint32_t> plugged_;
 
+    // productType: 0 Zuki, 1 Zuki 4K, 2 Orla, 4 Ko.
     QSharedPointer<SimCamera> plug(const char* sn, uint32_t location, const QString& controls,
-                                   const QString& status = QString());
+                                   const QString& status = QString(), int productType = 2);
 
 private slots:
     void initTestCase();
@@ -155,6 +171,8 @@ private slots:
     void tableLookups();
     void slidersFromRanges();
     void hdrSwitchLocks();
+    void statusReadByFamily_data();
+    void statusReadByFamily();
     void throttledSliderDeliversItsLastValue();
     void absentCameraShowsTheAbsentLook();
     void unreadAndMissingControlsAreLeftAlone();
@@ -166,9 +184,13 @@ private slots:
 };
 
 QSharedPointer<SimCamera> tst_CamSettings::plug(const char* sn, uint32_t location, const QString& controls,
-                                                const QString& status)
+                                                const QString& status, int productType)
 {
+    // Product and platform names of each type, as indices of the camera's string tables.
+    static const uint8_t kIndices[][2] = {{2, 4}, {2, 5}, {4, 4}, {4, 5}, {3, 4}};
     SimCameraModel model = withControls(SimCameraModel(), controls);
+    model.productIndex = kIndices[productType][0];
+    model.platformIndex = kIndices[productType][1];
     model.usb = {QStringLiteral("sim-settings-%1").arg(location, 0, 16), location, 0x3564, 0xFEF2, 0xEF, 0x02};
     model.serial = QByteArray(sn).leftJustified(14, '\0');
     model.uuid[23] = char(location >> 20);  // one uuid per camera
@@ -214,31 +236,31 @@ void tst_CamSettings::controlGroups_data()
     QTest::addColumn<QStringList>("restored");
 
     QTest::newRow("HDR on, cancelled") << "" << "1=00" << "HDR" << list("REC:010101") << "Cancel"
-                                       << list("REC:010100");
+                                       << list("REC:010100 PU:0B=01");
     QTest::newRow("HDR on, kept") << "" << "1=00" << "HDR" << list("REC:010101") << "Done" << list("");
     QTest::newRow("auto focus off at the camera's position") << "" << "25=80" << "auto focus"
-        << list("CT:08=00 CT:06=8000") << "Escape" << list("CT:08=01");
+        << list("CT:08=00 CT:06=8000") << "Escape" << list("CT:08=01 PU:0B=01");
     QTest::newRow("focus mode Face") << "" << "23=00" << "focus Face" << list("MSG:13d201") << "Cancel"
-                                     << list("MSG:13d200");
+                                     << list("MSG:13d200 PU:0B=01");
     QTest::newRow("manual focus") << "CT:08=00 CT:06=6400" << "" << "manual focus 300"
-        << list("CT:08=00 CT:06=2c01") << "close" << list("CT:08=00 CT:06=6400");
+        << list("CT:08=00 CT:06=2c01") << "close" << list("CT:08=00 CT:06=6400 PU:0B=01");
     QTest::newRow("auto exposure off takes the camera's time")
         << "CT:04.min=01000000 CT:04.max=a00f0000 CT:04=64000000" << "" << "auto exposure"
-        << list("CT:02=01 CT:04=64000000") << "Cancel" << list("CT:02=02");
+        << list("CT:02=01 CT:04=64000000") << "Cancel" << list("CT:02=02 PU:0B=01");
     QTest::newRow("exposure mode Face") << "" << "3=00" << "exposure Face" << list("REC:030101") << "Cancel"
-                                        << list("REC:030100");
+                                        << list("REC:030100 PU:0B=01");
     QTest::newRow("compensation in table mode") << "PU:01.max=1200 PU:01=0900" << "" << "compensation 12"
-        << list("PU:01=0c00") << "Cancel" << list("PU:01=0900");
+        << list("PU:01=0c00") << "Cancel" << list("PU:01=0900 PU:0B=01");
     QTest::newRow("exposure reset") << "CT:02=01 PU:01.max=1200 PU:01=0300" << "3=00" << "exposure reset"
-        << list("CT:02=02 REC:030101 PU:01=0100") << "Cancel" << list("CT:02=01 CT:04=9c000000 REC:030100 PU:01=0300");
+        << list("CT:02=02 REC:030101 PU:01=0100") << "Cancel" << list("CT:02=01 CT:04=9c000000 REC:030100 PU:01=0300 PU:0B=01");
     QTest::newRow("anti-flicker 60 Hz") << "" << "7=01" << "60Hz" << list("PU:05=02") << "Cancel"
-                                        << list("PU:05=01");
+                                        << list("PU:0B=01 PU:05=01");
     QTest::newRow("anti-flicker needs auto exposure") << "CT:02=01" << "7=01" << "60Hz" << list("")
-                                                      << "Cancel" << list("");
+                                                      << "Cancel" << list("PU:0B=01");
     QTest::newRow("shutter in table mode") << "CT:02=01 CT:04.min=01000000 CT:04.max=a00f0000 CT:04=64000000"
-        << "" << "shutter 5" << list("CT:02=01 CT:04=06000000") << "Cancel" << list("CT:02=01 CT:04=64000000");
+        << "" << "shutter 5" << list("CT:02=01 CT:04=06000000") << "Cancel" << list("CT:02=01 CT:04=64000000 PU:0B=01");
     QTest::newRow("ISO in table mode") << "CT:02=01 PU:04.min=0100 PU:04.max=3000 PU:04=0500" << ""
-        << "ISO 9" << list("PU:04=0a00") << "Cancel" << list("PU:04=0500");
+        << "ISO 9" << list("PU:04=0a00") << "Cancel" << list("PU:04=0500 PU:0B=01");
     QTest::newRow("auto white balance off") << "" << "" << "auto white balance" << list("PU:0B=00 PU:0A=f811")
         << "Cancel" << list("PU:0B=01");
     QTest::newRow("colour temperature") << "PU:0B=00" << "" << "temperature 50" << list("PU:0B=00 PU:0A=8813")
@@ -246,11 +268,11 @@ void tst_CamSettings::controlGroups_data()
     QTest::newRow("white balance reset") << "PU:0B=00" << "" << "white balance reset" << list("PU:0B=01")
         << "Done" << list("");
     QTest::newRow("contrast alone") << "" << "" << "contrast 60" << list("PU:03=3c00") << "Cancel"
-                                    << list("PU:03=3200");
+                                    << list("PU:0B=01 PU:03=3200");
     QTest::newRow("saturation kept") << "" << "" << "saturation 70" << list("PU:07=4600") << "Done" << list("");
-    QTest::newRow("signed hue") << "" << "" << "hue -90" << list("PU:06=a6ff") << "Cancel" << list("PU:06=0000");
+    QTest::newRow("signed hue") << "" << "" << "hue -90" << list("PU:06=a6ff") << "Cancel" << list("PU:0B=01 PU:06=0000");
     QTest::newRow("image reset sends what moves") << "PU:03=1e00 PU:08=0a00" << "" << "image reset"
-        << list("PU:03=3200 PU:08=3200") << "Cancel" << list("PU:03=1e00 PU:08=0a00");
+        << list("PU:03=3200 PU:08=3200") << "Cancel" << list("PU:0B=01 PU:03=1e00 PU:08=0a00");
 }
 
 void tst_CamSettings::controlGroups()
@@ -269,12 +291,12 @@ void tst_CamSettings::controlGroups()
     camera->clearRequests();
 
     actions()[action](dialog);
-    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), changed, kBoundMs);
+    QTRY_COMPARE_WITH_TIMEOUT(directFirst(sent(*camera)), directFirst(changed), kBoundMs);
     camera->clearRequests();
     closings()[closing](dialog);
-    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), restored, kBoundMs);
+    QTRY_COMPARE_WITH_TIMEOUT(directFirst(sent(*camera)), directFirst(restored), kBoundMs);
     QTest::qWait(100);
-    QCOMPARE(sent(*camera), restored);  // and nothing more
+    QCOMPARE(directFirst(sent(*camera)), directFirst(restored));  // and nothing more
     QVERIFY(!dialog.isVisible());
 }
 
@@ -350,6 +372,52 @@ void tst_CamSettings::hdrSwitchLocks()
     QCOMPARE(sent(*camera), list("REC:010101"));
 }
 
+void tst_CamSettings::statusReadByFamily_data()
+{
+    QTest::addColumn<int>("productType");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("hdrClick");      // what a click on HDR sends; empty: the switch is off and deaf
+    QTest::addColumn<QString>("exposureMode");  // the selected segment
+    QTest::addColumn<QString>("antiFlicker");
+    QTest::addColumn<QString>("manualFocus");   // the focus sent when auto focus goes off
+    QTest::newRow("Orla") << 2 << "1=01 3=01 7=02 25=80" << "REC:010100" << "pbExposureModeFace"
+                          << "pbAntiFlicker60" << "CT:06=8000";
+    QTest::newRow("Zuki 4K") << 1 << "1=00 3=01 6=01 7=00 25=80" << "REC:010100" << "pbExposureModeGlobal"
+                             << "pbAntiFlicker50" << "CT:06=0000";
+    QTest::newRow("Zuki: no HDR") << 0 << "1=00 3=02 6=01 7=01 25=80" << "" << "pbExposureModeFace"
+                                  << "pbAntiFlicker60" << "CT:06=0000";
+    QTest::newRow("Ko: no status column") << 4 << "1=01 3=01 7=01 25=80" << "" << "pbExposureModeGlobal"
+                                          << "pbAntiFlickerOff" << "CT:06=0000";
+}
+
+// HDR, face AE, anti-flicker and the manual focus position come from the
+// bytes of the camera's own family.
+void tst_CamSettings::statusReadByFamily()
+{
+    QFETCH(int, productType);
+    QFETCH(QString, status);
+    QFETCH(QString, hdrClick);
+    QFETCH(QString, exposureMode);
+    QFETCH(QString, antiFlicker);
+    QFETCH(QString, manualFocus);
+    const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString(), status, productType);
+    QVERIFY(camera);
+    QCOMPARE(UvcDevices::get().getDevBySn(QLatin1String(kSn))->getProductType(), productType);
+    CamSettings dialog(QString::fromLatin1(kSn));
+    dialog.show();
+    const QString selected = exposureMode.endsWith(QLatin1String("Face")) ? kRightOnStyle : kLeftOnStyle;
+    QCOMPARE(child<QPushButton>(dialog, exposureMode.toLatin1())->styleSheet(), selected);
+    const QHash<QString, QString> antiFlickerOn = {{"pbAntiFlickerOff", kLeftOnStyle},
+                                                   {"pbAntiFlicker50", kMiddleOnStyle},
+                                                   {"pbAntiFlicker60", kRightOnStyle}};
+    QCOMPARE(child<QPushButton>(dialog, antiFlicker.toLatin1())->styleSheet(), antiFlickerOn[antiFlicker]);
+    QCOMPARE(child<QPushButton>(dialog, "pbHDR")->isEnabled(), !hdrClick.isEmpty());
+    camera->clearRequests();
+    click(dialog, "pbHDR");
+    click(dialog, "pbAutoFocus");
+    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), list(qPrintable(hdrClick + " CT:08=00 " + manualFocus)), kBoundMs);
+}
+
 void tst_CamSettings::throttledSliderDeliversItsLastValue()
 {
     const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString());
@@ -405,7 +473,7 @@ void tst_CamSettings::unreadAndMissingControlsAreLeftAlone()
     setSlider(dialog, "slContrast", 20);
     click(dialog, "pbCancel");
     QTest::qWait(100);
-    QCOMPARE(sent(*other), list("PU:08=1400 PU:03=1400 PU:08=3200"));
+    QCOMPARE(sent(*other), list("PU:08=1400 PU:03=1400 PU:0B=01 PU:08=3200"));
 }
 
 void tst_CamSettings::departureEndsTheDialog()
@@ -475,6 +543,10 @@ void tst_CamSettings::rendersLegibly()
         const QString png = stagedFile(QStringLiteral("camsettings_%1_%2.png")
                                            .arg(language, controls.isEmpty() ? "auto" : "manual"));
         QVERIFY(dialog.grab().save(png));
+        // At its full height nothing scrolls, once the window system has its size.
+        auto* sections = child<QScrollArea>(dialog, "saSections");
+        QTRY_COMPARE(sections->width(), dialog.width());
+        QTRY_VERIFY(!sections->verticalScrollBar()->isVisible());
         QVERIFY(dialog.width() >= 410 && dialog.width() <= 600);
         QCOMPARE(dialog.height(), 870);
         QList<QWidget*> parents{&dialog};

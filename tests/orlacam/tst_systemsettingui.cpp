@@ -9,16 +9,19 @@
 #include "orlacam/ButtonModeHelp.h"
 #include "orlacam/SystemSettingUi.h"
 #include "support/Legibility.h"
+#include "support/ScreenArea.h"
 #include "support/TestHome.h"
 #include "support/BoxTestSupport.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/ForMoreUi.h"
+#include "uicomm/HotKeyList.h"
 #include "uicomm/Language.h"
 
 #include <QComboBox>
 #include <QHoverEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -86,6 +89,7 @@ class tst_SystemSettingUi : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    const ScreenArea screen_{ScreenArea::fullHd()};  // room for the page's 736 px
     FakeCloudServer server_;
     QSharedPointer<UvcDevice> orla_;  // firmware 4.2.3.1: every row shows
 
@@ -109,6 +113,7 @@ private slots:
     void heightRule();
     void popupsBesideTheirRows();
     void hoverOpensAfterTheDelayOnly();
+    void windowsStayOnALowScreen();
     void rendersLegibly_data();
     void rendersLegibly();
 };
@@ -145,7 +150,9 @@ bool tst_SystemSettingUi::actionReported(const QByteArray& name, int withinMs)
 void tst_SystemSettingUi::rowsSendAndReport_data()
 {
     QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<QString>("control");  // a button, "cb:<index>" or "mode:<mode>"
+    // A button (with "|26=<byte>" a status update of byte 26 while its notice
+    // waits), "cb:<index>" or "mode:<mode>".
+    QTest::addColumn<QString>("control");
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<QByteArray>("action");  // empty: none
     QTest::newRow("noise on") << statusWith({}) << "pbNoiseCancellation" << QByteArray("0a0101")
@@ -164,6 +171,8 @@ void tst_SystemSettingUi::rowsSendAndReport_data()
                                             << QByteArray();
     QTest::newRow("virtual background on, after the notice") << statusWith({{26, 1}}) << "pbVirtualBg"
                                                              << QByteArray("110100") << QByteArray();
+    QTest::newRow("virtual background on, a status update during the notice")
+        << statusWith({{26, 1}}) << "pbVirtualBg|26=0" << QByteArray("110100") << QByteArray();
     QTest::newRow("asleep: nothing") << statusWith({{2, 3}}) << "pbNoiseCancellation" << QByteArray()
                                      << QByteArray();
 }
@@ -189,11 +198,14 @@ void tst_SystemSettingUi::rowsSendAndReport()
         QTest::mouseClick(child<QPushButton>(page.buttonModePage(), "pbRotation"), Qt::LeftButton);
         QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), QStringLiteral("Rotation"));
     } else {
+        const QString update = control.section(QLatin1Char('|'), 1);
         whenModal([&](QWidget* box) {
             ++notices;
+            if (!update.isEmpty())
+                page.setVirtualBg(update.section(QLatin1Char('='), 1).toInt());
             childButton(box, "pbYes")->click();
         }, 1500, &noticeWatch);
-        child<QPushButton>(&page, control.toLatin1())->click();
+        child<QPushButton>(&page, control.section(QLatin1Char('|'), 0, 0).toLatin1())->click();
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);  // answered
     }
     const QList<QByteArray> sent = records(orla_->sn()).mid(before);
@@ -370,10 +382,13 @@ void tst_SystemSettingUi::heightRule_data()
     QTest::addColumn<int>("sleepSeconds");
     QTest::addColumn<int>("minimum");
     QTest::addColumn<int>("maximum");
-    QTest::newRow("eleven rows, auto sleep on") << true << 30 << 600 << 736;
-    QTest::newRow("eleven rows, off") << true << 0 << 550 << 550;
-    QTest::newRow("nine rows, off") << false << -30 << 450 << 450;
-    QTest::newRow("nine rows, on") << false << 600 << 600 << 636;
+    QTest::addColumn<int>("screenHeight");
+    QTest::newRow("eleven rows, auto sleep on") << true << 30 << 600 << 736 << 1080;
+    QTest::newRow("eleven rows, off") << true << 0 << 550 << 550 << 1080;
+    QTest::newRow("nine rows, off") << false << -30 << 450 << 450 << 1080;
+    QTest::newRow("nine rows, on") << false << 600 << 600 << 636 << 1080;
+    QTest::newRow("eleven rows, on, a low screen") << true << 30 << 576 << 576 << 576;
+    QTest::newRow("eleven rows, off, a low screen") << true << 0 << 550 << 550 << 576;
 }
 
 void tst_SystemSettingUi::heightRule()
@@ -382,7 +397,10 @@ void tst_SystemSettingUi::heightRule()
     QFETCH(int, sleepSeconds);
     QFETCH(int, minimum);
     QFETCH(int, maximum);
+    QFETCH(int, screenHeight);
+    const ScreenArea screen(QRect(0, 0, 1024, screenHeight));
     SystemSettingUi page;
+    page.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);  // as the main window has it
     page.setCurrentUvcDevSn(orla_->sn());
     child(&page, "wVirtualBg")->setVisible(virtualBgRows);
     child(&page, "wButtonAdapt")->setVisible(virtualBgRows);
@@ -403,7 +421,7 @@ void tst_SystemSettingUi::popupsBesideTheirRows()
     page.move(20, 0);
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect screen = availableScreenArea(QPoint());
     QWidget* row = child(&page, "wLanguage");
     page.findChild<QPushButton*>(QStringLiteral("pbLanguage"))->click();
     QWidget* language = page.languagePage();
@@ -445,10 +463,70 @@ void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
     QVERIFY(page.languagePage()->isHidden());
 }
 
-// Rendered for a person to look at (systemsetting_<language>.png and
-// buttonmodehelp_<language>.png in the build directory) with every row
-// shown: each row's widgets lie inside it, overlap nothing and show their
-// whole text, and the "Update" buttons have their language's width.
+// On a 1366 x 768 screen with the main window in its middle, the camera
+// setting dialog, the hotkey list and the button-mode help lie whole on the
+// screen, over the main window below its top edge (its title bar), and the
+// dialog's sections scroll without being cut.
+void tst_SystemSettingUi::windowsStayOnALowScreen()
+{
+    const QRect screen = ScreenArea::laptop();
+    const ScreenArea area(screen);
+    QWidget main;
+    main.setGeometry(283, 84, 800, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    sim().camera(orla_->locationId())->setStatusBlock(statusWith({}));
+    auto* page = new SystemSettingUi;
+    page->setParent(&main, Qt::Window | Qt::FramelessWindowHint);
+    page->setCurrentUvcDevSn(orla_->sn());
+    page->show();
+    QStringList faults;
+    const auto placed = [&](QWidget* window) {
+        const QRect frame = window->frameGeometry();
+        return screen.contains(frame) && !(frame.intersects(main.frameGeometry()) && frame.top() < main.geometry().top());
+    };
+    // Once the window system has moved it.
+    const auto check = [&](QWidget* window) {
+        if (QTest::qWaitFor([&] { return placed(window); }, 3000))
+            return;
+        const QRect frame = window->frameGeometry();
+        faults << QStringLiteral("%1 at %2,%3 %4x%5").arg(window->objectName()).arg(frame.x()).arg(frame.y())
+                      .arg(frame.width()).arg(frame.height());
+    };
+
+    child<QPushButton>(page, "pbCameraSettings")->click();
+    QWidget* dialog = QApplication::activeModalWidget();
+    QVERIFY(dialog && dialog->inherits("CamSettings"));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    check(dialog);
+    auto* sections = dialog->findChild<QScrollArea*>(QStringLiteral("saSections"));
+    QTRY_VERIFY(sections->verticalScrollBar()->isVisible());
+    QVERIFY(sections->viewport()->width() >= sections->widget()->minimumSizeHint().width());
+    QVERIFY(dialog->findChild<QWidget*>(QStringLiteral("pbDone"))->isVisible());
+    dialog->close();
+
+    child<QPushButton>(page, "pbHotkeysHelp")->click();
+    QVERIFY(page->hotkeyListWindow()->isVisible());
+    check(page->hotkeyListWindow());
+    page->hotkeyListWindow()->close();
+
+    QObject helpWatch;
+    whenModal([&](QWidget* help) {
+        check(help);
+        help->close();
+    }, 5000, &helpWatch);
+    child<QPushButton>(page, "pbButtonAdaptHelp")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);
+    delete page;
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+}
+
+// Rendered for a person to look at (systemsetting_<language>.png,
+// systemsetting_default_<language>.png and buttonmodehelp_<language>.png in
+// the build directory) with every row shown: each row's widgets lie inside
+// it, overlap nothing and show their whole text, the button mode's value
+// label with either value, and the "Update" buttons have their language's
+// width.
 void tst_SystemSettingUi::rendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
@@ -484,6 +562,12 @@ void tst_SystemSettingUi::rendersLegibly()
         QVERIFY2(row->isVisible(), qPrintable(row->objectName()));
         faults << legibilityFault(row);
     }
+    // The button mode's other value.
+    page.setBtnAdaptationMode(0);
+    QCOMPARE(child<QLabel>(&page, "lbCurrButtonAdapt")->text(), translator.translate("SystemSettingUi", "Default"));
+    QWidget* buttonModeRow = child(&page, "wButtonAdapt");
+    QVERIFY(buttonModeRow->grab().save(stagedFile(QStringLiteral("systemsetting_default_%1.png").arg(language))));
+    faults << legibilityFault(buttonModeRow);
     ButtonModeHelp help;
     help.show();
     QVERIFY(help.grab().save(stagedFile(QStringLiteral("buttonmodehelp_%1.png").arg(language))));

@@ -1,3 +1,4 @@
+#include "support/ScreenArea.h"
 #include "support/TestHome.h"
 #include "uicomm/OWidget.h"
 #include "uicomm/RSlider.h"
@@ -42,6 +43,8 @@ private slots:
     void releaseOfOtherButtonKeepsDragging();
     void roundedMaskFollowsSize();
     void plainBoxHasNoMask();
+    void placedWholeOnALowScreen_data();
+    void placedWholeOnALowScreen();
 };
 
 void tst_BaseWidgets::sliderIgnoresWheel()
@@ -152,6 +155,63 @@ void tst_BaseWidgets::plainBoxHasNoMask()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     box.repaint();
     QVERIFY(box.mask().isEmpty());
+}
+
+// A 1366 x 768 screen and a main window of 800 x 600 in its middle: a
+// window goes beside it where there is room, else over it below its title
+// bar (2 px on the test platform), always whole on the screen and no higher
+// than the screen.
+void tst_BaseWidgets::placedWholeOnALowScreen_data()
+{
+    QTest::addColumn<QRect>("anchor");  // the main window's frame; empty: none
+    QTest::addColumn<QSize>("size");    // the window's fixed size as its form gives it
+    QTest::addColumn<int>("place");
+    QTest::addColumn<QRect>("expected");
+    const QRect centred(283, 84, 800, 600);
+    const int beside = int(WindowPlace::Beside);
+    QTest::newRow("camera dialog over the main window") << centred << QSize(410, 870) << beside
+                                                         << QRect(478, 86, 410, 682);
+    QTest::newRow("hotkey list over the main window") << centred << QSize(550, 820) << beside
+                                                       << QRect(408, 86, 550, 682);
+    QTest::newRow("beside, right") << QRect(0, 84, 800, 600) << QSize(410, 600) << beside
+                                   << QRect(800, 84, 410, 600);
+    QTest::newRow("beside, left") << QRect(566, 100, 800, 600) << QSize(410, 600) << beside
+                                  << QRect(156, 100, 410, 600);
+    QTest::newRow("beside, limited to the screen") << QRect(0, 0, 400, 300) << QSize(410, 870) << beside
+                                                   << QRect(400, 0, 410, 768);
+    QTest::newRow("box centred") << centred << QSize(360, 200) << int(WindowPlace::Centred)
+                                 << QRect(503, 284, 360, 200);
+    QTest::newRow("main window above the screen") << QRect(283, -200, 800, 600) << QSize(410, 870) << beside
+                                                  << QRect(478, 0, 410, 768);
+    QTest::newRow("no main window") << QRect() << QSize(410, 870) << beside << QRect(478, 0, 410, 768);
+}
+
+void tst_BaseWidgets::placedWholeOnALowScreen()
+{
+    QFETCH(QRect, anchor);
+    QFETCH(QSize, size);
+    QFETCH(int, place);
+    QFETCH(QRect, expected);
+    const ScreenArea screen(ScreenArea::laptop());
+    QWidget main;
+    if (anchor.isValid()) {
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const QRect frame = main.frameGeometry();
+        const QRect client = main.geometry();
+        main.setGeometry(anchor.marginsRemoved(QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                                        frame.right() - client.right(),
+                                                        frame.bottom() - client.bottom())));
+        QTRY_COMPARE(main.frameGeometry(), anchor);
+    }
+    // Frameless, so that its frame is its size.
+    QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    window.setFixedSize(size);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    placeWindow(&window, anchor.isValid() ? &main : nullptr, WindowPlace(place));
+    QTRY_COMPARE(window.frameGeometry(), expected);
+    QCOMPARE(window.maximumHeight(), expected.height());  // its content scrolls, it does not grow
 }
 
 QTEST_MAIN(tst_BaseWidgets)

@@ -201,20 +201,29 @@ void tst_PopupPages::hotkeyListTable()
     for (int row = 1; row < 24; ++row)
         QCOMPARE(table->rowHeight(row), table->rowHeight(0));
     QVERIFY(table->rowHeight(0) >= table->fontMetrics().height());
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QTest::keyClick(&list, Qt::Key_Escape);
+    QVERIFY(list.isHidden());
 }
 
 // Rendered for a person to look at (popup_<page>_<language>.png and
 // hotkeylist_<language>.png in the build directory): every row shows its
-// whole text, and the hotkey list has the width of its language.
+// whole text, and the hotkey list has the width of its language, whether it
+// was built after the start-up translator (as the program builds it) or
+// before a language change.
 void tst_PopupPages::rendersLegibly_data()
 {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("languageType");  // the codes come in the order of the language numbers
     QTest::addColumn<int>("listWidth");
+    QTest::addColumn<bool>("listFirst");
     const int widths[] = {550, 440, 440, 580, 610, 610};
     const QStringList codes = languageCodes();
-    for (int i = 0; i < codes.size(); ++i)
-        QTest::newRow(codes[i].toLatin1()) << codes[i] << i << widths[i];
+    for (int i = 0; i < codes.size(); ++i) {
+        QTest::newRow(codes[i].toLatin1()) << codes[i] << i << widths[i] << false;
+        QTest::newRow((codes[i] + QStringLiteral(", list built before")).toLatin1()) << codes[i] << i << widths[i]
+                                                                                    << true;
+    }
 }
 
 void tst_PopupPages::rendersLegibly()
@@ -222,12 +231,18 @@ void tst_PopupPages::rendersLegibly()
     QFETCH(QString, language);
     QFETCH(int, languageType);
     QFETCH(int, listWidth);
+    QFETCH(bool, listFirst);
     vesk::pc::GlobalParams::get().language_type = languageType;
-    HotKeyList list;
+    std::unique_ptr<HotKeyList> built;
+    if (listFirst)
+        built = std::make_unique<HotKeyList>();
     QStringList faults;
     {
         QTranslator translator;
         QVERIFY(installLanguage(translator, language));
+        if (!listFirst)
+            built = std::make_unique<HotKeyList>();
+        HotKeyList& list = *built;
         for (const char* kind : {"ButtonMode", "Language", "AntiFlicker", "ForMoreUi"}) {
             const std::unique_ptr<PopupPage> page = makePage(QLatin1String(kind));
             QCoreApplication::processEvents();
@@ -241,17 +256,20 @@ void tst_PopupPages::rendersLegibly()
                          upgrade->fontMetrics().horizontalAdvance(upgrade->text()) + 25);
             }
         }
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
         QCOMPARE(list.width(), listWidth);
         QCOMPARE(list.height(), 820);
-        list.show();
         QVERIFY(list.grab().save(stagedFile(QStringLiteral("hotkeylist_%1.png").arg(language))));
         faults << legibilityFault(&list);
         auto* table = list.findChild<QTableWidget*>(QStringLiteral("tbHotkeyList"));
         for (int row = 0; row < table->rowCount(); ++row) {
-            const QRect text = table->fontMetrics().boundingRect(QRect(0, 0, table->columnWidth(2) - 8, 1000),
-                                                                 Qt::TextWordWrap, table->item(row, 2)->text());
-            if (text.height() > table->rowHeight(row))
-                faults << table->item(row, 2)->text();
+            const QString description = table->item(row, 2)->text();
+            const int width = table->columnWidth(2) - 8;
+            const QRect text = table->fontMetrics().boundingRect(QRect(0, 0, width, 1000), Qt::TextWordWrap,
+                                                                 description);
+            if (text.height() > table->rowHeight(row) || text.width() > width)
+                faults << description;
         }
     }
     faults.removeAll(QString());

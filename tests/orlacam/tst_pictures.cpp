@@ -136,7 +136,8 @@ class tst_Pictures : public QObject
     void chooseFile(const QString& path);
     // Into the third slot, through the dialog, the crop and the upload.
     void addToSlot(const QString& path);
-    QString noticeText();
+    // The notice's text; its title's and text's contrast on screen in contrast.
+    QString noticeText(double* contrast = nullptr);
     void pickAndCrop(const QString& path);
 
 private slots:
@@ -227,16 +228,23 @@ void tst_Pictures::addToSlot(const QString& path)
     QVERIFY(box);
     auto* ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
     QTRY_VERIFY_WITH_TIMEOUT(ok->isVisible() && ok->isEnabled(), kUploadBoundMs);
-    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbInfo"))->text(), QStringLiteral("Upload image successfully!"));
+    auto* info = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
+    QCOMPARE(info->text(), QStringLiteral("Upload image successfully!"));
+    QVERIFY2(renderedContrast(info) >= kLegibleContrast, qPrintable(QString::number(renderedContrast(info))));
     QTest::mouseClick(ok, Qt::LeftButton);
 }
 
-QString tst_Pictures::noticeText()
+QString tst_Pictures::noticeText(double* contrast)
 {
     auto* notice = shownTopLevel<MsgInfoUi>(QStringLiteral("pictureNotice"));
     if (!notice)
         return QString();
-    const QString text = notice->findChild<QLabel*>(QStringLiteral("lbContent"))->text();
+    auto* content = notice->findChild<QLabel*>(QStringLiteral("lbContent"));
+    if (contrast && QTest::qWaitForWindowExposed(notice)) {
+        auto* title = notice->findChild<QLabel*>(QStringLiteral("lbTitle"));
+        *contrast = qMin(renderedContrast(content), renderedContrast(title));
+    }
+    const QString text = content->text();
     notice->close();
     return text;
 }
@@ -317,7 +325,9 @@ void tst_Pictures::pictureRefused()
         QVERIFY(crop);
         QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
     }
-    QCOMPARE(noticeText(), notice);
+    double contrast = 0;
+    QCOMPARE(noticeText(&contrast), notice);
+    QVERIFY2(contrast >= kLegibleContrast, qPrintable(QString::number(contrast)));
     QTest::qWait(50);
     QCOMPARE(slot(2)->state(), ImageItem::Empty);
     QVERIFY(!QFile::exists(picPath("Icon", 2)));

@@ -1,5 +1,6 @@
 #include "orlacam/PictureJourney.h"
 
+#include "comm/AppPaths.h"
 #include "comm/Util.h"
 #include "orlacam/ImageCrop.h"
 #include "orlacam/ImageItem.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 
+using vesk::pc::AppPaths;
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcDevices;
 
@@ -67,7 +69,7 @@ bool PictureJourney::start()
     if (!window_ || !item_ || !picturePaths(&full, &thumbnail))
         return false;
     auto* dialog = new QFileDialog(window_, text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Background Image")),
-                                   QDir::homePath() + QStringLiteral("/Pictures"),
+                                   AppPaths::startFolder(QDir::homePath() + QStringLiteral("/Pictures")),
                                    QStringLiteral("Image Files(*.jpg *.jpeg *.png *.bmp)"));
     dialog->setObjectName(QStringLiteral("pictureDialog"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);

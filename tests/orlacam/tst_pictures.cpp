@@ -10,6 +10,7 @@
 #include "orlacam/ImageItem.h"
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureFile.h"
+#include "orlacam/PictureJourney.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -138,6 +140,7 @@ class tst_Pictures : public QObject
     void addToSlot(const QString& path);
     // The notice's text; its title's and text's contrast on screen in contrast.
     QString noticeText(double* contrast = nullptr);
+    void cancelDialog();
     void pickAndCrop(const QString& path);
 
 private slots:
@@ -146,6 +149,8 @@ private slots:
     void cleanup();
 
     void addSelectDeleteJourney();
+    void dialogStartFolder_data();
+    void dialogStartFolder();
     void pictureRefused_data();
     void pictureRefused();
     void cameraUnpluggedMidUpload();
@@ -221,6 +226,15 @@ void tst_Pictures::pickAndCrop(const QString& path)
     QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
 }
 
+// The journey ends with the dialog, so that the next click adds again.
+void tst_Pictures::cancelDialog()
+{
+    auto* dialog = shownTopLevel<QFileDialog>(QString());
+    QVERIFY(dialog);
+    dialog->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->findChild<PictureJourney*>(), kBoundMs);
+}
+
 void tst_Pictures::addToSlot(const QString& path)
 {
     pickAndCrop(path);
@@ -290,6 +304,38 @@ void tst_Pictures::addSelectDeleteJourney()
     QTRY_VERIFY_WITH_TIMEOUT(preview->isLoaded(), kBoundMs);
     QCOMPARE(QImageReader(picPath("Preview", 1)).size(), QSize(1536, 864));
     preview->close();
+}
+
+void tst_Pictures::dialogStartFolder_data()
+{
+    QTest::addColumn<QString>("pictures");  // what ~/Pictures is
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("missing") << QString();
+    QTest::newRow("a file") << QStringLiteral("file");
+}
+
+// The dialog starts in ~/Pictures, or in the home folder when that is no
+// folder; it never offers a folder's name as the file to open.
+void tst_Pictures::dialogStartFolder()
+{
+    QFETCH(QString, pictures);
+    const QString folder = QDir::homePath() + QStringLiteral("/Pictures");
+    QVERIFY(QDir(folder).removeRecursively());
+    const auto restore = qScopeGuard([folder] {
+        QFile::remove(folder);
+        QDir().mkpath(folder);
+    });
+    if (pictures == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(folder));
+    QFile file(folder);
+    if (pictures == QLatin1String("file"))
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    auto* dialog = shownTopLevel<QFileDialog>(QString());
+    QVERIFY(dialog);
+    QCOMPARE(dialog->directory().absolutePath(), pictures == QLatin1String("folder") ? folder : QDir::homePath());
+    QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QString());
+    cancelDialog();
 }
 
 void tst_Pictures::pictureRefused_data()

@@ -148,7 +148,6 @@ void PictureJourney::queueUpload()
     }
     uploading_ = true;
     item_->setBusy(true);
-    emit uploadQueued(item_);
     showProgressBox();
 }
 
@@ -209,6 +208,8 @@ void PictureJourney::endUpload(int value)
         disconnect(device.data(), nullptr, this, nullptr);
     disconnect(&UvcDevices::get(), nullptr, this, nullptr);
     const bool success = value > 99;
+    if (success && item_)
+        emit uploaded(item_);
     const QString message = success ? text(QT_TRANSLATE_NOOP("MainUserUi", "Upload image successfully!"))
                                     : text(kUploadFailed);
     if (box_)

@@ -28,8 +28,8 @@ public:
     bool start();
 
 signals:
-    // The picture is on its way to the camera.
-    void uploadQueued(ImageItem* item);
+    // The camera holds the new picture.
+    void uploaded(ImageItem* item);
     void finished();
 
 private slots:

@@ -71,6 +71,28 @@ QImage textured(int width, int height)
     return image;
 }
 
+bool isRed(QRgb pixel)
+{
+    return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
+}
+
+// The grey of an empty slot's add icon, blended at its edges.
+bool isAddGrey(QRgb pixel)
+{
+    return qAbs(qRed(pixel) - qGreen(pixel)) < 8 && qAbs(qGreen(pixel) - qBlue(pixel)) < 8 && qGreen(pixel) > 0x58
+           && qGreen(pixel) < 0xA0;
+}
+
+int countPixels(const QImage& image, const QRect& area, bool (*match)(QRgb))
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.valid(x, y) && match(image.pixel(x, y));
+    }
+    return count;
+}
+
 QString writeFile(const QString& name, const QByteArray& bytes)
 {
     const QString path = QDir::homePath() + QStringLiteral("/Pictures/") + name;
@@ -142,6 +164,9 @@ class tst_Pictures : public QObject
     QString noticeText(double* contrast = nullptr);
     void cancelDialog();
     void pickAndCrop(const QString& path);
+    // What the window's next status poll would bring.
+    void applyCameraStatus();
+    QString slotFaults() const;
 
 private slots:
     void initTestCase();
@@ -149,6 +174,7 @@ private slots:
     void cleanup();
 
     void addSelectDeleteJourney();
+    void slotsNeverStuck();
     void dialogStartFolder_data();
     void dialogStartFolder();
     void pictureRefused_data();
@@ -246,6 +272,50 @@ void tst_Pictures::addToSlot(const QString& path)
     QCOMPARE(info->text(), QStringLiteral("Upload image successfully!"));
     QVERIFY2(renderedContrast(info) >= kLegibleContrast, qPrintable(QString::number(renderedContrast(info))));
     QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->findChild<PictureJourney*>(), kBoundMs);
+}
+
+void tst_Pictures::applyCameraStatus()
+{
+    CameraStatus status;
+    QVERIFY(UvcDevices::get().getDevBySn(kOrlaSn)->getCameraStatus(status));
+    window_->setLastUserActionMs(0);
+    window_->onDevStateUpdate(status);
+}
+
+// Empty when each slot shows what it holds, rendered: the add icon without
+// a picture, the red frame only round the one selected picture, each slot
+// at its place.
+QString tst_Pictures::slotFaults() const
+{
+    QStringList faults;
+    const QImage shot = window_->grab().toImage();
+    const QPoint page = window_->findChild<QWidget*>(QStringLiteral("pgSelect"))->mapTo(window_.get(), QPoint());
+    int selected = 0;
+    for (ImageItem* item : window_->imageItems()) {
+        const QString name = QStringLiteral("slot ") + item->objectName();
+        const bool holds = !item->imageMini().isEmpty();
+        const bool isSelected = item->state() == ImageItem::Selected;
+        selected += isSelected;
+        const QRect home = item->homeRect();
+        const QRect grown = home.adjusted(-2, -2, 2, 2);
+        if (!item->isVisible() || item->geometry() != (isSelected ? grown : home))
+            faults << name + QStringLiteral(" is not at its place");
+        const QRect shown = grown.translated(page);
+        if (holds == (item->state() == ImageItem::Empty)) {
+            faults << name + QStringLiteral(" in state %1 %2 a picture")
+                                 .arg(item->state())
+                                 .arg(QLatin1String(holds ? "with" : "without"));
+        }
+        const int red = countPixels(shot, shown, isRed);
+        if ((red > 0) != isSelected)
+            faults << name + QStringLiteral(" shows %1 red pixels").arg(red);
+        if (!holds && countPixels(shot, home.translated(page), isAddGrey) < 8)
+            faults << name + QStringLiteral(" shows no add icon");
+    }
+    if (selected > 1)
+        faults << QStringLiteral("%1 slots selected").arg(selected);
+    return faults.join(QStringLiteral("; "));
 }
 
 QString tst_Pictures::noticeText(double* contrast)
@@ -280,20 +350,30 @@ void tst_Pictures::addSelectDeleteJourney()
     QCOMPARE(sim().camera(kOrlaLocation)->pictures().picture(maskName(2)), bytes);
     QCOMPARE(slot(2)->state(), ImageItem::Selected);
     QCOMPARE(slot(0)->state(), ImageItem::Filled);
-    QVERIFY(replaceRecords().isEmpty());  // adding uses nothing yet
     QVERIFY(!slot(2)->isBusy());
+    // The camera uses the new picture, so that its next status keeps it selected.
+    QCOMPARE(replaceRecords(), QList<QByteArray>{QByteArray::fromHex("0e020002")});
+    applyCameraStatus();
+    QCOMPARE(slot(2)->state(), ImageItem::Selected);
 
-    // Select the camera's own picture, then delete the new one.
+    // Select the camera's own picture and back.
     QTest::mouseClick(slot(0), Qt::LeftButton);
     QCOMPARE(slot(0)->state(), ImageItem::Selected);
     QCOMPARE(slot(2)->state(), ImageItem::Filled);
-    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 1, kBoundMs);
-    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020000"));
-    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 2, kBoundMs);
-    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020102"));
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020000"));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 3, kBoundMs);
+
+    // Deleted while selected: the first picture left takes over, on the camera too.
+    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 5, kBoundMs);
+    QCOMPARE(replaceRecords().mid(3),
+             (QList<QByteArray>{QByteArray::fromHex("0e020102"), QByteArray::fromHex("0e020000")}));
     QCOMPARE(slot(2)->state(), ImageItem::Empty);
     QCOMPARE(slot(0)->state(), ImageItem::Selected);
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
     QVERIFY(!QFile::exists(full));
     QVERIFY(!QFile::exists(thumbnail));
 
@@ -304,6 +384,48 @@ void tst_Pictures::addSelectDeleteJourney()
     QTRY_VERIFY_WITH_TIMEOUT(preview->isLoaded(), kBoundMs);
     QCOMPARE(QImageReader(picPath("Preview", 1)).size(), QSize(1536, 864));
     preview->close();
+}
+
+// A camera without pictures, whose status names its first one: every slot
+// adds, and neither an upload nor a delete leaves a slot stuck (rendered as
+// pictures_uploaded.png and pictures_deleted.png for a person to look at).
+void tst_Pictures::slotsNeverStuck()
+{
+    window_.reset();
+    for (int i = 0; i < 3; ++i)
+        sim().camera(kOrlaLocation)->removePicture(maskName(i));
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
+    window_->enableVirtualBg(true);
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(kOrlaSn);
+    QSignalSpy downloads(device.data(), &UvcDevice::fileDownloadDone);
+    window_->onCurrDevStateRefresh();
+    QTRY_VERIFY_WITH_TIMEOUT(downloads.count() >= 3, kBoundMs);
+    QCoreApplication::processEvents();
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
+
+    QTest::mouseClick(slot(0), Qt::LeftButton);
+    cancelDialog();
+    QVERIFY(replaceRecords().isEmpty());
+
+    // The new picture is the one the camera uses.
+    addToSlot(writeFile(QStringLiteral("sea.png"), encoded(plain(1920, 1080, Qt::darkBlue), "PNG")));
+    QCOMPARE(replaceRecords(), QList<QByteArray>{QByteArray::fromHex("0e020002")});
+    applyCameraStatus();
+    QCOMPARE(slot(2)->state(), ImageItem::Selected);
+    QCOMPARE(slotFaults(), QString());
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("pictures_uploaded.png"))));
+
+    // Deleted, it leaves three slots that add.
+    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 2, kBoundMs);
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020102"));
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("pictures_deleted.png"))));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    cancelDialog();
+    QCOMPARE(replaceRecords().size(), 2);
 }
 
 void tst_Pictures::dialogStartFolder_data()

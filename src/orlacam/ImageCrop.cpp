@@ -20,6 +20,22 @@ constexpr int kMinPictureHeight = 450;
 int heightFor(int width) { return width * 9 / 16; }
 int widthFor(int height) { return height * 16 / 9; }
 
+// The selection in picture pixels: 16:9, its width a multiple of 16. The
+// display rectangle's size is whole pixels, so the selection's place may
+// map a little past the picture's edge: the crop is kept inside.
+QRect cropRect(const QSize& picture, const QRect& display, const QRect& selection)
+{
+    const qint64 pw = picture.width();
+    const qint64 ph = picture.height();
+    int w = int(qMin(pw * selection.width() / display.width(), pw)) / 16 * 16;
+    if (heightFor(w) > ph)
+        w = widthFor(int(ph)) / 16 * 16;
+    const int h = heightFor(w);
+    const qint64 x = pw * (selection.left() - display.left()) / display.width();
+    const qint64 y = ph * (selection.top() - display.top()) / display.height();
+    return QRect(int(qBound<qint64>(0, x, pw - w)), int(qBound<qint64>(0, y, ph - h)), w, h);
+}
+
 } // namespace
 
 ImageCrop::ImageCrop(QWidget* parent)
@@ -235,21 +251,14 @@ void ImageCrop::on_pbOK_clicked()
         finish(kSaveFailed);
         return;
     }
-    const qint64 pw = picture_.width();
-    const qint64 ph = picture_.height();
-    const int x = int(pw * (selection_.left() - display_.left()) / display_.width());
-    const int y = int(ph * (selection_.top() - display_.top()) / display_.height());
-    int w = int(pw * selection_.width() / display_.width());
-    w -= w % 16;
-    w = qMin<qint64>(w, pw - x) / 16 * 16;
-    const int h = heightFor(w);
-    if (w <= 0 || y + h > ph) {
-        qWarning() << "Crop outside the picture" << x << y << w << h << picture_.size();
+    const QRect rect = cropRect(picture_.size(), display_, selection_);
+    if (rect.isEmpty()) {
+        qWarning() << "Nothing to crop in" << picture_.size();
         finish(kSaveFailed);
         return;
     }
-    const QImage cropped = picture_.copy(x, y, w, h).scaled(kOutputWidth, kOutputHeight, Qt::IgnoreAspectRatio,
-                                                            Qt::FastTransformation);
+    const QImage cropped = picture_.copy(rect).scaled(kOutputWidth, kOutputHeight, Qt::IgnoreAspectRatio,
+                                                      Qt::FastTransformation);
     int quality = 0;
     if (!PictureFile::insidePicFolder(outputPath_) || !PictureFile::saveForCamera(cropped, outputPath_, &quality)) {
         qWarning() << "Cropped picture not saved:" << outputPath_;

@@ -71,6 +71,15 @@ QImage textured(int width, int height)
     return image;
 }
 
+// Blue within a red frame 2 % of the height thick.
+QImage framed(int width, int height)
+{
+    QImage image = plain(width, height, Qt::red);
+    const int edge = height / 50;
+    QPainter(&image).fillRect(image.rect().adjusted(edge, edge, -edge, -edge), Qt::blue);
+    return image;
+}
+
 bool isRed(QRgb pixel)
 {
     return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
@@ -182,6 +191,8 @@ private slots:
     void cameraUnpluggedMidUpload();
     void oddSerialStaysInsidePic();
     void cropWindowBounds();
+    void cropAtEdge_data();
+    void cropAtEdge();
     void slotsRenderLegibly_data();
     void slotsRenderLegibly();
 };
@@ -593,6 +604,57 @@ void tst_Pictures::cropWindowBounds()
     QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
     QCOMPARE(finished.value(0).value(0).toInt(), ImageCrop::kCropped);
     QCOMPARE(QImageReader(picPath("Preview", 2)).size(), QSize(1536, 864));
+}
+
+void tst_Pictures::cropAtEdge_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("drag");  // far past the picture's edge
+    QTest::newRow("4000x3000 bottom") << QSize(4000, 3000) << QPoint(0, 5000);
+    QTest::newRow("4000x3000 top") << QSize(4000, 3000) << QPoint(0, -5000);
+    QTest::newRow("4000x1600 right") << QSize(4000, 1600) << QPoint(5000, 0);
+    QTest::newRow("4000x1600 left") << QSize(4000, 1600) << QPoint(-5000, 0);
+    QTest::newRow("1200x3000 bottom") << QSize(1200, 3000) << QPoint(0, 5000);
+}
+
+// The selection moved against an edge crops up to that edge: the picture's
+// frame shows on that side of the 1536 x 864 result.
+void tst_Pictures::cropAtEdge()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, drag);
+    const QString output = picPath("Preview", 2);
+    ImageCrop crop;
+    crop.setImagePath(writeFile(QStringLiteral("edge.png"), encoded(framed(size.width(), size.height()), "PNG")));
+    crop.setOutputFilePath(output);
+    QVERIFY(crop.imageIsValid());
+    crop.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&crop));
+    QWidget* area = crop.findChild<QWidget*>(QStringLiteral("wImage"));
+    QTRY_VERIFY(crop.selection().width() > 0);
+    const QPoint middle = crop.selection().center();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, middle);
+    QMouseEvent move(QEvent::MouseMove, middle + drag, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &move);
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, middle + drag);
+    const QRect display = crop.displayRect();
+    const QRect selection = crop.selection();
+    QVERIFY(display.contains(selection));
+    QVERIFY(selection.top() == display.top() || selection.bottom() == display.bottom()
+            || selection.left() == display.left() || selection.right() == display.right());
+
+    QSignalSpy finished(&crop, &ImageCrop::finished);
+    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    const QImage result(output);
+    QCOMPARE(result.size(), QSize(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight));
+    const QPoint side = drag.y() > 0   ? QPoint(result.width() / 2, result.height() - 3)
+                        : drag.y() < 0 ? QPoint(result.width() / 2, 2)
+                        : drag.x() > 0 ? QPoint(result.width() - 3, result.height() / 2)
+                                       : QPoint(2, result.height() / 2);
+    QVERIFY2(isRed(result.pixel(side)), qPrintable(QColor(result.pixel(side)).name()));
+    QVERIFY(!isRed(result.pixel(result.rect().center())));
 }
 
 void tst_Pictures::slotsRenderLegibly_data()

@@ -29,6 +29,7 @@ const char* const kTitleInvalid = QT_TRANSLATE_NOOP("MainUserUi", "Image Invalid
 const char* const kTitleUpload = QT_TRANSLATE_NOOP("MainUserUi", "Start Image Upload");
 const char* const kTitleSaveFailed = QT_TRANSLATE_NOOP("MainUserUi", "Image Save Failed");
 const char* const kUploadFailed = QT_TRANSLATE_NOOP("MainUserUi", "Image upload failed, please try again!");
+const char* const kPleaseValid = QT_TRANSLATE_NOOP("MainUserUi", "Please select valid image and try again!");
 
 QString text(const char* source)
 {
@@ -47,6 +48,16 @@ PictureJourney::PictureJourney(QWidget* window, const QString& sn, int slot, Ima
     silence_.setSingleShot(true);
     silence_.setInterval(kUploadSilenceMs);
     connect(&silence_, &QTimer::timeout, this, &PictureJourney::onUploadSilent);
+}
+
+// The crop window has no parent: a window that goes takes the journey, and
+// the crop window with it.
+PictureJourney::~PictureJourney()
+{
+    if (crop_) {
+        disconnect(crop_, nullptr, this, nullptr);
+        crop_->close();
+    }
 }
 
 // The paths come from the camera's serial; they must lead into pic/.
@@ -96,21 +107,29 @@ void PictureJourney::onFileChosen(const QString& path)
                                 .arg(PictureFile::kMaxPixels / 1000000));
         return finish();
     }
-    auto* crop = new ImageCrop(nullptr);
-    crop->setObjectName(QStringLiteral("ImageCrop"));
-    crop->setAttribute(Qt::WA_DeleteOnClose);
-    crop->setImagePath(path);
-    crop->setOutputFilePath(full);
-    if (check != PictureFile::Ok || !crop->imageIsValid()) {
-        delete crop;
-        tell(kTitleInvalid, text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid image and try again!")));
+    if (check != PictureFile::Ok) {
+        tell(kTitleInvalid, text(kPleaseValid));
         return finish();
     }
-    // The crop window has no parent: a window that goes takes the journey,
-    // and the crop window with it.
-    connect(this, &QObject::destroyed, crop, &QWidget::close);
-    connect(crop, &ImageCrop::finished, this, &PictureJourney::onCropFinished);
-    crop->open();
+    crop_ = new ImageCrop(nullptr);
+    crop_->setObjectName(QStringLiteral("ImageCrop"));
+    crop_->setAttribute(Qt::WA_DeleteOnClose);
+    crop_->setImagePath(path);
+    crop_->setOutputFilePath(full);
+    connect(crop_, &ImageCrop::loaded, this, &PictureJourney::onPictureLoaded);
+    connect(crop_, &ImageCrop::finished, this, &PictureJourney::onCropFinished);
+    crop_->loadImage();
+}
+
+void PictureJourney::onPictureLoaded(bool valid)
+{
+    if (!valid) {
+        disconnect(crop_, nullptr, this, nullptr);
+        crop_->close();
+        tell(kTitleInvalid, text(kPleaseValid));
+        return finish();
+    }
+    crop_->open();
 }
 
 void PictureJourney::onCropFinished(int result)

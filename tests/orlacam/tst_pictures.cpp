@@ -127,6 +127,15 @@ QByteArray hugePng()
     return png;
 }
 
+// A PNG whose header is sound and whose picture data is not.
+QByteArray damagedPng()
+{
+    QByteArray png = encoded(textured(640, 360), "PNG");
+    for (int i = png.size() / 2; i < png.size() / 2 + 64; ++i)
+        png[i] = char(0xA5);
+    return png;
+}
+
 // Parameter records 0x0E (picture use and delete) as id, length and data.
 QList<QByteArray> replaceRecords()
 {
@@ -186,6 +195,7 @@ private slots:
     void slotsNeverStuck();
     void dialogStartFolder_data();
     void dialogStartFolder();
+    void cropWorkOffWindowThread();
     void pictureRefused_data();
     void pictureRefused();
     void cameraUnpluggedMidUpload();
@@ -471,6 +481,64 @@ void tst_Pictures::dialogStartFolder()
     cancelDialog();
 }
 
+// OK decodes, crops and encodes on the thread pool, and so does opening:
+// the window answers at once and hears the outcome by signal. A crop window
+// or a main window that closes meanwhile takes the outcome with it.
+void tst_Pictures::cropWorkOffWindowThread()
+{
+    const QString source = writeFile(QStringLiteral("big.png"), encoded(textured(4000, 3000), "PNG"));
+    const QString output = picPath("Preview", 2);
+    {
+        ImageCrop crop;
+        crop.setImagePath(source);
+        crop.setOutputFilePath(output);
+        QSignalSpy loaded(&crop, &ImageCrop::loaded);
+        crop.loadImage();
+        QCOMPARE(loaded.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, kUploadBoundMs);
+        QVERIFY(loaded.at(0).at(0).toBool());
+        crop.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&crop));
+        QSignalSpy finished(&crop, &ImageCrop::finished);
+        auto* ok = crop.findChild<QPushButton*>(QStringLiteral("pbOK"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(!ok->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+        QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+        QCOMPARE(QImageReader(output).size(), QSize(1536, 864));
+    }
+    QVERIFY(QFile::remove(output));
+
+    auto* crop = new ImageCrop(nullptr);
+    crop->setAttribute(Qt::WA_DeleteOnClose);
+    crop->setImagePath(source);
+    crop->setOutputFilePath(output);
+    QVERIFY(crop->imageIsValid());
+    crop->open();
+    QVERIFY(QTest::qWaitForWindowExposed(crop));
+    QSignalSpy finished(crop, &ImageCrop::finished);
+    const QPointer<ImageCrop> shown = crop;
+    QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    crop->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!shown, kBoundMs);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(kUploadBoundMs));
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCancelled);
+    QVERIFY(!QFile::exists(output) || QImageReader(output).size() == QSize(1536, 864));
+
+    // The picture chosen, still being decoded when the window goes.
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    chooseFile(source);
+    window_.reset();
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(kUploadBoundMs));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
+}
+
 void tst_Pictures::pictureRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");  // empty: no file
@@ -481,6 +549,8 @@ void tst_Pictures::pictureRefused_data()
                           << QStringLiteral("The image is too large. Please select an image of at most 64 MB "
                                             "and 50 megapixels.");
     QTest::newRow("corrupt") << QByteArray("\xff\xd8\xff\xe0 not a picture at all") << false << invalid;
+    QTest::newRow("damaged data") << damagedPng() << false << invalid;
+    QTest::newRow("sliver") << encoded(plain(2000, 2, Qt::red), "PNG") << false << invalid;
     QTest::newRow("missing") << QByteArray() << false << invalid;
     QTest::newRow("save fails") << encoded(plain(1920, 1080, Qt::blue), "PNG") << true
                                 << QStringLiteral("The cropped image could not be saved, please try again!");
@@ -602,7 +672,8 @@ void tst_Pictures::cropWindowBounds()
 
     QSignalSpy finished(&crop, &ImageCrop::finished);
     QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
-    QCOMPARE(finished.value(0).value(0).toInt(), ImageCrop::kCropped);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
     QCOMPARE(QImageReader(picPath("Preview", 2)).size(), QSize(1536, 864));
 }
 

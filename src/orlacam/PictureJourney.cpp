@@ -5,6 +5,7 @@
 #include "orlacam/ImageCrop.h"
 #include "orlacam/ImageItem.h"
 #include "orlacam/PictureFile.h"
+#include "orlacam/WindowCentre.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"
@@ -130,6 +131,8 @@ void PictureJourney::onPictureLoaded(bool valid)
         return finish();
     }
     crop_->open();
+    if (window_)
+        centreOn(crop_, *window_);
 }
 
 void PictureJourney::onCropFinished(int result)

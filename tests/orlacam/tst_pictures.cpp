@@ -1,8 +1,10 @@
 // The replacement background's pictures against a simulated Orla: a picture
 // picked, cropped, uploaded, selected and deleted with the files and the
-// camera's records checked; pictures refused before anything decodes them;
-// a camera that leaves mid-upload; a camera serial that would lead out of
-// pic/; the crop window's bounds; and the slots rendered in six languages.
+// camera's records checked; slots that never stick, whatever the camera
+// holds; pictures refused before anything decodes them; a camera that leaves
+// mid-upload; a camera serial that would lead out of pic/; the crop window's
+// bounds, its edges and its work off the window's thread; the windows'
+// placement and the boxes' contrast; and the slots rendered in six languages.
 
 #include "comm/AppPaths.h"
 #include "comm/Util.h"
@@ -25,6 +27,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QtTest>
 
 using namespace vesk::pc;
@@ -134,6 +137,26 @@ QByteArray damagedPng()
     for (int i = png.size() / 2; i < png.size() / 2 + 64; ++i)
         png[i] = char(0xA5);
     return png;
+}
+
+// Empty when a window without parent lies centred on the main window, on
+// each axis along which the screen has room for that.
+QString placementFault(const QWidget* shown, const QWidget* window)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = shown->frameGeometry();
+    const QPoint off = frame.center() - window->frameGeometry().center();
+    QStringList faults;
+    if (frame.width() <= screen.width() && qAbs(off.x()) > 1)
+        faults << QStringLiteral("%1 px off across").arg(off.x());
+    if (frame.height() <= screen.height() && qAbs(off.y()) > 1)
+        faults << QStringLiteral("%1 px off down").arg(off.y());
+    if (!faults.isEmpty())
+        faults << QStringLiteral("(%1,%2 %3x%4 on %5,%6 %7x%8)")
+                      .arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())
+                      .arg(window->frameGeometry().x()).arg(window->frameGeometry().y())
+                      .arg(window->frameGeometry().width()).arg(window->frameGeometry().height());
+    return faults.join(QStringLiteral("; "));
 }
 
 // Parameter records 0x0E (picture use and delete) as id, length and data.
@@ -270,6 +293,7 @@ void tst_Pictures::pickAndCrop(const QString& path)
     auto* crop = shownTopLevel<ImageCrop>(QString());
     QVERIFY(crop);
     QVERIFY(QTest::qWaitForWindowExposed(crop));
+    QCOMPARE(placementFault(crop, window_.get()), QString());
     QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
 }
 
@@ -404,7 +428,11 @@ void tst_Pictures::addSelectDeleteJourney()
     QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->isLoaded(), kBoundMs);
     QCOMPARE(QImageReader(picPath("Preview", 1)).size(), QSize(1536, 864));
-    preview->close();
+    QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
+    QCOMPARE(placementFault(preview, window_.get()), QString());
+    const QPointer<ImagePreview> shown = preview;
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!shown, kBoundMs);
 }
 
 // A camera without pictures, whose status names its first one: every slot

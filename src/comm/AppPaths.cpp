@@ -1,7 +1,9 @@
 #include "comm/AppPaths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace vesk {
@@ -37,6 +39,11 @@ bool AppPaths::copyToData(const QString& source, const QString& target)
     const QFile::Permissions user = QFile::ReadOwner | QFile::WriteOwner;
     const QFile::Permissions current = QFile::permissions(target);
     return (current & user) == user || QFile::setPermissions(target, current | user);
+}
+
+QString AppPaths::startFolder(const QString& wanted)
+{
+    return QFileInfo(wanted).isDir() ? wanted : QDir::homePath();
 }
 
 } // namespace pc

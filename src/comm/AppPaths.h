@@ -23,6 +23,10 @@ public:
     // a read-only installed default would make every later save fail.
     static bool copyToData(const QString& source, const QString& target);
 
+    // Where a file dialog starts: wanted when it is a folder, else the home
+    // folder (a dialog given a missing folder offers its name as the file).
+    static QString startFolder(const QString& wanted);
+
     static const char* const kSettingsIni;  // "kestro_macos.ini"
     static const char* const kLoggingIni;   // "logging_orlacam.ini"
 };

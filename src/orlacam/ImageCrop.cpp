@@ -1,5 +1,6 @@
 #include "orlacam/ImageCrop.h"
 
+#include "orlacam/OffGuiCall.h"
 #include "orlacam/PictureFile.h"
 #include "ui_ImageCrop.h"
 
@@ -16,9 +17,85 @@ constexpr int kGrip = 8;          // how near a corner a press resizes
 constexpr int kMarkLength = 30;   // corner marks
 constexpr int kMinPictureWidth = 800;
 constexpr int kMinPictureHeight = 450;
+const QSize kShownBound(1920, 1080);  // the picture area at its largest
 
 int heightFor(int width) { return width * 9 / 16; }
 int widthFor(int height) { return height * 16 / 9; }
+
+// Small pictures are cropped enlarged: at least 800 wide, then at least 450 high.
+QSize workingSize(QSize size)
+{
+    if (size.width() < kMinPictureWidth)
+        size = QSize(kMinPictureWidth, int(qRound64(double(size.height()) * kMinPictureWidth / size.width())));
+    if (size.height() < kMinPictureHeight)
+        size = QSize(int(qRound64(double(size.width()) * kMinPictureHeight / size.height())), kMinPictureHeight);
+    return size;
+}
+
+// The selection in picture pixels: 16:9, its width a multiple of 16. The
+// display rectangle's size is whole pixels, so the selection's place may
+// map a little past the picture's edge: the crop is kept inside.
+QRect cropRect(const QSize& picture, const QRect& display, const QRect& selection)
+{
+    const qint64 pw = picture.width();
+    const qint64 ph = picture.height();
+    int w = int(qMin(pw * selection.width() / display.width(), pw)) / 16 * 16;
+    if (heightFor(w) > ph)
+        w = widthFor(int(ph)) / 16 * 16;
+    const int h = heightFor(w);
+    const qint64 x = pw * (selection.left() - display.left()) / display.width();
+    const qint64 y = ph * (selection.top() - display.top()) / display.height();
+    return QRect(int(qBound<qint64>(0, x, pw - w)), int(qBound<qint64>(0, y, ph - h)), w, h);
+}
+
+struct Decoded
+{
+    QImage picture;
+    QSize source;
+};
+
+struct CropJob
+{
+    QString source;
+    QSize sourceSize;
+    QSize working;
+    QRect rect;
+    QString output;
+};
+
+// The full-size work of OK, off the window's thread: the file is measured
+// again (it may have changed since it was shown), only the selection is
+// decoded where no enlargement is needed, and the result saved for the
+// camera. The quality it was saved at, 0 on failure.
+int saveCrop(const CropJob& job)
+{
+    QSize size;
+    if (PictureFile::check(job.source, &size) != PictureFile::Ok || size != job.sourceSize) {
+        qWarning() << "Picture changed since it was shown:" << job.source << size;
+        return 0;
+    }
+    QImageReader reader(job.source);
+    QImage part;
+    if (job.working == size) {
+        reader.setClipRect(job.rect);
+        if (!reader.read(&part))
+            part = QImage();
+    } else {
+        QImage whole;
+        if (reader.read(&whole))
+            part = whole.scaled(job.working, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).copy(job.rect);
+    }
+    if (part.size() != job.rect.size()) {
+        qWarning() << "Picture cannot be cropped:" << job.source << job.rect << reader.errorString();
+        return 0;
+    }
+    const QImage cropped = part.scaled(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight, Qt::IgnoreAspectRatio,
+                                       Qt::FastTransformation);
+    int quality = 0;
+    if (!PictureFile::saveForCamera(cropped, job.output, &quality))
+        return 0;
+    return quality;
+}
 
 } // namespace
 
@@ -46,16 +123,46 @@ void ImageCrop::setImagePath(const QString& path)
 
 bool ImageCrop::imageIsValid()
 {
-    PictureFile::Check why = PictureFile::Missing;
-    picture_ = PictureFile::load(sourcePath_, &why);
+    QSize source;
+    const QImage picture = PictureFile::loadFitted(sourcePath_, kShownBound, &source);
+    setShown(picture, source);
     return !picture_.isNull();
+}
+
+void ImageCrop::loadImage()
+{
+    const QString path = sourcePath_;
+    runOffGui<Decoded>(
+        this,
+        [path] {
+            Decoded decoded;
+            decoded.picture = PictureFile::loadFitted(path, kShownBound, &decoded.source);
+            return decoded;
+        },
+        [this](Decoded decoded) {
+            setShown(decoded.picture, decoded.source);
+            emit loaded(!picture_.isNull());
+        });
+}
+
+void ImageCrop::setShown(const QImage& picture, const QSize& source)
+{
+    picture_ = picture;
+    source_ = source;
+    working_ = picture.isNull() ? QSize() : workingSize(source);
+    // A sliver enlarged to 450 rows would be a picture of gigapixels.
+    if (working_.width() > PictureFile::kMaxSide || working_.height() > PictureFile::kMaxSide) {
+        qWarning() << "Picture shape unusable:" << sourcePath_ << source;
+        picture_ = QImage();
+    }
+    display_ = selection_ = QRect(QPoint(-1, -1), QPoint(-2, -2));
 }
 
 void ImageCrop::open()
 {
     if (picture_.isNull() && !sourcePath_.isEmpty())
         imageIsValid();
-    qDebug() << "Crop picture" << QImageReader::imageFormat(sourcePath_) << picture_.size();
+    qDebug() << "Crop picture" << QImageReader::imageFormat(sourcePath_) << source_;
     result_ = -1;
     done_ = false;
     show();
@@ -68,12 +175,8 @@ void ImageCrop::ensureLayout()
     const QSize area = ui->wImage->size();
     if (area.isEmpty())
         return;
-    if (picture_.width() < kMinPictureWidth)
-        picture_ = picture_.scaledToWidth(kMinPictureWidth, Qt::SmoothTransformation);
-    if (picture_.height() < kMinPictureHeight)
-        picture_ = picture_.scaledToHeight(kMinPictureHeight, Qt::SmoothTransformation);
-    const double rw = double(picture_.width()) / area.width();
-    const double rh = double(picture_.height()) / area.height();
+    const double rw = double(working_.width()) / area.width();
+    const double rh = double(working_.height()) / area.height();
     if (rw > rh) {
         const int top = int((1 - rh / rw) * area.height() * 0.5);
         display_ = QRect(0, top, area.width(), int(area.height() * rh / rw));
@@ -81,6 +184,7 @@ void ImageCrop::ensureLayout()
         const int left = int((1 - rw / rh) * area.width() * 0.5);
         display_ = QRect(left, 0, int(area.width() * rw / rh), area.height());
     }
+    shown_ = picture_.scaled(display_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int width = display_.width();
     if (display_.left() <= 0 || heightFor(width) > display_.height())
         width = qMin(display_.width(), widthFor(display_.height()));
@@ -110,6 +214,8 @@ bool ImageCrop::imageEventProcess(QEvent* event)
             ui->wImage->setCursor(Qt::ArrowCursor);
         return false;
     case QEvent::MouseButtonPress: {
+        if (saving_)
+            return true;
         auto* mouse = static_cast<QMouseEvent*>(event);
         ensureLayout();
         hover(mouse->pos());
@@ -197,7 +303,7 @@ void ImageCrop::paintPicture()
     if (display_.left() < 0)
         return;
     QPainter painter(ui->wImage);
-    painter.drawImage(display_, picture_);
+    painter.drawImage(display_.topLeft(), shown_);
     const QRect inner = selection_.adjusted(2, 2, -2, -2);
     QRegion shade(display_);
     shade -= QRegion(inner);
@@ -229,35 +335,37 @@ void ImageCrop::paintPicture()
 
 void ImageCrop::on_pbOK_clicked()
 {
+    if (saving_)
+        return;
     ensureLayout();
     if (display_.left() < 0 || display_.width() <= 0 || display_.height() <= 0) {
         qWarning() << "Nothing to crop";
         finish(kSaveFailed);
         return;
     }
-    const qint64 pw = picture_.width();
-    const qint64 ph = picture_.height();
-    const int x = int(pw * (selection_.left() - display_.left()) / display_.width());
-    const int y = int(ph * (selection_.top() - display_.top()) / display_.height());
-    int w = int(pw * selection_.width() / display_.width());
-    w -= w % 16;
-    w = qMin<qint64>(w, pw - x) / 16 * 16;
-    const int h = heightFor(w);
-    if (w <= 0 || y + h > ph) {
-        qWarning() << "Crop outside the picture" << x << y << w << h << picture_.size();
+    const CropJob job{sourcePath_, source_, working_, cropRect(working_, display_, selection_), outputPath_};
+    if (job.rect.isEmpty() || !PictureFile::insidePicFolder(outputPath_)) {
+        qWarning() << "Crop not saved:" << job.rect << working_ << outputPath_;
         finish(kSaveFailed);
         return;
     }
-    const QImage cropped = picture_.copy(x, y, w, h).scaled(kOutputWidth, kOutputHeight, Qt::IgnoreAspectRatio,
-                                                            Qt::FastTransformation);
-    int quality = 0;
-    if (!PictureFile::insidePicFolder(outputPath_) || !PictureFile::saveForCamera(cropped, outputPath_, &quality)) {
-        qWarning() << "Cropped picture not saved:" << outputPath_;
-        finish(kSaveFailed);
-        return;
-    }
-    qInfo() << "Cropped picture saved at quality" << quality << outputPath_;
-    finish(kCropped);
+    saving_ = true;
+    ui->pbOK->setEnabled(false);
+    ui->pbCancel->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    runOffGui<int>(
+        this, [job] { return saveCrop(job); },
+        [this, output = job.output](int quality) {
+            saving_ = false;
+            unsetCursor();
+            if (quality <= 0) {
+                qWarning() << "Cropped picture not saved:" << output;
+                finish(kSaveFailed);
+                return;
+            }
+            qInfo() << "Cropped picture saved at quality" << quality << output;
+            finish(kCropped);
+        });
 }
 
 void ImageCrop::on_pbCancel_clicked()

@@ -13,7 +13,9 @@ class ImageCrop;
 // picture that the user moves and resizes by its corners; OK writes the
 // selection as a 1536 x 864 JPEG small enough for the camera. The window
 // is application-modal and answers with finished() rather than a loop of
-// its own, so the caller's flow goes on from a slot.
+// its own, so the caller's flow goes on from a slot. It shows the picture
+// decoded at about the size shown; the full-size decoding, cropping and
+// encoding after OK run on the global thread pool.
 class ImageCrop : public QWidget
 {
     Q_OBJECT
@@ -33,12 +35,15 @@ public:
     // Measures and decodes the picture; true when it is a readable picture
     // within the size limits.
     bool imageIsValid();
+    // The same off the window's thread: loaded() tells the outcome.
+    void loadImage();
     // Shows the window; finished() follows OK, Cancel or a close.
     void open();
     QRect selection() const { return selection_; }
     QRect displayRect() const { return display_; }
 
 signals:
+    void loaded(bool valid);
     void finished(int result);
 
 public slots:
@@ -60,6 +65,7 @@ private:
     void hover(const QPoint& point);
     void moveSelection(const QPoint& point);
     void resizeSelection(const QPoint& point);
+    void setShown(const QImage& picture, const QSize& source);
     void finish(int result);
 
     Ui::ImageCrop* ui = nullptr;
@@ -67,7 +73,11 @@ private:
     bool done_ = false;
     QString sourcePath_;
     QString outputPath_;
-    QImage picture_;
+    QImage picture_;  // as decoded for the screen
+    QImage shown_;    // scaled to the display rectangle
+    QSize source_;    // the file's own size
+    QSize working_;   // the size the selection maps onto
+    bool saving_ = false;
     QRect display_{QPoint(-1, -1), QPoint(-2, -2)};
     QRect selection_{QPoint(-1, -1), QPoint(-2, -2)};
     QPoint last_;

@@ -2,9 +2,11 @@
 
 #include "orlacam/PictureFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimerEvent>
@@ -52,7 +54,8 @@ void ImagePreview::init()
     setMinimumSize(kBlackSize);
     setStyleSheet(QStringLiteral("background-color: rgb(0, 0, 0);"));
     setWindowIcon(QIcon(QStringLiteral(":/source/orlacam/icon/orla_icon.ico")));
-    setWindowTitle(QFileInfo(path_).fileName());
+    // The file's name is the program's own business.
+    setWindowTitle(QCoreApplication::translate("ImageItem", "Preview"));
     if (!loaded_)
         resize(kBlackSize);
 }
@@ -72,7 +75,12 @@ void ImagePreview::loadImage()
             size /= 2;
         size = size.expandedTo(kBlackSize);
     }
-    resize(size);
+    // A picture that arrives late keeps the window where it was centred.
+    QRect frame = geometry();
+    frame.setSize(size);
+    if (isVisible())
+        frame.moveCenter(geometry().center());
+    setGeometry(frame);
     update();
 }
 
@@ -86,6 +94,15 @@ void ImagePreview::timerEvent(QTimerEvent* event)
         killTimer(timerId_);
         timerId_ = 0;
     }
+}
+
+void ImagePreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    OWidget::keyPressEvent(event);
 }
 
 void ImagePreview::paintEvent(QPaintEvent* event)

@@ -6,7 +6,7 @@
 
 // A camera picture at a size that fits the screen. The picture may still be
 // on its way from the camera: until the file is there the window stays black
-// and looks for it every second.
+// and looks for it every second. Escape closes it.
 class ImagePreview : public OWidget
 {
     Q_OBJECT
@@ -22,6 +22,7 @@ public:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString path_;

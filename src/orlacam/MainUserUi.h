@@ -330,6 +330,7 @@ private:
                     double speed);
     void initPictureSlots();
     void selectPictureSlot(ImageItem* item);
+    void usePicture(vesk::pc::UvcDevice& device, ImageItem* item);
     void setPictureSlotStates(bool enabled, int pictureIndex);
     void clearPictureSlots();
     void previewPicture(int slot);

@@ -7,6 +7,7 @@
 #include "orlacam/ImageItem.h"
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureJourney.h"
+#include "orlacam/WindowCentre.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
 
@@ -32,6 +33,20 @@ int slotOf(unsigned type, unsigned first)
     return -1;
 }
 
+bool holdsPicture(const ImageItem* item)
+{
+    return !item->imageMini().isEmpty();
+}
+
+ImageItem::ImageSelectState slotState(bool holds, bool enabled, bool inUse)
+{
+    if (!holds)
+        return ImageItem::Empty;
+    if (!enabled)
+        return ImageItem::Ignored;
+    return inUse ? ImageItem::Selected : ImageItem::Filled;
+}
+
 } // namespace
 
 void MainUserUi::initPictureSlots()
@@ -48,14 +63,21 @@ void MainUserUi::initPictureSlots()
     }
 }
 
+// Only a slot with a picture shows the red frame: an empty one keeps its add
+// icon whatever the camera names, so that a click on it adds a picture.
 void MainUserUi::selectPictureSlot(ImageItem* item)
 {
     for (ImageItem* other : imageItems_) {
-        if (other == item)
-            other->setState(ImageItem::Selected);
-        else if (other->state() == ImageItem::Selected)
-            other->setState(ImageItem::Filled);
+        if (other == item || other->state() == ImageItem::Selected)
+            other->setState(slotState(holdsPicture(other), true, other == item));
     }
+}
+
+// The camera is told to use the picture the window shows selected.
+void MainUserUi::usePicture(UvcDevice& device, ImageItem* item)
+{
+    selectPictureSlot(item);
+    device.cameraSetImageReplace(0, imageItems_.indexOf(item));
 }
 
 // From the panel: the camera's picture selected, the others filled; off,
@@ -64,11 +86,9 @@ void MainUserUi::setPictureSlotStates(bool enabled, int pictureIndex)
 {
     for (int i = 0; i < imageItems_.size(); ++i) {
         ImageItem* item = imageItems_[i];
-        const bool holds = !item->imageMini().isEmpty();
-        if (enabled && i == pictureIndex)
-            item->setState(ImageItem::Selected);
-        else if (holds)
-            item->setState(enabled ? ImageItem::Filled : ImageItem::Ignored);
+        const ImageItem::ImageSelectState state = slotState(holdsPicture(item), enabled, i == pictureIndex);
+        if (item->state() != state)
+            item->setState(state);
     }
 }
 
@@ -93,18 +113,19 @@ void MainUserUi::onImageAction(int action)
         const bool wasSelected = item->state() == ImageItem::Selected;
         item->clearPictures();
         item->setState(ImageItem::Empty);
+        device->cameraSetImageReplace(1, index);
+        // The first picture left takes over, on the camera too: otherwise it
+        // would go on naming the deleted one.
         for (ImageItem* other : imageItems_) {
-            if (wasSelected && other->state() != ImageItem::Empty) {
-                other->setState(ImageItem::Selected);
+            if (wasSelected && holdsPicture(other)) {
+                usePicture(*device, other);
                 break;
             }
         }
-        device->cameraSetImageReplace(1, index);
         break;
     }
     case ImageItem::ActionSelect:
-        selectPictureSlot(item);
-        device->cameraSetImageReplace(0, index);
+        usePicture(*device, item);
         break;
     case ImageItem::ActionAdd:
         if (virtualBgOn_)
@@ -129,7 +150,15 @@ bool MainUserUi::onSelectPicAndUpload(ImageItem* item)
         return false;
     }
     pictureJourney_ = new PictureJourney(this, currSn_, index, item);
-    connect(pictureJourney_, &PictureJourney::uploadQueued, this, &MainUserUi::selectPictureSlot);
+    // Once the camera holds the new picture, it uses it.
+    connect(pictureJourney_, &PictureJourney::uploaded, this, [this, sn = currSn_](ImageItem* uploaded) {
+        const QSharedPointer<UvcDevice> device = currentDevice();
+        if (!device || sn != currSn_ || !virtualBgOn_)
+            return;
+        usePicture(*device, uploaded);
+        device->setStatusPollCounter(0);
+        lastUserActionMs_ = QDateTime::currentMSecsSinceEpoch();
+    });
     if (!pictureJourney_->start()) {
         delete pictureJourney_;
         return false;
@@ -155,6 +184,7 @@ void MainUserUi::previewPicture(int slot)
         preview->setWindowModality(Qt::ApplicationModal);
         connect(this, &QObject::destroyed, preview, &QWidget::close);
         preview->show();
+        centreOn(preview, *this);
     });
 }
 
@@ -168,12 +198,8 @@ void MainUserUi::onDevImageDownload(unsigned int type, int result)
     if (const int slot = slotOf(type, UvcDevice::ImageThumbnail0); slot >= 0) {
         ImageItem* item = imageItems_.value(slot);
         item->setImageMini(ok ? device->thumbnailPath(slot) : QString());
-        if (!ok || item->imageMini().isEmpty())
-            item->setState(ImageItem::Empty);
-        else if (!virtualBgOn_)
-            item->setState(ImageItem::Ignored);
-        else if (item->state() != ImageItem::Selected)
-            item->setState(ImageItem::Filled);
+        const int inUse = device->cachedStatus().bgProtectArea1(device->getProductType());
+        item->setState(slotState(holdsPicture(item), virtualBgOn_, slot == inUse));
     } else if (const int slot = slotOf(type, UvcDevice::ImageFull0); slot >= 0) {
         imageItems_.value(slot)->setImagePreview(ok ? device->fullPicturePath(slot) : QString());
     }

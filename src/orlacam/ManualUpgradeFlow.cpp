@@ -26,8 +26,8 @@ void ManualUpgradeFlow::pickPackage()
 {
     window()->onDevSnMarked(sn());
     chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
-               QStandardPaths::writableLocation(QStandardPaths::DownloadLocation), QStringLiteral("chooseFirmware"),
-               false, [this](const QString& path) { onFileChosen(path); });
+               vesk::pc::AppPaths::startFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)),
+               QStringLiteral("chooseFirmware"), false, [this](const QString& path) { onFileChosen(path); });
 }
 
 void ManualUpgradeFlow::onFileChosen(const QString& path)

@@ -36,15 +36,26 @@ PictureFile::Check PictureFile::check(const QString& path, QSize* pixels)
 
 QImage PictureFile::load(const QString& path, Check* why)
 {
-    Check result = check(path);
+    // No picture within the limits is larger than this.
+    return loadFitted(path, QSize(kMaxSide, kMaxSide), nullptr, why);
+}
+
+QImage PictureFile::loadFitted(const QString& path, const QSize& bound, QSize* source, Check* why)
+{
+    QSize size;
+    Check result = check(path, &size);
     QImage image;
     if (result == Ok) {
         QImageReader reader(path);
+        if (size.width() > bound.width() || size.height() > bound.height())
+            reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
         if (!reader.read(&image)) {
             qWarning() << "Picture cannot be decoded:" << path << reader.errorString();
             result = Unreadable;
         }
     }
+    if (source)
+        *source = result == Ok ? size : QSize();
     if (why)
         *why = result;
     return result == Ok ? image : QImage();

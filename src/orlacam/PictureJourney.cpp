@@ -1,9 +1,11 @@
 #include "orlacam/PictureJourney.h"
 
+#include "comm/AppPaths.h"
 #include "comm/Util.h"
 #include "orlacam/ImageCrop.h"
 #include "orlacam/ImageItem.h"
 #include "orlacam/PictureFile.h"
+#include "orlacam/WindowCentre.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFileDialog>
 
+using vesk::pc::AppPaths;
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcDevices;
 
@@ -27,6 +30,7 @@ const char* const kTitleInvalid = QT_TRANSLATE_NOOP("MainUserUi", "Image Invalid
 const char* const kTitleUpload = QT_TRANSLATE_NOOP("MainUserUi", "Start Image Upload");
 const char* const kTitleSaveFailed = QT_TRANSLATE_NOOP("MainUserUi", "Image Save Failed");
 const char* const kUploadFailed = QT_TRANSLATE_NOOP("MainUserUi", "Image upload failed, please try again!");
+const char* const kPleaseValid = QT_TRANSLATE_NOOP("MainUserUi", "Please select valid image and try again!");
 
 QString text(const char* source)
 {
@@ -45,6 +49,16 @@ PictureJourney::PictureJourney(QWidget* window, const QString& sn, int slot, Ima
     silence_.setSingleShot(true);
     silence_.setInterval(kUploadSilenceMs);
     connect(&silence_, &QTimer::timeout, this, &PictureJourney::onUploadSilent);
+}
+
+// The crop window has no parent: a window that goes takes the journey, and
+// the crop window with it.
+PictureJourney::~PictureJourney()
+{
+    if (crop_) {
+        disconnect(crop_, nullptr, this, nullptr);
+        crop_->close();
+    }
 }
 
 // The paths come from the camera's serial; they must lead into pic/.
@@ -67,7 +81,7 @@ bool PictureJourney::start()
     if (!window_ || !item_ || !picturePaths(&full, &thumbnail))
         return false;
     auto* dialog = new QFileDialog(window_, text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Background Image")),
-                                   QDir::homePath() + QStringLiteral("/Pictures"),
+                                   AppPaths::startFolder(QDir::homePath() + QStringLiteral("/Pictures")),
                                    QStringLiteral("Image Files(*.jpg *.jpeg *.png *.bmp)"));
     dialog->setObjectName(QStringLiteral("pictureDialog"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -94,21 +108,31 @@ void PictureJourney::onFileChosen(const QString& path)
                                 .arg(PictureFile::kMaxPixels / 1000000));
         return finish();
     }
-    auto* crop = new ImageCrop(nullptr);
-    crop->setObjectName(QStringLiteral("ImageCrop"));
-    crop->setAttribute(Qt::WA_DeleteOnClose);
-    crop->setImagePath(path);
-    crop->setOutputFilePath(full);
-    if (check != PictureFile::Ok || !crop->imageIsValid()) {
-        delete crop;
-        tell(kTitleInvalid, text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid image and try again!")));
+    if (check != PictureFile::Ok) {
+        tell(kTitleInvalid, text(kPleaseValid));
         return finish();
     }
-    // The crop window has no parent: a window that goes takes the journey,
-    // and the crop window with it.
-    connect(this, &QObject::destroyed, crop, &QWidget::close);
-    connect(crop, &ImageCrop::finished, this, &PictureJourney::onCropFinished);
-    crop->open();
+    crop_ = new ImageCrop(nullptr);
+    crop_->setObjectName(QStringLiteral("ImageCrop"));
+    crop_->setAttribute(Qt::WA_DeleteOnClose);
+    crop_->setImagePath(path);
+    crop_->setOutputFilePath(full);
+    connect(crop_, &ImageCrop::loaded, this, &PictureJourney::onPictureLoaded);
+    connect(crop_, &ImageCrop::finished, this, &PictureJourney::onCropFinished);
+    crop_->loadImage();
+}
+
+void PictureJourney::onPictureLoaded(bool valid)
+{
+    if (!valid) {
+        disconnect(crop_, nullptr, this, nullptr);
+        crop_->close();
+        tell(kTitleInvalid, text(kPleaseValid));
+        return finish();
+    }
+    crop_->open();
+    if (window_)
+        centreOn(crop_, *window_);
 }
 
 void PictureJourney::onCropFinished(int result)
@@ -146,7 +170,6 @@ void PictureJourney::queueUpload()
     }
     uploading_ = true;
     item_->setBusy(true);
-    emit uploadQueued(item_);
     showProgressBox();
 }
 
@@ -207,6 +230,8 @@ void PictureJourney::endUpload(int value)
         disconnect(device.data(), nullptr, this, nullptr);
     disconnect(&UvcDevices::get(), nullptr, this, nullptr);
     const bool success = value > 99;
+    if (success && item_)
+        emit uploaded(item_);
     const QString message = success ? text(QT_TRANSLATE_NOOP("MainUserUi", "Upload image successfully!"))
                                     : text(kUploadFailed);
     if (box_)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+class ImageCrop;
 class ImageItem;
 class MsgProgressUi;
 class QWidget;
@@ -22,18 +23,20 @@ public:
     static constexpr int kUploadSilenceMs = 60000;
 
     PictureJourney(QWidget* window, const QString& sn, int slot, ImageItem* item);
+    ~PictureJourney() override;
 
     // Opens the file dialog; false when the camera or its picture paths
     // are not there.
     bool start();
 
 signals:
-    // The picture is on its way to the camera.
-    void uploadQueued(ImageItem* item);
+    // The camera holds the new picture.
+    void uploaded(ImageItem* item);
     void finished();
 
 private slots:
     void onFileChosen(const QString& path);
+    void onPictureLoaded(bool valid);
     void onCropFinished(int result);
     void onUploadProgress(int value);
     void onDevChanged(const QByteArray& sn, bool present);
@@ -51,6 +54,7 @@ private:
     const QString sn_;
     const int slot_;
     QPointer<ImageItem> item_;
+    QPointer<ImageCrop> crop_;
     QPointer<MsgProgressUi> box_;
     QTimer silence_;
     bool uploading_ = false;

@@ -108,7 +108,8 @@ void MsgProgressUi::onProgressUpdate(int value, const QString& message)
 
     if (value == kErrCodeSuccess) {
         setProgress(kErrCodeSuccess);
-        setStatus(QStringLiteral("green"), message);
+        // Plain green is barely legible on the box's dark grey.
+        setStatus(QStringLiteral("limegreen"), message);
         offerOk();
     } else if (value == kErrCodeFailure) {
         setStatus(QStringLiteral("yellow"), message);

@@ -1,8 +1,10 @@
 // The replacement background's pictures against a simulated Orla: a picture
 // picked, cropped, uploaded, selected and deleted with the files and the
-// camera's records checked; pictures refused before anything decodes them;
-// a camera that leaves mid-upload; a camera serial that would lead out of
-// pic/; the crop window's bounds; and the slots rendered in six languages.
+// camera's records checked; slots that never stick, whatever the camera
+// holds; pictures refused before anything decodes them; a camera that leaves
+// mid-upload; a camera serial that would lead out of pic/; the crop window's
+// bounds, its edges and its work off the window's thread; the windows'
+// placement and the boxes' contrast; and the slots rendered in six languages.
 
 #include "comm/AppPaths.h"
 #include "comm/Util.h"
@@ -10,6 +12,7 @@
 #include "orlacam/ImageItem.h"
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureFile.h"
+#include "orlacam/PictureJourney.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
@@ -20,9 +23,11 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QtTest>
 
 using namespace vesk::pc;
@@ -69,6 +74,37 @@ QImage textured(int width, int height)
     return image;
 }
 
+// Blue within a red frame 2 % of the height thick.
+QImage framed(int width, int height)
+{
+    QImage image = plain(width, height, Qt::red);
+    const int edge = height / 50;
+    QPainter(&image).fillRect(image.rect().adjusted(edge, edge, -edge, -edge), Qt::blue);
+    return image;
+}
+
+bool isRed(QRgb pixel)
+{
+    return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
+}
+
+// The grey of an empty slot's add icon, blended at its edges.
+bool isAddGrey(QRgb pixel)
+{
+    return qAbs(qRed(pixel) - qGreen(pixel)) < 8 && qAbs(qGreen(pixel) - qBlue(pixel)) < 8 && qGreen(pixel) > 0x58
+           && qGreen(pixel) < 0xA0;
+}
+
+int countPixels(const QImage& image, const QRect& area, bool (*match)(QRgb))
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.valid(x, y) && match(image.pixel(x, y));
+    }
+    return count;
+}
+
 QString writeFile(const QString& name, const QByteArray& bytes)
 {
     const QString path = QDir::homePath() + QStringLiteral("/Pictures/") + name;
@@ -92,6 +128,35 @@ QByteArray hugePng()
     for (int i = 0; i < 4; ++i)
         png[29 + i] = char(crc >> (24 - 8 * i));
     return png;
+}
+
+// A PNG whose header is sound and whose picture data is not.
+QByteArray damagedPng()
+{
+    QByteArray png = encoded(textured(640, 360), "PNG");
+    for (int i = png.size() / 2; i < png.size() / 2 + 64; ++i)
+        png[i] = char(0xA5);
+    return png;
+}
+
+// Empty when a window without parent lies centred on the main window, on
+// each axis along which the screen has room for that.
+QString placementFault(const QWidget* shown, const QWidget* window)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = shown->frameGeometry();
+    const QPoint off = frame.center() - window->frameGeometry().center();
+    QStringList faults;
+    if (frame.width() <= screen.width() && qAbs(off.x()) > 1)
+        faults << QStringLiteral("%1 px off across").arg(off.x());
+    if (frame.height() <= screen.height() && qAbs(off.y()) > 1)
+        faults << QStringLiteral("%1 px off down").arg(off.y());
+    if (!faults.isEmpty())
+        faults << QStringLiteral("(%1,%2 %3x%4 on %5,%6 %7x%8)")
+                      .arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())
+                      .arg(window->frameGeometry().x()).arg(window->frameGeometry().y())
+                      .arg(window->frameGeometry().width()).arg(window->frameGeometry().height());
+    return faults.join(QStringLiteral("; "));
 }
 
 // Parameter records 0x0E (picture use and delete) as id, length and data.
@@ -136,8 +201,13 @@ class tst_Pictures : public QObject
     void chooseFile(const QString& path);
     // Into the third slot, through the dialog, the crop and the upload.
     void addToSlot(const QString& path);
-    QString noticeText();
+    // The notice's text; its title's and text's contrast on screen in contrast.
+    QString noticeText(double* contrast = nullptr);
+    void cancelDialog();
     void pickAndCrop(const QString& path);
+    // What the window's next status poll would bring.
+    void applyCameraStatus();
+    QString slotFaults() const;
 
 private slots:
     void initTestCase();
@@ -145,11 +215,17 @@ private slots:
     void cleanup();
 
     void addSelectDeleteJourney();
+    void slotsNeverStuck();
+    void dialogStartFolder_data();
+    void dialogStartFolder();
+    void cropWorkOffWindowThread();
     void pictureRefused_data();
     void pictureRefused();
     void cameraUnpluggedMidUpload();
     void oddSerialStaysInsidePic();
     void cropWindowBounds();
+    void cropAtEdge_data();
+    void cropAtEdge();
     void slotsRenderLegibly_data();
     void slotsRenderLegibly();
 };
@@ -217,7 +293,17 @@ void tst_Pictures::pickAndCrop(const QString& path)
     auto* crop = shownTopLevel<ImageCrop>(QString());
     QVERIFY(crop);
     QVERIFY(QTest::qWaitForWindowExposed(crop));
+    QCOMPARE(placementFault(crop, window_.get()), QString());
     QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+}
+
+// The journey ends with the dialog, so that the next click adds again.
+void tst_Pictures::cancelDialog()
+{
+    auto* dialog = shownTopLevel<QFileDialog>(QString());
+    QVERIFY(dialog);
+    dialog->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->findChild<PictureJourney*>(), kBoundMs);
 }
 
 void tst_Pictures::addToSlot(const QString& path)
@@ -227,16 +313,67 @@ void tst_Pictures::addToSlot(const QString& path)
     QVERIFY(box);
     auto* ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
     QTRY_VERIFY_WITH_TIMEOUT(ok->isVisible() && ok->isEnabled(), kUploadBoundMs);
-    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbInfo"))->text(), QStringLiteral("Upload image successfully!"));
+    auto* info = box->findChild<QLabel*>(QStringLiteral("lbInfo"));
+    QCOMPARE(info->text(), QStringLiteral("Upload image successfully!"));
+    QVERIFY2(renderedContrast(info) >= kLegibleContrast, qPrintable(QString::number(renderedContrast(info))));
     QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->findChild<PictureJourney*>(), kBoundMs);
 }
 
-QString tst_Pictures::noticeText()
+void tst_Pictures::applyCameraStatus()
+{
+    CameraStatus status;
+    QVERIFY(UvcDevices::get().getDevBySn(kOrlaSn)->getCameraStatus(status));
+    window_->setLastUserActionMs(0);
+    window_->onDevStateUpdate(status);
+}
+
+// Empty when each slot shows what it holds, rendered: the add icon without
+// a picture, the red frame only round the one selected picture, each slot
+// at its place.
+QString tst_Pictures::slotFaults() const
+{
+    QStringList faults;
+    const QImage shot = window_->grab().toImage();
+    const QPoint page = window_->findChild<QWidget*>(QStringLiteral("pgSelect"))->mapTo(window_.get(), QPoint());
+    int selected = 0;
+    for (ImageItem* item : window_->imageItems()) {
+        const QString name = QStringLiteral("slot ") + item->objectName();
+        const bool holds = !item->imageMini().isEmpty();
+        const bool isSelected = item->state() == ImageItem::Selected;
+        selected += isSelected;
+        const QRect home = item->homeRect();
+        const QRect grown = home.adjusted(-2, -2, 2, 2);
+        if (!item->isVisible() || item->geometry() != (isSelected ? grown : home))
+            faults << name + QStringLiteral(" is not at its place");
+        const QRect shown = grown.translated(page);
+        if (holds == (item->state() == ImageItem::Empty)) {
+            faults << name + QStringLiteral(" in state %1 %2 a picture")
+                                 .arg(item->state())
+                                 .arg(QLatin1String(holds ? "with" : "without"));
+        }
+        const int red = countPixels(shot, shown, isRed);
+        if ((red > 0) != isSelected)
+            faults << name + QStringLiteral(" shows %1 red pixels").arg(red);
+        if (!holds && countPixels(shot, home.translated(page), isAddGrey) < 8)
+            faults << name + QStringLiteral(" shows no add icon");
+    }
+    if (selected > 1)
+        faults << QStringLiteral("%1 slots selected").arg(selected);
+    return faults.join(QStringLiteral("; "));
+}
+
+QString tst_Pictures::noticeText(double* contrast)
 {
     auto* notice = shownTopLevel<MsgInfoUi>(QStringLiteral("pictureNotice"));
     if (!notice)
         return QString();
-    const QString text = notice->findChild<QLabel*>(QStringLiteral("lbContent"))->text();
+    auto* content = notice->findChild<QLabel*>(QStringLiteral("lbContent"));
+    if (contrast && QTest::qWaitForWindowExposed(notice)) {
+        auto* title = notice->findChild<QLabel*>(QStringLiteral("lbTitle"));
+        *contrast = qMin(renderedContrast(content), renderedContrast(title));
+    }
+    const QString text = content->text();
     notice->close();
     return text;
 }
@@ -258,20 +395,30 @@ void tst_Pictures::addSelectDeleteJourney()
     QCOMPARE(sim().camera(kOrlaLocation)->pictures().picture(maskName(2)), bytes);
     QCOMPARE(slot(2)->state(), ImageItem::Selected);
     QCOMPARE(slot(0)->state(), ImageItem::Filled);
-    QVERIFY(replaceRecords().isEmpty());  // adding uses nothing yet
     QVERIFY(!slot(2)->isBusy());
+    // The camera uses the new picture, so that its next status keeps it selected.
+    QCOMPARE(replaceRecords(), QList<QByteArray>{QByteArray::fromHex("0e020002")});
+    applyCameraStatus();
+    QCOMPARE(slot(2)->state(), ImageItem::Selected);
 
-    // Select the camera's own picture, then delete the new one.
+    // Select the camera's own picture and back.
     QTest::mouseClick(slot(0), Qt::LeftButton);
     QCOMPARE(slot(0)->state(), ImageItem::Selected);
     QCOMPARE(slot(2)->state(), ImageItem::Filled);
-    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 1, kBoundMs);
-    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020000"));
-    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 2, kBoundMs);
-    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020102"));
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020000"));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 3, kBoundMs);
+
+    // Deleted while selected: the first picture left takes over, on the camera too.
+    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 5, kBoundMs);
+    QCOMPARE(replaceRecords().mid(3),
+             (QList<QByteArray>{QByteArray::fromHex("0e020102"), QByteArray::fromHex("0e020000")}));
     QCOMPARE(slot(2)->state(), ImageItem::Empty);
     QCOMPARE(slot(0)->state(), ImageItem::Selected);
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
     QVERIFY(!QFile::exists(full));
     QVERIFY(!QFile::exists(thumbnail));
 
@@ -281,7 +428,143 @@ void tst_Pictures::addSelectDeleteJourney()
     QVERIFY(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->isLoaded(), kBoundMs);
     QCOMPARE(QImageReader(picPath("Preview", 1)).size(), QSize(1536, 864));
-    preview->close();
+    QCOMPARE(preview->windowTitle(), QStringLiteral("Preview"));
+    QCOMPARE(placementFault(preview, window_.get()), QString());
+    const QPointer<ImagePreview> shown = preview;
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!shown, kBoundMs);
+}
+
+// A camera without pictures, whose status names its first one: every slot
+// adds, and neither an upload nor a delete leaves a slot stuck (rendered as
+// pictures_uploaded.png and pictures_deleted.png for a person to look at).
+void tst_Pictures::slotsNeverStuck()
+{
+    window_.reset();
+    for (int i = 0; i < 3; ++i)
+        sim().camera(kOrlaLocation)->removePicture(maskName(i));
+    QVERIFY(openWindowOn(window_, kOrlaSn, kOrlaLocation, kBoundMs));
+    window_->enableVirtualBg(true);
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(kOrlaSn);
+    QSignalSpy downloads(device.data(), &UvcDevice::fileDownloadDone);
+    window_->onCurrDevStateRefresh();
+    QTRY_VERIFY_WITH_TIMEOUT(downloads.count() >= 3, kBoundMs);
+    QCoreApplication::processEvents();
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
+
+    QTest::mouseClick(slot(0), Qt::LeftButton);
+    cancelDialog();
+    QVERIFY(replaceRecords().isEmpty());
+
+    // The new picture is the one the camera uses.
+    addToSlot(writeFile(QStringLiteral("sea.png"), encoded(plain(1920, 1080, Qt::darkBlue), "PNG")));
+    QCOMPARE(replaceRecords(), QList<QByteArray>{QByteArray::fromHex("0e020002")});
+    applyCameraStatus();
+    QCOMPARE(slot(2)->state(), ImageItem::Selected);
+    QCOMPARE(slotFaults(), QString());
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("pictures_uploaded.png"))));
+
+    // Deleted, it leaves three slots that add.
+    slot(2)->findChild<QAction*>(QStringLiteral("ActionDelete"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(replaceRecords().size(), 2, kBoundMs);
+    QCOMPARE(replaceRecords().last().toHex(), QByteArray("0e020102"));
+    applyCameraStatus();
+    QCOMPARE(slotFaults(), QString());
+    QVERIFY(window_->grab().save(stagedFile(QStringLiteral("pictures_deleted.png"))));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    cancelDialog();
+    QCOMPARE(replaceRecords().size(), 2);
+}
+
+void tst_Pictures::dialogStartFolder_data()
+{
+    QTest::addColumn<QString>("pictures");  // what ~/Pictures is
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("missing") << QString();
+    QTest::newRow("a file") << QStringLiteral("file");
+}
+
+// The dialog starts in ~/Pictures, or in the home folder when that is no
+// folder; it never offers a folder's name as the file to open.
+void tst_Pictures::dialogStartFolder()
+{
+    QFETCH(QString, pictures);
+    const QString folder = QDir::homePath() + QStringLiteral("/Pictures");
+    QVERIFY(QDir(folder).removeRecursively());
+    const auto restore = qScopeGuard([folder] {
+        QFile::remove(folder);
+        QDir().mkpath(folder);
+    });
+    if (pictures == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(folder));
+    QFile file(folder);
+    if (pictures == QLatin1String("file"))
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    auto* dialog = shownTopLevel<QFileDialog>(QString());
+    QVERIFY(dialog);
+    QCOMPARE(dialog->directory().absolutePath(), pictures == QLatin1String("folder") ? folder : QDir::homePath());
+    QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QString());
+    cancelDialog();
+}
+
+// OK decodes, crops and encodes on the thread pool, and so does opening:
+// the window answers at once and hears the outcome by signal. A crop window
+// or a main window that closes meanwhile takes the outcome with it.
+void tst_Pictures::cropWorkOffWindowThread()
+{
+    const QString source = writeFile(QStringLiteral("big.png"), encoded(textured(1920, 1080), "PNG"));
+    const QString output = picPath("Preview", 2);
+    {
+        ImageCrop crop;
+        crop.setImagePath(source);
+        crop.setOutputFilePath(output);
+        QSignalSpy loaded(&crop, &ImageCrop::loaded);
+        crop.loadImage();
+        QCOMPARE(loaded.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, kUploadBoundMs);
+        QVERIFY(loaded.at(0).at(0).toBool());
+        crop.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&crop));
+        QSignalSpy finished(&crop, &ImageCrop::finished);
+        auto* ok = crop.findChild<QPushButton*>(QStringLiteral("pbOK"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(!ok->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+        QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+        QCOMPARE(QImageReader(output).size(), QSize(1536, 864));
+    }
+    QVERIFY(QFile::remove(output));
+
+    auto* crop = new ImageCrop(nullptr);
+    crop->setAttribute(Qt::WA_DeleteOnClose);
+    crop->setImagePath(source);
+    crop->setOutputFilePath(output);
+    QVERIFY(crop->imageIsValid());
+    crop->open();
+    QVERIFY(QTest::qWaitForWindowExposed(crop));
+    QSignalSpy finished(crop, &ImageCrop::finished);
+    const QPointer<ImageCrop> shown = crop;
+    QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    crop->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!shown, kBoundMs);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(kUploadBoundMs));
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCancelled);
+    QVERIFY(!QFile::exists(output) || QImageReader(output).size() == QSize(1536, 864));
+
+    // The picture chosen, still being decoded when the window goes.
+    QTest::mouseClick(slot(2), Qt::LeftButton);
+    chooseFile(source);
+    window_.reset();
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(kUploadBoundMs));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName()));
 }
 
 void tst_Pictures::pictureRefused_data()
@@ -294,6 +577,8 @@ void tst_Pictures::pictureRefused_data()
                           << QStringLiteral("The image is too large. Please select an image of at most 64 MB "
                                             "and 50 megapixels.");
     QTest::newRow("corrupt") << QByteArray("\xff\xd8\xff\xe0 not a picture at all") << false << invalid;
+    QTest::newRow("damaged data") << damagedPng() << false << invalid;
+    QTest::newRow("sliver") << encoded(plain(2000, 2, Qt::red), "PNG") << false << invalid;
     QTest::newRow("missing") << QByteArray() << false << invalid;
     QTest::newRow("save fails") << encoded(plain(1920, 1080, Qt::blue), "PNG") << true
                                 << QStringLiteral("The cropped image could not be saved, please try again!");
@@ -317,7 +602,9 @@ void tst_Pictures::pictureRefused()
         QVERIFY(crop);
         QTest::mouseClick(crop->findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
     }
-    QCOMPARE(noticeText(), notice);
+    double contrast = 0;
+    QCOMPARE(noticeText(&contrast), notice);
+    QVERIFY2(contrast >= kLegibleContrast, qPrintable(QString::number(contrast)));
     QTest::qWait(50);
     QCOMPARE(slot(2)->state(), ImageItem::Empty);
     QVERIFY(!QFile::exists(picPath("Icon", 2)));
@@ -413,8 +700,61 @@ void tst_Pictures::cropWindowBounds()
 
     QSignalSpy finished(&crop, &ImageCrop::finished);
     QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
-    QCOMPARE(finished.value(0).value(0).toInt(), ImageCrop::kCropped);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
     QCOMPARE(QImageReader(picPath("Preview", 2)).size(), QSize(1536, 864));
+}
+
+void tst_Pictures::cropAtEdge_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("drag");  // far past the picture's edge
+    QTest::newRow("4000x3000 bottom") << QSize(4000, 3000) << QPoint(0, 5000);
+    QTest::newRow("4000x3000 top") << QSize(4000, 3000) << QPoint(0, -5000);
+    QTest::newRow("2000x800 right") << QSize(2000, 800) << QPoint(5000, 0);
+    QTest::newRow("2000x800 left") << QSize(2000, 800) << QPoint(-5000, 0);
+    QTest::newRow("1200x3000 bottom") << QSize(1200, 3000) << QPoint(0, 5000);
+    QTest::newRow("600x1500 enlarged, bottom") << QSize(600, 1500) << QPoint(0, 5000);
+}
+
+// The selection moved against an edge crops up to that edge: the picture's
+// frame shows on that side of the 1536 x 864 result.
+void tst_Pictures::cropAtEdge()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, drag);
+    const QString output = picPath("Preview", 2);
+    ImageCrop crop;
+    crop.setImagePath(writeFile(QStringLiteral("edge.png"), encoded(framed(size.width(), size.height()), "PNG")));
+    crop.setOutputFilePath(output);
+    QVERIFY(crop.imageIsValid());
+    crop.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&crop));
+    QWidget* area = crop.findChild<QWidget*>(QStringLiteral("wImage"));
+    QTRY_VERIFY(crop.selection().width() > 0);
+    const QPoint middle = crop.selection().center();
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, middle);
+    QMouseEvent move(QEvent::MouseMove, middle + drag, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &move);
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, middle + drag);
+    const QRect display = crop.displayRect();
+    const QRect selection = crop.selection();
+    QVERIFY(display.contains(selection));
+    QVERIFY(selection.top() == display.top() || selection.bottom() == display.bottom()
+            || selection.left() == display.left() || selection.right() == display.right());
+
+    QSignalSpy finished(&crop, &ImageCrop::finished);
+    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    const QImage result(output);
+    QCOMPARE(result.size(), QSize(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight));
+    const QPoint side = drag.y() > 0   ? QPoint(result.width() / 2, result.height() - 3)
+                        : drag.y() < 0 ? QPoint(result.width() / 2, 2)
+                        : drag.x() > 0 ? QPoint(result.width() - 3, result.height() / 2)
+                                       : QPoint(2, result.height() / 2);
+    QVERIFY2(isRed(result.pixel(side)), qPrintable(QColor(result.pixel(side)).name()));
+    QVERIFY(!isRed(result.pixel(result.rect().center())));
 }
 
 void tst_Pictures::slotsRenderLegibly_data()

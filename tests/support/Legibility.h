@@ -1,18 +1,22 @@
 #pragma once
 
 // Whether a rendered window is legible: the program's fonts and languages,
-// and the rules that every shown widget lies inside its parent, overlaps no
-// sibling and shows its whole text.
+// the rules that every shown widget lies inside its parent, overlaps no
+// sibling and shows its whole text, and the contrast of text on screen.
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTextBoundaryFinder>
 #include <QTranslator>
+
+#include <cmath>
 
 inline QString stagedFile(const QString& relative)
 {
@@ -131,4 +135,44 @@ inline QString legibilityFault(const QWidget* parent, int* shownCount = nullptr)
     }
     faults.removeAll(QString());
     return faults.join(QStringLiteral("; "));
+}
+
+// Text at least this much brighter or darker than its background reads
+// easily (the usual rule for body text).
+constexpr double kLegibleContrast = 4.5;
+
+// The contrast ratio of two colours, 1 (none) to 21 (black on white).
+inline double contrastRatio(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The contrast a label's text shows on screen, its window rendered: the
+// commonest colour of the label's area is its background, the colour that
+// stands out most from it the text's.
+inline double renderedContrast(const QLabel* label)
+{
+    QWidget* window = label->window();
+    const QImage shot = window->grab().toImage();
+    const QRect area = QRect(label->mapTo(window, QPoint()), label->size()).intersected(shot.rect());
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[shot.pixel(x, y)];
+    }
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(background))
+            background = it.key();
+    }
+    double most = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        most = qMax(most, contrastRatio(QColor(background), QColor(it.key())));
+    return most;
 }

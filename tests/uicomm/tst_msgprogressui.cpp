@@ -74,7 +74,7 @@ void tst_MsgProgressUi::outcomes_data()
     QTest::addColumn<bool>("okEnabled");
     QTest::addColumn<int>("answer");  // what OK returns; 0 when OK is not offered
 
-    const QString yes = QStringLiteral("color:green;");
+    const QString yes = QStringLiteral("color:limegreen;");
     QTest::newRow("success") << Reports{{10, "half"}, {100, "Upgrade succeeded"}} << 100 << "100%"
                              << "Upgrade succeeded" << yes << true << 0x4000;
     QTest::newRow("error") << Reports{{10, ""}, {-1, "Download failed"}} << 10 << "10%" << "Download failed"

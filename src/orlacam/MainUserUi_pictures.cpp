@@ -7,7 +7,7 @@
 #include "orlacam/ImageItem.h"
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureJourney.h"
-#include "orlacam/WindowCentre.h"
+#include "uicomm/ScreenPlacement.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
 
@@ -184,7 +184,7 @@ void MainUserUi::previewPicture(int slot)
         preview->setWindowModality(Qt::ApplicationModal);
         connect(this, &QObject::destroyed, preview, &QWidget::close);
         preview->show();
-        centreOn(preview, *this);
+        placeWindow(preview, this, WindowPlace::Centred);
     });
 }
 

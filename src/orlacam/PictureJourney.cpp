@@ -5,7 +5,7 @@
 #include "orlacam/ImageCrop.h"
 #include "orlacam/ImageItem.h"
 #include "orlacam/PictureFile.h"
-#include "orlacam/WindowCentre.h"
+#include "uicomm/ScreenPlacement.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"
@@ -132,7 +132,7 @@ void PictureJourney::onPictureLoaded(bool valid)
     }
     crop_->open();
     if (window_)
-        centreOn(crop_, *window_);
+        placeWindow(crop_, window_, WindowPlace::Centred);
 }
 
 void PictureJourney::onCropFinished(int result)

@@ -13,6 +13,7 @@
 #include "orlacam/ImagePreview.h"
 #include "orlacam/PictureFile.h"
 #include "orlacam/PictureJourney.h"
+#include "support/ScreenArea.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
@@ -139,13 +140,17 @@ QByteArray damagedPng()
     return png;
 }
 
-// Empty when a window without parent lies centred on the main window, on
-// each axis along which the screen has room for that.
+// Empty when a window without parent lies centred on the main window, as
+// far as the screen has room for that on each axis.
 QString placementFault(const QWidget* shown, const QWidget* window)
 {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect screen = availableScreenArea(QPoint());
     const QRect frame = shown->frameGeometry();
-    const QPoint off = frame.center() - window->frameGeometry().center();
+    QRect centred(QPoint(), frame.size());
+    centred.moveCenter(window->frameGeometry().center());
+    centred.moveLeft(qMax(screen.left(), qMin(centred.left(), screen.right() + 1 - centred.width())));
+    centred.moveTop(qMax(screen.top(), qMin(centred.top(), screen.bottom() + 1 - centred.height())));
+    const QPoint off = frame.center() - centred.center();
     QStringList faults;
     if (frame.width() <= screen.width() && qAbs(off.x()) > 1)
         faults << QStringLiteral("%1 px off across").arg(off.x());
@@ -191,6 +196,7 @@ class tst_Pictures : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    const ScreenArea screen_{ScreenArea::fullHd()};  // room to centre the crop window
     std::unique_ptr<MainUserUi> window_;
 
     ImageItem* slot(int i) const { return window_->imageItems().value(i); }

@@ -159,21 +159,35 @@ void MsgInfoUi::on_pbNo_clicked()
     close();
 }
 
+// Neither button can answer: the flow behind the box is still at work.
+bool MsgInfoUi::isWait() const
+{
+    const auto answers = [](const QPushButton* b) { return !b->isHidden() && b->isEnabled(); };
+    return !answers(ui->pbYes) && !answers(ui->pbNo);
+}
+
 void MsgInfoUi::closeEvent(QCloseEvent* event)
 {
+    // The window system's close of a wait would end its flow midway.
+    if (event->spontaneous() && isWait()) {
+        event->ignore();
+        return;
+    }
     reportAnswer();
     QWidget::closeEvent(event);
 }
 
 void MsgInfoUi::keyPressEvent(QKeyEvent* event)
 {
-    // Escape dismisses the box like a window close: no answer.
+    // Escape dismisses the box like a window close: no answer; a wait stays.
     if (event->key() == Qt::Key_Escape) {
-        close();
+        if (!isWait())
+            close();
         return;
     }
     OWidget::keyPressEvent(event);
 }
+
 
 void MsgInfoUi::changeEvent(QEvent* event)
 {

@@ -14,6 +14,8 @@ class MsgInfoUi;
 // No. ask() shows it and returns at once; answered then reports
 // QMessageBox::Yes (0x4000) or QMessageBox::No (0x10000) for the buttons and
 // -1 when the box was closed any other way (Escape, window close, close()).
+// A box without an enabled button to answer it is a wait: Escape and the
+// window's close do nothing, only the program's own close() ends it.
 //
 // Typical use: a new box with the window as parent; setTitle/hideTitle,
 // setText or setLinkText, addButton(QMessageBox::Yes | QMessageBox::No),
@@ -70,6 +72,7 @@ private:
     void init(const QString& title, const QString& text);
     void showCentred();
     void reportAnswer();
+    bool isWait() const;
     QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
 
     Ui::MsgInfoUi* ui = nullptr;

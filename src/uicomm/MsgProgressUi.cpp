@@ -172,6 +172,11 @@ void MsgProgressUi::keyPressEvent(QKeyEvent* event)
 
 void MsgProgressUi::closeEvent(QCloseEvent* event)
 {
+    // Until OK is offered the work goes on: the window system cannot end it.
+    if (event->spontaneous() && running_ && !(ui->pbOk->isVisible() && ui->pbOk->isEnabled())) {
+        event->ignore();
+        return;
+    }
     // OK ends the run here; any other close ends it with -1.
     OWidget::closeEvent(event);
     if (running_) {

@@ -22,8 +22,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -259,12 +261,27 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
     QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
-    QWidget* box = shownBox(QStringLiteral("Extracting Log"));
+    QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QVERIFY(!yes->isEnabled());
+    // A wait: neither Escape nor the window's close cuts the export.
+    QTest::keyClick(box, Qt::Key_Escape);
+    if (box)
+        box->windowHandle()->close();
+    QCoreApplication::processEvents();
+    QVERIFY(box && box->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
     QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
     QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    // On the wire: the gathering lines, the restart into the upgrade system
+    // for the archive, and the closing reboot.
+    QStringList road;
+    for (const SimEvent& event : sim().camera(kOrlaLocation)->journal()->events()) {
+        if (event.kind == SimEvent::Shell || event.kind == SimEvent::Syscall || event.kind == SimEvent::Reboot)
+            road << QString::fromLatin1(event.text);
+    }
+    QCOMPARE(road, QStringList({"cp /app/private/LogFac* /log/ai/ -rf &", "cp /factory/*.json /log/ai/ &",
+                                "upgrade", "reboot", "main"}));
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 class tst_MsgInfoUi : public QObject
 {
@@ -17,6 +18,8 @@ private:
 private slots:
     void answers_data();
     void answers();
+    void waitStaysOnEscapeAndWindowClose_data();
+    void waitStaysOnEscapeAndWindowClose();
     void newBoxShowsOnlyYes();
     void buttonBits();
     void noButtonsLeavesOnlyClose();
@@ -63,6 +66,53 @@ void tst_MsgInfoUi::answers()
     QTRY_COMPARE(answers.count(), 1);
     QCOMPARE(onlyAnswer(answers), expected);
     QVERIFY(!box.isVisible());
+}
+
+void tst_MsgInfoUi::waitStaysOnEscapeAndWindowClose_data()
+{
+    QTest::addColumn<QString>("buttons");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("stays");
+    for (const char* how : {"escape", "window close"}) {
+        QTest::addRow("only Yes, disabled: %s", how) << "yes disabled" << how << true;
+        QTest::addRow("no button: %s", how) << "none" << how << true;
+        QTest::addRow("Yes disabled, No offered: %s", how) << "no offered" << how << false;
+        QTest::addRow("only Yes, enabled: %s", how) << "yes" << how << false;
+    }
+}
+
+// A box that no button can answer is a wait: neither Escape nor the window
+// system's close ends it; the program's own close() still does.
+void tst_MsgInfoUi::waitStaysOnEscapeAndWindowClose()
+{
+    QFETCH(QString, buttons);
+    QFETCH(QString, how);
+    QFETCH(bool, stays);
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(QStringLiteral("Extracting Log"), QStringLiteral("Please wait and keep the device connected!"),
+                  &window);
+    if (buttons == QLatin1String("none"))
+        box.removeButton(QMessageBox::Yes);
+    if (buttons == QLatin1String("no offered"))
+        box.addButton(QMessageBox::No);
+    if (buttons != QLatin1String("yes"))
+        box.setButtonState(QMessageBox::Yes, false);
+    QSignalSpy answers(&box, &MsgInfoUi::answered);
+    box.ask();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    if (how == QLatin1String("escape"))
+        QTest::keyClick(&box, Qt::Key_Escape);
+    else
+        box.windowHandle()->close();  // as the window system closes it
+    QCoreApplication::processEvents();
+    QCOMPARE(box.isVisible(), stays);
+    QCOMPARE(answers.count(), stays ? 0 : 1);
+    if (!stays)
+        return;
+    box.close();
+    QCOMPARE(onlyAnswer(answers), -1);
 }
 
 void tst_MsgInfoUi::newBoxShowsOnlyYes()

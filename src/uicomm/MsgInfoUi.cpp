@@ -2,6 +2,8 @@
 
 #include "ui_MsgInfoUi.h"
 
+#include "uicomm/LinkOpener.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -36,6 +38,9 @@ void MsgInfoUi::init(const QString& title, const QString& text)
 
     ui->lbTitle->setText(title);
     ui->lbContent->setText(text);
+    connect(ui->lbContent, &QLabel::linkActivated, this, [this](const QString& link) {
+        LinkOpener::open(QUrl(link), parentWidget() ? parentWidget() : this, linkOpener);
+    });
 
     addButton(QMessageBox::Yes);
     removeButton(QMessageBox::No);
@@ -100,7 +105,7 @@ void MsgInfoUi::setText(const QString& text)
 void MsgInfoUi::setLinkText(const QString& text)
 {
     ui->lbContent->setTextInteractionFlags(kLinkInteraction);
-    ui->lbContent->setOpenExternalLinks(true);
+    ui->lbContent->setOpenExternalLinks(false);  // linkActivated opens them
     ui->lbContent->setEnabled(true);
     ui->lbContent->setTextFormat(Qt::RichText);
     ui->lbContent->setText(text);
@@ -187,7 +192,6 @@ void MsgInfoUi::keyPressEvent(QKeyEvent* event)
     }
     OWidget::keyPressEvent(event);
 }
-
 
 void MsgInfoUi::changeEvent(QEvent* event)
 {

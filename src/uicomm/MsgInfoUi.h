@@ -3,6 +3,9 @@
 #include "uicomm/OWidget.h"
 
 #include <QMessageBox>
+#include <QUrl>
+
+#include <functional>
 
 class QPushButton;
 
@@ -43,6 +46,9 @@ public:
     void setText(const QString& text);
     // Rich text whose links open in the system browser; does not fit the size.
     void setLinkText(const QString& text);
+    // Opens the links (the desktop's opener when empty); when it starts
+    // nothing, a box shows the address.
+    std::function<bool(const QUrl&)> linkOpener;
 
     // Each takes QMessageBox::Yes, QMessageBox::No or both; other bits are ignored.
     void addButton(QMessageBox::StandardButtons buttons);     // enable and show

@@ -83,6 +83,8 @@ private slots:
     void flowPausesSelection();
     void manualUpgradeRefusesInvalidFile_data();
     void manualUpgradeRefusesInvalidFile();
+    void upgradeManual_data();
+    void upgradeManual();
     void softwareUpdate_data();
     void softwareUpdate();
     void networkUpgrade_data();
@@ -383,6 +385,43 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
     QVERIFY(!shownBox(QStringLiteral("Progress")));
 }
 
+void tst_MaintenanceFlows::upgradeManual_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("English, a browser starts")
+        << 0 << true << "https://www.kestro.invalid/service/faq/orla-upgrade-manual?fl=en";
+    // Used to do nothing visible.
+    QTest::newRow("simplified Chinese, no browser: the address is shown")
+        << 1 << false << "https://www.kestro.invalid/cn/service/faq/orla-upgrade-manual?fl=cn";
+}
+
+void tst_MaintenanceFlows::upgradeManual()
+{
+    QFETCH(int, language);
+    QFETCH(bool, opens);
+    QFETCH(QString, address);
+    const int before = GlobalParams::get().language_type;
+    GlobalParams::get().language_type = language;
+    auto restore = qScopeGuard([before] { GlobalParams::get().language_type = before; });
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    window_->onUpgradeManual();
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+    MsgInfoUi* notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened"));
+    QCOMPARE(notice != nullptr, !opens);
+    if (opens)
+        return;
+    QVERIFY(notice->isVisible());
+    QVERIFY(textOf(notice).contains(address.toHtmlEscaped()));
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(!window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")));
+}
+
 void tst_MaintenanceFlows::softwareUpdate_data()
 {
     QTest::addColumn<bool>("opens");
@@ -433,10 +472,14 @@ void tst_MaintenanceFlows::softwareUpdate()
         QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), kBoundMs);
         return;
     }
-    QVERIFY(waitForBox(title));
+    // Nothing opened it: the installer's path is shown and the program stays.
+    MsgInfoUi* notice = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")))
+                                         && notice->isVisible(); }, kBoundMs));
+    QVERIFY(textOf(notice).contains(opened.first().toLocalFile()));
     QVERIFY(window_->isVisible());
-    click(title, "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
 }
 
 void tst_MaintenanceFlows::networkUpgrade_data()

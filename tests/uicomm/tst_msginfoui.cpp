@@ -20,6 +20,8 @@ private slots:
     void answers();
     void waitStaysOnEscapeAndWindowClose_data();
     void waitStaysOnEscapeAndWindowClose();
+    void linksOpenThroughTheOpener_data();
+    void linksOpenThroughTheOpener();
     void newBoxShowsOnlyYes();
     void buttonBits();
     void noButtonsLeavesOnlyClose();
@@ -113,6 +115,48 @@ void tst_MsgInfoUi::waitStaysOnEscapeAndWindowClose()
         return;
     box.close();
     QCOMPARE(onlyAnswer(answers), -1);
+}
+
+void tst_MsgInfoUi::linksOpenThroughTheOpener_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("a browser starts") << true;
+    QTest::newRow("no browser starts: the address is shown") << false;
+}
+
+void tst_MsgInfoUi::linksOpenThroughTheOpener()
+{
+    QFETCH(bool, opens);
+    const QString address = QStringLiteral("https://shop.example.invalid/remote?id=7&x=<b>");
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(&window);
+    QList<QUrl> opened;
+    box.linkOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    box.setLinkText(QStringLiteral("To purchase it, please go to <a href=\"%1\">the shop</a>")
+                        .arg(address.toHtmlEscaped()));
+    QLabel* content = childLabel(&box, "lbContent");
+    QVERIFY(!content->openExternalLinks());  // the opener has them
+    box.ask();
+    emit content->linkActivated(address);
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+    auto* notice = window.findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened"));
+    QCOMPARE(notice != nullptr, !opens);
+    if (opens)
+        return;
+    QVERIFY(notice->isVisible());
+    QCOMPARE(childLabel(notice, "lbTitle")->text(), QStringLiteral("Tips"));
+    QLabel* shown = childLabel(notice, "lbContent");
+    QVERIFY(shown->text().contains(QUrl(address).toString().toHtmlEscaped()));
+    QVERIFY(!shown->text().contains(QStringLiteral("<a ")));  // shown to copy, not a link that fails again
+    QVERIFY(shown->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QPointer<MsgInfoUi> gone = notice;
+    QTest::mouseClick(childButton(notice, "pbYes"), Qt::LeftButton);
+    QTRY_VERIFY(!gone);
 }
 
 void tst_MsgInfoUi::newBoxShowsOnlyYes()
@@ -250,7 +294,6 @@ void tst_MsgInfoUi::textIsPlainUnlessLinks()
     box.setLinkText(QStringLiteral("see <a href=\"https://example.invalid\">here</a>"));
     QLabel* content = childLabel(&box, "lbContent");
     QCOMPARE(content->textFormat(), Qt::RichText);
-    QVERIFY(content->openExternalLinks());
     QVERIFY(content->isEnabled());
     QCOMPARE(int(content->textInteractionFlags()), 5);
 

@@ -32,6 +32,8 @@
 
 using namespace vesk::pc;
 
+Q_DECLARE_METATYPE(vesk::pc::SimKnobs)
+
 namespace {
 
 // A flow whose one step is a camera HTTP call to url; the answer lands in *result.
@@ -78,7 +80,8 @@ private slots:
     void firmwareDownloadFailureEndsFlow();
     void firmwareCameraGoneDuringDownload();
     void logExportOverUsb();
-    void factoryResetConfirmed();
+    void factoryReset_data();
+    void factoryReset();
     void factoryResetCameraGone();
     void flowPausesSelection();
     void manualUpgradeRefusesInvalidFile_data();
@@ -288,18 +291,95 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
-void tst_MaintenanceFlows::factoryResetConfirmed()
+void tst_MaintenanceFlows::factoryReset_data()
 {
+    QTest::addColumn<SimKnobs>("knobs");
+    QTest::addColumn<bool>("restarts");   // the camera leaves and comes back once it took the frame
+    QTest::addColumn<int>("comeBackMs");  // the flow's wait for that
+    QTest::addColumn<bool>("taken");      // the camera took a copy of the frame
+    QTest::addColumn<QString>("outcome");
+    const QString done = QStringLiteral("Factory reset successfully!");
+    const QString failed = QStringLiteral("Factory reset failed, please try again later!");
+    SimKnobs knobs;
+    QTest::newRow("confirmed") << knobs << false << 60000 << true << done;
+    knobs.setFailsOnSelector = 2;
+    // Used to say success: the frame was queued, its failed writes only logged.
+    QTest::newRow("never written") << knobs << false << 60000 << false << failed;
+    knobs = SimKnobs();
+    knobs.resultCode = 1;
+    QTest::newRow("refused by the camera") << knobs << false << 60000 << true << failed;
+    knobs = SimKnobs();
+    knobs.noReply = true;
+    QTest::newRow("unanswered, the camera stays") << knobs << false << 2500 << true << failed;
+    QTest::newRow("unanswered, the camera restarts") << knobs << true << 60000 << true << done;
+}
+
+// The reset frame on the wire and the box's outcome. While the box waits,
+// neither Escape nor the window's close ends it.
+void tst_MaintenanceFlows::factoryReset()
+{
+    QFETCH(SimKnobs, knobs);
+    QFETCH(bool, restarts);
+    QFETCH(int, comeBackMs);
+    QFETCH(bool, taken);
+    QFETCH(QString, outcome);
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    auto restore = qScopeGuard([&] {
+        if (const auto camera = sim().camera(kOrlaLocation))
+            camera->setKnobs(plain.knobs);
+    });
+    WindowTiming timing = window_->timing();
+    timing.resetComeBackMs = comeBackMs;
+    window_->setTiming(timing);
     window_->onRestoreFactorySetting();
     const QString title = QStringLiteral("Restore Factory Settings");
     QVERIFY(waitForBox(title));
+    sim().camera(kOrlaLocation)->clearRequests();
+    sim().camera(kOrlaLocation)->setKnobs(knobs);
     click(title, "pbYes");
-    QWidget* box = shownBox(title);
+    QPointer<QWidget> box = shownBox(title);
     QVERIFY(box);
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
     QVERIFY(!yes->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), QStringLiteral("Factory reset successfully!"), kBoundMs);
+    QTest::keyClick(box, Qt::Key_Escape);
+    if (box)
+        box->windowHandle()->close();
+    QCoreApplication::processEvents();
+    QVERIFY(box && box->isVisible());
+    QVERIFY(window_->flowRunning());
+
+    // Sequence and checksums (bytes 4 to 8) vary.
+    const QByteArray expected = QByteArray::fromHex("AA000D12 0000000000 E1 13C4 01") + QByteArray(47, '\0');
+    int copies = 0;
+    const auto frames = [&] {
+        QList<SimRequestRecord> found;
+        for (const SimRequestRecord& r : sim().camera(kOrlaLocation)->requests()) {
+            if (r.request == UvcRequest::SetCur && r.selector == 2 && r.data.size() == 60
+                && r.data.mid(10, 2) == QByteArray::fromHex("13C4"))
+                found << r;
+        }
+        return found;
+    };
+    QVERIFY(QTest::qWaitFor([&] { return !frames().isEmpty(); }, kBoundMs));
+    QList<SimRequestRecord> sent;
+    if (restarts) {
+        sent = frames();  // the camera's record goes with it
+        QVERIFY(sim().unplug(kOrlaLocation));
+        QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+        sim().plug(plain);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), outcome, 2 * kBoundMs);
+    QVERIFY(yes->isEnabled());
+    if (!restarts)
+        sent = frames();
+    for (const SimRequestRecord& r : qAsConst(sent)) {
+        QByteArray frame = r.data;
+        frame.replace(4, 5, QByteArray(5, '\0'));
+        QCOMPARE(frame.toHex(), expected.toHex());
+        copies += r.result == 60 ? 1 : 0;
+    }
+    QCOMPARE(copies > 0, taken);
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }

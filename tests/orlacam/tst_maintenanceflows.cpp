@@ -25,7 +25,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
-#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -270,11 +269,7 @@ void tst_MaintenanceFlows::logExportOverUsb()
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QVERIFY(!yes->isEnabled());
     // A wait: neither Escape nor the window's close cuts the export.
-    QTest::keyClick(box, Qt::Key_Escape);
-    if (box)
-        box->windowHandle()->close();
-    QCoreApplication::processEvents();
-    QVERIFY(box && box->isVisible());
+    QVERIFY(outlastsDismissal(box));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
     QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
     QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
@@ -342,11 +337,7 @@ void tst_MaintenanceFlows::factoryReset()
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
     QVERIFY(!yes->isEnabled());
-    QTest::keyClick(box, Qt::Key_Escape);
-    if (box)
-        box->windowHandle()->close();
-    QCoreApplication::processEvents();
-    QVERIFY(box && box->isVisible());
+    QVERIFY(outlastsDismissal(box));
     QVERIFY(window_->flowRunning());
 
     // Sequence and checksums (bytes 4 to 8) vary.

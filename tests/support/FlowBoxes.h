@@ -16,7 +16,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -60,6 +62,17 @@ inline void click(const QString& title, const char* button)
     auto* b = box->findChild<QPushButton*>(QLatin1String(button));
     QVERIFY(b && b->isVisible() && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// Escape, then the window system's close, on a box; true when it is still
+// shown after both (a wait stays).
+inline bool outlastsDismissal(QPointer<QWidget> box)
+{
+    QTest::keyClick(box, Qt::Key_Escape);
+    if (box)
+        box->windowHandle()->close();
+    QCoreApplication::processEvents();
+    return box && box->isVisible();
 }
 
 // A shown window with the Orla listed and selected, its waits short unless

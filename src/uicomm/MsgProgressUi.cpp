@@ -173,7 +173,8 @@ void MsgProgressUi::keyPressEvent(QKeyEvent* event)
 void MsgProgressUi::closeEvent(QCloseEvent* event)
 {
     // Until OK is offered the work goes on: the window system cannot end it.
-    if (event->spontaneous() && running_ && !(ui->pbOk->isVisible() && ui->pbOk->isEnabled())) {
+    const bool okOffered = !ui->pbOk->isHidden() && ui->pbOk->isEnabled();
+    if (event->spontaneous() && running_ && !okOffered) {
         event->ignore();
         return;
     }

@@ -41,7 +41,10 @@ const char* const kUpgradeFailed = "Upgrade failed, please try again later.";
 const char* const kNoResponse = "No response from device for a long time, please restart device and try again!";
 const QString kStored = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0_release.bin");
 constexpr int kIdleMs = 700;              // the camera's HTTP exchanges
-constexpr int kProgressTimeoutMs = 5000;  // the network upgrade box's wait: above a loaded run's steps
+// The network upgrade box's wait: short where a row waits for it to run
+// out, far above a loaded run's steps where the camera's report ends it.
+constexpr int kProgressTimeoutMs = 5000;
+constexpr int kProgressOutlastedMs = 120000;
 
 enum Road { UsbLog, NetLog, NetUpgrade };
 // Where the camera is left: gone, or running its main or upgrade system.
@@ -422,7 +425,7 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
 QSharedPointer<UvcDevice> tst_FaultSweep::openOnOrla(const Faults& fault)
 {
     WindowTiming timing = fastWindowTiming();
-    timing.upgradeOutcomeWaitMs = kProgressTimeoutMs;
+    timing.upgradeOutcomeWaitMs = fault.text == QLatin1String(kNoResponse) ? kProgressTimeoutMs : kProgressOutlastedMs;
     const bool up = openWindowOnOrla(window_, timing);
     const QSharedPointer<UvcDevice> dev = UvcDevices::get().getDevBySn(kOrlaSn);
     if (!up || !dev)

@@ -405,7 +405,8 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
     const QString sn = rig.device->sn();
     QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
     if (row.left == Gone) {
-        QVERIFY(!rig.backend.camera(model.usb.locationId));
+        // The backend's own thread takes the camera away.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.backend.camera(model.usb.locationId), kTaskBoundMs);
         rig.registry->onDevRemoved(model.usb);  // the rig runs no hot-plug thread to report it
         QTRY_VERIFY_WITH_TIMEOUT(!rig.registry->getDevBySn(sn), kTaskBoundMs);
         return;

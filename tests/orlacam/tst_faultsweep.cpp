@@ -27,7 +27,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 #include <memory>
@@ -201,22 +200,6 @@ const Row kRows[] = {
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-
-// The message frames of one command the Orla was sent, sequence and
-// checksums (bytes 4 to 8) zeroed; taken counts those it accepted.
-QList<QByteArray> orlaFrames(uint16_t command, int* taken = nullptr)
-{
-    QList<QByteArray> frames;
-    for (const SimRequestRecord& r : sim().camera(kOrlaLocation)->requests()) {
-        if (r.request != UvcRequest::SetCur || r.selector != 2 || r.data.size() != 60
-            || qFromBigEndian<quint16>(r.data.constData() + 10) != command)
-            continue;
-        frames << r.data.left(4) + QByteArray(5, '\0') + r.data.mid(9);
-        if (taken)
-            *taken += r.result == 60 ? 1 : 0;
-    }
-    return frames;
 }
 
 // A dotted address as the frames carry it: four bytes, the last part first.

@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>LinkOpener</name>
+    <message>
+        <source>Tips</source>
+        <translation>Tips</translation>
+    </message>
+    <message>
+        <source>It cannot be opened here. Please open it yourself:</source>
+        <translation>It cannot be opened here. Please open it yourself:</translation>
+    </message>
+</context>
+<context>
     <name>MainUserUi</name>
     <message>
         <source>Camera access</source>
@@ -324,10 +335,6 @@ then unplug and replug the camera.</translation>
     <message>
         <source>Downloading Software</source>
         <translation>Downloading Software</translation>
-    </message>
-    <message>
-        <source>The installer cannot be opened. Please open it yourself:</source>
-        <translation>The installer cannot be opened. Please open it yourself:</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>LinkOpener</name>
+    <message>
+        <source>Tips</source>
+        <translation>Consejo</translation>
+    </message>
+    <message>
+        <source>It cannot be opened here. Please open it yourself:</source>
+        <translation>No se puede abrir aquí. Ábralo usted mismo:</translation>
+    </message>
+</context>
+<context>
     <name>MainUserUi</name>
     <message>
         <source>Camera access</source>
@@ -324,10 +335,6 @@ y luego desconecte y vuelva a conectar la cámara.</translation>
     <message>
         <source>Downloading Software</source>
         <translation>Descargando software</translation>
-    </message>
-    <message>
-        <source>The installer cannot be opened. Please open it yourself:</source>
-        <translation>No se puede abrir el instalador. Ábralo usted mismo:</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>LinkOpener</name>
+    <message>
+        <source>Tips</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>It cannot be opened here. Please open it yourself:</source>
+        <translation>Lässt sich hier nicht öffnen. Bitte selbst öffnen:</translation>
+    </message>
+</context>
+<context>
     <name>MainUserUi</name>
     <message>
         <source>Camera access</source>
@@ -324,10 +335,6 @@ aus und stecken Sie die Kamera dann aus und wieder ein.</translation>
     <message>
         <source>Downloading Software</source>
         <translation>Software wird heruntergeladen</translation>
-    </message>
-    <message>
-        <source>The installer cannot be opened. Please open it yourself:</source>
-        <translation>Das Installationsprogramm lässt sich nicht öffnen. Bitte selbst öffnen:</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>LinkOpener</name>
+    <message>
+        <source>Tips</source>
+        <translation>ヒント</translation>
+    </message>
+    <message>
+        <source>It cannot be opened here. Please open it yourself:</source>
+        <translation>ここでは開けません。手動で開いてください：</translation>
+    </message>
+</context>
+<context>
     <name>MainUserUi</name>
     <message>
         <source>Camera access</source>
@@ -324,10 +335,6 @@ then unplug and replug the camera.</source>
     <message>
         <source>Downloading Software</source>
         <translation>ソフトウェアをダウンロード中</translation>
-    </message>
-    <message>
-        <source>The installer cannot be opened. Please open it yourself:</source>
-        <translation>インストーラーを開けません。手動で開いてください：</translation>
     </message>
 </context>
 <context>

@@ -36,6 +36,17 @@
     </message>
 </context>
 <context>
+    <name>LinkOpener</name>
+    <message>
+        <source>Tips</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>It cannot be opened here. Please open it yourself:</source>
+        <translation>无法在此打开，请手动打开：</translation>
+    </message>
+</context>
+<context>
     <name>MainUserUi</name>
     <message>
         <source>Camera access</source>
@@ -324,10 +335,6 @@ then unplug and replug the camera.</source>
     <message>
         <source>Downloading Software</source>
         <translation>正在下载软件</translation>
-    </message>
-    <message>
-        <source>The installer cannot be opened. Please open it yourself:</source>
-        <translation>无法打开安装程序，请手动打开：</translation>
     </message>
 </context>
 <context>

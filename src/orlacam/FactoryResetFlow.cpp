@@ -42,23 +42,38 @@ void FactoryResetFlow::restore()
         showOutcome(false);
         return;
     }
-    confirmed_ = dev->cameraRestoreFactorySettings() == 0;
-    qInfo() << "Factory reset sent to" << sn() << (confirmed_ ? "and confirmed" : "without confirmation");
-    vesk::pc::GlobalParams::get().setDevFocusMode(1, sn());
+    asked_ = dev;
     box_->setText(text(QT_TRANSLATE_NOOP("MainUserUi", "Device is restoring the factory settings, please waiting...")));
     box_->setButtonState(QMessageBox::Yes, false);
     box_->removeButton(QMessageBox::No);
     awaitLastAnswer();
     waited_.start();
     timer_.start(timing().restoreWaitMs);
+    // The camera's answer may take a resend: away from the window's thread.
+    callCamera([](UvcDevice& camera) { return camera.cameraRestoreFactorySettings(); },
+               [this](int result) { onSent(result); });
 }
 
-// A camera that did not confirm counts only once it has left and come back.
+void FactoryResetFlow::onSent(int result)
+{
+    sent_ = result == UvcDevice::kResetConfirmed   ? Sent::Confirmed
+            : result == UvcDevice::kResetUnanswered ? Sent::Unanswered
+                                                    : Sent::Failed;
+    qInfo() << "Factory reset of" << sn() << "sent, result" << result;
+    if (sent_ == Sent::Failed)
+        showOutcome(false);
+}
+
+// Success needs the camera's confirmation, or the camera back after leaving
+// (a camera object other than the one asked is a camera that came back).
 void FactoryResetFlow::onWaitOver()
 {
+    if (shown_)
+        return;
     const QSharedPointer<UvcDevice> dev = vesk::pc::UvcDevices::get().getDevBySn(sn());
-    sawGone_ = sawGone_ || !dev;
-    const bool back = dev && dev->isInited() && (confirmed_ || sawGone_);
+    sawGone_ = sawGone_ || !dev || asked_.toStrongRef() != dev;
+    const bool back = dev && dev->isInited()
+                      && (sent_ == Sent::Confirmed || (sent_ == Sent::Unanswered && sawGone_));
     if (back) {
         showOutcome(true);
         return;
@@ -72,6 +87,12 @@ void FactoryResetFlow::onWaitOver()
 
 void FactoryResetFlow::showOutcome(bool done)
 {
+    if (shown_)
+        return;
+    shown_ = true;
+    timer_.stop();
+    if (done)
+        vesk::pc::GlobalParams::get().setDevFocusMode(1, sn());
     box_->setText(done ? text(QT_TRANSLATE_NOOP("MainUserUi", "Factory reset successfully!"))
                        : text(QT_TRANSLATE_NOOP("MainUserUi", "Factory reset failed, please try again later!")));
     box_->setButtonState(QMessageBox::Yes, true);

@@ -129,12 +129,16 @@ void FirmwareUpgradeFlow::onServerListening()
                [this, box](int result) { watchNetUpgrade(box, result); });
 }
 
-// The camera's answer to the upgrade request; its reports reach the box meanwhile.
+// The camera's answer to the upgrade request; its reports reach the box
+// meanwhile. A camera that refused every request failed the upgrade: the user
+// who waited for the download is told so.
 void FirmwareUpgradeFlow::watchNetUpgrade(UpgradeProgress* box, int requestResult)
 {
-    if (requestResult != 0 || !window()) {
+    if (!window()) {
         finish();
         return;
     }
+    if (requestResult != 0)
+        box->onUpgradeProgressUpdate(GlobalParams::UgFailure, QString(), QString());
     runToEnd(box);
 }

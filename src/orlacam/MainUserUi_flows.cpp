@@ -15,11 +15,11 @@
 #include "orlacam/ManualUpgradeFlow.h"
 #include "orlacam/SoftwareUpdateFlow.h"
 #include "orlacam/DownloadProgress.h"
+#include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
-#include <QDesktopServices>
 #include <QUrlQuery>
 
 namespace {
@@ -142,8 +142,7 @@ void MainUserUi::onUpgradeManual()
     url.setPath(chinese ? QStringLiteral("/cn/service/faq/orla-upgrade-manual")
                         : QStringLiteral("/service/faq/orla-upgrade-manual"));
     url.setQuery(chinese ? QStringLiteral("fl=cn") : QStringLiteral("fl=en"));
-    if (!QDesktopServices::openUrl(url))
-        qWarning() << "Cannot open" << url;
+    LinkOpener::open(url, this, urlOpener);
 }
 
 void MainUserUi::onUpgradeHelp()

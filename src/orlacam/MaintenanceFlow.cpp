@@ -66,6 +66,8 @@ void MaintenanceFlow::finish()
 MsgInfoUi* MaintenanceFlow::newBox(const QString& title, const QString& body)
 {
     auto* box = new MsgInfoUi(title, body, window_);
+    if (window_)
+        box->linkOpener = window_->urlOpener;
     boxes_ << box;
     return box;
 }

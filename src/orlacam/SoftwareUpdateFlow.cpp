@@ -3,6 +3,7 @@
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
 #include "orlacam/MainUserUi.h"
+#include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
 
 #include <QDebug>
@@ -44,14 +45,10 @@ void SoftwareUpdateFlow::openPackage(const QString& folder)
 {
     MainUserUi* win = window();
     const QString path = folder + QLatin1Char('/') + win->downloader().getPkgName();
-    const bool started = win->urlOpener && win->urlOpener(QUrl::fromLocalFile(path));
+    // When nothing starts, the installer's path is shown and the program stays.
+    const bool started = LinkOpener::open(QUrl::fromLocalFile(path), win, win->urlOpener);
     qInfo() << "Start pc software upgrade process:" << path << (started ? "true" : "false");
-    if (started) {
-        finish();
+    finish();
+    if (started)
         win->close();
-        return;
-    }
-    tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Software upgrade info")),
-                  text(QT_TRANSLATE_NOOP("MainUserUi", "The installer cannot be opened. Please open it yourself:"))
-                      + QLatin1Char('\n') + path);
 }

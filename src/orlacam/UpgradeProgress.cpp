@@ -34,7 +34,8 @@ void UpgradeProgress::init(int timeout)
     connect(runTimer(), &QTimer::timeout, this, &UpgradeProgress::onTimeout);
     successTimer_.setSingleShot(true);
     connect(&successTimer_, &QTimer::timeout, this, &UpgradeProgress::onSuccessShown);
-    onProgressUpdate(0, tr("Start to upgrade. Please do not disconnect!"));
+    // The opening text follows ug_info_type like every report of the camera.
+    onUpgradeProgressUpdate(GlobalParams::UgStart, QString(), tr("Start to upgrade. Please do not disconnect!"));
 }
 
 void UpgradeProgress::onUpgradeProgressUpdate(GlobalParams::UgProgressEnum type, const QString& uuid,

@@ -2,6 +2,8 @@
 
 #include "ui_MsgInfoUi.h"
 
+#include "uicomm/LinkOpener.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -36,6 +38,9 @@ void MsgInfoUi::init(const QString& title, const QString& text)
 
     ui->lbTitle->setText(title);
     ui->lbContent->setText(text);
+    connect(ui->lbContent, &QLabel::linkActivated, this, [this](const QString& link) {
+        LinkOpener::open(QUrl(link), parentWidget() ? parentWidget() : this, linkOpener);
+    });
 
     addButton(QMessageBox::Yes);
     removeButton(QMessageBox::No);
@@ -100,7 +105,7 @@ void MsgInfoUi::setText(const QString& text)
 void MsgInfoUi::setLinkText(const QString& text)
 {
     ui->lbContent->setTextInteractionFlags(kLinkInteraction);
-    ui->lbContent->setOpenExternalLinks(true);
+    ui->lbContent->setOpenExternalLinks(false);  // linkActivated opens them
     ui->lbContent->setEnabled(true);
     ui->lbContent->setTextFormat(Qt::RichText);
     ui->lbContent->setText(text);
@@ -159,17 +164,30 @@ void MsgInfoUi::on_pbNo_clicked()
     close();
 }
 
+// Neither button can answer: the flow behind the box is still at work.
+bool MsgInfoUi::isWait() const
+{
+    const auto answers = [](const QPushButton* b) { return !b->isHidden() && b->isEnabled(); };
+    return !answers(ui->pbYes) && !answers(ui->pbNo);
+}
+
 void MsgInfoUi::closeEvent(QCloseEvent* event)
 {
+    // The window system's close of a wait would end its flow midway.
+    if (event->spontaneous() && isWait()) {
+        event->ignore();
+        return;
+    }
     reportAnswer();
     QWidget::closeEvent(event);
 }
 
 void MsgInfoUi::keyPressEvent(QKeyEvent* event)
 {
-    // Escape dismisses the box like a window close: no answer.
+    // Escape dismisses the box like a window close: no answer; a wait stays.
     if (event->key() == Qt::Key_Escape) {
-        close();
+        if (!isWait())
+            close();
         return;
     }
     OWidget::keyPressEvent(event);

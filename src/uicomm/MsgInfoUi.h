@@ -3,6 +3,9 @@
 #include "uicomm/OWidget.h"
 
 #include <QMessageBox>
+#include <QUrl>
+
+#include <functional>
 
 class QPushButton;
 
@@ -14,6 +17,8 @@ class MsgInfoUi;
 // No. ask() shows it and returns at once; answered then reports
 // QMessageBox::Yes (0x4000) or QMessageBox::No (0x10000) for the buttons and
 // -1 when the box was closed any other way (Escape, window close, close()).
+// A box without an enabled button to answer it is a wait: Escape and the
+// window's close do nothing, only the program's own close() ends it.
 //
 // Typical use: a new box with the window as parent; setTitle/hideTitle,
 // setText or setLinkText, addButton(QMessageBox::Yes | QMessageBox::No),
@@ -41,6 +46,9 @@ public:
     void setText(const QString& text);
     // Rich text whose links open in the system browser; does not fit the size.
     void setLinkText(const QString& text);
+    // Opens the links (the desktop's opener when empty); when it starts
+    // nothing, a box shows the address.
+    std::function<bool(const QUrl&)> linkOpener;
 
     // Each takes QMessageBox::Yes, QMessageBox::No or both; other bits are ignored.
     void addButton(QMessageBox::StandardButtons buttons);     // enable and show
@@ -70,6 +78,7 @@ private:
     void init(const QString& title, const QString& text);
     void showCentred();
     void reportAnswer();
+    bool isWait() const;
     QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
 
     Ui::MsgInfoUi* ui = nullptr;

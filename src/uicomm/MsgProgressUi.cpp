@@ -173,6 +173,12 @@ void MsgProgressUi::keyPressEvent(QKeyEvent* event)
 
 void MsgProgressUi::closeEvent(QCloseEvent* event)
 {
+    // Until OK is offered the work goes on: the window system cannot end it.
+    const bool okOffered = !ui->pbOk->isHidden() && ui->pbOk->isEnabled();
+    if (event->spontaneous() && running_ && !okOffered) {
+        event->ignore();
+        return;
+    }
     // OK ends the run here; any other close ends it with -1.
     OWidget::closeEvent(event);
     if (running_) {

@@ -15,7 +15,8 @@ class MsgProgressUi;
 // status text and offer OK. open() shows it and returns at once; answered
 // then reports QMessageBox::Yes (0x4000) after OK for success or
 // QMessageBox::No (0x10000) when an error or failure was reported since the
-// last 0 %; -1 when the box was closed without OK. Escape does nothing.
+// last 0 %; -1 when the box was closed without OK. Escape does nothing, and
+// nor does the window system's close until OK is offered.
 class MsgProgressUi : public OWidget
 {
     Q_OBJECT

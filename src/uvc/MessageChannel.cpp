@@ -143,8 +143,10 @@ MessageChannel::ErrorType MessageChannel::sendMsgSync(ProtocolMsg::FrmPacket& fr
     takeOutEntry(&waiter);  // from here on the device thread cannot reach the record
 
     QMutexLocker lock(&waiter.mutex);
+    // Unanswered: a frame the camera never got is told apart from one it
+    // left without answer.
     if (!answered)
-        return ErrNoReply;
+        return waiter.written ? ErrNoReply : ErrDirectWriteFailed;
     if (waiter.result == 0) {
         response = waiter.data;
         return ErrSuccess;

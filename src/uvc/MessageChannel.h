@@ -73,6 +73,7 @@ private:
         QMutex mutex;
         QWaitCondition condition;
         bool done = false;
+        bool written = false;  // a copy reached the camera
         int result = 0;
         QByteArray data;
     };
@@ -101,6 +102,7 @@ private:
     void markForResend(const WaitRecord* waiter);
     void takeOutEntry(const WaitRecord* waiter);
     int writeBlock(uint8_t* block);
+    void noteWritten(const WaitRecord* waiter, uint16_t sequence);
     void txOnePacket();
     void rx_msg();
     bool readIsDue();

@@ -89,6 +89,8 @@ void MessageChannel::txOnePacket()
 {
     QByteArray block(kTransferLength, '\0');
     int length = 0;
+    const WaitRecord* waiter = nullptr;
+    uint16_t sequence = 0;
     {
         QMutexLocker lock(&queueMutex_);
         for (int i = 0; i < queue_.size(); ++i) {
@@ -96,6 +98,8 @@ void MessageChannel::txOnePacket()
             if (entry.sent)
                 continue;
             length = entry.length;
+            waiter = entry.waiter;
+            sequence = entry.sequence;
             std::memcpy(block.data(), entry.frame.constData(), size_t(entry.frame.size()));
             entry.sent = true;
             if (!entry.waiter && !entry.hasReceiver)
@@ -106,8 +110,26 @@ void MessageChannel::txOnePacket()
     if (length == 0)
         return;
     const int moved = writeBlock(reinterpret_cast<uint8_t*>(block.data()));
-    if (moved != kTransferLength)
+    if (moved != kTransferLength) {
         qWarning("UVS_SET failed, expected len %d != sent len %d", length, moved);
+        return;
+    }
+    if (waiter)
+        noteWritten(waiter, sequence);
+}
+
+// The record lives as long as its entry is queued: its sender takes the
+// entry out, under the queue's lock, before the record goes.
+void MessageChannel::noteWritten(const WaitRecord* waiter, uint16_t sequence)
+{
+    QMutexLocker lock(&queueMutex_);
+    for (SendPacket& entry : queue_) {
+        if (entry.waiter != waiter || entry.sequence != sequence)
+            continue;
+        QMutexLocker waitLock(&entry.waiter->mutex);
+        entry.waiter->written = true;
+        return;
+    }
 }
 
 bool MessageChannel::readIsDue()

@@ -351,6 +351,12 @@ public:
     int cameraGetFocusRatio(uint8_t* autoFocus);
     int cameraSetAntiFlicker(int mode);  // 0 off, 1 50 Hz, 2 60 Hz
     int cameraGetAntiFlicker();
+    // Waits for the camera's answer: kResetConfirmed once it confirmed,
+    // kResetUnanswered when the frame reached it but no answer came (a camera
+    // that restarts may not answer), -1 when refused, never written or
+    // answered with an error.
+    static constexpr int kResetConfirmed = 0;
+    static constexpr int kResetUnanswered = 1;
     int cameraRestoreFactorySettings();
     int cameraSetDevRunStatus(DevStatus status);
     // Blocking fills *status; GetMethodNonBlock hands the first reply byte to

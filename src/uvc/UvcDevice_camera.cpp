@@ -265,10 +265,18 @@ int UvcDevice::cameraGetAntiFlicker()
     return readU8(*this, PuPowerLineFrequency);
 }
 
+// Sent with a reply asked for: a queued frame tells nothing of the reset.
 int UvcDevice::cameraRestoreFactorySettings()
 {
-    return UvcCommand::queue(*this, kCommandGuards, kCmdRestoreFactory, kCameraUnit,
-                             QByteArray(1, '\1'));
+    if (!UvcCommand::allowed(*this, kCommandGuards))
+        return -1;
+    ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdRestoreFactory, kCameraUnit, QByteArray(1, '\1'));
+    QByteArray reply;
+    const ErrorType result = sendMsgSync(frame, reply);
+    if (result == ErrSuccess)
+        return kResetConfirmed;
+    qCritical() << "Factory reset not confirmed, ret_val =" << result;
+    return result == ErrNoReply ? kResetUnanswered : -1;
 }
 
 int UvcDevice::cameraSetDevRunStatus(DevStatus status)

@@ -2,8 +2,10 @@
 // network upgrade, failing in each way the simulated camera or the fake
 // servers can fail. Each row checks that the failure is reported, that no
 // success is shown, that nothing half-made stays in the log folder or the
-// firmware store, and where the camera is left: listed and out of upgrade
-// mode, or gone when the fault is its leaving. The USB upgrade's rows are
+// firmware store, what the network roads put on the wire (the address
+// change, the upgrade request, the closing reboot), and where the camera is
+// left: listed and out of upgrade mode, or gone when the fault is its
+// leaving. The USB upgrade's rows are
 // tst_upgradeflow's faults: they share its packages and road helpers.
 
 #include "comm/AppPaths.h"
@@ -21,6 +23,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -37,7 +40,10 @@ const char* const kUpgradeFailed = "Upgrade failed, please try again later.";
 const char* const kNoResponse = "No response from device for a long time, please restart device and try again!";
 const QString kStored = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0_release.bin");
 constexpr int kIdleMs = 700;              // the camera's HTTP exchanges
-constexpr int kProgressTimeoutMs = 5000;  // the network upgrade box's wait: above a loaded run's steps
+// The network upgrade box's wait: short where a row waits for it to run
+// out, far above a loaded run's steps where the camera's report ends it.
+constexpr int kProgressTimeoutMs = 5000;
+constexpr int kProgressOutlastedMs = 120000;
 
 enum Road { UsbLog, NetLog, NetUpgrade };
 // Where the camera is left: gone, or running its main or upgrade system.
@@ -58,6 +64,7 @@ struct Faults
     bool archiveKept = false;  // the whole archive came before the fault
     // The network roads.
     bool inNet = false;        // the camera is in network mode already
+    bool switches = false;     // it comes back in network mode once asked to switch
     bool refused = false;      // nothing listens on the camera's port
     bool portTaken = false;    // the local server cannot listen
     bool requestFails = false; // the upgrade request gets no usable answer
@@ -137,6 +144,9 @@ const Row kRows[] = {
     {"net log: the address change lost", NetLog, [](Faults& f) {
          f.knobs.setFailsOnSelector = 2; }, MainSystem, ""},
     {"net log: never back in network mode", NetLog, [](Faults&) {}, MainSystem, ""},
+    {"net log: switched, then the download stalls", NetLog, [](Faults& f) {
+         f.switches = true; f.reply = logReply({"abc", "def"}); f.reply.pauseMs = 3 * kIdleMs; }, MainSystem,
+     "getDevLogFile ended: idle time-out"},
     {"net log: no answer", NetLog, [](Faults& f) {
          f.inNet = true; f.reply.silent = true; }, MainSystem, "getDevLogFile ended: idle time-out"},
     {"net log: refused", NetLog, [](Faults& f) {
@@ -190,6 +200,24 @@ const Row kRows[] = {
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
+// A dotted address as the frames carry it: four bytes, the last part first.
+QByteArray addressBytes(const QString& ip)
+{
+    QByteArray bytes;
+    const QStringList parts = ip.split(QLatin1Char('.'));
+    for (int i = parts.size() - 1; i >= 0; --i)
+        bytes += char(parts[i].toInt());
+    return bytes;
+}
+
+int requestsTo(const FakeCameraHttp& camera, const QString& path)
+{
+    int count = 0;
+    for (const FakeCameraHttp::Seen& seen : camera.requests())
+        count += seen.path == path ? 1 : 0;
+    return count;
 }
 
 quint16 freePort()
@@ -360,7 +388,8 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
     const QString sn = rig.device->sn();
     QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
     if (row.left == Gone) {
-        QVERIFY(!rig.backend.camera(model.usb.locationId));
+        // The backend's own thread takes the camera away.
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.backend.camera(model.usb.locationId), kTaskBoundMs);
         rig.registry->onDevRemoved(model.usb);  // the rig runs no hot-plug thread to report it
         QTRY_VERIFY_WITH_TIMEOUT(!rig.registry->getDevBySn(sn), kTaskBoundMs);
         return;
@@ -380,7 +409,7 @@ void tst_FaultSweep::runUsbLog(const Row& row, const Faults& fault)
 QSharedPointer<UvcDevice> tst_FaultSweep::openOnOrla(const Faults& fault)
 {
     WindowTiming timing = fastWindowTiming();
-    timing.upgradeOutcomeWaitMs = kProgressTimeoutMs;
+    timing.upgradeOutcomeWaitMs = fault.text == QLatin1String(kNoResponse) ? kProgressTimeoutMs : kProgressOutlastedMs;
     const bool up = openWindowOnOrla(window_, timing);
     const QSharedPointer<UvcDevice> dev = UvcDevices::get().getDevBySn(kOrlaSn);
     if (!up || !dev)
@@ -397,6 +426,7 @@ QSharedPointer<UvcDevice> tst_FaultSweep::openOnOrla(const Faults& fault)
     fake_->setReply(QStringLiteral("/download_log"), fault.reply);
     fake_->setReply(QStringLiteral("/start_upgrade"), fault.reply);
     GlobalParams::get().device_port = fault.refused ? freePort() : fake_->port();
+    sim().camera(kOrlaLocation)->clearRequests();
     sim().camera(kOrlaLocation)->setKnobs(fault.knobs);
     if (fault.inNet)
         dev->setDevMode(UvcDevice::DevModeNet);
@@ -420,18 +450,36 @@ void tst_FaultSweep::checkOrlaLeft(Left left)
 void tst_FaultSweep::runNetLog(const Row& row, const Faults& fault)
 {
     GlobalParams::get().upgrade_method = 1;
-    QVERIFY(openOnOrla(fault));
+    const QSharedPointer<UvcDevice> dev = openOnOrla(fault);
+    QVERIFY(dev);
     const QStringList before = filesIn(logDir());
     WindowTiming timing = window_->timing();
     timing.logPollMs = 50;
-    timing.logComeBackMs = 0;  // the first look after the settling fails
+    // Unless the camera comes back, the first look after the settling fails.
+    timing.logComeBackMs = fault.switches ? kBoundMs : 0;
     window_->setTiming(timing);
     LogCapture log;
     window_->onExportLog();
     const QString title = QStringLiteral("Extracting Log");
     QVERIFY(waitForBox(title));
-    QWidget* box = shownBox(title);
+    QPointer<QWidget> box = shownBox(title);
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    // A wait: neither Escape nor the window's close ends the export midway.
+    if (!yes->isEnabled()) {
+        QVERIFY(outlastsDismissal(box));
+        QVERIFY(window_->flowRunning());
+    }
+    if (!fault.inNet) {
+        // The address change on the wire: the camera's pool address, then network mode (3).
+        const QByteArray change = QByteArray::fromHex("AA001110 0000000000 E8 8064") + addressBytes(dev->ipAddr())
+                                  + QByteArray::fromHex("03") + QByteArray(43, '\0');
+        int taken = 0;
+        QVERIFY(QTest::qWaitFor([&] { return !orlaFrames(0x8064).isEmpty(); }, kBoundMs));
+        QCOMPARE(orlaFrames(0x8064, &taken).value(0).toHex(), change.toHex());
+        QCOMPARE(taken, fault.knobs.setFailsOnSelector == 2 ? 0 : 1);
+    }
+    if (fault.switches)
+        dev->setDevMode(UvcDevice::DevModeNet);
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), kBoundMs);
     QCOMPARE(textOf(box), QString(kLogFailed));
     QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
@@ -439,6 +487,10 @@ void tst_FaultSweep::runNetLog(const Row& row, const Faults& fault)
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QCOMPARE(filesIn(logDir()), before);
+    // A camera left in network mode is rebooted, whatever the outcome (one
+    // that refuses connections is asked in vain).
+    const bool reboots = (fault.inNet || fault.switches) && !fault.refused;
+    QTRY_COMPARE_WITH_TIMEOUT(requestsTo(*fake_, QStringLiteral("/run_shell_script")), reboots ? 1 : 0, kBoundMs);
     checkOrlaLeft(row.left);
 }
 
@@ -468,20 +520,43 @@ void tst_FaultSweep::runNetUpgrade(const Row& row, const Faults& fault)
     if (QTest::currentTestFailed())
         return;
 
-    if (fault.portTaken || fault.requestFails) {
-        if (fault.portTaken) {
-            const QString title = QStringLiteral("Firmware upgrade info");
-            QVERIFY(waitForBox(title));
-            QVERIFY(textOf(shownBox(title)).startsWith(QStringLiteral("The firmware server of this computer")));
-            click(title, "pbYes");
-        }
-        // A refused request shows nothing more, as a failed start does.
+    if (fault.portTaken) {
+        const QString title = QStringLiteral("Firmware upgrade info");
+        QVERIFY(waitForBox(title));
+        QVERIFY(textOf(shownBox(title)).startsWith(QStringLiteral("The firmware server of this computer")));
+        click(title, "pbYes");
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
         QVERIFY(!window_->findChild<UpgradeProgress*>());
+        QVERIFY(orlaFrames(0x8061).isEmpty());  // the camera was never asked
+        QCOMPARE(requestsTo(*fake_, QStringLiteral("/start_upgrade")), 0);
+    } else if (fault.requestFails) {
+        // Refused five times: the failure is shown, where it used to end in silence.
+        UpgradeProgress* box = nullptr;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (box = window_->findChild<UpgradeProgress*>()) && box->isVisible(); }, kBoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+        QCOMPARE(textOf(box), QString(kUpgradeFailed));
+        QCOMPARE(requestsTo(*fake_, QStringLiteral("/start_upgrade")), 5);
+        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     } else {
         UpgradeProgress* box = nullptr;
         QVERIFY(QTest::qWaitFor(
             [&] { return (box = window_->findChild<UpgradeProgress*>()) && box->isVisible(); }, kBoundMs));
+        // The request on the wire: over HTTP in network mode, else the host's
+        // address on the camera's subnet, the server's port and network mode (3).
+        if (fault.inNet) {
+            QTRY_COMPARE_WITH_TIMEOUT(requestsTo(*fake_, QStringLiteral("/start_upgrade")), 1, kBoundMs);
+        } else {
+            const QString ip = dev->ipAddr();
+            const quint16 port = GlobalParams::get().host_port;
+            const QByteArray request = QByteArray::fromHex("AA001310 0000000000 E8 8061")
+                                       + addressBytes(ip.left(ip.lastIndexOf(QLatin1Char('.'))) + ".20")
+                                       + char(port & 0xFF) + char(port >> 8) + QByteArray::fromHex("03")
+                                       + QByteArray(41, '\0');
+            QTRY_COMPARE_WITH_TIMEOUT(orlaFrames(0x8061).size(), 1, kBoundMs);
+            QCOMPARE(orlaFrames(0x8061).value(0).toHex(), request.toHex());
+        }
         CameraSide camera(GlobalParams::get().host_port);
         if (fault.fetch == Fetch::Cut) {
             const QByteArray got = camera.fetch(QStringLiteral("1.0.4.0"), true);

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QtTest>
@@ -29,6 +30,8 @@
 #include <memory>
 
 using namespace vesk::pc;
+
+Q_DECLARE_METATYPE(vesk::pc::SimKnobs)
 
 namespace {
 
@@ -76,11 +79,14 @@ private slots:
     void firmwareDownloadFailureEndsFlow();
     void firmwareCameraGoneDuringDownload();
     void logExportOverUsb();
-    void factoryResetConfirmed();
+    void factoryReset_data();
+    void factoryReset();
     void factoryResetCameraGone();
     void flowPausesSelection();
     void manualUpgradeRefusesInvalidFile_data();
     void manualUpgradeRefusesInvalidFile();
+    void upgradeManual_data();
+    void upgradeManual();
     void softwareUpdate_data();
     void softwareUpdate();
     void networkUpgrade_data();
@@ -259,28 +265,98 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
     QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
-    QWidget* box = shownBox(QStringLiteral("Extracting Log"));
+    QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QVERIFY(!yes->isEnabled());
+    // A wait: neither Escape nor the window's close cuts the export.
+    QVERIFY(outlastsDismissal(box));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
     QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
     QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    // On the wire: the gathering lines, the restart into the upgrade system
+    // for the archive, and the closing reboot.
+    QStringList road;
+    for (const SimEvent& event : sim().camera(kOrlaLocation)->journal()->events()) {
+        if (event.kind == SimEvent::Shell || event.kind == SimEvent::Syscall || event.kind == SimEvent::Reboot)
+            road << QString::fromLatin1(event.text);
+    }
+    QCOMPARE(road, QStringList({"cp /app/private/LogFac* /log/ai/ -rf &", "cp /factory/*.json /log/ai/ &",
+                                "upgrade", "reboot", "main"}));
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
-void tst_MaintenanceFlows::factoryResetConfirmed()
+void tst_MaintenanceFlows::factoryReset_data()
 {
+    QTest::addColumn<SimKnobs>("knobs");
+    QTest::addColumn<bool>("restarts");   // the camera leaves and comes back once it took the frame
+    QTest::addColumn<int>("comeBackMs");  // the flow's wait for that
+    QTest::addColumn<bool>("taken");      // the camera took a copy of the frame
+    QTest::addColumn<QString>("outcome");
+    const QString done = QStringLiteral("Factory reset successfully!");
+    const QString failed = QStringLiteral("Factory reset failed, please try again later!");
+    SimKnobs knobs;
+    QTest::newRow("confirmed") << knobs << false << 60000 << true << done;
+    knobs.setFailsOnSelector = 2;
+    // Used to say success: the frame was queued, its failed writes only logged.
+    QTest::newRow("never written") << knobs << false << 60000 << false << failed;
+    knobs = SimKnobs();
+    knobs.resultCode = 1;
+    QTest::newRow("refused by the camera") << knobs << false << 60000 << true << failed;
+    knobs = SimKnobs();
+    knobs.noReply = true;
+    QTest::newRow("unanswered, the camera stays") << knobs << false << 2500 << true << failed;
+    QTest::newRow("unanswered, the camera restarts") << knobs << true << 60000 << true << done;
+}
+
+// The reset frame on the wire and the box's outcome. While the box waits,
+// neither Escape nor the window's close ends it.
+void tst_MaintenanceFlows::factoryReset()
+{
+    QFETCH(SimKnobs, knobs);
+    QFETCH(bool, restarts);
+    QFETCH(int, comeBackMs);
+    QFETCH(bool, taken);
+    QFETCH(QString, outcome);
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    auto restore = qScopeGuard([&] {
+        if (const auto camera = sim().camera(kOrlaLocation))
+            camera->setKnobs(plain.knobs);
+    });
+    WindowTiming timing = window_->timing();
+    timing.resetComeBackMs = comeBackMs;
+    window_->setTiming(timing);
     window_->onRestoreFactorySetting();
     const QString title = QStringLiteral("Restore Factory Settings");
     QVERIFY(waitForBox(title));
+    sim().camera(kOrlaLocation)->clearRequests();
+    sim().camera(kOrlaLocation)->setKnobs(knobs);
     click(title, "pbYes");
-    QWidget* box = shownBox(title);
+    QPointer<QWidget> box = shownBox(title);
     QVERIFY(box);
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
     QVERIFY(!yes->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), QStringLiteral("Factory reset successfully!"), kBoundMs);
+    QVERIFY(outlastsDismissal(box));
+    QVERIFY(window_->flowRunning());
+
+    const QByteArray expected = QByteArray::fromHex("AA000D12 0000000000 E1 13C4 01") + QByteArray(47, '\0');
+    QVERIFY(QTest::qWaitFor([&] { return !orlaFrames(0x13C4).isEmpty(); }, kBoundMs));
+    QList<QByteArray> sent;
+    int copies = 0;
+    if (restarts) {
+        sent = orlaFrames(0x13C4, &copies);  // the camera's record goes with it
+        QVERIFY(sim().unplug(kOrlaLocation));
+        QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+        sim().plug(plain);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), outcome, 2 * kBoundMs);
+    QVERIFY(yes->isEnabled());
+    if (!restarts)
+        sent = orlaFrames(0x13C4, &copies);
+    for (const QByteArray& frame : qAsConst(sent))
+        QCOMPARE(frame.toHex(), expected.toHex());
+    QCOMPARE(copies > 0, taken);
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
@@ -366,6 +442,43 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
     QVERIFY(!shownBox(QStringLiteral("Progress")));
 }
 
+void tst_MaintenanceFlows::upgradeManual_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("English, a browser starts")
+        << 0 << true << "https://www.kestro.invalid/service/faq/orla-upgrade-manual?fl=en";
+    // Used to do nothing visible.
+    QTest::newRow("simplified Chinese, no browser: the address is shown")
+        << 1 << false << "https://www.kestro.invalid/cn/service/faq/orla-upgrade-manual?fl=cn";
+}
+
+void tst_MaintenanceFlows::upgradeManual()
+{
+    QFETCH(int, language);
+    QFETCH(bool, opens);
+    QFETCH(QString, address);
+    const int before = GlobalParams::get().language_type;
+    GlobalParams::get().language_type = language;
+    auto restore = qScopeGuard([before] { GlobalParams::get().language_type = before; });
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    window_->onUpgradeManual();
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+    MsgInfoUi* notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened"));
+    QCOMPARE(notice != nullptr, !opens);
+    if (opens)
+        return;
+    QVERIFY(notice->isVisible());
+    QVERIFY(textOf(notice).contains(address.toHtmlEscaped()));
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(!window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")));
+}
+
 void tst_MaintenanceFlows::softwareUpdate_data()
 {
     QTest::addColumn<bool>("opens");
@@ -416,10 +529,14 @@ void tst_MaintenanceFlows::softwareUpdate()
         QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), kBoundMs);
         return;
     }
-    QVERIFY(waitForBox(title));
+    // Nothing opened it: the installer's path is shown and the program stays.
+    MsgInfoUi* notice = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")))
+                                         && notice->isVisible(); }, kBoundMs));
+    QVERIFY(textOf(notice).contains(opened.first().toLocalFile()));
     QVERIFY(window_->isVisible());
-    click(title, "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
 }
 
 void tst_MaintenanceFlows::networkUpgrade_data()

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTranslator>
 
@@ -56,6 +57,8 @@ private slots:
     void downloadNotices_data();
     void downloadNotices();
     void earlierTimeoutSparesLaterRun();
+    void upgradeOpensWithStartReport_data();
+    void upgradeOpensWithStartReport();
     void upgradeSteps();
     void upgradeTimeout();
     void uvcUpgradeOwnsItsThread();
@@ -117,6 +120,30 @@ void tst_ProgressDialogs::earlierTimeoutSparesLaterRun()
     QVERIFY(!box.errorLatched);
     QTRY_VERIFY_WITH_TIMEOUT(box.errorLatched, 20000);
     QCOMPARE(statusText(&box), QStringLiteral("Download timeout, please try again later!"));
+}
+
+void tst_ProgressDialogs::upgradeOpensWithStartReport_data()
+{
+    QTest::addColumn<int>("infoType");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("fixed warning by default")
+        << 0 << "Warning: Do not disconnect the device during upgrade, otherwise the device will crash!";
+    QTest::newRow("the report's own text") << 1 << "Start to upgrade. Please do not disconnect!";
+}
+
+// The box opens with a start report, whose text follows ug_info_type as
+// every report of the camera does.
+void tst_ProgressDialogs::upgradeOpensWithStartReport()
+{
+    QFETCH(int, infoType);
+    QFETCH(QString, text);
+    const int before = GlobalParams::get().ug_info_type;
+    GlobalParams::get().ug_info_type = infoType;
+    auto restore = qScopeGuard([before] { GlobalParams::get().ug_info_type = before; });
+    UpgradeProgress box;
+    QCOMPARE(statusText(&box), text);
+    QCOMPARE(barValue(&box), 0);
+    QVERIFY(!box.errorLatched);
 }
 
 void tst_ProgressDialogs::upgradeSteps()

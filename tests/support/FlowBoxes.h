@@ -1,8 +1,8 @@
 #pragma once
 
 // The boxes of the main window's maintenance flows as a user sees them: the
-// shown box of a title, its texts and buttons; and the firmware flow driven
-// up to and past its download box.
+// shown box of a title, its texts and buttons; the frames a flow put on the
+// wire; and the firmware flow driven up to and past its download box.
 
 #include "download/PkgDownloader.h"
 #include "orlacam/DownloadProgress.h"
@@ -16,7 +16,10 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QWindow>
+#include <QtEndian>
 #include <QtTest>
 
 #include <memory>
@@ -60,6 +63,34 @@ inline void click(const QString& title, const char* button)
     auto* b = box->findChild<QPushButton*>(QLatin1String(button));
     QVERIFY(b && b->isVisible() && b->isEnabled());
     QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// The message frames of one command (its word at bytes 10-11) that the Orla
+// was sent, sequence and checksums (bytes 4 to 8) zeroed so that a test
+// compares them with a literal; taken counts those it accepted.
+inline QList<QByteArray> orlaFrames(uint16_t command, int* taken = nullptr)
+{
+    QList<QByteArray> frames;
+    for (const vesk::pc::SimRequestRecord& r : sim().camera(kOrlaLocation)->requests()) {
+        if (r.request != vesk::pc::UvcRequest::SetCur || r.selector != 2 || r.data.size() != 60
+            || qFromBigEndian<quint16>(r.data.constData() + 10) != command)
+            continue;
+        frames << r.data.left(4) + QByteArray(5, '\0') + r.data.mid(9);
+        if (taken)
+            *taken += r.result == 60 ? 1 : 0;
+    }
+    return frames;
+}
+
+// Escape, then the window system's close, on a box; true when it is still
+// shown after both (a wait stays).
+inline bool outlastsDismissal(QPointer<QWidget> box)
+{
+    QTest::keyClick(box, Qt::Key_Escape);
+    if (box)
+        box->windowHandle()->close();
+    QCoreApplication::processEvents();
+    return box && box->isVisible();
 }
 
 // A shown window with the Orla listed and selected, its waits short unless

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 class tst_MsgInfoUi : public QObject
 {
@@ -17,6 +18,10 @@ private:
 private slots:
     void answers_data();
     void answers();
+    void waitStaysOnEscapeAndWindowClose_data();
+    void waitStaysOnEscapeAndWindowClose();
+    void linksOpenThroughTheOpener_data();
+    void linksOpenThroughTheOpener();
     void newBoxShowsOnlyYes();
     void buttonBits();
     void noButtonsLeavesOnlyClose();
@@ -63,6 +68,95 @@ void tst_MsgInfoUi::answers()
     QTRY_COMPARE(answers.count(), 1);
     QCOMPARE(onlyAnswer(answers), expected);
     QVERIFY(!box.isVisible());
+}
+
+void tst_MsgInfoUi::waitStaysOnEscapeAndWindowClose_data()
+{
+    QTest::addColumn<QString>("buttons");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("stays");
+    for (const char* how : {"escape", "window close"}) {
+        QTest::addRow("only Yes, disabled: %s", how) << "yes disabled" << how << true;
+        QTest::addRow("no button: %s", how) << "none" << how << true;
+        QTest::addRow("Yes disabled, No offered: %s", how) << "no offered" << how << false;
+        QTest::addRow("only Yes, enabled: %s", how) << "yes" << how << false;
+    }
+}
+
+// A box that no button can answer is a wait: neither Escape nor the window
+// system's close ends it; the program's own close() still does.
+void tst_MsgInfoUi::waitStaysOnEscapeAndWindowClose()
+{
+    QFETCH(QString, buttons);
+    QFETCH(QString, how);
+    QFETCH(bool, stays);
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(QStringLiteral("Extracting Log"), QStringLiteral("Please wait and keep the device connected!"),
+                  &window);
+    if (buttons == QLatin1String("none"))
+        box.removeButton(QMessageBox::Yes);
+    if (buttons == QLatin1String("no offered"))
+        box.addButton(QMessageBox::No);
+    if (buttons != QLatin1String("yes"))
+        box.setButtonState(QMessageBox::Yes, false);
+    QSignalSpy answers(&box, &MsgInfoUi::answered);
+    box.ask();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    if (how == QLatin1String("escape"))
+        QTest::keyClick(&box, Qt::Key_Escape);
+    else
+        box.windowHandle()->close();  // as the window system closes it
+    QCoreApplication::processEvents();
+    QCOMPARE(box.isVisible(), stays);
+    QCOMPARE(answers.count(), stays ? 0 : 1);
+    if (!stays)
+        return;
+    box.close();
+    QCOMPARE(onlyAnswer(answers), -1);
+}
+
+void tst_MsgInfoUi::linksOpenThroughTheOpener_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("a browser starts") << true;
+    QTest::newRow("no browser starts: the address is shown") << false;
+}
+
+void tst_MsgInfoUi::linksOpenThroughTheOpener()
+{
+    QFETCH(bool, opens);
+    const QString address = QStringLiteral("https://shop.example.invalid/remote?id=7&x=<b>");
+    QWidget window;
+    window.resize(800, 600);
+    window.show();
+    MsgInfoUi box(&window);
+    QList<QUrl> opened;
+    box.linkOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    box.setLinkText(QStringLiteral("To purchase it, please go to <a href=\"%1\">the shop</a>")
+                        .arg(address.toHtmlEscaped()));
+    QLabel* content = childLabel(&box, "lbContent");
+    QVERIFY(!content->openExternalLinks());  // the opener has them
+    box.ask();
+    emit content->linkActivated(address);
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+    auto* notice = window.findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened"));
+    QCOMPARE(notice != nullptr, !opens);
+    if (opens)
+        return;
+    QVERIFY(notice->isVisible());
+    QCOMPARE(childLabel(notice, "lbTitle")->text(), QStringLiteral("Tips"));
+    QLabel* shown = childLabel(notice, "lbContent");
+    QVERIFY(shown->text().contains(QUrl(address).toString().toHtmlEscaped()));
+    QVERIFY(!shown->text().contains(QStringLiteral("<a ")));  // shown to copy, not a link that fails again
+    QVERIFY(shown->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QPointer<MsgInfoUi> gone = notice;
+    QTest::mouseClick(childButton(notice, "pbYes"), Qt::LeftButton);
+    QTRY_VERIFY(!gone);
 }
 
 void tst_MsgInfoUi::newBoxShowsOnlyYes()
@@ -200,7 +294,6 @@ void tst_MsgInfoUi::textIsPlainUnlessLinks()
     box.setLinkText(QStringLiteral("see <a href=\"https://example.invalid\">here</a>"));
     QLabel* content = childLabel(&box, "lbContent");
     QCOMPARE(content->textFormat(), Qt::RichText);
-    QVERIFY(content->openExternalLinks());
     QVERIFY(content->isEnabled());
     QCOMPARE(int(content->textInteractionFlags()), 5);
 

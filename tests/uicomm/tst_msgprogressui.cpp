@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWindow>
 
 #include <thread>
 
@@ -52,6 +53,7 @@ private slots:
     void outcomes();
     void startsGreyedAtZero();
     void escapeDoesNothing();
+    void windowCloseEndsRun_data();
     void windowCloseEndsRun();
     void destroyedWhileRunning();
     void reportsFromAnotherThread();
@@ -170,8 +172,21 @@ void tst_MsgProgressUi::escapeDoesNothing()
     QCOMPARE(onlyAnswer(answers), 0x4000);
 }
 
+void tst_MsgProgressUi::windowCloseEndsRun_data()
+{
+    QTest::addColumn<bool>("bySystem");  // else the program's own close()
+    QTest::addColumn<bool>("outcome");   // an outcome offers OK first
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("program, running") << false << false << true;
+    QTest::newRow("window system, running: the work goes on") << true << false << false;
+    QTest::newRow("window system, outcome shown") << true << true << true;
+}
+
 void tst_MsgProgressUi::windowCloseEndsRun()
 {
+    QFETCH(bool, bySystem);
+    QFETCH(bool, outcome);
+    QFETCH(bool, ends);
     QWidget window;
     window.resize(800, 600);
     window.show();
@@ -179,8 +194,16 @@ void tst_MsgProgressUi::windowCloseEndsRun()
     box.onProgressUpdate(30, QStringLiteral("copying"));
     QSignalSpy answers(&box, &MsgProgressUi::answered);
     box.open();
-    box.close();
-    QCOMPARE(onlyAnswer(answers), -1);
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    if (outcome)
+        box.onProgressUpdate(kErrCodeError, QStringLiteral("failed"));
+    if (bySystem)
+        box.windowHandle()->close();
+    else
+        box.close();
+    QCoreApplication::processEvents();
+    QCOMPARE(box.isVisible(), !ends);
+    QCOMPARE(onlyAnswer(answers), ends ? -1 : 0);
 }
 
 // A box that goes with its parent while running gives no answer.

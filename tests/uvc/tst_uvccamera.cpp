@@ -17,6 +17,7 @@ using namespace vesk::pc;
 
 using Command = std::function<int(UvcDevice&)>;
 Q_DECLARE_METATYPE(Command)
+Q_DECLARE_METATYPE(vesk::pc::SimKnobs)
 
 namespace {
 
@@ -106,6 +107,8 @@ private slots:
     void queuedFrames();
     void blockingResults_data();
     void blockingResults();
+    void factoryReset_data();
+    void factoryReset();
     void devRunStatus();
     void runStatusShowsInTheStatusBlock_data();
     void runStatusShowsInTheStatusBlock();
@@ -347,8 +350,6 @@ void tst_UvcCamera::queuedFrames_data()
     QTest::addColumn<Command>("call");
     QTest::addColumn<int>("command");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("factory reset") << Command([](UvcDevice& d) { return d.cameraRestoreFactorySettings(); })
-        << 0x13C4 << padded60("AA000D10 0000000000 E1 13C4 01");
     QTest::newRow("sleep") << Command([](UvcDevice& d) { return d.cameraSetDevRunStatus(UvcDevice::DevStatusSleep); })
         << 0x13C2 << padded60("AA000E10 0000000000 E1 13C2 0103");
     QTest::newRow("resume") << Command([](UvcDevice& d) { return d.cameraSetDevRunStatus(UvcDevice::DevStatusResume); })
@@ -397,6 +398,45 @@ void tst_UvcCamera::blockingResults()
         QTest::ignoreMessage(QtCriticalMsg, "Reply too short: 0 data bytes, needed 1");
     QCOMPARE(upgradeMode ? camera.device->setUgMode(1) : camera.device->cameraIndicateUpgrade(), result);
     QCOMPARE(camera.framesFor(upgradeMode ? 0x8066 : 0x8001).value(0).toHex(), expected.toHex());
+}
+
+void tst_UvcCamera::factoryReset_data()
+{
+    QTest::addColumn<SimKnobs>("knobs");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("taken");  // the camera took a copy of the frame
+    SimKnobs knobs;
+    QTest::newRow("confirmed") << knobs << int(UvcDevice::kResetConfirmed) << true;
+    knobs.resultCode = 1;
+    QTest::newRow("refused by the camera") << knobs << -1 << true;
+    knobs = SimKnobs();
+    knobs.noReply = true;
+    QTest::newRow("taken, never answered") << knobs << int(UvcDevice::kResetUnanswered) << true;
+    knobs = SimKnobs();
+    knobs.setFailsOnSelector = 2;
+    // Used to give 0 once queued, the failed writes only logged.
+    QTest::newRow("never written") << knobs << -1 << false;
+}
+
+// The reset asks for the camera's answer and waits for it.
+void tst_UvcCamera::factoryReset()
+{
+    QFETCH(SimKnobs, knobs);
+    QFETCH(int, result);
+    QFETCH(bool, taken);
+    CommandCamera camera;
+    camera.camera->setKnobs(knobs);
+    QCOMPARE(camera.device->cameraRestoreFactorySettings(), result);
+    const QByteArray expected = padded60("AA000D12 0000000000 E1 13C4 01");
+    int written = 0;
+    for (const SimRequestRecord& record : camera.requestsOn(2, UvcRequest::SetCur)) {
+        QByteArray frame = record.data;
+        frame.replace(4, 5, QByteArray(5, '\0'));
+        QCOMPARE(frame.toHex(), expected.toHex());
+        written += record.result == 60 ? 1 : 0;
+    }
+    QCOMPARE(written > 0, taken);  // a resend may come too late to be written
+    QCOMPARE(camera.device->queuedCount(), 0);
 }
 
 void tst_UvcCamera::devRunStatus()

@@ -11,6 +11,7 @@
 #include "orlacam/MaintenanceFlow.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
+#include "uicomm/LinkOpener.h"
 #include "uicomm/ScreenPlacement.h"
 #include "uicomm/UicommResources.h"
 #include "ui_MainUserUi.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QScreen>
@@ -156,7 +156,7 @@ MainUserUi::~MainUserUi()
 void MainUserUi::initVar()
 {
     // The desktop's opener (xdg-open); tests put their own.
-    urlOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    urlOpener = &LinkOpener::desktop;
     videoCfg_ = false;
     zoomHoldOff_ = -3;
     pendingZoomSource_ = vesk::pc::SourceNone;

@@ -1,6 +1,6 @@
 // The simulated camera as a test double must answer like a camera: message
-// frames on selector 2 with its fault knobs, the status block, the standard
-// controls, the request log and plugging.
+// frames on selector 2 with its fault knobs, the status block and how it
+// follows the controls, the request log and plugging.
 
 #include "platform/DeviceBackend.h"
 #include "platform/sim/SimBackend.h"
@@ -43,6 +43,32 @@ QByteArray readFrame(SimCamera& camera, int* moved = nullptr)
 // seq 0x1234, command 0x13D2, payload 01, response requested
 const char* const kRequest = "AA000D121234927300E113D201";
 
+// "8=32 24=01": status block bytes by index, the rest 0.
+QByteArray statusWith(const QString& bytes)
+{
+    QByteArray block(60, '\0');
+    for (const QString& pair : bytes.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        block[pair.section(QLatin1Char('='), 0, 0).toInt()] = char(pair.section(QLatin1Char('='), 1).toUInt(nullptr, 16));
+    return block;
+}
+
+QByteArray statusOf(SimCamera& camera)
+{
+    QByteArray block(60, '\0');
+    camera.controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, kXu, 6,
+                          reinterpret_cast<uint8_t*>(block.data()), block.size());
+    return block;
+}
+
+// An Orla, or a Zuki ("Kestro_zuki_2P" on the SSC336Q).
+SimCameraModel family(const QString& name)
+{
+    SimCameraModel model;
+    if (name == QLatin1String("Zuki"))
+        model.productIndex = 2;
+    return model;
+}
+
 } // namespace
 
 class tst_SimCamera : public QObject
@@ -56,6 +82,8 @@ private slots:
     void noResponseRequestedNoReply();
     void badRequestIsDropped();
     void statusBlock();
+    void statusFollowsControls_data();
+    void statusFollowsControls();
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
@@ -169,6 +197,51 @@ void tst_SimCamera::statusBlock()
     camera.setKnobs(knobs);
     QCOMPARE(camera.controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, kXu, 6,
                                    reinterpret_cast<uint8_t*>(block.data()), 60), 0);
+}
+
+// A control the host sets shows in the status block where the family
+// reports it: the zoom as its place in the range (100..500 here), focus,
+// auto focus and the power-line frequency as they are.
+void tst_SimCamera::statusFollowsControls_data()
+{
+    QTest::addColumn<QString>("camera");
+    QTest::addColumn<QString>("status");  // as plugged
+    QTest::addColumn<QString>("write");   // controls set, as the host sends them
+    QTest::addColumn<QString>("after");   // the status block then
+
+    QTest::newRow("Orla zoom half way") << "Orla" << "8=32" << "CT:0B=2c01" << "8=32";
+    QTest::newRow("Orla zoom from 1.5x to 2x") << "Orla" << "8=32" << "CT:0B=f401" << "8=64";
+    QTest::newRow("Orla zoom 12.5 goes up") << "Orla" << "8=32" << "CT:0B=9600" << "8=0d";
+    QTest::newRow("Orla zoom back to 1x") << "Orla" << "8=32" << "CT:0B=6400" << "";
+    QTest::newRow("Zuki zoom") << "Zuki" << "" << "CT:0B=2c01" << "4=32";
+    QTest::newRow("Orla anti-flicker 60 Hz") << "Orla" << "7=01" << "PU:05=02" << "7=02";
+    QTest::newRow("Orla anti-flicker off") << "Orla" << "7=01" << "PU:05=00" << "";
+    QTest::newRow("Zuki anti-flicker 50 Hz") << "Zuki" << "" << "PU:05=01" << "3=01";
+    QTest::newRow("Orla auto focus off at 128") << "Orla" << "24=01" << "CT:08=00 CT:06=8000" << "25=80";
+    QTest::newRow("Orla focus beyond a byte shows 255") << "Orla" << "" << "CT:06=ff03" << "25=ff";
+    QTest::newRow("Zuki reports no focus") << "Zuki" << "" << "CT:08=00 CT:06=8000" << "";
+    QTest::newRow("contrast reports nowhere") << "Orla" << "2=01" << "PU:03=1e00" << "2=01";
+}
+
+void tst_SimCamera::statusFollowsControls()
+{
+    QFETCH(QString, camera);
+    QFETCH(QString, status);
+    QFETCH(QString, write);
+    QFETCH(QString, after);
+    SimCameraModel model = family(camera);
+    model.statusBlock = statusWith(status);
+    SimCamera sim(model);
+    QVERIFY(sim.openControlInterface());
+    for (const QString& change : write.split(QLatin1Char(' '))) {
+        const bool ct = change.startsWith(QLatin1String("CT"));
+        QByteArray value = QByteArray::fromHex(change.section(QLatin1Char('='), 1).toLatin1());
+        QCOMPARE(sim.controlRequest(UvcRequest::SetCur, ct ? UvcUnitKind::CameraTerminal : UvcUnitKind::ProcessingUnit,
+                                    ct ? 1 : 2, uint8_t(change.mid(3, 2).toUInt(nullptr, 16)),
+                                    reinterpret_cast<uint8_t*>(value.data()), value.size()),
+                 value.size());
+    }
+    QCOMPARE(statusOf(sim).toHex(), statusWith(after).toHex());
 }
 
 void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()

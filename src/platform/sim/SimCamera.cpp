@@ -1,7 +1,7 @@
 #include "platform/sim/SimCamera.h"
 
 #include "platform/sim/SimDescriptors.h"
-#include "platform/sim/SimParamRecords.h"
+#include "platform/sim/SimStatusBlock.h"
 #include "uvc/IdentityTables.h"
 
 #include <QDebug>
@@ -222,6 +222,7 @@ int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t sele
                 return -1;
             const int moved = std::min(length, control.length());
             std::memcpy(control.cur.data(), data, size_t(moved));
+            applyControl(control, productType_, model_.statusBlock);
             return moved;
         }
         if (request == UvcRequest::GetCur && control.readFails)

@@ -1,9 +1,11 @@
 // The simulated camera as a test double must answer like a camera: message
 // frames on selector 2 with its fault knobs, the status block and how it
-// follows the controls, the request log and plugging.
+// follows the controls, a factory reset, the request log and plugging.
 
 #include "platform/DeviceBackend.h"
 #include "platform/sim/SimBackend.h"
+#include "support/InitedCamera.h"
+#include "support/TestHome.h"
 
 #include <QtTest>
 
@@ -74,6 +76,7 @@ SimCameraModel family(const QString& name)
 class tst_SimCamera : public QObject
 {
     Q_OBJECT
+    TestHome home_;
 private slots:
     void messageReplies_data();
     void messageReplies();
@@ -84,6 +87,8 @@ private slots:
     void statusBlock();
     void statusFollowsControls_data();
     void statusFollowsControls();
+    void factoryReset_data();
+    void factoryReset();
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
@@ -242,6 +247,37 @@ void tst_SimCamera::statusFollowsControls()
                  value.size());
     }
     QCOMPARE(statusOf(sim).toHex(), statusWith(after).toHex());
+}
+
+void tst_SimCamera::factoryReset_data()
+{
+    QTest::addColumn<QString>("payload");
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("restore") << "01" << true;
+    QTest::newRow("payload 0 is no restore") << "00" << false;
+}
+
+// The controls go back to their defaults and the status block to the
+// factory's, zoom, anti-flicker and auto focus with them; the camera stays
+// awake and answers the command as it answers any.
+void tst_SimCamera::factoryReset()
+{
+    QFETCH(QString, payload);
+    QFETCH(bool, reset);
+    SimCameraModel model = withControls(SimCameraModel(), QStringLiteral("CT:0B=2c01 PU:05=02 PU:03=1e00"));
+    model.statusBlock = statusWith(QStringLiteral("1=01 2=01 7=02 8=32 14=01"));
+    model.factoryStatusBlock = statusWith(QStringLiteral("14=01"));
+    InitedCamera cam(model);
+    QVERIFY(cam.inited);
+    const QByteArray before = statusOf(*cam.camera);
+    ProtocolMsg::FrmPacket frame = makeFrame(0x13C4, 0xE1, QByteArray::fromHex(payload.toLatin1()));
+    QByteArray reply;
+    QCOMPARE(cam.device->sendMsgSync(frame, reply), UvcDevice::ErrSuccess);
+    QCOMPARE(reply.toHex(), payload.toLatin1());
+    const QByteArray after = reset ? statusWith(QStringLiteral("2=01 7=01 14=01 24=01")) : before;
+    QCOMPARE(statusOf(*cam.camera).toHex(), after.toHex());
+    QCOMPARE(cam.camera->controlValue(UvcUnitKind::CameraTerminal, 0x0B).toHex(), reset ? "6400" : "2c01");
+    QCOMPARE(cam.camera->controlValue(UvcUnitKind::ProcessingUnit, 0x03).toHex(), reset ? "3200" : "1e00");
 }
 
 void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()

@@ -122,6 +122,8 @@ private:
                        int length);
     int answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length);
     uint8_t unitIdOf(UvcUnitKind kind) const;
+    void takeCameraFrame(const uint8_t* frame);
+    void restoreFactorySettings();
     // Upgrades (_upgrade.cpp).
     SimUpgradeKnobs upgradeKnobs() const;
     bool isOldCamera() const;

@@ -122,6 +122,11 @@ void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock)
     statusBlock = blockOf(status);
 }
 
+uint8_t runStateOf(const QByteArray& statusBlock, int productType)
+{
+    return uint8_t(statusOf(statusBlock).field(F::RunState, productType));
+}
+
 void applyControl(const SimControl& control, int productType, QByteArray& statusBlock)
 {
     for (const ControlField& row : kControlFields) {

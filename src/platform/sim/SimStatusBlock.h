@@ -19,6 +19,7 @@ void applyParamRecord(const uint8_t* record, int productType, QByteArray& status
 // The run-status command (3 sleep, 1 resume): the camera reports the state
 // it was told.
 void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock);
+uint8_t runStateOf(const QByteArray& statusBlock, int productType);
 // A standard control's current value: the zoom as its place in the
 // control's range (0 to 100), the focus, auto focus and power-line
 // frequency (the anti-flicker mode) as they are. Other controls change nothing.

@@ -1,6 +1,7 @@
 // The simulated camera as a test double must answer like a camera: message
 // frames on selector 2 with its fault knobs, the status block and how it
-// follows the controls, a factory reset, the request log and plugging.
+// follows the controls, a factory reset, deleted pictures, the request log
+// and plugging.
 
 #include "platform/DeviceBackend.h"
 #include "platform/sim/SimBackend.h"
@@ -71,6 +72,9 @@ SimCameraModel family(const QString& name)
     return model;
 }
 
+const QByteArray kMask0("/app/private/mask0.jpg");
+const QByteArray kMask2("/app/private/mask2.jpg");
+
 } // namespace
 
 class tst_SimCamera : public QObject
@@ -89,6 +93,8 @@ private slots:
     void statusFollowsControls();
     void factoryReset_data();
     void factoryReset();
+    void imageRecords_data();
+    void imageRecords();
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
@@ -278,6 +284,46 @@ void tst_SimCamera::factoryReset()
     QCOMPARE(statusOf(*cam.camera).toHex(), after.toHex());
     QCOMPARE(cam.camera->controlValue(UvcUnitKind::CameraTerminal, 0x0B).toHex(), reset ? "6400" : "2c01");
     QCOMPARE(cam.camera->controlValue(UvcUnitKind::ProcessingUnit, 0x03).toHex(), reset ? "3200" : "1e00");
+}
+
+// The image record names a picture by index: operation 1 deletes it from
+// the camera, operation 0 selects it.
+void tst_SimCamera::imageRecords_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("mask0Kept");
+    QTest::addColumn<bool>("mask2Kept");
+    QTest::addColumn<int>("selected");  // status byte 20
+    QTest::newRow("delete 2") << 1 << 2 << true << false << 0;
+    QTest::newRow("delete 0") << 1 << 0 << false << true << 0;
+    QTest::newRow("select 2") << 0 << 2 << true << true << 2;
+    QTest::newRow("delete 3: none such") << 1 << 3 << true << true << 0;
+}
+
+void tst_SimCamera::imageRecords()
+{
+    QFETCH(int, operation);
+    QFETCH(int, index);
+    QFETCH(bool, mask0Kept);
+    QFETCH(bool, mask2Kept);
+    QFETCH(int, selected);
+    SimCameraModel model;
+    model.pictures = {{kMask0, "default"}, {kMask2, "the user's"}};
+    InitedCamera cam(model);
+    QVERIFY(cam.inited);
+    QCOMPARE(cam.device->cameraSetImageReplace(operation, index), 0);
+    QCOMPARE(cam.camera->pictures().picture(kMask0).isEmpty(), !mask0Kept);
+    QCOMPARE(cam.camera->pictures().picture(kMask2).isEmpty(), !mask2Kept);
+    QCOMPARE(int(statusOf(*cam.camera).at(20)), selected);
+    if (mask2Kept)
+        return;
+    // The host asks for the thumbnail again: the camera has none.
+    QSignalSpy done(cam.device.data(), &UvcDevice::fileDownloadDone);
+    cam.device->setThumbnailPath(2, home_.path() + QStringLiteral("/mask2.jpg"));
+    QVERIFY(cam.device->startFileDownloadAsync(UvcDevice::ImageTransType(4)));
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
+    QCOMPARE(done.first().at(1).toInt(), 255);
 }
 
 void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()

@@ -2,7 +2,8 @@
 // and the upgrade selectors: uploads kept by path (containers unpacked), the
 // patch list applied and the package installed with a reboot at the same
 // location, the upgrade request and "reboot", an old camera's shell upload,
-// the packed log, the fault knobs, and reboots reported off the camera's lock.
+// the packed log, the fault knobs, reboots reported off the camera's lock,
+// and pictures kept across reboots.
 
 #include "support/LzmaAlone.h"
 #include "support/PackageBuilder.h"
@@ -229,6 +230,7 @@ private slots:
     void faults_data();
     void faults();
     void rebootsReportOffTheCameraLock();
+    void picturesKeptAcrossReboots();
     void backendGoesDuringAReboot();
 };
 
@@ -531,6 +533,25 @@ void tst_SimUpgrade::rebootsReportOffTheCameraLock()
     QTRY_COMPARE(arrivals.load(), kRounds + 1);
     QCOMPARE(backend.camera(kLoc)->journal()->events(SimEvent::Reboot).size(), kRounds);
     backend.stopHotPlug();
+}
+
+// What the host uploaded stays, what it deleted stays gone.
+void tst_SimUpgrade::picturesKeptAcrossReboots()
+{
+    const QByteArray mask1("/app/private/mask1.jpg");
+    const QByteArray mask2("/app/private/mask2.jpg");
+    SimCameraModel model;
+    model.systemType = 2;
+    model.pictures = {{mask2, "the user's"}};
+    Rig rig(model);
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(kLoc);
+    camera->setPicture(mask1, "uploaded");  // as an upload leaves it
+    camera->removePicture(mask2);
+    QVERIFY(rig.device->ugSyscall(QByteArray("reboot")));
+    QVERIFY(rig.waitForBoot(2));
+    const SimPictures after = rig.backend.camera(kLoc)->pictures();
+    QCOMPARE(after.picture(mask1), QByteArray("uploaded"));
+    QVERIFY(after.picture(mask2).isEmpty());
 }
 
 // A backend that goes while a camera is away plugs nothing afterwards and

@@ -25,6 +25,8 @@ constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
 constexpr uint16_t kCmdDevStatus = 0x13C2;
 constexpr uint16_t kCmdRestoreFactory = 0x13C4;
+constexpr uint8_t kImageRecordId = 0x0E;  // operation, then the picture's index
+constexpr uint8_t kImageDelete = 1;
 
 // The node a denied open names: there is no real one.
 QString simNode(const UsbDeviceInfo& usb)
@@ -253,6 +255,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
             if (model_.knobs.recordWriteBytes < length)
                 return model_.knobs.recordWriteBytes;
             applyParamRecord(data, productType_, model_.statusBlock);
+            if (data[0] == kImageRecordId && data[1] == 2 && data[2] == kImageDelete)
+                pictures_.removeMask(data[3]);
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);

@@ -111,7 +111,8 @@ public:
     int droppedFrames() const;
     void unplug();
     bool isPlugged() const;
-    // The model as it stands, its upgrade files and installed packages included.
+    // The model as it stands: settings, pictures, upgrade files and
+    // installed packages, as the camera keeps them across a reboot.
     SimCameraModel model() const;
     QSharedPointer<SimJournal> journal() const { return journal_; }
     void setRebootHandler(const RebootHandler& handler);
@@ -124,6 +125,8 @@ private:
     uint8_t unitIdOf(UvcUnitKind kind) const;
     void takeCameraFrame(const uint8_t* frame);
     void restoreFactorySettings();
+    // model() under the lock.
+    SimCameraModel current() const;
     // Upgrades (_upgrade.cpp).
     SimUpgradeKnobs upgradeKnobs() const;
     bool isOldCamera() const;

@@ -329,12 +329,12 @@ bool SimCamera::streamHeld(bool counted)
     return stream_.held(counted);
 }
 
-QList<QByteArray> SimCamera::takeStreamFrames()
+QList<QByteArray> SimCamera::takeStreamFrames(CaptureSession::PixelFormat format)
 {
     QMutexLocker lock(&mutex_);
     if (!plugged_)
         return {};
-    const QList<QByteArray> frames = stream_.next(upgrade_);
+    const QList<QByteArray> frames = stream_.next(upgrade_, format);
     if (stream_.takeLeaving())
         restart(SimUpgradeService::Restart{0, 0, 0, false});
     return frames;

@@ -67,13 +67,13 @@ public:
 
     // Stream capture. The formats the model offers; whether another program
     // holds the stream (a counted check uses up one of the held-checks
-    // knob); the frames the download stream sends next, taken under the
-    // camera's lock; and the stream's faults (setting them re-arms the
+    // knob); the frames the download stream sends next to a capture in a
+    // format, taken under the camera's lock; and the stream's faults (setting them re-arms the
     // one-time ones).
     SimCapture& simCapture() { return capture_; }
     QList<CaptureSession::Format> captureFormats() const;
     bool streamHeld(bool counted);
-    QList<QByteArray> takeStreamFrames();
+    QList<QByteArray> takeStreamFrames(CaptureSession::PixelFormat format);
     SimStreamFaults streamFaults() const;
     void setStreamFaults(const SimStreamFaults& faults);
 

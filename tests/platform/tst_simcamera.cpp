@@ -46,15 +46,6 @@ QByteArray readFrame(SimCamera& camera, int* moved = nullptr)
 // seq 0x1234, command 0x13D2, payload 01, response requested
 const char* const kRequest = "AA000D121234927300E113D201";
 
-// "8=32 24=01": status block bytes by index, the rest 0.
-QByteArray statusWith(const QString& bytes)
-{
-    QByteArray block(60, '\0');
-    for (const QString& pair : bytes.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        block[pair.section(QLatin1Char('='), 0, 0).toInt()] = char(pair.section(QLatin1Char('='), 1).toUInt(nullptr, 16));
-    return block;
-}
-
 QByteArray statusOf(SimCamera& camera)
 {
     QByteArray block(60, '\0');
@@ -241,7 +232,7 @@ void tst_SimCamera::statusFollowsControls()
     QFETCH(QString, write);
     QFETCH(QString, after);
     SimCameraModel model = family(camera);
-    model.statusBlock = statusWith(status);
+    model.statusBlock = statusBytes(status);
     SimCamera sim(model);
     QVERIFY(sim.openControlInterface());
     for (const QString& change : write.split(QLatin1Char(' '))) {
@@ -252,7 +243,7 @@ void tst_SimCamera::statusFollowsControls()
                                     reinterpret_cast<uint8_t*>(value.data()), value.size()),
                  value.size());
     }
-    QCOMPARE(statusOf(sim).toHex(), statusWith(after).toHex());
+    QCOMPARE(statusOf(sim).toHex(), statusBytes(after).toHex());
 }
 
 void tst_SimCamera::factoryReset_data()
@@ -271,8 +262,8 @@ void tst_SimCamera::factoryReset()
     QFETCH(QString, payload);
     QFETCH(bool, reset);
     SimCameraModel model = withControls(SimCameraModel(), QStringLiteral("CT:0B=2c01 PU:05=02 PU:03=1e00"));
-    model.statusBlock = statusWith(QStringLiteral("1=01 2=01 7=02 8=32 14=01"));
-    model.factoryStatusBlock = statusWith(QStringLiteral("14=01"));
+    model.statusBlock = statusBytes(QStringLiteral("1=01 2=01 7=02 8=32 14=01"));
+    model.factoryStatusBlock = statusBytes(QStringLiteral("14=01"));
     InitedCamera cam(model);
     QVERIFY(cam.inited);
     const QByteArray before = statusOf(*cam.camera);
@@ -280,7 +271,7 @@ void tst_SimCamera::factoryReset()
     QByteArray reply;
     QCOMPARE(cam.device->sendMsgSync(frame, reply), UvcDevice::ErrSuccess);
     QCOMPARE(reply.toHex(), payload.toLatin1());
-    const QByteArray after = reset ? statusWith(QStringLiteral("2=01 7=01 14=01 24=01")) : before;
+    const QByteArray after = reset ? statusBytes(QStringLiteral("2=01 7=01 14=01 24=01")) : before;
     QCOMPARE(statusOf(*cam.camera).toHex(), after.toHex());
     QCOMPARE(cam.camera->controlValue(UvcUnitKind::CameraTerminal, 0x0B).toHex(), reset ? "6400" : "2c01");
     QCOMPARE(cam.camera->controlValue(UvcUnitKind::ProcessingUnit, 0x03).toHex(), reset ? "3200" : "1e00");

@@ -68,8 +68,8 @@ public:
     // Stream capture. The formats the model offers; whether another program
     // holds the stream (a counted check uses up one of the held-checks
     // knob); the frames the download stream sends next to a capture in a
-    // format, taken under the camera's lock; and the stream's faults (setting them re-arms the
-    // one-time ones).
+    // format, taken under the camera's lock; and the stream's faults
+    // (setting them re-arms the one-time ones).
     SimCapture& simCapture() { return capture_; }
     QList<CaptureSession::Format> captureFormats() const;
     bool streamHeld(bool counted);

@@ -1,5 +1,6 @@
 #include "main/BackendChoice.h"
 
+#include "main/DemoCameras.h"
 #include "platform/linux/LinuxBackend.h"
 #include "platform/sim/SimBackend.h"
 
@@ -8,27 +9,6 @@
 namespace vesk {
 namespace pc {
 
-namespace {
-
-// An awake Orla and a Zuki, on the USB ids the camera registry accepts.
-QList<SimCameraModel> demoCameras()
-{
-    SimCameraModel orla;
-    orla.usb = {QStringLiteral("sim-orla"), 0x14100000, 0x3564, 0xFEF2, 0xEF, 0x02};
-    orla.statusBlock[2] = 1;  // running
-    orla.statusBlock[8] = 50;  // zoom half way
-
-    SimCameraModel zuki;
-    zuki.usb = {QStringLiteral("sim-zuki"), 0x14200000, 0x3564, 0xFEF2, 0xEF, 0x02};
-    zuki.name = QStringLiteral("Zuki");
-    zuki.productIndex = 2;  // "Kestro_zuki_2P" on the SSC336Q: a Zuki
-    zuki.serial = QByteArray("ZK22A0000002\0\0", 14);
-    zuki.uuid = QByteArray::fromHex("4b4553545230315a554b49000000000000000000a1b2c3d5");
-    return {orla, zuki};
-}
-
-} // namespace
-
 std::unique_ptr<DeviceBackend> BackendChoice::create(const QByteArray& choice)
 {
     if (choice == "sim") {
@@ -36,7 +16,7 @@ std::unique_ptr<DeviceBackend> BackendChoice::create(const QByteArray& choice)
         auto sim = std::make_unique<SimBackend>();
         // Two cameras of different families, so the window can be tried
         // without hardware.
-        for (const SimCameraModel& demo : demoCameras())
+        for (const SimCameraModel& demo : DemoCameras::models())
             sim->plug(demo);
         return sim;
     }

@@ -149,7 +149,7 @@ void tst_ActionReports::actionTable()
     const QByteArray body = "{\"action\":\"" + name + "\",\"comment\":\"" + comment + "\","
                             + (data.isEmpty() ? QByteArray() : "\"data\":" + data + ",")
                             + "\"platform\":\"SSC336Q\",\"sn\":\"ZK22A0000002\",\"trigger\":\"" + kTriggers[trigger]
-                            + "\",\"version\":\"1.0.3.7\"}";
+                            + "\",\"version\":\"" + kDemoFirmware.toLatin1() + "\"}";
     QCOMPARE(server_.requests().first().body, body);
     QCOMPARE(server_.requests().first().path(), path);
 }

@@ -126,7 +126,7 @@ void tst_CloudRequest::registrationOnTheWire()
     const QByteArray system = (QSysInfo::productType() + QSysInfo::productVersion()).toUtf8();
     const QByteArray body = "{\"branch\":\"OA_E\",\"country\":\"Germany\",\"platform\":\"SSC336Q\",\"product\":"
                             "\"KESTRO Orla\",\"sn\":\"OR22A0000001\",\"system\":\"" + system
-                            + "\",\"version\":\"1.0.3.7\"}";
+                            + "\",\"version\":\"" + kDemoFirmware.toUtf8() + "\"}";
     QCOMPARE(request.body, body);
     QCOMPARE(request.header("Accept"), QByteArray("application/json"));
     QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));

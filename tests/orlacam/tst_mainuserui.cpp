@@ -486,7 +486,7 @@ void tst_MainUserUi::settingPageOpensWholeOnScreen()
         QVERIFY(page->isVisible());
         QVERIFY2(screen.contains(page->frameGeometry()), qPrintable(QStringLiteral("window at %1").arg(left)));
         QCOMPARE(page->devSn(), kOrlaSn);
-        QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), QStringLiteral("1.0.3.7"));
+        QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), kDemoFirmware);
         page->close();
         QVERIFY(page->isHidden());
     }
@@ -511,7 +511,7 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     const auto restore = qScopeGuard([&] { GlobalParams::get().fw_query_url = queryUrl; });
     GlobalParams::get().fw_query_url = server.queryUrl();
     const QJsonObject offer{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
-                            {"version", "1.0.4.0"}, {"status", "release"}, {"url", server.fileUrl("f.bin")},
+                            {"version", "4.2.7.0"}, {"status", "release"}, {"url", server.fileUrl("f.bin")},
                             {"pkgsize", 2048}, {"md5", "00112233445566778899aabbccddeeff"}};
     server.answerQuery(QJsonObject{{"errorcode", 200}, {"packages", QJsonArray{offer}}});
     if (builtFirst)
@@ -520,8 +520,8 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     orla->setLatestVersion(QString());
     QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
     QTest::mouseClick(buttonFor(kOrlaSn), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(orla->latestVersion(), QStringLiteral("1.0.4.0"), kBoundMs);
-    QCOMPARE(window_->getUgInfo().value(QLatin1String("version")).toString(), QStringLiteral("1.0.4.0"));
+    QTRY_COMPARE_WITH_TIMEOUT(orla->latestVersion(), QStringLiteral("4.2.7.0"), kBoundMs);
+    QCOMPARE(window_->getUgInfo().value(QLatin1String("version")).toString(), QStringLiteral("4.2.7.0"));
     // Auto sleep after 120 s, rotating buttons, the virtual background off.
     QByteArray status = orlaStatus(1);
     status[10] = 1;
@@ -537,7 +537,7 @@ void tst_MainUserUi::settingPageBuiltLateShowsEarlierState()
     QCOMPARE(page->devSn(), kOrlaSn);
     QVERIFY(page->devAwake());
     QVERIFY(!page->virtualBgOn());
-    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), QStringLiteral("1.0.3.7"));
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(), kDemoFirmware);
     QVERIFY(page->findChild<QWidget*>(QStringLiteral("pbFirmwareUpgrade"))->isVisible());
     auto* delay = page->findChild<QComboBox*>(QStringLiteral("cbDevAutoSleep"));
     QVERIFY(delay->isVisible());

@@ -34,7 +34,7 @@ constexpr uint8_t kRecordSelector = 6;
 const QByteArray kOrlaPackage =
     "{\"errorcode\":200,\"reason\":\"\",\"packages\":[{\"product\":\"Kestro_orla\",\"branch\":\"OA_E\","
     "\"platform\":\"SSC336Q\",\"url\":\"http://127.0.0.1:9/f.bin\",\"pkgsize\":2048,"
-    "\"md5\":\"00112233445566778899aabbccddeeff\",\"version\":\"1.0.4.0\",\"status\":\"release\"}]}";
+    "\"md5\":\"00112233445566778899aabbccddeeff\",\"version\":\"4.2.7.0\",\"status\":\"release\"}]}";
 
 // An Orla (type 2) or Orla 4K (type 3) with this firmware and status block.
 QSharedPointer<UvcDevice> plugOrla(int productType, uint32_t version, const QByteArray& serial,
@@ -299,7 +299,7 @@ void tst_SystemSettingUi::lateReplyGoesToItsOwnCamera()
     page.show();
     page.setCurrentUvcDevSn(kOrlaSn);
     page.setCurrentUvcDevSn(orla_->sn());
-    QVERIFY(QTest::qWaitFor([&] { return demo->latestVersion() == QLatin1String("1.0.4.0"); }, 8000));
+    QVERIFY(QTest::qWaitFor([&] { return demo->latestVersion() == QLatin1String("4.2.7.0"); }, 8000));
     QTest::qWait(50);
     QCOMPARE(orla_->latestVersion(), QStringLiteral("4.2.3.1"));
     QVERIFY(child(&page, "pbFirmwareUpgrade")->isHidden());

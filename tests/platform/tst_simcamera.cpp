@@ -1,9 +1,12 @@
 // The simulated camera as a test double must answer like a camera: message
-// frames on selector 2 with its fault knobs, the status block, the standard
-// controls, the request log and plugging.
+// frames on selector 2 with its fault knobs, the status block and how it
+// follows the controls, a factory reset, deleted pictures, the request log
+// and plugging.
 
 #include "platform/DeviceBackend.h"
 #include "platform/sim/SimBackend.h"
+#include "support/InitedCamera.h"
+#include "support/TestHome.h"
 
 #include <QtTest>
 
@@ -43,11 +46,32 @@ QByteArray readFrame(SimCamera& camera, int* moved = nullptr)
 // seq 0x1234, command 0x13D2, payload 01, response requested
 const char* const kRequest = "AA000D121234927300E113D201";
 
+QByteArray statusOf(SimCamera& camera)
+{
+    QByteArray block(60, '\0');
+    camera.controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, kXu, 6,
+                          reinterpret_cast<uint8_t*>(block.data()), block.size());
+    return block;
+}
+
+// An Orla, or a Zuki ("Kestro_zuki_2P" on the SSC336Q).
+SimCameraModel family(const QString& name)
+{
+    SimCameraModel model;
+    if (name == QLatin1String("Zuki"))
+        model.productIndex = 2;
+    return model;
+}
+
+const QByteArray kMask0("/app/private/mask0.jpg");
+const QByteArray kMask2("/app/private/mask2.jpg");
+
 } // namespace
 
 class tst_SimCamera : public QObject
 {
     Q_OBJECT
+    TestHome home_;
 private slots:
     void messageReplies_data();
     void messageReplies();
@@ -56,6 +80,12 @@ private slots:
     void noResponseRequestedNoReply();
     void badRequestIsDropped();
     void statusBlock();
+    void statusFollowsControls_data();
+    void statusFollowsControls();
+    void factoryReset_data();
+    void factoryReset();
+    void imageRecords_data();
+    void imageRecords();
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
@@ -169,6 +199,122 @@ void tst_SimCamera::statusBlock()
     camera.setKnobs(knobs);
     QCOMPARE(camera.controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, kXu, 6,
                                    reinterpret_cast<uint8_t*>(block.data()), 60), 0);
+}
+
+// A control the host sets shows in the status block where the family
+// reports it: the zoom as its place in the range (100..500 here), focus,
+// auto focus and the power-line frequency as they are.
+void tst_SimCamera::statusFollowsControls_data()
+{
+    QTest::addColumn<QString>("camera");
+    QTest::addColumn<QString>("status");  // as plugged
+    QTest::addColumn<QString>("write");   // controls set, as the host sends them
+    QTest::addColumn<QString>("after");   // the status block then
+
+    QTest::newRow("Orla zoom half way") << "Orla" << "8=32" << "CT:0B=2c01" << "8=32";
+    QTest::newRow("Orla zoom from 1.5x to 2x") << "Orla" << "8=32" << "CT:0B=f401" << "8=64";
+    QTest::newRow("Orla zoom 12.5 goes up") << "Orla" << "8=32" << "CT:0B=9600" << "8=0d";
+    QTest::newRow("Orla zoom back to 1x") << "Orla" << "8=32" << "CT:0B=6400" << "";
+    QTest::newRow("Zuki zoom") << "Zuki" << "" << "CT:0B=2c01" << "4=32";
+    QTest::newRow("Orla anti-flicker 60 Hz") << "Orla" << "7=01" << "PU:05=02" << "7=02";
+    QTest::newRow("Orla anti-flicker off") << "Orla" << "7=01" << "PU:05=00" << "";
+    QTest::newRow("Zuki anti-flicker 50 Hz") << "Zuki" << "" << "PU:05=01" << "3=01";
+    QTest::newRow("Orla auto focus off at 128") << "Orla" << "24=01" << "CT:08=00 CT:06=8000" << "25=80";
+    QTest::newRow("Orla focus beyond a byte shows 255") << "Orla" << "" << "CT:06=ff03" << "25=ff";
+    QTest::newRow("Zuki reports no focus") << "Zuki" << "" << "CT:08=00 CT:06=8000" << "";
+    QTest::newRow("contrast reports nowhere") << "Orla" << "2=01" << "PU:03=1e00" << "2=01";
+}
+
+void tst_SimCamera::statusFollowsControls()
+{
+    QFETCH(QString, camera);
+    QFETCH(QString, status);
+    QFETCH(QString, write);
+    QFETCH(QString, after);
+    SimCameraModel model = family(camera);
+    model.statusBlock = statusBytes(status);
+    SimCamera sim(model);
+    QVERIFY(sim.openControlInterface());
+    for (const QString& change : write.split(QLatin1Char(' '))) {
+        const bool ct = change.startsWith(QLatin1String("CT"));
+        QByteArray value = QByteArray::fromHex(change.section(QLatin1Char('='), 1).toLatin1());
+        QCOMPARE(sim.controlRequest(UvcRequest::SetCur, ct ? UvcUnitKind::CameraTerminal : UvcUnitKind::ProcessingUnit,
+                                    ct ? 1 : 2, uint8_t(change.mid(3, 2).toUInt(nullptr, 16)),
+                                    reinterpret_cast<uint8_t*>(value.data()), value.size()),
+                 value.size());
+    }
+    QCOMPARE(statusOf(sim).toHex(), statusBytes(after).toHex());
+}
+
+void tst_SimCamera::factoryReset_data()
+{
+    QTest::addColumn<QString>("payload");
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("restore") << "01" << true;
+    QTest::newRow("payload 0 is no restore") << "00" << false;
+}
+
+// The controls go back to their defaults and the status block to the
+// factory's, zoom, anti-flicker and auto focus with them; the camera stays
+// awake and answers the command as it answers any.
+void tst_SimCamera::factoryReset()
+{
+    QFETCH(QString, payload);
+    QFETCH(bool, reset);
+    SimCameraModel model = withControls(SimCameraModel(), QStringLiteral("CT:0B=2c01 PU:05=02 PU:03=1e00"));
+    model.statusBlock = statusBytes(QStringLiteral("1=01 2=01 7=02 8=32 14=01"));
+    model.factoryStatusBlock = statusBytes(QStringLiteral("14=01"));
+    InitedCamera cam(model);
+    QVERIFY(cam.inited);
+    const QByteArray before = statusOf(*cam.camera);
+    ProtocolMsg::FrmPacket frame = makeFrame(0x13C4, 0xE1, QByteArray::fromHex(payload.toLatin1()));
+    QByteArray reply;
+    QCOMPARE(cam.device->sendMsgSync(frame, reply), UvcDevice::ErrSuccess);
+    QCOMPARE(reply.toHex(), payload.toLatin1());
+    const QByteArray after = reset ? statusBytes(QStringLiteral("2=01 7=01 14=01 24=01")) : before;
+    QCOMPARE(statusOf(*cam.camera).toHex(), after.toHex());
+    QCOMPARE(cam.camera->controlValue(UvcUnitKind::CameraTerminal, 0x0B).toHex(), reset ? "6400" : "2c01");
+    QCOMPARE(cam.camera->controlValue(UvcUnitKind::ProcessingUnit, 0x03).toHex(), reset ? "3200" : "1e00");
+}
+
+// The image record names a picture by index: operation 1 deletes it from
+// the camera, operation 0 selects it.
+void tst_SimCamera::imageRecords_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("mask0Kept");
+    QTest::addColumn<bool>("mask2Kept");
+    QTest::addColumn<int>("selected");  // status byte 20
+    QTest::newRow("delete 2") << 1 << 2 << true << false << 0;
+    QTest::newRow("delete 0") << 1 << 0 << false << true << 0;
+    QTest::newRow("select 2") << 0 << 2 << true << true << 2;
+    QTest::newRow("delete 3: none such") << 1 << 3 << true << true << 0;
+}
+
+void tst_SimCamera::imageRecords()
+{
+    QFETCH(int, operation);
+    QFETCH(int, index);
+    QFETCH(bool, mask0Kept);
+    QFETCH(bool, mask2Kept);
+    QFETCH(int, selected);
+    SimCameraModel model;
+    model.pictures = {{kMask0, "default"}, {kMask2, "the user's"}};
+    InitedCamera cam(model);
+    QVERIFY(cam.inited);
+    QCOMPARE(cam.device->cameraSetImageReplace(operation, index), 0);
+    QCOMPARE(cam.camera->pictures().picture(kMask0).isEmpty(), !mask0Kept);
+    QCOMPARE(cam.camera->pictures().picture(kMask2).isEmpty(), !mask2Kept);
+    QCOMPARE(int(statusOf(*cam.camera).at(20)), selected);
+    if (mask2Kept)
+        return;
+    // The host asks for the thumbnail again: the camera has none.
+    QSignalSpy done(cam.device.data(), &UvcDevice::fileDownloadDone);
+    cam.device->setThumbnailPath(2, home_.path() + QStringLiteral("/mask2.jpg"));
+    QVERIFY(cam.device->startFileDownloadAsync(UvcDevice::ImageTransType(4)));
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
+    QCOMPARE(done.first().at(1).toInt(), 255);
 }
 
 void tst_SimCamera::requestsNeedTheRightUnitAndAnOpenInterface()

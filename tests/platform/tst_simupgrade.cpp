@@ -2,10 +2,14 @@
 // and the upgrade selectors: uploads kept by path (containers unpacked), the
 // patch list applied and the package installed with a reboot at the same
 // location, the upgrade request and "reboot", an old camera's shell upload,
-// the packed log, the fault knobs, and reboots reported off the camera's lock.
+// the packed log, the fault knobs, reboots reported off the camera's lock,
+// pictures kept across reboots, the stream the camera is told to send on,
+// the download request's expected length and packet size, and resent
+// upload packets.
 
 #include "support/LzmaAlone.h"
 #include "support/PackageBuilder.h"
+#include "support/StreamPackets.h"
 #include "package/UpgradePkgPatch.h"
 #include "support/TestHome.h"
 #include "support/InitedCamera.h"
@@ -88,28 +92,65 @@ struct Rig
 const QList<QPair<uint32_t, bool>> kRebooted = {{kLoc, false}, {kLoc, true}};
 const QList<QPair<uint32_t, bool>> kGone = {{kLoc, false}};
 
-// Sends a file as the host's record upload does; the upload state after it.
-int upload(UvcDevice& d, const QByteArray& path, const QByteArray& file, uint8_t flags)
+bool startUpload(UvcDevice& d, const QByteArray& path, uint32_t length, uint8_t flags)
 {
     QByteArray start(60, '\0');
     start[0] = char(flags);
-    put32(start, 1, uint32_t(file.size()));
+    put32(start, 1, length);
     start[5] = 52;
     start.replace(7, path.size(), path);
-    if (!d.ugUpCmd(bytes(block("08"))) || !d.transFileStart(bytes(start)))
-        return -1;
-    for (int at = 0, seq = 1; at < file.size(); at += 52, ++seq) {
-        const QByteArray piece = file.mid(at, 52);
-        QByteArray packet(60, '\0');
-        put32(packet, 0, uint32_t(seq));
-        packet[6] = char(piece.size());
-        packet.replace(8, piece.size(), piece);
-        const uint16_t crc = Util::crc16ForBuf(bytes(packet), uint32_t(8 + piece.size()));
-        qToLittleEndian<quint16>(crc, packet.data() + 4);
-        d.transFileTrans(bytes(packet));
-    }
+    return d.ugUpCmd(bytes(block("08"))) && d.transFileStart(bytes(start));
+}
+
+// Upload packet seq of a file: sequence, CRC-16, length, 52 bytes at most.
+void sendPacket(UvcDevice& d, const QByteArray& file, int seq)
+{
+    const QByteArray piece = file.mid((seq - 1) * 52, 52);
+    QByteArray packet(60, '\0');
+    put32(packet, 0, uint32_t(seq));
+    packet[6] = char(piece.size());
+    packet.replace(8, piece.size(), piece);
+    const uint16_t crc = Util::crc16ForBuf(bytes(packet), uint32_t(8 + piece.size()));
+    qToLittleEndian<quint16>(crc, packet.data() + 4);
+    d.transFileTrans(bytes(packet));
+}
+
+int upState(UvcDevice& d)
+{
     UpgradeFileUpState state;
     return d.transFileTransStateGet(&state) == 0 ? state.state : -1;
+}
+
+// Sends a file as the host's record upload does; the upload state after it.
+int upload(UvcDevice& d, const QByteArray& path, const QByteArray& file, uint8_t flags)
+{
+    if (!startUpload(d, path, uint32_t(file.size()), flags))
+        return -1;
+    for (int seq = 1; (seq - 1) * 52 < file.size(); ++seq)
+        sendPacket(d, file, seq);
+    return upState(d);
+}
+
+// A capture of the camera in one format, counting the frames it is sent.
+struct Watch
+{
+    FrameLog log;
+    SimCapture& capture;
+    Watch(SimCamera& camera, CaptureSession::PixelFormat pixel) : capture(camera.simCapture())
+    {
+        const CaptureSession::Format format = CaptureSession::streamFormats().at(pixel == CaptureSession::PixelFormat::Mjpeg ? 0 : 1);
+        capture.open(format, [this](const QByteArray& frame, const CaptureSession::Format&) { log.add(frame); });
+        capture.start();
+    }
+    ~Watch() { capture.close(); }
+};
+
+QString lengthsOf(const QList<QByteArray>& frames)
+{
+    QStringList lengths;
+    for (const QByteArray& frame : frames)
+        lengths << QString::number(stream::decode(frame).data.size());
+    return lengths.join(' ');
 }
 
 QByteArray commandState(UvcDevice& d, int length)
@@ -231,6 +272,13 @@ private slots:
     void faults_data();
     void faults();
     void rebootsReportOffTheCameraLock();
+    void picturesKeptAcrossReboots();
+    void streamGoesWhereTold_data();
+    void streamGoesWhereTold();
+    void downloadRequestHonoured_data();
+    void downloadRequestHonoured();
+    void resentPackets_data();
+    void resentPackets();
     void backendGoesDuringAReboot();
 };
 
@@ -565,6 +613,147 @@ void tst_SimUpgrade::rebootsReportOffTheCameraLock()
     QTRY_COMPARE(arrivals.load(), kRounds + 1);
     QCOMPARE(backend.camera(kLoc)->journal()->events(SimEvent::Reboot).size(), kRounds);
     backend.stopHotPlug();
+}
+
+// What the host uploaded stays, what it deleted stays gone.
+void tst_SimUpgrade::picturesKeptAcrossReboots()
+{
+    const QByteArray mask1("/app/private/mask1.jpg");
+    const QByteArray mask2("/app/private/mask2.jpg");
+    SimCameraModel model;
+    model.systemType = 2;
+    model.pictures = {{mask2, "the user's"}};
+    Rig rig(model);
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(kLoc);
+    camera->setPicture(mask1, "uploaded");  // as an upload leaves it
+    camera->removePicture(mask2);
+    QVERIFY(rig.device->ugSyscall(QByteArray("reboot")));
+    QVERIFY(rig.waitForBoot(2));
+    const SimPictures after = rig.backend.camera(kLoc)->pictures();
+    QCOMPARE(after.picture(mask1), QByteArray("uploaded"));
+    QVERIFY(after.picture(mask2).isEmpty());
+}
+
+void tst_SimUpgrade::streamGoesWhereTold_data()
+{
+    QTest::addColumn<int>("told");  // stream type of command 10; -1 none sent
+    QTest::addColumn<int>("format");  // of the capture: 0 motion JPEG, 1 YUYV
+    QTest::addColumn<uint>("program");
+    QTest::addColumn<bool>("frames");
+    QTest::newRow("untold: motion JPEG") << -1 << 0 << 0x01011901u << true;
+    QTest::newRow("untold: no YUYV") << -1 << 1 << 0x01011901u << false;
+    QTest::newRow("told motion JPEG, YUYV capture") << 0 << 1 << 0x01011901u << false;
+    QTest::newRow("told YUYV") << 1 << 1 << 0x01011901u << true;
+    QTest::newRow("told YUYV, motion JPEG capture") << 1 << 0 << 0x01011901u << false;
+    QTest::newRow("program 1.1.25.0 told YUYV: no YUYV") << 1 << 1 << 0x01011900u << false;
+    QTest::newRow("program 1.1.25.0 told YUYV: motion JPEG") << 1 << 0 << 0x01011900u << true;
+}
+
+void tst_SimUpgrade::streamGoesWhereTold()
+{
+    QFETCH(int, told);
+    QFETCH(int, format);
+    QFETCH(uint, program);
+    QFETCH(bool, frames);
+    const QByteArray name("/log/vesk_log.tar.gz");
+    SimCameraModel model;
+    model.systemType = 2;
+    model.upgrade.programVersion = program;
+    model.upgrade.files.insert(name, QByteArray(5000, 'L'));
+    Rig rig(model);
+    if (told == 1 && program < 0x01011901)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("upgrade program .* streams over motion JPEG only"));
+    if (told >= 0)
+        QVERIFY(rig.device->ugUpCmd(bytes(block("0a0" + QByteArray::number(told)))));
+    QVERIFY(stream::send(*rig.device, stream::request(0, 0, name)));
+    Watch watch(*rig.backend.camera(kLoc), format == 0 ? CaptureSession::PixelFormat::Mjpeg
+                                                       : CaptureSession::PixelFormat::Yuyv);
+    if (frames) {
+        QVERIFY(watch.log.waitFor(1, 5000));
+        QCOMPARE(lengthsOf(watch.log.frames()), QStringLiteral("5000"));
+    } else {
+        QTest::qWait(150);
+        QCOMPARE(watch.log.count(), 0);
+    }
+}
+
+void tst_SimUpgrade::downloadRequestHonoured_data()
+{
+    QTest::addColumn<bool>("generate");
+    QTest::addColumn<uint>("expected");
+    QTest::addColumn<uint>("packetSize");
+    QTest::addColumn<uint>("fileLen");  // of the state
+    QTest::addColumn<uint>("packLen");
+    QTest::addColumn<QString>("frames");  // data lengths
+    QTest::newRow("packets of 4096") << false << 0u << 4096u << 10000u << 4096u << "4096 4096 1808";
+    QTest::newRow("no packet size: the camera's own") << false << 0u << 0u << 10000u << 0x40000u << "10000";
+    QTest::newRow("generated as long as expected") << true << 700u << 0x40000u << 700u << 0x40000u << "700";
+    QTest::newRow("generated without expectation: the image") << true << 0u << 0x40000u << 12u << 0x40000u << "12";
+}
+
+void tst_SimUpgrade::downloadRequestHonoured()
+{
+    QFETCH(bool, generate);
+    QFETCH(uint, expected);
+    QFETCH(uint, packetSize);
+    QFETCH(uint, fileLen);
+    QFETCH(uint, packLen);
+    QFETCH(QString, frames);
+    SimCameraModel model;
+    model.systemType = 2;
+    model.upgrade.files.insert(kFw, QByteArray(10000, 'f'));
+    model.upgrade.presentImage = "present fw. ";
+    Rig rig(model);
+    QByteArray request = stream::request(generate ? 5 : 0, 0, kFw, expected);
+    put32(request, 9, packetSize);
+    QVERIFY(stream::send(*rig.device, request));
+    UpgradeFileDownloadState state;
+    for (int read = 0; read < 10 && state.state != UpgradeFileDownloadState::kTransferring; ++read)
+        QVERIFY(rig.device->fileDownloadStateGet(&state));
+    QCOMPARE(int(state.state), int(UpgradeFileDownloadState::kTransferring));
+    QCOMPARE(state.fileLen, fileLen);
+    QCOMPARE(state.packLen, packLen);
+    Watch watch(*rig.backend.camera(kLoc), CaptureSession::PixelFormat::Mjpeg);
+    const int count = frames.split(' ').size();
+    QVERIFY(watch.log.waitFor(count, 5000));
+    QTest::qWait(50);
+    QCOMPARE(lengthsOf(watch.log.frames()), frames);
+}
+
+void tst_SimUpgrade::resentPackets_data()
+{
+    QTest::addColumn<QString>("order");  // packets as sent; '*' one with other bytes
+    QTest::addColumn<int>("duplicates");
+    QTest::addColumn<bool>("altered");  // the second packet's other bytes are kept
+    QTest::newRow("in order") << "1 2 3" << 0 << false;
+    QTest::newRow("one sent twice") << "1 2 2 3" << 1 << false;
+    QTest::newRow("resent with other bytes: written in its place") << "1 2 2* 3" << 1 << true;
+    QTest::newRow("the first again after the last") << "1 2 3 1" << 1 << false;
+    QTest::newRow("ahead of a gap: dropped, not a duplicate") << "1 3 2 3" << 0 << false;
+}
+
+void tst_SimUpgrade::resentPackets()
+{
+    QFETCH(QString, order);
+    QFETCH(int, duplicates);
+    QFETCH(bool, altered);
+    SimCameraModel model;
+    model.systemType = 2;
+    Rig rig(model);
+    QByteArray file(150, '\0');
+    for (int i = 0; i < file.size(); ++i)
+        file[i] = char(i);
+    QByteArray other = file;
+    for (int i = 52; i < 104; ++i)
+        other[i] = char(~other[i]);
+    QVERIFY(startUpload(*rig.device, kFw, uint32_t(file.size()), 0));
+    for (const QString& packet : order.split(' ')) {
+        const bool changed = packet.endsWith('*');
+        sendPacket(*rig.device, changed ? other : file, packet.left(1).toInt());
+    }
+    QCOMPARE(upState(*rig.device), 2);
+    QCOMPARE(rig.backend.camera(kLoc)->upgradeService().duplicatePackets(), duplicates);
+    QCOMPARE(rig.model().upgrade.files.value(kFw), altered ? other : file);
 }
 
 // A backend that goes while a camera is away plugs nothing afterwards and

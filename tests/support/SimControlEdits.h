@@ -1,7 +1,7 @@
 #pragma once
 
-// Simulated cameras' standard controls as tests state them, and the
-// requests a camera saw in a compact text form.
+// Simulated cameras' standard controls and status blocks as tests state
+// them, and the requests a camera saw in a compact text form.
 
 #include "platform/sim/SimCamera.h"
 
@@ -44,6 +44,16 @@ inline vesk::pc::SimCameraModel withControls(vesk::pc::SimCameraModel model, con
         }
     }
     return model;
+}
+
+// A 60-byte status block written as "1=01 25=80": bytes by index, in hex;
+// the rest 0.
+inline QByteArray statusBytes(const QString& bytes)
+{
+    QByteArray block(60, '\0');
+    for (const QString& item : bytes.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        block[item.section(QLatin1Char('='), 0, 0).toInt()] = char(item.section(QLatin1Char('='), 1).toUInt(nullptr, 16));
+    return block;
 }
 
 // "<request> <unit>:<selector>/<length> <data>", e.g. "SET_CUR PU:06/2 4cff";

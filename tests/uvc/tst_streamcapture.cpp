@@ -61,6 +61,14 @@ struct StreamCamera
     {
         return stream::send(*device, stream::request(command, 0, kFwName));
     }
+    // Upgrade command 10: the stream to send files on (0 motion JPEG, 1 YUYV).
+    bool tellStreamType(uint8_t type)
+    {
+        QByteArray record(60, '\0');
+        record[0] = 10;
+        record[1] = char(type);
+        return device->ugUpCmd(reinterpret_cast<const uint8_t*>(record.constData()));
+    }
     SimCapture& capture() { return camera->simCapture(); }
 };
 
@@ -309,6 +317,7 @@ void tst_StreamCapture::oneCaptureAtATime()
     StreamCamera a(backend, modelA);
     StreamCamera b(backend, modelB);
     QVERIFY(a.requestDownload());
+    QVERIFY(b.tellStreamType(1));
     QVERIFY(b.requestDownload());
 
     QVERIFY(a.device->streamActivate(UvcDevice::ImageFormatMjpeg));

@@ -1,7 +1,7 @@
 #include "platform/sim/SimCamera.h"
 
 #include "platform/sim/SimDescriptors.h"
-#include "platform/sim/SimParamRecords.h"
+#include "platform/sim/SimStatusBlock.h"
 #include "uvc/IdentityTables.h"
 
 #include <QDebug>
@@ -24,15 +24,9 @@ constexpr uint8_t kPictureUploadSelector = 3;
 constexpr uint8_t kPictureDownloadSelector = 4;
 constexpr int kBlockSize = 60;
 constexpr uint16_t kCmdDevStatus = 0x13C2;
-
-// The state a run-status command sets (payload 1 then the state), or -1 for
-// any other frame.
-int runStatusOf(const uint8_t* frame)
-{
-    const int length = qFromBigEndian<quint16>(frame + 1) & 0x0FFF;
-    const int command = qFromBigEndian<quint16>(frame + 10);
-    return command == kCmdDevStatus && length >= 14 && frame[12] == 1 ? frame[13] : -1;
-}
+constexpr uint16_t kCmdRestoreFactory = 0x13C4;
+constexpr uint8_t kImageRecordId = 0x0E;  // operation, then the picture's index
+constexpr uint8_t kImageDelete = 1;
 
 // The node a denied open names: there is no real one.
 QString simNode(const UsbDeviceInfo& usb)
@@ -90,6 +84,8 @@ SimCamera::SimCamera(const SimCameraModel& model, const QSharedPointer<SimJourna
     upgrade_.setKnobs(upgradeKnobs());
     upgrade_.attach(journal_, model_.boot);
     upgradeSystem_ = model_.systemType != 1;
+    if (model_.factoryStatusBlock.isEmpty())
+        model_.factoryStatusBlock = model_.statusBlock;
     productType_ = productTypeOfIndices(model_.productIndex, model_.platformIndex);
     for (auto it = model_.replies.cbegin(); it != model_.replies.cend(); ++it)
         replies_.insert(it.key(), it.value());
@@ -222,6 +218,7 @@ int SimCamera::answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t sele
                 return -1;
             const int moved = std::min(length, control.length());
             std::memcpy(control.cur.data(), data, size_t(moved));
+            applyControl(control, productType_, model_.statusBlock);
             return moved;
         }
         if (request == UvcRequest::GetCur && control.readFails)
@@ -240,12 +237,10 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
         if (request == UvcRequest::SetCur) {
-            const bool taken = channel_.write(data, length, model_.knobs, replies_);
-            const int state = runStatusOf(data);
-            if (taken && state >= 0)
-                applyRunStatus(uint8_t(state), productType_, model_.statusBlock);
-            if (taken)
+            if (channel_.write(data, length, model_.knobs, replies_)) {
+                takeCameraFrame(data);
                 takeUpgradeFrame(data);
+            }
             return length;
         }
         return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;
@@ -260,6 +255,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
             if (model_.knobs.recordWriteBytes < length)
                 return model_.knobs.recordWriteBytes;
             applyParamRecord(data, productType_, model_.statusBlock);
+            if (data[0] == kImageRecordId && data[1] == 2 && data[2] == kImageDelete)
+                pictures_.removeMask(data[3]);
         }
         if (selector == kPresetSelector)
             return presets_.write(data, length);
@@ -287,6 +284,33 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
     return length;
 }
 
+// A frame for the camera itself that changes what it reports: the run
+// status, and the factory reset.
+void SimCamera::takeCameraFrame(const uint8_t* frame)
+{
+    const int length = qFromBigEndian<quint16>(frame + 1) & 0x0FFF;
+    const uint16_t command = qFromBigEndian<quint16>(frame + 10);
+    if (command == kCmdDevStatus && length >= 14 && frame[12] == 1)
+        applyRunStatus(frame[13], productType_, model_.statusBlock);
+    else if (command == kCmdRestoreFactory && length >= 13 && frame[12] == 1)
+        restoreFactorySettings();
+}
+
+// Every setting as it left the factory: the controls at their defaults,
+// the status block the model's factory one with what follows the controls
+// taken from them. The camera stays in the run state it is in.
+void SimCamera::restoreFactorySettings()
+{
+    const uint8_t runState = runStateOf(model_.statusBlock, productType_);
+    model_.statusBlock = model_.factoryStatusBlock;
+    applyRunStatus(runState, productType_, model_.statusBlock);
+    for (SimControl& control : model_.controls) {
+        control.cur = control.def;
+        applyControl(control, productType_, model_.statusBlock);
+    }
+    qInfo() << "Simulated camera" << model_.name << "restored its factory settings";
+}
+
 CaptureSession* SimCamera::capture()
 {
     QMutexLocker lock(&mutex_);
@@ -305,12 +329,12 @@ bool SimCamera::streamHeld(bool counted)
     return stream_.held(counted);
 }
 
-QList<QByteArray> SimCamera::takeStreamFrames()
+QList<QByteArray> SimCamera::takeStreamFrames(CaptureSession::PixelFormat format)
 {
     QMutexLocker lock(&mutex_);
     if (!plugged_)
         return {};
-    const QList<QByteArray> frames = stream_.next(upgrade_);
+    const QList<QByteArray> frames = stream_.next(upgrade_, format);
     if (stream_.takeLeaving())
         restart(SimUpgradeService::Restart{0, 0, 0, false});
     return frames;

@@ -67,13 +67,13 @@ public:
 
     // Stream capture. The formats the model offers; whether another program
     // holds the stream (a counted check uses up one of the held-checks
-    // knob); the frames the download stream sends next, taken under the
-    // camera's lock; and the stream's faults (setting them re-arms the
-    // one-time ones).
+    // knob); the frames the download stream sends next to a capture in a
+    // format, taken under the camera's lock; and the stream's faults
+    // (setting them re-arms the one-time ones).
     SimCapture& simCapture() { return capture_; }
     QList<CaptureSession::Format> captureFormats() const;
     bool streamHeld(bool counted);
-    QList<QByteArray> takeStreamFrames();
+    QList<QByteArray> takeStreamFrames(CaptureSession::PixelFormat format);
     SimStreamFaults streamFaults() const;
     void setStreamFaults(const SimStreamFaults& faults);
 
@@ -111,7 +111,8 @@ public:
     int droppedFrames() const;
     void unplug();
     bool isPlugged() const;
-    // The model as it stands, its upgrade files and installed packages included.
+    // The model as it stands: settings, pictures, upgrade files and
+    // installed packages, as the camera keeps them across a reboot.
     SimCameraModel model() const;
     QSharedPointer<SimJournal> journal() const { return journal_; }
     void setRebootHandler(const RebootHandler& handler);
@@ -122,6 +123,10 @@ private:
                        int length);
     int answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length);
     uint8_t unitIdOf(UvcUnitKind kind) const;
+    void takeCameraFrame(const uint8_t* frame);
+    void restoreFactorySettings();
+    // model() under the lock.
+    SimCameraModel current() const;
     // Upgrades (_upgrade.cpp).
     SimUpgradeKnobs upgradeKnobs() const;
     bool isOldCamera() const;

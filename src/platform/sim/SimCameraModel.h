@@ -45,6 +45,9 @@ struct SimCameraModel
 
     QList<SimControl> controls = defaultControls();
     QByteArray statusBlock = QByteArray(60, '\0');
+    // What a factory reset brings the status block back to (empty: the
+    // block as plugged); the controls go back to their defaults.
+    QByteArray factoryStatusBlock;
     // Reply data by command word; a command not listed echoes its payload.
     QHash<uint16_t, QByteArray> replies;
     // Pictures the camera holds by file name, and their thumbnails (a name

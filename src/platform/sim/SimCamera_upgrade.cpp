@@ -89,8 +89,7 @@ void SimCamera::takeUpgradeWrite(uint8_t selector, const uint8_t* data)
 // reboot delay, plugs the next model at the same location.
 void SimCamera::restart(const SimUpgradeService::Restart& asked)
 {
-    SimCameraModel next = model_;
-    next.upgrade = upgrade_.model();
+    SimCameraModel next = current();
     next.boot = model_.boot + 1;
     if (asked.systemType != 0)
         next.systemType = int8_t(asked.systemType);
@@ -111,9 +110,18 @@ void SimCamera::restart(const SimUpgradeService::Restart& asked)
 SimCameraModel SimCamera::model() const
 {
     QMutexLocker lock(&mutex_);
-    SimCameraModel current = model_;
-    current.upgrade = upgrade_.model();
-    return current;
+    return current();
+}
+
+// What the camera keeps across a reboot: its settings, its pictures, its
+// upgrade files and installed packages.
+SimCameraModel SimCamera::current() const
+{
+    SimCameraModel now = model_;
+    now.upgrade = upgrade_.model();
+    now.pictures = pictures_.pictureFiles();
+    now.thumbnails = pictures_.thumbnailFiles();
+    return now;
 }
 
 void SimCamera::setRebootHandler(const RebootHandler& handler)

@@ -133,7 +133,7 @@ void SimCapture::run(FrameCallback callback, Format format)
 {
     while (pause(0)) {
         QList<QByteArray> frames = takeRawFrames();
-        frames += camera_.takeStreamFrames();  // under the camera's lock
+        frames += camera_.takeStreamFrames(format.pixelFormat);  // under the camera's lock
         if (frames.isEmpty()) {
             pause(kIdlePollMs);
             continue;

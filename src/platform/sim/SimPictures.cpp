@@ -22,6 +22,7 @@ constexpr uint8_t kData = 2;
 constexpr uint8_t kResend = 3;
 constexpr uint8_t kUploadData = 4;
 constexpr uint16_t kThumbnailWidth = 64;
+constexpr int kMasks = 3;
 constexpr uint32_t kLargestUpload = 0x100000;  // the camera's own limit, beyond the host's
 
 bool allZeroFrom(const uint8_t* block, int from)
@@ -125,6 +126,17 @@ void SimPictures::removePicture(const QByteArray& name)
 {
     pictures_.remove(name);
     thumbnails_.remove(name);
+}
+
+void SimPictures::removeMask(int index)
+{
+    if (index >= 0 && index < kMasks)
+        removePicture(maskName(index));
+}
+
+QByteArray SimPictures::maskName(int index)
+{
+    return "/app/private/mask" + QByteArray::number(index) + ".jpg";
 }
 
 uint8_t SimPictures::switchValue(uint8_t selector) const

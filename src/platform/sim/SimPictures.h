@@ -44,7 +44,12 @@ public:
     // Test side. A thumbnail not given is the full picture itself.
     void setPicture(const QByteArray& name, const QByteArray& full, const QByteArray& thumbnail);
     void removePicture(const QByteArray& name);
+    // The picture the host names by index (0 to 2), as the image records do.
+    void removeMask(int index);
+    static QByteArray maskName(int index);
     QByteArray picture(const QByteArray& name) const { return pictures_.value(name); }
+    QHash<QByteArray, QByteArray> pictureFiles() const { return pictures_; }
+    QHash<QByteArray, QByteArray> thumbnailFiles() const { return thumbnails_; }
     void setFaults(const Faults& faults) { faults_ = faults; }
     uint8_t switchValue(uint8_t selector) const;
     QList<uint32_t> resendRequests() const { return resendRequests_; }

@@ -39,9 +39,9 @@ bool SimStreamSource::held(bool counted)
     return true;
 }
 
-QList<QByteArray> SimStreamSource::next(SimUpgradeService& service)
+QList<QByteArray> SimStreamSource::next(SimUpgradeService& service, CaptureSession::PixelFormat format)
 {
-    if (!service.isStreaming())
+    if (!service.isStreaming() || !service.streamsIn(format))
         return {};
     if (inGap_ && service.resendRequests() == resendsAtGap_)
         return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CaptureSession.h"
 #include "platform/sim/SimStreamFaults.h"
 
 #include <QByteArray>
@@ -28,9 +29,10 @@ public:
     // counted check uses up one of the held checks.
     bool held(bool counted);
 
-    // The frames due now (usually one packet), advancing the service's
-    // cursor; empty while nothing is due.
-    QList<QByteArray> next(SimUpgradeService& service);
+    // The frames due now (usually one packet) to a capture in this format,
+    // advancing the service's cursor; empty while nothing is due, and for a
+    // capture of the other stream than the service sends on.
+    QList<QByteArray> next(SimUpgradeService& service, CaptureSession::PixelFormat format);
     // Whether the camera is to go now (goneAfterPacket fired); asked once.
     bool takeLeaving();
 

@@ -66,7 +66,7 @@ int SimUpgradeService::write(uint8_t selector, const uint8_t* block)
     case kSelDownload:
         note(SimEvent::Download, textAt(block, 13), SimBlock::bytes(block));
         if (block[0] == kDownGenerate)
-            generate(textAt(block, 13));
+            generate(textAt(block, 13), qFromLittleEndian<quint32>(block + 5));
         takeDownloadRequest(block);
         break;
     case kSelCommand: takeCommand(block); break;
@@ -149,17 +149,20 @@ void SimUpgradeService::completeUpload()
 }
 
 // The camera rebuilds its present firmware under the requested name, as
-// long as the package whose patch head lies there (its total length at byte
-// 8): the present image repeated or cut to that length.
-void SimUpgradeService::generate(const QByteArray& name)
+// long as the host expects (without an expected length, as long as the
+// package whose patch head lies there, its total length at byte 8): the
+// present image repeated or cut to that length.
+void SimUpgradeService::generate(const QByteArray& name, uint32_t expected)
 {
     if (model_.presentImage.isEmpty())
         return;
     const QByteArray head = model_.files.value(name);
+    uint32_t length = expected;
+    if (length == 0 && head.size() >= 12 && qFromLittleEndian<quint32>(head.constData()) == kPackageMagic)
+        length = qFromLittleEndian<quint32>(head.constData() + 8);
     QByteArray image = model_.presentImage;
-    if (head.size() >= 12 && qFromLittleEndian<quint32>(head.constData()) == kPackageMagic) {
-        const int total = int(qMin<uint32_t>(qFromLittleEndian<quint32>(head.constData() + 8),
-                                             kMaxImage));
+    if (length != 0) {
+        const int total = int(qMin(length, kMaxImage));
         while (image.size() < total)
             image += model_.presentImage;
         image.truncate(total);
@@ -181,12 +184,21 @@ void SimUpgradeService::takePacket(const uint8_t* block)
     const bool refused = refusing_ != 0;
     if (refused && refusing_ > 0)
         --refusing_;
-    if (refused || upState_ != 1 || !fits || Util::crc16ForBuf(check, uint32_t(8 + length)) != crc) {
+    const bool transferring = upState_ == 1 || upState_ == 2;
+    if (refused || !transferring || !fits || Util::crc16ForBuf(check, uint32_t(8 + length)) != crc) {
         ++badPackets_;
         return;
     }
-    if (seq != doneSeq_ + 1)
+    if (seq >= 1 && seq <= doneSeq_) {  // a resend of one it has: written again in its place
+        ++duplicatePackets_;
+        const int at = int((seq - 1) * kPacketData);
+        const bool fitsItsPlace = seq < doneSeq_ ? length == kPacketData : at + length == uploaded_.size();
+        if (upState_ == 1 && fitsItsPlace)
+            uploaded_.replace(at, length, reinterpret_cast<const char*>(block) + 8, length);
         return;
+    }
+    if (upState_ != 1 || seq != doneSeq_ + 1)
+        return;  // ahead of a gap: the host resends from the done sequence
     uploaded_.append(reinterpret_cast<const char*>(block) + 8, length);
     doneSeq_ = seq;
     if (uint32_t(uploaded_.size()) >= fileLen_) {
@@ -213,7 +225,9 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
         return;
     downName_ = textAt(block, 13);
     downOffset_ = qFromLittleEndian<quint32>(block + 1);
-    packLen_ = kStreamPacketSize;  // the camera's own, whatever the host asked for
+    packLen_ = qFromLittleEndian<quint32>(block + 9);
+    if (packLen_ == 0)
+        packLen_ = kStreamPacketSize;  // the camera's own
     streamNext_ = qMax(downOffset_, 1u);
     resends_ = 0;
     const auto file = model_.files.constFind(downName_);
@@ -225,6 +239,12 @@ void SimUpgradeService::takeDownloadRequest(const uint8_t* block)
     downLen_ = uint32_t(file->size());
     generatingReads_ = command == kDownGenerate ? model_.generateReads : 0;
     downState_ = 1;
+}
+
+bool SimUpgradeService::streamsIn(CaptureSession::PixelFormat format) const
+{
+    return (streamType_ == kStreamMjpeg && format == CaptureSession::PixelFormat::Mjpeg)
+        || (streamType_ == kStreamYuv && format == CaptureSession::PixelFormat::Yuyv);
 }
 
 bool SimUpgradeService::isStreaming() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CaptureSession.h"
 #include "platform/sim/SimJournal.h"
 #include "platform/sim/SimUpgradeKnobs.h"
 #include "platform/sim/SimUpgradeModel.h"
@@ -40,7 +41,10 @@ public:
     // What the camera keeps across a reboot: files, installed packages.
     SimUpgradeModel model() const { return model_; }
     Restart takeRestart();
+    // The stream the host told it to send files on (0 motion JPEG, 1 YUV);
+    // a capture in the other format sees none of them.
     int streamType() const { return streamType_; }
+    bool streamsIn(CaptureSession::PixelFormat format) const;
 
     // SET_CUR and GET_CUR of one block; bytes moved or -1.
     int write(uint8_t selector, const uint8_t* block);
@@ -50,6 +54,8 @@ public:
     QByteArray uploadPath() const { return uploadPath_; }
     QByteArray uploaded() const { return uploaded_; }
     int badPackets() const { return badPackets_; }
+    // Upload packets sent again after the camera had taken them.
+    int duplicatePackets() const { return duplicatePackets_; }
     QList<QByteArray> shellLines() const { return shellLines_; }
     QList<QByteArray> commands() const { return commands_; }
     QList<QByteArray> downloadRequests() const { return downloadRequests_; }
@@ -68,6 +74,9 @@ public:
     QByteArray streamPacket(uint32_t seq) const;
 
 private:
+    static constexpr int kStreamMjpeg = 0;  // stream types as command 10 names them
+    static constexpr int kStreamYuv = 1;
+
     void startUpload(const uint8_t* block);
     void takePacket(const uint8_t* block);
     void takeDownloadRequest(const uint8_t* block);
@@ -76,7 +85,7 @@ private:
     void downloadState(uint8_t* block);
     void commandState(uint8_t* block);
     void completeUpload();
-    void generate(const QByteArray& name);
+    void generate(const QByteArray& name, uint32_t expected);
     void note(SimEvent::Kind kind, const QByteArray& text, const QByteArray& data = QByteArray());
     // Commands and shell lines (_commands.cpp).
     void runCommand(const uint8_t* block);
@@ -106,6 +115,7 @@ private:
     QByteArray uploadPath_;
     QByteArray uploaded_;
     int badPackets_ = 0;
+    int duplicatePackets_ = 0;
     // Download.
     uint8_t downState_ = 0;
     uint32_t downLen_ = 0;

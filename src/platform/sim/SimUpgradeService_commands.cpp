@@ -21,6 +21,7 @@ constexpr uint8_t kFormatUpdater = 6;  // byte 1 of the format command
 constexpr uint8_t kPatchWorking = 1;
 constexpr uint8_t kPatchFinished = 2;
 constexpr uint8_t kPatchFailed = 3;
+constexpr uint32_t kFirstYuvProgram = 0x01011901;  // 1.1.25.1
 
 const QByteArray kUpdaterPath("/app/updater/ug");
 const QByteArray kLogArchive("/log/vesk_log.tar.gz");
@@ -165,8 +166,16 @@ void SimUpgradeService::packLog(const uint8_t*)
     packedLogSize_ = uint32_t(model_.logArchive.size());
 }
 
+// Upgrade programs before 1.1.25.1 send files over motion JPEG only,
+// whatever they are told.
 void SimUpgradeService::takeStreamType(const uint8_t* block)
 {
+    if (block[1] != kStreamMjpeg && model_.programVersion < kFirstYuvProgram) {
+        qWarning() << "Simulated camera: upgrade program" << Qt::hex << model_.programVersion
+                   << "streams over motion JPEG only, not type" << block[1];
+        streamType_ = kStreamMjpeg;
+        return;
+    }
     streamType_ = block[1];
 }
 

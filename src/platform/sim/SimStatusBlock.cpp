@@ -1,4 +1,4 @@
-#include "platform/sim/SimParamRecords.h"
+#include "platform/sim/SimStatusBlock.h"
 
 #include "uvc/CameraStatus.h"
 
@@ -44,6 +44,41 @@ const RecordField kFields[] = {
 
 constexpr uint8_t kImageReplaceId = 0x0E;
 
+// A status field that a standard control fills; the zoom as its place in
+// the control's range.
+struct ControlField
+{
+    UvcUnitKind unit;
+    uint8_t selector;
+    F field;
+    bool placeInRange;
+};
+
+const ControlField kControlFields[] = {
+    {UvcUnitKind::CameraTerminal, 0x0B, F::Zoom, true},
+    {UvcUnitKind::CameraTerminal, 0x06, F::ManualFocus, false},
+    {UvcUnitKind::CameraTerminal, 0x08, F::AutoFocus, false},
+    {UvcUnitKind::ProcessingUnit, 0x05, F::AntiFlicker, false},  // 0 off, 1 50 Hz, 2 60 Hz
+};
+
+int64_t unsignedOf(const QByteArray& value)
+{
+    uint8_t word[8] = {};
+    std::memcpy(word, value.constData(), size_t(std::min(int(value.size()), 8)));
+    return int64_t(qFromLittleEndian<quint64>(word));
+}
+
+// 0 to 100, rounded to the nearest; 0 for a range that is none.
+int placeInRange(const SimControl& control)
+{
+    const int64_t min = unsignedOf(control.min);
+    const int64_t max = unsignedOf(control.max);
+    if (max <= min)
+        return 0;
+    const int64_t place = ((unsignedOf(control.cur) - min) * 200 / (max - min) + 1) / 2;
+    return int(qBound<int64_t>(0, place, 100));
+}
+
 CameraStatus statusOf(const QByteArray& block)
 {
     CameraStatus status;
@@ -85,6 +120,24 @@ void applyRunStatus(uint8_t state, int productType, QByteArray& statusBlock)
     CameraStatus status = statusOf(statusBlock);
     status.setField(F::RunState, state, productType);
     statusBlock = blockOf(status);
+}
+
+uint8_t runStateOf(const QByteArray& statusBlock, int productType)
+{
+    return uint8_t(statusOf(statusBlock).field(F::RunState, productType));
+}
+
+void applyControl(const SimControl& control, int productType, QByteArray& statusBlock)
+{
+    for (const ControlField& row : kControlFields) {
+        if (row.unit != control.unit || row.selector != control.selector)
+            continue;
+        const int64_t value = row.placeInRange ? placeInRange(control) : unsignedOf(control.cur);
+        const int64_t largest = CameraStatus::fieldSize(row.field) == 2 ? 0xFFFF : 0xFF;
+        CameraStatus status = statusOf(statusBlock);
+        status.setField(row.field, int(qMin(value, largest)), productType);
+        statusBlock = blockOf(status);
+    }
 }
 
 } // namespace pc

@@ -40,7 +40,8 @@ void push(int fd, const QByteArray& bytes, int* sent)
 
 } // namespace
 
-QByteArray serveOnce(const QByteArray& request, const qhttp::server::TServerHandler& handler, int maxMs)
+QByteArray serveOnce(const QByteArray& request, const qhttp::server::TServerHandler& handler, int maxMs,
+                     const std::function<bool()>& busy)
 {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
@@ -68,7 +69,7 @@ QByteArray serveOnce(const QByteArray& request, const qhttp::server::TServerHand
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         drain(peer, &answer);
-        if (sent + answer.size() != before)
+        if (sent + answer.size() != before || (busy && busy()))
             quiet.restart();
     }
     delete connection.data();

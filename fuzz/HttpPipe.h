@@ -8,12 +8,17 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace vesk {
 namespace pc {
 namespace fuzz {
 
 // The answer the peer read back; empty when the connection could not be made.
-QByteArray serveOnce(const QByteArray& request, const qhttp::server::TServerHandler& handler, int maxMs);
+// While busy() holds (work on another thread that answers later), the peer
+// keeps waiting for the answer however long nothing moves.
+QByteArray serveOnce(const QByteArray& request, const qhttp::server::TServerHandler& handler, int maxMs,
+                     const std::function<bool()>& busy = {});
 
 } // namespace fuzz
 } // namespace pc

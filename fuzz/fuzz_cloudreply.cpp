@@ -57,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_PROMISE((verdict == CloudReply::Good) == !reply.isEmpty());
     // A reply that repeats a key never reaches the parser, where it would leak.
     FUZZ_PROMISE(verdict != CloudReply::Good || JsonGuard::refusedAt(body) < 0);
+    // Any text is judged, before the verdict: the body of a good reply is an
+    // object, never a plain token. A plain token never leads out of a folder.
+    const QString token = QString::fromUtf8(body.left(80));
+    if (PackageCheck::isPlainToken(token))
+        FUZZ_PROMISE(token != QLatin1String(".") && !token.contains(QLatin1String("..")));
     if (verdict != CloudReply::Good)
         return 0;
     QJsonObject package;
@@ -64,9 +69,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkAccepted(package);
     else
         FUZZ_PROMISE(package.isEmpty());
-    // Any text is judged; a plain token never leads out of a folder.
-    const QString token = QString::fromUtf8(body.left(80));
-    if (PackageCheck::isPlainToken(token))
-        FUZZ_PROMISE(token != QLatin1String(".") && !token.contains(QLatin1String("..")));
     return 0;
 }

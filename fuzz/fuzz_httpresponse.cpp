@@ -48,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::init();
     static Answerer answerer;
-    answerer.bytes = QByteArray(reinterpret_cast<const char*>(data), int(size));
-    const int collect = size > 0 ? int(data[0] % 3) - 1 : -1;  // the caller's limit, or none
+    fuzz::Input in(data, size);
+    const int collect = int(in.byte() % 3) - 1;  // the caller's limit, or none
+    answerer.bytes = in.rest();                  // the response, after the mode byte
 
     qhttp::client::QHttpClient client;
     client.setTimeOut(500);

@@ -213,12 +213,17 @@ void http()
          "\x02HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n0123456789abcdefghij");
     seed("httpresponse", "chunked", QByteArray(1, '\0') + "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n");
     seed("httpresponse", "close", "\x01HTTP/1.0 404 Not Found\r\n\r\nto the close");
+    seed("httpresponse", "overlimit", "\x02HTTP/1.1 200 OK\r\nContent-Length: 300\r\n\r\n" + QByteArray(300, 'o'));
 
-    const QByteArray query = "cmd=1&product=Kestro_zuki_2P&branch=main&platform=SSC339G&status=release&version=1.0.0.1&seqid=3";
-    seed("localserver", "query", "GET /query?" + query + " HTTP/1.1\r\nHost: pc\r\n\r\n");
-    seed("localserver", "download", "GET /download?" + query + " HTTP/1.1\r\nHost: pc\r\n\r\n");
-    seed("localserver", "ugsys", "GET /download?cmd=2&product=Kestro_zuki_2P&branch=main&platform=SSC339G"
-                                 "&status=release&version=1.0.0.1 HTTP/1.1\r\n\r\n");
+    // The target's store holds version 1.0.2.9 of this package.
+    const QByteArray package = "product=Kestro_zuki_2P&branch=main&platform=SSC339G&status=release";
+    const QByteArray held = package + "&version=1.0.2.9";
+    const QByteArray head = " HTTP/1.1\r\nHost: pc\r\n\r\n";
+    seed("localserver", "query", "GET /query?cmd=1&" + held + "&seqid=3" + head);
+    seed("localserver", "querysys", "GET /query?cmd=2&" + held + "&seqid=3" + head);
+    seed("localserver", "download", "GET /download?cmd=1&" + held + "&seqid=3" + head);
+    seed("localserver", "ugsys", "GET /download?cmd=2&" + held + " HTTP/1.1\r\n\r\n");
+    seed("localserver", "notheld", "GET /download?cmd=1&" + package + "&version=1.0.0.1&seqid=3" + head);
     seed("localserver", "common", "GET /common?cmd=1 HTTP/1.1\r\nHost: pc\r\n\r\n");
     const QByteArray report = R"({"cmd": "UpgradeProgress", "type": 3, "uuid": "u-1", "msg": "done"})";
     seed("localserver", "progress", "POST / HTTP/1.1\r\nHost: pc\r\ncontent-length: "
@@ -236,6 +241,8 @@ void cloud()
     seed("cloudreply", "package", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[" + package + "]}");
     seed("cloudreply", "error", "\x01{\"errorcode\":500,\"reason\":\"busy\"}");
     seed("cloudreply", "report", "\x01{\"errorcode\":200,\"reason\":\"ok\"}");
+    seed("cloudreply", "token", "\x01" "1.0.3.7");
+    seed("cloudreply", "dots", "\x01" "../fw");
     seed("cloudreply", "repeatedkey", "\x05{\"errorcode\":200,\"reason\":\"\",\"packages\":[1],\"packages\":[" + package + "]}");
 }
 

@@ -17,7 +17,6 @@
 #include <cstring>
 #include <future>
 #include <memory>
-#include <vector>
 
 namespace vesk {
 namespace pc {
@@ -202,9 +201,10 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
     return result == 0 && out.commit() ? 0 : -1;
 }
 
-// Applies the bzip2 stream that follows the header; newData grows as the
-// stream delivers, not to the declared size at once.
-int applyPatch(FILE* patch, const QByteArray& old, std::vector<uint8_t>* newData, int64_t newSize)
+// Applies the bzip2 stream that follows the header, writing the new data to
+// out as it is rebuilt: memory stays a window's whatever size the patch
+// declares, and the stream's end is checked before out is kept.
+int applyPatch(FILE* patch, const QByteArray& old, int64_t newSize, FILE* out)
 {
     int err = BZ_OK;
     Bz2Reader reader;
@@ -214,10 +214,18 @@ int applyPatch(FILE* patch, const QByteArray& old, std::vector<uint8_t>* newData
         return -1;
     }
     patch_stream stream = {&reader, bz2Read};
+    bool written = true;
+    const PatchSink sink = [out, &written](const uint8_t* data, int64_t length) {
+        written = std::fwrite(data, 1, size_t(length), out) == size_t(length);
+        if (!written)
+            qCritical() << "Write new file failed";
+        return written;
+    };
     int result = 0;
-    if (bspatchGrowing(bytes(old), old.size(), newData, newSize, &stream) != 0 ||
+    if (bspatchStreamed(bytes(old), old.size(), newSize, &stream, sink) != 0 ||
         !endsCleanly(&reader, patch)) {
-        qCritical() << "bspatch failed";
+        if (written)
+            qCritical() << "bspatch failed";
         result = -1;
     }
     BZ2_bzReadClose(&err, reader.handle);
@@ -242,21 +250,6 @@ int64_t readHeader(FILE* patch)
         return -1;
     }
     return newSize;
-}
-
-bool writeNewFile(const QString& path, const uint8_t* data, int64_t size)
-{
-    TempOutput out(path);
-    if (!out.file()) {
-        qCritical().noquote() << "Open file failed:" << path;
-        return false;
-    }
-    // An empty result has no buffer to hand to fwrite.
-    if (size > 0 && std::fwrite(data, 1, size_t(size), out.file()) != size_t(size)) {
-        qCritical() << "Write new file failed";
-        return false;
-    }
-    return out.commit();
 }
 
 } // namespace
@@ -318,11 +311,12 @@ int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newF
     if (!readWhole(oldFile, &old))
         return -1;
     qDebug() << "old_size =" << old.size();
-    std::vector<uint8_t> newData;
-    if (applyPatch(patch.get(), old, &newData, newSize) != 0)
+    TempOutput out(newFile);
+    if (!out.file()) {
+        qCritical().noquote() << "Open file failed:" << newFile;
         return -1;
-    patch.reset();
-    if (!writeNewFile(newFile, newData.data(), newSize))
+    }
+    if (applyPatch(patch.get(), old, newSize, out.file()) != 0 || !out.commit())
         return -1;
     qDebug() << "Time for bspatch:" << timer.elapsed();
     return 0;

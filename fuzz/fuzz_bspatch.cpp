@@ -65,8 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Bytes bytes{&entries, 0};
     patch_stream stream{&bytes, readBytes};
     std::vector<uint8_t> rebuilt;
-    if (bspatchGrowing(reinterpret_cast<const uint8_t*>(old.constData()), old.size(), &rebuilt, newSize,
-                       &stream) == 0)
+    const PatchSink keep = [&rebuilt](const uint8_t* piece, int64_t length) {
+        rebuilt.insert(rebuilt.end(), piece, piece + length);
+        return true;
+    };
+    if (bspatchStreamed(reinterpret_cast<const uint8_t*>(old.constData()), old.size(), newSize, &stream,
+                        keep) == 0)
         FUZZ_PROMISE(int64_t(rebuilt.size()) == newSize);
 
     fuzz::Sandbox box;

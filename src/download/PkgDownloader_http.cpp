@@ -83,8 +83,7 @@ bool PkgDownloader::downloadFirmware()
         qCritical() << "Open file failed: no download folder";
         return false;
     }
-    StagedPackage::removeLeftovers(downloadDir);
-    std::unique_ptr<StagedPackage> staged(new StagedPackage(downloadDir, name));
+    std::unique_ptr<StagedPackage> staged;
     QHttpClient client;
     ExchangeLoop loop(&client, limits_.connectMs, limits_.idleMs, limits_.downloadMs);
     progressClock.start();
@@ -114,6 +113,9 @@ bool PkgDownloader::downloadFirmware()
         qCritical() << "Start http client request failed";
         return false;
     }
+    // Made while the connection is set up: nothing answers before the loop runs.
+    StagedPackage::removeLeftovers(downloadDir);
+    staged.reset(new StagedPackage(downloadDir, name));
     const bool ran = runLoop(loop);
     flushProgress();
     if (!ran || !ended || broken || !checkDownloaded(*staged))

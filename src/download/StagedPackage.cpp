@@ -4,18 +4,22 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace vesk {
 namespace pc {
 
 namespace {
 
-// Large writes: small ones cost more than the network does.
-constexpr int kWriteBlock = 1 << 20;
+// Small enough that a block is still in the cache when it is hashed and
+// written, large enough that a write and a hand-over cost little.
+constexpr int kBlockBytes = 256 * 1024;
 const char* const kStagingPrefix = ".pkgdl-";
+
 
 } // namespace
 
@@ -23,6 +27,7 @@ StagedPackage::StagedPackage(const QString& dir, const QString& name)
     : dir_(dir)
     , name_(name)
     , staging_(pathIn(dir, QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX")))
+    , writer_("block write", [this](const QByteArray& block) { return writeBlock(block); })
 {
 }
 
@@ -37,46 +42,75 @@ bool StagedPackage::open()
         return false;
     }
     file_.setFileName(stagedPath());
-    // Unbuffered: append() gathers blocks of its own.
+    // Unbuffered: the writer hands over whole blocks.
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         qCritical() << "Open file failed" << file_.fileName() << ":" << file_.errorString();
         return false;
     }
-    buffer_.reserve(kWriteBlock);
     return true;
 }
 
 bool StagedPackage::append(const QByteArray& data)
 {
     size_ += data.size();
-    buffer_.append(data);
-    return buffer_.size() < kWriteBlock || flushBuffer();
+    for (int done = 0; done < data.size();) {
+        QByteArray& block = ring_[current_];
+        // Only when a thread still holds the block (never, within the
+        // bound): a fresh one, not a copy of the old.
+        if (!block.isDetached() || block.size() != kBlockBytes)
+            block = QByteArray(kBlockBytes, Qt::Uninitialized);
+        const int piece = std::min(data.size() - done, kBlockBytes - filled_);
+        std::memcpy(block.data() + filled_, data.constData() + done, size_t(piece));
+        filled_ += piece;
+        done += piece;
+        if (filled_ == kBlockBytes && !handOn())
+            return false;
+    }
+    return !writer_.failed();
 }
 
-bool StagedPackage::flushBuffer()
+// Hands the current block, as far as it is filled, to both threads.
+bool StagedPackage::handOn()
 {
-    if (buffer_.isEmpty())
-        return true;
-    const qint64 written = file_.write(buffer_);
-    if (written != buffer_.size()) {
-        qCritical() << "Write failed" << file_.fileName() << ":" << file_.errorString();
-        return false;
+    if (filled_ > 0) {
+        QByteArray& block = ring_[current_];
+        block.resize(filled_);
+        md5_.add(block);
+        writer_.add(block);
+        current_ = (current_ + 1) % int(sizeof ring_ / sizeof ring_[0]);
+        filled_ = 0;
     }
-    md5_.add(buffer_);
-    buffer_ = QByteArray();  // the hasher keeps the block until it is done
-    buffer_.reserve(kWriteBlock);
+    return !writer_.failed();
+}
+
+// On the writer's thread, straight to the file: a short write is tried
+// again, so that a failure comes with its reason.
+bool StagedPackage::writeBlock(const QByteArray& block)
+{
+    for (qint64 done = 0; done < block.size();) {
+        const ssize_t written = ::write(file_.handle(), block.constData() + done, size_t(block.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            qCritical() << "Write failed" << file_.fileName() << ":"
+                        << (written < 0 ? std::strerror(errno) : "nothing written");
+            return false;
+        }
+        done += written;
+    }
     return true;
 }
 
 bool StagedPackage::close()
 {
-    const bool flushed = flushBuffer();
+    handOn();
+    const bool written = writer_.finish();
     file_.close();
     if (file_.error() != QFileDevice::NoError) {
         qCritical() << "Close failed" << file_.fileName() << ":" << file_.errorString();
         return false;
     }
-    return flushed;
+    return written;
 }
 
 QByteArray StagedPackage::md5Hex()

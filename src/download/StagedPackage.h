@@ -26,11 +26,12 @@ public:
     // Creates the staging folder and the empty file; false (logged) when
     // either cannot be made.
     bool open();
-    // Appends to the file and to its MD5; false (logged) on a write error.
-    // The file is written and hashed in blocks, the hash on a thread of its
-    // own.
+    // Appends to the file and to its MD5; false (logged) once a write has
+    // failed. The data is gathered into blocks that are handed, each as it
+    // fills, to two threads of their own: one hashes it, one writes it.
     bool append(const QByteArray& data);
-    // Writes what is buffered and closes the file; false (logged) on error.
+    // Writes what is left, waits for the writes and closes the file; false
+    // (logged) on error.
     bool close();
 
     qint64 size() const { return size_; }
@@ -51,16 +52,22 @@ public:
     bool commit(bool withCompanion);
 
 private:
-    bool flushBuffer();
+    bool handOn();
+    bool writeBlock(const QByteArray& block);
     static bool moveInto(const QString& from, const QString& to);
 
     QString dir_;
     QString name_;
     QTemporaryDir staging_;
     QFile file_;
-    BlockHasher md5_;
-    QByteArray buffer_;
+    // Blocks used in turn; by the time one comes round again, both threads
+    // have let it go (BlockWorker's bound).
+    QByteArray ring_[BlockWorker::kMaxPending + 2];
+    int current_ = 0;
+    int filled_ = 0;  // bytes of the current block
     qint64 size_ = 0;
+    BlockHasher md5_;
+    BlockWorker writer_;  // after file_: it ends before the file closes
 };
 
 } // namespace pc

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <functional>
 
 // Binary diff and patch in stream form: the diff writes, and the patch reads,
 // a sequence of entries {control: x, y, z as offtout integers; x diff bytes;
@@ -43,10 +43,14 @@ int64_t offtin(const uint8_t* buf);
 // The sign bit of an offtout integer; the other 63 bits are the magnitude.
 constexpr uint64_t kOffSign = uint64_t(1) << 63;
 
-// bspatch into a vector grown as the patch's bytes arrive, so that a patch
-// declaring a large size but carrying little costs little memory.
-int bspatchGrowing(const uint8_t* old, int64_t oldsize, std::vector<uint8_t>* newData,
-                   int64_t newsize, struct patch_stream* stream);
+// Takes the next length bytes of new data; false stops the patch.
+using PatchSink = std::function<bool(const uint8_t* data, int64_t length)>;
+
+// bspatch that hands the new data to sink in order, a window of at most
+// 256 KiB at a time, so that its memory does not follow the size a patch
+// declares; 0 or -1 (sink then may have taken a part).
+int bspatchStreamed(const uint8_t* old, int64_t oldsize, int64_t newsize,
+                    struct patch_stream* stream, const PatchSink& sink);
 
 // bsdiff with the scan spread over at most threads threads (1: the calling
 // thread only); the output is the same for any count. Inputs under 1 MiB

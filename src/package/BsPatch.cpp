@@ -5,63 +5,72 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <new>
 
 namespace {
 
-// Patch bytes are read in pieces of at most this, so that a growing output
-// is sized by what has arrived rather than by what was declared.
+// Patch bytes are read in pieces of at most this.
 constexpr int64_t kPieceSize = 1 << 20;
+// The streamed output's window: small enough to stay in the cache while it
+// is read into, added to and handed on, large enough that handing it on
+// costs little.
+constexpr int64_t kWindowSize = 256 * 1024;
 
-// The new data: the caller's buffer of the whole size, or a vector grown as
-// the bytes arrive (doubling, but never beyond the whole size).
+// Where the new data goes: the caller's buffer of the whole size, or a
+// window handed to a sink whenever it is full and at the end, so that
+// memory never follows the size a patch declares.
 class Output
 {
 public:
-    Output(uint8_t* buffer, std::vector<uint8_t>* grown, int64_t size)
-        : buffer_(buffer), grown_(grown), size_(size)
+    explicit Output(uint8_t* whole)
+        : buffer_(whole)
+    {
+    }
+    Output(uint8_t* window, const PatchSink* sink)
+        : buffer_(window), sink_(sink)
     {
     }
 
-    // Room for length bytes at pos, inside the whole size; null when memory
-    // runs out.
-    uint8_t* room(int64_t pos, int64_t length)
+    // Room for at most want of the next bytes, in a window no more than it
+    // has left.
+    int64_t room(int64_t want, uint8_t** at) const
     {
-        const size_t need = size_t(pos + length);
-        if (!grown_ || need <= grown_->size())
-            return buffer_ ? buffer_ + pos : grown_->data() + pos;
-        try {
-            if (need > grown_->capacity())
-                grown_->reserve(std::min(size_t(size_), std::max(need, 2 * grown_->capacity())));
-            grown_->resize(need);
-        } catch (const std::bad_alloc&) {
-            qCritical() << "Out of memory for" << need << "patched bytes";
-            return nullptr;
+        if (!sink_) {
+            *at = buffer_ + position_;
+            return want;
         }
-        return grown_->data() + pos;
+        *at = buffer_ + filled_;
+        return std::min(want, kWindowSize - filled_);
+    }
+    // The next count bytes are in place.
+    bool advance(int64_t count)
+    {
+        position_ += count;
+        if (!sink_)
+            return true;
+        filled_ += count;
+        return filled_ < kWindowSize || flush();
+    }
+    bool flush()
+    {
+        if (!sink_ || filled_ == 0)
+            return true;
+        const int64_t count = filled_;
+        filled_ = 0;
+        return (*sink_)(buffer_, count);
     }
 
 private:
     uint8_t* buffer_;
-    std::vector<uint8_t>* grown_;
-    int64_t size_;
+    const PatchSink* sink_ = nullptr;
+    int64_t position_ = 0;
+    int64_t filled_ = 0;
 };
 
-bool readInto(patch_stream* stream, Output* out, int64_t pos, int64_t length)
-{
-    for (int64_t done = 0; done < length;) {
-        const int64_t piece = std::min(length - done, kPieceSize);
-        uint8_t* to = out->room(pos + done, piece);
-        if (!to || stream->read(stream, to, int(piece)) != 0)
-            return false;
-        done += piece;
-    }
-    return true;
-}
-
 // Adds the old bytes under [oldPos, oldPos + length) to out; positions
-// outside the old data add nothing. length is at most INT_MAX, so no sum
-// below can overflow whatever oldPos is.
+// outside the old data add nothing. length is at most INT_MAX and oldPos
+// below oldSize, so no sum below can overflow.
 void addOld(const uint8_t* old, int64_t oldSize, int64_t oldPos, uint8_t* __restrict out,
             int64_t length)
 {
@@ -73,6 +82,36 @@ void addOld(const uint8_t* old, int64_t oldSize, int64_t oldPos, uint8_t* __rest
     out += begin;
     for (int64_t i = 0; i < end - begin; ++i)
         out[i] = uint8_t(out[i] + from[i]);
+}
+
+// The old data under the diff bytes being read, or none for extra bytes.
+struct OldSpan
+{
+    const uint8_t* data;
+    int64_t size;
+    int64_t pos;
+};
+
+// Reads length bytes of the stream into the output, adding the old bytes
+// of span when given.
+bool take(patch_stream* stream, Output* out, int64_t length, const OldSpan* span)
+{
+    // Past the old data's end nothing is added, and positions below it
+    // plus length cannot overflow.
+    if (span && span->pos >= span->size)
+        span = nullptr;
+    for (int64_t done = 0; done < length;) {
+        uint8_t* to = nullptr;
+        const int64_t piece = out->room(std::min(length - done, kPieceSize), &to);
+        if (stream->read(stream, to, int(piece)) != 0)
+            return false;
+        if (span)
+            addOld(span->data, span->size, span->pos + done, to, piece);
+        if (!out->advance(piece))
+            return false;
+        done += piece;
+    }
+    return true;
 }
 
 int patchInto(const uint8_t* old, int64_t oldsize, Output* out, int64_t newsize,
@@ -100,16 +139,15 @@ int patchInto(const uint8_t* old, int64_t oldsize, Output* out, int64_t newsize,
             qWarning() << "Corrupt patch control" << x << y << "at" << newPos;
             return -1;
         }
-        if (!readInto(stream, out, newPos, x))
+        const OldSpan span{old, oldsize, oldPos};
+        if (!take(stream, out, x, &span))
             return -1;
-        if (x > 0)
-            addOld(old, oldsize, oldPos, out->room(newPos, x), x);
         newPos += x;
         if (y > newsize - newPos || __builtin_add_overflow(oldPos, x, &oldPos)) {
             qWarning() << "Corrupt patch control" << x << y << "at" << newPos;
             return -1;
         }
-        if (!readInto(stream, out, newPos, y))
+        if (!take(stream, out, y, nullptr))
             return -1;
         newPos += y;
         // The seek may leave the old data; only an overflowing one is refused.
@@ -118,7 +156,7 @@ int patchInto(const uint8_t* old, int64_t oldsize, Output* out, int64_t newsize,
             return -1;
         }
     }
-    return 0;
+    return out->flush() ? 0 : -1;
 }
 
 } // namespace
@@ -135,16 +173,21 @@ int64_t offtin(const uint8_t* buf)
 int bspatch(const uint8_t* old, int64_t oldsize, uint8_t* newData, int64_t newsize,
             patch_stream* stream)
 {
-    Output out(newData, nullptr, newsize);
+    Output out(newData);
     return patchInto(old, oldsize, &out, newsize, stream);
 }
 
 } // extern "C"
 
-int bspatchGrowing(const uint8_t* old, int64_t oldsize, std::vector<uint8_t>* newData,
-                   int64_t newsize, patch_stream* stream)
+int bspatchStreamed(const uint8_t* old, int64_t oldsize, int64_t newsize, patch_stream* stream,
+                    const PatchSink& sink)
 {
-    newData->clear();
-    Output out(nullptr, newData, newsize);
+    const size_t windowSize = size_t(std::max<int64_t>(1, std::min(newsize, kWindowSize)));
+    const std::unique_ptr<uint8_t[]> window(new (std::nothrow) uint8_t[windowSize]);
+    if (!window) {
+        qCritical() << "Out of memory for the patch window";
+        return -1;
+    }
+    Output out(window.get(), &sink);
     return patchInto(old, oldsize, &out, newsize, stream);
 }

@@ -1,6 +1,7 @@
 #include "package/UpgradePkgPatch.h"
 #include "package/BsDiff.h"
 #include "package/Bz2StreamWriter.h"
+#include "package/LargeBuffer.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -13,11 +14,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <memory>
-#include <vector>
 
 namespace vesk {
 namespace pc {
@@ -115,7 +114,7 @@ bool endsCleanly(Bz2Reader* reader, FILE* file)
 // The file's bytes, or the failure to log ("what:", then details).
 struct WholeFile
 {
-    QByteArray data;
+    LargeBuffer data;
     const char* failure = nullptr;
     QString details;
 };
@@ -123,24 +122,27 @@ struct WholeFile
 WholeFile loadWhole(const QString& path)
 {
     WholeFile whole;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString error;
+    switch (LargeBuffer::readFile(path, UpgradePkgPatch::kMaxFileSize, &whole.data, &error)) {
+    case LargeBuffer::Read::Ok:
+        break;
+    case LargeBuffer::Read::OpenFailed:
         whole.failure = "Open file failed:";
         whole.details = path;
-    } else if (file.size() > UpgradePkgPatch::kMaxFileSize) {
+        break;
+    case LargeBuffer::Read::TooLarge:
         whole.failure = "File too large:";
-        whole.details = path + " " + QString::number(file.size());
-    } else {
-        whole.data = file.readAll();
-        if (whole.data.size() != file.size()) {
-            whole.failure = "Read file failed:";
-            whole.details = path;
-        }
+        whole.details = path + " " + QString::number(QFileInfo(path).size());
+        break;
+    case LargeBuffer::Read::ReadFailed:
+        whole.failure = "Read file failed:";
+        whole.details = path + " " + error;
+        break;
     }
     return whole;
 }
 
-bool takeWhole(WholeFile whole, QByteArray* data)
+bool takeWhole(WholeFile whole, LargeBuffer* data)
 {
     if (whole.failure) {
         qCritical().noquote() << whole.failure << whole.details;
@@ -150,14 +152,9 @@ bool takeWhole(WholeFile whole, QByteArray* data)
     return true;
 }
 
-bool readWhole(const QString& path, QByteArray* data)
+bool readWhole(const QString& path, LargeBuffer* data)
 {
     return takeWhole(loadWhole(path), data);
-}
-
-const uint8_t* bytes(const QByteArray& data)
-{
-    return reinterpret_cast<const uint8_t*>(data.constData());
 }
 
 void logMissing(const char* what, const QString& path)
@@ -185,7 +182,8 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
     if (timer)
         timer->restart();
     Bz2StreamWriter bz(out.file());
-    diff_stream stream = {&bz, std::malloc, std::free, bz2Write};
+    // The diff's index is as large as four times the old data.
+    diff_stream stream = {&bz, LargeBuffer::allocate, LargeBuffer::release, bz2Write};
     int result = 0;
     const int diffed = threads > 0
         ? bsdiffThreads(oldData, oldSize, newData, newSize, &stream, threads)
@@ -202,9 +200,10 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
     return result == 0 && out.commit() ? 0 : -1;
 }
 
-// Applies the bzip2 stream that follows the header; newData grows as the
-// stream delivers, not to the declared size at once.
-int applyPatch(FILE* patch, const QByteArray& old, std::vector<uint8_t>* newData, int64_t newSize)
+// Applies the bzip2 stream that follows the header, writing the new data to
+// out as it is rebuilt: memory stays a window's whatever size the patch
+// declares, and the stream's end is checked before out is kept.
+int applyPatch(FILE* patch, const LargeBuffer& old, int64_t newSize, FILE* out)
 {
     int err = BZ_OK;
     Bz2Reader reader;
@@ -214,10 +213,18 @@ int applyPatch(FILE* patch, const QByteArray& old, std::vector<uint8_t>* newData
         return -1;
     }
     patch_stream stream = {&reader, bz2Read};
+    bool written = true;
+    const PatchSink sink = [out, &written](const uint8_t* data, int64_t length) {
+        written = std::fwrite(data, 1, size_t(length), out) == size_t(length);
+        if (!written)
+            qCritical() << "Write new file failed";
+        return written;
+    };
     int result = 0;
-    if (bspatchGrowing(bytes(old), old.size(), newData, newSize, &stream) != 0 ||
+    if (bspatchStreamed(old.data(), old.size(), newSize, &stream, sink) != 0 ||
         !endsCleanly(&reader, patch)) {
-        qCritical() << "bspatch failed";
+        if (written)
+            qCritical() << "bspatch failed";
         result = -1;
     }
     BZ2_bzReadClose(&err, reader.handle);
@@ -244,21 +251,6 @@ int64_t readHeader(FILE* patch)
     return newSize;
 }
 
-bool writeNewFile(const QString& path, const uint8_t* data, int64_t size)
-{
-    TempOutput out(path);
-    if (!out.file()) {
-        qCritical().noquote() << "Open file failed:" << path;
-        return false;
-    }
-    // An empty result has no buffer to hand to fwrite.
-    if (size > 0 && std::fwrite(data, 1, size_t(size), out.file()) != size_t(size)) {
-        qCritical() << "Write new file failed";
-        return false;
-    }
-    return out.commit();
-}
-
 } // namespace
 
 int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& newFile,
@@ -268,8 +260,8 @@ int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& ne
     timer.start();
     logMissing("Old file does not exist:", oldFile);
     logMissing("New file does not exist:", newFile);
-    QByteArray oldData;
-    QByteArray newData;
+    LargeBuffer oldData;
+    LargeBuffer newData;
     // Both files are read at once (or the new one at get() when no thread is
     // free); failures are logged old first, the new file's only when the old
     // one was read.
@@ -277,7 +269,7 @@ int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& ne
         std::async(std::launch::async | std::launch::deferred, loadWhole, newFile);
     if (!readWhole(oldFile, &oldData) || !takeWhole(newWhole.get(), &newData))
         return -1;
-    const int result = writePatch(bytes(oldData), oldData.size(), bytes(newData), newData.size(),
+    const int result = writePatch(oldData.data(), oldData.size(), newData.data(), newData.size(),
                                   patchFile, &timer);
     qDebug().noquote() << oldFile.section('/', -1) << "Time for bsdiff:" << timer.elapsed();
     return result;
@@ -314,15 +306,16 @@ int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newF
     if (newSize < 0)
         return -1;
     qDebug() << "new_size =" << newSize;
-    QByteArray old;
+    LargeBuffer old;
     if (!readWhole(oldFile, &old))
         return -1;
     qDebug() << "old_size =" << old.size();
-    std::vector<uint8_t> newData;
-    if (applyPatch(patch.get(), old, &newData, newSize) != 0)
+    TempOutput out(newFile);
+    if (!out.file()) {
+        qCritical().noquote() << "Open file failed:" << newFile;
         return -1;
-    patch.reset();
-    if (!writeNewFile(newFile, newData.data(), newSize))
+    }
+    if (applyPatch(patch.get(), old, newSize, out.file()) != 0 || !out.commit())
         return -1;
     qDebug() << "Time for bspatch:" << timer.elapsed();
     return 0;

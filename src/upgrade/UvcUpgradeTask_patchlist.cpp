@@ -5,12 +5,14 @@
 
 #include "comm/Util.h"
 #include "package/LZMA.h"
+#include "package/LargeBuffer.h"
 #include "package/UpgradePkgPatch.h"
 #include "upgrade/LocalFiles.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QVector>
 #include <QtEndian>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <future>
 #include <initializer_list>
 #include <mutex>
 #include <thread>
@@ -100,10 +103,20 @@ struct ChunkFiles
     }
 };
 
-// Diffs the chunks on a bounded pool, the longest first, so that the pool
-// stays busy until the end; done(length) runs after each success.
+// Threads for the diff of a chunk: in proportion to its length, every core
+// for the longest. Its suffix sort runs on one core; when the longest
+// chunks' sorts end, the shorter chunks have left most cores, and the
+// scan's helpers and the bzip2 blocks take them up as they come free.
+int chunkThreads(uint32_t length, uint32_t longest, int cores)
+{
+    return std::max(1, int(qint64(cores) * length / std::max<uint32_t>(1, longest)));
+}
+
+// Diffs the chunks on a bounded pool, the longest first, so that their
+// sorts start at once and the pool stays busy until the end; done(length)
+// runs after each success.
 template <typename Done>
-bool diffChunks(const QVector<Chunk>& chunks, const QByteArray& image, const QByteArray& package,
+bool diffChunks(const QVector<Chunk>& chunks, const LargeBuffer& image, const LargeBuffer& package,
                 Done done)
 {
     QVector<int> order(chunks.size());
@@ -113,17 +126,17 @@ bool diffChunks(const QVector<Chunk>& chunks, const QByteArray& image, const QBy
                      [&](int a, int b) { return chunks[a].length > chunks[b].length; });
     const int cores = availableCores();
     const int workers = std::max(1, std::min(cores, int(chunks.size())));
-    const int threadsPerChunk = std::max(1, cores / workers);
+    const uint32_t longest = chunks.isEmpty() ? 0 : chunks[order[0]].length;
     std::atomic<int> next{0};
     std::atomic<bool> failed{false};
     auto work = [&] {
         for (int job = next++; job < order.size() && !failed; job = next++) {
             const Chunk& chunk = chunks[order[job]];
             qDebug() << "bsdiff start" << chunk.index << Qt::hex << chunk.offset << chunk.length;
-            const auto* old = reinterpret_cast<const uint8_t*>(image.constData()) + chunk.offset;
-            const auto* now = reinterpret_cast<const uint8_t*>(package.constData()) + chunk.offset;
+            const uint8_t* old = image.data() + chunk.offset;
+            const uint8_t* now = package.data() + chunk.offset;
             if (UpgradePkgPatch::generatePatchFile(old, chunk.length, now, chunk.length, chunk.patchPath,
-                                                   threadsPerChunk)
+                                                   chunkThreads(chunk.length, longest, cores))
                 != 0) {
                 qCritical() << "bsdiff failed" << chunk.index << chunk.patchPath;
                 failed = true;
@@ -162,35 +175,56 @@ struct Record
     }
 };
 
-// Appends chunk k's patch to the list at *end, with its entry; the list
-// never grows past its buffer, which is as long as the package.
-bool appendPatch(const Chunk& chunk, QByteArray* list, qint64* end)
+// Appends chunk k's patch to the list with its entry; the list never
+// grows longer than limit (the package's length).
+bool appendPatch(const Chunk& chunk, qint64 limit, QByteArray* list)
 {
     QFile patch(chunk.patchPath);
     if (!patch.open(QIODevice::ReadOnly)) {
         qCritical() << "open failed" << chunk.patchPath << patch.errorString();
         return false;
     }
+    const qint64 at = list->size();
     const qint64 length = patch.size();
-    if (*end + length > list->size()) {
-        qCritical() << "patch list outgrows the package:" << *end + length << ">" << list->size();
+    if (at + length > limit) {
+        qCritical() << "patch list outgrows the package:" << at + length << ">" << limit;
         return false;
     }
-    char* at = list->data() + *end;
-    if (patch.read(at, length) != length) {
+    list->resize(int(at + length));
+    if (patch.read(list->data() + at, length) != length) {
         qCritical() << "read failed " << chunk.patchPath << patch.errorString();
         return false;
     }
-    Record entry{uint32_t(chunk.index), uint32_t(*end), uint32_t(length), chunk.offset, chunk.length};
-    const QByteArray md5 = QCryptographicHash::hash(QByteArray::fromRawData(at, int(length)),
+    Record entry{uint32_t(chunk.index), uint32_t(at), uint32_t(length), chunk.offset, chunk.length};
+    const QByteArray md5 = QCryptographicHash::hash(QByteArray::fromRawData(list->constData() + at, int(length)),
                                                     QCryptographicHash::Md5);
     std::memcpy(entry.bytes + kMd5At, md5.constData(), size_t(md5.size()));
     entry.storeAt(list, chunk.index + 1);
-    *end += length;
-    qInfo() << "bsdiff successfully" << chunk.index << *end - length << length << "total size" << *end;
+    qInfo() << "bsdiff successfully" << chunk.index << at << length << "total size" << at + length;
     patch.close();
     QFile::remove(chunk.patchPath);
     return true;
+}
+
+// Reads one input of the list whole; false (logged) when it cannot.
+bool readInput(const QString& path, LargeBuffer* data)
+{
+    QString error;
+    switch (LargeBuffer::readFile(path, UpgradePkgPatch::kMaxFileSize, data, &error)) {
+    case LargeBuffer::Read::Ok:
+        return true;
+    case LargeBuffer::Read::OpenFailed:
+        qCritical() << "open failed" << path << error;
+        break;
+    case LargeBuffer::Read::TooLarge:
+        qCritical() << "File too large:" << path << QFileInfo(path).size() << "limit"
+                    << UpgradePkgPatch::kMaxFileSize;
+        break;
+    case LargeBuffer::Read::ReadFailed:
+        qCritical() << "read failed " << path << error;
+        break;
+    }
+    return false;
 }
 
 } // namespace
@@ -199,10 +233,13 @@ bool UvcUpgradeTask::bspatchListGenerate(const QString& oldPath, const QString& 
                                           const QString& outPath, const QList<uint32_t>& splitPoints,
                                           int steps)
 {
-    QByteArray image;
-    QByteArray package;
-    if (!LocalFiles::readAll(oldPath, &image, "open failed", UpgradePkgPatch::kMaxFileSize)
-        || !LocalFiles::readAll(newPath, &package, "open failed", UpgradePkgPatch::kMaxFileSize))
+    // Both inputs are read at once (the package on a thread of its own).
+    LargeBuffer image;
+    LargeBuffer package;
+    std::future<bool> packageRead =
+        std::async(std::launch::async | std::launch::deferred, readInput, newPath, &package);
+    const bool imageRead = readInput(oldPath, &image);
+    if (!packageRead.get() || !imageRead)
         return false;
     if (image.size() != package.size()) {
         qCritical() << "length not match" << oldPath << image.size() << "vs" << newPath << package.size();
@@ -237,17 +274,16 @@ bool UvcUpgradeTask::bspatchListGenerate(const QString& oldPath, const QString& 
     if (!diffChunks(chunks, image, package, chunkDone))
         return false;
     image.clear();
-
-    QByteArray list(package.size(), '\0');
+    const qint64 limit = package.size();
     package.clear();
-    qint64 end = headLength;
+
+    QByteArray list(int(headLength), '\0');
     for (const Chunk& chunk : chunks) {
-        if (!appendPatch(chunk, &list, &end))
+        if (!appendPatch(chunk, limit, &list))
             return false;
     }
-    Record{kListMagic, uint32_t(headLength), uint32_t(end), uint32_t(chunks.size())}.storeAt(&list, 0);
-    if (!LocalFiles::writeAll(outPath, {QByteArray::fromRawData(list.constData(), int(end))},
-                              "fwrite failed"))
+    Record{kListMagic, uint32_t(headLength), uint32_t(list.size()), uint32_t(chunks.size())}.storeAt(&list, 0);
+    if (!LocalFiles::writeAll(outPath, {list}, "fwrite failed"))
         return false;
     qInfo() << "generate patch list successfully" << outPath;
     return true;

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using vesk::pc::GlobalParams;
 using vesk::pc::PkgDownloader;
@@ -283,6 +285,26 @@ private slots:
         QCOMPARE(last(), Notice(2, kDownloadError));
         QCOMPARE(storeEntries(), QStringList{name});
         QVERIFY(QFileInfo(storeDir() + name).isDir());
+    }
+
+    // A write that fails (the file would pass the process's size limit,
+    // which binds root too) ends the download, and nothing is stored.
+    void writeFailure()
+    {
+        offer(QByteArray(600000, 's'), 0, FakePackageServer::kGood);
+        rlimit saved = {};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        rlimit lowered = saved;
+        lowered.rlim_cur = 100000;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &lowered) == 0);
+        start(0);
+        const bool finished = finish();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(finished);
+        QCOMPARE(last(), Notice(2, kDownloadError));
+        QCOMPARE(storeEntries(), QStringList());
     }
 
     void noQueryServer_data()

@@ -87,12 +87,27 @@ struct MemoryPatch
     }
 };
 
+// Applies diff into newData's whole buffer and again streamed, in windows;
+// -2 when the two ways disagree.
 int applyDiff(const QByteArray& oldData, const QByteArray& diff, QByteArray* newData)
 {
-    MemoryPatch patch;
-    patch.in = diff;
-    return bspatch(bytes(oldData), oldData.size(), reinterpret_cast<uint8_t*>(newData->data()),
-                   newData->size(), &patch.stream);
+    MemoryPatch whole;
+    whole.in = diff;
+    const int result = bspatch(bytes(oldData), oldData.size(),
+                               reinterpret_cast<uint8_t*>(newData->data()), newData->size(),
+                               &whole.stream);
+    MemoryPatch streamed;
+    streamed.in = diff;
+    QByteArray pieces;
+    const int streamedResult = bspatchStreamed(
+        bytes(oldData), oldData.size(), newData->size(), &streamed.stream,
+        [&pieces](const uint8_t* data, int64_t length) {
+            pieces.append(reinterpret_cast<const char*>(data), int(length));
+            return true;
+        });
+    if (streamedResult != result || (result == 0 && pieces != *newData))
+        return -2;
+    return result;
 }
 
 // Mostly text-like bytes: small alphabet, repeats but no long runs.
@@ -302,6 +317,7 @@ private slots:
     void patchRejectsBadControls_data();
     void patchRejectsBadControls();
     void seekOutsideOldStillApplies();
+    void streamedSinkStops();
 };
 
 // Sign-and-magnitude, little-endian.
@@ -576,6 +592,25 @@ void tst_BsDiff::seekOutsideOldStillApplies()
     QByteArray rebuilt(4, '\0');
     QCOMPARE(applyDiff(QByteArray("abcd"), stream, &rebuilt), 0);
     QCOMPARE(rebuilt, QByteArray("bcAB"));
+}
+
+// A sink that refuses a window ends the patch there, before more is read.
+void tst_BsDiff::streamedSinkStops()
+{
+    const QByteArray oldData = randomBytes(700000, 31);
+    MemoryDiff diff;
+    QCOMPARE(diff.run(oldData, oldData), 0);
+    MemoryPatch patch;
+    patch.in = diff.out;
+    int calls = 0;
+    const int result = bspatchStreamed(bytes(oldData), oldData.size(), oldData.size(), &patch.stream,
+                                       [&calls](const uint8_t*, int64_t length) {
+                                           ++calls;
+                                           return length < 0;
+                                       });
+    QCOMPARE(result, -1);
+    QCOMPARE(calls, 1);
+    QVERIFY(patch.pos < diff.out.size() / 2);
 }
 
 QTEST_GUILESS_MAIN(tst_BsDiff)

@@ -6,6 +6,7 @@
 #include "httpserver/KnownPeers.h"
 #include "httpserver/StoreCatalog.h"
 #include "httpserver/StoreWorker.h"
+#include "package/FirmwareStore.h"
 
 #include <QDebug>
 #include <QHostAddress>
@@ -24,8 +25,9 @@ void prefetchDigests()
     QStringList paths;
     for (const QString& name : store.withPrefix(QString())) {
         paths << store.pathOf(name);
-        if (store.contains(StoreCatalog::companionName(name)))
-            paths << store.pathOf(StoreCatalog::companionName(name));
+        const QString companion = FirmwareStore::companionName(name);
+        if (store.contains(companion))
+            paths << store.pathOf(companion);
     }
     StoreWorker::get().prefetch(paths);
 }

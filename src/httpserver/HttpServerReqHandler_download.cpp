@@ -5,6 +5,7 @@
 #include "httpserver/ServiceIo.h"
 #include "httpserver/StoreCatalog.h"
 #include "httpserver/StoreWorker.h"
+#include "package/FirmwareStore.h"
 
 #include <QDebug>
 
@@ -41,9 +42,10 @@ void serveFile(qhttp::server::QHttpResponse* response, const QString& path)
 // cmd 2 serves the upgrade-system package, derived first when missing.
 void serveCompanion(qhttp::server::QHttpResponse* response, const StoreCatalog& store, const QString& chosen)
 {
+    const QString companion = FirmwareStore::companionName(chosen);
     const QString mainPath = store.pathOf(chosen);
-    const QString companionPath = store.pathOf(StoreCatalog::companionName(chosen));
-    if (store.contains(StoreCatalog::companionName(chosen))) {
+    const QString companionPath = store.pathOf(companion);
+    if (store.contains(companion)) {
         serveFile(response, companionPath);
         return;
     }

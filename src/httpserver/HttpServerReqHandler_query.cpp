@@ -5,7 +5,7 @@
 #include "httpserver/ServiceIo.h"
 #include "httpserver/StoreCatalog.h"
 #include "httpserver/StoreWorker.h"
-#include "package/FirmwareManager.h"
+#include "package/FirmwareStore.h"
 
 #include <QDebug>
 #include <QPointer>
@@ -22,44 +22,7 @@ const QString kInvalid = QStringLiteral("Local firmware is invalid, please downl
 const QString kNotDerived = QStringLiteral("Cannot generate upgrade firmware in local, please download again");
 const QString kUnreadable = QStringLiteral("Cannot read firmware in local, please download again");
 
-struct Choice
-{
-    QString name;
-    uint32_t version = 0;
-};
-
-bool keptByChannel(const QString& name, const QString& status)
-{
-    if (status == QLatin1String("release"))
-        return name.contains(QLatin1String("release"));
-    if (status == QLatin1String("test"))
-        return !name.contains(QLatin1String("debug"));
-    return true;
-}
-
-QString channelOf(const QString& name)
-{
-    if (name.contains(QLatin1String("release")))
-        return QStringLiteral("release");
-    if (name.contains(QLatin1String("test")))
-        return QStringLiteral("test");
-    return QStringLiteral("debug");
-}
-
-// The version is the text between the prefix and the next "_", in the
-// store's strict four-number form: anything else is no package.
-Choice newest(const StoreCatalog& store, const QString& prefix, const QString& status)
-{
-    Choice best;
-    for (const QString& name : store.withPrefix(prefix)) {
-        if (!keptByChannel(name, status))
-            continue;
-        const uint32_t version = Util::verStrToUintStrict(name.mid(prefix.size()).section(QLatin1Char('_'), 0, 0));
-        if (version > best.version || (version == best.version && FirmwareManager::winsVersionTie(name, best.name)))
-            best = {name, version};
-    }
-    return best;
-}
+using Choice = FirmwareStore::Package;
 
 void endQuery(qhttp::server::QHttpResponse* response, const QJsonObject& body)
 {
@@ -83,7 +46,7 @@ void answerWithFile(qhttp::server::QHttpResponse* response, const ServiceIo::Pac
         body.insert(QStringLiteral("pkgsize"), double(digest.size));
         body.insert(QStringLiteral("md5"), QString::fromLatin1(digest.md5Hex));
         body.insert(QStringLiteral("version"), Util::verUintToStr(version));
-        body.insert(QStringLiteral("status"), channelOf(file));
+        body.insert(QStringLiteral("status"), FirmwareStore::channelOf(file));
         endQuery(response, body);
     });
 }
@@ -92,7 +55,7 @@ void answerWithFile(qhttp::server::QHttpResponse* response, const ServiceIo::Pac
 void answerWithCompanion(qhttp::server::QHttpResponse* response, const ServiceIo::Package& asked,
                          const StoreCatalog& store, const Choice& chosen)
 {
-    const QString companion = StoreCatalog::companionName(chosen.name);
+    const QString companion = FirmwareStore::companionName(chosen.name);
     if (store.contains(companion)) {
         answerWithFile(response, asked, store, companion, chosen.version);
         return;
@@ -114,7 +77,7 @@ void HttpServerReqHandler::getServiceQuery(qhttp::server::QHttpRequest* request,
 {
     const ServiceIo::Package asked = ServiceIo::packageOf(request);
     const StoreCatalog store = StoreCatalog::current();
-    const Choice chosen = newest(store, asked.prefix(), asked.status);
+    const Choice chosen = FirmwareStore::newestOf(store.withPrefix(asked.prefix()), asked.prefix(), asked.status);
     if (chosen.version == 0) {
         qInfo() << "No local firmware for" << asked.prefix() << asked.status;
         endQuery(response, ServiceIo::result(500, kNotFound));

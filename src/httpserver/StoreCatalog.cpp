@@ -1,14 +1,11 @@
 #include "httpserver/StoreCatalog.h"
 
-#include "package/FirmwareManager.h"
-#include "package/PackageIo.h"
+#include "package/FirmwareStore.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QJsonObject>
 
-#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -18,17 +15,6 @@
 namespace vesk {
 namespace pc {
 
-namespace {
-
-const QString kCompanionPrefix = QStringLiteral("Ugsys_");
-
-bool hasControlCharacter(const QString& name)
-{
-    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c == 0x7F; });
-}
-
-} // namespace
-
 StoreCatalog::StoreCatalog(const QString& dir)
     : dir_(dir)
 {
@@ -36,26 +22,14 @@ StoreCatalog::StoreCatalog(const QString& dir)
     const QStringList entries =
         QDir(dir_).entryList(QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
     for (const QString& entry : entries) {
-        if (isStoreName(entry))
+        if (FirmwareStore::isStoreName(entry))
             names_.append(entry);
     }
 }
 
 StoreCatalog StoreCatalog::current()
 {
-    return StoreCatalog(FirmwareManager::get(QJsonObject()).storeDir());
-}
-
-bool StoreCatalog::isStoreName(const QString& name)
-{
-    return PackageIo::isSafeBaseName(name) && !name.contains(QLatin1String(".."))
-        && !name.startsWith(QLatin1Char('.')) && !hasControlCharacter(name)
-        && name.endsWith(QLatin1String(".bin"));
-}
-
-QString StoreCatalog::companionName(const QString& name)
-{
-    return kCompanionPrefix + name;
+    return StoreCatalog(FirmwareStore::current().dir());
 }
 
 bool StoreCatalog::isPlainFile(const QString& path)
@@ -100,8 +74,7 @@ QStringList StoreCatalog::withPrefix(const QString& prefix) const
 {
     QStringList found;
     for (const QString& name : names_) {
-        if (name.startsWith(prefix, Qt::CaseInsensitive)
-            && !name.startsWith(kCompanionPrefix, Qt::CaseInsensitive))
+        if (name.startsWith(prefix, Qt::CaseInsensitive) && !FirmwareStore::isCompanionName(name))
             found.append(name);
     }
     return found;
@@ -109,7 +82,7 @@ QStringList StoreCatalog::withPrefix(const QString& prefix) const
 
 bool StoreCatalog::contains(const QString& name) const
 {
-    return isStoreName(name) && names_.contains(name);
+    return FirmwareStore::isStoreName(name) && names_.contains(name);
 }
 
 } // namespace pc

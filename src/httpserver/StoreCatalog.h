@@ -8,8 +8,9 @@ class QFile;
 namespace vesk {
 namespace pc {
 
-// The firmware store as the local server sees it: the names its folder
-// lists at one moment, and nothing else. A request reaches a file only by
+// The firmware store as the local server sees it: the store names
+// (FirmwareStore::isStoreName) its folder lists at one moment, and nothing
+// else. A request reaches a file only by
 // naming one of these exactly or by a prefix that selects some of them; the
 // path is then built from the listed name, so request text never becomes a
 // path.
@@ -18,13 +19,8 @@ class StoreCatalog
 public:
     // Lists dir (which ends with "/") now.
     explicit StoreCatalog(const QString& dir);
-    // The store of the firmware manager, listed now.
+    // The program's firmware store, listed now.
     static StoreCatalog current();
-
-    // A plain package file name: no separator, "..", NUL or control
-    // character, not hidden, ending in ".bin".
-    static bool isStoreName(const QString& name);
-    static QString companionName(const QString& name);  // "Ugsys_" + name
 
     // The store's files are reached only as what they are themselves: a
     // link could lead to any file of the machine, so it counts as absent.

@@ -1,5 +1,6 @@
 #include "package/FirmwarePackage.h"
 
+#include "package/FirmwareStore.h"
 #include "package/PackageIo.h"
 
 #include <QDebug>
@@ -44,10 +45,11 @@ int FirmwarePackage::getDeviceType() const
 
 bool FirmwarePackage::checkName() const
 {
-    QString prefix = type_ == PkgUgsys ? QStringLiteral("Ugsys_") : QString();
-    prefix += PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
+    QString prefix = PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
         + PackageIo::fieldText(header_.branch, sizeof(header_.branch)) + QLatin1Char('_')
         + PackageIo::fieldText(header_.platform, sizeof(header_.platform));
+    if (type_ == PkgUgsys)
+        prefix = FirmwareStore::companionName(prefix);
     if (type_ == PkgMain)
         qDebug() << path_;
     return PackageIo::checkPackageName(path_, prefix, header_.version);

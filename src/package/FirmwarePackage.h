@@ -24,7 +24,7 @@ class FirmwarePackage
 public:
     enum PKG_TYPE {
         PkgMain = 0,
-        PkgUgsys = 1,  // upgrade-system package, file name "Ugsys_" + main name
+        PkgUgsys = 1,  // upgrade-system package, named as the main one's companion
     };
 
     // Module type; other values are carried through unchanged.

@@ -1,5 +1,6 @@
 #include "package/FirmwarePackage.h"
 
+#include "package/FirmwareStore.h"
 #include "package/PackageIo.h"
 
 #include <QCryptographicHash>
@@ -88,7 +89,7 @@ bool FirmwarePackage::generateUgsysFwPackage()
         updater = CameraPackage::CamMdlSsUpdater;
     QList<CameraPackage::CAM_MDL_ID> ids{CameraPackage::CamMdlBase, updater};
     const QString name = fileNameOf(path_);
-    QString outPath = path_.left(path_.size() - name.size()) + QStringLiteral("Ugsys_") + name;
+    QString outPath = path_.left(path_.size() - name.size()) + FirmwareStore::companionName(name);
     const bool ok = generateFwPackage(types, ids, outPath);
     if (!ok)
         qCritical() << "Generate package failed: " << outPath;

@@ -1,5 +1,6 @@
 #include "support/LocalServerFixture.h"
 #include "httpserver/StoreCatalog.h"
+#include "package/FirmwareManager.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -123,6 +124,35 @@ private slots:
         QCOMPARE(answer.firstLine, kOkLine);
         QVERIFY(answer.headerLines.contains(kJsonType));
         QCOMPARE(answer.body, reply);
+    }
+
+    // Names that are no store package's, beside one that is: the server
+    // and the store's own choice (the firmware manager's) take the same one.
+    void sameChoiceAsTheStore_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("links");  // to the first file
+        const QString r2 = named("1.0.0.2_release");
+        QTest::newRow("versions elsewhere in the name")
+            << QStringList{r2, named("v9.0.0.0_release"), named("1.0.0.4.5_release"), named("9.0.0.0")}
+            << QStringList();
+        QTest::newRow("an unfinished download") << QStringList{r2, named("1.0.0.3_release") + ".part"}
+                                                << QStringList();
+        QTest::newRow("a link") << QStringList{r2} << QStringList{named("1.0.0.3_release")};
+    }
+
+    void sameChoiceAsTheStore()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, links);
+        placeNamed(files);
+        for (const QString& link : links)
+            QVERIFY(QFile::link(server_.store() + files.first(), server_.store() + link));
+        const QString expected = named("1.0.0.2_release");
+        QCOMPARE(server_.get("/query?" + packageQuery(1, "debug")).body,
+                 described(expected.toUtf8(), "release", "1.0.0.2"));
+        const QJsonObject camera{{"product", "Kestro_zuki_2P"}, {"branch", "main"}, {"platform", "SSC339G"}};
+        QCOMPARE(vesk::pc::FirmwareManager::get(camera).getLocalLatestFwName(), expected);
     }
 
     void download_data()

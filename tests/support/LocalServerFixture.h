@@ -8,7 +8,7 @@
 #include "support/PackageBuilder.h"
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
-#include "package/FirmwareManager.h"
+#include "package/FirmwareStore.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -35,7 +35,7 @@ public:
     quint16 port() const { return port_; }
     vesk::pc::HttpServerHost* host() const { return host_.get(); }
 
-    QString store() const { return vesk::pc::FirmwareManager::get(QJsonObject()).storeDir(); }
+    QString store() const { return vesk::pc::FirmwareStore::current().dir(); }
     void clearStore() const
     {
         QDir(store()).removeRecursively();

@@ -1,0 +1,203 @@
+#include "package/FirmwareStore.h"
+
+#include "comm/AppPaths.h"
+#include "comm/GlobalParams.h"
+#include "comm/Util.h"
+#include "package/PackageIo.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+
+#include <algorithm>
+
+namespace vesk {
+namespace pc {
+
+namespace {
+
+const char* const kKeyParts[] = {"product", "branch", "platform"};
+const QString kCompanionPrefix = QStringLiteral("Ugsys_");
+
+QMutex gDefaultDirMutex;
+QString gDefaultDir;
+
+bool hasControlCharacter(const QString& name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c == 0x7F; });
+}
+
+// Four parts of zeros: the one version whose strict reading is 0 and which
+// is still a version.
+bool isZeroVersion(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](const QString& part) {
+               return !part.isEmpty() && part.count(QLatin1Char('0')) == part.size();
+           });
+}
+
+QString withSlash(const QString& dir)
+{
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+} // namespace
+
+FirmwareStore::FirmwareStore(const QString& dir)
+    : dir_(withSlash(dir))
+{
+}
+
+FirmwareStore FirmwareStore::current()
+{
+    QString dir;
+    {
+        QMutexLocker lock(&gDefaultDirMutex);
+        dir = gDefaultDir;
+    }
+    const FirmwareStore store(dir.isEmpty() ? AppPaths::dataPath(QStringLiteral("firmware")) : dir);
+    if (!QDir().mkpath(store.dir()))
+        qWarning() << "Cannot create firmware store:" << store.dir();
+    return store;
+}
+
+void FirmwareStore::setDefaultDir(const QString& dir)
+{
+    QMutexLocker lock(&gDefaultDirMutex);
+    gDefaultDir = dir;
+}
+
+QString FirmwareStore::productKey(QJsonObject info)
+{
+    for (const char* part : kKeyParts) {
+        if (!info.contains(QLatin1String(part))) {
+            info = GlobalParams::get().getProductInfo();
+            break;
+        }
+    }
+    QString key;
+    for (const char* part : kKeyParts)
+        key += info.value(QLatin1String(part)).toString() + QLatin1Char('_');
+    return key;
+}
+
+QString FirmwareStore::companionName(const QString& name)
+{
+    return kCompanionPrefix + name;
+}
+
+bool FirmwareStore::isCompanionName(const QString& name)
+{
+    return name.startsWith(kCompanionPrefix, Qt::CaseInsensitive);
+}
+
+QString FirmwareStore::mainNameOf(const QString& name)
+{
+    return name.startsWith(kCompanionPrefix) ? name.mid(kCompanionPrefix.size()) : name;
+}
+
+bool FirmwareStore::isStoreName(const QString& name)
+{
+    return PackageIo::isSafeBaseName(name) && !name.contains(QLatin1String(".."))
+        && !name.startsWith(QLatin1Char('.')) && !hasControlCharacter(name)
+        && name.endsWith(QLatin1String(".bin"));
+}
+
+bool FirmwareStore::readVersion(const QString& name, const QString& key, Package* package)
+{
+    if (!name.startsWith(key, Qt::CaseInsensitive))
+        return false;
+    const int end = name.indexOf(QLatin1Char('_'), key.size());
+    if (end < 0)
+        return false;
+    const QString text = name.mid(key.size(), end - key.size());
+    const uint32_t version = Util::verStrToUintStrict(text);
+    // 0 is also the strict reading of anything malformed.
+    if (version == 0 && !isZeroVersion(text))
+        return false;
+    *package = {name, version, text};
+    return true;
+}
+
+bool FirmwareStore::keptByChannel(const QString& name, const QString& channel)
+{
+    if (channel == QLatin1String("release"))
+        return name.contains(QLatin1String("release"));
+    if (channel == QLatin1String("test"))
+        return !name.contains(QLatin1String("debug"));
+    return true;
+}
+
+QString FirmwareStore::channelOf(const QString& name)
+{
+    if (name.contains(QLatin1String("release")))
+        return QStringLiteral("release");
+    if (name.contains(QLatin1String("test")))
+        return QStringLiteral("test");
+    return QStringLiteral("debug");
+}
+
+bool FirmwareStore::winsVersionTie(const QString& name, const QString& best)
+{
+    if (name.contains(QLatin1String("release")))
+        return true;
+    return name.contains(QLatin1String("test")) && best.contains(QLatin1String("debug"));
+}
+
+FirmwareStore::Package FirmwareStore::newestOf(const QStringList& names, const QString& key, const QString& channel)
+{
+    Package best;
+    for (const QString& name : names) {
+        Package candidate;
+        if (!isStoreName(name) || isCompanionName(name) || !keptByChannel(name, channel)
+            || !readVersion(name, key, &candidate))
+            continue;
+        if (candidate.version > best.version
+            || (candidate.version == best.version && winsVersionTie(name, best.name)))
+            best = candidate;
+    }
+    return best;
+}
+
+QStringList FirmwareStore::filesOf(const QString& key, bool plainOnly) const
+{
+    // No wildcard: a key holding '*', '?' or '[' must not reach other
+    // products' files, and case must match on case-blind file systems too.
+    const QDir::Filters filters = QDir::Files | QDir::Hidden | (plainOnly ? QDir::NoSymLinks : QDir::Filters());
+    QStringList names;
+    for (const QString& entry : QDir(dir_).entryList(filters, QDir::Name | QDir::IgnoreCase)) {
+        if (entry.startsWith(key, Qt::CaseSensitive))
+            names.append(entry);
+    }
+    return names;
+}
+
+FirmwareStore::Package FirmwareStore::newest(const QString& key, const QString& channel) const
+{
+    // A link could lead to any file of the machine: it counts as absent.
+    return newestOf(filesOf(key, true), key, channel);
+}
+
+void FirmwareStore::keepOnly(const QString& key, const QString& keep) const
+{
+    for (const QString& entry : filesOf(key, false)) {
+        if (entry == keep)
+            continue;
+        QFile::remove(companionPathOf(entry));
+        QFile::remove(pathOf(entry));
+    }
+}
+
+bool FirmwareStore::remove(const QString& key, const QString& name) const
+{
+    if (!PackageIo::isSafeBaseName(name) || !mainNameOf(name).startsWith(key, Qt::CaseSensitive)) {
+        qWarning() << "Not a firmware store file:" << name;
+        return false;
+    }
+    return QFile::remove(pathOf(name));
+}
+
+} // namespace pc
+} // namespace vesk

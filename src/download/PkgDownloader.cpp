@@ -5,6 +5,7 @@
 #include "download/ExchangeLoop.h"
 #include "download/StagedPackage.h"
 #include "package/FirmwarePackage.h"
+#include "package/FirmwareStore.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -87,7 +88,7 @@ void PkgDownloader::runSteps()
     notify(kInfoStart, announcedSize(), getPkgName());
     bool openFailed = false;
     if (isCurrentInStore(&openFailed)) {
-        notify(kInfoAlreadyCurrent, 0, QStringLiteral("Local package is up to update"));
+        endStored(kInfoAlreadyCurrent, QStringLiteral("Local package is up to update"));
         return;
     }
     if (openFailed) {
@@ -105,7 +106,7 @@ void PkgDownloader::runSteps()
         fail(QLatin1String(kDownloadError));
         return;
     }
-    notify(kInfoFinished, 0, QStringLiteral("Download successfully"));
+    endStored(kInfoFinished, QStringLiteral("Download successfully"));
 }
 
 // An equal package in the store is taken as it is; any other file of that
@@ -126,7 +127,7 @@ bool PkgDownloader::isCurrentInStore(bool* openFailed)
     if (!md5.isEmpty() && md5 == expectedMd5())
         return true;
     qInfo() << "Removing the stale package" << path;
-    const QString companion = StagedPackage::pathIn(downloadDir, QStringLiteral("Ugsys_") + getPkgName());
+    const QString companion = StagedPackage::pathIn(downloadDir, FirmwareStore::companionName(getPkgName()));
     if (!QFile::remove(path) || (QFileInfo(companion).isFile() && !QFile::remove(companion)))
         qWarning() << "Cannot remove the stale package" << path << "or its companion";
     return false;
@@ -193,6 +194,12 @@ QString PkgDownloader::getPkgVer(const QJsonObject& info)
 void PkgDownloader::notify(InfoType type, qint64 value, const QString& info)
 {
     emit notifyInfo(type, int(value), info);
+}
+
+void PkgDownloader::endStored(InfoType type, const QString& info)
+{
+    emit packageStored(packagePath(), latestPkg.value(QLatin1String("version")).toString());
+    notify(type, 0, info);
 }
 
 void PkgDownloader::fail(const QString& message)

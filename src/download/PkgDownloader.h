@@ -80,6 +80,9 @@ public:
 
 signals:
     void notifyInfo(vesk::pc::PkgDownloader::InfoType type, int value, const QString& info);
+    // The package lies verified at path: sent right before the notice that
+    // ends the run with it (kInfoFinished or kInfoAlreadyCurrent).
+    void packageStored(const QString& path, const QString& version);
 
 protected:
     void run() override;
@@ -93,6 +96,7 @@ private:
     bool isCurrentInStore(bool* openFailed);
     bool verifyAndDerive();
     void notify(InfoType type, qint64 value, const QString& info = QString());
+    void endStored(InfoType type, const QString& info);
     void fail(const QString& message);
     // Runs the loop of one exchange; false when a stop was requested.
     bool runLoop(ExchangeLoop& loop);

@@ -1,5 +1,7 @@
 #include "download/StagedPackage.h"
 
+#include "package/FirmwareStore.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -147,7 +149,7 @@ QString StagedPackage::pathIn(const QString& dir, const QString& name)
 
 QString StagedPackage::companionName() const
 {
-    return QStringLiteral("Ugsys_") + name_;
+    return FirmwareStore::companionName(name_);
 }
 
 // rename() replaces an existing file in one step; QFile::rename would not.

@@ -27,6 +27,14 @@ class NoticeLog : public QObject
 public:
     QList<Notice> notices;
     qint64 progressSum = 0;
+    // Path and version of each stored package, and how many notices came
+    // before it.
+    QList<QStringList> stored;
+
+    void store(const QString& path, const QString& version)
+    {
+        stored.append({path, version, QString::number(notices.size())});
+    }
 
     void take(PkgDownloader::InfoType type, int value, const QString& info)
     {
@@ -118,7 +126,9 @@ private slots:
         downloader_->setLimits({2000, 400, 5000, 1500});
         log_.notices.clear();
         log_.progressSum = 0;
+        log_.stored.clear();
         connect(downloader_.get(), &PkgDownloader::notifyInfo, &log_, &NoticeLog::take, Qt::QueuedConnection);
+        connect(downloader_.get(), &PkgDownloader::packageStored, &log_, &NoticeLog::store, Qt::QueuedConnection);
     }
 
     void cleanup() { downloader_.reset(); }
@@ -168,6 +178,10 @@ private slots:
             QCOMPARE(pkgtest::readFile(storeDir() + name), data);
             QCOMPARE(log_.progressSum, qint64(data.size()));
             QCOMPARE(downloader_->getPkgName(), name);
+            // Where it lies, told before the last notice.
+            QCOMPARE(log_.stored, (QList<QStringList>{{storeDir() + name, "1.0.2.9", "1"}}));
+        } else {
+            QCOMPARE(log_.stored.size(), 0);
         }
         QCOMPARE(storeEntries(), QStringList{".pkgdl-link"} + expected);
         QCOMPARE(pkgtest::readFile(outside.filePath("kept")), QByteArray("kept"));
@@ -239,6 +253,7 @@ private slots:
         QVERIFY(finish());
         QCOMPARE(last(), Notice(3, "Local package is up to update"));
         QCOMPARE(server_->requestsFor("/pkg/"), 0);
+        QCOMPARE(log_.stored, (QList<QStringList>{{storeDir() + name, "1.0.2.9", "1"}}));
 
         QVERIFY(pkgtest::writeFile(storeDir() + name, "old"));
         start(1);

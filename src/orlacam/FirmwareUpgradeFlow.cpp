@@ -1,12 +1,12 @@
 #include "orlacam/FirmwareUpgradeFlow.h"
 
-#include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
 #include "orlacam/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
 #include "orlacam/UpgradeProgress.h"
 #include "orlacam/UvcUpgradeProgress.h"
+#include "package/FirmwareStore.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
@@ -60,12 +60,14 @@ void FirmwareUpgradeFlow::checkVersion()
 void FirmwareUpgradeFlow::download()
 {
     qInfo() << "Start to download firmware and upgrade";
-    downloadPackage(GlobalParams::get().getProductInfo(),
-                    vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/'),
-                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Firmware")), [this] { onDownloaded(); });
+    downloadPackage(GlobalParams::get().getProductInfo(), vesk::pc::FirmwareStore::current().dir(),
+                    text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Firmware")),
+                    [this](const QString& package) { onDownloaded(package); });
 }
 
-void FirmwareUpgradeFlow::onDownloaded()
+// Over USB the downloaded package itself is installed; over the network
+// the camera asks the local server, which chooses from the same store.
+void FirmwareUpgradeFlow::onDownloaded(const QString& package)
 {
     const QSharedPointer<UvcDevice> dev = device();
     if (!dev) {
@@ -75,7 +77,7 @@ void FirmwareUpgradeFlow::onDownloaded()
     if (GlobalParams::get().upgrade_method == 0) {
         if (dev->devMode() == UvcDevice::DevModeUvc) {
             qInfo() << sn() << "Enter uvc patch upgrade";
-            upgradeByUvc();
+            upgradeByUvc(package);
             return;
         }
         qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
@@ -83,9 +85,9 @@ void FirmwareUpgradeFlow::onDownloaded()
     upgradeByNet();
 }
 
-void FirmwareUpgradeFlow::upgradeByUvc()
+void FirmwareUpgradeFlow::upgradeByUvc(const QString& package)
 {
-    runToEnd(new UvcUpgradeProgress(sn(), window()));
+    runToEnd(new UvcUpgradeProgress(sn(), package, window()));
 }
 
 // The camera is asked to fetch only once the server listens.

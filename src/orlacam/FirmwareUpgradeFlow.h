@@ -23,8 +23,8 @@ private:
     void tellNoDevice();
     void checkVersion();
     void download();
-    void onDownloaded();
-    void upgradeByUvc();
+    void onDownloaded(const QString& package);
+    void upgradeByUvc(const QString& package);
     void upgradeByNet();
     void onServerListening();
     void watchNetUpgrade(UpgradeProgress* box, int requestResult);

@@ -94,7 +94,7 @@ void MaintenanceFlow::tellAndFinish(const QString& title, const QString& body)
 }
 
 void MaintenanceFlow::downloadPackage(const QJsonObject& query, const QString& dir, const QString& title,
-                                      std::function<void()> done)
+                                      std::function<void(const QString&)> done)
 {
     MainUserUi* win = window();
     vesk::pc::PkgDownloader& downloader = win->downloader();
@@ -105,16 +105,22 @@ void MaintenanceFlow::downloadPackage(const QJsonObject& query, const QString& d
     }
     downloader.query = query;
     downloader.downloadDir = dir;
+    // Told before the notice that ends the run, so before the box's answer.
+    auto stored = std::make_shared<QString>();
+    auto storedLink = std::make_shared<QMetaObject::Connection>();
+    *storedLink = connect(&downloader, &vesk::pc::PkgDownloader::packageStored, this,
+                          [stored](const QString& path) { *stored = path; });
     downloader.start();
     DownloadProgress* box = win->downloadBox();
     box->errorLatched = false;
     box->setTitle(title);
     auto link = std::make_shared<QMetaObject::Connection>();
-    *link = connect(box, &MsgProgressUi::answered, this, [this, link, done](int answer) {
+    *link = connect(box, &MsgProgressUi::answered, this, [this, link, storedLink, stored, done](int answer) {
         disconnect(*link);
+        disconnect(*storedLink);
         MainUserUi* shown = window();
         if (answer == QMessageBox::Yes && shown) {
-            done();
+            done(*stored);
             return;
         }
         // Failed, timed out or closed: the download stops on its own soon.

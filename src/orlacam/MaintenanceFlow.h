@@ -72,10 +72,11 @@ protected:
     // The question before an upgrade or a log export: only Yes goes on, so a
     // box closed by Escape or the window's close button means No.
     void askTips(bool logExport, std::function<void()> onYes);
-    // Runs the window's downloader with its box; done follows only a
-    // verified download answered by OK, anything else ends the flow.
+    // Runs the window's downloader with its box; done follows, with the
+    // stored package's path, only a verified download answered by OK;
+    // anything else ends the flow.
     void downloadPackage(const QJsonObject& query, const QString& dir, const QString& title,
-                         std::function<void()> done);
+                         std::function<void(const QString&)> done);
     // Shows a progress box of the flow; the flow ends when it is answered.
     void runToEnd(MsgProgressUi* box);
     // A dialog that goes with the flow.

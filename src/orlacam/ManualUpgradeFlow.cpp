@@ -2,12 +2,13 @@
 
 #include "comm/AppPaths.h"
 #include "orlacam/MainUserUi.h"
-#include "package/FirmwareManager.h"
 #include "package/FirmwarePackage.h"
+#include "package/FirmwareStore.h"
 #include "orlacam/UvcUpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 using vesk::pc::FirmwarePackage;
@@ -39,20 +40,20 @@ void ManualUpgradeFlow::onFileChosen(const QString& path)
         return;
     }
     const QJsonObject info = dev->getDevInfo();
-    const QString extracted = FirmwarePackage::extractFirmware(
-        path, info.value(QLatin1String("platform")).toString(),
-        vesk::pc::AppPaths::dataPath(QStringLiteral("firmware")) + QLatin1Char('/'));
+    const vesk::pc::FirmwareStore store = vesk::pc::FirmwareStore::current();
+    const QString extracted =
+        FirmwarePackage::extractFirmware(path, info.value(QLatin1String("platform")).toString(), store.dir());
     if (extracted.isEmpty() || !FirmwarePackage(extracted, FirmwarePackage::PkgMain).verifyFirmware()) {
         tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware Invalid")),
                       text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid firmware package and try again!")));
         return;
     }
-    vesk::pc::FirmwareManager::get(info).deleteAllFirmwareExcept(extracted.section(QLatin1Char('/'), -1));
+    store.keepOnly(vesk::pc::FirmwareStore::productKey(info), QFileInfo(extracted).fileName());
     if (dev->devMode() != UvcDevice::DevModeUvc) {
         qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
         finish();
         return;
     }
     qInfo() << sn() << "Enter uvc patch upgrade";
-    runToEnd(new UvcUpgradeProgress(sn(), window()));
+    runToEnd(new UvcUpgradeProgress(sn(), extracted, window()));
 }

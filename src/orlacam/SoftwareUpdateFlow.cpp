@@ -38,13 +38,12 @@ void SoftwareUpdateFlow::onFolderChosen(const QString& folder)
     }
     downloadPackage(vesk::pc::GlobalParams::get().getPcSoftwareInfo(), folder + QLatin1Char('/'),
                     text(QT_TRANSLATE_NOOP("MainUserUi", "Downloading Software")),
-                    [this, folder] { openPackage(folder); });
+                    [this](const QString& path) { openPackage(path); });
 }
 
-void SoftwareUpdateFlow::openPackage(const QString& folder)
+void SoftwareUpdateFlow::openPackage(const QString& path)
 {
     MainUserUi* win = window();
-    const QString path = folder + QLatin1Char('/') + win->downloader().getPkgName();
     // When nothing starts, the installer's path is shown and the program stays.
     const bool started = LinkOpener::open(QUrl::fromLocalFile(path), win, win->urlOpener);
     qInfo() << "Start pc software upgrade process:" << path << (started ? "true" : "false");

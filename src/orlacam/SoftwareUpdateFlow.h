@@ -17,7 +17,7 @@ public:
 private:
     void chooseFolder();
     void onFolderChosen(const QString& folder);
-    void openPackage(const QString& folder);
+    void openPackage(const QString& path);
 
     QString version_;
     QString notes_;

@@ -14,20 +14,22 @@ constexpr uint kStackBytes = 0x8000000;
 
 } // namespace
 
-UvcUpgradeProgress::UvcUpgradeProgress(const QString& sn, QWidget* parent)
+UvcUpgradeProgress::UvcUpgradeProgress(const QString& sn, const QString& package, QWidget* parent)
     : MsgProgressUi(parent), upgrade_(new UvcPatchUpgrade(sn, UvcPatchUpgrade::UvcTaskUpgrade))
 {
-    startTask();
+    startTask(package);
 }
 
-UvcUpgradeProgress::UvcUpgradeProgress(const QString& sn, vesk::pc::UvcDevices& registry, QWidget* parent)
+UvcUpgradeProgress::UvcUpgradeProgress(const QString& sn, const QString& package, vesk::pc::UvcDevices& registry,
+                                       QWidget* parent)
     : MsgProgressUi(parent), upgrade_(new UvcPatchUpgrade(sn, UvcPatchUpgrade::UvcTaskUpgrade, registry))
 {
-    startTask();
+    startTask(package);
 }
 
-void UvcUpgradeProgress::startTask()
+void UvcUpgradeProgress::startTask(const QString& package)
 {
+    upgrade_->setPackage(package);
     setFixedWidth(kBoxWidth);
     setMaxProg(100);
     onProgressUpdate(0, tr("Warning:\n1 Do not disconnect the device during upgrade, otherwise the device will "

@@ -19,9 +19,11 @@ public:
     // Longest wait of the destructor for a thread asked to stop.
     static constexpr int kStopWaitMs = 60000;
 
-    UvcUpgradeProgress(const QString& sn, QWidget* parent = nullptr);
+    // package: the main package to install.
+    UvcUpgradeProgress(const QString& sn, const QString& package, QWidget* parent = nullptr);
     // The same on a registry of the caller's (tests).
-    UvcUpgradeProgress(const QString& sn, vesk::pc::UvcDevices& registry, QWidget* parent = nullptr);
+    UvcUpgradeProgress(const QString& sn, const QString& package, vesk::pc::UvcDevices& registry,
+                       QWidget* parent = nullptr);
     ~UvcUpgradeProgress() override;
 
     vesk::pc::UvcPatchUpgrade* task() const { return upgrade_; }
@@ -33,7 +35,7 @@ public slots:
     void ondevDisconnDuringUg();
 
 private:
-    void startTask();
+    void startTask(const QString& package);
 
     vesk::pc::UvcPatchUpgrade* upgrade_ = nullptr;
 };

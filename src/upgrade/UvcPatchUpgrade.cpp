@@ -122,6 +122,11 @@ int UvcPatchUpgrade::progress() const
     return task_->progress();
 }
 
+void UvcPatchUpgrade::setPackage(const QString& path)
+{
+    task_->setPackage(path);
+}
+
 void UvcPatchUpgrade::onStreamVideoData(QByteArray data)
 {
     task_->onStreamVideoData(data);

@@ -39,6 +39,8 @@ public:
     void requestStop();
     bool isStopping() const;
     int progress() const;
+    // The main package a firmware upgrade installs; set before start().
+    void setPackage(const QString& path);
 
     // Frees the given-up tasks that have ended since; returns how many
     // still run. Call on the thread that made them.

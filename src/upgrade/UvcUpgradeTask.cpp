@@ -7,7 +7,7 @@
 #include "uvc/UvcDevices.h"
 
 #include "comm/Util.h"
-#include "package/FirmwareManager.h"
+#include "package/FirmwareStore.h"
 #include "package/FirmwarePackage.h"
 #include "package/PackageIo.h"
 #include "upgrade/UpgradeTexts.h"
@@ -288,7 +288,7 @@ int UvcUpgradeTask::doUpgrade()
     emit progressUpdate(0, UpgradeTexts::text(UpgradeTexts::kStartWarning));
     int systemType = cameraSystemType();
     Packages packages;
-    int result = choosePackage(packages, systemType);
+    int result = openPackage(packages, systemType);
     if (result != 0)
         return result;
     if (!prepareUgsysPackage(packages))
@@ -335,42 +335,25 @@ int UvcUpgradeTask::cameraSystemType()
     return workDev_->systemType();
 }
 
-// The newest package of the camera's own product, branch and platform. A
-// camera in its upgrade system may report less (no platform, no device
-// information at all); then the program's product information chooses, and
-// the package must agree with whatever the camera does report.
-int UvcUpgradeTask::choosePackage(Packages& packages, int systemType)
+// The package the flow hands over (downloaded, or picked by the user),
+// checked against the camera; its companion lies beside it.
+int UvcUpgradeTask::openPackage(Packages& packages, int systemType)
 {
-    QJsonObject query = workDev_->devInfo();
-    if (systemType == kUpgradeSystem && !namesItsPackage(query)) {
-        qWarning() << "The camera in its upgrade system reports" << query
-                   << "; the program's product information chooses the package";
-        query = QJsonObject();
-    }
-    FirmwareManager& store = FirmwareManager::get(query);
-    const QString name = store.getLocalLatestFwName();
-    if (name.isEmpty()) {
-        qCritical() << "Cannot find valid firmware";
+    const QFileInfo file(packagePath_);
+    if (packagePath_.isEmpty() || !file.isFile()) {
+        qCritical() << "Cannot find valid firmware" << packagePath_;
         return -1;
     }
-    storeDir_ = store.storeDir();
-    packages.mainPath = storeDir_ + name;
-    packages.ugsysPath = storeDir_ + QStringLiteral("Ugsys_") + name;
+    const FirmwareStore store(file.path());
+    storeDir_ = store.dir();
+    packages.mainPath = store.pathOf(file.fileName());
+    packages.ugsysPath = store.companionPathOf(file.fileName());
     packages.main = std::make_unique<FirmwarePackage>(packages.mainPath, FirmwarePackage::PkgMain);
     if (!packages.main->verifyFirmware()) {
         qCritical() << "firmware check " << packages.mainPath << "failed";
         return -1;
     }
     return checkAgainstCamera(*packages.main, systemType);
-}
-
-bool UvcUpgradeTask::namesItsPackage(const QJsonObject& info)
-{
-    for (const char* key : {"product", "branch", "platform"}) {
-        if (info.value(QLatin1String(key)).toString().isEmpty())
-            return false;
-    }
-    return true;
 }
 
 // On its main system the camera's identity is whole and must match the
@@ -381,16 +364,18 @@ int UvcUpgradeTask::checkAgainstCamera(const FirmwarePackage& package, int syste
     const FirmwarePackage::UgFwPkgHeader& header = package.header();
     const QJsonObject info = workDev_->devInfo();
     const QString product = info.value(QLatin1String("product")).toString();
+    const QString branch = info.value(QLatin1String("branch")).toString();
     const QString platform = info.value(QLatin1String("platform")).toString();
     const QString packageProduct = headerText(header.product);
+    const QString packageBranch = headerText(header.branch);
     const QString packagePlatform = headerText(header.platform);
     const bool whole = systemType != kUpgradeSystem;
     const auto differs = [whole](const QString& reported, const QString& expected) {
         return (whole || !reported.isEmpty()) && reported != expected;
     };
-    if (differs(product, packageProduct) || differs(platform, packagePlatform)) {
-        qCritical() << "firmware made for" << packageProduct << packagePlatform << "not for the camera's"
-                    << product << platform;
+    if (differs(product, packageProduct) || differs(branch, packageBranch) || differs(platform, packagePlatform)) {
+        qCritical() << "firmware made for" << packageProduct << packageBranch << packagePlatform
+                    << "not for the camera's" << product << branch << platform;
         return -1;
     }
     const int socVersion = workDev_->socVersion();

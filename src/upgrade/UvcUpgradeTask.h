@@ -54,6 +54,9 @@ public:
     QString describe() const;
 
     int progress() const { return progress_.load(); }
+    // The main package to install (its upgrade-system companion lies or is
+    // made beside it); set before the task starts.
+    void setPackage(const QString& path) { packagePath_ = path; }
 
 signals:
     void progressUpdate(int value, QString text);
@@ -80,8 +83,7 @@ private:
     bool waitStreamFree();
     void report(int result);
     int cameraSystemType();
-    int choosePackage(Packages& packages, int systemType);
-    static bool namesItsPackage(const QJsonObject& info);
+    int openPackage(Packages& packages, int systemType);
     int checkAgainstCamera(const FirmwarePackage& package, int systemType);
     int takesOldRoad(int systemType, bool* old);
     bool prepareUgsysPackage(Packages& packages);
@@ -207,7 +209,8 @@ private:
     UvcDevices& registry_;
     UvcTiming timing_;
     std::unique_ptr<QTimer> timer_;
-    QString storeDir_;  // the firmware store, ends with "/"
+    QString packagePath_;  // the main package to install
+    QString storeDir_;     // its folder, ends with "/"
     QString workTag_;   // makes this task's working file names its own
     QString toolPath_;  // the maker's upgrade tool for old cameras
 

@@ -14,6 +14,9 @@
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "orlacam/UpgradeProgress.h"
+#include "orlacam/UvcUpgradeProgress.h"
+#include "package/FirmwareStore.h"
+#include "support/PackageBuilder.h"
 #include "support/FakeCameraHttp.h"
 #include "uvc/CameraHttpCall.h"
 #include "uvc/UvcDevice.h"
@@ -25,6 +28,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -85,6 +89,7 @@ private slots:
     void flowPausesSelection();
     void manualUpgradeRefusesInvalidFile_data();
     void manualUpgradeRefusesInvalidFile();
+    void manualUpgradeHandsOverThePick();
     void upgradeManual_data();
     void upgradeManual();
     void softwareUpdate_data();
@@ -216,9 +221,13 @@ void tst_MaintenanceFlows::firmwareDownloadFailureEndsFlow()
     FakePackageServer server;
     QVERIFY(server.listen());
     GlobalParams::get().fw_query_url = server.queryUrl();  // offers nothing
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
     reachDownload(*window_);
     if (QTest::currentTestFailed())
         return;
+    QCOMPARE(window_->downloader().downloadDir, store.path() + QLatin1Char('/'));  // the program's one store
     QTRY_COMPARE_WITH_TIMEOUT(textOf(window_->downloadBox()), QStringLiteral("Download error!"), kBoundMs);
     QVERIFY(window_->flowRunning());
     click(QStringLiteral("Downloading Firmware"), "pbOk");
@@ -440,6 +449,39 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QVERIFY(!shownBox(QStringLiteral("Progress")));
+}
+
+// The picked package becomes the store's only one of the camera and is
+// handed to the upgrade as it is, under a name (no channel) the store would
+// never choose by. Its SoC byte is not the Orla's: the upgrade opens it and
+// refuses it before touching the camera.
+void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
+{
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
+    const QString older = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.3.0_release.bin");
+    QVERIFY(pkgtest::writeFile(store.filePath(older), "older"));
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = "SSC336Q";
+    id.version = 0x01000400;
+    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
+    const QString picked = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_1.0.4.0.bin");
+    QVERIFY(pkgtest::writeFile(picked, pkgtest::package(id, {{1, camera}})));
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    answerFileDialog("chooseFirmware", picked);
+    UvcUpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+    QVERIFY(log_->startsWith(QStringLiteral("firmware soc version mismatch")));
+    QCOMPARE(QDir(store.path()).entryList(QDir::Files), QStringList{QFileInfo(picked).fileName()});
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
 void tst_MaintenanceFlows::upgradeManual_data()

@@ -185,14 +185,14 @@ void tst_ProgressDialogs::uvcUpgradeOwnsItsThread()
     SimBackend backend;
     UvcDevices registry(backend);
     {
-        UvcUpgradeProgress box(QStringLiteral("NOSUCHCAMERA"), registry);
+        UvcUpgradeProgress box(QStringLiteral("NOSUCHCAMERA"), QString(), registry);
         box.open();
         QTRY_VERIFY_WITH_TIMEOUT(box.errorLatched, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(box.task()->isFinished(), 30000);
     }
     QPointer<UvcPatchUpgrade> task;
     {
-        UvcUpgradeProgress box(QStringLiteral("NOSUCHCAMERA"), registry);
+        UvcUpgradeProgress box(QStringLiteral("NOSUCHCAMERA"), QString(), registry);
         task = box.task();
     }
     QVERIFY(!task);
@@ -221,7 +221,7 @@ void tst_ProgressDialogs::rendersLegibly()
     download.onTimeout();
     UpgradeProgress upgrade;
     upgrade.onUpgradeProgressUpdate(GlobalParams::UgStep, QString(), QString());
-    UvcUpgradeProgress uvc(QStringLiteral("NOSUCHCAMERA"), registry);
+    UvcUpgradeProgress uvc(QStringLiteral("NOSUCHCAMERA"), QString(), registry);
     QStringList faults;
     const QList<QPair<const char*, MsgProgressUi*>> boxes{{"download", &download}, {"upgrade", &upgrade},
                                                           {"uvcupgrade", &uvc}};

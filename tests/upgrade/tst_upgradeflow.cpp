@@ -113,10 +113,13 @@ class tst_UpgradeFlow : public QObject
     QTemporaryDir store_;
     QTemporaryDir dir_;
 
+    QString package_;  // the path of the last package put, handed to the task
+
     QString storeDir() const { return store_.path() + "/"; }
     void putPackage(const QByteArray& platform, const QByteArray& package, const QString& name = QString())
     {
-        QVERIFY(writeFile(storeDir() + (name.isEmpty() ? packageName(platform) : name), package));
+        package_ = storeDir() + (name.isEmpty() ? packageName(platform) : name);
+        QVERIFY(writeFile(package_, package));
     }
 
 private slots:
@@ -125,6 +128,7 @@ private slots:
     void currentCamera_data();
     void currentCamera();
     void oldCamera();
+    void installsThePackageHandedOver();
     void faults_data();
     void faults();
     void refusedBeforeTheCamera_data();
@@ -146,6 +150,7 @@ void tst_UpgradeFlow::initTestCase()
 
 void tst_UpgradeFlow::init()
 {
+    package_.clear();
     for (const QString& name : QDir(store_.path()).entryList(QDir::Files | QDir::Hidden))
         QFile::remove(store_.filePath(name));
 }
@@ -175,6 +180,7 @@ void tst_UpgradeFlow::currentCamera()
     model.systemType = int8_t(systemType);
     model.version = version;
     EngineRig rig(model);
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     const TaskRun run(rig);
     QVERIFY(run.ended);
@@ -213,6 +219,7 @@ void tst_UpgradeFlow::oldCamera()
     const QByteArray package = mainPackage("Hi3516DV300", CameraPackage::CamMdlHisiUpdater);
     putPackage("Hi3516DV300", package);
     EngineRig rig(::oldCamera());
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     const QByteArray tool = QByteArray("stand-in for the maker's upgrade tool ").repeated(12);
     const QString toolPath = dir_.filePath("vktfu.lzma");
@@ -239,6 +246,30 @@ void tst_UpgradeFlow::oldCamera()
     QCOMPARE(after.upgrade.installedFirmware, package);
     QCOMPARE(after.version, kNewVersion);
     QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// The task installs the package it is handed, not the newest one the store
+// happens to hold for the camera, and leaves the other one alone.
+void tst_UpgradeFlow::installsThePackageHandedOver()
+{
+    constexpr uint32_t kNewer = 0x01000500;  // 1.0.5.0
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, kNewer),
+               packageName("SSC336Q", kNewer));
+    const QString newer = package_;
+    const QByteArray handed = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater);
+    putPackage("SSC336Q", handed);
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    EngineRig rig(model);
+    rig.engine->setPackage(package_);
+    QVERIFY(rig.ready());
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QVERIFY(camera);
+    QCOMPARE(camera->model().upgrade.installedFirmware, handed);
+    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(newer).fileName()});
 }
 
 void tst_UpgradeFlow::faults_data()
@@ -332,6 +363,7 @@ void tst_UpgradeFlow::faults()
     model.systemType = int8_t(startSystem);
     model.stream.faults = stream;
     EngineRig rig(model);
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     SimKnobs live = rig.camera->knobs();  // from here on: the registry has the camera
     live.upgrade = knobs;
@@ -367,16 +399,21 @@ void tst_UpgradeFlow::refusedBeforeTheCamera_data()
     QTest::addColumn<bool>("old");               // an old camera (without the tool here)
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("logged");
+    QTest::addColumn<bool>("handed");  // the package handed to the task
     const QString failed = "Upgrade failed, please try again later.";
     QTest::newRow("a package for another platform only")
-        << QByteArray("SSC339G") << kNewVersion << 0x01000307u << false << failed << "Cannot find valid firmware";
+        << QByteArray("SSC339G") << kNewVersion << 0x01000307u << false << failed << "firmware made for" << true;
+    QTest::newRow("no package handed over")
+        << QByteArray("SSC336Q") << kNewVersion << 0x01000307u << false << failed << "Cannot find valid firmware"
+        << false;
     QTest::newRow("an old platform's camera whose version cannot be read")
-        << QByteArray("Hi3516DV300") << kNewVersion << 0u << true << failed << "Cannot read the camera's firmware version";
+        << QByteArray("Hi3516DV300") << kNewVersion << 0u << true << failed << "Cannot read the camera's firmware version"
+        << true;
     QTest::newRow("a package too old for an old platform")
         << QByteArray("Hi3516DV300") << 0x01000206u << 0x01000206u << true
-        << "The ugprade package is out of date." << "Upgrade package is too old";
+        << "The ugprade package is out of date." << "Upgrade package is too old" << true;
     QTest::newRow("an old camera without the maker's tool")
-        << QByteArray("Hi3516DV300") << kNewVersion << 0x01000206u << true << failed << "vktfu.lzma";
+        << QByteArray("Hi3516DV300") << kNewVersion << 0x01000206u << true << failed << "vktfu.lzma" << true;
 }
 
 void tst_UpgradeFlow::refusedBeforeTheCamera()
@@ -387,11 +424,13 @@ void tst_UpgradeFlow::refusedBeforeTheCamera()
     QFETCH(bool, old);
     QFETCH(QString, text);
     QFETCH(QString, logged);
+    QFETCH(bool, handed);
     const uint32_t updater = old ? CameraPackage::CamMdlHisiUpdater : CameraPackage::CamMdlSsUpdater;
     putPackage(platform, mainPackage(platform, updater, version), packageName(platform, version));
     SimCameraModel model = old ? ::oldCamera() : ::currentCamera();
     model.version = cameraVersion;
     EngineRig rig(model);
+    rig.engine->setPackage(handed ? package_ : QString());
     QVERIFY(rig.device);
     rig.probe().setToolPath(dir_.filePath("missing/vktfu.lzma"));
     LogCapture log;
@@ -448,6 +487,7 @@ void tst_UpgradeFlow::leftInItsUpgradeSystem()
                                                    {"branch", "OA_E"},
                                                    {"platform", QString::fromLatin1(platform)}});
     EngineRig rig(model, listedAs);
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     if (dropPlatform) {
         QJsonObject info = rig.device->devInfo();
@@ -487,6 +527,7 @@ void tst_UpgradeFlow::removalDoesNotWaitOnTheRegistryThread()
     SimCameraModel model = ::currentCamera();
     model.knobs.upgrade.rebootNeverReturns = true;
     EngineRig rig(model);
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     rig.engine->start();
     QVERIFY(rig.engine->wait(kTaskBoundMs));  // no events delivered meanwhile
@@ -503,6 +544,7 @@ void tst_UpgradeFlow::givenUpWhileTheCameraHoldsItUp()
     SimCameraModel model = ::currentCamera();
     model.systemType = 2;
     EngineRig rig(model);
+    rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
     struct Hold
     {

@@ -128,7 +128,6 @@ private slots:
     void currentCamera_data();
     void currentCamera();
     void oldCamera();
-    void installsThePackageHandedOver();
     void faults_data();
     void faults();
     void refusedBeforeTheCamera_data();
@@ -160,13 +159,16 @@ void tst_UpgradeFlow::currentCamera_data()
     QTest::addColumn<int>("systemType");
     QTest::addColumn<uint32_t>("version");
     QTest::addColumn<QStringList>("road");
+    QTest::addColumn<bool>("newerInStore");  // a newer package than the one handed over
     const QStringList fromMain = QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"})
         + patchRoad(2, "upgrade") + patchRoad(3, "main");
-    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain;
+    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain << false;
     // Only an old platform's road depends on the version.
-    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain;
+    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain << false;
     // Already in its upgrade system: no request, the main package at once.
-    QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main");
+    QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main") << false;
+    // The package handed over is installed, not the store's newest, which stays.
+    QTest::newRow("a newer package in the store") << 2 << 0x01000307u << patchRoad(1, "main") << true;
 }
 
 void tst_UpgradeFlow::currentCamera()
@@ -174,6 +176,10 @@ void tst_UpgradeFlow::currentCamera()
     QFETCH(int, systemType);
     QFETCH(uint32_t, version);
     QFETCH(QStringList, road);
+    QFETCH(bool, newerInStore);
+    const QString newer = packageName("SSC336Q", 0x01000500);
+    if (newerInStore)
+        putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, 0x01000500), newer);
     const QByteArray package = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater);
     putPackage("SSC336Q", package);
     SimCameraModel model = ::currentCamera();
@@ -201,7 +207,8 @@ void tst_UpgradeFlow::currentCamera()
         QVERIFY(ugsys.ok);
         QCOMPARE(ugsys.header.mid(0x30, 4), package.mid(0x30, 4));
     }
-    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden),
+             newerInStore ? QStringList{newer} : QStringList());
 
     // The registry's object went stale with the restarts: a new one stands
     // for the upgraded camera, out of upgrade mode.
@@ -246,30 +253,6 @@ void tst_UpgradeFlow::oldCamera()
     QCOMPARE(after.upgrade.installedFirmware, package);
     QCOMPARE(after.version, kNewVersion);
     QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
-
-// The task installs the package it is handed, not the newest one the store
-// happens to hold for the camera, and leaves the other one alone.
-void tst_UpgradeFlow::installsThePackageHandedOver()
-{
-    constexpr uint32_t kNewer = 0x01000500;  // 1.0.5.0
-    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, kNewer),
-               packageName("SSC336Q", kNewer));
-    const QString newer = package_;
-    const QByteArray handed = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater);
-    putPackage("SSC336Q", handed);
-    SimCameraModel model = ::currentCamera();
-    model.systemType = 2;
-    EngineRig rig(model);
-    rig.engine->setPackage(package_);
-    QVERIFY(rig.ready());
-    const TaskRun run(rig);
-    QVERIFY(run.ended);
-    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
-    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
-    QVERIFY(camera);
-    QCOMPARE(camera->model().upgrade.installedFirmware, handed);
-    QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(newer).fileName()});
 }
 
 void tst_UpgradeFlow::faults_data()

@@ -574,7 +574,7 @@ void tst_FaultSweep::runNetUpgrade(const Row& row, const Faults& fault)
         QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     }
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
     QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
     taken.close();
     // The server listens only while the flow runs.

@@ -241,7 +241,7 @@ void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
     QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
     click(QStringLiteral("No Device Connected"), "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
     sim().plug(model);
 }
 
@@ -439,7 +439,7 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
         click(QStringLiteral("Firmware Invalid"), "pbYes");
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
 }
 
 void tst_MaintenanceFlows::upgradeManual_data()

@@ -30,6 +30,7 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace vesk::pc;
@@ -58,9 +59,18 @@ public:
     }
 };
 
-// The Orla plugged again as model, listed and selected in the window.
-void replugOrla(MainUserUi& window, const SimCameraModel& model)
+// The Orla plugged again with a change, listed and selected in the window;
+// plugged as it was once *restore goes.
+void replugOrla(MainUserUi& window, const std::function<void(SimCameraModel&)>& change,
+                std::shared_ptr<void>* restore)
 {
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    SimCameraModel model = plain;
+    change(model);
+    restore->reset(static_cast<void*>(nullptr), [plain](void*) {
+        sim().unplug(kOrlaLocation);
+        sim().plug(plain);
+    });
     QVERIFY(sim().unplug(kOrlaLocation));
     QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
     sim().plug(model);
@@ -265,16 +275,12 @@ void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
 // the store, then brought on over USB: the camera runs it afterwards.
 void tst_MaintenanceFlows::firmwareUpgradeWithDownloadedPackage()
 {
-    SimCameraModel model = sim().camera(kOrlaLocation)->model();
-    const SimCameraModel plain = model;
-    model.socVersion = 3;  // as the package's header says
-    model.rebootDelayMs = 10;
-    model.upgrade.presentImage = QByteArray(4000, 'i');
-    auto replug = qScopeGuard([&] {
-        sim().unplug(kOrlaLocation);
-        sim().plug(plain);
-    });
-    replugOrla(*window_, model);
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) {
+        model.socVersion = 3;  // as the package's header says
+        model.rebootDelayMs = 10;
+        model.upgrade.presentImage = QByteArray(4000, 'i');
+    }, &restore);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
@@ -319,14 +325,9 @@ void tst_MaintenanceFlows::firmwareUpgradeWithDownloadedPackage()
 
 void tst_MaintenanceFlows::logExportOverUsb()
 {
-    SimCameraModel model = sim().camera(kOrlaLocation)->model();
-    const SimCameraModel plain = model;
-    model.upgrade.logArchive = QByteArray("the camera's log archive");
-    auto replug = qScopeGuard([&] {
-        sim().unplug(kOrlaLocation);
-        sim().plug(plain);
-    });
-    replugOrla(*window_, model);
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) { model.upgrade.logArchive = QByteArray("the camera's log archive"); },
+               &restore);
     if (QTest::currentTestFailed())
         return;
     window_->onExportLog();

@@ -41,6 +41,9 @@ void tst_ActionReports::initTestCase()
     QVERIFY(home_.isValid());
     QThreadPool::globalInstance()->setMaxThreadCount(3);
     QVERIFY(startSimulatedCameras());
+    // The Zuki's gimbal off centre (pan 7, tilt -3): a failed read gives 0, 0.
+    QVERIFY(sim().camera(kZukiLocation)->setControlValue(UvcUnitKind::CameraTerminal, 0x0D,
+                                                          QByteArray::fromHex("07000000fdffffff")));
     QVERIFY(server_.listen());
     pointServersAt(server_);
 }
@@ -67,7 +70,7 @@ void tst_ActionReports::actionTable_data()
     row("2 to wake, state 1", ActionToWake, 1, "to_wake", "\"WAKE\"", kMain);
     row("3", ActionTrackingTapped, true, "tracking_tapped", "\"LOCK\"", kMain);
     row("4", ActionZooming, "1.5x", "zooming", "\"1.5x\"", kMain);
-    row("5 reads the camera", ActionGimbalControl, none, "gimbal_control", "\"pan=0,pitch=0\"", kMain);
+    row("5 reads the camera", ActionGimbalControl, none, "gimbal_control", "\"pan=7,pitch=-3\"", kMain);
     row("6", ActionGimbalReset, none, "gimbal_reset", "\"\"", kMain);
     row("7 replaces the comment", ActionAddPresetPosition, "home", "add_preset_position", "\"home\"", kMain,
         SourceMouse, "pan=10,pitch=-5,zoom=2");
@@ -82,7 +85,7 @@ void tst_ActionReports::actionTable_data()
     row("14 single", ActionSetAutoFramingMode, 1, "set_auto_framing_mode", "\"SINGLE\"", kMain);
     row("15 close-up", ActionSetAutoFramingSize, 0, "set_auto_framing_size", "\"CLOSEUP\"", kMain);
     row("15 upper body", ActionSetAutoFramingSize, 1, "set_auto_framing_size", "\"UPPER BODY\"", kMain);
-    row("16 reads the camera", ActionSetCropArea, none, "set_crop_area", "\"cx=0,cy=0\"", kMain);
+    row("16 reads the camera", ActionSetCropArea, none, "set_crop_area", "\"cx=7,cy=-3\"", kMain);
     row("17", ActionResetCropArea, none, "reset_crop_area", "\"\"", kMain);
     row("18", ActionSetBackgroundModeEnabled, false, "set_background_mode_enabled", "\"OFF\"", kMain);
     row("19", ActionSetBackgroundModeOption, "blur", "set_background_mode_option", "\"blur\"", kMain);

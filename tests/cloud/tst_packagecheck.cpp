@@ -185,7 +185,8 @@ void tst_PackageCheck::packageFileName_data()
     QTest::newRow("desktop software") << namedBy("Kestro_orla_pc", "macos", "1.0.6.0", "test") << 0
                                       << "Kestro_orla_pc_OA_E_macos_1.0.6.0_test.dmg";
     QTest::newRow("any other type is firmware") << goodPackage() << 7 << "Kestro_orla_OA_E_SSC336Q_1.2.3.4_release.bin";
-    QTest::newRow("a part that is a path") << namedBy("..", "x/y", "1", "release") << 1 << "";
+    QTest::newRow("a part that is the parent folder") << namedBy("..", "SSC336Q", "1", "release") << 1 << "";
+    QTest::newRow("a part with a slash") << namedBy("Kestro_orla", "x/y", "1", "release") << 1 << "";
     QTest::newRow("a part missing") << namedBy("Kestro_orla", nullptr, "1", "release") << 1 << "";
 }
 

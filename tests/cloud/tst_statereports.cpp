@@ -61,6 +61,7 @@ private slots:
     void records();
     void flagWordsPerFamily_data();
     void flagWordsPerFamily();
+    void orlaRecordsOnTheWire_data();
     void orlaRecordsOnTheWire();
 };
 
@@ -203,33 +204,47 @@ void tst_StateReports::flagWordsPerFamily()
     QCOMPARE(::paths(server_), paths);
 }
 
+void tst_StateReports::orlaRecordsOnTheWire_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("gimbal");  // its position control
+    QTest::addColumn<QByteArray>("crop");
+    QTest::newRow("off centre") << QByteArray("ORWIRE000001") << "CT:0D=07000000fdffffff"
+                                << QByteArray("\"crop_cx\":\"7\",\"crop_cy\":\"-3\"");
+    QTest::newRow("position unreadable") << QByteArray("ORWIRE000002") << "CT:0D=x"
+                                         << QByteArray("\"crop_cx\":\"0\",\"crop_cy\":\"0\"");
+}
+
 void tst_StateReports::orlaRecordsOnTheWire()
 {
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, gimbal);
+    QFETCH(QByteArray, crop);
     QByteArray status(60, '\0');
     status[5] = 17;                           // picture replacement
     status[8] = 0x2c, status[9] = 0x01;       // raw zoom 300 of 100..500
     status[18] = 60;                          // automatic sleep after 60 s
     status[10] = 1, status[3] = 1, status[7] = 1, status[14] = 1, status[23] = 1, status[24] = 1;
-    const QSharedPointer<UvcDevice> orla = plugCamera(2, "ORWIRE000001", status);
+    const QSharedPointer<UvcDevice> orla = plugCamera(2, serial, status, gimbal);
     QVERIFY(orla);
     CameraStatus fresh;
     QVERIFY(orla->getCameraStatus(fresh));
     server_.clear();
     CloudTaskRun run;
-    run.runToEnd(new PushDevUsageState(QStringLiteral("ORWIRE000001"), PushDevUsageState::kAllStatesFlag));
+    run.runToEnd(new PushDevUsageState(QString::fromLatin1(serial), PushDevUsageState::kAllStatesFlag));
     QCOMPARE(server_.requests().size(), 2);
     QCOMPARE(server_.requests().at(0).body,
              QByteArray("{\"auto_framing\":\"OFF\",\"auto_framing_size\":\"CLOSEUP\",\"background_blur\":\"OFF\","
                         "\"background_enabled\":false,\"background_green_color\":\"OFF\","
-                        "\"background_replacement_image_index\":\"ON\",\"crop_cx\":\"0\",\"crop_cy\":\"0\","
-                        "\"platform\":\"SSC336Q\",\"sn\":\"ORWIRE000001\",\"state\":\"NORMAL\",\"version\":\"1.0.3.7\","
+                        "\"background_replacement_image_index\":\"ON\"," + crop + ","
+                        "\"platform\":\"SSC336Q\",\"sn\":\"" + serial + "\",\"state\":\"NORMAL\",\"version\":\"1.0.3.7\","
                         "\"view\":\"1\",\"zoom_ratio\":\"1.5\"}"));
     QCOMPARE(server_.requests().at(1).body,
              QByteArray("{\"anti_flicker\":\"50Hz\",\"auto_focus\":true,\"auto_sleep\":\"60s\",\"brightness\":\"128\","
                         "\"button_work_mode\":\"ROTATION\",\"contrast\":\"50\",\"face_ae\":true,\"face_focus\":true,"
                         "\"hdr\":false,\"hue\":\"0\",\"noise_cancellation\":true,\"platform\":\"SSC336Q\","
                         "\"saturation\":\"50\",\"screen_mode\":\"LANDSCAPE\",\"sharpness\":\"50\","
-                        "\"sn\":\"ORWIRE000001\",\"version\":\"1.0.3.7\",\"white_balance\":\"AUTO\"}"));
+                        "\"sn\":\"" + serial + "\",\"version\":\"1.0.3.7\",\"white_balance\":\"AUTO\"}"));
 }
 
 QTEST_GUILESS_MAIN(tst_StateReports)

@@ -506,15 +506,24 @@ void tst_CamSettings::hiddenDialogOpensAgain()
     QVERIFY(!dialog.isVisible());
 }
 
+// As closing: the change is put back and the dialog says it ended, once.
 void tst_CamSettings::ownerGoingEndsTheDialog()
 {
-    QVERIFY(plug(kSn, 0x14300000, QString()));
+    const QSharedPointer<SimCamera> camera = plug(kSn, 0x14300000, QString());
+    QVERIFY(camera);
     auto* owner = new QWidget;
     QPointer<CamSettings> dialog = new CamSettings(QString::fromLatin1(kSn), owner);
+    QSignalSpy ended(dialog.data(), &CamSettings::ended);
     dialog->open();
     QVERIFY(dialog->isVisible());
+    camera->clearRequests();
+    actions()[QStringLiteral("contrast 60")](*dialog);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), list("PU:03=3c00"), kBoundMs);
+    camera->clearRequests();
     delete owner;
     QVERIFY(!dialog);
+    QCOMPARE(ended.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(sent(*camera), list("PU:0B=01 PU:03=3200"), kBoundMs);
 }
 
 void tst_CamSettings::rendersLegibly_data()

@@ -36,6 +36,7 @@ using namespace vesk::pc;
 namespace {
 
 const char* const kLogFailed = "Extract log failed, please try again later!";
+const char* const kLogFetched = "Extract the log file successfully and device will reboot now!";
 const char* const kUpgradeFailed = "Upgrade failed, please try again later.";
 const char* const kNoResponse = "No response from device for a long time, please restart device and try again!";
 const QString kStored = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0_release.bin");
@@ -72,6 +73,7 @@ struct Faults
     Fetch fetch = Fetch::Nothing;
     QList<int> reports;        // progress reports the camera posts
     bool leaves = false;       // unplugged once it took the request
+    QByteArray kept;           // the log archive that arrived whole and stays
 };
 
 struct Row
@@ -141,6 +143,11 @@ const Row kRows[] = {
      UpgradeSystem, "ugSyscall failed:"},
 
     // --- the log export over the network: the address change, the wait, the download ---
+    // Without a fault first: the archive is kept.
+    {"net log: in network mode, no fault", NetLog, [](Faults& f) {
+         f.inNet = true; f.reply = logReply({"abc", "def"}); f.kept = "abcdef"; }, MainSystem, ""},
+    {"net log: switched, no fault", NetLog, [](Faults& f) {
+         f.switches = true; f.reply = logReply({"abc", "def"}); f.kept = "abcdef"; }, MainSystem, ""},
     {"net log: the address change lost", NetLog, [](Faults& f) {
          f.knobs.setFailsOnSelector = 2; }, MainSystem, ""},
     {"net log: never back in network mode", NetLog, [](Faults&) {}, MainSystem, ""},
@@ -481,12 +488,22 @@ void tst_FaultSweep::runNetLog(const Row& row, const Faults& fault)
     if (fault.switches)
         dev->setDevMode(UvcDevice::DevModeNet);
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), kBoundMs);
-    QCOMPARE(textOf(box), QString(kLogFailed));
+    QCOMPARE(textOf(box), QString(fault.kept.isEmpty() ? kLogFailed : kLogFetched));
     QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
-    QCOMPARE(filesIn(logDir()), before);
+    const QStringList after = filesIn(logDir());
+    if (!fault.kept.isEmpty()) {
+        QCOMPARE(after.size(), before.size() + 1);
+        QString added;
+        for (const QString& name : qAsConst(after))
+            added = before.contains(name) ? added : name;
+        QVERIFY2(added.endsWith(QStringLiteral("cam_log.tar.gz")), qPrintable(added));
+        QCOMPARE(readFile(logDir() + QLatin1Char('/') + added), fault.kept);
+    } else {
+        QCOMPARE(after, before);
+    }
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-    QCOMPARE(filesIn(logDir()), before);
+    QCOMPARE(filesIn(logDir()), after);
     // A camera left in network mode is rebooted, whatever the outcome (one
     // that refuses connections is asked in vain).
     const bool reboots = (fault.inNet || fault.switches) && !fault.refused;
@@ -574,7 +591,7 @@ void tst_FaultSweep::runNetUpgrade(const Row& row, const Faults& fault)
         QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     }
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
     QVERIFY2(!*row.logged || log.mentions(row.logged), row.logged);
     taken.close();
     // The server listens only while the flow runs.

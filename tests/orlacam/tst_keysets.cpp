@@ -141,6 +141,8 @@ private slots:
     void zoomKeysShareTheirTimes();
     void heldArrowStartsAndStopsOnce_data();
     void heldArrowStartsAndStopsOnce();
+    void heldHotkeyMovesUntilReleased_data();
+    void heldHotkeyMovesUntilReleased();
 
 private:
     void prepare(const QString& state = QString(), int zoom = 0);
@@ -448,6 +450,43 @@ void tst_KeySets::heldArrowStartsAndStopsOnce()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->directionPad()->isHeld(), kBoundMs);
     QCOMPARE(pans(), hexWords("ff140000 00000000"));
     QCOMPARE(window_->padReportCounter(), 31);
+}
+
+void tst_KeySets::heldHotkeyMovesUntilReleased_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QString>("keys");  // as xdotool names them
+    QTest::addColumn<int>("counter");   // the movement report's count after the stop
+    QTest::newRow("global Alt+Left") << int(Global) << "alt+Left" << 31;
+    QTest::newRow("remote Ctrl+Alt+Left") << int(Remote) << "ctrl+alt+Left" << 61;
+}
+
+// A system-wide arrow held from outside past the server's auto-repeat
+// delay: one start, no stop until the key is let go.
+void tst_KeySets::heldHotkeyMovesUntilReleased()
+{
+    QFETCH(int, set);
+    QFETCH(QString, keys);
+    QFETCH(int, counter);
+    if (!haveXServer())
+        QSKIP("needs an X server and xdotool (DISPLAY is not set or xdotool is missing)");
+    prepare();
+    if (set == Global)
+        window_->onShortcutRangeChanged(1);
+    else
+        window_->onRemoteCtrlEnabled(true);
+    auto release = qScopeGuard([&] { QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("keyup"), keys}); });
+    const auto pans = [] { return setCurs(kOrlaLocation, UvcUnitKind::CameraTerminal, Pan); };
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("keydown"), keys}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(pans().size(), 1, kBoundMs);
+    QTest::qWait(900);
+    QCOMPARE(pans(), hexWords("ff140000"));
+    QVERIFY(window_->directionPad()->isHeld());
+    release.dismiss();
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("keyup"), keys}), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->directionPad()->isHeld(), kBoundMs);
+    QCOMPARE(pans(), hexWords("ff140000 00000000"));
+    QCOMPARE(window_->padReportCounter(), counter);
 }
 
 QTEST_MAIN(tst_KeySets)

@@ -15,6 +15,7 @@
 #include "uicomm/MsgProgressUi.h"
 #include "orlacam/UpgradeProgress.h"
 #include "orlacam/UvcUpgradeProgress.h"
+#include "package/CameraPackage.h"
 #include "package/FirmwareStore.h"
 #include "support/PackageBuilder.h"
 #include "support/FakeCameraHttp.h"
@@ -31,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace vesk::pc;
@@ -59,6 +61,27 @@ public:
     }
 };
 
+// The Orla plugged again with a change, listed and selected in the window;
+// plugged as it was once *restore goes.
+void replugOrla(MainUserUi& window, const std::function<void(SimCameraModel&)>& change,
+                std::shared_ptr<void>* restore)
+{
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    SimCameraModel model = plain;
+    change(model);
+    restore->reset(static_cast<void*>(nullptr), [plain](void*) {
+        sim().unplug(kOrlaLocation);
+        sim().plug(plain);
+    });
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    sim().plug(model);
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(window, kOrlaSn), kBoundMs);
+    if (window.currentSn() != kOrlaSn)
+        QTest::mouseClick(buttonFor(window, kOrlaSn), Qt::LeftButton);
+    QCOMPARE(window.currentSn(), kOrlaSn);
+}
+
 } // namespace
 
 class tst_MaintenanceFlows : public QObject
@@ -82,6 +105,7 @@ private slots:
     void firmwareWithoutNewerVersionTells();
     void firmwareDownloadFailureEndsFlow();
     void firmwareCameraGoneDuringDownload();
+    void firmwareUpgradeWithDownloadedPackage();
     void logExportOverUsb();
     void factoryReset_data();
     void factoryReset();
@@ -250,26 +274,69 @@ void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
     QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
     click(QStringLiteral("No Device Connected"), "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
     sim().plug(model);
+}
+
+// A newer package named by the query server, downloaded and verified into
+// the store, then brought on over USB: the camera runs it afterwards.
+void tst_MaintenanceFlows::firmwareUpgradeWithDownloadedPackage()
+{
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) {
+        model.socVersion = 3;  // as the package's header says
+        model.rebootDelayMs = 10;
+        model.upgrade.presentImage = QByteArray(4000, 'i');
+    }, &restore);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = "SSC336Q";
+    id.version = 0x04020700;
+    const QByteArray package = pkgtest::package(
+        id, {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
+                                         {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
+                                         {20, QByteArray(6000, 'a')}})}});
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
+                               {"status", "release"}, {"version", "4.2.7.0"}};
+    server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
+
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
+    QVERIFY(!window_->downloadBox()->errorLatched);
+    QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+
+    UvcUpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QCOMPARE(shownUpgradeBox(), box);
+    ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 8 * kBoundMs);
+    QCOMPARE(textOf(box), QStringLiteral("Upgrade successfully!"));
+    const SimCameraModel after = sim().camera(kOrlaLocation)->model();
+    QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
+    QCOMPARE(after.version, 0x04020700u);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
 void tst_MaintenanceFlows::logExportOverUsb()
 {
-    SimCameraModel model = sim().camera(kOrlaLocation)->model();
-    const SimCameraModel plain = model;
-    model.upgrade.logArchive = QByteArray("the camera's log archive");
-    QVERIFY(sim().unplug(kOrlaLocation));
-    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
-    sim().plug(model);
-    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(*window_, kOrlaSn), kBoundMs);
-    if (window_->currentSn() != kOrlaSn)
-        QTest::mouseClick(buttonFor(*window_, kOrlaSn), Qt::LeftButton);
-    QCOMPARE(window_->currentSn(), kOrlaSn);
-    auto replug = qScopeGuard([&] {
-        sim().unplug(kOrlaLocation);
-        sim().plug(plain);
-    });
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) { model.upgrade.logArchive = QByteArray("the camera's log archive"); },
+               &restore);
+    if (QTest::currentTestFailed())
+        return;
     window_->onExportLog();
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
@@ -448,7 +515,7 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
         click(QStringLiteral("Firmware Invalid"), "pbYes");
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-    QVERIFY(!shownBox(QStringLiteral("Progress")));
+    QVERIFY(!shownUpgradeBox());
 }
 
 // The picked package becomes the store's only one of the camera and is

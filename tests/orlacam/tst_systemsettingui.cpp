@@ -163,6 +163,20 @@ void tst_SystemSettingUi::rowsSendAndReport_data()
                                                      << QByteArray("0b027800") << QByteArray("set_auto_sleep");
     QTest::newRow("auto sleep off at 2 min") << statusWith({{18, 120}}) << "pbDevAutoSleep"
                                              << QByteArray("0b0288ff") << QByteArray("set_auto_sleep");
+    // The bands' edges: the delay shown for a status, and the one picked
+    // for a delay the camera kept.
+    QTest::newRow("auto sleep off at 30 s") << statusWith({{18, 30}}) << "pbDevAutoSleep" << QByteArray("0b02e2ff")
+                                            << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep off at 31 s") << statusWith({{18, 31}}) << "pbDevAutoSleep" << QByteArray("0b0288ff")
+                                            << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep off at 121 s") << statusWith({{18, 121}}) << "pbDevAutoSleep" << QByteArray("0b02a8fd")
+                                             << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep on, camera kept -30") << statusWith({{18, 0xE2}, {19, 0xFF}}) << "pbDevAutoSleep"
+                                                    << QByteArray("0b021e00") << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep on, camera kept -31") << statusWith({{18, 0xE1}, {19, 0xFF}}) << "pbDevAutoSleep"
+                                                    << QByteArray("0b027800") << QByteArray("set_auto_sleep");
+    QTest::newRow("auto sleep on, camera kept -121") << statusWith({{18, 0x87}, {19, 0xFF}}) << "pbDevAutoSleep"
+                                                     << QByteArray("0b025802") << QByteArray("set_auto_sleep");
     QTest::newRow("10 min while on") << statusWith({{18, 30}}) << "cb:2" << QByteArray("0b025802")
                                      << QByteArray("set_auto_sleep");
     QTest::newRow("10 min while off") << statusWith({}) << "cb:2" << QByteArray() << QByteArray();
@@ -224,10 +238,15 @@ void tst_SystemSettingUi::cameraSettingNeedsItsFirmware_data()
     QTest::addColumn<int>("productType");
     QTest::addColumn<uint>("version");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("4K 4.0.3.0") << 3 << 0x04000300u << false;
-    QTest::newRow("4K 4.0.3.1") << 3 << 0x04000301u << true;
-    QTest::newRow("Orla 4.2.3.0") << 2 << 0x04020300u << false;
-    QTest::newRow("Orla 4.2.3.1") << 2 << 0x04020301u << true;
+    QTest::addColumn<bool>("virtualBg");  // its row shows
+    QTest::newRow("4K 4.0.2.0") << 3 << 0x04000200u << false << false;
+    QTest::newRow("4K 4.0.2.1") << 3 << 0x04000201u << false << true;
+    QTest::newRow("4K 4.0.3.0") << 3 << 0x04000300u << false << true;
+    QTest::newRow("4K 4.0.3.1") << 3 << 0x04000301u << true << true;
+    QTest::newRow("Orla 4.2.2.0") << 2 << 0x04020200u << false << false;
+    QTest::newRow("Orla 4.2.2.1") << 2 << 0x04020201u << false << true;
+    QTest::newRow("Orla 4.2.3.0") << 2 << 0x04020300u << false << true;
+    QTest::newRow("Orla 4.2.3.1") << 2 << 0x04020301u << true << true;
 }
 
 // Only a camera new enough opens the dialog and reports action 30; the
@@ -237,6 +256,7 @@ void tst_SystemSettingUi::cameraSettingNeedsItsFirmware()
     QFETCH(int, productType);
     QFETCH(uint, version);
     QFETCH(bool, opens);
+    QFETCH(bool, virtualBg);
     const QByteArray serial = "ORCAM" + QByteArray::number(version, 16).toUpper();
     const QSharedPointer<UvcDevice> camera = plugOrla(productType, version, serial, statusWith({}));
     QVERIFY(camera);
@@ -244,7 +264,7 @@ void tst_SystemSettingUi::cameraSettingNeedsItsFirmware()
     SystemSettingUi page;
     page.show();
     page.setCurrentUvcDevSn(camera->sn());
-    QVERIFY(child(&page, "wVirtualBg")->isVisible());
+    QCOMPARE(child(&page, "wVirtualBg")->isVisible(), virtualBg);
     QObject dialogWatch;
     bool dialogShown = false;
     if (opens) {

@@ -9,6 +9,7 @@
 #include "support/DemoCameras.h"
 #include "support/FakeCloudServer.h"
 #include "support/SimCameras.h"
+#include "support/SimControlEdits.h"
 #include "uvc/UvcDevices.h"
 
 #include <QtTest>
@@ -23,14 +24,16 @@ inline bool startSimulatedCameras()
     return QTest::qWaitFor([&] { return registry.getDevBySn(kOrlaSn) && registry.getDevBySn(kZukiSn); }, 10000);
 }
 
-// A camera of product type 0 (Zuki) to 4 (Ko) with this serial number and
-// status block, plugged at a location of its own and announced.
+// A camera of product type 0 (Zuki) to 4 (Ko) with this serial number,
+// status block and changes to its controls (as withControls takes them),
+// plugged at a location of its own and announced.
 inline QSharedPointer<vesk::pc::UvcDevice> plugCamera(int productType, const QByteArray& serial,
-                                                      const QByteArray& status = QByteArray(60, '\0'))
+                                                      const QByteArray& status = QByteArray(60, '\0'),
+                                                      const QString& controls = QString())
 {
     static const uint8_t kIndices[][2] = {{2, 4}, {2, 5}, {4, 4}, {4, 5}, {3, 4}};  // product, platform
     static uint32_t next = 0x15000000;
-    vesk::pc::SimCameraModel model;
+    vesk::pc::SimCameraModel model = withControls(vesk::pc::SimCameraModel(), controls);
     next += 0x00100000;
     model.usb = {QStringLiteral("cloud-%1").arg(next, 0, 16), next, 0x3564, 0xFEF2, 0xEF, 0x02};
     model.productIndex = kIndices[productType][0];

@@ -51,6 +51,13 @@ inline QWidget* shownBox(const QString& title)
     return nullptr;
 }
 
+// An upgrade's progress box (either kind) keeps the title every progress box
+// starts with.
+inline QWidget* shownUpgradeBox()
+{
+    return shownBox(QStringLiteral("Progress info"));
+}
+
 inline bool waitForBox(const QString& title)
 {
     return QTest::qWaitFor([&] { return shownBox(title) != nullptr; }, kBoundMs);

@@ -127,7 +127,12 @@ private slots:
     void init();
     void currentCamera_data();
     void currentCamera();
+    void oldCamera_data();
     void oldCamera();
+    void yuyvOnly_data();
+    void yuyvOnly();
+    void streamHeldByAnotherProgram_data();
+    void streamHeldByAnotherProgram();
     void faults_data();
     void faults();
     void refusedBeforeTheCamera_data();
@@ -221,8 +226,17 @@ void tst_UpgradeFlow::currentCamera()
     QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
 }
 
+void tst_UpgradeFlow::oldCamera_data()
+{
+    QTest::addColumn<bool>("unpacks");  // the tool's container
+    QTest::newRow("the tool runs") << true;
+    // Sent and started in vain: the tool never answers, nothing is installed.
+    QTest::newRow("the tool does not unpack") << false;
+}
+
 void tst_UpgradeFlow::oldCamera()
 {
+    QFETCH(bool, unpacks);
     const QByteArray package = mainPackage("Hi3516DV300", CameraPackage::CamMdlHisiUpdater);
     putPackage("Hi3516DV300", package);
     EngineRig rig(::oldCamera());
@@ -230,10 +244,22 @@ void tst_UpgradeFlow::oldCamera()
     QVERIFY(rig.ready());
     const QByteArray tool = QByteArray("stand-in for the maker's upgrade tool ").repeated(12);
     const QString toolPath = dir_.filePath("vktfu.lzma");
-    QVERIFY(writeFile(toolPath, lzmaAlone(tool)));
+    QVERIFY(writeFile(toolPath, unpacks ? lzmaAlone(tool) : tool));
     rig.probe().setToolPath(toolPath);
+    LogCapture log;
     const TaskRun run(rig);
     QVERIFY(run.ended);
+    if (!unpacks) {
+        QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+        QVERIFY(run.progressSound());
+        QVERIFY(log.mentions("run tfu failed, will quit"));
+        const SimCameraModel after = rig.backend.camera(::oldCamera().usb.locationId)->model();
+        QVERIFY(after.upgrade.updater.isEmpty() && after.upgrade.installedFirmware.isEmpty());
+        QCOMPARE(int(after.systemType), 1);
+        QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
+        QCOMPARE(leftovers(store_.path()), QStringList());
+        return;
+    }
     QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
     QVERIFY(run.progressSound());
 
@@ -253,6 +279,110 @@ void tst_UpgradeFlow::oldCamera()
     QCOMPARE(after.upgrade.installedFirmware, package);
     QCOMPARE(after.version, kNewVersion);
     QCOMPARE(QDir(store_.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A camera that streams YUYV only: files come back over it from upgrade
+// programs 1.1.25.1 on. An older program gets the upgrade-system package
+// whole first, when the camera starts on its main system; one still running
+// after that is refused before anything is patched.
+void tst_UpgradeFlow::yuyvOnly_data()
+{
+    QTest::addColumn<int>("systemType");
+    QTest::addColumn<uint32_t>("program");
+    QTest::addColumn<uint32_t>("version");  // of the package
+    QTest::addColumn<QStringList>("road");
+    QTest::addColumn<bool>("upgraded");
+    // Stream type 1, and the install of that version.
+    const auto overYuyv = [](QStringList road, const QString& version) {
+        road.replaceInStrings(QRegularExpression(" command 0a$"), " command 0a01");
+        return road.replaceInStrings("030001000400", "0300" + version);
+    };
+    QTest::newRow("program 1.1.25.1") << 2 << 0x01011901u << kNewVersion << overYuyv(patchRoad(1, "main"), "01000400")
+                                      << true;
+    // The upgrade system 1.1.26.0 it brings streams YUYV.
+    const QString install = "030001011a00" + QString::fromLatin1(QByteArray("/app/updater/fw ").toHex());
+    QTest::newRow("program 1.1.25.0, from the main system")
+        << 1 << 0x01011900u << 0x01011a00u
+        << QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade", "2 command 08",
+                        "2 upload /app/updater/fw \\d+", "2 command 04",
+                        "2 syscall echo 3 > /proc/sys/vm/drop_caches; free &", "2 command " + install,
+                        "2 reboot upgrade"})
+               + overYuyv(patchRoad(3, "main"), "01011a00")
+        << true;
+    QTest::newRow("program 1.1.25.0, in the upgrade system")
+        << 2 << 0x01011900u << kNewVersion << QStringList({"1 command 08", "1 upload /app/updater/fw \\d+"}) << false;
+}
+
+void tst_UpgradeFlow::yuyvOnly()
+{
+    QFETCH(int, systemType);
+    QFETCH(uint32_t, program);
+    QFETCH(uint32_t, version);
+    QFETCH(QStringList, road);
+    QFETCH(bool, upgraded);
+    const QByteArray package = mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, version);
+    putPackage("SSC336Q", package, packageName("SSC336Q", version));
+    SimCameraModel model = ::currentCamera();
+    model.systemType = int8_t(systemType);
+    model.upgrade.programVersion = program;
+    model.stream.formats = {CaptureSession::streamFormats().at(1)};  // YUYV 640x360
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    LogCapture log;
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    QVERIFY(run.progressSound());
+    const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
+    QVERIFY(camera);
+    QVERIFY(matchesInOrder(journalWithout(*camera), road));
+    if (!upgraded) {
+        QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+        QVERIFY(log.mentions("cannot stream files back"));
+        QVERIFY(camera->model().upgrade.installedFirmware.isEmpty());
+        return;
+    }
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+    QCOMPARE(camera->model().upgrade.installedFirmware, package);
+    QCOMPARE(camera->model().version, version);
+}
+
+void tst_UpgradeFlow::streamHeldByAnotherProgram_data()
+{
+    QTest::addColumn<int>("heldChecks");  // -1: for good
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("held for three looks") << 3 << 3;
+    QTest::newRow("held for good: ten warnings, then the failure") << -1 << 10;
+}
+
+// Each look that finds the stream held warns the user; the upgrade waits
+// for it, and gives up untouched after the tenth.
+void tst_UpgradeFlow::streamHeldByAnotherProgram()
+{
+    QFETCH(int, heldChecks);
+    QFETCH(int, warnings);
+    putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater));
+    SimCameraModel model = ::currentCamera();
+    model.systemType = 2;
+    model.stream.faults.heldChecks = heldChecks;
+    EngineRig rig(model);
+    QVERIFY(rig.ready());
+    const TaskRun run(rig);
+    QVERIFY(run.ended);
+    using Reports = QList<QPair<int, QString>>;
+    Reports told;  // the warnings
+    for (const auto& report : run.reports) {
+        if (report.first == kErrCodeWarn)
+            told << report;
+    }
+    const QPair<int, QString> warning(kErrCodeWarn, "Warning: Please close any other programs that might use device!");
+    QCOMPARE(told, Reports(QVector<QPair<int, QString>>(warnings, warning).toList()));
+    if (heldChecks >= 0) {
+        QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
+        return;
+    }
+    QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
+    QCOMPARE(rig.camera->journal()->lines(), QStringList());  // never started
+    QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);
 }
 
 void tst_UpgradeFlow::faults_data()

@@ -337,7 +337,7 @@ void tst_PictureTransfers::passesServeLowestKindFirst()
     QCOMPARE(pictures.settledThumbnails(), 3u);
     QCOMPARE(readFile(pictures.thumbnailPath(1)), pattern(90));
     QCOMPARE(part.camera->pictures().picture(kMask0), pattern(70));
-    QCOMPARE(pictures.localPathFor(PictureTransfers::ImageFull2), pictures.fullPicturePath(2));
+    QCOMPARE(pictures.localPathFor(PictureTransfers::ImageFull2), dir_ + QStringLiteral("/pfull2.jpg"));
     QCOMPARE(pictures.localPathFor(PictureTransfers::ImageTransType(3)), QString());
 }
 

@@ -76,7 +76,7 @@ void tst_UvcPictures::deviceThreadServesKinds()
     QCOMPARE(readFile(device.thumbnailPath(1)), pattern(700));
     QCOMPARE(readFile(device.fullPicturePath(1)), pattern(700));
     QCOMPARE(camera.camera->pictures().picture(kMask2), pattern(120));
-    QCOMPARE(device.localPathFor(UvcDevice::ImageUpload2), device.fullPicturePath(2));
+    QCOMPARE(device.localPathFor(UvcDevice::ImageUpload2), dir_ + QStringLiteral("/full2.jpg"));
 }
 
 void tst_UvcPictures::failedThumbnailIsAskedAgain()

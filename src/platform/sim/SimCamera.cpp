@@ -445,6 +445,18 @@ QByteArray SimCamera::controlValue(UvcUnitKind unit, uint8_t selector) const
     return {};
 }
 
+bool SimCamera::setControlValue(UvcUnitKind unit, uint8_t selector, const QByteArray& cur)
+{
+    QMutexLocker lock(&mutex_);
+    for (SimControl& control : model_.controls) {
+        if (control.unit == unit && control.selector == selector && control.cur.size() == cur.size()) {
+            control.cur = cur;
+            return true;
+        }
+    }
+    return false;
+}
+
 QList<SimRequestRecord> SimCamera::requests() const
 {
     QMutexLocker lock(&mutex_);

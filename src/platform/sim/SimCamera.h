@@ -101,6 +101,9 @@ public:
     void setPictureFaults(const SimPictures::Faults& faults);
     SimPictures pictures() const;
     QByteArray controlValue(UvcUnitKind unit, uint8_t selector) const;
+    // A control's current value changed on the camera's side (a hand turned
+    // the gimbal); false when the camera has no such control.
+    bool setControlValue(UvcUnitKind unit, uint8_t selector, const QByteArray& cur);
     QList<SimRequestRecord> requests() const;
     // Frames the host wrote on the message selector, as 60-byte blocks.
     QList<QByteArray> writtenFrames() const;

@@ -4,6 +4,10 @@
 # An area's headers are reachable only through an include root of its own
 # (links to them in the build tree), which it passes on to those that link it,
 # so including a header of an area one does not link fails to build.
+# The areas are declared lowest first (src/CMakeLists.txt), and an area may
+# link only areas declared before it: orlacam_check_area_links holds every
+# area to that, so the declarations are the one table of the allowed links
+# (and through them of the allowed includes).
 function(orlacam_area_library name dirs)
   set(srcs)
   set(root ${CMAKE_BINARY_DIR}/include/${name})
@@ -23,6 +27,27 @@ function(orlacam_area_library name dirs)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY ORLACAM_AREAS ${name})
+endfunction()
+
+# Called once every target exists: fails the configuration when an area links
+# an area declared after it (or itself), wherever the link was made. CMake
+# itself accepts such a cycle between static libraries.
+function(orlacam_check_area_links)
+  get_property(areas GLOBAL PROPERTY ORLACAM_AREAS)
+  set(below)
+  foreach(area ${areas})
+    get_target_property(direct ${area} LINK_LIBRARIES)
+    get_target_property(passed ${area} INTERFACE_LINK_LIBRARIES)
+    foreach(item IN LISTS direct passed)
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.+)>$" "\\1" item "${item}")
+      if(item IN_LIST areas AND NOT item IN_LIST below)
+        message(FATAL_ERROR "${area} links ${item}, which is not below it: an area links only the "
+                            "areas declared before it in src/CMakeLists.txt (lowest first)")
+      endif()
+    endforeach()
+    list(APPEND below ${area})
+  endforeach()
 endfunction()
 
 # Every tests/<area>/tst_*.cpp becomes one Qt Test executable and one CTest test.

@@ -5,8 +5,8 @@
 
 #include "FuzzSupport.h"
 
-#include "cloud/CloudReply.h"
-#include "cloud/PackageCheck.h"
+#include "cloudlink/CloudReply.h"
+#include "cloudlink/PackageCheck.h"
 #include "comm/JsonGuard.h"
 #include "package/PackageIo.h"
 

@@ -1,6 +1,6 @@
 #include "cloud/CloudTask.h"
 
-#include "cloud/CloudEndpoints.h"
+#include "cloudlink/CloudEndpoints.h"
 #include "cloud/CloudTaskPool.h"
 
 namespace vesk {

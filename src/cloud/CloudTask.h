@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cloud/CloudExchange.h"
+#include "cloudlink/CloudExchange.h"
 
 #include <QRunnable>
 

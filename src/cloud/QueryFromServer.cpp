@@ -1,7 +1,7 @@
 #include "cloud/QueryFromServer.h"
 
-#include "cloud/CloudEndpoints.h"
-#include "cloud/PackageCheck.h"
+#include "cloudlink/CloudEndpoints.h"
+#include "cloudlink/PackageCheck.h"
 #include "comm/GlobalParams.h"
 
 #include <QCoreApplication>

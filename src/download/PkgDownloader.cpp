@@ -1,6 +1,6 @@
 #include "download/PkgDownloader.h"
 
-#include "cloud/PackageCheck.h"
+#include "cloudlink/PackageCheck.h"
 #include "comm/Util.h"
 #include "download/ExchangeLoop.h"
 #include "download/StagedPackage.h"

@@ -3,9 +3,9 @@
 
 #include "download/PkgDownloader.h"
 
-#include "cloud/CloudEndpoints.h"
-#include "cloud/CloudExchange.h"
-#include "cloud/PackageCheck.h"
+#include "cloudlink/CloudEndpoints.h"
+#include "cloudlink/CloudExchange.h"
+#include "cloudlink/PackageCheck.h"
 #include "comm/GlobalParams.h"
 #include "download/ExchangeLoop.h"
 #include "download/StagedPackage.h"

@@ -111,6 +111,7 @@ SystemSettingUi* MainUserUi::settingWindow()
         return settingUi_;
     settingUi_ = new SystemSettingUi(nullptr);
     settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
+    settingUi_->setHost(this);
     connect(settingUi_->languagePage(), &Language::languageChanged, this, &MainUserUi::onChangeLanguage);
     ForMoreUi* more = settingUi_->morePage();
     connect(more, &ForMoreUi::exportLog, this, &MainUserUi::onExportLog);
@@ -150,6 +151,9 @@ MainUserUi::~MainUserUi()
     deInit();
     delete ui;
     ui = nullptr;
+    // The page, a child, goes after the window's own part.
+    if (settingUi_)
+        settingUi_->setHost(nullptr);
     qDebug() << "Main window closed";
 }
 

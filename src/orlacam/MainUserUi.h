@@ -2,6 +2,7 @@
 
 #include "cloud/ActionSourceType.h"
 #include "comm/GlobalParams.h"
+#include "orlacam/SettingPageHost.h"
 #include "orlacam/SystemSettingUi.h"
 #include "orlacam/WindowTiming.h"
 #include "uvc/CameraStatus.h"
@@ -48,7 +49,7 @@ class UvcDevices;
 // The application's only main window: the device row, the sleep overlay and
 // the area of the camera control panel, beside the left column that switches
 // between the panel and the system setting window.
-class MainUserUi : public QMainWindow
+class MainUserUi : public QMainWindow, public SettingPageHost
 {
     Q_OBJECT
 public:
@@ -58,7 +59,7 @@ public:
     // Brings the whole window in line with the camera list and the settings.
     void updateUI();
     void setUiState(bool connected);
-    void enableVirtualBg(bool on);
+    void enableVirtualBg(bool on) override;
 
     // Installed on the application: sees every key release first, never eats events.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,13 +69,13 @@ public:
     // it before.
     SystemSettingUi* settingWindow();
     DevSleep* sleepOverlay() const { return devSleep_; }
-    bool isDevAwake() const { return devAwake_; }
+    bool isDevAwake() const override { return devAwake_; }
     // The window's waits; its flows take them when they start.
     const WindowTiming& timing() const { return timing_; }
     void setTiming(const WindowTiming& timing) { timing_ = timing; }
     bool isDev4K() const { return dev4K_; }
     qint64 lastUserActionMs() const { return lastUserActionMs_; }
-    void setLastUserActionMs(qint64 ms) { lastUserActionMs_ = ms; }
+    void setLastUserActionMs(qint64 ms) override { lastUserActionMs_ = ms; }
     QString currentSn() const { return currSn_; }
     QString zoomText() const { return zoomText_; }
     QList<DevButton*> devButtons() const { return devButtons_; }
@@ -108,14 +109,14 @@ public:
     // Blocks on the camera's answers: the flows call it away from the window's thread.
     static int startUpgrade(vesk::pc::UvcDevice& device);
     // The last firmware package the query server named for the selected kind of camera.
-    QJsonObject getUgInfo() const { return ugInfo_[dev4K_ ? 1 : 0]; }
+    QJsonObject getUgInfo() const override { return ugInfo_[dev4K_ ? 1 : 0]; }
     // The release notes of a package reply in the current language.
     QString getUgTipsInfo(const QJsonObject& reply) const;
     // Opens a downloaded installer; true when the opener started.
     std::function<bool(const QUrl&)> urlOpener;
 
     // True, after telling the user, when the camera's firmware is older than minimum.
-    bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown);
+    bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown) override;
     void showInfoDialog(const QString& title, const QString& text);
 
 public slots:

@@ -14,7 +14,7 @@ class CamSettings;
 class ForMoreUi;
 class HotKeyList;
 class Language;
-class MainUserUi;
+class SettingPageHost;
 class SystemSettingForm;
 namespace vesk {
 namespace pc {
@@ -25,7 +25,8 @@ class UvcDevice;
 // The system setting page: a window of its own beside the main window, with
 // eleven rows from the versions down to "More". It is bound to one camera by
 // serial number (or to none) and drives that camera through the registry;
-// page-level events go to the main window with sendSettingEvent.
+// page-level events go to the main window with sendSettingEvent, and what
+// the page needs of the window it asks its host.
 class SystemSettingUi : public QWidget
 {
     Q_OBJECT
@@ -44,6 +45,9 @@ public:
 
     explicit SystemSettingUi(QWidget* parent = nullptr);
     ~SystemSettingUi() override;
+
+    // The window the page serves (null: none, the page keeps its own state).
+    void setHost(SettingPageHost* host) { host_ = host; }
 
     // Binds the page to a camera (empty: none) and loads every row from
     // status, or from a status read now when status is null.
@@ -129,7 +133,6 @@ private:
     void hideOtherPopups(QWidget* keep);
 
     // Rows.
-    MainUserUi* mainWindow() const;
     const QWidget* anchorWindow() const;
     bool awake() const;
     QSharedPointer<vesk::pc::UvcDevice> lookUp() const;
@@ -155,8 +158,9 @@ private:
     bool noiseCancellationOn = false;
     bool virtualBgSwitch = false;
     bool camSettingsOpen = false;
-    bool devRunning = false;  // the last setDevState, for a page with no main window
-    QJsonObject ugInfo[2];  // plain, 4K: a page with no main window keeps its own
+    bool devRunning = false;  // the last setDevState, for a page with no host
+    QJsonObject ugInfo[2];  // plain, 4K: a page with no host keeps its own
+    SettingPageHost* host_ = nullptr;
 };
 
 Q_DECLARE_METATYPE(SystemSettingUi::SystemSettingEvent)

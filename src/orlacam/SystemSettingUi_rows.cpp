@@ -11,7 +11,7 @@
 #include "orlacam/ButtonModeHelp.h"
 #include "orlacam/CamSettings.h"
 #include "orlacam/FirmwareQueryReply.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/SettingPageHost.h"
 #include "orlacam/SystemSettingForm.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/HotKeyList.h"
@@ -71,11 +71,6 @@ const char* const kRemoteShop = "https://shop.kestro.invalid/products/kestro-orl
 
 } // namespace
 
-MainUserUi* SystemSettingUi::mainWindow() const
-{
-    return qobject_cast<MainUserUi*>(parentWidget());
-}
-
 // The page's dialogs go beside or over the main window, or the page itself without one.
 const QWidget* SystemSettingUi::anchorWindow() const
 {
@@ -84,8 +79,7 @@ const QWidget* SystemSettingUi::anchorWindow() const
 
 bool SystemSettingUi::awake() const
 {
-    const MainUserUi* main = mainWindow();
-    return main ? main->isDevAwake() : devRunning;
+    return host_ ? host_->isDevAwake() : devRunning;
 }
 
 QSharedPointer<UvcDevice> SystemSettingUi::lookUp() const
@@ -100,8 +94,8 @@ QSharedPointer<UvcDevice> SystemSettingUi::markedCommand(const QString& sn) cons
     if (!device)
         return device;
     device->setStatusPollCounter(0);
-    if (MainUserUi* main = mainWindow())
-        main->setLastUserActionMs(QDateTime::currentMSecsSinceEpoch());
+    if (host_)
+        host_->setLastUserActionMs(QDateTime::currentMSecsSinceEpoch());
     return device;
 }
 
@@ -139,8 +133,8 @@ void SystemSettingUi::setCurrentUvcDevSn(const QString& sn, const CameraStatus* 
     }
     QString info;
     const int needed = device->isUpgradeNeeded(info);
-    // The main window asks for its cameras itself, page or no page.
-    if (needed == 2 && !mainWindow())
+    // A host asks for its cameras itself, page or no page.
+    if (needed == 2 && !host_)
         startFirmwareQuery(device);
     else if (needed != 2)
         ui->pbFirmwareUpgrade->setVisible(needed == 1);
@@ -262,9 +256,8 @@ void SystemSettingUi::showFirmwareReply(const QString& sn, int shown)
 
 QJsonObject SystemSettingUi::getUgInfo() const
 {
-    const MainUserUi* main = mainWindow();
-    if (main)
-        return main->getUgInfo();
+    if (host_)
+        return host_->getUgInfo();
     const QSharedPointer<UvcDevice> device = lookUp();
     return ugInfo[device && device->is4K() ? 1 : 0];
 }
@@ -344,8 +337,8 @@ void SystemSettingUi::on_pbCameraSettings_clicked()
     const QString minimum = floorFor(kCamSettingsFirmware, device->is4K());
     const QString version = device->devVersion();
     if (olderThan(version, minimum)) {
-        if (MainUserUi* main = mainWindow())
-            main->onPromptDevUpgrade(version, minimum, minimum);
+        if (host_)
+            host_->onPromptDevUpgrade(version, minimum, minimum);
         else
             qDebug() << "Camera setting needs firmware" << minimum << "; the camera has" << version;
         return;
@@ -447,8 +440,8 @@ void SystemSettingUi::switchVirtualBg(const QString& sn, bool on)
     GlobalParams::get().pc_virtual_bg = virtualBgSwitch;
     if (const QSharedPointer<UvcDevice> device = markedCommand(sn))
         device->cameraSetBgEnable(virtualBgSwitch);
-    if (MainUserUi* main = mainWindow())
-        main->enableVirtualBg(virtualBgSwitch);
+    if (host_)
+        host_->enableVirtualBg(virtualBgSwitch);
     setMaxHeight();
 }
 

@@ -9,7 +9,7 @@ namespace pc {
 // are null; the index checks keep them out of reach.
 extern const char* const kProductType[8];
 extern const char* const kFirmwareType[4];
-extern const char* const kPlatformType[8];
+extern const char* const kPlatformType[8];  // by DevPlatformType (package/)
 extern const char* const kDeviceType[4];
 
 // Highest valid index of each table.
@@ -17,17 +17,6 @@ constexpr int kProductTypeLast = 5;
 constexpr int kFirmwareTypeLast = 1;
 constexpr int kPlatformTypeLast = 6;
 constexpr int kDeviceTypeLast = 2;
-
-// Index into kPlatformType.
-enum DevPlatformType {
-    PlatformHi3559A = 0,
-    PlatformHi3519A,
-    PlatformHi3516DV300,
-    PlatformHi3516CV500,
-    PlatformSSC336Q,
-    PlatformSSC339G,
-    PlatformSSC359G,
-};
 
 // A camera recognised by its product and platform names: its product type
 // (0 Zuki, 1 Zuki 4K, 2 Orla, 3 Orla 4K, 4 Ko, kProductUnknown) and its

@@ -160,8 +160,8 @@ private slots:
         QCOMPARE(treeOf(home.path()), before);
     }
 
-    // A fresh start creates the data directory, copies both ini files, logs in
-    // the documented order, and a SIGTERM ends it normally with the settings saved.
+    // A fresh start creates the data directory, copies both ini files, logs its
+    // steps in their order, and a SIGTERM ends it normally with the settings saved.
     void freshStart()
     {
         TestHome home;

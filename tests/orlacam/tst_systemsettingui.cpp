@@ -7,6 +7,7 @@
 
 #include "support/CloudFixture.h"
 #include "orlacam/ButtonModeHelp.h"
+#include "orlacam/SettingPageHost.h"
 #include "orlacam/SystemSettingUi.h"
 #include "support/Legibility.h"
 #include "support/ScreenArea.h"
@@ -83,6 +84,26 @@ T* child(QWidget* parent, const char* name)
     return parent->findChild<T*>(QLatin1String(name));
 }
 
+// A window as the page sees it: what it answers, and what it was told.
+struct RecordingHost : SettingPageHost
+{
+    bool awake = true;
+    QJsonObject offer;
+    qint64 lastActionMs = 0;
+    QStringList prompts;  // "current<minimum"
+    QList<bool> virtualBg;
+
+    bool isDevAwake() const override { return awake; }
+    QJsonObject getUgInfo() const override { return offer; }
+    void setLastUserActionMs(qint64 ms) override { lastActionMs = ms; }
+    bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString&) override
+    {
+        prompts << current + QLatin1Char('<') + minimum;
+        return true;
+    }
+    void enableVirtualBg(bool on) override { virtualBg << on; }
+};
+
 } // namespace
 
 class tst_SystemSettingUi : public QObject
@@ -109,6 +130,7 @@ private slots:
     void noCameraLook();
     void featuresTheCameraLacks();
     void switchesWithoutCamera();
+    void hostIsAskedAndTold();
     void heightRule_data();
     void heightRule();
     void popupsBesideTheirRows();
@@ -394,6 +416,40 @@ void tst_SystemSettingUi::switchesWithoutCamera()
     QCOMPARE(events.last().first().toInt(), int(SystemSettingUi::SettingPageClosed));
     QVERIFY(page.isHidden());
     GlobalParams::get().shortcut_range = 0;
+}
+
+// With a host, the page takes the camera's state and the firmware offer from
+// it, not from what it was given, and tells it what the user did.
+void tst_SystemSettingUi::hostIsAskedAndTold()
+{
+    RecordingHost host;
+    host.offer = QJsonObject{{"version", "4.2.8.0"}};
+    const QByteArray status = statusWith({{26, 0}});  // running, virtual background on
+    CameraStatus block;
+    memcpy(block.bytes, status.constData(), 60);
+    sim().camera(orla_->locationId())->setStatusBlock(status);
+    SystemSettingUi page;
+    page.setHost(&host);
+    page.setCurrentUvcDevSn(orla_->sn(), &block);
+    QCOMPARE(page.getUgInfo(), host.offer);
+    const int before = records(orla_->sn()).size();
+    host.awake = false;
+    child<QPushButton>(&page, "pbNoiseCancellation")->click();
+    QCOMPARE(records(orla_->sn()).size(), before);
+    QCOMPARE(host.lastActionMs, qint64(0));
+    host.awake = true;
+    child<QPushButton>(&page, "pbVirtualBg")->click();  // off: no notice
+    const QList<QByteArray> sent = records(orla_->sn()).mid(before);
+    QCOMPARE(sent.isEmpty() ? QByteArray() : sent.last().toHex(), QByteArray("110101"));
+    QCOMPARE(host.virtualBg, QList<bool>{false});
+    QVERIFY(host.lastActionMs > 0);
+
+    const QSharedPointer<UvcDevice> old = plugOrla(2, 0x04020300, "ORHOST000001", statusWith({}));
+    QVERIFY(old);
+    page.setCurrentUvcDevSn(old->sn());
+    child<QPushButton>(&page, "pbCameraSettings")->click();
+    QCOMPARE(host.prompts, QStringList{QStringLiteral("4.2.3.0<4.2.3.1")});
+    sim().unplug(old->locationId());
 }
 
 void tst_SystemSettingUi::heightRule_data()

@@ -18,7 +18,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "comm/Util.h"
-#include "uvc/IdentityTables.h"
+#include "package/DevPlatformType.h"
 
 #include <QSettings>
 #include <QtTest>

@@ -4,7 +4,7 @@
 // cameras (the demo Orla and Zuki from the start, more plugged on demand)
 // and both cloud servers pointed at one fake server.
 
-#include "cloud/CloudEndpoints.h"
+#include "cloudlink/CloudEndpoints.h"
 #include "comm/GlobalParams.h"
 #include "support/DemoCameras.h"
 #include "support/FakeCloudServer.h"

@@ -12,7 +12,7 @@
 
 #include <functional>
 
-inline vesk::pc::SimCameraModel specWith(const QString& changes)
+inline vesk::pc::SimCameraModel modelWith(const QString& changes)
 {
     return withControls(vesk::pc::SimCameraModel(), changes);
 }

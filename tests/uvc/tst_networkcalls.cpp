@@ -23,12 +23,12 @@ const char* const kCameraIp = "127.0.0.1";
 const QByteArray kUuidHex = "4B4553545230314F524C41000000000000000000A1B2C3D4";
 
 // The ports with every frame kept, as the camera's wire form.
-struct Part : HandlePorts
+struct PartRig : HandlePorts
 {
     NetworkCalls network{*this, *this};
     QList<ProtocolMsg::FrmPacket> frames;  // host form, as sent
 
-    Part()
+    PartRig()
     {
         UvcTiming timing = UvcTiming::defaults();
         timing.httpConnectMs = 3000;
@@ -92,7 +92,7 @@ void tst_NetworkCalls::requestsGoToTheGivenAddress()
     QFETCH(int, call);
     QFETCH(QString, path);
     QFETCH(QByteArray, body);
-    Part part;
+    PartRig part;
     fake_.clearRequests();
     const QString ip = QString::fromLatin1(kCameraIp);
     switch (call) {
@@ -131,7 +131,7 @@ void tst_NetworkCalls::framesOutsideNetworkMode()
     QFETCH(bool, upgradeSystem);
     QFETCH(int, command);
     QFETCH(QByteArray, payload);
-    Part part;
+    PartRig part;
     fake_.clearRequests();
     const int result = upgrade ? part.network.reqDevUpgrade("127.0.89.10", false, upgradeSystem)
                                : part.network.changeIpAddr("192.168.90.10", false, "127.0.89.10");
@@ -148,7 +148,7 @@ void tst_NetworkCalls::framesOutsideNetworkMode()
 
 void tst_NetworkCalls::logArchiveNamedByUuid()
 {
-    Part part;
+    PartRig part;
     FakeCameraHttp::Reply reply;
     reply.headers = {{"Content-Type", "application/octet-stream"}};
     reply.chunks = {"abc", "def"};

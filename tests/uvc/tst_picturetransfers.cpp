@@ -26,11 +26,11 @@ const QByteArray kMask1("/app/private/mask1.jpg");
 const QByteArray kMask2("/app/private/mask2.jpg");
 
 // The part over its own ports; the test runs the passes itself.
-struct Part : HandlePorts
+struct PartRig : HandlePorts
 {
     PictureTransfers pictures{*this, *this};
 
-    Part() { setTiming(pictureTiming()); }
+    PartRig() { setTiming(pictureTiming()); }
 
     QList<SimRequestRecord> requestsOn(uint8_t selector, UvcRequest request) const
     {
@@ -105,7 +105,7 @@ void tst_PictureTransfers::requestKinds()
     QFETCH(unsigned, kind);
     QFETCH(bool, download);
     QFETCH(bool, upload);
-    Part idle;  // no pass runs the bits
+    PartRig idle;  // no pass runs the bits
     PictureTransfers& pictures = idle.pictures;
     QCOMPARE(pictures.startFileDownloadAsync(PictureTransfers::ImageTransType(kind)), download);
     QCOMPARE(pictures.startFileUploadAsync(PictureTransfers::ImageTransType(kind)), upload);
@@ -128,7 +128,7 @@ void tst_PictureTransfers::downloadRecords()
     QFETCH(QByteArray, file);
     QFETCH(bool, thumbnail);
     QFETCH(QByteArray, request);
-    Part camera;
+    PartRig camera;
     camera.setTiming(quietTiming());  // the picture waits as shipped
     camera.camera->setPicture(file, "abc");
     const QString local = dir_ + "/records.jpg";
@@ -146,7 +146,7 @@ void tst_PictureTransfers::downloadRecords()
 
 void tst_PictureTransfers::uploadRecords()
 {
-    Part camera;
+    PartRig camera;
     camera.setTiming(quietTiming());  // the picture waits as shipped
     PictureSignals<PictureTransfers> seen(camera.pictures);
     const QString local = dir_ + "/upload102.jpg";
@@ -224,7 +224,7 @@ void tst_PictureTransfers::downloadFaults()
     QFETCH(QList<uint32_t>, resends);
     QFETCH(int, level);
     QFETCH(QString, logLine);
-    Part camera;
+    PartRig camera;
     if (size >= 0)
         camera.camera->setPicture(kMask0, pattern(size));
     camera.camera->setPictureFaults(faults);
@@ -273,7 +273,7 @@ void tst_PictureTransfers::uploadFaults()
     QFETCH(bool, result);
     QFETCH(int, setsOnWire);
     QFETCH(bool, setsFail);
-    Part camera;
+    PartRig camera;
     PictureSignals<PictureTransfers> seen(camera.pictures);
     camera.camera->setPictureFaults(faults);
     SimKnobs knobs = camera.camera->knobs();
@@ -300,7 +300,7 @@ void tst_PictureTransfers::uploadFaults()
 
 void tst_PictureTransfers::timeOutIsWallClock()
 {
-    Part camera;
+    PartRig camera;
     camera.camera->setPicture(kMask0, pattern(40000));
     UvcTiming timing = pictureTiming();
     timing.pictureDownloadTimeoutMs = 100;
@@ -318,7 +318,7 @@ void tst_PictureTransfers::timeOutIsWallClock()
 
 void tst_PictureTransfers::passesServeLowestKindFirst()
 {
-    Part part;
+    PartRig part;
     PictureSignals<PictureTransfers> seen(part.pictures);
     PictureTransfers& pictures = part.pictures;
     for (int slot = 0; slot < 3; ++slot) {
@@ -345,7 +345,7 @@ void tst_PictureTransfers::passesServeLowestKindFirst()
 // is cleared before the transfer, not after.
 void tst_PictureTransfers::requestDuringTransferRunsAgain()
 {
-    Part part;
+    PartRig part;
     PictureSignals<PictureTransfers> seen(part.pictures);
     const int size = 20000;
     part.pictures.setFullPicturePath(0, dir_ + "/again-full.jpg");
@@ -378,7 +378,7 @@ void tst_PictureTransfers::stopEndsTransfer_data()
 void tst_PictureTransfers::stopEndsTransfer()
 {
     QFETCH(bool, upload);
-    Part part;
+    PartRig part;
     PictureSignals<PictureTransfers> seen(part.pictures);
     const int size = 300000;
     const QString local = dir_ + "/stopped.jpg";

@@ -21,11 +21,11 @@ using namespace vesk::pc;
 namespace {
 
 // The part over its own ports, and every request the camera saw.
-struct Part : HandlePorts
+struct PartRig : HandlePorts
 {
     StandardControls controls{*this};
 
-    explicit Part(const SimCameraModel& model = SimCameraModel()) : HandlePorts(model) {}
+    explicit PartRig(const SimCameraModel& model = SimCameraModel()) : HandlePorts(model) {}
 
     QStringList wire() const
     {
@@ -116,7 +116,7 @@ void tst_StandardControls::getters()
     QFETCH(int, value);
     QFETCH(QStringList, wire);
 
-    Part sim(specWith(camera));
+    PartRig sim(modelWith(camera));
     const bool hasAuto = !QStringList{"brightness", "saturation", "sharpness"}.contains(method);
     bool gotAuto = result == 0 && hasAuto ? !autoOn : false;  // the getter must change it on success
     int gotValue = kUntouched;
@@ -142,7 +142,7 @@ void tst_StandardControls::panTiltAbsoluteGet()
     QFETCH(int, result);
     QFETCH(int, pan);
     QFETCH(int, tilt);
-    Part sim(specWith(camera));
+    PartRig sim(modelWith(camera));
     int32_t gotPan = kUntouched, gotTilt = kUntouched;
     QCOMPARE(sim.controls.uvcPanTiltAbsoluteControlGet(gotPan, gotTilt), result);
     QCOMPARE(gotPan, pan);
@@ -200,7 +200,7 @@ void tst_StandardControls::setters()
     QFETCH(int, value);
     QFETCH(int, result);
     QFETCH(QStringList, wire);
-    Part sim(specWith(camera));
+    PartRig sim(modelWith(camera));
     QCOMPARE(setterTable<StandardControls>().value(method)(sim.controls, autoOn, value), result);
     QCOMPARE(sim.wire(), wire);
 }
@@ -244,7 +244,7 @@ void tst_StandardControls::ranges()
     QFETCH(qint64, max);
     QFETCH(qint64, step);
     QFETCH(qint64, def);
-    Part sim(specWith(camera));
+    PartRig sim(modelWith(camera));
     StandardControls::CameraParamRange range{7, 7, 7, 7};
     QCOMPARE(rangeReaderTable<StandardControls>().value(method)(sim.controls, range), result);
     QCOMPARE(range.min, min);
@@ -255,7 +255,7 @@ void tst_StandardControls::ranges()
 
 void tst_StandardControls::rangeReadOnTheWire()
 {
-    Part sim;
+    PartRig sim;
     StandardControls::CameraParamRange range;
     QCOMPARE(sim.controls.uvcHueControlRangeGet(range), 0);
     QCOMPARE(sim.wire(), lines("GET_MIN PU:06/2 4cff; GET_MAX PU:06/2 b400; GET_RES PU:06/2 0100; "
@@ -307,7 +307,7 @@ void tst_StandardControls::panTiltMoves()
     QFETCH(double, pan);
     QFETCH(double, tilt);
     QFETCH(QString, sent);
-    Part sim(specWith(camera));
+    PartRig sim(modelWith(camera));
     const int result = relative ? sim.controls.uvcPanTiltRelativeControl(pan, tilt)
                                 : sim.controls.uvcPanTiltAbsoluteControl(int32_t(pan), int32_t(tilt));
     QCOMPARE(result, 0);
@@ -321,7 +321,7 @@ void tst_StandardControls::panTiltMoves()
 
 void tst_StandardControls::panTiltRangesAreCached()
 {
-    Part sim;
+    PartRig sim;
     QCOMPARE(sim.controls.uvcPanTiltAbsoluteControl(1, 1), 0);
     QCOMPARE(sim.controls.uvcPanTiltRelativeControl(1.0, 1.0), 0);
     sim.camera->clearRequests();
@@ -335,7 +335,7 @@ void tst_StandardControls::panTiltRangesAreCached()
     QCOMPARE(ranges.tiltSpeedMax, 10);
 
     // A camera reporting a maximum of 0 has its range read on every move.
-    Part flat(specWith("CT:0D.max=0000000000000000"));
+    PartRig flat(modelWith("CT:0D.max=0000000000000000"));
     QCOMPARE(flat.controls.uvcPanTiltAbsoluteControl(3, 3), 0);
     QCOMPARE(flat.controls.uvcPanTiltAbsoluteControl(3, 3), 0);
     QCOMPARE(flat.wire().filter("GET_MIN").size(), 2);
@@ -344,13 +344,13 @@ void tst_StandardControls::panTiltRangesAreCached()
 
 void tst_StandardControls::panTiltRangeFailures()
 {
-    Part noMax(specWith("CT:0D.max=0a000000"));
+    PartRig noMax(modelWith("CT:0D.max=0a000000"));
     QTest::ignoreMessage(QtCriticalMsg, "uvcPanTiltRangeAbsGet failed");
     QCOMPARE(noMax.controls.uvcPanTiltAbsoluteControl(1, 1), -1);
     QCOMPARE(noMax.wire().filter("SET_CUR").size(), 0);
     QCOMPARE(noMax.controls.panTiltRanges().panMin, 0);  // nothing cached from a half read
 
-    Part noRelative(specWith("CT:0E=-"));
+    PartRig noRelative(modelWith("CT:0E=-"));
     QTest::ignoreMessage(QtCriticalMsg, "uvcPanTiltRangeRelGet failed");
     QCOMPARE(noRelative.controls.uvcPanTiltRelativeControl(1.0, 1.0), -1);
     QCOMPARE(noRelative.wire(), lines("GET_MIN CT:0E/4"));
@@ -360,7 +360,7 @@ void tst_StandardControls::panTiltRangeFailures()
 // (perhaps more than once), and every move is sent whole.
 void tst_StandardControls::movesFromSeveralThreads()
 {
-    Part sim;
+    PartRig sim;
     const int threads = 4;
     const int moves = 50;
     std::atomic<int> failures{0};

@@ -70,7 +70,7 @@ void tst_UvcControls::guards()
 
 void tst_UvcControls::passedGuardsReachTheCamera()
 {
-    InitedCamera sim(specWith("CT:08=01 CT:06=feff"));
+    InitedCamera sim(modelWith("CT:08=01 CT:06=feff"));
     QVERIFY(sim.inited);
     bool autoFocus = false;
     int value = kUntouched;

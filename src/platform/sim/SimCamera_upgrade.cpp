@@ -5,7 +5,7 @@
 #include "platform/sim/SimCamera.h"
 
 #include "platform/sim/SimBlock.h"
-#include "uvc/IdentityTables.h"
+#include "package/DevPlatformType.h"
 
 #include <QDebug>
 #include <QMutexLocker>

@@ -1,7 +1,7 @@
-#include "cloud/CloudExchange.h"
+#include "cloudlink/CloudExchange.h"
 
-#include "cloud/CloudReply.h"
-#include "cloud/PackageCheck.h"
+#include "cloudlink/CloudReply.h"
+#include "cloudlink/PackageCheck.h"
 #include "http/QHttpClient.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "cloud/PackageCheck.h"
+#include "cloudlink/PackageCheck.h"
 
 #include <QDebug>
 #include <QJsonArray>

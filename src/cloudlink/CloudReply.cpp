@@ -1,4 +1,4 @@
-#include "cloud/CloudReply.h"
+#include "cloudlink/CloudReply.h"
 
 #include "comm/JsonGuard.h"
 

@@ -1,4 +1,4 @@
-#include "cloud/CloudEndpoints.h"
+#include "cloudlink/CloudEndpoints.h"
 
 #include "comm/GlobalParams.h"
 

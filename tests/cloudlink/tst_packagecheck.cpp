@@ -2,7 +2,7 @@
 // keys, the identity and channel rules, and the bounds on everything that
 // becomes a size, a file name or a URL; then the package file name.
 
-#include "cloud/PackageCheck.h"
+#include "cloudlink/PackageCheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -83,6 +83,9 @@ public:
     void setSystemType(int type) { systemType_ = type; }
     UvcTiming timing() const { return transport_.timing(); }
     void setTiming(const UvcTiming& timing) { transport_.setTiming(timing); }
+    // The interface and unit ids the descriptors announced.
+    int interfaceNumber() const { return transport_.interfaceNumber(); }
+    VideoControlUnits units() const { return transport_.units(); }
     ProtocolMsg& protocol() { return channel_.protocol(); }
 
     // Class-specific requests (run by ControlTransport): SET_CUR, and the

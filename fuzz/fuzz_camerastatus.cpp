@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "uvc/CameraStatus.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <cstring>
 
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::init();
     CameraStatus status;
-    std::memcpy(status.bytes, data, size < size_t(CameraStatus::kBlockSize) ? size : CameraStatus::kBlockSize);
+    std::memcpy(status.bytes, data, size < size_t(ExtensionUnit::kBlockSize) ? size : ExtensionUnit::kBlockSize);
     for (int type = -1; type <= 5; ++type) {
         checkEnums(status, type);
         for (F field : kFields) {

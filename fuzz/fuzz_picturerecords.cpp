@@ -8,6 +8,7 @@
 
 #include "comm/Util.h"
 #include "platform/CameraHandle.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDir>
@@ -19,7 +20,7 @@ using namespace vesk::pc;
 
 namespace {
 
-constexpr int kBlock = UvcDevice::kXuTransferLength;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 
 // Answers GETs on the picture, status and preset selectors with the next
 // 60 bytes of the script; everything else fails, so that the camera
@@ -43,7 +44,7 @@ public:
     int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t, uint8_t selector, uint8_t* data,
                        int length) override
     {
-        if (kind != UvcUnitKind::ExtensionUnit || selector == UvcDevice::kXuMessageSelector)
+        if (kind != UvcUnitKind::ExtensionUnit || selector == ExtensionUnit::kMessageSelector)
             return -1;
         if (request != UvcRequest::GetCur)
             return length;
@@ -52,7 +53,7 @@ public:
             return -1;
         QByteArray block = script_.mid(at_, kBlock).leftJustified(kBlock, '\0');
         at_ += kBlock;
-        if (selector == UvcDevice::kXuPictureDownloadSelector)
+        if (selector == ExtensionUnit::kPictureDownloadSelector)
             sealDataReply(block);
         std::memcpy(data, block.constData(), kBlock);
         return kBlock;

@@ -4,6 +4,7 @@
 
 #include "upgrade/UvcUpgradeTask.h"
 
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UpgradeMagic.h"
 #include "uvc/UvcDevice.h"
@@ -17,7 +18,7 @@ namespace pc {
 
 namespace {
 
-constexpr int kBlock = UvcDevice::kXuTransferLength;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 constexpr uint32_t kFirstStreamingProgram = 0x01011901;  // 1.1.25.1
 constexpr char kPatchNames[] = "/app/updater/fw#/app/updater/fw#/app/updater/fwpt#";
 constexpr int kPatchStartMs = 100;

@@ -5,6 +5,7 @@
 
 #include "comm/AppPaths.h"
 #include "upgrade/UpgradeTexts.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
@@ -21,7 +22,7 @@ namespace {
 
 const char kCamLogArchive[] = "/log/vesk_log.tar.gz";
 const char kReboot[] = "reboot";
-constexpr int kBlock = UvcDevice::kXuTransferLength;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 constexpr int kPrepareSettleMs = 1000;
 constexpr int kFailurePauseMs = 100;
 constexpr int kPackWaitMs = 2000;

@@ -6,6 +6,7 @@
 
 #include "comm/Util.h"
 #include "upgrade/LocalFiles.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
@@ -21,7 +22,7 @@ namespace pc {
 
 namespace {
 
-constexpr int kBlock = UvcDevice::kXuTransferLength;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 
 // Upload records.
 constexpr int kPacketHeader = 8;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uvc/ExtensionUnit.h"
+
 #include <QMetaType>
 #include <QtEndian>
 
@@ -9,13 +11,12 @@
 namespace vesk {
 namespace pc {
 
-// The camera's status block as read from it (60 bytes) plus two bytes that are
-// always 0. The meaning of each byte depends on the camera family, so readers
+// The camera's status block as read from it (one extension-unit block) plus
+// two bytes that are always 0. The meaning of each byte depends on the camera family, so readers
 // pick bytes by index, or read a field through the accessors below with the
 // camera's product type; the record carries no family marker.
 struct CameraStatus
 {
-    static constexpr int kBlockSize = 60;
     static constexpr int kSize = 62;
 
     // Families by product type: 0 and 1 Zuki, 2 and 3 Orla; Ko and unknown

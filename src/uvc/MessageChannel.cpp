@@ -3,6 +3,8 @@
 
 #include "uvc/MessageChannel.h"
 
+#include "uvc/ExtensionUnit.h"
+
 #include "uvc/ReplyRelay.h"
 
 #include <QDeadlineTimer>
@@ -201,8 +203,9 @@ MessageChannel::ErrorType MessageChannel::sendMsgAsyncDirectly(ProtocolMsg::FrmP
     protocol_.frmHeaderProcessForSend(copy);
     QByteArray block = ProtocolMsg::wireBlock(copy);
     const int moved = writeBlock(reinterpret_cast<uint8_t*>(block.data()));
-    if (moved != kTransferLength) {
-        qWarning("UVC_SET failed, expected len %d != sended len %d, retry", kTransferLength, moved);
+    if (moved != ExtensionUnit::kBlockSize) {
+        qWarning("UVC_SET failed, expected len %d != sended len %d, retry",
+                 ExtensionUnit::kBlockSize, moved);
         return ErrDirectWriteFailed;
     }
     return ErrSuccess;

@@ -30,9 +30,6 @@ class ReplyRelay;
 class MessageChannel : public MessagePort
 {
 public:
-    static constexpr int kMessageSelector = 2;
-    static constexpr int kTransferLength = 60;
-
     // What the channel asks of the camera it serves. Each is optional.
     struct Hooks
     {

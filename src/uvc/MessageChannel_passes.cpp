@@ -3,6 +3,8 @@
 
 #include "uvc/MessageChannel.h"
 
+#include "uvc/ExtensionUnit.h"
+
 #include "uvc/ReplyDecoders.h"
 #include "uvc/ReplyRelay.h"
 
@@ -80,14 +82,15 @@ void MessageChannel::onePass()
 
 int MessageChannel::writeBlock(uint8_t* block)
 {
-    return port_.setDataWithLengthSelectorUnitId(block, kTransferLength, kMessageSelector,
+    return port_.setDataWithLengthSelectorUnitId(block, ExtensionUnit::kBlockSize,
+                                                 ExtensionUnit::kMessageSelector,
                                                  UvcUnitKind::ExtensionUnit,
                                                  port_.unitIdFor(UvcUnitKind::ExtensionUnit));
 }
 
 void MessageChannel::txOnePacket()
 {
-    QByteArray block(kTransferLength, '\0');
+    QByteArray block(ExtensionUnit::kBlockSize, '\0');
     int length = 0;
     const WaitRecord* waiter = nullptr;
     uint16_t sequence = 0;
@@ -110,7 +113,7 @@ void MessageChannel::txOnePacket()
     if (length == 0)
         return;
     const int moved = writeBlock(reinterpret_cast<uint8_t*>(block.data()));
-    if (moved != kTransferLength) {
+    if (moved != ExtensionUnit::kBlockSize) {
         qWarning("UVS_SET failed, expected len %d != sent len %d", length, moved);
         return;
     }
@@ -162,9 +165,9 @@ void MessageChannel::rx_msg()
 {
     if (!readIsDue())
         return;
-    uint8_t block[kTransferLength] = {};
+    uint8_t block[ExtensionUnit::kBlockSize] = {};
     const int received = port_.getDataByTypeLengthSelectorUnitId(
-        block, int(UvcRequest::GetCur), kTransferLength, kMessageSelector,
+        block, int(UvcRequest::GetCur), ExtensionUnit::kBlockSize, ExtensionUnit::kMessageSelector,
         UvcUnitKind::ExtensionUnit, port_.unitIdFor(UvcUnitKind::ExtensionUnit));
     if (received < 0) {
         qWarning() << "UVC_GET failed: " << received;
@@ -183,7 +186,7 @@ void MessageChannel::rx_msg()
 void MessageChannel::deliverReply(const uint8_t* block)
 {
     ProtocolMsg::FrmPacket reply;
-    std::memcpy(reply.bytes, block, kTransferLength);
+    std::memcpy(reply.bytes, block, ExtensionUnit::kBlockSize);
     const int receiverNibble = reply.addresses() & 0x0F;
     if (receiverNibble != ProtocolMsg::kHostNibble) {
         qWarning() << "Invalid receiver:" << receiverNibble;

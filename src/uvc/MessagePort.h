@@ -10,9 +10,12 @@
 namespace vesk {
 namespace pc {
 
-// Results of a send on the message channel.
+// Results of a send on the message channel, and how a query waits for its
+// reply: blocking, or handed later to a receiver's method.
 struct MessageResult
 {
+    enum GetMethod { GetMethodBlock = 0, GetMethodNonBlock = 1 };
+
     enum ErrorType {
         ErrSuccess = 0,
         ErrNetModeNotSupported = 1,

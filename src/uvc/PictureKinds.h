@@ -27,8 +27,6 @@ struct PictureKinds
     static constexpr int kDownloadUnchanged = 1;  // the local file already matches
     static constexpr int kDownloadFailed = 254;
     static constexpr int kDownloadMissing = 255;  // the camera has no such picture
-    static constexpr int kXuPictureUploadSelector = 3;
-    static constexpr int kXuPictureDownloadSelector = 4;
     // Pictures of this size and above, and empty ones, are refused.
     static constexpr int64_t kMaxPictureSize = 0x80000;
 };

@@ -5,6 +5,7 @@
 
 #include "comm/Util.h"
 #include "comm/UpgradeCodes.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -22,7 +23,7 @@ namespace pc {
 
 namespace {
 
-constexpr int kBlock = 60;             // every extension-unit transfer
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 constexpr int kPieceSize = 51;         // file bytes in one record
 constexpr int kMaxErrors = 7;          // failed transfers that end a picture transfer
 constexpr uint32_t kBatchRecords = 1000;
@@ -155,7 +156,7 @@ class PictureDownload : PictureChannel
 public:
     PictureDownload(ControlPort& control, MessagePort& channel, const QString& localPath,
                     const QString& deviceFile, bool thumbnail)
-        : PictureChannel(control, channel, PictureKinds::kXuPictureDownloadSelector, kDownloadFailed)
+        : PictureChannel(control, channel, ExtensionUnit::kPictureDownloadSelector, kDownloadFailed)
         , localPath_(localPath)
         , deviceFile_(deviceFile)
         , thumbnail_(thumbnail)
@@ -347,7 +348,7 @@ class PictureUpload : PictureChannel
 public:
     PictureUpload(ControlPort& control, MessagePort& channel, const QString& localPath,
                   const QString& deviceFile, std::function<void(int)> progress)
-        : PictureChannel(control, channel, PictureKinds::kXuPictureUploadSelector, kUploadFailed)
+        : PictureChannel(control, channel, ExtensionUnit::kPictureUploadSelector, kUploadFailed)
         , progress_(std::move(progress))
         , localPath_(localPath)
         , deviceFile_(deviceFile)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uvc/ExtensionUnit.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -18,7 +20,7 @@ class ProtocolMsg : public QObject
 public:
     static constexpr int kHeaderSize = 12;
     static constexpr int kPayloadArea = 64;
-    static constexpr int kMaxFrameLength = 60;  // one extension-unit transfer
+    static constexpr int kMaxFrameLength = ExtensionUnit::kBlockSize;  // one transfer
 
     // Flags byte: bit 0 response, bit 1 response requested, bit 4 host request.
     static constexpr uint8_t kFlagResponse = 0x01;

@@ -1,6 +1,7 @@
 // Decoding of the upgrade service's reply blocks. Each reads only within
 // its 60 bytes.
 
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UpgradeFileDownloadState.h"
 #include "uvc/UpgradeFileUpState.h"
@@ -12,12 +13,6 @@
 
 namespace vesk {
 namespace pc {
-
-namespace {
-
-constexpr int kBlockSize = 60;
-
-} // namespace
 
 UpgradeFileUpState UpgradeFileUpState::fromBlock(const uint8_t* block)
 {
@@ -36,7 +31,7 @@ UpgradeFileDownloadState UpgradeFileDownloadState::fromBlock(const uint8_t* bloc
     state.offset = qFromLittleEndian<quint32>(block + 9);
     state.packLen = qFromLittleEndian<quint32>(block + 13);
     const char* name = reinterpret_cast<const char*>(block) + kNameOffset;
-    state.fileName = QByteArray(name, int(strnlen(name, kBlockSize - kNameOffset)));
+    state.fileName = QByteArray(name, int(strnlen(name, ExtensionUnit::kBlockSize - kNameOffset)));
     return state;
 }
 
@@ -52,7 +47,7 @@ UpgradeCmdState UpgradeCmdState::fromBlock(const uint8_t* block)
 bool UpgradeMagic::matches(const uint8_t* block, const char* magic)
 {
     const size_t length = std::strlen(magic) + 1;  // the zero is part of the magic
-    return length <= size_t(kBlockSize) && std::memcmp(block, magic, length) == 0;
+    return length <= size_t(ExtensionUnit::kBlockSize) && std::memcmp(block, magic, length) == 0;
 }
 
 } // namespace pc

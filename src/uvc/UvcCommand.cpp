@@ -1,9 +1,10 @@
 #include "uvc/UvcCommand.h"
 
-#include "uvc/UvcDevice.h"
-
 #include <QDebug>
 #include <QtEndian>
+
+#include <functional>
+#include <utility>
 
 #include <cmath>
 #include <cstring>
@@ -14,27 +15,26 @@ namespace pc {
 
 namespace {
 
-// One guard: its flag, the test that refuses, and the line logged then.
+using State = UvcCommand::DeviceState;
+
+// One guard: its flag, the state that refuses (when it is false, or when
+// true for the modes), and the line logged then.
 struct GuardRow
 {
     UvcCommand::Guard guard;
-    bool (*refuses)(const UvcDevice& device);
+    std::function<bool()> State::*test;
+    bool refusesWhen;
     QtMsgType level;
     const char* text;
 };
 
 // In the order the tests run.
 const GuardRow kGuards[] = {
-    {UvcCommand::Inited, [](const UvcDevice& d) { return !d.isInited(); }, QtWarningMsg,
-     "Device has not been inited"},
-    {UvcCommand::NotNetMode,
-     [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeNet; }, QtCriticalMsg,
-     "Net mode not supported"},
-    {UvcCommand::MainSystem, [](const UvcDevice& d) { return d.systemType() != 1; }, QtWarningMsg,
-     "Only supported in main sys"},
+    {UvcCommand::Inited, &State::inited, false, QtWarningMsg, "Device has not been inited"},
+    {UvcCommand::NotNetMode, &State::netMode, true, QtCriticalMsg, "Net mode not supported"},
+    {UvcCommand::MainSystem, &State::mainSystem, false, QtWarningMsg, "Only supported in main sys"},
     // Only the upgrade selectors may be used while the camera upgrades.
-    {UvcCommand::NotUpgrade,
-     [](const UvcDevice& d) { return d.devMode() == UvcDevice::DevModeUvcUpgrade; }, QtWarningMsg,
+    {UvcCommand::NotUpgrade, &State::upgradeMode, true, QtWarningMsg,
      "Not supported in upgrade mode"},
 };
 
@@ -46,10 +46,18 @@ void appendLittleEndian(QByteArray& payload, T value)
     payload.append(bytes, int(sizeof bytes));
 }
 
-bool passes(const UvcDevice& device, UvcCommand::Guards guards)
+} // namespace
+
+UvcCommand::UvcCommand(MessagePort& channel, DeviceState state)
+    : channel_(channel)
+    , state_(std::move(state))
+{
+}
+
+bool UvcCommand::passes(Guards guards) const
 {
     for (const GuardRow& row : kGuards) {
-        if (!guards.testFlag(row.guard) || !row.refuses(device))
+        if (!guards.testFlag(row.guard) || (state_.*row.test)() != row.refusesWhen)
             continue;
         if (row.level == QtCriticalMsg)
             qCritical() << row.text;
@@ -60,11 +68,9 @@ bool passes(const UvcDevice& device, UvcCommand::Guards guards)
     return true;
 }
 
-} // namespace
-
-bool UvcCommand::allowed(const UvcDevice& device, Guards first, Guards then)
+bool UvcCommand::allowed(Guards first, Guards then) const
 {
-    return passes(device, first) && passes(device, then);
+    return passes(first) && passes(then);
 }
 
 ProtocolMsg::FrmPacket UvcCommand::frame(uint16_t command, uint8_t receiver, const QByteArray& payload)
@@ -78,39 +84,37 @@ ProtocolMsg::FrmPacket UvcCommand::frame(uint16_t command, uint8_t receiver, con
     return frame;
 }
 
-int UvcCommand::sendAsync(UvcDevice& device, ProtocolMsg::FrmPacket& frame)
+int UvcCommand::sendAsync(ProtocolMsg::FrmPacket& frame)
 {
-    const UvcDevice::ErrorType result = device.sendMsgAsync(frame, false);
-    if (result == UvcDevice::ErrSuccess)
+    const MessagePort::ErrorType result = channel_.sendMsgAsync(frame, false);
+    if (result == MessagePort::ErrSuccess)
         return 0;
     qCritical() << "Error occurred in sendMsgAsync, ret_val =" << result;
     return -1;
 }
 
-int UvcCommand::queue(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
-                      const QByteArray& payload)
+int UvcCommand::queue(Guards guards, uint16_t command, uint8_t receiver, const QByteArray& payload)
 {
-    if (!allowed(device, guards))
+    if (!allowed(guards))
         return -1;
     ProtocolMsg::FrmPacket request = frame(command, receiver, payload);
-    return sendAsync(device, request);
+    return sendAsync(request);
 }
 
-int UvcCommand::query(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
-                      const QByteArray& payload, QByteArray& data, int dataNeeded)
+int UvcCommand::query(Guards guards, uint16_t command, uint8_t receiver, const QByteArray& payload,
+                      QByteArray& data, int dataNeeded)
 {
-    if (!allowed(device, guards))
+    if (!allowed(guards))
         return -1;
     ProtocolMsg::FrmPacket request = frame(command, receiver, payload);
-    return sendSync(device, request, data, dataNeeded);
+    return sendSync(request, data, dataNeeded);
 }
 
-int UvcCommand::sendSync(UvcDevice& device, ProtocolMsg::FrmPacket& frame, QByteArray& data,
-                         int dataNeeded)
+int UvcCommand::sendSync(ProtocolMsg::FrmPacket& frame, QByteArray& data, int dataNeeded)
 {
     QByteArray reply;
-    const UvcDevice::ErrorType result = device.sendMsgSync(frame, reply);
-    if (result != UvcDevice::ErrSuccess) {
+    const MessagePort::ErrorType result = channel_.sendMsgSync(frame, reply);
+    if (result != MessagePort::ErrSuccess) {
         qCritical() << "Error occurred in sendMsgSync, ret_val =" << result;
         return -1;
     }

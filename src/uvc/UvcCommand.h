@@ -1,20 +1,20 @@
 #pragma once
 
+#include "uvc/MessagePort.h"
 #include "uvc/ProtocolMsg.h"
 
 #include <QByteArray>
 #include <QFlags>
 
 #include <cstdint>
+#include <functional>
 
 namespace vesk {
 namespace pc {
 
-class UvcDevice;
-
-// What the command methods of a camera share: the guards they open with,
+// What the command parts of a camera share: the guards they open with,
 // frames built from a command word and a little-endian payload, and the
-// send results turned into the commands' 0 / -1.
+// send results on the message port turned into the commands' 0 / -1.
 class UvcCommand
 {
 public:
@@ -27,10 +27,23 @@ public:
     };
     Q_DECLARE_FLAGS(Guards, Guard)
 
+    // The camera object's state that the guards test, asked at each test.
+    struct DeviceState
+    {
+        std::function<bool()> inited;
+        std::function<bool()> netMode;
+        std::function<bool()> mainSystem;
+        std::function<bool()> upgradeMode;
+    };
+
+    UvcCommand(MessagePort& channel, DeviceState state);
+
     // Tests first's guards, then those of then, each set in the order
     // above; the first failing test is logged. then serves the commands
     // whose camera tests out of that order.
-    static bool allowed(const UvcDevice& device, Guards first, Guards then = Guards());
+    bool allowed(Guards first, Guards then = Guards()) const;
+    bool upgradeMode() const { return state_.upgradeMode(); }
+    MessagePort& channel() { return channel_; }
 
     // A request frame from the host to receiver (1 camera, 2 gimbal, 3 AI,
     // 8 system) with the payload from byte 12.
@@ -38,16 +51,15 @@ public:
                                         const QByteArray& payload = QByteArray());
 
     // Queued without a reply; 0, or -1 logged with the send result.
-    static int sendAsync(UvcDevice& device, ProtocolMsg::FrmPacket& frame);
+    int sendAsync(ProtocolMsg::FrmPacket& frame);
     // The guards, then the frame queued as above.
-    static int queue(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
-                     const QByteArray& payload = QByteArray());
+    int queue(Guards guards, uint16_t command, uint8_t receiver,
+              const QByteArray& payload = QByteArray());
     // Waits for the reply's data bytes; 0 only when at least dataNeeded came.
-    static int sendSync(UvcDevice& device, ProtocolMsg::FrmPacket& frame, QByteArray& data,
-                        int dataNeeded);
+    int sendSync(ProtocolMsg::FrmPacket& frame, QByteArray& data, int dataNeeded);
     // The guards, then the frame sent and its reply's data waited for as above.
-    static int query(UvcDevice& device, Guards guards, uint16_t command, uint8_t receiver,
-                     const QByteArray& payload, QByteArray& data, int dataNeeded);
+    int query(Guards guards, uint16_t command, uint8_t receiver, const QByteArray& payload,
+              QByteArray& data, int dataNeeded);
 
     // Payload pieces, little-endian.
     static void appendU8(QByteArray& payload, int value);
@@ -60,6 +72,12 @@ public:
 
     static int16_t i16At(const QByteArray& data, int offset);
     static float floatAt(const QByteArray& data, int offset);
+
+private:
+    bool passes(Guards guards) const;
+
+    MessagePort& channel_;
+    const DeviceState state_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(UvcCommand::Guards)

@@ -1,10 +1,13 @@
-// The camera object's life (open, close, the device thread, kept cameras)
-// and its forwarding to the transport and the message channel.
+// The camera object's life: its parts and their wiring, open, close, the
+// device thread and the frames it receives, kept cameras, its guards and
+// its initialisation.
 
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>
 #include <QMutexLocker>
+
+#include <climits>
 
 namespace vesk {
 namespace pc {
@@ -32,10 +35,16 @@ UvcDevice::UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject*
     , mode_(mode)
     , transport_(device)
     , channel_(transport_, passHooks())
+    , controlGuards_(channel_, commandState())
     , controls_(transport_)
     , identity_(channel_, transport_, networkQueries())
     , network_(channel_, transport_)
     , pictures_(transport_, channel_)
+    , ai_(transport_, channel_, commandState())
+    , presets_(transport_, channel_, commandState())
+    , camera_(transport_, channel_, commandState())
+    , records_(transport_, channel_, commandState())
+    , upgradeSelectors_(transport_)
 {
     setObjectName(QStringLiteral("UvcDevice"));
     // Direct: the parts emit on the device thread and receivers expect the
@@ -74,9 +83,19 @@ MessageChannel::Hooks UvcDevice::passHooks()
     hooks.netMode = [this] { return devMode() == DevModeNet; };
     hooks.upgradeMode = [this] { return devMode() == DevModeUvcUpgrade; };
     hooks.interfaceOpen = [this] { return transport_.isOpen(); };
-    hooks.beforeRead = [this] { runPictureTransfer(); };
+    hooks.beforeRead = [this] { pictures_.runPictureTransfer(); };
     hooks.afterWrite = [this] { pollStatus(); };
     return hooks;
+}
+
+UvcCommand::DeviceState UvcDevice::commandState() const
+{
+    UvcCommand::DeviceState state;
+    state.inited = [this] { return isInited(); };
+    state.netMode = [this] { return devMode() == DevModeNet; };
+    state.mainSystem = [this] { return systemType() == 1; };
+    state.upgradeMode = [this] { return devMode() == DevModeUvcUpgrade; };
+    return state;
 }
 
 QSharedPointer<UvcDevice> UvcDevice::create(QSharedPointer<CameraHandle> device, DevMode mode)
@@ -156,76 +175,48 @@ void UvcDevice::run()
     channel_.runPasses();
 }
 
-UvcTiming UvcDevice::timing() const
+void UvcDevice::onStreamVideoData(const uint8_t* data, unsigned int length)
 {
-    return transport_.timing();
+    if (!data || length > unsigned(INT_MAX)) {
+        qWarning() << "Stream frame refused:" << length << "bytes";
+        return;
+    }
+    emit streamVideoData(QByteArray(reinterpret_cast<const char*>(data), int(length)));
 }
 
-void UvcDevice::setTiming(const UvcTiming& timing)
+DeviceIdentity::NetworkQueries UvcDevice::networkQueries()
 {
-    transport_.setTiming(timing);
+    DeviceIdentity::NetworkQueries queries;
+    queries.version = [this] { return network_.netDevVersion(ipAddr()); };
+    queries.uuid = [this] { return network_.netDevUuid(ipAddr()); };
+    queries.info = [this] { return network_.netDevInfo(ipAddr()); };
+    queries.changeIp = [this](const QString& ip) { return changeIpAddr(ip); };
+    return queries;
 }
 
-int UvcDevice::interfaceNumber() const
+bool UvcDevice::identityQueryAllowed() const
 {
-    return transport_.interfaceNumber();
+    if (!inited_)
+        qWarning() << "Device has not been inited";
+    return inited_;
 }
 
-VideoControlUnits UvcDevice::units() const
+bool UvcDevice::netModeOnly() const
 {
-    return transport_.units();
+    if (!viaNetwork())
+        qWarning() << "Only supported in net mode";
+    return viaNetwork();
 }
 
-uint8_t UvcDevice::unitIdFor(UvcUnitKind kind) const
+bool UvcDevice::initDev()
 {
-    return transport_.unitIdFor(kind);
-}
-
-int UvcDevice::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
-                              int selector, int unitId)
-{
-    return transport_.controlRequest(request, kind, data, length, selector, unitId);
-}
-
-int UvcDevice::setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector,
-                                               UvcUnitKind kind, int unitId)
-{
-    return transport_.setDataWithLengthSelectorUnitId(data, length, selector, kind, unitId);
-}
-
-int UvcDevice::getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
-                                                 UvcUnitKind kind, int unitId)
-{
-    return transport_.getDataByTypeLengthSelectorUnitId(data, type, length, selector, kind, unitId);
-}
-
-int UvcDevice::setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                                  int selector, UvcUnitKind kind, int unitId)
-{
-    return transport_.setThenGetWithLengthSelectorUnitId(setData, getData, length, selector, kind,
-                                                         unitId);
-}
-
-UvcDevice::ErrorType UvcDevice::sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response)
-{
-    return channel_.sendMsgSync(frame, response);
-}
-
-UvcDevice::ErrorType UvcDevice::sendMsgSyncNonBlock(ProtocolMsg::FrmPacket& frame,
-                                                    QSharedPointer<QString> method,
-                                                    QObject* receiver)
-{
-    return channel_.sendMsgSyncNonBlock(frame, std::move(method), receiver);
-}
-
-UvcDevice::ErrorType UvcDevice::sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse)
-{
-    return channel_.sendMsgAsync(frame, needResponse);
-}
-
-UvcDevice::ErrorType UvcDevice::sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame)
-{
-    return channel_.sendMsgAsyncDirectly(frame);
+    inited_ = false;  // true only once every step has succeeded
+    const DeviceIdentity::InitResult result =
+        identity_.initDev(viaNetwork(), devMode() == DevModeUvc ? 1 : 0);
+    if (result.systemType >= 0)
+        setSystemType(result.systemType);
+    inited_ = result.inited;
+    return result.inited;
 }
 
 } // namespace pc

@@ -1,19 +1,26 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
+#include "uvc/AiCommands.h"
+#include "uvc/CameraCommands.h"
 #include "uvc/ControlTransport.h"
 #include "uvc/DeviceIdentity.h"
+#include "uvc/GimbalPresets.h"
 #include "uvc/MessageChannel.h"
 #include "uvc/NetworkCalls.h"
+#include "uvc/ParameterRecords.h"
 #include "uvc/PictureTransfers.h"
 #include "uvc/StandardControls.h"
+#include "uvc/StreamCapture.h"
 #include "uvc/StreamReceiver.h"
+#include "uvc/UpgradeSelectors.h"
 #include "uvc/AiStatus.h"
 #include "uvc/ButtonAction.h"
 #include "uvc/CameraStatus.h"
 #include "uvc/ProtocolMsg.h"
 #include "uvc/UpgradeFileDownloadState.h"
 #include "uvc/UpgradeFileUpState.h"
+#include "uvc/UvcCommand.h"
 #include "uvc/UvcPreSetPosInfo.h"
 #include "uvc/UvcCtrlSelector.h"
 #include "uvc/UvcTiming.h"
@@ -23,23 +30,24 @@
 #include <QJsonObject>
 #include <QList>
 #include <QMutex>
-#include <QRecursiveMutex>
 #include <QSharedPointer>
 #include <QString>
 #include <QThread>
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 namespace vesk {
 namespace pc {
 
 // One camera: the facade the windows call. It owns its parts (control
 // transport, message channel, standard controls, identity, network calls,
-// pictures) and forwards to them, and to the process's stream capture,
-// whose frames it receives while it owns that; this thread runs the
-// channel's passes.
-// The other UvcDevice_*.cpp files hold its status and commands.
+// pictures, AI and gimbal, presets, camera commands, parameter records,
+// upgrade selectors) and forwards to them, and to the process's stream
+// capture, whose frames it receives while it owns that; this thread runs
+// the channel's passes. Its own state is its mode, its initialisation and
+// the status block.
 class UvcDevice : public QThread,
                   public MessageResult,
                   public PictureKinds,
@@ -48,16 +56,9 @@ class UvcDevice : public QThread,
     Q_OBJECT
 public:
     enum DevMode { DevModeUvc = 0, DevModeNet = 1, DevModeUvcUpgrade = 2 };
-    enum GetMethod { GetMethodBlock = 0, GetMethodNonBlock = 1 };
     enum DevStatus { DevStatusResume = 1, DevStatusSleep = 3 };
 
     using CameraParamRange = StandardControls::CameraParamRange;
-
-    // Extension-unit selectors; every transfer on them is 60 bytes.
-    static constexpr int kXuUpgradeFileSelector = 1;
-    static constexpr int kXuMessageSelector = MessageChannel::kMessageSelector;
-    static constexpr int kXuStatusSelector = 6;
-    static constexpr int kXuTransferLength = MessageChannel::kTransferLength;
 
     UvcDevice(QSharedPointer<CameraHandle> device, DevMode mode, QObject* parent = nullptr);
     ~UvcDevice() override;
@@ -80,53 +81,47 @@ public:
     void setDevMode(DevMode mode) { mode_ = mode; }
     int systemType() const { return systemType_; }
     void setSystemType(int type) { systemType_ = type; }
-    UvcTiming timing() const;
-    void setTiming(const UvcTiming& timing);
-    int interfaceNumber() const;
-    VideoControlUnits units() const;
+    UvcTiming timing() const { return transport_.timing(); }
+    void setTiming(const UvcTiming& timing) { transport_.setTiming(timing); }
+    // The interface and unit ids the descriptors announced.
+    int interfaceNumber() const { return transport_.interfaceNumber(); }
+    VideoControlUnits units() const { return transport_.units(); }
     ProtocolMsg& protocol() { return channel_.protocol(); }
 
-    // The ports its parts use, and tests drive.
-    ControlPort& controlPort() { return transport_; }
-    MessagePort& messagePort() { return channel_; }
-
-    // Class-specific requests: SET_CUR, and the GET request given by its code.
-    // Bytes moved, or -1. The caller names the unit's kind: ids alone can
-    // coincide, and a backend routes standard controls by kind.
-    int controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t* data, int length,
-                       int selector, int unitId);
+    // Class-specific requests (run by ControlTransport): SET_CUR, and the
+    // GET request given by its code. Bytes moved, or -1.
     int setDataWithLengthSelectorUnitId(uint8_t* data, int length, int selector, UvcUnitKind kind,
-                                        int unitId);
+                                        int unitId)
+    { return transport_.setDataWithLengthSelectorUnitId(data, length, selector, kind, unitId); }
     int getDataByTypeLengthSelectorUnitId(uint8_t* data, int type, int length, int selector,
-                                          UvcUnitKind kind, int unitId);
-    // SET_CUR then GET_CUR on one selector with no other transfer between them.
-    // The GET's byte count, or -1 when the SET did not move length bytes.
-    int setThenGetWithLengthSelectorUnitId(uint8_t* setData, uint8_t* getData, int length,
-                                           int selector, UvcUnitKind kind, int unitId);
-    // The id of the unit of this kind, as the descriptors announced it.
-    uint8_t unitIdFor(UvcUnitKind kind) const;
-    // Held across a longer exchange that must not interleave with others.
-    QRecursiveMutex* transferLock() { return transport_.transferLock(); }
+                                          UvcUnitKind kind, int unitId)
+    { return transport_.getDataByTypeLengthSelectorUnitId(data, type, length, selector, kind, unitId); }
 
-    // The standard control table (UvcDevice_controls.cpp, run by StandardControls).
-    bool controlIsAvailable(UvcCtrlSelectorType type) const;
-    bool capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorType type);
+    // The standard control table (run by StandardControls).
+    bool controlIsAvailable(UvcCtrlSelectorType type) const
+    { return controls_.controlIsAvailable(type); }
+    bool capabilitiesForControl(uint8_t* capabilities, UvcCtrlSelectorType type)
+    { return controls_.capabilitiesForControl(capabilities, type); }
     bool getLowHighValueStepSizeDefaultValueForControl(UvcUTCtrlRequest* min, UvcUTCtrlRequest* max,
                                                        UvcUTCtrlRequest* res, UvcUTCtrlRequest* def,
-                                                       UvcCtrlSelectorType type);
-    bool getValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type);
-    bool setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type);
+                                                       UvcCtrlSelectorType type)
+    { return controls_.getLowHighValueStepSizeDefaultValueForControl(min, max, res, def, type); }
+    bool getValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
+    { return controls_.getValueForControl(value, type); }
+    bool setValueForControl(UvcUTCtrlRequest* value, UvcCtrlSelectorType type)
+    { return controls_.setValueForControl(value, type); }
 
     // Message channel. The caller's frame is never changed: each send numbers
     // and prepares its own copy.
-    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response);
+    ErrorType sendMsgSync(ProtocolMsg::FrmPacket& frame, QByteArray& response)
+    { return channel_.sendMsgSync(frame, response); }
     ErrorType sendMsgSyncNonBlock(ProtocolMsg::FrmPacket& frame, QSharedPointer<QString> method,
-                                  QObject* receiver);
-    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse);
-    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame);
-    // Sleeps up to ms on the device thread; false once the camera closes.
-    bool sleepPass(int ms) { return channel_.sleepPass(ms); }
-    bool channelRunning() const { return channel_.channelRunning(); }
+                                  QObject* receiver)
+    { return channel_.sendMsgSyncNonBlock(frame, std::move(method), receiver); }
+    ErrorType sendMsgAsync(ProtocolMsg::FrmPacket& frame, bool needResponse)
+    { return channel_.sendMsgAsync(frame, needResponse); }
+    ErrorType sendMsgAsyncDirectly(ProtocolMsg::FrmPacket& frame)
+    { return channel_.sendMsgAsyncDirectly(frame); }
     int queuedCount() const { return channel_.queuedCount(); }
 
     // Status block.
@@ -148,270 +143,301 @@ public:
 
     // Identity (run by DeviceIdentity). The queries refuse to run before initDev
     // has succeeded; initDev runs them itself. In network mode they need HTTP.
-    QString getDevVersion();
-    QByteArray getDevUuid();
-    QJsonObject getDevInfo();
-    QString getDevSn();
+    QString getDevVersion()
+    { return identityQueryAllowed() ? identity_.queryDevVersion(viaNetwork()) : QString(); }
+    QByteArray getDevUuid()
+    { return identityQueryAllowed() ? identity_.queryDevUuid(viaNetwork()) : QByteArray(); }
+    QJsonObject getDevInfo()
+    { return identityQueryAllowed() ? identity_.queryDevInfo(viaNetwork()) : QJsonObject(); }
+    QString getDevSn()
+    { return identityQueryAllowed() ? identity_.queryDevSn(viaNetwork()) : QString(); }
     bool initDev();
     bool isInited() const { return inited_; }
     // 1 newer firmware exists, 0 up to date, 2 latest version unknown.
-    int isUpgradeNeeded(QString& info);
-    int getProductType();
-    bool is4K() const;
-    QJsonObject getDevInfoForServer() const;
+    int isUpgradeNeeded(QString& info) { return identity_.isUpgradeNeeded(info); }
+    int getProductType() { return identity_.getProductType(); }
+    bool is4K() const { return identity_.is4K(); }
+    QJsonObject getDevInfoForServer() const { return identity_.getDevInfoForServer(); }
 
-    QString sn() const;
-    QByteArray uuid() const;
-    QString devVersion() const;
-    QString latestVersion() const;
-    void setLatestVersion(const QString& version);
-    QJsonObject devInfo() const;
+    QString sn() const { return identity_.identity().sn; }
+    QByteArray uuid() const { return identity_.identity().uuid; }
+    QString devVersion() const { return identity_.identity().version; }
+    QString latestVersion() const { return identity_.identity().latestVersion; }
+    void setLatestVersion(const QString& version) { identity_.setLatestVersion(version); }
+    QJsonObject devInfo() const { return identity_.identity().info; }
     // The upgrade thread hands a camera object it opened again the info of
     // the one it replaces, which it cannot query in the upgrade system.
-    void setDevInfo(const QJsonObject& info);
-    QString devName() const;
-    QString ipAddr() const;
-    int socVersion() const;
-    int upgradeNeeded() const;
+    void setDevInfo(const QJsonObject& info) { identity_.setDevInfo(info); }
+    QString devName() const { return identity_.identity().name; }
+    QString ipAddr() const { return identity_.identity().ip; }
+    int socVersion() const { return identity_.identity().socVersion; }
+    int upgradeNeeded() const { return identity_.identity().upgradeNeeded; }
     // The serial number as it may appear in a name or a path: letters,
     // digits, '-' and '_' only.
-    static QString safeSerial(const QString& serial);
+    static QString safeSerial(const QString& serial) { return DeviceIdentity::safeSerial(serial); }
 
-    // --- Network-mode services (UvcDevice_network.cpp, run by NetworkCalls) ---
+    // --- Network-mode services (run by NetworkCalls) ---
     // In network mode HTTP requests to the camera's own server; in the other
     // modes the first two are protocol frames and the last two refuse. A
     // time-out, a broken reply or a status other than 200 is a failure.
-    int reqDevChangeIpAddr(const QString& ip);  // 0 or -1
-    int reqDevUpgrade();                        // 0 or -1
+    int reqDevChangeIpAddr(const QString& ip)
+    { return identityQueryAllowed() ? changeIpAddr(ip) : -1; }
+    int reqDevUpgrade()  // 0 or -1
+    {
+        return identityQueryAllowed()
+            ? network_.reqDevUpgrade(ipAddr(), viaNetwork(), devMode() == DevModeUvcUpgrade)
+            : -1;
+    }
     // Stores the camera's log archive under {data}/log; 0 or -1, and a failed
     // download leaves no file.
-    int getDevLogFile();
-    QString lastLogFile() const;  // path of the last stored archive
-    bool reqDevReboot();          // whether the request could start
+    int getDevLogFile()
+    { return identityQueryAllowed() && netModeOnly() ? network_.getDevLogFile(ipAddr(), uuid()) : -1; }
+    QString lastLogFile() const { return network_.lastLogFile(); }  // the last stored archive
+    // Whether the request could start.
+    bool reqDevReboot() { return netModeOnly() && network_.reqDevReboot(ipAddr()); }
     // --- end of network-mode services ---
 
-    // --- Standard UVC controls (UvcDevice_controls.cpp, run by StandardControls) ---
+    // --- Standard UVC controls (run by StandardControls, behind the guards of
+    // direct transfers) ---
     // Results 0 or -1; getters write their outputs only when every read has
     // succeeded, range readers only when all four values came back.
-    int uvcFocusGet(bool& autoFocus, int& value);
-    int uvcExposureGet(bool& autoExposure, int& value);
-    int uvcBacklightCompensationControlGet(bool& autoOn, int& value);
-    int uvcGainControlGet(bool& autoOn, int& value);
-    int uvcWhiteBalanceTemperatureControlGet(bool& autoWb, int& value);
-    int uvcBrightnessControlGet(int& value);
-    int uvcContrastControlGet(bool& autoOn, int& value);
-    int uvcSaturationControlGet(int& value);
-    int uvcSharpnessControlGet(int& value);
-    int uvcHueControlGet(bool& autoOn, int& value);
-    int uvcPanTiltAbsoluteControlGet(int32_t& pan, int32_t& tilt);
+    int uvcFocusGet(bool& autoFocus, int& value)
+    { return controlsAllowed() ? controls_.uvcFocusGet(autoFocus, value) : -1; }
+    int uvcExposureGet(bool& autoExposure, int& value)
+    { return controlsAllowed() ? controls_.uvcExposureGet(autoExposure, value) : -1; }
+    int uvcBacklightCompensationControlGet(bool& autoOn, int& value)
+    { return controlsAllowed() ? controls_.uvcBacklightCompensationControlGet(autoOn, value) : -1; }
+    int uvcGainControlGet(bool& autoOn, int& value)
+    { return controlsAllowed() ? controls_.uvcGainControlGet(autoOn, value) : -1; }
+    int uvcWhiteBalanceTemperatureControlGet(bool& autoWb, int& value)
+    { return controlsAllowed() ? controls_.uvcWhiteBalanceTemperatureControlGet(autoWb, value) : -1; }
+    int uvcBrightnessControlGet(int& value)
+    { return controlsAllowed() ? controls_.uvcBrightnessControlGet(value) : -1; }
+    int uvcContrastControlGet(bool& autoOn, int& value)
+    { return controlsAllowed() ? controls_.uvcContrastControlGet(autoOn, value) : -1; }
+    int uvcSaturationControlGet(int& value)
+    { return controlsAllowed() ? controls_.uvcSaturationControlGet(value) : -1; }
+    int uvcSharpnessControlGet(int& value)
+    { return controlsAllowed() ? controls_.uvcSharpnessControlGet(value) : -1; }
+    int uvcHueControlGet(bool& autoOn, int& value)
+    { return controlsAllowed() ? controls_.uvcHueControlGet(autoOn, value) : -1; }
+    int uvcPanTiltAbsoluteControlGet(int32_t& pan, int32_t& tilt)
+    { return controlsAllowed() ? controls_.uvcPanTiltAbsoluteControlGet(pan, tilt) : -1; }
 
-    int uvcFocusSet(bool autoFocus, int value);
-    int uvcExposureSet(bool autoExposure, int value);
-    int uvcBacklightCompensationControlSet(bool unused, int value);
-    int uvcGainControlSet(bool unused, int value);
-    int uvcWhiteBalanceTemperatureControlSet(bool autoWb, int value);
-    int uvcContrastControlSet(int value);
-    int uvcSaturationControlSet(int value);
-    int uvcSharpnessControlSet(int value);
-    int uvcHueControlSet(int value);
+    int uvcFocusSet(bool autoFocus, int value)
+    { return controlsAllowed() ? controls_.uvcFocusSet(autoFocus, value) : -1; }
+    int uvcExposureSet(bool autoExposure, int value)
+    { return controlsAllowed() ? controls_.uvcExposureSet(autoExposure, value) : -1; }
+    int uvcBacklightCompensationControlSet(bool, int value)  // the flag is not sent
+    { return controlsAllowed() ? controls_.uvcBacklightCompensationControlSet(value) : -1; }
+    int uvcGainControlSet(bool, int value)  // the flag is not sent
+    { return controlsAllowed() ? controls_.uvcGainControlSet(value) : -1; }
+    int uvcWhiteBalanceTemperatureControlSet(bool autoWb, int value)
+    { return controlsAllowed() ? controls_.uvcWhiteBalanceTemperatureControlSet(autoWb, value) : -1; }
+    int uvcContrastControlSet(int value)
+    { return controlsAllowed() ? controls_.uvcContrastControlSet(value) : -1; }
+    int uvcSaturationControlSet(int value)
+    { return controlsAllowed() ? controls_.uvcSaturationControlSet(value) : -1; }
+    int uvcSharpnessControlSet(int value)
+    { return controlsAllowed() ? controls_.uvcSharpnessControlSet(value) : -1; }
+    int uvcHueControlSet(int value)
+    { return controlsAllowed() ? controls_.uvcHueControlSet(value) : -1; }
 
-    int uvcFocusRangeAbsGet(CameraParamRange& range);
-    int uvcExposureRangeAbsGet(CameraParamRange& range);
-    int uvcBacklightCompensationControlRangeGet(CameraParamRange& range);
-    int uvcGainControlRangeGet(CameraParamRange& range);
-    int uvcWhiteBalanceColorTemperatureControlRangeGet(CameraParamRange& range);
-    int uvcContrastControlRangeGet(CameraParamRange& range);
-    int uvcSaturationControlRangeGet(CameraParamRange& range);
-    int uvcSharpnessControlRangeGet(CameraParamRange& range);
-    int uvcHueControlRangeGet(CameraParamRange& range);
+    int uvcFocusRangeAbsGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcFocusRangeAbsGet(range) : -1; }
+    int uvcExposureRangeAbsGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcExposureRangeAbsGet(range) : -1; }
+    int uvcBacklightCompensationControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcBacklightCompensationControlRangeGet(range) : -1; }
+    int uvcGainControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcGainControlRangeGet(range) : -1; }
+    int uvcWhiteBalanceColorTemperatureControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcWhiteBalanceColorTemperatureControlRangeGet(range) : -1; }
+    int uvcContrastControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcContrastControlRangeGet(range) : -1; }
+    int uvcSaturationControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcSaturationControlRangeGet(range) : -1; }
+    int uvcSharpnessControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcSharpnessControlRangeGet(range) : -1; }
+    int uvcHueControlRangeGet(CameraParamRange& range)
+    { return controlsAllowed() ? controls_.uvcHueControlRangeGet(range) : -1; }
 
     // Pan/tilt ranges, cached on first use (0 means not read yet).
     using PanTiltRanges = StandardControls::PanTiltRanges;
-    bool uvcPanTiltRangeAbsGet();
-    bool uvcPanTiltRangeRelGet();
-    PanTiltRanges panTiltRanges() const;
+    bool uvcPanTiltRangeAbsGet() { return controlsAllowed() && controls_.uvcPanTiltRangeAbsGet(); }
+    bool uvcPanTiltRangeRelGet() { return controlsAllowed() && controls_.uvcPanTiltRangeRelGet(); }
+    PanTiltRanges panTiltRanges() const { return controls_.panTiltRanges(); }
     // Absolute move: clamped to the cached range, scaled by 3600 in 64 bits.
-    int uvcPanTiltAbsoluteControl(int32_t pan, int32_t tilt);
+    int uvcPanTiltAbsoluteControl(int32_t pan, int32_t tilt)
+    { return controlsAllowed() ? controls_.uvcPanTiltAbsoluteControl(pan, tilt) : -1; }
     // Relative move, each axis -1.0 .. 1.0 of the camera's top speed.
-    int uvcPanTiltRelativeControl(double pan, double tilt);
+    int uvcPanTiltRelativeControl(double pan, double tilt)
+    { return controlsAllowed() ? controls_.uvcPanTiltRelativeControl(pan, tilt) : -1; }
     // --- end of standard UVC controls ---
 
-    // --- Camera parameter records ---
-    // Each setter writes one 60-byte record (id, data length, data) on
-    // extension-unit selector 6; the camera reports the values back in its
-    // status block. Results 0 or -1.
+    // --- Camera parameter records (run by ParameterRecords) ---
+    // Records on extension-unit selector 6, whose values come back in the
+    // status block; face focus as message frames. Results 0 or -1.
     enum MediaMode { MediaModeNormal = 0, MediaModeVirtualBg = 1, MediaModeAutoFraming = 2 };
     enum MediaBgMode { MediaBgGreenScreen = 1, MediaBgReplace = 17, MediaBgBlur = 18 };
     enum MediaBgModeColorType { MediaBgColorBlue = 0, MediaBgColorGreen = 1 };
-    static constexpr int kXuParamRecordSelector = 6;
 
-    int cameraSetMediaMode(MediaMode mode);
-    int cameraSetHdr(bool on);
-    int cameraSetFaceAE(int on);
-    int cameraSetFov(int fov);
-    int cameraSetBgMode(MediaBgMode mode);
-    int cameraSetMaskLevel(int level);  // clamped to 0..100
-    int cameraSetButtonMode(int mode);
-    int cameraSetCustomizeButtonAction(ButtonAction action);
-    int cameraSetNoiseCancellation(int on);
-    // Seconds before automatic sleep; negative keeps the delay but turns it off.
-    int cameraSetSuspendTime(int seconds);
-    int cameraSetVerticalMode(int mode);
-    int cameraSetAutoFramingMode(int8_t mode, int8_t size);
-    int cameraSetImageReplace(int operation, int index);
-    int cameraSetBgColor(MediaBgModeColorType color);
-    int cameraSetBgEnable(bool enable);  // the record carries the inverse
-    int cameraSetPortraitMode(int mode);
-    // Face focus travels as message frames, not as a record.
-    int cameraSetFaceFocus(bool on);
-    // Blocking: the camera's face-focus byte, 0 when the exchange fails, -1
-    // when refused. GetMethodNonBlock: the send result; the receiver's method
-    // gets the byte later.
+    int cameraSetMediaMode(MediaMode mode) { return records_.cameraSetMediaMode(mode); }
+    int cameraSetHdr(bool on) { return records_.cameraSetHdr(on); }
+    int cameraSetFaceAE(int on) { return records_.cameraSetFaceAE(on); }
+    int cameraSetFov(int fov) { return records_.cameraSetFov(fov); }
+    int cameraSetBgMode(MediaBgMode mode) { return records_.cameraSetBgMode(mode); }
+    int cameraSetMaskLevel(int level) { return records_.cameraSetMaskLevel(level); }
+    int cameraSetButtonMode(int mode) { return records_.cameraSetButtonMode(mode); }
+    int cameraSetCustomizeButtonAction(ButtonAction action)
+    { return records_.cameraSetCustomizeButtonAction(action); }
+    int cameraSetNoiseCancellation(int on) { return records_.cameraSetNoiseCancellation(on); }
+    int cameraSetSuspendTime(int seconds) { return records_.cameraSetSuspendTime(seconds); }
+    int cameraSetVerticalMode(int mode) { return records_.cameraSetVerticalMode(mode); }
+    int cameraSetAutoFramingMode(int8_t mode, int8_t size)
+    { return records_.cameraSetAutoFramingMode(mode, size); }
+    int cameraSetImageReplace(int operation, int index)
+    { return records_.cameraSetImageReplace(operation, index); }
+    int cameraSetBgColor(MediaBgModeColorType color) { return records_.cameraSetBgColor(color); }
+    int cameraSetBgEnable(bool enable) { return records_.cameraSetBgEnable(enable); }
+    int cameraSetPortraitMode(int mode) { return records_.cameraSetPortraitMode(mode); }
+    int cameraSetFaceFocus(bool on) { return records_.cameraSetFaceFocus(on); }
     int cameraGetFaceFocus(QSharedPointer<QString> method = {}, QObject* receiver = nullptr,
-                           GetMethod getMethod = GetMethodBlock);
+                           GetMethod getMethod = GetMethodBlock)
+    { return records_.cameraGetFaceFocus(std::move(method), receiver, getMethod); }
     // --- end of camera parameter records ---
 
-    // --- Upgrade transfer selectors ---
-    // Raw 60-byte blocks for the upgrade thread, which runs them while the
-    // camera is in upgrade mode: no guards. A short transfer is a failure,
-    // and a failed read leaves the caller's block or record untouched.
-    bool transFileStart(const uint8_t* record);                   // selector 1
-    int transFileTransStateGet(UpgradeFileUpState* state);        // selector 1, 0 or -1
-    bool ugSyscall(const uint8_t* block);                         // selector 3, one shell line
-    // The same for a line given as text; a line that does not fit (more
-    // than 59 characters) is refused, not cut.
-    bool ugSyscall(const QByteArray& line);
-    bool fileDownloadReq(const uint8_t* record);                  // selector 4
-    bool fileDownloadStateGet(UpgradeFileDownloadState* state);   // selector 4
-    bool ugUpCmd(const uint8_t* record);                          // selector 5
-    bool ugUpCmdState(uint8_t* block);                            // selector 5
-    int transFileTrans(const uint8_t* record);                    // selector 6, 0 or -1
-    bool transFileMagicGet(uint8_t* block);                       // selector 6
-    uint32_t getUpgradeProgramVer();                              // selector 7, 0 on failure
+    // --- Upgrade transfer selectors (run by UpgradeSelectors) ---
+    // Raw 60-byte blocks for the upgrade thread, without guards.
+    bool transFileStart(const uint8_t* record) { return upgradeSelectors_.transFileStart(record); }
+    int transFileTransStateGet(UpgradeFileUpState* state)
+    { return upgradeSelectors_.transFileTransStateGet(state); }
+    bool ugSyscall(const uint8_t* block) { return upgradeSelectors_.ugSyscall(block); }
+    bool ugSyscall(const QByteArray& line) { return upgradeSelectors_.ugSyscall(line); }
+    bool fileDownloadReq(const uint8_t* record)
+    { return upgradeSelectors_.fileDownloadReq(record); }
+    bool fileDownloadStateGet(UpgradeFileDownloadState* state)
+    { return upgradeSelectors_.fileDownloadStateGet(state); }
+    bool ugUpCmd(const uint8_t* record) { return upgradeSelectors_.ugUpCmd(record); }
+    bool ugUpCmdState(uint8_t* block) { return upgradeSelectors_.ugUpCmdState(block); }
+    int transFileTrans(const uint8_t* record) { return upgradeSelectors_.transFileTrans(record); }
+    bool transFileMagicGet(uint8_t* block) { return upgradeSelectors_.transFileMagicGet(block); }
+    uint32_t getUpgradeProgramVer() { return upgradeSelectors_.getUpgradeProgramVer(); }
     // --- end of upgrade transfer selectors ---
 
-    // --- AI and gimbal commands (UvcDevice_ai.cpp) ---
-    // Results 0 or -1; getters write their outputs only on full success.
-    int aiSetGestureCtrlIndividual(int gesture, bool on);
-    int aiSetTrackingMode(int mode);
-    // Blocking fills status; GetMethodNonBlock hands the reply to the receiver's
-    // method (int, int, int, int, float) later and returns the send result.
+    // --- AI and gimbal commands (run by AiCommands) ---
+    int aiSetGestureCtrlIndividual(int gesture, bool on)
+    { return ai_.aiSetGestureCtrlIndividual(gesture, on); }
+    int aiSetTrackingMode(int mode) { return ai_.aiSetTrackingMode(mode); }
     int aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method = {},
-                      QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock);
-    int aiSetGestureZoomFactor(float factor);
-    int aiSetButtonSwitchForKo(bool on);
-    int aiGimbalSpeedCtrl(double first, double second);
-    int aiSetGimbalBootPos(float first, float second, float third, float fourth);
-    int aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth);
-    int aiTrgGimbalBootPos();
-    int aiSetEnabled(bool enabled);
-    int gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z);
-    int gimbalSpeedCtrl(double first, double second);
-    // Target position of the three axes, and their speeds as fractions of 1.0.
+                      QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock)
+    { return ai_.aiGetAiStatus(status, std::move(method), receiver, getMethod); }
+    int aiSetGestureZoomFactor(float factor) { return ai_.aiSetGestureZoomFactor(factor); }
+    int aiSetButtonSwitchForKo(bool on) { return ai_.aiSetButtonSwitchForKo(on); }
+    int aiGimbalSpeedCtrl(double first, double second)
+    { return ai_.aiGimbalSpeedCtrl(first, second); }
+    int aiSetGimbalBootPos(float first, float second, float third, float fourth)
+    { return ai_.aiSetGimbalBootPos(first, second, third, fourth); }
+    int aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth)
+    { return ai_.aiGetGimbalBootPos(first, second, third, fourth); }
+    int aiTrgGimbalBootPos() { return ai_.aiTrgGimbalBootPos(); }
+    int aiSetEnabled(bool enabled) { return ai_.aiSetEnabled(enabled); }
+    int gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z)
+    { return ai_.gimbalGetAttitudeInfo(x, y, z); }
+    int gimbalSpeedCtrl(double first, double second) { return ai_.gimbalSpeedCtrl(first, second); }
     int gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double speedX, double speedY,
-                               double speedZ);
-    int gimbalLock(bool lock);
-    // Switches on extension-unit selectors 3 to 6.
-    int aiSetTargetSelect(bool on);
-    int aiGetTargetSelect(bool& on);
-    int aiSetGestureCtrl(bool on);
-    int aiGetGestureCtrl(bool& on);
-    int aiSetGimbalLock(bool lock);
-    int aiGetGimbalLock(bool& lock);
-    int gimbalReset();
+                               double speedZ)
+    { return ai_.gimbalSetSpeedPosition(x, y, z, speedX, speedY, speedZ); }
+    int gimbalLock(bool lock) { return ai_.gimbalLock(lock); }
+    int aiSetTargetSelect(bool on) { return ai_.aiSetTargetSelect(on); }
+    int aiGetTargetSelect(bool& on) { return ai_.aiGetTargetSelect(on); }
+    int aiSetGestureCtrl(bool on) { return ai_.aiSetGestureCtrl(on); }
+    int aiGetGestureCtrl(bool& on) { return ai_.aiGetGestureCtrl(on); }
+    int aiSetGimbalLock(bool lock) { return ai_.aiSetGimbalLock(lock); }
+    int aiGetGimbalLock(bool& lock) { return ai_.aiGetGimbalLock(lock); }
+    int gimbalReset() { return ai_.gimbalReset(); }
     // --- end of AI and gimbal commands ---
 
-    // --- Gimbal presets (UvcDevice_presets.cpp) ---
-    // Transfers on extension-unit selector 7; 0 or -1. A name longer than 49
-    // bytes is refused before sending. A get of a preset the camera does not
-    // have gives 0 and sets only the id, to 255; on -1 the record is untouched.
-    int presetPositionAdd(UvcPreSetPosInfo* info);
-    int presetPositionRemove(uint8_t id);
-    int presetPositionTrigger(uint8_t id);
-    int presetPositionGet(uint8_t id, UvcPreSetPosInfo* info);
+    // --- Gimbal presets (run by GimbalPresets) ---
+    int presetPositionAdd(UvcPreSetPosInfo* info) { return presets_.presetPositionAdd(info); }
+    int presetPositionRemove(uint8_t id) { return presets_.presetPositionRemove(id); }
+    int presetPositionTrigger(uint8_t id) { return presets_.presetPositionTrigger(id); }
+    int presetPositionGet(uint8_t id, UvcPreSetPosInfo* info)
+    { return presets_.presetPositionGet(id, info); }
     // --- end of gimbal presets ---
 
-    // --- Camera commands (UvcDevice_camera.cpp) ---
-    // Zoom and focus ranges of the standard controls, read once and cached;
-    // a minimum above the maximum is refused.
-    bool cameraZoomRangeGet();
-    bool cameraFocusRangeGet();
-    // Method 1: vendor frame with ratio × 1000. Otherwise the standard zoom,
-    // ratio 1.0 to 2.0 over the camera's range, held inside that range.
-    int cameraSetZoomRatio(double ratio, int16_t speed, int method);
-    // 1.0 to 2.0, the current value held inside the range (1.0 for a range of
-    // one position); -1.0 on failure.
-    double cameraGetZoomRatio();
-    int normalizedZoom(int value);  // a raw zoom value as 0 to 100 of the range
-    int cameraSetAutoFocus(bool on);
-    int cameraGetAutoFocus();  // the control's byte, or -1
-    int cameraSetFocusRatio(int percentage);  // held at 0 to 100
-    // 0 to 100 of the focus range, the current value held inside it (0 for a
-    // range of one position); *autoFocus written only on success.
-    int cameraGetFocusRatio(uint8_t* autoFocus);
-    int cameraSetAntiFlicker(int mode);  // 0 off, 1 50 Hz, 2 60 Hz
-    int cameraGetAntiFlicker();
-    // Waits for the camera's answer: kResetConfirmed once it confirmed,
-    // kResetUnanswered when the frame reached it but no answer came (a camera
-    // that restarts may not answer), -1 when refused, never written or
-    // answered with an error.
-    static constexpr int kResetConfirmed = 0;
-    static constexpr int kResetUnanswered = 1;
-    int cameraRestoreFactorySettings();
-    int cameraSetDevRunStatus(DevStatus status);
-    // Blocking fills *status; GetMethodNonBlock hands the first reply byte to
-    // the receiver's method (int) later and returns the send result.
+    // --- Camera commands (run by CameraCommands) ---
+    static constexpr int kResetConfirmed = CameraCommands::kResetConfirmed;
+    static constexpr int kResetUnanswered = CameraCommands::kResetUnanswered;
+
+    bool cameraZoomRangeGet() { return camera_.cameraZoomRangeGet(); }
+    bool cameraFocusRangeGet() { return camera_.cameraFocusRangeGet(); }
+    int cameraSetZoomRatio(double ratio, int16_t speed, int method)
+    { return camera_.cameraSetZoomRatio(ratio, speed, method); }
+    double cameraGetZoomRatio() { return camera_.cameraGetZoomRatio(); }
+    int normalizedZoom(int value) { return camera_.normalizedZoom(value); }
+    int cameraSetAutoFocus(bool on) { return camera_.cameraSetAutoFocus(on); }
+    int cameraGetAutoFocus() { return camera_.cameraGetAutoFocus(); }
+    int cameraSetFocusRatio(int percentage) { return camera_.cameraSetFocusRatio(percentage); }
+    int cameraGetFocusRatio(uint8_t* autoFocus) { return camera_.cameraGetFocusRatio(autoFocus); }
+    int cameraSetAntiFlicker(int mode) { return camera_.cameraSetAntiFlicker(mode); }
+    int cameraGetAntiFlicker() { return camera_.cameraGetAntiFlicker(); }
+    int cameraRestoreFactorySettings() { return camera_.cameraRestoreFactorySettings(); }
+    int cameraSetDevRunStatus(DevStatus status) { return camera_.cameraSetDevRunStatus(status); }
     int cameraGetDevRunStatus(int* status, QSharedPointer<QString> method = {},
-                              QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock);
-    // The camera's first reply byte (signed), or -1.
-    int cameraIndicateUpgrade();
-    int setUgMode(uint8_t mode);
-    // Two shell lines that gather the camera's logs; 0 when both were sent,
-    // -1 when a guard refused or a line could not be sent (both are tried).
-    int cameraPrepareLog();
-    // A shell text frame (command 0x11CD) carrying one line of at most 46
-    // characters; a longer line is refused, never cut.
-    static bool makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame);
+                              QObject* receiver = nullptr, GetMethod getMethod = GetMethodBlock)
+    { return camera_.cameraGetDevRunStatus(status, std::move(method), receiver, getMethod); }
+    int cameraIndicateUpgrade() { return camera_.cameraIndicateUpgrade(); }
+    int setUgMode(uint8_t mode) { return camera_.setUgMode(mode); }
+    int cameraPrepareLog() { return camera_.cameraPrepareLog(); }
+    static bool makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame)
+    { return CameraCommands::makeShellFrame(line, frame); }
     // --- end of camera commands ---
 
-    // --- Picture transfers (UvcDevice_pictures.cpp, run by PictureTransfers) ---
+    // --- Picture transfers (run by PictureTransfers) ---
     // The camera's three pictures; the kinds, results and limits are those
-    // of PictureKinds.
-    // True when type is one single kind of the family; it then runs on a
-    // later pass of the device thread.
-    bool startFileDownloadAsync(ImageTransType type);
-    bool startFileUploadAsync(ImageTransType type);
-    unsigned pendingTransfers() const;
-    // Thumbnail bits whose question is answered (fetched, unchanged, or no
-    // picture); a failed download leaves its bit clear so it is asked again.
-    unsigned settledThumbnails() const;
-    // Run on the device thread; callable directly while nothing else uses
-    // selectors 3 and 4.
-    int fileDownloadByUvc(const QString& localPath, const QString& deviceFile, bool thumbnail);
-    bool fileUploadByUvc(const QString& localPath, const QString& deviceFile);
-    // Local files, slot 0 to 2; the main window fills them on selection.
-    void setThumbnailPath(int slot, const QString& path);
-    QString thumbnailPath(int slot) const;
-    void setFullPicturePath(int slot, const QString& path);
-    QString fullPicturePath(int slot) const;
-    // The local file that a kind writes or reads (empty for no single kind).
-    QString localPathFor(ImageTransType type) const;
+    // of PictureKinds. A started transfer runs on a later pass of the device
+    // thread; the main window fills the local paths on selection.
+    bool startFileDownloadAsync(ImageTransType type)
+    { return pictures_.startFileDownloadAsync(type); }
+    bool startFileUploadAsync(ImageTransType type) { return pictures_.startFileUploadAsync(type); }
+    unsigned pendingTransfers() const { return pictures_.pendingTransfers(); }
+    unsigned settledThumbnails() const { return pictures_.settledThumbnails(); }
+    int fileDownloadByUvc(const QString& localPath, const QString& deviceFile, bool thumbnail)
+    { return pictures_.fileDownloadByUvc(localPath, deviceFile, thumbnail); }
+    bool fileUploadByUvc(const QString& localPath, const QString& deviceFile)
+    { return pictures_.fileUploadByUvc(localPath, deviceFile); }
+    void setThumbnailPath(int slot, const QString& path) { pictures_.setThumbnailPath(slot, path); }
+    QString thumbnailPath(int slot) const { return pictures_.thumbnailPath(slot); }
+    void setFullPicturePath(int slot, const QString& path)
+    { pictures_.setFullPicturePath(slot, path); }
+    QString fullPicturePath(int slot) const { return pictures_.fullPicturePath(slot); }
+    QString localPathFor(ImageTransType type) const { return pictures_.localPathFor(type); }
     // --- end of picture transfers ---
 
-    // --- Stream capture (UvcDevice_capture.cpp) ---
+    // --- Stream capture (run by the process's StreamCapture) ---
     // Files come back from the camera inside video frames. One capture exists
     // in the process at a time: opening one closes any other camera's.
     enum ImageFormat { ImageFormatMjpeg = 0, ImageFormatYuyv = 1 };  // 1280x720 / 640x360
     // The capture's unique id: "0x" and location, vendor and product in hex.
-    QString getLocationId() const;
-    uint32_t captureFormats();  // bit 0 motion JPEG 1280x720, bit 1 YUV 640x360, at 30 fps
-    bool initAvCapture(ImageFormat format);
-    bool streamActivate(ImageFormat format);
-    void streamDeactivate();
+    QString getLocationId() const
+    {
+        return QString::asprintf("0x%x%04x%04x", uint32_t(locationId_), unsigned(vendorId_),
+                                 unsigned(productId_));
+    }
+    // Bit 0 motion JPEG 1280x720, bit 1 YUV 640x360, at 30 fps.
+    uint32_t captureFormats()
+    { return StreamCapture::captureFormats(device_.data(), getLocationId()); }
+    bool initAvCapture(ImageFormat format)
+    { return StreamCapture::get().open(this, device_, getLocationId(), format == ImageFormatYuyv); }
+    bool streamActivate(ImageFormat format)
+    { return StreamCapture::get().activate(this, device_, getLocationId(), format == ImageFormatYuyv); }
+    void streamDeactivate() { StreamCapture::get().stop(this); }
     // Returns when no frame of this camera can arrive any more.
-    void deinitAvCapture();
+    void deinitAvCapture() { StreamCapture::get().close(this); }
     // True when another program holds the stream, or the camera has no capture.
-    bool streamIsOccupied();
+    bool streamIsOccupied()
+    { return StreamCapture::streamIsOccupied(device_.data(), getLocationId()); }
     // A frame cut to its header and payload; emitted as streamVideoData.
     // Called on the capture's thread, so receivers get it queued.
     void onStreamVideoData(const uint8_t* data, unsigned int length) override;
@@ -430,22 +456,19 @@ protected:
 private:
     // The device thread's duties in each pass beside the channel's own.
     MessageChannel::Hooks passHooks();
+    // What the command parts' guards test.
+    UvcCommand::DeviceState commandState() const;
+    bool controlsAllowed() const
+    { return controlGuards_.allowed(kTransferGuards, UvcCommand::MainSystem); }
     void pollStatus();
-    // One queued picture transfer, the lowest kind first: forwards to the
-    // pictures part for the device thread's pass.
-    void runPictureTransfer();
 
-    // Identity: the guard and the mode around the identity part.
+    // Identity and network calls: the guards and the mode around the parts.
     bool identityQueryAllowed() const;
-    bool viaNetwork() const;
+    bool viaNetwork() const { return devMode() == DevModeNet; }
+    bool netModeOnly() const;  // logged when not
     DeviceIdentity::NetworkQueries networkQueries();
-
-    // --- Network-mode services (private) ---
-    QString netDevVersion();
-    QByteArray netDevUuid();
-    QJsonObject netDevInfo();
-    int changeIpAddr(const QString& ip);  // initDev's road: no inited guard
-    // --- end of network-mode services (private) ---
+    int changeIpAddr(const QString& ip)  // initDev's road: no inited guard
+    { return network_.changeIpAddr(ip, viaNetwork(), ipAddr()); }
 
     QSharedPointer<CameraHandle> device_;  // shared with the transport; the capture uses it
     int64_t locationId_ = -1;
@@ -462,20 +485,10 @@ private:
     // are built before and destroyed after the parts.
     ControlTransport transport_;
     MessageChannel channel_;
+    // The guards of the standard controls, which test none themselves.
+    UvcCommand controlGuards_;
 
-    // --- Camera commands (state) ---
-    // Cached ranges; a maximum of 0 means not read yet.
-    bool zoomRangeKnown();
-    bool focusRangeKnown();
-    std::atomic<int64_t> zoomMin_{0};
-    std::atomic<int64_t> zoomMax_{0};
-    std::atomic<int64_t> focusMin_{0};
-    std::atomic<int64_t> focusMax_{0};
-    // --- end of camera commands (state) ---
-
-    // --- Standard UVC controls (state) ---
     StandardControls controls_;
-    // --- end of standard UVC controls (state) ---
 
     DeviceIdentity identity_;
     NetworkCalls network_;
@@ -483,8 +496,12 @@ private:
     mutable QMutex statusMutex_;
     CameraStatus cachedStatus_;
 
-    // --- Picture transfers (state) ---
     PictureTransfers pictures_;
+    AiCommands ai_;
+    GimbalPresets presets_;
+    CameraCommands camera_;
+    ParameterRecords records_;
+    UpgradeSelectors upgradeSelectors_;
 };
 
 } // namespace pc

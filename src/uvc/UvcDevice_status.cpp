@@ -24,11 +24,11 @@ bool UvcDevice::getCameraStatus(CameraStatus& status)
         return false;
     }
     CameraStatus block;  // zero-filled, so bytes 60 and 61 stay 0
-    const int count = getDataByTypeLengthSelectorUnitId(block.bytes, int(UvcRequest::GetCur),
-                                                        CameraStatus::kBlockSize, kXuStatusSelector,
-                                                        UvcUnitKind::ExtensionUnit,
-                                                        unitIdFor(UvcUnitKind::ExtensionUnit));
-    if (count != CameraStatus::kBlockSize) {
+    const int count = transport_.getDataByTypeLengthSelectorUnitId(
+        block.bytes, int(UvcRequest::GetCur), ExtensionUnit::kBlockSize,
+        ExtensionUnit::kStatusSelector, UvcUnitKind::ExtensionUnit,
+        transport_.unitIdFor(UvcUnitKind::ExtensionUnit));
+    if (count != ExtensionUnit::kBlockSize) {
         qCritical() << "Invalid ret_val =" << count;
         return false;
     }

@@ -12,6 +12,7 @@
 #include "support/SimControlEdits.h"
 #include "support/TestHome.h"
 #include "uicomm/RSlider.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UvcDevices.h"
 
 #include <QLabel>
@@ -60,9 +61,9 @@ QStringList sent(const SimCamera& camera)
         const QString request = describeRequest(record);  // "SET_CUR PU:03/2 3c00"
         if (record.kind != UvcUnitKind::ExtensionUnit)
             lines << request.mid(8, 5) + QLatin1Char('=') + request.section(QLatin1Char(' '), 2);
-        else if (record.selector == UvcDevice::kXuParamRecordSelector)
+        else if (record.selector == ExtensionUnit::kParamRecordSelector)
             lines << QStringLiteral("REC:") + QString::fromLatin1(record.data.left(3).toHex());
-        else if (record.selector == UvcDevice::kXuMessageSelector)
+        else if (record.selector == ExtensionUnit::kMessageSelector)
             lines << QStringLiteral("MSG:") + QString::fromLatin1(record.data.mid(10, 3).toHex());
     }
     return lines;
@@ -87,7 +88,7 @@ QStringList list(const char* text)
 // "1=01 25=80": status block bytes by index.
 QByteArray statusBlock(const QString& bytes)
 {
-    QByteArray block(CameraStatus::kBlockSize, '\0');
+    QByteArray block(ExtensionUnit::kBlockSize, '\0');
     for (const QString& item : bytes.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         block[item.section(QLatin1Char('='), 0, 0).toInt()] = char(item.section(QLatin1Char('='), 1).toInt(nullptr, 16));
     return block;

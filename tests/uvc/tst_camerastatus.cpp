@@ -2,10 +2,12 @@
 // the 4K-only bytes, and Ko or unknown cameras that have no column at all.
 
 #include "uvc/CameraStatus.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QtTest>
 
 using vesk::pc::CameraStatus;
+using vesk::pc::ExtensionUnit;
 using F = CameraStatus::Field;
 
 namespace {
@@ -22,7 +24,7 @@ CameraStatus blockWith(std::initializer_list<std::pair<int, int>> bytes)
 CameraStatus allOnes()
 {
     CameraStatus status;
-    std::memset(status.bytes, 0xFF, CameraStatus::kBlockSize);
+    std::memset(status.bytes, 0xFF, ExtensionUnit::kBlockSize);
     return status;
 }
 

@@ -1,8 +1,9 @@
-// The identity part on its own: initialisation over the ports of an opened
-// camera object that has not been initialised, the network-mode queries
+// The identity part on its own: initialisation over a running message
+// channel and its control transport, with no camera object, the network-mode queries
 // going to the given functions instead of frames, and the wait for a
 // network address, which sleeps rather than running an event loop.
 
+#include "support/ChannelRig.h"
 #include "support/HandlePorts.h"
 #include "support/SimFixture.h"
 #include "support/TestHome.h"
@@ -52,19 +53,18 @@ private slots:
 
 void tst_DeviceIdentity::initOverTheCameraPorts()
 {
-    SimFixture sim;
-    QCOMPARE(sim.device->open(), 0);
+    ChannelRig rig;
+    QVERIFY(rig.open());
     CountedQueries counted;
-    DeviceIdentity identity(sim.device->messagePort(), sim.device->controlPort(), counted.queries());
+    DeviceIdentity identity(rig.channel, rig.transport, counted.queries());
     const DeviceIdentity::InitResult result = identity.initDev(false, 1);
     QVERIFY(result.inited);
     QCOMPARE(result.systemType, 1);
-    QVERIFY(!sim.device->isInited());  // the part's result, not the camera object's state
     const QList<QByteArray> expected = {padded60("AA000C12000067F500E88060"),
                                         padded60("AA000C12000143E400E88010"),
                                         padded60("AA000C120002A41600E88065"),
                                         padded60("AA000C120003668600E88063")};
-    QCOMPARE(sim.camera->writtenFrames(), expected);
+    QCOMPARE(rig.camera->writtenFrames(), expected);
     const DeviceIdentity::Identity known = identity.identity();
     QCOMPARE(known.uuid.toHex().toUpper(), kUuidHex);
     QCOMPARE(known.version, QStringLiteral("1.0.3.7"));

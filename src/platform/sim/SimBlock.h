@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uvc/ExtensionUnit.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -11,7 +13,7 @@ namespace pc {
 // Fields of the 60-byte blocks that the upgrade selectors carry.
 struct SimBlock
 {
-    static constexpr int kSize = 60;
+    static constexpr int kSize = ExtensionUnit::kBlockSize;
 
     // NUL-terminated text from offset, never read past the block.
     static QByteArray textAt(const uint8_t* block, int offset)

@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimDescriptors.h"
 #include "platform/sim/SimStatusBlock.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/IdentityTables.h"
 
 #include <QDebug>
@@ -17,12 +18,12 @@ namespace pc {
 
 namespace {
 
-constexpr uint8_t kMessageSelector = 2;
-constexpr uint8_t kStatusSelector = 6;
-constexpr uint8_t kPresetSelector = 7;
-constexpr uint8_t kPictureUploadSelector = 3;
-constexpr uint8_t kPictureDownloadSelector = 4;
-constexpr int kBlockSize = 60;
+constexpr uint8_t kMessageSelector = ExtensionUnit::kMessageSelector;
+constexpr uint8_t kStatusSelector = ExtensionUnit::kStatusSelector;
+constexpr uint8_t kPresetSelector = ExtensionUnit::kPresetSelector;
+constexpr uint8_t kPictureUploadSelector = ExtensionUnit::kPictureUploadSelector;
+constexpr uint8_t kPictureDownloadSelector = ExtensionUnit::kPictureDownloadSelector;
+constexpr int kBlockSize = ExtensionUnit::kBlockSize;
 constexpr uint16_t kCmdDevStatus = 0x13C2;
 constexpr uint16_t kCmdRestoreFactory = 0x13C4;
 constexpr uint8_t kImageRecordId = 0x0E;  // operation, then the picture's index

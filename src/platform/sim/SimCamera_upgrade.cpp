@@ -6,6 +6,7 @@
 
 #include "platform/sim/SimBlock.h"
 #include "package/DevPlatformType.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -18,7 +19,7 @@ namespace {
 
 constexpr int kMainSystem = 1;
 constexpr int kUpgradeSystem = 2;
-constexpr uint8_t kCommandSelector = 5;
+constexpr uint8_t kCommandSelector = ExtensionUnit::kUpgradeCommandSelector;
 constexpr uint16_t kCmdIndicateUpgrade = 0x8001;
 constexpr uint16_t kCmdUpgradeRequest = 0x8061;
 constexpr uint16_t kCmdShellText = 0x11CD;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/sim/SimKnobs.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -18,7 +19,7 @@ namespace pc {
 class SimMessageChannel
 {
 public:
-    static constexpr int kBlockSize = 60;
+    static constexpr int kBlockSize = ExtensionUnit::kBlockSize;
 
     SimMessageChannel();
 

@@ -1,6 +1,7 @@
 #include "platform/sim/SimPictures.h"
 
 #include "comm/Util.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QtEndian>
 
@@ -11,10 +12,10 @@ namespace pc {
 
 namespace {
 
-constexpr int kBlock = 60;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 constexpr int kPiece = 51;
-constexpr uint8_t kUploadSelector = 3;
-constexpr uint8_t kDownloadSelector = 4;
+constexpr uint8_t kUploadSelector = ExtensionUnit::kPictureUploadSelector;
+constexpr uint8_t kDownloadSelector = ExtensionUnit::kPictureDownloadSelector;
 constexpr uint8_t kRequest = 0;
 constexpr uint8_t kControl = 1;
 constexpr uint8_t kInfo = 1;

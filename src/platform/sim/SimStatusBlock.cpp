@@ -1,6 +1,7 @@
 #include "platform/sim/SimStatusBlock.h"
 
 #include "uvc/CameraStatus.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QtEndian>
 
@@ -83,13 +84,13 @@ CameraStatus statusOf(const QByteArray& block)
 {
     CameraStatus status;
     std::memcpy(status.bytes, block.constData(),
-                size_t(std::min(int(block.size()), CameraStatus::kBlockSize)));
+                size_t(std::min(int(block.size()), ExtensionUnit::kBlockSize)));
     return status;
 }
 
 QByteArray blockOf(const CameraStatus& status)
 {
-    return QByteArray(reinterpret_cast<const char*>(status.bytes), CameraStatus::kBlockSize);
+    return QByteArray(reinterpret_cast<const char*>(status.bytes), ExtensionUnit::kBlockSize);
 }
 
 } // namespace

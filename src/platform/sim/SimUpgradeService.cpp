@@ -3,6 +3,7 @@
 #include "comm/Util.h"
 #include "package/LZMA.h"
 #include "platform/sim/SimBlock.h"
+#include "uvc/ExtensionUnit.h"
 #include "uvc/UpgradeMagic.h"
 
 #include <QDebug>
@@ -16,12 +17,12 @@ namespace pc {
 namespace {
 
 constexpr int kBlock = SimBlock::kSize;
-constexpr uint8_t kSelFileStart = 1;
-constexpr uint8_t kSelSyscall = 3;
-constexpr uint8_t kSelDownload = 4;
-constexpr uint8_t kSelCommand = 5;
-constexpr uint8_t kSelFileData = 6;
-constexpr uint8_t kSelVersion = 7;
+constexpr uint8_t kSelFileStart = ExtensionUnit::kUpgradeStartSelector;
+constexpr uint8_t kSelSyscall = ExtensionUnit::kSyscallSelector;
+constexpr uint8_t kSelDownload = ExtensionUnit::kFileDownloadSelector;
+constexpr uint8_t kSelCommand = ExtensionUnit::kUpgradeCommandSelector;
+constexpr uint8_t kSelFileData = ExtensionUnit::kUpgradeDataSelector;
+constexpr uint8_t kSelVersion = ExtensionUnit::kUpgradeVersionSelector;
 
 constexpr int kPacketData = 52;
 constexpr uint8_t kCmdBsPatch = 5;

@@ -2,11 +2,11 @@
 // controls (with their cached ranges) or a vendor frame, anti-flicker, run
 // status, factory reset, and the commands used around upgrades and log export.
 
-#include "uvc/UvcDevice.h"
+#include "uvc/CameraCommands.h"
 
 #include "comm/Util.h"
 #include "uvc/ReplyDecoders.h"
-#include "uvc/UvcCommand.h"
+#include "uvc/UvcCtrlSelector.h"
 
 #include <QDebug>
 
@@ -45,54 +45,55 @@ double nearest(double x)
 }
 
 // One transfer of a standard control of the table; bytes moved or -1.
-int controlTransfer(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, uint8_t* data)
+int controlTransfer(ControlPort& control, UvcRequest request, UvcCtrlSelectorType type,
+                    uint8_t* data)
 {
     const UvcCtrlInfo& info = kUvcCtrlTable[type];
-    const uint8_t unitId = device.unitIdFor(info.unit);
+    const uint8_t unitId = control.unitIdFor(info.unit);
     if (request == UvcRequest::SetCur)
-        return device.setDataWithLengthSelectorUnitId(data, info.length, info.selector, info.unit,
-                                                      unitId);
-    return device.getDataByTypeLengthSelectorUnitId(data, int(request), info.length, info.selector,
-                                                    info.unit, unitId);
+        return control.setDataWithLengthSelectorUnitId(data, info.length, info.selector, info.unit,
+                                                       unitId);
+    return control.getDataByTypeLengthSelectorUnitId(data, int(request), info.length, info.selector,
+                                                     info.unit, unitId);
 }
 
-bool readU16(UvcDevice& device, UvcRequest request, UvcCtrlSelectorType type, int64_t& value)
+bool readU16(ControlPort& control, UvcRequest request, UvcCtrlSelectorType type, int64_t& value)
 {
     uint8_t bytes[2] = {};
-    if (controlTransfer(device, request, type, bytes) != 2)
+    if (controlTransfer(control, request, type, bytes) != 2)
         return false;
     value = bytes[0] | bytes[1] << 8;
     return true;
 }
 
-int readU8(UvcDevice& device, UvcCtrlSelectorType type)
+int readU8(ControlPort& control, UvcCtrlSelectorType type)
 {
     uint8_t byte = 0;
-    return controlTransfer(device, UvcRequest::GetCur, type, &byte) == 1 ? byte : -1;
+    return controlTransfer(control, UvcRequest::GetCur, type, &byte) == 1 ? byte : -1;
 }
 
-int writeU16(UvcDevice& device, UvcCtrlSelectorType type, int64_t value)
+int writeU16(ControlPort& control, UvcCtrlSelectorType type, int64_t value)
 {
     uint8_t bytes[2] = {uint8_t(value), uint8_t(value >> 8)};
-    return controlTransfer(device, UvcRequest::SetCur, type, bytes) == 2 ? 0 : -1;
+    return controlTransfer(control, UvcRequest::SetCur, type, bytes) == 2 ? 0 : -1;
 }
 
-int writeU8(UvcDevice& device, UvcCtrlSelectorType type, int value)
+int writeU8(ControlPort& control, UvcCtrlSelectorType type, int value)
 {
     uint8_t byte = uint8_t(value);
-    return controlTransfer(device, UvcRequest::SetCur, type, &byte) == 1 ? 0 : -1;
+    return controlTransfer(control, UvcRequest::SetCur, type, &byte) == 1 ? 0 : -1;
 }
 
 // GET_MIN and GET_MAX; the cache takes both only when both came and the
 // minimum is not above the maximum, since the ratios divide by the span.
-bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>& min,
-               std::atomic<int64_t>& max, const char* label)
+bool readRange(ControlPort& control, const UvcCommand& command, UvcCtrlSelectorType type,
+               std::atomic<int64_t>& min, std::atomic<int64_t>& max, const char* label)
 {
-    if (!UvcCommand::allowed(device, UvcCommand::NotUpgrade))
+    if (!command.allowed(UvcCommand::NotUpgrade))
         return false;
     int64_t low = 0, high = 0;
-    if (!readU16(device, UvcRequest::GetMin, type, low)
-        || !readU16(device, UvcRequest::GetMax, type, high))
+    if (!readU16(control, UvcRequest::GetMin, type, low)
+        || !readU16(control, UvcRequest::GetMax, type, high))
         return false;
     if (low > high) {
         qCritical() << label << low << high << "refused: minimum above maximum";
@@ -105,18 +106,25 @@ bool readRange(UvcDevice& device, UvcCtrlSelectorType type, std::atomic<int64_t>
 }
 
 // The first reply data byte as a signed number: the camera's result.
-int blockingResult(UvcDevice& device, UvcCommand::Guards guards, uint16_t command, uint8_t receiver,
-                   uint8_t value)
+int blockingResult(UvcCommand& sender, UvcCommand::Guards guards, uint16_t command,
+                   uint8_t receiver, uint8_t value)
 {
     QByteArray data;
-    if (UvcCommand::query(device, guards, command, receiver, QByteArray(1, char(value)), data, 1) != 0)
+    if (sender.query(guards, command, receiver, QByteArray(1, char(value)), data, 1) != 0)
         return -1;
     return int8_t(data[0]);
 }
 
 } // namespace
 
-bool UvcDevice::makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame)
+CameraCommands::CameraCommands(ControlPort& control, MessagePort& channel,
+                               UvcCommand::DeviceState state)
+    : control_(control)
+    , command_(channel, std::move(state))
+{
+}
+
+bool CameraCommands::makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& frame)
 {
     if (line.size() > kShellLineMax || line.contains('\0')) {
         qWarning() << "Shell line too long for one frame:" << line.size() << "bytes";
@@ -129,17 +137,17 @@ bool UvcDevice::makeShellFrame(const QByteArray& line, ProtocolMsg::FrmPacket& f
     return true;
 }
 
-bool UvcDevice::cameraZoomRangeGet()
+bool CameraCommands::cameraZoomRangeGet()
 {
-    return readRange(*this, CtZoomAbsolute, zoomMin_, zoomMax_, "zoom range:");
+    return readRange(control_, command_, CtZoomAbsolute, zoomMin_, zoomMax_, "zoom range:");
 }
 
-bool UvcDevice::cameraFocusRangeGet()
+bool CameraCommands::cameraFocusRangeGet()
 {
-    return readRange(*this, CtFocusAbsolute, focusMin_, focusMax_, "focus range:");
+    return readRange(control_, command_, CtFocusAbsolute, focusMin_, focusMax_, "focus range:");
 }
 
-bool UvcDevice::zoomRangeKnown()
+bool CameraCommands::zoomRangeKnown()
 {
     if (zoomMax_ != 0 || cameraZoomRangeGet())
         return true;
@@ -147,7 +155,7 @@ bool UvcDevice::zoomRangeKnown()
     return false;
 }
 
-bool UvcDevice::focusRangeKnown()
+bool CameraCommands::focusRangeKnown()
 {
     if (focusMax_ != 0 || cameraFocusRangeGet())
         return true;
@@ -155,9 +163,9 @@ bool UvcDevice::focusRangeKnown()
     return false;
 }
 
-int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
+int CameraCommands::cameraSetZoomRatio(double ratio, int16_t speed, int method)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards))
+    if (!command_.allowed(kCommandGuards))
         return -1;
     if (method == 1) {
         const double scaled = nearest(ratio * 1000.0);
@@ -169,26 +177,26 @@ int UvcDevice::cameraSetZoomRatio(double ratio, int16_t speed, int method)
         UvcCommand::appendI16(payload, speed);
         UvcCommand::appendI32(payload, zoom);
         ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdZoomRatio, kCameraUnit, payload);
-        return UvcCommand::sendAsync(*this, frame);
+        return command_.sendAsync(frame);
     }
-    if (!UvcCommand::allowed(*this, UvcCommand::NotUpgrade) || !zoomRangeKnown())
+    if (!command_.allowed(UvcCommand::NotUpgrade) || !zoomRangeKnown())
         return -1;
     const int64_t min = zoomMin_, max = zoomMax_;
     // Held inside the camera's range, so that a ratio outside 1.0 to 2.0
     // cannot wrap round to the far end of the 16-bit control.
     const double wanted = double(min) + nearest(double(max - min) * (ratio - 1.0));
     const int64_t value = std::isnan(wanted) ? min : int64_t(qBound(double(min), wanted, double(max)));
-    return writeU16(*this, CtZoomAbsolute, value);
+    return writeU16(control_, CtZoomAbsolute, value);
 }
 
-double UvcDevice::cameraGetZoomRatio()
+double CameraCommands::cameraGetZoomRatio()
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade))
         return -1.0;
     if (!zoomRangeKnown())
         return -1.0;
     int64_t current = 0;
-    if (!readU16(*this, UvcRequest::GetCur, CtZoomAbsolute, current))
+    if (!readU16(control_, UvcRequest::GetCur, CtZoomAbsolute, current))
         return -1.0;
     const int64_t min = zoomMin_, max = zoomMax_;
     if (max <= min)
@@ -197,7 +205,7 @@ double UvcDevice::cameraGetZoomRatio()
     return double(qBound(min, current, max) - min) / double(max - min) + 1.0;
 }
 
-int UvcDevice::normalizedZoom(int value)
+int CameraCommands::normalizedZoom(int value)
 {
     if (!zoomRangeKnown())
         return 0;
@@ -208,39 +216,39 @@ int UvcDevice::normalizedZoom(int value)
     return int(qBound(0.0, percent, 100.0));
 }
 
-int UvcDevice::cameraSetAutoFocus(bool on)
+int CameraCommands::cameraSetAutoFocus(bool on)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
-    return writeU8(*this, CtFocusAuto, on ? 1 : 0);
+    return writeU8(control_, CtFocusAuto, on ? 1 : 0);
 }
 
-int UvcDevice::cameraGetAutoFocus()
+int CameraCommands::cameraGetAutoFocus()
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
-    return readU8(*this, CtFocusAuto);
+    return readU8(control_, CtFocusAuto);
 }
 
-int UvcDevice::cameraSetFocusRatio(int percentage)
+int CameraCommands::cameraSetFocusRatio(int percentage)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
     const int64_t min = focusMin_, max = focusMax_;
     // Held at 0..100 so the value stays inside the camera's range.
     const int64_t held = qBound(0, percentage, 100);
-    return writeU16(*this, CtFocusAbsolute, min + held * (max - min) / 100);
+    return writeU16(control_, CtFocusAbsolute, min + held * (max - min) / 100);
 }
 
-int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
+int CameraCommands::cameraGetFocusRatio(uint8_t* autoFocus)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade) || !focusRangeKnown())
         return -1;
     int64_t current = 0;
-    if (!readU16(*this, UvcRequest::GetCur, CtFocusAbsolute, current))
+    if (!readU16(control_, UvcRequest::GetCur, CtFocusAbsolute, current))
         return -1;
     int autoByte = 0;
-    if (autoFocus && (autoByte = readU8(*this, CtFocusAuto)) < 0)
+    if (autoFocus && (autoByte = readU8(control_, CtFocusAuto)) < 0)
         return -1;
     if (autoFocus)
         *autoFocus = uint8_t(autoByte);
@@ -251,55 +259,56 @@ int UvcDevice::cameraGetFocusRatio(uint8_t* autoFocus)
     return int((qBound(min, current, max) - min) * 100 / (max - min));
 }
 
-int UvcDevice::cameraSetAntiFlicker(int mode)
+int CameraCommands::cameraSetAntiFlicker(int mode)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
-    return writeU8(*this, PuPowerLineFrequency, mode);
+    return writeU8(control_, PuPowerLineFrequency, mode);
 }
 
-int UvcDevice::cameraGetAntiFlicker()
+int CameraCommands::cameraGetAntiFlicker()
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards | UvcCommand::NotUpgrade))
+    if (!command_.allowed(kCommandGuards | UvcCommand::NotUpgrade))
         return -1;
-    return readU8(*this, PuPowerLineFrequency);
+    return readU8(control_, PuPowerLineFrequency);
 }
 
 // Sent with a reply asked for: a queued frame tells nothing of the reset.
-int UvcDevice::cameraRestoreFactorySettings()
+int CameraCommands::cameraRestoreFactorySettings()
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards))
+    if (!command_.allowed(kCommandGuards))
         return -1;
-    ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdRestoreFactory, kCameraUnit, QByteArray(1, '\1'));
+    ProtocolMsg::FrmPacket frame =
+        UvcCommand::frame(kCmdRestoreFactory, kCameraUnit, QByteArray(1, '\1'));
     QByteArray reply;
-    const ErrorType result = sendMsgSync(frame, reply);
-    if (result == ErrSuccess)
+    const MessagePort::ErrorType result = command_.channel().sendMsgSync(frame, reply);
+    if (result == MessagePort::ErrSuccess)
         return kResetConfirmed;
     qCritical() << "Factory reset not confirmed, ret_val =" << result;
-    return result == ErrNoReply ? kResetUnanswered : -1;
+    return result == MessagePort::ErrNoReply ? kResetUnanswered : -1;
 }
 
-int UvcDevice::cameraSetDevRunStatus(DevStatus status)
+int CameraCommands::cameraSetDevRunStatus(int status)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, 1);
     UvcCommand::appendU8(payload, status);
-    return UvcCommand::queue(*this, kCommandGuards, kCmdDevStatus, kCameraUnit, payload);
+    return command_.queue(kCommandGuards, kCmdDevStatus, kCameraUnit, payload);
 }
 
-int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method, QObject* receiver,
-                                     GetMethod getMethod)
+int CameraCommands::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method,
+                                          QObject* receiver, MessagePort::GetMethod getMethod)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards))
+    if (!command_.allowed(kCommandGuards))
         return -1;
     const QByteArray query(2, '\0');
-    if (getMethod == GetMethodNonBlock) {
+    if (getMethod == MessagePort::GetMethodNonBlock) {
         ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdDevStatus, kCameraUnit, query);
-        return sendMsgSyncNonBlock(frame, method, receiver);
+        return command_.channel().sendMsgSyncNonBlock(frame, method, receiver);
     }
     QByteArray data;
     if (!status
-        || UvcCommand::query(*this, UvcCommand::Guards(), kCmdDevStatus, kCameraUnit, query, data,
+        || command_.query(UvcCommand::Guards(), kCmdDevStatus, kCameraUnit, query, data,
                              ReplyDecoders::dataNeeded(kCmdDevStatus))
                != 0)
         return -1;
@@ -308,27 +317,27 @@ int UvcDevice::cameraGetDevRunStatus(int* status, QSharedPointer<QString> method
     return 0;
 }
 
-int UvcDevice::cameraIndicateUpgrade()
+int CameraCommands::cameraIndicateUpgrade()
 {
     // A set-8 command word, yet addressed to the camera rather than the system.
-    return blockingResult(*this, kCommandGuards, kCmdIndicateUpgrade, kCameraUnit, 1);
+    return blockingResult(command_, kCommandGuards, kCmdIndicateUpgrade, kCameraUnit, 1);
 }
 
-int UvcDevice::setUgMode(uint8_t mode)
+int CameraCommands::setUgMode(uint8_t mode)
 {
-    return blockingResult(*this, UvcCommand::Inited | UvcCommand::NotNetMode, kCmdUpgradeMode,
+    return blockingResult(command_, UvcCommand::Inited | UvcCommand::NotNetMode, kCmdUpgradeMode,
                           kSystem, mode);
 }
 
-int UvcDevice::cameraPrepareLog()
+int CameraCommands::cameraPrepareLog()
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards))
+    if (!command_.allowed(kCommandGuards))
         return -1;
     bool first = true;
     int outcome = 0;
     for (const char* line : kLogLines) {
         if (!first)
-            Util::delayMs(timing().logPrepareWaitMs, 100);
+            Util::delayMs(control_.timing().logPrepareWaitMs, 100);
         first = false;
         ProtocolMsg::FrmPacket frame;
         if (!makeShellFrame(QByteArray(line), frame)) {
@@ -336,9 +345,11 @@ int UvcDevice::cameraPrepareLog()
             continue;
         }
         // A camera in upgrade mode has no queue running: write it at once.
-        const ErrorType result = devMode() == DevModeUvcUpgrade ? sendMsgAsyncDirectly(frame)
-                                                                : sendMsgAsync(frame, true);
-        if (result != ErrSuccess) {
+        MessagePort& channel = command_.channel();
+        const MessagePort::ErrorType result = command_.upgradeMode()
+            ? channel.sendMsgAsyncDirectly(frame)
+            : channel.sendMsgAsync(frame, true);
+        if (result != MessagePort::ErrSuccess) {
             // The second line is still tried, but the logs are not in place.
             qCritical() << "Send shell line failed, ret_val =" << result << line;
             outcome = -1;

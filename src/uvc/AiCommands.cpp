@@ -1,10 +1,10 @@
 // The AI tracker and the gimbal: protocol commands to the AI unit and the
 // gimbal, and the on/off switches on extension-unit selectors 3 to 6.
 
-#include "uvc/UvcDevice.h"
+#include "uvc/AiCommands.h"
 
+#include "uvc/ExtensionUnit.h"
 #include "uvc/ReplyDecoders.h"
-#include "uvc/UvcCommand.h"
 
 #include <QDebug>
 
@@ -54,29 +54,32 @@ struct SwitchRow
 constexpr UvcCommand::Guards kSwitchGuards =
     UvcCommand::NotNetMode | UvcCommand::MainSystem | UvcCommand::NotUpgrade;
 
-const SwitchRow kTargetSelect = {3, kCommandGuards | UvcCommand::NotUpgrade,
+const SwitchRow kTargetSelect = {ExtensionUnit::kTargetSelectSelector,
+                                 kCommandGuards | UvcCommand::NotUpgrade,
                                  kCommandGuards | UvcCommand::NotUpgrade, {},
                                  "set ai target select", "set ai select target", " failed",
                                  "Invalid ret ="};
 // The camera reads this switch's system type before its mode.
-const SwitchRow kGestureCtrl = {4, kSwitchGuards, UvcCommand::Inited | UvcCommand::MainSystem,
+const SwitchRow kGestureCtrl = {ExtensionUnit::kGestureSelector, kSwitchGuards,
+                                UvcCommand::Inited | UvcCommand::MainSystem,
                                 UvcCommand::NotNetMode | UvcCommand::NotUpgrade, "set ai gesture",
                                 "set ai gesture", "failed", "Invalid ret "};
-const SwitchRow kGimbalLock = {5, kSwitchGuards, kSwitchGuards, {}, "set gimbal lock",
-                               "set gimbal lock", "failed", "Invalid ret_val ="};
+const SwitchRow kGimbalLock = {ExtensionUnit::kGimbalLockSelector, kSwitchGuards, kSwitchGuards, {},
+                               "set gimbal lock", "set gimbal lock", "failed",
+                               "Invalid ret_val ="};
 
-constexpr int kGimbalResetSelector = 6;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 
-int setSwitch(UvcDevice& device, const SwitchRow& row, bool value)
+int setSwitch(ControlPort& control, const UvcCommand& command, const SwitchRow& row, bool value)
 {
-    if (!UvcCommand::allowed(device, row.setGuards))
+    if (!command.allowed(row.setGuards))
         return -1;
-    uint8_t block[UvcDevice::kXuTransferLength] = {};
+    uint8_t block[kBlock] = {};
     block[0] = value ? 1 : 0;
-    const int moved = device.setDataWithLengthSelectorUnitId(block, UvcDevice::kXuTransferLength,
-                                                             row.selector, UvcUnitKind::ExtensionUnit,
-                                                             device.units().extensionUnitId);
-    if (moved != UvcDevice::kXuTransferLength) {
+    const int moved = control.setDataWithLengthSelectorUnitId(block, kBlock, row.selector,
+                                                              UvcUnitKind::ExtensionUnit,
+                                                              control.units().extensionUnitId);
+    if (moved != kBlock) {
         qCritical() << row.setFailed << value << row.failWord;
         return -1;
     }
@@ -84,15 +87,15 @@ int setSwitch(UvcDevice& device, const SwitchRow& row, bool value)
     return 0;
 }
 
-int getSwitch(UvcDevice& device, const SwitchRow& row, bool& value)
+int getSwitch(ControlPort& control, const UvcCommand& command, const SwitchRow& row, bool& value)
 {
-    if (!UvcCommand::allowed(device, row.getGuards, row.getGuardsThen))
+    if (!command.allowed(row.getGuards, row.getGuardsThen))
         return -1;
-    uint8_t block[UvcDevice::kXuTransferLength] = {};
-    const int moved = device.getDataByTypeLengthSelectorUnitId(
-        block, int(UvcRequest::GetCur), UvcDevice::kXuTransferLength, row.selector,
-        UvcUnitKind::ExtensionUnit, device.units().extensionUnitId);
-    if (moved != UvcDevice::kXuTransferLength) {
+    uint8_t block[kBlock] = {};
+    const int moved = control.getDataByTypeLengthSelectorUnitId(
+        block, int(UvcRequest::GetCur), kBlock, row.selector, UvcUnitKind::ExtensionUnit,
+        control.units().extensionUnitId);
+    if (moved != kBlock) {
         qCritical() << row.getFailed << moved;
         return -1;
     }
@@ -110,33 +113,39 @@ QByteArray floats(std::initializer_list<float> values)
 
 } // namespace
 
-int UvcDevice::aiSetGestureCtrlIndividual(int gesture, bool on)
+AiCommands::AiCommands(ControlPort& control, MessagePort& channel, UvcCommand::DeviceState state)
+    : control_(control)
+    , command_(channel, std::move(state))
+{
+}
+
+int AiCommands::aiSetGestureCtrlIndividual(int gesture, bool on)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, gesture);
     UvcCommand::appendU8(payload, on);
-    return UvcCommand::queue(*this, kCommandGuards, kCmdGestureCtrlIndividual, kAiUnit, payload);
+    return command_.queue(kCommandGuards, kCmdGestureCtrlIndividual, kAiUnit, payload);
 }
 
-int UvcDevice::aiSetTrackingMode(int mode)
+int AiCommands::aiSetTrackingMode(int mode)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, mode);
-    return UvcCommand::queue(*this, UvcCommand::NotNetMode, kCmdTrackingMode, kAiUnit, payload);
+    return command_.queue(UvcCommand::NotNetMode, kCmdTrackingMode, kAiUnit, payload);
 }
 
-int UvcDevice::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method, QObject* receiver,
-                             GetMethod getMethod)
+int AiCommands::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method,
+                              QObject* receiver, MessagePort::GetMethod getMethod)
 {
-    if (!UvcCommand::allowed(*this, kCommandGuards))
+    if (!command_.allowed(kCommandGuards))
         return -1;
     ProtocolMsg::FrmPacket frame = UvcCommand::frame(kCmdAiShortStatus, kAiUnit);
-    if (getMethod == GetMethodNonBlock)
-        return sendMsgSyncNonBlock(frame, method, receiver);
+    if (getMethod == MessagePort::GetMethodNonBlock)
+        return command_.channel().sendMsgSyncNonBlock(frame, method, receiver);
     if (!status)
         return -1;
     QByteArray data;
-    if (UvcCommand::sendSync(*this, frame, data, ReplyDecoders::dataNeeded(kCmdAiShortStatus)) != 0)
+    if (command_.sendSync(frame, data, ReplyDecoders::dataNeeded(kCmdAiShortStatus)) != 0)
         return -1;
     *status = ReplyDecoders::aiShortStatus(reinterpret_cast<const uint8_t*>(data.constData()));
     qDebug() << "AI Status: " << status->state << status->mode << status->trackingMode
@@ -144,37 +153,37 @@ int UvcDevice::aiGetAiStatus(AiStatus* status, QSharedPointer<QString> method, Q
     return 0;
 }
 
-int UvcDevice::aiSetGestureZoomFactor(float factor)
+int AiCommands::aiSetGestureZoomFactor(float factor)
 {
-    return UvcCommand::queue(*this, kCommandGuards, kCmdGestureZoomFactor, kAiUnit,
+    return command_.queue(kCommandGuards, kCmdGestureZoomFactor, kAiUnit,
                              floats({factor}));
 }
 
-int UvcDevice::aiSetButtonSwitchForKo(bool on)
+int AiCommands::aiSetButtonSwitchForKo(bool on)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, on);
-    return UvcCommand::queue(*this, kCommandGuards, kCmdButtonSwitchForKo, kAiUnit, payload);
+    return command_.queue(kCommandGuards, kCmdButtonSwitchForKo, kAiUnit, payload);
 }
 
-int UvcDevice::aiGimbalSpeedCtrl(double first, double second)
+int AiCommands::aiGimbalSpeedCtrl(double first, double second)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, kAiSpeedMode);
     payload += floats({kAiSpeedScale, float(first), float(second)});
-    return UvcCommand::queue(*this, kCommandGuards, kCmdAiGimbalSpeed, kAiUnit, payload);
+    return command_.queue(kCommandGuards, kCmdAiGimbalSpeed, kAiUnit, payload);
 }
 
-int UvcDevice::aiSetGimbalBootPos(float first, float second, float third, float fourth)
+int AiCommands::aiSetGimbalBootPos(float first, float second, float third, float fourth)
 {
-    return UvcCommand::queue(*this, kCommandGuards, kCmdSetBootPos, kAiUnit,
+    return command_.queue(kCommandGuards, kCmdSetBootPos, kAiUnit,
                              floats({first, second, third, fourth}));
 }
 
-int UvcDevice::aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth)
+int AiCommands::aiGetGimbalBootPos(float& first, float& second, float& third, float& fourth)
 {
     QByteArray data;
-    if (UvcCommand::query(*this, kCommandGuards, kCmdGetBootPos, kAiUnit, {}, data, kBootPosData)
+    if (command_.query(kCommandGuards, kCmdGetBootPos, kAiUnit, {}, data, kBootPosData)
         != 0)
         return -1;
     first = UvcCommand::floatAt(data, 4);
@@ -184,24 +193,24 @@ int UvcDevice::aiGetGimbalBootPos(float& first, float& second, float& third, flo
     return 0;
 }
 
-int UvcDevice::aiTrgGimbalBootPos()
+int AiCommands::aiTrgGimbalBootPos()
 {
-    return UvcCommand::queue(*this, kCommandGuards, kCmdTriggerBootPos, kAiUnit);
+    return command_.queue(kCommandGuards, kCmdTriggerBootPos, kAiUnit);
 }
 
-int UvcDevice::aiSetEnabled(bool enabled)
+int AiCommands::aiSetEnabled(bool enabled)
 {
     QByteArray payload;
     UvcCommand::appendU8(payload, 0);
     UvcCommand::appendU8(payload, enabled);
-    return UvcCommand::queue(*this, UvcCommand::NotNetMode | UvcCommand::MainSystem, kCmdAiEnable,
+    return command_.queue(UvcCommand::NotNetMode | UvcCommand::MainSystem, kCmdAiEnable,
                              kAiUnit, payload);
 }
 
-int UvcDevice::gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z)
+int AiCommands::gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z)
 {
     QByteArray data;
-    if (UvcCommand::query(*this, kCommandGuards, kCmdAttitude, kGimbal, {}, data, kAttitudeData)
+    if (command_.query(kCommandGuards, kCmdAttitude, kGimbal, {}, data, kAttitudeData)
         != 0)
         return -1;
     x = UvcCommand::i16At(data, 0);
@@ -211,16 +220,16 @@ int UvcDevice::gimbalGetAttitudeInfo(int16_t& x, int16_t& y, int16_t& z)
     return 0;
 }
 
-int UvcDevice::gimbalSpeedCtrl(double first, double second)
+int AiCommands::gimbalSpeedCtrl(double first, double second)
 {
     QByteArray payload;
     UvcCommand::appendI16(payload, 0);
     UvcCommand::appendI16(payload, UvcCommand::hundredths(first));
     UvcCommand::appendI16(payload, UvcCommand::hundredths(second));
-    return UvcCommand::queue(*this, kCommandGuards, kCmdGimbalSpeed, kGimbal, payload);
+    return command_.queue(kCommandGuards, kCmdGimbalSpeed, kGimbal, payload);
 }
 
-int UvcDevice::gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double speedX,
+int AiCommands::gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double speedX,
                                       double speedY, double speedZ)
 {
     QByteArray payload;
@@ -228,33 +237,56 @@ int UvcDevice::gimbalSetSpeedPosition(int16_t x, int16_t y, int16_t z, double sp
         UvcCommand::appendI16(payload, UvcCommand::hundredths(speed));
     for (int16_t position : {x, y, z})
         UvcCommand::appendI16(payload, position);
-    return UvcCommand::queue(*this, kCommandGuards, kCmdSpeedPosition, kGimbal, payload);
+    return command_.queue(kCommandGuards, kCmdSpeedPosition, kGimbal, payload);
 }
 
-int UvcDevice::gimbalLock(bool lock)
+int AiCommands::gimbalLock(bool lock)
 {
     QByteArray payload;
     for (int i = 0; i < 3; ++i)
         UvcCommand::appendU8(payload, lock);
-    return UvcCommand::queue(*this, kCommandGuards, kCmdGimbalLock, kGimbal, payload);
+    return command_.queue(kCommandGuards, kCmdGimbalLock, kGimbal, payload);
 }
 
-int UvcDevice::aiSetTargetSelect(bool on) { return setSwitch(*this, kTargetSelect, on); }
-int UvcDevice::aiGetTargetSelect(bool& on) { return getSwitch(*this, kTargetSelect, on); }
-int UvcDevice::aiSetGestureCtrl(bool on) { return setSwitch(*this, kGestureCtrl, on); }
-int UvcDevice::aiGetGestureCtrl(bool& on) { return getSwitch(*this, kGestureCtrl, on); }
-int UvcDevice::aiSetGimbalLock(bool lock) { return setSwitch(*this, kGimbalLock, lock); }
-int UvcDevice::aiGetGimbalLock(bool& lock) { return getSwitch(*this, kGimbalLock, lock); }
-
-int UvcDevice::gimbalReset()
+int AiCommands::aiSetTargetSelect(bool on)
 {
-    if (!UvcCommand::allowed(*this, kSwitchGuards))
+    return setSwitch(control_, command_, kTargetSelect, on);
+}
+
+int AiCommands::aiGetTargetSelect(bool& on)
+{
+    return getSwitch(control_, command_, kTargetSelect, on);
+}
+
+int AiCommands::aiSetGestureCtrl(bool on)
+{
+    return setSwitch(control_, command_, kGestureCtrl, on);
+}
+
+int AiCommands::aiGetGestureCtrl(bool& on)
+{
+    return getSwitch(control_, command_, kGestureCtrl, on);
+}
+
+int AiCommands::aiSetGimbalLock(bool lock)
+{
+    return setSwitch(control_, command_, kGimbalLock, lock);
+}
+
+int AiCommands::aiGetGimbalLock(bool& lock)
+{
+    return getSwitch(control_, command_, kGimbalLock, lock);
+}
+
+int AiCommands::gimbalReset()
+{
+    if (!command_.allowed(kSwitchGuards))
         return -1;
-    uint8_t block[kXuTransferLength] = {};
-    const int moved = setDataWithLengthSelectorUnitId(block, kXuTransferLength, kGimbalResetSelector,
-                                                      UvcUnitKind::ExtensionUnit,
-                                                      units().extensionUnitId);
-    if (moved != kXuTransferLength) {
+    uint8_t block[kBlock] = {};
+    const int moved = control_.setDataWithLengthSelectorUnitId(
+        block, kBlock, ExtensionUnit::kGimbalResetSelector, UvcUnitKind::ExtensionUnit,
+        control_.units().extensionUnitId);
+    if (moved != kBlock) {
         qCritical() << "gimbal reset failed, ret =" << moved;
         return -1;
     }

@@ -1,9 +1,9 @@
 // Gimbal presets: single 60-byte transfers on extension-unit selector 7,
 // outside the message queue.
 
-#include "uvc/UvcDevice.h"
+#include "uvc/GimbalPresets.h"
 
-#include "uvc/UvcCommand.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -15,7 +15,8 @@ namespace pc {
 
 namespace {
 
-constexpr int kPresetSelector = 7;
+constexpr int kPresetSelector = ExtensionUnit::kPresetSelector;
+constexpr int kBlock = ExtensionUnit::kBlockSize;
 
 enum PresetOperation : uint8_t { PresetAdd = 0, PresetRemove = 1, PresetGet = 2, PresetTrigger = 3 };
 
@@ -27,14 +28,15 @@ constexpr int kReplyRecord = 3;
 constexpr int kReplyNameLen = kReplyRecord + UvcPreSetPosInfo::kHeadSize - 1;
 
 // Sends one request block; 0 when all 60 bytes went.
-int sendPresetBlock(UvcDevice& device, uint8_t* block, const char* failure)
+int sendPresetBlock(ControlPort& control, const UvcCommand& command, uint8_t* block,
+                    const char* failure)
 {
-    if (!UvcCommand::allowed(device, UvcCommand::NotUpgrade))
+    if (!command.allowed(UvcCommand::NotUpgrade))
         return -1;
-    if (device.setDataWithLengthSelectorUnitId(block, UvcDevice::kXuTransferLength, kPresetSelector,
-                                               UvcUnitKind::ExtensionUnit,
-                                               device.units().extensionUnitId)
-        != UvcDevice::kXuTransferLength) {
+    if (control.setDataWithLengthSelectorUnitId(block, kBlock, kPresetSelector,
+                                                UvcUnitKind::ExtensionUnit,
+                                                control.units().extensionUnitId)
+        != kBlock) {
         qCritical() << failure;
         return -1;
     }
@@ -78,47 +80,54 @@ int takePresetReply(const uint8_t* reply, int received, UvcPreSetPosInfo* info)
 
 } // namespace
 
-int UvcDevice::presetPositionAdd(UvcPreSetPosInfo* info)
+GimbalPresets::GimbalPresets(ControlPort& control, MessagePort& channel,
+                             UvcCommand::DeviceState state)
+    : control_(control)
+    , command_(channel, std::move(state))
+{
+}
+
+int GimbalPresets::presetPositionAdd(UvcPreSetPosInfo* info)
 {
     if (!info || info->nameLen > UvcPreSetPosInfo::kMaxAddName)
         return -1;
-    uint8_t block[kXuTransferLength] = {PresetAdd};
+    uint8_t block[kBlock] = {PresetAdd};
     std::memcpy(block + 1, info, size_t(UvcPreSetPosInfo::kHeadSize + info->nameLen));
-    return sendPresetBlock(*this, block, "add gimbal preset pose failed");
+    return sendPresetBlock(control_, command_, block, "add gimbal preset pose failed");
 }
 
-int UvcDevice::presetPositionRemove(uint8_t id)
+int GimbalPresets::presetPositionRemove(uint8_t id)
 {
-    uint8_t block[kXuTransferLength] = {PresetRemove, id};
-    return sendPresetBlock(*this, block, "remove gimbal preset pose failed");
+    uint8_t block[kBlock] = {PresetRemove, id};
+    return sendPresetBlock(control_, command_, block, "remove gimbal preset pose failed");
 }
 
-int UvcDevice::presetPositionTrigger(uint8_t id)
+int GimbalPresets::presetPositionTrigger(uint8_t id)
 {
-    uint8_t block[kXuTransferLength] = {PresetTrigger, id};
-    return sendPresetBlock(*this, block, "trigger gimbal preset pose failed");
+    uint8_t block[kBlock] = {PresetTrigger, id};
+    return sendPresetBlock(control_, command_, block, "trigger gimbal preset pose failed");
 }
 
-int UvcDevice::presetPositionGet(uint8_t id, UvcPreSetPosInfo* info)
+int GimbalPresets::presetPositionGet(uint8_t id, UvcPreSetPosInfo* info)
 {
-    if (!info || !UvcCommand::allowed(*this, UvcCommand::NotUpgrade))
+    if (!info || !command_.allowed(UvcCommand::NotUpgrade))
         return -1;
-    uint8_t request[kXuTransferLength] = {PresetGet, 1, id};
-    uint8_t reply[kXuTransferLength] = {};
+    uint8_t request[kBlock] = {PresetGet, 1, id};
+    uint8_t reply[kBlock] = {};
     int received = 0;
     {
         // The get is two transfers; no other may come between them.
-        QMutexLocker lock(transferLock());
-        const uint8_t unitId = unitIdFor(UvcUnitKind::ExtensionUnit);
-        if (setDataWithLengthSelectorUnitId(request, kXuTransferLength, kPresetSelector,
-                                            UvcUnitKind::ExtensionUnit, unitId)
-            != kXuTransferLength) {
+        QMutexLocker lock(control_.transferLock());
+        const uint8_t unitId = control_.unitIdFor(UvcUnitKind::ExtensionUnit);
+        if (control_.setDataWithLengthSelectorUnitId(request, kBlock, kPresetSelector,
+                                                     UvcUnitKind::ExtensionUnit, unitId)
+            != kBlock) {
             qCritical() << "query gimbal preset failed";
             return -1;
         }
-        received = getDataByTypeLengthSelectorUnitId(reply, int(UvcRequest::GetCur),
-                                                     kXuTransferLength, kPresetSelector,
-                                                     UvcUnitKind::ExtensionUnit, unitId);
+        received = control_.getDataByTypeLengthSelectorUnitId(reply, int(UvcRequest::GetCur),
+                                                              kBlock, kPresetSelector,
+                                                              UvcUnitKind::ExtensionUnit, unitId);
     }
     if (received < 0) {
         qCritical() << "get gimbal preset failed";

@@ -7,7 +7,7 @@
 
 #include "FuzzSupport.h"
 
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "support/SimFixture.h"
 #include "uvc/UvcDevice.h"
 

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "comm/Util.h"
-#include "platform/sim/SimPatchList.h"
+#include "sim/SimPatchList.h"
 
 #include <QCryptographicHash>
 #include <QtEndian>

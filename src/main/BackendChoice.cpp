@@ -2,7 +2,7 @@
 
 #include "main/DemoCameras.h"
 #include "platform/linux/LinuxBackend.h"
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 
 #include <QDebug>
 

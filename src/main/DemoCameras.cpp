@@ -1,7 +1,7 @@
 #include "main/DemoCameras.h"
 
 #include "comm/Util.h"
-#include "platform/sim/SimStatusBlock.h"
+#include "sim/SimStatusBlock.h"
 #include "uvc/IdentityTables.h"
 
 #include <QtEndian>

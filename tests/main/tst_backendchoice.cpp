@@ -4,7 +4,7 @@
 #include "main/BackendChoice.h"
 #include "main/DemoCameras.h"
 #include "platform/linux/LinuxBackend.h"
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "support/InitedCamera.h"
 #include "support/TestHome.h"
 #include "comm/Util.h"

@@ -7,7 +7,7 @@
 #include "orlacam/DownloadProgress.h"
 #include "orlacam/UpgradeProgress.h"
 #include "orlacam/UvcUpgradeProgress.h"
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "comm/UpgradeCodes.h"
 #include "uvc/UvcDevices.h"

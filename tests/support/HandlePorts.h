@@ -4,7 +4,7 @@
 // handle and without a camera object or a device thread, so that each part is
 // tested on its own. Message frames go to a test's answer function.
 
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "uvc/ControlPort.h"
 #include "uvc/MessagePort.h"
 

@@ -3,7 +3,7 @@
 // A camera registry on its own thread over its own simulated backend, as the
 // main window sets it up.
 
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "uvc/UvcDevices.h"
 
 #include <QThread>

@@ -5,7 +5,7 @@
 // and Zuki, and timing fast enough for a window or a cloud test.
 
 #include "main/BackendChoice.h"
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "uvc/CameraStatus.h"
 #include "uvc/UvcTiming.h"
 

@@ -3,7 +3,7 @@
 // Simulated cameras' standard controls and status blocks as tests state
 // them, and the requests a camera saw in a compact text form.
 
-#include "platform/sim/SimCamera.h"
+#include "sim/SimCamera.h"
 
 #include <QString>
 

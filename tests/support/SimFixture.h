@@ -3,7 +3,7 @@
 // A simulated camera behind a camera object, with timing fast enough that a
 // test of the device thread takes milliseconds.
 
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "uvc/UvcDevice.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/sim/SimPatchList.h"
+#include "sim/SimPatchList.h"
 
 #include "comm/Util.h"
 #include "package/UpgradePkgPatch.h"

@@ -1,4 +1,4 @@
-#include "platform/sim/SimPictures.h"
+#include "sim/SimPictures.h"
 
 #include "comm/Util.h"
 #include "uvc/ExtensionUnit.h"

@@ -1,4 +1,4 @@
-#include "platform/sim/SimMessageChannel.h"
+#include "sim/SimMessageChannel.h"
 
 #include "comm/Util.h"
 

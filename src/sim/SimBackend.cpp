@@ -1,4 +1,4 @@
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 
 #include <QDebug>
 #include <QMutexLocker>

@@ -1,4 +1,4 @@
-#include "platform/sim/SimInstallable.h"
+#include "sim/SimInstallable.h"
 
 #include "package/FirmwarePackage.h"
 #include "package/PackageIo.h"

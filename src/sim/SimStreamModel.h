@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/CaptureSession.h"
-#include "platform/sim/SimStreamFaults.h"
+#include "sim/SimStreamFaults.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/SimPresets.h"
+#include "sim/SimPresets.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/UsbDeviceInfo.h"
-#include "platform/sim/SimControl.h"
-#include "platform/sim/SimKnobs.h"
-#include "platform/sim/SimStreamModel.h"
-#include "platform/sim/SimUpgradeModel.h"
+#include "sim/SimControl.h"
+#include "sim/SimKnobs.h"
+#include "sim/SimStreamModel.h"
+#include "sim/SimUpgradeModel.h"
 
 #include <QByteArray>
 #include <QHash>

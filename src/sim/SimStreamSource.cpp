@@ -1,6 +1,6 @@
-#include "platform/sim/SimStreamSource.h"
+#include "sim/SimStreamSource.h"
 
-#include "platform/sim/SimUpgradeService.h"
+#include "sim/SimUpgradeService.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/SimJournal.h"
+#include "sim/SimJournal.h"
 
 #include <QMutexLocker>
 

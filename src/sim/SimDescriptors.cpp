@@ -1,4 +1,4 @@
-#include "platform/sim/SimDescriptors.h"
+#include "sim/SimDescriptors.h"
 
 #include <QtEndian>
 

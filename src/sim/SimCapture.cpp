@@ -1,6 +1,6 @@
-#include "platform/sim/SimCapture.h"
+#include "sim/SimCapture.h"
 
-#include "platform/sim/SimCamera.h"
+#include "sim/SimCamera.h"
 
 #include <QDebug>
 #include <QMutexLocker>

@@ -2,9 +2,9 @@
 // system, an old camera's shell, faults on the selectors, and reboots, after
 // which the backend brings the camera back with its next model.
 
-#include "platform/sim/SimCamera.h"
+#include "sim/SimCamera.h"
 
-#include "platform/sim/SimBlock.h"
+#include "sim/SimBlock.h"
 #include "package/DevPlatformType.h"
 #include "uvc/ExtensionUnit.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/CaptureSession.h"
-#include "platform/sim/SimJournal.h"
-#include "platform/sim/SimUpgradeKnobs.h"
-#include "platform/sim/SimUpgradeModel.h"
+#include "sim/SimJournal.h"
+#include "sim/SimUpgradeKnobs.h"
+#include "sim/SimUpgradeModel.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,11 +1,11 @@
 // What the upgrade service does with the upgrade commands and the shell
 // lines of selector 3: patch, install, format, pack the log, reboot.
 
-#include "platform/sim/SimUpgradeService.h"
+#include "sim/SimUpgradeService.h"
 
-#include "platform/sim/SimBlock.h"
-#include "platform/sim/SimInstallable.h"
-#include "platform/sim/SimPatchList.h"
+#include "sim/SimBlock.h"
+#include "sim/SimInstallable.h"
+#include "sim/SimPatchList.h"
 
 #include <QDebug>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimControl.h"
+#include "sim/SimControl.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
-#include "platform/sim/SimUpgradeService.h"
+#include "sim/SimUpgradeService.h"
 
 #include "comm/Util.h"
 #include "package/LZMA.h"
-#include "platform/sim/SimBlock.h"
+#include "sim/SimBlock.h"
 #include "uvc/ExtensionUnit.h"
 #include "uvc/UpgradeMagic.h"
 

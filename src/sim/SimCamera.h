@@ -1,15 +1,15 @@
 #pragma once
 
 #include "platform/CameraHandle.h"
-#include "platform/sim/SimCameraModel.h"
-#include "platform/sim/SimCapture.h"
-#include "platform/sim/SimJournal.h"
-#include "platform/sim/SimMessageChannel.h"
-#include "platform/sim/SimOldShell.h"
-#include "platform/sim/SimPictures.h"
-#include "platform/sim/SimUpgradeService.h"
-#include "platform/sim/SimPresets.h"
-#include "platform/sim/SimStreamSource.h"
+#include "sim/SimCameraModel.h"
+#include "sim/SimCapture.h"
+#include "sim/SimJournal.h"
+#include "sim/SimMessageChannel.h"
+#include "sim/SimOldShell.h"
+#include "sim/SimPictures.h"
+#include "sim/SimUpgradeService.h"
+#include "sim/SimPresets.h"
+#include "sim/SimStreamSource.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimCameraModel.h"
+#include "sim/SimCameraModel.h"
 
 #include <QByteArray>
 

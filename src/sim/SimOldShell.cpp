@@ -1,4 +1,4 @@
-#include "platform/sim/SimOldShell.h"
+#include "sim/SimOldShell.h"
 
 #include "package/LZMA.h"
 

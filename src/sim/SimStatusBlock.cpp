@@ -1,4 +1,4 @@
-#include "platform/sim/SimStatusBlock.h"
+#include "sim/SimStatusBlock.h"
 
 #include "uvc/CameraStatus.h"
 #include "uvc/ExtensionUnit.h"

@@ -4,7 +4,7 @@
 // and plugging.
 
 #include "platform/DeviceBackend.h"
-#include "platform/sim/SimBackend.h"
+#include "sim/SimBackend.h"
 #include "support/InitedCamera.h"
 #include "support/TestHome.h"
 

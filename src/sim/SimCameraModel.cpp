@@ -1,4 +1,4 @@
-#include "platform/sim/SimCameraModel.h"
+#include "sim/SimCameraModel.h"
 
 #include "uvc/IdentityTables.h"
 

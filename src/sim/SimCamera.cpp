@@ -1,7 +1,7 @@
-#include "platform/sim/SimCamera.h"
+#include "sim/SimCamera.h"
 
-#include "platform/sim/SimDescriptors.h"
-#include "platform/sim/SimStatusBlock.h"
+#include "sim/SimDescriptors.h"
+#include "sim/SimStatusBlock.h"
 #include "uvc/ExtensionUnit.h"
 #include "uvc/IdentityTables.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/DeviceBackend.h"
-#include "platform/sim/SimCamera.h"
+#include "sim/SimCamera.h"
 
 #include <QList>
 #include <QMutex>

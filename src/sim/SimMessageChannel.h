@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimKnobs.h"
+#include "sim/SimKnobs.h"
 #include "uvc/ExtensionUnit.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sim/SimUpgradeKnobs.h"
+#include "sim/SimUpgradeKnobs.h"
 
 namespace vesk {
 namespace pc {

@@ -17,6 +17,9 @@
 #include <QDateTime>
 #include <QDebug>
 
+#include <atomic>
+#include <memory>
+
 using vesk::pc::AppPaths;
 using vesk::pc::CameraStatus;
 using vesk::pc::GlobalParams;
@@ -322,11 +325,16 @@ void MainUserUi::loadSelectedState(const QString& sn)
     // camera, not to the one then selected: the serial decides. One whose
     // read was asked for before a command (a sleep, a view) may show the
     // camera as it was: it waits in the queue on a loaded machine for longer
-    // than the hold-off, so its generation decides.
+    // than the hold-off, so its generation decides. Statuses come faster than
+    // a loaded machine may apply them: one with a later one queued behind it
+    // is passed over, so that no backlog delays the window's other events.
+    // (Counted as posted after the queued connection, so that one emitted
+    // between the two connects can only be applied, never passed over.)
+    auto waiting = std::make_shared<std::atomic<int>>(0);
     connect(
         device.data(), &UvcDevice::devStateUpdate, this,
-        [this, sn](const CameraStatus& status, quint64 generation) {
-            if (sn != currSn_)
+        [this, sn, waiting](const CameraStatus& status, quint64 generation) {
+            if (waiting->fetch_sub(1) > 1 || sn != currSn_)
                 return;
             const QSharedPointer<UvcDevice> selected = registry_->getDevBySn(sn);
             if (!selected || selected->commandGeneration() != generation) {
@@ -336,6 +344,7 @@ void MainUserUi::loadSelectedState(const QString& sn)
             onDevStateUpdate(status);
         },
         Qt::QueuedConnection);
+    connect(device.data(), &UvcDevice::devStateUpdate, this, [waiting] { ++*waiting; }, Qt::DirectConnection);
     // Likewise a picture result: it must not land in another camera's slot.
     connect(
         device.data(), &UvcDevice::fileDownloadDone, this,

@@ -126,10 +126,11 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
 
 // Each wait of an arrival is a timer on the registry's thread; once the
 // arrival has ended (overtaken, shutdown) its table entry is gone and the
-// timer does nothing.
+// timer does nothing. Precise: a coarse timer of 2 s or more may fire up to
+// 5 % early, and the camera needs the whole wait.
 void UvcDevices::after(int ms, quint64 stamp, void (UvcDevices::*step)(quint64))
 {
-    QTimer::singleShot(ms, this, [this, stamp, step] {
+    QTimer::singleShot(ms, Qt::PreciseTimer, this, [this, stamp, step] {
         if (!arrivals_.contains(stamp))
             return;
         if (stopping_)

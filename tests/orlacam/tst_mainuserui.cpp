@@ -385,8 +385,18 @@ void tst_MainUserUi::sleepShowsOverlayAndResumeWakes()
     QTRY_COMPARE_WITH_TIMEOUT(runStatusFrames(kOrlaLocation, 3), 2, kBoundMs);
     QVERIFY(window_->sleepOverlay()->isVisible());
     QVERIFY(!window_->isDevAwake());
-    // The camera reports the sleep it was told: later statuses keep the overlay.
-    QTest::qWait(500);
+    // The camera reports the sleep it was told: later statuses, read after
+    // the command and handled by the window first, keep the overlay.
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    int handled = 0;
+    const QMetaObject::Connection counted = connect(
+        orla.data(), &UvcDevice::devStateUpdate, this,
+        [&handled, orla](const CameraStatus&, quint64 generation) {
+            handled += generation == orla->commandGeneration() ? 1 : 0;
+        },
+        Qt::QueuedConnection);
+    const auto disconnected = qScopeGuard([&] { disconnect(counted); });
+    QTRY_VERIFY_WITH_TIMEOUT(handled >= 2, kBoundMs);
     QVERIFY(window_->sleepOverlay()->isVisible());
     QVERIFY(!window_->isDevAwake());
 }

@@ -15,9 +15,18 @@ public:
     {
         QMutexLocker lock(&mutex());
         lines().clear();
+        quieted().clear();
         previous() = qInstallMessageHandler(&LogCapture::collect);
     }
     ~LogCapture() { qInstallMessageHandler(previous()); }
+
+    // Lines that start with start are still collected but not passed on: a
+    // flood of them would hide the test's own output.
+    void quiet(const QString& start)
+    {
+        QMutexLocker lock(&mutex());
+        quieted().append(start);
+    }
 
     bool contains(const QString& line) const { return count(line, true) > 0; }
     bool startsWith(const QString& start) const { return count(start) > 0; }
@@ -55,6 +64,11 @@ private:
         static QList<QPair<int, QString>> l;
         return l;
     }
+    static QStringList& quieted()
+    {
+        static QStringList q;
+        return q;
+    }
     static QtMessageHandler& previous()
     {
         static QtMessageHandler handler = nullptr;
@@ -62,11 +76,14 @@ private:
     }
     static void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
     {
+        bool passOn = true;
         {
             QMutexLocker lock(&mutex());
             lines().append({int(type), message});
+            for (const QString& start : qAsConst(quieted()))
+                passOn = passOn && !message.startsWith(start);
         }
-        if (previous())
+        if (passOn && previous())
             previous()(type, context, message);
     }
 };

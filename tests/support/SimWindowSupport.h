@@ -84,8 +84,10 @@ inline bool openWindowOn(std::unique_ptr<MainUserUi>& window, const QString& sn,
     window = std::make_unique<MainUserUi>(nullptr);
     window->setTiming(timing);
     window->show();
+    // Either camera may be listed first: its own button filled before a click.
     if (!QTest::qWaitFor([&] { return window->devButtons().size() == 2
-                                      && window->devButtons().first()->hasDevice(); },
+                                      && window->devButtons().first()->hasDevice()
+                                      && buttonFor(*window, sn); },
                          boundMs))
         return false;
     if (DevButton* button = buttonFor(*window, sn); button && window->currentSn() != sn)

@@ -200,8 +200,10 @@ void tst_UpgradeFlow::currentCamera()
     QVERIFY(run.reports.first().second.startsWith("Warning:\n1 Do not disconnect"));
     QVERIFY(run.progressSound());
 
+    // Its last restart plugs it back on the backend's own thread, which may
+    // come after the task has ended.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.backend.camera(model.usb.locationId), kTaskBoundMs);
     const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
-    QVERIFY(camera);
     QVERIFY(matchesInOrder(journalWithout(*camera), road));
     const SimCameraModel after = camera->model();
     QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
@@ -616,8 +618,8 @@ void tst_UpgradeFlow::leftInItsUpgradeSystem()
     const TaskRun run(rig);
     QVERIFY(run.ended);
     QVERIFY(run.progressSound());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.backend.camera(model.usb.locationId), kTaskBoundMs);  // back from its restart
     const QSharedPointer<SimCamera> camera = rig.backend.camera(model.usb.locationId);
-    QVERIFY(camera);
     if (!upgraded) {
         QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
         QVERIFY(log.mentions("firmware made for"));

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -178,6 +179,14 @@ inline void printRow(const char* what, const Run& ours, const Run& theirs)
 inline const char* verdict(bool met)
 {
     return met ? "met" : "MISSED";
+}
+
+// The 1-minute load average: the figures mean little without it on a
+// machine that others share.
+inline double loadAverage()
+{
+    double load[3] = {};
+    return getloadavg(load, 3) > 0 ? load[0] : -1;
 }
 
 // Writes size bytes of changing content in blocks; returns the MD5 as hex,

@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     }
     oldFile.close();
     newFile.close();
-    std::printf("old %lld bytes, new %lld bytes, best of %d runs\n", (long long)oldData.size(),
-                (long long)newData.size(), runs);
+    std::printf("old %lld bytes, new %lld bytes, best of %d runs, load average %.1f\n",
+                (long long)oldData.size(), (long long)newData.size(), runs, loadAverage());
 
     const QString self = QCoreApplication::applicationFilePath();
     // Runs alternate between the tools so that both meet the same load.

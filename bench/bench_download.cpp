@@ -286,11 +286,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "a run failed\n");
         return 1;
     }
-    double load[3] = {};
-    getloadavg(load, 3);
     std::printf("%lld MiB package, best of %d runs, %s, load average %.1f\n\n", (long long)mib, runs,
                 linkMib > 0 ? qPrintable(QStringLiteral("link of %1 MiB/s").arg(linkMib)) : "loopback",
-                load[0]);
+                loadAverage());
     std::printf("downloader         %7.1f MiB/s stored and checked (%.1f MiB/s to the last byte)\n",
                 ours.mbPerS, ours.transferMbPerS);
     std::printf("MD5 alone          %7.1f MiB/s (the downloader reaches %.0f%% of it)\n", md5,

@@ -145,9 +145,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::printf("%lld MiB package on 127.0.0.1, curl clients, best of %d runs\n\n", (long long)mib, runs);
+    std::printf("%lld MiB package on 127.0.0.1, curl clients, best of %d runs, load average %.1f\n\n",
+                (long long)mib, runs, loadAverage());
     std::printf("clients  local server   nginx          share   server peak  nginx peak\n");
-    bool rateMet = true;
+    double share = 0;  // the lowest share of nginx's rate
     long peak = 0;
     for (const int clients : {1, 4}) {
         Result mine;
@@ -163,7 +164,7 @@ int main(int argc, char** argv)
         std::printf("%7d  %7.0f MiB/s  %7.0f MiB/s  %4.0f%%  %7ld MiB  %7ld MiB\n", clients, mine.mibPerS,
                     theirs.mibPerS, 100 * mine.mibPerS / theirs.mibPerS, mine.peakKiB / 1024,
                     theirs.peakKiB / 1024);
-        rateMet = rateMet && mine.mibPerS >= 0.5 * theirs.mibPerS;
+        share = clients == 1 ? mine.mibPerS / theirs.mibPerS : std::min(share, mine.mibPerS / theirs.mibPerS);
         peak = std::max(peak, mine.peakKiB);
     }
     Result quarter;
@@ -171,9 +172,10 @@ int main(int argc, char** argv)
         keepBest(&quarter, ours(dir.path(), kSmall, 4, smallSize));
     std::printf("\nlocal server's peak with a %lld MiB package and 4 clients: %ld MiB\n",
                 (long long)(smallSize >> 20), quarter.peakKiB / 1024);
-    std::printf("at least half of nginx's throughput: %s\n", rateMet ? "met" : "MISSED");
+    std::printf("at least half of nginx's throughput:       %s (%.0f%% at the least)\n", verdict(share >= 0.5),
+                100 * share);
     // Memory that followed the size would add three quarters of it.
-    std::printf("peak memory independent of the file size: %s\n",
-                peak - quarter.peakKiB < 4096 ? "met" : "MISSED");
+    std::printf("peak memory independent of the file size: %s (%ld vs %ld MiB)\n",
+                verdict(peak - quarter.peakKiB < 4096), peak / 1024, quarter.peakKiB / 1024);
     return 0;
 }

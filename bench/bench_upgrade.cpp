@@ -173,11 +173,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write the input files\n");
         return 1;
     }
-    double load[3] = {};
-    getloadavg(load, 3);
     std::printf("package %lld bytes in %d modules, best of %d runs, %d cores, load average %.1f\n",
                 (long long)pair.package.size(), int(pair.splitPoints.size()), runs,
-                QThread::idealThreadCount(), load[0]);
+                QThread::idealThreadCount(), loadAverage());
 
     const QString self = QCoreApplication::applicationFilePath();
     const QString splits = splitText(pair.splitPoints);

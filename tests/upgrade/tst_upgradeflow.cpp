@@ -330,6 +330,7 @@ void tst_UpgradeFlow::yuyvOnly()
     model.stream.formats = {CaptureSession::streamFormats().at(1)};  // YUYV 640x360
     EngineRig rig(model);
     QVERIFY(rig.ready());
+    rig.engine->setPackage(package_);
     LogCapture log;
     const TaskRun run(rig);
     QVERIFY(run.ended);
@@ -368,6 +369,7 @@ void tst_UpgradeFlow::streamHeldByAnotherProgram()
     model.stream.faults.heldChecks = heldChecks;
     EngineRig rig(model);
     QVERIFY(rig.ready());
+    rig.engine->setPackage(package_);
     const TaskRun run(rig);
     QVERIFY(run.ended);
     using Reports = QList<QPair<int, QString>>;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +62,9 @@ bool StagedPackage::append(const QByteArray& data)
         // bound): a fresh one, not a copy of the old.
         if (!block.isDetached() || block.size() != kBlockBytes)
             block = QByteArray(kBlockBytes, Qt::Uninitialized);
+        // Qt reads the count without ordering: the threads' last reads of a
+        // block they let go must come before it is written again.
+        std::atomic_thread_fence(std::memory_order_acquire);
         const int piece = std::min(data.size() - done, kBlockBytes - filled_);
         std::memcpy(block.data() + filled_, data.constData() + done, size_t(piece));
         filled_ += piece;

@@ -120,10 +120,11 @@ QList<QByteArray> resendRequests(EngineRig& rig)
 // The fed rows give the engine every frame themselves. The camera streams
 // its file as well, and on a quiet machine its frames (queued to this
 // thread) come first and end the download before the fed ones count.
-void feedOnly(EngineRig& rig)
+// False when there was no listener to cut.
+bool feedOnly(EngineRig& rig)
 {
-    QObject::disconnect(rig.device.data(), &UvcDevice::streamVideoData, rig.engine.data(),
-                        &UvcPatchUpgrade::onStreamVideoData);
+    // Every listener: the engine has its task listen, not itself.
+    return QObject::disconnect(rig.device.data(), &UvcDevice::streamVideoData, nullptr, nullptr);
 }
 
 bool play(EngineRig& rig, const FeedList& feeds)
@@ -363,7 +364,7 @@ void tst_UpgradeTransfer::download()
     EngineRig rig(model);
     QVERIFY(rig.ready());
     rig.camera->setExtensionReply(4, forcedState);
-    feedOnly(rig);
+    QVERIFY(feedOnly(rig));
     QTemporaryDir folder(dir_.filePath("dl-XXXXXX"));
     const QString local = folder.filePath("devFw.bin");
     LogCapture log;
@@ -402,7 +403,7 @@ void tst_UpgradeTransfer::downloadRace()
     model.upgrade.files.insert(kCamFile, content);
     EngineRig rig(model);
     QVERIFY(rig.ready());
-    feedOnly(rig);
+    QVERIFY(feedOnly(rig));
     UvcPatchUpgradeProbe probe = rig.probe();
     std::unique_ptr<LogCapture> log(new LogCapture);  // quiet: shuffled rounds log their gaps
     QElapsedTimer clock;

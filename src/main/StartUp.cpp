@@ -3,6 +3,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
+#include "package/FirmwareStore.h"
 #include "uvc/CameraStatus.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ struct DataSubdir
 };
 
 const DataSubdir kDataSubdirs[] = {
-    {"firmware", "create firmware dir failed"},
+    {FirmwareStore::kFolderName, "create firmware dir failed"},
     {"log", "create log dir failed"},
     {"config", "create config dir failed"},
     {"pic", "create pic dir failed"},

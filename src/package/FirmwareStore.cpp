@@ -57,7 +57,7 @@ FirmwareStore FirmwareStore::current()
         QMutexLocker lock(&gDefaultDirMutex);
         dir = gDefaultDir;
     }
-    const FirmwareStore store(dir.isEmpty() ? AppPaths::dataPath(QStringLiteral("firmware")) : dir);
+    const FirmwareStore store(dir.isEmpty() ? AppPaths::dataPath(QLatin1String(kFolderName)) : dir);
     if (!QDir().mkpath(store.dir()))
         qWarning() << "Cannot create firmware store:" << store.dir();
     return store;

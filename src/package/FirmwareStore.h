@@ -29,9 +29,12 @@ public:
         QString versionText;  // as the name writes it
     };
 
+    // The default store's folder in the data folder.
+    static constexpr const char* kFolderName = "firmware";
+
     // dir need not end with "/".
     explicit FirmwareStore(const QString& dir);
-    // The program's store ("firmware" in the data folder, or the folder of
+    // The program's store (kFolderName in the data folder, or the folder of
     // setDefaultDir), its folder made when missing (logged when it cannot be).
     static FirmwareStore current();
     // Folder of current() in place of the default (tests); an empty text

@@ -1,7 +1,9 @@
 // The direction pad against a simulated Orla: the relative pan/tilt bytes
 // for pointer positions and arrow keys, the stop on every kind of release,
-// the reset to the centre and moves to a stored gimbal position.
+// the movement's report some statuses after the stop, the reset to the
+// centre and moves to a stored gimbal position.
 
+#include "support/CloudFixture.h"
 #include "hotkey/QHotkey.h"
 #include "orlacam/DirectionHandler.h"
 #include "support/SimWindowSupport.h"
@@ -44,10 +46,13 @@ class tst_DirectionPad : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    FakeCloudServer server_;
     std::unique_ptr<MainUserUi> window_;
 
     DirectionHandler* pad() const { return window_->directionPad(); }
     void pressAndMove(const QPoint& point, const QByteArray& expected);
+    QHotkey* hotkeyFor(const QList<QHotkey*>& set, const QString& key) const;
+    QList<QJsonObject> reports(const QString& action) const;
 
 private slots:
     void initTestCase();
@@ -61,6 +66,8 @@ private slots:
     void arrowKeys();
     void windowLosingFocus_data();
     void windowLosingFocus();
+    void movementReportedAfterStatuses_data();
+    void movementReportedAfterStatuses();
     void stopWhenTheCameraChanges();
     void closingWhileHeldStopsTheCamera();
     void disabledPadIgnoresInput();
@@ -74,6 +81,8 @@ void tst_DirectionPad::initTestCase()
     QVERIFY(home_.isValid());
     useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
+    QVERIFY(server_.listen());
+    pointServersAt(server_);
 }
 
 void tst_DirectionPad::init()
@@ -99,6 +108,25 @@ void tst_DirectionPad::pressAndMove(const QPoint& point, const QByteArray& expec
     QTest::mousePress(pad(), Qt::LeftButton, Qt::NoModifier, point);
     QTRY_VERIFY_WITH_TIMEOUT(!relatives().isEmpty(), kBoundMs);
     QCOMPARE(relatives().first().toHex(), expected.toHex());
+}
+
+QHotkey* tst_DirectionPad::hotkeyFor(const QList<QHotkey*>& set, const QString& key) const
+{
+    for (QHotkey* candidate : set) {
+        if (candidate->shortcut() == QKeySequence(key))
+            return candidate;
+    }
+    return nullptr;
+}
+
+QList<QJsonObject> tst_DirectionPad::reports(const QString& action) const
+{
+    QList<QJsonObject> found;
+    for (const FakeCloudServer::Request& request : server_.requests()) {
+        if (request.json().value(QStringLiteral("action")).toString() == action)
+            found << request.json();
+    }
+    return found;
 }
 
 // The pad is 200 x 200 with its centre at (100, 100); the knob reaches
@@ -179,11 +207,8 @@ void tst_DirectionPad::windowLosingFocus()
     QFETCH(QString, holder);
     QFETCH(QString, key);
     QFETCH(bool, stops);
-    QHotkey* hotkey = nullptr;
-    for (QHotkey* candidate : holder == QLatin1String("global") ? window_->globalHotkeys() : window_->remoteHotkeys()) {
-        if (candidate->shortcut() == QKeySequence(key))
-            hotkey = candidate;
-    }
+    QHotkey* hotkey =
+        hotkeyFor(holder == QLatin1String("global") ? window_->globalHotkeys() : window_->remoteHotkeys(), key);
     if (holder == QLatin1String("pointer")) {
         pressAndMove(QPoint(168, 100), QByteArray::fromHex("01140000"));
     } else if (holder == QLatin1String("window")) {
@@ -213,6 +238,70 @@ void tst_DirectionPad::windowLosingFocus()
     QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
     QCOMPARE(relatives().last().toHex(), kStop.toHex());
     QVERIFY(!pad()->isHeld());
+}
+
+// A movement is reported once the camera has sent 29 statuses after its
+// stop: the count starts at 1 for the pointer, 31 for a key and 61 for the
+// remote controller, and reports at 30, 60 and 90 with the mover's source.
+void tst_DirectionPad::movementReportedAfterStatuses_data()
+{
+    QTest::addColumn<QString>("mover");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("pointer") << "pointer" << 1 << "MOUSE";
+    QTest::newRow("arrow key") << "key" << 31 << "KEY";
+    QTest::newRow("remote controller") << "remote" << 61 << "REMOTE";
+}
+
+void tst_DirectionPad::movementReportedAfterStatuses()
+{
+    QFETCH(QString, mover);
+    QFETCH(int, start);
+    QFETCH(QString, trigger);
+    // Where the gimbal stands when the report reads it: 7 and -3 arc-seconds.
+    QVERIFY(sim().camera(kOrlaLocation)->setControlValue(UvcUnitKind::CameraTerminal, kPanTiltAbsolute,
+                                                         QByteArray::fromHex("07000000fdffffff")));
+    QHotkey* remoteLeft = hotkeyFor(window_->remoteHotkeys(), QStringLiteral("Ctrl+Alt+Left"));
+    QVERIFY(remoteLeft);
+    if (mover == QLatin1String("pointer"))
+        QTest::mousePress(pad(), Qt::LeftButton, Qt::NoModifier, QPoint(168, 100));
+    else if (mover == QLatin1String("key"))
+        window_->pressDirection(Qt::Key_Left);
+    else
+        emit remoteLeft->activated();  // as the hotkey facility delivers a press
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 1, kBoundMs);
+    if (mover == QLatin1String("pointer"))
+        QTest::mouseRelease(pad(), Qt::LeftButton, Qt::NoModifier, QPoint(168, 100));
+    else if (mover == QLatin1String("key"))
+        QTest::keyRelease(window_.get(), Qt::Key_Left);
+    else
+        emit remoteLeft->released();
+    QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
+    QCOMPARE(relatives().last().toHex(), kStop.toHex());
+    QCOMPARE(window_->padReportCounter(), start);
+    server_.clear();
+
+    // The camera's statuses, one by one (the test window does not poll).
+    CameraStatus running;
+    running.bytes[2] = 1;
+    const auto status = [&] {
+        window_->setLastUserActionMs(0);  // no command is in flight
+        window_->onDevStateUpdate(running);
+    };
+    for (int i = 0; i < 28; ++i)
+        status();
+    QCOMPARE(window_->padReportCounter(), start + 28);
+    status();
+    QCOMPARE(window_->padReportCounter(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(reports(QStringLiteral("set_crop_area")).size(), 1, kBoundMs);
+    const QJsonObject report = reports(QStringLiteral("set_crop_area")).first();
+    QCOMPARE(report.value("trigger").toString(), trigger);
+    QCOMPARE(report.value("comment").toString(), QString());
+    QCOMPARE(report.value("data").toString(), QStringLiteral("cx=7,cy=-3"));
+    QCOMPARE(report.value("sn").toString(), kOrlaSn);
+    for (int i = 0; i < 100; ++i)
+        status();
+    QCOMPARE(window_->padReportCounter(), 0);  // reported once; the next movement counts anew
 }
 
 void tst_DirectionPad::stopWhenTheCameraChanges()

@@ -84,6 +84,41 @@ QImage framed(int width, int height)
     return image;
 }
 
+// Where each pixel lies, in its colour: red grows with x, green with y.
+QImage gradient(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 0);
+    }
+    return image;
+}
+
+// A crop window on a picture, shown with its selection laid out; its
+// picture area, or null when it does not come up.
+QWidget* openCrop(ImageCrop& crop, const QString& source, const QString& output)
+{
+    crop.setImagePath(source);
+    crop.setOutputFilePath(output);
+    if (!crop.imageIsValid())
+        return nullptr;
+    crop.open();
+    if (!QTest::qWaitForWindowExposed(&crop) || !QTest::qWaitFor([&] { return crop.selection().width() > 0; }))
+        return nullptr;
+    return crop.findChild<QWidget*>(QStringLiteral("wImage"));
+}
+
+// A press on the picture area, one move with the button held, the release.
+void dragOn(QWidget* area, const QPoint& from, const QPoint& to)
+{
+    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &move);
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, to);
+}
+
 bool isRed(QRgb pixel)
 {
     return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
@@ -232,6 +267,8 @@ private slots:
     void cropWindowBounds();
     void cropAtEdge_data();
     void cropAtEdge();
+    void cropFollowsAMovedSelection_data();
+    void cropFollowsAMovedSelection();
     void slotsRenderLegibly_data();
     void slotsRenderLegibly();
 };
@@ -731,18 +768,11 @@ void tst_Pictures::cropAtEdge()
     QFETCH(QPoint, drag);
     const QString output = picPath("Preview", 2);
     ImageCrop crop;
-    crop.setImagePath(writeFile(QStringLiteral("edge.png"), encoded(framed(size.width(), size.height()), "PNG")));
-    crop.setOutputFilePath(output);
-    QVERIFY(crop.imageIsValid());
-    crop.open();
-    QVERIFY(QTest::qWaitForWindowExposed(&crop));
-    QWidget* area = crop.findChild<QWidget*>(QStringLiteral("wImage"));
-    QTRY_VERIFY(crop.selection().width() > 0);
+    QWidget* area = openCrop(
+        crop, writeFile(QStringLiteral("edge.png"), encoded(framed(size.width(), size.height()), "PNG")), output);
+    QVERIFY(area);
     const QPoint middle = crop.selection().center();
-    QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, middle);
-    QMouseEvent move(QEvent::MouseMove, middle + drag, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(area, &move);
-    QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, middle + drag);
+    dragOn(area, middle, middle + drag);
     const QRect display = crop.displayRect();
     const QRect selection = crop.selection();
     QVERIFY(display.contains(selection));
@@ -761,6 +791,72 @@ void tst_Pictures::cropAtEdge()
                                        : QPoint(2, result.height() / 2);
     QVERIFY2(isRed(result.pixel(side)), qPrintable(QColor(result.pixel(side)).name()));
     QVERIFY(!isRed(result.pixel(result.rect().center())));
+}
+
+void tst_Pictures::cropFollowsAMovedSelection_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("move");  // of the pointer, in window pixels
+    QTest::newRow("right and down") << QSize(1920, 1080) << QPoint(70, 30);
+    QTest::newRow("left and up from the top-left corner: held there") << QSize(1920, 1080) << QPoint(-60, -25);
+    QTest::newRow("past the bottom-right corner: held there") << QSize(1920, 1080) << QPoint(5000, 5000);
+    QTest::newRow("2400x900 left and down") << QSize(2400, 900) << QPoint(-80, 30);
+    QTest::newRow("2400x900 past the top-left corner: held there") << QSize(2400, 900) << QPoint(-5000, -5000);
+    QTest::newRow("640x480 enlarged, right and down") << QSize(640, 480) << QPoint(50, 40);
+}
+
+// The selection made smaller, then moved by the pointer: it keeps its size,
+// stays inside the picture, and OK saves the region it was moved to.
+void tst_Pictures::cropFollowsAMovedSelection()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, move);
+    const QString output = picPath("Preview", 2);
+    ImageCrop crop;
+    QWidget* area = openCrop(
+        crop, writeFile(QStringLiteral("moved.png"), encoded(gradient(size.width(), size.height()), "PNG")), output);
+    QVERIFY(area);
+    const QRect start = crop.selection();
+    dragOn(area, start.bottomRight(), start.topLeft() + QPoint(399, 0));  // 400 wide, the top-left corner kept
+    const QRect small = crop.selection();
+    QCOMPARE(small, QRect(start.topLeft(), QSize(400, 225)));
+
+    dragOn(area, small.center(), small.center() + move);
+    const QRect display = crop.displayRect();
+    QRect expected = small.translated(move);
+    expected.moveLeft(qBound(display.left(), expected.left(), display.right() - expected.width() + 1));
+    expected.moveTop(qBound(display.top(), expected.top(), display.bottom() - expected.height() + 1));
+    QCOMPARE(crop.selection(), expected);
+    QVERIFY(display.contains(expected));
+
+    QSignalSpy finished(&crop, &ImageCrop::finished);
+    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    const QImage result(output);
+    QCOMPARE(result.size(), QSize(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight));
+
+    // The crop in the pixels of the picture as cropped (a small one enlarged
+    // to 800 wide first), a width of whole 16 px, 16:9.
+    const double scale = size.width() < 800 ? 800.0 / size.width() : 1.0;
+    const int pw = int(qRound(size.width() * scale));
+    const int ph = int(qRound(size.height() * scale));
+    const int x = pw * (expected.left() - display.left()) / display.width();
+    const int y = ph * (expected.top() - display.top()) / display.height();
+    const int w = pw * expected.width() / display.width() / 16 * 16;
+    const int h = w * 9 / 16;
+    for (const QPoint& at : {QPoint(100, 80), QPoint(1436, 80), QPoint(100, 784), QPoint(1436, 784),
+                             QPoint(768, 432)}) {
+        // The source pixel this result pixel shows, and the colour it has there.
+        const double sx = (x + double(at.x()) * w / ImageCrop::kOutputWidth) / scale;
+        const double sy = (y + double(at.y()) * h / ImageCrop::kOutputHeight) / scale;
+        const QRgb pixel = result.pixel(at);
+        const int red = int(sx * 255 / (size.width() - 1));
+        const int green = int(sy * 255 / (size.height() - 1));
+        QVERIFY2(qAbs(qRed(pixel) - red) <= 6 && qAbs(qGreen(pixel) - green) <= 6,
+                 qPrintable(QStringLiteral("at %1,%2: %3 where %4,%5 was wanted")
+                                .arg(at.x()).arg(at.y()).arg(QColor(pixel).name()).arg(red).arg(green)));
+    }
 }
 
 void tst_Pictures::slotsRenderLegibly_data()

@@ -1,7 +1,8 @@
 // The state reports: the four records as functions of a camera snapshot,
 // one row per case with the body the server gets; then the flag words on
-// simulated cameras of each family, to the paths of their family, and an
-// Orla's two records on the wire.
+// simulated cameras of each family, to the paths of their family, an
+// Orla's two records on the wire, and a Zuki's when its camera refuses every
+// read the records make.
 
 #include "support/CloudFixture.h"
 #include "support/CloudTaskRun.h"
@@ -63,6 +64,8 @@ private slots:
     void flagWordsPerFamily();
     void orlaRecordsOnTheWire_data();
     void orlaRecordsOnTheWire();
+    void readsRefusedOnTheWire_data();
+    void readsRefusedOnTheWire();
 };
 
 void tst_StateReports::initTestCase()
@@ -245,6 +248,88 @@ void tst_StateReports::orlaRecordsOnTheWire()
                         "\"hdr\":false,\"hue\":\"0\",\"noise_cancellation\":true,\"platform\":\"SSC336Q\","
                         "\"saturation\":\"50\",\"screen_mode\":\"LANDSCAPE\",\"sharpness\":\"50\","
                         "\"sn\":\"" + serial + "\",\"version\":\"1.0.3.7\",\"white_balance\":\"AUTO\"}"));
+}
+
+// Every camera read the records make fails: the gimbal position, the image
+// controls, the focus, the AI status and boot position (their replies carry
+// an error) and the presets. Both records still go out, the position as 0,
+// what was not read as nothing was set, the presets as stored here.
+void tst_StateReports::readsRefusedOnTheWire_data()
+{
+    QTest::addColumn<int>("productType");
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QByteArray>("main");
+    QTest::addColumn<QByteArray>("ext");
+    // Running, zoom 300 of 100..500, anti-flicker 50 Hz, face exposure on,
+    // auto sleep after 60 s; 4K: HDR on, portrait.
+    QTest::newRow("Zuki") << 0 << QByteArray("ZKREFUSED001") << "9=01 4=2c 5=01 3=01 7=01 10=3c"
+        << QByteArray("{\"auto_framing\":\"OFF\",\"platform\":\"SSC336Q\",\"pos_p\":\"0\",\"pos_t\":\"0\","
+                      "\"pos_z\":\"1.5\",\"sn\":\"ZKREFUSED001\",\"state\":\"NORMAL\",\"tracking\":\"NO\","
+                      "\"version\":\"1.0.3.7\"}")
+        << QByteArray("{\"anti_flicker\":\"50Hz\",\"auto_sleep\":\"60s\",\"brightness\":\"0\",\"contrast\":\"0\","
+                      "\"face_ae\":true,\"hue\":\"0\",\"init_pos_p\":\"0.00\",\"init_pos_t\":\"0.00\","
+                      "\"init_pos_z\":\"0.00\",\"noise_cancellation\":false,\"platform\":\"SSC336Q\","
+                      "\"preset_1_pos_p\":\"10.5\",\"preset_1_pos_t\":\"-2.5\",\"preset_1_pos_z\":\"1.5\","
+                      "\"preset_1_used\":true,\"preset_2_pos_p\":\"0\",\"preset_2_pos_t\":\"0\","
+                      "\"preset_2_pos_z\":\"1\",\"preset_2_used\":false,\"preset_3_pos_p\":\"-90\","
+                      "\"preset_3_pos_t\":\"0\",\"preset_3_pos_z\":\"2\",\"preset_3_used\":true,"
+                      "\"saturation\":\"0\",\"sharpness\":\"0\",\"sn\":\"ZKREFUSED001\",\"tracking_mode\":\"NORMAL\","
+                      "\"version\":\"1.0.3.7\",\"white_balance\":\"0K\"}");
+    // The stored zoom of a 4K camera is reported on its 1..4 scale.
+    QTest::newRow("Zuki 4K, portrait") << 1 << QByteArray("ZK4KREFUSED1") << "9=01 4=2c 5=01 3=01 7=01 10=3c 6=01 12=01"
+        << QByteArray("{\"auto_framing\":\"OFF\",\"platform\":\"SSC339G\",\"pos_p\":\"0\",\"pos_t\":\"0\","
+                      "\"pos_z\":\"2.5\",\"sn\":\"ZK4KREFUSED1\",\"state\":\"NORMAL\",\"tracking\":\"NO\","
+                      "\"version\":\"1.0.3.7\"}")
+        << QByteArray("{\"anti_flicker\":\"50Hz\",\"auto_focus\":false,\"auto_sleep\":\"60s\",\"brightness\":\"0\","
+                      "\"contrast\":\"0\",\"face_ae\":true,\"face_focus\":false,\"hdr\":true,\"hue\":\"0\","
+                      "\"init_pos_p\":\"0.00\",\"init_pos_t\":\"0.00\",\"init_pos_z\":\"0.00\","
+                      "\"landscape_or_portrait\":\"PORTRAIT\",\"noise_cancellation\":false,\"platform\":\"SSC339G\","
+                      "\"preset_1_pos_p\":\"10.5\",\"preset_1_pos_t\":\"-2.5\",\"preset_1_pos_z\":\"2.5\","
+                      "\"preset_1_used\":true,\"preset_2_pos_p\":\"0\",\"preset_2_pos_t\":\"0\","
+                      "\"preset_2_pos_z\":\"1\",\"preset_2_used\":false,\"preset_3_pos_p\":\"-90\","
+                      "\"preset_3_pos_t\":\"0\",\"preset_3_pos_z\":\"4\",\"preset_3_used\":true,"
+                      "\"saturation\":\"0\",\"sharpness\":\"0\",\"sn\":\"ZK4KREFUSED1\",\"tracking_mode\":\"NORMAL\","
+                      "\"version\":\"1.0.3.7\",\"white_balance\":\"0K\"}");
+}
+
+void tst_StateReports::readsRefusedOnTheWire()
+{
+    QFETCH(int, productType);
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, main);
+    QFETCH(QByteArray, ext);
+    const QString sn = QString::fromLatin1(serial);
+    GlobalParams& params = GlobalParams::get();
+    params.addOneDevInfo(QStringLiteral("1"), sn);
+    GlobalParams::PrePosParam stored;
+    stored.pan = 1050, stored.tilt = -250, stored.zoom = 1.5, stored.used = true;
+    params.setPreposParam(sn, stored, 0);
+    stored.pan = -9000, stored.tilt = 0, stored.zoom = 2.0;
+    params.setPreposParam(sn, stored, 2);
+    const QSharedPointer<UvcDevice> zuki =
+        plugCamera(productType, serial, statusBytes(status),
+                   "CT:0D=x CT:08=x PU:0A=x PU:0B=x PU:02=x PU:03=x PU:13=x PU:07=x PU:08=x PU:06=x PU:10=x");
+    QVERIFY(zuki);
+    CameraStatus fresh;
+    QVERIFY(zuki->getCameraStatus(fresh));
+    const QSharedPointer<SimCamera> camera = sim().camera(uint32_t(zuki->locationId()));
+    QVERIFY(camera);
+    // Were they read, the AI status would say "HEADROOM" and the boot position 3.00.
+    camera->setReply(0x3092, QByteArray(38, '\x01'));
+    camera->setReply(0x3036, QByteArray(20, '\x40'));
+    SimKnobs knobs = camera->knobs();
+    knobs.resultCode = 1;
+    knobs.getFailsOnSelector = 7;  // the presets
+    camera->setKnobs(knobs);
+    server_.clear();
+    CloudTaskRun run;
+    run.runToEnd(new PushDevUsageState(sn, PushDevUsageState::kAllStatesFlag));
+    QVERIFY(run.idle());
+    QCOMPARE(server_.requests().size(), 2);
+    QCOMPARE(server_.requests().at(0).body, main);
+    QCOMPARE(server_.requests().at(1).body, ext);
 }
 
 QTEST_GUILESS_MAIN(tst_StateReports)

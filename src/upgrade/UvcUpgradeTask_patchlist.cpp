@@ -22,7 +22,6 @@
 #include <cstring>
 #include <future>
 #include <initializer_list>
-#include <mutex>
 #include <thread>
 
 #ifdef __linux__
@@ -112,8 +111,26 @@ int chunkThreads(uint32_t length, uint32_t longest, int cores)
     return std::max(1, int(qint64(cores) * length / std::max<uint32_t>(1, longest)));
 }
 
+// Which chunks raise the progress by a step when they are diffed: in
+// chunk order, each whose end reaches the next step's share of the package,
+// at most one step per chunk. Decided before the diffs, which end in any
+// order, so that the steps do not depend on it.
+QVector<bool> progressSteps(const QVector<Chunk>& chunks, qint64 total, int steps)
+{
+    QVector<bool> steppers(chunks.size(), false);
+    const qint64 perStep = steps > 0 ? total / steps : 0;
+    qint64 step = 1;
+    for (int k = 0; steps > 0 && k < chunks.size(); ++k) {
+        if (qint64(chunks[k].offset) + chunks[k].length >= step * perStep) {
+            steppers[k] = true;
+            ++step;
+        }
+    }
+    return steppers;
+}
+
 // Diffs the chunks on a bounded pool, the longest first, so that their
-// sorts start at once and the pool stays busy until the end; done(length)
+// sorts start at once and the pool stays busy until the end; done(index)
 // runs after each success.
 template <typename Done>
 bool diffChunks(const QVector<Chunk>& chunks, const LargeBuffer& image, const LargeBuffer& package,
@@ -142,7 +159,7 @@ bool diffChunks(const QVector<Chunk>& chunks, const LargeBuffer& image, const La
                 failed = true;
                 return;
             }
-            done(chunk.length);
+            done(chunk.index);
         }
     };
     std::vector<std::thread> pool;
@@ -258,18 +275,10 @@ bool UvcUpgradeTask::bspatchListGenerate(const QString& oldPath, const QString& 
         return false;
     }
 
-    // Progress follows the bytes diffed, at most one step per chunk.
-    const qint64 perStep = steps > 0 ? package.size() / steps : 0;
-    std::mutex progressMutex;
-    qint64 diffed = 0;
-    int stepIndex = 1;
-    auto chunkDone = [&](uint32_t length) {
-        std::lock_guard<std::mutex> lock(progressMutex);
-        diffed += length;
-        if (steps > 0 && diffed >= stepIndex * perStep) {
+    const QVector<bool> steppers = progressSteps(chunks, package.size(), steps);
+    auto chunkDone = [&](int index) {
+        if (steppers.at(index))
             raiseProgress();
-            ++stepIndex;
-        }
     };
     if (!diffChunks(chunks, image, package, chunkDone))
         return false;

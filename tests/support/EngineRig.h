@@ -76,6 +76,8 @@ enum class Fault { Pass, Fail, Swallow };
 // Decides for the n-th (from 0) SET_CUR on an extension-unit selector.
 using FaultRule = std::function<Fault(uint8_t selector, int n)>;
 Q_DECLARE_METATYPE(FaultRule)
+// Told of every such SET_CUR as it is made, on the sender's thread.
+using RequestWatch = std::function<void(uint8_t selector, const QByteArray& block)>;
 
 // The simulated camera behind a handle that applies the rule and keeps
 // every block the host tried to set, by selector.
@@ -83,8 +85,8 @@ class FaultyHandle : public vesk::pc::CameraHandle
 {
 public:
     FaultyHandle(QSharedPointer<vesk::pc::CameraHandle> inner, const FaultRule* rule,
-                 const FaultRule* readRule)
-        : inner_(inner), rule_(rule), readRule_(readRule)
+                 const FaultRule* readRule, const RequestWatch* watch)
+        : inner_(inner), rule_(rule), readRule_(readRule), watch_(watch)
     {
     }
     vesk::pc::UsbDeviceInfo info() const override { return inner_->info(); }
@@ -98,6 +100,9 @@ public:
                        uint8_t selector, uint8_t* data, int length) override
     {
         Fault fault = Fault::Pass;
+        if (request == vesk::pc::UvcRequest::SetCur && kind == vesk::pc::UvcUnitKind::ExtensionUnit
+            && selector != 2 && *watch_)
+            (*watch_)(selector, QByteArray(reinterpret_cast<const char*>(data), length));
         if (request == vesk::pc::UvcRequest::SetCur && kind == vesk::pc::UvcUnitKind::ExtensionUnit
             && selector != 2) {
             QMutexLocker lock(&mutex_);
@@ -127,6 +132,7 @@ private:
     QSharedPointer<vesk::pc::CameraHandle> inner_;
     const FaultRule* rule_;
     const FaultRule* readRule_;  // GET_CUR on the same selectors
+    const RequestWatch* watch_;
     mutable QMutex mutex_;
     QHash<uint8_t, QList<QByteArray>> attempts_;
     QHash<uint8_t, int> reads_;
@@ -137,13 +143,14 @@ class FaultyBackend : public vesk::pc::SimBackend
 public:
     FaultRule rule;
     FaultRule readRule;
+    RequestWatch watch;
     QSharedPointer<FaultyHandle> last;
     QSharedPointer<vesk::pc::CameraHandle> openDevice(uint32_t locationId) override
     {
         const QSharedPointer<vesk::pc::CameraHandle> inner = SimBackend::openDevice(locationId);
         if (!inner)
             return inner;
-        last = QSharedPointer<FaultyHandle>::create(inner, &rule, &readRule);
+        last = QSharedPointer<FaultyHandle>::create(inner, &rule, &readRule, &watch);
         return last;
     }
 };

@@ -12,10 +12,14 @@
 #include "package/FirmwareManager.h"
 #include "support/LzmaAlone.h"
 #include "support/TestHome.h"
+#include "uvc/ExtensionUnit.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QtEndian>
+
+#include <atomic>
 
 using namespace vesk::pc;
 
@@ -87,6 +91,59 @@ QStringList patchRoad(int boot, const QString& into)
             b + " upload /app/updater/fwpt \\d+", b + " command " + kPatchCommand, b + " command 04",
             b + " syscall rm -f /app/updater/fwpt &", b + " syscall echo 3 > /proc/sys/vm/drop_caches; free &",
             b + " command " + kInstall, b + " reboot " + into};
+}
+
+// The progress counter as the engine sent each upgrade command (sub-command),
+// upload start (the file's length) and download request (its command) to
+// the camera: "command 0a at 27", "upload 1234 at 27", "download 2 at 29".
+// Made before the rig, it outlives the watch; it stops when the task ends.
+struct StageCounter
+{
+    QMutex mutex;
+    QStringList seen;
+    std::atomic<bool> on{true};
+
+    RequestWatch watch(EngineRig& rig)
+    {
+        return [this, &rig](uint8_t selector, const QByteArray& block) {
+            if (!on)
+                return;
+            QString what;
+            if (selector == ExtensionUnit::kUpgradeCommandSelector)
+                what = "command " + block.left(1).toHex();
+            else if (selector == ExtensionUnit::kUpgradeStartSelector)
+                what = "upload " + QString::number(qFromLittleEndian<quint32>(block.constData() + 1));
+            else if (selector == ExtensionUnit::kFileDownloadSelector && block.at(0) != 3)  // not a resend
+                what = "download " + QString::number(int(block.at(0)));
+            if (!what.isEmpty()) {
+                QMutexLocker lock(&mutex);
+                seen << what + " at " + QString::number(rig.engine->progress());
+            }
+        };
+    }
+};
+
+// The counter along one package brought on by patching, from where it stood
+// when the package's stage began (read off what was seen: the lengths of
+// the uploads). The download adds 2, the patch list its chunks' steps, the
+// patch list's upload one step per share of its packets (52 bytes each) up
+// to the stage's budget, the applied patch 1.
+QStringList patchStages(const QStringList& seen, int from, int listSteps, int uploadBudget)
+{
+    const int at = seen.indexOf("command 08 at " + QString::number(from));
+    if (at < 0 || at + 9 >= seen.size())
+        return {"no stage from " + QString::number(from)};
+    const QString header = seen.at(at + 1).section(' ', 0, 1);
+    const int listLength = seen.at(at + 6).section(' ', 1, 1).toInt();
+    const int packets = (listLength + 51) / 52;
+    const int perStep = packets / uploadBudget;
+    const int uploadSteps = qMin(uploadBudget, perStep > 0 ? packets / perStep : packets);
+    const int listed = from + 2 + listSteps;
+    const auto line = [](const QString& what, int counter) { return what + " at " + QString::number(counter); };
+    return {line("command 08", from), line(header, from), line("command 0a", from), line("download 5", from),
+            line("download 2", from + 2), line("command 08", listed),
+            line("upload " + QString::number(listLength), listed), line("command 05", listed + uploadSteps),
+            line("command 04", listed + uploadSteps + 1), line("command 03", listed + uploadSteps + 1)};
 }
 
 // Working files of a task: none may stay in the store.
@@ -165,15 +222,20 @@ void tst_UpgradeFlow::currentCamera_data()
     QTest::addColumn<uint32_t>("version");
     QTest::addColumn<QStringList>("road");
     QTest::addColumn<bool>("newerInStore");  // a newer package than the one handed over
+    // Where the counter stands as each package's stage begins: after the
+    // checks 1, the upgrade request's reopen 5 more; the main package at 27.
+    QTest::addColumn<QList<int>>("stages");
     const QStringList fromMain = QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"})
         + patchRoad(2, "upgrade") + patchRoad(3, "main");
-    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain << false;
+    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain << false << QList<int>{6, 27};
     // Only an old platform's road depends on the version.
-    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain << false;
+    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain << false << QList<int>{6, 27};
     // Already in its upgrade system: no request, the main package at once.
-    QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main") << false;
+    QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main") << false
+                                                   << QList<int>{27};
     // The package handed over is installed, not the store's newest, which stays.
-    QTest::newRow("a newer package in the store") << 2 << 0x01000307u << patchRoad(1, "main") << true;
+    QTest::newRow("a newer package in the store") << 2 << 0x01000307u << patchRoad(1, "main") << true
+                                                  << QList<int>{27};
 }
 
 void tst_UpgradeFlow::currentCamera()
@@ -182,6 +244,7 @@ void tst_UpgradeFlow::currentCamera()
     QFETCH(uint32_t, version);
     QFETCH(QStringList, road);
     QFETCH(bool, newerInStore);
+    QFETCH(QList<int>, stages);
     const QString newer = packageName("SSC336Q", 0x01000500);
     if (newerInStore)
         putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, 0x01000500), newer);
@@ -190,15 +253,26 @@ void tst_UpgradeFlow::currentCamera()
     SimCameraModel model = ::currentCamera();
     model.systemType = int8_t(systemType);
     model.version = version;
+    StageCounter counter;
     EngineRig rig(model);
     rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
+    rig.backend.watch = counter.watch(rig);
     const TaskRun run(rig);
+    counter.on = false;
     QVERIFY(run.ended);
     QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
     QCOMPARE(run.reports.first().first, 0);
     QVERIFY(run.reports.first().second.startsWith("Warning:\n1 Do not disconnect"));
     QVERIFY(run.progressSound());
+    QCOMPARE(rig.engine->progress(), 99);
+    // The upgrade-system package's patch list is cut in two chunks, each a
+    // step of 2; the main package's in three, each a step of 10.
+    QStringList wanted;
+    if (stages.size() == 2)
+        wanted << patchStages(counter.seen, stages.first(), 2, 8);
+    wanted << patchStages(counter.seen, stages.last(), 3, 28);
+    QCOMPARE(counter.seen, wanted);
 
     // Its last restart plugs it back on the backend's own thread, which may
     // come after the task has ended.

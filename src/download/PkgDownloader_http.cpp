@@ -95,6 +95,8 @@ bool PkgDownloader::downloadFirmware()
     bool broken = false;
     auto onResponse = [&](QHttpResponse* response) {
         loop.touch();
+        if (!staged)
+            qCritical() << "Download refused: an answer came before the request";
         if (!staged || !acceptHead(*response) || !staged->open()) {
             broken = true;
             loop.done();

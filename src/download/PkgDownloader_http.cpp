@@ -10,14 +10,17 @@
 #include "download/ExchangeLoop.h"
 #include "download/StagedPackage.h"
 #include "http/QHttpClient.h"
+#include "http/QHttpClientRequest.h"
 
 #include <QDebug>
+#include <QTcpSocket>
 #include <QUrl>
 
 namespace vesk {
 namespace pc {
 
 using qhttp::client::QHttpClient;
+using qhttp::client::QHttpRequest;
 using qhttp::client::QHttpResponse;
 
 namespace {
@@ -92,7 +95,9 @@ bool PkgDownloader::downloadFirmware()
     bool broken = false;
     auto onResponse = [&](QHttpResponse* response) {
         loop.touch();
-        if (!acceptHead(*response) || !staged->open()) {
+        if (!staged)
+            qCritical() << "Download refused: an answer came before the request";
+        if (!staged || !acceptHead(*response) || !staged->open()) {
             broken = true;
             loop.done();
             return;
@@ -109,16 +114,22 @@ bool PkgDownloader::downloadFirmware()
             loop.done();
         });
     };
-    if (!client.request(qhttp::EHTTP_GET, QUrl(url), nullptr, onResponse)) {
+    StagedPackage::removeLeftovers(downloadDir);
+    // The staging (a folder and two threads) is made while the server
+    // answers: the request is sent first, not left for the loop to send.
+    auto onRequest = [&](QHttpRequest* request) {
+        request->end();
+        if (QTcpSocket* socket = client.tcpSocket())
+            socket->flush();
+        staged.reset(new StagedPackage(downloadDir, name));
+    };
+    if (!client.request(qhttp::EHTTP_GET, QUrl(url), onRequest, onResponse)) {
         qCritical() << "Start http client request failed";
         return false;
     }
-    // Made while the connection is set up: nothing answers before the loop runs.
-    StagedPackage::removeLeftovers(downloadDir);
-    staged.reset(new StagedPackage(downloadDir, name));
     const bool ran = runLoop(loop);
     flushProgress();
-    if (!ran || !ended || broken || !checkDownloaded(*staged))
+    if (!ran || !ended || broken || !staged || !checkDownloaded(*staged))
         return false;
     staged_ = std::move(staged);
     return true;

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace vesk {
@@ -21,8 +22,28 @@ namespace {
 // Small enough that a block is still in the cache when it is hashed and
 // written, large enough that a write and a hand-over cost little.
 constexpr int kBlockBytes = 256 * 1024;
+// The first block is smaller, and each next one twice as large up to
+// kBlockBytes, so that hashing starts soon after the first bytes arrive
+// instead of waiting for a whole block while the connection speeds up.
+constexpr int kFirstBlockBytes = 16 * 1024;
 const char* const kStagingPrefix = ".pkgdl-";
 
+// A block at full size, its memory backed at once: one call instead of a
+// page fault for every page the first time the block is filled, which
+// would slow the receiving most just when hashing waits for it. Only a
+// hint: where the system refuses it, the pages come one fault at a time.
+QByteArray backedBlock()
+{
+    QByteArray block(kBlockBytes, Qt::Uninitialized);
+#ifdef MADV_POPULATE_WRITE
+    const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(block.data()) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(block.data()) + kBlockBytes) & ~(page - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#endif
+    return block;
+}
 
 } // namespace
 
@@ -30,8 +51,11 @@ StagedPackage::StagedPackage(const QString& dir, const QString& name)
     : dir_(dir)
     , name_(name)
     , staging_(pathIn(dir, QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX")))
+    , blockBytes_(kFirstBlockBytes)
     , writer_("block write", [this](const QByteArray& block) { return writeBlock(block); })
 {
+    for (QByteArray& block : ring_)
+        block = backedBlock();
 }
 
 // The file closes before its staging folder is removed with it.
@@ -60,16 +84,19 @@ bool StagedPackage::append(const QByteArray& data)
         QByteArray& block = ring_[current_];
         // Only when a thread still holds the block (never, within the
         // bound): a fresh one, not a copy of the old.
-        if (!block.isDetached() || block.size() != kBlockBytes)
+        if (!block.isDetached())
             block = QByteArray(kBlockBytes, Qt::Uninitialized);
         // Qt reads the count without ordering: the threads' last reads of a
         // block they let go must come before it is written again.
         std::atomic_thread_fence(std::memory_order_acquire);
-        const int piece = std::min(data.size() - done, kBlockBytes - filled_);
+        // A block handed on shorter kept its memory: this takes no more.
+        if (block.size() != kBlockBytes)
+            block.resize(kBlockBytes);
+        const int piece = std::min(data.size() - done, blockBytes_ - filled_);
         std::memcpy(block.data() + filled_, data.constData() + done, size_t(piece));
         filled_ += piece;
         done += piece;
-        if (filled_ == kBlockBytes && !handOn())
+        if (filled_ == blockBytes_ && !handOn())
             return false;
     }
     return !writer_.failed();
@@ -85,6 +112,7 @@ bool StagedPackage::handOn()
         writer_.add(block);
         current_ = (current_ + 1) % int(sizeof ring_ / sizeof ring_[0]);
         filled_ = 0;
+        blockBytes_ = std::min(2 * blockBytes_, kBlockBytes);
     }
     return !writer_.failed();
 }

@@ -65,6 +65,7 @@ private:
     QByteArray ring_[BlockWorker::kMaxPending + 2];
     int current_ = 0;
     int filled_ = 0;  // bytes of the current block
+    int blockBytes_;  // where the current block is handed on
     qint64 size_ = 0;
     BlockHasher md5_;
     BlockWorker writer_;  // after file_: it ends before the file closes

@@ -143,6 +143,13 @@ private slots:
         using F = FakePackageServer;
         QTest::newRow("firmware") << fw << 1 << int(F::kGood) << "Download successfully";
         QTest::newRow("software") << QByteArray(300000, 's') << 0 << int(F::kGood) << "Download successfully";
+        // Through the growing first blocks and round the ring of full ones,
+        // ending in a part block, in reads that end anywhere within them:
+        // every byte in its place.
+        QByteArray varied(1700000, Qt::Uninitialized);
+        for (int i = 0; i < varied.size(); ++i)
+            varied[i] = char(i * 131 + (i >> 11));
+        QTest::newRow("software in odd pieces") << varied << 0 << int(F::kPieces) << "Download successfully";
         QTest::newRow("truncated") << fw << 1 << int(F::kTruncated) << kDownloadError;
         QTest::newRow("wrong length") << fw << 1 << int(F::kWrongLength) << kDownloadError;
         QTest::newRow("stall") << fw << 1 << int(F::kStall) << kDownloadError;

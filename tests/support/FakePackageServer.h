@@ -21,6 +21,7 @@ public:
         kWrongLength,  // a length other than the record's, sent in full
         kStall,        // half the body, then silence
         kTrickle,      // small pieces that keep the connection busy
+        kPieces,       // pieces of an odd size a moment apart: reads end anywhere
         kNotFound,     // 404
     };
 
@@ -89,6 +90,11 @@ private:
             for (int at = 0; at < data.size(); at += 256)
                 reply.chunks.append(data.mid(at, 256));
             reply.pauseMs = 40;
+            break;
+        case kPieces:
+            for (int at = 0; at < data.size(); at += 9973)
+                reply.chunks.append(data.mid(at, 9973));
+            reply.pauseMs = 1;
             break;
         default:
             reply.chunks = {data};

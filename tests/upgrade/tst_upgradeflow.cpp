@@ -329,7 +329,14 @@ void tst_UpgradeFlow::oldCamera()
         QCOMPARE(run.last(), qMakePair(int(kErrCodeFailure), QStringLiteral("Upgrade failed, please try again later.")));
         QVERIFY(run.progressSound());
         QVERIFY(log.mentions("run tfu failed, will quit"));
-        const SimCameraModel after = rig.backend.camera(::oldCamera().usb.locationId)->model();
+        // It quits there: nothing goes to an upgrade program that never ran.
+        const QSharedPointer<SimCamera> camera = rig.backend.camera(::oldCamera().usb.locationId);
+        QVERIFY(camera);
+        for (const SimRequestRecord& sent : camera->requests()) {
+            QVERIFY(sent.request != UvcRequest::SetCur || sent.kind != UvcUnitKind::ExtensionUnit
+                    || sent.selector != ExtensionUnit::kUpgradeStartSelector);
+        }
+        const SimCameraModel after = camera->model();
         QVERIFY(after.upgrade.updater.isEmpty() && after.upgrade.installedFirmware.isEmpty());
         QCOMPARE(int(after.systemType), 1);
         QCOMPARE(rig.device->devMode(), UvcDevice::DevModeUvc);

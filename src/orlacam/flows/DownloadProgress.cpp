@@ -1,4 +1,4 @@
-#include "orlacam/DownloadProgress.h"
+#include "orlacam/flows/DownloadProgress.h"
 
 #include "comm/UpgradeCodes.h"
 

@@ -1,7 +1,7 @@
-#include "orlacam/FactoryResetFlow.h"
+#include "orlacam/flows/FactoryResetFlow.h"
 
 #include "comm/GlobalParams.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"

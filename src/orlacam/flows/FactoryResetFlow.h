@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orlacam/MaintenanceFlow.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -1,11 +1,11 @@
-#include "orlacam/FirmwareUpgradeFlow.h"
+#include "orlacam/flows/FirmwareUpgradeFlow.h"
 
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
-#include "orlacam/UpgradeProgress.h"
-#include "orlacam/UvcUpgradeProgress.h"
+#include "orlacam/flows/UpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
 #include "package/FirmwareStore.h"
 #include "uvc/UvcDevice.h"
 

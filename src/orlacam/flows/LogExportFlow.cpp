@@ -1,9 +1,9 @@
-#include "orlacam/LogExportFlow.h"
+#include "orlacam/flows/LogExportFlow.h"
 
 #include "comm/GlobalParams.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
-#include "orlacam/UvcUpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"

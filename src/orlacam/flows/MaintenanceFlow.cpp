@@ -1,9 +1,9 @@
-#include "orlacam/MaintenanceFlow.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 
 #include "download/PkgDownloader.h"
-#include "orlacam/MainUserUi.h"
-#include "orlacam/DownloadProgress.h"
-#include "orlacam/OffGuiCall.h"
+#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/DownloadProgress.h"
+#include "uicomm/OffGuiCall.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
 #include "uvc/UvcDevices.h"

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "orlacam/WindowTiming.h"
+#include "orlacam/flows/WindowTiming.h"
 
 class MainUserUi;
 class MsgInfoUi;

@@ -1,10 +1,10 @@
-#include "orlacam/ManualUpgradeFlow.h"
+#include "orlacam/flows/ManualUpgradeFlow.h"
 
 #include "comm/AppPaths.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 #include "package/FirmwarePackage.h"
 #include "package/FirmwareStore.h"
-#include "orlacam/UvcUpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
 #include "uvc/UvcDevice.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orlacam/MaintenanceFlow.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 
 // The upgrade over USB from a package file that the user picks: the
 // camera's firmware is taken from it, checked, kept as the store's only one

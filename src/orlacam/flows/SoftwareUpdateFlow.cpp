@@ -1,8 +1,8 @@
-#include "orlacam/SoftwareUpdateFlow.h"
+#include "orlacam/flows/SoftwareUpdateFlow.h"
 
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 #include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orlacam/MaintenanceFlow.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 
 // The update of this program: asked, a folder chosen, the package
 // downloaded there and handed to the desktop's opener. The program quits

@@ -1,4 +1,4 @@
-#include "orlacam/UpgradeProgress.h"
+#include "orlacam/flows/UpgradeProgress.h"
 
 #include "comm/UpgradeCodes.h"
 

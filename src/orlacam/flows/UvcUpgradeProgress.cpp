@@ -1,4 +1,4 @@
-#include "orlacam/UvcUpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
 
 #include "upgrade/UvcPatchUpgrade.h"
 #include "comm/UpgradeCodes.h"

@@ -1,7 +1,7 @@
-#include "orlacam/ImageCrop.h"
+#include "orlacam/pictures/ImageCrop.h"
 
-#include "orlacam/OffGuiCall.h"
-#include "orlacam/PictureFile.h"
+#include "uicomm/OffGuiCall.h"
+#include "orlacam/pictures/PictureFile.h"
 #include "ui_ImageCrop.h"
 
 #include <QCloseEvent>

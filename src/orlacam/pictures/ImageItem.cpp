@@ -1,6 +1,6 @@
-#include "orlacam/ImageItem.h"
+#include "orlacam/pictures/ImageItem.h"
 
-#include "orlacam/PictureFile.h"
+#include "orlacam/pictures/PictureFile.h"
 
 #include <QAction>
 #include <QDebug>

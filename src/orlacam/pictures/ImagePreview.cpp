@@ -1,6 +1,6 @@
-#include "orlacam/ImagePreview.h"
+#include "orlacam/pictures/ImagePreview.h"
 
-#include "orlacam/PictureFile.h"
+#include "orlacam/pictures/PictureFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "orlacam/PictureFile.h"
+#include "orlacam/pictures/PictureFile.h"
 
 #include "comm/AppPaths.h"
 

@@ -1,4 +1,4 @@
-#include "orlacam/ButtonModeHelp.h"
+#include "orlacam/settings/ButtonModeHelp.h"
 
 #include <QCoreApplication>
 #include <QEvent>

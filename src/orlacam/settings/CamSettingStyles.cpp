@@ -1,4 +1,4 @@
-#include "orlacam/CamSettingStyles.h"
+#include "orlacam/settings/CamSettingStyles.h"
 
 namespace vesk {
 namespace pc {

@@ -1,4 +1,4 @@
-#include "orlacam/CamSettingTables.h"
+#include "orlacam/settings/CamSettingTables.h"
 
 #include <QtGlobal>
 

@@ -2,10 +2,10 @@
 // the camera, the present and absent looks, and putting the opening values
 // back on Cancel.
 
-#include "orlacam/CamSettings.h"
+#include "orlacam/settings/CamSettings.h"
 
-#include "orlacam/CamSettingStyles.h"
-#include "orlacam/CamSettingTables.h"
+#include "orlacam/settings/CamSettingStyles.h"
+#include "orlacam/settings/CamSettingTables.h"
 #include "ui_CamSettings.h"
 #include "uicomm/ScreenPlacement.h"
 #include "uicomm/ThinScrollBar.h"

@@ -2,10 +2,10 @@
 // and anti-flicker segments, resets and sliders. Each looks the camera up
 // first and does nothing without one; six report the user's action.
 
-#include "orlacam/CamSettings.h"
+#include "orlacam/settings/CamSettings.h"
 
 #include "cloud/ActionReport.h"
-#include "orlacam/CamSettingStyles.h"
+#include "orlacam/settings/CamSettingStyles.h"
 #include "ui_CamSettings.h"
 #include "uvc/UvcDevices.h"
 

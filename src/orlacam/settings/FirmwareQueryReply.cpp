@@ -1,4 +1,4 @@
-#include "orlacam/FirmwareQueryReply.h"
+#include "orlacam/settings/FirmwareQueryReply.h"
 
 #include <QTimer>
 

@@ -1,4 +1,4 @@
-#include "orlacam/SettingStyle.h"
+#include "orlacam/settings/SettingStyle.h"
 
 #include <QVector>
 

@@ -1,4 +1,4 @@
-#include "orlacam/SystemSettingForm.h"
+#include "orlacam/settings/SystemSettingForm.h"
 
 #include "uicomm/ThinScrollBar.h"
 

@@ -1,9 +1,9 @@
-#include "orlacam/SystemSettingUi.h"
+#include "orlacam/settings/SystemSettingUi.h"
 
 #include "comm/GlobalParams.h"
-#include "orlacam/CamSettings.h"
-#include "orlacam/SettingStyle.h"
-#include "orlacam/SystemSettingForm.h"
+#include "orlacam/settings/CamSettings.h"
+#include "orlacam/settings/SettingStyle.h"
+#include "orlacam/settings/SystemSettingForm.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/HotKeyList.h"

@@ -1,18 +1,18 @@
 // The rows of the system setting page: what each shows, what it sends to
 // the bound camera and which action it reports.
 
-#include "orlacam/SystemSettingUi.h"
+#include "orlacam/settings/SystemSettingUi.h"
 
 #include "cloud/ActionReport.h"
 #include "cloud/CloudTaskPool.h"
 #include "cloud/QueryFromServer.h"
 #include "comm/GlobalParams.h"
 #include "comm/Util.h"
-#include "orlacam/ButtonModeHelp.h"
-#include "orlacam/CamSettings.h"
-#include "orlacam/FirmwareQueryReply.h"
-#include "orlacam/SettingPageHost.h"
-#include "orlacam/SystemSettingForm.h"
+#include "orlacam/settings/ButtonModeHelp.h"
+#include "orlacam/settings/CamSettings.h"
+#include "orlacam/settings/FirmwareQueryReply.h"
+#include "orlacam/settings/SettingPageHost.h"
+#include "orlacam/settings/SystemSettingForm.h"
 #include "uicomm/ButtonMode.h"
 #include "uicomm/HotKeyList.h"
 #include "uicomm/MsgInfoUi.h"

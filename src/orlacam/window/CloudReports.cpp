@@ -1,4 +1,4 @@
-#include "orlacam/CloudReports.h"
+#include "orlacam/window/CloudReports.h"
 
 #include "cloud/CloudTaskPool.h"
 #include "cloud/PushToServer.h"

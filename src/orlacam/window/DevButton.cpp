@@ -1,4 +1,4 @@
-#include "orlacam/DevButton.h"
+#include "orlacam/window/DevButton.h"
 
 #include <QAction>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "orlacam/DevSleep.h"
+#include "orlacam/window/DevSleep.h"
 
 #include "ui_DevSleep.h"
 

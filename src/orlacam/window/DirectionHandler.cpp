@@ -1,4 +1,4 @@
-#include "orlacam/DirectionHandler.h"
+#include "orlacam/window/DirectionHandler.h"
 
 #include <QDebug>
 #include <QHash>

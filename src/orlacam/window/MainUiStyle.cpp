@@ -1,4 +1,4 @@
-#include "orlacam/MainUiStyle.h"
+#include "orlacam/window/MainUiStyle.h"
 
 namespace {
 

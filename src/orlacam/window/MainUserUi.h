@@ -2,9 +2,9 @@
 
 #include "cloud/ActionSourceType.h"
 #include "comm/GlobalParams.h"
-#include "orlacam/SettingPageHost.h"
-#include "orlacam/SystemSettingUi.h"
-#include "orlacam/WindowTiming.h"
+#include "orlacam/settings/SettingPageHost.h"
+#include "orlacam/settings/SystemSettingUi.h"
+#include "orlacam/flows/WindowTiming.h"
 #include "uvc/CameraStatus.h"
 
 #include <QHash>

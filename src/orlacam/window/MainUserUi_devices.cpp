@@ -1,15 +1,15 @@
 // The device row: arrivals and removals, selection, renaming and the
 // selected camera's status reports.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include "comm/AppPaths.h"
-#include "orlacam/CloudReports.h"
-#include "orlacam/DevButton.h"
-#include "orlacam/DevSleep.h"
-#include "orlacam/DirectionHandler.h"
-#include "orlacam/ImageItem.h"
-#include "orlacam/MainUiStyle.h"
+#include "orlacam/window/CloudReports.h"
+#include "orlacam/window/DevButton.h"
+#include "orlacam/window/DevSleep.h"
+#include "orlacam/window/DirectionHandler.h"
+#include "orlacam/pictures/ImageItem.h"
+#include "orlacam/window/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"

@@ -1,10 +1,10 @@
 // The direction pad and the gimbal: pan/tilt speeds from the pad, the
 // reset to the centre, and moves to a stored position.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
-#include "orlacam/CloudReports.h"
-#include "orlacam/DirectionHandler.h"
+#include "orlacam/window/CloudReports.h"
+#include "orlacam/window/DirectionHandler.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
 

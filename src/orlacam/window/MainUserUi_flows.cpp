@@ -2,19 +2,19 @@
 // export, factory reset and the upgrade help. Each flow is an object of its
 // own that runs as a chain of answers and timers; one runs at a time.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include "comm/AppPaths.h"
 #include "comm/Util.h"
 #include "download/PkgDownloader.h"
 #include "httpserver/HttpServerHost.h"
-#include "orlacam/CloudReports.h"
-#include "orlacam/FactoryResetFlow.h"
-#include "orlacam/FirmwareUpgradeFlow.h"
-#include "orlacam/LogExportFlow.h"
-#include "orlacam/ManualUpgradeFlow.h"
-#include "orlacam/SoftwareUpdateFlow.h"
-#include "orlacam/DownloadProgress.h"
+#include "orlacam/window/CloudReports.h"
+#include "orlacam/flows/FactoryResetFlow.h"
+#include "orlacam/flows/FirmwareUpgradeFlow.h"
+#include "orlacam/flows/LogExportFlow.h"
+#include "orlacam/flows/ManualUpgradeFlow.h"
+#include "orlacam/flows/SoftwareUpdateFlow.h"
+#include "orlacam/flows/DownloadProgress.h"
 #include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"

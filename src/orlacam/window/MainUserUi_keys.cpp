@@ -3,13 +3,13 @@
 // controller's keys. Each key runs the slot a click would, reported with
 // the source KEY or REMOTE.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include "cloud/ActionReport.h"
 #include "hotkey/QHotkey.h"
-#include "orlacam/DevButton.h"
-#include "orlacam/DirectionHandler.h"
-#include "orlacam/MainUiStyle.h"
+#include "orlacam/window/DevButton.h"
+#include "orlacam/window/DirectionHandler.h"
+#include "orlacam/window/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"
 

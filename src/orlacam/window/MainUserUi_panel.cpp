@@ -3,12 +3,12 @@
 // the selected camera up by serial at the moment it acts; none waits for
 // the camera's answer, the next status refresh brings the panel in line.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include "comm/Util.h"
-#include "orlacam/CloudReports.h"
-#include "orlacam/DirectionHandler.h"
-#include "orlacam/MainUiStyle.h"
+#include "orlacam/window/CloudReports.h"
+#include "orlacam/window/DirectionHandler.h"
+#include "orlacam/window/MainUiStyle.h"
 #include "ui_MainUserUi.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevices.h"

@@ -2,11 +2,11 @@
 // option page, selecting and deleting a picture on the camera, adding one
 // (PictureJourney) and previewing it.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
-#include "orlacam/ImageItem.h"
-#include "orlacam/ImagePreview.h"
-#include "orlacam/PictureJourney.h"
+#include "orlacam/pictures/ImageItem.h"
+#include "orlacam/pictures/ImagePreview.h"
+#include "orlacam/pictures/PictureJourney.h"
 #include "uicomm/ScreenPlacement.h"
 #include "ui_MainUserUi.h"
 #include "uvc/UvcDevices.h"

@@ -1,9 +1,9 @@
 // The window's two steps that put the selected camera to sleep and wake it.
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
-#include "orlacam/CloudReports.h"
-#include "orlacam/DevSleep.h"
+#include "orlacam/window/CloudReports.h"
+#include "orlacam/window/DevSleep.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDateTime>

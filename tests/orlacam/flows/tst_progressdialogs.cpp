@@ -4,9 +4,9 @@
 
 #include "support/Legibility.h"
 #include "support/TestHome.h"
-#include "orlacam/DownloadProgress.h"
-#include "orlacam/UpgradeProgress.h"
-#include "orlacam/UvcUpgradeProgress.h"
+#include "orlacam/flows/DownloadProgress.h"
+#include "orlacam/flows/UpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
 #include "sim/SimBackend.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "comm/UpgradeCodes.h"

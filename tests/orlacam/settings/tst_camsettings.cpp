@@ -3,9 +3,9 @@
 // reads that fail, controls the camera lacks, a departure during the dialog,
 // the dialog's own loop, and its rendering in every language.
 
-#include "orlacam/CamSettingStyles.h"
-#include "orlacam/CamSettingTables.h"
-#include "orlacam/CamSettings.h"
+#include "orlacam/settings/CamSettingStyles.h"
+#include "orlacam/settings/CamSettingTables.h"
+#include "orlacam/settings/CamSettings.h"
 #include "support/Legibility.h"
 #include "support/ScreenArea.h"
 #include "support/SimCameras.h"

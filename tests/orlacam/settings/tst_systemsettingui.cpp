@@ -6,9 +6,9 @@
 // renderings in every language.
 
 #include "support/CloudFixture.h"
-#include "orlacam/ButtonModeHelp.h"
-#include "orlacam/SettingPageHost.h"
-#include "orlacam/SystemSettingUi.h"
+#include "orlacam/settings/ButtonModeHelp.h"
+#include "orlacam/settings/SettingPageHost.h"
+#include "orlacam/settings/SystemSettingUi.h"
 #include "support/Legibility.h"
 #include "support/ScreenArea.h"
 #include "support/TestHome.h"

@@ -5,7 +5,7 @@
 // in every language with the virtual-background section shown.
 
 #include "comm/GlobalParams.h"
-#include "orlacam/DevSleep.h"
+#include "orlacam/window/DevSleep.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "support/BoxTestSupport.h"

@@ -3,7 +3,7 @@
 // the reset to the centre and moves to a stored gimbal position.
 
 #include "hotkey/QHotkey.h"
-#include "orlacam/DirectionHandler.h"
+#include "orlacam/window/DirectionHandler.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 

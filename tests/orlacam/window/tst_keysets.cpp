@@ -8,7 +8,7 @@
 #include "support/CloudFixture.h"
 #include "comm/AppPaths.h"
 #include "hotkey/QHotkey.h"
-#include "orlacam/DirectionHandler.h"
+#include "orlacam/window/DirectionHandler.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 

@@ -7,8 +7,8 @@
 
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
-#include "orlacam/DevButton.h"
-#include "orlacam/DevSleep.h"
+#include "orlacam/window/DevButton.h"
+#include "orlacam/window/DevSleep.h"
 #include "support/FakePackageServer.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"

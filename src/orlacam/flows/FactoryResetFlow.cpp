@@ -1,7 +1,7 @@
 #include "orlacam/flows/FactoryResetFlow.h"
 
 #include "comm/GlobalParams.h"
-#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/FlowHost.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
@@ -10,7 +10,7 @@
 
 using vesk::pc::UvcDevice;
 
-FactoryResetFlow::FactoryResetFlow(MainUserUi* window, const QString& sn) : MaintenanceFlow(window, sn)
+FactoryResetFlow::FactoryResetFlow(FlowHost* host, const QString& sn) : MaintenanceFlow(host, sn)
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &FactoryResetFlow::onWaitOver);
@@ -98,7 +98,7 @@ void FactoryResetFlow::showOutcome(bool done)
     box_->setButtonState(QMessageBox::Yes, true);
     box_->removeButton(QMessageBox::No);
     box_->keepOpen = false;
-    MainUserUi* win = window();
+    FlowHost* win = host();
     if (done && win && win->currentSn() == sn())
         win->onCurrDevStateRefresh();
     awaitLastAnswer();

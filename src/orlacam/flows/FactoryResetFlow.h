@@ -13,7 +13,7 @@ class FactoryResetFlow : public MaintenanceFlow
 {
     Q_OBJECT
 public:
-    FactoryResetFlow(MainUserUi* window, const QString& sn);
+    FactoryResetFlow(FlowHost* host, const QString& sn);
 
     void start() override;
 

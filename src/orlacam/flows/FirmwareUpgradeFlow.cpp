@@ -2,7 +2,7 @@
 
 #include "comm/GlobalParams.h"
 #include "httpserver/HttpServerHost.h"
-#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/FlowHost.h"
 #include "uicomm/MsgInfoUi.h"
 #include "orlacam/flows/UpgradeProgress.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
@@ -13,6 +13,24 @@
 
 using vesk::pc::GlobalParams;
 using vesk::pc::UvcDevice;
+
+namespace {
+
+constexpr int kUpgradeRequestTries = 5;
+
+// Asks the camera to fetch and install the firmware from the local server; 0 on success.
+// Blocks on the camera's answers: called away from the window's thread.
+int startUpgrade(UvcDevice& device)
+{
+    qInfo() << "Start to get device uuid" << device.uuid().toHex().toUpper();
+    int result = -1;
+    for (int i = 0; i < kUpgradeRequestTries && result != 0; ++i)
+        result = device.reqDevUpgrade();
+    qInfo() << "Require dev to upgrade, ret_val =" << result;
+    return result;
+}
+
+} // namespace
 
 FirmwareUpgradeFlow::~FirmwareUpgradeFlow()
 {
@@ -51,7 +69,7 @@ void FirmwareUpgradeFlow::checkVersion()
         return;
     }
     MsgInfoUi* box = newBox(title, QString());
-    box->setLinkText((info + QLatin1Char('\n') + window()->getUgTipsInfo(window()->getUgInfo()))
+    box->setLinkText((info + QLatin1Char('\n') + host()->getUgTipsInfo(host()->getUgInfo()))
                          .toHtmlEscaped()
                          .replace(QLatin1Char('\n'), QLatin1String("<br>")));
     confirm(box, [this] { download(); });
@@ -94,13 +112,13 @@ void FirmwareUpgradeFlow::upgradeByUvc(const QString& package)
 void FirmwareUpgradeFlow::upgradeByNet()
 {
     qInfo() << sn() << "Enter rndis upgrade";
-    vesk::pc::HttpServerHost& host = window()->serverHost();
-    connect(&host, &vesk::pc::HttpServerHost::listening, this, &FirmwareUpgradeFlow::onServerListening,
+    vesk::pc::HttpServerHost& server = host()->serverHost();
+    connect(&server, &vesk::pc::HttpServerHost::listening, this, &FirmwareUpgradeFlow::onServerListening,
             Qt::UniqueConnection);
-    connect(&host, &vesk::pc::HttpServerHost::listenFailed, this, &FirmwareUpgradeFlow::onListenFailed,
+    connect(&server, &vesk::pc::HttpServerHost::listenFailed, this, &FirmwareUpgradeFlow::onListenFailed,
             Qt::UniqueConnection);
     serverStarted_ = true;
-    host.start();
+    server.start();
 }
 
 void FirmwareUpgradeFlow::onListenFailed(const QString& error)
@@ -127,7 +145,7 @@ void FirmwareUpgradeFlow::onServerListening()
     adopt(box);
     connect(&GlobalParams::get(), &GlobalParams::devUpgradeProgress, box, &UpgradeProgress::onUpgradeProgressUpdate,
             Qt::QueuedConnection);
-    callCamera([](UvcDevice& camera) { return MainUserUi::startUpgrade(camera); },
+    callCamera([](UvcDevice& camera) { return startUpgrade(camera); },
                [this, box](int result) { watchNetUpgrade(box, result); });
 }
 

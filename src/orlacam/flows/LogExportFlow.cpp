@@ -1,7 +1,7 @@
 #include "orlacam/flows/LogExportFlow.h"
 
 #include "comm/GlobalParams.h"
-#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/FlowHost.h"
 #include "uicomm/MsgInfoUi.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
 #include "upgrade/UvcPatchUpgrade.h"
@@ -13,7 +13,7 @@
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcPatchUpgrade;
 
-LogExportFlow::LogExportFlow(MainUserUi* window, const QString& sn) : MaintenanceFlow(window, sn)
+LogExportFlow::LogExportFlow(FlowHost* host, const QString& sn) : MaintenanceFlow(host, sn)
 {
     pollTimer_.setSingleShot(true);
 }
@@ -87,7 +87,7 @@ void LogExportFlow::extractLogByNet()
         finish();
         return;
     }
-    if (MainUserUi* win = window())
+    if (FlowHost* win = host())
         win->onDevSnMarked(sn());
     showBox();
     if (dev->devMode() != UvcDevice::DevModeUvc) {

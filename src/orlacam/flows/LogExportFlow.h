@@ -18,7 +18,7 @@ class LogExportFlow : public MaintenanceFlow
 {
     Q_OBJECT
 public:
-    LogExportFlow(MainUserUi* window, const QString& sn);
+    LogExportFlow(FlowHost* host, const QString& sn);
     ~LogExportFlow() override;
 
     void start() override;

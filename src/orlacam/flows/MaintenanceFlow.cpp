@@ -1,8 +1,8 @@
 #include "orlacam/flows/MaintenanceFlow.h"
 
 #include "download/PkgDownloader.h"
-#include "orlacam/window/MainUserUi.h"
 #include "orlacam/flows/DownloadProgress.h"
+#include "orlacam/flows/FlowHost.h"
 #include "uicomm/OffGuiCall.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
@@ -15,8 +15,12 @@
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcDevices;
 
-MaintenanceFlow::MaintenanceFlow(MainUserUi* window, const QString& sn)
-    : QObject(window), window_(window), sn_(sn), timing_(window ? window->timing() : WindowTiming::defaults())
+MaintenanceFlow::MaintenanceFlow(FlowHost* host, const QString& sn)
+    : QObject(host ? host->flowWindow() : nullptr)
+    , window_(host ? host->flowWindow() : nullptr)
+    , host_(host)
+    , sn_(sn)
+    , timing_(host ? host->timing() : WindowTiming::defaults())
 {
 }
 
@@ -49,7 +53,7 @@ void MaintenanceFlow::callCamera(std::function<int(UvcDevice&)> call, std::funct
         });
 }
 
-MainUserUi* MaintenanceFlow::window() const
+QWidget* MaintenanceFlow::window() const
 {
     return window_ && window_->isVisible() ? window_.data() : nullptr;
 }
@@ -67,7 +71,7 @@ MsgInfoUi* MaintenanceFlow::newBox(const QString& title, const QString& body)
 {
     auto* box = new MsgInfoUi(title, body, window_);
     if (window_)
-        box->linkOpener = window_->urlOpener;
+        box->linkOpener = host_->linkOpener();
     boxes_ << box;
     return box;
 }
@@ -96,7 +100,7 @@ void MaintenanceFlow::tellAndFinish(const QString& title, const QString& body)
 void MaintenanceFlow::downloadPackage(const QJsonObject& query, const QString& dir, const QString& title,
                                       std::function<void(const QString&)> done)
 {
-    MainUserUi* win = window();
+    FlowHost* win = host();
     vesk::pc::PkgDownloader& downloader = win->downloader();
     if (downloader.isRunning()) {
         qWarning() << "A download is still running";
@@ -118,7 +122,7 @@ void MaintenanceFlow::downloadPackage(const QJsonObject& query, const QString& d
     *link = connect(box, &MsgProgressUi::answered, this, [this, link, storedLink, stored, done](int answer) {
         disconnect(*link);
         disconnect(*storedLink);
-        MainUserUi* shown = window();
+        QWidget* shown = window();
         if (answer == QMessageBox::Yes && shown) {
             done(*stored);
             return;

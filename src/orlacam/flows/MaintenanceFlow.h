@@ -10,7 +10,7 @@
 
 #include "orlacam/flows/WindowTiming.h"
 
-class MainUserUi;
+class FlowHost;
 class MsgInfoUi;
 class MsgProgressUi;
 class QWidget;
@@ -30,7 +30,7 @@ class MaintenanceFlow : public QObject
 {
     Q_OBJECT
 public:
-    MaintenanceFlow(MainUserUi* window, const QString& sn);
+    MaintenanceFlow(FlowHost* host, const QString& sn);
     ~MaintenanceFlow() override;
 
     virtual void start() = 0;
@@ -45,7 +45,9 @@ protected:
     // The camera of the flow, or null when it has gone.
     QSharedPointer<vesk::pc::UvcDevice> device() const;
     // The window, or null once it was closed.
-    MainUserUi* window() const;
+    QWidget* window() const;
+    // What the flow asks of that window, or null once it was closed.
+    FlowHost* host() const { return window() ? host_ : nullptr; }
     // The window's waits, as they were when the flow began.
     const WindowTiming& timing() const { return timing_; }
     // Runs call on the flow's camera away from the window's thread and hands
@@ -53,7 +55,7 @@ protected:
     // ended by then. The camera is looked up again by serial on that thread.
     void callCamera(std::function<int(vesk::pc::UvcDevice&)> call, std::function<void(int)> done);
     // The window even while hidden; null once it is being destroyed.
-    MainUserUi* owner() const { return window_; }
+    FlowHost* owner() const { return window_ ? host_ : nullptr; }
     void finish();
 
     // A box of the flow with the window as parent; shown by ask or show.
@@ -85,7 +87,8 @@ protected:
     static QString text(const char* source);
 
 private:
-    QPointer<MainUserUi> window_;
+    QPointer<QWidget> window_;
+    FlowHost* host_;
     QString sn_;
     WindowTiming timing_;
     QList<QPointer<QWidget>> boxes_;

@@ -1,7 +1,7 @@
 #include "orlacam/flows/ManualUpgradeFlow.h"
 
 #include "comm/AppPaths.h"
-#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/FlowHost.h"
 #include "package/FirmwarePackage.h"
 #include "package/FirmwareStore.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
@@ -25,7 +25,7 @@ void ManualUpgradeFlow::start()
 
 void ManualUpgradeFlow::pickPackage()
 {
-    window()->onDevSnMarked(sn());
+    host()->onDevSnMarked(sn());
     chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
                vesk::pc::AppPaths::startFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)),
                QStringLiteral("chooseFirmware"), false, [this](const QString& path) { onFileChosen(path); });

@@ -2,15 +2,15 @@
 
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
-#include "orlacam/window/MainUserUi.h"
+#include "orlacam/flows/FlowHost.h"
 #include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
 
 #include <QDebug>
 #include <QDir>
 
-SoftwareUpdateFlow::SoftwareUpdateFlow(MainUserUi* window, const QString& version, const QString& notes)
-    : MaintenanceFlow(window, QString()), version_(version), notes_(notes)
+SoftwareUpdateFlow::SoftwareUpdateFlow(FlowHost* host, const QString& version, const QString& notes)
+    : MaintenanceFlow(host, QString()), version_(version), notes_(notes)
 {
 }
 
@@ -43,9 +43,9 @@ void SoftwareUpdateFlow::onFolderChosen(const QString& folder)
 
 void SoftwareUpdateFlow::openPackage(const QString& path)
 {
-    MainUserUi* win = window();
+    QWidget* win = window();
     // When nothing starts, the installer's path is shown and the program stays.
-    const bool started = LinkOpener::open(QUrl::fromLocalFile(path), win, win->urlOpener);
+    const bool started = LinkOpener::open(QUrl::fromLocalFile(path), win, host()->linkOpener());
     qInfo() << "Start pc software upgrade process:" << path << (started ? "true" : "false");
     finish();
     if (started)

@@ -10,7 +10,7 @@ class SoftwareUpdateFlow : public MaintenanceFlow
 {
     Q_OBJECT
 public:
-    SoftwareUpdateFlow(MainUserUi* window, const QString& version, const QString& notes);
+    SoftwareUpdateFlow(FlowHost* host, const QString& version, const QString& notes);
 
     void start() override;
 

@@ -2,6 +2,7 @@
 
 #include "cloud/ActionSourceType.h"
 #include "comm/GlobalParams.h"
+#include "orlacam/flows/FlowHost.h"
 #include "orlacam/settings/SettingPageHost.h"
 #include "orlacam/settings/SystemSettingUi.h"
 #include "orlacam/flows/WindowTiming.h"
@@ -49,7 +50,7 @@ class UvcDevices;
 // The application's only main window: the device row, the sleep overlay and
 // the area of the camera control panel, beside the left column that switches
 // between the panel and the system setting window.
-class MainUserUi : public QMainWindow, public SettingPageHost
+class MainUserUi : public QMainWindow, public SettingPageHost, public FlowHost
 {
     Q_OBJECT
 public:
@@ -71,12 +72,12 @@ public:
     DevSleep* sleepOverlay() const { return devSleep_; }
     bool isDevAwake() const override { return devAwake_; }
     // The window's waits; its flows take them when they start.
-    const WindowTiming& timing() const { return timing_; }
+    const WindowTiming& timing() const override { return timing_; }
     void setTiming(const WindowTiming& timing) { timing_ = timing; }
     bool isDev4K() const { return dev4K_; }
     qint64 lastUserActionMs() const { return lastUserActionMs_; }
     void setLastUserActionMs(qint64 ms) override { lastUserActionMs_ = ms; }
-    QString currentSn() const { return currSn_; }
+    QString currentSn() const override { return currSn_; }
     QString zoomText() const { return zoomText_; }
     QList<DevButton*> devButtons() const { return devButtons_; }
     vesk::pc::ActionSourceType actionSource() const { return actionSource_; }
@@ -102,18 +103,17 @@ public:
     bool flowRunning() const { return !flow_.isNull(); }
     // What the maintenance flows share: one downloader with its box, and the
     // local firmware server, each made on first use.
-    vesk::pc::PkgDownloader& downloader();
-    DownloadProgress* downloadBox();
-    vesk::pc::HttpServerHost& serverHost();
-    // Asks the camera to fetch and install the firmware from the local server; 0 on success.
-    // Blocks on the camera's answers: the flows call it away from the window's thread.
-    static int startUpgrade(vesk::pc::UvcDevice& device);
+    vesk::pc::PkgDownloader& downloader() override;
+    DownloadProgress* downloadBox() override;
+    vesk::pc::HttpServerHost& serverHost() override;
     // The last firmware package the query server named for the selected kind of camera.
     QJsonObject getUgInfo() const override { return ugInfo_[dev4K_ ? 1 : 0]; }
     // The release notes of a package reply in the current language.
-    QString getUgTipsInfo(const QJsonObject& reply) const;
+    QString getUgTipsInfo(const QJsonObject& reply) const override;
     // Opens a downloaded installer; true when the opener started.
     std::function<bool(const QUrl&)> urlOpener;
+    std::function<bool(const QUrl&)> linkOpener() const override { return urlOpener; }
+    QWidget* flowWindow() override { return this; }
 
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown) override;
@@ -127,7 +127,7 @@ public slots:
     void on_pbSystemSetting_clicked();
     void on_pbDevStatus_clicked();
     void onDevChangedFromSleepUi(int index);
-    void onDevSnMarked(const QString& sn) { snToReselect_ = sn; }
+    void onDevSnMarked(const QString& sn) override { snToReselect_ = sn; }
 
     // Device list and selection.
     void onDevChanged(const QByteArray& sn, bool present);
@@ -137,7 +137,7 @@ public slots:
     void onDevRenamed(DevButton* button);
     void onDevStateUpdate(vesk::pc::CameraStatus status);
     void onDevImageDownload(unsigned int type, int result);
-    void onCurrDevStateRefresh();
+    void onCurrDevStateRefresh() override;
     // Wakes the selected camera; then (if given) follows once it shows
     // awake, if it is still the selected one.
     void onDevResumed(std::function<void()> then = {});

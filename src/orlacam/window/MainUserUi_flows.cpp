@@ -17,14 +17,12 @@
 #include "orlacam/flows/DownloadProgress.h"
 #include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
-#include "uvc/UvcDevice.h"
 
 #include <QDebug>
 #include <QUrlQuery>
 
 namespace {
 
-constexpr int kUpgradeRequestTries = 5;
 const char* const kManualHost = "www.kestro.invalid";
 
 // Release-note keys by language number; any other number reads English.
@@ -66,16 +64,6 @@ vesk::pc::HttpServerHost& MainUserUi::serverHost()
     if (!serverHost_)
         serverHost_ = std::make_unique<vesk::pc::HttpServerHost>();
     return *serverHost_;
-}
-
-int MainUserUi::startUpgrade(vesk::pc::UvcDevice& device)
-{
-    qInfo() << "Start to get device uuid" << device.uuid().toHex().toUpper();
-    int result = -1;
-    for (int i = 0; i < kUpgradeRequestTries && result != 0; ++i)
-        result = device.reqDevUpgrade();
-    qInfo() << "Require dev to upgrade, ret_val =" << result;
-    return result;
 }
 
 QString MainUserUi::getUgTipsInfo(const QJsonObject& reply) const

@@ -5,7 +5,7 @@
 #include "main/InstalledFont.h"
 #include "main/ShownReport.h"
 #include "main/TermSignals.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include <QDebug>
 #include <QFile>

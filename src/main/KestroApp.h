@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/MainUserUi.h"
 
 #include <QApplication>
 #include <QPointer>

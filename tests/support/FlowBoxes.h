@@ -5,8 +5,8 @@
 // wire; and the firmware flow driven up to and past its download box.
 
 #include "download/PkgDownloader.h"
-#include "orlacam/DownloadProgress.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/flows/DownloadProgress.h"
+#include "orlacam/window/MainUserUi.h"
 #include "support/SimWindowSupport.h"
 #include "support/DemoCameras.h"
 #include "uicomm/MsgInfoUi.h"

@@ -4,8 +4,8 @@
 // enough for a window test, the wire of the run-status command and the device
 // button of a serial; the legibility rules come with it.
 
-#include "orlacam/DevButton.h"
-#include "orlacam/MainUserUi.h"
+#include "orlacam/window/DevButton.h"
+#include "orlacam/window/MainUserUi.h"
 #include "support/DemoCameras.h"
 #include "support/Legibility.h"
 #include "support/SimCameras.h"

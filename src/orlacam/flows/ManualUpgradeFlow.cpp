@@ -1,0 +1,59 @@
+#include "orlacam/flows/ManualUpgradeFlow.h"
+
+#include "comm/AppPaths.h"
+#include "orlacam/flows/FlowHost.h"
+#include "package/FirmwarePackage.h"
+#include "package/FirmwareStore.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
+#include "uvc/UvcDevice.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using vesk::pc::FirmwarePackage;
+using vesk::pc::UvcDevice;
+
+void ManualUpgradeFlow::start()
+{
+    if (!device()) {
+        finish();
+        return;
+    }
+    askTips(false, [this] { pickPackage(); });
+}
+
+void ManualUpgradeFlow::pickPackage()
+{
+    host()->onDevSnMarked(sn());
+    chooseFile(text(QT_TRANSLATE_NOOP("MainUserUi", "Choose Firmware")),
+               vesk::pc::AppPaths::startFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)),
+               QStringLiteral("chooseFirmware"), false, [this](const QString& path) { onFileChosen(path); });
+}
+
+void ManualUpgradeFlow::onFileChosen(const QString& path)
+{
+    qDebug() << "Chosen firmware" << path;
+    const QSharedPointer<UvcDevice> dev = device();
+    if (path.isEmpty() || !dev || !window()) {
+        finish();
+        return;
+    }
+    const QJsonObject info = dev->getDevInfo();
+    const vesk::pc::FirmwareStore store = vesk::pc::FirmwareStore::current();
+    const QString extracted =
+        FirmwarePackage::extractFirmware(path, info.value(QLatin1String("platform")).toString(), store.dir());
+    if (extracted.isEmpty() || !FirmwarePackage(extracted, FirmwarePackage::PkgMain).verifyFirmware()) {
+        tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware Invalid")),
+                      text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid firmware package and try again!")));
+        return;
+    }
+    store.keepOnly(vesk::pc::FirmwareStore::productKey(info), QFileInfo(extracted).fileName());
+    if (dev->devMode() != UvcDevice::DevModeUvc) {
+        qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
+        finish();
+        return;
+    }
+    qInfo() << sn() << "Enter uvc patch upgrade";
+    runToEnd(new UvcUpgradeProgress(sn(), extracted, window()));
+}

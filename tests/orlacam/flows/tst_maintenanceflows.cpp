@@ -1,0 +1,725 @@
+// The main window's maintenance flows against the simulated Orla and Zuki:
+// each flow's answers, its camera leaving midway, failed downloads and
+// listens, and the window painting on while a flow waits.
+#include "comm/AppPaths.h"
+#include "comm/GlobalParams.h"
+#include "download/PkgDownloader.h"
+#include "support/LogCapture.h"
+#include "support/FlowBoxes.h"
+#include "support/SimWindowSupport.h"
+#include "support/FakePackageServer.h"
+#include "support/TestHome.h"
+#include "orlacam/flows/DownloadProgress.h"
+#include "orlacam/flows/MaintenanceFlow.h"
+#include "uicomm/MsgInfoUi.h"
+#include "uicomm/MsgProgressUi.h"
+#include "orlacam/flows/UpgradeProgress.h"
+#include "orlacam/flows/UvcUpgradeProgress.h"
+#include "package/CameraPackage.h"
+#include "package/FirmwareStore.h"
+#include "support/PackageBuilder.h"
+#include "support/FakeCameraHttp.h"
+#include "uvc/CameraHttpCall.h"
+#include "uvc/UvcDevice.h"
+#include "uvc/UvcDevices.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace vesk::pc;
+
+Q_DECLARE_METATYPE(vesk::pc::SimKnobs)
+
+namespace {
+
+// A flow whose one step is a camera HTTP call to url; the answer lands in *result.
+class HttpCallFlow : public MaintenanceFlow
+{
+public:
+    using MaintenanceFlow::MaintenanceFlow;
+    void start() override {}
+    void call(const QUrl& url, int* result)
+    {
+        callCamera(
+            [url](UvcDevice&) {
+                CameraHttpCall::Limits limits;  // above the test's wait for the answer
+                limits.idleMs = 30000;
+                limits.totalMs = 30000;
+                CameraHttpCall call(QStringLiteral("slow"), limits);
+                return call.run(qhttp::EHTTP_GET, url).isOk() ? 0 : 1;
+            },
+            [result](int answer) { *result = answer; });
+    }
+};
+
+// The Orla plugged again with a change, listed and selected in the window;
+// plugged as it was once *restore goes.
+void replugOrla(MainUserUi& window, const std::function<void(SimCameraModel&)>& change,
+                std::shared_ptr<void>* restore)
+{
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    SimCameraModel model = plain;
+    change(model);
+    restore->reset(static_cast<void*>(nullptr), [plain](void*) {
+        sim().unplug(kOrlaLocation);
+        sim().plug(plain);
+    });
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    sim().plug(model);
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().getDevBySn(kOrlaSn) && buttonFor(window, kOrlaSn), kBoundMs);
+    if (window.currentSn() != kOrlaSn)
+        QTest::mouseClick(buttonFor(window, kOrlaSn), Qt::LeftButton);
+    QCOMPARE(window.currentSn(), kOrlaSn);
+}
+
+} // namespace
+
+class tst_MaintenanceFlows : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestHome home_;
+    std::unique_ptr<LogCapture> log_;  // from before the window exists
+    std::unique_ptr<MainUserUi> window_;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void withoutCameraNothingStarts_data();
+    void withoutCameraNothingStarts();
+    void tipsAnsweredOtherThanYesEnds_data();
+    void tipsAnsweredOtherThanYesEnds();
+    void firmwareWithoutNewerVersionTells();
+    void firmwareDownloadFailureEndsFlow();
+    void firmwareCameraGoneDuringDownload();
+    void firmwareUpgradeWithDownloadedPackage();
+    void logExportOverUsb();
+    void factoryReset_data();
+    void factoryReset();
+    void factoryResetCameraGone();
+    void flowPausesSelection();
+    void manualUpgradeRefusesInvalidFile_data();
+    void manualUpgradeRefusesInvalidFile();
+    void manualUpgradeHandsOverThePick();
+    void upgradeManual_data();
+    void upgradeManual();
+    void softwareUpdate_data();
+    void softwareUpdate();
+    void networkUpgrade_data();
+    void networkUpgrade();
+    void slowCameraCallLeavesTheWindowRunning();
+};
+
+void tst_MaintenanceFlows::initTestCase()
+{
+    QVERIFY(home_.isValid());
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
+    useSimulatedCameras();
+    // The camera tasks' waits scaled as the upgrade tests do.
+    UvcTiming timing = UvcTiming::defaults();
+    timing.upgradeTimePercent = 5;
+    timing.upgradeTimeoutPercent = 20;
+    UvcTiming::setDefaults(timing);
+    qRegisterMetaType<PkgDownloader::InfoType>("vesk::pc::PkgDownloader::InfoType");
+}
+
+void tst_MaintenanceFlows::init()
+{
+    GlobalParams::get().upgrade_method = 0;
+    // The window's own software query at start finds no server.
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    if (!sim().camera(kOrlaLocation))
+        QSKIP("no simulated Orla");
+    log_ = std::make_unique<LogCapture>();
+    QVERIFY(openWindowOnOrla(window_));
+}
+
+void tst_MaintenanceFlows::cleanup()
+{
+    window_.reset();
+    log_.reset();
+    QTest::qWait(20);
+    if (!sim().camera(kOrlaLocation))
+        QTRY_VERIFY_WITH_TIMEOUT(!sim().devices().isEmpty(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::withoutCameraNothingStarts_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::addColumn<QString>("told");  // the box shown, if any
+    QTest::newRow("firmware") << QByteArray("onFirmwareUpgrade") << QStringLiteral("No Device Connected");
+    QTest::newRow("manual") << QByteArray("onManualUpgrade") << QString();
+    QTest::newRow("log") << QByteArray("onExportLog") << QString();
+    QTest::newRow("reset") << QByteArray("onRestoreFactorySetting") << QString();
+}
+
+void tst_MaintenanceFlows::withoutCameraNothingStarts()
+{
+    QFETCH(QByteArray, slot);
+    QFETCH(QString, told);
+    // Both cameras go, so that the window cannot select the other one
+    // between the unplug and the flow's start.
+    QList<SimCameraModel> gone;
+    auto replug = qScopeGuard([&] {
+        for (const SimCameraModel& model : gone)
+            sim().plug(model);
+    });
+    for (const uint32_t location : {kOrlaLocation, kZukiLocation}) {
+        if (const auto camera = sim().camera(location)) {
+            gone << camera->model();
+            QVERIFY(sim().unplug(location));
+        }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(UvcDevices::get().devList().isEmpty() && window_->currentSn().isEmpty(), kBoundMs);
+    window_->onDevSnMarked(QString());
+    QVERIFY(QMetaObject::invokeMethod(window_.get(), slot.constData()));
+    if (!told.isEmpty()) {
+        QVERIFY(waitForBox(told));
+        click(told, "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
+}
+
+void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
+{
+    QTest::addColumn<QString>("flow");
+    QTest::addColumn<QString>("how");
+    for (const char* flow : {"firmware", "log"}) {
+        QTest::newRow(QByteArray(flow) + " no") << flow << "no";
+        QTest::newRow(QByteArray(flow) + " escape") << flow << "escape";
+        QTest::newRow(QByteArray(flow) + " close") << flow << "close";
+    }
+}
+
+void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds()
+{
+    QFETCH(QString, flow);
+    QFETCH(QString, how);
+    if (flow == QLatin1String("firmware"))
+        window_->onFirmwareUpgrade();
+    else
+        window_->onExportLog();
+    QVERIFY(window_->flowRunning());
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    QWidget* box = shownBox(QStringLiteral("Tips"));
+    if (how == QLatin1String("no"))
+        click(QStringLiteral("Tips"), "pbNo");
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(box, Qt::Key_Escape);
+    else
+        box->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownBox(QStringLiteral("Extracting Log")));
+    QVERIFY(!shownBox(QStringLiteral("Firmware upgrade info")));
+}
+
+void tst_MaintenanceFlows::firmwareWithoutNewerVersionTells()
+{
+    UvcDevices::get().getDevBySn(kOrlaSn)->setLatestVersion(QString());
+    window_->onFirmwareUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+    QCOMPARE(textOf(shownBox(QStringLiteral("Firmware upgrade info"))),
+             QStringLiteral("Cannot get latest firmware info from server!"));
+    click(QStringLiteral("Firmware upgrade info"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::firmwareDownloadFailureEndsFlow()
+{
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();  // offers nothing
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(window_->downloader().downloadDir, store.path() + QLatin1Char('/'));  // the program's one store
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(window_->downloadBox()), QStringLiteral("Download error!"), kBoundMs);
+    QVERIFY(window_->flowRunning());
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(window_->downloader().wait(kBoundMs));
+}
+
+// The box answered Yes after a verified download, but the camera has left:
+// the flow says so and touches nothing.
+void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
+{
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    passDownload(*window_);
+    QVERIFY(waitForBox(QStringLiteral("No Device Connected")));
+    click(QStringLiteral("No Device Connected"), "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownUpgradeBox());
+    sim().plug(model);
+}
+
+// A newer package named by the query server, downloaded and verified into
+// the store, then brought on over USB: the camera runs it afterwards.
+void tst_MaintenanceFlows::firmwareUpgradeWithDownloadedPackage()
+{
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) {
+        model.socVersion = 3;  // as the package's header says
+        model.rebootDelayMs = 10;
+        model.upgrade.presentImage = QByteArray(4000, 'i');
+    }, &restore);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = "SSC336Q";
+    id.version = 0x04020700;
+    const QByteArray package = pkgtest::package(
+        id, {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
+                                         {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
+                                         {20, QByteArray(6000, 'a')}})}});
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
+                               {"status", "release"}, {"version", "4.2.7.0"}};
+    server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
+
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
+    QVERIFY(!window_->downloadBox()->errorLatched);
+    QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
+    click(QStringLiteral("Downloading Firmware"), "pbOk");
+
+    UvcUpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QCOMPARE(shownUpgradeBox(), box);
+    ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 8 * kBoundMs);
+    QCOMPARE(textOf(box), QStringLiteral("Upgrade successfully!"));
+    const SimCameraModel after = sim().camera(kOrlaLocation)->model();
+    QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
+    QCOMPARE(after.version, 0x04020700u);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::logExportOverUsb()
+{
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [](SimCameraModel& model) { model.upgrade.logArchive = QByteArray("the camera's log archive"); },
+               &restore);
+    if (QTest::currentTestFailed())
+        return;
+    window_->onExportLog();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
+    QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QVERIFY(!yes->isEnabled());
+    // A wait: neither Escape nor the window's close cuts the export.
+    QVERIFY(outlastsDismissal(box));
+    QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
+    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    // On the wire: the gathering lines, the restart into the upgrade system
+    // for the archive, and the closing reboot.
+    QStringList road;
+    for (const SimEvent& event : sim().camera(kOrlaLocation)->journal()->events()) {
+        if (event.kind == SimEvent::Shell || event.kind == SimEvent::Syscall || event.kind == SimEvent::Reboot)
+            road << QString::fromLatin1(event.text);
+    }
+    QCOMPARE(road, QStringList({"cp /app/private/LogFac* /log/ai/ -rf &", "cp /factory/*.json /log/ai/ &",
+                                "upgrade", "reboot", "main"}));
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::factoryReset_data()
+{
+    QTest::addColumn<SimKnobs>("knobs");
+    QTest::addColumn<bool>("restarts");   // the camera leaves and comes back once it took the frame
+    QTest::addColumn<int>("comeBackMs");  // the flow's wait for that
+    QTest::addColumn<bool>("taken");      // the camera took a copy of the frame
+    QTest::addColumn<QString>("outcome");
+    const QString done = QStringLiteral("Factory reset successfully!");
+    const QString failed = QStringLiteral("Factory reset failed, please try again later!");
+    SimKnobs knobs;
+    QTest::newRow("confirmed") << knobs << false << 60000 << true << done;
+    knobs.setFailsOnSelector = 2;
+    // Used to say success: the frame was queued, its failed writes only logged.
+    QTest::newRow("never written") << knobs << false << 60000 << false << failed;
+    knobs = SimKnobs();
+    knobs.resultCode = 1;
+    QTest::newRow("refused by the camera") << knobs << false << 60000 << true << failed;
+    knobs = SimKnobs();
+    knobs.noReply = true;
+    QTest::newRow("unanswered, the camera stays") << knobs << false << 2500 << true << failed;
+    QTest::newRow("unanswered, the camera restarts") << knobs << true << 60000 << true << done;
+}
+
+// The reset frame on the wire and the box's outcome. While the box waits,
+// neither Escape nor the window's close ends it.
+void tst_MaintenanceFlows::factoryReset()
+{
+    QFETCH(SimKnobs, knobs);
+    QFETCH(bool, restarts);
+    QFETCH(int, comeBackMs);
+    QFETCH(bool, taken);
+    QFETCH(QString, outcome);
+    const SimCameraModel plain = sim().camera(kOrlaLocation)->model();
+    auto restore = qScopeGuard([&] {
+        if (const auto camera = sim().camera(kOrlaLocation))
+            camera->setKnobs(plain.knobs);
+    });
+    WindowTiming timing = window_->timing();
+    timing.resetComeBackMs = comeBackMs;
+    window_->setTiming(timing);
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    sim().camera(kOrlaLocation)->clearRequests();
+    sim().camera(kOrlaLocation)->setKnobs(knobs);
+    click(title, "pbYes");
+    QPointer<QWidget> box = shownBox(title);
+    QVERIFY(box);
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QCOMPARE(textOf(box), QStringLiteral("Device is restoring the factory settings, please waiting..."));
+    QVERIFY(!yes->isEnabled());
+    QVERIFY(outlastsDismissal(box));
+    QVERIFY(window_->flowRunning());
+
+    const QByteArray expected = QByteArray::fromHex("AA000D12 0000000000 E1 13C4 01") + QByteArray(47, '\0');
+    QVERIFY(QTest::qWaitFor([&] { return !orlaFrames(0x13C4).isEmpty(); }, kBoundMs));
+    QList<QByteArray> sent;
+    int copies = 0;
+    if (restarts) {
+        sent = orlaFrames(0x13C4, &copies);  // the camera's record goes with it
+        QVERIFY(sim().unplug(kOrlaLocation));
+        QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+        sim().plug(plain);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(box), outcome, 2 * kBoundMs);
+    QVERIFY(yes->isEnabled());
+    if (!restarts)
+        sent = orlaFrames(0x13C4, &copies);
+    for (const QByteArray& frame : qAsConst(sent))
+        QCOMPARE(frame.toHex(), expected.toHex());
+    QCOMPARE(copies > 0, taken);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// Unplugged before the command and never back: no success.
+void tst_MaintenanceFlows::factoryResetCameraGone()
+{
+    window_->onRestoreFactorySetting();
+    const QString title = QStringLiteral("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    const SimCameraModel model = sim().camera(kOrlaLocation)->model();
+    QVERIFY(sim().unplug(kOrlaLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kOrlaSn), kBoundMs);
+    click(title, "pbYes");
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(shownBox(title)), QStringLiteral("Factory reset failed, please try again later!"),
+                              kBoundMs);
+    click(title, "pbYes");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    sim().plug(model);
+}
+
+void tst_MaintenanceFlows::flowPausesSelection()
+{
+    window_->onRestoreFactorySetting();
+    QVERIFY(window_->flowRunning());
+    for (DevButton* button : window_->devButtons()) {
+        if (button->hasDevice() && button->sn() != kOrlaSn)
+            window_->onDevSelectedChanged(button);
+    }
+    QCOMPARE(window_->currentSn(), kOrlaSn);
+    window_->onExportLog();  // refused while the reset runs
+    QVERIFY(!shownBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Restore Factory Settings"), "pbNo");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// The Qt file dialog of a flow, answered with path, or cancelled when empty.
+static void answerFileDialog(const char* name, const QString& path)
+{
+    QFileDialog* dialog = nullptr;
+    QVERIFY(QTest::qWaitFor([&] {
+        dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
+                                                         QLatin1String(name))
+                                                   : nullptr;
+        const auto tops = QApplication::topLevelWidgets();
+        for (QWidget* w : tops)
+            if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
+                dialog = qobject_cast<QFileDialog*>(w);
+        return dialog != nullptr;
+    }, kBoundMs));
+    if (path.isEmpty()) {
+        dialog->reject();
+        return;
+    }
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("no file chosen") << QByteArray();
+    QTest::newRow("not a package") << QByteArray("not a firmware package");
+}
+
+void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
+{
+    QFETCH(QByteArray, content);
+    const QString path = home_.path() + QStringLiteral("/Orla_bad.bin");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    answerFileDialog("chooseFirmware", content.isEmpty() ? QString() : path);
+    if (!content.isEmpty()) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware Invalid")));
+        click(QStringLiteral("Firmware Invalid"), "pbYes");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownUpgradeBox());
+}
+
+// The picked package becomes the store's only one of the camera and is
+// handed to the upgrade as it is, under a name (no channel) the store would
+// never choose by. Its SoC byte is not the Orla's: the upgrade opens it and
+// refuses it before touching the camera.
+void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
+{
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
+    const QString older = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.3.0_release.bin");
+    QVERIFY(pkgtest::writeFile(store.filePath(older), "older"));
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = "SSC336Q";
+    id.version = 0x01000400;
+    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
+    const QString picked = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_1.0.4.0.bin");
+    QVERIFY(pkgtest::writeFile(picked, pkgtest::package(id, {{1, camera}})));
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    answerFileDialog("chooseFirmware", picked);
+    UvcUpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+    QVERIFY(log_->startsWith(QStringLiteral("firmware soc version mismatch")));
+    QCOMPARE(QDir(store.path()).entryList(QDir::Files), QStringList{QFileInfo(picked).fileName()});
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::upgradeManual_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("English, a browser starts")
+        << 0 << true << "https://www.kestro.invalid/service/faq/orla-upgrade-manual?fl=en";
+    // Used to do nothing visible.
+    QTest::newRow("simplified Chinese, no browser: the address is shown")
+        << 1 << false << "https://www.kestro.invalid/cn/service/faq/orla-upgrade-manual?fl=cn";
+}
+
+void tst_MaintenanceFlows::upgradeManual()
+{
+    QFETCH(int, language);
+    QFETCH(bool, opens);
+    QFETCH(QString, address);
+    const int before = GlobalParams::get().language_type;
+    GlobalParams::get().language_type = language;
+    auto restore = qScopeGuard([before] { GlobalParams::get().language_type = before; });
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    window_->onUpgradeManual();
+    QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+    MsgInfoUi* notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened"));
+    QCOMPARE(notice != nullptr, !opens);
+    if (opens)
+        return;
+    QVERIFY(notice->isVisible());
+    QVERIFY(textOf(notice).contains(address.toHtmlEscaped()));
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(!window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")));
+}
+
+void tst_MaintenanceFlows::softwareUpdate_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("installer opens, program quits") << true;
+    QTest::newRow("installer cannot open, program stays") << false;
+}
+
+// A newer package named by the query server, downloaded into the chosen
+// folder and handed to the opener.
+void tst_MaintenanceFlows::softwareUpdate()
+{
+    QFETCH(bool, opens);
+    // The window's own query at start must not reach the package server
+    // below: under load it could come after this flow and start another.
+    QTRY_VERIFY_WITH_TIMEOUT(log_->contains(QStringLiteral("No software package from the query server")), kBoundMs);
+    FakePackageServer server;
+    QVERIFY(server.listen());
+    GlobalParams::get().fw_query_url = server.queryUrl();
+    QJsonObject identity = GlobalParams::get().getPcSoftwareInfo();
+    identity.remove(QStringLiteral("seqid"));
+    identity.remove(QStringLiteral("pkg_type"));
+    identity.insert(QStringLiteral("version"), QStringLiteral("9.0.0.1"));
+    const QByteArray data(300000, 'p');
+    server.offer(FakePackageServer::record(identity, data, server.fileUrl(QStringLiteral("OrlaCam.dmg"))), data);
+    QList<QUrl> opened;
+    window_->urlOpener = [&](const QUrl& url) {
+        opened << url;
+        return opens;
+    };
+    const QString folder = home_.path() + QStringLiteral("/Downloads");
+    QVERIFY(QDir().mkpath(folder));
+
+    window_->onInfoFromServer(QJsonObject{{"version", "9.0.0.1"}, {"release_notes_en", "Faster."}});
+    const QString title = QStringLiteral("Software upgrade info");
+    QVERIFY(waitForBox(title));
+    QCOMPARE(textOf(shownBox(title)), QStringLiteral("New software is available: 9.0.0.1!\nFaster."));
+    click(title, "pbYes");
+    answerFileDialog("chooseStoragePath", folder);
+    QVERIFY(waitForBox(QStringLiteral("Downloading Software")));
+    QTRY_VERIFY_WITH_TIMEOUT(window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"))->isEnabled(),
+                             kBoundMs);
+    QVERIFY(!window_->downloadBox()->errorLatched);
+    click(QStringLiteral("Downloading Software"), "pbOk");
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, kBoundMs);
+    QVERIFY(QFile::exists(opened.first().toLocalFile()));
+    QCOMPARE(QFileInfo(opened.first().toLocalFile()).absolutePath(), folder);
+    if (opens) {
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->isVisible(), kBoundMs);
+        return;
+    }
+    // Nothing opened it: the installer's path is shown and the program stays.
+    MsgInfoUi* notice = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (notice = window_->findChild<MsgInfoUi*>(QStringLiteral("linkNotOpened")))
+                                         && notice->isVisible(); }, kBoundMs));
+    QVERIFY(textOf(notice).contains(opened.first().toLocalFile()));
+    QVERIFY(window_->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QTest::mouseClick(notice->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+}
+
+void tst_MaintenanceFlows::networkUpgrade_data()
+{
+    QTest::addColumn<bool>("portTaken");
+    QTest::addColumn<int>("report");
+    QTest::newRow("listen fails") << true << 0;
+    QTest::newRow("camera reports failure") << false << int(GlobalParams::UgFailure);
+}
+
+// The camera fetches from the local server, which listens only while the
+// flow runs; a port already taken is shown to the user.
+void tst_MaintenanceFlows::networkUpgrade()
+{
+    QFETCH(bool, portTaken);
+    QFETCH(int, report);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::AnyIPv4));
+    GlobalParams::get().host_port = probe.serverPort();
+    if (!portTaken)
+        probe.close();
+    GlobalParams::get().upgrade_method = 1;
+    auto method = qScopeGuard([] { GlobalParams::get().upgrade_method = 0; });
+    GlobalParams::get().fw_query_url = QStringLiteral("http://127.0.0.1:9/query");
+    reachDownload(*window_);
+    if (QTest::currentTestFailed())
+        return;
+    passDownload(*window_);
+    if (portTaken) {
+        QVERIFY(waitForBox(QStringLiteral("Firmware upgrade info")));
+        QVERIFY(textOf(shownBox(QStringLiteral("Firmware upgrade info")))
+                    .startsWith(QStringLiteral("The firmware server of this computer cannot start")));
+        click(QStringLiteral("Firmware upgrade info"), "pbYes");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+        return;
+    }
+    UpgradeProgress* box = nullptr;
+    QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UpgradeProgress*>()) && box->isVisible(); },
+                            kBoundMs));
+    QTcpServer again;
+    QVERIFY(!again.listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port));  // the server listens
+    emit GlobalParams::get().devUpgradeProgress(GlobalParams::UgProgressEnum(report), QString(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(QTest::qWaitFor([] { return QTcpServer().listen(QHostAddress::AnyIPv4, GlobalParams::get().host_port); },
+                            kBoundMs));
+}
+
+// The camera answers a flow's call from the window's own thread, once the
+// window's timers have fired meanwhile: a call run in place would block that
+// thread, and with it the answer, until the call gave up.
+void tst_MaintenanceFlows::slowCameraCallLeavesTheWindowRunning()
+{
+    QTcpServer camera;
+    QVERIFY(camera.listen(QHostAddress::LocalHost));
+    std::unique_ptr<HttpCallFlow> flow = std::make_unique<HttpCallFlow>(window_.get(), kOrlaSn);
+    int result = -2;
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    flow->call(QUrl(QStringLiteral("http://127.0.0.1:%1/slow").arg(camera.serverPort())), &result);
+    const int atCall = ticks;
+    QTRY_VERIFY_WITH_TIMEOUT(camera.hasPendingConnections() && ticks - atCall >= 3, kBoundMs);
+    std::unique_ptr<QTcpSocket> socket(camera.nextPendingConnection());
+    QByteArray request;
+    QTRY_VERIFY_WITH_TIMEOUT((request += socket->readAll()).contains("\r\n\r\n"), kBoundMs);
+    QVERIFY(request.startsWith("GET /slow "));
+    QCOMPARE(result, -2);
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 2\r\n\r\n{}");
+    QTRY_COMPARE_WITH_TIMEOUT(result, 0, kBoundMs);
+}
+
+QTEST_MAIN(tst_MaintenanceFlows)
+#include "tst_maintenanceflows.moc"

@@ -302,7 +302,7 @@ void SystemSettingUi::on_pbDevAutoSleep_clicked()
         if (!device->getCameraStatus(status))
             status = device->cachedStatus();
         const int kept = qAbs(status.field(CameraStatus::Field::AutoSleep, device->getProductType()));
-        const int index = kept < 31 ? 0 : kept < 121 ? 1 : 2;
+        const int index = sleepIndexFor(kept);
         ui->cbDevAutoSleep->setCurrentIndex(index);
         on_cbDevAutoSleep_currentIndexChanged(index);
         return;

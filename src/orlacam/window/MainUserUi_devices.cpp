@@ -629,9 +629,9 @@ void MainUserUi::bindSettingPage(const QString& sn, const CameraStatus& status)
                 settingUi_->showFirmwareReply(asked, shown);
         });
     }
-    const int type = device->getProductType();
-    if (CameraStatus::hasField(CameraStatus::Field::VirtualBgSwitch, type))
-        enableVirtualBg(status.field(CameraStatus::Field::VirtualBgSwitch, type) == 0);
+    // A camera without the switch has no virtual background: the section an
+    // earlier camera showed goes.
+    enableVirtualBg(status.virtualBackgroundOn(device->getProductType()));
 }
 
 void MainUserUi::showButtonModeOnPage(int mode)

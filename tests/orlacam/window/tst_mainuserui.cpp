@@ -310,10 +310,14 @@ void tst_MainUserUi::fifthCameraStaysHidden()
 
 void tst_MainUserUi::selectingLoadsTheCameraState()
 {
+    // The Orla has its virtual background on (byte 26 is 0); the Zuki has none.
+    const QWidget* section = window_->findChild<QWidget*>(QStringLiteral("pbVirtualBg"));
+    QTRY_VERIFY_WITH_TIMEOUT(!section->isHidden(), kBoundMs);
     // The Zuki sleeps: its run state lies in its own column (byte 9).
     sim().camera(kZukiLocation)->setStatusBlock(zukiStatus(3));
     QTest::mouseClick(buttonFor(kZukiSn), Qt::LeftButton);
     QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(section->isHidden());
     QVERIFY(!window_->isDevAwake());
     QVERIFY(!window_->settingWindow()->devAwake());
     QVERIFY(window_->sleepOverlay()->isVisible());
@@ -338,6 +342,7 @@ void tst_MainUserUi::selectingLoadsTheCameraState()
     QVERIFY(window_->sleepOverlay()->isHidden());
     QCOMPARE(window_->sleepOverlay()->selectedIndex(), orlaIndex);
     QCOMPARE(window_->zoomText(), QStringLiteral("1.5x"));  // zoom 50 of 100 on a non-4K model
+    QVERIFY(!section->isHidden());
 }
 
 void tst_MainUserUi::statusRightAfterAUserActionIsIgnored()

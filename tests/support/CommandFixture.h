@@ -5,19 +5,27 @@
 
 #include "support/SimFixture.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
 #include <QtEndian>
 
 struct CommandCamera : SimFixture
 {
+    static constexpr int kInitBoundMs = 30000;
     bool inited = false;
     explicit CommandCamera(const vesk::pc::SimCameraModel& model = vesk::pc::SimCameraModel(),
                            bool init = true)
         : SimFixture(model)
     {
-        if (device->open() == 0 && init)
-            inited = device->initDev();
+        // On a loaded machine the device thread may not write a query within
+        // the send's two waits; like the registry, try again (within a bound).
+        QElapsedTimer clock;
+        clock.start();
+        if (device->open() == 0 && init) {
+            while (!(inited = device->initDev()) && clock.elapsed() < kInitBoundMs) {
+            }
+        }
         camera->clearRequests();
     }
 

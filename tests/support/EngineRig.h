@@ -47,6 +47,7 @@ public:
     bool reopen(int seconds, int steps) { return e.reopenWithDelay(seconds, steps); }
     QSharedPointer<UvcDevice> workingDevice() const { return e.workDev_; }
     void setTimePercent(int percent) { e.timing_.upgradeTimePercent = percent; }
+    void setTimeoutPercent(int percent) { e.timing_.upgradeTimeoutPercent = percent; }
     // The stand-in for the maker's upgrade tool of old cameras.
     void setToolPath(const QString& path) { e.toolPath_ = path; }
 

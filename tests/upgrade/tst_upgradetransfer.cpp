@@ -299,41 +299,44 @@ void tst_UpgradeTransfer::download_data()
     QTest::addColumn<FeedList>("feeds");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("logged");
+    // The engine's time-outs at this percentage: its own (100) where the
+    // feeding waits for the engine's answers, 5 where the time-out is tested.
+    QTest::addColumn<int>("timeoutPercent");
 
     const QByteArray two = counting(int(kPackLen) + 100, 7);
     const QByteArray p1 = streamPacket(two, 1);
     const QByteArray p2 = streamPacket(two, 2);
     const QByteArray none;
     QTest::newRow("good packets") << two << two.size() << none << FeedList{frame(p1), frame(p2)} << true
-                                  << "download ";
+                                  << "download " << 100;
     // The repeat carries other bytes: taken, it would show in the file.
     QTest::newRow("a repeated sequence is dropped") << two << 0 << none
         << FeedList{frame(p1), waitDone(1), frame(forgedPacket(1, kPackLen, counting(int(kPackLen), 99))), frame(p2)}
-        << true << "Repeated pack seq";
+        << true << "Repeated pack seq" << 100;
     QTest::newRow("sequence 0") << two << 0 << none
         << FeedList{frame(forgedPacket(0, 100, two.right(100))), frame(p1), frame(p2)} << true
-        << "Invalid seq";
+        << "Invalid seq" << 100;
     QTest::newRow("sequence above the count") << two << 0 << none
         << FeedList{frame(forgedPacket(3, 100, two.right(100))), frame(p1), frame(p2)} << true
-        << "Invalid seq";
+        << "Invalid seq" << 100;
     QTest::newRow("a short packet other than the last")
         << two << 0 << none << FeedList{frame(forgedPacket(1, 100, two.left(100))), frame(p1), frame(p2)}
-        << true << "Invalid seq =";
+        << true << "Invalid seq =" << 100;
     QTest::newRow("a frame longer than its length") << two << 0 << none
-        << FeedList{frame(p2 + 'x'), frame(p1), frame(p2)} << true << "size ";
+        << FeedList{frame(p2 + 'x'), frame(p1), frame(p2)} << true << "size " << 100;
     QByteArray badCrc = p1;
     badCrc[4] = char(badCrc[4] ^ 1);
     QTest::newRow("a wrong CRC") << two << 0 << none << FeedList{frame(badCrc), frame(p1), frame(p2)} << true
-                                 << "Invalid crc:";
+                                 << "Invalid crc:" << 100;
     QTest::newRow("a frame of header only") << two << 0 << none
-        << FeedList{frame(p1.left(12)), frame(p1), frame(p2)} << true << "Received size is less than";
+        << FeedList{frame(p1.left(12)), frame(p1), frame(p2)} << true << "Received size is less than" << 100;
 
     const QByteArray three = counting(int(2 * kPackLen) + 3, 11);
     QTest::newRow("a gap is recovered by the resend request")
         << three << three.size() << none
         << FeedList{frame(streamPacket(three, 1)), frame(streamPacket(three, 3)), waitResend(2),
                     frame(streamPacket(three, 2))}
-        << true << "Require restart";
+        << true << "Require restart" << 100;
 
     // Eight packets 250 ms apart cannot finish within the 1.5 s that the
     // scaled time-out leaves; they keep arriving until it strikes.
@@ -342,13 +345,13 @@ void tst_UpgradeTransfer::download_data()
     for (uint32_t seq = 1; seq <= 8; ++seq)
         slow << frame(streamPacket(eight, seq)) << pause(250);
     QTest::newRow("the scaled time-out with packets still arriving")
-        << eight << 0 << none << slow << false << "Unexpected timeout";
+        << eight << 0 << none << slow << false << "Unexpected timeout" << 5;
 
     QTest::newRow("a file above the limit is refused")
         << two << 0 << downloadStateBlock(1, 0x10000001, kPackLen, kCamFile) << FeedList{} << false
-        << "Invalid state file_len";
+        << "Invalid state file_len" << 100;
     QTest::newRow("a length other than the expected one")
-        << two << two.size() + 1 << none << FeedList{} << false << "Invalid state file_len";
+        << two << two.size() + 1 << none << FeedList{} << false << "Invalid state file_len" << 100;
 }
 
 void tst_UpgradeTransfer::download()
@@ -359,11 +362,13 @@ void tst_UpgradeTransfer::download()
     QFETCH(FeedList, feeds);
     QFETCH(bool, ok);
     QFETCH(QString, logged);
+    QFETCH(int, timeoutPercent);
 
     SimCameraModel model = rigCamera();
     model.upgrade.files.insert(kCamFile, content);
     EngineRig rig(model);
     QVERIFY(rig.ready());
+    rig.probe().setTimeoutPercent(timeoutPercent);
     rig.camera->setExtensionReply(4, forcedState);
     QVERIFY(feedOnly(rig));
     QTemporaryDir folder(dir_.filePath("dl-XXXXXX"));
@@ -442,6 +447,7 @@ void tst_UpgradeTransfer::streamedDownload_data()
     QTest::addColumn<SimStreamFaults>("faults");
     QTest::addColumn<bool>("generate");
     QTest::addColumn<QString>("logged");
+    QTest::addColumn<int>("timeoutPercent");
     struct Row
     {
         const char* name;
@@ -449,22 +455,28 @@ void tst_UpgradeTransfer::streamedDownload_data()
         int packet;
         bool generate;
         const char* logged;
+        int timeoutPercent;
     };
+    // The camera answers every resend request at once, so only the stalled
+    // stream waits for the engine's clock: the others run at the engine's
+    // own time-outs, far beyond what a loaded machine needs. The stalled one
+    // waits for the forced resend (7.2 s at 40 %), and the last packet, the
+    // only one still missing then, has 4.8 s to come before the time-out.
     const Row rows[] = {
-        {"clean stream", nullptr, 0, false, "download "},
-        {"generated first", nullptr, 0, true, "download "},
-        {"a dropped packet is asked for again", &SimStreamFaults::dropPacket, 2, false, "Require restart"},
-        {"packets out of order", &SimStreamFaults::swapPacket, 1, false, "download "},
-        {"a corrupt packet is asked for again", &SimStreamFaults::corruptCrcPacket, 3, false, "Invalid crc:"},
-        {"a stalled stream resumes on the forced resend", &SimStreamFaults::gapAfterPacket, 2, false,
-         "Require restart"},
-        {"padded frames are cut to their packet", &SimStreamFaults::padBytes, 100, false, "download "},
+        {"clean stream", nullptr, 0, false, "download ", 100},
+        {"generated first", nullptr, 0, true, "download ", 100},
+        {"a dropped packet is asked for again", &SimStreamFaults::dropPacket, 2, false, "Require restart", 100},
+        {"packets out of order", &SimStreamFaults::swapPacket, 1, false, "download ", 100},
+        {"a corrupt packet is asked for again", &SimStreamFaults::corruptCrcPacket, 3, false, "Invalid crc:", 100},
+        {"a stalled stream resumes on the forced resend", &SimStreamFaults::gapAfterPacket, 3, false,
+         "Require restart", 40},
+        {"padded frames are cut to their packet", &SimStreamFaults::padBytes, 100, false, "download ", 100},
     };
     for (const Row& row : rows) {
         SimStreamFaults faults;
         if (row.fault)
             faults.*row.fault = row.packet;
-        QTest::newRow(row.name) << faults << row.generate << QString(row.logged);
+        QTest::newRow(row.name) << faults << row.generate << QString(row.logged) << row.timeoutPercent;
     }
 }
 
@@ -473,12 +485,14 @@ void tst_UpgradeTransfer::streamedDownload()
     QFETCH(SimStreamFaults, faults);
     QFETCH(bool, generate);
     QFETCH(QString, logged);
+    QFETCH(int, timeoutPercent);
     const QByteArray content = stream::makeFile(4, 1000, 5);
     SimCameraModel model = rigCamera();
     model.upgrade.files.insert(kCamFile, content);
     model.stream.faults = faults;
     EngineRig rig(model);
     QVERIFY(rig.ready());
+    rig.probe().setTimeoutPercent(timeoutPercent);
     QTemporaryDir folder(dir_.filePath("st-XXXXXX"));
     const QString local = folder.filePath("devFw.bin");
     LogCapture log;

@@ -500,11 +500,12 @@ void tst_MessageChannel::stopUnderBlockingSends()
     SimCameraModel model;
     model.knobs.noReply = true;
     UvcTiming timing = fastTiming();
-    timing.replyWaitMs = 300;
+    timing.replyWaitMs = 2000;  // each sender blocks 4 s: still waiting when the stop comes
     ChannelRig sim(model, timing);
     QVERIFY(sim.open());
     const int senders = 4;
     std::atomic<int> noReply{0};
+    std::atomic<int> ended{0};
     QList<QThread*> threads;
     for (int t = 0; t < senders; ++t) {
         threads << QThread::create([&] {
@@ -512,20 +513,30 @@ void tst_MessageChannel::stopUnderBlockingSends()
             QByteArray response;
             if (sim.channel.sendMsgSync(frame, response) == MessageChannel::ErrNoReply)
                 ++noReply;
+            ++ended;
         });
         threads.last()->start();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(sim.camera->writtenFrames().size(), senders, 5000);  // all waiting
+    // Every sender's frame on the wire (a resend repeats a sequence, so the
+    // frames alone do not tell).
+    const auto sequencesWritten = [&] {
+        QSet<QByteArray> sequences;
+        for (const QByteArray& frame : sim.camera->writtenFrames())
+            sequences.insert(frame.mid(4, 2));
+        return sequences.size();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(sequencesWritten(), senders, 10000);
+    QCOMPARE(ended.load(), 0);  // all blocked
     QElapsedTimer timer;
     timer.start();
     QVERIFY(sim.close());
     QVERIFY2(timer.elapsed() < 2000, QByteArray::number(timer.elapsed()));
     bool allEnded = true;
     for (QThread* thread : threads)
-        allEnded = thread->wait(10000) && allEnded;
+        allEnded = thread->wait(15000) && allEnded;
     QVERIFY2(allEnded, "a sender is stuck");
     qDeleteAll(threads);
-    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()));
+    QVERIFY2(timer.elapsed() < 15000, QByteArray::number(timer.elapsed()));
     QCOMPARE(noReply.load(), senders);
     QCOMPARE(sim.channel.queuedCount(), 0);
 }

@@ -343,6 +343,7 @@ void tst_UvcAi::guards()
     QVERIFY(row);
 
     CommandCamera camera(SimCameraModel(), s.inited);
+    QCOMPARE(camera.inited, s.inited);
     camera.device->setSystemType(s.mainSystem ? 1 : 0);
     if (s.netMode)
         camera.device->setDevMode(UvcDevice::DevModeNet);

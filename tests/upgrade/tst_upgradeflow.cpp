@@ -426,8 +426,14 @@ void tst_UpgradeFlow::yuyvOnly()
         return;
     }
     QCOMPARE(run.last(), qMakePair(int(kErrCodeSuccess), QStringLiteral("Upgrade successfully!")));
-    QCOMPARE(camera->model().upgrade.installedFirmware, package);
-    QCOMPARE(camera->model().version, version);
+    // The reboot into the new firmware plugs a new camera object on the
+    // backend's own thread, which may come after the task has ended.
+    const auto rebooted = [&] {
+        const QSharedPointer<SimCamera> now = rig.backend.camera(model.usb.locationId);
+        return now && now->model().version == version;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(rebooted(), kTaskBoundMs);
+    QCOMPARE(rig.backend.camera(model.usb.locationId)->model().upgrade.installedFirmware, package);
 }
 
 void tst_UpgradeFlow::streamHeldByAnotherProgram_data()

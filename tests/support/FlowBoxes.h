@@ -105,6 +105,9 @@ inline bool outlastsDismissal(QPointer<QWidget> box)
 inline bool openWindowOnOrla(std::unique_ptr<MainUserUi>& window,
                              const WindowTiming& timing = fastWindowTiming())
 {
+    // A window left by a failed init() goes first: Qt 5 skips cleanup() then,
+    // and a second window cannot take over the registry while it lives.
+    window.reset();
     window = std::make_unique<MainUserUi>(nullptr);
     window->setTiming(timing);
     window->show();

@@ -81,6 +81,9 @@ inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)
 inline bool openWindowOn(std::unique_ptr<MainUserUi>& window, const QString& sn, uint32_t location,
                          int boundMs = 8000, const WindowTiming& timing = fastWindowTiming())
 {
+    // A window left by a failed init() goes first: Qt 5 skips cleanup() then,
+    // and a second window cannot take over the registry while it lives.
+    window.reset();
     window = std::make_unique<MainUserUi>(nullptr);
     window->setTiming(timing);
     window->show();

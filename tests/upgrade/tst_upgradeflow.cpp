@@ -146,6 +146,14 @@ QStringList patchStages(const QStringList& seen, int from, int listSteps, int up
             line("command 04", listed + uploadSteps + 1), line("command 03", listed + uploadSteps + 1)};
 }
 
+// The registry learns of the camera's restarts from hot-plug, as the
+// window's does: the last one may end after the task has handed the camera
+// back, so the task's hand-back alone cannot bring it.
+bool followHotPlug(EngineRig& rig)
+{
+    return rig.registry->startHotPlug();
+}
+
 // Working files of a task: none may stay in the store.
 QStringList leftovers(const QString& store)
 {
@@ -225,17 +233,23 @@ void tst_UpgradeFlow::currentCamera_data()
     // Where the counter stands as each package's stage begins: after the
     // checks 1, the upgrade request's reopen 5 more; the main package at 27.
     QTest::addColumn<QList<int>>("stages");
+    QTest::addColumn<int>("restartMs");  // how long the camera takes to come back from a restart
     const QStringList fromMain = QStringList({"1 frame 8001 01", "1 frame 8061 [0-9a-f]+", "1 reboot upgrade"})
         + patchRoad(2, "upgrade") + patchRoad(3, "main");
-    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain << false << QList<int>{6, 27};
+    QTest::newRow("from the main system") << 1 << 0x01000307u << fromMain << false << QList<int>{6, 27} << 10;
     // Only an old platform's road depends on the version.
-    QTest::newRow("from the main system, version unreadable") << 1 << 0u << fromMain << false << QList<int>{6, 27};
+    QTest::newRow("from the main system, version unreadable")
+        << 1 << 0u << fromMain << false << QList<int>{6, 27} << 10;
     // Already in its upgrade system: no request, the main package at once.
     QTest::newRow("already in the upgrade system") << 2 << 0x01000307u << patchRoad(1, "main") << false
-                                                   << QList<int>{27};
+                                                   << QList<int>{27} << 10;
+    // Its last restart outlasts the task, which hands it back before it is
+    // there again: hot-plug brings it.
+    QTest::newRow("back after the task has ended") << 2 << 0x01000307u << patchRoad(1, "main") << false
+                                                   << QList<int>{27} << 3000;
     // The package handed over is installed, not the store's newest, which stays.
     QTest::newRow("a newer package in the store") << 2 << 0x01000307u << patchRoad(1, "main") << true
-                                                  << QList<int>{27};
+                                                  << QList<int>{27} << 10;
 }
 
 void tst_UpgradeFlow::currentCamera()
@@ -245,6 +259,7 @@ void tst_UpgradeFlow::currentCamera()
     QFETCH(QStringList, road);
     QFETCH(bool, newerInStore);
     QFETCH(QList<int>, stages);
+    QFETCH(int, restartMs);
     const QString newer = packageName("SSC336Q", 0x01000500);
     if (newerInStore)
         putPackage("SSC336Q", mainPackage("SSC336Q", CameraPackage::CamMdlSsUpdater, 0x01000500), newer);
@@ -253,10 +268,12 @@ void tst_UpgradeFlow::currentCamera()
     SimCameraModel model = ::currentCamera();
     model.systemType = int8_t(systemType);
     model.version = version;
+    model.rebootDelayMs = restartMs;
     StageCounter counter;
     EngineRig rig(model);
     rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
+    QVERIFY(followHotPlug(rig));
     rig.backend.watch = counter.watch(rig);
     const TaskRun run(rig);
     counter.on = false;
@@ -698,6 +715,7 @@ void tst_UpgradeFlow::leftInItsUpgradeSystem()
     EngineRig rig(model, listedAs);
     rig.engine->setPackage(package_);
     QVERIFY(rig.ready());
+    QVERIFY(followHotPlug(rig));
     if (dropPlatform) {
         QJsonObject info = rig.device->devInfo();
         info.remove("platform");

@@ -320,7 +320,6 @@ void MainUserUi::loadSelectedState(const QString& sn)
         device->setThumbnailPath(i, stem + QStringLiteral("_Icon_%1.jpg").arg(i));
         device->setFullPicturePath(i, stem + QStringLiteral("_Preview_%1.jpg").arg(i));
     }
-    queueThumbnails(device);
     // A status still queued when the selection moves on belongs to this
     // camera, not to the one then selected: the serial decides. One whose
     // read was asked for before a command (a sleep, a view) may show the
@@ -353,6 +352,9 @@ void MainUserUi::loadSelectedState(const QString& sn)
                 onDevImageDownload(type, result);
         },
         Qt::QueuedConnection);
+    // Asked for only now: the device thread may fetch a thumbnail at once,
+    // and a result emitted before the connection above would be lost.
+    queueThumbnails(device);
 
     // What the camera's family does not report is what the panel showed
     // for it last, as the status refresh keeps it (applyStatus).

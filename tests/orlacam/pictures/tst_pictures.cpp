@@ -119,6 +119,16 @@ void dragOn(QWidget* area, const QPoint& from, const QPoint& to)
     QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// OK pressed: the crop's result code once it finished, -1 when it did not.
+int okResult(ImageCrop& crop)
+{
+    QSignalSpy finished(&crop, &ImageCrop::finished);
+    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
+    if (!QTest::qWaitFor([&] { return finished.count() > 0; }, kUploadBoundMs) || finished.count() != 1)
+        return -1;
+    return finished.at(0).at(0).toInt();
+}
+
 bool isRed(QRgb pixel)
 {
     return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
@@ -749,10 +759,7 @@ void tst_Pictures::cropWindowBounds()
     QCOMPARE(crop.selection().topLeft(), start.topLeft());
     QVERIFY(crop.grab().save(stagedFile(QStringLiteral("crop.png"))));  // for a person to look at
 
-    QSignalSpy finished(&crop, &ImageCrop::finished);
-    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
-    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    QCOMPARE(okResult(crop), int(ImageCrop::kCropped));
     QCOMPARE(QImageReader(picPath("Preview", 2)).size(), QSize(1536, 864));
 }
 
@@ -787,10 +794,7 @@ void tst_Pictures::cropAtEdge()
     QVERIFY(selection.top() == display.top() || selection.bottom() == display.bottom()
             || selection.left() == display.left() || selection.right() == display.right());
 
-    QSignalSpy finished(&crop, &ImageCrop::finished);
-    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
-    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    QCOMPARE(okResult(crop), int(ImageCrop::kCropped));
     const QImage result(output);
     QCOMPARE(result.size(), QSize(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight));
     const QPoint side = drag.y() > 0   ? QPoint(result.width() / 2, result.height() - 3)
@@ -837,10 +841,7 @@ void tst_Pictures::cropFollowsAMovedSelection()
     QCOMPARE(crop.selection(), expected);
     QVERIFY(display.contains(expected));
 
-    QSignalSpy finished(&crop, &ImageCrop::finished);
-    QTest::mouseClick(crop.findChild<QPushButton*>(QStringLiteral("pbOK")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kUploadBoundMs);
-    QCOMPARE(finished.at(0).at(0).toInt(), ImageCrop::kCropped);
+    QCOMPARE(okResult(crop), int(ImageCrop::kCropped));
     const QImage result(output);
     QCOMPARE(result.size(), QSize(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight));
 

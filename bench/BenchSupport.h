@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -187,6 +188,15 @@ inline double loadAverage()
 {
     double load[3] = {};
     return getloadavg(load, 3) > 0 ? load[0] : -1;
+}
+
+// Keeps this process on the given core only; false when refused.
+inline bool pinToCore(int core)
+{
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(core, &one);
+    return sched_setaffinity(0, sizeof one, &one) == 0;
 }
 
 // Writes size bytes of changing content in blocks; returns the MD5 as hex,

@@ -106,13 +106,8 @@ QByteArray queryLocation(const QByteArray& path, const QByteArray& file, qint64 
 // only when core is not negative.
 int md5Child(const QString& path, int core)
 {
-    if (core >= 0) {
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        CPU_SET(core, &one);
-        if (sched_setaffinity(0, sizeof one, &one) != 0)
-            return 1;
-    }
+    if (core >= 0 && !pinToCore(core))
+        return 1;
     QFile file(path);
     const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     double best = 0;

@@ -130,13 +130,8 @@ QString splitText(const QList<uint32_t>& splitPoints)
 // Child side: "--list all|one image package out splits".
 int runList(char** argv)
 {
-    if (std::strcmp(argv[2], "one") == 0) {
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        CPU_SET(sched_getcpu(), &one);
-        if (sched_setaffinity(0, sizeof(one), &one) != 0)
-            return 2;
-    }
+    if (std::strcmp(argv[2], "one") == 0 && !pinToCore(sched_getcpu()))
+        return 2;
     QList<uint32_t> splitPoints;
     for (const QString& part : QString(argv[6]).split(','))
         splitPoints << part.toUInt();

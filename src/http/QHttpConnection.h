@@ -15,7 +15,9 @@ namespace server {
 class QHttpConnectionPrivate;
 
 // One accepted connection of a server: reads requests one after another and
-// hands each with its response to the handler or to newRequest. Malformed
+// hands each with its response to the handler or to newRequest; it reads the
+// next request only once the answer to the last has ended, so answers never
+// run into each other. Malformed
 // requests get 400, heads over 80 KiB 431, bodies over 1 MiB 413 and heads
 // not complete within their time 408, and the connection then closes. While
 // more than 1 MiB of answers wait to be sent it reads no further requests. It

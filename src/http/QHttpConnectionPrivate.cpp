@@ -94,18 +94,46 @@ void QHttpConnectionPrivate::onBytesWritten()
         if (!self)
             return;
     }
-    // Requests held back while the answers piled up; no readyRead brings
-    // them, since they are already buffered.
-    if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0 && !feed(socket.device()))
-        return;
+    readHeldBack();
+}
+
+// Requests held back are buffered already: no readyRead brings them.
+void QHttpConnectionPrivate::readHeldBack()
+{
+    SocketScope scope(this);
+    if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0) {
+        startHeadTimer();
+        if (!feed(socket.device()))
+            return;
+    }
     closeIfRequested();
 }
 
-// A peer that sends requests without reading the answers would otherwise
-// make the write queue grow without bound.
+// Answers go out one after the other, each whole: a request is read only
+// once the answer to the last one has ended. A peer that sends requests
+// without reading the answers would otherwise make the write queue grow
+// without bound.
 bool QHttpConnectionPrivate::inputPaused() const
 {
+    return answerAwaited || overPendingBound();
+}
+
+bool QHttpConnectionPrivate::overPendingBound() const
+{
     return socket.bytesToWrite() > limits::kMaxPendingWriteBytes;
+}
+
+// Checked after every request, not only between the pieces a read takes:
+// one piece may hold many small requests.
+void QHttpConnectionPrivate::holdForAnswer()
+{
+    if (!response) {
+        requestClose(); // dropped by the handler: no answer is coming
+        return;
+    }
+    answerAwaited = !response->isFinished();
+    if (inputPaused())
+        holdInput();
 }
 
 void QHttpConnectionPrivate::restartIdleTimer()
@@ -125,7 +153,7 @@ void QHttpConnectionPrivate::onIdleTimeOut()
 
 void QHttpConnectionPrivate::startHeadTimer()
 {
-    if (!headTimer.isActive() && !headRead && !isStopped() && socket.exists())
+    if (!headTimer.isActive() && !headRead && !answerAwaited && !isStopped() && socket.exists())
         headTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
 }
 
@@ -145,7 +173,7 @@ void QHttpConnectionPrivate::onHeadTimeOut()
     headTimer.stop();
     if (isStopped() || !socket.exists())
         return;
-    if (inputPaused()) {
+    if (overPendingBound()) {
         startHeadTimer(); // held back by our own unsent answers, not by the peer
         return;
     }
@@ -156,8 +184,16 @@ void QHttpConnectionPrivate::onHeadTimeOut()
 
 void QHttpConnectionPrivate::onResponseDone(bool wasTheLastPacket)
 {
-    if (wasTheLastPacket)
+    if (wasTheLastPacket) {
         requestClose();
+        return;
+    }
+    if (!answerAwaited)
+        return;
+    answerAwaited = false;
+    // Queued: the next request's handler does not run inside the code that
+    // ended this answer.
+    QMetaObject::invokeMethod(q_ptr, [this] { readHeldBack(); }, Qt::QueuedConnection);
 }
 
 void QHttpConnectionPrivate::requestClose()
@@ -302,8 +338,13 @@ int QHttpConnectionPrivate::onBody(const char* at, size_t length)
 int QHttpConnectionPrivate::onMessageComplete()
 {
     headRead = false;
-    if (request)
+    if (request) {
+        const QPointer<QHttpConnection> self(q_ptr);
         request->d_func()->complete(request);
+        if (!self)
+            return kStop;
+    }
+    holdForAnswer();
     return 0;
 }
 

@@ -20,7 +20,8 @@ public:
     void initLocalSocket(qintptr descriptor);
     void restartIdleTimer();
     void onIdleTimeOut();
-    // Starts the head deadline unless it runs already or a body is being read.
+    // Starts the head deadline unless it runs already, a body is being read or
+    // the last answer has not ended.
     void startHeadTimer();
     // A running deadline starts again with the new time.
     void setHeadTimeOut(quint32 timeOut);
@@ -45,6 +46,8 @@ public:
     // A request is being read and its head is complete, so the latest
     // response is the answer to it.
     bool headRead = false;
+    // A request has been read whole and its answer has not ended yet.
+    bool answerAwaited = false;
 
 protected:
     int onMessageBegin() override;
@@ -63,6 +66,9 @@ private:
     void connectSocket(QIODevice* device);
     void onReadyRead();
     void onBytesWritten();
+    void readHeldBack();
+    void holdForAnswer();
+    bool overPendingBound() const;
     void onResponseDone(bool wasTheLastPacket);
     void closeIfRequested();
     void fillRequestHead();

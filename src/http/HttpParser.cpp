@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 
+#include <cstring>
+
 namespace qhttp {
 namespace details {
 
@@ -268,6 +270,10 @@ int HttpParser::headerField(const char* at, size_t length)
 {
     if (!countHeadBytes(length))
         return stopWithError(HPE_HEADER_OVERFLOW);
+    // The library lets a blank into a name and still takes "Content-Length :"
+    // for the length, so a server would wait on a body no sender meant.
+    if (type_ == HTTP_REQUEST && std::memchr(at, ' ', length))
+        return stopWithError(HPE_INVALID_HEADER_TOKEN);
     if (!hasIncoming())
         return 0;
     if (core_->valueSeen)

@@ -16,6 +16,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
     , q_ptr(q)
     , timeOut(limits::kDefaultServerIdleMs)
     , headTimeOut(limits::kDefaultServerHeadMs)
+    , requestTimeOut(limits::kDefaultServerRequestMs)
     , maxBodyBytes(limits::kMaxServerBodyBytes)
 {
 }
@@ -23,7 +24,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
 QHttpConnectionPrivate::~QHttpConnectionPrivate()
 {
     idleTimer.stop();
-    headTimer.stop();
+    requestTimer.stop();
     socket.destroy(insideSocketSignal());
 }
 
@@ -70,7 +71,7 @@ void QHttpConnectionPrivate::connectSocket(QIODevice* device)
     restartIdleTimer();
     // The first head's time runs from acceptance: a peer that sends nothing
     // would otherwise hold its connection for the whole idle time.
-    startHeadTimer();
+    startRequestTimer();
 }
 
 void QHttpConnectionPrivate::onReadyRead()
@@ -78,7 +79,7 @@ void QHttpConnectionPrivate::onReadyRead()
     SocketScope scope(this);
     restartIdleTimer();
     // Blank lines before a head count too: the parser skips them silently.
-    startHeadTimer();
+    startRequestTimer();
     if (!feed(socket.device()))
         return;
     closeIfRequested();
@@ -102,7 +103,7 @@ void QHttpConnectionPrivate::readHeldBack()
 {
     SocketScope scope(this);
     if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0) {
-        startHeadTimer();
+        startRequestTimer();
         if (!feed(socket.device()))
             return;
     }
@@ -151,35 +152,39 @@ void QHttpConnectionPrivate::onIdleTimeOut()
         release(); // a socket that was no longer connected reports nothing
 }
 
-void QHttpConnectionPrivate::startHeadTimer()
+void QHttpConnectionPrivate::startRequestTimer()
 {
-    if (!headTimer.isActive() && !headRead && !answerAwaited && !isStopped() && socket.exists())
-        headTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+    if (!requestTimer.isActive() && !headRead && !answerAwaited && !isStopped() && socket.exists()) {
+        requestClock.start();
+        requestTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+    }
 }
 
 void QHttpConnectionPrivate::setHeadTimeOut(quint32 timeOut)
 {
     headTimeOut = timeOut;
-    if (headTimer.isActive()) {
-        headTimer.stop();
-        startHeadTimer();
+    if (requestTimer.isActive() && !headRead) {
+        requestTimer.stop();
+        startRequestTimer();
     }
 }
 
 // The idle timer alone lets a peer that sends a byte now and then hold the
 // connection for ever.
-void QHttpConnectionPrivate::onHeadTimeOut()
+void QHttpConnectionPrivate::onRequestTimeOut()
 {
-    headTimer.stop();
+    requestTimer.stop();
     if (isStopped() || !socket.exists())
         return;
+    const quint32 limit = headRead ? requestTimeOut : headTimeOut;
     if (overPendingBound()) {
-        startHeadTimer(); // held back by our own unsent answers, not by the peer
+        // held back by our own unsent answers, not by the peer
+        requestTimer.start(static_cast<int>(limit), Qt::CoarseTimer, q_ptr);
         return;
     }
     stopParsing();
-    refuseRequest(ESTATUS_REQUEST_TIMEOUT,
-                  QStringLiteral("request head not complete within %1 ms").arg(headTimeOut));
+    const QString what = headRead ? QStringLiteral("request") : QStringLiteral("request head");
+    refuseRequest(ESTATUS_REQUEST_TIMEOUT, QStringLiteral("%1 not complete within %2 ms").arg(what).arg(limit));
 }
 
 void QHttpConnectionPrivate::onResponseDone(bool wasTheLastPacket)
@@ -219,7 +224,7 @@ void QHttpConnectionPrivate::release()
     if (!socket.exists())
         return;
     idleTimer.stop();
-    headTimer.stop();
+    requestTimer.stop();
     socket.release();
     resetParser();
     q->deleteLater();
@@ -252,7 +257,7 @@ int QHttpConnectionPrivate::onMessageBegin()
     urlBuffer.reserve(128);
     bodyBytes = 0;
     headRead = false;
-    startHeadTimer();
+    startRequestTimer();
     if (request)
         request->deleteLater();
     request = new QHttpRequest(q_ptr);
@@ -277,7 +282,9 @@ void QHttpConnectionPrivate::storeHeader(const QByteArray& field, const QByteArr
 
 int QHttpConnectionPrivate::onHeadersComplete()
 {
-    headTimer.stop();
+    // The body has what is left of the whole request's time.
+    const qint64 left = static_cast<qint64>(requestTimeOut) - requestClock.elapsed();
+    requestTimer.start(static_cast<int>(qMax<qint64>(left, 0)), Qt::CoarseTimer, q_ptr);
     if (!request)
         return 0;
     flushPendingHeader();
@@ -337,6 +344,7 @@ int QHttpConnectionPrivate::onBody(const char* at, size_t length)
 
 int QHttpConnectionPrivate::onMessageComplete()
 {
+    requestTimer.stop();
     headRead = false;
     if (request) {
         const QPointer<QHttpConnection> self(q_ptr);
@@ -364,7 +372,7 @@ void QHttpConnectionPrivate::onParseError(int error)
 
 void QHttpConnectionPrivate::refuseRequest(TStatusCode code, const QString& reason)
 {
-    headTimer.stop();
+    requestTimer.stop();
     qWarning() << "Refusing request from" << socket.peerText() << ":" << reason;
 
     const QPointer<QHttpConnection> self(q_ptr);

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 
+#include <cstring>
+
 namespace qhttp {
 namespace details {
 
@@ -146,6 +148,11 @@ int HttpParser::stopWithError(int error)
     return kStop;
 }
 
+void HttpParser::holdInput()
+{
+    http_parser_pause(&core_->parser, 1);
+}
+
 bool HttpParser::isStopped() const
 {
     return core_->stopped;
@@ -172,6 +179,8 @@ bool HttpParser::insideSocketSignal() const
     return core_->busy > 0;
 }
 
+// Bytes are peeked and consumed as far as the library took them, so what a
+// hold leaves over waits in the device.
 bool HttpParser::feed(QIODevice* device)
 {
     const std::shared_ptr<ParserCore> core = core_;
@@ -181,13 +190,20 @@ bool HttpParser::feed(QIODevice* device)
     const QPointer<QIODevice> dev(device);
     char buffer[limits::kReadChunkBytes];
     while (core->owner && dev && dev->bytesAvailable() > 0 && !inputPaused()) {
-        const qint64 count = dev->read(buffer, sizeof buffer);
+        const qint64 count = dev->peek(buffer, sizeof buffer);
         if (count <= 0)
             break;
-        if (core->stopped)
-            continue; // drained and dropped, so nothing piles up in the socket
-        http_parser_execute(&core->parser, &ParserCallbacks::settings(), buffer,
-                            static_cast<size_t>(count));
+        qint64 used = count; // drained and dropped once stopped, so nothing piles up in the socket
+        if (!core->stopped) {
+            if (HTTP_PARSER_ERRNO(&core->parser) == HPE_PAUSED)
+                http_parser_pause(&core->parser, 0);
+            const size_t parsed = http_parser_execute(&core->parser, &ParserCallbacks::settings(), buffer,
+                                                      static_cast<size_t>(count));
+            if (HTTP_PARSER_ERRNO(&core->parser) == HPE_PAUSED)
+                used = static_cast<qint64>(parsed);
+        }
+        if (dev && dev->isOpen())
+            dev->skip(used);
         if (!core->owner || !reportErrors(core))
             return false;
     }
@@ -210,6 +226,8 @@ bool HttpParser::reportErrors(const std::shared_ptr<ParserCore>& core)
     const int error = core->pendingError ? core->pendingError
                                          : static_cast<int>(HTTP_PARSER_ERRNO(&core->parser));
     core->pendingError = 0;
+    if (error == HPE_PAUSED)
+        return true;
     if (core->parser.upgrade && !core->stopped) {
         qInfo() << "Protocol switch is not supported; the rest of the stream is dropped";
         core->stopped = true;
@@ -252,6 +270,10 @@ int HttpParser::headerField(const char* at, size_t length)
 {
     if (!countHeadBytes(length))
         return stopWithError(HPE_HEADER_OVERFLOW);
+    // The library lets a blank into a name and still takes "Content-Length :"
+    // for the length, so a server would wait on a body no sender meant.
+    if (type_ == HTTP_REQUEST && std::memchr(at, ' ', length))
+        return stopWithError(HPE_INVALID_HEADER_TOKEN);
     if (!hasIncoming())
         return 0;
     if (core_->valueSeen)

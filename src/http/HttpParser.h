@@ -47,10 +47,11 @@ protected:
     static constexpr int kStop = -1;
 
     // Hands everything the device holds to the parser, in pieces of at most
-    // 4096 bytes. False when the owner was destroyed or its stream released
-    // meanwhile; the caller must then return without touching anything. A
-    // call from inside a running one (through a signal that a handler set
-    // off) does nothing: the running one goes on with the bytes.
+    // 4096 bytes, while the owner takes input. False when the owner was
+    // destroyed or its stream released meanwhile; the caller must then return
+    // without touching anything. A call from inside a running one (through a
+    // signal that a handler set off) does nothing: the running one goes on
+    // with the bytes.
     bool feed(QIODevice* device);
     // Tells the parser that the stream has ended, which completes a body
     // delimited by the close. Same result as feed().
@@ -62,6 +63,9 @@ protected:
     // From inside a hook: stop with this failure, reported through
     // onParseError() once the library has returned.
     int stopWithError(int error);
+    // From inside a hook: the library stops after the byte it is at, and
+    // what follows stays in the device until the owner takes input again.
+    void holdInput();
     bool isStopped() const;
     const http_parser& parser() const;
 
@@ -87,7 +91,8 @@ protected:
     virtual int onBody(const char* at, size_t length) = 0;
     virtual int onMessageComplete() = 0;
     // True while the owner wants no more input; feed() then leaves the rest
-    // in the device until it is called again.
+    // in the device until it is called again. Checked between pieces: a hook
+    // that wants none of the piece's remaining bytes calls holdInput().
     virtual bool inputPaused() const { return false; }
     // A message whose header lines are to be kept exists.
     virtual bool hasIncoming() const = 0;

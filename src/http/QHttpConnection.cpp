@@ -46,6 +46,12 @@ void QHttpConnection::setHeadTimeOut(quint32 timeOut)
         d_func()->setHeadTimeOut(timeOut);
 }
 
+void QHttpConnection::setRequestTimeOut(quint32 timeOut)
+{
+    if (timeOut != 0)
+        d_func()->requestTimeOut = timeOut;
+}
+
 void QHttpConnection::killConnection()
 {
     Q_D(QHttpConnection);
@@ -80,8 +86,8 @@ void QHttpConnection::timerEvent(QTimerEvent* event)
     Q_D(QHttpConnection);
     if (event->timerId() == d->idleTimer.timerId())
         d->onIdleTimeOut();
-    else if (event->timerId() == d->headTimer.timerId())
-        d->onHeadTimeOut();
+    else if (event->timerId() == d->requestTimer.timerId())
+        d->onRequestTimeOut();
     else
         QObject::timerEvent(event);
 }

@@ -15,12 +15,13 @@ namespace server {
 class QHttpConnectionPrivate;
 
 // One accepted connection of a server: reads requests one after another and
-// hands each with its response to the handler or to newRequest. Malformed
-// requests get 400, heads over 80 KiB 431, bodies over 1 MiB 413 and heads
-// not complete within their time 408, and the connection then closes. While
-// more than 1 MiB of answers wait to be sent it reads no further requests. It
-// closes when idle for its time-out and deletes itself (later) once
-// disconnected.
+// hands each with its response to the handler or to newRequest; it reads the
+// next request only once the answer to the last has ended, so answers never
+// run into each other. Malformed requests get 400, heads over 80 KiB 431,
+// bodies over 1 MiB 413 and heads or requests not complete within their time
+// 408, and the connection then closes. While more than 1 MiB of answers wait
+// to be sent it reads no further requests. It closes when idle for its
+// time-out and deletes itself (later) once disconnected.
 class QHttpConnection : public QObject
 {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
     // connection's acceptance, later ones from their first byte; 10000
     // unless set. 0 leaves it as it is.
     void setHeadTimeOut(quint32 timeOut);
+    // Time in milliseconds a whole request, head and body, may take, counted
+    // from where its head's time starts; 30000 unless set. 0 leaves it as it
+    // is.
+    void setRequestTimeOut(quint32 timeOut);
     // Closes the socket.
     void killConnection();
     // A handler that receives every request of this connection in place of

@@ -16,6 +16,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
     , q_ptr(q)
     , timeOut(limits::kDefaultServerIdleMs)
     , headTimeOut(limits::kDefaultServerHeadMs)
+    , requestTimeOut(limits::kDefaultServerRequestMs)
     , maxBodyBytes(limits::kMaxServerBodyBytes)
 {
 }
@@ -23,7 +24,7 @@ QHttpConnectionPrivate::QHttpConnectionPrivate(QHttpConnection* q)
 QHttpConnectionPrivate::~QHttpConnectionPrivate()
 {
     idleTimer.stop();
-    headTimer.stop();
+    requestTimer.stop();
     socket.destroy(insideSocketSignal());
 }
 
@@ -70,7 +71,7 @@ void QHttpConnectionPrivate::connectSocket(QIODevice* device)
     restartIdleTimer();
     // The first head's time runs from acceptance: a peer that sends nothing
     // would otherwise hold its connection for the whole idle time.
-    startHeadTimer();
+    startRequestTimer();
 }
 
 void QHttpConnectionPrivate::onReadyRead()
@@ -78,7 +79,7 @@ void QHttpConnectionPrivate::onReadyRead()
     SocketScope scope(this);
     restartIdleTimer();
     // Blank lines before a head count too: the parser skips them silently.
-    startHeadTimer();
+    startRequestTimer();
     if (!feed(socket.device()))
         return;
     closeIfRequested();
@@ -94,18 +95,46 @@ void QHttpConnectionPrivate::onBytesWritten()
         if (!self)
             return;
     }
-    // Requests held back while the answers piled up; no readyRead brings
-    // them, since they are already buffered.
-    if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0 && !feed(socket.device()))
-        return;
+    readHeldBack();
+}
+
+// Requests held back are buffered already: no readyRead brings them.
+void QHttpConnectionPrivate::readHeldBack()
+{
+    SocketScope scope(this);
+    if (!inputPaused() && socket.exists() && socket.device()->bytesAvailable() > 0) {
+        startRequestTimer();
+        if (!feed(socket.device()))
+            return;
+    }
     closeIfRequested();
 }
 
-// A peer that sends requests without reading the answers would otherwise
-// make the write queue grow without bound.
+// Answers go out one after the other, each whole: a request is read only
+// once the answer to the last one has ended. A peer that sends requests
+// without reading the answers would otherwise make the write queue grow
+// without bound.
 bool QHttpConnectionPrivate::inputPaused() const
 {
+    return answerAwaited || overPendingBound();
+}
+
+bool QHttpConnectionPrivate::overPendingBound() const
+{
     return socket.bytesToWrite() > limits::kMaxPendingWriteBytes;
+}
+
+// Checked after every request, not only between the pieces a read takes:
+// one piece may hold many small requests.
+void QHttpConnectionPrivate::holdForAnswer()
+{
+    if (!response) {
+        requestClose(); // dropped by the handler: no answer is coming
+        return;
+    }
+    answerAwaited = !response->isFinished();
+    if (inputPaused())
+        holdInput();
 }
 
 void QHttpConnectionPrivate::restartIdleTimer()
@@ -123,41 +152,53 @@ void QHttpConnectionPrivate::onIdleTimeOut()
         release(); // a socket that was no longer connected reports nothing
 }
 
-void QHttpConnectionPrivate::startHeadTimer()
+void QHttpConnectionPrivate::startRequestTimer()
 {
-    if (!headTimer.isActive() && !headRead && !isStopped() && socket.exists())
-        headTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+    if (!requestTimer.isActive() && !headRead && !answerAwaited && !isStopped() && socket.exists()) {
+        requestClock.start();
+        requestTimer.start(static_cast<int>(headTimeOut), Qt::CoarseTimer, q_ptr);
+    }
 }
 
 void QHttpConnectionPrivate::setHeadTimeOut(quint32 timeOut)
 {
     headTimeOut = timeOut;
-    if (headTimer.isActive()) {
-        headTimer.stop();
-        startHeadTimer();
+    if (requestTimer.isActive() && !headRead) {
+        requestTimer.stop();
+        startRequestTimer();
     }
 }
 
 // The idle timer alone lets a peer that sends a byte now and then hold the
 // connection for ever.
-void QHttpConnectionPrivate::onHeadTimeOut()
+void QHttpConnectionPrivate::onRequestTimeOut()
 {
-    headTimer.stop();
+    requestTimer.stop();
     if (isStopped() || !socket.exists())
         return;
-    if (inputPaused()) {
-        startHeadTimer(); // held back by our own unsent answers, not by the peer
+    const quint32 limit = headRead ? requestTimeOut : headTimeOut;
+    if (overPendingBound()) {
+        // held back by our own unsent answers, not by the peer
+        requestTimer.start(static_cast<int>(limit), Qt::CoarseTimer, q_ptr);
         return;
     }
     stopParsing();
-    refuseRequest(ESTATUS_REQUEST_TIMEOUT,
-                  QStringLiteral("request head not complete within %1 ms").arg(headTimeOut));
+    const QString what = headRead ? QStringLiteral("request") : QStringLiteral("request head");
+    refuseRequest(ESTATUS_REQUEST_TIMEOUT, QStringLiteral("%1 not complete within %2 ms").arg(what).arg(limit));
 }
 
 void QHttpConnectionPrivate::onResponseDone(bool wasTheLastPacket)
 {
-    if (wasTheLastPacket)
+    if (wasTheLastPacket) {
         requestClose();
+        return;
+    }
+    if (!answerAwaited)
+        return;
+    answerAwaited = false;
+    // Queued: the next request's handler does not run inside the code that
+    // ended this answer.
+    QMetaObject::invokeMethod(q_ptr, [this] { readHeldBack(); }, Qt::QueuedConnection);
 }
 
 void QHttpConnectionPrivate::requestClose()
@@ -183,7 +224,7 @@ void QHttpConnectionPrivate::release()
     if (!socket.exists())
         return;
     idleTimer.stop();
-    headTimer.stop();
+    requestTimer.stop();
     socket.release();
     resetParser();
     q->deleteLater();
@@ -216,7 +257,7 @@ int QHttpConnectionPrivate::onMessageBegin()
     urlBuffer.reserve(128);
     bodyBytes = 0;
     headRead = false;
-    startHeadTimer();
+    startRequestTimer();
     if (request)
         request->deleteLater();
     request = new QHttpRequest(q_ptr);
@@ -241,7 +282,9 @@ void QHttpConnectionPrivate::storeHeader(const QByteArray& field, const QByteArr
 
 int QHttpConnectionPrivate::onHeadersComplete()
 {
-    headTimer.stop();
+    // The body has what is left of the whole request's time.
+    const qint64 left = static_cast<qint64>(requestTimeOut) - requestClock.elapsed();
+    requestTimer.start(static_cast<int>(qMax<qint64>(left, 0)), Qt::CoarseTimer, q_ptr);
     if (!request)
         return 0;
     flushPendingHeader();
@@ -301,9 +344,15 @@ int QHttpConnectionPrivate::onBody(const char* at, size_t length)
 
 int QHttpConnectionPrivate::onMessageComplete()
 {
+    requestTimer.stop();
     headRead = false;
-    if (request)
+    if (request) {
+        const QPointer<QHttpConnection> self(q_ptr);
         request->d_func()->complete(request);
+        if (!self)
+            return kStop;
+    }
+    holdForAnswer();
     return 0;
 }
 
@@ -323,7 +372,7 @@ void QHttpConnectionPrivate::onParseError(int error)
 
 void QHttpConnectionPrivate::refuseRequest(TStatusCode code, const QString& reason)
 {
-    headTimer.stop();
+    requestTimer.stop();
     qWarning() << "Refusing request from" << socket.peerText() << ":" << reason;
 
     const QPointer<QHttpConnection> self(q_ptr);

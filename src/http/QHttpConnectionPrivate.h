@@ -5,6 +5,7 @@
 #include "http/QHttpConnection.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QPointer>
 
 namespace qhttp {
@@ -20,11 +21,12 @@ public:
     void initLocalSocket(qintptr descriptor);
     void restartIdleTimer();
     void onIdleTimeOut();
-    // Starts the head deadline unless it runs already or a body is being read.
-    void startHeadTimer();
-    // A running deadline starts again with the new time.
+    // Starts a request's deadline with its head's time, unless it runs
+    // already, a head has been read or the last answer has not ended.
+    void startRequestTimer();
+    // A running head deadline starts again with the new time.
     void setHeadTimeOut(quint32 timeOut);
-    void onHeadTimeOut();
+    void onRequestTimeOut();
     // Closes once the current read has finished, or now outside of one.
     void requestClose();
     void release();
@@ -34,7 +36,11 @@ public:
     quint32 timeOut;
     QBasicTimer idleTimer;
     quint32 headTimeOut;
-    QBasicTimer headTimer;
+    quint32 requestTimeOut;
+    // One deadline a request: the head's time from its first byte (the first
+    // request's from acceptance), then the whole request's from that point.
+    QBasicTimer requestTimer;
+    QElapsedTimer requestClock;
     QByteArray urlBuffer;
     TServerHandler handler;
     QPointer<QHttpRequest> request;
@@ -45,6 +51,8 @@ public:
     // A request is being read and its head is complete, so the latest
     // response is the answer to it.
     bool headRead = false;
+    // A request has been read whole and its answer has not ended yet.
+    bool answerAwaited = false;
 
 protected:
     int onMessageBegin() override;
@@ -63,6 +71,9 @@ private:
     void connectSocket(QIODevice* device);
     void onReadyRead();
     void onBytesWritten();
+    void readHeldBack();
+    void holdForAnswer();
+    bool overPendingBound() const;
     void onResponseDone(bool wasTheLastPacket);
     void closeIfRequested();
     void fillRequestHead();

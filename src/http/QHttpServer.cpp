@@ -158,6 +158,16 @@ void QHttpServer::setHeadTimeOut(quint32 timeOut)
     d_func()->headTimeOut = timeOut > 0 ? timeOut : static_cast<quint32>(limits::kDefaultServerHeadMs);
 }
 
+quint32 QHttpServer::requestTimeOut() const
+{
+    return d_func()->requestTimeOut;
+}
+
+void QHttpServer::setRequestTimeOut(quint32 timeOut)
+{
+    d_func()->requestTimeOut = timeOut > 0 ? timeOut : static_cast<quint32>(limits::kDefaultServerRequestMs);
+}
+
 TBackend QHttpServer::backendType() const
 {
     return d_func()->backend;
@@ -199,6 +209,7 @@ void QHttpServer::incomingConnection(qintptr handle)
     connection->setSocketDescriptor(handle, d->backend);
     connection->setTimeOut(d->timeOut);
     connection->setHeadTimeOut(d->headTimeOut);
+    connection->setRequestTimeOut(d->requestTimeOut);
     emit newConnection(connection);
     if (d->handler)
         connect(connection, &QHttpConnection::newRequest, connection, d->handler);

@@ -59,6 +59,11 @@ public:
     // default.
     quint32 headTimeOut() const;
     void setHeadTimeOut(quint32 timeOut);
+    // Time in milliseconds a whole request, head and body, may take, counted
+    // as the head's is, for every connection accepted from now on; 30000 by
+    // default, and 0 selects that default.
+    quint32 requestTimeOut() const;
+    void setRequestTimeOut(quint32 timeOut);
 
     TBackend backendType() const;
     QTcpServer* tcpServer() const;

@@ -52,6 +52,7 @@ public:
 
     quint32 timeOut = limits::kDefaultServerIdleMs;
     quint32 headTimeOut = limits::kDefaultServerHeadMs;
+    quint32 requestTimeOut = limits::kDefaultServerRequestMs;
     TServerHandler handler;
     TPeerFilter peerFilter;
     QSet<QHostAddress> turnedDown;  // logged already

@@ -23,7 +23,8 @@ namespace pc {
 // every request is served.
 //
 // Connections are bounded as the HTTP layer bounds them: 16 at a time, 30 s
-// without traffic and 10 s for a request head, from acceptance.
+// without traffic, and from acceptance 10 s for a request head and 30 s for
+// the whole request; one request at a time, closed after its answer.
 class HttpServer : public QObject
 {
     Q_OBJECT

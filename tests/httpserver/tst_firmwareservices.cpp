@@ -1,4 +1,8 @@
 #include "support/LocalServerFixture.h"
+#include "http/HttpLimits.h"
+#include "http/QHttpConnection.h"
+#include "httpserver/FileReply.h"
+#include "httpserver/HttpServerReqMapper.h"
 #include "httpserver/StoreCatalog.h"
 #include "package/FirmwareManager.h"
 
@@ -199,6 +203,46 @@ private slots:
         QVERIFY(answer.body == data);
     }
 
+    // A camera that sends several downloads and a question at once and reads
+    // nothing: the server holds no more than the pending bound and a chunk
+    // for it, and the first answer arrives whole once it reads.
+    void unreadDownloadsBounded()
+    {
+        const QByteArray data(16 * 1024 * 1024, 'd');  // more than the kernel's buffers take
+        QVERIFY(server_.place(named("1.0.0.1_release"), data));
+        qhttp::server::QHttpServer server;  // on this thread, so that its socket can be looked at
+        QPointer<QTcpSocket> served;
+        qint64 most = 0, last = -1;
+        const auto queued = [&] { return served ? served->bytesToWrite() : -1; };
+        QVERIFY(server.listen(httptest::kLoopback, 0, [&](qhttp::server::QHttpRequest* req,
+                                                          qhttp::server::QHttpResponse* res) {
+            new vesk::pc::HttpServerReqMapper(req, res);
+            served = req->connection()->tcpSocket();
+            // After the router's slot: the answer has begun.
+            connect(req, &qhttp::server::QHttpRequest::end, res, [&] { most = qMax(most, queued()); });
+        }));
+        QTcpSocket camera;
+        QVERIFY(httptest::connectRaw(camera, server.tcpServer()->serverPort()));
+        camera.setReadBufferSize(1);
+        const QByteArray download = "GET /download?" + packageQuery(1, "release") + " HTTP/1.1\r\n\r\n";
+        httptest::send(camera, download.repeated(6) + "GET /common?cmd=1 HTTP/1.1\r\n\r\n");
+        QElapsedTimer still;
+        const auto stuck = [&] {  // the kernel takes no more
+            if (queued() != last)
+                still.restart();
+            most = qMax(most, last = queued());
+            return last > 0 && still.elapsed() > 500;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(stuck(), 30000);
+        QVERIFY2(most >= vesk::pc::FileReply::kChunkBytes
+                     && most <= qhttp::limits::kMaxPendingWriteBytes + vesk::pc::FileReply::kChunkBytes,
+                 QByteArray::number(most));
+        camera.setReadBufferSize(0);
+        const RawMessage answer = httptest::splitMessage(httptest::readRaw(camera, {}, httptest::kExchangeMs));
+        QVERIFY(answer.headerLines.contains("content-length: " + QByteArray::number(data.size())));
+        QVERIFY(answer.body == data);
+    }
+
     void queryDigestFollowsTheFile()
     {
         const QString name = named("1.0.0.1_release");
@@ -235,7 +279,9 @@ private slots:
         QVERIFY(server_.place(main, valid ? validPackage() : QByteArray("not a package")));
         if (companionThere)
             QVERIFY(server_.place("Ugsys_" + main, "made before"));
-        const RawMessage answer = server_.get(service + "?" + packageQuery(2, "release"));
+        // A question sent along waits: the answer comes first, whole, and the connection closes.
+        const QByteArray request = "GET " + service + "?" + packageQuery(2, "release") + " HTTP/1.1\r\n\r\n";
+        const RawMessage answer = httptest::exchangeRaw(server_.port(), request + "GET /common?cmd=1 HTTP/1.1\r\n\r\n");
         QCOMPARE(answer.firstLine, kOkLine);
         QCOMPARE(QFile::exists(companion), valid || companionThere);
         const QByteArray derived = pkgtest::readFile(companion);

@@ -262,7 +262,23 @@ void pictures()
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, format);
         seed("picture", format, "\x01" + bytes);
+        // The crop's largest area, and one smaller than the picture.
+        seed("picturecrop", format, QByteArray(1, '\0') + bytes);
+        seed("picturecrop", qPrintable(QStringLiteral("%1-small").arg(QLatin1String(format))), "\xff" + bytes);
     }
+}
+
+// JSON as cloud replies, the local server's POSTs and camera replies carry
+// it; repeated keys and byte-order marks in keys that the guard refuses.
+void json()
+{
+    const QByteArray mark = QByteArray::fromHex("efbbbf");
+    seed("jsonguard", "reply", R"({"errorcode":200,"reason":"","packages":[{"url":"http://h/p","pkgsize":1}]})");
+    seed("jsonguard", "report", R"({"cmd": "UpgradeProgress", "type": 3, "uuid": "u-1", "msg": "done"})");
+    seed("jsonguard", "escapes", R"([{"a\u0062\n":"\ud83d\ude00","\/":[true,false,null,-1.5e3]},{}])");
+    seed("jsonguard", "repeatedkey", R"({"msg":[1],"x":{"k":{},"k":{"a":[2]}},"msg":{"a":[2]}})");
+    seed("jsonguard", "markkey", "{\"" + mark + "\":[0],\"\\uFEFF\":0}");
+    seed("jsonguard", "markwritten", "{\"\":1,\"" + mark + "\":2}");
 }
 
 } // namespace
@@ -287,5 +303,6 @@ int main(int argc, char** argv)
     cloud();
     inis(QString::fromLocal8Bit(argv[2]));
     pictures();
+    json();
     return 0;
 }

@@ -39,8 +39,9 @@ CloudExchange::Outcome CloudExchange::exchange(const Request& request, QJsonObje
 {
     *reply = QJsonObject();
     // The client speaks plain HTTP whatever the scheme says: an https or ftp
-    // URL would go unencrypted to the same host.
-    if (!request.url.isEmpty() && !PackageCheck::isHttpUrl(request.url.toString())) {
+    // URL would go unencrypted to the same host. The URL is checked as
+    // written: a decoded one (a%20b as "a b") no longer parses strictly.
+    if (!request.url.isEmpty() && !PackageCheck::isHttpUrl(request.url.toString(QUrl::FullyEncoded))) {
         qCritical() << "Start http client request failed: not an http URL:" << request.url;
         return NotStarted;
     }

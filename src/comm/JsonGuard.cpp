@@ -1,10 +1,11 @@
 #include "comm/JsonGuard.h"
 
 #include <QDebug>
-#include <QSet>
 #include <QString>
+#include <QTextCodec>
 
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace vesk {
@@ -12,12 +13,22 @@ namespace pc {
 
 namespace {
 
+// Ordered, not hashed: keys made to collide in a hash would make the check
+// quadratic.
 struct Frame
 {
     bool object = false;
     bool expectKey = false;  // after "{" or "," in an object
-    QSet<QString> keys;
+    std::set<QString> keys;
 };
+
+struct Refusal
+{
+    int at = -1;
+    const char* why = nullptr;
+};
+
+const QChar kByteOrderMark(0xFEFF);
 
 int hexValue(char c)
 {
@@ -30,6 +41,15 @@ int hexValue(char c)
     return -1;
 }
 
+// UTF-8 as the parser reads it: a leading byte-order mark stays in the text,
+// where QString::fromUtf8 would drop it.
+QString decodeUtf8(const char* bytes, int size)
+{
+    static QTextCodec* const utf8 = QTextCodec::codecForMib(106);
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return utf8->toUnicode(bytes, size, &state);
+}
+
 // The index just past the string that opens at json[at] (a quote), or the
 // size when it is not closed; its decoded text into text when given.
 // Malformed escapes are kept as they stand: the parser refuses them anyway.
@@ -39,7 +59,7 @@ int readString(const QByteArray& json, int at, QString* text)
     int runStart = ++at;
     const auto flushRun = [&](int end) {
         if (text && end > runStart)
-            text->append(QString::fromUtf8(json.constData() + runStart, end - runStart));
+            text->append(decodeUtf8(json.constData() + runStart, end - runStart));
     };
     while (at < size) {
         const char c = json.at(at);
@@ -75,9 +95,11 @@ int readString(const QByteArray& json, int at, QString* text)
     return size;
 }
 
-} // namespace
-
-int JsonGuard::refusedAt(const QByteArray& json)
+// The first key that holds a byte-order mark or repeats within its object,
+// or the first bracket that nests too deep. A key with a mark is refused
+// rather than compared: a raw mark and an escaped one are one key to the
+// parser.
+Refusal refusal(const QByteArray& json)
 {
     std::vector<Frame> open;
     const int size = json.size();
@@ -89,17 +111,18 @@ int JsonGuard::refusedAt(const QByteArray& json)
             QString key;
             const int end = readString(json, at, isKey ? &key : nullptr);
             if (isKey) {
-                if (top->keys.contains(key))
-                    return at;
-                top->keys.insert(key);
+                if (key.contains(kByteOrderMark))
+                    return {at, "a key holds a byte-order mark"};
+                if (!top->keys.insert(key).second)
+                    return {at, "a key repeats"};
                 top->expectKey = false;
             }
             at = end;
             continue;
         }
         if (c == '{' || c == '[') {
-            if (int(open.size()) >= kMaxDepth)
-                return at;
+            if (int(open.size()) >= JsonGuard::kMaxDepth)
+                return {at, "nested too deep"};
             open.push_back(Frame{c == '{', c == '{', {}});
         } else if ((c == '}' || c == ']') && top) {
             open.pop_back();
@@ -108,16 +131,22 @@ int JsonGuard::refusedAt(const QByteArray& json)
         }
         ++at;
     }
-    return -1;
+    return {};
+}
+
+} // namespace
+
+int JsonGuard::refusedAt(const QByteArray& json)
+{
+    return refusal(json).at;
 }
 
 QJsonDocument JsonGuard::fromJson(const QByteArray& json)
 {
-    const int refused = refusedAt(json);
-    if (refused >= 0) {
-        const bool repeated = json.at(refused) == '"';
-        qWarning().nospace() << "JSON refused: " << (repeated ? "a key repeats" : "nested too deep")
-                             << " at offset " << refused << " of " << json.size();
+    const Refusal refused = refusal(json);
+    if (refused.at >= 0) {
+        qWarning().nospace() << "JSON refused: " << refused.why << " at offset " << refused.at << " of "
+                             << json.size();
         return QJsonDocument();
     }
     return QJsonDocument::fromJson(json);

@@ -9,7 +9,8 @@ namespace pc {
 // Parses JSON that came from outside (requests, cloud and camera replies).
 // Qt 5.15's parser leaks the earlier value of a key that repeats within one
 // object when that value is an array or an object, so a peer could grow the
-// process at will; such documents are refused before they reach the parser.
+// process at will; such documents are refused before they reach the parser,
+// in a time that grows no faster than n log n whatever the keys.
 class JsonGuard
 {
 public:
@@ -20,12 +21,14 @@ public:
 
     // The document of json; a null document when json is not JSON (the
     // caller logs what that means to it), and also, logged here, when an
-    // object in it repeats a key or it nests deeper than kMaxDepth.
+    // object in it repeats a key, a key holds a byte-order mark (U+FEFF,
+    // raw or escaped) or it nests deeper than kMaxDepth.
     static QJsonDocument fromJson(const QByteArray& json);
 
-    // Offset of the first key that repeats within its object, or of the
-    // bracket that nests too deep; -1 when there is neither. Keys count as
-    // equal when their decoded texts are, as the parser compares them.
+    // Offset of the first key that repeats within its object or holds a
+    // byte-order mark, or of the bracket that nests too deep; -1 when there
+    // is none. Keys count as equal when their decoded texts are, as the
+    // parser compares them.
     static int refusedAt(const QByteArray& json);
 };
 

@@ -36,18 +36,10 @@ void prefetchDigests()
 
 HttpServer::HttpServer(QObject* parent)
     : QObject(parent)
-    , peerCheck_(&KnownPeers::isKnown)
 {
 }
 
 HttpServer::~HttpServer() = default;
-
-void HttpServer::setPeerCheck(const PeerCheck& check)
-{
-    peerCheck_ = check;
-    if (server_)
-        server_->setPeerFilter(peerCheck_);
-}
 
 void HttpServer::initServer()
 {
@@ -58,7 +50,7 @@ void HttpServer::initServer()
     }
     if (!server_) {
         server_ = std::make_unique<qhttp::server::QHttpServer>();
-        server_->setPeerFilter(peerCheck_);
+        server_->setPeerFilter(&KnownPeers::isKnown);
     }
     const QHostAddress address(QHostAddress::AnyIPv4);
     const quint16 port = GlobalParams::get().host_port;

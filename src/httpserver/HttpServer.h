@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QHostAddress>
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 namespace qhttp {
@@ -29,13 +27,8 @@ class HttpServer : public QObject
 {
     Q_OBJECT
 public:
-    using PeerCheck = std::function<bool(const QHostAddress&)>;
-
     explicit HttpServer(QObject* parent = nullptr);
     ~HttpServer() override;
-
-    // In place of KnownPeers::isKnown, for connections accepted from now on.
-    void setPeerCheck(const PeerCheck& check);
 
 public slots:
     // Starts listening (again, after stopServer); the outcome is signalled.
@@ -49,7 +42,6 @@ signals:
 
 private:
     std::unique_ptr<qhttp::server::QHttpServer> server_;
-    PeerCheck peerCheck_;
 };
 
 } // namespace pc

@@ -47,14 +47,6 @@ void HttpServerHost::start()
     QMetaObject::invokeMethod(server_, &HttpServer::initServer, Qt::QueuedConnection);
 }
 
-void HttpServerHost::setPeerCheck(const HttpServer::PeerCheck& check)
-{
-    QMetaObject::invokeMethod(server_, [server = server_, check] {
-        if (server)
-            server->setPeerCheck(check);
-    }, Qt::QueuedConnection);
-}
-
 void HttpServerHost::stop()
 {
     QMetaObject::invokeMethod(server_, &HttpServer::stopServer, Qt::QueuedConnection);

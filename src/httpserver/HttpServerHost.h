@@ -24,8 +24,6 @@ public:
 
     void start();
     void stop();
-    // Passed to the server on its thread, ahead of what is asked later.
-    void setPeerCheck(const HttpServer::PeerCheck& check);
 
 signals:
     // Queued from the server's thread.

@@ -208,11 +208,16 @@ void tst_CloudRequest::queryHandsThePackageToItsReceiver_data()
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("package");
     QTest::addColumn<QByteArray>("pcVersion");
+    QTest::addColumn<QString>("path");
     const QByteArray firmware = "\"pc_version\":\"1.0.5.4\",";
-    QTest::newRow("firmware, one good package") << 1 << kPackageReply << true << firmware;
-    QTest::newRow("software: no pc_version") << 0 << kPackageReply << true << QByteArray();
-    QTest::newRow("another platform") << 1 << QByteArray(kPackageReply).replace("SSC336Q", "SSC339G") << false << firmware;
-    QTest::newRow("error code") << 1 << QByteArray("{\"errorcode\":404,\"reason\":\"none\"}") << false << firmware;
+    const QString path = QStringLiteral("/firmware/dev_query/");
+    QTest::newRow("firmware, one good package") << 1 << kPackageReply << true << firmware << path;
+    QTest::newRow("software: no pc_version") << 0 << kPackageReply << true << QByteArray() << path;
+    QTest::newRow("another platform") << 1 << QByteArray(kPackageReply).replace("SSC336Q", "SSC339G") << false
+                                      << firmware << path;
+    QTest::newRow("error code") << 1 << QByteArray("{\"errorcode\":404,\"reason\":\"none\"}") << false << firmware
+                                << path;
+    QTest::newRow("percent-encoded path") << 1 << kPackageReply << true << firmware << "/a%20b/dev_query/";
 }
 
 void tst_CloudRequest::queryHandsThePackageToItsReceiver()
@@ -221,6 +226,8 @@ void tst_CloudRequest::queryHandsThePackageToItsReceiver()
     QFETCH(QByteArray, reply);
     QFETCH(bool, package);
     QFETCH(QByteArray, pcVersion);
+    QFETCH(QString, path);
+    GlobalParams::get().fw_query_url = server_.url(path);
     server_.setAnswer({200, reply, false});
     Receiver receiver;
     CloudTaskRun run;
@@ -230,7 +237,7 @@ void tst_CloudRequest::queryHandsThePackageToItsReceiver()
     QCOMPARE(receiver.got.first().value("version").toString(), package ? QStringLiteral("1.0.4.0") : QString());
     QCOMPARE(receiver.got.first().isEmpty(), !package);
     QCOMPARE(server_.requests().size(), 1);
-    QCOMPARE(server_.requests().first().requestLine, QByteArray("POST /firmware/dev_query/ HTTP/1.1"));
+    QCOMPARE(server_.requests().first().requestLine, "POST " + path.toLatin1() + " HTTP/1.1");
     QCOMPARE(server_.requests().first().body,
              "{\"branch\":\"OA_E\",\"device_info\":\"\",\"latest\":\"true\"," + pcVersion
                  + "\"platform\":\"SSC336Q\",\"product\":\"Kestro_orla\",\"seqid\":\"7\",\"status\":\"release\","

@@ -36,6 +36,12 @@ private slots:
         QTest::newRow("trailing backslash") << QByteArray("{\"a\\") << -1;
         QTest::newRow("short escape at the end") << QByteArray("{\"\\u00") << -1;
         QTest::newRow("stray closers") << QByteArray("]]}}{\"a\":1,\"a\":1") << 11;
+        // The parser keeps a byte-order mark that QString::fromUtf8 drops.
+        const QByteArray mark = QByteArray::fromHex("efbbbf");
+        QTest::newRow("mark raw and escaped") << "{\"" + mark + "\":[0],\"\\uFEFF\":0}" << 1;
+        QTest::newRow("escaped mark") << QByteArray("{\"a\":1,\"\\ufeffa\":2}") << 7;
+        QTest::newRow("raw mark after an escape") << "{\"\\n" + mark + "\":1}" << 1;
+        QTest::newRow("marks in values") << "{\"a\":\"" + mark + "\\uFEFF\"}" << -1;
     }
 
     void refusedAt()
@@ -55,6 +61,27 @@ private slots:
         const QJsonDocument document = JsonGuard::fromJson(json);
         QVERIFY(document.isNull());
         QCOMPARE(log.countOf(QtWarningMsg, QStringLiteral("JSON refused")), 1);
+    }
+
+    // Keys that share one hash under a seed of 0: blocks of "Aa" and "BB".
+    void collidingKeysCheckedQuickly()
+    {
+        QByteArray json = "{";
+        for (int key = 0; json.size() < 1024 * 1024; ++key) {
+            json += '"';
+            for (int bit = 0; bit < 16; ++bit)
+                json += (key >> bit) & 1 ? "BB" : "Aa";
+            json += "\":0,";
+        }
+        json += R"("Aa":0})";
+        qSetGlobalQHashSeed(0);
+        QElapsedTimer timer;
+        timer.start();
+        const int refused = JsonGuard::refusedAt(json);
+        const qint64 ms = timer.elapsed();
+        qSetGlobalQHashSeed(-1);
+        QCOMPARE(refused, -1);
+        QVERIFY2(ms < 1500, qPrintable(QString::number(ms)));
     }
 
     void acceptedAsQtParses()

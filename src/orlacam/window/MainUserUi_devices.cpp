@@ -107,12 +107,12 @@ QString MainUserUi::freeDevName() const
 void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
 {
     const QString sn = QString::fromLatin1(snBytes);
-    GlobalParams& params = GlobalParams::get();
-    GlobalParams::DevInfo record = params.getDevInfo(sn);
     if (!present) {
-        removeOneDev(record);
+        removeOneDev(sn);
         return;
     }
+    GlobalParams& params = GlobalParams::get();
+    GlobalParams::DevInfo record = params.getDevInfo(sn);
     // Announced twice (a re-scan, a late duplicate): one button per camera.
     for (const DevButton* button : devButtons_) {
         if (button->hasDevice() && button->sn().compare(sn, Qt::CaseInsensitive) == 0) {
@@ -209,11 +209,13 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
     onDevSelectedChanged(first);
 }
 
-void MainUserUi::removeOneDev(const GlobalParams::DevInfo& record)
+// By the registry's serial: the store may have dropped the camera's record
+// since it arrived.
+void MainUserUi::removeOneDev(const QString& sn)
 {
     for (int i = devButtons_.size() - 1; i >= 0; --i) {
         DevButton* button = devButtons_[i];
-        if (!button->hasDevice() || button->sn().compare(record.dev_sn, Qt::CaseInsensitive) != 0)
+        if (!button->hasDevice() || button->sn().compare(sn, Qt::CaseInsensitive) != 0)
             continue;
         disconnect(button, &DevButton::devBtnSelected, this, &MainUserUi::onDevSelectedChanged);
         devSleep_->deleteDevButton(button->index());
@@ -310,6 +312,16 @@ void MainUserUi::loadSelectedState(const QString& sn)
     dev4K_ = device->is4K();
     sizeButtonsHidden_ = status.portrait(type);
     bindSettingPage(sn, status);
+    if (device->waitsForUpgrade()) {
+        // Left in its upgrade system by a failed upgrade: it takes nothing but
+        // an upgrade, so the panel is greyed and no overlay offers a wake.
+        qInfo() << "Camera" << sn << "waits for its upgrade";
+        setUiState(false);
+        devAwake_ = false;
+        setDevStateOnPages(false);
+        showSleepOverlay(false);
+        return;
+    }
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));

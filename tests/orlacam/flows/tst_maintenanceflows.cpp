@@ -348,8 +348,13 @@ void tst_MaintenanceFlows::logExportOverUsb()
     // A wait: neither Escape nor the window's close cuts the export.
     QVERIFY(outlastsDismissal(box));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
-    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
-    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    const QStringList stored = QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files);
+    QCOMPARE(stored.size(), 1);
+    // Where the archive went, on a line of its own and shown whole.
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!\n")
+                              + AppPaths::dataPath(QStringLiteral("log/")) + stored.first());
+    const QString cut = textFault(box->findChild<QLabel*>(QStringLiteral("lbContent")));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
     // On the wire: the gathering lines, the restart into the upgrade system
     // for the archive, and the closing reboot.
     QStringList road;

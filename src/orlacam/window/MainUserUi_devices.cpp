@@ -8,6 +8,7 @@
 #include "orlacam/window/DevButton.h"
 #include "orlacam/window/DevSleep.h"
 #include "orlacam/window/DirectionHandler.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 #include "orlacam/pictures/ImageItem.h"
 #include "orlacam/window/MainUiStyle.h"
 #include "ui_MainUserUi.h"
@@ -213,6 +214,10 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
 // since it arrived.
 void MainUserUi::removeOneDev(const QString& sn)
 {
+    // A flow's camera that restarts (an upgrade, a log export) is selected
+    // again when it comes back.
+    if (flowRunning() && flow_->sn().compare(sn, Qt::CaseInsensitive) == 0)
+        snToReselect_ = flow_->sn();
     for (int i = devButtons_.size() - 1; i >= 0; --i) {
         DevButton* button = devButtons_[i];
         if (!button->hasDevice() || button->sn().compare(sn, Qt::CaseInsensitive) != 0)
@@ -251,9 +256,14 @@ void MainUserUi::detachSelected()
 
 void MainUserUi::onDevSelectedChanged(DevButton* button)
 {
-    // A flow keeps its camera selected until it ends, or the camera leaves.
-    if (flowRunning() && currentDevice()) {
+    // A flow keeps its camera selected until it ends, or the camera leaves;
+    // once back, the flow's camera is selected again. A refused click leaves
+    // no button looking selected but the selected one.
+    if (flowRunning() && currentDevice() && !(button->hasDevice() && button->sn() == flow_->sn())) {
         qInfo() << "Selection kept while a flow runs";
+        for (DevButton* other : qAsConst(devButtons_))
+            other->setBtnStyle(other->isSelected() ? DevButton::Selected : DevButton::Normal);
+        devSleep_->selectDev(currentButtonIndex());
         return;
     }
     // A zoom move the throttle still holds back belongs to the camera it was

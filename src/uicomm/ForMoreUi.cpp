@@ -44,13 +44,15 @@ ForMoreUi::ForMoreUi(QWidget* parent)
 
 ForMoreUi::~ForMoreUi() = default;
 
-void ForMoreUi::setDisplayState(bool enabled)
+void ForMoreUi::setDisplayState(bool enabled, bool upgradeReachable)
 {
     // The page's style greys a disabled button's text.
-    for (int row : {ExportLog, FirmwareUpgrade, RestoreFactory})
+    for (int row : {ExportLog, RestoreFactory})
         rowButton(row)->setEnabled(enabled);
-    helpButton->setEnabled(enabled);
-    helpButton->setIcon(QIcon(enabled ? QStringLiteral(":/source/uicomm/icon/icon_question_on.png")
+    const bool upgrade = enabled || upgradeReachable;
+    rowButton(FirmwareUpgrade)->setEnabled(upgrade);
+    helpButton->setEnabled(upgrade);
+    helpButton->setIcon(QIcon(upgrade ? QStringLiteral(":/source/uicomm/icon/icon_question_on.png")
                                       : QStringLiteral(":/source/uicomm/icon/icon_question_off.png")));
 }
 

@@ -13,8 +13,10 @@ public:
     explicit ForMoreUi(QWidget* parent = nullptr);
     ~ForMoreUi() override;
 
-    // The entries that need a camera, usable or greyed; the manual stays usable.
-    void setDisplayState(bool enabled);
+    // The entries that need a camera, usable or greyed; the manual stays
+    // usable, and so does the firmware upgrade (with its help) when
+    // upgradeReachable is set: a camera that waits for its upgrade.
+    void setDisplayState(bool enabled, bool upgradeReachable = false);
 
 signals:
     void exportLog();

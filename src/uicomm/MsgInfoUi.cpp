@@ -6,12 +6,23 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QTextBoundaryFinder>
 
 namespace {
 
 // Links selectable and clickable by mouse.
 constexpr Qt::TextInteractionFlags kLinkInteraction =
     Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse;
+
+// The widest piece of a text that a word-wrapped label cannot break.
+int widestPiece(const QString& text, const QFontMetrics& metrics)
+{
+    int widest = 0;
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    for (int from = 0, to = breaks.toNextBoundary(); to > 0; from = to, to = breaks.toNextBoundary())
+        widest = qMax(widest, metrics.horizontalAdvance(text.mid(from, to - from).trimmed()));
+    return widest;
+}
 
 } // namespace
 
@@ -98,6 +109,12 @@ void MsgInfoUi::setText(const QString& text)
 {
     ui->lbContent->setTextFormat(Qt::PlainText);
     ui->lbContent->setText(text);
+    // The box widens, up to its widest, for a piece the label cannot break
+    // (a file's path).
+    ui->lbContent->ensurePolished();
+    const QMargins margins = ui->textLayout->contentsMargins();
+    ui->lbContent->setMinimumWidth(qMin(widestPiece(text, ui->lbContent->fontMetrics()),
+                                        maximumWidth() - margins.left() - margins.right()));
     if (!keepOpen)
         adjustSize();
 }

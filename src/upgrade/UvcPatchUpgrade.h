@@ -47,6 +47,7 @@ public:
     static int reapAbandoned();
 
 signals:
+    // A log export ends with 1 and the stored archive's path, or with 0.
     void progressUpdate(int value, QString text);
 
 public slots:

@@ -174,10 +174,12 @@ private:
     bool waitUpgradeLeft(int pollSeconds, int cap, const QElapsedTimer& clock);
 
     // --- log export ---
+    // info: the stored archive's path after a success, else a text for the
+    // user (or none).
     bool extractLogFromDev(QString& info);
     // Its steps.
     bool enterLogSystem();
-    bool packAndFetchLog();
+    bool packAndFetchLog(QString* stored);
     bool endLogExport(bool ok);
 
     // The stream download's state, shared by fileDownloadByUvc (upgrade

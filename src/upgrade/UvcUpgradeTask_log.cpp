@@ -38,7 +38,11 @@ bool UvcUpgradeTask::extractLogFromDev(QString& info)
         info = UpgradeTexts::text(UpgradeTexts::kCloseOthers);
         return endLogExport(false);
     }
-    return endLogExport(workDev_ && enterLogSystem() && packAndFetchLog());
+    QString stored;
+    const bool ok = endLogExport(workDev_ && enterLogSystem() && packAndFetchLog(&stored));
+    if (ok)
+        info = stored;  // the user is told where the archive went
+    return ok;
 }
 
 // A camera on its main system gathers its logs and restarts into its
@@ -63,7 +67,7 @@ bool UvcUpgradeTask::enterLogSystem()
     return upgradeProgramFits();
 }
 
-bool UvcUpgradeTask::packAndFetchLog()
+bool UvcUpgradeTask::packAndFetchLog(QString* stored)
 {
     if (!sendStreamType()
         || !sendUpCmd(UG_UVC_UP_CMD_PACK_LOG, QByteArray(), "UG_UVC_UP_CMD_PACK_LOG failed")
@@ -81,12 +85,13 @@ bool UvcUpgradeTask::packAndFetchLog()
     const QString name = QStringLiteral("%1vesk_log_%2.tar.gz")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_")),
                                   UvcDevice::safeSerial(sn_));
-    if (!fileDownloadByUvc(kCamLogArchive, AppPaths::dataPath(QStringLiteral("log/")) + name,
-                           int(length), false)) {
+    const QString path = AppPaths::dataPath(QStringLiteral("log/")) + name;
+    if (!fileDownloadByUvc(kCamLogArchive, path, int(length), false)) {
         qCritical() << "download failed";
         return false;
     }
     regDev_->setDevMode(UvcDevice::DevModeUvc);
+    *stored = path;
     return true;
 }
 

@@ -9,6 +9,9 @@
 #include "uvc/UvcDevices.h"
 
 #include <QDebug>
+#include <QDir>
+
+#include <memory>
 
 using vesk::pc::UvcDevice;
 using vesk::pc::UvcPatchUpgrade;
@@ -62,14 +65,21 @@ void LogExportFlow::extractLogByUvc()
     task_->start();
 }
 
+// A success names the stored archive.
 void LogExportFlow::onTaskReport(int value, const QString& message)
 {
     if (value != 0)
-        showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract the log file successfully!")));
+        showOutcome(withPath(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract the log file successfully!")), message));
     else
         showOutcome(message.isEmpty()
                         ? text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!"))
                         : message);
+}
+
+// The archive's path on a line of its own, so that the user finds it.
+QString LogExportFlow::withPath(const QString& message, const QString& archive)
+{
+    return archive.isEmpty() ? message : message + QLatin1Char('\n') + QDir::toNativeSeparators(archive);
 }
 
 void LogExportFlow::showOutcome(const QString& message)
@@ -128,15 +138,25 @@ void LogExportFlow::pollNetMode()
 
 void LogExportFlow::fetchByNet()
 {
-    callCamera([](UvcDevice& dev) { return dev.getDevLogFile(); }, [this](int result) { showFetched(result); });
+    // Written on the call's thread before its result is handed back here.
+    auto archive = std::make_shared<QString>();
+    callCamera(
+        [archive](UvcDevice& dev) {
+            const int result = dev.getDevLogFile();
+            if (result == 0)
+                *archive = dev.lastLogFile();
+            return result;
+        },
+        [this, archive](int result) { showFetched(result, *archive); });
 }
 
 // The camera's answer; -1 also when it had gone, and then it is not rebooted.
-void LogExportFlow::showFetched(int result)
+void LogExportFlow::showFetched(int result, const QString& archive)
 {
     const bool fetched = result == 0;
-    showOutcome(fetched ? text(QT_TRANSLATE_NOOP("MainUserUi",
-                                                 "Extract the log file successfully and device will reboot now!"))
+    showOutcome(fetched ? withPath(text(QT_TRANSLATE_NOOP(
+                                       "MainUserUi", "Extract the log file successfully and device will reboot now!")),
+                                   archive)
                         : text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!")));
     rebootOnAnswer_ = device() != nullptr;
 }

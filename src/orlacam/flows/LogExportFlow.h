@@ -31,7 +31,8 @@ private:
     void awaitNetMode(int switchResult);
     void pollNetMode();
     void fetchByNet();
-    void showFetched(int result);
+    void showFetched(int result, const QString& archive);
+    static QString withPath(const QString& message, const QString& archive);
     void showOutcome(const QString& message);
 
     MsgInfoUi* box_ = nullptr;

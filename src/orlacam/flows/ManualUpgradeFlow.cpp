@@ -51,7 +51,9 @@ void ManualUpgradeFlow::onFileChosen(const QString& path)
     store.keepOnly(vesk::pc::FirmwareStore::productKey(info), QFileInfo(extracted).fileName());
     if (dev->devMode() != UvcDevice::DevModeUvc) {
         qCritical() << "device" << sn() << "devMode" << dev->devMode() << "is not DevModeUvc";
-        finish();
+        // There is no network road for a picked package: the user is told.
+        tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware upgrade info")),
+                      UvcUpgradeProgress::failedText());
         return;
     }
     qInfo() << sn() << "Enter uvc patch upgrade";

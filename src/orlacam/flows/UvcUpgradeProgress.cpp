@@ -63,5 +63,5 @@ void UvcUpgradeProgress::releaseTask(UvcPatchUpgrade* task)
 void UvcUpgradeProgress::ondevDisconnDuringUg()
 {
     qCritical() << "Error: ondevDisconnDuringUg";
-    onProgressUpdate(vesk::pc::kErrCodeError, tr("Upgrade failed, please try again later."));
+    onProgressUpdate(vesk::pc::kErrCodeError, failedText());
 }

@@ -27,6 +27,8 @@ public:
     ~UvcUpgradeProgress() override;
 
     vesk::pc::UvcPatchUpgrade* task() const { return upgrade_; }
+    // What the box says when the upgrade failed.
+    static QString failedText() { return tr("Upgrade failed, please try again later."); }
     // Asks a camera task to stop and frees it once it has: at once when it
     // ends within kStopWaitMs, else when it ends on its own.
     static void releaseTask(vesk::pc::UvcPatchUpgrade* task);

@@ -10,6 +10,7 @@
 #include "uicomm/Language.h"
 #include "uicomm/ScreenPlacement.h"
 #include "uicomm/UicommResources.h"
+#include "uvc/UvcDevice.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QTimer>
 
 using vesk::pc::GlobalParams;
+using vesk::pc::UvcDevice;
 
 namespace {
 
@@ -358,7 +360,8 @@ void SystemSettingUi::setDevState(bool running)
             ui->wButtonAdapt->hide();
         setMaxHeight();
     }
-    moreUi->setDisplayState(running);
+    const QSharedPointer<UvcDevice> device = running ? nullptr : lookUp();
+    moreUi->setDisplayState(running, device && device->waitsForUpgrade());
 }
 
 QWidget* SystemSettingUi::popupOf(QObject* row) const

@@ -94,12 +94,11 @@ void DevButton::showMenu(const QPoint& pos)
 }
 
 // Cut a whole character at a time (a surrogate pair or an accent with its
-// letter is one); a cut that ends on a blank drops it, so that the button
-// shows no blank after the name.
+// letter is one). A blank the cut leaves at the end stays while the user
+// types: dropping it would let the next letter fit where the blank was.
 QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
 {
     QString name = text;
-    bool cut = false;
     QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
     characters.toEnd();
     while (metrics.horizontalAdvance(name) > kMaxNameWidthPx && name.toLocal8Bit().size() >= kMinCutBytes) {
@@ -107,9 +106,8 @@ QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
         if (end < 0)
             break;
         name.truncate(end);
-        cut = true;
     }
-    return cut ? name.trimmed() : name;
+    return name;
 }
 
 void DevButton::actionRename()

@@ -38,9 +38,9 @@ public:
     bool hasDevice() const { return hasDevice_; }
     void setHasDevice(bool has) { hasDevice_ = has; }
 
-    // A name as the rename dialog keeps it: cut from the end, whole
-    // characters at a time, while it is wider than 40 px and at least 5
-    // bytes long; a cut name ends in no blank.
+    // A name as the rename dialog keeps it while the user types: cut from
+    // the end, whole characters at a time, while it is wider than 40 px and
+    // at least 5 bytes long. Blanks go only when the name is accepted.
     static QString fitName(const QString& text, const QFontMetrics& metrics);
     // Takes a name the user accepted, without blanks around it; an empty one
     // changes nothing.

@@ -262,7 +262,7 @@ private:
 
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
-    void removeOneDev(const vesk::pc::GlobalParams::DevInfo& record);
+    void removeOneDev(const QString& sn);
     DevButton* newDevButton(int index);
     QString freeDevName() const;
     void scheduleArrivalReports(const QString& sn);

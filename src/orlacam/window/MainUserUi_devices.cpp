@@ -8,6 +8,7 @@
 #include "orlacam/window/DevButton.h"
 #include "orlacam/window/DevSleep.h"
 #include "orlacam/window/DirectionHandler.h"
+#include "orlacam/flows/MaintenanceFlow.h"
 #include "orlacam/pictures/ImageItem.h"
 #include "orlacam/window/MainUiStyle.h"
 #include "ui_MainUserUi.h"
@@ -107,12 +108,12 @@ QString MainUserUi::freeDevName() const
 void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
 {
     const QString sn = QString::fromLatin1(snBytes);
-    GlobalParams& params = GlobalParams::get();
-    GlobalParams::DevInfo record = params.getDevInfo(sn);
     if (!present) {
-        removeOneDev(record);
+        removeOneDev(sn);
         return;
     }
+    GlobalParams& params = GlobalParams::get();
+    GlobalParams::DevInfo record = params.getDevInfo(sn);
     // Announced twice (a re-scan, a late duplicate): one button per camera.
     for (const DevButton* button : devButtons_) {
         if (button->hasDevice() && button->sn().compare(sn, Qt::CaseInsensitive) == 0) {
@@ -209,11 +210,17 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
     onDevSelectedChanged(first);
 }
 
-void MainUserUi::removeOneDev(const GlobalParams::DevInfo& record)
+// By the registry's serial: the store may have dropped the camera's record
+// since it arrived.
+void MainUserUi::removeOneDev(const QString& sn)
 {
+    // A flow's camera that restarts (an upgrade, a log export) is selected
+    // again when it comes back.
+    if (flowRunning() && flow_->sn().compare(sn, Qt::CaseInsensitive) == 0)
+        snToReselect_ = flow_->sn();
     for (int i = devButtons_.size() - 1; i >= 0; --i) {
         DevButton* button = devButtons_[i];
-        if (!button->hasDevice() || button->sn().compare(record.dev_sn, Qt::CaseInsensitive) != 0)
+        if (!button->hasDevice() || button->sn().compare(sn, Qt::CaseInsensitive) != 0)
             continue;
         disconnect(button, &DevButton::devBtnSelected, this, &MainUserUi::onDevSelectedChanged);
         devSleep_->deleteDevButton(button->index());
@@ -249,9 +256,14 @@ void MainUserUi::detachSelected()
 
 void MainUserUi::onDevSelectedChanged(DevButton* button)
 {
-    // A flow keeps its camera selected until it ends, or the camera leaves.
-    if (flowRunning() && currentDevice()) {
+    // A flow keeps its camera selected until it ends, or the camera leaves;
+    // once back, the flow's camera is selected again. A refused click leaves
+    // no button looking selected but the selected one.
+    if (flowRunning() && currentDevice() && !(button->hasDevice() && button->sn() == flow_->sn())) {
         qInfo() << "Selection kept while a flow runs";
+        for (DevButton* other : qAsConst(devButtons_))
+            other->setBtnStyle(other->isSelected() ? DevButton::Selected : DevButton::Normal);
+        devSleep_->selectDev(currentButtonIndex());
         return;
     }
     // A zoom move the throttle still holds back belongs to the camera it was
@@ -310,6 +322,16 @@ void MainUserUi::loadSelectedState(const QString& sn)
     dev4K_ = device->is4K();
     sizeButtonsHidden_ = status.portrait(type);
     bindSettingPage(sn, status);
+    if (device->waitsForUpgrade()) {
+        // Left in its upgrade system by a failed upgrade: it takes nothing but
+        // an upgrade, so the panel is greyed and no overlay offers a wake.
+        qInfo() << "Camera" << sn << "waits for its upgrade";
+        setUiState(false);
+        devAwake_ = false;
+        setDevStateOnPages(false);
+        showSleepOverlay(false);
+        return;
+    }
     device->setStatusReportEnabled(true);
 
     showZoom(qMin(status.zoomPosition(type), 100));

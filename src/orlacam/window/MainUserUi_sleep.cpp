@@ -7,6 +7,7 @@
 #include "uvc/UvcDevices.h"
 
 #include <QDateTime>
+#include <QDebug>
 #include <QTimer>
 
 using vesk::pc::UvcDevice;
@@ -52,6 +53,10 @@ void MainUserUi::wakeSelected(int pollCounter, std::function<void()> then)
     if (sn.isEmpty() || !device) {
         if (then)
             then();
+        return;
+    }
+    if (device->waitsForUpgrade()) {
+        qInfo() << "Camera" << sn << "waits for its upgrade; not woken";
         return;
     }
     device->cameraSetDevRunStatus(UvcDevice::DevStatusResume);

@@ -15,10 +15,12 @@
 #include "uicomm/MsgProgressUi.h"
 #include "orlacam/flows/UpgradeProgress.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
+#include "orlacam/window/DevSleep.h"
 #include "package/CameraPackage.h"
 #include "package/FirmwareStore.h"
 #include "support/PackageBuilder.h"
 #include "support/FakeCameraHttp.h"
+#include "support/TaskRun.h"
 #include "uvc/CameraHttpCall.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
@@ -83,7 +85,38 @@ void replugOrla(MainUserUi& window, const std::function<void(SimCameraModel&)>& 
     QCOMPARE(window.currentSn(), kOrlaSn);
 }
 
+// An Orla package of version 4.2.7.0 that the simulated Orla installs once
+// it runs SoC version 3 (as the package's header says).
+QByteArray installableOrlaPackage()
+{
+    pkgtest::Identity id;
+    id.product = "Kestro_orla";
+    id.branch = "OA_E";
+    id.platform = "SSC336Q";
+    id.version = 0x04020700;
+    return pkgtest::package(id, {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
+                                                             {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
+                                                             {20, QByteArray(6000, 'a')}})}});
+}
+
+void makeOrlaInstallable(SimCameraModel& model)
+{
+    model.socVersion = 3;
+    model.rebootDelayMs = 10;
+    model.upgrade.presentImage = QByteArray(4000, 'i');
+}
+
+// Once the camera of sn has left and come back (its button before is
+// gone, a new one listed): whether the window selected it again.
+bool selectedAgainAfterReturn(const MainUserUi& window, const QPointer<DevButton>& before, const QString& sn)
+{
+    const bool back = QTest::qWaitFor([&] { return !before && buttonFor(window, sn); }, 4 * kBoundMs);
+    return back && window.currentSn() == sn && buttonFor(window, sn)->isSelected();
+}
+
 } // namespace
+
+static void answerFileDialog(const char* name, const QString& path);
 
 class tst_MaintenanceFlows : public QObject
 {
@@ -106,7 +139,8 @@ private slots:
     void firmwareWithoutNewerVersionTells();
     void firmwareDownloadFailureEndsFlow();
     void firmwareCameraGoneDuringDownload();
-    void firmwareUpgradeWithDownloadedPackage();
+    void upgradeOverUsbInstallsThePackage_data();
+    void upgradeOverUsbInstallsThePackage();
     void logExportOverUsb();
     void factoryReset_data();
     void factoryReset();
@@ -114,6 +148,7 @@ private slots:
     void flowPausesSelection();
     void manualUpgradeRefusesInvalidFile_data();
     void manualUpgradeRefusesInvalidFile();
+    void manualUpgradeOfCameraNotInUsbModeTells();
     void manualUpgradeHandsOverThePick();
     void upgradeManual_data();
     void upgradeManual();
@@ -128,6 +163,7 @@ void tst_MaintenanceFlows::initTestCase()
 {
     QVERIFY(home_.isValid());
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
+    giveCamerasASubnet();  // a camera in network mode is a fake on the loopback network
     useSimulatedCameras();
     // The camera tasks' waits scaled as the upgrade tests do.
     UvcTiming timing = UvcTiming::defaults();
@@ -199,21 +235,25 @@ void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
 {
     QTest::addColumn<QString>("flow");
     QTest::addColumn<QString>("how");
-    for (const char* flow : {"firmware", "log"}) {
+    for (const char* flow : {"firmware", "log", "manual"}) {
         QTest::newRow(QByteArray(flow) + " no") << flow << "no";
         QTest::newRow(QByteArray(flow) + " escape") << flow << "escape";
         QTest::newRow(QByteArray(flow) + " close") << flow << "close";
     }
 }
 
+// A closed box is not a yes: Escape or the window system's close ends the
+// flow as No does.
 void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds()
 {
     QFETCH(QString, flow);
     QFETCH(QString, how);
     if (flow == QLatin1String("firmware"))
         window_->onFirmwareUpgrade();
-    else
+    else if (flow == QLatin1String("log"))
         window_->onExportLog();
+    else
+        window_->onManualUpgrade();
     QVERIFY(window_->flowRunning());
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     QWidget* box = shownBox(QStringLiteral("Tips"));
@@ -222,10 +262,11 @@ void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds()
     else if (how == QLatin1String("escape"))
         QTest::keyClick(box, Qt::Key_Escape);
     else
-        box->close();
+        box->windowHandle()->close();
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QVERIFY(!shownBox(QStringLiteral("Extracting Log")));
     QVERIFY(!shownBox(QStringLiteral("Firmware upgrade info")));
+    QVERIFY(!window_->findChild<QFileDialog*>(QStringLiteral("chooseFirmware")));
 }
 
 void tst_MaintenanceFlows::firmwareWithoutNewerVersionTells()
@@ -279,54 +320,65 @@ void tst_MaintenanceFlows::firmwareCameraGoneDuringDownload()
     sim().plug(model);
 }
 
-// A newer package named by the query server, downloaded and verified into
-// the store, then brought on over USB: the camera runs it afterwards.
-void tst_MaintenanceFlows::firmwareUpgradeWithDownloadedPackage()
+void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage_data()
 {
+    QTest::addColumn<bool>("picked");
+    QTest::newRow("named by the query server") << false;
+    QTest::newRow("picked by the user") << true;
+}
+
+// A newer package, downloaded and verified into the store or picked by the
+// user, brought on over USB: the camera runs it afterwards. It restarts into
+// it, and once back it is the selected camera again with its new version on
+// the setting page (the other camera used to stay selected).
+void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
+{
+    QFETCH(bool, picked);
     std::shared_ptr<void> restore;
-    replugOrla(*window_, [](SimCameraModel& model) {
-        model.socVersion = 3;  // as the package's header says
-        model.rebootDelayMs = 10;
-        model.upgrade.presentImage = QByteArray(4000, 'i');
-    }, &restore);
+    replugOrla(*window_, makeOrlaInstallable, &restore);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
-    pkgtest::Identity id;
-    id.product = "Kestro_orla";
-    id.branch = "OA_E";
-    id.platform = "SSC336Q";
-    id.version = 0x04020700;
-    const QByteArray package = pkgtest::package(
-        id, {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
-                                         {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
-                                         {20, QByteArray(6000, 'a')}})}});
+    const QByteArray package = installableOrlaPackage();
+    const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
+    if (picked) {
+        const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
+        QVERIFY(pkgtest::writeFile(path, package));
+        window_->onManualUpgrade();
+        QVERIFY(waitForBox(QStringLiteral("Tips")));
+        click(QStringLiteral("Tips"), "pbYes");
+        answerFileDialog("chooseFirmware", path);
+    }
     FakePackageServer server;
     QVERIFY(server.listen());
     GlobalParams::get().fw_query_url = server.queryUrl();
     const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
                                {"status", "release"}, {"version", "4.2.7.0"}};
     server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
-
-    reachDownload(*window_);
-    if (QTest::currentTestFailed())
-        return;
-    auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
-    QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
-    QVERIFY(!window_->downloadBox()->errorLatched);
-    QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
-    click(QStringLiteral("Downloading Firmware"), "pbOk");
+    if (!picked) {
+        reachDownload(*window_);
+        if (QTest::currentTestFailed())
+            return;
+        auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
+        QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
+        QVERIFY(!window_->downloadBox()->errorLatched);
+        QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
+        click(QStringLiteral("Downloading Firmware"), "pbOk");
+    }
 
     UvcUpgradeProgress* box = nullptr;
     QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
                             kBoundMs));
     QCOMPARE(shownUpgradeBox(), box);
-    ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
+    auto* ok = box->findChild<QPushButton*>(QStringLiteral("pbOk"));
     QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), 8 * kBoundMs);
     QCOMPARE(textOf(box), QStringLiteral("Upgrade successfully!"));
     const SimCameraModel after = sim().camera(kOrlaLocation)->model();
     QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
     QCOMPARE(after.version, 0x04020700u);
+    QVERIFY(selectedAgainAfterReturn(*window_, button, kOrlaSn));
+    QCOMPARE(window_->settingWindow()->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(),
+             QStringLiteral("4.2.7.0"));
     QTest::mouseClick(ok, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
@@ -338,6 +390,7 @@ void tst_MaintenanceFlows::logExportOverUsb()
                &restore);
     if (QTest::currentTestFailed())
         return;
+    const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
     window_->onExportLog();
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
@@ -348,8 +401,13 @@ void tst_MaintenanceFlows::logExportOverUsb()
     // A wait: neither Escape nor the window's close cuts the export.
     QVERIFY(outlastsDismissal(box));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
-    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!"));
-    QCOMPARE(QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files).size(), 1);
+    const QStringList stored = QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files);
+    QCOMPARE(stored.size(), 1);
+    // Where the archive went, on a line of its own and shown whole.
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!\n")
+                              + AppPaths::dataPath(QStringLiteral("log/")) + stored.first());
+    const QString cut = textFault(box->findChild<QLabel*>(QStringLiteral("lbContent")));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
     // On the wire: the gathering lines, the restart into the upgrade system
     // for the archive, and the closing reboot.
     QStringList road;
@@ -359,6 +417,8 @@ void tst_MaintenanceFlows::logExportOverUsb()
     }
     QCOMPARE(road, QStringList({"cp /app/private/LogFac* /log/ai/ -rf &", "cp /factory/*.json /log/ai/ &",
                                 "upgrade", "reboot", "main"}));
+    // The camera restarted: once back it is the selected one again.
+    QVERIFY(selectedAgainAfterReturn(*window_, button, kOrlaSn));
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
@@ -455,15 +515,20 @@ void tst_MaintenanceFlows::factoryResetCameraGone()
     sim().plug(model);
 }
 
+// A click on another camera changes neither the selection nor its looks
+// (the clicked button used to look selected too).
 void tst_MaintenanceFlows::flowPausesSelection()
 {
     window_->onRestoreFactorySetting();
     QVERIFY(window_->flowRunning());
     for (DevButton* button : window_->devButtons()) {
         if (button->hasDevice() && button->sn() != kOrlaSn)
-            window_->onDevSelectedChanged(button);
+            QTest::mouseClick(button, Qt::LeftButton);
     }
     QCOMPARE(window_->currentSn(), kOrlaSn);
+    for (const DevButton* button : window_->devButtons())
+        QCOMPARE(button->btnStyle(), int(button->sn() == kOrlaSn ? DevButton::Selected : DevButton::Normal));
+    QCOMPARE(window_->sleepOverlay()->selectedIndex(), buttonFor(*window_, kOrlaSn)->index());
     window_->onExportLog();  // refused while the reset runs
     QVERIFY(!shownBox(QStringLiteral("Tips")));
     click(QStringLiteral("Restore Factory Settings"), "pbNo");
@@ -515,6 +580,41 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
         QVERIFY(waitForBox(QStringLiteral("Firmware Invalid")));
         click(QStringLiteral("Firmware Invalid"), "pbYes");
     }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QVERIFY(!shownUpgradeBox());
+}
+
+// A camera that is not in USB mode has no road for a picked package: the
+// user is told (the flow used to end without a word).
+void tst_MaintenanceFlows::manualUpgradeOfCameraNotInUsbModeTells()
+{
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
+    const int port = GlobalParams::get().device_port;
+    auto restore = qScopeGuard([orla, port] {
+        FirmwareStore::setDefaultDir(QString());
+        orla->setDevMode(UvcDevice::DevModeUvc);
+        GlobalParams::get().device_port = port;
+    });
+    // In network mode the camera tells who it is over HTTP.
+    FakeCameraHttp camera;
+    QVERIFY(camera.listen(QHostAddress(orla->ipAddr())));
+    camera.setReply(QStringLiteral("/query_device_info"),
+                    FakeCameraHttp::json(R"({"product":"Kestro_orla","branch":"OA_E","platform":"SSC336Q",)"
+                                         R"("status":"release","version":"4.2.6.0","systype":1})"));
+    GlobalParams::get().device_port = camera.port();
+    const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
+    QVERIFY(pkgtest::writeFile(path, installableOrlaPackage()));
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    orla->setDevMode(UvcDevice::DevModeNet);
+    answerFileDialog("chooseFirmware", path);
+    const QString title = QStringLiteral("Firmware upgrade info");
+    QVERIFY(waitForBox(title));
+    QCOMPARE(textOf(shownBox(title)), QStringLiteral("Upgrade failed, please try again later."));
+    click(title, "pbYes");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QVERIFY(!shownUpgradeBox());
 }

@@ -2,6 +2,7 @@
 
 #include "package/FirmwareStore.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QFile>
@@ -21,11 +22,11 @@ const char* const kChannelNames[] = {"release", "test", "debug"};
 FirmwarePackage::FirmwarePackage(const QString& path, PKG_TYPE type)
     : path_(path)
     , type_(type)
-    , file_(new QFile(path))
+    , file_(new QFile)
 {
     std::memset(&header_, 0, sizeof(header_));
-    // A file that cannot be opened fails verification later.
-    file_->open(QIODevice::ReadOnly);
+    // A file that cannot be opened (a link, say) fails verification later.
+    StoreFolder::openPath(path, file_.data());
 }
 
 FirmwarePackage::~FirmwarePackage()

@@ -4,10 +4,10 @@
 #include "comm/GlobalParams.h"
 #include "comm/Util.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QMutex>
 
 #include <algorithm>
@@ -161,13 +161,12 @@ FirmwareStore::Package FirmwareStore::newestOf(const QStringList& names, const Q
     return best;
 }
 
-QStringList FirmwareStore::filesOf(const QString& key, bool plainOnly) const
+QStringList FirmwareStore::filesOf(const QString& key) const
 {
     // No wildcard: a key holding '*', '?' or '[' must not reach other
     // products' files, and case must match on case-blind file systems too.
-    const QDir::Filters filters = QDir::Files | QDir::Hidden | (plainOnly ? QDir::NoSymLinks : QDir::Filters());
     QStringList names;
-    for (const QString& entry : QDir(dir_).entryList(filters, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& entry : StoreFolder(dir_).plainFiles()) {
         if (entry.startsWith(key, Qt::CaseSensitive))
             names.append(entry);
     }
@@ -176,17 +175,19 @@ QStringList FirmwareStore::filesOf(const QString& key, bool plainOnly) const
 
 FirmwareStore::Package FirmwareStore::newest(const QString& key, const QString& channel) const
 {
-    // A link could lead to any file of the machine: it counts as absent.
-    return newestOf(filesOf(key, true), key, channel);
+    // A link, or a hard link, could lead to any file of the machine: it
+    // counts as absent.
+    return newestOf(filesOf(key), key, channel);
 }
 
 void FirmwareStore::keepOnly(const QString& key, const QString& keep) const
 {
-    for (const QString& entry : filesOf(key, false)) {
-        if (entry == keep)
+    const StoreFolder folder(dir_);
+    for (const QString& entry : QDir(dir_).entryList(QDir::Files | QDir::Hidden)) {
+        if (entry == keep || !entry.startsWith(key, Qt::CaseSensitive))
             continue;
-        QFile::remove(companionPathOf(entry));
-        QFile::remove(pathOf(entry));
+        folder.remove(companionName(entry));
+        folder.remove(entry);
     }
 }
 
@@ -196,7 +197,7 @@ bool FirmwareStore::remove(const QString& key, const QString& name) const
         qWarning() << "Not a firmware store file:" << name;
         return false;
     }
-    return QFile::remove(pathOf(name));
+    return StoreFolder(dir_).remove(name);
 }
 
 } // namespace pc

@@ -31,6 +31,9 @@ public:
 
     // The default store's folder in the data folder.
     static constexpr const char* kFolderName = "firmware";
+    // Hidden folders where packages are made before they join the store;
+    // one that a run left behind is removed with all it holds.
+    static constexpr const char* kStagingPrefix = ".pkgdl-";
 
     // dir need not end with "/".
     explicit FirmwareStore(const QString& dir);
@@ -82,9 +85,9 @@ public:
 private:
     static bool keptByChannel(const QString& name, const QString& channel);
     static bool winsVersionTie(const QString& name, const QString& best);
-    // Files whose names begin with key, case kept, in ascending name order
-    // with case ignored.
-    QStringList filesOf(const QString& key, bool plainOnly) const;
+    // Plain files whose names begin with key, case kept, in ascending name
+    // order with case ignored.
+    QStringList filesOf(const QString& key) const;
 
     QString dir_;
 };

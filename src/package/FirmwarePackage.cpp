@@ -44,11 +44,16 @@ int FirmwarePackage::getDeviceType() const
     return 3;
 }
 
+QString FirmwarePackage::productKey() const
+{
+    return PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
+        + PackageIo::fieldText(header_.branch, sizeof(header_.branch)) + QLatin1Char('_')
+        + PackageIo::fieldText(header_.platform, sizeof(header_.platform)) + QLatin1Char('_');
+}
+
 bool FirmwarePackage::checkName() const
 {
-    QString prefix = PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
-        + PackageIo::fieldText(header_.branch, sizeof(header_.branch)) + QLatin1Char('_')
-        + PackageIo::fieldText(header_.platform, sizeof(header_.platform));
+    QString prefix = productKey().chopped(1);
     if (type_ == PkgUgsys)
         prefix = FirmwareStore::companionName(prefix);
     if (type_ == PkgMain)

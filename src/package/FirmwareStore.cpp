@@ -3,12 +3,14 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "comm/Util.h"
+#include "package/FirmwarePackage.h"
 #include "package/PackageIo.h"
 #include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QMutex>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -198,6 +200,32 @@ bool FirmwareStore::remove(const QString& key, const QString& name) const
         return false;
     }
     return StoreFolder(dir_).remove(name);
+}
+
+QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) const
+{
+    // Made and checked in a staging folder of its own, so that a refused
+    // pick never touches the store's files.
+    const StoreFolder store(dir_);
+    const QString staging = store.makeFolder(QLatin1String(kStagingPrefix));
+    if (staging.isEmpty())
+        return QString();
+    const auto cleanup = qScopeGuard([&] { store.removeTree(staging); });
+    const QString platform = info.value(QLatin1String("platform")).toString();
+    const QString extracted = FirmwarePackage::extractFirmware(path, platform, dir_ + staging + QLatin1Char('/'));
+    if (extracted.isEmpty())
+        return QString();
+    FirmwarePackage package(extracted, FirmwarePackage::PkgMain);
+    if (!package.verifyFirmware())
+        return QString();
+    if (package.productKey() != productKey(info)) {
+        qCritical() << "firmware made for" << package.productKey() << "not for the camera's" << productKey(info);
+        return QString();
+    }
+    const QString name = StoreFolder::nameOf(extracted);
+    if (!StoreFolder(dir_ + staging).moveTo(name, store, name))
+        return QString();
+    return pathOf(name);
 }
 
 } // namespace pc

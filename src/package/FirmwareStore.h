@@ -81,6 +81,13 @@ public:
     // Removes one file of key, or the companion of one; false (logged) for
     // any other name.
     bool remove(const QString& key, const QString& name) const;
+    // Takes a package file the user picked into the store: the package of
+    // the camera's platform (info's "platform") cut out of it, or the whole
+    // of it when its name holds the platform. Only a package that verifies
+    // and is made for the camera's product, branch and platform joins the
+    // store, replacing a file of its name; its path is returned. Otherwise
+    // "" (logged), and nothing of the pick is left in the store.
+    QString addPicked(const QString& path, const QJsonObject& info) const;
 
 private:
     static bool keptByChannel(const QString& name, const QString& channel);

@@ -6,11 +6,11 @@
 #include "download/StagedPackage.h"
 #include "package/FirmwarePackage.h"
 #include "package/FirmwareStore.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 
 namespace vesk {
 namespace pc {
@@ -114,21 +114,25 @@ void PkgDownloader::runSteps()
 bool PkgDownloader::isCurrentInStore(bool* openFailed)
 {
     const QString path = packagePath();
-    if (!QFileInfo(path).isFile())
+    const StoreFolder folder(downloadDir);
+    const QString name = getPkgName();
+    const StoreFolder::Kind kind = folder.status(name).kind;
+    if (kind == StoreFolder::Kind::Absent)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCritical() << "Open file failed:" << path;
-        *openFailed = true;
-        return false;
+    // A link or a hard link of the name is never taken for the package.
+    if (kind == StoreFolder::Kind::Plain) {
+        QFile file;
+        if (!folder.open(name, &file)) {
+            qCritical() << "Open file failed:" << path;
+            *openFailed = true;
+            return false;
+        }
+        const QByteArray md5 = Util::md5ForFile(&file, 0).toHex();
+        if (!md5.isEmpty() && md5 == expectedMd5())
+            return true;
     }
-    const QByteArray md5 = Util::md5ForFile(&file, 0).toHex();
-    file.close();
-    if (!md5.isEmpty() && md5 == expectedMd5())
-        return true;
     qInfo() << "Removing the stale package" << path;
-    const QString companion = StagedPackage::pathIn(downloadDir, FirmwareStore::companionName(getPkgName()));
-    if (!QFile::remove(path) || (QFileInfo(companion).isFile() && !QFile::remove(companion)))
+    if (!folder.remove(name) || !folder.remove(FirmwareStore::companionName(name)))
         qWarning() << "Cannot remove the stale package" << path << "or its companion";
     return false;
 }

@@ -3,13 +3,10 @@
 #include "package/FirmwareStore.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -26,7 +23,6 @@ constexpr int kBlockBytes = 256 * 1024;
 // kBlockBytes, so that hashing starts soon after the first bytes arrive
 // instead of waiting for a whole block while the connection speeds up.
 constexpr int kFirstBlockBytes = 16 * 1024;
-const char* const kStagingPrefix = ".pkgdl-";
 
 // A block at full size, its memory backed at once: one call instead of a
 // page fault for every page the first time the block is filled, which
@@ -50,7 +46,7 @@ QByteArray backedBlock()
 StagedPackage::StagedPackage(const QString& dir, const QString& name)
     : dir_(dir)
     , name_(name)
-    , staging_(pathIn(dir, QLatin1String(kStagingPrefix) + QStringLiteral("XXXXXX")))
+    , staging_(dir)
     , blockBytes_(kFirstBlockBytes)
     , writer_("block write", [this](const QByteArray& block) { return writeBlock(block); })
 {
@@ -61,20 +57,24 @@ StagedPackage::StagedPackage(const QString& dir, const QString& name)
 // The file closes before its staging folder is removed with it.
 StagedPackage::~StagedPackage() = default;
 
+StagedPackage::Staging::~Staging()
+{
+    folder.reset();
+    if (!name.isEmpty())
+        target.removeTree(name);
+}
+
 bool StagedPackage::open()
 {
-    if (!staging_.isValid()) {
-        qCritical() << "Open file failed: cannot create a staging folder in" << dir_ << ":"
-                    << staging_.errorString();
+    staging_.name = staging_.target.makeFolder(QLatin1String(FirmwareStore::kStagingPrefix));
+    if (staging_.name.isEmpty()) {
+        qCritical() << "Open file failed: cannot create a staging folder in" << dir_;
         return false;
     }
-    file_.setFileName(stagedPath());
-    // Unbuffered: the writer hands over whole blocks.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        qCritical() << "Open file failed" << file_.fileName() << ":" << file_.errorString();
-        return false;
-    }
-    return true;
+    staging_.folder = std::make_unique<StoreFolder>(staging_.target.dir() + staging_.name);
+    // The writer hands whole blocks straight to the file's descriptor.
+    file_ = std::make_unique<StoreFolder::NewFile>(stagedPath());
+    return file_->create();
 }
 
 bool StagedPackage::append(const QByteArray& data)
@@ -122,11 +122,11 @@ bool StagedPackage::handOn()
 bool StagedPackage::writeBlock(const QByteArray& block)
 {
     for (qint64 done = 0; done < block.size();) {
-        const ssize_t written = ::write(file_.handle(), block.constData() + done, size_t(block.size() - done));
+        const ssize_t written = ::write(file_->handle(), block.constData() + done, size_t(block.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            qCritical() << "Write failed" << file_.fileName() << ":"
+            qCritical() << "Write failed" << stagedPath() << ":"
                         << (written < 0 ? std::strerror(errno) : "nothing written");
             return false;
         }
@@ -139,12 +139,13 @@ bool StagedPackage::close()
 {
     handOn();
     const bool written = writer_.finish();
-    file_.close();
-    if (file_.error() != QFileDevice::NoError) {
-        qCritical() << "Close failed" << file_.fileName() << ":" << file_.errorString();
+    if (!file_ || !written) {
+        if (file_)
+            file_->cancelWriting();
         return false;
     }
-    return written;
+    // Under its name in the staging folder, for the checks of the name.
+    return file_->commit();
 }
 
 QByteArray StagedPackage::md5Hex()
@@ -154,21 +155,17 @@ QByteArray StagedPackage::md5Hex()
 
 QString StagedPackage::stagedPath() const
 {
-    return staging_.filePath(name_);
+    return pathIn(staging_.target.dir() + staging_.name, name_);
 }
 
 void StagedPackage::removeLeftovers(const QString& dir)
 {
-    const QDir folder(dir);
-    // Only real folders: a link of such a name could lead out of the store,
-    // and removing "through" it would empty its target.
-    const QStringList found =
-        folder.entryList({QLatin1String(kStagingPrefix) + QLatin1Char('*')},
-                         QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    for (const QString& name : found) {
-        qInfo() << "Removing an unfinished download:" << folder.filePath(name);
-        if (!QDir(folder.filePath(name)).removeRecursively())
-            qWarning() << "Cannot remove" << folder.filePath(name);
+    // A link of such a name could lead out of the store: the removal goes
+    // through the folders' own descriptors and never follows one.
+    const StoreFolder folder(dir);
+    for (const QString& name : folder.folders(QLatin1String(FirmwareStore::kStagingPrefix))) {
+        qInfo() << "Removing an unfinished download:" << folder.dir() + name;
+        folder.removeTree(name);
     }
 }
 
@@ -184,24 +181,17 @@ QString StagedPackage::companionName() const
     return FirmwareStore::companionName(name_);
 }
 
-// rename() replaces an existing file in one step; QFile::rename would not.
-bool StagedPackage::moveInto(const QString& from, const QString& to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    qCritical() << "Cannot move" << from << "to" << to << ":" << std::strerror(errno);
-    return false;
-}
-
+// Each rename replaces an existing file (or link) of the name in one step.
 bool StagedPackage::commit(bool withCompanion)
 {
-    const QString companion = pathIn(dir_, companionName());
-    if (withCompanion && !moveInto(staging_.filePath(companionName()), companion))
+    if (!staging_.folder)
         return false;
-    if (moveInto(stagedPath(), pathIn(dir_, name_)))
+    if (withCompanion && !staging_.folder->moveTo(companionName(), staging_.target, companionName()))
+        return false;
+    if (staging_.folder->moveTo(name_, staging_.target, name_))
         return true;
-    if (withCompanion && !QFile::remove(companion))
-        qCritical() << "Cannot remove" << companion;
+    if (withCompanion && !staging_.target.remove(companionName()))
+        qCritical() << "Cannot remove" << pathIn(dir_, companionName());
     return false;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "download/BlockHasher.h"
+#include "package/StoreFolder.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
-#include <QTemporaryDir>
+
+#include <memory>
 
 namespace vesk {
 namespace pc {
@@ -41,7 +42,8 @@ public:
     QString stagedPath() const;
     QString companionName() const;  // the upgrade-system package's name
     // Removes staging folders that a run which never ended (a crash, a
-    // killed program) left in dir; links of their names stay untouched.
+    // killed program) left in dir; links of their names stay untouched, and
+    // nothing is removed through one, whenever it appears.
     static void removeLeftovers(const QString& dir);
     // name inside dir, with exactly one "/" between them.
     static QString pathIn(const QString& dir, const QString& name);
@@ -52,14 +54,23 @@ public:
     bool commit(bool withCompanion);
 
 private:
+    // The staging folder in the target folder, removed with all it holds.
+    struct Staging
+    {
+        StoreFolder target;
+        QString name;  // "" until made
+        std::unique_ptr<StoreFolder> folder;
+        explicit Staging(const QString& dir) : target(dir) {}
+        ~Staging();
+    };
+
     bool handOn();
     bool writeBlock(const QByteArray& block);
-    static bool moveInto(const QString& from, const QString& to);
 
     QString dir_;
     QString name_;
-    QTemporaryDir staging_;
-    QFile file_;
+    Staging staging_;
+    std::unique_ptr<StoreFolder::NewFile> file_;
     // Blocks used in turn; by the time one comes round again, both threads
     // have let it go (BlockWorker's bound).
     QByteArray ring_[BlockWorker::kMaxPending + 2];

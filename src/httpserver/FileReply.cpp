@@ -2,7 +2,7 @@
 
 #include "http/QHttpConnection.h"
 #include "http/QHttpServerResponse.h"
-#include "httpserver/StoreCatalog.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 
@@ -19,7 +19,7 @@ bool FileReply::start(qhttp::server::QHttpResponse* response, const QString& pat
 {
     auto* reply = new FileReply(response);
     reply->path_ = path;
-    if (!StoreCatalog::openPlain(&reply->file_, path)) {
+    if (!StoreFolder::openPath(path, &reply->file_)) {
         delete reply;
         return false;
     }

@@ -1,16 +1,7 @@
 #include "httpserver/StoreCatalog.h"
 
 #include "package/FirmwareStore.h"
-
-#include <QDebug>
-#include <QDir>
-#include <QFile>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "package/StoreFolder.h"
 
 namespace vesk {
 namespace pc {
@@ -18,10 +9,9 @@ namespace pc {
 StoreCatalog::StoreCatalog(const QString& dir)
     : dir_(dir)
 {
-    // Symbolic links could lead out of the store, so only plain files count.
-    const QStringList entries =
-        QDir(dir_).entryList(QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
-    for (const QString& entry : entries) {
+    // Links and hard links could lead out of the store, so only plain files
+    // of one link count.
+    for (const QString& entry : StoreFolder(dir_).plainFiles()) {
         if (FirmwareStore::isStoreName(entry))
             names_.append(entry);
     }
@@ -30,44 +20,6 @@ StoreCatalog::StoreCatalog(const QString& dir)
 StoreCatalog StoreCatalog::current()
 {
     return StoreCatalog(FirmwareStore::current().dir());
-}
-
-bool StoreCatalog::isPlainFile(const QString& path)
-{
-    struct stat status;
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-bool StoreCatalog::existsAtAll(const QString& path)
-{
-    struct stat status;
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
-}
-
-bool StoreCatalog::openPlain(QFile* file, const QString& path)
-{
-    // Not blocking: a pipe put in the store must not hold the thread.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ELOOP)
-            qWarning() << "A link, not served:" << path;
-        else
-            qWarning() << "Cannot open" << path << ":" << qt_error_string(error);
-        return false;
-    }
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        qWarning() << "Not a plain file, not served:" << path;
-        ::close(fd);
-        return false;
-    }
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        qWarning() << "Cannot read" << path << ":" << file->errorString();
-        ::close(fd);
-        return false;
-    }
-    return true;
 }
 
 QStringList StoreCatalog::withPrefix(const QString& prefix) const

@@ -1,12 +1,11 @@
 #include "httpserver/StoreWorker.h"
 
 #include "comm/Util.h"
-#include "httpserver/StoreCatalog.h"
 #include "package/FirmwarePackage.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 
 namespace vesk {
 namespace pc {
@@ -70,10 +69,10 @@ bool StoreWorker::waitForIdle(int ms)
 
 StoreWorker::Entry StoreWorker::versionOf(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink())
+    const StoreFolder::Status file = StoreFolder::statusOfPath(path);
+    if (file.kind != StoreFolder::Kind::Plain)
         return Entry();  // matches no digest kept
-    return {info.size(), info.lastModified(), QByteArray()};
+    return {file.size, file.modified, QByteArray()};
 }
 
 bool StoreWorker::cached(const QString& path, Digest* digest)
@@ -98,7 +97,7 @@ StoreWorker::Digest StoreWorker::digestNow(const QString& path)
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Entry before = versionOf(path);
         QFile file;
-        if (!StoreCatalog::openPlain(&file, path))
+        if (!StoreFolder::openPath(path, &file))
             return Digest();
         const QByteArray md5 = Util::md5ForFile(&file, 0);
         if (md5.isEmpty()) {
@@ -119,17 +118,15 @@ StoreWorker::Digest StoreWorker::digestNow(const QString& path)
 
 StoreWorker::Derived StoreWorker::deriveNow(const QString& mainPath, const QString& companionPath)
 {
-    if (StoreCatalog::isPlainFile(companionPath))
+    const StoreFolder::Kind companion = StoreFolder::statusOfPath(companionPath).kind;
+    if (companion == StoreFolder::Kind::Plain)
         return Derived::Ready;
-    // Writing the package would go through a link to its target.
-    if (StoreCatalog::existsAtAll(companionPath)) {
+    if (companion != StoreFolder::Kind::Absent) {
         qWarning() << "Not a plain file, not replaced:" << companionPath;
         return Derived::Failed;
     }
-    if (!StoreCatalog::isPlainFile(mainPath)) {
-        qWarning() << "Not a plain file, not read:" << mainPath;
-        return Derived::Failed;
-    }
+    // Opened and written through the store's folder: a link put at either
+    // name meanwhile is neither read nor written through.
     FirmwarePackage package(mainPath, FirmwarePackage::PkgMain);
     if (!package.verifyFirmware()) {
         qWarning() << "Local firmware is invalid:" << mainPath;

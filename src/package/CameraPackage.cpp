@@ -1,11 +1,11 @@
 #include "package/CameraPackage.h"
 
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace vesk {
 namespace pc {
@@ -188,20 +188,12 @@ bool CameraPackage::generateCameraModule(const QString& outPath, QList<CAM_MDL_I
     ModuleList selected;
     if (!selectModules(ids, &selected))
         return false;
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCritical() << "Open file failed:" << outPath << out.errorString();
+    StoreFolder::NewFile out(outPath);
+    if (!out.create()) {
+        qCritical() << "Open file failed:" << outPath;
         return false;
     }
-    if (!writeSelected(&out, selected)) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) {
-        qCritical() << "Write file failed:" << outPath << out.errorString();
-        return false;
-    }
-    return true;
+    return writeSelected(&out, selected) && out.commit();
 }
 
 } // namespace pc

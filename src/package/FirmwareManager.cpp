@@ -1,8 +1,7 @@
 #include "package/FirmwareManager.h"
 
 #include "package/FirmwareStore.h"
-
-#include <QFileInfo>
+#include "package/StoreFolder.h"
 
 namespace vesk {
 namespace pc {
@@ -51,7 +50,8 @@ qint64 FirmwareManager::getLocalLatestFwSize()
 {
     const FirmwareStore store = FirmwareStore::current();
     const QString name = store.newest(tPrefix).name;
-    return name.isEmpty() ? 0 : QFileInfo(store.pathOf(name)).size();
+    const StoreFolder::Status file = StoreFolder::statusOfPath(store.pathOf(name));
+    return file.kind == StoreFolder::Kind::Plain ? file.size : 0;
 }
 
 QString FirmwareManager::getLocalLatestFwVersion()

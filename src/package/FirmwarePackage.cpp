@@ -2,6 +2,7 @@
 
 #include "package/FirmwareStore.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QFile>
@@ -21,11 +22,11 @@ const char* const kChannelNames[] = {"release", "test", "debug"};
 FirmwarePackage::FirmwarePackage(const QString& path, PKG_TYPE type)
     : path_(path)
     , type_(type)
-    , file_(new QFile(path))
+    , file_(new QFile)
 {
     std::memset(&header_, 0, sizeof(header_));
-    // A file that cannot be opened fails verification later.
-    file_->open(QIODevice::ReadOnly);
+    // A file that cannot be opened (a link, say) fails verification later.
+    StoreFolder::openPath(path, file_.data());
 }
 
 FirmwarePackage::~FirmwarePackage()
@@ -43,11 +44,16 @@ int FirmwarePackage::getDeviceType() const
     return 3;
 }
 
+QString FirmwarePackage::productKey() const
+{
+    return PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
+        + PackageIo::fieldText(header_.branch, sizeof(header_.branch)) + QLatin1Char('_')
+        + PackageIo::fieldText(header_.platform, sizeof(header_.platform)) + QLatin1Char('_');
+}
+
 bool FirmwarePackage::checkName() const
 {
-    QString prefix = PackageIo::fieldText(header_.product, sizeof(header_.product)) + QLatin1Char('_')
-        + PackageIo::fieldText(header_.branch, sizeof(header_.branch)) + QLatin1Char('_')
-        + PackageIo::fieldText(header_.platform, sizeof(header_.platform));
+    QString prefix = productKey().chopped(1);
     if (type_ == PkgUgsys)
         prefix = FirmwareStore::companionName(prefix);
     if (type_ == PkgMain)

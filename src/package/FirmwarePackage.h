@@ -93,6 +93,8 @@ public:
     // "/"); returns the written path or "".
     static QString extractFirmware(const QString& file, const QString& platform, const QString& dir);
 
+    // product_branch_platform_ of the header, as FirmwareStore::productKey.
+    QString productKey() const;
     QString path() const { return path_; }
     PKG_TYPE pkgType() const { return type_; }
     uint32_t version() const { return header_.version; }

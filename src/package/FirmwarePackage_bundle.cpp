@@ -1,10 +1,10 @@
 #include "package/FirmwarePackage.h"
 
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
 
 namespace vesk {
 namespace pc {
@@ -42,7 +42,7 @@ bool checkBundleEntry(const Header& header, qint64 pos, qint64 size, const QStri
 
 // Finds the package of the platform; its position, or -1 when there is none
 // or the bundle is damaged.
-qint64 findPlatform(QFile* in, const QString& platform, Header* found)
+qint64 findPlatform(QFile* in, const QString& path, const QString& platform, Header* found)
 {
     const qint64 size = in->size();
     qint64 pos = 0;
@@ -55,7 +55,7 @@ qint64 findPlatform(QFile* in, const QString& platform, Header* found)
             qWarning() << "read error";
             return -1;
         }
-        if (!checkBundleEntry(*found, pos, size, in->fileName()))
+        if (!checkBundleEntry(*found, pos, size, path))
             return -1;
         if (textOf(found->platform) == platform)
             return pos;
@@ -78,29 +78,27 @@ QString FirmwarePackage::extractFirmware(const QString& file, const QString& pla
         qWarning() << "Platform invalid:" << platform;
         return QString();
     }
-    const QString name = file.mid(file.lastIndexOf(QLatin1Char('/')) + 1);
-    if (name.contains(platform)) {
-        const QString target = dir + name;
-        if (!QFile::copy(file, target))
-            qWarning() << "Copy failed:" << file << "to" << target;
-        return QFile::exists(target) ? target : QString();
-    }
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
         qWarning() << "Open file failed:" << file;
         return QString();
     }
+    // A package of one platform is taken whole; it replaces a file of its
+    // name, as a cut-out one does.
+    const QString name = StoreFolder::nameOf(file);
+    const bool whole = name.contains(platform);
     Header header;
-    const qint64 pos = findPlatform(&in, platform, &header);
+    const qint64 pos = whole ? 0 : findPlatform(&in, file, platform, &header);
     if (pos < 0)
         return QString();
-    const QString outPath = dir + QString(name).replace(QStringLiteral("All"), platform);
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)) {
+    const qint64 size = whole ? in.size() : qint64(header.totalSize);
+    const QString outPath = dir + (whole ? name : QString(name).replace(QStringLiteral("All"), platform));
+    StoreFolder::NewFile out(outPath);
+    if (!out.create()) {
         qDebug() << "Open output file failed:" << outPath;
         return QString();
     }
-    if (!PackageIo::copyRange(&in, {pos, header.totalSize}, &out, kBundleChunk) || !out.commit()) {
+    if (!PackageIo::copyRange(&in, {pos, size}, &out, kBundleChunk) || !out.commit()) {
         qWarning() << "write file failed:" << outPath << out.errorString();
         return QString();
     }

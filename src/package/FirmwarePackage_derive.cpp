@@ -2,12 +2,11 @@
 
 #include "package/FirmwareStore.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
 namespace vesk {
 namespace pc {
@@ -53,17 +52,22 @@ QString fileNameOf(const QString& path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-bool commitFile(QSaveFile* out, bool written, const QString& path)
+// The output is renamed over its name only when written whole.
+bool created(StoreFolder::NewFile* out, const char* failure)
+{
+    if (out->create())
+        return true;
+    qCritical() << failure << out->path();
+    return false;
+}
+
+bool commitFile(StoreFolder::NewFile* out, bool written)
 {
     if (!written) {
         out->cancelWriting();
         return false;
     }
-    if (!out->commit()) {
-        qCritical() << "write file failed:" << path << out->errorString();
-        return false;
-    }
-    return true;
+    return out->commit();
 }
 
 bool notVerified()
@@ -181,11 +185,11 @@ bool FirmwarePackage::generateFwPackage(QList<DEV_ID>& types,
     if (!verified_)
         return notVerified();
     // The reduced camera package goes to a temporary file of this writer's
-    // own, removed when this call returns.
-    QTemporaryFile camera(outPath + QStringLiteral(".cam_temp.XXXXXX"));
+    // own, never committed: removed when this call returns.
+    StoreFolder::NewFile camera(outPath);
     qint64 cameraSize = -1;
     if (!cameraIds.isEmpty() && types.contains(DevCameraPackage)) {
-        if (!camera_ || !camera.open() || !camera_->writeCameraModule(&camera, cameraIds)) {
+        if (!camera_ || !camera.create() || !camera_->writeCameraModule(&camera, cameraIds)) {
             qCritical() << "generateCameraModule camera package failed";
             return false;
         }
@@ -195,12 +199,8 @@ bool FirmwarePackage::generateFwPackage(QList<DEV_ID>& types,
     QVector<Planned> plan;
     if (!planModules(types, cameraSize, &plan))
         return false;
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCritical() << "Open file failed:" << outPath << out.errorString();
-        return false;
-    }
-    return commitFile(&out, writePackage(&out, plan, &camera), outPath);
+    StoreFolder::NewFile out(outPath);
+    return created(&out, "Open file failed:") && commitFile(&out, writePackage(&out, plan, &camera));
 }
 
 bool FirmwarePackage::buildPatchHead(QByteArray* head) const
@@ -248,12 +248,9 @@ bool FirmwarePackage::generateFwPatchHead(QString& outPath, QList<uint32_t>& spl
     QByteArray head;
     if (!buildPatchHead(&head))
         return false;
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCritical() << "open file failed:" << outPath << out.errorString();
-        return false;
-    }
-    if (!commitFile(&out, PackageIo::writeAll(&out, head.constData(), head.size()), outPath))
+    StoreFolder::NewFile out(outPath);
+    if (!created(&out, "open file failed:")
+        || !commitFile(&out, PackageIo::writeAll(&out, head.constData(), head.size())))
         return false;
     for (const CameraPackage::UgCamMdlInfoHeader& module : camera_->modules()) {
         if (module.offset != camera_->header().md5Start)
@@ -283,14 +280,10 @@ bool FirmwarePackage::extractUpdaterfs(const QString& outPath)
         qCritical() << "Cannot find updaterfs";
         return false;
     }
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCritical() << "Open file failed:" << outPath << out.errorString();
-        return false;
-    }
+    StoreFolder::NewFile out(outPath);
     const PackageIo::Range data{camera_->base() + found->offset, found->length};
-    return commitFile(&out, PackageIo::copyRange(file_.data(), data, &out, PackageIo::kCopyChunk),
-                      outPath);
+    return created(&out, "Open file failed:")
+        && commitFile(&out, PackageIo::copyRange(file_.data(), data, &out, PackageIo::kCopyChunk));
 }
 
 } // namespace pc

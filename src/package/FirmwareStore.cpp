@@ -3,12 +3,14 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "comm/Util.h"
+#include "package/FirmwarePackage.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QMutex>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -161,13 +163,12 @@ FirmwareStore::Package FirmwareStore::newestOf(const QStringList& names, const Q
     return best;
 }
 
-QStringList FirmwareStore::filesOf(const QString& key, bool plainOnly) const
+QStringList FirmwareStore::filesOf(const QString& key) const
 {
     // No wildcard: a key holding '*', '?' or '[' must not reach other
     // products' files, and case must match on case-blind file systems too.
-    const QDir::Filters filters = QDir::Files | QDir::Hidden | (plainOnly ? QDir::NoSymLinks : QDir::Filters());
     QStringList names;
-    for (const QString& entry : QDir(dir_).entryList(filters, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& entry : StoreFolder(dir_).plainFiles()) {
         if (entry.startsWith(key, Qt::CaseSensitive))
             names.append(entry);
     }
@@ -176,17 +177,19 @@ QStringList FirmwareStore::filesOf(const QString& key, bool plainOnly) const
 
 FirmwareStore::Package FirmwareStore::newest(const QString& key, const QString& channel) const
 {
-    // A link could lead to any file of the machine: it counts as absent.
-    return newestOf(filesOf(key, true), key, channel);
+    // A link, or a hard link, could lead to any file of the machine: it
+    // counts as absent.
+    return newestOf(filesOf(key), key, channel);
 }
 
 void FirmwareStore::keepOnly(const QString& key, const QString& keep) const
 {
-    for (const QString& entry : filesOf(key, false)) {
-        if (entry == keep)
+    const StoreFolder folder(dir_);
+    for (const QString& entry : QDir(dir_).entryList(QDir::Files | QDir::Hidden)) {
+        if (entry == keep || !entry.startsWith(key, Qt::CaseSensitive))
             continue;
-        QFile::remove(companionPathOf(entry));
-        QFile::remove(pathOf(entry));
+        folder.remove(companionName(entry));
+        folder.remove(entry);
     }
 }
 
@@ -196,7 +199,33 @@ bool FirmwareStore::remove(const QString& key, const QString& name) const
         qWarning() << "Not a firmware store file:" << name;
         return false;
     }
-    return QFile::remove(pathOf(name));
+    return StoreFolder(dir_).remove(name);
+}
+
+QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) const
+{
+    // Made and checked in a staging folder of its own, so that a refused
+    // pick never touches the store's files.
+    const StoreFolder store(dir_);
+    const QString staging = store.makeFolder(QLatin1String(kStagingPrefix));
+    if (staging.isEmpty())
+        return QString();
+    const auto cleanup = qScopeGuard([&] { store.removeTree(staging); });
+    const QString platform = info.value(QLatin1String("platform")).toString();
+    const QString extracted = FirmwarePackage::extractFirmware(path, platform, dir_ + staging + QLatin1Char('/'));
+    if (extracted.isEmpty())
+        return QString();
+    FirmwarePackage package(extracted, FirmwarePackage::PkgMain);
+    if (!package.verifyFirmware())
+        return QString();
+    if (package.productKey() != productKey(info)) {
+        qCritical() << "firmware made for" << package.productKey() << "not for the camera's" << productKey(info);
+        return QString();
+    }
+    const QString name = StoreFolder::nameOf(extracted);
+    if (!StoreFolder(dir_ + staging).moveTo(name, store, name))
+        return QString();
+    return pathOf(name);
 }
 
 } // namespace pc

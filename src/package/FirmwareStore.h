@@ -31,6 +31,9 @@ public:
 
     // The default store's folder in the data folder.
     static constexpr const char* kFolderName = "firmware";
+    // Hidden folders where packages are made before they join the store;
+    // one that a run left behind is removed with all it holds.
+    static constexpr const char* kStagingPrefix = ".pkgdl-";
 
     // dir need not end with "/".
     explicit FirmwareStore(const QString& dir);
@@ -78,13 +81,20 @@ public:
     // Removes one file of key, or the companion of one; false (logged) for
     // any other name.
     bool remove(const QString& key, const QString& name) const;
+    // Takes a package file the user picked into the store: the package of
+    // the camera's platform (info's "platform") cut out of it, or the whole
+    // of it when its name holds the platform. Only a package that verifies
+    // and is made for the camera's product, branch and platform joins the
+    // store, replacing a file of its name; its path is returned. Otherwise
+    // "" (logged), and nothing of the pick is left in the store.
+    QString addPicked(const QString& path, const QJsonObject& info) const;
 
 private:
     static bool keptByChannel(const QString& name, const QString& channel);
     static bool winsVersionTie(const QString& name, const QString& best);
-    // Files whose names begin with key, case kept, in ascending name order
-    // with case ignored.
-    QStringList filesOf(const QString& key, bool plainOnly) const;
+    // Plain files whose names begin with key, case kept, in ascending name
+    // order with case ignored.
+    QStringList filesOf(const QString& key) const;
 
     QString dir_;
 };

@@ -1,5 +1,7 @@
 #include "package/LargeBuffer.h"
 
+#include "package/StoreFolder.h"
+
 #include <QFile>
 
 #include <cstdlib>
@@ -63,11 +65,10 @@ LargeBuffer::Read LargeBuffer::readFile(const QString& path, int64_t maxSize, La
                                         QString* error)
 {
     buffer->clear();
-    QFile file(path);
-    // Unbuffered: the bytes go straight into the buffer.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    QFile file;
+    if (!StoreFolder::openPath(path, &file)) {
         if (error)
-            *error = file.errorString();
+            *error = QStringLiteral("not a plain file that can be read");
         return Read::OpenFailed;
     }
     const int64_t size = file.size();

@@ -2,8 +2,8 @@
 #include "package/BsDiff.h"
 #include "package/Bz2StreamWriter.h"
 #include "package/LargeBuffer.h"
+#include "package/StoreFolder.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,11 +12,12 @@
 #include <bzlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <future>
 #include <memory>
+
+#include <unistd.h>
 
 namespace vesk {
 namespace pc {
@@ -27,25 +28,23 @@ constexpr char kMagic[16] = {'V', 'O', 'R', 'N', 'A', 'K', 'E', '/',
                              'B', 'S', 'D', 'I', 'F', 'F', '4', '3'};
 constexpr int kHeaderSize = 24;
 
-// A C stdio file written under a name unique to this writer beside its
-// target, renamed over the target by commit() and removed otherwise.
+// A C stdio stream over a new store file, renamed over the target by
+// commit() and removed otherwise.
 class TempOutput
 {
 public:
     explicit TempOutput(const QString& target)
-        : target_(QFile::encodeName(target))
+        : out_(target)
     {
-        static std::atomic<unsigned> counter{0};
-        temp_ = target_ + ".tmp-" + QByteArray::number(QCoreApplication::applicationPid()) + "-" +
-                QByteArray::number(counter++);
-        file_ = std::fopen(temp_.constData(), "wbx");
+        const int fd = out_.create() ? ::dup(out_.handle()) : -1;
+        file_ = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+        if (fd >= 0 && !file_)
+            ::close(fd);
     }
     ~TempOutput()
     {
         if (file_)
             std::fclose(file_);
-        if (!committed_)
-            std::remove(temp_.constData());
     }
     TempOutput(const TempOutput&) = delete;
     TempOutput& operator=(const TempOutput&) = delete;
@@ -56,19 +55,16 @@ public:
     {
         FILE* file = file_;
         file_ = nullptr;
-        if (std::fclose(file) != 0 || std::rename(temp_.constData(), target_.constData()) != 0) {
-            qCritical() << "Cannot complete" << target_ << std::strerror(errno);
+        if (std::fclose(file) != 0) {
+            qCritical() << "Cannot complete" << out_.path() << std::strerror(errno);
             return false;
         }
-        committed_ = true;
-        return true;
+        return out_.commit();
     }
 
 private:
-    QByteArray target_;
-    QByteArray temp_;
+    StoreFolder::NewFile out_;
     FILE* file_ = nullptr;
-    bool committed_ = false;
 };
 
 int bz2Write(diff_stream* stream, const void* buffer, int size)

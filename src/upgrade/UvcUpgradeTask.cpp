@@ -10,6 +10,7 @@
 #include "package/FirmwareStore.h"
 #include "package/FirmwarePackage.h"
 #include "package/PackageIo.h"
+#include "package/StoreFolder.h"
 #include "upgrade/UpgradeTexts.h"
 #include "uvc/UvcCommand.h"
 
@@ -75,7 +76,7 @@ UvcUpgradeTask::UvcUpgradeTask(const QString& sn, UvcPatchUpgrade::UvcTaskType t
     } else {
         qCritical() << "No matched device: sn =" << sn;
     }
-    workTag_ = LocalFiles::uniqueSuffix();
+    workTag_ = StoreFolder::uniqueSuffix();
     toolPath_ = AppPaths::installPath(QStringLiteral("ugpatch/vktfu.lzma"));
     timer_ = std::make_unique<QTimer>();
     connect(timer_.get(), &QTimer::timeout, this, &UvcUpgradeTask::updateProgress);
@@ -302,7 +303,7 @@ int UvcUpgradeTask::doUpgrade()
     qInfo() << "===============" << progress();
     setProgress(kProgressInUpgradeSystem);
     packages.ugsys.reset();
-    QFile::remove(packages.ugsysPath);
+    StoreFolder::removePath(packages.ugsysPath);
     qInfo() << "Enter upgrade system, progress:" << progress();
     if (!ugsysDone && !reopenWithDelay(2, -1)) {
         qCritical() << "reopenWithDelay failed";
@@ -317,7 +318,7 @@ int UvcUpgradeTask::doUpgrade()
     qInfo() << "Upgrade done, progress:" << progress();
     setProgress(kLastPercent);
     packages.main.reset();
-    QFile::remove(packages.mainPath);
+    StoreFolder::removePath(packages.mainPath);
     return 0;
 }
 
@@ -339,15 +340,16 @@ int UvcUpgradeTask::cameraSystemType()
 // checked against the camera; its companion lies beside it.
 int UvcUpgradeTask::openPackage(Packages& packages, int systemType)
 {
-    const QFileInfo file(packagePath_);
-    if (packagePath_.isEmpty() || !file.isFile()) {
+    if (packagePath_.isEmpty()
+        || StoreFolder::statusOfPath(packagePath_).kind != StoreFolder::Kind::Plain) {
         qCritical() << "Cannot find valid firmware" << packagePath_;
         return -1;
     }
-    const FirmwareStore store(file.path());
+    const QString name = StoreFolder::nameOf(packagePath_);
+    const FirmwareStore store(QFileInfo(packagePath_).path());
     storeDir_ = store.dir();
-    packages.mainPath = store.pathOf(file.fileName());
-    packages.ugsysPath = store.companionPathOf(file.fileName());
+    packages.mainPath = store.pathOf(name);
+    packages.ugsysPath = store.companionPathOf(name);
     packages.main = std::make_unique<FirmwarePackage>(packages.mainPath, FirmwarePackage::PkgMain);
     if (!packages.main->verifyFirmware()) {
         qCritical() << "firmware check " << packages.mainPath << "failed";
@@ -418,7 +420,9 @@ int UvcUpgradeTask::takesOldRoad(int systemType, bool* old)
 bool UvcUpgradeTask::prepareUgsysPackage(Packages& packages)
 {
     for (int attempt = 0; attempt < kUgsysAttempts; ++attempt) {
-        if (!QFileInfo::exists(packages.ugsysPath) && !packages.main->generateUgsysFwPackage()) {
+        // A link or a hard link there is replaced by the derived package.
+        if (StoreFolder::statusOfPath(packages.ugsysPath).kind != StoreFolder::Kind::Plain
+            && !packages.main->generateUgsysFwPackage()) {
             qCritical() << "generateUgsysFwPackage failed";
             return false;
         }
@@ -427,7 +431,7 @@ bool UvcUpgradeTask::prepareUgsysPackage(Packages& packages)
             return true;
         qCritical() << "firmware check " << packages.ugsysPath << "failed";
         packages.ugsys.reset();
-        QFile::remove(packages.ugsysPath);
+        StoreFolder::removePath(packages.ugsysPath);
     }
     qCritical() << "The upgrade-system package failed its check" << kUgsysAttempts << "times";
     return false;
@@ -467,7 +471,7 @@ int UvcUpgradeTask::upgradeOldCamera(Packages& packages)
         return -1;
     }
     const bool ok = updateUgSysForOldDev(ugfs);
-    QFile::remove(ugfs);
+    StoreFolder::removePath(ugfs);
     if (!ok) {
         qCritical() << "Update ug_sys failed";
         return -3;
@@ -504,7 +508,7 @@ int UvcUpgradeTask::upgradeUgsys(Packages& packages)
                 return 0;
             qCritical() << "Update ug_sys failed";
             packages.ugsys.reset();
-            QFile::remove(packages.ugsysPath);
+            StoreFolder::removePath(packages.ugsysPath);
             return -3;
         }
     }

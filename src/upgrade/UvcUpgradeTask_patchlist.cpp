@@ -8,6 +8,7 @@
 #include "package/LargeBuffer.h"
 #include "package/UpgradePkgPatch.h"
 #include "upgrade/LocalFiles.h"
+#include "package/StoreFolder.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -98,7 +99,7 @@ struct ChunkFiles
     ~ChunkFiles()
     {
         for (const Chunk& chunk : chunks)
-            QFile::remove(chunk.patchPath);
+            StoreFolder::removePath(chunk.patchPath);
     }
 };
 
@@ -196,9 +197,9 @@ struct Record
 // grows longer than limit (the package's length).
 bool appendPatch(const Chunk& chunk, qint64 limit, QByteArray* list)
 {
-    QFile patch(chunk.patchPath);
-    if (!patch.open(QIODevice::ReadOnly)) {
-        qCritical() << "open failed" << chunk.patchPath << patch.errorString();
+    QFile patch;
+    if (!StoreFolder::openPath(chunk.patchPath, &patch)) {
+        qCritical() << "open failed" << chunk.patchPath;
         return false;
     }
     const qint64 at = list->size();
@@ -219,7 +220,7 @@ bool appendPatch(const Chunk& chunk, qint64 limit, QByteArray* list)
     entry.storeAt(list, chunk.index + 1);
     qInfo() << "bsdiff successfully" << chunk.index << at << length << "total size" << at + length;
     patch.close();
-    QFile::remove(chunk.patchPath);
+    StoreFolder::removePath(chunk.patchPath);
     return true;
 }
 
@@ -265,7 +266,7 @@ bool UvcUpgradeTask::bspatchListGenerate(const QString& oldPath, const QString& 
     QVector<Chunk> chunks;
     if (!chunkBoundaries(splitPoints, package.size(), &chunks))
         return false;
-    const QString tag = LocalFiles::uniqueSuffix();
+    const QString tag = StoreFolder::uniqueSuffix();
     for (Chunk& chunk : chunks)
         chunk.patchPath = QStringLiteral("%1.tmp%2.%3").arg(outPath).arg(chunk.index).arg(tag);
     const ChunkFiles cleanup{chunks};

@@ -8,6 +8,7 @@
 #include "uvc/UpgradeCmdState.h"
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
+#include "package/StoreFolder.h"
 
 #include <QDebug>
 #include <QFile>
@@ -90,13 +91,13 @@ bool UvcUpgradeTask::uploadPatchHead(FirmwarePackage* package, QList<uint32_t>* 
         return false;
     }
     const bool packed = fileCompress(head, container);
-    QFile::remove(head);
+    StoreFolder::removePath(head);
     if (!packed) {
         qCritical() << "compress failed" << container;
         return false;
     }
     const bool sent = fileUploadByUvc(container, kCamFirmware, true, 0);
-    QFile::remove(container);
+    StoreFolder::removePath(container);
     if (!sent)
         qCritical() << "fileUploadByUvc failed" << container;
     return sent;
@@ -116,10 +117,10 @@ bool UvcUpgradeTask::sendPatchList(FirmwarePackage* package, const QList<uint32_
     }
     qInfo() << "===============" << progress();
     const bool made = bspatchListGenerate(image, package->path(), list, splitPoints, main ? 10 : 2);
-    QFile::remove(image);
+    StoreFolder::removePath(image);
     if (!made) {
         qCritical() << "generate bsdiff patch list failed" << image << package->path();
-        QFile::remove(list);
+        StoreFolder::removePath(list);
         return false;
     }
     qInfo() << "bsdiff successfully";
@@ -128,7 +129,7 @@ bool UvcUpgradeTask::sendPatchList(FirmwarePackage* package, const QList<uint32_
         qCritical() << "How can be fw bs patch so large " << size;
     qInfo() << "firmware package bspatch size" << size;
     const bool sent = fileUploadByUvc(list, kCamPatchList, false, main ? 28 : 8);
-    QFile::remove(list);
+    StoreFolder::removePath(list);
     if (!sent) {
         qCritical() << "fileUploadByUvc failed" << list;
         return false;

@@ -3,8 +3,11 @@
 #include "support/PackageBuilder.h"
 #include "comm/GlobalParams.h"
 #include "download/PkgDownloader.h"
+#include "download/StagedPackage.h"
+#include "support/NameSwapper.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -192,6 +195,51 @@ private slots:
         }
         QCOMPARE(storeEntries(), QStringList{".pkgdl-link"} + expected);
         QCOMPARE(pkgtest::readFile(outside.filePath("kept")), QByteArray("kept"));
+    }
+
+    // A leftover folder swapped for a link to a folder outside the store at
+    // any moment (the last of many, so that the swap may come between the
+    // listing and its removal): only the store's own folders are emptied.
+    void leftoversSwappedForALink()
+    {
+        QTemporaryDir outside;
+        for (int i = 0; i < 100; ++i)
+            QVERIFY(pkgtest::writeFile(outside.filePath(QString::number(i)), "kept"));
+        const QString swapped = storeDir() + ".pkgdl-zz";
+        const QString aside = storeDir() + ".aside";
+        const QString target = outside.path();
+        NameSwapper swapper(
+            [=] {
+                NameSwapper::folderMove(swapped, aside);
+                NameSwapper::symlinkAt(swapped, target);
+            },
+            [=] {
+                ::unlink(QFile::encodeName(swapped).constData());
+                NameSwapper::folderMove(aside, swapped);
+            });
+        // The store's own folder, wherever the swapper holds it now.
+        const auto ownFolderLeft = [=] {
+            return QFileInfo(aside).isDir() || (QFileInfo(swapped).isDir() && !QFileInfo(swapped).isSymLink());
+        };
+        int survived = 0;
+        int removed = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 60 && clock.elapsed() < 30000; ++round) {
+            for (int i = 0; i < 40; ++i) {
+                const QString folder = storeDir() + QStringLiteral(".pkgdl-%1").arg(i, 2, 10, QChar('0'));
+                QVERIFY(QDir().mkpath(folder) && pkgtest::writeFile(folder + "/left", "x"));
+            }
+            if (!ownFolderLeft())
+                QDir().mkpath(aside + "/left");
+            vesk::pc::StagedPackage::removeLeftovers(storeDir());
+            QCOMPARE(QDir(target).entryList(QDir::Files).size(), 100);
+            (ownFolderLeft() ? survived : removed)++;
+        }
+        swapper.stop();
+        QVERIFY(swapper.swaps() > 0);
+        QVERIFY2(survived > 0 && removed > 0, qPrintable(QStringLiteral("%1 %2").arg(survived).arg(removed)));
+        QCOMPARE(QDir(target).entryList(QDir::Files).size(), 100);
     }
 
     void refusedReply_data()

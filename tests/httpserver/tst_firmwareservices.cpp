@@ -1,18 +1,23 @@
 #include "support/LocalServerFixture.h"
+#include "support/NameSwapper.h"
 #include "http/HttpLimits.h"
 #include "http/QHttpConnection.h"
 #include "httpserver/FileReply.h"
 #include "httpserver/HttpServerReqMapper.h"
 #include "httpserver/StoreCatalog.h"
 #include "package/FirmwareManager.h"
+#include "package/StoreFolder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using httptest::RawMessage;
+using vesk::pc::StoreFolder;
 
 namespace {
 
@@ -329,19 +334,24 @@ private slots:
         QVERIFY(!QFile::exists(server_.store() + "../Ugsys_secret_main_SSC339G_1.0.0.1_release.bin"));
     }
 
-    // A link in the store could lead to any file of the machine: it is
-    // served, hashed and written through as if it were not there.
+    // A link or a hard link in the store could lead to any file of the
+    // machine: it is served, hashed and written through as if it were not
+    // there.
     void links_data()
     {
         QTest::addColumn<bool>("companion");  // the link is the upgrade-system package, beside a valid main one
+        QTest::addColumn<bool>("hard");
         QTest::addColumn<QByteArray>("queryReply");
-        QTest::newRow("package") << false << kNotFound;
-        QTest::newRow("upgrade-system package") << true << kNotDerived;
+        QTest::newRow("package") << false << false << kNotFound;
+        QTest::newRow("upgrade-system package") << true << false << kNotDerived;
+        QTest::newRow("hard-linked package") << false << true << kNotFound;
+        QTest::newRow("hard-linked upgrade-system package") << true << true << kNotDerived;
     }
 
     void links()
     {
         QFETCH(bool, companion);
+        QFETCH(bool, hard);
         QFETCH(QByteArray, queryReply);
         const QByteArray secret = "any file of the machine";
         QTemporaryDir outside;
@@ -351,7 +361,10 @@ private slots:
         const QString link = server_.store() + (companion ? "Ugsys_" + main : main);
         if (companion)
             QVERIFY(server_.place(main, validPackage()));
-        QVERIFY(QFile::link(target, link));
+        if (hard)
+            QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+        else
+            QVERIFY(QFile::link(target, link));
         const QByteArray cmd = companion ? "2" : "1";
         const RawMessage download = server_.get("/download?" + packageQuery(cmd.toInt(), "release"));
         const QString why = companion ? QStringLiteral("Generate firmware failed: ") + link
@@ -359,7 +372,55 @@ private slots:
         QCOMPARE(download.body, why.toLocal8Bit());
         QCOMPARE(server_.get("/query?" + packageQuery(cmd.toInt(), "release")).body, queryReply);
         QCOMPARE(pkgtest::readFile(target), secret);  // not written through either
-        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(pkgtest::readFile(link), secret);    // nor replaced
+    }
+
+    // A name swapped for a link at any moment, also between the look at
+    // the name and the operation: nothing outside the store is served,
+    // hashed or written, and some requests met the link.
+    void swappedForALink_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("companion");  // the swapped name; the main package otherwise
+        QTest::addColumn<bool>("hard");
+        QTest::newRow("derivation, link") << QByteArray("/download?") + packageQuery(2, "release") << true << false;
+        QTest::newRow("derivation, hard link") << QByteArray("/query?") + packageQuery(2, "release") << true << true;
+        QTest::newRow("download, link") << QByteArray("/download?") + packageQuery(1, "release") << false << false;
+        QTest::newRow("download, hard link") << QByteArray("/download?") + packageQuery(1, "release") << false << true;
+        QTest::newRow("digest, hard link") << QByteArray("/query?") + packageQuery(1, "release") << false << true;
+    }
+
+    void swappedForALink()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(bool, companion);
+        QFETCH(bool, hard);
+        const QByteArray secret(4096, 's');
+        QTemporaryDir outside;
+        const QString target = outside.filePath(QStringLiteral("secret"));
+        QVERIFY(pkgtest::writeFile(target, secret));
+        const QString main = named("1.0.0.1_release");
+        const QByteArray own = validPackage();
+        QVERIFY(server_.place(main, own));
+        const QString name = server_.store() + (companion ? "Ugsys_" + main : main);
+        NameSwapper swapper(
+            [=] { hard ? NameSwapper::hardLinkAt(name, target) : NameSwapper::symlinkAt(name, target); },
+            [=] { companion ? void(::unlink(QFile::encodeName(name).constData())) : NameSwapper::fileAt(name, own); });
+        int met = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 400 && clock.elapsed() < 30000 && (round < 40 || met == 0); ++round) {
+            const QByteArray body = server_.get(request).body;
+            QVERIFY(!body.isEmpty());
+            QVERIFY(!body.contains(secret) && !body.contains(md5Hex(secret)));
+            QCOMPARE(pkgtest::readFile(target), secret);
+            const bool answered = body.startsWith(QByteArray::fromHex("98EC20AB")) || body.contains("\"errorcode\": 200");
+            met += answered ? 0 : 1;
+        }
+        swapper.stop();
+        QCOMPARE(pkgtest::readFile(target), secret);
+        QVERIFY(swapper.swaps() > 0);
+        QVERIFY2(met > 0, "no request met the link");
     }
 
     void openPlainOnly()
@@ -368,19 +429,24 @@ private slots:
         const QString plain = dir.filePath(QStringLiteral("plain.bin"));
         const QString link = dir.filePath(QStringLiteral("link.bin"));
         const QString pipe = dir.filePath(QStringLiteral("pipe.bin"));
+        const QString twice = dir.filePath(QStringLiteral("twice.bin"));
         QVERIFY(pkgtest::writeFile(plain, "data"));
+        QVERIFY(pkgtest::writeFile(dir.filePath(QStringLiteral("elsewhere")), "data"));
         QVERIFY(QFile::link(plain, link));
+        QCOMPARE(::link(QFile::encodeName(dir.filePath(QStringLiteral("elsewhere"))).constData(),
+                        QFile::encodeName(twice).constData()), 0);
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);  // opening one must not block
         QFile file;
-        QVERIFY(vesk::pc::StoreCatalog::openPlain(&file, plain));
+        QVERIFY(StoreFolder::openPath(plain, &file));
         QCOMPARE(file.readAll(), QByteArray("data"));
-        for (const QString& other : {link, pipe, dir.filePath(QStringLiteral("missing.bin"))}) {
+        for (const QString& other : {link, pipe, twice, dir.filePath(QStringLiteral("missing.bin"))}) {
             QFile refused;
-            QVERIFY2(!vesk::pc::StoreCatalog::openPlain(&refused, other), qPrintable(other));
+            QVERIFY2(!StoreFolder::openPath(other, &refused), qPrintable(other));
             QVERIFY(!refused.isOpen());
         }
-        QVERIFY(vesk::pc::StoreCatalog::isPlainFile(plain));
-        QVERIFY(!vesk::pc::StoreCatalog::isPlainFile(link));
+        QCOMPARE(StoreFolder::statusOfPath(plain).kind, StoreFolder::Kind::Plain);
+        QCOMPARE(StoreFolder::statusOfPath(link).kind, StoreFolder::Kind::Other);
+        QCOMPARE(StoreFolder::statusOfPath(twice).kind, StoreFolder::Kind::Other);
     }
 };
 

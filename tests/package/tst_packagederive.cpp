@@ -1,4 +1,5 @@
 #include "support/TestHome.h"
+#include "support/NameSwapper.h"
 #include "support/PackageBuilder.h"
 #include "package/FirmwarePackage.h"
 
@@ -217,6 +218,46 @@ private slots:
         QVERIFY(!pkg.generateFwPatchHead(out, splits));
         QVERIFY(splits.isEmpty());
         QCOMPARE(files(), (QStringList{fileName(id), "blocker"}));
+    }
+
+    // The package's name swapped for a link, or a hard link, to another
+    // valid package elsewhere at any moment: every package that verifies is
+    // the store's own, and some openings met the link.
+    void openingSwappedForALink_data()
+    {
+        QTest::addColumn<bool>("hard");
+        QTest::newRow("link") << false;
+        QTest::newRow("hard link") << true;
+    }
+
+    void openingSwappedForALink()
+    {
+        QFETCH(bool, hard);
+        const Identity id;
+        const QByteArray own = standardPackage(id);
+        const QString main = place(id, own);
+        QTemporaryDir outside;
+        const QString target = outside.filePath(fileName(id));
+        QVERIFY(writeFile(target, package(id, {{2, QByteArray(5000, 'f')}})));
+        NameSwapper swapper(
+            [=] { hard ? NameSwapper::hardLinkAt(main, target) : NameSwapper::symlinkAt(main, target); },
+            [=] { NameSwapper::fileAt(main, own); });
+        int verified = 0;
+        int met = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 400 && clock.elapsed() < 30000 && (round < 40 || !met || !verified); ++round) {
+            FirmwarePackage pkg(main, FirmwarePackage::PkgMain);
+            if (!pkg.verifyFirmware()) {
+                ++met;
+                continue;
+            }
+            ++verified;
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(pkg.header().md5), 16), own.mid(0x38, 16));
+        }
+        swapper.stop();
+        QVERIFY(swapper.swaps() > 0);
+        QVERIFY2(met > 0 && verified > 0, qPrintable(QStringLiteral("%1 %2").arg(met).arg(verified)));
     }
 
     void concurrentDerivations()

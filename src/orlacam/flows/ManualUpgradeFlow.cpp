@@ -2,7 +2,6 @@
 
 #include "comm/AppPaths.h"
 #include "orlacam/flows/FlowHost.h"
-#include "package/FirmwarePackage.h"
 #include "package/FirmwareStore.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
 #include "uvc/UvcDevice.h"
@@ -11,7 +10,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-using vesk::pc::FirmwarePackage;
 using vesk::pc::UvcDevice;
 
 void ManualUpgradeFlow::start()
@@ -41,9 +39,10 @@ void ManualUpgradeFlow::onFileChosen(const QString& path)
     }
     const QJsonObject info = dev->getDevInfo();
     const vesk::pc::FirmwareStore store = vesk::pc::FirmwareStore::current();
-    const QString extracted =
-        FirmwarePackage::extractFirmware(path, info.value(QLatin1String("platform")).toString(), store.dir());
-    if (extracted.isEmpty() || !FirmwarePackage(extracted, FirmwarePackage::PkgMain).verifyFirmware()) {
+    // A pick for another camera is refused here, before the camera is
+    // touched, and leaves nothing in the store.
+    const QString extracted = store.addPicked(path, info);
+    if (extracted.isEmpty()) {
         tellAndFinish(text(QT_TRANSLATE_NOOP("MainUserUi", "Firmware Invalid")),
                       text(QT_TRANSLATE_NOOP("MainUserUi", "Please select valid firmware package and try again!")));
         return;

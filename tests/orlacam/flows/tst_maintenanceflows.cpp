@@ -559,19 +559,28 @@ static void answerFileDialog(const char* name, const QString& path)
 
 void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("no file chosen") << QByteArray();
-    QTest::newRow("not a package") << QByteArray("not a firmware package");
+    QTest::newRow("no file chosen") << QStringLiteral("Orla_bad.bin") << QByteArray();
+    QTest::newRow("not a package") << QStringLiteral("Orla_bad.bin") << QByteArray("not a firmware package");
+    pkgtest::Identity other;  // a valid package of the Orla's platform, for another product
+    other.platform = "SSC336Q";
+    other.version = 0x01000400;
+    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
+    QTest::newRow("another product") << QStringLiteral("Kestro_zuki_2P_main_SSC336Q_1.0.4.0.bin")
+                                     << pkgtest::package(other, {{1, camera}});
 }
 
+// Refused before the camera is touched, and nothing of the pick stays.
 void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, content);
-    const QString path = home_.path() + QStringLiteral("/Orla_bad.bin");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
+    QTemporaryDir store;
+    FirmwareStore::setDefaultDir(store.path());
+    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
+    const QString path = home_.path() + QLatin1Char('/') + name;
+    QVERIFY(pkgtest::writeFile(path, content));
     window_->onManualUpgrade();
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
@@ -582,6 +591,7 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
     QVERIFY(!shownUpgradeBox());
+    QCOMPARE(QDir(store.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 // A camera that is not in USB mode has no road for a picked package: the
@@ -637,7 +647,10 @@ void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
     id.version = 0x01000400;
     const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
     const QString picked = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_1.0.4.0.bin");
-    QVERIFY(pkgtest::writeFile(picked, pkgtest::package(id, {{1, camera}})));
+    const QByteArray bytes = pkgtest::package(id, {{1, camera}});
+    QVERIFY(pkgtest::writeFile(picked, bytes));
+    // A store file of the pick's name is replaced by the pick.
+    QVERIFY(pkgtest::writeFile(store.filePath(QFileInfo(picked).fileName()), "other bytes"));
     window_->onManualUpgrade();
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
@@ -648,6 +661,7 @@ void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
     QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
     QVERIFY(log_->startsWith(QStringLiteral("firmware soc version mismatch")));
     QCOMPARE(QDir(store.path()).entryList(QDir::Files), QStringList{QFileInfo(picked).fileName()});
+    QCOMPARE(pkgtest::readFile(store.filePath(QFileInfo(picked).fileName())), bytes);
     QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }

@@ -9,6 +9,7 @@
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QJsonObject>
 #include <QList>
 #include <QRect>
@@ -361,6 +362,9 @@ private:
         int framingSize = 0;  // 0 close-up, 1 upper body
     };
     OwnState own_;
+    // The switches' off and on icons, made once: each new icon is drawn
+    // from its SVG again and kept in the pixmap cache.
+    QIcon switchIcons_[2];
     QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;

@@ -43,11 +43,6 @@ const char* const kUdevRuleCommands =
 // Told once a run, however many cameras or windows meet a refusal.
 bool g_accessDeniedTold = false;
 
-void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
-{
-    button->setStyleSheet(MainUiStyle::button(shape, look));
-}
-
 qint64 nowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -542,15 +537,15 @@ void MainUserUi::setUiState(bool connected)
 {
     for (QLabel* caption : {ui->lbConnect, ui->lbAutoFraming, ui->lbVirtualBg, ui->lbView, ui->lbZoom,
                             ui->lbZoomValue, ui->lbDirection, ui->lbDevStatus})
-        caption->setStyleSheet(MainUiStyle::caption(connected));
+        MainUiStyle::apply(caption, MainUiStyle::caption(connected));
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue})
-        caption->setStyleSheet(MainUiStyle::caption(false));
+        MainUiStyle::apply(caption, MainUiStyle::caption(false));
     autoFramingOn_ = false;
     virtualBgOn_ = false;
     setLook(ui->pbBgBlur, MainUiStyle::LeftSegment, MainUiStyle::Disabled);
     setLook(ui->pbBgGreenScreen, MainUiStyle::Square, MainUiStyle::Disabled);
     setLook(ui->pbBgReplace, MainUiStyle::RightSegment, MainUiStyle::Disabled);
-    ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
+    MainUiStyle::apply(ui->slBlurLevel, MainUiStyle::slider(false));
     ui->slBlurLevel->setEnabled(false);
     const MainUiStyle::Look rounded = connected ? MainUiStyle::Normal : MainUiStyle::Disabled;
     setLook(ui->pbDevStatus, MainUiStyle::Rounded, rounded);
@@ -559,7 +554,7 @@ void MainUserUi::setUiState(bool connected)
         setLook(view, MainUiStyle::Rounded, connected ? MainUiStyle::Selected : MainUiStyle::Disabled);
     for (QPushButton* button : {ui->pbDevStatus, ui->pbDirectionReset, ui->pbView65, ui->pbView78, ui->pbView86})
         button->setEnabled(connected);
-    ui->slZoom->setStyleSheet(MainUiStyle::slider(connected));
+    MainUiStyle::apply(ui->slZoom, MainUiStyle::slider(connected));
     ui->slZoom->setEnabled(connected);
     directionPad_->setWidgetState(connected);
     if (connected) {

@@ -1,8 +1,9 @@
 // The control panel of the main window against a simulated Orla (and a
 // Zuki beside it): each control puts the right record or command on the
 // wire, the zoom slider is throttled but always delivers its last position,
-// the two switches lock for their interval, and the window renders legibly
-// in every language with the virtual-background section shown.
+// the two switches lock for their interval, a status that changes nothing
+// restyles nothing, and the window renders legibly in every language with
+// the virtual-background section shown.
 
 #include "comm/GlobalParams.h"
 #include "orlacam/window/DevSleep.h"
@@ -13,6 +14,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -52,6 +54,21 @@ QList<QByteArray> zoomValues()
 {
     return setCurs(UvcUnitKind::CameraTerminal, kZoomAbsolute);
 }
+
+// Style changes that reach a window's widgets while it lives.
+struct StyleChanges : QObject
+{
+    QWidget* window;
+    int count = 0;
+    explicit StyleChanges(QWidget* w) : window(w) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::StyleChange && widget && (widget == window || window->isAncestorOf(widget)))
+            ++count;
+        return false;
+    }
+};
 
 void clickButton(QWidget* box, const char* name)
 {
@@ -93,6 +110,8 @@ private slots:
     void blurLevelFromStatus();
     void zukiKeepsWhatItsStatusLacks();
     void sleepAndWake();
+    void repeatedStatusRestylesNothing_data();
+    void repeatedStatusRestylesNothing();
     void helpBoxShowsPlainTextAndReturns();
     void firmwarePrompt_data();
     void firmwarePrompt();
@@ -462,6 +481,41 @@ void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
     QVERIFY(select(kOrlaSn));
     QVERIFY(!window_->isAutoFramingOn());
     QVERIFY(shownSelected("pbView86"));
+}
+
+void tst_ControlPanel::repeatedStatusRestylesNothing_data()
+{
+    QTest::addColumn<int>("mediaMode");
+    QTest::newRow("normal") << int(CameraStatus::MediaNone);
+    QTest::newRow("virtual background") << int(CameraStatus::MediaVirtualBackground);
+    QTest::newRow("auto framing") << int(CameraStatus::MediaAutoFraming);
+}
+
+// The same status polled again and again, as an idle window gets it: no
+// sheet is set again and no icon made again (each would be kept, drawn anew).
+void tst_ControlPanel::repeatedStatusRestylesNothing()
+{
+    QFETCH(int, mediaMode);
+    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    CameraStatus status;
+    status.bytes[0] = uint8_t(mediaMode);
+    status.bytes[2] = 1;  // running
+    status.bytes[6] = 40;
+    const auto poll = [&] {
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    };
+    poll();
+    QHash<QAbstractButton*, qint64> icons;
+    for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
+        icons.insert(button, button->icon().cacheKey());
+    StyleChanges changes(window_.get());
+    for (int i = 0; i < 5; ++i)
+        poll();
+    QCoreApplication::processEvents();
+    QCOMPARE(changes.count, 0);
+    for (auto it = icons.cbegin(); it != icons.cend(); ++it)
+        QVERIFY2(it.key()->icon().cacheKey() == it.value(), qPrintable(it.key()->objectName()));
 }
 
 void tst_ControlPanel::sleepAndWake()

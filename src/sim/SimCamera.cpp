@@ -178,7 +178,10 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
         record.result = answer(request, kind, selector, data, length);
     if (request != UvcRequest::SetCur && record.result > 0)
         record.data = QByteArray(reinterpret_cast<const char*>(data), record.result);
-    log_.append(record);
+    if (model_.requestLog != 0)
+        log_.append(record);
+    if (model_.requestLog >= 0 && log_.size() > model_.requestLog)
+        log_.removeFirst();
     if (restart_) {  // the request went through; then the camera goes
         restart(*restart_);
         restart_.reset();

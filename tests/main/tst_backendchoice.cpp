@@ -51,6 +51,15 @@ void tst_BackendChoice::backendChoice()
         QVERIFY(UvcDevices::productAccepted(device.productId) && UvcDevices::vendorAccepted(device.vendorId));
         QVERIFY(sim->openDevice(device.locationId));
     }
+    // The simulated cameras keep as many requests as asked, however long
+    // they are polled: the program's keep none.
+    const auto kept = BackendChoice::create("sim", 2);
+    const QSharedPointer<SimCamera> camera = dynamic_cast<SimBackend&>(*kept).camera(0x14100000);
+    QVERIFY(camera && camera->openControlInterface());
+    uint8_t block[60] = {};
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(camera->controlRequest(UvcRequest::GetCur, UvcUnitKind::ExtensionUnit, 3, 6, block, 60), 60);
+    QCOMPARE(camera->requests().size(), 2);
 }
 
 void tst_BackendChoice::demoCameras_data()

@@ -274,6 +274,7 @@ private:
     void applyStatus(const vesk::pc::CameraStatus& status, int productType);
     void setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
                       int afMode, int afSize);
+    void showMediaMode(const vesk::pc::CameraStatus& status, int productType);
     void showSleepOverlay(bool show);
     void sleepSelected(int pollCounter);
     void wakeSelected(int pollCounter, std::function<void()> then = {});

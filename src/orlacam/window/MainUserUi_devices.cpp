@@ -351,21 +351,26 @@ void MainUserUi::loadSelectedState(const QString& sn)
     // and a result emitted before the connection above would be lost.
     queueThumbnails(device);
 
-    // What the camera's family does not report is what the panel showed
-    // for it last, as the status refresh keeps it (applyStatus).
+    showMediaMode(status, type);
+    showBlurLevel(status.blurLevel(type));
+    if (CameraStatus::hasField(CameraStatus::Field::ButtonMode, type))
+        showButtonModeOnPage(status.buttonRotation(type));
+
+    devAwake_ = statusAwake(status, type);
+    setDevStateOnPages(devAwake_);
+    showSleepOverlay(!devAwake_);
+}
+
+// What the camera's family does not report is what the panel showed for it
+// last, as the status refresh keeps it (applyStatus).
+void MainUserUi::showMediaMode(const CameraStatus& status, int type)
+{
     using Field = CameraStatus::Field;
     setMediaMode(CameraStatus::hasField(Field::MediaMode, type) ? status.mediaMode(type) : own_.mediaMode,
                  status.backgroundKind(type), status.blurLevel(type), status.bgProtectArea2(type),
                  status.bgProtectArea1(type), reportedOr(status, type, Field::ViewArea, own_.viewArea),
                  reportedOr(status, type, Field::AutoFramingParam, own_.framingMode),
                  reportedOr(status, type, Field::AutoFramingSize, own_.framingSize));
-    showBlurLevel(status.blurLevel(type));
-    if (CameraStatus::hasField(Field::ButtonMode, type))
-        showButtonModeOnPage(status.buttonRotation(type));
-
-    devAwake_ = statusAwake(status, type);
-    setDevStateOnPages(devAwake_);
-    showSleepOverlay(!devAwake_);
 }
 
 void MainUserUi::queueThumbnails(const QSharedPointer<UvcDevice>& device)
@@ -522,6 +527,11 @@ void MainUserUi::onCurrDevStateRefresh()
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
     bindSettingPage(currSn_, status);
+    // Called after a factory reset: the view and framing the user chose went
+    // with the camera's other settings, also where its status does not say so.
+    own_ = OwnState();
+    ownBySn_.remove(currSn_);
+    showMediaMode(status, device->getProductType());
     queueThumbnails(device);
 }
 

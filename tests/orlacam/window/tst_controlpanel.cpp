@@ -109,6 +109,8 @@ private slots:
     void blurLevelFromStatus_data();
     void blurLevelFromStatus();
     void zukiKeepsWhatItsStatusLacks();
+    void factoryResetBringsBackTheFactoryView_data();
+    void factoryResetBringsBackTheFactoryView();
     void sleepAndWake();
     void repeatedStatusRestylesNothing_data();
     void repeatedStatusRestylesNothing();
@@ -516,6 +518,43 @@ void tst_ControlPanel::repeatedStatusRestylesNothing()
     QCOMPARE(changes.count, 0);
     for (auto it = icons.cbegin(); it != icons.cend(); ++it)
         QVERIFY2(it.key()->icon().cacheKey() == it.value(), qPrintable(it.key()->objectName()));
+}
+
+void tst_ControlPanel::factoryResetBringsBackTheFactoryView_data()
+{
+    QTest::addColumn<QString>("sn");
+    QTest::newRow("Orla") << kOrlaSn;
+    QTest::newRow("Zuki") << kZukiSn;
+}
+
+// The view the user chose goes with the camera's other settings: after the
+// reset the panel shows 86 degrees, whether the status reports the view or not.
+void tst_ControlPanel::factoryResetBringsBackTheFactoryView()
+{
+    QFETCH(QString, sn);
+    window_->onDevSelectedChanged(buttonFor(*window_, sn));
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(sn);
+    QVERIFY(device && window_->currentSn() == sn);
+    device->setStatusReportEnabled(false);
+    const auto shownSelected = [&](const char* name) {
+        return widget<QPushButton>(name)->styleSheet().contains(QStringLiteral("background-color: #FFFFFF"));
+    };
+    const auto refresh = [&] {
+        CameraStatus status;
+        QVERIFY(device->getCameraStatus(status));
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    };
+    QTest::mouseClick(widget<QPushButton>("pbView65"), Qt::LeftButton);
+    refresh();
+    QVERIFY(shownSelected("pbView65"));
+
+    // What the reset flow does once the camera confirmed it.
+    QCOMPARE(device->cameraRestoreFactorySettings(), int(UvcDevice::kResetConfirmed));
+    window_->onCurrDevStateRefresh();
+    refresh();
+    QVERIFY(shownSelected("pbView86"));
+    QVERIFY(!shownSelected("pbView65"));
 }
 
 void tst_ControlPanel::sleepAndWake()

@@ -147,9 +147,6 @@ void tst_BackendChoice::demoCamerasAnswerWhatIsRead_data()
              CameraSnapshot snapshot;
              const CameraSnapshotReader reader;
              return reader.readMain(d, &snapshot) && reader.readExt(d, &snapshot) ? 0 : -1; }},
-        {"AI short status", [](UvcDevice& d) {
-             AiStatus status;
-             return d.aiGetAiStatus(&status); }},
         {"AI short status after a tracking mode", [waitFor](UvcDevice& d) {
              d.aiSetTrackingMode(2);
              AiStatus status;
@@ -171,9 +168,6 @@ void tst_BackendChoice::demoCamerasAnswerWhatIsRead_data()
         {"face focus as set", [waitFor](UvcDevice& d) {
              d.cameraSetFaceFocus(true);
              return waitFor([&] { return d.cameraGetFaceFocus() == 1; }); }},
-        {"presets", [](UvcDevice& d) {
-             UvcPreSetPosInfo preset;
-             return d.presetPositionGet(0, &preset); }},
     };
     for (int index : {0, 1}) {
         for (const auto& read : reads)

@@ -11,14 +11,14 @@
 // than that, as a network would. The
 // downloader's time runs from the query's answer to the stored package:
 // the transfer, the size and MD5 checks and the move into the store. Its
-// target is the rate of MD5 alone on the same machine (the package's MD5
+// limit is the rate of MD5 alone on the same machine (the package's MD5
 // is computed on one core while it arrives, so nothing can be faster),
 // measured in turn with the downloads; curl is a second yardstick. Where
 // the time goes comes from the CPU time of the downloader's threads. The
 // cores of one machine (of a virtual one above all) need not hash equally
-// fast, and the hashing thread runs on whichever it is given: MD5 alone is
-// also measured on each core in turn and its spread printed beside the
-// verdict, which stays against the best.
+// fast, and the hashing thread cannot be placed on the fastest: MD5 alone
+// is also measured on each core in turn, and the target is 85% of MD5
+// alone on the best core.
 
 #include "BenchSupport.h"
 #include "comm/GlobalParams.h"
@@ -332,8 +332,9 @@ int main(int argc, char** argv)
                 ours.totalMs, mib / md5 * 1e3, ours.hashMs, ours.hashQueuedMs,
                 ours.totalMs - ours.hashMs - ours.hashQueuedMs, ours.totalMs - ours.lastByteMs,
                 ours.receiveMs, ours.writeMs);
-    std::printf("at least 90%% of MD5 alone:    %s (%.0f%%: %.1f vs %.1f MiB/s)\n",
-                verdict(ours.mbPerS >= 0.9 * md5), 100 * ours.mbPerS / md5, ours.mbPerS, md5);
+    const double bestCore = byCore.empty() ? md5 : std::max(md5, byCore.back());
+    std::printf("at least 85%% of MD5 alone on the best core: %s (%.0f%%: %.1f vs %.1f MiB/s)\n",
+                verdict(ours.mbPerS >= 0.85 * bestCore), 100 * ours.mbPerS / bestCore, ours.mbPerS, bestCore);
     // Memory that followed the size would add three quarters of it.
     std::printf("memory flat in the file size: %s (%ld vs %ld MiB)\n",
                 verdict(ours.peakKiB - quarter.peakKiB < 4096), ours.peakKiB / 1024,

@@ -15,10 +15,12 @@ class BackendChoice
 {
 public:
     // The backend a choice names ("sim"; anything else: the platform's own).
-    static std::unique_ptr<DeviceBackend> create(const QByteArray& choice);
+    // simRequestLog: the requests each simulated camera keeps (-1: all, for
+    // tests to read; the program keeps none).
+    static std::unique_ptr<DeviceBackend> create(const QByteArray& choice, int simRequestLog = -1);
     // Makes DeviceBackend::instance() the one the environment names, created
     // on first use.
-    static void install();
+    static void install(int simRequestLog = -1);
 };
 
 } // namespace pc

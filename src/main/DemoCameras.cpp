@@ -1,9 +1,15 @@
 #include "main/DemoCameras.h"
 
 #include "comm/Util.h"
+#include "sim/SimPictures.h"
 #include "sim/SimStatusBlock.h"
 #include "uvc/IdentityTables.h"
 
+#include <QBuffer>
+#include <QDebug>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QtEndian>
 
 namespace vesk {
@@ -56,8 +62,62 @@ void setControls(SimCameraModel& model)
     }
 }
 
+// The camera's own pictures in the first two slots, as JPEG files of the
+// size the camera keeps them at, with their thumbnails.
+const QSize kPictureSize(1536, 864);
+const QSize kThumbnailSize(64, 36);
+
+struct DefaultPicture
+{
+    QRgb top, bottom, shape;
+};
+
+const DefaultPicture kDefaultPictures[] = {
+    {qRgb(28, 62, 112), qRgb(186, 214, 236), qRgb(238, 238, 226)},  // a bright room
+    {qRgb(24, 48, 36), qRgb(120, 168, 128), qRgb(210, 226, 200)},    // a garden
+};
+
+QImage drawPicture(const DefaultPicture& look)
+{
+    QImage image(kPictureSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, kPictureSize.height());
+    sky.setColorAt(0, QColor(look.top));
+    sky.setColorAt(1, QColor(look.bottom));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(look.shape));
+    painter.drawEllipse(QPointF(kPictureSize.width() * 0.78, kPictureSize.height() * 0.28), 120, 120);
+    painter.setBrush(QColor(look.top).darker(130));
+    painter.drawRect(QRectF(0, kPictureSize.height() * 0.72, kPictureSize.width(), kPictureSize.height() * 0.28));
+    return image;
+}
+
+QByteArray jpeg(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPG", 85))
+        qWarning() << "Demo camera picture not encoded";
+    return bytes;
+}
+
+void addDefaultPictures(SimCameraModel& model)
+{
+    for (int i = 0; i < 2; ++i) {
+        const QImage full = drawPicture(kDefaultPictures[i]);
+        const QByteArray name = SimPictures::maskName(i);
+        model.pictures.insert(name, jpeg(full));
+        model.thumbnails.insert(name, jpeg(full.scaled(kThumbnailSize, Qt::IgnoreAspectRatio,
+                                                       Qt::SmoothTransformation)));
+    }
+}
+
 // A camera as its owner has it: awake, its status block showing what its
-// controls are set to, a log to pack and firmware to rebuild.
+// controls are set to, its own two pictures, a log to pack and firmware to
+// rebuild.
 SimCameraModel demoCamera(const QString& name, const UsbDeviceInfo& usb)
 {
     SimCameraModel model;
@@ -68,6 +128,7 @@ SimCameraModel demoCamera(const QString& name, const UsbDeviceInfo& usb)
     const QByteArray log = "[20240101 9:00:00.000 I] " + name.toLatin1() + " started, firmware 4.2.6.0\n";
     model.upgrade.logArchive = DemoCameras::tarGz("log/" + name.toLower().toLatin1() + ".log", log);
     model.upgrade.presentImage = QByteArray("firmware ").repeated(64) + name.toLatin1();
+    addDefaultPictures(model);
     return model;
 }
 

@@ -36,7 +36,8 @@ int main(int argc, char* argv[])
     }
 
     // Only the chooser: the camera registry makes the backend on first use.
-    BackendChoice::install();
+    // Nothing reads the simulated cameras' request logs here: they keep none.
+    BackendChoice::install(0);
 
     qputenv("QT_MAC_WANTS_LAYER", "1");
     KestroApp app(argc, argv);

@@ -178,7 +178,10 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
         record.result = answer(request, kind, selector, data, length);
     if (request != UvcRequest::SetCur && record.result > 0)
         record.data = QByteArray(reinterpret_cast<const char*>(data), record.result);
-    log_.append(record);
+    if (model_.requestLog != 0)
+        log_.append(record);
+    if (model_.requestLog >= 0 && log_.size() > model_.requestLog)
+        log_.removeFirst();
     if (restart_) {  // the request went through; then the camera goes
         restart(*restart_);
         restart_.reset();
@@ -237,13 +240,8 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
     if (request == UvcRequest::SetCur && selector == model_.knobs.setFailsOnSelector)
         return -1;  // on every selector, the message channel's included
     if (selector == kMessageSelector) {
-        if (request == UvcRequest::SetCur) {
-            if (channel_.write(data, length, model_.knobs, replies_)) {
-                takeCameraFrame(data);
-                takeUpgradeFrame(data);
-            }
-            return length;
-        }
+        if (request == UvcRequest::SetCur)
+            return takeMessage(data, length);
         return request == UvcRequest::GetCur ? channel_.read(data, length, model_.knobs) : -1;
     }
     if (request == UvcRequest::SetCur) {
@@ -282,6 +280,25 @@ int SimCamera::answerExtension(UvcRequest request, uint8_t selector, uint8_t* da
         return std::min(length, model_.knobs.statusReadBytes);
     }
     copyOut(extensionRecords_.value(selector), data, length);
+    return length;
+}
+
+// A message frame written to the camera: answered, as a state query in the
+// layout its reader expects unless a reply was set for it.
+int SimCamera::takeMessage(uint8_t* data, int length)
+{
+    const uint16_t command = qFromBigEndian<quint16>(data + 10);
+    QHash<uint16_t, QByteArray> replies = replies_;
+    if (!replies.contains(command)) {
+        const QByteArray state = stateReplies_.answer(command, runStateOf(model_.statusBlock, productType_));
+        if (!state.isNull())
+            replies.insert(command, state);
+    }
+    if (channel_.write(data, length, model_.knobs, replies)) {
+        stateReplies_.take(data);
+        takeCameraFrame(data);
+        takeUpgradeFrame(data);
+    }
     return length;
 }
 

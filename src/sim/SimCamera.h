@@ -9,6 +9,7 @@
 #include "sim/SimPictures.h"
 #include "sim/SimUpgradeService.h"
 #include "sim/SimPresets.h"
+#include "sim/SimStateReplies.h"
 #include "sim/SimStreamSource.h"
 
 #include <QByteArray>
@@ -125,6 +126,7 @@ private:
     int answerStandard(UvcRequest request, UvcUnitKind kind, uint8_t selector, uint8_t* data,
                        int length);
     int answerExtension(UvcRequest request, uint8_t selector, uint8_t* data, int length);
+    int takeMessage(uint8_t* data, int length);
     uint8_t unitIdOf(UvcUnitKind kind) const;
     void takeCameraFrame(const uint8_t* frame);
     void restoreFactorySettings();
@@ -142,6 +144,7 @@ private:
     std::atomic<int> active_{0};
     SimCameraModel model_;
     QHash<uint16_t, QByteArray> replies_;  // the model's, over the identity replies
+    SimStateReplies stateReplies_;         // answers to the state queries the above lack
     QSharedPointer<SimJournal> journal_;
     SimMessageChannel channel_;
     SimPresets presets_;

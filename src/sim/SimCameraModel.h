@@ -65,6 +65,9 @@ struct SimCameraModel
     // location; boot counts the camera's boots, 1 as plugged.
     int rebootDelayMs = 50;
     int boot = 1;
+    // Requests the camera keeps for a test to read, the oldest going first
+    // (-1: all of them; a camera left polled all day would keep growing).
+    int requestLog = -1;
 
     static QList<SimControl> defaultControls();
     // Replies to the identity queries (version, uuid, serial number, device

@@ -1,5 +1,7 @@
 #include "orlacam/window/MainUiStyle.h"
 
+#include <QWidget>
+
 namespace {
 
 struct ShapeStyle
@@ -74,4 +76,15 @@ QString MainUiStyle::leftColumnButton(bool active)
     // A push button paints a style-sheet background only with a border rule.
     return active ? QStringLiteral("background-color: white; border: none;")
                   : QStringLiteral("background-color: black; border: none;");
+}
+
+void MainUiStyle::apply(QWidget* widget, const QString& sheet)
+{
+    if (widget->styleSheet() != sheet)
+        widget->setStyleSheet(sheet);
+}
+
+void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
+{
+    MainUiStyle::apply(button, MainUiStyle::button(shape, look));
 }

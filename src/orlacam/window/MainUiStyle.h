@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 // The main window's looks, built once for the process: buttons in three
 // looks and four shapes, the two slider looks and the two caption looks.
 class MainUiStyle
@@ -14,4 +16,11 @@ public:
     static QString slider(bool enabled);
     static QString caption(bool enabled);
     static QString leftColumnButton(bool active);
+
+    // Gives a widget a sheet unless it has it already: an equal sheet set
+    // again still repolishes the widget and all its children.
+    static void apply(QWidget* widget, const QString& sheet);
 };
+
+// A button's look in its shape, applied as above.
+void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look);

@@ -9,6 +9,7 @@
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QJsonObject>
 #include <QList>
 #include <QRect>
@@ -273,6 +274,7 @@ private:
     void applyStatus(const vesk::pc::CameraStatus& status, int productType);
     void setMediaMode(int mode, int bgMode, int maskLevel, int bgColor, int imageIndex, int fov,
                       int afMode, int afSize);
+    void showMediaMode(const vesk::pc::CameraStatus& status, int productType);
     void showSleepOverlay(bool show);
     void sleepSelected(int pollCounter);
     void wakeSelected(int pollCounter, std::function<void()> then = {});
@@ -361,6 +363,9 @@ private:
         int framingSize = 0;  // 0 close-up, 1 upper body
     };
     OwnState own_;
+    // The switches' off and on icons, made once: each new icon is drawn
+    // from its SVG again and kept in the pixmap cache.
+    QIcon switchIcons_[2];
     QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;

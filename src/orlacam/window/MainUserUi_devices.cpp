@@ -44,11 +44,6 @@ const char* const kUdevRuleCommands =
 // Told once a run, however many cameras or windows meet a refusal.
 bool g_accessDeniedTold = false;
 
-void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
-{
-    button->setStyleSheet(MainUiStyle::button(shape, look));
-}
-
 qint64 nowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -378,21 +373,26 @@ void MainUserUi::loadSelectedState(const QString& sn)
     // and a result emitted before the connection above would be lost.
     queueThumbnails(device);
 
-    // What the camera's family does not report is what the panel showed
-    // for it last, as the status refresh keeps it (applyStatus).
+    showMediaMode(status, type);
+    showBlurLevel(status.blurLevel(type));
+    if (CameraStatus::hasField(CameraStatus::Field::ButtonMode, type))
+        showButtonModeOnPage(status.buttonRotation(type));
+
+    devAwake_ = statusAwake(status, type);
+    setDevStateOnPages(devAwake_);
+    showSleepOverlay(!devAwake_);
+}
+
+// What the camera's family does not report is what the panel showed for it
+// last, as the status refresh keeps it (applyStatus).
+void MainUserUi::showMediaMode(const CameraStatus& status, int type)
+{
     using Field = CameraStatus::Field;
     setMediaMode(CameraStatus::hasField(Field::MediaMode, type) ? status.mediaMode(type) : own_.mediaMode,
                  status.backgroundKind(type), status.blurLevel(type), status.bgProtectArea2(type),
                  status.bgProtectArea1(type), reportedOr(status, type, Field::ViewArea, own_.viewArea),
                  reportedOr(status, type, Field::AutoFramingParam, own_.framingMode),
                  reportedOr(status, type, Field::AutoFramingSize, own_.framingSize));
-    showBlurLevel(status.blurLevel(type));
-    if (CameraStatus::hasField(Field::ButtonMode, type))
-        showButtonModeOnPage(status.buttonRotation(type));
-
-    devAwake_ = statusAwake(status, type);
-    setDevStateOnPages(devAwake_);
-    showSleepOverlay(!devAwake_);
 }
 
 void MainUserUi::queueThumbnails(const QSharedPointer<UvcDevice>& device)
@@ -549,6 +549,11 @@ void MainUserUi::onCurrDevStateRefresh()
     if (!device->getCameraStatus(status))
         status = device->cachedStatus();
     bindSettingPage(currSn_, status);
+    // Called after a factory reset: the view and framing the user chose went
+    // with the camera's other settings, also where its status does not say so.
+    own_ = OwnState();
+    ownBySn_.remove(currSn_);
+    showMediaMode(status, device->getProductType());
     queueThumbnails(device);
 }
 
@@ -564,15 +569,15 @@ void MainUserUi::setUiState(bool connected)
 {
     for (QLabel* caption : {ui->lbConnect, ui->lbAutoFraming, ui->lbVirtualBg, ui->lbView, ui->lbZoom,
                             ui->lbZoomValue, ui->lbDirection, ui->lbDevStatus})
-        caption->setStyleSheet(MainUiStyle::caption(connected));
+        MainUiStyle::apply(caption, MainUiStyle::caption(connected));
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue})
-        caption->setStyleSheet(MainUiStyle::caption(false));
+        MainUiStyle::apply(caption, MainUiStyle::caption(false));
     autoFramingOn_ = false;
     virtualBgOn_ = false;
     setLook(ui->pbBgBlur, MainUiStyle::LeftSegment, MainUiStyle::Disabled);
     setLook(ui->pbBgGreenScreen, MainUiStyle::Square, MainUiStyle::Disabled);
     setLook(ui->pbBgReplace, MainUiStyle::RightSegment, MainUiStyle::Disabled);
-    ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
+    MainUiStyle::apply(ui->slBlurLevel, MainUiStyle::slider(false));
     ui->slBlurLevel->setEnabled(false);
     const MainUiStyle::Look rounded = connected ? MainUiStyle::Normal : MainUiStyle::Disabled;
     setLook(ui->pbDevStatus, MainUiStyle::Rounded, rounded);
@@ -581,7 +586,7 @@ void MainUserUi::setUiState(bool connected)
         setLook(view, MainUiStyle::Rounded, connected ? MainUiStyle::Selected : MainUiStyle::Disabled);
     for (QPushButton* button : {ui->pbDevStatus, ui->pbDirectionReset, ui->pbView65, ui->pbView78, ui->pbView86})
         button->setEnabled(connected);
-    ui->slZoom->setStyleSheet(MainUiStyle::slider(connected));
+    MainUiStyle::apply(ui->slZoom, MainUiStyle::slider(connected));
     ui->slZoom->setEnabled(connected);
     directionPad_->setWidgetState(connected);
     if (connected) {

@@ -76,11 +76,6 @@ QString colourStyle(const char* colour, bool chosen)
                                    " border-radius: 12px; }").arg(QLatin1String(colour));
 }
 
-void setLook(QWidget* button, MainUiStyle::Shape shape, MainUiStyle::Look look)
-{
-    button->setStyleSheet(MainUiStyle::button(shape, look));
-}
-
 } // namespace
 
 void MainUserUi::initPanel()
@@ -96,6 +91,8 @@ void MainUserUi::initPanel()
         help->setIcon(QIcon(QLatin1String(kHelpIcon)));
         help->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     }
+    switchIcons_[0] = QIcon(QLatin1String(kSwitchOff));
+    switchIcons_[1] = QIcon(QLatin1String(kSwitchOn));
     for (QPushButton* button : {ui->pbAutoFraming, ui->pbVirtualBg}) {
         setSwitchIcon(button, false);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
@@ -104,7 +101,9 @@ void MainUserUi::initPanel()
 
 void MainUserUi::setSwitchIcon(QWidget* button, bool on)
 {
-    static_cast<QPushButton*>(button)->setIcon(QIcon(QLatin1String(on ? kSwitchOn : kSwitchOff)));
+    auto* push = static_cast<QPushButton*>(button);
+    if (push->icon().cacheKey() != switchIcons_[on].cacheKey())
+        push->setIcon(switchIcons_[on]);
 }
 
 // Help buttons 4 px right of the end of their caption's text; the caption
@@ -408,8 +407,8 @@ void MainUserUi::disableBgArea()
     setLook(ui->pbBgGreenScreen, MainUiStyle::Square, MainUiStyle::Disabled);
     setLook(ui->pbBgReplace, MainUiStyle::RightSegment, MainUiStyle::Disabled);
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue, ui->lbSelect, ui->lbColor})
-        caption->setStyleSheet(MainUiStyle::caption(false));
-    ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(false));
+        MainUiStyle::apply(caption, MainUiStyle::caption(false));
+    MainUiStyle::apply(ui->slBlurLevel, MainUiStyle::slider(false));
     ui->slBlurLevel->setEnabled(false);
     setBgColor(-2);
     setPictureSlotStates(false, -1);
@@ -612,8 +611,8 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
         return;
     }
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue, ui->lbColor, ui->lbSelect})
-        caption->setStyleSheet(MainUiStyle::caption(true));
-    ui->slBlurLevel->setStyleSheet(MainUiStyle::slider(true));
+        MainUiStyle::apply(caption, MainUiStyle::caption(true));
+    MainUiStyle::apply(ui->slBlurLevel, MainUiStyle::slider(true));
     int option = -1;
     for (int i = 0; i < 3; ++i) {
         if (kBgOptions[i].mode == bgMode)
@@ -632,7 +631,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
 {
     const bool usable = enabled && !autoFramingOn_;
     for (QLabel* caption : {ui->lbView, ui->lbZoom, ui->lbZoomValue, ui->lbDirection})
-        caption->setStyleSheet(MainUiStyle::caption(usable));
+        MainUiStyle::apply(caption, MainUiStyle::caption(usable));
     if (usable) {
         own_.viewArea = fov;
         styleViewButtons(fov);
@@ -644,7 +643,7 @@ void MainUserUi::setViewAreaUiEnabled(bool enabled, int fov)
         button->setEnabled(usable);
     setLook(ui->pbDirectionReset, MainUiStyle::Rounded, usable ? MainUiStyle::Normal : MainUiStyle::Disabled);
     directionPad_->setWidgetState(usable);
-    ui->slZoom->setStyleSheet(MainUiStyle::slider(usable));
+    MainUiStyle::apply(ui->slZoom, MainUiStyle::slider(usable));
     ui->slZoom->setEnabled(usable);
 }
 
@@ -658,11 +657,11 @@ void MainUserUi::setBgColor(int color)
         const bool chosen = color == i;
         buttons[i]->setEnabled(color != -2);
         if (color == -2) {
-            buttons[i]->setStyleSheet(colourStyle(look.disabled, false));
+            MainUiStyle::apply(buttons[i], colourStyle(look.disabled, false));
             buttons[i]->setGeometry(look.x, 28, 60, 24);
             continue;
         }
-        buttons[i]->setStyleSheet(colourStyle(look.colour, chosen));
+        MainUiStyle::apply(buttons[i], colourStyle(look.colour, chosen));
         buttons[i]->setGeometry(chosen ? QRect(look.x, 27, 60, 26) : QRect(look.x, 28, 60, 24));
     }
 }

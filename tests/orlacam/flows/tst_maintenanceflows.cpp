@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -146,6 +147,8 @@ private slots:
     void factoryReset();
     void factoryResetCameraGone();
     void flowPausesSelection();
+    void manualUpgradeStartFolder_data();
+    void manualUpgradeStartFolder();
     void manualUpgradeRefusesInvalidFile_data();
     void manualUpgradeRefusesInvalidFile();
     void manualUpgradeOfCameraNotInUsbModeTells();
@@ -436,7 +439,9 @@ void tst_MaintenanceFlows::factoryReset_data()
     QTest::newRow("confirmed") << knobs << false << 60000 << true << done;
     knobs.setFailsOnSelector = 2;
     // Used to say success: the frame was queued, its failed writes only logged.
-    QTest::newRow("never written") << knobs << false << 60000 << false << failed;
+    // The camera then leaves and comes back, which after an unanswered reset
+    // is a success: only the failed write can tell the two apart, not a wait.
+    QTest::newRow("never written") << knobs << true << 600000 << false << failed;
     knobs = SimKnobs();
     knobs.resultCode = 1;
     QTest::newRow("refused by the camera") << knobs << false << 60000 << true << failed;
@@ -535,11 +540,11 @@ void tst_MaintenanceFlows::flowPausesSelection()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
-// The Qt file dialog of a flow, answered with path, or cancelled when empty.
-static void answerFileDialog(const char* name, const QString& path)
+// The Qt file dialog of a flow once shown; null when none came.
+static QFileDialog* shownFileDialog(const char* name)
 {
     QFileDialog* dialog = nullptr;
-    QVERIFY(QTest::qWaitFor([&] {
+    const bool shown = QTest::qWaitFor([&] {
         dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
                                                          QLatin1String(name))
                                                    : nullptr;
@@ -548,13 +553,57 @@ static void answerFileDialog(const char* name, const QString& path)
             if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
                 dialog = qobject_cast<QFileDialog*>(w);
         return dialog != nullptr;
-    }, kBoundMs));
+    }, kBoundMs);
+    return shown ? dialog : nullptr;
+}
+
+// The Qt file dialog of a flow, answered with path, or cancelled when empty.
+static void answerFileDialog(const char* name, const QString& path)
+{
+    QFileDialog* dialog = shownFileDialog(name);
+    QVERIFY(dialog);
     if (path.isEmpty()) {
         dialog->reject();
         return;
     }
     dialog->selectFile(path);
     QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void tst_MaintenanceFlows::manualUpgradeStartFolder_data()
+{
+    QTest::addColumn<QString>("downloads");  // what ~/Downloads is
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("missing") << QString();
+    QTest::newRow("a file") << QStringLiteral("file");
+}
+
+// The firmware chooser starts in the download folder, or in the home folder
+// when that is no folder.
+void tst_MaintenanceFlows::manualUpgradeStartFolder()
+{
+    QFETCH(QString, downloads);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    QVERIFY(folder.startsWith(home_.path()));
+    QFile::remove(folder);
+    QVERIFY(QDir(folder).removeRecursively());
+    const auto restore = qScopeGuard([folder] {
+        QFile::remove(folder);
+        QDir().mkpath(folder);
+    });
+    if (downloads == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(folder));
+    QFile file(folder);
+    if (downloads == QLatin1String("file"))
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    window_->onManualUpgrade();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+    QFileDialog* dialog = shownFileDialog("chooseFirmware");
+    QVERIFY(dialog);
+    QCOMPARE(dialog->directory().absolutePath(), downloads == QLatin1String("folder") ? folder : QDir::homePath());
+    dialog->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
 void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile_data()

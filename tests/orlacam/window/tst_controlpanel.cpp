@@ -1,8 +1,9 @@
 // The control panel of the main window against a simulated Orla (and a
 // Zuki beside it): each control puts the right record or command on the
 // wire, the zoom slider is throttled but always delivers its last position,
-// the two switches lock for their interval, and the window renders legibly
-// in every language with the virtual-background section shown.
+// the two switches lock for their interval, a status that changes nothing
+// restyles nothing, and the window renders legibly in every language with
+// the virtual-background section shown.
 
 #include "comm/GlobalParams.h"
 #include "orlacam/window/DevSleep.h"
@@ -13,6 +14,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
@@ -53,6 +55,21 @@ QList<QByteArray> zoomValues()
     return setCurs(UvcUnitKind::CameraTerminal, kZoomAbsolute);
 }
 
+// Style changes that reach a window's widgets while it lives.
+struct StyleChanges : QObject
+{
+    QWidget* window;
+    int count = 0;
+    explicit StyleChanges(QWidget* w) : window(w) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::StyleChange && widget && (widget == window || window->isAncestorOf(widget)))
+            ++count;
+        return false;
+    }
+};
+
 void clickButton(QWidget* box, const char* name)
 {
     QTest::mouseClick(box->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
@@ -92,7 +109,10 @@ private slots:
     void blurLevelFromStatus_data();
     void blurLevelFromStatus();
     void zukiKeepsWhatItsStatusLacks();
+    void factoryResetBringsBackTheFactoryView();
     void sleepAndWake();
+    void repeatedStatusRestylesNothing_data();
+    void repeatedStatusRestylesNothing();
     void helpBoxShowsPlainTextAndReturns();
     void firmwarePrompt_data();
     void firmwarePrompt();
@@ -462,6 +482,70 @@ void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
     QVERIFY(select(kOrlaSn));
     QVERIFY(!window_->isAutoFramingOn());
     QVERIFY(shownSelected("pbView86"));
+}
+
+void tst_ControlPanel::repeatedStatusRestylesNothing_data()
+{
+    QTest::addColumn<int>("mediaMode");
+    QTest::newRow("normal") << int(CameraStatus::MediaNone);
+    QTest::newRow("virtual background") << int(CameraStatus::MediaVirtualBackground);
+    QTest::newRow("auto framing") << int(CameraStatus::MediaAutoFraming);
+}
+
+// The same status polled again and again, as an idle window gets it: no
+// sheet is set again and no icon made again (each would be kept, drawn anew).
+void tst_ControlPanel::repeatedStatusRestylesNothing()
+{
+    QFETCH(int, mediaMode);
+    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    CameraStatus status;
+    status.bytes[0] = uint8_t(mediaMode);
+    status.bytes[2] = 1;  // running
+    status.bytes[6] = 40;
+    const auto poll = [&] {
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    };
+    poll();
+    QHash<QAbstractButton*, qint64> icons;
+    for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
+        icons.insert(button, button->icon().cacheKey());
+    StyleChanges changes(window_.get());
+    for (int i = 0; i < 5; ++i)
+        poll();
+    QCoreApplication::processEvents();
+    QCOMPARE(changes.count, 0);
+    for (auto it = icons.cbegin(); it != icons.cend(); ++it)
+        QVERIFY2(it.key()->icon().cacheKey() == it.value(), qPrintable(it.key()->objectName()));
+}
+
+// The view the user chose goes with the camera's other settings: after the
+// reset the panel shows 86 degrees, also on a Zuki, whose status has no view.
+void tst_ControlPanel::factoryResetBringsBackTheFactoryView()
+{
+    window_->onDevSelectedChanged(buttonFor(*window_, kZukiSn));
+    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(kZukiSn);
+    QVERIFY(device && window_->currentSn() == kZukiSn);
+    device->setStatusReportEnabled(false);
+    const auto shownSelected = [&](const char* name) {
+        return widget<QPushButton>(name)->styleSheet().contains(QStringLiteral("background-color: #FFFFFF"));
+    };
+    const auto refresh = [&] {
+        CameraStatus status;
+        QVERIFY(device->getCameraStatus(status));
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    };
+    QTest::mouseClick(widget<QPushButton>("pbView65"), Qt::LeftButton);
+    refresh();
+    QVERIFY(shownSelected("pbView65"));
+
+    // What the reset flow does once the camera confirmed it.
+    QCOMPARE(device->cameraRestoreFactorySettings(), int(UvcDevice::kResetConfirmed));
+    window_->onCurrDevStateRefresh();
+    refresh();
+    QVERIFY(shownSelected("pbView86"));
+    QVERIFY(!shownSelected("pbView65"));
 }
 
 void tst_ControlPanel::sleepAndWake()

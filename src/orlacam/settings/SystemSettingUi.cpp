@@ -295,8 +295,7 @@ void SystemSettingUi::setMaxHeight()
         ui->scrollArea->setMinimumHeight(sum - 1);
         resize(width(), sum - 1);
     }
-    limitToScreen(this);
-    move(keptOnScreen(frameGeometry()));
+    keepOnScreen(this, anchorWindow());
 }
 
 // The styled widgets of the camera rows and their looks.

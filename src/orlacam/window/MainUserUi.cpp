@@ -299,9 +299,14 @@ void MainUserUi::on_pbSystemSetting_clicked()
         settingUi_->show();
     }
     placeSettingWindow();
+    // Clicked again after the main window took the front: the page comes back over it.
+    settingUi_->raise();
+    settingUi_->activateWindow();
 }
 
-// Beside the main window, on the side where the setting window fits.
+// Beside the main window, on the side where the setting window fits; where
+// it would reach past the screen there, beside it on the other side or over
+// it, below its title bar.
 void MainUserUi::placeSettingWindow()
 {
     const QRect frame = frameGeometry();
@@ -323,7 +328,11 @@ void MainUserUi::placeSettingWindow()
             m -= screenWidth;
         x = (m <= width || m >= screenWidth - width) ? right : left - width;
     }
-    settingUi_->move(keptOnScreen(QRect(QPoint(x, frame.top()), settingUi_->frameGeometry().size())));
+    const QRect beside(QPoint(x, frame.top()), settingUi_->frameGeometry().size());
+    if (availableScreenArea(beside.center()).contains(beside))
+        settingUi_->move(beside.topLeft());
+    else
+        placeWindow(settingUi_, this);
 }
 
 void MainUserUi::keyPressEvent(QKeyEvent* event)

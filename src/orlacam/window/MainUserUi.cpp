@@ -246,6 +246,7 @@ void MainUserUi::changeEvent(QEvent* event)
         && (directionPad_->isHeldByPointer() || windowArrow_ != 0)) {
         windowArrow_ = 0;
         arrowStopTimer_.stop();
+        heldArrows_.clear();
         directionPad_->release();
     }
     QMainWindow::changeEvent(event);

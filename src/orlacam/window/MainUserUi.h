@@ -239,7 +239,9 @@ private:
     static void setKeyActive(QObject* key, bool active);
     bool keysUsable() const { return devAwake_ && !autoFramingOn_; }
     void zoomStep(int direction);
-    void stopPadByKey(int report);
+    void stopPadByKey(int arrow, int report);
+    void holdArrow(int arrow);
+    void letGoOfArrow(int arrow, int report);
     void keyMove(int arrow);
     void keyWindowMove(int arrow);
     void keySelectDev(int number);
@@ -385,6 +387,7 @@ private:
     QList<QShortcut*> localShortcuts_;
     int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
     QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
+    QVector<int> heldArrows_;  // arrow keys down, of any set, the last pressed last
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

@@ -376,7 +376,6 @@ private:
     vesk::pc::ActionSourceType pendingBlurSource_ = vesk::pc::SourceNone;
     int padReportCounter_ = -1;
     vesk::pc::ActionSourceType actionSource_ = vesk::pc::SourceMouse;
-    int zoomValue_ = 0;          // what the zoom slider will show
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position

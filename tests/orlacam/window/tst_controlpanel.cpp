@@ -4,6 +4,7 @@
 // the two switches lock for their interval, and the window renders legibly
 // in every language with the virtual-background section shown.
 
+#include "support/CloudFixture.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/window/DevSleep.h"
 #include "support/SimWindowSupport.h"
@@ -64,6 +65,7 @@ class tst_ControlPanel : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    FakeCloudServer server_;
     std::unique_ptr<MainUserUi> window_;
 
     template<typename T>
@@ -82,6 +84,7 @@ private slots:
     void zoomSendsNothingWhileVideoIsConfigured();
     void heldBackZoomReachesItsCameraOnReselection();
     void fourKModelShowsTheWiderRatio();
+    void statusPutsBackAZoomNotTaken();
     void autoFramingSwitchLocksForItsInterval();
     void autoFramingTipIsAskedOnce();
     void framingModeAndSize_data();
@@ -106,6 +109,8 @@ void tst_ControlPanel::initTestCase()
     QVERIFY(useProgramFonts());
     useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
+    QVERIFY(server_.listen());
+    pointServersAt(server_);
     GlobalParams::get().auto_framing_tips = true;
 }
 
@@ -230,6 +235,37 @@ void tst_ControlPanel::fourKModelShowsTheWiderRatio()
     QCOMPARE(sent.last(), QByteArray::fromHex("2c01"));   // ratio 1.5
     QVERIFY(sim().unplug(kLocation));
     QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 2, kBoundMs);
+}
+
+// The camera ends at the zoom the window showed before the user moved the
+// slider (it did not take the move, or another program set it back): the
+// slider and its ratio go back to it, and the zoom is reported with it.
+void tst_ControlPanel::statusPutsBackAZoomNotTaken()
+{
+    server_.clear();
+    auto* slider = widget<QSlider>("slZoom");
+    QCOMPARE(slider->value(), 0);
+    slider->setValue(40);
+    window_->on_slZoom_sliderReleased();
+    QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("1.4x"));
+    CameraStatus status;  // running at zoom 0
+    status.bytes[2] = 1;
+    for (int i = 0; i < 3; ++i) {  // the first two come too soon after the move
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    }
+    QCOMPARE(slider->value(), 0);
+    QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("1x"));
+    const auto zoomReports = [this] {
+        QStringList shown;
+        for (const FakeCloudServer::Request& request : server_.requests()) {
+            if (request.json().value(QStringLiteral("action")).toString() == QLatin1String("zooming"))
+                shown << request.json().value(QStringLiteral("data")).toString();
+        }
+        return shown;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(zoomReports().contains(QStringLiteral("1x")), kBoundMs);
+    QVERIFY(!zoomReports().contains(QStringLiteral("1.4x")));
 }
 
 void tst_ControlPanel::autoFramingSwitchLocksForItsInterval()

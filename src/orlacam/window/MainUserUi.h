@@ -238,6 +238,9 @@ private:
     bool keyInForce(QObject* key) const;
     static void setKeyActive(QObject* key, bool active);
     bool keysUsable() const { return devAwake_ && !autoFramingOn_; }
+    // The panel shows a virtual background for the selected camera: the keys
+    // act on it only then.
+    bool hasVirtualBg() const;
     void zoomStep(int direction);
     void stopPadByKey(int arrow, int report);
     void holdArrow(int arrow);

@@ -594,6 +594,11 @@ void MainUserUi::enableVirtualBg(bool on)
     placeHelpButtons();
 }
 
+bool MainUserUi::hasVirtualBg() const
+{
+    return !ui->pbVirtualBg->isHidden();
+}
+
 void MainUserUi::updateUI()
 {
     for (DevButton* button : devButtons_) {

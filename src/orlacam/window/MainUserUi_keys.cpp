@@ -374,7 +374,7 @@ void MainUserUi::keyView(int fov)
 
 void MainUserUi::keyBackground(int option)
 {
-    if (!devAwake_)
+    if (!devAwake_ || !hasVirtualBg())
         return;
     if (!virtualBgOn_)
         on_pbVirtualBg_clicked();
@@ -415,7 +415,7 @@ void MainUserUi::keyViewCycle(int)
 // Blur -> green screen -> replacement -> blur, by the option page shown.
 void MainUserUi::keyBackgroundCycle(int)
 {
-    if (!devAwake_)
+    if (!devAwake_ || !hasVirtualBg())
         return;
     if (!virtualBgOn_) {
         on_pbVirtualBg_clicked();

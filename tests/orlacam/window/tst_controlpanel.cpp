@@ -417,26 +417,42 @@ void tst_ControlPanel::blurLevelFromStatus_data()
 {
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("shown");
-    QTest::newRow("above 100") << 150 << 100;
-    QTest::newRow("within") << 40 << 40;
+    QTest::addColumn<int>("kind");  // byte 5: the camera tells its green screen by the colour
+    QTest::addColumn<int>("option");  // marked, and its page shown: blur, green screen, replacement
+    QTest::newRow("above 100, blur") << 150 << 100 << 18 << 0;
+    QTest::newRow("within, green screen in blue") << 40 << 40 << 0 << 1;
+    QTest::newRow("within, green screen in green") << 40 << 40 << 1 << 1;
+    QTest::newRow("within, replacement") << 40 << 40 << 17 << 2;
 }
 
-// Byte 6 of the status, at most 100, on the label and the slider: when the
-// camera is selected and on a status refresh.
+// Byte 6 of the status, at most 100, on the label and the slider, and the
+// option of byte 5 marked: when the camera is selected and on a status
+// refresh.
 void tst_ControlPanel::blurLevelFromStatus()
 {
     QFETCH(int, level);
     QFETCH(int, shown);
+    QFETCH(int, kind);
+    QFETCH(int, option);
     QByteArray status(60, '\0');
     status[0] = 1;  // virtual background
     status[2] = 1;
+    status[5] = char(kind);
     status[6] = char(level);
     const QString text = QString::number(shown) + QLatin1Char('%');
+    const auto marked = [&] {
+        const char* const options[] = {"pbBgBlur", "pbBgGreenScreen", "pbBgReplace"};
+        return widget<QStackedWidget>("swOptionSet")->currentIndex() == option
+               && widget<QPushButton>(options[option])->styleSheet().contains(
+                   QStringLiteral("color: #141414; background-color: #FFFFFF"));
+    };
     orla()->setStatusBlock(status);
     window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
     QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
     QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+    QVERIFY(marked());
 
+    status[5] = char(18);
     status[6] = 0;
     orla()->setStatusBlock(status);
     window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
@@ -444,11 +460,13 @@ void tst_ControlPanel::blurLevelFromStatus()
     CameraStatus refreshed;
     refreshed.bytes[0] = 1;
     refreshed.bytes[2] = 1;
+    refreshed.bytes[5] = uint8_t(kind);
     refreshed.bytes[6] = uint8_t(level);
     window_->setLastUserActionMs(0);
     window_->onDevStateUpdate(refreshed);
     QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
     QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+    QVERIFY(marked());
     QVERIFY(records().isEmpty());  // showing the camera's level sends nothing
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kRowPitch = PopupPage::kRowHeight + 1;
 // The band next to the opening row where leaving keeps the page open.
-constexpr int kBandRight = 59;
+constexpr int kBandDepth = 60;
 constexpr int kBandInset = 10;
 
 QString pageStyle(bool ticked)
@@ -81,17 +81,21 @@ void PopupPage::retranslateRows()
     }
 }
 
+// The band lies along the page's edge that faces the row: 60 px deep, as
+// long as the row less 10 px at each end.
 bool PopupPage::keepsOpenOnLeave(const QPoint& pos) const
 {
-    if (pos.x() > kBandRight)
-        return false;
-    const int h = kRowHeight;
-    const int pageHeight = frameGeometry().height();
     const QWidget* owner = parentWidget();
-    const bool openedUpwards = owner && owner->mapToGlobal(QPoint(0, 0)).y() > mapToGlobal(QPoint(0, 0)).y();
-    if (openedUpwards)
-        return pageHeight - h + kBandInset < pos.y() && pos.y() < pageHeight - kBandInset;
-    return kBandInset < pos.y() && pos.y() < h - kBandInset;
+    // The row in page coordinates; a page with none counts it left of its top row.
+    const QRect row = owner ? QRect(mapFromGlobal(owner->mapToGlobal(QPoint(0, 0))), owner->size())
+                            : QRect(-kRowWidth, 0, kRowWidth, kRowHeight);
+    const QPoint middle = row.center();
+    if (middle.x() < 0 || middle.x() >= width()) {
+        const bool nearEdge = middle.x() < 0 ? pos.x() < kBandDepth : pos.x() >= width() - kBandDepth;
+        return nearEdge && row.top() + kBandInset < pos.y() && pos.y() <= row.bottom() - kBandInset;
+    }
+    const bool nearEdge = middle.y() < 0 ? pos.y() < kBandDepth : pos.y() >= height() - kBandDepth;
+    return nearEdge && row.left() + kBandInset < pos.x() && pos.x() <= row.right() - kBandInset;
 }
 
 bool PopupPage::eventFilter(QObject* watched, QEvent* event)

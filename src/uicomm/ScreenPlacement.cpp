@@ -73,11 +73,17 @@ QPoint keptOnScreen(const QRect& frame)
     return area.isValid() ? clampInto(frame, area) : frame.topLeft();
 }
 
-void limitToScreen(QWidget* window)
+void keepOnScreen(QWidget* window, const QWidget* anchor)
 {
-    const QRect area = availableScreenArea(window->frameGeometry().center());
-    if (area.isValid())
-        limitTo(window, area.size());
+    QRect area = availableScreenArea(window->frameGeometry().center());
+    if (!area.isValid())
+        return;
+    const QWidget* owner = anchor && anchor->isVisible() ? anchor->window() : nullptr;
+    const QRect frame = window->frameGeometry();
+    if (owner && owner != window && frame.intersects(owner->frameGeometry()) && frame.top() >= owner->geometry().top())
+        area.setTop(qMax(area.top(), owner->geometry().top()));
+    limitTo(window, area.size());
+    window->move(clampInto(window->frameGeometry(), area));
 }
 
 void placeWindow(QWidget* window, const QWidget* anchor, WindowPlace place)

@@ -20,9 +20,12 @@ enum class WindowPlace {
 // it goes to the middle of the area.
 void placeWindow(QWidget* window, const QWidget* anchor, WindowPlace place = WindowPlace::Beside);
 
-// Lowers window's limits and size to what the available area leaves for it
-// below its frame; a scroll area inside it then scrolls.
-void limitToScreen(QWidget* window);
+// Keeps a window that changed its size whole on the available area: its
+// limits and size lowered to what the area leaves for it below its frame (a
+// scroll area inside it then scrolls), moved onto the area where it reaches
+// past it. One that lies over anchor's window below its title bar stays
+// below it.
+void keepOnScreen(QWidget* window, const QWidget* anchor);
 
 // Where a window of this frame goes so that it lies whole on the available
 // area of the screen that holds its top-left corner (the primary one when

@@ -89,8 +89,9 @@ int saveCrop(const CropJob& job)
         qWarning() << "Picture cannot be cropped:" << job.source << job.rect << reader.errorString();
         return 0;
     }
-    const QImage cropped = part.scaled(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight, Qt::IgnoreAspectRatio,
-                                       Qt::FastTransformation);
+    // Laid on the background the crop window showed it on.
+    const QImage cropped = PictureFile::opaque(part).scaled(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight,
+                                                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
     int quality = 0;
     if (!PictureFile::saveForCamera(cropped, job.output, &quality))
         return 0;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <QSaveFile>
 
 PictureFile::Check PictureFile::check(const QString& path, QSize* pixels)
@@ -58,7 +59,18 @@ QImage PictureFile::loadFitted(const QString& path, const QSize& bound, QSize* s
         *source = result == Ok ? size : QSize();
     if (why)
         *why = result;
-    return result == Ok ? image : QImage();
+    return result == Ok ? opaque(image) : QImage();
+}
+
+QImage PictureFile::opaque(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
 }
 
 bool PictureFile::insidePicFolder(const QString& path)

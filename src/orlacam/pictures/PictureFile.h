@@ -22,12 +22,15 @@ public:
     static constexpr int kQualityFloor = 20;
 
     static Check check(const QString& path, QSize* pixels = nullptr);
-    // The decoded picture, or a null image with the reason in why.
+    // The decoded picture, opaque, or a null image with the reason in why.
     static QImage load(const QString& path, Check* why = nullptr);
     // Likewise, decoded no larger than bound (keeping its shape), which costs
     // a large photo a fraction of its full decoding; source gets the file's
     // own size.
     static QImage loadFitted(const QString& path, const QSize& bound, QSize* source, Check* why = nullptr);
+    // A picture with transparency laid on white once, so that what the user
+    // sees is what the camera gets; an opaque one as it is.
+    static QImage opaque(const QImage& image);
     // Whether path names a file directly inside the data directory's pic/.
     static bool insidePicFolder(const QString& path);
     // Saved in the format of the file name, at the first quality that

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -140,4 +141,13 @@ void ButtonModeHelp::showEvent(QShowEvent* event)
     OWidget::showEvent(event);
     adjustSize();
     resize(width(), qMin(maximumHeight(), layout()->totalHeightForWidth(width())));
+}
+
+// As the hotkey list: nothing waits on the answer, so Escape may close it.
+void ButtonModeHelp::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        OWidget::keyPressEvent(event);
 }

@@ -12,12 +12,13 @@ public:
     ~ButtonModeHelp() override;
 
     // Shows the window, centred on its parent, and returns at once; "Yes"
-    // closes it.
+    // or Escape closes it.
     void open();
 
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void retranslate();

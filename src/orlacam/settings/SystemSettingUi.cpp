@@ -33,8 +33,8 @@ constexpr int kScrollFrom = 600;        // page height from which the rows scrol
 constexpr int kAutoSleepOpenHeight = 235;
 constexpr int kRowHeight = 49;
 constexpr int kPopupDelayMs = 200;
-constexpr int kPopupOverlap = 4;        // a popup covers the row's right edge
-constexpr int kTowardsPopup = 60;       // leaving a row this close to its right edge
+constexpr int kPopupOverlap = 4;        // a popup beside its row covers the row's edge
+constexpr int kTowardsPopup = 56;       // leaving a row nearer its popup than this keeps the popup
 constexpr int kTitleHeight = 22;        // a row title on one line
 constexpr int kFollowerMargin = 6;      // between a title's follower and the widget right of it
 
@@ -67,6 +67,14 @@ int upgradeWidthFor(int languageType)
 void setIcon(QPushButton* button, const char* icon)
 {
     button->setIcon(QIcon(QLatin1String(icon)));
+}
+
+// How far point lies outside rect, on the axis where it lies farther; 0 inside.
+int distanceOutside(const QPoint& point, const QRect& rect)
+{
+    const int across = qMax(rect.left() - point.x(), point.x() - rect.right());
+    const int down = qMax(rect.top() - point.y(), point.y() - rect.bottom());
+    return qMax(0, qMax(across, down));
 }
 
 } // namespace
@@ -289,8 +297,7 @@ void SystemSettingUi::setMaxHeight()
         ui->scrollArea->setMinimumHeight(sum - 1);
         resize(width(), sum - 1);
     }
-    limitToScreen(this);
-    move(keptOnScreen(frameGeometry()));
+    keepOnScreen(this, anchorWindow());
 }
 
 // The styled widgets of the camera rows and their looks.
@@ -384,19 +391,29 @@ void SystemSettingUi::hideOtherPopups(QWidget* keep)
     }
 }
 
-// Beside the row, top level with the row's top; upwards, bottom level with
-// the row's bottom, when it would not fit below; always whole on the screen.
+// Beside the row, top level with the row's top, or upwards, bottom level
+// with the row's bottom, when it would leave the screen below: right of the
+// page, else left of it; on a screen with room for neither, over the page
+// just below the row (else just above it), so that the row stays in sight
+// and the pointer goes straight from the one into the other. Always whole on
+// the screen.
 void SystemSettingUi::showWidget(QWidget* popup, QWidget* row, bool immediate)
 {
-    const QRect available = availableScreenArea(row->mapToGlobal(QPoint(0, 0)));
-    const int h = popup->height();
-    const QPoint top = row->mapToGlobal(QPoint(row->width() - 1, 0));
-    const QPoint bottom = row->mapToGlobal(QPoint(row->width() - 1, row->height() - 1));
-    QPoint at(top.x() - kPopupOverlap, top.y());
-    if (top.y() + h > available.bottom() + 1)
-        at = QPoint(bottom.x() - kPopupOverlap, bottom.y() - h + 1);
+    const QRect line(row->mapToGlobal(QPoint(0, 0)), row->size());
+    const QRect available = availableScreenArea(line.topLeft());
+    QRect place(QPoint(line.right() - kPopupOverlap, line.top()), popup->size());
+    if (place.bottom() > available.bottom())
+        place.moveBottom(line.bottom());
+    if (place.right() > available.right())
+        place.moveRight(line.left() + kPopupOverlap);
+    if (place.left() < available.left()) {
+        place.moveRight(line.right());
+        place.moveTop(line.bottom() + 1);
+        if (place.bottom() > available.bottom())
+            place.moveBottom(line.top() - 1);
+    }
     popup->setParent(row, Qt::Window | Qt::FramelessWindowHint);
-    popup->move(keptOnScreen(QRect(at, popup->size())));
+    popup->move(keptOnScreen(place));
     if (immediate) {
         popup->show();
         return;
@@ -445,8 +462,8 @@ bool SystemSettingUi::eventFilter(QObject* watched, QEvent* event)
                 showWidget(popup, row, false);
             hideOtherPopups(popup);
         } else if (type == QEvent::HoverLeave) {
-            const int x = qRound(static_cast<QHoverEvent*>(event)->oldPosF().x());
-            if (x <= row->frameGeometry().right() - kTowardsPopup)
+            const QPoint last = row->mapToGlobal(static_cast<QHoverEvent*>(event)->oldPosF().toPoint());
+            if (distanceOutside(last, popup->frameGeometry()) >= kTowardsPopup)
                 popup->hide();
         }
     } else if ((type == QEvent::HoverEnter

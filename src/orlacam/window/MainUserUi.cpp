@@ -246,6 +246,7 @@ void MainUserUi::changeEvent(QEvent* event)
         && (directionPad_->isHeldByPointer() || windowArrow_ != 0)) {
         windowArrow_ = 0;
         arrowStopTimer_.stop();
+        heldArrows_.clear();
         directionPad_->release();
     }
     QMainWindow::changeEvent(event);
@@ -299,9 +300,14 @@ void MainUserUi::on_pbSystemSetting_clicked()
         settingUi_->show();
     }
     placeSettingWindow();
+    // Clicked again after the main window took the front: the page comes back over it.
+    settingUi_->raise();
+    settingUi_->activateWindow();
 }
 
-// Beside the main window, on the side where the setting window fits.
+// Beside the main window, on the side where the setting window fits; where
+// it would reach past the screen there, beside it on the other side or over
+// it, below its title bar.
 void MainUserUi::placeSettingWindow()
 {
     const QRect frame = frameGeometry();
@@ -323,7 +329,11 @@ void MainUserUi::placeSettingWindow()
             m -= screenWidth;
         x = (m <= width || m >= screenWidth - width) ? right : left - width;
     }
-    settingUi_->move(keptOnScreen(QRect(QPoint(x, frame.top()), settingUi_->frameGeometry().size())));
+    const QRect beside(QPoint(x, frame.top()), settingUi_->frameGeometry().size());
+    if (availableScreenArea(beside.center()).contains(beside))
+        settingUi_->move(beside.topLeft());
+    else
+        placeWindow(settingUi_, this);
 }
 
 void MainUserUi::keyPressEvent(QKeyEvent* event)

@@ -239,8 +239,13 @@ private:
     bool keyInForce(QObject* key) const;
     static void setKeyActive(QObject* key, bool active);
     bool keysUsable() const { return devAwake_ && !autoFramingOn_; }
+    // The panel shows a virtual background for the selected camera: the keys
+    // act on it only then.
+    bool hasVirtualBg() const;
     void zoomStep(int direction);
-    void stopPadByKey(int report);
+    void stopPadByKey(int arrow, int report);
+    void holdArrow(int arrow);
+    void letGoOfArrow(int arrow, int report);
     void keyMove(int arrow);
     void keyWindowMove(int arrow);
     void keySelectDev(int number);
@@ -379,7 +384,6 @@ private:
     vesk::pc::ActionSourceType pendingBlurSource_ = vesk::pc::SourceNone;
     int padReportCounter_ = -1;
     vesk::pc::ActionSourceType actionSource_ = vesk::pc::SourceMouse;
-    int zoomValue_ = 0;          // what the zoom slider will show
     QString zoomText_ = QStringLiteral("1x");
     int blurLevel_ = 0;
     QTimer zoomTrailTimer_;              // the throttled-out last zoom position
@@ -390,6 +394,7 @@ private:
     QList<QShortcut*> localShortcuts_;
     int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
     QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
+    QVector<int> heldArrows_;  // arrow keys down, of any set, the last pressed last
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

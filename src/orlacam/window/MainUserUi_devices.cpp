@@ -404,7 +404,6 @@ void MainUserUi::queueThumbnails(const QSharedPointer<UvcDevice>& device)
 // The zoom of a status as the ratio the panel shows: 1x to 2x, 4x on a 4K model.
 void MainUserUi::showZoom(int zoom)
 {
-    zoomValue_ = zoom;
     zoomText_ = zoomRatioText(zoom);
     ui->lbZoomValue->setText(zoomText_);
     const bool blocked = ui->slZoom->blockSignals(true);  // the camera is there already
@@ -458,7 +457,7 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     } else {
         zoomHoldOff_ = zoomHoldOff_ < 0 ? zoomHoldOff_ + 1 : 0;
         if (zoomHoldOff_ >= 0) {
-            if (zoom != zoomValue_)
+            if (zoom != ui->slZoom->value())  // a zoom the camera did not take goes back too
                 showZoom(zoom);
             if (pendingZoomSource_ != vesk::pc::SourceNone) {
                 vesk::pc::devActionToServer(currSn_, vesk::pc::ActionZooming, pendingZoomSource_, QString(),
@@ -620,6 +619,11 @@ void MainUserUi::enableVirtualBg(bool on)
     for (QWidget* widget : section)
         widget->setVisible(on);
     placeHelpButtons();
+}
+
+bool MainUserUi::hasVirtualBg() const
+{
+    return !ui->pbVirtualBg->isHidden();
 }
 
 void MainUserUi::updateUI()

@@ -101,7 +101,7 @@ void MainUserUi::initLocalShortcut()
     localShortcuts_.clear();
     arrowStopTimer_.setSingleShot(true);
     arrowStopTimer_.setInterval(kArrowRepeatGraceMs);
-    connect(&arrowStopTimer_, &QTimer::timeout, this, [this] { releaseDirection(kKeyPadReport); });
+    connect(&arrowStopTimer_, &QTimer::timeout, this, [this] { letGoOfArrow(windowArrow_, kKeyPadReport); });
     for (const KeyRow& row : windowKeys()) {
         auto* shortcut = new QShortcut(QKeySequence(QLatin1String(row.key)), this);
         shortcut->setContext(Qt::ApplicationShortcut);
@@ -133,7 +133,9 @@ QHotkey* MainUserUi::newHotkey(const KeyRow* row, ActionSourceType source, int s
     auto* hotkey = new QHotkey(QKeySequence(QLatin1String(row->key)), false, this);
     connect(hotkey, &QHotkey::activated, this, [this, row, source, hotkey] { runKey(*row, source, hotkey); });
     if (row->handler == &MainUserUi::keyMove)
-        connect(hotkey, &QHotkey::released, this, [this, stopReport] { stopPadByKey(stopReport); });
+        connect(hotkey, &QHotkey::released, this, [this, stopReport, arrow = row->arg] {
+            stopPadByKey(arrow, stopReport);
+        });
     return hotkey;
 }
 
@@ -216,7 +218,7 @@ void MainUserUi::setKeyActive(QObject* key, bool active)
 void MainUserUi::keyMove(int arrow)
 {
     if (keysUsable())
-        pressDirection(arrow);
+        holdArrow(arrow);
 }
 
 // An in-window arrow. Qt flags a repeat only when it sees the repeat's
@@ -231,20 +233,41 @@ void MainUserUi::keyWindowMove(int arrow)
     arrowStopTimer_.stop();
     if (repeat)
         return;
-    pressDirection(arrow);
+    holdArrow(arrow);
     windowArrow_ = arrow;
 }
 
+// The pad goes the way of the arrow pressed last among those held.
+void MainUserUi::holdArrow(int arrow)
+{
+    heldArrows_.removeAll(arrow);
+    heldArrows_.append(arrow);
+    pressDirection(arrow);
+}
+
+// Another arrow still held keeps the pad going, its way; the last one stops it.
+void MainUserUi::letGoOfArrow(int arrow, int report)
+{
+    const bool drove = !heldArrows_.isEmpty() && heldArrows_.last() == arrow;
+    heldArrows_.removeAll(arrow);
+    if (heldArrows_.isEmpty())
+        releaseDirection(report);
+    else if (drove)
+        pressDirection(heldArrows_.last());
+}
+
 // The release of an arrow hotkey; in-window arrows stop through keyReleaseEvent.
-void MainUserUi::stopPadByKey(int report)
+void MainUserUi::stopPadByKey(int arrow, int report)
 {
     if (keysUsable())
-        releaseDirection(report);
+        letGoOfArrow(arrow, report);
+    else
+        heldArrows_.removeAll(arrow);
 }
 
 // Every key release of the program comes here (eventFilter). A release of
 // the in-window arrow that drives the pad waits a moment for the press that
-// would make it a repeat; any other arrow's stops at once.
+// would make it a repeat; any other arrow's counts at once.
 void MainUserUi::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->isAutoRepeat()) {
@@ -253,12 +276,12 @@ void MainUserUi::keyReleaseEvent(QKeyEvent* event)
     }
     if (!isArrow(event->key()))
         return;
-    if (windowArrow_ != 0 && directionPad_->isHeld()) {
+    if (event->key() == windowArrow_ && directionPad_->isHeld()) {
         if (!arrowStopTimer_.isActive())
             arrowStopTimer_.start();
         return;
     }
-    releaseDirection(kKeyPadReport);
+    letGoOfArrow(event->key(), kKeyPadReport);
 }
 
 void MainUserUi::keySelectDev(int number)
@@ -351,7 +374,7 @@ void MainUserUi::keyView(int fov)
 
 void MainUserUi::keyBackground(int option)
 {
-    if (!devAwake_)
+    if (!devAwake_ || !hasVirtualBg())
         return;
     if (!virtualBgOn_)
         on_pbVirtualBg_clicked();
@@ -392,7 +415,7 @@ void MainUserUi::keyViewCycle(int)
 // Blur -> green screen -> replacement -> blur, by the option page shown.
 void MainUserUi::keyBackgroundCycle(int)
 {
-    if (!devAwake_)
+    if (!devAwake_ || !hasVirtualBg())
         return;
     if (!virtualBgOn_) {
         on_pbVirtualBg_clicked();

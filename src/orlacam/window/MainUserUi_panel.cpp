@@ -613,9 +613,11 @@ void MainUserUi::setBgProtectAreaUiEnabled(bool enabled, int bgMode, int blurLev
     for (QLabel* caption : {ui->lbBgOption, ui->lbBlurLevel, ui->lbBlurLevelValue, ui->lbColor, ui->lbSelect})
         MainUiStyle::apply(caption, MainUiStyle::caption(true));
     MainUiStyle::apply(ui->slBlurLevel, MainUiStyle::slider(true));
+    // The camera tells its green screen by the colour: 0 in blue, 1 in green.
+    const int mode = bgMode == CameraStatus::BgBlue ? int(UvcDevice::MediaBgGreenScreen) : bgMode;
     int option = -1;
     for (int i = 0; i < 3; ++i) {
-        if (kBgOptions[i].mode == bgMode)
+        if (kBgOptions[i].mode == mode)
             option = i;
     }
     styleBgOptions(option);

@@ -279,6 +279,7 @@ private slots:
     void cropAtEdge();
     void cropFollowsAMovedSelection_data();
     void cropFollowsAMovedSelection();
+    void transparentPictureCroppedAsShown();
     void slotsRenderLegibly_data();
     void slotsRenderLegibly();
 };
@@ -865,6 +866,32 @@ void tst_Pictures::cropFollowsAMovedSelection()
         QVERIFY2(qAbs(qRed(pixel) - red) <= 6 && qAbs(qGreen(pixel) - green) <= 6,
                  qPrintable(QStringLiteral("at %1,%2: %3 where %4,%5 was wanted")
                                 .arg(at.x()).arg(at.y()).arg(QColor(pixel).name()).arg(red).arg(green)));
+    }
+}
+
+// A picture with transparency (a half-transparent red circle) goes to the
+// camera as the crop window shows it: laid on white once.
+void tst_Pictures::transparentPictureCroppedAsShown()
+{
+    QImage picture(1920, 1080, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    QPainter(&picture).fillRect(QRect(660, 240, 600, 600), QColor(255, 0, 0, 128));
+    const QString output = picPath("Preview", 2);
+    ImageCrop crop;
+    QWidget* area = openCrop(crop, writeFile(QStringLiteral("half.png"), encoded(picture, "PNG")), output);
+    QVERIFY(area);
+    const QRect display = crop.displayRect();
+    const QImage shown = area->grab().toImage();
+    QCOMPARE(okResult(crop), int(ImageCrop::kCropped));
+    const QImage saved(output);
+    // The square's middle and a clear part away from the selection's lines.
+    for (const QColor& expected : {QColor(255, 127, 127), QColor(Qt::white)}) {
+        const double at = expected == Qt::white ? 1.0 / 6 : 0.5;
+        for (const QRgb pixel : {shown.pixel(display.topLeft() + (display.bottomRight() - display.topLeft()) * at),
+                                 saved.pixel(saved.rect().bottomRight() * at)})
+            QVERIFY2(qAbs(qRed(pixel) - expected.red()) + qAbs(qGreen(pixel) - expected.green())
+                             + qAbs(qBlue(pixel) - expected.blue()) <= 16,
+                     qPrintable(QColor(pixel).name() + QStringLiteral(" where ") + expected.name()));
     }
 }
 

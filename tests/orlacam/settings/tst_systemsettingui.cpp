@@ -10,6 +10,7 @@
 #include "orlacam/settings/SettingPageHost.h"
 #include "orlacam/settings/SystemSettingUi.h"
 #include "support/Legibility.h"
+#include "support/PointerPath.h"
 #include "support/ScreenArea.h"
 #include "support/TestHome.h"
 #include "support/BoxTestSupport.h"
@@ -17,6 +18,7 @@
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/HotKeyList.h"
 #include "uicomm/Language.h"
+#include "uicomm/PopupPage.h"
 
 #include <QComboBox>
 #include <QHoverEvent>
@@ -134,6 +136,8 @@ private slots:
     void heightRule_data();
     void heightRule();
     void popupsBesideTheirRows();
+    void popupsUsableWhereverThePageLies_data();
+    void popupsUsableWhereverThePageLies();
     void hoverOpensAfterTheDelayOnly();
     void windowsStayOnALowScreen();
     void rendersLegibly_data();
@@ -519,6 +523,60 @@ void tst_SystemSettingUi::popupsBesideTheirRows()
     QVERIFY(page.morePage()->isHidden());
 }
 
+// Wherever the page lies, a popup opens whole on the screen beside its row
+// (right of the page, else left of it) or, with room for neither, over the
+// page next to the row. The pointer going into it and back onto the row
+// keeps it open; going on out through its far side hides it.
+void tst_SystemSettingUi::popupsUsableWhereverThePageLies_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QPoint>("page");
+    QTest::addColumn<QString>("arrow");
+    QTest::addColumn<QString>("side");
+    const QRect laptop = ScreenArea::laptop();
+    const QRect narrow(0, 0, 640, 768);
+    QTest::newRow("language, right") << laptop << QPoint(100, 20) << "pbLanguage" << "right";
+    QTest::newRow("language, page at the right edge") << laptop << QPoint(1006, 20) << "pbLanguage" << "left";
+    QTest::newRow("more, page at the right edge") << laptop << QPoint(1006, 20) << "pbForMore" << "left";
+    QTest::newRow("button mode, no room beside") << narrow << QPoint(140, 0) << "pbButtonAdapt" << "below";
+    QTest::newRow("language, no room beside") << narrow << QPoint(140, 0) << "pbLanguage" << "above";
+}
+
+void tst_SystemSettingUi::popupsUsableWhereverThePageLies()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QPoint, page);
+    QFETCH(QString, arrow);
+    QFETCH(QString, side);
+    const ScreenArea area(screen);
+    sim().camera(orla_->locationId())->setStatusBlock(statusWith({}));  // with the button configuration row
+    SystemSettingUi settings;
+    settings.setCurrentUvcDevSn(orla_->sn());
+    settings.move(page);
+    settings.show();
+    auto* button = child<QPushButton>(&settings, arrow.toLatin1().constData());
+    QWidget* row = button->parentWidget();
+    button->click();
+    QWidget* popup = row->findChild<PopupPage*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(popup && popup->isVisible());
+    const QRect line = globalRect(row);
+    const QRect frame = popup->frameGeometry();
+    QVERIFY(screen.contains(frame));
+    const QMap<QString, bool> beside{{"right", frame.left() == line.right() - 4},
+                                     {"left", frame.right() == line.left() + 4},
+                                     {"below", frame.top() == line.bottom() + 1},
+                                     {"above", frame.bottom() == line.top() - 1}};
+    QVERIFY(beside.value(side));
+    const QPoint inside = intoPopup(row, popup);
+    moveHover({popup, row}, line.center(), inside);
+    moveHover({popup, row}, inside, line.center());
+    QVERIFY(popup->isVisible());
+    moveHover({popup, row}, line.center(), inside);
+    const QPoint way = inside - line.center();
+    moveHover({popup, row}, inside, inside + way * (600 / way.manhattanLength() + 1));
+    QVERIFY(popup->isHidden());
+}
+
 void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
 {
     SystemSettingUi page;
@@ -541,8 +599,8 @@ void tst_SystemSettingUi::hoverOpensAfterTheDelayOnly()
 
 // On a 1366 x 768 screen with the main window in its middle, the camera
 // setting dialog, the hotkey list and the button-mode help lie whole on the
-// screen, over the main window below its top edge (its title bar), and the
-// dialog's sections scroll without being cut.
+// screen, over the main window below its top edge (its title bar), the
+// dialog's sections scroll without being cut, and the help closes on Escape.
 void tst_SystemSettingUi::windowsStayOnALowScreen()
 {
     const QRect screen = ScreenArea::laptop();
@@ -589,7 +647,7 @@ void tst_SystemSettingUi::windowsStayOnALowScreen()
     QObject helpWatch;
     whenModal([&](QWidget* help) {
         check(help);
-        help->close();
+        QTest::keyClick(help, Qt::Key_Escape);  // as the hotkey list, it closes on Escape
     }, 5000, &helpWatch);
     child<QPushButton>(page, "pbButtonAdaptHelp")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 8000);

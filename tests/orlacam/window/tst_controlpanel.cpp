@@ -5,6 +5,7 @@
 // restyles nothing, and the window renders legibly in every language with
 // the virtual-background section shown.
 
+#include "support/CloudFixture.h"
 #include "comm/GlobalParams.h"
 #include "orlacam/window/DevSleep.h"
 #include "support/SimWindowSupport.h"
@@ -81,6 +82,7 @@ class tst_ControlPanel : public QObject
 {
     Q_OBJECT
     TestHome home_;
+    FakeCloudServer server_;
     std::unique_ptr<MainUserUi> window_;
 
     template<typename T>
@@ -99,6 +101,7 @@ private slots:
     void zoomSendsNothingWhileVideoIsConfigured();
     void heldBackZoomReachesItsCameraOnReselection();
     void fourKModelShowsTheWiderRatio();
+    void statusPutsBackAZoomNotTaken();
     void autoFramingSwitchLocksForItsInterval();
     void autoFramingTipIsAskedOnce();
     void framingModeAndSize_data();
@@ -126,6 +129,8 @@ void tst_ControlPanel::initTestCase()
     QVERIFY(useProgramFonts());
     useSimulatedCameras();
     QCOMPARE(sim().devices().size(), 2);
+    QVERIFY(server_.listen());
+    pointServersAt(server_);
     GlobalParams::get().auto_framing_tips = true;
 }
 
@@ -250,6 +255,37 @@ void tst_ControlPanel::fourKModelShowsTheWiderRatio()
     QCOMPARE(sent.last(), QByteArray::fromHex("2c01"));   // ratio 1.5
     QVERIFY(sim().unplug(kLocation));
     QTRY_COMPARE_WITH_TIMEOUT(window_->devButtons().size(), 2, kBoundMs);
+}
+
+// The camera ends at the zoom the window showed before the user moved the
+// slider (it did not take the move, or another program set it back): the
+// slider and its ratio go back to it, and the zoom is reported with it.
+void tst_ControlPanel::statusPutsBackAZoomNotTaken()
+{
+    server_.clear();
+    auto* slider = widget<QSlider>("slZoom");
+    QCOMPARE(slider->value(), 0);
+    slider->setValue(40);
+    window_->on_slZoom_sliderReleased();
+    QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("1.4x"));
+    CameraStatus status;  // running at zoom 0
+    status.bytes[2] = 1;
+    for (int i = 0; i < 3; ++i) {  // the first two come too soon after the move
+        window_->setLastUserActionMs(0);
+        window_->onDevStateUpdate(status);
+    }
+    QCOMPARE(slider->value(), 0);
+    QCOMPARE(widget<QLabel>("lbZoomValue")->text(), QStringLiteral("1x"));
+    const auto zoomReports = [this] {
+        QStringList shown;
+        for (const FakeCloudServer::Request& request : server_.requests()) {
+            if (request.json().value(QStringLiteral("action")).toString() == QLatin1String("zooming"))
+                shown << request.json().value(QStringLiteral("data")).toString();
+        }
+        return shown;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(zoomReports().contains(QStringLiteral("1x")), kBoundMs);
+    QVERIFY(!zoomReports().contains(QStringLiteral("1.4x")));
 }
 
 void tst_ControlPanel::autoFramingSwitchLocksForItsInterval()
@@ -401,26 +437,42 @@ void tst_ControlPanel::blurLevelFromStatus_data()
 {
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("shown");
-    QTest::newRow("above 100") << 150 << 100;
-    QTest::newRow("within") << 40 << 40;
+    QTest::addColumn<int>("kind");  // byte 5: the camera tells its green screen by the colour
+    QTest::addColumn<int>("option");  // marked, and its page shown: blur, green screen, replacement
+    QTest::newRow("above 100, blur") << 150 << 100 << 18 << 0;
+    QTest::newRow("within, green screen in blue") << 40 << 40 << 0 << 1;
+    QTest::newRow("within, green screen in green") << 40 << 40 << 1 << 1;
+    QTest::newRow("within, replacement") << 40 << 40 << 17 << 2;
 }
 
-// Byte 6 of the status, at most 100, on the label and the slider: when the
-// camera is selected and on a status refresh.
+// Byte 6 of the status, at most 100, on the label and the slider, and the
+// option of byte 5 marked: when the camera is selected and on a status
+// refresh.
 void tst_ControlPanel::blurLevelFromStatus()
 {
     QFETCH(int, level);
     QFETCH(int, shown);
+    QFETCH(int, kind);
+    QFETCH(int, option);
     QByteArray status(60, '\0');
     status[0] = 1;  // virtual background
     status[2] = 1;
+    status[5] = char(kind);
     status[6] = char(level);
     const QString text = QString::number(shown) + QLatin1Char('%');
+    const auto marked = [&] {
+        const char* const options[] = {"pbBgBlur", "pbBgGreenScreen", "pbBgReplace"};
+        return widget<QStackedWidget>("swOptionSet")->currentIndex() == option
+               && widget<QPushButton>(options[option])->styleSheet().contains(
+                   QStringLiteral("color: #141414; background-color: #FFFFFF"));
+    };
     orla()->setStatusBlock(status);
     window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
     QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
     QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+    QVERIFY(marked());
 
+    status[5] = char(18);
     status[6] = 0;
     orla()->setStatusBlock(status);
     window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
@@ -428,11 +480,13 @@ void tst_ControlPanel::blurLevelFromStatus()
     CameraStatus refreshed;
     refreshed.bytes[0] = 1;
     refreshed.bytes[2] = 1;
+    refreshed.bytes[5] = uint8_t(kind);
     refreshed.bytes[6] = uint8_t(level);
     window_->setLastUserActionMs(0);
     window_->onDevStateUpdate(refreshed);
     QCOMPARE(widget<QLabel>("lbBlurLevelValue")->text(), text);
     QCOMPARE(widget<QSlider>("slBlurLevel")->value(), shown);
+    QVERIFY(marked());
     QVERIFY(records().isEmpty());  // showing the camera's level sends nothing
 }
 

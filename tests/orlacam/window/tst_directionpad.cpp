@@ -64,6 +64,8 @@ private slots:
     void shortClickSendsNothing();
     void arrowKeys_data();
     void arrowKeys();
+    void secondArrowKeepsThePadGoing_data();
+    void secondArrowKeepsThePadGoing();
     void windowLosingFocus_data();
     void windowLosingFocus();
     void movementReportedAfterStatuses_data();
@@ -185,6 +187,52 @@ void tst_DirectionPad::arrowKeys()
     QTRY_COMPARE_WITH_TIMEOUT(relatives().size(), 2, kBoundMs);
     QCOMPARE(relatives().last().toHex(), kStop.toHex());
     QVERIFY(!pad()->isHeld());
+}
+
+// Up held, then Left: letting go of either leaves the pad going the way of
+// the one still held, until that one is let go too.
+void tst_DirectionPad::secondArrowKeepsThePadGoing_data()
+{
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<bool>("upFirst");  // Up, pressed first, is let go first
+    for (const char* set : {"in-window", "global", "remote"}) {
+        QTest::addRow("%s, Up let go first", set) << set << true;
+        QTest::addRow("%s, Left let go first", set) << set << false;
+    }
+}
+
+void tst_DirectionPad::secondArrowKeepsThePadGoing()
+{
+    QFETCH(QString, set);
+    QFETCH(bool, upFirst);
+    const bool remote = set == QLatin1String("remote");
+    const auto key = [&](Qt::Key arrow, bool press) {
+        if (set == QLatin1String("in-window")) {
+            QTest::simulateEvent(window_.get(), press, arrow, Qt::AltModifier, QString(), false);
+            return;
+        }
+        const QString name = QLatin1String(remote ? "Ctrl+Alt+" : "Alt+") + (arrow == Qt::Key_Up ? "Up" : "Left");
+        QHotkey* hotkey = hotkeyFor(remote ? window_->remoteHotkeys() : window_->globalHotkeys(), name);
+        if (press)
+            emit hotkey->activated();
+        else
+            emit hotkey->released();
+    };
+    const QByteArray up = QByteArray::fromHex("0000010a");
+    QList<QByteArray> expected{up, QByteArray::fromHex("ff140000")};  // up, left
+    window_->onShortcutRangeChanged(0);
+    key(Qt::Key_Up, true);
+    key(Qt::Key_Left, true);
+    QTRY_COMPARE_WITH_TIMEOUT(relatives(), expected, kBoundMs);
+    key(upFirst ? Qt::Key_Up : Qt::Key_Left, false);
+    if (!upFirst)
+        expected << up;
+    QTest::qWait(3 * DirectionHandler::kRepeatMs);  // past an in-window release's wait for a repeat
+    QTRY_COMPARE_WITH_TIMEOUT(relatives(), expected, kBoundMs);
+    QVERIFY(pad()->isHeld());
+    key(upFirst ? Qt::Key_Left : Qt::Key_Up, false);
+    expected << kStop;
+    QTRY_COMPARE_WITH_TIMEOUT(relatives(), expected, kBoundMs);
 }
 
 // The window loses the focus while something holds the pad. The pointer's

@@ -69,9 +69,11 @@ const KeyCase kWindowCases[] = {
     {"Alt+C", "", Records, "000101 050111", "set_background_mode_option"},
     {"Alt+N", "", Records, "000102 0d020100", "set_auto_framing_mode"},
     {"Alt+M", "", Records, "000102 0d0200ff", "set_auto_framing_mode"},
-    // Conditions: asleep or auto framing on, the camera keys do nothing.
+    // Conditions: asleep or auto framing on, the camera keys do nothing; the
+    // background keys do nothing on a camera without a virtual background.
     {"Alt+D", "asleep", Nothing, "", nullptr},
     {"Alt+Up", "afOn", Nothing, "", nullptr},
+    {"Alt+B", "zuki", Nothing, "", nullptr},
 };
 
 const KeyCase kRemoteCases[] = {
@@ -89,6 +91,7 @@ const KeyCase kRemoteCases[] = {
     {"Ctrl+Alt+T", "", Sleep, "", nullptr},
     {"Ctrl+Alt+1", "", Select, "0", nullptr},
     {"Ctrl+Alt+2", "", Select, "1", nullptr},
+    {"Ctrl+Alt+7", "zuki", Nothing, "", nullptr},
 };
 
 const char* const kTriggers[] = {"KEY", "KEY", "REMOTE"};
@@ -183,9 +186,10 @@ void tst_KeySets::cleanupTestCase()
     QVERIFY(UvcDevices::get().devList().isEmpty());
 }
 
-// The in-window set alone in force, the panel as the camera's status says
-// (state "asleep", "bgOn", "afOn" or none), the zoom at zoom, no switch
-// locked, and what the camera and the server got so far forgotten.
+// The in-window set alone in force, the Orla selected with the panel as its
+// status says (state "asleep", "bgOn", "afOn" or none) or the Zuki ("zuki"),
+// the zoom at zoom, no switch locked, and what the cameras and the server got
+// so far forgotten.
 void tst_KeySets::prepare(const QString& state, int zoom)
 {
     window_->onShortcutRangeChanged(0);
@@ -197,9 +201,10 @@ void tst_KeySets::prepare(const QString& state, int zoom)
     status[2] = state == QLatin1String("asleep") ? 3 : 1;
     status[0] = state == QLatin1String("bgOn") ? 1 : state == QLatin1String("afOn") ? 2 : 0;
     sim().camera(kOrlaLocation)->setStatusBlock(status);
-    window_->onDevSelectedChanged(buttonFor(*window_, kOrlaSn));
-    QCOMPARE(window_->currentSn(), kOrlaSn);
-    UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
+    const QString sn = state == QLatin1String("zuki") ? kZukiSn : kOrlaSn;
+    window_->onDevSelectedChanged(buttonFor(*window_, sn));
+    QCOMPARE(window_->currentSn(), sn);
+    UvcDevices::get().getDevBySn(sn)->setStatusReportEnabled(false);
     // Past the zoom throttle, so that the slider sends its position at once:
     // a throttled position would follow by timer, and on a loaded machine
     // that can land after the request log is cleared.
@@ -207,6 +212,7 @@ void tst_KeySets::prepare(const QString& state, int zoom)
     zoomSlider()->setValue(zoom);
     QTest::qWait(150);  // past the zoom keys' step time
     sim().camera(kOrlaLocation)->clearRequests();
+    sim().camera(kZukiLocation)->clearRequests();
     server_.clear();
 }
 
@@ -300,6 +306,7 @@ void tst_KeySets::everyKeyDrivesTheCamera()
     case Nothing:
         QTest::qWait(300);
         QCOMPARE(paramRecords(kOrlaLocation), QList<QByteArray>());
+        QCOMPARE(paramRecords(kZukiLocation), QList<QByteArray>());
         QCOMPARE(setCurs(kOrlaLocation, UvcUnitKind::CameraTerminal, Pan), QList<QByteArray>());
         break;
     }

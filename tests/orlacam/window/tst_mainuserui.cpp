@@ -10,11 +10,14 @@
 #include "orlacam/window/DevButton.h"
 #include "orlacam/window/DevSleep.h"
 #include "support/FakePackageServer.h"
+#include "support/PointerPath.h"
+#include "support/ScreenArea.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/PopupPage.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDir>
@@ -121,6 +124,8 @@ private slots:
     void languageSwitchResetsTexts();
     void languagePageSwitchesTheWholeProgram();
     void settingPageOpensWholeOnScreen();
+    void settingPageOnASmallScreen_data();
+    void settingPageOnASmallScreen();
     void settingPageBuiltLateShowsEarlierState_data();
     void settingPageBuiltLateShowsEarlierState();
     void windowRendersLegibly_data();
@@ -568,6 +573,52 @@ void tst_MainUserUi::settingPageOpensWholeOnScreen()
         page->close();
         QVERIFY(page->isHidden());
     }
+}
+
+// On a small screen with the window where it opens there, the setting page
+// lies whole on the screen clear of the window's title bar, also once it
+// has grown (auto sleep on); its popups open whole on the screen, clear of
+// their rows, and stay open as the pointer goes into them. The gear brings
+// the page back in front of the window that took the front.
+void tst_MainUserUi::settingPageOnASmallScreen_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::newRow("1366x768") << ScreenArea::laptop();
+    QTest::newRow("1024x600") << QRect(0, 0, 1024, 600);  // lower than the window
+}
+
+void tst_MainUserUi::settingPageOnASmallScreen()
+{
+    QFETCH(QRect, screen);
+    const ScreenArea area(screen);
+    const QPoint opened((screen.width() - window_->width()) / 2, (screen.height() - window_->height()) / 2);
+    window_->move(opened);
+    QTRY_COMPARE(window_->pos(), opened);
+    window_->on_pbSystemSetting_clicked();
+    SystemSettingUi* page = window_->settingWindow();
+    const QRect titleBar(window_->frameGeometry().topLeft(), window_->geometry().topRight() - QPoint(0, 1));
+    const auto placed = [&] {
+        return screen.contains(page->frameGeometry()) && !page->frameGeometry().intersects(titleBar);
+    };
+    QTRY_VERIFY2(placed(), qPrintable(QStringLiteral("page at %1,%2").arg(page->x()).arg(page->y())));
+    for (const char* arrow : {"pbButtonAdapt", "pbLanguage", "pbForMore"}) {
+        auto* button = page->findChild<QPushButton*>(QLatin1String(arrow));
+        button->click();
+        QWidget* popup = button->parentWidget()->findChild<PopupPage*>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY2(popup && screen.contains(popup->frameGeometry()), arrow);
+        QVERIFY2(!popup->frameGeometry().intersects(globalRect(button)), arrow);
+        moveHover({popup, button->parentWidget()}, globalRect(button->parentWidget()).center(),
+                  intoPopup(button->parentWidget(), popup));
+        QVERIFY2(popup->isVisible(), arrow);
+        button->click();
+    }
+    page->findChild<QPushButton*>(QStringLiteral("pbDevAutoSleep"))->click();
+    QTRY_VERIFY2(placed(), qPrintable(QStringLiteral("grown page at %1,%2").arg(page->x()).arg(page->y())));
+
+    window_->activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(window_->isActiveWindow(), kBoundMs);
+    QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("pbSystemSetting")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(page->isActiveWindow(), kBoundMs);
 }
 
 // Opened after the Orla reported a new state, the page shows that state

@@ -269,7 +269,8 @@ void pictures()
 }
 
 // JSON as cloud replies, the local server's POSTs and camera replies carry
-// it; repeated keys and byte-order marks in keys that the guard refuses.
+// it; repeated keys, and keys the parser compares by other rules than their
+// decoded texts, that the guard refuses.
 void json()
 {
     const QByteArray mark = QByteArray::fromHex("efbbbf");
@@ -279,6 +280,14 @@ void json()
     seed("jsonguard", "repeatedkey", R"({"msg":[1],"x":{"k":{},"k":{"a":[2]}},"msg":{"a":[2]}})");
     seed("jsonguard", "markkey", "{\"" + mark + "\":[0],\"\\uFEFF\":0}");
     seed("jsonguard", "markwritten", "{\"\":1,\"" + mark + "\":2}");
+    const QByteArray replacement = QByteArray::fromHex("efbfbd");
+    seed("jsonguard", "lonesurrogate", "{\"\\uD800\":[0],\"" + replacement + "\":0}");
+    seed("jsonguard", "replacementkey", "{\"" + replacement + "x\":[0],\"\\uDC00x\":{\"a\":[1]}}");
+    seed("jsonguard", "strayescape", "{\"\\" + QByteArray::fromHex("c3") + "\":[0],\"\\uD7BF\\uDFC3\":0}");
+    seed("jsonguard", "nulkeys", QByteArray(R"({"~a":[0],"~b":0})").replace('~', '\0'));
+    seed("jsonguard", "unicodekeys",
+         "{\"" + QByteArray::fromHex("c3a9") + "\":[0],\"\\u00e9x\":1,\"\\ud83d\\ude00\":{\"x\\u00C9\":2},\"" +
+             QByteArray::fromHex("f09f9880") + "x\":[{\"\\n\":3,\"\\u0001x\":4}]}");
 }
 
 } // namespace

@@ -28,8 +28,6 @@ struct Refusal
     const char* why = nullptr;
 };
 
-const QChar kByteOrderMark(0xFEFF);
-
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -52,7 +50,9 @@ QString decodeUtf8(const char* bytes, int size)
 
 // The index just past the string that opens at json[at] (a quote), or the
 // size when it is not closed; its decoded text into text when given.
-// Malformed escapes are kept as they stand: the parser refuses them anyway.
+// Escapes read as the parser reads them: an unknown one stands for the
+// character after the backslash (a byte of 0x80 or more as the parser
+// sign-extends it), and so does a short \u escape, which the parser refuses.
 int readString(const QByteArray& json, int at, QString* text)
 {
     const int size = json.size();
@@ -85,6 +85,8 @@ int readString(const QByteArray& json, int at, QString* text)
             const char* const known = escaped != '\0' ? strchr(kFrom, escaped) : nullptr;
             if (unit >= 0)
                 text->append(QChar(ushort(unit)));
+            else if (uchar(escaped) >= 0x80)  // a sign-extended byte: a lone low surrogate
+                text->append(QChar(0xD7BF)).append(QChar(0xDF00 | uchar(escaped)));
             else
                 text->append(QLatin1Char(known ? kTo[known - kFrom] : escaped));
         }
@@ -95,10 +97,38 @@ int readString(const QByteArray& json, int at, QString* text)
     return size;
 }
 
-// The first key that holds a byte-order mark or repeats within its object,
-// or the first bracket that nests too deep. A key with a mark is refused
-// rather than compared: a raw mark and an escaped one are one key to the
-// parser.
+// Why the parser may take key for another key, or null. It keeps a raw
+// byte-order mark that QString::fromUtf8 drops; it compares two raw keys of
+// one length only up to a NUL; and when it compares a raw key with an
+// escaped one it reads a lone surrogate as U+FFFD, so a raw U+FFFD matches
+// keys of other texts. Such keys are refused, not compared: no one form of
+// a key matches all the parser takes as equal to it.
+const char* unsafeKey(const QString& key)
+{
+    static const struct {
+        QChar c;
+        const char* why;
+    } kRefused[] = {
+        {QChar(0x0000), "a key holds U+0000"},
+        {QChar(0xFEFF), "a key holds a byte-order mark"},
+        {QChar::ReplacementCharacter, "a key holds U+FFFD"},
+    };
+    for (int i = 0; i < key.size(); ++i) {
+        const QChar c = key.at(i);
+        for (const auto& refused : kRefused) {
+            if (c == refused.c)
+                return refused.why;
+        }
+        if (c.isHighSurrogate() && i + 1 < key.size() && key.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return "a key holds a lone surrogate";
+    }
+    return nullptr;
+}
+
+// The first key that the parser may take for another or that repeats within
+// its object, or the first bracket that nests too deep.
 Refusal refusal(const QByteArray& json)
 {
     std::vector<Frame> open;
@@ -111,8 +141,8 @@ Refusal refusal(const QByteArray& json)
             QString key;
             const int end = readString(json, at, isKey ? &key : nullptr);
             if (isKey) {
-                if (key.contains(kByteOrderMark))
-                    return {at, "a key holds a byte-order mark"};
+                if (const char* const why = unsafeKey(key))
+                    return {at, why};
                 if (!top->keys.insert(key).second)
                     return {at, "a key repeats"};
                 top->expectKey = false;

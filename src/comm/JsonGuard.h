@@ -21,14 +21,15 @@ public:
 
     // The document of json; a null document when json is not JSON (the
     // caller logs what that means to it), and also, logged here, when an
-    // object in it repeats a key, a key holds a byte-order mark (U+FEFF,
-    // raw or escaped) or it nests deeper than kMaxDepth.
+    // object in it repeats a key, a key holds a byte-order mark (U+FEFF),
+    // U+FFFD or a lone surrogate (raw or escaped, or a backslash before a
+    // non-ASCII byte), or it nests deeper than kMaxDepth.
     static QJsonDocument fromJson(const QByteArray& json);
 
-    // Offset of the first key that repeats within its object or holds a
-    // byte-order mark, or of the bracket that nests too deep; -1 when there
-    // is none. Keys count as equal when their decoded texts are, as the
-    // parser compares them.
+    // Offset of the first key that repeats within its object or holds one of
+    // the characters above, or of the bracket that nests too deep; -1 when
+    // there is none. Other keys count as equal when their decoded texts
+    // are, as the parser compares them.
     static int refusedAt(const QByteArray& json);
 };
 

@@ -41,7 +41,19 @@ private slots:
         QTest::newRow("mark raw and escaped") << "{\"" + mark + "\":[0],\"\\uFEFF\":0}" << 1;
         QTest::newRow("escaped mark") << QByteArray("{\"a\":1,\"\\ufeffa\":2}") << 7;
         QTest::newRow("raw mark after an escape") << "{\"\\n" + mark + "\":1}" << 1;
-        QTest::newRow("marks in values") << "{\"a\":\"" + mark + "\\uFEFF\"}" << -1;
+        // Raw keys the parser compares with escaped ones after turning a lone
+        // surrogate into U+FFFD, and raw keys it compares only up to a NUL.
+        const QByteArray replacement = QByteArray::fromHex("efbfbd");
+        QTest::newRow("lone high and U+FFFD") << "{\"\\uD800\":[0],\"" + replacement + "\":0}" << 1;
+        QTest::newRow("U+FFFD and lone low") << "{\"" + replacement + "\":[0],\"\\uDC00\":0}" << 1;
+        QTest::newRow("backslash before a non-ASCII byte")
+            << "{\"\\" + QByteArray::fromHex("c3") + "\":[0],\"\\uD7BF\\uDFC3\":0}" << 1;
+        QTest::newRow("high surrogate, backslash, non-ASCII byte")
+            << "{\"\\uD83D\\" + QByteArray::fromHex("ec") + "\":0}" << 1;
+        QTest::newRow("NUL then different texts") << QByteArray(R"({"~a":[0],"~b":0})").replace('~', '\0') << 1;
+        QTest::newRow("escaped NUL") << QByteArray("{\"a\":1,\"\\u0000\":2}") << 7;
+        QTest::newRow("marks and the like in values")
+            << "{\"a\":\"" + mark + replacement + "\\uFEFF\\uD800\\u0000\"}" << -1;
     }
 
     void refusedAt()

@@ -97,6 +97,8 @@ public:
     DirectionHandler* directionPad() const { return directionPad_; }
     void pressDirection(int key);
     void releaseDirection(int reportStart = 31);
+    // An in-window arrow's release still waits for the press of a repeat.
+    bool arrowReleaseWaits() const { return arrowStopTimer_.isActive(); }
     QList<ImageItem*> imageItems() const { return imageItems_; }
 
     // While an upgrade, log export or factory reset runs, the selection and
@@ -244,6 +246,7 @@ private:
     bool hasVirtualBg() const;
     void zoomStep(int direction);
     void stopPadByKey(int arrow, int report);
+    void stopWindowArrows();
     void holdArrow(int arrow);
     void letGoOfArrow(int arrow, int report);
     void keyMove(int arrow);
@@ -395,6 +398,7 @@ private:
     int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
     QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
     QVector<int> heldArrows_;  // arrow keys down, of any set, the last pressed last
+    QVector<int> windowHeldArrows_;  // those of them pressed in the window
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

@@ -4,12 +4,12 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/flows/FlowHost.h"
 #include "orlacam/settings/SettingPageHost.h"
+#include "orlacam/settings/SwitchIcons.h"
 #include "orlacam/settings/SystemSettingUi.h"
 #include "orlacam/flows/WindowTiming.h"
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
-#include <QIcon>
 #include <QJsonObject>
 #include <QList>
 #include <QRect>
@@ -371,9 +371,7 @@ private:
         int framingSize = 0;  // 0 close-up, 1 upper body
     };
     OwnState own_;
-    // The switches' off and on icons, made once: each new icon is drawn
-    // from its SVG again and kept in the pixmap cache.
-    QIcon switchIcons_[2];
+    SwitchIcons switchIcons_;
     QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;

@@ -272,6 +272,7 @@ private:
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
     void removeOneDev(const QString& sn);
+    void reselected(const QString& sn);
     DevButton* newDevButton(int index);
     QString freeDevName() const;
     void scheduleArrivalReports(const QString& sn);

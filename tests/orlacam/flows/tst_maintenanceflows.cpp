@@ -147,6 +147,8 @@ private slots:
     void factoryReset();
     void factoryResetCameraGone();
     void flowPausesSelection();
+    void reselectionEndsWithItsFlow_data();
+    void reselectionEndsWithItsFlow();
     void manualUpgradeStartFolder_data();
     void manualUpgradeStartFolder();
     void manualUpgradeRefusesInvalidFile_data();
@@ -538,6 +540,68 @@ void tst_MaintenanceFlows::flowPausesSelection()
     QVERIFY(!shownBox(QStringLiteral("Tips")));
     click(QStringLiteral("Restore Factory Settings"), "pbNo");
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+void tst_MaintenanceFlows::reselectionEndsWithItsFlow_data()
+{
+    QTest::addColumn<QString>("orla");  // what the flow's camera does
+    QTest::newRow("alone, back while the flow runs") << "alone";
+    QTest::newRow("no file picked, the camera stayed") << "stayed";
+    QTest::newRow("away when the flow ended, selected once back") << "away";
+}
+
+// The camera a flow expects back is selected again once: plugged again
+// later beside the selected camera, it takes the selection no more (the
+// serial to reselect used to stay set). One still away when its flow ended
+// (restarting as the user closed the last box) is selected when back.
+void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
+{
+    QFETCH(QString, orla);
+    const SimCameraModel orlaModel = sim().camera(kOrlaLocation)->model();
+    const SimCameraModel zuki = sim().camera(kZukiLocation)->model();
+    const auto orlaGone = [&] {
+        return sim().unplug(kOrlaLocation)
+               && QTest::qWaitFor([&] { return !buttonFor(*window_, kOrlaSn); }, kBoundMs);
+    };
+    const auto orlaBack = [&] {
+        sim().plug(orlaModel);
+        return QTest::qWaitFor([&] { return buttonFor(*window_, kOrlaSn) != nullptr; }, kBoundMs);
+    };
+    auto restore = qScopeGuard([&] {
+        if (!sim().camera(kZukiLocation))
+            sim().plug(zuki);
+        if (!sim().camera(kOrlaLocation))
+            sim().plug(orlaModel);
+    });
+    const QString reset = QStringLiteral("Restore Factory Settings");
+    if (orla == QLatin1String("stayed")) {
+        window_->onManualUpgrade();  // the pick marks the camera to select again
+        QVERIFY(waitForBox(QStringLiteral("Tips")));
+        click(QStringLiteral("Tips"), "pbYes");
+        answerFileDialog("chooseFirmware", QString());
+    } else {
+        if (orla == QLatin1String("alone")) {
+            QVERIFY(sim().unplug(kZukiLocation));
+            QTRY_VERIFY_WITH_TIMEOUT(!buttonFor(*window_, kZukiSn), kBoundMs);
+        }
+        window_->onRestoreFactorySetting();
+        QVERIFY(waitForBox(reset));
+        QVERIFY(orlaGone());
+        if (orla == QLatin1String("alone"))
+            QVERIFY(orlaBack());
+        click(reset, "pbNo");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+        if (orla == QLatin1String("away"))
+            QVERIFY(orlaBack());
+        QCOMPARE(window_->currentSn(), kOrlaSn);
+        if (!sim().camera(kZukiLocation))
+            sim().plug(zuki);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning() && buttonFor(*window_, kZukiSn), kBoundMs);
+    QTest::mouseClick(buttonFor(*window_, kZukiSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(orlaGone() && orlaBack());
+    QCOMPARE(window_->currentSn(), kZukiSn);
 }
 
 // The Qt file dialog of a flow once shown; null when none came.

@@ -491,9 +491,7 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     const int autoSleep = status.field(CameraStatus::Field::AutoSleep, type);
     pushToSettingPage(SettingPush::AutoSleep, [autoSleep](SystemSettingUi& page) { page.setDevAutoSleep(autoSleep); });
     if (reported(CameraStatus::Field::MediaMode))
-        setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
-                     status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
-                     status.autoFramingParam(type), status.autoFramingUpperBody(type));
+        showMediaMode(status, type);
     if (reported(CameraStatus::Field::ButtonMode))
         showButtonModeOnPage(status.buttonRotation(type));
     const int noiseCancellation = status.noiseCancellationOn(type);

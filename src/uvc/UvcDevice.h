@@ -81,8 +81,7 @@ public:
     void setDevMode(DevMode mode) { mode_ = mode; }
     int systemType() const { return systemType_; }
     void setSystemType(int type) { systemType_ = type; }
-    // Left in its upgrade system (a failed upgrade) with no task holding it:
-    // it takes nothing but an upgrade.
+    // In its upgrade system: it takes nothing but an upgrade.
     bool waitsForUpgrade() const { return devMode() == DevModeUvc && systemType_ == 2; }
     UvcTiming timing() const { return transport_.timing(); }
     void setTiming(const UvcTiming& timing) { transport_.setTiming(timing); }

@@ -38,8 +38,6 @@ constexpr int kTowardsPopup = 56;       // leaving a row nearer its popup than t
 constexpr int kTitleHeight = 22;        // a row title on one line
 constexpr int kFollowerMargin = 6;      // between a title's follower and the widget right of it
 
-const char* const kSwitchOn = ":/source/orlacam/icon/btn_on_n@3x";
-const char* const kSwitchOff = ":/source/orlacam/icon/btn_off_n@3x";
 const char* const kSwitchNoCamera = ":/source/orlacam/icon/btn_dis_n@3x";
 const char* const kArrowOn = ":/source/orlacam/icon/select_right_on";
 const char* const kArrowOff = ":/source/orlacam/icon/select_right_off";
@@ -212,7 +210,7 @@ void SystemSettingUi::changeEvent(QEvent* event)
 
 void SystemSettingUi::setSwitchIcon(QWidget* button, bool on)
 {
-    setIcon(static_cast<QPushButton*>(button), on ? kSwitchOn : kSwitchOff);
+    switchIcons_.show(static_cast<QPushButton*>(button), on);
 }
 
 void SystemSettingUi::placeUpgradeButtons()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "orlacam/settings/SwitchIcons.h"
 #include "uvc/CameraStatus.h"
 
 #include <QJsonObject>
@@ -161,6 +162,7 @@ private:
     bool devRunning = false;  // the last setDevState, for a page with no host
     QJsonObject ugInfo[2];  // plain, 4K: a page with no host keeps its own
     SettingPageHost* host_ = nullptr;
+    SwitchIcons switchIcons_;
 };
 
 Q_DECLARE_METATYPE(SystemSettingUi::SystemSettingEvent)

@@ -240,15 +240,9 @@ void MainUserUi::changeEvent(QEvent* event)
         updateUI();
     }
     // A pad held by the pointer or an in-window arrow while the window loses
-    // focus would never see its release. A system-wide hotkey's grab takes
-    // the focus too, for as long as its key is held; its release still comes.
-    if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow()
-        && (directionPad_->isHeldByPointer() || windowArrow_ != 0)) {
-        windowArrow_ = 0;
-        arrowStopTimer_.stop();
-        heldArrows_.clear();
-        directionPad_->release();
-    }
+    // focus would never see its release.
+    if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow())
+        stopWindowArrows();
     QMainWindow::changeEvent(event);
 }
 

@@ -4,12 +4,12 @@
 #include "comm/GlobalParams.h"
 #include "orlacam/flows/FlowHost.h"
 #include "orlacam/settings/SettingPageHost.h"
+#include "orlacam/settings/SwitchIcons.h"
 #include "orlacam/settings/SystemSettingUi.h"
 #include "orlacam/flows/WindowTiming.h"
 #include "uvc/CameraStatus.h"
 
 #include <QHash>
-#include <QIcon>
 #include <QJsonObject>
 #include <QList>
 #include <QRect>
@@ -97,6 +97,8 @@ public:
     DirectionHandler* directionPad() const { return directionPad_; }
     void pressDirection(int key);
     void releaseDirection(int reportStart = 31);
+    // An in-window arrow's release still waits for the press of a repeat.
+    bool arrowReleaseWaits() const { return arrowStopTimer_.isActive(); }
     QList<ImageItem*> imageItems() const { return imageItems_; }
 
     // While an upgrade, log export or factory reset runs, the selection and
@@ -244,6 +246,7 @@ private:
     bool hasVirtualBg() const;
     void zoomStep(int direction);
     void stopPadByKey(int arrow, int report);
+    void stopWindowArrows();
     void holdArrow(int arrow);
     void letGoOfArrow(int arrow, int report);
     void keyMove(int arrow);
@@ -269,6 +272,7 @@ private:
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
     void removeOneDev(const QString& sn);
+    void reselected(const QString& sn);
     DevButton* newDevButton(int index);
     QString freeDevName() const;
     void scheduleArrivalReports(const QString& sn);
@@ -368,9 +372,7 @@ private:
         int framingSize = 0;  // 0 close-up, 1 upper body
     };
     OwnState own_;
-    // The switches' off and on icons, made once: each new icon is drawn
-    // from its SVG again and kept in the pixmap cache.
-    QIcon switchIcons_[2];
+    SwitchIcons switchIcons_;
     QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
     int desktopLeft_ = 0;
@@ -395,6 +397,7 @@ private:
     int windowArrow_ = 0;     // the in-window arrow key that drives the pad, 0 none
     QTimer arrowStopTimer_;   // its release, waiting for a repeat's press
     QVector<int> heldArrows_;  // arrow keys down, of any set, the last pressed last
+    QVector<int> windowHeldArrows_;  // those of them pressed in the window
     QList<QHotkey*> globalHotkeys_;
     QList<QHotkey*> remoteHotkeys_;
     QPointer<MaintenanceFlow> flow_;

@@ -186,9 +186,7 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
         devSleep_->appendDevButton(record.dev_name);
         if (!snToReselect_.isEmpty() && record.dev_sn == snToReselect_) {
             onDevSelectedChanged(button);
-            const QSharedPointer<UvcDevice> device = registry_->getDevBySn(record.dev_sn);
-            if (device && device->devMode() == UvcDevice::DevModeUvc)
-                snToReselect_.clear();
+            reselected(record.dev_sn);
         }
         return;
     }
@@ -203,6 +201,18 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
     first->setText(record.dev_name);
     devSleep_->addDevButton(0, record.dev_name);
     onDevSelectedChanged(first);
+    reselected(record.dev_sn);
+}
+
+// The camera a flow expected back is back in USB mode: selected again once,
+// it is not selected again when it comes another time.
+void MainUserUi::reselected(const QString& sn)
+{
+    if (snToReselect_.isEmpty() || sn != snToReselect_)
+        return;
+    const QSharedPointer<UvcDevice> device = registry_->getDevBySn(sn);
+    if (device && device->devMode() == UvcDevice::DevModeUvc)
+        snToReselect_.clear();
 }
 
 // By the registry's serial: the store may have dropped the camera's record
@@ -481,9 +491,7 @@ void MainUserUi::applyStatus(const CameraStatus& status, int type)
     const int autoSleep = status.field(CameraStatus::Field::AutoSleep, type);
     pushToSettingPage(SettingPush::AutoSleep, [autoSleep](SystemSettingUi& page) { page.setDevAutoSleep(autoSleep); });
     if (reported(CameraStatus::Field::MediaMode))
-        setMediaMode(status.mediaMode(type), status.backgroundKind(type), status.blurLevel(type),
-                     status.bgProtectArea2(type), status.bgProtectArea1(type), status.viewArea(type),
-                     status.autoFramingParam(type), status.autoFramingUpperBody(type));
+        showMediaMode(status, type);
     if (reported(CameraStatus::Field::ButtonMode))
         showButtonModeOnPage(status.buttonRotation(type));
     const int noiseCancellation = status.noiseCancellationOn(type);

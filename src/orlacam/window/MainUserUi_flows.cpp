@@ -17,6 +17,7 @@
 #include "orlacam/flows/DownloadProgress.h"
 #include "uicomm/LinkOpener.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uvc/UvcDevices.h"
 
 #include <QDebug>
 #include <QUrlQuery>
@@ -39,6 +40,12 @@ void MainUserUi::runFlow(MaintenanceFlow* flow)
         return;
     }
     flow_ = flow;
+    // The flow's camera is selected again only while the flow runs, or when
+    // it comes back from a restart the flow left it in.
+    connect(flow, &MaintenanceFlow::finished, this, [this] {
+        if (snToReselect_.isEmpty() || registry_->getDevBySn(snToReselect_))
+            snToReselect_.clear();
+    });
     flow->start();
 }
 

@@ -224,16 +224,22 @@ void MainUserUi::keyMove(int arrow)
 // An in-window arrow. Qt flags a repeat only when it sees the repeat's
 // release and press together; a press of the arrow that drives the pad, or
 // one that comes while that arrow's release waits, is a repeat all the same,
-// and changes nothing.
+// and changes nothing. Another arrow's press makes a waiting release real.
 void MainUserUi::keyWindowMove(int arrow)
 {
     if (!keysUsable())
         return;
     const bool repeat = arrow == windowArrow_ && directionPad_->isHeld();
+    if (!repeat && arrowStopTimer_.isActive()) {
+        heldArrows_.removeAll(windowArrow_);
+        windowHeldArrows_.removeAll(windowArrow_);
+    }
     arrowStopTimer_.stop();
     if (repeat)
         return;
     holdArrow(arrow);
+    if (!windowHeldArrows_.contains(arrow))
+        windowHeldArrows_.append(arrow);
     windowArrow_ = arrow;
 }
 
@@ -250,6 +256,7 @@ void MainUserUi::letGoOfArrow(int arrow, int report)
 {
     const bool drove = !heldArrows_.isEmpty() && heldArrows_.last() == arrow;
     heldArrows_.removeAll(arrow);
+    windowHeldArrows_.removeAll(arrow);
     if (heldArrows_.isEmpty())
         releaseDirection(report);
     else if (drove)
@@ -263,6 +270,22 @@ void MainUserUi::stopPadByKey(int arrow, int report)
         letGoOfArrow(arrow, report);
     else
         heldArrows_.removeAll(arrow);
+}
+
+// The window loses the focus: the release of an in-window arrow that drives
+// the pad would go to another window, so the pad stops. A hotkey's drive
+// goes on (its grab takes the focus while its key is held).
+void MainUserUi::stopWindowArrows()
+{
+    const bool windowDrives =
+        windowArrow_ != 0 || (!heldArrows_.isEmpty() && windowHeldArrows_.contains(heldArrows_.last()));
+    if (!directionPad_->isHeldByPointer() && !windowDrives)
+        return;
+    windowArrow_ = 0;
+    arrowStopTimer_.stop();
+    heldArrows_.clear();
+    windowHeldArrows_.clear();
+    directionPad_->release();
 }
 
 // Every key release of the program comes here (eventFilter). A release of

@@ -32,8 +32,6 @@ constexpr int kSleepWakePoll = -150;
 constexpr int kPromptHeight = 180;
 
 
-const char* const kSwitchOn = ":/source/orlacam/icon/btn_on_n@3x";
-const char* const kSwitchOff = ":/source/orlacam/icon/btn_off_n@3x";
 const char* const kHelpIcon = ":/source/orlacam/icon/question.png";
 
 // The zoom throttle keeps one time for the process, shared by all cameras.
@@ -91,8 +89,6 @@ void MainUserUi::initPanel()
         help->setIcon(QIcon(QLatin1String(kHelpIcon)));
         help->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     }
-    switchIcons_[0] = QIcon(QLatin1String(kSwitchOff));
-    switchIcons_[1] = QIcon(QLatin1String(kSwitchOn));
     for (QPushButton* button : {ui->pbAutoFraming, ui->pbVirtualBg}) {
         setSwitchIcon(button, false);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
@@ -101,9 +97,7 @@ void MainUserUi::initPanel()
 
 void MainUserUi::setSwitchIcon(QWidget* button, bool on)
 {
-    auto* push = static_cast<QPushButton*>(button);
-    if (push->icon().cacheKey() != switchIcons_[on].cacheKey())
-        push->setIcon(switchIcons_[on]);
+    switchIcons_.show(static_cast<QPushButton*>(button), on);
 }
 
 // Help buttons 4 px right of the end of their caption's text; the caption

@@ -7,6 +7,7 @@
 #include "support/LogCapture.h"
 #include "support/FlowBoxes.h"
 #include "support/SimWindowSupport.h"
+#include "support/StartFolder.h"
 #include "support/FakePackageServer.h"
 #include "support/TestHome.h"
 #include "orlacam/flows/DownloadProgress.h"
@@ -38,6 +39,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace vesk::pc;
 
@@ -147,6 +149,8 @@ private slots:
     void factoryReset();
     void factoryResetCameraGone();
     void flowPausesSelection();
+    void reselectionEndsWithItsFlow_data();
+    void reselectionEndsWithItsFlow();
     void manualUpgradeStartFolder_data();
     void manualUpgradeStartFolder();
     void manualUpgradeRefusesInvalidFile_data();
@@ -344,6 +348,7 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
     const QByteArray package = installableOrlaPackage();
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
+    std::optional<FakePackageServer> server;  // only a package named by the server needs one
     if (picked) {
         const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
         QVERIFY(pkgtest::writeFile(path, package));
@@ -351,21 +356,21 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
         QVERIFY(waitForBox(QStringLiteral("Tips")));
         click(QStringLiteral("Tips"), "pbYes");
         answerFileDialog("chooseFirmware", path);
-    }
-    FakePackageServer server;
-    QVERIFY(server.listen());
-    GlobalParams::get().fw_query_url = server.queryUrl();
-    const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
-                               {"status", "release"}, {"version", "4.2.7.0"}};
-    server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
-    if (!picked) {
+    } else {
+        server.emplace();
+        QVERIFY(server->listen());
+        GlobalParams::get().fw_query_url = server->queryUrl();
+        const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
+                                   {"status", "release"}, {"version", "4.2.7.0"}};
+        server->offer(FakePackageServer::record(identity, package, server->fileUrl(QStringLiteral("orla.bin"))),
+                      package);
         reachDownload(*window_);
         if (QTest::currentTestFailed())
             return;
         auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
         QVERIFY(!window_->downloadBox()->errorLatched);
-        QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
+        QCOMPARE(server->requestsFor(QStringLiteral("/pkg/")), 1);
         click(QStringLiteral("Downloading Firmware"), "pbOk");
     }
 
@@ -540,6 +545,68 @@ void tst_MaintenanceFlows::flowPausesSelection()
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
+void tst_MaintenanceFlows::reselectionEndsWithItsFlow_data()
+{
+    QTest::addColumn<QString>("orla");  // what the flow's camera does
+    QTest::newRow("alone, back while the flow runs") << "alone";
+    QTest::newRow("no file picked, the camera stayed") << "stayed";
+    QTest::newRow("away when the flow ended, selected once back") << "away";
+}
+
+// The camera a flow expects back is selected again once: plugged again
+// later beside the selected camera, it takes the selection no more (the
+// serial to reselect used to stay set). One still away when its flow ended
+// (restarting as the user closed the last box) is selected when back.
+void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
+{
+    QFETCH(QString, orla);
+    const SimCameraModel orlaModel = sim().camera(kOrlaLocation)->model();
+    const SimCameraModel zuki = sim().camera(kZukiLocation)->model();
+    const auto orlaGone = [&] {
+        return sim().unplug(kOrlaLocation)
+               && QTest::qWaitFor([&] { return !buttonFor(*window_, kOrlaSn); }, kBoundMs);
+    };
+    const auto orlaBack = [&] {
+        sim().plug(orlaModel);
+        return QTest::qWaitFor([&] { return buttonFor(*window_, kOrlaSn) != nullptr; }, kBoundMs);
+    };
+    auto restore = qScopeGuard([&] {
+        if (!sim().camera(kZukiLocation))
+            sim().plug(zuki);
+        if (!sim().camera(kOrlaLocation))
+            sim().plug(orlaModel);
+    });
+    const QString reset = QStringLiteral("Restore Factory Settings");
+    if (orla == QLatin1String("stayed")) {
+        window_->onManualUpgrade();  // the pick marks the camera to select again
+        QVERIFY(waitForBox(QStringLiteral("Tips")));
+        click(QStringLiteral("Tips"), "pbYes");
+        answerFileDialog("chooseFirmware", QString());
+    } else {
+        if (orla == QLatin1String("alone")) {
+            QVERIFY(sim().unplug(kZukiLocation));
+            QTRY_VERIFY_WITH_TIMEOUT(!buttonFor(*window_, kZukiSn), kBoundMs);
+        }
+        window_->onRestoreFactorySetting();
+        QVERIFY(waitForBox(reset));
+        QVERIFY(orlaGone());
+        if (orla == QLatin1String("alone"))
+            QVERIFY(orlaBack());
+        click(reset, "pbNo");
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+        if (orla == QLatin1String("away"))
+            QVERIFY(orlaBack());
+        QCOMPARE(window_->currentSn(), kOrlaSn);
+        if (!sim().camera(kZukiLocation))
+            sim().plug(zuki);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning() && buttonFor(*window_, kZukiSn), kBoundMs);
+    QTest::mouseClick(buttonFor(*window_, kZukiSn), Qt::LeftButton);
+    QCOMPARE(window_->currentSn(), kZukiSn);
+    QVERIFY(orlaGone() && orlaBack());
+    QCOMPARE(window_->currentSn(), kZukiSn);
+}
+
 // The Qt file dialog of a flow once shown; null when none came.
 static QFileDialog* shownFileDialog(const char* name)
 {
@@ -572,36 +639,24 @@ static void answerFileDialog(const char* name, const QString& path)
 
 void tst_MaintenanceFlows::manualUpgradeStartFolder_data()
 {
-    QTest::addColumn<QString>("downloads");  // what ~/Downloads is
-    QTest::newRow("a folder") << QStringLiteral("folder");
-    QTest::newRow("missing") << QString();
-    QTest::newRow("a file") << QStringLiteral("file");
+    StartFolder::addRows();  // what ~/Downloads is
 }
 
 // The firmware chooser starts in the download folder, or in the home folder
 // when that is no folder.
 void tst_MaintenanceFlows::manualUpgradeStartFolder()
 {
-    QFETCH(QString, downloads);
+    QFETCH(QString, startFolder);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
     QVERIFY(folder.startsWith(home_.path()));
-    QFile::remove(folder);
-    QVERIFY(QDir(folder).removeRecursively());
-    const auto restore = qScopeGuard([folder] {
-        QFile::remove(folder);
-        QDir().mkpath(folder);
-    });
-    if (downloads == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(folder));
-    QFile file(folder);
-    if (downloads == QLatin1String("file"))
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    const StartFolder downloads(folder, startFolder);
+    QVERIFY(downloads.isMade());
     window_->onManualUpgrade();
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     click(QStringLiteral("Tips"), "pbYes");
     QFileDialog* dialog = shownFileDialog("chooseFirmware");
     QVERIFY(dialog);
-    QCOMPARE(dialog->directory().absolutePath(), downloads == QLatin1String("folder") ? folder : QDir::homePath());
+    downloads.check(*dialog);
     dialog->reject();
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }

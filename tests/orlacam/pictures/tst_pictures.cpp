@@ -15,6 +15,7 @@
 #include "orlacam/pictures/PictureJourney.h"
 #include "support/ScreenArea.h"
 #include "support/SimWindowSupport.h"
+#include "support/StartFolder.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
 #include "uicomm/MsgProgressUi.h"
@@ -24,7 +25,6 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -541,33 +541,20 @@ void tst_Pictures::slotsNeverStuck()
 
 void tst_Pictures::dialogStartFolder_data()
 {
-    QTest::addColumn<QString>("pictures");  // what ~/Pictures is
-    QTest::newRow("a folder") << QStringLiteral("folder");
-    QTest::newRow("missing") << QString();
-    QTest::newRow("a file") << QStringLiteral("file");
+    StartFolder::addRows();  // what ~/Pictures is
 }
 
 // The dialog starts in ~/Pictures, or in the home folder when that is no
 // folder; it never offers a folder's name as the file to open.
 void tst_Pictures::dialogStartFolder()
 {
-    QFETCH(QString, pictures);
-    const QString folder = QDir::homePath() + QStringLiteral("/Pictures");
-    QVERIFY(QDir(folder).removeRecursively());
-    const auto restore = qScopeGuard([folder] {
-        QFile::remove(folder);
-        QDir().mkpath(folder);
-    });
-    if (pictures == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(folder));
-    QFile file(folder);
-    if (pictures == QLatin1String("file"))
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    QFETCH(QString, startFolder);
+    const StartFolder pictures(QDir::homePath() + QStringLiteral("/Pictures"), startFolder);
+    QVERIFY(pictures.isMade());
     QTest::mouseClick(slot(2), Qt::LeftButton);
     auto* dialog = shownTopLevel<QFileDialog>(QString());
     QVERIFY(dialog);
-    QCOMPARE(dialog->directory().absolutePath(), pictures == QLatin1String("folder") ? folder : QDir::homePath());
-    QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QString());
+    pictures.check(*dialog);
     cancelDialog();
 }
 

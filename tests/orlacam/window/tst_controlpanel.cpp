@@ -56,16 +56,16 @@ QList<QByteArray> zoomValues()
     return setCurs(UvcUnitKind::CameraTerminal, kZoomAbsolute);
 }
 
-// Style changes that reach a window's widgets while it lives.
+// Style changes that reach the widgets of the given windows while it lives.
 struct StyleChanges : QObject
 {
-    QWidget* window;
+    QList<QWidget*> windows;
     int count = 0;
-    explicit StyleChanges(QWidget* w) : window(w) { qApp->installEventFilter(this); }
+    explicit StyleChanges(const QList<QWidget*>& w) : windows(w) { qApp->installEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::StyleChange && widget && (widget == window || window->isAncestorOf(widget)))
+        if (event->type() == QEvent::StyleChange && widget && windows.contains(widget->window()))
             ++count;
         return false;
     }
@@ -541,16 +541,24 @@ void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
 void tst_ControlPanel::repeatedStatusRestylesNothing_data()
 {
     QTest::addColumn<int>("mediaMode");
-    QTest::newRow("normal") << int(CameraStatus::MediaNone);
-    QTest::newRow("virtual background") << int(CameraStatus::MediaVirtualBackground);
-    QTest::newRow("auto framing") << int(CameraStatus::MediaAutoFraming);
+    QTest::addColumn<bool>("pageOpen");  // the status goes on to the setting page too
+    QTest::newRow("normal") << int(CameraStatus::MediaNone) << false;
+    QTest::newRow("virtual background") << int(CameraStatus::MediaVirtualBackground) << false;
+    QTest::newRow("auto framing") << int(CameraStatus::MediaAutoFraming) << false;
+    QTest::newRow("setting page open") << int(CameraStatus::MediaVirtualBackground) << true;
 }
 
 // The same status polled again and again, as an idle window gets it: no
-// sheet is set again and no icon made again (each would be kept, drawn anew).
+// sheet is set again and no icon made again (each would be kept, drawn anew),
+// on the window nor on its setting page.
 void tst_ControlPanel::repeatedStatusRestylesNothing()
 {
     QFETCH(int, mediaMode);
+    QFETCH(bool, pageOpen);
+    if (pageOpen) {
+        window_->on_pbSystemSetting_clicked();
+        QVERIFY(window_->settingWindow()->isVisible());
+    }
     UvcDevices::get().getDevBySn(kOrlaSn)->setStatusReportEnabled(false);
     CameraStatus status;
     status.bytes[0] = uint8_t(mediaMode);
@@ -564,7 +572,7 @@ void tst_ControlPanel::repeatedStatusRestylesNothing()
     QHash<QAbstractButton*, qint64> icons;
     for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
         icons.insert(button, button->icon().cacheKey());
-    StyleChanges changes(window_.get());
+    StyleChanges changes({window_.get(), pageOpen ? window_->settingWindow() : nullptr});
     for (int i = 0; i < 5; ++i)
         poll();
     QCoreApplication::processEvents();

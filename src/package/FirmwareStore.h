@@ -9,6 +9,8 @@
 namespace vesk {
 namespace pc {
 
+class StoreFolder;
+
 // The firmware store: one folder of package files, each named
 // product_branch_platform_version_channel.bin (the product key, then a
 // dotted four-part version, then the channel) with its upgrade-system
@@ -58,6 +60,12 @@ public:
     // The package name after key: a version of exactly four numbers up to
     // 255, then "_". False for any other name.
     static bool readVersion(const QString& name, const QString& key, Package* package);
+
+    // Moves the package name, with its companion when withCompanion (the
+    // companion first), from the folder from into the store folder to,
+    // replacing files of the same names. A companion already moved is
+    // removed again when the package cannot follow it.
+    static bool moveIn(const StoreFolder& from, const StoreFolder& to, const QString& name, bool withCompanion);
 
     // "release", "test" or "debug", by the words the name holds.
     static QString channelOf(const QString& name);

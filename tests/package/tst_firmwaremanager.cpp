@@ -3,6 +3,8 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "package/FirmwareManager.h"
+#include "package/FirmwareStore.h"
+#include "support/StagingSwapper.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,6 +26,16 @@ QJsonObject infoOf(const QString& product, const QString& branch, const QString&
 }
 
 const QJsonObject kInfo = infoOf("P", "B", "X");
+
+// A package the store takes for the default identity's camera; updater
+// tells it apart from one of the same name.
+QByteArray pickable(char updater)
+{
+    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, updater)}});
+    return pkgtest::package(pkgtest::Identity(), {{1, camera}, {2, QByteArray(7000, 'x')}});
+}
+
+const QJsonObject kPickInfo = infoOf("Kestro_zuki_2P", "main", "SSC339G");
 
 // Names that look like P_B_X_ packages but belong to someone else.
 const QStringList kLookAlikes = {
@@ -164,6 +176,58 @@ private slots:
                  (QStringList{"Q_B_X_1.0.0.1_release.bin", "Ugsys_P_B_X_1.0.0.1_release.bin"}));
         store.deleteFirmware("Ugsys_P_B_X_1.0.0.1_release.bin");
         QCOMPARE(remaining(), QStringList{"Q_B_X_1.0.0.1_release.bin"});
+    }
+
+    // Links of the product's names go too, whatever they lead to (nothing,
+    // a folder): the link, never its target.
+    void deleteRemovesLinks()
+    {
+        QVERIFY(QDir().mkpath(path("folder")));
+        QVERIFY(pkgtest::writeFile(path("folder/kept"), "kept"));
+        QVERIFY(QFile::link(path("nowhere"), path("P_B_X_1.0.0.3_release.bin")));
+        QVERIFY(QFile::link(path("folder"), path("P_B_X_1.0.0.4_release.bin")));
+        FirmwareManager::get(kInfo).deleteAllFirmware();
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"folder"});
+        QCOMPARE(pkgtest::readFile(path("folder/kept")), QByteArray("kept"));
+    }
+
+    void pickSwappedForALink_data()
+    {
+        QTest::addColumn<int>("when");
+        // Every pick is made, checked and moved in through its own folder.
+        QTest::newRow("the folder taken once used") << int(StagingSwapper::OnceUsed);
+        // A folder taken before it could be opened fails the pick, and only
+        // that.
+        QTest::newRow("the folder taken at once") << int(StagingSwapper::AtOnce);
+    }
+
+    // Each new staging folder is exchanged for a link to a folder outside
+    // the store: the files of the pick's names outside stay as they are, and
+    // the link goes with the folder.
+    void pickSwappedForALink()
+    {
+        QFETCH(int, when);
+        const QString name = pkgtest::fileName(pkgtest::Identity());
+        QTemporaryDir picks;
+        const QByteArray bytes = pickable('s');
+        QVERIFY(pkgtest::writeFile(picks.filePath(name), bytes));
+        const vesk::pc::FirmwareStore store(dir_->path());
+        StagingSwapper swapper(dir_->path(), ".pkgdl-", {name, "Ugsys_" + name}, StagingSwapper::When(when));
+        QVERIFY(swapper.watching());
+        const int met = swapper.race([&](bool& stored) {
+            QFile::remove(path(name));
+            const QString added = store.addPicked(picks.filePath(name), kPickInfo);
+            QVERIFY(swapper.outsideIntact());
+            stored = !added.isEmpty();
+            QVERIFY(stored || when == StagingSwapper::AtOnce);
+            QCOMPARE(stored ? added : path(name), path(name));
+            QCOMPARE(pkgtest::readFile(path(name)), stored ? bytes : QByteArray());
+        });
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(met > 0);
+        QVERIFY(swapper.cleanedUp());
     }
 
     void missingKeysUseTheProductInformation()

@@ -217,9 +217,9 @@ bool FirmwareStore::moveIn(const StoreFolder& from, const StoreFolder& to, const
 
 QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) const
 {
-    // Made and checked in a staging folder of its own, reached only through
-    // its descriptor, so that a refused pick never touches the store's files
-    // and a link put at the folder's name leads nowhere.
+    // Made, checked and derived from in a staging folder of its own, reached
+    // only through its descriptor, so that a refused pick never touches the
+    // store's files and a link put at the folder's name leads nowhere.
     const StoreFolder store(dir_);
     const StoreFolder staging = store.makeFolder(QLatin1String(kStagingPrefix));
     if (!staging.isOpen())
@@ -236,7 +236,8 @@ QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) c
         qCritical() << "firmware made for" << package.productKey() << "not for the camera's" << productKey(info);
         return QString();
     }
-    if (!staging.moveTo(name, store, name))
+    // The companion of a file the pick replaces was made from other bytes.
+    if (!package.generateUgsysFwPackage() || !moveIn(staging, store, name, true))
         return QString();
     return pathOf(name);
 }

@@ -3,6 +3,7 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "package/FirmwareManager.h"
+#include "package/FirmwarePackage.h"
 #include "package/FirmwareStore.h"
 #include "support/StagingSwapper.h"
 
@@ -190,6 +191,25 @@ private slots:
         QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"folder"});
         QCOMPARE(pkgtest::readFile(path("folder/kept")), QByteArray("kept"));
+    }
+
+    // A pick that replaces a package replaces its upgrade-system companion
+    // too: the old one was made from other bytes.
+    void pickReplacesItsCompanion()
+    {
+        const QString name = pkgtest::fileName(pkgtest::Identity());
+        QVERIFY(pkgtest::writeFile(path(name), pickable('A')));
+        vesk::pc::FirmwarePackage old(path(name), vesk::pc::FirmwarePackage::PkgMain);
+        QVERIFY(old.verifyFirmware() && old.generateUgsysFwPackage());
+        QVERIFY(pkgtest::readFile(path("Ugsys_" + name)).contains(QByteArray(2000, 'A')));
+        QTemporaryDir picks;
+        const QByteArray bytes = pickable('B');
+        QVERIFY(pkgtest::writeFile(picks.filePath(name), bytes));
+        QCOMPARE(vesk::pc::FirmwareStore(dir_->path()).addPicked(picks.filePath(name), kPickInfo), path(name));
+        QCOMPARE(pkgtest::readFile(path(name)), bytes);
+        const QByteArray companion = pkgtest::readFile(path("Ugsys_" + name));
+        QVERIFY(!companion.contains(QByteArray(2000, 'A')));
+        QVERIFY(companion.contains(QByteArray(2000, 'B')));
     }
 
     void pickSwappedForALink_data()

@@ -280,6 +280,7 @@ private slots:
         QFETCH(int, when);
         const QByteArray data = pkgType ? firmware() : QByteArray(300000, 's');
         const QString name = offer(data, pkgType, FakePackageServer::kGood);
+        downloader_->setLimits({5000, 5000, 10000, 30000});  // hundreds of rounds on a loaded machine
         StagingSwapper swapper(storeDir(), ".pkgdl-", {name, "Ugsys_" + name}, StagingSwapper::When(when));
         QVERIFY(swapper.watching());
         QVERIFY(swapper.race([&](bool& stored) {

@@ -99,6 +99,7 @@ private:
         while (!stop_ && std::chrono::steady_clock::now() < end && QFileInfo(path).isDir()) {
             if (!entries(path).isEmpty())
                 return true;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
         }
         return false;
     }

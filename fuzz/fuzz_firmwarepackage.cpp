@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same bytes as a bundle of every platform.
     const QString bundle = box.file(nameOf(file, QStringLiteral("All"), false));
     FUZZ_PROMISE(pkgtest::writeFile(bundle, file));
-    const QString cut = FirmwarePackage::extractFirmware(bundle, QString::fromLatin1(platform), box.work() + '/');
+    const QString cut = FirmwarePackage::extractFirmware(bundle, QString::fromLatin1(platform),
+                                                       StoreFolder(box.work()));
     FUZZ_PROMISE(cut.isEmpty() || cut.startsWith(box.work() + '/'));
     FUZZ_PROMISE(box.clean());
     return 0;

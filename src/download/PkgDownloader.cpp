@@ -143,7 +143,7 @@ bool PkgDownloader::verifyAndDerive()
         fail(QLatin1String(kDownloadError));
         return false;
     }
-    FirmwarePackage package(staged_->stagedPath(), FirmwarePackage::PkgMain);
+    FirmwarePackage package(staged_->folder(), getPkgName(), FirmwarePackage::PkgMain);
     if (!package.verifyFirmware()) {
         qCritical() << "Local package is invalid: " << packagePath();
         fail(QStringLiteral("Firmware verify failed"));

@@ -59,21 +59,20 @@ StagedPackage::~StagedPackage() = default;
 
 StagedPackage::Staging::~Staging()
 {
-    folder.reset();
-    if (!name.isEmpty())
-        target.removeTree(name);
+    if (folder && folder->isOpen())
+        target.removeFolder(*folder);
 }
 
 bool StagedPackage::open()
 {
-    staging_.name = staging_.target.makeFolder(QLatin1String(FirmwareStore::kStagingPrefix));
-    if (staging_.name.isEmpty()) {
+    const QLatin1String prefix(FirmwareStore::kStagingPrefix);
+    staging_.folder = std::make_unique<StoreFolder>(staging_.target.makeFolder(prefix));
+    if (!staging_.folder->isOpen()) {
         qCritical() << "Open file failed: cannot create a staging folder in" << dir_;
         return false;
     }
-    staging_.folder = std::make_unique<StoreFolder>(staging_.target.dir() + staging_.name);
     // The writer hands whole blocks straight to the file's descriptor.
-    file_ = std::make_unique<StoreFolder::NewFile>(stagedPath());
+    file_ = std::make_unique<StoreFolder::NewFile>(*staging_.folder, name_);
     return file_->create();
 }
 
@@ -126,7 +125,7 @@ bool StagedPackage::writeBlock(const QByteArray& block)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            qCritical() << "Write failed" << stagedPath() << ":"
+            qCritical() << "Write failed" << file_->path() << ":"
                         << (written < 0 ? std::strerror(errno) : "nothing written");
             return false;
         }
@@ -153,15 +152,11 @@ QByteArray StagedPackage::md5Hex()
     return md5_.resultHex();
 }
 
-QString StagedPackage::stagedPath() const
-{
-    return pathIn(staging_.target.dir() + staging_.name, name_);
-}
-
 void StagedPackage::removeLeftovers(const QString& dir)
 {
     // A link of such a name could lead out of the store: the removal goes
-    // through the folders' own descriptors and never follows one.
+    // through the folders' own descriptors, never follows one, and removes
+    // the link itself.
     const StoreFolder folder(dir);
     for (const QString& name : folder.folders(QLatin1String(FirmwareStore::kStagingPrefix))) {
         qInfo() << "Removing an unfinished download:" << folder.dir() + name;
@@ -176,23 +171,10 @@ QString StagedPackage::pathIn(const QString& dir, const QString& name)
     return dir + QLatin1Char('/') + name;
 }
 
-QString StagedPackage::companionName() const
-{
-    return FirmwareStore::companionName(name_);
-}
-
-// Each rename replaces an existing file (or link) of the name in one step.
 bool StagedPackage::commit(bool withCompanion)
 {
-    if (!staging_.folder)
-        return false;
-    if (withCompanion && !staging_.folder->moveTo(companionName(), staging_.target, companionName()))
-        return false;
-    if (staging_.folder->moveTo(name_, staging_.target, name_))
-        return true;
-    if (withCompanion && !staging_.target.remove(companionName()))
-        qCritical() << "Cannot remove" << pathIn(dir_, companionName());
-    return false;
+    return staging_.folder && staging_.folder->isOpen()
+        && FirmwareStore::moveIn(*staging_.folder, staging_.target, name_, withCompanion);
 }
 
 } // namespace pc

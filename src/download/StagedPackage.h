@@ -38,19 +38,18 @@ public:
     qint64 size() const { return size_; }
     // Lower-case hexadecimal MD5 of everything appended.
     QByteArray md5Hex();
-    // Where the package lies until it is committed.
-    QString stagedPath() const;
-    QString companionName() const;  // the upgrade-system package's name
+    // The folder the package lies in until it is committed, once open()
+    // has made it.
+    const StoreFolder& folder() const { return *staging_.folder; }
     // Removes staging folders that a run which never ended (a crash, a
-    // killed program) left in dir; links of their names stay untouched, and
-    // nothing is removed through one, whenever it appears.
+    // killed program) left in dir; a link of such a name is removed itself,
+    // and nothing is removed through one, whenever it appears.
     static void removeLeftovers(const QString& dir);
     // name inside dir, with exactly one "/" between them.
     static QString pathIn(const QString& dir, const QString& name);
 
-    // Moves the companion (when withCompanion) and then the package into the
-    // folder, replacing files of the same names. A companion already moved
-    // is removed again when the package cannot follow it.
+    // Moves the package, with its companion when withCompanion, into the
+    // folder (FirmwareStore::moveIn).
     bool commit(bool withCompanion);
 
 private:
@@ -58,8 +57,7 @@ private:
     struct Staging
     {
         StoreFolder target;
-        QString name;  // "" until made
-        std::unique_ptr<StoreFolder> folder;
+        std::unique_ptr<StoreFolder> folder;  // made by open()
         explicit Staging(const QString& dir) : target(dir) {}
         ~Staging();
     };

@@ -20,13 +20,24 @@ const char* const kChannelNames[] = {"release", "test", "debug"};
 } // namespace
 
 FirmwarePackage::FirmwarePackage(const QString& path, PKG_TYPE type)
-    : path_(path)
+    : folder_(StoreFolder::folderOf(path))
+    , path_(path)
     , type_(type)
     , file_(new QFile)
 {
     std::memset(&header_, 0, sizeof(header_));
     // A file that cannot be opened (a link, say) fails verification later.
-    StoreFolder::openPath(path, file_.data());
+    folder_.open(StoreFolder::nameOf(path), file_.data());
+}
+
+FirmwarePackage::FirmwarePackage(const StoreFolder& folder, const QString& name, PKG_TYPE type)
+    : folder_(folder)
+    , path_(folder.dir() + name)
+    , type_(type)
+    , file_(new QFile)
+{
+    std::memset(&header_, 0, sizeof(header_));
+    folder_.open(name, file_.data());
 }
 
 FirmwarePackage::~FirmwarePackage()

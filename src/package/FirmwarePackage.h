@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/CameraPackage.h"
+#include "package/StoreFolder.h"
 
 #include <QList>
 #include <QScopedPointer>
@@ -72,7 +73,11 @@ public:
         void printInfo() const {}
     };
 
+    // The package at path, its folder opened by path (as StoreFolder's).
     FirmwarePackage(const QString& path, PKG_TYPE type);
+    // The package name in folder, read and derived from through the
+    // folder's descriptor.
+    FirmwarePackage(const StoreFolder& folder, const QString& name, PKG_TYPE type);
     ~FirmwarePackage();
     FirmwarePackage(const FirmwarePackage&) = delete;
     FirmwarePackage& operator=(const FirmwarePackage&) = delete;
@@ -83,15 +88,16 @@ public:
 
     // Derivations; all but extractFirmware need a verified package. Outputs
     // are written under a temporary name of their own and renamed when
-    // complete, so a failure leaves no partial file behind.
+    // complete, so a failure leaves no partial file behind. The
+    // upgrade-system package goes beside this one, into its folder.
     bool generateUgsysFwPackage();
     bool generateFwPackage(QList<DEV_ID>& types, QList<CameraPackage::CAM_MDL_ID>& cameraIds,
                            QString& outPath);
     bool generateFwPatchHead(QString& outPath, QList<uint32_t>& splitPoints);
     bool extractUpdaterfs(const QString& outPath);
-    // Cuts one platform's package out of a bundle into dir (which ends with
-    // "/"); returns the written path or "".
-    static QString extractFirmware(const QString& file, const QString& platform, const QString& dir);
+    // Cuts one platform's package out of a bundle into dir; returns the
+    // written path or "".
+    static QString extractFirmware(const QString& file, const QString& platform, const StoreFolder& dir);
 
     // product_branch_platform_ of the header, as FirmwareStore::productKey.
     QString productKey() const;
@@ -113,7 +119,10 @@ private:
     bool planModules(const QList<DEV_ID>& types, qint64 cameraSize, QVector<Planned>* plan) const;
     bool writePackage(QIODevice* out, QVector<Planned>& plan, QIODevice* cameraData) const;
     bool buildPatchHead(QByteArray* head) const;
+    bool derive(QList<DEV_ID>& types, QList<CameraPackage::CAM_MDL_ID>& cameraIds,
+                const StoreFolder& folder, const QString& name);
 
+    StoreFolder folder_;
     QString path_;
     PKG_TYPE type_;
     QScopedPointer<QFile> file_;

@@ -67,7 +67,7 @@ qint64 findPlatform(QFile* in, const QString& path, const QString& platform, Hea
 } // namespace
 
 QString FirmwarePackage::extractFirmware(const QString& file, const QString& platform,
-                                         const QString& dir)
+                                         const StoreFolder& dir)
 {
     if (!QFile::exists(file)) {
         qWarning() << "File does not exist:" << file;
@@ -92,17 +92,16 @@ QString FirmwarePackage::extractFirmware(const QString& file, const QString& pla
     if (pos < 0)
         return QString();
     const qint64 size = whole ? in.size() : qint64(header.totalSize);
-    const QString outPath = dir + (whole ? name : QString(name).replace(QStringLiteral("All"), platform));
-    StoreFolder::NewFile out(outPath);
+    StoreFolder::NewFile out(dir, whole ? name : QString(name).replace(QStringLiteral("All"), platform));
     if (!out.create()) {
-        qDebug() << "Open output file failed:" << outPath;
+        qDebug() << "Open output file failed:" << out.path();
         return QString();
     }
     if (!PackageIo::copyRange(&in, {pos, size}, &out, kBundleChunk) || !out.commit()) {
-        qWarning() << "write file failed:" << outPath << out.errorString();
+        qWarning() << "write file failed:" << out.path() << out.errorString();
         return QString();
     }
-    return outPath;
+    return out.path();
 }
 
 } // namespace pc

@@ -47,11 +47,6 @@ bool updaterIdFor(const QString& platform, CameraPackage::CAM_MDL_ID* id)
     return false;
 }
 
-QString fileNameOf(const QString& path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The output is renamed over its name only when written whole.
 bool created(StoreFolder::NewFile* out, const char* failure)
 {
@@ -92,11 +87,10 @@ bool FirmwarePackage::generateUgsysFwPackage()
     if (platform == QLatin1String("SSC336Q") || platform == QLatin1String("SSC339G"))
         updater = CameraPackage::CamMdlSsUpdater;
     QList<CameraPackage::CAM_MDL_ID> ids{CameraPackage::CamMdlBase, updater};
-    const QString name = fileNameOf(path_);
-    QString outPath = path_.left(path_.size() - name.size()) + FirmwareStore::companionName(name);
-    const bool ok = generateFwPackage(types, ids, outPath);
+    const QString name = FirmwareStore::companionName(StoreFolder::nameOf(path_));
+    const bool ok = derive(types, ids, folder_, name);
     if (!ok)
-        qCritical() << "Generate package failed: " << outPath;
+        qCritical() << "Generate package failed: " << folder_.dir() + name;
     return ok;
 }
 
@@ -182,11 +176,17 @@ bool FirmwarePackage::generateFwPackage(QList<DEV_ID>& types,
                                         QList<CameraPackage::CAM_MDL_ID>& cameraIds,
                                         QString& outPath)
 {
+    return derive(types, cameraIds, StoreFolder(StoreFolder::folderOf(outPath)), StoreFolder::nameOf(outPath));
+}
+
+bool FirmwarePackage::derive(QList<DEV_ID>& types, QList<CameraPackage::CAM_MDL_ID>& cameraIds,
+                             const StoreFolder& folder, const QString& name)
+{
     if (!verified_)
         return notVerified();
     // The reduced camera package goes to a temporary file of this writer's
     // own, never committed: removed when this call returns.
-    StoreFolder::NewFile camera(outPath);
+    StoreFolder::NewFile camera(folder, name);
     qint64 cameraSize = -1;
     if (!cameraIds.isEmpty() && types.contains(DevCameraPackage)) {
         if (!camera_ || !camera.create() || !camera_->writeCameraModule(&camera, cameraIds)) {
@@ -199,7 +199,7 @@ bool FirmwarePackage::generateFwPackage(QList<DEV_ID>& types,
     QVector<Planned> plan;
     if (!planModules(types, cameraSize, &plan))
         return false;
-    StoreFolder::NewFile out(outPath);
+    StoreFolder::NewFile out(folder, name);
     return created(&out, "Open file failed:") && commitFile(&out, writePackage(&out, plan, &camera));
 }
 

@@ -185,7 +185,7 @@ FirmwareStore::Package FirmwareStore::newest(const QString& key, const QString& 
 void FirmwareStore::keepOnly(const QString& key, const QString& keep) const
 {
     const StoreFolder folder(dir_);
-    for (const QString& entry : QDir(dir_).entryList(QDir::Files | QDir::Hidden)) {
+    for (const QString& entry : folder.filesAndLinks()) {
         if (entry == keep || !entry.startsWith(key, Qt::CaseSensitive))
             continue;
         folder.remove(companionName(entry));
@@ -202,28 +202,42 @@ bool FirmwareStore::remove(const QString& key, const QString& name) const
     return StoreFolder(dir_).remove(name);
 }
 
+bool FirmwareStore::moveIn(const StoreFolder& from, const StoreFolder& to, const QString& name, bool withCompanion)
+{
+    // Each rename replaces an existing file (or link) of the name in one step.
+    const QString companion = companionName(name);
+    if (withCompanion && !from.moveTo(companion, to, companion))
+        return false;
+    if (from.moveTo(name, to, name))
+        return true;
+    if (withCompanion && !to.remove(companion))
+        qCritical() << "Cannot remove" << to.dir() + companion;
+    return false;
+}
+
 QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) const
 {
-    // Made and checked in a staging folder of its own, so that a refused
-    // pick never touches the store's files.
+    // Made, checked and derived from in a staging folder of its own, reached
+    // only through its descriptor, so that a refused pick never touches the
+    // store's files and a link put at the folder's name leads nowhere.
     const StoreFolder store(dir_);
-    const QString staging = store.makeFolder(QLatin1String(kStagingPrefix));
-    if (staging.isEmpty())
+    const StoreFolder staging = store.makeFolder(QLatin1String(kStagingPrefix));
+    if (!staging.isOpen())
         return QString();
-    const auto cleanup = qScopeGuard([&] { store.removeTree(staging); });
+    const auto cleanup = qScopeGuard([&] { store.removeFolder(staging); });
     const QString platform = info.value(QLatin1String("platform")).toString();
-    const QString extracted = FirmwarePackage::extractFirmware(path, platform, dir_ + staging + QLatin1Char('/'));
-    if (extracted.isEmpty())
+    const QString name = StoreFolder::nameOf(FirmwarePackage::extractFirmware(path, platform, staging));
+    if (name.isEmpty())
         return QString();
-    FirmwarePackage package(extracted, FirmwarePackage::PkgMain);
+    FirmwarePackage package(staging, name, FirmwarePackage::PkgMain);
     if (!package.verifyFirmware())
         return QString();
     if (package.productKey() != productKey(info)) {
         qCritical() << "firmware made for" << package.productKey() << "not for the camera's" << productKey(info);
         return QString();
     }
-    const QString name = StoreFolder::nameOf(extracted);
-    if (!StoreFolder(dir_ + staging).moveTo(name, store, name))
+    // The companion of a file the pick replaces was made from other bytes.
+    if (!package.generateUgsysFwPackage() || !moveIn(staging, store, name, true))
         return QString();
     return pathOf(name);
 }

@@ -9,6 +9,8 @@
 namespace vesk {
 namespace pc {
 
+class StoreFolder;
+
 // The firmware store: one folder of package files, each named
 // product_branch_platform_version_channel.bin (the product key, then a
 // dotted four-part version, then the channel) with its upgrade-system
@@ -59,6 +61,12 @@ public:
     // 255, then "_". False for any other name.
     static bool readVersion(const QString& name, const QString& key, Package* package);
 
+    // Moves the package name, with its companion when withCompanion (the
+    // companion first), from the folder from into the store folder to,
+    // replacing files of the same names. A companion already moved is
+    // removed again when the package cannot follow it.
+    static bool moveIn(const StoreFolder& from, const StoreFolder& to, const QString& name, bool withCompanion);
+
     // "release", "test" or "debug", by the words the name holds.
     static QString channelOf(const QString& name);
     // The newest store package of key among names (key compared with case
@@ -85,8 +93,9 @@ public:
     // the camera's platform (info's "platform") cut out of it, or the whole
     // of it when its name holds the platform. Only a package that verifies
     // and is made for the camera's product, branch and platform joins the
-    // store, replacing a file of its name; its path is returned. Otherwise
-    // "" (logged), and nothing of the pick is left in the store.
+    // store with its upgrade-system companion, replacing files of their
+    // names; its path is returned. Otherwise "" (logged), and nothing of the
+    // pick is left in the store.
     QString addPicked(const QString& path, const QJsonObject& info) const;
 
 private:

@@ -1,7 +1,5 @@
 #include "package/LargeBuffer.h"
 
-#include "package/StoreFolder.h"
-
 #include <QFile>
 
 #include <cstdlib>
@@ -65,13 +63,19 @@ LargeBuffer::Read LargeBuffer::readFile(const QString& path, int64_t maxSize, La
                                         QString* error)
 {
     buffer->clear();
-    QFile file;
-    if (!StoreFolder::openPath(path, &file)) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("not a plain file that can be read");
+            *error = file.errorString();
         return Read::OpenFailed;
     }
-    const int64_t size = file.size();
+    return read(&file, maxSize, buffer, error);
+}
+
+LargeBuffer::Read LargeBuffer::read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error)
+{
+    buffer->clear();
+    const int64_t size = file->size();
     if (size > maxSize)
         return Read::TooLarge;
     if (!buffer->reset(size_t(size))) {
@@ -81,14 +85,14 @@ LargeBuffer::Read LargeBuffer::readFile(const QString& path, int64_t maxSize, La
     }
     int64_t done = 0;
     while (done < size) {
-        const int64_t got = file.read(reinterpret_cast<char*>(buffer->data()) + done, size - done);
+        const int64_t got = file->read(reinterpret_cast<char*>(buffer->data()) + done, size - done);
         if (got <= 0)
             break;
         done += got;
     }
     if (done != size) {
         if (error)
-            *error = file.errorString();
+            *error = file->errorString();
         buffer->clear();
         return Read::ReadFailed;
     }

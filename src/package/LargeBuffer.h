@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+class QFile;
+
 namespace vesk {
 namespace pc {
 
@@ -29,9 +31,13 @@ public:
     static void release(void* memory);
 
     // Reads path whole into *buffer when it holds at most maxSize bytes;
-    // *error (when given) receives the system's text on a failure.
+    // *error (when given) receives the system's text on a failure. For files
+    // outside the store: a store file is opened through StoreFolder and
+    // handed to read().
     static Read readFile(const QString& path, int64_t maxSize, LargeBuffer* buffer,
                          QString* error = nullptr);
+    // The same for a file already open for reading.
+    static Read read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error = nullptr);
 
     // size bytes of unset memory; false when there is none.
     bool reset(size_t size);

@@ -1,5 +1,7 @@
 #include "package/PackageIo.h"
 
+#include "package/StoreFolder.h"
+
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QIODevice>
@@ -121,7 +123,7 @@ void PackageIo::setDigest(uint8_t* field, const QByteArray& digest)
 
 bool PackageIo::checkPackageName(const QString& path, const QString& prefix, uint32_t version)
 {
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString name = StoreFolder::nameOf(path);
     if (!name.startsWith(prefix)) {
         qCritical() << "File name invalid:" << name;
         return false;

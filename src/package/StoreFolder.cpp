@@ -66,10 +66,16 @@ std::vector<QByteArray> entriesOf(int dirFd)
     return names;
 }
 
-bool isFolderAt(int dirFd, const QByteArray& name)
+// The type bits of name in dirFd, not following a link; 0 when absent.
+mode_t typeAt(int dirFd, const QByteArray& name)
 {
     struct stat status;
-    return ::fstatat(dirFd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+    return ::fstatat(dirFd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
+bool isFolderAt(int dirFd, const QByteArray& name)
+{
+    return S_ISDIR(typeAt(dirFd, name));
 }
 
 // Whether the open file fd is a plain file whose one link is name in
@@ -93,15 +99,12 @@ bool isOnlyNameOf(int dirFd, const QByteArray& name, int fd)
     return true;
 }
 
-// Empties the folder name of dirFd through a descriptor of its own and
-// removes it; a link put in its place at any moment is never followed.
-bool removeTreeAt(int dirFd, const QByteArray& name, int depth)
+bool removeTreeAt(int dirFd, const QByteArray& name, int depth);
+
+// Removes everything in the open folder fd (label names it in the log)
+// without following any link in it.
+bool emptyAt(int fd, const QByteArray& label, int depth)
 {
-    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        qWarning() << "Not a folder, not removed:" << name << qt_error_string(errno);
-        return false;
-    }
     bool ok = true;
     for (const QByteArray& entry : entriesOf(fd)) {
         if (::unlinkat(fd, entry.constData(), 0) == 0 || errno == ENOENT)
@@ -110,15 +113,38 @@ bool removeTreeAt(int dirFd, const QByteArray& name, int depth)
             ok = removeTreeAt(fd, entry, depth + 1) && ok;
             continue;
         }
-        qWarning() << "Cannot remove" << entry << "in" << name << ":" << qt_error_string(errno);
+        qWarning() << "Cannot remove" << entry << "in" << label << ":" << qt_error_string(errno);
         ok = false;
     }
-    ::close(fd);
-    if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0) {
-        qWarning() << "Cannot remove folder" << name << ":" << qt_error_string(errno);
-        return false;
-    }
     return ok;
+}
+
+// Removes name of dirFd: an emptied folder, or a link that took its place
+// (the link itself).
+bool removeNameAt(int dirFd, const QByteArray& name)
+{
+    if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0 || errno == ENOENT)
+        return true;
+    const int error = errno;
+    if (error == ENOTDIR && S_ISLNK(typeAt(dirFd, name))
+        && (::unlinkat(dirFd, name.constData(), 0) == 0 || errno == ENOENT))
+        return true;
+    qWarning() << "Cannot remove folder" << name << ":" << qt_error_string(error);
+    return false;
+}
+
+// Empties the folder name of dirFd through a descriptor of its own and
+// removes it; a link put in its place at any moment is never followed, and
+// is removed itself.
+bool removeTreeAt(int dirFd, const QByteArray& name, int depth)
+{
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    bool ok = true;
+    if (fd >= 0) {
+        ok = emptyAt(fd, name, depth);
+        ::close(fd);
+    }
+    return removeNameAt(dirFd, name) && ok;
 }
 
 } // namespace
@@ -127,6 +153,27 @@ StoreFolder::StoreFolder(const QString& dir)
     : dir_(withSlash(dir))
     , fd_(openFolder(dir_))
 {
+}
+
+StoreFolder::StoreFolder(const QString& dir, int fd)
+    : dir_(dir)
+    , fd_(fd)
+{
+}
+
+StoreFolder::StoreFolder(const StoreFolder& other)
+    : dir_(other.dir_)
+    , fd_(other.isOpen() ? ::fcntl(other.fd_, F_DUPFD_CLOEXEC, 0) : -1)
+{
+    if (other.isOpen() && !isOpen())
+        qWarning() << "Cannot open folder" << dir_ << "again:" << qt_error_string(errno);
+}
+
+StoreFolder::StoreFolder(StoreFolder&& other) noexcept
+    : dir_(std::move(other.dir_))
+    , fd_(other.fd_)
+{
+    other.fd_ = -1;
 }
 
 StoreFolder::~StoreFolder()
@@ -184,31 +231,40 @@ StoreFolder::Status StoreFolder::status(const QString& name) const
     return isOpen() ? statusAt(fd_, encoded(name)) : Status();
 }
 
-QStringList StoreFolder::plainFiles() const
+template <typename Keep>
+QStringList StoreFolder::namesWhere(Keep keep) const
 {
     QStringList names;
     if (!isOpen())
         return names;
     for (const QByteArray& entry : entriesOf(fd_)) {
-        if (statusAt(fd_, entry).kind == Kind::Plain)
+        if (keep(entry))
             names.append(QFile::decodeName(entry));
     }
+    return names;
+}
+
+QStringList StoreFolder::plainFiles() const
+{
+    QStringList names =
+        namesWhere([this](const QByteArray& entry) { return statusAt(fd_, entry).kind == Kind::Plain; });
     std::sort(names.begin(), names.end(),
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     return names;
 }
 
+QStringList StoreFolder::filesAndLinks() const
+{
+    return namesWhere([this](const QByteArray& entry) { return !isFolderAt(fd_, entry); });
+}
+
 QStringList StoreFolder::folders(const QString& prefix) const
 {
-    QStringList names;
-    if (!isOpen())
-        return names;
-    for (const QByteArray& entry : entriesOf(fd_)) {
-        const QString name = QFile::decodeName(entry);
-        if (name.startsWith(prefix) && isFolderAt(fd_, entry))
-            names.append(name);
-    }
-    return names;
+    const QByteArray start = encoded(prefix);
+    return namesWhere([this, &start](const QByteArray& entry) {
+        const mode_t type = entry.startsWith(start) ? typeAt(fd_, entry) : 0;
+        return S_ISDIR(type) || S_ISLNK(type);
+    });
 }
 
 bool StoreFolder::open(const QString& name, QFile* file) const
@@ -251,18 +307,34 @@ bool StoreFolder::removeTree(const QString& name) const
     return isOpen() && removeTreeAt(fd_, encoded(name), 0);
 }
 
-QString StoreFolder::makeFolder(const QString& prefix) const
+StoreFolder StoreFolder::makeFolder(const QString& prefix) const
 {
     for (int attempt = 0; isOpen() && attempt < kCreateAttempts; ++attempt) {
         const QString name = prefix + uniqueSuffix() + QLatin1Char('-')
             + QString::number(QRandomGenerator::global()->generate(), 36);
-        if (::mkdirat(fd_, encoded(name).constData(), 0700) == 0)
-            return name;
-        if (errno != EEXIST)
+        if (::mkdirat(fd_, encoded(name).constData(), 0700) != 0) {
+            if (errno == EEXIST)
+                continue;
             break;
+        }
+        // The name may lead elsewhere already: only the folder itself is
+        // taken, or another one is made.
+        const int fd = ::openat(fd_, encoded(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0)
+            return StoreFolder(dir_ + name + QLatin1Char('/'), fd);
+        qWarning() << "The new folder" << dir_ + name << "was replaced:" << qt_error_string(errno);
+        removeTreeAt(fd_, encoded(name), 0);
     }
     qCritical() << "Cannot create a folder in" << dir_ << ":" << qt_error_string(errno);
-    return QString();
+    return StoreFolder(dir_ + prefix, -1);
+}
+
+bool StoreFolder::removeFolder(const StoreFolder& made) const
+{
+    if (!isOpen() || !made.isOpen())
+        return false;
+    const bool emptied = emptyAt(made.fd_, encoded(made.dir_), 0);
+    return removeTreeAt(fd_, encoded(nameOf(made.dir_.chopped(1))), 0) && emptied;
 }
 
 bool StoreFolder::moveTo(const QString& name, const StoreFolder& to, const QString& toName) const
@@ -274,26 +346,32 @@ bool StoreFolder::moveTo(const QString& name, const StoreFolder& to, const QStri
     return false;
 }
 
+StoreFolder::NewFile::NewFile(const StoreFolder& folder, const QString& name)
+    : folder_(folder)
+    , name_(name)
+    , path_(folder.dir() + name)
+{
+}
+
 StoreFolder::NewFile::NewFile(const QString& path)
-    : path_(path)
+    : folder_(folderOf(path))
     , name_(nameOf(path))
+    , path_(path)
 {
 }
 
 StoreFolder::NewFile::~NewFile()
 {
     cancelWriting();
-    closeFd(dirFd_);
 }
 
 bool StoreFolder::NewFile::create()
 {
-    closeFd(dirFd_);
-    dirFd_ = openFolder(folderOf(path_));
-    for (int attempt = 0; dirFd_ >= 0 && attempt < kCreateAttempts; ++attempt) {
+    const int dirFd = folder_.fd_;
+    for (int attempt = 0; folder_.isOpen() && attempt < kCreateAttempts; ++attempt) {
         const QString temp = QLatin1Char('.') + name_ + QLatin1Char('.') + uniqueSuffix();
         // Exclusive and not through a link: a fresh file of our own.
-        const int fd = ::openat(dirFd_, encoded(temp).constData(),
+        const int fd = ::openat(dirFd, encoded(temp).constData(),
                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST)
             continue;
@@ -302,7 +380,7 @@ bool StoreFolder::NewFile::create()
         if (!open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
             qWarning() << "Cannot write beside" << path_ << ":" << errorString();
             ::close(fd);
-            ::unlinkat(dirFd_, encoded(temp).constData(), 0);
+            ::unlinkat(dirFd, encoded(temp).constData(), 0);
             return false;
         }
         temp_ = temp;
@@ -319,7 +397,8 @@ bool StoreFolder::NewFile::commit()
     const bool written = flush() && ::fdatasync(handle()) == 0;
     const QString error = written ? QString() : errorString() + qt_error_string(errno);
     close();
-    if (!written || ::renameat(dirFd_, encoded(temp_).constData(), dirFd_, encoded(name_).constData()) != 0) {
+    if (!written
+        || ::renameat(folder_.fd_, encoded(temp_).constData(), folder_.fd_, encoded(name_).constData()) != 0) {
         qCritical() << "write file failed:" << path_ << (written ? qt_error_string(errno) : error);
         cancelWriting();
         return false;
@@ -331,8 +410,8 @@ bool StoreFolder::NewFile::commit()
 void StoreFolder::NewFile::cancelWriting()
 {
     close();
-    if (!temp_.isEmpty() && ::unlinkat(dirFd_, encoded(temp_).constData(), 0) != 0 && errno != ENOENT)
-        qWarning() << "Cannot remove" << folderOf(path_) + temp_ << ":" << qt_error_string(errno);
+    if (!temp_.isEmpty())
+        folder_.remove(temp_);
     temp_.clear();
 }
 

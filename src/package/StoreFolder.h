@@ -30,43 +30,24 @@ public:
         QDateTime modified;
     };
 
-    // A new store file: created exclusively under a hidden temporary name
-    // beside path, readable and writable, and renamed over path by commit().
-    // Whatever was not committed is removed with the object.
-    class NewFile : public QFile
-    {
-    public:
-        explicit NewFile(const QString& path);
-        ~NewFile() override;
-        NewFile(const NewFile&) = delete;
-        NewFile& operator=(const NewFile&) = delete;
+    class NewFile;
 
-        // False when the folder or the file cannot be made; the reason is
-        // logged as a warning, the caller tells what failed.
-        bool create();
-        bool commit();
-        // Closes and removes the temporary file.
-        void cancelWriting();
-        const QString& path() const { return path_; }
-
-    private:
-        QString path_;
-        QString name_;
-        QString temp_;
-        int dirFd_ = -1;
-    };
-
-    // Opens dir (a trailing "/" is optional); logs when it cannot.
+    // Opens dir (a trailing "/" is optional) by its path; logs when it
+    // cannot. For the store itself or a folder outside it: a folder inside
+    // the store is reached only through the store's descriptor (makeFolder).
     explicit StoreFolder(const QString& dir);
+    // Another descriptor of the same folder, wherever it lies by now.
+    StoreFolder(const StoreFolder& other);
+    StoreFolder(StoreFolder&& other) noexcept;
     ~StoreFolder();
-    StoreFolder(const StoreFolder&) = delete;
     StoreFolder& operator=(const StoreFolder&) = delete;
 
     // The folder of path (up to its last "/"; "./" for a bare name) and the
     // name after it.
     static QString folderOf(const QString& path);
     static QString nameOf(const QString& path);
-    // The operations below on the file at path, through its folder.
+    // The operations below on the file at path, through its folder opened
+    // by path (as the constructor).
     static bool openPath(const QString& path, QFile* file);
     static bool removePath(const QString& path);
     static Status statusOfPath(const QString& path);
@@ -81,7 +62,11 @@ public:
     // The names of the plain files (one link each), in ascending name order
     // with case ignored.
     QStringList plainFiles() const;
-    // The names of the real folders (no links) beginning with prefix.
+    // The names of everything but real folders: plain files, links (to a
+    // folder or to nothing too), files of several links...
+    QStringList filesAndLinks() const;
+    // The names beginning with prefix of real folders and of links (which
+    // may have taken a folder's place).
     QStringList folders(const QString& prefix) const;
     // Opens name for reading into file when it is a plain file with one
     // link at the moment of opening; false (logged) otherwise.
@@ -90,20 +75,60 @@ public:
     // gone, missing before included.
     bool remove(const QString& name) const;
     // Empties and removes the folder name without following any link in it;
-    // a link of that name is left alone. False (logged) when something stays.
+    // a link of that name is removed itself. False (logged) when something
+    // stays.
     bool removeTree(const QString& name) const;
-    // Makes a new hidden folder of a unique name beginning with prefix;
-    // returns its name, or "" (logged).
-    QString makeFolder(const QString& prefix) const;
+    // Makes a new hidden folder of a unique name beginning with prefix and
+    // opens it without following a link. Whatever is made in it goes
+    // through the folder returned, never through its name, which may lead
+    // elsewhere at any moment. Not open on failure (logged).
+    StoreFolder makeFolder(const QString& prefix) const;
+    // Removes a folder that makeFolder made here: empties it through its
+    // own descriptor, wherever it lies by now, and removes its name (or the
+    // link put in its place). False (logged) when something stays.
+    bool removeFolder(const StoreFolder& made) const;
     // Renames name over toName of the folder to, replacing what is there
     // (a link is replaced, its target untouched).
     bool moveTo(const QString& name, const StoreFolder& to, const QString& toName) const;
 
 private:
+    StoreFolder(const QString& dir, int fd);
     static Status statusAt(int dirFd, const QByteArray& name);
+    template <typename Keep>
+    QStringList namesWhere(Keep keep) const;
 
     QString dir_;
     int fd_ = -1;
+};
+
+// A new store file: created exclusively under a hidden temporary name
+// beside its name in a folder, readable and writable, and renamed over its
+// name by commit(), all through the folder's descriptor. Whatever was not
+// committed is removed with the object.
+class StoreFolder::NewFile : public QFile
+{
+public:
+    NewFile(const StoreFolder& folder, const QString& name);
+    // name in the folder of path, opened by path (as StoreFolder's
+    // constructor).
+    explicit NewFile(const QString& path);
+    ~NewFile() override;
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // False when the file cannot be made; the reason is logged as a
+    // warning, the caller tells what failed.
+    bool create();
+    bool commit();
+    // Closes and removes the temporary file.
+    void cancelWriting();
+    const QString& path() const { return path_; }
+
+private:
+    StoreFolder folder_;
+    QString name_;
+    QString path_;
+    QString temp_;
 };
 
 } // namespace pc

@@ -8,13 +8,10 @@
 namespace vesk {
 namespace pc {
 
-bool LocalFiles::readAll(const QString& path, QByteArray* data, const char* failure, qint64 maxSize)
+namespace {
+
+bool readOpened(QFile& file, const QString& path, QByteArray* data, qint64 maxSize)
 {
-    QFile file;
-    if (!StoreFolder::openPath(path, &file)) {
-        qCritical() << failure << path;
-        return false;
-    }
     if (file.size() > maxSize) {
         qCritical() << "File too large:" << path << file.size() << "limit" << maxSize;
         return false;
@@ -25,6 +22,28 @@ bool LocalFiles::readAll(const QString& path, QByteArray* data, const char* fail
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool LocalFiles::readAll(const QString& path, QByteArray* data, const char* failure, qint64 maxSize)
+{
+    QFile file;
+    if (!StoreFolder::openPath(path, &file)) {
+        qCritical() << failure << path;
+        return false;
+    }
+    return readOpened(file, path, data, maxSize);
+}
+
+bool LocalFiles::readInstalled(const QString& path, QByteArray* data, const char* failure, qint64 maxSize)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCritical() << failure << path << file.errorString();
+        return false;
+    }
+    return readOpened(file, path, data, maxSize);
 }
 
 bool LocalFiles::writeAll(const QString& path, const QList<QByteArray>& pieces,

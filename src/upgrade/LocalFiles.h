@@ -7,9 +7,9 @@
 namespace vesk {
 namespace pc {
 
-// The engine's local files, all reached through StoreFolder: inputs read
-// whole with a bound, outputs that appear under their name only once
-// complete.
+// The engine's local files: store files reached through StoreFolder, and
+// installed files read as they are; inputs read whole with a bound, outputs
+// that appear under their name only once complete.
 class LocalFiles
 {
 public:
@@ -19,6 +19,8 @@ public:
     // more than one link logs failure (critical) with the path; a file
     // above maxSize is refused.
     static bool readAll(const QString& path, QByteArray* data, const char* failure, qint64 maxSize);
+    // The same for an installed file, which may well be a link.
+    static bool readInstalled(const QString& path, QByteArray* data, const char* failure, qint64 maxSize);
     // Writes the pieces in order under a temporary name beside path and
     // renames it over path; on any failure nothing new is left behind. A
     // short write logs writeFailure with the piece's index and length.

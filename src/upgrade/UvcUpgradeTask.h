@@ -118,6 +118,7 @@ private:
     bool fileDownloadByUvc(const QString& camName, const QString& localPath, int expectedLen,
                            bool generate);
     bool streamActivate();
+    // Sends an installed file (the old cameras' tool) through shell lines.
     bool fileUploadSyscallV0(const QString& localPath, const QString& camName);
     int transFileJoinSeqString(int count, const QString& camName);
     // Their steps.

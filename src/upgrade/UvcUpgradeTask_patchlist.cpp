@@ -13,7 +13,6 @@
 #include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <QVector>
 #include <QtEndian>
@@ -227,17 +226,19 @@ bool appendPatch(const Chunk& chunk, qint64 limit, QByteArray* list)
 // Reads one input of the list whole; false (logged) when it cannot.
 bool readInput(const QString& path, LargeBuffer* data)
 {
+    QFile file;
+    if (!StoreFolder::openPath(path, &file)) {
+        qCritical() << "open failed" << path;
+        return false;
+    }
     QString error;
-    switch (LargeBuffer::readFile(path, UpgradePkgPatch::kMaxFileSize, data, &error)) {
+    switch (LargeBuffer::read(&file, UpgradePkgPatch::kMaxFileSize, data, &error)) {
     case LargeBuffer::Read::Ok:
         return true;
-    case LargeBuffer::Read::OpenFailed:
-        qCritical() << "open failed" << path << error;
-        break;
     case LargeBuffer::Read::TooLarge:
-        qCritical() << "File too large:" << path << QFileInfo(path).size() << "limit"
-                    << UpgradePkgPatch::kMaxFileSize;
+        qCritical() << "File too large:" << path << file.size() << "limit" << UpgradePkgPatch::kMaxFileSize;
         break;
+    case LargeBuffer::Read::OpenFailed:
     case LargeBuffer::Read::ReadFailed:
         qCritical() << "read failed " << path << error;
         break;

@@ -664,7 +664,7 @@ bool UvcUpgradeTask::sendShellLine(const QByteArray& line)
 bool UvcUpgradeTask::fileUploadSyscallV0(const QString& localPath, const QString& camName)
 {
     QByteArray data;
-    if (!LocalFiles::readAll(localPath, &data, "open file failed", kMaxUploadSize))
+    if (!LocalFiles::readInstalled(localPath, &data, "open file failed", kMaxUploadSize))
         return false;
     qInfo() << "send file len =" << data.size();
     const int lines = shellLineCount(data.size());

@@ -5,15 +5,18 @@
 #include "download/PkgDownloader.h"
 #include "download/StagedPackage.h"
 #include "support/NameSwapper.h"
+#include "support/StagingSwapper.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using vesk::pc::GlobalParams;
 using vesk::pc::PkgDownloader;
@@ -193,13 +196,14 @@ private slots:
         } else {
             QCOMPARE(log_.stored.size(), 0);
         }
-        QCOMPARE(storeEntries(), QStringList{".pkgdl-link"} + expected);
+        QCOMPARE(storeEntries(), expected);
         QCOMPARE(pkgtest::readFile(outside.filePath("kept")), QByteArray("kept"));
     }
 
     // A leftover folder swapped for a link to a folder outside the store at
     // any moment (the last of many, so that the swap may come between the
-    // listing and its removal): only the store's own folders are emptied.
+    // listing and its removal): only the store's own folders are emptied,
+    // and a link met in place of one goes, its target untouched.
     void leftoversSwappedForALink()
     {
         QTemporaryDir outside;
@@ -208,8 +212,23 @@ private slots:
         const QString swapped = storeDir() + ".pkgdl-zz";
         const QString aside = storeDir() + ".aside";
         const QString target = outside.path();
+        // The store's own folder holds a second link of mark, wherever the
+        // swapper holds it now: the count tells whether it is left.
+        QTemporaryDir marks;
+        const QByteArray mark = QFile::encodeName(marks.filePath("mark"));
+        QVERIFY(pkgtest::writeFile(QFile::decodeName(mark), "x"));
+        const auto ownFolderLeft = [mark] {
+            struct stat status;
+            return ::stat(mark.constData(), &status) == 0 && status.st_nlink > 1;
+        };
+        std::atomic<int> made{0};  // counted before the folder is made again
         NameSwapper swapper(
-            [=] {
+            [&, swapped, aside, target] {
+                if (!ownFolderLeft()) {
+                    ++made;
+                    QDir().mkdir(swapped);
+                    ::link(mark.constData(), QFile::encodeName(swapped + "/left").constData());
+                }
                 NameSwapper::folderMove(swapped, aside);
                 NameSwapper::symlinkAt(swapped, target);
             },
@@ -217,29 +236,63 @@ private slots:
                 ::unlink(QFile::encodeName(swapped).constData());
                 NameSwapper::folderMove(aside, swapped);
             });
-        // The store's own folder, wherever the swapper holds it now.
-        const auto ownFolderLeft = [=] {
-            return QFileInfo(aside).isDir() || (QFileInfo(swapped).isDir() && !QFileInfo(swapped).isSymLink());
-        };
         int survived = 0;
         int removed = 0;
         QElapsedTimer clock;
         clock.start();
-        for (int round = 0; round < 60 && clock.elapsed() < 30000; ++round) {
+        for (int round = 0; (round < 60 || survived == 0 || removed == 0) && clock.elapsed() < 60000; ++round) {
             for (int i = 0; i < 40; ++i) {
                 const QString folder = storeDir() + QStringLiteral(".pkgdl-%1").arg(i, 2, 10, QChar('0'));
                 QVERIFY(QDir().mkpath(folder) && pkgtest::writeFile(folder + "/left", "x"));
             }
-            if (!ownFolderLeft())
-                QDir().mkpath(aside + "/left");
+            const int before = made;
             vesk::pc::StagedPackage::removeLeftovers(storeDir());
             QCOMPARE(QDir(target).entryList(QDir::Files).size(), 100);
-            (ownFolderLeft() ? survived : removed)++;
+            const bool left = ownFolderLeft();
+            if (made == before)
+                (left ? survived : removed)++;
         }
         swapper.stop();
         QVERIFY(swapper.swaps() > 0);
         QVERIFY2(survived > 0 && removed > 0, qPrintable(QStringLiteral("%1 %2").arg(survived).arg(removed)));
         QCOMPARE(QDir(target).entryList(QDir::Files).size(), 100);
+        QVERIFY(QFileInfo(target).isDir() && !QFileInfo(target).isSymLink());
+    }
+
+    void stagingSwappedForALink_data()
+    {
+        QTest::addColumn<int>("pkgType");
+        QTest::addColumn<int>("when");
+        // Every download goes on in its own folder, checked and derived from
+        // there, and is stored.
+        QTest::newRow("firmware, the folder taken once used") << 1 << int(StagingSwapper::OnceUsed);
+        // A folder taken before it could be opened fails the download, and
+        // only that.
+        QTest::newRow("software, the folder taken at once") << 0 << int(StagingSwapper::AtOnce);
+    }
+
+    // Each new staging folder is exchanged for a link to a folder outside
+    // the store: nothing outside is read or written, and the link goes when
+    // the download ends.
+    void stagingSwappedForALink()
+    {
+        QFETCH(int, pkgType);
+        QFETCH(int, when);
+        const QByteArray data = pkgType ? firmware() : QByteArray(300000, 's');
+        const QString name = offer(data, pkgType, FakePackageServer::kGood);
+        downloader_->setLimits({5000, 5000, 10000, 30000});  // hundreds of rounds on a loaded machine
+        StagingSwapper swapper(storeDir(), ".pkgdl-", {name, "Ugsys_" + name}, StagingSwapper::When(when));
+        QVERIFY(swapper.watching());
+        QVERIFY(swapper.race([&](bool& stored) {
+            QFile::remove(storeDir() + name);  // so that each round downloads
+            start(pkgType);
+            QVERIFY(finish());
+            QVERIFY(swapper.outsideIntact());
+            stored = last() == Notice(4, QStringLiteral("Download successfully"));
+            QVERIFY2(stored || (when == StagingSwapper::AtOnce && last() == Notice(2, kDownloadError)),
+                     qPrintable(last().second));
+            QCOMPARE(pkgtest::readFile(storeDir() + name), stored ? data : QByteArray());
+        }) || QTest::currentTestFailed());
     }
 
     void refusedReply_data()

@@ -3,6 +3,9 @@
 #include "comm/AppPaths.h"
 #include "comm/GlobalParams.h"
 #include "package/FirmwareManager.h"
+#include "package/FirmwarePackage.h"
+#include "package/FirmwareStore.h"
+#include "support/StagingSwapper.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,6 +27,16 @@ QJsonObject infoOf(const QString& product, const QString& branch, const QString&
 }
 
 const QJsonObject kInfo = infoOf("P", "B", "X");
+
+// A package the store takes for the default identity's camera; updater
+// tells it apart from one of the same name.
+QByteArray pickable(char updater)
+{
+    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, updater)}});
+    return pkgtest::package(pkgtest::Identity(), {{1, camera}, {2, QByteArray(7000, 'x')}});
+}
+
+const QJsonObject kPickInfo = infoOf("Kestro_zuki_2P", "main", "SSC339G");
 
 // Names that look like P_B_X_ packages but belong to someone else.
 const QStringList kLookAlikes = {
@@ -50,7 +63,11 @@ private:
             QVERIFY(pkgtest::writeFile(path(name), name.toLatin1()));
     }
 
-    QStringList remaining() const { return pkgtest::filesIn(dir_->path()); }
+    QStringList remaining() const
+    {
+        return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    }
 
 private slots:
     void init()
@@ -105,6 +122,9 @@ private slots:
         create(kLookAlikes);
         create({"P_B_X_1.0.0.1_release.bin", "Ugsys_P_B_X_1.0.0.1_release.bin",
                 "P_B_X_1.0.0.2_release.bin", "Ugsys_P_B_X_1.0.0.2_release.bin", "P_B_X_nover.bin"});
+        // Links of the names go too, whatever they lead to.
+        QVERIFY(QFile::link(path("nowhere"), path("P_B_X_1.0.0.3_release.bin")));
+        QVERIFY(QFile::link(dir_->path(), path("P_B_X_1.0.0.4_release.bin")));
         FirmwareManager::get(kInfo).deleteAllFirmwareExcept("P_B_X_1.0.0.1_release.bin");
         QStringList expected = QStringList(kLookAlikes)
             << "P_B_X_1.0.0.1_release.bin" << "Ugsys_P_B_X_1.0.0.1_release.bin";
@@ -164,6 +184,57 @@ private slots:
                  (QStringList{"Q_B_X_1.0.0.1_release.bin", "Ugsys_P_B_X_1.0.0.1_release.bin"}));
         store.deleteFirmware("Ugsys_P_B_X_1.0.0.1_release.bin");
         QCOMPARE(remaining(), QStringList{"Q_B_X_1.0.0.1_release.bin"});
+    }
+
+    // A pick that replaces a package replaces its upgrade-system companion
+    // too: the old one was made from other bytes.
+    void pickReplacesItsCompanion()
+    {
+        const QString name = pkgtest::fileName(pkgtest::Identity());
+        QVERIFY(pkgtest::writeFile(path(name), pickable('A')));
+        vesk::pc::FirmwarePackage old(path(name), vesk::pc::FirmwarePackage::PkgMain);
+        QVERIFY(old.verifyFirmware() && old.generateUgsysFwPackage());
+        QVERIFY(pkgtest::readFile(path("Ugsys_" + name)).contains(QByteArray(2000, 'A')));
+        QTemporaryDir picks;
+        const QByteArray bytes = pickable('B');
+        QVERIFY(pkgtest::writeFile(picks.filePath(name), bytes));
+        QCOMPARE(vesk::pc::FirmwareStore(dir_->path()).addPicked(picks.filePath(name), kPickInfo), path(name));
+        QCOMPARE(pkgtest::readFile(path(name)), bytes);
+        QVERIFY(pkgtest::readFile(path("Ugsys_" + name)).contains(QByteArray(2000, 'B')));
+    }
+
+    void pickSwappedForALink_data()
+    {
+        QTest::addColumn<int>("when");
+        // Every pick is made, checked and moved in through its own folder.
+        QTest::newRow("the folder taken once used") << int(StagingSwapper::OnceUsed);
+        // A folder taken before it could be opened fails the pick, and only
+        // that.
+        QTest::newRow("the folder taken at once") << int(StagingSwapper::AtOnce);
+    }
+
+    // Each new staging folder is exchanged for a link to a folder outside
+    // the store: the files of the pick's names outside stay as they are, and
+    // the link goes with the folder.
+    void pickSwappedForALink()
+    {
+        QFETCH(int, when);
+        const QString name = pkgtest::fileName(pkgtest::Identity());
+        QTemporaryDir picks;
+        const QByteArray bytes = pickable('s');
+        QVERIFY(pkgtest::writeFile(picks.filePath(name), bytes));
+        const vesk::pc::FirmwareStore store(dir_->path());
+        StagingSwapper swapper(dir_->path(), ".pkgdl-", {name, "Ugsys_" + name}, StagingSwapper::When(when));
+        QVERIFY(swapper.watching());
+        QVERIFY(swapper.race([&](bool& stored) {
+            QFile::remove(path(name));
+            const QString added = store.addPicked(picks.filePath(name), kPickInfo);
+            QVERIFY(swapper.outsideIntact());
+            stored = !added.isEmpty();
+            QVERIFY(stored || when == StagingSwapper::AtOnce);
+            QCOMPARE(stored ? added : path(name), path(name));
+            QCOMPARE(pkgtest::readFile(path(name)), stored ? bytes : QByteArray());
+        }) || QTest::currentTestFailed());
     }
 
     void missingKeysUseTheProductInformation()

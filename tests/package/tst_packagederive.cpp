@@ -15,6 +15,7 @@
 
 using vesk::pc::CameraPackage;
 using vesk::pc::FirmwarePackage;
+using vesk::pc::StoreFolder;
 using namespace pkgtest;
 
 namespace {
@@ -359,20 +360,20 @@ private slots:
         QDir(dir_->path()).mkdir(QStringLiteral("out"));
         const QString outDir = path("out/");
 
-        const QString got = FirmwarePackage::extractFirmware(path(name), "Hi3516DV300", outDir);
+        const QString got = FirmwarePackage::extractFirmware(path(name), "Hi3516DV300", StoreFolder(outDir));
         QCOMPARE(got, outDir + "Kestro_zuki_2P_main_Hi3516DV300_1.0.2.9_release.bin");
         QCOMPARE(readFile(got), second);
         FirmwarePackage extracted(got, FirmwarePackage::PkgMain);
         QVERIFY(extracted.verifyFirmware());
 
-        QCOMPARE(FirmwarePackage::extractFirmware(path(name), "SSC339G", outDir),
+        QCOMPARE(FirmwarePackage::extractFirmware(path(name), "SSC339G", StoreFolder(outDir)),
                  outDir + "Kestro_zuki_2P_main_SSC339G_1.0.2.9_release.bin");
-        QCOMPARE(FirmwarePackage::extractFirmware(path(name), "SSC336Q", outDir), QString());
+        QCOMPARE(FirmwarePackage::extractFirmware(path(name), "SSC336Q", StoreFolder(outDir)), QString());
 
         // A single-platform package that already names the platform is copied.
         const QString single = place(identityFor("SSC339G"), first);
         QDir(dir_->path()).mkdir(QStringLiteral("copy"));
-        const QString copied = FirmwarePackage::extractFirmware(single, "SSC339G", path("copy/"));
+        const QString copied = FirmwarePackage::extractFirmware(single, "SSC339G", StoreFolder(path("copy/")));
         QCOMPARE(readFile(copied), first);
     }
 
@@ -407,14 +408,14 @@ private slots:
         QVERIFY(writeFile(path(name), bundleData));
         QTest::ignoreMessage(message.startsWith("Version") ? QtCriticalMsg : QtWarningMsg,
                              QRegularExpression('^' + QRegularExpression::escape(message)));
-        QCOMPARE(FirmwarePackage::extractFirmware(path(name), platform, path("")), QString());
+        QCOMPARE(FirmwarePackage::extractFirmware(path(name), platform, StoreFolder(path(""))), QString());
         QCOMPARE(files(), QStringList{name});
     }
 
     void bundleFileMissing()
     {
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^File does not exist:"));
-        QCOMPARE(FirmwarePackage::extractFirmware(path("nothing_All.bin"), "SSC339G", path("")),
+        QCOMPARE(FirmwarePackage::extractFirmware(path("nothing_All.bin"), "SSC339G", StoreFolder(path(""))),
                  QString());
     }
 };

@@ -339,14 +339,17 @@ void tst_UpgradeFlow::currentCamera()
 void tst_UpgradeFlow::oldCamera_data()
 {
     QTest::addColumn<bool>("unpacks");  // the tool's container
-    QTest::newRow("the tool runs") << true;
+    QTest::addColumn<bool>("linked");   // installed as a link to the file
+    QTest::newRow("the tool runs") << true << false;
+    QTest::newRow("the tool installed as a link") << true << true;
     // Sent and started in vain: the tool never answers, nothing is installed.
-    QTest::newRow("the tool does not unpack") << false;
+    QTest::newRow("the tool does not unpack") << false << false;
 }
 
 void tst_UpgradeFlow::oldCamera()
 {
     QFETCH(bool, unpacks);
+    QFETCH(bool, linked);
     const QByteArray package = mainPackage("Hi3516DV300", CameraPackage::CamMdlHisiUpdater);
     putPackage("Hi3516DV300", package);
     EngineRig rig(::oldCamera());
@@ -354,7 +357,11 @@ void tst_UpgradeFlow::oldCamera()
     QVERIFY(rig.ready());
     const QByteArray tool = QByteArray("stand-in for the maker's upgrade tool ").repeated(12);
     const QString toolPath = dir_.filePath("vktfu.lzma");
-    QVERIFY(writeFile(toolPath, unpacks ? lzmaAlone(tool) : tool));
+    const QString toolFile = linked ? dir_.filePath("tools/vktfu-1.lzma") : toolPath;
+    QFile::remove(toolPath);
+    QVERIFY(QDir().mkpath(dir_.filePath("tools")));
+    QVERIFY(writeFile(toolFile, unpacks ? lzmaAlone(tool) : tool));
+    QVERIFY(!linked || QFile::link(toolFile, toolPath));
     rig.probe().setToolPath(toolPath);
     LogCapture log;
     const TaskRun run(rig);

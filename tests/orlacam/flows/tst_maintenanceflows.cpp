@@ -733,10 +733,10 @@ void tst_MaintenanceFlows::manualUpgradeOfCameraNotInUsbModeTells()
     QVERIFY(!shownUpgradeBox());
 }
 
-// The picked package becomes the store's only one of the camera and is
-// handed to the upgrade as it is, under a name (no channel) the store would
-// never choose by. Its SoC byte is not the Orla's: the upgrade opens it and
-// refuses it before touching the camera.
+// The picked package becomes the store's only one of the camera, with its
+// upgrade-system companion, and is handed to the upgrade as it is, under a
+// name (no channel) the store would never choose by. Its SoC byte is not the
+// Orla's: the upgrade opens it and refuses it before touching the camera.
 void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
 {
     QTemporaryDir store;
@@ -764,8 +764,9 @@ void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
                             kBoundMs));
     QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
     QVERIFY(log_->startsWith(QStringLiteral("firmware soc version mismatch")));
-    QCOMPARE(QDir(store.path()).entryList(QDir::Files), QStringList{QFileInfo(picked).fileName()});
-    QCOMPARE(pkgtest::readFile(store.filePath(QFileInfo(picked).fileName())), bytes);
+    const QString name = QFileInfo(picked).fileName();
+    QCOMPARE(QDir(store.path()).entryList(QDir::Files), (QStringList{name, "Ugsys_" + name}));
+    QCOMPARE(pkgtest::readFile(store.filePath(name)), bytes);
     QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }

@@ -144,7 +144,7 @@ bool StagedPackage::close()
         return false;
     }
     // Under its name in the staging folder, for the checks of the name.
-    return file_->commit();
+    return file_->commit(StoreFolder::NewFile::Sync::Skip);
 }
 
 QByteArray StagedPackage::md5Hex()

@@ -390,11 +390,11 @@ bool StoreFolder::NewFile::create()
     return false;
 }
 
-bool StoreFolder::NewFile::commit()
+bool StoreFolder::NewFile::commit(Sync sync)
 {
     if (temp_.isEmpty())
         return false;
-    const bool written = flush() && ::fdatasync(handle()) == 0;
+    const bool written = flush() && (sync == Sync::Skip || ::fdatasync(handle()) == 0);
     const QString error = written ? QString() : errorString() + qt_error_string(errno);
     close();
     if (!written

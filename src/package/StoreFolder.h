@@ -119,7 +119,11 @@ public:
     // False when the file cannot be made; the reason is logged as a
     // warning, the caller tells what failed.
     bool create();
-    bool commit();
+    // Synced to disk before the rename, as a save of its own; a staged
+    // download skips it: it is checked again by its digest before any use,
+    // and a sync of a whole package would cost as much as hashing it.
+    enum class Sync { ToDisk, Skip };
+    bool commit(Sync sync = Sync::ToDisk);
     // Closes and removes the temporary file.
     void cancelWriting();
     const QString& path() const { return path_; }

@@ -77,7 +77,10 @@ void QHttpConnectionPrivate::connectSocket(QIODevice* device)
 void QHttpConnectionPrivate::onReadyRead()
 {
     SocketScope scope(this);
-    restartIdleTimer();
+    // Bytes held back unread are not traffic: a peer that leaves an answer
+    // unread and sends a byte now and then would hold its connection for ever.
+    if (!inputPaused())
+        restartIdleTimer();
     // Blank lines before a head count too: the parser skips them silently.
     startRequestTimer();
     if (!feed(socket.device()))

@@ -48,6 +48,8 @@ private slots:
     void serverGoesWithConnections_data();
     void serverGoesWithConnections();
     void idleTimeOut();
+    void heldAnswerNotKeptByTraffic_data();
+    void heldAnswerNotKeptByTraffic();
     void headDeadline_data();
     void headDeadline();
     void headDeadlinePerRequest();
@@ -440,6 +442,42 @@ void tst_HttpServer::idleTimeOut()
     QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kWaitMs);
     server.setTimeOut(0);
     QCOMPARE(server.timeOut(), 30000u);
+}
+
+void tst_HttpServer::heldAnswerNotKeptByTraffic_data()
+{
+    QTest::addColumn<int>("answerBytes"); // -1: the handler never answers
+    QTest::newRow("answer not begun") << -1;
+    QTest::newRow("answer left unread") << 32 * 1024 * 1024;
+}
+
+// While its answer is awaited or unread, what a peer sends is held back
+// unread: a byte now and then must not keep the connection past the idle time.
+void tst_HttpServer::heldAnswerNotKeptByTraffic()
+{
+    QFETCH(int, answerBytes);
+    QHttpServer server;
+    server.setTimeOut(300);
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse* res) {
+        if (answerBytes < 0)
+            return;
+        res->setStatusCode(qhttp::ESTATUS_OK);
+        res->addHeader("connection", "keep-alive");
+        res->addHeaderInt("content-length", answerBytes);
+        res->end(QByteArray(answerBytes, 'r'));
+    }));
+    QTcpSocket peer;
+    QVERIFY(connectRaw(peer, portOf(server)));
+    peer.setReadBufferSize(1);
+    send(peer, "GET /held HTTP/1.1\r\n\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 1, kWaitMs);
+    int sent = 0;
+    for (; sent < 100 && server.connectionCount() > 0; ++sent) { // 10 s of a byte per 100 ms
+        send(peer, "x");
+        QTest::qWait(100);
+    }
+    QVERIFY2(sent < 100, "the trickle kept the connection");
+    QCOMPARE(server.connectionCount(), 0);
 }
 
 void tst_HttpServer::headDeadline_data()

@@ -326,6 +326,7 @@ void SimCamera::restoreFactorySettings()
         control.cur = control.def;
         applyControl(control, productType_, model_.statusBlock);
     }
+    stateReplies_.forget();
     qInfo() << "Simulated camera" << model_.name << "restored its factory settings";
 }
 

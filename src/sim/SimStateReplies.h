@@ -19,6 +19,8 @@ public:
     void take(const uint8_t* frame);
     // The answer's data bytes to a query; null for a command that is none.
     QByteArray answer(uint16_t command, uint8_t runState) const;
+    // A factory reset: every query answers zeros again.
+    void forget() { payloads_.clear(); }
 
 private:
     QHash<uint16_t, QByteArray> payloads_;  // by setting command

@@ -267,10 +267,15 @@ void tst_SimCamera::factoryReset()
     InitedCamera cam(model);
     QVERIFY(cam.inited);
     const QByteArray before = statusOf(*cam.camera);
-    ProtocolMsg::FrmPacket frame = makeFrame(0x13C4, 0xE1, QByteArray::fromHex(payload.toLatin1()));
     QByteArray reply;
+    ProtocolMsg::FrmPacket faceFocus = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("01"));
+    QCOMPARE(cam.device->sendMsgSync(faceFocus, reply), UvcDevice::ErrSuccess);
+    ProtocolMsg::FrmPacket frame = makeFrame(0x13C4, 0xE1, QByteArray::fromHex(payload.toLatin1()));
     QCOMPARE(cam.device->sendMsgSync(frame, reply), UvcDevice::ErrSuccess);
     QCOMPARE(reply.toHex(), payload.toLatin1());
+    ProtocolMsg::FrmPacket faceFocusQuery = makeFrame(0x11D2, 0xE1, QByteArray());
+    QCOMPARE(cam.device->sendMsgSync(faceFocusQuery, reply), UvcDevice::ErrSuccess);
+    QCOMPARE(reply.toHex(), reset ? "00" : "01"); // what was set is forgotten too
     const QByteArray after = reset ? statusBytes(QStringLiteral("2=01 7=01 14=01 24=01")) : before;
     QCOMPARE(statusOf(*cam.camera).toHex(), after.toHex());
     QCOMPARE(cam.camera->controlValue(UvcUnitKind::CameraTerminal, 0x0B).toHex(), reset ? "6400" : "2c01");

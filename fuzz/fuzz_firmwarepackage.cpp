@@ -16,13 +16,25 @@ namespace {
 
 // Header texts limited to letters and digits, so that the harness can name
 // the file after them as the store does.
-void plainText(QByteArray& file, int offset)
+bool plainText(QByteArray& file, int offset)
 {
+    bool changed = false;
     for (int i = offset; i < offset + 16 && i < file.size() && file[i] != '\0'; ++i) {
         const char c = file[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
             file[i] = 'x';
+            changed = true;
+        }
     }
+    return changed;
+}
+
+bool plainTexts(QByteArray& file)
+{
+    bool changed = false;
+    for (int offset : {0x10, 0x20, 0x48})
+        changed |= plainText(file, offset);
+    return changed;
 }
 
 QString text(const QByteArray& file, int offset)
@@ -62,11 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t mode = in.byte();
     const QByteArray platform = in.take(in.byte() % 12);
     QByteArray file = in.rest();
-    if (mode & 1)
+    plainTexts(file);
+    // Again after the fix-up, which may write a module's digest over a header
+    // text; the header is sealed anew so that such a package still verifies.
+    if (mode & 1) {
         fuzz::fixFirmwarePackage(file);
-    // After the fix-up, which may write a digest over a header text.
-    for (int offset : {0x10, 0x20, 0x48})
-        plainText(file, offset);
+        if (plainTexts(file))
+            pkgtest::reseal(file);
+    }
 
     fuzz::Sandbox box;
     const bool ugsys = mode & 2;

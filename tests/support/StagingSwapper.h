@@ -37,13 +37,11 @@ public:
         ::close(watch_);
     }
 
-    // Runs round 200 times, or for a minute, or until a check failed, each
-    // time with the package file at path removed first; round tells whether
-    // it stored the package. Every round leaves the outside intact, and path
-    // holding bytes when it stored, and nothing when not (then the folder
-    // must have been taken at once). True when a round met an exchange and
-    // nothing of the staging folders is left, the ones taken aside emptied
-    // (or when a check failed already).
+    // Runs round (which tells whether it stored) 200 times, or for a minute,
+    // path removed before each; after each the outside is intact and path
+    // holds bytes if stored, nothing if not (only a folder taken at once
+    // may fail). True when a round met an exchange and no staging folder is
+    // left, those taken aside emptied (or when a check failed already).
     bool race(const QString& path, const QByteArray& bytes, const std::function<void(bool& stored)>& round)
     {
         if (!ok_) {

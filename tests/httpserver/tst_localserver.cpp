@@ -33,24 +33,19 @@ struct ProgressLog : QObject
 };
 
 // An IPv4 address of this machine that is not loopback: one of its network
-// devices', or else one added to lo while the test runs.
+// devices', or else one added to lo while the test runs (one per process, so
+// that runs side by side keep their own).
 class ForeignAddress
 {
 public:
     ForeignAddress()
     {
-        for (const QNetworkInterface& device : QNetworkInterface::allInterfaces()) {
-            for (const QNetworkAddressEntry& entry : device.addressEntries()) {
-                if (!(device.flags() & QNetworkInterface::IsLoopBack) && (device.flags() & QNetworkInterface::IsUp)
-                    && entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
-                    address = entry.ip();
-                    return;
-                }
-            }
+        for (const QHostAddress& local : QNetworkInterface::allAddresses()) {  // of the devices that are up
+            if (local.protocol() == QAbstractSocket::IPv4Protocol && !local.isLoopback() && address.isNull())
+                address = local;
         }
-        // One per process, so that runs side by side keep their own.
         const QString added = QStringLiteral("198.51.100.%1/32").arg(QCoreApplication::applicationPid() % 250 + 1);
-        if (QProcess::execute(QStringLiteral("ip"), {"addr", "add", added, "dev", "lo"}) == 0) {
+        if (address.isNull() && QProcess::execute(QStringLiteral("ip"), {"addr", "add", added, "dev", "lo"}) == 0) {
             added_ = added;
             address = QHostAddress(added.section(QLatin1Char('/'), 0, 0));
         }

@@ -240,24 +240,19 @@ private slots:
         QTemporaryDir outside;
         const QString target = outside.filePath(fileName(id));
         QVERIFY(writeFile(target, package(id, {{2, QByteArray(5000, 'f')}})));
-        NameSwapper swapper(
-            [=] { hard ? NameSwapper::hardLinkAt(main, target) : NameSwapper::symlinkAt(main, target); },
-            [=] { NameSwapper::fileAt(main, own); });
-        int verified = 0;
-        int met = 0;
-        QElapsedTimer clock;
-        clock.start();
-        for (int round = 0; round < 400 && clock.elapsed() < 30000 && (round < 40 || !met || !verified); ++round) {
-            FirmwarePackage pkg(main, FirmwarePackage::PkgMain);
-            if (!pkg.verifyFirmware()) {
-                ++met;
-                continue;
-            }
-            ++verified;
-            QCOMPARE(QByteArray(reinterpret_cast<const char*>(pkg.header().md5), 16), own.mid(0x38, 16));
-        }
-        swapper.stop();
-        QVERIFY(swapper.swaps() > 0);
+        NameSwapper swapper([=] { NameSwapper::linkAt(main, target, hard); }, [=] { NameSwapper::fileAt(main, own); });
+        int verified = 0, met = 0;
+        QVERIFY(swapper.race(
+            [&] {
+                FirmwarePackage pkg(main, FirmwarePackage::PkgMain);
+                if (!pkg.verifyFirmware()) {
+                    ++met;
+                    return;
+                }
+                ++verified;
+                QCOMPARE(QByteArray(reinterpret_cast<const char*>(pkg.header().md5), 16), own.mid(0x38, 16));
+            },
+            40, 400, 30000, [&] { return met && verified; }));
         QVERIFY2(met > 0 && verified > 0, qPrintable(QStringLiteral("%1 %2").arg(met).arg(verified)));
     }
 

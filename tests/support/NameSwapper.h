@@ -6,8 +6,10 @@
 // Every swap is one rename, so the name is never missing in between.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <QTest>
 
 #include <atomic>
 #include <chrono>
@@ -24,8 +26,18 @@ public:
 
     // Runs toLink, then back, over and over until stopped.
     NameSwapper(Step toLink, Step back)
-        : toLink_(std::move(toLink))
-        , back_(std::move(back))
+        : NameSwapper([toLink, back] {
+            toLink();
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            back();
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            return 1;
+        })
+    {
+    }
+    // Runs step, which tells how many swaps it made, over and over until stopped.
+    explicit NameSwapper(std::function<int()> step)
+        : step_(std::move(step))
         , thread_([this] { run(); })
     {
     }
@@ -41,16 +53,25 @@ public:
     }
     int swaps() const { return swaps_; }
 
-    // The steps: each puts its entry at path in one rename.
-    static void symlinkAt(const QString& path, const QString& target)
+    // Runs round at least `least` times and then until enough() holds, but
+    // `most` times and `ms` at the most, and not past a failed check; then
+    // stops. True when something was swapped (or a check failed already).
+    bool race(const Step& round, int least, int most, int ms, const std::function<bool()>& enough)
     {
-        ::symlink(QFile::encodeName(target).constData(), spare(path).constData());
-        moveOver(path);
+        QElapsedTimer clock;
+        clock.start();
+        for (int n = 0; n < most && clock.elapsed() < ms && !QTest::currentTestFailed() && (n < least || !enough());
+             ++n)
+            round();
+        stop();
+        return swaps_ > 0 || QTest::currentTestFailed();
     }
-    static void hardLinkAt(const QString& path, const QString& target)
+
+    // The steps: each puts its entry at path in one rename.
+    static bool linkAt(const QString& path, const QString& target, bool hard = false)
     {
-        ::link(QFile::encodeName(target).constData(), spare(path).constData());
-        moveOver(path);
+        const QByteArray to = QFile::encodeName(target);
+        return (hard ? ::link : ::symlink)(to.constData(), spare(path).constData()) == 0 && moveOver(path);
     }
     static void fileAt(const QString& path, const QByteArray& data)
     {
@@ -72,23 +93,17 @@ private:
         const int slash = path.lastIndexOf(QLatin1Char('/'));
         return QFile::encodeName(path.left(slash + 1) + QStringLiteral(".swap-") + path.mid(slash + 1));
     }
-    static void moveOver(const QString& path)
+    static bool moveOver(const QString& path)
     {
-        std::rename(spare(path).constData(), QFile::encodeName(path).constData());
+        return std::rename(spare(path).constData(), QFile::encodeName(path).constData()) == 0;
     }
     void run()
     {
-        while (!stop_) {
-            toLink_();
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-            back_();
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-            ++swaps_;
-        }
+        while (!stop_)
+            swaps_ += step_();
     }
 
-    Step toLink_;
-    Step back_;
+    std::function<int()> step_;
     std::atomic<bool> stop_{false};
     std::atomic<int> swaps_{0};
     std::thread thread_;  // last: starts once the rest is set up

@@ -4,6 +4,9 @@
 // may lie over each other (stack: topmost first), as the window system
 // brings them: a widget left is told where the pointer last was in it.
 
+#include "uicomm/PopupPage.h"
+
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QHoverEvent>
 #include <QWidget>
@@ -42,11 +45,20 @@ inline void moveHover(const QList<QWidget*>& stack, const QPoint& from, const QP
     }
 }
 
-// The point 30 px inside popup nearest to the middle of row: where a pointer
-// going from the row into the popup gets to.
-inline QPoint intoPopup(const QWidget* row, const QWidget* popup)
+// Clicks the arrow of a setting row: the popup it opened over the row.
+inline QWidget* openPopup(QAbstractButton* arrow)
+{
+    arrow->click();
+    return arrow->parentWidget()->findChild<PopupPage*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// The pointer from the middle of row to 30 px inside popup, as near that
+// middle as it gets: the point it got to.
+inline QPoint hoverIntoPopup(QWidget* row, QWidget* popup)
 {
     const QRect inside = globalRect(popup).adjusted(30, 30, -30, -30);
     const QPoint from = globalRect(row).center();
-    return QPoint(qBound(inside.left(), from.x(), inside.right()), qBound(inside.top(), from.y(), inside.bottom()));
+    const QPoint to(qBound(inside.left(), from.x(), inside.right()), qBound(inside.top(), from.y(), inside.bottom()));
+    moveHover({popup, row}, from, to);
+    return to;
 }

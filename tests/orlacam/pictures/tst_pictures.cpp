@@ -856,7 +856,7 @@ void tst_Pictures::cropFollowsAMovedSelection()
     }
 }
 
-// A picture with transparency (a half-transparent red circle) goes to the
+// A picture with transparency (a half-transparent red square) goes to the
 // camera as the crop window shows it: laid on white once.
 void tst_Pictures::transparentPictureCroppedAsShown()
 {

@@ -18,7 +18,6 @@
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/HotKeyList.h"
 #include "uicomm/Language.h"
-#include "uicomm/PopupPage.h"
 
 #include <QComboBox>
 #include <QHoverEvent>
@@ -556,8 +555,7 @@ void tst_SystemSettingUi::popupsUsableWhereverThePageLies()
     settings.show();
     auto* button = child<QPushButton>(&settings, arrow.toLatin1().constData());
     QWidget* row = button->parentWidget();
-    button->click();
-    QWidget* popup = row->findChild<PopupPage*>(QString(), Qt::FindDirectChildrenOnly);
+    QWidget* popup = openPopup(button);
     QVERIFY(popup && popup->isVisible());
     const QRect line = globalRect(row);
     const QRect frame = popup->frameGeometry();
@@ -567,11 +565,10 @@ void tst_SystemSettingUi::popupsUsableWhereverThePageLies()
                                      {"below", frame.top() == line.bottom() + 1},
                                      {"above", frame.bottom() == line.top() - 1}};
     QVERIFY(beside.value(side));
-    const QPoint inside = intoPopup(row, popup);
-    moveHover({popup, row}, line.center(), inside);
+    const QPoint inside = hoverIntoPopup(row, popup);
     moveHover({popup, row}, inside, line.center());
     QVERIFY(popup->isVisible());
-    moveHover({popup, row}, line.center(), inside);
+    hoverIntoPopup(row, popup);
     const QPoint way = inside - line.center();
     moveHover({popup, row}, inside, inside + way * (600 / way.manhattanLength() + 1));
     QVERIFY(popup->isHidden());

@@ -112,7 +112,6 @@ private slots:
     void blurLevelFromStatus_data();
     void blurLevelFromStatus();
     void zukiKeepsWhatItsStatusLacks();
-    void factoryResetBringsBackTheFactoryView();
     void sleepAndWake();
     void repeatedStatusRestylesNothing_data();
     void repeatedStatusRestylesNothing();
@@ -491,7 +490,8 @@ void tst_ControlPanel::blurLevelFromStatus()
 }
 
 // A Zuki's status has no media mode, view area or framing: neither a refresh
-// nor selecting the Zuki again may undo what the user chose for it.
+// nor selecting the Zuki again may undo what the user chose for it; a factory
+// reset does, back to 86 degrees.
 void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
 {
     const QString zukiSn = QStringLiteral("ZK22A0000002");
@@ -517,6 +517,12 @@ void tst_ControlPanel::zukiKeepsWhatItsStatusLacks()
     QVERIFY(reselect());
     QVERIFY(shownSelected("pbView65"));
     QVERIFY(!shownSelected("pbView86"));
+    // What the reset flow does once the camera confirmed it.
+    QCOMPARE(UvcDevices::get().getDevBySn(zukiSn)->cameraRestoreFactorySettings(), int(UvcDevice::kResetConfirmed));
+    window_->onCurrDevStateRefresh();
+    refresh();
+    QVERIFY(shownSelected("pbView86"));
+    QVERIFY(!shownSelected("pbView65"));
 
     QTest::mouseClick(widget<QPushButton>("pbAutoFraming"), Qt::LeftButton);
     QVERIFY(window_->isAutoFramingOn());
@@ -579,35 +585,6 @@ void tst_ControlPanel::repeatedStatusRestylesNothing()
     QCOMPARE(changes.count, 0);
     for (auto it = icons.cbegin(); it != icons.cend(); ++it)
         QVERIFY2(it.key()->icon().cacheKey() == it.value(), qPrintable(it.key()->objectName()));
-}
-
-// The view the user chose goes with the camera's other settings: after the
-// reset the panel shows 86 degrees, also on a Zuki, whose status has no view.
-void tst_ControlPanel::factoryResetBringsBackTheFactoryView()
-{
-    window_->onDevSelectedChanged(buttonFor(*window_, kZukiSn));
-    const QSharedPointer<UvcDevice> device = UvcDevices::get().getDevBySn(kZukiSn);
-    QVERIFY(device && window_->currentSn() == kZukiSn);
-    device->setStatusReportEnabled(false);
-    const auto shownSelected = [&](const char* name) {
-        return widget<QPushButton>(name)->styleSheet().contains(QStringLiteral("background-color: #FFFFFF"));
-    };
-    const auto refresh = [&] {
-        CameraStatus status;
-        QVERIFY(device->getCameraStatus(status));
-        window_->setLastUserActionMs(0);
-        window_->onDevStateUpdate(status);
-    };
-    QTest::mouseClick(widget<QPushButton>("pbView65"), Qt::LeftButton);
-    refresh();
-    QVERIFY(shownSelected("pbView65"));
-
-    // What the reset flow does once the camera confirmed it.
-    QCOMPARE(device->cameraRestoreFactorySettings(), int(UvcDevice::kResetConfirmed));
-    window_->onCurrDevStateRefresh();
-    refresh();
-    QVERIFY(shownSelected("pbView86"));
-    QVERIFY(!shownSelected("pbView65"));
 }
 
 void tst_ControlPanel::sleepAndWake()

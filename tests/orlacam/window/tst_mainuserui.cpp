@@ -18,7 +18,6 @@
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/MsgInfoUi.h"
-#include "uicomm/PopupPage.h"
 #include "uvc/UvcDevices.h"
 
 #include <QDir>
@@ -605,12 +604,10 @@ void tst_MainUserUi::settingPageOnASmallScreen()
     QTRY_VERIFY2(placed(), qPrintable(QStringLiteral("page at %1,%2").arg(page->x()).arg(page->y())));
     for (const char* arrow : {"pbButtonAdapt", "pbLanguage", "pbForMore"}) {
         auto* button = page->findChild<QPushButton*>(QLatin1String(arrow));
-        button->click();
-        QWidget* popup = button->parentWidget()->findChild<PopupPage*>(QString(), Qt::FindDirectChildrenOnly);
+        QWidget* popup = openPopup(button);
         QVERIFY2(popup && screen.contains(popup->frameGeometry()), arrow);
         QVERIFY2(!popup->frameGeometry().intersects(globalRect(button)), arrow);
-        moveHover({popup, button->parentWidget()}, globalRect(button->parentWidget()).center(),
-                  intoPopup(button->parentWidget(), popup));
+        hoverIntoPopup(button->parentWidget(), popup);
         QVERIFY2(popup->isVisible(), arrow);
         button->click();
     }

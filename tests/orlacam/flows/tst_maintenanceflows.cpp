@@ -121,34 +121,6 @@ bool selectedAgainAfterReturn(const MainUserUi& window, const QPointer<DevButton
     return back && window.currentSn() == sn && buttonFor(window, sn)->isSelected();
 }
 
-// The Qt file dialog of a flow once shown; null when none came.
-QFileDialog* shownFileDialog(const char* name)
-{
-    QFileDialog* dialog = nullptr;
-    return QTest::qWaitFor([&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        dialog = modal ? modal->findChild<QFileDialog*>(QLatin1String(name)) : nullptr;
-        const auto tops = QApplication::topLevelWidgets();
-        for (QWidget* w : tops)
-            if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
-                dialog = qobject_cast<QFileDialog*>(w);
-        return dialog != nullptr;
-    }, kBoundMs) ? dialog : nullptr;
-}
-
-// The Qt file dialog of a flow, answered with path, or cancelled when empty.
-void answerFileDialog(const char* name, const QString& path)
-{
-    QFileDialog* dialog = shownFileDialog(name);
-    QVERIFY(dialog);
-    if (path.isEmpty()) {
-        dialog->reject();
-        return;
-    }
-    dialog->selectFile(path);
-    QMetaObject::invokeMethod(dialog, "accept");
-}
-
 // The flow of slot started and its Tips box answered Yes.
 void startPastTips(MainUserUi& window, void (MainUserUi::*slot)())
 {
@@ -165,6 +137,8 @@ struct TempStore : QTemporaryDir
 };
 
 } // namespace
+
+static void answerFileDialog(const char* name, const QString& path);
 
 class tst_MaintenanceFlows : public QObject
 {
@@ -637,6 +611,35 @@ void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
     QCOMPARE(window_->currentSn(), kZukiSn);
     QVERIFY(orlaGone() && orlaBack());
     QCOMPARE(window_->currentSn(), kZukiSn);
+}
+
+// The Qt file dialog of a flow once shown; null when none came.
+static QFileDialog* shownFileDialog(const char* name)
+{
+    QFileDialog* dialog = nullptr;
+    return QTest::qWaitFor([&] {
+        dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
+                                                         QLatin1String(name))
+                                                   : nullptr;
+        const auto tops = QApplication::topLevelWidgets();
+        for (QWidget* w : tops)
+            if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
+                dialog = qobject_cast<QFileDialog*>(w);
+        return dialog != nullptr;
+    }, kBoundMs) ? dialog : nullptr;
+}
+
+// The Qt file dialog of a flow, answered with path, or cancelled when empty.
+static void answerFileDialog(const char* name, const QString& path)
+{
+    QFileDialog* dialog = shownFileDialog(name);
+    QVERIFY(dialog);
+    if (path.isEmpty()) {
+        dialog->reject();
+        return;
+    }
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
 }
 
 void tst_MaintenanceFlows::manualUpgradeStartFolder_data()

@@ -106,13 +106,6 @@ QByteArray mismatchedPackage(const char* product, const char* branch)
                             {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}})}});
 }
 
-void makeOrlaInstallable(SimCameraModel& model)
-{
-    model.socVersion = 3;
-    model.rebootDelayMs = 10;
-    model.upgrade.presentImage = QByteArray(4000, 'i');
-}
-
 // Once the camera of sn has left and come back (its button before is
 // gone, a new one listed): whether the window selected it again.
 bool selectedAgainAfterReturn(const MainUserUi& window, const QPointer<DevButton>& before, const QString& sn)
@@ -355,7 +348,11 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
 {
     QFETCH(bool, picked);
     std::shared_ptr<void> restore;
-    replugOrla(*window_, makeOrlaInstallable, &restore);
+    replugOrla(*window_, [](SimCameraModel& model) {
+        model.socVersion = 3;  // as the package's header says
+        model.rebootDelayMs = 10;
+        model.upgrade.presentImage = QByteArray(4000, 'i');
+    }, &restore);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up

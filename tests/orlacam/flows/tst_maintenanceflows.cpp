@@ -39,7 +39,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 using namespace vesk::pc;
 
@@ -358,27 +357,25 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
     const QByteArray package = installableOrlaPackage();
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
-    std::optional<FakePackageServer> server;  // only a package named by the server needs one
+    FakePackageServer server;  // listens only to name the package
     if (picked) {
         const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
         QVERIFY(pkgtest::writeFile(path, package));
         startPastTips(*window_, &MainUserUi::onManualUpgrade);
         answerFileDialog("chooseFirmware", path);
     } else {
-        server.emplace();
-        QVERIFY(server->listen());
-        GlobalParams::get().fw_query_url = server->queryUrl();
+        QVERIFY(server.listen());
+        GlobalParams::get().fw_query_url = server.queryUrl();
         const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
                                    {"status", "release"}, {"version", "4.2.7.0"}};
-        server->offer(FakePackageServer::record(identity, package, server->fileUrl(QStringLiteral("orla.bin"))),
-                      package);
+        server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
         reachDownload(*window_);
         if (QTest::currentTestFailed())
             return;
         auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
         QVERIFY(!window_->downloadBox()->errorLatched);
-        QCOMPARE(server->requestsFor(QStringLiteral("/pkg/")), 1);
+        QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
         click(QStringLiteral("Downloading Firmware"), "pbOk");
     }
 

@@ -39,7 +39,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 using namespace vesk::pc;
 
@@ -92,21 +91,18 @@ void replugOrla(MainUserUi& window, const std::function<void(SimCameraModel&)>& 
 // it runs SoC version 3 (as the package's header says).
 QByteArray installableOrlaPackage()
 {
-    pkgtest::Identity id;
-    id.product = "Kestro_orla";
-    id.branch = "OA_E";
-    id.platform = "SSC336Q";
-    id.version = 0x04020700;
-    return pkgtest::package(id, {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
-                                                             {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
-                                                             {20, QByteArray(6000, 'a')}})}});
+    return pkgtest::package({"Kestro_orla", "OA_E", "SSC336Q", "release", 0x04020700},
+                            {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')},
+                                                         {CameraPackage::CamMdlSsUpdater, QByteArray(2500, 'u')},
+                                                         {20, QByteArray(6000, 'a')}})}});
 }
 
-void makeOrlaInstallable(SimCameraModel& model)
+// A valid package of version 1.0.4.0 for the Orla's platform whose SoC byte
+// is not the Orla's.
+QByteArray mismatchedPackage(const char* product, const char* branch)
 {
-    model.socVersion = 3;
-    model.rebootDelayMs = 10;
-    model.upgrade.presentImage = QByteArray(4000, 'i');
+    return pkgtest::package({product, branch, "SSC336Q", "release", 0x01000400},
+                            {{1, pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}})}});
 }
 
 // Once the camera of sn has left and come back (its button before is
@@ -116,6 +112,21 @@ bool selectedAgainAfterReturn(const MainUserUi& window, const QPointer<DevButton
     const bool back = QTest::qWaitFor([&] { return !before && buttonFor(window, sn); }, 4 * kBoundMs);
     return back && window.currentSn() == sn && buttonFor(window, sn)->isSelected();
 }
+
+// The flow of slot started and its Tips box answered Yes.
+void startPastTips(MainUserUi& window, void (MainUserUi::*slot)())
+{
+    (window.*slot)();
+    QVERIFY(waitForBox(QStringLiteral("Tips")));
+    click(QStringLiteral("Tips"), "pbYes");
+}
+
+// The program's firmware store while it lives.
+struct TempStore : QTemporaryDir
+{
+    TempStore() { FirmwareStore::setDefaultDir(path()); }
+    ~TempStore() { FirmwareStore::setDefaultDir(QString()); }
+};
 
 } // namespace
 
@@ -240,12 +251,11 @@ void tst_MaintenanceFlows::withoutCameraNothingStarts()
 
 void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
 {
-    QTest::addColumn<QString>("flow");
+    QTest::addColumn<QByteArray>("slot");
     QTest::addColumn<QString>("how");
-    for (const char* flow : {"firmware", "log", "manual"}) {
-        QTest::newRow(QByteArray(flow) + " no") << flow << "no";
-        QTest::newRow(QByteArray(flow) + " escape") << flow << "escape";
-        QTest::newRow(QByteArray(flow) + " close") << flow << "close";
+    for (const char* slot : {"onFirmwareUpgrade", "onExportLog", "onManualUpgrade"}) {
+        for (const char* how : {"no", "escape", "close"})
+            QTest::addRow("%s %s", slot, how) << QByteArray(slot) << QString::fromLatin1(how);
     }
 }
 
@@ -253,14 +263,9 @@ void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds_data()
 // flow as No does.
 void tst_MaintenanceFlows::tipsAnsweredOtherThanYesEnds()
 {
-    QFETCH(QString, flow);
+    QFETCH(QByteArray, slot);
     QFETCH(QString, how);
-    if (flow == QLatin1String("firmware"))
-        window_->onFirmwareUpgrade();
-    else if (flow == QLatin1String("log"))
-        window_->onExportLog();
-    else
-        window_->onManualUpgrade();
+    QVERIFY(QMetaObject::invokeMethod(window_.get(), slot.constData()));
     QVERIFY(window_->flowRunning());
     QVERIFY(waitForBox(QStringLiteral("Tips")));
     QWidget* box = shownBox(QStringLiteral("Tips"));
@@ -342,35 +347,35 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
 {
     QFETCH(bool, picked);
     std::shared_ptr<void> restore;
-    replugOrla(*window_, makeOrlaInstallable, &restore);
+    replugOrla(*window_, [](SimCameraModel& model) {
+        model.socVersion = 3;  // as the package's header says
+        model.rebootDelayMs = 10;
+        model.upgrade.presentImage = QByteArray(4000, 'i');
+    }, &restore);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
     const QByteArray package = installableOrlaPackage();
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
-    std::optional<FakePackageServer> server;  // only a package named by the server needs one
+    FakePackageServer server;  // listens only to name the package
     if (picked) {
         const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
         QVERIFY(pkgtest::writeFile(path, package));
-        window_->onManualUpgrade();
-        QVERIFY(waitForBox(QStringLiteral("Tips")));
-        click(QStringLiteral("Tips"), "pbYes");
+        startPastTips(*window_, &MainUserUi::onManualUpgrade);
         answerFileDialog("chooseFirmware", path);
     } else {
-        server.emplace();
-        QVERIFY(server->listen());
-        GlobalParams::get().fw_query_url = server->queryUrl();
+        QVERIFY(server.listen());
+        GlobalParams::get().fw_query_url = server.queryUrl();
         const QJsonObject identity{{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
                                    {"status", "release"}, {"version", "4.2.7.0"}};
-        server->offer(FakePackageServer::record(identity, package, server->fileUrl(QStringLiteral("orla.bin"))),
-                      package);
+        server.offer(FakePackageServer::record(identity, package, server.fileUrl(QStringLiteral("orla.bin"))), package);
         reachDownload(*window_);
         if (QTest::currentTestFailed())
             return;
         auto* ok = window_->downloadBox()->findChild<QPushButton*>(QStringLiteral("pbOk"));
         QTRY_VERIFY_WITH_TIMEOUT(ok->isEnabled(), kBoundMs);
         QVERIFY(!window_->downloadBox()->errorLatched);
-        QCOMPARE(server->requestsFor(QStringLiteral("/pkg/")), 1);
+        QCOMPARE(server.requestsFor(QStringLiteral("/pkg/")), 1);
         click(QStringLiteral("Downloading Firmware"), "pbOk");
     }
 
@@ -399,9 +404,7 @@ void tst_MaintenanceFlows::logExportOverUsb()
     if (QTest::currentTestFailed())
         return;
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
-    window_->onExportLog();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    startPastTips(*window_, &MainUserUi::onExportLog);
     QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
     QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
@@ -578,26 +581,23 @@ void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
     });
     const QString reset = QStringLiteral("Restore Factory Settings");
     if (orla == QLatin1String("stayed")) {
-        window_->onManualUpgrade();  // the pick marks the camera to select again
-        QVERIFY(waitForBox(QStringLiteral("Tips")));
-        click(QStringLiteral("Tips"), "pbYes");
+        startPastTips(*window_, &MainUserUi::onManualUpgrade);  // the pick marks the camera to select again
         answerFileDialog("chooseFirmware", QString());
     } else {
-        if (orla == QLatin1String("alone")) {
+        const bool alone = orla == QLatin1String("alone");
+        if (alone) {
             QVERIFY(sim().unplug(kZukiLocation));
             QTRY_VERIFY_WITH_TIMEOUT(!buttonFor(*window_, kZukiSn), kBoundMs);
         }
         window_->onRestoreFactorySetting();
         QVERIFY(waitForBox(reset));
         QVERIFY(orlaGone());
-        if (orla == QLatin1String("alone"))
-            QVERIFY(orlaBack());
+        QVERIFY(!alone || orlaBack());
         click(reset, "pbNo");
         QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
-        if (orla == QLatin1String("away"))
-            QVERIFY(orlaBack());
+        QVERIFY(alone || orlaBack());  // away: back only now
         QCOMPARE(window_->currentSn(), kOrlaSn);
-        if (!sim().camera(kZukiLocation))
+        if (alone)
             sim().plug(zuki);
     }
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning() && buttonFor(*window_, kZukiSn), kBoundMs);
@@ -611,7 +611,7 @@ void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
 static QFileDialog* shownFileDialog(const char* name)
 {
     QFileDialog* dialog = nullptr;
-    const bool shown = QTest::qWaitFor([&] {
+    return QTest::qWaitFor([&] {
         dialog = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QFileDialog*>(
                                                          QLatin1String(name))
                                                    : nullptr;
@@ -620,8 +620,7 @@ static QFileDialog* shownFileDialog(const char* name)
             if (!dialog && w->objectName() == QLatin1String(name) && w->isVisible())
                 dialog = qobject_cast<QFileDialog*>(w);
         return dialog != nullptr;
-    }, kBoundMs);
-    return shown ? dialog : nullptr;
+    }, kBoundMs) ? dialog : nullptr;
 }
 
 // The Qt file dialog of a flow, answered with path, or cancelled when empty.
@@ -651,9 +650,7 @@ void tst_MaintenanceFlows::manualUpgradeStartFolder()
     QVERIFY(folder.startsWith(home_.path()));
     const StartFolder downloads(folder, startFolder);
     QVERIFY(downloads.isMade());
-    window_->onManualUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    startPastTips(*window_, &MainUserUi::onManualUpgrade);
     QFileDialog* dialog = shownFileDialog("chooseFirmware");
     QVERIFY(dialog);
     downloads.check(*dialog);
@@ -667,12 +664,8 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("no file chosen") << QStringLiteral("Orla_bad.bin") << QByteArray();
     QTest::newRow("not a package") << QStringLiteral("Orla_bad.bin") << QByteArray("not a firmware package");
-    pkgtest::Identity other;  // a valid package of the Orla's platform, for another product
-    other.platform = "SSC336Q";
-    other.version = 0x01000400;
-    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
     QTest::newRow("another product") << QStringLiteral("Kestro_zuki_2P_main_SSC336Q_1.0.4.0.bin")
-                                     << pkgtest::package(other, {{1, camera}});
+                                     << mismatchedPackage("Kestro_zuki_2P", "main");
 }
 
 // Refused before the camera is touched, and nothing of the pick stays.
@@ -680,14 +673,10 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
-    QTemporaryDir store;
-    FirmwareStore::setDefaultDir(store.path());
-    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
+    const TempStore store;
     const QString path = home_.path() + QLatin1Char('/') + name;
     QVERIFY(pkgtest::writeFile(path, content));
-    window_->onManualUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    startPastTips(*window_, &MainUserUi::onManualUpgrade);
     answerFileDialog("chooseFirmware", content.isEmpty() ? QString() : path);
     if (!content.isEmpty()) {
         QVERIFY(waitForBox(QStringLiteral("Firmware Invalid")));
@@ -702,12 +691,10 @@ void tst_MaintenanceFlows::manualUpgradeRefusesInvalidFile()
 // user is told (the flow used to end without a word).
 void tst_MaintenanceFlows::manualUpgradeOfCameraNotInUsbModeTells()
 {
-    QTemporaryDir store;
-    FirmwareStore::setDefaultDir(store.path());
+    const TempStore store;
     const QSharedPointer<UvcDevice> orla = UvcDevices::get().getDevBySn(kOrlaSn);
     const int port = GlobalParams::get().device_port;
     auto restore = qScopeGuard([orla, port] {
-        FirmwareStore::setDefaultDir(QString());
         orla->setDevMode(UvcDevice::DevModeUvc);
         GlobalParams::get().device_port = port;
     });
@@ -720,9 +707,7 @@ void tst_MaintenanceFlows::manualUpgradeOfCameraNotInUsbModeTells()
     GlobalParams::get().device_port = camera.port();
     const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
     QVERIFY(pkgtest::writeFile(path, installableOrlaPackage()));
-    window_->onManualUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    startPastTips(*window_, &MainUserUi::onManualUpgrade);
     orla->setDevMode(UvcDevice::DevModeNet);
     answerFileDialog("chooseFirmware", path);
     const QString title = QStringLiteral("Firmware upgrade info");
@@ -739,32 +724,21 @@ void tst_MaintenanceFlows::manualUpgradeOfCameraNotInUsbModeTells()
 // Orla's: the upgrade opens it and refuses it before touching the camera.
 void tst_MaintenanceFlows::manualUpgradeHandsOverThePick()
 {
-    QTemporaryDir store;
-    FirmwareStore::setDefaultDir(store.path());
-    auto restore = qScopeGuard([] { FirmwareStore::setDefaultDir(QString()); });
-    const QString older = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.3.0_release.bin");
-    QVERIFY(pkgtest::writeFile(store.filePath(older), "older"));
-    pkgtest::Identity id;
-    id.product = "Kestro_orla";
-    id.branch = "OA_E";
-    id.platform = "SSC336Q";
-    id.version = 0x01000400;
-    const QByteArray camera = pkgtest::cameraPackage({{0, QByteArray(3000, 'b')}, {10, QByteArray(2000, 's')}});
-    const QString picked = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_1.0.4.0.bin");
-    const QByteArray bytes = pkgtest::package(id, {{1, camera}});
+    const TempStore store;
+    const QString name = QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.4.0.bin");
+    QVERIFY(pkgtest::writeFile(store.filePath(QStringLiteral("Kestro_orla_OA_E_SSC336Q_1.0.3.0_release.bin")),
+                               "older"));
+    const QString picked = home_.path() + QLatin1Char('/') + name;
+    const QByteArray bytes = mismatchedPackage("Kestro_orla", "OA_E");
     QVERIFY(pkgtest::writeFile(picked, bytes));
-    // A store file of the pick's name is replaced by the pick.
-    QVERIFY(pkgtest::writeFile(store.filePath(QFileInfo(picked).fileName()), "other bytes"));
-    window_->onManualUpgrade();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(pkgtest::writeFile(store.filePath(name), "other bytes"));  // replaced by the pick
+    startPastTips(*window_, &MainUserUi::onManualUpgrade);
     answerFileDialog("chooseFirmware", picked);
     UvcUpgradeProgress* box = nullptr;
     QVERIFY(QTest::qWaitFor([&] { return (box = window_->findChild<UvcUpgradeProgress*>()) && box->isVisible(); },
                             kBoundMs));
     QTRY_VERIFY_WITH_TIMEOUT(box->errorLatched, kBoundMs);
     QVERIFY(log_->startsWith(QStringLiteral("firmware soc version mismatch")));
-    const QString name = QFileInfo(picked).fileName();
     QCOMPARE(QDir(store.path()).entryList(QDir::Files), (QStringList{name, "Ugsys_" + name}));
     QCOMPARE(pkgtest::readFile(store.filePath(name)), bytes);
     QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbOk")), Qt::LeftButton);

@@ -1,5 +1,7 @@
 #include "cloudlink/PackageCheck.h"
 
+#include "comm/Util.h"
+
 #include <QDebug>
 #include <QJsonArray>
 #include <QUrl>
@@ -78,6 +80,10 @@ QString PackageCheck::refusal(const QJsonObject& package, const QJsonObject& que
         if (!isPlainToken(textOf(package, key)))
             return QStringLiteral("%1 is not a plain name").arg(QLatin1String(key));
     }
+    // Plain by now, so it may be logged.
+    const QString version = textOf(package, "version");
+    if (!Util::isStrictVersion(version))
+        return QStringLiteral("version \"%1\" is not four dot-separated numbers 0..255").arg(version);
     if (packageSize(package) < 0)
         return QStringLiteral("pkgsize out of bounds");
     if (!isHttpUrl(package.value(QLatin1String("url")).toString()))
@@ -156,6 +162,10 @@ QString PackageCheck::packageFileName(const QJsonObject& package, int pkgType)
             return QString();
         }
         parts << part;
+    }
+    if (!Util::isStrictVersion(textOf(package, "version"))) {
+        qCritical() << "Package name refused: version" << textOf(package, "version") << "is not a.b.c.d";
+        return QString();
     }
     return parts.join(QLatin1Char('_')) + QLatin1String(pkgType == 0 ? ".dmg" : ".bin");
 }

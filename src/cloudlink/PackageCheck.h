@@ -15,7 +15,7 @@ public:
     enum Result {
         Accepted = 0,
         NotOnePackage = 1,  // "packages" is not an array of exactly one
-        BadPackage = 2,     // keys, identity, channel or bounds
+        BadPackage = 2,     // keys, identity, channel, version or bounds
     };
 
     // Largest package that is downloaded.
@@ -43,7 +43,7 @@ public:
     static bool isHttpUrl(const QString& url);
     // product_branch_platform_version_status, then ".dmg" for pkgType 0
     // (the desktop software) and ".bin" otherwise; empty (and logged) when a
-    // part is not a plain token.
+    // part is not a plain token or the version not a.b.c.d.
     static QString packageFileName(const QJsonObject& package, int pkgType);
 
 private:

@@ -54,6 +54,8 @@ public:
     // The form of the firmware store's names: exactly four parts of ASCII
     // digits, each 0..255, nothing around them; 0 for anything else.
     static uint32_t verStrToUintStrict(const QString& version);
+    // Whether version has that form (so "0.0.0.0" is one, ".1" is not).
+    static bool isStrictVersion(const QString& version);
     static QString verUintToStr(uint32_t version);
 
     // This computer's IPv4 addresses (loopback included), and their /24 prefixes.

@@ -25,6 +25,24 @@ int partValue(const QStringRef& part)
     return value;
 }
 
+// The strict form: exactly four parts of ASCII digits, each 0..255, nothing
+// around them.
+bool readStrict(const QString& version, uint32_t* result)
+{
+    const QVector<QStringRef> parts = version.splitRef(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (parts.size() != kVersionParts)
+        return false;
+    uint32_t value = 0;
+    for (const QStringRef& part : parts) {
+        const int number = partValue(part);
+        if (number < 0 || number > kMaxPart)
+            return false;
+        value = (value << 8) | uint32_t(number);
+    }
+    *result = value;
+    return true;
+}
+
 } // namespace
 
 uint32_t Util::verStrToUint(const QString& version)
@@ -50,17 +68,14 @@ uint32_t Util::verStrToUint(const QString& version)
 
 uint32_t Util::verStrToUintStrict(const QString& version)
 {
-    const QVector<QStringRef> parts = version.splitRef(QLatin1Char('.'), Qt::KeepEmptyParts);
-    if (parts.size() != kVersionParts)
-        return 0;
     uint32_t result = 0;
-    for (const QStringRef& part : parts) {
-        const int value = partValue(part);
-        if (value < 0 || value > kMaxPart)
-            return 0;
-        result = (result << 8) | uint32_t(value);
-    }
-    return result;
+    return readStrict(version, &result) ? result : 0;
+}
+
+bool Util::isStrictVersion(const QString& version)
+{
+    uint32_t ignored = 0;
+    return readStrict(version, &ignored);
 }
 
 QString Util::verUintToStr(uint32_t version)

@@ -21,9 +21,9 @@ class QHttpClientPrivate;
 // host and port (80 when none), or a local socket named by the URL's path
 // when the scheme is "file". Every exchange ends exactly once: with the
 // response's end(), or with failed() when the connection is refused or
-// breaks, the response is cut short, malformed or too large, or the idle
-// time-out strikes. Lives in the thread that creates it and needs that
-// thread's event loop.
+// breaks, the response is cut short, malformed or too large, the idle
+// time-out strikes, or the host is a .invalid name (never looked up). Lives
+// in the thread that creates it and needs that thread's event loop.
 class QHttpClient : public QObject
 {
     Q_OBJECT

@@ -6,6 +6,8 @@
 
 #include <QDebug>
 #include <QLocalSocket>
+#include <QMutex>
+#include <QSet>
 #include <QTcpSocket>
 
 namespace qhttp {
@@ -30,6 +32,28 @@ QString targetOf(const QUrl& url, TBackend backend)
 bool headerIs(const THeaderHash& headers, const QByteArray& field, const char* value)
 {
     return headers.value(field).trimmed().compare(value, Qt::CaseInsensitive) == 0;
+}
+
+// The key of host under the reserved top-level domain "invalid", with or
+// without the root's dot; empty for any other host.
+QString reservedInvalidKey(const QString& host)
+{
+    QString name = host.toLower();
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    return name == QLatin1String("invalid") || name.endsWith(QLatin1String(".invalid")) ? name : QString();
+}
+
+// Once per host and process: every request to it fails alike.
+void noteNotConfigured(const QString& key, const QString& host)
+{
+    static QMutex mutex;
+    static QSet<QString> noted;
+    QMutexLocker lock(&mutex);
+    if (noted.contains(key))
+        return;
+    noted.insert(key);
+    qWarning().noquote() << "Server not configured:" << host << "(a .invalid name never resolves)";
 }
 
 } // namespace
@@ -102,8 +126,17 @@ void QHttpClientPrivate::startConnecting(const QUrl& url)
     if (socket.local) {
         socket.local->connectToServer(url.path(QUrl::FullyDecoded), QIODevice::ReadWrite);
     } else if (socket.tcp) {
-        socket.tcp->connectToHost(url.host(QUrl::FullyDecoded), static_cast<quint16>(portOf(url)),
-                                  QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+        const QString host = url.host(QUrl::FullyDecoded);
+        // Such a name stands for a server nobody configured: it is not sent
+        // to the resolver, which could only answer that it does not exist.
+        const QString reserved = reservedInvalidKey(host);
+        if (!reserved.isEmpty()) {
+            noteNotConfigured(reserved, host);
+            failAndClose(QStringLiteral("server not configured: %1 is a .invalid name").arg(host));
+            return;
+        }
+        socket.tcp->connectToHost(host, static_cast<quint16>(portOf(url)), QIODevice::ReadWrite,
+                                  QAbstractSocket::AnyIPProtocol);
     }
 }
 

@@ -22,22 +22,38 @@ namespace pc {
 
 namespace {
 
-// Toolkit options that take a value: their value is not one of ours even if
-// it looks like one.
+// The toolkit's own options (Qt's and its X11 plugin's), left to it. Those
+// that take a value: the value is not one of ours even if it looks like one.
 const char* const kToolkitValueOptions[] = {
     "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
     "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-title", "-name", "-style",
-    "-stylesheet", "-session", "-visual",
+    "-stylesheet", "-session", "-visual", "-visualid", "-icon", "-qmljsdebugger",
 };
+const char* const kToolkitFlags[] = {
+    "-reverse", "-nograb", "-dograb", "-sync", "-widgetcount", "-testability",
+};
+// Those also written "-style=Fusion".
+const char* const kToolkitJoinedOptions[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
 
-bool takesToolkitValue(const QString& arg)
+enum class Toolkit { None, Flag, TakesValue };
+
+// The toolkit takes "--style" for "-style" too.
+Toolkit toolkitOption(const QString& arg)
 {
-    QString bare = arg.startsWith(QLatin1String("--")) ? arg.mid(1) : arg;
+    const QString bare = arg.startsWith(QLatin1String("--")) ? arg.mid(1) : arg;
     for (const char* option : kToolkitValueOptions) {
         if (bare == QLatin1String(option))
-            return true;
+            return Toolkit::TakesValue;
     }
-    return false;
+    for (const char* option : kToolkitFlags) {
+        if (bare == QLatin1String(option))
+            return Toolkit::Flag;
+    }
+    for (const char* option : kToolkitJoinedOptions) {
+        if (bare.startsWith(QLatin1String(option)))
+            return Toolkit::Flag;
+    }
+    return Toolkit::None;
 }
 
 struct DataSubdir
@@ -65,32 +81,37 @@ void copyDefaultIni(const char* name)
 
 } // namespace
 
-StartUp::Option StartUp::parseOptions(const QStringList& args)
+StartUp::Option StartUp::parseOptions(const QStringList& args, QString* refused)
 {
     Option result = Option::Run;
-    for (const QString& arg : args) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return Option::Help;
         if (arg == QLatin1String("--version") || arg == QLatin1String("-V"))
             return Option::Version;
-        if (arg == QLatin1String("--log_std"))
+        if (arg == QLatin1String("--log_std")) {
             result = Option::LogStd;
+            continue;
+        }
+        const Toolkit toolkit = toolkitOption(arg);
+        if (toolkit == Toolkit::TakesValue)
+            ++i;
+        if (toolkit != Toolkit::None)
+            continue;
+        if (refused)
+            *refused = arg;
+        return Option::Unknown;
     }
     return result;
 }
 
-StartUp::Option StartUp::parseRawOptions(int argc, char** argv)
+StartUp::Option StartUp::parseRawOptions(int argc, char** argv, QString* refused)
 {
     QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (takesToolkitValue(arg)) {
-            ++i;
-            continue;
-        }
-        args.append(arg);
-    }
-    return parseOptions(args);
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return parseOptions(args, refused);
 }
 
 QByteArray StartUp::helpText()
@@ -107,11 +128,21 @@ QByteArray StartUp::versionLine()
            + QByteArrayLiteral(", ") + QByteArrayLiteral(__TIME__) + '\n';
 }
 
-void StartUp::printOption(Option option)
+int StartUp::answerOption(Option option, const QString& refused)
 {
+    if (option == Option::Run || option == Option::LogStd)
+        return -1;
+    if (option == Option::Unknown) {
+        const QByteArray what = refused.startsWith(QLatin1Char('-')) ? "Unknown option: " : "Unexpected argument: ";
+        const QByteArray text = what + refused.toLocal8Bit() + "\n\n" + helpText();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        std::fflush(stderr);
+        return kUsageExitCode;
+    }
     const QByteArray text = option == Option::Help ? helpText() : versionLine();
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fflush(stdout);
+    return 0;
 }
 
 void StartUp::prepareDataDir()

@@ -14,19 +14,28 @@ class StartUp
 public:
     StartUp() = delete;
 
-    enum class Option { Run, LogStd, Help, Version };
+    enum class Option { Run, LogStd, Help, Version, Unknown };
 
-    // The first of --help/-h or --version/-V ends the scan; --log_std is
-    // remembered; anything else, including look-alikes, is ignored.
-    static Option parseOptions(const QStringList& args);
+    // The exit code after an unknown option or argument.
+    static constexpr int kUsageExitCode = 2;
+
+    // In order, the first of --help/-h, --version/-V or an argument that is
+    // none of ours (Unknown, and *refused gets it) ends the scan; --log_std
+    // is remembered. The toolkit's own options (-platform, -style, -display
+    // ...) and the values of those that take one are left to it.
+    static Option parseOptions(const QStringList& args, QString* refused = nullptr);
     // The same on the raw argument vector, before the toolkit has taken out
-    // its own arguments (so that help and version work without a display).
-    static Option parseRawOptions(int argc, char** argv);
+    // its own arguments (so that help, version and refusals come without a
+    // display).
+    static Option parseRawOptions(int argc, char** argv, QString* refused = nullptr);
 
     static QByteArray helpText();
     static QByteArray versionLine();
-    // Writes the text for Help or Version to standard output.
-    static void printOption(Option option);
+    // For Help or Version writes their text to standard output and returns
+    // 0; for Unknown writes the refusal of refused and the help text to
+    // standard error and returns kUsageExitCode; -1 (nothing written) for
+    // the options that run the program.
+    static int answerOption(Option option, const QString& refused = QString());
 
     // Creates {data} with firmware, log, config and pic, and copies the
     // default ini files into config when they are missing there.

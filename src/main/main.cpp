@@ -28,12 +28,12 @@ const int kPoolDrainMs = 10000;
 
 int main(int argc, char* argv[])
 {
-    // Help and version need neither a display nor the disk.
-    const StartUp::Option early = StartUp::parseRawOptions(argc, argv);
-    if (early == StartUp::Option::Help || early == StartUp::Option::Version) {
-        StartUp::printOption(early);
-        return 0;
-    }
+    // Help, version and refused arguments need neither a display nor the
+    // disk, and come before another start's window is raised.
+    QString refused;
+    const int early = StartUp::answerOption(StartUp::parseRawOptions(argc, argv, &refused), refused);
+    if (early >= 0)
+        return early;
 
     // Only the chooser: the camera registry makes the backend on first use.
     // Nothing reads the simulated cameras' request logs here: they keep none.
@@ -44,11 +44,10 @@ int main(int argc, char* argv[])
     KestroApp::setApplicationName(QStringLiteral("KESTRO_OrlaCam"));
     qSetMessagePattern(QString::fromLatin1(kMessagePattern));
 
-    const StartUp::Option option = StartUp::parseOptions(KestroApp::arguments().mid(1));
-    if (option == StartUp::Option::Help || option == StartUp::Option::Version) {
-        StartUp::printOption(option);
-        return 0;
-    }
+    const StartUp::Option option = StartUp::parseOptions(KestroApp::arguments().mid(1), &refused);
+    const int answered = StartUp::answerOption(option, refused);
+    if (answered >= 0)
+        return answered;
 
     // Before anything reads the settings or writes the shared log. Static, so
     // that the lock outlives the parameter store (a later static), which

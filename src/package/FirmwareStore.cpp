@@ -30,16 +30,6 @@ bool hasControlCharacter(const QString& name)
     return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c == 0x7F; });
 }
 
-// Four parts of zeros: the one version whose strict reading is 0 and which
-// is still a version.
-bool isZeroVersion(const QString& text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](const QString& part) {
-               return !part.isEmpty() && part.count(QLatin1Char('0')) == part.size();
-           });
-}
-
 QString withSlash(const QString& dir)
 {
     return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
@@ -115,11 +105,9 @@ bool FirmwareStore::readVersion(const QString& name, const QString& key, Package
     if (end < 0)
         return false;
     const QString text = name.mid(key.size(), end - key.size());
-    const uint32_t version = Util::verStrToUintStrict(text);
-    // 0 is also the strict reading of anything malformed.
-    if (version == 0 && !isZeroVersion(text))
+    if (!Util::isStrictVersion(text))
         return false;
-    *package = {name, version, text};
+    *package = {name, Util::verStrToUintStrict(text), text};
     return true;
 }
 

@@ -217,6 +217,11 @@ void tst_CloudRequest::queryHandsThePackageToItsReceiver_data()
                                       << firmware << path;
     QTest::newRow("error code") << 1 << QByteArray("{\"errorcode\":404,\"reason\":\"none\"}") << false << firmware
                                 << path;
+    // Only an a.b.c.d version becomes a package, for the software too.
+    for (const char* version : {".1", "1.0.0.", "1.0.0", "1.0.0.0.0", "a.b.c.d", "1.0.0.256"})
+        QTest::newRow(qPrintable(QStringLiteral("software, version %1").arg(QLatin1String(version))))
+            << 0 << QByteArray(kPackageReply).replace("\"1.0.4.0\"", "\"" + QByteArray(version) + "\"") << false
+            << QByteArray() << path;
     QTest::newRow("percent-encoded path") << 1 << kPackageReply << true << firmware << "/a%20b/dev_query/";
 }
 

@@ -127,6 +127,18 @@ void tst_PackageCheck::packageValues_data()
     QTest::newRow("version a dot") << "version" << QByteArray("\".\"") << false << false;
     QTest::newRow("version two dots") << "version" << QByteArray("\"..\"") << false << false;
     QTest::newRow("version with two dots inside") << "version" << QByteArray("\"1..3.4\"") << false << false;
+    // Versions are a.b.c.d, each part 0..255, as the store and the
+    // comparison read them.
+    QTest::newRow("version .1") << "version" << QByteArray("\".1\"") << false << false;
+    QTest::newRow("version 1.0.0.") << "version" << QByteArray("\"1.0.0.\"") << false << false;
+    QTest::newRow("version of three parts") << "version" << QByteArray("\"1.0.0\"") << false << false;
+    QTest::newRow("version of five parts") << "version" << QByteArray("\"1.0.0.0.0\"") << false << false;
+    QTest::newRow("version of letters") << "version" << QByteArray("\"a.b.c.d\"") << false << false;
+    QTest::newRow("version part 256") << "version" << QByteArray("\"1.0.0.256\"") << false << false;
+    QTest::newRow("version a number") << "version" << QByteArray("1.5") << false << false;
+    QTest::newRow("version 0.0.0.0") << "version" << QByteArray("\"0.0.0.0\"") << false << true;
+    QTest::newRow("version 255.255.255.255") << "version" << QByteArray("\"255.255.255.255\"") << false << true;
+    QTest::newRow("version with leading zeros") << "version" << QByteArray("\"01.0.10.007\"") << false << true;
     QTest::newRow("product two dots, as queried") << "product" << QByteArray("\"..\"") << true << false;
     QTest::newRow("version not ASCII") << "version" << QByteArray("\"1.2.3.\xc3\xa9\"") << false << false;
     QTest::newRow("product with a slash, as queried") << "product" << QByteArray("\"a/b\"") << true << false;
@@ -188,6 +200,7 @@ void tst_PackageCheck::packageFileName_data()
     QTest::newRow("a part that is the parent folder") << namedBy("..", "SSC336Q", "1", "release") << 1 << "";
     QTest::newRow("a part with a slash") << namedBy("Kestro_orla", "x/y", "1", "release") << 1 << "";
     QTest::newRow("a part missing") << namedBy("Kestro_orla", nullptr, "1", "release") << 1 << "";
+    QTest::newRow("a version of two parts") << namedBy("Kestro_orla", "SSC336Q", ".1", "release") << 0 << "";
 }
 
 void tst_PackageCheck::packageFileName()

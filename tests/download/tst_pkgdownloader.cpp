@@ -294,6 +294,9 @@ private slots:
         QTest::addColumn<QJsonValue>("value");
         QTest::newRow("version climbing out") << "version" << QJsonValue("../../1.0.2.9");
         QTest::newRow("version with a slash") << "version" << QJsonValue("1.0.2.9/x");
+        for (const char* version : {".1", "1.0.0.", "1.0.0", "1.0.0.0.0", "a.b.c.d", "1.0.0.256"})
+            QTest::newRow(qPrintable(QStringLiteral("version %1").arg(QLatin1String(version))))
+                << "version" << QJsonValue(QLatin1String(version));
         QTest::newRow("file URL") << "url" << QJsonValue("file:///etc/passwd");
         QTest::newRow("pkgsize 0") << "pkgsize" << QJsonValue(0);
         QTest::newRow("pkgsize above 1 GiB") << "pkgsize" << QJsonValue(double((1LL << 30) + 1));

@@ -1,5 +1,6 @@
 #include "support/TestHome.h"
 #include "support/HttpTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,6 +67,8 @@ private:
 private slots:
     void refusedAtOnce_data();
     void refusedAtOnce();
+    void reservedNamesNotLookedUp_data();
+    void reservedNamesNotLookedUp();
     void connectingTimeOut();
     void connectingTimerStopsOnConnect();
     void idleTimeOut();
@@ -110,6 +113,44 @@ void tst_HttpClientFaults::refusedAtOnce()
     QTest::qWait(50);
     QCOMPARE(connectingTimeOuts.count(), 0);
     QCOMPARE(client.backendType(), local ? qhttp::ELocalSocket : qhttp::ETcpSocket);
+}
+
+void tst_HttpClientFaults::reservedNamesNotLookedUp_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("reserved");
+    // A name of its own each: the notice comes once per host.
+    QTest::newRow("the default firmware server") << "firmware.kestro.invalid" << true;
+    QTest::newRow("upper case") << "Upper.Case.INVALID" << true;
+    QTest::newRow("trailing dot") << "trailing.dot.invalid." << true;
+    QTest::newRow("the domain itself") << "invalid" << true;
+    // Looked up, in the hosts file, and refused.
+    QTest::newRow("localhost") << "localhost" << false;
+}
+
+// A name under .invalid never resolves: the request fails at once for that
+// reason, without a look-up (which would fail as "Host not found", after
+// asking the network's resolver), and the log says so once.
+void tst_HttpClientFaults::reservedNamesNotLookedUp()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, reserved);
+    QTcpServer closed;
+    QVERIFY(closed.listen(kLoopback, 0));
+    const QUrl url(QStringLiteral("http://%1:%2/firmware/dev_query/").arg(host).arg(closed.serverPort()));
+    closed.close();
+    LogCapture log;
+    for (int round = 0; round < 2; ++round) {
+        QHttpClient client;
+        const Outcome out = runExchange(client, qhttp::EHTTP_POST, url, nullptr, -1, 30000);
+        QVERIFY(out.started);
+        QCOMPARE(out.failures, 1);
+        QVERIFY(!out.failedInsideRequest);
+        QCOMPARE(out.responseHandlerCalls, 0);
+        QVERIFY2(out.elapsedMs < 2000, QByteArray::number(out.elapsedMs));
+        QVERIFY2(out.reason.contains(QStringLiteral("not configured")) == reserved, qPrintable(out.reason));
+    }
+    QCOMPARE(log.count(QStringLiteral("Server not configured: ") + url.host()), reserved ? 1 : 0);
 }
 
 // The connecting time-out only tells; the attempt goes on.

@@ -102,6 +102,27 @@ private:
         return false;
     }
 
+    // Runs the program to its end in a fresh home, without a display (so it
+    // must not need one); what went wrong, or empty: it ended normally and
+    // left the home as it was.
+    QByteArray runWithoutDisplay(QProcess& process, const QStringList& args) const
+    {
+        TestHome home;
+        const QStringList before = treeOf(home.path());
+        QProcessEnvironment env = environment(home);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(home.path());
+        process.start(QStringLiteral(ORLACAM_BIN), args);
+        if (!process.waitForFinished(kStartTimeoutMs))
+            return "did not end";
+        if (process.exitStatus() != QProcess::NormalExit)
+            return "crashed";
+        return treeOf(home.path()) == before ? QByteArray() : QByteArray("the home changed");
+    }
+
     bool stopWith(QProcess& process, int signalNumber)
     {
         ::kill(pid_t(process.processId()), signalNumber);
@@ -123,7 +144,7 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << false;
         QTest::newRow("-V") << QStringList{"-V"} << false;
         QTest::newRow("--version then -h") << QStringList{"--version", "-h"} << false;
-        QTest::newRow("look-alike then -h") << QStringList{"-help", "-h"} << true;
+        QTest::newRow("-h then a look-alike") << QStringList{"-h", "-help"} << true;
         QTest::newRow("toolkit option value") << QStringList{"-platform", "offscreen", "-V"} << false;
     }
 
@@ -132,19 +153,9 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(bool, help);
-        TestHome home;
-        const QStringList before = treeOf(home.path());
-
-        QProcessEnvironment env = environment(home);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
         QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(home.path());
-        process.start(QStringLiteral(ORLACAM_BIN), args);
-        QVERIFY(process.waitForFinished(kStartTimeoutMs));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        const QByteArray fault = runWithoutDisplay(process, args);
+        QVERIFY2(fault.isEmpty(), fault.constData());
         QCOMPARE(process.exitCode(), 0);
         const QByteArray out = process.readAllStandardOutput();
         if (help) {
@@ -157,7 +168,74 @@ private slots:
                 "[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n$");
             QVERIFY2(form.match(QString::fromLatin1(out)).hasMatch(), out.constData());
         }
-        QCOMPARE(treeOf(home.path()), before);
+    }
+
+    void parseOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("refused");
+        using O = StartUp::Option;
+        QTest::newRow("nothing") << QStringList() << int(O::Run) << "";
+        QTest::newRow("--log_std") << QStringList{"--log_std"} << int(O::LogStd) << "";
+        QTest::newRow("--bogus") << QStringList{"--bogus"} << int(O::Unknown) << "--bogus";
+        QTest::newRow("look-alike of help") << QStringList{"-help", "-h"} << int(O::Unknown) << "-help";
+        QTest::newRow("help in capitals") << QStringList{"--HELP"} << int(O::Unknown) << "--HELP";
+        QTest::newRow("-v") << QStringList{"--log_std", "-v"} << int(O::Unknown) << "-v";
+        QTest::newRow("help before a bogus one") << QStringList{"--help", "--bogus"} << int(O::Help) << "";
+        QTest::newRow("a word") << QStringList{"--log_std", "photo.jpg"} << int(O::Unknown) << "photo.jpg";
+        QTest::newRow("a lone dash") << QStringList{"-"} << int(O::Unknown) << "-";
+        QTest::newRow("two dashes") << QStringList{"--"} << int(O::Unknown) << "--";
+        QTest::newRow("-platform offscreen") << QStringList{"-platform", "offscreen", "--log_std"} << int(O::LogStd)
+                                             << "";
+        QTest::newRow("--platform offscreen") << QStringList{"--platform", "offscreen"} << int(O::Run) << "";
+        QTest::newRow("a toolkit value like ours") << QStringList{"-style", "--bogus", "-V"} << int(O::Version)
+                                                   << "";
+        QTest::newRow("joined values and flags")
+            << QStringList{"-style=Fusion", "-stylesheet=a.css", "-qmljsdebugger=port:1", "-reverse", "-nograb",
+                           "-dograb", "-sync", "-widgetcount", "-testability"}
+            << int(O::Run) << "";
+        QTest::newRow("the X11 plugin's options")
+            << QStringList{"-display", ":0", "-geometry", "9x9", "-title", "t", "-name", "n", "-visual", "v",
+                           "-visualid", "1", "-icon", "i", "-session", "s"}
+            << int(O::Run) << "";
+        QTest::newRow("a value joined where the toolkit takes none")
+            << QStringList{"-platform=offscreen"} << int(O::Unknown) << "-platform=offscreen";
+        QTest::newRow("a value missing at the end") << QStringList{"--log_std", "-style"} << int(O::LogStd) << "";
+    }
+
+    void parseOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, option);
+        QFETCH(QString, refused);
+        QString got = QStringLiteral("untouched");
+        QCOMPARE(int(StartUp::parseOptions(args, &got)), option);
+        QCOMPARE(got, refused.isEmpty() ? QStringLiteral("untouched") : refused);
+    }
+
+    void unknownArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("--bogus") << QStringList{"--bogus"} << QByteArray("Unknown option: --bogus\n\n");
+        QTest::newRow("after toolkit options") << QStringList{"--log_std", "-platform", "offscreen", "-x"}
+                                               << QByteArray("Unknown option: -x\n\n");
+        QTest::newRow("a word") << QStringList{"photo.jpg"} << QByteArray("Unexpected argument: photo.jpg\n\n");
+    }
+
+    // An argument that is none of ours, nor the toolkit's, is refused with
+    // the usage before anything else: no display, no data directory.
+    void unknownArguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, error);
+        QProcess process;
+        const QByteArray fault = runWithoutDisplay(process, args);
+        QVERIFY2(fault.isEmpty(), fault.constData());
+        QCOMPARE(process.exitCode(), 2);
+        QCOMPARE(process.readAllStandardError(), error + kHelp);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray());
     }
 
     // A fresh start creates the data directory, copies both ini files, logs its
@@ -241,12 +319,12 @@ private slots:
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<QStringList>("args");
         QTest::newRow("SIGTERM") << int(SIGTERM) << QStringList{"--log_std"};
-        QTest::newRow("SIGINT") << int(SIGINT) << QStringList{"--log_std", "-help", "--HELP", "-v"};
-        QTest::newRow("SIGHUP") << int(SIGHUP) << QStringList{"--log_std", "--Version"};
+        QTest::newRow("SIGINT") << int(SIGINT) << QStringList{"--log_std", "-reverse", "-style", "Fusion"};
+        QTest::newRow("SIGHUP") << int(SIGHUP) << QStringList{"--log_std", "--platform", "offscreen", "-display", ":9"};
     }
 
     // The termination signals close the window as a user would: normal exit,
-    // settings saved. Look-alike options are ignored and the program runs.
+    // settings saved. The toolkit's options are its own and the program runs.
     void signalsEndNormally()
     {
         QFETCH(int, signalNumber);
@@ -385,6 +463,13 @@ private slots:
         QVERIFY2(startUntilShown(first, {"--log_std"}, env, QString()), stderr_.constData());
         QByteArray firstErr = stderr_;
 
+        // Refused before it could raise anything.
+        QProcess bogus;
+        bogus.setProcessEnvironment(env);
+        bogus.start(QStringLiteral(ORLACAM_BIN), {"--bogus"});
+        QVERIFY(bogus.waitForFinished(kStartTimeoutMs));
+        QCOMPARE(bogus.exitCode(), 2);
+
         QProcess second;
         second.setProcessEnvironment(env);
         QElapsedTimer clock;
@@ -410,6 +495,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((firstErr += first.readAllStandardError())
                                      .contains("Main window raised at another start's request"),
                                  kStartTimeoutMs);
+        QCOMPARE(firstErr.count("Main window raised at another start's request"), 1);
         QCOMPARE(first.state(), QProcess::Running);
         QVERIFY2(stopWith(first, SIGTERM), stderr_.constData());
         QVERIFY(!QFile::exists(home.dataDir() + "/OrlaCam.lock"));

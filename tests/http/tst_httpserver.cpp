@@ -53,6 +53,7 @@ private slots:
     void headDeadline_data();
     void headDeadline();
     void headDeadlinePerRequest();
+    void requestDeadlineFromAcceptance();
     void silentPeersClosedByHeadDeadline();
     void peerFilter();
     void malformedRequests_data();
@@ -545,6 +546,46 @@ void tst_HttpServer::headDeadlinePerRequest()
         QTest::qWait(300);
     }
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+}
+
+// The whole request's time counts from acceptance, as the head's does: a
+// head that takes most of its own time leaves the body only the rest. The
+// default is 30 s.
+void tst_HttpServer::requestDeadlineFromAcceptance()
+{
+    int calls = 0;
+    QHttpServer server;
+    QCOMPARE(server.requestTimeOut(), 30000u);
+    server.setTimeOut(5000);
+    server.setHeadTimeOut(1200);
+    server.setRequestTimeOut(1500);
+    QVERIFY(server.listen(kLoopback, 0, [&](QHttpRequest*, QHttpResponse*) { ++calls; }));
+    QTcpSocket slow;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(connectRaw(slow, portOf(server)));
+    send(slow, "POST / HTTP/1.1\r\nContent-Length: 100\r\n");
+    QTest::qWait(900);
+    send(slow, "\r\n");
+    const qint64 headEnd = clock.elapsed();
+    QByteArray wire;
+    qint64 answeredAt = -1;
+    for (int at = 0; at < 100 && answeredAt < 0; ++at) {  // a byte per 50 ms, for 5 s at most
+        send(slow, "b");
+        QTest::qWait(50);
+        wire += slow.readAll();
+        if (!wire.isEmpty() || slow.state() != QAbstractSocket::ConnectedState)
+            answeredAt = clock.elapsed();
+    }
+    wire += readRaw(slow);
+    QCOMPARE(calls, 1);  // the head was in time
+    QVERIFY2(wire.startsWith("HTTP/1.1 408 Request Time-out\r\n"), wire.left(64).constData());
+    // Counted from the head's end, the body's time would end at about 2400 ms
+    // (a coarse timer may fire up to 5 % early).
+    QVERIFY2(headEnd >= 900 && answeredAt >= 1400 && answeredAt < 2100,
+             QByteArray::number(headEnd) + " " + QByteArray::number(answeredAt));
+    server.setRequestTimeOut(0);
+    QCOMPARE(server.requestTimeOut(), 30000u);
 }
 
 // The first head's time runs from acceptance: peers that connect and send

@@ -1,6 +1,7 @@
 #include "support/LocalServerFixture.h"
 #include "support/LogCapture.h"
 
+#include "http/QHttpServer.h"
 #include "httpserver/KnownPeers.h"
 
 #include <QNetworkInterface>
@@ -274,6 +275,23 @@ private slots:
         QVERIFY(!KnownPeers::isKnown(reserved));  // its reservation ended
         QVERIFY(KnownPeers::isKnown(held));
         params.releaseAnIpAddr(held.toString());
+    }
+
+    // The server as the program builds it keeps the HTTP layer's time
+    // bounds: 30 s idle, and from acceptance 10 s for a head, 30 s for a
+    // whole request.
+    void layerBounds()
+    {
+        GlobalParams::get().host_port = 0;
+        vesk::pc::HttpServer local;
+        QSignalSpy listening(&local, &vesk::pc::HttpServer::listening);
+        local.initServer();
+        QCOMPARE(listening.count(), 1);
+        const auto* http = local.findChild<qhttp::server::QHttpServer*>();
+        QVERIFY(http);
+        QCOMPARE(http->timeOut(), 30000u);
+        QCOMPARE(http->headTimeOut(), 10000u);
+        QCOMPARE(http->requestTimeOut(), 30000u);
     }
 
     void stopAndStartAgain()

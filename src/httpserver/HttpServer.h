@@ -19,9 +19,10 @@ namespace pc {
 // every request is served.
 //
 // Connections are bounded as the HTTP layer bounds them (its defaults): 16
-// at a time, 30 s without traffic, and from acceptance 10 s for a request
-// head and 30 s for the whole request; one request at a time, closed after
-// its answer.
+// at a time and 4 of them for one peer address (this machine's loopback
+// addresses counting as one), 30 s without traffic, and from acceptance 10 s
+// for a request head and 30 s for the whole request; one request at a time,
+// closed after its answer.
 class HttpServer : public QObject
 {
     Q_OBJECT

@@ -25,6 +25,12 @@ constexpr int kDefaultServerHeadMs = 10000;
 constexpr int kDefaultServerRequestMs = 30000;
 // Connections that one server keeps open at a time.
 constexpr int kMaxServerConnections = 16;
+// Of those, connections that one TCP peer address holds at a time, every
+// loopback address counting as one (any process here may use any of them):
+// a peer that keeps reopening silent connections cannot lock out the
+// others. A camera asks one thing at a time and the local server closes
+// after each answer, so it needs few at once.
+constexpr int kMaxServerConnectionsPerPeer = 4;
 // Bytes a socket buffers ahead of the parser; the rest waits in the kernel.
 constexpr qint64 kSocketReadBufferBytes = 256 * 1024;
 // Answers a server connection queues for a peer that does not read them;

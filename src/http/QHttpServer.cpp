@@ -55,6 +55,29 @@ void answerBusy(TSocket* socket, void (TSocket::*disconnectFn)())
     (socket->*disconnectFn)();
 }
 
+// The address of an accepted descriptor's peer, an IPv4 one as such; null
+// when the peer has gone already.
+QHostAddress peerOf(qintptr handle)
+{
+    sockaddr_storage storage{};
+    socklen_t length = sizeof(storage);
+    QHostAddress peer;
+    if (::getpeername(int(handle), reinterpret_cast<sockaddr*>(&storage), &length) == 0)
+        peer.setAddress(reinterpret_cast<const sockaddr*>(&storage));
+    bool mapped = false;
+    const quint32 ipv4 = peer.toIPv4Address(&mapped);
+    if (mapped)
+        peer.setAddress(ipv4);
+    return peer;
+}
+
+// The share of the connections that a peer counts against: every loopback
+// address is this machine, one share for all of them.
+QHostAddress shareOf(const QHostAddress& peer)
+{
+    return peer.isLoopback() ? QHostAddress(QHostAddress::LocalHost) : peer;
+}
+
 } // namespace
 
 QHttpServer::QHttpServer(QObject* parent)
@@ -196,16 +219,19 @@ void QHttpServer::incomingConnection(QHttpConnection* connection)
 void QHttpServer::incomingConnection(qintptr handle)
 {
     Q_D(QHttpServer);
-    if (!peerAllowed(handle))
+    const QHostAddress peer = d->backend == ETcpSocket ? peerOf(handle) : QHostAddress();
+    if (!peerAllowed(handle, peer))
         return;
-    if (d->connections >= limits::kMaxServerConnections) {
-        qWarning() << "Already" << d->connections << "connections open; refusing another";
+    const QHostAddress share = peer.isNull() ? QHostAddress() : shareOf(peer);
+    if (!roomFor(peer, share)) {
         refuseConnection(handle);
         return;
     }
     auto* connection = new QHttpConnection(this);
     ++d->connections;
-    connect(connection, &QObject::destroyed, this, [d] { --d->connections; });
+    if (!share.isNull())
+        ++d->peers[share].open;
+    connect(connection, &QObject::destroyed, this, [this, share] { releaseSlot(share); });
     connection->setSocketDescriptor(handle, d->backend);
     connection->setTimeOut(d->timeOut);
     connection->setHeadTimeOut(d->headTimeOut);
@@ -219,20 +245,11 @@ void QHttpServer::incomingConnection(qintptr handle)
 
 // Decided on the bare descriptor: a peer turned down costs no socket object
 // and reads nothing back.
-bool QHttpServer::peerAllowed(qintptr handle)
+bool QHttpServer::peerAllowed(qintptr handle, const QHostAddress& peer)
 {
     Q_D(QHttpServer);
     if (d->backend != ETcpSocket || !d->peerFilter)
         return true;
-    sockaddr_storage storage{};
-    socklen_t length = sizeof(storage);
-    QHostAddress peer;
-    if (::getpeername(int(handle), reinterpret_cast<sockaddr*>(&storage), &length) == 0)
-        peer.setAddress(reinterpret_cast<const sockaddr*>(&storage));
-    bool mapped = false;
-    const quint32 ipv4 = peer.toIPv4Address(&mapped);
-    if (mapped)
-        peer.setAddress(ipv4);
     if (!peer.isNull() && d->peerFilter(peer))
         return true;
     ::close(int(handle));
@@ -242,6 +259,41 @@ bool QHttpServer::peerAllowed(qintptr handle)
                              << (peer.isNull() ? QStringLiteral("a peer gone already") : peer.toString());
     }
     return false;
+}
+
+// A refusal is logged once until a connection closes (all slots taken) or
+// until the peer holds none (its share taken): a peer that reopens its
+// connections as fast as they close must not flood the log.
+bool QHttpServer::roomFor(const QHostAddress& peer, const QHostAddress& share)
+{
+    Q_D(QHttpServer);
+    if (d->connections >= limits::kMaxServerConnections) {
+        if (!d->fullLogged)
+            qWarning() << "Already" << d->connections << "connections open; refusing more until one closes";
+        d->fullLogged = true;
+        return false;
+    }
+    const auto held = share.isNull() ? d->peers.end() : d->peers.find(share);
+    if (held == d->peers.end() || held->open < limits::kMaxServerConnectionsPerPeer)
+        return true;
+    if (!held->refusalLogged) {
+        const QString who = share.isLoopback() ? QStringLiteral("this machine (%1)").arg(peer.toString())
+                                               : peer.toString();
+        qWarning().noquote() << "Refusing connections from" << who << "while it holds" << held->open
+                             << "(logged once until it holds none)";
+    }
+    held->refusalLogged = true;
+    return false;
+}
+
+void QHttpServer::releaseSlot(const QHostAddress& share)
+{
+    Q_D(QHttpServer);
+    --d->connections;
+    d->fullLogged = false;
+    const auto held = d->peers.find(share);
+    if (held != d->peers.end() && --held->open <= 0)
+        d->peers.erase(held);
 }
 
 void QHttpServer::refuseConnection(qintptr handle)

@@ -24,7 +24,9 @@ using TPeerFilter = std::function<bool(const QHostAddress&)>;
 // Accepts HTTP connections on a TCP address and port or on a local socket
 // name and hands every request with its response to one handler (or to
 // newRequest when there is none). At most 16 connections are open at a
-// time; more are answered 503 and closed. Lives in the thread that runs it.
+// time, and at most 4 of them from one TCP peer address (all of this
+// machine's loopback addresses counting as one); more are answered 503 and
+// closed. Lives in the thread that runs it.
 class QHttpServer : public QObject
 {
     Q_OBJECT
@@ -90,7 +92,9 @@ private:
     Q_DECLARE_PRIVATE(QHttpServer)
     friend class QHttpServerPrivate;
     void refuseConnection(qintptr handle);
-    bool peerAllowed(qintptr handle);
+    bool peerAllowed(qintptr handle, const QHostAddress& peer);
+    bool roomFor(const QHostAddress& peer, const QHostAddress& share);
+    void releaseSlot(const QHostAddress& share);
 };
 
 } // namespace server

@@ -3,6 +3,7 @@
 #include "http/HttpLimits.h"
 #include "http/QHttpServer.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QLocalServer>
 #include <QPointer>
@@ -60,6 +61,15 @@ public:
     QPointer<TcpServer> tcpServer;
     QPointer<LocalServer> localServer;
     int connections = 0;
+    bool fullLogged = false;  // until a connection closes
+
+    // The connections one TCP peer holds, by its share key.
+    struct PeerShare
+    {
+        int open = 0;
+        bool refusalLogged = false;  // until it holds none
+    };
+    QHash<QHostAddress, PeerShare> peers;
 };
 
 } // namespace server

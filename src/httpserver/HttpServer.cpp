@@ -49,7 +49,7 @@ void HttpServer::initServer()
         return;
     }
     if (!server_) {
-        server_ = std::make_unique<qhttp::server::QHttpServer>();
+        server_ = new qhttp::server::QHttpServer(this);
         server_->setPeerFilter(&KnownPeers::isKnown);
     }
     const QHostAddress address(QHostAddress::AnyIPv4);

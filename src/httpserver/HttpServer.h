@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 namespace qhttp {
 namespace server {
 class QHttpServer;
@@ -20,9 +18,11 @@ namespace pc {
 // requests to a router of its own. Lives on a thread of its own, where
 // every request is served.
 //
-// Connections are bounded as the HTTP layer bounds them: 16 at a time, 30 s
-// without traffic, and from acceptance 10 s for a request head and 30 s for
-// the whole request; one request at a time, closed after its answer.
+// Connections are bounded as the HTTP layer bounds them (its defaults): 16
+// at a time and 4 of them for one peer address (this machine's loopback
+// addresses counting as one), 30 s without traffic, and from acceptance 10 s
+// for a request head and 30 s for the whole request; one request at a time,
+// closed after its answer.
 class HttpServer : public QObject
 {
     Q_OBJECT
@@ -41,7 +41,7 @@ signals:
     void listenFailed(const QString& error);
 
 private:
-    std::unique_ptr<qhttp::server::QHttpServer> server_;
+    qhttp::server::QHttpServer* server_ = nullptr;  // a child
 };
 
 } // namespace pc

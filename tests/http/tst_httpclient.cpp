@@ -282,7 +282,8 @@ void tst_HttpClient::againstOwnServer()
 }
 
 // As the program runs them: the server on a thread of its own, clients on
-// pool threads, each in its own local event loop.
+// pool threads, each in its own local event loop. Four at once: a server
+// keeps no more for one peer, and all of them come from this machine.
 void tst_HttpClient::acrossThreads()
 {
     QThread serverThread;
@@ -300,7 +301,7 @@ void tst_HttpClient::acrossThreads()
 
     QAtomicInt good = 0;
     QThreadPool pool;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 4; ++i) {
         pool.start([&, i] {
             const QByteArray body = QByteArray::number(i).repeated(1000);
             QHttpClient client;
@@ -314,7 +315,7 @@ void tst_HttpClient::acrossThreads()
         });
     }
     QVERIFY(pool.waitForDone(10000));
-    QCOMPARE(int(good), 6);
+    QCOMPARE(int(good), 4);
     QMetaObject::invokeMethod(&context, [&] { delete server; }, Qt::BlockingQueuedConnection);
     serverThread.quit();
     QVERIFY(serverThread.wait(kWaitMs));

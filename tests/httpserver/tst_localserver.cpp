@@ -1,10 +1,10 @@
+#include "support/ForeignAddress.h"
 #include "support/LocalServerFixture.h"
 #include "support/LogCapture.h"
 
+#include "http/QHttpServer.h"
 #include "httpserver/KnownPeers.h"
 
-#include <QNetworkInterface>
-#include <QProcess>
 #include <QThread>
 #include <QtTest>
 
@@ -30,36 +30,6 @@ struct ProgressLog : QObject
 {
     QList<QVariantList> reports;
     QThread* emittedOn = nullptr;
-};
-
-// An IPv4 address of this machine that is not loopback: one of its network
-// devices', or else one added to lo while the test runs (one per process, so
-// that runs side by side keep their own).
-class ForeignAddress
-{
-public:
-    ForeignAddress()
-    {
-        for (const QHostAddress& local : QNetworkInterface::allAddresses()) {  // of the devices that are up
-            if (local.protocol() == QAbstractSocket::IPv4Protocol && !local.isLoopback() && address.isNull())
-                address = local;
-        }
-        const QString added = QStringLiteral("198.51.100.%1/32").arg(QCoreApplication::applicationPid() % 250 + 1);
-        if (address.isNull() && QProcess::execute(QStringLiteral("ip"), {"addr", "add", added, "dev", "lo"}) == 0) {
-            added_ = added;
-            address = QHostAddress(added.section(QLatin1Char('/'), 0, 0));
-        }
-    }
-    ~ForeignAddress()
-    {
-        if (!added_.isEmpty())
-            QProcess::execute(QStringLiteral("ip"), {"addr", "del", added_, "dev", "lo"});
-    }
-
-    QHostAddress address;
-
-private:
-    QString added_;
 };
 
 } // namespace
@@ -274,6 +244,23 @@ private slots:
         QVERIFY(!KnownPeers::isKnown(reserved));  // its reservation ended
         QVERIFY(KnownPeers::isKnown(held));
         params.releaseAnIpAddr(held.toString());
+    }
+
+    // The server as the program builds it keeps the HTTP layer's time
+    // bounds: 30 s idle, and from acceptance 10 s for a head, 30 s for a
+    // whole request.
+    void layerBounds()
+    {
+        GlobalParams::get().host_port = 0;
+        vesk::pc::HttpServer local;
+        QSignalSpy listening(&local, &vesk::pc::HttpServer::listening);
+        local.initServer();
+        QCOMPARE(listening.count(), 1);
+        const auto* http = local.findChild<qhttp::server::QHttpServer*>();
+        QVERIFY(http);
+        QCOMPARE(http->timeOut(), 30000u);
+        QCOMPARE(http->headTimeOut(), 10000u);
+        QCOMPARE(http->requestTimeOut(), 30000u);
     }
 
     void stopAndStartAgain()

@@ -1,6 +1,6 @@
 #pragma once
 
-// Peers for the HTTP tests: plain sockets on 127.0.0.1 whose bytes the tests
+// Peers for the HTTP tests: plain sockets on loopback whose bytes the tests
 // write and read literally, and one client exchange run the way the
 // program's callers run it.
 
@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
+#include <QLocalSocket>
 #include <QPointer>
 #include <QSet>
 #include <QTcpServer>
@@ -63,9 +64,14 @@ inline QByteArray readRaw(QTcpSocket& socket, const QByteArray& needle = QByteAr
     return all + socket.readAll();
 }
 
-inline bool connectRaw(QTcpSocket& socket, quint16 port)
+// From an address of this machine (any, when null) to one, where the server
+// listens; every 127.x.y.z is loopback and needs no set-up.
+inline bool connectRaw(QTcpSocket& socket, quint16 port, const QHostAddress& from = QHostAddress(),
+                       const QHostAddress& to = kLoopback)
 {
-    socket.connectToHost(kLoopback, port);
+    if (!from.isNull() && !socket.bind(from))
+        return false;
+    socket.connectToHost(to, port);
     return socket.waitForConnected(3000);
 }
 
@@ -75,14 +81,38 @@ inline void send(QTcpSocket& socket, const QByteArray& bytes)
     socket.flush();
 }
 
+inline quint16 portOf(qhttp::server::QHttpServer& server)
+{
+    return server.tcpServer()->serverPort();
+}
+
 // Sends request on a new raw connection and reads the answer until closed.
-inline RawMessage exchangeRaw(quint16 port, const QByteArray& request)
+inline RawMessage exchangeRaw(quint16 port, const QByteArray& request, const QHostAddress& from = QHostAddress(),
+                              const QHostAddress& to = kLoopback)
 {
     QTcpSocket socket;
-    if (!connectRaw(socket, port))
+    if (!connectRaw(socket, port, from, to))
         return RawMessage();
     send(socket, request);
     return splitMessage(readRaw(socket, QByteArray(), kExchangeMs));
+}
+
+// Sends request on a new local-socket connection and reads until closed.
+inline RawMessage exchangeLocal(const QString& name, const QByteArray& request)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(kWaitMs))
+        return RawMessage();
+    socket.write(request);
+    QByteArray wire;
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.state() != QLocalSocket::UnconnectedState && clock.elapsed() < kWaitMs) {
+        QTest::qWait(5);
+        wire += socket.readAll();
+    }
+    return splitMessage(wire + socket.readAll());
 }
 
 // Rows of a test run once over TCP and once over a local socket.

@@ -269,8 +269,8 @@ void pictures()
 }
 
 // JSON as cloud replies, the local server's POSTs and camera replies carry
-// it; repeated keys, and keys the parser compares by other rules than their
-// decoded texts, that the guard refuses.
+// it; repeated keys, keys the parser compares by other rules than their
+// decoded texts and keys its lookups miss, that the guard refuses.
 void json()
 {
     const QByteArray mark = QByteArray::fromHex("efbbbf");
@@ -284,6 +284,8 @@ void json()
     seed("jsonguard", "lonesurrogate", "{\"\\uD800\":[0],\"" + replacement + "\":0}");
     seed("jsonguard", "replacementkey", "{\"" + replacement + "x\":[0],\"\\uDC00x\":{\"a\":[1]}}");
     seed("jsonguard", "strayescape", "{\"\\" + QByteArray::fromHex("c3") + "\":[0],\"\\uD7BF\\uDFC3\":0}");
+    seed("jsonguard", "markleak", "{\"" + mark + "a\":[1],\"a\":[2]}");
+    seed("jsonguard", "unfoundkey", "{\"\\uffff\":0,\"" + QByteArray::fromHex("f0908080") + "\":1}");
     seed("jsonguard", "nulkeys", QByteArray(R"({"~a":[0],"~b":0})").replace('~', '\0'));
     seed("jsonguard", "unicodekeys",
          "{\"" + QByteArray::fromHex("c3a9") + "\":[0],\"\\u00e9x\":1,\"\\ud83d\\ude00\":{\"x\\u00C9\":2},\"" +

@@ -8,6 +8,7 @@
 #include "package/BsDiff.h"
 #include "package/LZMA.h"
 #include "support/PackageBuilder.h"
+#include "support/PictureBytes.h"
 #include "sim/SimBackend.h"
 #include "sim/SimCamera.h"
 #include "upgrade/UvcUpgradeTask.h"
@@ -15,7 +16,6 @@
 #include "uvc/ProtocolMsg.h"
 #include "uvc/UvcDevices.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -254,23 +254,32 @@ void inis(const QString& source)
 
 void pictures()
 {
+    // A byte for the area a picture is shown in, then its bytes; for the
+    // crop, seven bytes between that place the picture and the selection: a
+    // 4:3 picture as the window shows it, with its largest selection and
+    // with a smaller one moved inside, and a 16:9 one large enough to be
+    // cropped without enlarging it.
+    const QByteArray largest = QByteArray::fromHex("64006478640013");
+    const QByteArray smaller = QByteArray::fromHex("64006478281919");
+    const QByteArray wide = QByteArray::fromHex("0000786c640a0a");
     QImage image(40, 30, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     for (const char* format : {"PNG", "JPG", "BMP"}) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, format);
+        const QByteArray bytes = encoded(image, format);
         seed("picture", format, "\x01" + bytes);
         // The crop's largest area, and one smaller than the picture.
-        seed("picturecrop", format, QByteArray(1, '\0') + bytes);
-        seed("picturecrop", qPrintable(QStringLiteral("%1-small").arg(QLatin1String(format))), "\xff" + bytes);
+        seed("picturecrop", format, QByteArray(1, '\0') + largest + bytes);
+        seed("picturecrop", qPrintable(QStringLiteral("%1-small").arg(QLatin1String(format))),
+             "\xff" + smaller + bytes);
     }
+    QImage large(960, 540, QImage::Format_RGB32);
+    large.fill(Qt::darkCyan);
+    seed("picturecrop", "PNG-large", QByteArray(1, '\0') + wide + encoded(large, "PNG"));
 }
 
 // JSON as cloud replies, the local server's POSTs and camera replies carry
-// it; repeated keys, and keys the parser compares by other rules than their
-// decoded texts, that the guard refuses.
+// it; repeated keys, keys the parser compares by other rules than their
+// decoded texts and keys its lookups miss, that the guard refuses.
 void json()
 {
     const QByteArray mark = QByteArray::fromHex("efbbbf");
@@ -284,6 +293,8 @@ void json()
     seed("jsonguard", "lonesurrogate", "{\"\\uD800\":[0],\"" + replacement + "\":0}");
     seed("jsonguard", "replacementkey", "{\"" + replacement + "x\":[0],\"\\uDC00x\":{\"a\":[1]}}");
     seed("jsonguard", "strayescape", "{\"\\" + QByteArray::fromHex("c3") + "\":[0],\"\\uD7BF\\uDFC3\":0}");
+    seed("jsonguard", "markleak", "{\"" + mark + "a\":[1],\"a\":[2]}");
+    seed("jsonguard", "unfoundkey", "{\"\\uffff\":0,\"" + QByteArray::fromHex("f0908080") + "\":1}");
     seed("jsonguard", "nulkeys", QByteArray(R"({"~a":[0],"~b":0})").replace('~', '\0'));
     seed("jsonguard", "unicodekeys",
          "{\"" + QByteArray::fromHex("c3a9") + "\":[0],\"\\u00e9x\":1,\"\\ud83d\\ude00\":{\"x\\u00C9\":2},\"" +

@@ -1,6 +1,8 @@
 #include "comm/JsonGuard.h"
 
 #include <QDebug>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <QTextCodec>
 
@@ -164,6 +166,29 @@ Refusal refusal(const QByteArray& json)
     return {};
 }
 
+// Whether every key of every object in value is found again by its own
+// text. The parser orders an object's keys by rules of their own: beside a
+// raw character above U+FFFF, an escaped one of U+E000 to U+FFFF sorts the
+// other way round, and a lookup of such a key misses it. One lookup per key
+// keeps the walk at n log n.
+bool keysFoundAgain(const QJsonValue& value)
+{
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        for (const QJsonValue& item : array) {
+            if (!keysFoundAgain(item))
+                return false;
+        }
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+            if (object.constFind(it.key()) != it || !keysFoundAgain(it.value()))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int JsonGuard::refusedAt(const QByteArray& json)
@@ -179,7 +204,14 @@ QJsonDocument JsonGuard::fromJson(const QByteArray& json)
                              << json.size();
         return QJsonDocument();
     }
-    return QJsonDocument::fromJson(json);
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    const QJsonValue root = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+    if (!document.isNull() && !keysFoundAgain(root)) {
+        qWarning().nospace() << "JSON refused: a key is not found by its own text, in " << json.size()
+                             << " bytes";
+        return QJsonDocument();
+    }
+    return document;
 }
 
 } // namespace pc

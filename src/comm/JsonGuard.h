@@ -10,7 +10,9 @@ namespace pc {
 // Qt 5.15's parser leaks the earlier value of a key that repeats within one
 // object when that value is an array or an object, so a peer could grow the
 // process at will; such documents are refused before they reach the parser,
-// in a time that grows no faster than n log n whatever the keys.
+// in a time that grows no faster than n log n whatever the keys. It also
+// keeps some pairs of keys that its lookups then cannot find: documents with
+// such keys are refused once parsed, in the same time.
 class JsonGuard
 {
 public:
@@ -23,7 +25,8 @@ public:
     // caller logs what that means to it), and also, logged here, when an
     // object in it repeats a key, a key holds a byte-order mark (U+FEFF),
     // U+FFFD or a lone surrogate (raw or escaped, or a backslash before a
-    // non-ASCII byte), or it nests deeper than kMaxDepth.
+    // non-ASCII byte), or it nests deeper than kMaxDepth; and, once parsed,
+    // when a lookup of a key of an object by its own text misses it.
     static QJsonDocument fromJson(const QByteArray& json);
 
     // Offset of the first key that repeats within its object or holds one of

@@ -63,6 +63,36 @@ private slots:
         QCOMPARE(JsonGuard::refusedAt(json), offset);
     }
 
+    // Keys the parser sorts by other rules than its lookups, refused once
+    // parsed wherever they are; raw ones alone, and escaped ones alone, it
+    // finds again.
+    void refusedOnceParsed_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("refused");
+        const QByteArray raw10000 = QByteArray::fromHex("f0908080");
+        const QByteArray raw1F600 = QByteArray::fromHex("f09f9880");
+        QTest::newRow("escaped U+FFFF, raw U+10000") << "{\"\\uffff\":0,\"" + raw10000 + "\":1}" << true;
+        QTest::newRow("raw U+10000, escaped U+FFFF") << "{\"" + raw10000 + "\":1,\"\\uFFFF\":0}" << true;
+        QTest::newRow("escaped U+E000, raw U+1F600, nested")
+            << "[1,{\"x\":{\"a\":0,\"\\ue000\":0,\"" + raw1F600 + "\":[]}}]" << true;
+        QTest::newRow("raw U+E000, raw U+1F600")
+            << "{\"" + QByteArray::fromHex("ee8080") + "\":0,\"" + raw1F600 + "\":1}" << false;
+        QTest::newRow("escaped U+1F600, escaped U+FFFF") << QByteArray(R"({"\ud83d\ude00":0,"\uffff":1})") << false;
+    }
+
+    void refusedOnceParsed()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, refused);
+        LogCapture log;
+        const QJsonDocument document = JsonGuard::fromJson(json);
+        QCOMPARE(document.isNull(), refused);
+        QCOMPARE(log.countOf(QtWarningMsg, QStringLiteral("JSON refused")), refused ? 1 : 0);
+        if (!refused)
+            QCOMPARE(document, QJsonDocument::fromJson(json));
+    }
+
     // A refused document never reaches Qt's parser, where the earlier
     // array would leak (the leak checker of the sanitizer build sees it).
     void refusedIsNullAndLogged()

@@ -13,90 +13,17 @@
 
 namespace {
 
+using vesk::pc::PictureCrop;
+
 constexpr int kGrip = 8;          // how near a corner a press resizes
 constexpr int kMarkLength = 30;   // corner marks
-constexpr int kMinPictureWidth = 800;
-constexpr int kMinPictureHeight = 450;
 const QSize kShownBound(1920, 1080);  // the picture area at its largest
-
-int heightFor(int width) { return width * 9 / 16; }
-int widthFor(int height) { return height * 16 / 9; }
-
-// Small pictures are cropped enlarged: at least 800 wide, then at least 450 high.
-QSize workingSize(QSize size)
-{
-    if (size.width() < kMinPictureWidth)
-        size = QSize(kMinPictureWidth, int(qRound64(double(size.height()) * kMinPictureWidth / size.width())));
-    if (size.height() < kMinPictureHeight)
-        size = QSize(int(qRound64(double(size.width()) * kMinPictureHeight / size.height())), kMinPictureHeight);
-    return size;
-}
-
-// The selection in picture pixels: 16:9, its width a multiple of 16. The
-// display rectangle's size is whole pixels, so the selection's place may
-// map a little past the picture's edge: the crop is kept inside.
-QRect cropRect(const QSize& picture, const QRect& display, const QRect& selection)
-{
-    const qint64 pw = picture.width();
-    const qint64 ph = picture.height();
-    int w = int(qMin(pw * selection.width() / display.width(), pw)) / 16 * 16;
-    if (heightFor(w) > ph)
-        w = widthFor(int(ph)) / 16 * 16;
-    const int h = heightFor(w);
-    const qint64 x = pw * (selection.left() - display.left()) / display.width();
-    const qint64 y = ph * (selection.top() - display.top()) / display.height();
-    return QRect(int(qBound<qint64>(0, x, pw - w)), int(qBound<qint64>(0, y, ph - h)), w, h);
-}
 
 struct Decoded
 {
     QImage picture;
     QSize source;
 };
-
-struct CropJob
-{
-    QString source;
-    QSize sourceSize;
-    QSize working;
-    QRect rect;
-    QString output;
-};
-
-// The full-size work of OK, off the window's thread: the file is measured
-// again (it may have changed since it was shown), only the selection is
-// decoded where no enlargement is needed, and the result saved for the
-// camera. The quality it was saved at, 0 on failure.
-int saveCrop(const CropJob& job)
-{
-    QSize size;
-    if (PictureFile::check(job.source, &size) != PictureFile::Ok || size != job.sourceSize) {
-        qWarning() << "Picture changed since it was shown:" << job.source << size;
-        return 0;
-    }
-    QImageReader reader(job.source);
-    QImage part;
-    if (job.working == size) {
-        reader.setClipRect(job.rect);
-        if (!reader.read(&part))
-            part = QImage();
-    } else {
-        QImage whole;
-        if (reader.read(&whole))
-            part = whole.scaled(job.working, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).copy(job.rect);
-    }
-    if (part.size() != job.rect.size()) {
-        qWarning() << "Picture cannot be cropped:" << job.source << job.rect << reader.errorString();
-        return 0;
-    }
-    // Laid on the background the crop window showed it on.
-    const QImage cropped = PictureFile::opaque(part).scaled(ImageCrop::kOutputWidth, ImageCrop::kOutputHeight,
-                                                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    int quality = 0;
-    if (!PictureFile::saveForCamera(cropped, job.output, &quality))
-        return 0;
-    return quality;
-}
 
 } // namespace
 
@@ -150,9 +77,8 @@ void ImageCrop::setShown(const QImage& picture, const QSize& source)
 {
     picture_ = picture;
     source_ = source;
-    working_ = picture.isNull() ? QSize() : workingSize(source);
-    // A sliver enlarged to 450 rows would be a picture of gigapixels.
-    if (working_.width() > PictureFile::kMaxSide || working_.height() > PictureFile::kMaxSide) {
+    working_ = picture.isNull() ? QSize() : PictureCrop::workingSize(source);
+    if (!picture.isNull() && working_.isEmpty()) {
         qWarning() << "Picture shape unusable:" << sourcePath_ << source;
         picture_ = QImage();
     }
@@ -187,9 +113,9 @@ void ImageCrop::ensureLayout()
     }
     shown_ = picture_.scaled(display_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     int width = display_.width();
-    if (display_.left() <= 0 || heightFor(width) > display_.height())
-        width = qMin(display_.width(), widthFor(display_.height()));
-    const int height = heightFor(width);
+    if (display_.left() <= 0 || PictureCrop::heightFor(width) > display_.height())
+        width = qMin(display_.width(), PictureCrop::widthFor(display_.height()));
+    const int height = PictureCrop::heightFor(width);
     selection_ = QRect(display_.left() + (display_.width() - width) / 2,
                        display_.top() + (display_.height() - height) / 2, width, height);
 }
@@ -286,11 +212,11 @@ void ImageCrop::resizeSelection(const QPoint& point)
     int x = qBound(display_.left(), point.x(), display_.right());
     x = left ? qMin(x, fixedX - kMinSelectionWidth + 1) : qMax(x, fixedX + kMinSelectionWidth - 1);
     int width = qAbs(x - fixedX) + 1;
-    int height = heightFor(width);
+    int height = PictureCrop::heightFor(width);
     const int rows = top ? fixedY - display_.top() + 1 : display_.bottom() - fixedY + 1;
     if (height > rows) {
         height = rows;
-        width = widthFor(height);
+        width = PictureCrop::widthFor(height);
     }
     const int x1 = left ? fixedX - width + 1 : fixedX;
     const int y1 = top ? fixedY - height + 1 : fixedY;
@@ -344,7 +270,8 @@ void ImageCrop::on_pbOK_clicked()
         finish(kSaveFailed);
         return;
     }
-    const CropJob job{sourcePath_, source_, working_, cropRect(working_, display_, selection_), outputPath_};
+    const PictureCrop::Job job{sourcePath_, source_, working_,
+                               PictureCrop::cropRect(working_, display_, selection_), outputPath_};
     if (job.rect.isEmpty() || !PictureFile::insidePicFolder(outputPath_)) {
         qWarning() << "Crop not saved:" << job.rect << working_ << outputPath_;
         finish(kSaveFailed);
@@ -355,7 +282,7 @@ void ImageCrop::on_pbOK_clicked()
     ui->pbCancel->setEnabled(false);
     setCursor(Qt::BusyCursor);
     runOffGui<int>(
-        this, [job] { return saveCrop(job); },
+        this, [job] { return PictureCrop::save(job); },
         [this, output = job.output](int quality) {
             saving_ = false;
             unsetCursor();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orlacam/pictures/PictureCrop.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -23,8 +25,8 @@ public:
     static constexpr int kCropped = 0x4000;    // QMessageBox::Yes
     static constexpr int kCancelled = 0x400000;  // QMessageBox::Cancel
     static constexpr int kSaveFailed = -1;
-    static constexpr int kOutputWidth = 1536;
-    static constexpr int kOutputHeight = 864;
+    static constexpr int kOutputWidth = vesk::pc::PictureCrop::kOutputWidth;
+    static constexpr int kOutputHeight = vesk::pc::PictureCrop::kOutputHeight;
     static constexpr int kMinSelectionWidth = 320;
 
     explicit ImageCrop(QWidget* parent = nullptr);

@@ -13,6 +13,7 @@
 #include "orlacam/pictures/ImagePreview.h"
 #include "orlacam/pictures/PictureFile.h"
 #include "orlacam/pictures/PictureJourney.h"
+#include "support/PictureBytes.h"
 #include "support/ScreenArea.h"
 #include "support/SimWindowSupport.h"
 #include "support/StartFolder.h"
@@ -42,15 +43,6 @@ constexpr uint8_t kRecordSelector = 6;
 QByteArray maskName(int slot)
 {
     return QByteArray("/app/private/mask") + QByteArray::number(slot) + QByteArray(".jpg");
-}
-
-QByteArray encoded(const QImage& image, const char* format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 QImage plain(int width, int height, QColor colour)

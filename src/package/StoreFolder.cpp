@@ -22,6 +22,13 @@ namespace {
 constexpr int kCreateAttempts = 16;  // names taken by someone else first
 constexpr int kMaxDepth = 16;  // of folders inside a folder being removed
 
+quint64 systemRandom()
+{
+    return QRandomGenerator::system()->generate64();
+}
+
+std::atomic<quint64 (*)()> randomSource{&systemRandom};
+
 QByteArray encoded(const QString& name)
 {
     return QFile::encodeName(name);
@@ -209,8 +216,13 @@ StoreFolder::Status StoreFolder::statusOfPath(const QString& path)
 
 QString StoreFolder::uniqueSuffix()
 {
-    static std::atomic<unsigned> counter{0};
-    return QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(counter++);
+    return QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')
+        + QString::number(randomSource.load()(), 36);
+}
+
+void StoreFolder::setRandomSource(quint64 (*source)())
+{
+    randomSource = source ? source : &systemRandom;
 }
 
 StoreFolder::Status StoreFolder::statusAt(int dirFd, const QByteArray& name)
@@ -310,8 +322,7 @@ bool StoreFolder::removeTree(const QString& name) const
 StoreFolder StoreFolder::makeFolder(const QString& prefix) const
 {
     for (int attempt = 0; isOpen() && attempt < kCreateAttempts; ++attempt) {
-        const QString name = prefix + uniqueSuffix() + QLatin1Char('-')
-            + QString::number(QRandomGenerator::global()->generate(), 36);
+        const QString name = prefix + uniqueSuffix();
         if (::mkdirat(fd_, encoded(name).constData(), 0700) != 0) {
             if (errno == EEXIST)
                 continue;

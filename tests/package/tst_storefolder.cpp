@@ -1,7 +1,10 @@
-// The store folder against a program that may write in it: names taken
-// before a new file is made there. A file outside the folder stays as it
-// was.
+// The store folder against a program that may write in it: a hard link
+// swapped in and out while a name is opened, names taken before a new file
+// is made there. Each time a file outside the folder stays as it was and
+// unread.
 
+#include "support/LogCapture.h"
+#include "support/NameSwapper.h"
 #include "support/TestFiles.h"
 #include "support/TestHome.h"
 #include "package/StoreFolder.h"
@@ -65,6 +68,47 @@ private slots:
     {
         StoreFolder::setRandomSource(nullptr);
         sameEveryTime = false;
+    }
+
+    // A hard link to a file outside and a file of the store's own take turns
+    // at the name as fast as a program can swap them. A rename over the name
+    // drops the outside file's link before the name shows the new file, so
+    // for a moment the name seems to be that file's only link: no opening
+    // may take the outside file for the store's.
+    void openMeetsARenameUnderWay()
+    {
+        QTemporaryDir store;
+        QTemporaryDir outside;
+        const QString name = store.filePath("name.bin");
+        const QString target = outside.filePath("target");
+        const QByteArray own("own");
+        QVERIFY(writeFile(name, own) && writeFile(target, "outside"));
+        const StoreFolder folder(store.path());
+        LogCapture log;
+        log.quiet("Not a plain file of its own");
+        NameSwapper swapper([=] {
+            NameSwapper::linkAt(name, target, true);
+            NameSwapper::fileAt(name, own);
+            return 1;
+        });
+        int read = 0;
+        int refused = 0;
+        // Each rename over the hard link is a chance to meet one under way.
+        constexpr int kSwaps = 3000;
+        QVERIFY(swapper.race(
+            [&] {
+                QFile file;
+                if (!folder.open("name.bin", &file)) {
+                    ++refused;
+                    return;
+                }
+                ++read;
+                QCOMPARE(file.readAll(), own);
+            },
+            1000, INT_MAX, 60000, [&] { return swapper.swaps() >= kSwaps; }));
+        qInfo() << read << "read," << refused << "refused," << swapper.swaps() << "swaps";
+        QVERIFY2(read > 0 && refused > 0, "no opening met the hard link");
+        QCOMPARE(readFile(target), QByteArray("outside"));
     }
 
     void createPastTakenNames_data()

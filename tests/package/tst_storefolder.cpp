@@ -1,7 +1,8 @@
-// The store folder against a program that may write in it: a hard link
-// swapped in and out while a name is opened, names taken before a new file
-// is made there. Each time a file outside the folder stays as it was and
-// unread.
+// The store folder against a program that may write in it: a link at a
+// name that is opened, a hard link swapped in and out while a name is
+// opened, names taken before a new file is made there, the folder itself
+// swapped for a link before something in it is removed. Each time a file
+// outside the folder stays as it was and unread.
 
 #include "support/LogCapture.h"
 #include "support/NameSwapper.h"
@@ -16,9 +17,50 @@
 
 #include <atomic>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using vesk::pc::StoreFolder;
 
 namespace {
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Counts the openings of one file, whatever name they go by.
+class OpenWatch
+{
+public:
+    explicit OpenWatch(const QString& path)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , ok_(fd_ >= 0 && ::inotify_add_watch(fd_, encoded(path).constData(), IN_OPEN) >= 0)
+    {
+    }
+    ~OpenWatch() { ::close(fd_); }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+
+    bool isValid() const { return ok_; }
+    // The openings since the last call.
+    int opened()
+    {
+        alignas(inotify_event) char buffer[4096];
+        int count = 0;
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got; ++count)
+                at += ssize_t(sizeof(inotify_event)) + reinterpret_cast<const inotify_event*>(buffer + at)->len;
+        }
+        return count;
+    }
+
+private:
+    int fd_;
+    bool ok_;
+};
 
 // The random parts of new names, as a test sets them: 0, 1, 2... or the
 // same one every time.
@@ -68,6 +110,38 @@ private slots:
     {
         StoreFolder::setRandomSource(nullptr);
         sameEveryTime = false;
+    }
+
+    void openFollowsNoLink_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("a link to a file") << false;
+        QTest::newRow("a link to a pipe") << true;
+    }
+
+    // The link is refused without its target ever being opened: an opening
+    // alone acts on some files (a program waiting to write into a pipe goes
+    // on).
+    void openFollowsNoLink()
+    {
+        QFETCH(bool, pipe);
+        QTemporaryDir store;
+        QTemporaryDir outside;
+        const QString target = outside.filePath("target");
+        QVERIFY(pipe ? ::mkfifo(encoded(target).constData(), 0600) == 0 : writeFile(target, "outside"));
+        const QString link = store.filePath("name.bin");
+        QVERIFY(QFile::link(target, link));
+        OpenWatch watch(target);
+        QVERIFY(watch.isValid());
+        QFile file;
+        QVERIFY(!StoreFolder(store.path()).open("name.bin", &file));
+        QVERIFY(!file.isOpen());
+        QCOMPARE(watch.opened(), 0);
+        // What following the link would have shown.
+        const int fd = ::open(encoded(link).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(watch.opened(), 1);
     }
 
     // A hard link to a file outside and a file of the store's own take turns
@@ -155,6 +229,45 @@ private slots:
         QCOMPARE(QFileInfo::exists(target), planted == Planted::LinkToAFile);
         if (planted == Planted::File)
             QCOMPARE(readFile(taken), QByteArray("planted"));
+    }
+
+    void removalAfterTheFolderWasSwapped_data()
+    {
+        QTest::addColumn<bool>("unfinished");  // a new file given up, not a file removed
+        QTest::newRow("a file removed") << false;
+        QTest::newRow("a new file given up") << true;
+    }
+
+    // The folder's name leads elsewhere by the time something in it is
+    // removed: a file of the same name out there stays, the folder's own
+    // goes.
+    void removalAfterTheFolderWasSwapped()
+    {
+        QFETCH(bool, unfinished);
+        QTemporaryDir base;
+        const QString store = base.filePath("store");
+        const QString aside = base.filePath("aside");
+        const QString outside = base.filePath("outside");
+        QVERIFY(QDir().mkdir(store) && QDir().mkdir(outside));
+        QVERIFY(writeFile(store + "/name.bin", "own"));
+        const StoreFolder folder(store);
+        StoreFolder::NewFile file(folder, "name.bin");
+        QString removed = "name.bin";
+        if (unfinished) {
+            QVERIFY(file.create());
+            const QStringList made = QDir(store).entryList({".name.bin.*"}, QDir::Files | QDir::Hidden);
+            QCOMPARE(made.size(), 1);
+            removed = made.first();
+        }
+        QVERIFY(writeFile(outside + "/" + removed, "victim"));
+        QVERIFY(::rename(encoded(store).constData(), encoded(aside).constData()) == 0 && QFile::link(outside, store));
+        if (unfinished)
+            file.cancelWriting();
+        else
+            QVERIFY(folder.remove(removed));
+        QCOMPARE(readFile(outside + "/" + removed), QByteArray("victim"));
+        QVERIFY(!QFileInfo::exists(aside + "/" + removed));
+        QCOMPARE(readFile(aside + "/name.bin"), unfinished ? QByteArray("own") : QByteArray());
     }
 };
 

@@ -22,6 +22,13 @@ namespace {
 constexpr int kCreateAttempts = 16;  // names taken by someone else first
 constexpr int kMaxDepth = 16;  // of folders inside a folder being removed
 
+quint64 systemRandom()
+{
+    return QRandomGenerator::system()->generate64();
+}
+
+std::atomic<quint64 (*)()> randomSource{&systemRandom};
+
 QByteArray encoded(const QString& name)
 {
     return QFile::encodeName(name);
@@ -46,15 +53,27 @@ void closeFd(int fd)
         ::close(fd);
 }
 
+// A listing of an open folder of its own, from the start; null (errno
+// set) when it cannot be opened.
+DIR* listingOf(int dirFd)
+{
+    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        const int error = errno;
+        closeFd(listFd);
+        errno = error;
+    }
+    return dir;
+}
+
 // The entry names of an open folder, "." and ".." left out.
 std::vector<QByteArray> entriesOf(int dirFd)
 {
     std::vector<QByteArray> names;
-    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    DIR* dir = listingOf(dirFd);
     if (!dir) {
         qWarning() << "Cannot list a folder:" << qt_error_string(errno);
-        closeFd(listFd);
         return names;
     }
     while (const dirent* entry = ::readdir(dir)) {
@@ -78,18 +97,32 @@ bool isFolderAt(int dirFd, const QByteArray& name)
     return S_ISDIR(typeAt(dirFd, name));
 }
 
+// Waits until no change of the folder is under way: a listing waits for
+// the folder's lock, which a rename or removal in it holds to its end.
+void waitForChanges(int dirFd)
+{
+    if (DIR* dir = listingOf(dirFd)) {
+        ::readdir(dir);
+        ::closedir(dir);
+    }
+}
+
 // Whether the open file fd is a plain file whose one link is name in
 // dirFd. Its count alone can drop after the open (the name swapped away from
-// a file that has another name elsewhere), and one look at the name is not
-// enough either: the name is looked up before its file's count is read, so
-// a swap in between shows the old file with the new count. Two looks at the
-// name, each followed by the open file's own count, must all agree.
+// a file that has another name elsewhere), and a look at the name is not
+// enough either: while a rename over the name, or its removal, is under way,
+// the file has already lost that link, and shows the lower count, but the
+// name still leads to it. So each look first waits out the change under way,
+// and three looks, each followed by the open file's own count, must all
+// agree: a program that swaps the name as fast as it can still meets one
+// look now and then, when this thread is held up between a wait and its look.
 bool isOnlyNameOf(int dirFd, const QByteArray& name, int fd)
 {
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode))
         return false;
-    for (int look = 0; look < 2; ++look) {
+    for (int look = 0; look < 3; ++look) {
+        waitForChanges(dirFd);
         struct stat named;
         struct stat now;
         if (::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_dev != opened.st_dev
@@ -209,8 +242,13 @@ StoreFolder::Status StoreFolder::statusOfPath(const QString& path)
 
 QString StoreFolder::uniqueSuffix()
 {
-    static std::atomic<unsigned> counter{0};
-    return QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(counter++);
+    return QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')
+        + QString::number(randomSource.load()(), 36);
+}
+
+void StoreFolder::setRandomSource(quint64 (*source)())
+{
+    randomSource = source ? source : &systemRandom;
 }
 
 StoreFolder::Status StoreFolder::statusAt(int dirFd, const QByteArray& name)
@@ -310,8 +348,7 @@ bool StoreFolder::removeTree(const QString& name) const
 StoreFolder StoreFolder::makeFolder(const QString& prefix) const
 {
     for (int attempt = 0; isOpen() && attempt < kCreateAttempts; ++attempt) {
-        const QString name = prefix + uniqueSuffix() + QLatin1Char('-')
-            + QString::number(QRandomGenerator::global()->generate(), 36);
+        const QString name = prefix + uniqueSuffix();
         if (::mkdirat(fd_, encoded(name).constData(), 0700) != 0) {
             if (errno == EEXIST)
                 continue;

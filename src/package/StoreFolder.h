@@ -52,8 +52,13 @@ public:
     static bool removePath(const QString& path);
     static Status statusOfPath(const QString& path);
     // A suffix that no other writer of this process or another uses at the
-    // same time, for temporary names of our own.
+    // same time, for temporary names of our own: the process id and a random
+    // part, so that no one who may write in the folder can put something at
+    // such a name before it is made.
     static QString uniqueSuffix();
+    // Replaces the source of the random part (tests, to know a name before
+    // it is made); nullptr restores the system's generator.
+    static void setRandomSource(quint64 (*source)());
 
     bool isOpen() const { return fd_ >= 0; }
     const QString& dir() const { return dir_; }  // ends with "/"

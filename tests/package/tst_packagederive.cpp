@@ -291,6 +291,26 @@ private slots:
         QVERIFY(derived.verifyFirmware());
     }
 
+    // Someone who may write in the store takes the temporary names that the
+    // files of a derivation were once made under in this process, its id and
+    // a count from 0: the derivation is made under other names all the same.
+    void derivationPastGuessedNames()
+    {
+        const Identity id;
+        const QString main = place(id, standardPackage(id));
+        const QString guessed =
+            path(".Ugsys_" + fileName(id) + "." + QString::number(QCoreApplication::applicationPid()) + "-%1");
+        constexpr int kGuessed = 4000;
+        for (int n = 0; n < kGuessed; ++n)
+            QVERIFY(writeFile(guessed.arg(n), QByteArray()));
+        FirmwarePackage pkg(main, FirmwarePackage::PkgMain);
+        QVERIFY(pkg.verifyFirmware());
+        QVERIFY(pkg.generateUgsysFwPackage());
+        FirmwarePackage derived(path("Ugsys_" + fileName(id)), FirmwarePackage::PkgUgsys);
+        QVERIFY(derived.verifyFirmware());
+        QCOMPARE(files().size(), kGuessed + 2);
+    }
+
     void patchHead()
     {
         const Identity id;

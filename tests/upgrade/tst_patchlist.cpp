@@ -1,10 +1,12 @@
 // The patch list and the upload container, decoded by readers of this test:
 // the list's chunks at every split point and every 8 MiB, its header and
 // entries with their CRC-32s and MD5s, every patch rebuilt into its package
-// chunk by our patch reader; refusals that leave no file behind; and the
-// container unpacked by the xz program.
+// chunk by our patch reader; refusals that leave no file behind; the
+// container unpacked by the xz program; and the engine's inputs from the
+// store read only as plain files of their own.
 
 #include "support/EngineRig.h"
+#include "support/NameSwapper.h"
 #include "package/UpgradePkgPatch.h"
 #include "support/TestHome.h"
 #include "support/StreamPackets.h"
@@ -97,6 +99,8 @@ private slots:
     void refusals_data();
     void refusals();
     void container();
+    void linkedInputs_data();
+    void linkedInputs();
 };
 
 void tst_PatchList::initTestCase()
@@ -223,6 +227,52 @@ void tst_PatchList::container()
     QVERIFY(xz.readAllStandardOutput() == input);
     QCOMPARE(QDir(dir.path()).entryList({"fwheader*"}, QDir::Files | QDir::Hidden),
              (QStringList{"fwheader.bin", "fwheader.bin.lzma"}));
+}
+
+void tst_PatchList::linkedInputs_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("hard");
+    const char* const steps[] = {"the package sent whole", "the head packed", "the package diffed",
+                                 "the camera's image diffed"};
+    for (int step = 0; step < 4; ++step) {
+        QTest::addRow("%s, a link", steps[step]) << step << false;
+        QTest::addRow("%s, a hard link", steps[step]) << step << true;
+    }
+}
+
+// A link, or a hard link, at the name of a file the engine reads from the
+// store ends the step before anything is read, sent or written, whatever
+// file it leads to.
+void tst_PatchList::linkedInputs()
+{
+    QFETCH(int, step);
+    QFETCH(bool, hard);
+    enum { Upload, Compress, ListPackage, ListImage };
+    QTemporaryDir store;
+    QTemporaryDir outside;
+    const QByteArray image = noise(0x4000, 5);
+    const QByteArray package = edited(image);
+    const QString imagePath = store.filePath("devFw.bin");
+    const QString packagePath = store.filePath("package.bin");
+    const QString target = outside.filePath("target");
+    const QByteArray linkedBytes = step == ListImage ? image : package;
+    const QString linked = step == ListImage ? imagePath : packagePath;
+    QVERIFY(writeFile(imagePath, image) && writeFile(packagePath, package) && writeFile(target, linkedBytes));
+    QVERIFY(NameSwapper::linkAt(linked, target, hard));
+    EngineRig rig;
+    QVERIFY(rig.ready());
+    LogCapture log;
+    UvcPatchUpgradeProbe probe = rig.probe();
+    const bool done = step == Upload ? probe.upload(packagePath, "/app/updater/fw", false)
+        : step == Compress           ? probe.compress(packagePath, store.filePath("head.lzma"))
+                                     : probe.patchList(imagePath, packagePath, store.filePath("patch.bin"),
+                                                       {uint32_t(image.size())});
+    QVERIFY(!done);
+    QVERIFY(log.mentions(linked));
+    QCOMPARE(rig.attempts(1), QList<QByteArray>());  // no upload started
+    QCOMPARE(QDir(store.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"devFw.bin", "package.bin"}));
+    QCOMPARE(readFile(target), linkedBytes);
 }
 
 QTEST_GUILESS_MAIN(tst_PatchList)

@@ -427,21 +427,46 @@ bool StoreFolder::NewFile::create()
     return false;
 }
 
+// The temporary name is in sight of everyone who writes in the folder: it
+// must still be the file written when it is renamed, and what the rename
+// put in place must not be a link or anything but a plain file (a writer
+// of the same name may have committed after us: its file stands).
 bool StoreFolder::NewFile::commit(Sync sync)
 {
     if (temp_.isEmpty())
         return false;
-    const bool written = flush() && (sync == Sync::Skip || ::fdatasync(handle()) == 0);
+    struct stat own;
+    const bool written =
+        flush() && (sync == Sync::Skip || ::fdatasync(handle()) == 0) && ::fstat(handle(), &own) == 0;
     const QString error = written ? QString() : errorString() + qt_error_string(errno);
     close();
-    if (!written
-        || ::renameat(folder_.fd_, encoded(temp_).constData(), folder_.fd_, encoded(name_).constData()) != 0) {
-        qCritical() << "write file failed:" << path_ << (written ? qt_error_string(errno) : error);
+    if (!written) {
+        qCritical() << "write file failed:" << path_ << error;
+        cancelWriting();
+        return false;
+    }
+    struct stat atTemp;
+    if (::fstatat(folder_.fd_, encoded(temp_).constData(), &atTemp, AT_SYMLINK_NOFOLLOW) != 0
+        || atTemp.st_dev != own.st_dev || atTemp.st_ino != own.st_ino) {
+        qCritical() << "write file failed:" << path_ << "- its temporary name was replaced";
+        cancelWriting();
+        return false;
+    }
+    if (::renameat(folder_.fd_, encoded(temp_).constData(), folder_.fd_, encoded(name_).constData()) != 0) {
+        qCritical() << "write file failed:" << path_ << qt_error_string(errno);
         cancelWriting();
         return false;
     }
     temp_.clear();
-    return true;
+    struct stat moved;
+    const bool ours = ::fstatat(folder_.fd_, encoded(name_).constData(), &moved, AT_SYMLINK_NOFOLLOW) == 0
+        && ((moved.st_dev == own.st_dev && moved.st_ino == own.st_ino)
+            || (S_ISREG(moved.st_mode) && moved.st_nlink == 1));
+    if (!ours) {
+        qCritical() << "write file failed:" << path_ << "- its temporary name was replaced before the rename";
+        folder_.remove(name_);
+    }
+    return ours;
 }
 
 void StoreFolder::NewFile::cancelWriting()

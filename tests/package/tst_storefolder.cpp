@@ -231,6 +231,34 @@ private slots:
             QCOMPARE(readFile(taken), QByteArray("planted"));
     }
 
+    void commitAfterTheTemporaryNameWasSwapped_data()
+    {
+        QTest::addColumn<Planted>("planted");
+        QTest::newRow("a link to a file outside") << Planted::LinkToAFile;
+        QTest::newRow("a file of someone else's") << Planted::File;
+    }
+
+    // The temporary name is seen by everyone who writes in the store: what
+    // was put there after the file was made is not committed as the file.
+    void commitAfterTheTemporaryNameWasSwapped()
+    {
+        QFETCH(Planted, planted);
+        QTemporaryDir store;
+        QTemporaryDir outside;
+        nextPart = 2000;
+        StoreFolder::setRandomSource(&knownPart);
+        const QString temp = store.filePath(tempName("new.bin", 2000));
+        const QString target = outside.filePath("target");
+        StoreFolder::NewFile file(StoreFolder(store.path()), "new.bin");
+        QVERIFY(file.create());
+        QCOMPARE(file.write("new"), qint64(3));
+        QVERIFY(QFile::remove(temp) && plant(planted, temp, target));
+        QVERIFY(!file.commit());
+        QVERIFY(!QFileInfo::exists(store.filePath("new.bin")) && !QFileInfo(store.filePath("new.bin")).isSymLink());
+        if (planted == Planted::LinkToAFile)
+            QCOMPARE(readFile(target), QByteArray("outside"));
+    }
+
     void removalAfterTheFolderWasSwapped_data()
     {
         QTest::addColumn<bool>("unfinished");  // a new file given up, not a file removed

@@ -2,15 +2,14 @@
 
 #include "ui_MsgProgressUi.h"
 
-#include "comm/Util.h"
 #include "uicomm/UicommResources.h"
 #include "comm/UpgradeCodes.h"
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -23,8 +22,8 @@ namespace {
 
 const char kStatusStyle[] =
     "padding-left:20px;\npadding-right:20px;\nfont-size:13px;\npadding-bottom:10px;\npadding-top:8px;\n";
-constexpr int kStatusSideRoom = 40;   // the status text's left and right padding
-constexpr int kStatusExtraHeight = 24;  // its top and bottom padding, with air
+constexpr int kStatusAir = 6;  // below the status text's bottom padding
+constexpr int kTallestStatus = 10000;
 
 } // namespace
 
@@ -63,7 +62,7 @@ void MsgProgressUi::setTitle(const QString& title)
 void MsgProgressUi::setText(const QString& text)
 {
     ui->lbInfo->setText(text);
-    fitStatusHeight(text);
+    fitStatusHeight();
 }
 
 void MsgProgressUi::setProgress(int value)
@@ -133,8 +132,8 @@ void MsgProgressUi::onProgressUpdate(int value, const QString& message)
         offerOk();  // the user can still end the box
     }
 
-    if (!message.isEmpty())
-        fitStatusHeight(message);
+    // Fitted to what shows: a message kept back by an error text is not.
+    fitStatusHeight();
 }
 
 void MsgProgressUi::setStatus(const QString& colour, const QString& message)
@@ -143,12 +142,17 @@ void MsgProgressUi::setStatus(const QString& colour, const QString& message)
     ui->lbInfo->setText(message);
 }
 
-void MsgProgressUi::fitStatusHeight(const QString& text)
+void MsgProgressUi::fitStatusHeight()
 {
-    ui->lbInfo->ensurePolished();
-    const QFontMetrics metrics(ui->lbInfo->font());
-    const int lines = vesk::pc::Util::calculateTextHeight(text, metrics, width() - kStatusSideRoom);
-    ui->lbInfo->setFixedHeight(metrics.height() * lines + kStatusExtraHeight);
+    // The height Qt's word wrap gives the text at the width it is painted
+    // in (the box's less the padding: the layout has no side margins), so
+    // that no line of any language is cut.
+    QLabel* label = ui->lbInfo;
+    label->ensurePolished();
+    const QMargins padding = label->contentsMargins();
+    const QRect room(0, 0, width() - padding.left() - padding.right(), kTallestStatus);
+    const int textHeight = label->fontMetrics().boundingRect(room, Qt::TextWordWrap, label->text()).height();
+    label->setFixedHeight(textHeight + padding.top() + padding.bottom() + kStatusAir);
     adjustSize();
 }
 

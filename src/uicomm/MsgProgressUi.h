@@ -64,7 +64,7 @@ private slots:
 
 private:
     void setStatus(const QString& colour, const QString& message);
-    void fitStatusHeight(const QString& text);
+    void fitStatusHeight();
     void offerOk();
 
     Ui::MsgProgressUi* ui = nullptr;

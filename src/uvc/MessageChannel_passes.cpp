@@ -96,6 +96,10 @@ void MessageChannel::txOnePacket()
     uint16_t sequence = 0;
     {
         QMutexLocker lock(&queueMutex_);
+        // Asked again with the queue in hand: a frame queued after the hold
+        // began waits, even in the pass that was under way then.
+        if (ask(hooks_.upgradeMode, false))
+            return;
         for (int i = 0; i < queue_.size(); ++i) {
             SendPacket& entry = queue_[i];
             if (entry.sent)

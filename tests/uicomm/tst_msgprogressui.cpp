@@ -1,4 +1,5 @@
 #include "support/BoxTestSupport.h"
+#include "support/Legibility.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgProgressUi.h"
 #include "comm/UpgradeCodes.h"
@@ -86,8 +87,8 @@ void tst_MsgProgressUi::outcomes_data()
     QTest::newRow("warning goes on") << Reports{{20, "x"}, {-2, "Slow network"}} << 20 << "20%"
                                      << "Slow network" << "color:yellow;" << false << 0;
     QTest::newRow("percent keeps error text")
-        << Reports{{-1, "Download failed"}, {50, "going on"}} << 50 << "50%" << "Download failed"
-        << "color:red;" << true << 0x10000;
+        << Reports{{-1, "Download failed\nthe network is down\ntry again later"}, {50, "going on"}} << 50 << "50%"
+        << "Download failed\nthe network is down\ntry again later" << "color:red;" << true << 0x10000;
     QTest::newRow("zero starts afresh") << Reports{{-1, "bad"}, {0, "again"}, {100, "done"}} << 100 << "100%"
                                         << "done" << yes << true << 0x4000;
     QTest::newRow("success after failure") << Reports{{-3, "failed"}, {100, "done"}} << 100 << "100%" << "done"
@@ -128,6 +129,8 @@ void tst_MsgProgressUi::outcomes()
     QCOMPARE(childLabel(&box, "lbProgress")->text(), percent);
     QCOMPARE(childLabel(&box, "lbInfo")->text(), status);
     QVERIFY2(childLabel(&box, "lbInfo")->styleSheet().endsWith(colour), qPrintable(childLabel(&box, "lbInfo")->styleSheet()));
+    // The status is as high as what it shows, not as a text kept back.
+    QVERIFY2(textFault(childLabel(&box, "lbInfo")).isEmpty(), qPrintable(textFault(childLabel(&box, "lbInfo"))));
     QCOMPARE(okButton(&box)->isEnabled(), okEnabled);
     QVERIFY(!okButton(&box)->isHidden());
     if (!answer)
@@ -249,9 +252,11 @@ void tst_MsgProgressUi::paragraphsGrowTheBox()
     const int oneLine = childLabel(&box, "lbInfo")->height();
     const int boxHeight = box.height();
     box.setText(QStringLiteral("one\ntwo\nthree\nfour"));
-    const int lineHeight = QFontMetrics(childLabel(&box, "lbInfo")->font()).height();
-    QCOMPARE(childLabel(&box, "lbInfo")->height(), oneLine + 3 * lineHeight);
+    const int lineHeight = QFontMetrics(childLabel(&box, "lbInfo")->font()).lineSpacing();
+    QVERIFY2(childLabel(&box, "lbInfo")->height() >= oneLine + 3 * lineHeight,
+             qPrintable(QStringLiteral("%1 from %2").arg(childLabel(&box, "lbInfo")->height()).arg(oneLine)));
     QVERIFY(box.height() >= boxHeight + 3 * lineHeight);
+    QVERIFY2(textFault(childLabel(&box, "lbInfo")).isEmpty(), qPrintable(textFault(childLabel(&box, "lbInfo"))));
 }
 
 void tst_MsgProgressUi::windowIconIsDrawn()

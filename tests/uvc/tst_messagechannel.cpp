@@ -8,6 +8,8 @@
 #include "uvc/ReplyDecoders.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QThread>
 #include <QtTest>
 
@@ -541,26 +543,48 @@ void tst_MessageChannel::stopUnderBlockingSends()
     QCOMPARE(sim.channel.queuedCount(), 0);
 }
 
-// The hooks run around each pass, and the upgrade hook holds the queue.
+// The hooks run around each pass, and the upgrade hook holds the queue: a
+// frame queued once the hold is on stays queued, even by the pass that was
+// under way when the hold came.
 void tst_MessageChannel::passHooksRunEachPass()
 {
     std::atomic<int> before{0};
     std::atomic<int> after{0};
     std::atomic<bool> holding{false};
+    std::atomic<int> heldAnswers{0};
+    std::atomic<bool> stopNextPass{false};
+    QSemaphore stopped;
+    QSemaphore goOn;
     MessageChannel::Hooks hooks;
-    hooks.beforeRead = [&] { ++before; };
+    hooks.beforeRead = [&] {
+        ++before;
+        if (stopNextPass.exchange(false)) {
+            stopped.release();
+            goOn.acquire();
+        }
+    };
     hooks.afterWrite = [&] { ++after; };
-    hooks.upgradeMode = [&] { return holding.load(); };
+    hooks.upgradeMode = [&] {
+        const bool held = holding.load();
+        heldAnswers += held ? 1 : 0;
+        return held;
+    };
     ChannelRig sim(SimCameraModel(), fastTiming(), hooks);
+    auto release = qScopeGuard([&] { goOn.release(); });  // a failed check never leaves the thread stopped
     QVERIFY(sim.open());
     QTRY_VERIFY_WITH_TIMEOUT(before.load() >= 5 && after.load() >= 5, 5000);
+    stopNextPass = true;
+    QVERIFY(stopped.tryAcquire(1, 5000));
     holding = true;
-    QTest::qWait(20);
     const int held = before.load();
     FrmPacket frame = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("01"));
     QCOMPARE(sim.channel.sendMsgAsync(frame, false), MessageChannel::ErrSuccess);
+    goOn.release();
+    // The thread has seen the hold: the pass under way has ended or writes
+    // nothing more, and no other starts.
+    QTRY_VERIFY_WITH_TIMEOUT(heldAnswers.load() > 0, 5000);
     QTest::qWait(40);
-    QVERIFY(before.load() <= held + 1);  // at most the pass under way
+    QCOMPARE(before.load(), held);
     QCOMPARE(sim.camera->writtenFrames().size(), 0);
     holding = false;
     QTRY_COMPARE_WITH_TIMEOUT(sim.camera->writtenFrames().size(), 1, 5000);

@@ -81,7 +81,7 @@ void tst_UvcQueue::upgradeModeHoldsTheQueueButNotDirectWrites()
     SimFixture sim;
     QCOMPARE(sim.device->open(), 0);
     sim.device->setDevMode(UvcDevice::DevModeUvcUpgrade);
-    QTest::qWait(20);
+    // Held from now on, even by a pass under way.
     FrmPacket frame = makeFrame(0x13D2, 0xE1, QByteArray::fromHex("01"));
     QCOMPARE(sim.device->sendMsgAsync(frame, false), UvcDevice::ErrSuccess);
     QCOMPARE(sim.device->sendMsgAsyncDirectly(frame), UvcDevice::ErrSuccess);
@@ -136,8 +136,9 @@ void tst_UvcQueue::statusPoll()
         QCoreApplication::processEvents();
         QVERIFY(listener.received.isEmpty());
     }
+    // The device thread keeps the block after the camera saw the read.
     if (polled)
-        QCOMPARE(sim.device->cachedStatus().at(1), uint8_t(1));
+        QTRY_COMPARE_WITH_TIMEOUT(sim.device->cachedStatus().at(1), uint8_t(1), 5000);
 }
 
 void tst_UvcQueue::pollCounterPutsThePollOff()

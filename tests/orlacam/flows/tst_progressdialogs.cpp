@@ -8,6 +8,7 @@
 #include "orlacam/flows/UpgradeProgress.h"
 #include "orlacam/flows/UvcUpgradeProgress.h"
 #include "sim/SimBackend.h"
+#include "upgrade/UpgradeTexts.h"
 #include "upgrade/UvcPatchUpgrade.h"
 #include "comm/UpgradeCodes.h"
 #include "uvc/UvcDevices.h"
@@ -218,31 +219,53 @@ void tst_ProgressDialogs::rendersLegibly_data()
 }
 
 // Rendered for a person to look at (progress_<box>_<language>.png in the
-// build directory), each with its longest text.
+// build directory), each with its longest text. The USB box is looked at in
+// known states only: its thread reports through the event loop, so before
+// events run it shows its warning, and once the thread has ended, the
+// failure; then each other text its task reports.
 void tst_ProgressDialogs::rendersLegibly()
 {
     QFETCH(QString, language);
     QVERIFY(useProgramFonts());
     QTranslator translator;
     QVERIFY(installLanguage(translator, language));
-    SimBackend backend;
-    UvcDevices registry(backend);
+    QStringList faults;
+    const auto look = [&](MsgProgressUi* box, const QString& name) {
+        faults << legibilityFault(box);
+        return box->grab().save(stagedFile(QStringLiteral("progress_%1_%2.png").arg(name, language)));
+    };
     DownloadProgress download;
     download.onDownloadProgressUpdate(Info::kInfoStart, 3 * 1048576,
                                       QStringLiteral("Orla_main_v1_1.2.3.4_release.bin"));
     download.onTimeout();
     UpgradeProgress upgrade;
     upgrade.onUpgradeProgressUpdate(GlobalParams::UgStep, QString(), QString());
-    UvcUpgradeProgress uvc(QStringLiteral("NOSUCHCAMERA"), QString(), registry);
-    QStringList faults;
-    const QList<QPair<const char*, MsgProgressUi*>> boxes{{"download", &download}, {"upgrade", &upgrade},
-                                                          {"uvcupgrade", &uvc}};
-    for (const auto& [name, box] : boxes) {
+    for (const auto& [name, box] : {qMakePair(QStringLiteral("download"), static_cast<MsgProgressUi*>(&download)),
+                                    qMakePair(QStringLiteral("upgrade"), static_cast<MsgProgressUi*>(&upgrade))}) {
         box->open();
         QCOMPARE(box->width(), 360);
         QCoreApplication::processEvents();
-        QVERIFY(box->grab().save(stagedFile(QStringLiteral("progress_%1_%2.png").arg(QLatin1String(name), language))));
-        faults << legibilityFault(box);
+        QVERIFY(look(box, name));
+    }
+
+    SimBackend backend;
+    UvcDevices registry(backend);
+    UvcUpgradeProgress uvc(QStringLiteral("NOSUCHCAMERA"), QString(), registry);
+    uvc.open();
+    QCOMPARE(uvc.width(), 360);
+    QVERIFY(look(&uvc, QStringLiteral("uvcupgrade")));
+    QVERIFY(!uvc.errorLatched);  // looked at with the warning
+    QTRY_VERIFY_WITH_TIMEOUT(uvc.task()->isFinished(), 30000);
+    QCoreApplication::sendPostedEvents();  // the thread's last reports
+    QVERIFY(uvc.errorLatched);
+    QCOMPARE(statusText(&uvc), UpgradeTexts::text(UpgradeTexts::kFailed));
+    QVERIFY(look(&uvc, QStringLiteral("uvcupgrade_failed")));
+    // A warning shows any text, whatever was shown before.
+    for (const char* text : {UpgradeTexts::kStartWarning, UpgradeTexts::kCloseOthers, UpgradeTexts::kOutOfDate,
+                             UpgradeTexts::kSucceeded}) {
+        uvc.onProgressUpdate(kErrCodeWarn, UpgradeTexts::text(text));
+        QCOMPARE(statusText(&uvc), UpgradeTexts::text(text));
+        faults << legibilityFault(&uvc);
     }
     faults.removeAll(QString());
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));

@@ -156,6 +156,7 @@ private slots:
     void upgradeOverUsbInstallsThePackage_data();
     void upgradeOverUsbInstallsThePackage();
     void logExportOverUsb();
+    void logExportOverNetwork();
     void factoryReset_data();
     void factoryReset();
     void factoryResetCameraGone();
@@ -187,6 +188,7 @@ void tst_MaintenanceFlows::initTestCase()
     UvcTiming timing = UvcTiming::defaults();
     timing.upgradeTimePercent = 5;
     timing.upgradeTimeoutPercent = 20;
+    timing.netAddressWaitMs = 20;  // a camera back in network mode looks for its network
     UvcTiming::setDefaults(timing);
     qRegisterMetaType<PkgDownloader::InfoType>("vesk::pc::PkgDownloader::InfoType");
 }
@@ -432,6 +434,63 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QVERIFY(selectedAgainAfterReturn(*window_, button, kOrlaSn));
     QTest::mouseClick(yes, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+}
+
+// The network road with the simulated Orla alone (it used to wait for a
+// switch that never came, and fail after a minute): told its pool address,
+// the Orla leaves USB and comes back in network mode there, serves its
+// archive over HTTP, and once the user has read the outcome it is asked to
+// reboot and comes back on USB at the same address.
+void tst_MaintenanceFlows::logExportOverNetwork()
+{
+    const QByteArray archive("the camera's log archive");
+    std::shared_ptr<void> restore;
+    replugOrla(*window_, [&](SimCameraModel& model) { model.upgrade.logArchive = archive; }, &restore);
+    if (QTest::currentTestFailed())
+        return;
+    GlobalParams::get().upgrade_method = 1;
+    auto method = qScopeGuard([] { GlobalParams::get().upgrade_method = 0; });
+    const QString address = UvcDevices::get().getDevBySn(kOrlaSn)->ipAddr();
+    QCOMPARE(address, QStringLiteral("127.0.89.10"));  // the pool's first
+    const QDir logs(AppPaths::dataPath(QStringLiteral("log")));
+    const QStringList before = logs.entryList(QDir::Files);
+    window_->onExportLog();
+    QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
+    QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
+    auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
+    QVERIFY(!yes->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 4 * kBoundMs);
+    QVERIFY2(textOf(box).startsWith(QStringLiteral("Extract the log file successfully")), qPrintable(textOf(box)));
+    const QSharedPointer<UvcDevice> net = UvcDevices::get().getDevBySn(kOrlaSn);
+    QVERIFY(net);
+    QCOMPARE(net->devMode(), UvcDevice::DevModeNet);
+    QCOMPARE(net->ipAddr(), address);
+    QStringList added = logs.entryList(QDir::Files);
+    for (const QString& name : before)
+        added.removeOne(name);
+    QCOMPARE(added.size(), 1);
+    QVERIFY2(added.first().endsWith(QStringLiteral("_vesk_log.tar.gz")), qPrintable(added.first()));
+    QCOMPARE(pkgtest::readFile(logs.filePath(added.first())), archive);
+    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully and device will reboot now!\n")
+                              + logs.filePath(added.first()));
+    QTest::mouseClick(yes, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    QSharedPointer<UvcDevice> usb;
+    QTRY_VERIFY_WITH_TIMEOUT((usb = UvcDevices::get().getDevBySn(kOrlaSn)) && usb->devMode() == UvcDevice::DevModeUvc
+                                 && usb->isInited(),
+                             4 * kBoundMs);
+    QCOMPARE(usb->ipAddr(), address);
+    // On the wire: the change of address (127.0.89.10 little-endian, then
+    // network mode 3), the download and the reboot over HTTP; boots aside.
+    QStringList road;
+    for (const QString& line : sim().camera(kOrlaLocation)->journal()->lines()) {
+        const QString event = line.section(QLatin1Char(' '), 1);
+        if (event.startsWith(QLatin1String("frame 8064")) || event.startsWith(QLatin1String("reboot"))
+            || event.contains(QLatin1String("/download_log")) || event.contains(QLatin1String("/run_shell_script")))
+            road << event;
+    }
+    QCOMPARE(road, QStringList({"frame 8064 0a59007f03", "reboot network", "request GET /download_log",
+                                "request POST /run_shell_script reboot", "reboot main"}));
 }
 
 void tst_MaintenanceFlows::factoryReset_data()

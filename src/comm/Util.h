@@ -58,7 +58,8 @@ public:
     static bool isStrictVersion(const QString& version);
     static QString verUintToStr(uint32_t version);
 
-    // This computer's IPv4 addresses (loopback included), and their /24 prefixes.
+    // This computer's IPv4 addresses (loopback included, and the host
+    // addresses CameraRoutes lends), and their /24 prefixes.
     static QStringList getLocalIpList();
     static QStringList getLocalIpSegs();
     // Replaces the address source (tests); an empty function restores the real one.

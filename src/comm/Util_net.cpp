@@ -1,5 +1,7 @@
 #include "comm/Util.h"
 
+#include "comm/CameraRoutes.h"
+
 #include <QDebug>
 #include <QHostAddress>
 #include <QMutex>
@@ -51,7 +53,8 @@ QStringList Util::getLocalIpList()
         QMutexLocker lock(&sourceMutex());
         source = localIpSource();
     }
-    return source ? source() : systemIpv4Addresses();
+    // A simulated camera's network exists only as its lent host address.
+    return (source ? source() : systemIpv4Addresses()) + CameraRoutes::lentHostAddresses();
 }
 
 QStringList Util::getLocalIpSegs()

@@ -62,6 +62,15 @@ QString FirmwarePackage::productKey() const
         + PackageIo::fieldText(header_.platform, sizeof(header_.platform)) + QLatin1Char('_');
 }
 
+bool FirmwarePackage::suitsSocVersion(int cameraSocVersion, bool wholeIdentity) const
+{
+    const int made = header_.socVersion;
+    if (made == 0 || made == cameraSocVersion || (!wholeIdentity && cameraSocVersion == 0))
+        return true;
+    qCritical() << "firmware soc version mismatch" << made << cameraSocVersion;
+    return false;
+}
+
 bool FirmwarePackage::checkName() const
 {
     QString prefix = productKey().chopped(1);

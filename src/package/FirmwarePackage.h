@@ -101,6 +101,11 @@ public:
 
     // product_branch_platform_ of the header, as FirmwareStore::productKey.
     QString productKey() const;
+    // Whether the package may go to a camera of this SoC version: 0 in the
+    // header means any camera, and a camera whose identity is not whole
+    // (its upgrade system reports 0) is not held against it. A mismatch is
+    // logged.
+    bool suitsSocVersion(int cameraSocVersion, bool wholeIdentity) const;
     QString path() const { return path_; }
     PKG_TYPE pkgType() const { return type_; }
     uint32_t version() const { return header_.version; }

@@ -224,6 +224,11 @@ QString FirmwareStore::addPicked(const QString& path, const QJsonObject& info) c
         qCritical() << "firmware made for" << package.productKey() << "not for the camera's" << productKey(info);
         return QString();
     }
+    // As the upgrade holds it against the camera, which it could never
+    // install otherwise; the upgrade system (2) may report no SoC version.
+    const bool whole = info.value(QLatin1String("systype")).toInt() != 2;
+    if (!package.suitsSocVersion(info.value(QLatin1String("socver")).toInt(), whole))
+        return QString();
     // The companion of a file the pick replaces was made from other bytes.
     if (!package.generateUgsysFwPackage() || !moveIn(staging, store, name, true))
         return QString();

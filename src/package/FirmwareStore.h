@@ -92,10 +92,11 @@ public:
     // Takes a package file the user picked into the store: the package of
     // the camera's platform (info's "platform") cut out of it, or the whole
     // of it when its name holds the platform. Only a package that verifies
-    // and is made for the camera's product, branch and platform joins the
-    // store with its upgrade-system companion, replacing files of their
-    // names; its path is returned. Otherwise "" (logged), and nothing of the
-    // pick is left in the store.
+    // and is made for the camera's product, branch, platform and SoC version
+    // (info's "socver", held as the upgrade holds it) joins the store with
+    // its upgrade-system companion, replacing files of their names; its path
+    // is returned. Otherwise "" (logged), and nothing of the pick is left in
+    // the store.
     QString addPicked(const QString& path, const QJsonObject& info) const;
 
 private:

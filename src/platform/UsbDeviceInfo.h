@@ -17,6 +17,9 @@ struct UsbDeviceInfo
     uint16_t productId = 0;
     uint8_t deviceClass = 0;
     uint8_t deviceSubClass = 0;
+    // The camera in network operation: reached over its own network, not
+    // through a video-control interface.
+    bool network = false;
 };
 
 } // namespace pc

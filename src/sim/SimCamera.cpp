@@ -90,11 +90,16 @@ SimCamera::SimCamera(const SimCameraModel& model, const QSharedPointer<SimJourna
     productType_ = productTypeOfIndices(model_.productIndex, model_.platformIndex);
     for (auto it = model_.replies.cbegin(); it != model_.replies.cend(); ++it)
         replies_.insert(it.key(), it.value());
+    if (!model_.netAddress.isEmpty())
+        startNetwork();
 }
 
 SimCamera::~SimCamera()
 {
-    capture_.close();  // before any member its thread reads goes
+    // Before any member their threads read goes.
+    endNetwork();
+    net_.reset();
+    capture_.close();
 }
 
 UsbDeviceInfo SimCamera::info() const
@@ -106,7 +111,8 @@ UsbDeviceInfo SimCamera::info() const
 bool SimCamera::openControlInterface()
 {
     QMutexLocker lock(&mutex_);
-    if (!plugged_ || model_.knobs.openFails)
+    // In network operation it has no video-control interface.
+    if (!plugged_ || model_.knobs.openFails || !model_.netAddress.isEmpty())
         return false;
     if (model_.knobs.openDenied) {
         qWarning() << "Simulated camera: permission denied on" << simNode(model_.usb);
@@ -185,6 +191,10 @@ int SimCamera::controlRequest(UvcRequest request, UvcUnitKind kind, uint8_t unit
     if (restart_) {  // the request went through; then the camera goes
         restart(*restart_);
         restart_.reset();
+    }
+    if (switchAsked_) {
+        switchNetwork(*switchAsked_);
+        switchAsked_.reset();
     }
     return record.result;
 }
@@ -298,6 +308,7 @@ int SimCamera::takeMessage(uint8_t* data, int length)
         stateReplies_.take(data);
         takeCameraFrame(data);
         takeUpgradeFrame(data);
+        takeNetworkFrame(data);
     }
     return length;
 }
@@ -517,6 +528,7 @@ void SimCamera::unplug()
     QMutexLocker lock(&mutex_);
     plugged_ = false;
     open_ = false;
+    endNetwork();
 }
 
 bool SimCamera::isPlugged() const

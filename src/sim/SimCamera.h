@@ -5,6 +5,7 @@
 #include "sim/SimCapture.h"
 #include "sim/SimJournal.h"
 #include "sim/SimMessageChannel.h"
+#include "sim/SimNetService.h"
 #include "sim/SimOldShell.h"
 #include "sim/SimPictures.h"
 #include "sim/SimUpgradeService.h"
@@ -20,6 +21,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace vesk {
@@ -40,7 +42,7 @@ struct SimRequestRecord
 // A camera that answers as its record describes. Thread-safe: the camera
 // link calls it from its device thread and from callers' threads at once.
 // Its part in upgrades (reboots, upgrade frames, an old camera's shell) is
-// in _upgrade.cpp.
+// in _upgrade.cpp, its network operation in _network.cpp.
 class SimCamera : public CameraHandle
 {
 public:
@@ -139,6 +141,15 @@ private:
     void takeUpgradeFrame(const uint8_t* frame);
     void takeUpgradeWrite(uint8_t selector, const uint8_t* data);
     void restart(const SimUpgradeService::Restart& asked);
+    // Stops answering at once; the backend brings next after delayMs (never
+    // when negative). into names the reboot in the journal.
+    void leave(const SimCameraModel& next, int delayMs, const QByteArray& into);
+    // Network operation (_network.cpp).
+    void takeNetworkFrame(const uint8_t* frame);
+    void switchNetwork(const QString& address);
+    void startNetwork();
+    void endNetwork();
+    SimNetService::Answer answerRequest(const QByteArray& method, const QString& path, const QByteArray& body);
 
     mutable QMutex mutex_;
     std::atomic<int> active_{0};
@@ -156,6 +167,8 @@ private:
     SimOldShell shell_;
     QHash<uint8_t, int> transfers_;  // extension-unit requests per selector, this boot
     std::optional<SimUpgradeService::Restart> restart_;  // asked for by the request under way
+    std::optional<QString> switchAsked_;                 // a change of address the request under way made
+    std::unique_ptr<SimNetService> net_;                 // in network operation
     RebootHandler reboot_;
     int productType_ = 0;  // from the model's product and platform, as the host decides it
     QList<SimRequestRecord> log_;

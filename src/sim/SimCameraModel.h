@@ -65,6 +65,10 @@ struct SimCameraModel
     // location; boot counts the camera's boots, 1 as plugged.
     int rebootDelayMs = 50;
     int boot = 1;
+    // The address it works at in network operation, reached over HTTP on
+    // loopback (usb.network set); empty on USB. A change of address puts it
+    // there, the reboot its service is asked for brings it back.
+    QString netAddress;
     // Requests the camera keeps for a test to read, the oldest going first
     // (-1: all of them; a camera left polled all day would keep growing).
     int requestLog = -1;

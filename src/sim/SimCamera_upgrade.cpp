@@ -86,8 +86,8 @@ void SimCamera::takeUpgradeWrite(uint8_t selector, const uint8_t* data)
         restart_ = asked;
 }
 
-// Stops answering at once; the backend reports the removal and, after the
-// reboot delay, plugs the next model at the same location.
+// The backend reports the removal and, after the reboot delay, plugs the
+// next model at the same location.
 void SimCamera::restart(const SimUpgradeService::Restart& asked)
 {
     SimCameraModel next = current();
@@ -100,12 +100,18 @@ void SimCamera::restart(const SimUpgradeService::Restart& asked)
         next.upgrade.programVersion = asked.programVersion;
     const bool back = asked.comesBack && !upgradeKnobs().rebootNeverReturns;
     const QByteArray into = !back ? "gone" : next.systemType == kMainSystem ? "main" : "upgrade";
+    leave(next, back ? model_.rebootDelayMs : -1, into);
+}
+
+void SimCamera::leave(const SimCameraModel& next, int delayMs, const QByteArray& into)
+{
     journal_->add({model_.boot, SimEvent::Reboot, into, QByteArray()});
     qInfo() << "Simulated camera" << Qt::hex << model_.usb.locationId << "reboots:" << into;
     plugged_ = false;
     open_ = false;
+    endNetwork();
     if (reboot_)
-        reboot_(next, back ? model_.rebootDelayMs : -1);
+        reboot_(next, delayMs);
 }
 
 SimCameraModel SimCamera::model() const

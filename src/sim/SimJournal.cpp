@@ -7,7 +7,7 @@ namespace pc {
 
 namespace {
 
-const char* const kKindNames[] = {"frame", "shell", "syscall", "command", "upload", "download", "reboot"};
+const char* const kKindNames[] = {"frame", "shell", "syscall", "command", "upload", "download", "reboot", "request"};
 
 QByteArray trimmedHex(QByteArray record)
 {
@@ -24,6 +24,7 @@ QString describe(const SimEvent& event)
     case SimEvent::Command: detail = trimmedHex(event.data); break;
     case SimEvent::Upload: detail = event.text + ' ' + QByteArray::number(event.data.size()); break;
     case SimEvent::Download: detail = QByteArray::number(event.data.isEmpty() ? 0 : uint8_t(event.data[0])) + ' ' + event.text; break;
+    case SimEvent::Request: detail = event.data.isEmpty() ? event.text : event.text + ' ' + event.data; break;
     default: detail = event.text; break;
     }
     return QStringLiteral("%1 %2 %3").arg(event.boot).arg(QLatin1String(kKindNames[event.kind]),

@@ -18,7 +18,8 @@ struct SimEvent
         Command,   // an upgrade command: data the 60-byte record
         Upload,    // a completed upload: text the path, data the file as kept
         Download,  // a download request: text the file name, data the record
-        Reboot,    // text "main", "upgrade" or "gone"
+        Reboot,    // text "main", "upgrade", "network" or "gone"
+        Request,   // to its network service: text the method and path, data the body
     };
 
     int boot = 1;

@@ -25,6 +25,7 @@ struct SimKnobs
     int setFailsOnSelector = -1;        // SET_CUR on this extension-unit selector fails
     int getFailsOnSelector = -1;        // GET_CUR on this extension-unit selector fails
     int recordWriteBytes = 60;          // bytes a parameter-record write (selector 6) moves
+    bool staysOnUsb = false;            // takes a change of address (0x8064) without going to its network
     SimUpgradeKnobs upgrade;
 };
 

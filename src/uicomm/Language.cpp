@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr int kLanguages = 6;
+
 // In the order of the language numbers.
 const PopupPage::Row kRows[] = {
     {"wLanguageUS", "pbLanguageUS", "English"},
@@ -15,15 +17,25 @@ const PopupPage::Row kRows[] = {
 } // namespace
 
 Language::Language(QWidget* parent)
-    : PopupPage("Language", kRows, 6, Fixed, NoTick, parent)
+    : PopupPage("Language", kRows, kLanguages, Fixed, WithTick, parent)
 {
     setObjectName(QStringLiteral("Language"));
     setWindowTitle(tr("Language"));
+    setLanguageType(0);
 }
 
 Language::~Language() = default;
 
+void Language::setLanguageType(int type)
+{
+    if (type < 0 || type >= kLanguages)
+        return;
+    tickRow(type);
+    languageType_ = type;
+}
+
 void Language::rowChosen(int row)
 {
+    setLanguageType(row);
     emit languageChanged(row);
 }

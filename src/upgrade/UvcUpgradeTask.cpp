@@ -380,11 +380,8 @@ int UvcUpgradeTask::checkAgainstCamera(const FirmwarePackage& package, int syste
                     << "not for the camera's" << product << branch << platform;
         return -1;
     }
-    const int socVersion = workDev_->socVersion();
-    if (header.socVersion != 0 && header.socVersion != socVersion && (whole || socVersion != 0)) {
-        qCritical() << "firmware soc version mismatch" << header.socVersion << socVersion;
+    if (!package.suitsSocVersion(workDev_->socVersion(), whole))
         return -1;
-    }
     if (isOldPlatform(packagePlatform) && package.version() <= kLastOldVersion) {
         qCritical() << "Upgrade package is too old" << Util::verUintToStr(package.version());
         return -2;

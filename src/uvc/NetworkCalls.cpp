@@ -4,6 +4,7 @@
 #include "uvc/NetworkCalls.h"
 
 #include "comm/AppPaths.h"
+#include "comm/CameraRoutes.h"
 #include "comm/GlobalParams.h"
 #include "comm/JsonGuard.h"
 #include "comm/Util.h"
@@ -43,10 +44,11 @@ constexpr int kMaxLogNameChars = 128;
 
 QUrl cameraUrl(const QString& ip, const char* path)
 {
+    const CameraRoutes::Endpoint endpoint = CameraRoutes::reach(ip, GlobalParams::get().device_port);
     QUrl url;
     url.setScheme(QStringLiteral("http"));
-    url.setHost(ip);
-    url.setPort(GlobalParams::get().device_port);
+    url.setHost(endpoint.host);
+    url.setPort(endpoint.port);
     url.setPath(QLatin1String(path));
     return url;
 }

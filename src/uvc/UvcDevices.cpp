@@ -221,7 +221,9 @@ QSharedPointer<UvcDevice> UvcDevices::initWithIoServiceObject(const UsbDeviceInf
     const QSharedPointer<CameraHandle> handle = backend_.openDevice(info.locationId);
     if (!handle)
         return {};
-    const QSharedPointer<UvcDevice> device = UvcDevice::create(handle, UvcDevice::DevModeUvc);
+    // A camera in network operation is reached over HTTP; its object opens nothing.
+    const QSharedPointer<UvcDevice> device =
+        UvcDevice::create(handle, info.network ? UvcDevice::DevModeNet : UvcDevice::DevModeUvc);
     if (device->open() != 0) {
         reportAccessDenied(*handle);
         return {};

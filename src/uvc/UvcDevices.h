@@ -55,8 +55,9 @@ public:
     QList<QSharedPointer<UvcDevice>> devList() const;
     void notifyDevList() {}
 
-    // Camera objects outside the list for the caller: mode 0 and opened, or
-    // null when opening failed.
+    // Camera objects outside the list for the caller: mode 0 and opened (in
+    // network mode for a camera the backend reports in network operation),
+    // or null when opening failed.
     QSharedPointer<UvcDevice> initWithIoServiceObject(const UsbDeviceInfo& info);
     QSharedPointer<UvcDevice> uvcDeviceWithService(const UsbDeviceInfo& info);
     QList<QSharedPointer<UvcDevice>> uvcDevices();

@@ -21,7 +21,13 @@ bool inUpgrade(const UvcDevice& device)
 
 bool sameDevice(const UsbDeviceInfo& a, const UsbDeviceInfo& b)
 {
-    return a.key == b.key && a.vendorId == b.vendorId && a.productId == b.productId;
+    return a.key == b.key && a.vendorId == b.vendorId && a.productId == b.productId && a.network == b.network;
+}
+
+// A camera in network mode has no interface to open: it is usable as listed.
+bool usable(const UvcDevice& device)
+{
+    return device.devMode() == UvcDevice::DevModeNet || device.isOpen();
 }
 
 } // namespace
@@ -108,7 +114,7 @@ void UvcDevices::onDevInserted(const UsbDeviceInfo& info)
             return;
         }
         // A camera that restarted during its upgrade comes back as a new object.
-        const bool stale = takeMissedInUpgrade(locationId) || !listed.device->isOpen();
+        const bool stale = takeMissedInUpgrade(locationId) || !usable(*listed.device);
         if (!stale && sameDevice(listed.usb, info)) {
             const QString sn = listed.device->sn();
             if (!sn.isEmpty())
@@ -254,7 +260,7 @@ void UvcDevices::replaceStale(uint32_t locationId)
     if (found && inUpgrade(*listed.device))
         return;  // another task holds it now
     const bool missed = takeMissedInUpgrade(locationId);
-    if (found && !missed && listed.device->isOpen())
+    if (found && !missed && usable(*listed.device))
         return;
     if (found) {
         qInfo() << "Camera at" << Qt::hex << locationId << "restarted during its upgrade - taken up again";

@@ -36,7 +36,17 @@ QByteArray pickable(char updater)
     return pkgtest::package(pkgtest::Identity(), {{1, camera}, {2, QByteArray(7000, 'x')}});
 }
 
-const QJsonObject kPickInfo = infoOf("Kestro_zuki_2P", "main", "SSC339G");
+// The camera's information as it reports it on its main system; a
+// pickable package is made for its SoC version.
+QJsonObject pickInfo(int systemType = 1, int socVersion = 3)
+{
+    QJsonObject info = infoOf("Kestro_zuki_2P", "main", "SSC339G");
+    info.insert("systype", systemType);
+    info.insert("socver", socVersion);
+    return info;
+}
+
+const QJsonObject kPickInfo = pickInfo();
 
 // Names that look like P_B_X_ packages but belong to someone else.
 const QStringList kLookAlikes = {
@@ -201,6 +211,34 @@ private slots:
         QCOMPARE(vesk::pc::FirmwareStore(dir_->path()).addPicked(picks.filePath(name), kPickInfo), path(name));
         QCOMPARE(pkgtest::readFile(path(name)), bytes);
         QVERIFY(pkgtest::readFile(path("Ugsys_" + name)).contains(QByteArray(2000, 'B')));
+    }
+
+    void pickMadeForTheCamera_data()
+    {
+        QTest::addColumn<QJsonObject>("info");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("the camera's") << kPickInfo << true;
+        QJsonObject other = kPickInfo;
+        other.insert("product", "Kestro_orla");
+        QTest::newRow("another product") << other << false;
+        // The upgrade refuses such a package; the pick used to take it.
+        QTest::newRow("another SoC version") << pickInfo(1, 2) << false;
+        QTest::newRow("none reported on the main system") << pickInfo(1, 0) << false;
+        QTest::newRow("none reported from the upgrade system") << pickInfo(2, 0) << true;
+        QTest::newRow("another from the upgrade system") << pickInfo(2, 2) << false;
+    }
+
+    // Checked as the upgrade checks it; a refused pick leaves nothing.
+    void pickMadeForTheCamera()
+    {
+        QFETCH(QJsonObject, info);
+        QFETCH(bool, taken);
+        const QString name = pkgtest::fileName(pkgtest::Identity());
+        QTemporaryDir picks;
+        QVERIFY(pkgtest::writeFile(picks.filePath(name), pickable('c')));
+        QCOMPARE(vesk::pc::FirmwareStore(dir_->path()).addPicked(picks.filePath(name), info),
+                 taken ? path(name) : QString());
+        QCOMPARE(remaining(), taken ? (QStringList{name, "Ugsys_" + name}) : QStringList());
     }
 
     void pickSwappedForALink_data()

@@ -1,13 +1,18 @@
 // The simulated camera as a test double must answer like a camera: message
 // frames on selector 2 with its fault knobs, the status block and how it
-// follows the controls, a factory reset, deleted pictures, the request log
-// and plugging.
+// follows the controls, a factory reset, deleted pictures, the request log,
+// plugging, and the change of address that takes it to its network.
 
+#include "comm/CameraRoutes.h"
+#include "comm/Util.h"
 #include "platform/DeviceBackend.h"
 #include "sim/SimBackend.h"
 #include "support/InitedCamera.h"
 #include "support/TestHome.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <atomic>
@@ -63,6 +68,22 @@ SimCameraModel family(const QString& name)
     return model;
 }
 
+// One HTTP exchange with a server on loopback that closes after its answer:
+// the answer's body.
+QByteArray httpBody(quint16 port, const QByteArray& request)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return QByteArray();
+    socket.write(request);
+    QByteArray answer;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+        answer += socket.readAll();
+    answer += socket.readAll();
+    return answer.mid(answer.indexOf("\r\n\r\n") + 4);
+}
+
 const QByteArray kMask0("/app/private/mask0.jpg");
 const QByteArray kMask2("/app/private/mask2.jpg");
 
@@ -89,6 +110,8 @@ private slots:
     void requestsNeedTheRightUnitAndAnOpenInterface();
     void backendPlugAndHotPlug();
     void stopHotPlugWaitsForAReportUnderWay();
+    void addressChangeTakesItToItsNetwork_data();
+    void addressChangeTakesItToItsNetwork();
 };
 
 void tst_SimCamera::messageReplies_data()
@@ -395,6 +418,68 @@ void tst_SimCamera::stopHotPlugWaitsForAReportUnderWay()
     QCOMPARE(runningAfterStop, 0);
     backend.unplug(0x300);
     QCOMPARE(entered.load(), 1);
+}
+
+void tst_SimCamera::addressChangeTakesItToItsNetwork_data()
+{
+    QTest::addColumn<QByteArray>("frame");  // no reply wanted
+    QTest::addColumn<int>("systemType");
+    QTest::addColumn<bool>("staysOnUsb");
+    QTest::addColumn<bool>("goes");
+    const QByteArray toNetwork("AA001110123420F500E880640A59007F03");  // 127.0.89.10, server mode 3
+    QTest::newRow("main system") << toNetwork << 1 << false << true;
+    QTest::newRow("server mode 0") << QByteArray("AA001110123421B500E880640A59007F00") << 1 << false << false;
+    QTest::newRow("upgrade system") << toNetwork << 2 << false << false;
+    QTest::newRow("kept on USB by its knob") << toNetwork << 1 << true << false;
+}
+
+// Told a new address on its main system, the camera leaves USB and comes
+// back in network operation there (it used to take the frame and stay):
+// reported so, without a video-control interface, its identity served over
+// HTTP on loopback for that address, whose host side this computer then
+// has; the reboot asked for there brings it back onto USB.
+void tst_SimCamera::addressChangeTakesItToItsNetwork()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(int, systemType);
+    QFETCH(bool, staysOnUsb);
+    QFETCH(bool, goes);
+    const QString address = QStringLiteral("127.0.89.10");
+    SimBackend backend;
+    SimCameraModel model;
+    model.usb.locationId = 0x400;
+    model.systemType = int8_t(systemType);
+    model.knobs.staysOnUsb = staysOnUsb;
+    model.rebootDelayMs = 10;
+    const QSharedPointer<SimCamera> camera = backend.plug(model);
+    QVERIFY(camera->openControlInterface());
+    QCOMPARE(writeFrame(*camera, padded(frame.constData())), 60);
+    const auto networkAt = [&backend](UsbDeviceInfo* info) {
+        return backend.findDevice(0x400, info) && info->network;
+    };
+    UsbDeviceInfo info;
+    if (!goes) {
+        QTest::qWait(100);
+        QCOMPARE(backend.camera(0x400), camera);
+        QCOMPARE(CameraRoutes::reach(address, 10086).port, quint16(10086));
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(networkAt(&info), 5000);
+    QVERIFY(!backend.camera(0x400)->openControlInterface());
+    const CameraRoutes::Endpoint endpoint = CameraRoutes::reach(address, 10086);
+    QCOMPARE(endpoint.host, QStringLiteral("127.0.0.1"));
+    QVERIFY(Util::getLocalIpList().contains(QStringLiteral("127.0.89.20")));
+    const QJsonObject identity = QJsonDocument::fromJson(
+        httpBody(endpoint.port, "POST /query_device_info HTTP/1.1\r\ncontent-length: 0\r\n\r\n")).object();
+    QCOMPARE(identity, QJsonObject({{"product", "Kestro_orla"}, {"branch", "OA_E"}, {"platform", "SSC336Q"},
+                                    {"status", "release"}, {"version", "1.0.3.7"},
+                                    {"seqid", "4B4553545230314F524C41000000000000000000A1B2C3D4"},
+                                    {"devsn", "OR22A0000001"}, {"systype", 1}, {"socver", 2}}));
+    QCOMPARE(httpBody(endpoint.port, "POST /run_shell_script HTTP/1.1\r\ncontent-length: 6\r\n\r\nreboot"),
+             QByteArray(R"({"errorcode":"200"})"));
+    QTRY_VERIFY_WITH_TIMEOUT(backend.findDevice(0x400, &info) && !info.network, 5000);
+    QCOMPARE(CameraRoutes::reach(address, 10086).port, quint16(10086));
+    QVERIFY(!Util::getLocalIpList().contains(QStringLiteral("127.0.89.20")));
 }
 
 QTEST_GUILESS_MAIN(tst_SimCamera)

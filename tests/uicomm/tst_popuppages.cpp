@@ -168,7 +168,8 @@ void tst_PopupPages::greyedMoreEntries()
     QVERIFY(button(&more, "pbExportLog")->isEnabled());
 }
 
-// The tick follows the recorded mode; an unknown one changes nothing.
+// The tick follows the recorded mode or language; an unknown one changes
+// nothing.
 void tst_PopupPages::ticksFollowTheMode()
 {
     ButtonMode mode;
@@ -182,6 +183,13 @@ void tst_PopupPages::ticksFollowTheMode()
     flicker.setUiAntiFlicker(2);
     QVERIFY(!button(&flicker, "pbSixtyHz")->icon().isNull());
     QVERIFY(button(&flicker, "pbOff")->icon().isNull());
+    Language language;
+    QVERIFY(!button(&language, "pbLanguageUS")->icon().isNull());
+    language.setLanguageType(5);
+    QVERIFY(!button(&language, "pbLanguageES")->icon().isNull());
+    QVERIFY(button(&language, "pbLanguageUS")->icon().isNull());
+    language.setLanguageType(6);
+    QCOMPARE(language.getLanguageType(), 5);
 }
 
 void tst_PopupPages::hotkeyListTable()

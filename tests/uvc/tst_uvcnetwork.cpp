@@ -465,7 +465,9 @@ void tst_UvcNetwork::modeAndInitGuards()
 
 void tst_UvcNetwork::protocolFramesInUsbMode()
 {
-    SimFixture usb;
+    SimCameraModel model;
+    model.knobs.staysOnUsb = true;  // the frames alone count here, not the camera's switch
+    SimFixture usb(model);
     QCOMPARE(usb.device->open(), 0);
     QVERIFY(usb.device->initDev());
     QCOMPARE(usb.device->ipAddr(), QString(kCameraIp));

@@ -1,7 +1,8 @@
 // The camera registry against simulated hot-plug: the start-up scan, arrival
 // and announcement, departures during the settle wait and during a blocked
-// send, double arrivals, the upgrade-mode rule, the USB identity tests and the
-// look-ups. Every scenario counts devChanged under a hard time bound.
+// send, double arrivals, the upgrade-mode rule, a camera back in network
+// mode, the USB identity tests and the look-ups. Every scenario counts
+// devChanged under a hard time bound.
 
 #include "support/LogCapture.h"
 #include "support/RegistryThread.h"
@@ -107,6 +108,7 @@ private slots:
     void upgradeModeLocationsAreIgnored();
     void cameraRestartedInUpgradeModeIsTakenUpAfterwards();
     void cameraThatNeverInitialisesIsNotAnnounced();
+    void cameraBackInNetworkModeIsListedSo();
     void lookUps();
     void objectsOutsideTheList();
 };
@@ -401,6 +403,35 @@ void tst_UvcRegistry::cameraThatNeverInitialisesIsNotAnnounced()
     emit r.registry->deviceInserted(model.usb);  // still no serial: still silent
     QTest::qWait(200);
     QCOMPARE(r.changes.count(), 0);
+}
+
+// Told to switch to its network, a camera leaves USB and comes back in
+// network operation: listed in network mode at the address it held,
+// initialised over HTTP (the registry used to make every camera a USB one,
+// so the network road never found its camera), and not taken for stale.
+void tst_UvcRegistry::cameraBackInNetworkModeIsListedSo()
+{
+    Registry r;
+    r.start();
+    const QSharedPointer<UvcDevice> usb = r.plugAnnounced(cameraAt(0x09100000, "SN0000000091"));
+    QVERIFY(usb);
+    const QString address = usb->ipAddr();
+    QCOMPARE(usb->reqDevChangeIpAddr(address), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(r.changes.count(), 3, kBoundMs);
+    QCOMPARE(r.change(1), Change("SN0000000091", false));
+    QCOMPARE(r.change(2), Change("SN0000000091", true));
+    const QSharedPointer<UvcDevice> net = r.registry->getDevBySn("SN0000000091");
+    QVERIFY(net && net != usb);
+    QCOMPARE(net->devMode(), UvcDevice::DevModeNet);
+    QVERIFY(net->isInited());
+    QCOMPARE(net->ipAddr(), address);
+    r.registry->takeUpAfterUpgrade(0x09100000);
+    QVERIFY(r.staysAt(3));
+    QVERIFY(net->reqDevReboot());  // back onto USB
+    QTRY_COMPARE_WITH_TIMEOUT(r.changes.count(), 5, kBoundMs);
+    const QSharedPointer<UvcDevice> back = r.registry->getDevBySn("SN0000000091");
+    QVERIFY(back);
+    QCOMPARE(back->devMode(), UvcDevice::DevModeUvc);
 }
 
 void tst_UvcRegistry::lookUps()

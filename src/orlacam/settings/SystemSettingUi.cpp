@@ -123,6 +123,7 @@ SystemSettingUi::SystemSettingUi(QWidget* parent)
     buttonModeUi = new ButtonMode;
     connect(buttonModeUi, &ButtonMode::buttonModeChanged, this, &SystemSettingUi::on_buttonModeChanged);
     languageUi = new Language;
+    languageUi->setLanguageType(GlobalParams::get().language_type);  // a choice there moves the tick
     camSettings = new CamSettings(serialNumber);
     camSettings->setWindowIcon(QIcon(QLatin1String(kWindowIcon)));
     connect(camSettings, &CamSettings::ended, this, [this] { camSettingsOpen = false; });

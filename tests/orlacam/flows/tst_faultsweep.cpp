@@ -434,7 +434,11 @@ QSharedPointer<UvcDevice> tst_FaultSweep::openOnOrla(const Faults& fault)
     fake_->setReply(QStringLiteral("/start_upgrade"), fault.reply);
     GlobalParams::get().device_port = fault.refused ? freePort() : fake_->port();
     sim().camera(kOrlaLocation)->clearRequests();
-    sim().camera(kOrlaLocation)->setKnobs(fault.knobs);
+    // The fake is the camera's network side: the Orla takes a change of
+    // address and stays on USB, and a row switches its mode by hand.
+    SimKnobs knobs = fault.knobs;
+    knobs.staysOnUsb = true;
+    sim().camera(kOrlaLocation)->setKnobs(knobs);
     if (fault.inNet)
         dev->setDevMode(UvcDevice::DevModeNet);
     return dev;

@@ -134,6 +134,8 @@ private slots:
     void hostIsAskedAndTold();
     void heightRule_data();
     void heightRule();
+    void languagePageTicksTheCurrentOne_data();
+    void languagePageTicksTheCurrentOne();
     void popupsBesideTheirRows();
     void popupsUsableWhereverThePageLies_data();
     void popupsUsableWhereverThePageLies();
@@ -493,6 +495,39 @@ void tst_SystemSettingUi::heightRule()
 
 // Top level with its row, or upwards level with the row's bottom when it
 // would leave the screen; a second click closes it.
+void tst_SystemSettingUi::languagePageTicksTheCurrentOne_data()
+{
+    QTest::addColumn<int>("stored");     // the language the program runs in
+    QTest::addColumn<QString>("chosen");  // clicked on the page next
+    QTest::newRow("English, then German") << 0 << "pbLanguageGE";
+    QTest::newRow("Japanese, then English") << 3 << "pbLanguageUS";
+}
+
+// As the button mode page ticks its choice: the running language once the
+// page is built, then the one chosen on it (the page used to tick none).
+void tst_SystemSettingUi::languagePageTicksTheCurrentOne()
+{
+    QFETCH(int, stored);
+    QFETCH(QString, chosen);
+    GlobalParams::get().language_type = stored;
+    SystemSettingUi page;
+    Language* languages = page.languagePage();
+    const QStringList rows = {"pbLanguageUS", "pbLanguageCN", "pbLanguageHK",
+                              "pbLanguageJP", "pbLanguageGE", "pbLanguageES"};
+    const auto ticked = [&] {
+        QStringList names;
+        for (const QString& name : rows) {
+            if (!languages->findChild<QPushButton*>(name)->icon().isNull())
+                names << name;
+        }
+        return names;
+    };
+    QCOMPARE(ticked(), QStringList{rows.at(stored)});
+    languages->show();
+    QTest::mouseClick(languages->findChild<QPushButton*>(chosen), Qt::LeftButton);
+    QCOMPARE(ticked(), QStringList{chosen});
+}
+
 void tst_SystemSettingUi::popupsBesideTheirRows()
 {
     SystemSettingUi page;

@@ -272,6 +272,9 @@ private:
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
     void removeOneDev(const QString& sn);
+    void removeButtons(const QString& sn);
+    void dropAwayButton(const QString& sn);
+    DevButton* buttonOf(const QString& sn) const;
     void reselected(const QString& sn);
     DevButton* newDevButton(int index);
     QString freeDevName() const;

@@ -196,15 +196,19 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
         return;
     }
     DevButton* first = devButtons_.value(0);
+    const int remembered = placeFor(record.dev_sn);
+    keepInRowOrder(record.dev_sn, remembered < 0);
     if (first && first->hasDevice()) {
-        DevButton* button = newDevButton(devButtons_.size());
+        const int place = remembered < 0 ? devButtons_.size() : remembered;
+        DevButton* button = newDevButton(place);
         button->setHasDevice(true);
         button->setDevInfo(record);
         button->setBtnStyle(DevButton::Normal);
         button->setText(record.dev_name);
         button->setVisible(devButtons_.size() < kMaxVisibleButtons);
-        devButtons_.append(button);
-        devSleep_->appendDevButton(record.dev_name);
+        devButtons_.insert(place, button);
+        devSleep_->addDevButton(place, record.dev_name);
+        renumberButtons();
         if (!snToReselect_.isEmpty() && record.dev_sn == snToReselect_) {
             onDevSelectedChanged(button);
             reselected(record.dev_sn);
@@ -223,6 +227,45 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
     devSleep_->addDevButton(0, record.dev_name);
     onDevSelectedChanged(first);
     reselected(record.dev_sn);
+}
+
+// A camera listed before in this window takes back its place among those
+// still listed, as the row keeps the order it listed them in; -1 for one
+// that goes at the end: a new camera, or any while the row is full (four
+// or more: the button is then hidden, and the overlay holds no more).
+int MainUserUi::placeFor(const QString& sn) const
+{
+    const int order = rowOrder_.indexOf(sn);
+    if (order < 0 || devButtons_.size() >= kMaxVisibleButtons)
+        return -1;
+    int place = 0;
+    for (const DevButton* button : devButtons_)
+        place += button->hasDevice() && rowOrder_.indexOf(button->sn()) < order ? 1 : 0;
+    return place;
+}
+
+// The row's order, with the cameras gone: one put at the end goes to the
+// end of it. Bounded: past ten, the oldest of those gone are forgotten.
+void MainUserUi::keepInRowOrder(const QString& sn, bool last)
+{
+    if (last) {
+        rowOrder_.removeAll(sn);
+        rowOrder_.append(sn);
+    }
+    for (int i = 0; rowOrder_.size() > kMaxDevNames && i < rowOrder_.size();) {
+        if (rowOrder_.at(i) == sn || buttonOf(rowOrder_.at(i)))
+            ++i;
+        else
+            rowOrder_.removeAt(i);
+    }
+}
+
+// Indices follow the row, and the overlay's mirror of it the selected button.
+void MainUserUi::renumberButtons()
+{
+    for (int i = 0; i < devButtons_.size(); ++i)
+        devButtons_[i]->modifyIndex(i);
+    devSleep_->selectDev(currentButtonIndex());
 }
 
 // The camera a flow expected back is back in USB mode: selected again once,
@@ -284,12 +327,8 @@ void MainUserUi::removeButtons(const QString& sn)
         onDevSelectedChanged(placeholder);
         return;
     }
-    bool anySelected = false;
-    for (int i = 0; i < devButtons_.size(); ++i) {
-        devButtons_[i]->modifyIndex(i);
-        anySelected = anySelected || devButtons_[i]->isSelected();
-    }
-    if (!anySelected) {
+    renumberButtons();
+    if (currentButtonIndex() < 0) {
         devButtons_.first()->setBtnStyle(DevButton::Selected);
         devButtons_.first()->setSelected(true);
         onDevSelectedChanged(devButtons_.first());

@@ -31,7 +31,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -191,16 +190,6 @@ void checkBackInItsButton(const MainUserUi& window, const OrlaWatch& watch, cons
     QVERIFY(before->isEnabled());
     QCOMPARE(window.currentSn(), kOrlaSn);
     QCOMPARE(window.sleepOverlay()->devButtons().size(), 2);
-}
-
-// Alt+n as its shortcut delivers it.
-void pressAltNumber(const MainUserUi& window, int n)
-{
-    const QKeySequence key(QStringLiteral("Alt+%1").arg(n));
-    for (QShortcut* shortcut : window.localShortcuts()) {
-        if (shortcut->key() == key)
-            emit shortcut->activated();
-    }
 }
 
 // Once the flow has ended: Alt+1 selects the Orla again, Alt+2 the Zuki.

@@ -11,6 +11,7 @@
 #include "support/SimCameras.h"
 #include "uvc/UvcDevices.h"
 
+#include <QShortcut>
 #include <QtTest>
 
 #include <memory>
@@ -63,6 +64,16 @@ inline QList<QByteArray> paramRecords(uint32_t location)
     for (const QByteArray& data : setCurs(location, vesk::pc::UvcUnitKind::ExtensionUnit, 6))
         sent << data.left(2 + uint8_t(data.at(1)));
     return sent;
+}
+
+// Alt+n as its in-window shortcut delivers it.
+inline void pressAltNumber(const MainUserUi& window, int n)
+{
+    const QKeySequence key(QStringLiteral("Alt+%1").arg(n));
+    for (QShortcut* shortcut : window.localShortcuts()) {
+        if (shortcut->key() == key)
+            emit shortcut->activated();
+    }
 }
 
 inline DevButton* buttonFor(const MainUserUi& window, const QString& sn)

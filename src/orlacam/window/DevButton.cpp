@@ -20,6 +20,10 @@ const char* const kLooks[] = {
     "QPushButton { color: white; border: 2px solid gray;"
     " background-color: rgb(20, 20, 20); border-radius: 30px; }",
 };
+// Selected, its camera away: the no-camera grey inside the selected border.
+const char* const kAwayLook =
+    "QPushButton { color: rgb(124, 124, 124); border: 2px solid rgb(230, 0, 51);"
+    " background-color: rgb(50, 50, 50); border-radius: 30px; }";
 
 constexpr int kMaxNameWidthPx = 40;
 constexpr int kMinCutBytes = 5;
@@ -57,7 +61,22 @@ void DevButton::setBtnStyle(int style)
     if (style < NoDevice || style > Normal)
         return;
     style_ = style;
-    setStyleSheet(QLatin1String(kLooks[style]));
+    applyLook();
+}
+
+void DevButton::setAway(bool away)
+{
+    away_ = away;
+    setEnabled(!away);
+    applyLook();
+}
+
+void DevButton::applyLook()
+{
+    if (away_)
+        setStyleSheet(QLatin1String(style_ == Selected ? kAwayLook : kLooks[NoDevice]));
+    else
+        setStyleSheet(QLatin1String(kLooks[style_]));
 }
 
 void DevButton::modifyIndex(int index)

@@ -10,7 +10,8 @@ class QMenu;
 
 // One round button of the device row: a connected camera, or the
 // placeholder "None" when no camera is listed. Button i sits 81 px right of
-// button i - 1, starting from the row's first geometry.
+// button i - 1, starting from the row's first geometry. A camera that a
+// flow restarts keeps its button while it is away: greyed, not clickable.
 class DevButton : public QPushButton
 {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
     void setSelected(bool selected) { selected_ = selected; }
     bool hasDevice() const { return hasDevice_; }
     void setHasDevice(bool has) { hasDevice_ = has; }
+    bool isAway() const { return away_; }
+    void setAway(bool away);
 
     // A name as the rename dialog keeps it while the user types: cut from
     // the end, whole characters at a time, while it is wider than 40 px and
@@ -59,11 +62,14 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void applyLook();
+
     vesk::pc::GlobalParams::DevInfo info_;
     int index_ = 0;
     int style_ = NoDevice;
     bool selected_ = false;
     bool hasDevice_ = false;
+    bool away_ = false;
     QMenu* menu_;
     QAction* renameAction_;
 };

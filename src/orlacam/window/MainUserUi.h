@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QVector>
@@ -272,6 +273,12 @@ private:
     // Device row.
     void addOneDev(const vesk::pc::GlobalParams::DevInfo& record);
     void removeOneDev(const QString& sn);
+    void removeButtons(const QString& sn);
+    void dropAwayButton(const QString& sn);
+    DevButton* buttonOf(const QString& sn) const;
+    int placeFor(const QString& sn) const;
+    void keepInRowOrder(const QString& sn, bool last);
+    void renumberButtons();
     void reselected(const QString& sn);
     DevButton* newDevButton(int index);
     QString freeDevName() const;
@@ -375,6 +382,7 @@ private:
     SwitchIcons switchIcons_;
     QHash<QString, OwnState> ownBySn_;
     QString snToReselect_;
+    QStringList rowOrder_;  // serials in row order, those gone too (placeFor)
     int desktopLeft_ = 0;
     int desktopRight_ = 0;
     qint64 lastUserActionMs_ = 0;

@@ -87,6 +87,16 @@ DevButton* MainUserUi::newDevButton(int index)
     return button;
 }
 
+// The button of a listed camera, also while a flow's camera is away; null if none.
+DevButton* MainUserUi::buttonOf(const QString& sn) const
+{
+    for (DevButton* button : devButtons_) {
+        if (button->hasDevice() && button->sn().compare(sn, Qt::CaseInsensitive) == 0)
+            return button;
+    }
+    return nullptr;
+}
+
 // The first of "1" to "10" that no button bears; "10" when all are taken.
 QString MainUserUi::freeDevName() const
 {
@@ -110,24 +120,25 @@ void MainUserUi::onDevChanged(const QByteArray& snBytes, bool present)
     GlobalParams& params = GlobalParams::get();
     GlobalParams::DevInfo record = params.getDevInfo(sn);
     // Announced twice (a re-scan, a late duplicate): one button per camera.
-    for (const DevButton* button : devButtons_) {
-        if (button->hasDevice() && button->sn().compare(sn, Qt::CaseInsensitive) == 0) {
-            qDebug() << "Camera already listed:" << sn;
-            return;
-        }
+    const DevButton* listed = buttonOf(sn);
+    if (listed && !listed->isAway()) {
+        qDebug() << "Camera already listed:" << sn;
+        return;
     }
+    // Numbered names follow the row; a name the user chose stays. A flow's
+    // camera back from a restart still holds its number in its own button.
+    const QString name = listed ? listed->name() : freeDevName();
     if (record.dev_sn.compare(sn, Qt::CaseInsensitive) != 0) {
-        params.addOneDevInfo(freeDevName(), sn);
+        params.addOneDevInfo(name, sn);
         record = params.getDevInfo(sn);
     } else if (record.dev_name.isEmpty() || isWholeNumber(record.dev_name)) {
-        // Numbered names follow the row; a name the user chose stays.
-        record.dev_name = freeDevName();
+        record.dev_name = name;
         params.setDevName(record.dev_name, sn);
     }
     if (record.dev_sn.isEmpty())
         record.dev_sn = sn;  // the store refused the record; the camera still gets its button
     if (record.dev_name.isEmpty())
-        record.dev_name = freeDevName();
+        record.dev_name = name;
     addOneDev(record);
 }
 
@@ -174,16 +185,30 @@ void MainUserUi::scheduleArrivalReports(const QString& sn)
 void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
 {
     scheduleArrivalReports(record.dev_sn);
+    if (DevButton* away = buttonOf(record.dev_sn); away && away->isAway()) {
+        // The flow's camera is back in its own place, selected as before.
+        away->setDevInfo(record);
+        away->setText(record.dev_name);
+        away->setAway(false);
+        if (away->isSelected())
+            onDevSelectedChanged(away);
+        reselected(record.dev_sn);
+        return;
+    }
     DevButton* first = devButtons_.value(0);
+    const int remembered = placeFor(record.dev_sn);
+    keepInRowOrder(record.dev_sn, remembered < 0);
     if (first && first->hasDevice()) {
-        DevButton* button = newDevButton(devButtons_.size());
+        const int place = remembered < 0 ? devButtons_.size() : remembered;
+        DevButton* button = newDevButton(place);
         button->setHasDevice(true);
         button->setDevInfo(record);
         button->setBtnStyle(DevButton::Normal);
         button->setText(record.dev_name);
         button->setVisible(devButtons_.size() < kMaxVisibleButtons);
-        devButtons_.append(button);
-        devSleep_->appendDevButton(record.dev_name);
+        devButtons_.insert(place, button);
+        devSleep_->addDevButton(place, record.dev_name);
+        renumberButtons();
         if (!snToReselect_.isEmpty() && record.dev_sn == snToReselect_) {
             onDevSelectedChanged(button);
             reselected(record.dev_sn);
@@ -204,6 +229,45 @@ void MainUserUi::addOneDev(const GlobalParams::DevInfo& record)
     reselected(record.dev_sn);
 }
 
+// A camera listed before in this window takes back its place among those
+// still listed, as the row keeps the order it listed them in; -1 for one
+// that goes at the end: a new camera, or any while the row is full (four
+// or more: the button is then hidden, and the overlay holds no more).
+int MainUserUi::placeFor(const QString& sn) const
+{
+    const int order = rowOrder_.indexOf(sn);
+    if (order < 0 || devButtons_.size() >= kMaxVisibleButtons)
+        return -1;
+    int place = 0;
+    for (const DevButton* button : devButtons_)
+        place += button->hasDevice() && rowOrder_.indexOf(button->sn()) < order ? 1 : 0;
+    return place;
+}
+
+// The row's order, with the cameras gone: one put at the end goes to the
+// end of it. Bounded: past ten, the oldest of those gone are forgotten.
+void MainUserUi::keepInRowOrder(const QString& sn, bool last)
+{
+    if (last) {
+        rowOrder_.removeAll(sn);
+        rowOrder_.append(sn);
+    }
+    for (int i = 0; rowOrder_.size() > kMaxDevNames && i < rowOrder_.size();) {
+        if (rowOrder_.at(i) == sn || buttonOf(rowOrder_.at(i)))
+            ++i;
+        else
+            rowOrder_.removeAt(i);
+    }
+}
+
+// Indices follow the row, and the overlay's mirror of it the selected button.
+void MainUserUi::renumberButtons()
+{
+    for (int i = 0; i < devButtons_.size(); ++i)
+        devButtons_[i]->modifyIndex(i);
+    devSleep_->selectDev(currentButtonIndex());
+}
+
 // The camera a flow expected back is back in USB mode: selected again once,
 // it is not selected again when it comes another time.
 void MainUserUi::reselected(const QString& sn)
@@ -219,10 +283,33 @@ void MainUserUi::reselected(const QString& sn)
 // since it arrived.
 void MainUserUi::removeOneDev(const QString& sn)
 {
-    // A flow's camera that restarts (an upgrade, a log export) is selected
-    // again when it comes back.
-    if (flowRunning() && flow_->sn().compare(sn, Qt::CaseInsensitive) == 0)
+    // A flow's camera that restarts (an upgrade, a log export) keeps its
+    // place and the selection while it is away, and the rest of the window
+    // shows no camera; it is selected again when it comes back (also after
+    // its flow: runFlow).
+    if (flowRunning() && flow_->sn().compare(sn, Qt::CaseInsensitive) == 0) {
         snToReselect_ = flow_->sn();
+        if (DevButton* button = buttonOf(sn)) {
+            button->setAway(true);
+            if (button->isSelected())
+                onDevSelectedChanged(button);
+            return;
+        }
+    }
+    removeButtons(sn);
+}
+
+// A flow that ends while its camera is away: the button goes as the
+// camera's removal would have taken it then.
+void MainUserUi::dropAwayButton(const QString& sn)
+{
+    const DevButton* button = buttonOf(sn);
+    if (button && button->isAway())
+        removeButtons(sn);
+}
+
+void MainUserUi::removeButtons(const QString& sn)
+{
     for (int i = devButtons_.size() - 1; i >= 0; --i) {
         DevButton* button = devButtons_[i];
         if (!button->hasDevice() || button->sn().compare(sn, Qt::CaseInsensitive) != 0)
@@ -240,12 +327,8 @@ void MainUserUi::removeOneDev(const QString& sn)
         onDevSelectedChanged(placeholder);
         return;
     }
-    bool anySelected = false;
-    for (int i = 0; i < devButtons_.size(); ++i) {
-        devButtons_[i]->modifyIndex(i);
-        anySelected = anySelected || devButtons_[i]->isSelected();
-    }
-    if (!anySelected) {
+    renumberButtons();
+    if (currentButtonIndex() < 0) {
         devButtons_.first()->setBtnStyle(DevButton::Selected);
         devButtons_.first()->setSelected(true);
         onDevSelectedChanged(devButtons_.first());
@@ -261,10 +344,12 @@ void MainUserUi::detachSelected()
 
 void MainUserUi::onDevSelectedChanged(DevButton* button)
 {
-    // A flow keeps its camera selected until it ends, or the camera leaves;
-    // once back, the flow's camera is selected again. A refused click leaves
-    // no button looking selected but the selected one.
-    if (flowRunning() && currentDevice() && !(button->hasDevice() && button->sn() == flow_->sn())) {
+    // A flow keeps its camera selected until it ends, also while the camera
+    // is away. A refused click leaves no button looking selected but the
+    // selected one.
+    const DevButton* flowButton = flowRunning() ? buttonOf(flow_->sn()) : nullptr;
+    const bool held = currentDevice() || (flowButton && flowButton->isAway());
+    if (flowRunning() && held && button != flowButton) {
         qInfo() << "Selection kept while a flow runs";
         for (DevButton* other : qAsConst(devButtons_))
             other->setBtnStyle(other->isSelected() ? DevButton::Selected : DevButton::Normal);
@@ -286,7 +371,7 @@ void MainUserUi::onDevSelectedChanged(DevButton* button)
     directionPad_->release();
     detachSelected();
     clearPictureSlots();
-    if (!button->hasDevice()) {
+    if (!button->hasDevice() || button->isAway()) {
         currSn_.clear();
         bindSettingPage(QString());
         setUiState(false);

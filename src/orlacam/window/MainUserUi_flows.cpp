@@ -42,9 +42,10 @@ void MainUserUi::runFlow(MaintenanceFlow* flow)
     flow_ = flow;
     // The flow's camera is selected again only while the flow runs, or when
     // it comes back from a restart the flow left it in.
-    connect(flow, &MaintenanceFlow::finished, this, [this] {
+    connect(flow, &MaintenanceFlow::finished, this, [this, sn = flow->sn()] {
         if (snToReselect_.isEmpty() || registry_->getDevBySn(snToReselect_))
             snToReselect_.clear();
+        dropAwayButton(sn);
     });
     flow->start();
 }

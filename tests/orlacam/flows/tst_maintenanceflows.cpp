@@ -111,12 +111,101 @@ QByteArray packageOn(const char* product, const char* branch, int soc)
     return file;
 }
 
-// Once the camera of sn has left and come back (its button before is
-// gone, a new one listed): whether the window selected it again.
-bool selectedAgainAfterReturn(const MainUserUi& window, const QPointer<DevButton>& before, const QString& sn)
+// What the row showed each time the registry said the Orla left or came
+// back, looked at once the window had taken the news: connected after the
+// window's own connection, the watch is called after it.
+class OrlaWatch : public QObject
 {
-    const bool back = QTest::qWaitFor([&] { return !before && buttonFor(window, sn); }, 4 * kBoundMs);
-    return back && window.currentSn() == sn && buttonFor(window, sn)->isSelected();
+public:
+    struct Seen
+    {
+        bool present;
+        int index;           // of the Orla's button, -1 without one
+        bool selected;       // that button
+        bool otherSelected;  // another button, or the window on another camera
+        QColor look;         // inside the button's border, clear of its text
+    };
+
+    explicit OrlaWatch(const MainUserUi& window) : window_(window)
+    {
+        connect(&UvcDevices::get(), &UvcDevices::devChanged, this,
+                [this](const QByteArray& sn, bool present) {
+                    if (QString::fromLatin1(sn) == kOrlaSn)
+                        seen_ << look(present);
+                },
+                Qt::QueuedConnection);
+    }
+    const QList<Seen>& seen() const { return seen_; }
+    // The Orla left, then came back.
+    bool cameBack() const
+    {
+        bool left = false;
+        for (const Seen& seen : seen_) {
+            if (left && seen.present)
+                return true;
+            left = left || !seen.present;
+        }
+        return false;
+    }
+
+private:
+    Seen look(bool present) const
+    {
+        DevButton* orla = buttonFor(window_, kOrlaSn);
+        bool other = window_.currentSn() != kOrlaSn && !window_.currentSn().isEmpty();
+        for (const DevButton* button : window_.devButtons())
+            other = other || (button != orla && button->isSelected());
+        const QColor look = orla ? orla->grab().toImage().pixelColor(DevButton::kSize / 2, 10) : QColor();
+        return {present, orla ? orla->index() : -1, orla && orla->isSelected(), other, look};
+    }
+
+    const MainUserUi& window_;
+    QList<Seen> seen_;
+};
+
+// The row as the Orla first, then the Zuki: a window opened on the Orla
+// alone, the Zuki plugged after it.
+void listOrlaFirst(std::unique_ptr<MainUserUi>& window)
+{
+    const SimCameraModel zuki = sim().camera(kZukiLocation)->model();
+    QVERIFY(sim().unplug(kZukiLocation));
+    QTRY_VERIFY_WITH_TIMEOUT(!UvcDevices::get().getDevBySn(kZukiSn), kBoundMs);
+    const bool opened = openWindowOnOrla(window);
+    sim().plug(zuki);
+    QVERIFY(opened);
+    QTRY_VERIFY_WITH_TIMEOUT(buttonFor(*window, kZukiSn), kBoundMs);
+    QCOMPARE(buttonFor(*window, kOrlaSn)->index(), 0);
+    QCOMPARE(window->currentSn(), kOrlaSn);
+}
+
+// The Orla, restarted by a flow that still runs, back in its own button:
+// the first of the row, "1", selected, after keeping that place and the
+// selection, greyed, while it was away (the selection used to go to the
+// Zuki meanwhile, and the Orla came back as the second button).
+void checkBackInItsButton(const MainUserUi& window, const OrlaWatch& watch, const QPointer<DevButton>& before)
+{
+    QVERIFY(QTest::qWaitFor([&] { return watch.cameBack(); }, 4 * kBoundMs));
+    for (const OrlaWatch::Seen& seen : watch.seen()) {
+        QCOMPARE(seen.index, 0);
+        QVERIFY(seen.selected);
+        QVERIFY(!seen.otherSelected);
+        QCOMPARE(seen.look, seen.present ? QColor(221, 34, 34) : QColor(50, 50, 50));
+    }
+    QCOMPARE(buttonFor(window, kOrlaSn), before.data());
+    QCOMPARE(before->text(), QStringLiteral("1"));
+    QVERIFY(before->isEnabled());
+    QCOMPARE(window.currentSn(), kOrlaSn);
+    QCOMPARE(window.sleepOverlay()->devButtons().size(), 2);
+}
+
+// Once the flow has ended: Alt+1 selects the Orla again, Alt+2 the Zuki.
+void checkKeysFollowTheRow(MainUserUi& window)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!window.flowRunning(), kBoundMs);
+    pressAltNumber(window, 2);
+    QCOMPARE(window.currentSn(), kZukiSn);
+    pressAltNumber(window, 1);
+    QCOMPARE(window.currentSn(), kOrlaSn);
 }
 
 // The flow of slot started and its Tips box answered Yes.
@@ -362,9 +451,13 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
     }, &restore);
     if (QTest::currentTestFailed())
         return;
+    listOrlaFirst(window_);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("firmware"))));  // made at start-up
     const QByteArray package = installableOrlaPackage();
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
+    const OrlaWatch watch(*window_);
     FakePackageServer server;  // listens only to name the package
     if (picked) {
         const QString path = home_.path() + QStringLiteral("/Kestro_orla_OA_E_SSC336Q_4.2.7.0.bin");
@@ -397,11 +490,13 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
     const SimCameraModel after = sim().camera(kOrlaLocation)->model();
     QCOMPARE(after.upgrade.installedFirmware, package);  // byte for byte
     QCOMPARE(after.version, 0x04020700u);
-    QVERIFY(selectedAgainAfterReturn(*window_, button, kOrlaSn));
+    checkBackInItsButton(*window_, watch, button);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(window_->settingWindow()->findChild<QLabel*>(QStringLiteral("lbFirmwareVersionValue"))->text(),
              QStringLiteral("4.2.7.0"));
     QTest::mouseClick(ok, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    checkKeysFollowTheRow(*window_);
 }
 
 void tst_MaintenanceFlows::logExportOverUsb()
@@ -411,7 +506,11 @@ void tst_MaintenanceFlows::logExportOverUsb()
                &restore);
     if (QTest::currentTestFailed())
         return;
+    listOrlaFirst(window_);
+    if (QTest::currentTestFailed())
+        return;
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
+    const OrlaWatch watch(*window_);
     startPastTips(*window_, &MainUserUi::onExportLog);
     QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
     QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
@@ -437,9 +536,11 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QCOMPARE(road, QStringList({"cp /app/private/LogFac* /log/ai/ -rf &", "cp /factory/*.json /log/ai/ &",
                                 "upgrade", "reboot", "main"}));
     // The camera restarted: once back it is the selected one again.
-    QVERIFY(selectedAgainAfterReturn(*window_, button, kOrlaSn));
+    checkBackInItsButton(*window_, watch, button);
+    if (QTest::currentTestFailed())
+        return;
     QTest::mouseClick(yes, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
+    checkKeysFollowTheRow(*window_);
 }
 
 // The network road with the simulated Orla alone (it used to wait for a
@@ -630,13 +731,14 @@ void tst_MaintenanceFlows::reselectionEndsWithItsFlow()
     QFETCH(QString, orla);
     const SimCameraModel orlaModel = sim().camera(kOrlaLocation)->model();
     const SimCameraModel zuki = sim().camera(kZukiLocation)->model();
+    // While its flow runs, the camera keeps its button, greyed.
+    const auto orlaListed = [&] { return buttonFor(*window_, kOrlaSn) && !buttonFor(*window_, kOrlaSn)->isAway(); };
     const auto orlaGone = [&] {
-        return sim().unplug(kOrlaLocation)
-               && QTest::qWaitFor([&] { return !buttonFor(*window_, kOrlaSn); }, kBoundMs);
+        return sim().unplug(kOrlaLocation) && QTest::qWaitFor([&] { return !orlaListed(); }, kBoundMs);
     };
     const auto orlaBack = [&] {
         sim().plug(orlaModel);
-        return QTest::qWaitFor([&] { return buttonFor(*window_, kOrlaSn) != nullptr; }, kBoundMs);
+        return QTest::qWaitFor(orlaListed, kBoundMs);
     };
     auto restore = qScopeGuard([&] {
         if (!sim().camera(kZukiLocation))

@@ -115,6 +115,8 @@ private slots:
     void newCameraTakesTheFirstFreeNumber();
     void arrivalAndRemovalUpdateButtonsAndSelection();
     void fifthCameraStaysHidden();
+    void returningCameraTakesBackItsPlace_data();
+    void returningCameraTakesBackItsPlace();
     void cameraWhoseRecordWentLosesItsButton();
     void cameraInItsUpgradeSystemWaitsForIt();
     void selectingLoadsTheCameraState();
@@ -324,6 +326,57 @@ void tst_MainUserUi::fifthCameraStaysHidden()
     for (const QByteArray& sn : extra.mid(1))
         window_->onDevChanged(sn, false);
     QCOMPARE(window_->devButtons().size(), 2);
+}
+
+void tst_MainUserUi::returningCameraTakesBackItsPlace_data()
+{
+    QTest::addColumn<QString>("selected");   // 1 and 2: the cameras as listed; letters: others announced
+    QTest::addColumn<QStringList>("steps");  // +: listed, -: gone
+    QTest::addColumn<QString>("row");        // afterwards
+    QTest::newRow("camera 1 back in front") << "2" << QStringList{"-1", "+1"} << "12";
+    QTest::newRow("back in its place") << "1" << QStringList{"+A", "+B", "-A", "+A"} << "12AB";
+    QTest::newRow("two away, back in the other order")
+        << "1" << QStringList{"+A", "+B", "-A", "-B", "+B", "+A"} << "12AB";
+    QTest::newRow("in front of one listed meanwhile") << "1" << QStringList{"+A", "-A", "+C", "+A"} << "12AC";
+    QTest::newRow("a full row: at its end, hidden") << "1" << QStringList{"+A", "+B", "-A", "+C", "+A"} << "12BCA";
+}
+
+// A camera that leaves and comes back (a restart, a replug) takes back its
+// place in the row, so that Alt+1 still chooses camera 1 (it came back last,
+// and Alt+1 then chose another camera); in a full row it goes at the end.
+// The overlay mirrors the row and keeps the selected camera's index (it kept
+// the index it had, and ignored a press on the camera then there).
+void tst_MainUserUi::returningCameraTakesBackItsPlace()
+{
+    QFETCH(QString, selected);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, row);
+    const QStringList listed{window_->devButtons().at(0)->sn(), window_->devButtons().at(1)->sn()};
+    const QString firstName = window_->devButtons().at(0)->text();
+    const auto serial = [&](QChar c) {
+        return c.isDigit() ? listed.at(c.digitValue() - 1) : QStringLiteral("RETURN00000") + c;
+    };
+    const QString chosen = serial(selected.at(0));
+    window_->onDevSelectedChanged(buttonFor(chosen));
+    for (const QString& step : qAsConst(steps)) {
+        window_->onDevChanged(serial(step.at(1)).toLatin1(), step.at(0) == QLatin1Char('+'));
+        QCOMPARE(window_->currentSn(), chosen);
+        QCOMPARE(window_->sleepOverlay()->selectedIndex(), buttonFor(chosen)->index());
+    }
+    QString shown;
+    for (const DevButton* button : window_->devButtons())
+        shown += listed.contains(button->sn()) ? QString::number(listed.indexOf(button->sn()) + 1) : button->sn().right(1);
+    QCOMPARE(shown, row);
+    const QList<QPushButton*> overlay = window_->sleepOverlay()->devButtons();
+    QCOMPARE(overlay.size(), qMin(int(row.size()), DevSleep::kMaxButtons));
+    for (int i = 0; i < overlay.size(); ++i) {
+        QCOMPARE(overlay.at(i)->text(), window_->devButtons().at(i)->text());
+        QVERIFY(window_->devButtons().at(i)->isVisible());
+    }
+    QCOMPARE(window_->devButtons().last()->isVisible(), row.size() <= DevSleep::kMaxButtons);
+    QCOMPARE(buttonFor(listed.at(0))->text(), firstName);
+    pressAltNumber(*window_, 1);
+    QCOMPARE(window_->currentSn(), listed.at(0));
 }
 
 // The store keeps ten records: a listed camera's may go when others arrive.

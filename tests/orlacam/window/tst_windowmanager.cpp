@@ -2,7 +2,8 @@
 // test starts an Xvfb screen of 1366 x 768 of its own with openbox managing
 // it, as on a laptop. Clicks, keys and drags are real X input (xdotool), and
 // what is checked is what the window manager made of them: the stacking
-// order it publishes and where the windows lie on the X screen.
+// order it publishes, where the windows lie on the X screen and the actions
+// it allows the main window.
 
 #include "orlacam/settings/ButtonModeHelp.h"
 #include "orlacam/window/MainUiStyle.h"
@@ -175,6 +176,18 @@ public:
         const QVector<quint32> order = stacking();
         return order.contains(quint32(lower)) && order.indexOf(quint32(upper)) > order.indexOf(quint32(lower));
     }
+    QStringList allowedActions(WId window)
+    {
+        QStringList names;
+        for (quint32 action : values(xcb_window_t(window), "_NET_WM_ALLOWED_ACTIONS", XCB_ATOM_ATOM))
+            names << atomName(action);
+        return names;
+    }
+    // Flags, functions, decorations, ... as the window asked for them.
+    QVector<quint32> motifHints(WId window)
+    {
+        return values(xcb_window_t(window), "_MOTIF_WM_HINTS", atom("_MOTIF_WM_HINTS"));
+    }
     // Where the window's client area lies on the X screen.
     QRect placeOf(WId window)
     {
@@ -218,6 +231,16 @@ private:
         const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         free(reply);
         return found;
+    }
+    QString atomName(xcb_atom_t atom)
+    {
+        xcb_get_atom_name_reply_t* reply =
+            xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr);
+        const QString name = reply ? QString::fromLatin1(xcb_get_atom_name_name(reply),
+                                                         xcb_get_atom_name_name_length(reply))
+                                   : QString();
+        free(reply);
+        return name;
     }
     QVector<quint32> values(xcb_window_t window, const char* property, xcb_atom_t type)
     {
@@ -276,6 +299,7 @@ private slots:
     void pageStaysInFrontOfItsWindow_data();
     void pageStaysInFrontOfItsWindow();
     void pageMovesWithItsWindow();
+    void windowOffersNoMaximise();
 
 private:
     SystemSettingUi* openPage();
@@ -446,6 +470,28 @@ void tst_WindowManager::pageMovesWithItsWindow()
     QCOMPARE(view_->placeOf(page->winId()), placed.translated(by));
     QVERIFY(view_->isAbove(page->winId(), window_->winId()));
     QVERIFY(gearLooksSelected());
+}
+
+// The window is of fixed size: it asks for no maximise function or button,
+// and the window manager offers none, while minimise and close stay.
+// (openbox's default title layout still draws a dead maximise button
+// between minimise and the title, to keep the buttons' places: no hint of
+// a window with a title bar takes it out.)
+void tst_WindowManager::windowOffersNoMaximise()
+{
+    const QStringList actions = view_->allowedActions(window_->winId());
+    QVERIFY2(actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE")), qPrintable(actions.join(' ')));
+    QVERIFY2(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")), qPrintable(actions.join(' ')));
+    QVERIFY2(!actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_HORZ")), qPrintable(actions.join(' ')));
+    QVERIFY2(!actions.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_VERT")), qPrintable(actions.join(' ')));
+    // Motif hints: flags, functions, decorations. Functions: all 0x01,
+    // maximise 0x10; decorations: all 0x01, maximise 0x40.
+    const QVector<quint32> hints = view_->motifHints(window_->winId());
+    QVERIFY(hints.size() >= 3);
+    QCOMPARE(hints[0] & 0x3, 0x3u);
+    QCOMPARE(hints[1] & 0x11, 0u);
+    QCOMPARE(hints[2] & 0x41, 0u);
+    QVERIFY(hints[2] & 0x08);  // the title bar stays
 }
 
 // The screen comes first: the application connects to it.

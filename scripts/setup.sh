@@ -12,7 +12,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev
   libhttp-parser-dev libbz2-dev liblzma-dev libdivsufsort-dev
   libudev-dev libx11-dev libxcb1-dev libx11-xcb-dev libxcb-keysyms1-dev libxcb-xkb-dev xdotool
-  xvfb xauth fonts-noto-cjk xz-utils bsdiff
+  xvfb xauth openbox fonts-noto-cjk xz-utils bsdiff
   nginx curl
   nodejs npm ca-certificates
 )

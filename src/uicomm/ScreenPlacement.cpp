@@ -80,8 +80,11 @@ void keepOnScreen(QWidget* window, const QWidget* anchor)
         return;
     const QWidget* owner = anchor && anchor->isVisible() ? anchor->window() : nullptr;
     const QRect frame = window->frameGeometry();
-    if (owner && owner != window && frame.intersects(owner->frameGeometry()) && frame.top() >= owner->geometry().top())
+    if (owner && owner != window && frame.intersects(owner->frameGeometry()) && frame.top() >= owner->geometry().top()) {
+        // Over the anchor's window, within it from below its title bar down.
         area.setTop(qMax(area.top(), owner->geometry().top()));
+        area.setBottom(qMin(area.bottom(), owner->geometry().bottom()));
+    }
     limitTo(window, area.size());
     window->move(clampInto(window->frameGeometry(), area));
 }

@@ -24,7 +24,7 @@ void placeWindow(QWidget* window, const QWidget* anchor, WindowPlace place = Win
 // limits and size lowered to what the area leaves for it below its frame (a
 // scroll area inside it then scrolls), moved onto the area where it reaches
 // past it. One that lies over anchor's window below its title bar stays
-// below it.
+// within that window, below the title bar.
 void keepOnScreen(QWidget* window, const QWidget* anchor);
 
 // Where a window of this frame goes so that it lies whole on the available

@@ -23,6 +23,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QKeyEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QThread>
@@ -110,7 +111,9 @@ SystemSettingUi* MainUserUi::settingWindow()
     if (settingUi_)
         return settingUi_;
     settingUi_ = new SystemSettingUi(nullptr);
-    settingUi_->setParent(this, Qt::Window | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
+    // A tool window of the main window (transient for it): window managers
+    // keep it above the main window, whichever of the two was clicked last.
+    settingUi_->setParent(this, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowCloseButtonHint);
     settingUi_->setHost(this);
     connect(settingUi_->languagePage(), &Language::languageChanged, this, &MainUserUi::onChangeLanguage);
     ForMoreUi* more = settingUi_->morePage();
@@ -284,6 +287,8 @@ void MainUserUi::on_pbCameraCtrl_clicked()
         settingUi_->hide();
 }
 
+// An open page keeps the place it moves to with the window; the gear places
+// it again only where it is not whole on the screen.
 void MainUserUi::on_pbSystemSetting_clicked()
 {
     if (!settingWindow()->isVisible()) {
@@ -292,9 +297,11 @@ void MainUserUi::on_pbSystemSetting_clicked()
         ui->pbSystemSetting->setIcon(QIcon(QStringLiteral(":/source/orlacam/icon/btn_setting_pre.png")));
         ui->pbSystemSetting->setStyleSheet(MainUiStyle::leftColumnButton(true));
         settingUi_->show();
+        placeSettingWindow();
+    } else if (!availableScreenArea(settingUi_->frameGeometry().center()).contains(settingUi_->frameGeometry())) {
+        placeSettingWindow();
     }
-    placeSettingWindow();
-    // Clicked again after the main window took the front: the page comes back over it.
+    // Clicked again after another window took the front: the page comes back over it.
     settingUi_->raise();
     settingUi_->activateWindow();
 }
@@ -340,6 +347,14 @@ bool MainUserUi::eventFilter(QObject* watched, QEvent* event)
     if (ui && event->type() == QEvent::KeyRelease)
         keyReleaseEvent(static_cast<QKeyEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The open page goes with the window, by the same offset.
+void MainUserUi::moveEvent(QMoveEvent* event)
+{
+    if (settingUi_ && settingUi_->isVisible())
+        settingUi_->move(settingUi_->pos() + event->pos() - event->oldPos());
+    QMainWindow::moveEvent(event);
 }
 
 void MainUserUi::focusInEvent(QFocusEvent* event)

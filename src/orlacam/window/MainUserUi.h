@@ -216,6 +216,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void initVar();

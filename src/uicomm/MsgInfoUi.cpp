@@ -151,6 +151,11 @@ void MsgInfoUi::setText(const QString& text)
     fitSize();
 }
 
+void MsgInfoUi::makeTextSelectable()
+{
+    ui->lbContent->setEnabled(true);
+    ui->lbContent->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
 
 void MsgInfoUi::setLinkText(const QString& text)
 {

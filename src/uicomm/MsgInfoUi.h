@@ -45,6 +45,8 @@ public:
     // Fits the box to the text unless keepOpen is set. A piece the text
     // cannot break at (a file's name) widens the box up to the screen's width.
     void setText(const QString& text);
+    // Lets the user select the plain text and copy it (a path shown in it).
+    void makeTextSelectable();
     // Rich text whose links open in the system browser; does not fit the size.
     void setLinkText(const QString& text);
     // Opens the links (the desktop's opener when empty); when it starts

@@ -26,6 +26,7 @@
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -415,7 +416,8 @@ void tst_MaintenanceFlows::logExportOverUsb_data()
 }
 
 // The success box names the stored archive whole, in every language
-// (logexport_<language>.png in the build directory).
+// (logexport_<language>.png in the build directory), and the user can
+// select and copy its path.
 void tst_MaintenanceFlows::logExportOverUsb()
 {
     QFETCH(QString, language);
@@ -447,6 +449,13 @@ void tst_MaintenanceFlows::logExportOverUsb()
     QVERIFY(box->grab().save(stagedFile(QStringLiteral("logexport_%1.png").arg(language))));
     const QString cut = legibilityFault(box);
     QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    // Selected and copied, the path is the path.
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    content->setSelection(content->text().indexOf(path), path.size());
+    QCOMPARE(content->selectedText(), path);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(content, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), path);
     // On the wire: the gathering lines, the restart into the upgrade system
     // for the archive, and the closing reboot.
     QStringList road;

@@ -164,6 +164,8 @@ private slots:
     void deniedCamerasAreToldOnce();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
+    void settingsKeptAsideAreTold_data();
+    void settingsKeptAsideAreTold();
     void cameraLeavingDuringRenameIsSafe();
     void queuedStatusOfThePreviousCameraIsIgnored();
     void windowDeletedWhileWakingIsSafe();
@@ -814,6 +816,36 @@ void tst_MainUserUi::renamedNamesFitTheButton()
     }
     QVERIFY(!zuki->applyRename(QStringLiteral("  ")));
     QVERIFY(zuki->applyRename(before));
+}
+
+void tst_MainUserUi::settingsKeptAsideAreTold_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString& code : languageCodes())
+        QTest::newRow(code.toLatin1()) << code;
+}
+
+// Replaced settings are told in the window's language, with the kept file's
+// path shown whole (settingsnotice_<language>.png in the build directory).
+void tst_MainUserUi::settingsKeptAsideAreTold()
+{
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    const QString keptAside = home_.dataDir() + QStringLiteral("/config/kestro_macos.ini.corrupt");
+    window_->tellSettingsKeptAside(keptAside);
+    auto* box = window_->findChild<MsgInfoUi*>(QStringLiteral("settingsKeptAside"));
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbTitle"))->text(),
+             QCoreApplication::translate("MainUserUi", "Settings reset"));
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    QVERIFY(content->text().endsWith(QLatin1Char('\n') + keptAside));
+    QVERIFY(box->grab().save(stagedFile(QStringLiteral("settingsnotice_%1.png").arg(language))));
+    const QString cut = legibilityFault(box);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    QPointer<MsgInfoUi> gone = box;
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(!gone);
 }
 
 // The camera leaves while its rename dialog waits: its button is gone when

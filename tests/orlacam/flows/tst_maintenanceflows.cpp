@@ -410,9 +410,7 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
 
 void tst_MaintenanceFlows::logExportOverUsb_data()
 {
-    QTest::addColumn<QString>("language");
-    for (const QString& code : languageCodes())
-        QTest::newRow(code.toLatin1()) << code;
+    addLanguageRows();
 }
 
 // The success box names the stored archive whole, in every language

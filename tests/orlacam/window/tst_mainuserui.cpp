@@ -820,9 +820,7 @@ void tst_MainUserUi::renamedNamesFitTheButton()
 
 void tst_MainUserUi::settingsKeptAsideAreTold_data()
 {
-    QTest::addColumn<QString>("language");
-    for (const QString& code : languageCodes())
-        QTest::newRow(code.toLatin1()) << code;
+    addLanguageRows();
 }
 
 // Replaced settings are told in the window's language, with the kept file's

@@ -53,6 +53,14 @@
         <translation>Acceso a la cámara</translation>
     </message>
     <message>
+        <source>Settings reset</source>
+        <translation>Ajustes restablecidos</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read and was replaced. Camera names and the language may have been reset. The old file is kept as:</source>
+        <translation>No se pudo leer el archivo de ajustes y se ha sustituido. Es posible que se hayan restablecido los nombres de las cámaras y el idioma. El archivo anterior se guarda en:</translation>
+    </message>
+    <message>
         <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
 
 %2

@@ -53,6 +53,14 @@
         <translation>Kamerazugriff</translation>
     </message>
     <message>
+        <source>Settings reset</source>
+        <translation>Einstellungen zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read and was replaced. Camera names and the language may have been reset. The old file is kept as:</source>
+        <translation>Die Einstellungsdatei konnte nicht gelesen werden und wurde ersetzt. Kameranamen und Sprache wurden möglicherweise zurückgesetzt. Die alte Datei liegt unter:</translation>
+    </message>
+    <message>
         <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
 
 %2

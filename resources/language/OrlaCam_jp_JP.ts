@@ -53,6 +53,14 @@
         <translation>カメラへのアクセス</translation>
     </message>
     <message>
+        <source>Settings reset</source>
+        <translation>設定のリセット</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read and was replaced. Camera names and the language may have been reset. The old file is kept as:</source>
+        <translation>設定ファイルを読み込めなかったため、置き換えました。カメラ名と言語がリセットされている可能性があります。元のファイルの保存先：</translation>
+    </message>
+    <message>
         <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
 
 %2

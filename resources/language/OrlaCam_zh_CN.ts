@@ -53,6 +53,14 @@
         <translation>摄像头访问权限</translation>
     </message>
     <message>
+        <source>Settings reset</source>
+        <translation>设置已重置</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read and was replaced. Camera names and the language may have been reset. The old file is kept as:</source>
+        <translation>无法读取设置文件，已将其替换。摄像头名称和语言可能已被重置。原文件保存为：</translation>
+    </message>
+    <message>
         <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
 
 %2

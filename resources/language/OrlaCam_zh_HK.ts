@@ -53,6 +53,14 @@
         <translation>攝影機存取權限</translation>
     </message>
     <message>
+        <source>Settings reset</source>
+        <translation>設定已重設</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read and was replaced. Camera names and the language may have been reset. The old file is kept as:</source>
+        <translation>無法讀取設定檔，已將其替換。攝影機名稱和語言可能已被重設。原檔案保存為：</translation>
+    </message>
+    <message>
         <source>OrlaCam may not open the camera at %1 (permission denied). Install the OrlaCam udev rule: in the OrlaCam source folder run
 
 %2

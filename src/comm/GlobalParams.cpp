@@ -279,15 +279,17 @@ void GlobalParams::copyInstalledDefault(const QString& defaultIni) const
 
 // The unreadable file stays for the user to inspect; the next save writes a
 // fresh one in its place.
-void GlobalParams::keepCorruptAside() const
+void GlobalParams::keepCorruptAside()
 {
     const QString corrupt = iniPath_ + QLatin1String(".corrupt");
     if (QFileInfo::exists(corrupt))
         QFile::remove(corrupt);
-    if (QFile::rename(iniPath_, corrupt))
+    if (QFile::rename(iniPath_, corrupt)) {
         qWarning() << "Unreadable settings kept as" << corrupt;
-    else
+        keptAside_ = corrupt;
+    } else {
         qCritical() << "Cannot keep the unreadable settings aside as" << corrupt;
+    }
 }
 
 void GlobalParams::initParams(QSettings& source)

@@ -90,6 +90,9 @@ public:
 
     // Writes every read-write key and syncs; false (and logged) on failure.
     bool saveParams();
+    // Where a settings file that could not be read was kept aside, when
+    // this store replaced it; empty when the file was read (or missing).
+    QString keptAsidePath() const { return keptAside_; }
 
     QJsonObject getProductInfo() const;
     void setProductInfo(const QJsonObject& info);
@@ -164,7 +167,7 @@ private:
 
     void openSettings(const QString& defaultIni);
     void copyInstalledDefault(const QString& defaultIni) const;
-    void keepCorruptAside() const;
+    void keepCorruptAside();
     void initParams(QSettings& source);
     void loadDevInfos(QSettings& source);
     void saveDevInfos(QSettings& target) const;
@@ -174,6 +177,7 @@ private:
 
     mutable QRecursiveMutex mutex_;
     QString iniPath_;
+    QString keptAside_;
     std::unique_ptr<QSettings> settings_;
     QList<IpAddrInfo> ipPool_;
     QList<DevInfo> devInfos_;

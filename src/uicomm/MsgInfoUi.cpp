@@ -3,6 +3,7 @@
 #include "ui_MsgInfoUi.h"
 
 #include "uicomm/LinkOpener.h"
+#include "uicomm/ScreenPlacement.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -13,6 +14,9 @@ namespace {
 // Links selectable and clickable by mouse.
 constexpr Qt::TextInteractionFlags kLinkInteraction =
     Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse;
+
+// Room a widened box leaves at each side of the screen.
+constexpr int kScreenEdgePx = 20;
 
 // The widest piece of a text that a word-wrapped label cannot break.
 int widestPiece(const QString& text, const QFontMetrics& metrics)
@@ -41,6 +45,7 @@ void MsgInfoUi::init(const QString& title, const QString& text)
 {
     ui = new Ui::MsgInfoUi;
     ui->setupUi(this);
+    formMaxWidth_ = maximumWidth();
     result = -1;
 
     // Plain text can neither be selected nor tabbed to.
@@ -68,10 +73,35 @@ MsgInfoUi::~MsgInfoUi()
 
 void MsgInfoUi::showCentred()
 {
-    if (!keepOpen)
-        adjustSize();
+    fitSize();
     show();
     centreOnParent();
+}
+
+// Fitted to its texts unless keepOpen is set, and in any case never smaller
+// than its title and text need: the form's own minimum width keeps the
+// layout from widening the box, which then cut both.
+void MsgInfoUi::fitSize()
+{
+    layout()->activate();  // hints of the inner layout follow the new texts
+    if (!keepOpen)
+        adjustSize();
+    const int width = qMin(qMax(this->width(), minimumSizeHint().width()), maximumWidth());
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                     : minimumSizeHint().height();
+    const QSize fitted(width, qMin(qMax(height(), needed), maximumHeight()));
+    if (fitted == size())
+        return;
+    resize(fitted);
+    if (isVisible())
+        centreOnParent();
+}
+
+// The width of the screen the box shows on, less a margin at each side.
+int MsgInfoUi::screenWidth() const
+{
+    const QWidget* anchor = parentWidget() ? parentWidget()->window() : this;
+    return availableScreenArea(anchor->geometry().center()).width() - 2 * kScreenEdgePx;
 }
 
 void MsgInfoUi::reportAnswer()
@@ -109,14 +139,22 @@ void MsgInfoUi::setText(const QString& text)
 {
     ui->lbContent->setTextFormat(Qt::PlainText);
     ui->lbContent->setText(text);
-    // The box widens, up to its widest, for a piece the label cannot break
-    // (a file's path).
+    // The box widens for a piece the label cannot break (a file's name: a
+    // path breaks after its slashes only), up to its widest and, for a
+    // longer piece, up to the screen's width.
     ui->lbContent->ensurePolished();
     const QMargins margins = ui->textLayout->contentsMargins();
-    ui->lbContent->setMinimumWidth(qMin(widestPiece(text, ui->lbContent->fontMetrics()),
-                                        maximumWidth() - margins.left() - margins.right()));
-    if (!keepOpen)
-        adjustSize();
+    const int sides = margins.left() + margins.right();
+    const int piece = widestPiece(text, ui->lbContent->fontMetrics());
+    setMaximumWidth(qMax(formMaxWidth_, qMin(piece + sides, screenWidth())));
+    ui->lbContent->setMinimumWidth(qMin(piece, maximumWidth() - sides));
+    fitSize();
+}
+
+void MsgInfoUi::makeTextSelectable()
+{
+    ui->lbContent->setEnabled(true);
+    ui->lbContent->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 void MsgInfoUi::setLinkText(const QString& text)

@@ -42,8 +42,11 @@ public:
     // Title and text are plain text: they may come from a camera or a server.
     void setTitle(const QString& title);
     void hideTitle();
-    // Fits the box to the text unless keepOpen is set.
+    // Fits the box to the text unless keepOpen is set. A piece the text
+    // cannot break at (a file's name) widens the box up to the screen's width.
     void setText(const QString& text);
+    // Lets the user select the plain text and copy it (a path shown in it).
+    void makeTextSelectable();
     // Rich text whose links open in the system browser; does not fit the size.
     void setLinkText(const QString& text);
     // Opens the links (the desktop's opener when empty); when it starts
@@ -57,8 +60,9 @@ public:
     void setButtonText(QMessageBox::StandardButtons buttons, const QString& text);
 
     // When set, Yes answers but leaves the box on screen (and the box no
-    // longer fits itself to its text), so a caller can turn it into a
-    // "please wait" notice and ask() again.
+    // longer fits itself to its text: it only grows where a title or text
+    // would be cut), so a caller can turn it into a "please wait" notice
+    // and ask() again.
     bool keepOpen = false;
 
 signals:
@@ -77,11 +81,14 @@ private slots:
 private:
     void init(const QString& title, const QString& text);
     void showCentred();
+    void fitSize();
+    int screenWidth() const;
     void reportAnswer();
     bool isWait() const;
     QList<QPushButton*> buttonsOf(QMessageBox::StandardButtons buttons) const;
 
     Ui::MsgInfoUi* ui = nullptr;
     int result = -1;
+    int formMaxWidth_ = 0;
     bool waiting_ = false;
 };

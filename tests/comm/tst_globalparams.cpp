@@ -289,6 +289,7 @@ private slots:
         auto p = env_.open();
         const QString corrupt = env_.dataIni() + ".corrupt";
         QCOMPARE(env_.readFile(corrupt), content);
+        QCOMPARE(p->keptAsidePath(), corrupt);  // for the window to tell the user
         QCOMPARE(p->shortcut_range, 3);  // what Qt could read is kept
         QVERIFY(!QFileInfo::exists(env_.dataIni()));
         p.reset();
@@ -301,6 +302,17 @@ private slots:
         const QByteArray unreadablePart = content.mid(int(qstrlen("[others]\nshortcut_range=3\n")));
         QVERIFY(!env_.readFile(env_.dataIni()).contains(unreadablePart));
         QCOMPARE(env_.readFile(corrupt), content);
+        QVERIFY(env_.open()->keptAsidePath().isEmpty());  // the fresh file reads
+    }
+
+    // Where the unreadable file cannot go (a folder of that name with a
+    // file in it), nothing is named as kept aside.
+    void unreadableIniThatStaysIsNotNamed()
+    {
+        env_.writeFile(env_.dataIni(), "[others\n");
+        env_.writeFile(env_.dataIni() + ".corrupt/inside", "x");
+        QVERIFY(env_.open()->keptAsidePath().isEmpty());
+        QCOMPARE(env_.readFile(env_.dataIni() + ".corrupt/inside"), QByteArray("x"));
     }
 
     void hugeDevInfoSize_data()

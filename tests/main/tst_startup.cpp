@@ -314,6 +314,30 @@ private slots:
         QVERIFY(readAll(log).contains("I Main window shown"));
     }
 
+    // Settings that cannot be read are kept aside and replaced, and the
+    // window says so as it first shows; the next start reads the fresh file
+    // and says nothing.
+    void unreadableSettingsToldOnce()
+    {
+        TestHome home;
+        const QString ini = home.dataDir() + "/config/kestro_macos.ini";
+        QVERIFY(QDir().mkpath(home.dataDir() + "/config"));
+        const QByteArray unreadable = "[dev_info]\n1\\dev_name=Desk\n1\\dev_sn=A1\nsize=1\n[language\n";
+        QVERIFY(writeFile(ini, unreadable));
+        const QByteArray told = "Telling the user that the settings were replaced; the unreadable file is \""
+                                + ini.toUtf8() + ".corrupt\"";
+        for (const int expected : {1, 0}) {  // the first start tells, the second does not
+            QProcess process;
+            QVERIFY2(startUntilShown(process, {"--log_std"}, environment(home), QString()), stderr_.constData());
+            QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+            QVERIFY2(stderr_.count(told) == expected, stderr_.constData());
+        }
+        QCOMPARE(readAll(ini + ".corrupt"), unreadable);
+        QSettings fresh(ini, QSettings::IniFormat);
+        fresh.allKeys();
+        QCOMPARE(fresh.status(), QSettings::NoError);
+    }
+
     void signalsEndNormally_data()
     {
         QTest::addColumn<int>("signalNumber");

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTest>
 #include <QTextBoundaryFinder>
 #include <QTranslator>
 
@@ -45,6 +46,14 @@ inline QStringList languageCodes()
 {
     return {QStringLiteral("en_US"), QStringLiteral("zh_CN"), QStringLiteral("zh_HK"),
             QStringLiteral("jp_JP"), QStringLiteral("ge_GE"), QStringLiteral("es_ES")};
+}
+
+// One data row per language, its code in the column "language".
+inline void addLanguageRows()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString& code : languageCodes())
+        QTest::newRow(code.toLatin1()) << code;
 }
 
 inline bool installLanguage(QTranslator& translator, const QString& code)

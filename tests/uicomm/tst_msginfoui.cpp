@@ -1,6 +1,8 @@
 #include "support/BoxTestSupport.h"
+#include "support/Legibility.h"
 #include "support/TestHome.h"
 #include "uicomm/MsgInfoUi.h"
+#include "uicomm/ScreenPlacement.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -29,6 +31,8 @@ private slots:
     void centresOnParent();
     void openReturnsAtOnce();
     void sizeStaysInBounds();
+    void unbreakableNameShowsWhole_data();
+    void unbreakableNameShowsWhole();
     void textIsPlainUnlessLinks();
     void destroyedWhileAsking();
 };
@@ -280,6 +284,45 @@ void tst_MsgInfoUi::sizeStaysInBounds()
     box.setText(longText);
     QVERIFY(box.width() <= 600);
     QVERIFY(box.height() <= 1000);
+}
+
+void tst_MsgInfoUi::unbreakableNameShowsWhole_data()
+{
+    QTest::addColumn<int>("nameWidth");  // at least, in the text's font
+    QTest::addColumn<bool>("keepOpen");
+    QTest::addColumn<bool>("whole");     // false: wider than the screen
+    QTest::newRow("wider than a new box") << 320 << false << true;
+    QTest::newRow("wider than a new box, the box kept open") << 320 << true << true;
+    QTest::newRow("wider than the box's widest") << 650 << false << true;
+    QTest::newRow("wider than the screen") << 1000 << false << false;
+}
+
+// A path breaks after its slashes only: its file name widens a box already
+// shown (which used to keep its first width), up to the screen's width.
+void tst_MsgInfoUi::unbreakableNameShowsWhole()
+{
+    QFETCH(int, nameWidth);
+    QFETCH(bool, keepOpen);
+    QFETCH(bool, whole);
+    QWidget window;
+    window.setGeometry(100, 50, 600, 400);
+    window.show();
+    MsgInfoUi box(QStringLiteral("Extracting Log"), QStringLiteral("Please wait"), &window);
+    box.keepOpen = keepOpen;
+    box.ask();
+    QLabel* content = childLabel(&box, "lbContent");
+    QString name = QStringLiteral("20240101_120000_vesk_log_OR.tar.gz");
+    while (content->fontMetrics().horizontalAdvance(name) < nameWidth)
+        name.insert(name.indexOf(QLatin1Char('.')), QLatin1Char('1'));
+    box.setText(QStringLiteral("Extract the log file successfully!\n/home/user/.local/share/log/") + name);
+    const QRect screen = availableScreenArea(window.geometry().center());
+    QVERIFY2(screen.contains(box.frameGeometry()), qPrintable(QStringLiteral("%1 x %2").arg(box.x()).arg(box.width())));
+    QCOMPARE(box.width() > 600, nameWidth > 600);
+    if (whole) {
+        const QString cut = legibilityFault(&box);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    }
+    box.close();
 }
 
 void tst_MsgInfoUi::textIsPlainUnlessLinks()

@@ -69,22 +69,23 @@ void LogExportFlow::extractLogByUvc()
 void LogExportFlow::onTaskReport(int value, const QString& message)
 {
     if (value != 0)
-        showOutcome(withPath(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract the log file successfully!")), message));
+        showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract the log file successfully!")), message);
     else
         showOutcome(message.isEmpty()
                         ? text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!"))
                         : message);
 }
 
-// The archive's path on a line of its own, so that the user finds it.
-QString LogExportFlow::withPath(const QString& message, const QString& archive)
+// The archive's path on a line of its own, so that the user finds it, and
+// selectable, so that the user can copy it.
+void LogExportFlow::showOutcome(const QString& message, const QString& archive)
 {
-    return archive.isEmpty() ? message : message + QLatin1Char('\n') + QDir::toNativeSeparators(archive);
-}
-
-void LogExportFlow::showOutcome(const QString& message)
-{
-    box_->setText(message);
+    if (archive.isEmpty()) {
+        box_->setText(message);
+    } else {
+        box_->setText(message + QLatin1Char('\n') + QDir::toNativeSeparators(archive));
+        box_->makeTextSelectable();
+    }
     box_->setButtonState(QMessageBox::Yes, true);
 }
 
@@ -153,10 +154,11 @@ void LogExportFlow::fetchByNet()
 // The camera's answer; -1 also when it had gone, and then it is not rebooted.
 void LogExportFlow::showFetched(int result, const QString& archive)
 {
-    const bool fetched = result == 0;
-    showOutcome(fetched ? withPath(text(QT_TRANSLATE_NOOP(
-                                       "MainUserUi", "Extract the log file successfully and device will reboot now!")),
-                                   archive)
-                        : text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!")));
+    if (result == 0)
+        showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi",
+                                           "Extract the log file successfully and device will reboot now!")),
+                    archive);
+    else
+        showOutcome(text(QT_TRANSLATE_NOOP("MainUserUi", "Extract log failed, please try again later!")));
     rebootOnAnswer_ = device() != nullptr;
 }

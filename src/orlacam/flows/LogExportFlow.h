@@ -32,8 +32,7 @@ private:
     void pollNetMode();
     void fetchByNet();
     void showFetched(int result, const QString& archive);
-    static QString withPath(const QString& message, const QString& archive);
-    void showOutcome(const QString& message);
+    void showOutcome(const QString& message, const QString& archive = QString());
 
     MsgInfoUi* box_ = nullptr;
     vesk::pc::UvcPatchUpgrade* task_ = nullptr;  // owned

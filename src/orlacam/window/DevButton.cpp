@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QTextBoundaryFinder>
 
+#include <cmath>
+
 using vesk::pc::GlobalParams;
 
 namespace {
@@ -27,6 +29,16 @@ const char* const kAwayLook =
 
 constexpr int kMaxNameWidthPx = 40;
 constexpr int kMinCutBytes = 5;
+constexpr int kBorderPx = 2;  // of every look
+
+// The width a line of text centred in the button has inside its border's
+// circle, where the circle is narrowest: at the line's top and bottom.
+int innerCircleRoom(const QFontMetrics& metrics)
+{
+    const double radius = DevButton::kSize / 2.0 - kBorderPx;
+    const double half = metrics.height() / 2.0;
+    return half < radius ? int(2 * std::sqrt(radius * radius - half * half)) : 0;
+}
 
 QRect& firstRect()
 {
@@ -115,12 +127,19 @@ void DevButton::showMenu(const QPoint& pos)
 // Cut a whole character at a time (a surrogate pair or an accent with its
 // letter is one). A blank the cut leaves at the end stays while the user
 // types: dropping it would let the next letter fit where the blank was.
+// Short names of wide letters ("WWWW") are cut too where they would run
+// past the button's inner circle.
 QString DevButton::fitName(const QString& text, const QFontMetrics& metrics)
 {
     QString name = text;
     QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
     characters.toEnd();
-    while (metrics.horizontalAdvance(name) > kMaxNameWidthPx && name.toLocal8Bit().size() >= kMinCutBytes) {
+    const int room = innerCircleRoom(metrics);
+    const auto tooWide = [&](const QString& shown) {
+        const int width = metrics.horizontalAdvance(shown);
+        return width > room || (width > kMaxNameWidthPx && shown.toLocal8Bit().size() >= kMinCutBytes);
+    };
+    while (tooWide(name)) {
         const int end = characters.toPreviousBoundary();
         if (end < 0)
             break;

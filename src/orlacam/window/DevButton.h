@@ -43,7 +43,8 @@ public:
 
     // A name as the rename dialog keeps it while the user types: cut from
     // the end, whole characters at a time, while it is wider than 40 px and
-    // at least 5 bytes long. Blanks go only when the name is accepted.
+    // at least 5 bytes long, or wider than the room inside the button's
+    // border. Blanks go only when the name is accepted.
     static QString fitName(const QString& text, const QFontMetrics& metrics);
     // Takes a name the user accepted, without blanks around it; an empty one
     // changes nothing.

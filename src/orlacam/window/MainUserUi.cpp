@@ -12,6 +12,7 @@
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/LinkOpener.h"
+#include "uicomm/MsgInfoUi.h"
 #include "uicomm/ScreenPlacement.h"
 #include "uicomm/UicommResources.h"
 #include "ui_MainUserUi.h"
@@ -22,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDebug>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMoveEvent>
 #include <QScreen>
@@ -247,6 +249,33 @@ void MainUserUi::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && directionPad_ && !isActiveWindow())
         stopWindowArrows();
     QMainWindow::changeEvent(event);
+}
+
+// Settings replaced at start are told once, after the window is on screen.
+void MainUserUi::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    const QString keptAside = GlobalParams::get().keptAsidePath();
+    if (keptAside.isEmpty())
+        return;
+    qInfo() << "Telling the user that the settings were replaced; the unreadable file is" << keptAside;
+    QTimer::singleShot(0, this, [this, keptAside] { tellSettingsKeptAside(keptAside); });
+}
+
+void MainUserUi::tellSettingsKeptAside(const QString& keptAside)
+{
+    auto* box = new MsgInfoUi(this);
+    box->setObjectName(QStringLiteral("settingsKeptAside"));
+    box->setTitle(tr("Settings reset"));
+    box->setText(tr("The settings file could not be read and was replaced. Camera names and the language may "
+                    "have been reset. The old file is kept as:")
+                 + QLatin1Char('\n') + QDir::toNativeSeparators(keptAside));
+    box->makeTextSelectable();
+    box->setButtonText(QMessageBox::Yes, tr("OK"));
+    box->open();
 }
 
 void MainUserUi::recvSignalFromSysSetting(SystemSettingUi::SystemSettingEvent event)

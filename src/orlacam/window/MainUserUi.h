@@ -122,6 +122,10 @@ public:
     // True, after telling the user, when the camera's firmware is older than minimum.
     bool onPromptDevUpgrade(const QString& current, const QString& minimum, const QString& shown) override;
     void showInfoDialog(const QString& title, const QString& text);
+    // Tells the user that the settings file could not be read and was
+    // replaced, naming where the old one was kept (the window's first show
+    // does so when the settings were replaced at start).
+    void tellSettingsKeptAside(const QString& keptAside);
 
 public slots:
     void onChangeLanguage(int type);
@@ -213,6 +217,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -389,6 +394,7 @@ private:
     qint64 lastUserActionMs_ = 0;
     bool devAwake_ = false;
     bool dev4K_ = false;
+    bool shownOnce_ = false;
     QTimer stateReportTimer_;
     bool sizeButtonsHidden_ = false;
     vesk::pc::ActionSourceType pendingZoomSource_ = vesk::pc::SourceNone;  // a report due

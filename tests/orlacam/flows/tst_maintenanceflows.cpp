@@ -26,6 +26,7 @@
 #include "uvc/UvcDevice.h"
 #include "uvc/UvcDevices.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -35,6 +36,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <functional>
@@ -208,12 +210,18 @@ void checkKeysFollowTheRow(MainUserUi& window)
     QCOMPARE(window.currentSn(), kOrlaSn);
 }
 
+// A text of the window in the language installed.
+QString shownText(const char* source)
+{
+    return QCoreApplication::translate("MainUserUi", source);
+}
+
 // The flow of slot started and its Tips box answered Yes.
 void startPastTips(MainUserUi& window, void (MainUserUi::*slot)())
 {
     (window.*slot)();
-    QVERIFY(waitForBox(QStringLiteral("Tips")));
-    click(QStringLiteral("Tips"), "pbYes");
+    QVERIFY(waitForBox(shownText("Tips")));
+    click(shownText("Tips"), "pbYes");
 }
 
 // The program's firmware store while it lives.
@@ -250,8 +258,11 @@ private slots:
     void firmwareCameraGoneDuringDownload();
     void upgradeOverUsbInstallsThePackage_data();
     void upgradeOverUsbInstallsThePackage();
+    void logExportOverUsb_data();
     void logExportOverUsb();
     void logExportOverNetwork();
+    void factoryResetBoxShowsItsTitle_data();
+    void factoryResetBoxShowsItsTitle();
     void factoryReset_data();
     void factoryReset();
     void factoryResetCameraGone();
@@ -276,6 +287,7 @@ private slots:
 void tst_MaintenanceFlows::initTestCase()
 {
     QVERIFY(home_.isValid());
+    QVERIFY(useProgramFonts());
     QVERIFY(QDir().mkpath(AppPaths::dataPath(QStringLiteral("log"))));  // made at start-up
     giveCamerasASubnet();  // a camera in network mode is a fake on the loopback network
     useSimulatedCameras();
@@ -499,8 +511,19 @@ void tst_MaintenanceFlows::upgradeOverUsbInstallsThePackage()
     checkKeysFollowTheRow(*window_);
 }
 
+void tst_MaintenanceFlows::logExportOverUsb_data()
+{
+    addLanguageRows();
+}
+
+// The success box names the stored archive whole, in every language
+// (logexport_<language>.png in the build directory), and the user can
+// select and copy its path.
 void tst_MaintenanceFlows::logExportOverUsb()
 {
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
     std::shared_ptr<void> restore;
     replugOrla(*window_, [](SimCameraModel& model) { model.upgrade.logArchive = QByteArray("the camera's log archive"); },
                &restore);
@@ -511,21 +534,33 @@ void tst_MaintenanceFlows::logExportOverUsb()
         return;
     const QPointer<DevButton> button = buttonFor(*window_, kOrlaSn);
     const OrlaWatch watch(*window_);
+    const QDir logDir(AppPaths::dataPath(QStringLiteral("log")));
+    for (const QString& earlier : logDir.entryList(QDir::Files))
+        QVERIFY(QFile::remove(logDir.filePath(earlier)));  // another language's row
     startPastTips(*window_, &MainUserUi::onExportLog);
-    QVERIFY(waitForBox(QStringLiteral("Extracting Log")));
-    QPointer<QWidget> box = shownBox(QStringLiteral("Extracting Log"));
+    QVERIFY(waitForBox(shownText("Extracting Log")));
+    QPointer<QWidget> box = shownBox(shownText("Extracting Log"));
     auto* yes = box->findChild<QPushButton*>(QStringLiteral("pbYes"));
     QVERIFY(!yes->isEnabled());
     // A wait: neither Escape nor the window's close cuts the export.
     QVERIFY(outlastsDismissal(box));
     QTRY_VERIFY_WITH_TIMEOUT(yes->isEnabled(), 60000);
-    const QStringList stored = QDir(AppPaths::dataPath(QStringLiteral("log"))).entryList(QDir::Files);
+    const QStringList stored = logDir.entryList(QDir::Files);
     QCOMPARE(stored.size(), 1);
-    // Where the archive went, on a line of its own and shown whole.
-    QCOMPARE(textOf(box), QStringLiteral("Extract the log file successfully!\n")
-                              + AppPaths::dataPath(QStringLiteral("log/")) + stored.first());
-    const QString cut = textFault(box->findChild<QLabel*>(QStringLiteral("lbContent")));
+    // Where the archive went, on a line of its own and shown whole: the
+    // box used to keep its first width, narrower than the archive's name.
+    const QString path = AppPaths::dataPath(QStringLiteral("log/")) + stored.first();
+    QCOMPARE(textOf(box), shownText("Extract the log file successfully!") + QLatin1Char('\n') + path);
+    QVERIFY(box->grab().save(stagedFile(QStringLiteral("logexport_%1.png").arg(language))));
+    const QString cut = legibilityFault(box);
     QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    // Selected and copied, the path is the path.
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    content->setSelection(content->text().indexOf(path), path.size());
+    QCOMPARE(content->selectedText(), path);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(content, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), path);
     // On the wire: the gathering lines, the restart into the upgrade system
     // for the archive, and the closing reboot.
     QStringList road;
@@ -598,6 +633,27 @@ void tst_MaintenanceFlows::logExportOverNetwork()
     }
     QCOMPARE(road, QStringList({"frame 8064 0a59007f03", "reboot network", "request GET /download_log",
                                 "request POST /run_shell_script reboot", "reboot main"}));
+}
+
+void tst_MaintenanceFlows::factoryResetBoxShowsItsTitle_data()
+{
+    logExportOverUsb_data();
+}
+
+// The question's box keeps its size while the flow goes on, and used to
+// cut the German title at both sides.
+void tst_MaintenanceFlows::factoryResetBoxShowsItsTitle()
+{
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    window_->onRestoreFactorySetting();
+    const QString title = shownText("Restore Factory Settings");
+    QVERIFY(waitForBox(title));
+    const QString cut = legibilityFault(shownBox(title));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    click(title, "pbNo");
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->flowRunning(), kBoundMs);
 }
 
 void tst_MaintenanceFlows::factoryReset_data()

@@ -37,6 +37,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 using namespace vesk::pc;
@@ -84,6 +85,33 @@ QStringList characters(const QString& text)
     for (int from = 0, to = finder.toNextBoundary(); to > 0; from = to, to = finder.toNextBoundary())
         found << text.mid(from, to - from);
     return found;
+}
+
+// Empty when the button's text shows whole in the look given: inside its
+// text area, and no pixel of it outside the circle within its 2 px border
+// (its picture with the text against its picture without).
+QString nameFault(DevButton* button, int look)
+{
+    const int before = button->btnStyle();
+    button->setBtnStyle(look);
+    const QString fault = textFault(button);
+    const QString text = button->text();
+    const QImage shown = button->grab().toImage();
+    button->setText(QString());
+    const QImage bare = button->grab().toImage();
+    button->setText(text);
+    button->setBtnStyle(before);
+    const double radius = DevButton::kSize / 2.0 - 2;
+    const QPointF centre(shown.width() / 2.0, shown.height() / 2.0);
+    int past = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QPointF offset = QPointF(x + 0.5, y + 0.5) - centre;
+            if (shown.pixel(x, y) != bare.pixel(x, y) && std::hypot(offset.x(), offset.y()) > radius)
+                ++past;
+        }
+    }
+    return past == 0 ? fault : fault + QStringLiteral(" %1 pixels past the circle").arg(past);
 }
 
 void setTransferDelay(uint32_t location, int ms)
@@ -138,6 +166,8 @@ private slots:
     void deniedCamerasAreToldOnce();
     void renamedNamesFitTheButton_data();
     void renamedNamesFitTheButton();
+    void settingsKeptAsideAreTold_data();
+    void settingsKeptAsideAreTold();
     void cameraLeavingDuringRenameIsSafe();
     void queuedStatusOfThePreviousCameraIsIgnored();
     void windowDeletedWhileWakingIsSafe();
@@ -801,6 +831,11 @@ void tst_MainUserUi::renamedNamesFitTheButton_data()
     QTest::newRow("blank where it is cut") << "Orla Desk" << "Orla";
     QTest::newRow("emoji") << QStringLiteral("Cam\U0001F3A5\U0001F3A5\U0001F3A5\U0001F3A5") << "";
     QTest::newRow("accent") << QStringLiteral("Came\u0301ra room") << "";
+    // Used to stay whole, four bytes being too few to cut, and ran past the
+    // button's edge.
+    QTest::newRow("four wide letters") << "WWWW" << "";
+    QTest::newRow("four M") << "MMMM" << "";
+    QTest::newRow("wide CJK") << QStringLiteral("\u76f8\u6a5f\u76f8\u6a5f") << "";
 }
 
 void tst_MainUserUi::renamedNamesFitTheButton()
@@ -831,8 +866,40 @@ void tst_MainUserUi::renamedNamesFitTheButton()
     const QString name = kept.isEmpty() ? shown.trimmed() : kept;
     QTRY_COMPARE_WITH_TIMEOUT(zuki->text(), name, kBoundMs);
     QCOMPARE(GlobalParams::get().getDevInfo(kZukiSn).dev_name, name);
+    for (const int look : {DevButton::Selected, DevButton::Normal}) {
+        const QString fault = nameFault(zuki, look);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
     QVERIFY(!zuki->applyRename(QStringLiteral("  ")));
     QVERIFY(zuki->applyRename(before));
+}
+
+void tst_MainUserUi::settingsKeptAsideAreTold_data()
+{
+    addLanguageRows();
+}
+
+// Replaced settings are told in the window's language, with the kept file's
+// path shown whole (settingsnotice_<language>.png in the build directory).
+void tst_MainUserUi::settingsKeptAsideAreTold()
+{
+    QFETCH(QString, language);
+    QTranslator translator;
+    QVERIFY(installLanguage(translator, language));
+    const QString keptAside = home_.dataDir() + QStringLiteral("/config/kestro_macos.ini.corrupt");
+    window_->tellSettingsKeptAside(keptAside);
+    auto* box = window_->findChild<MsgInfoUi*>(QStringLiteral("settingsKeptAside"));
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->findChild<QLabel*>(QStringLiteral("lbTitle"))->text(),
+             QCoreApplication::translate("MainUserUi", "Settings reset"));
+    auto* content = box->findChild<QLabel*>(QStringLiteral("lbContent"));
+    QVERIFY(content->text().endsWith(QLatin1Char('\n') + keptAside));
+    QVERIFY(box->grab().save(stagedFile(QStringLiteral("settingsnotice_%1.png").arg(language))));
+    const QString cut = legibilityFault(box);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    QPointer<MsgInfoUi> gone = box;
+    QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("pbYes")), Qt::LeftButton);
+    QTRY_VERIFY(!gone);
 }
 
 // The camera leaves while its rename dialog waits: its button is gone when

@@ -159,6 +159,13 @@ inline int measureChild(char** argv)
     return 0;
 }
 
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 inline qint64 fileSize(const QString& path)
 {
     return QFile(path).size();

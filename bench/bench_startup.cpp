@@ -10,6 +10,8 @@
 //   build/bench/bench_startup [runs [program]]   (default 10, build/bin/OrlaCam)
 //   QT_QPA_PLATFORM=xcb build/bench/bench_startup  on the X display in DISPLAY
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -21,6 +23,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+using bench::median;
 
 namespace {
 
@@ -52,13 +56,6 @@ double timeToShown(const QString& program, const QStringList& args, const QProce
         process.waitForFinished(kExitTimeoutMs);
     }
     return seconds;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace

@@ -28,6 +28,7 @@ quint64 systemRandom()
 }
 
 std::atomic<quint64 (*)()> randomSource{&systemRandom};
+std::atomic<int (*)(int)> dataSync{&::fdatasync};
 
 QByteArray encoded(const QString& name)
 {
@@ -437,7 +438,7 @@ bool StoreFolder::NewFile::commit(Sync sync)
         return false;
     struct stat own;
     const bool written =
-        flush() && (sync == Sync::Skip || ::fdatasync(handle()) == 0) && ::fstat(handle(), &own) == 0;
+        flush() && (sync == Sync::Skip || dataSync.load()(handle()) == 0) && ::fstat(handle(), &own) == 0;
     const QString error = written ? QString() : errorString() + qt_error_string(errno);
     close();
     if (!written) {
@@ -467,6 +468,11 @@ bool StoreFolder::NewFile::commit(Sync sync)
         folder_.remove(name_);
     }
     return ours;
+}
+
+void StoreFolder::NewFile::setDataSync(int (*sync)(int fd))
+{
+    dataSync = sync ? sync : &::fdatasync;
 }
 
 void StoreFolder::NewFile::cancelWriting()

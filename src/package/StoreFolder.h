@@ -125,10 +125,13 @@ public:
     // warning, the caller tells what failed.
     bool create();
     // Synced to disk before the rename, as a save of its own; a staged
-    // download skips it: it is checked again by its digest before any use,
-    // and a sync of a whole package would cost as much as hashing it.
+    // download and a patch's output skip it: they are checked again before
+    // any use, and the sync costs half the time of making them or more.
     enum class Sync { ToDisk, Skip };
     bool commit(Sync sync = Sync::ToDisk);
+    // Replaces the call that syncs a file's data (tests, to see which
+    // commits sync); nullptr restores fdatasync.
+    static void setDataSync(int (*sync)(int fd));
     // Closes and removes the temporary file.
     void cancelWriting();
     const QString& path() const { return path_; }

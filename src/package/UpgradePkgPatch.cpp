@@ -51,7 +51,7 @@ public:
 
     FILE* file() const { return file_; }
 
-    bool commit()
+    bool commit(StoreFolder::NewFile::Sync sync)
     {
         FILE* file = file_;
         file_ = nullptr;
@@ -59,7 +59,7 @@ public:
             qCritical() << "Cannot complete" << out_.path() << std::strerror(errno);
             return false;
         }
-        return out_.commit();
+        return out_.commit(sync);
     }
 
 private:
@@ -193,7 +193,7 @@ int writePatch(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData, 
         qCritical() << "bzip2 stream failed, bz2err =" << err;
         result = -1;
     }
-    return result == 0 && out.commit() ? 0 : -1;
+    return result == 0 && out.commit(StoreFolder::NewFile::Sync::ToDisk) ? 0 : -1;
 }
 
 // Applies the bzip2 stream that follows the header, writing the new data to
@@ -286,7 +286,7 @@ int UpgradePkgPatch::generatePatchFile(const uint8_t* oldData, int64_t oldSize,
 }
 
 int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newFile,
-                                     const QString& patchFile)
+                                     const QString& patchFile, StoreFolder::NewFile::Sync sync)
 {
     QElapsedTimer timer;
     timer.start();
@@ -311,7 +311,7 @@ int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newF
         qCritical().noquote() << "Open file failed:" << newFile;
         return -1;
     }
-    if (applyPatch(patch.get(), old, newSize, out.file()) != 0 || !out.commit())
+    if (applyPatch(patch.get(), old, newSize, out.file()) != 0 || !out.commit(sync))
         return -1;
     qDebug() << "Time for bspatch:" << timer.elapsed();
     return 0;

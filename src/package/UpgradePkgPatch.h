@@ -1,5 +1,7 @@
 #pragma once
 
+#include "package/StoreFolder.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -29,8 +31,12 @@ public:
     // callers that run several diffs at once (the others use every core).
     static int generatePatchFile(const uint8_t* oldData, int64_t oldSize, const uint8_t* newData,
                                  int64_t newSize, const QString& patchFile, int threads);
+    // The rebuilt file is renamed into place without a sync to disk unless
+    // sync asks for one: whoever uses it checks it first, and the sync
+    // would take longer than the patch.
     static int generateNewFile(const QString& oldFile, const QString& newFile,
-                               const QString& patchFile);
+                               const QString& patchFile,
+                               StoreFolder::NewFile::Sync sync = StoreFolder::NewFile::Sync::Skip);
 };
 
 } // namespace pc

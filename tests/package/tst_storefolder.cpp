@@ -6,6 +6,7 @@
 
 #include "support/LogCapture.h"
 #include "support/NameSwapper.h"
+#include "support/SyncWatch.h"
 #include "support/TestFiles.h"
 #include "support/TestHome.h"
 #include "package/StoreFolder.h"
@@ -95,9 +96,27 @@ bool plant(Planted kind, const QString& at, const QString& outside)
     return false;
 }
 
+// How a test commits a new file: as every caller that says nothing, or
+// with its sync named.
+enum class Commit { Plain, ToDisk, Skip };
+
+bool commitAs(StoreFolder::NewFile* file, Commit how)
+{
+    switch (how) {
+    case Commit::Plain:
+        return file->commit();
+    case Commit::ToDisk:
+        return file->commit(StoreFolder::NewFile::Sync::ToDisk);
+    case Commit::Skip:
+        return file->commit(StoreFolder::NewFile::Sync::Skip);
+    }
+    return false;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Planted)
+Q_DECLARE_METATYPE(Commit)
 
 class tst_StoreFolder : public QObject
 {
@@ -257,6 +276,45 @@ private slots:
         QVERIFY(!QFileInfo::exists(store.filePath("new.bin")) && !QFileInfo(store.filePath("new.bin")).isSymLink());
         if (planted == Planted::LinkToAFile)
             QCOMPARE(readFile(target), QByteArray("outside"));
+    }
+
+    void commitSyncsUnlessSkipped_data()
+    {
+        QTest::addColumn<Commit>("how");
+        QTest::addColumn<bool>("diskFails");
+        QTest::newRow("nothing said: synced") << Commit::Plain << false;
+        QTest::newRow("to disk: synced") << Commit::ToDisk << false;
+        QTest::newRow("skipped: not synced") << Commit::Skip << false;
+        QTest::newRow("the sync fails: nothing kept") << Commit::Plain << true;
+        QTest::newRow("skipped on a failing disk: kept") << Commit::Skip << true;
+    }
+
+    // A commit syncs the file written, and only that file, before its
+    // rename unless told to skip it; a file whose sync failed is not kept.
+    void commitSyncsUnlessSkipped()
+    {
+        QFETCH(Commit, how);
+        QFETCH(bool, diskFails);
+        QTemporaryDir store;
+        const QString path = store.filePath("new.bin");
+        QVERIFY(writeFile(store.filePath("other.bin"), "other"));
+        SyncWatch watch;
+        if (diskFails)
+            watch.failSyncs();
+        StoreFolder::NewFile file(StoreFolder(store.path()), "new.bin");
+        QVERIFY(file.create());
+        QCOMPARE(file.write("new"), qint64(3));
+        struct stat written;
+        QVERIFY(::fstat(file.handle(), &written) == 0);
+        const bool synced = how != Commit::Skip;
+        if (synced && diskFails)
+            QTest::ignoreMessage(QtCriticalMsg,
+                                 QRegularExpression("^write file failed: .*new\\.bin.*Input/output error"));
+        QCOMPARE(commitAs(&file, how), !(synced && diskFails));
+        QCOMPARE(watch.synced(), synced ? QVector<quint64>{quint64(written.st_ino)} : QVector<quint64>());
+        QCOMPARE(readFile(path), synced && diskFails ? QByteArray() : QByteArray("new"));
+        QCOMPARE(QDir(store.path()).entryList(QDir::Files | QDir::Hidden),
+                 synced && diskFails ? QStringList{"other.bin"} : QStringList({"new.bin", "other.bin"}));
     }
 
     void removalAfterTheFolderWasSwapped_data()

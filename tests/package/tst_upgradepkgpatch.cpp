@@ -1,5 +1,6 @@
 #include "support/TestHome.h"
 #include "support/PatchTestBytes.h"
+#include "support/SyncWatch.h"
 #include "package/UpgradePkgPatch.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <bzlib.h>
 #include <sys/resource.h>
 
+using vesk::pc::StoreFolder;
 using vesk::pc::UpgradePkgPatch;
 
 using namespace patchtest;
@@ -73,6 +75,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void fileOverload();
+    void outputSyncedOnlyWhenAsked_data();
+    void outputSyncedOnlyWhenAsked();
     void headerErrors_data();
     void headerErrors();
     void negativeZeroSize();
@@ -160,6 +164,35 @@ void tst_UpgradePkgPatch::fileOverload()
     QCOMPARE(UpgradePkgPatch::generateNewFile(path("a.bin"), path("c.bin"), path("ab.patch")), 0);
     QVERIFY(readFile(path("c.bin")) == newData);
     QCOMPARE(readFile(path("a.bin")), oldData);  // inputs are left alone
+}
+
+void tst_UpgradePkgPatch::outputSyncedOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("toDisk");
+    QTest::newRow("nothing said: renamed unsynced") << false;
+    QTest::newRow("asked: synced before the rename") << true;
+}
+
+// The rebuilt file is checked by whoever uses it, and its sync would cost
+// more than the patch: it is synced only for a caller that asks.
+void tst_UpgradePkgPatch::outputSyncedOnlyWhenAsked()
+{
+    QFETCH(bool, toDisk);
+    const QByteArray oldData = randomBytes(40000, 33);
+    const QByteArray newData = oldData.left(30000) + "inserted" + oldData.mid(20000);
+    QVERIFY(writeFile(path("old.bin"), oldData));
+    QVERIFY(writeFile(path("apply.patch"), makePatch(oldData, newData)));
+    SyncWatch watch;
+    const int result = toDisk
+        ? UpgradePkgPatch::generateNewFile(path("old.bin"), path("new.bin"), path("apply.patch"),
+                                           StoreFolder::NewFile::Sync::ToDisk)
+        : UpgradePkgPatch::generateNewFile(path("old.bin"), path("new.bin"), path("apply.patch"));
+    QCOMPARE(result, 0);
+    QVERIFY(readFile(path("new.bin")) == newData);
+    QCOMPARE(watch.synced(),
+             toDisk ? QVector<quint64>{SyncWatch::inodeOf(path("new.bin"))} : QVector<quint64>());
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"apply.patch", "new.bin", "old.bin", "p.patch"}));
 }
 
 void tst_UpgradePkgPatch::headerErrors_data()

@@ -5,6 +5,7 @@
 #include "main/InstalledFont.h"
 #include "main/ShownReport.h"
 #include "main/TermSignals.h"
+#include "uicomm/AfterFirstPaint.h"
 #include "orlacam/window/MainUserUi.h"
 
 #include <QDebug>
@@ -59,7 +60,7 @@ void KestroApp::startFileLogging()
     logger_->installMsgHandler();
 }
 
-void KestroApp::init()
+void KestroApp::init(const std::function<void()>& afterFirstPaint)
 {
     loadFont();
 
@@ -71,6 +72,10 @@ void KestroApp::init()
     connect(mainUi_, &QObject::destroyed, this, &QCoreApplication::quit);
     installEventFilter(mainUi_);
 
+    // Watched before the report: the report, watching last, is queued first
+    // at the paint, so that it times the paint alone.
+    if (afterFirstPaint)
+        AfterFirstPaint::run(mainUi_, afterFirstPaint);
     ShownReport::watch(mainUi_);
     mainUi_->show();
     mainUi_->updateUI();

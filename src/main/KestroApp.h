@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QPointer>
 
+#include <functional>
+
 class FileLogger;
 class QSettings;
 class TermSignals;
@@ -21,7 +23,8 @@ public:
     // Logs through a file logger on the logging ini from now on.
     void startFileLogging();
 
-    void init();
+    // Shows the main window; afterFirstPaint runs once it has painted.
+    void init(const std::function<void()>& afterFirstPaint = nullptr);
     void loadFont();
     // Shows the main window in front, as another start of the program asks.
     void raiseMainWindow();

@@ -1,8 +1,8 @@
 #include "main/ShownReport.h"
 
-#include <QEvent>
-#include <QTimer>
-#include <QWidget>
+#include "uicomm/AfterFirstPaint.h"
+
+#include <QtGlobal>
 
 #include <unistd.h>
 
@@ -11,29 +11,14 @@ namespace pc {
 
 void ShownReport::watch(QWidget* window)
 {
-    if (qEnvironmentVariableIsSet("ORLACAM_REPORT_SHOWN"))
-        new ShownReport(window);
-}
-
-ShownReport::ShownReport(QWidget* window)
-    : QObject(window)
-{
-    window->installEventFilter(this);
-}
-
-bool ShownReport::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Paint) {
-        watched->removeEventFilter(this);
-        // After the paint in progress, not before it.
-        QTimer::singleShot(0, this, [this] {
-            static const char kLine[] = "shown\n";
-            if (::write(STDOUT_FILENO, kLine, sizeof kLine - 1) < 0)
-                qWarning("Start-up report not written");
-            deleteLater();
-        });
-    }
-    return false;
+    if (!qEnvironmentVariableIsSet("ORLACAM_REPORT_SHOWN"))
+        return;
+    // The paint itself, never the wait for a window that is not painted.
+    AfterFirstPaint::run(window, [] {
+        static const char kLine[] = "shown\n";
+        if (::write(STDOUT_FILENO, kLine, sizeof kLine - 1) < 0)
+            qWarning("Start-up report not written");
+    }, -1);
 }
 
 } // namespace pc

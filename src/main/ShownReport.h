@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QObject>
-
 class QWidget;
 
 namespace vesk {
@@ -11,17 +9,13 @@ namespace pc {
 // window has painted for the first time and the event loop has come round:
 // the end point of the start-up benchmark, the same for the program and for
 // a bare window.
-class ShownReport : public QObject
+class ShownReport
 {
 public:
+    ShownReport() = delete;
+
     // Does nothing unless the variable is set.
     static void watch(QWidget* window);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    explicit ShownReport(QWidget* window);
 };
 
 } // namespace pc

@@ -11,6 +11,7 @@
 
 using vesk::pc::AppPaths;
 using vesk::pc::BackendChoice;
+using vesk::pc::DeviceBackend;
 using vesk::pc::GlobalParams;
 using vesk::pc::SingleInstance;
 using vesk::pc::StartUp;
@@ -37,7 +38,8 @@ int main(int argc, char* argv[])
 
     // Only the chooser: the camera registry makes the backend on first use.
     // Nothing reads the simulated cameras' request logs here: they keep none.
-    BackendChoice::install(0);
+    // The demo cameras come once the window is on screen, as if plugged then.
+    BackendChoice::install(0, BackendChoice::DemoPlug::Later);
 
     qputenv("QT_MAC_WANTS_LAYER", "1");
     KestroApp app(argc, argv);
@@ -74,7 +76,7 @@ int main(int argc, char* argv[])
     StartUp::registerMetaTypes();
     StartUp::logLocations();
 
-    app.init();
+    app.init([] { BackendChoice::plugDemoCameras(DeviceBackend::instance(), 0); });
     const int result = KestroApp::exec();
     instance.stopListening();
 

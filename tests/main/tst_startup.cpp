@@ -436,6 +436,37 @@ private slots:
             QSKIP("the cameras had settled before the signal was sent");
     }
 
+    // The demo cameras are plugged once the window has painted (drawing their
+    // pictures takes longer than the window's start), and still come: the
+    // window selects the first. One stream, so that the order is the order
+    // of the writes.
+    void demoCamerasAfterFirstPaint()
+    {
+        TestHome home;
+        QProcessEnvironment env = environment(home);
+        env.insert("ORLACAM_DEVICE_BACKEND", "sim");
+        env.insert("ORLACAM_REPORT_SHOWN", "1");
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(ORLACAM_BIN), {"--log_std"});
+        QVERIFY(process.waitForStarted(kStartTimeoutMs));
+        QByteArray out;
+        QElapsedTimer timer;
+        timer.start();
+        while (!out.contains("Selected camera") && process.state() == QProcess::Running
+               && timer.elapsed() < kStartTimeoutMs) {
+            process.waitForReadyRead(100);
+            out += process.readAll();
+        }
+        stderr_ = out;
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+        const int shown = out.indexOf("\nshown\n");
+        const int plugged = out.indexOf("Simulated camera plugged:");
+        QVERIFY2(shown >= 0 && plugged >= 0 && out.contains("Selected camera"), out.constData());
+        QVERIFY2(shown < plugged, out.constData());
+    }
+
     // An installation without its ini files and fonts still starts: the copies
     // and fonts are reported missing, the file logger runs on empty settings
     // (so lines go to standard error) and the settings are saved at exit.

@@ -9,6 +9,7 @@
 #include "orlacam/window/DirectionHandler.h"
 #include "orlacam/window/MainUiStyle.h"
 #include "orlacam/flows/MaintenanceFlow.h"
+#include "uicomm/AfterFirstPaint.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/LinkOpener.h"
@@ -95,10 +96,8 @@ MainUserUi::MainUserUi(QWidget* parent)
     initVar();
     initUI();
     initLocalShortcut();
-    initGlobalShortcut();
-    onShortcutRangeChanged(GlobalParams::get().shortcut_range);
-    onRemoteCtrlEnabled(GlobalParams::get().shortcut_ext);
-    initHotkeySetSwitch();
+    // Keys of the whole desktop and the settings' save: not for the first picture.
+    AfterFirstPaint::run(this, [this] { initSystemKeys(); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move((screen->geometry().width() - width()) / 2, (screen->geometry().height() - height()) / 2);

@@ -228,6 +228,9 @@ private:
     void initUI();
     void initRegistry();
     void initLocalShortcut();
+    // The system-wide and remote sets as the settings have them, and the
+    // set switch; once the window has painted.
+    void initSystemKeys();
     void initGlobalShortcut();
     void initHotkeySetSwitch();
 

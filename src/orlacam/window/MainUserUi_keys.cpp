@@ -112,8 +112,18 @@ void MainUserUi::initLocalShortcut()
         connect(shortcut, &QShortcut::activated, this, [this, key, shortcut] {
             runKey(key, vesk::pc::SourceKey, shortcut);
         });
+        // Off while the system-wide set is in force, before that set is made.
+        shortcut->setEnabled(GlobalParams::get().shortcut_range != 1);
         localShortcuts_.append(shortcut);
     }
+}
+
+void MainUserUi::initSystemKeys()
+{
+    initGlobalShortcut();
+    onShortcutRangeChanged(GlobalParams::get().shortcut_range);
+    onRemoteCtrlEnabled(GlobalParams::get().shortcut_ext);
+    initHotkeySetSwitch();
 }
 
 // The hotkeys are made unregistered: the settings then register the set in

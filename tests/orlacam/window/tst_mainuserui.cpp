@@ -15,6 +15,7 @@
 #include "support/ScreenArea.h"
 #include "support/SimWindowSupport.h"
 #include "support/TestHome.h"
+#include "uicomm/AfterFirstPaint.h"
 #include "uicomm/ForMoreUi.h"
 #include "uicomm/Language.h"
 #include "uicomm/MsgInfoUi.h"
@@ -138,6 +139,9 @@ private slots:
     void init();
     void cleanup();
 
+    void systemKeysAfterTheFirstPaint_data();
+    void systemKeysAfterTheFirstPaint();
+
     void startUpListsBothSimulatedCameras();
     void secondAnnouncementKeepsOneButton();
     void newCameraTakesTheFirstFreeNumber();
@@ -193,8 +197,8 @@ void tst_MainUserUi::initTestCase()
 void tst_MainUserUi::init()
 {
     const QByteArray test = QTest::currentTestFunction();
-    if (test.startsWith("overlay") || test.startsWith("translations"))
-        return;  // no window needed
+    if (test.startsWith("overlay") || test.startsWith("translations") || test.startsWith("systemKeys"))
+        return;  // no window, or a window of the case's own
     if (sim().camera(kZukiLocation))
         sim().camera(kZukiLocation)->setStatusBlock(zukiStatus(0));
     for (const UsbDeviceInfo& device : sim().devices())
@@ -238,6 +242,69 @@ bool tst_MainUserUi::putOrlaToSleep()
     window_->on_pbDevStatus_clicked();
     window_->setLastUserActionMs(0);
     return !window_->isDevAwake();
+}
+
+namespace {
+
+// The system-wide and remote keys that exist at each paint of a window.
+class KeysAtPaint : public QObject
+{
+public:
+    explicit KeysAtPaint(const MainUserUi& window)
+        : window_(window)
+    {
+    }
+    QList<int> seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen << window_.globalHotkeys().size() + window_.remoteHotkeys().size();
+        return false;
+    }
+
+private:
+    const MainUserUi& window_;
+};
+
+} // namespace
+
+void tst_MainUserUi::systemKeysAfterTheFirstPaint_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::newRow("in-window set in force") << 0;
+    QTest::newRow("system-wide set in force") << 1;
+}
+
+// The keys of the whole desktop (and the save of their settings) wait for the
+// window's first paint; the in-window set is already as the settings say.
+void tst_MainUserUi::systemKeysAfterTheFirstPaint()
+{
+    QFETCH(int, range);
+    GlobalParams::get().shortcut_range = range;
+    window_ = std::make_unique<MainUserUi>(nullptr);
+    QVERIFY(!window_->localShortcuts().isEmpty());
+    for (const QShortcut* shortcut : window_->localShortcuts())
+        QCOMPARE(shortcut->isEnabled(), range == 0);
+    QVERIFY(window_->globalHotkeys().isEmpty());
+    QVERIFY(window_->remoteHotkeys().isEmpty());
+    GlobalParams::get().shortcut_range = 0;  // so that this case grabs no key of the desktop
+
+    KeysAtPaint keys(*window_);
+    window_->installEventFilter(&keys);
+    QElapsedTimer clock;
+    clock.start();
+    window_->show();
+    QTRY_VERIFY(!keys.seen.isEmpty());
+    const bool paintedInTime = clock.elapsed() < AfterFirstPaint::kUnpaintedWaitMs;
+    QTRY_COMPARE(window_->globalHotkeys().size(), window_->localShortcuts().size());
+    QVERIFY(!window_->remoteHotkeys().isEmpty());
+    for (const QShortcut* shortcut : window_->localShortcuts())
+        QVERIFY(shortcut->isEnabled());
+    if (!paintedInTime)
+        QSKIP("the window painted only after its wait for an unpainted window");
+    QCOMPARE(keys.seen.first(), 0);
 }
 
 void tst_MainUserUi::startUpListsBothSimulatedCameras()

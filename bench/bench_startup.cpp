@@ -7,6 +7,9 @@
 // home, warmed by a first start that is not counted, so that none creates
 // its data folders or font caches while timed; each run is ended and waited
 // for before the next, so the program's single-instance lock is always free.
+// The program leaves X's OpenGL driver unloaded (it draws with the raster
+// engine alone); a bare window told to do the same shows what the program's
+// own work costs.
 //
 //   build/bench/bench_startup [runs [program]]   (default 10, build/bin/OrlaCam)
 //   QT_QPA_PLATFORM=xcb build/bench/bench_startup  on the X display in DISPLAY
@@ -33,14 +36,20 @@ const int kShownTimeoutMs = 60000;
 const int kExitTimeoutMs = 30000;
 
 // Seconds from the start to the "shown" line; negative on failure.
+void setOrRemove(QProcessEnvironment& env, const QString& name, const QString& value)
+{
+    if (value.isEmpty())
+        env.remove(name);
+    else
+        env.insert(name, value);
+}
+
 double timeToShown(const QString& program, const QStringList& args, QProcessEnvironment env,
-                   const QString& backend)
+                   const QString& backend, const QString& glIntegration)
 {
     QProcess process;
-    if (backend.isEmpty())
-        env.remove("ORLACAM_DEVICE_BACKEND");
-    else
-        env.insert("ORLACAM_DEVICE_BACKEND", backend);
+    setOrRemove(env, QStringLiteral("ORLACAM_DEVICE_BACKEND"), backend);
+    setOrRemove(env, QStringLiteral("QT_XCB_GL_INTEGRATION"), glIntegration);
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardErrorFile(QProcess::nullDevice());
@@ -91,6 +100,7 @@ int main(int argc, char** argv)
         QString program;
         QStringList args;
         QString backend;  // ORLACAM_DEVICE_BACKEND; empty: unset, the default
+        QString gl;  // QT_XCB_GL_INTEGRATION; empty: unset, the default
         const char* verdict;  // of a start of the program, else null
         std::vector<double> times;
     };
@@ -98,14 +108,15 @@ int main(int argc, char** argv)
     Yardstick starts[] = {
         // Each start of the program follows one of the bare window: the first
         // start after another program's pays some milliseconds more.
-        {"OrlaCam demo", program, {}, QStringLiteral("sim"), "with the demo cameras", {}},
-        {"bare window", QStringLiteral(BARE_WINDOW_BIN), {}, {}, nullptr, {}},
-        {"OrlaCam linux", program, {}, {}, "with the Linux backend", {}},
-        {"bare + text", QStringLiteral(BARE_WINDOW_BIN), {QStringLiteral("text")}, {}, nullptr, {}},
+        {"OrlaCam demo", program, {}, QStringLiteral("sim"), {}, "with the demo cameras", {}},
+        {"bare window", QStringLiteral(BARE_WINDOW_BIN), {}, {}, {}, nullptr, {}},
+        {"OrlaCam linux", program, {}, {}, {}, "with the Linux backend", {}},
+        {"bare + text", QStringLiteral(BARE_WINDOW_BIN), {QStringLiteral("text")}, {}, {}, nullptr, {}},
+        {"bare, no GL", QStringLiteral(BARE_WINDOW_BIN), {}, {}, QStringLiteral("none"), nullptr, {}},
     };
     for (int run = -1; run < runs; ++run) {
         for (Yardstick& start : starts) {
-            const double seconds = timeToShown(start.program, start.args, env, start.backend);
+            const double seconds = timeToShown(start.program, start.args, env, start.backend, start.gl);
             if (seconds < 0) {
                 std::fprintf(stderr, "%s did not report its window\n", start.name);
                 return 1;
@@ -121,12 +132,15 @@ int main(int argc, char** argv)
                     *std::max_element(start.times.begin(), start.times.end()));
     const double bare = median(starts[1].times);
     const double text = median(starts[3].times);
+    const double noGl = median(starts[4].times);
     double load[3] = {};
     getloadavg(load, 3);
     for (const Yardstick& start : starts) {
         if (start.verdict)
-            std::printf("ratio of %-13s %5.2f to the bare window, %.2f to one with text\n", start.name,
-                        median(start.times) / bare, median(start.times) / text);
+            std::printf("ratio of %-13s %5.2f to the bare window, %.2f to one with text, %.2f to one without "
+                        "OpenGL\n",
+                        start.name, median(start.times) / bare, median(start.times) / text,
+                        median(start.times) / noGl);
     }
     std::printf("\n");
     for (const Yardstick& start : starts) {

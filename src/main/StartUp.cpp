@@ -145,6 +145,12 @@ int StartUp::answerOption(Option option, const QString& refused)
     return 0;
 }
 
+void StartUp::keepOpenGlUnloaded()
+{
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 void StartUp::prepareDataDir()
 {
     const QString data = AppPaths::dataDir();

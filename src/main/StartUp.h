@@ -37,6 +37,11 @@ public:
     // the options that run the program.
     static int answerOption(Option option, const QString& refused = QString());
 
+    // Before the application object: the window is drawn by the raster
+    // engine alone, so X need not load the system's OpenGL driver for it
+    // (most of a start on X). A value the user set is kept.
+    static void keepOpenGlUnloaded();
+
     // Creates {data} with firmware, log, config and pic, and copies the
     // default ini files into config when they are missing there.
     static void prepareDataDir();

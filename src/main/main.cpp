@@ -42,6 +42,7 @@ int main(int argc, char* argv[])
     BackendChoice::install(0, BackendChoice::DemoPlug::Later);
 
     qputenv("QT_MAC_WANTS_LAYER", "1");
+    StartUp::keepOpenGlUnloaded();
     KestroApp app(argc, argv);
     KestroApp::setApplicationName(QStringLiteral("KESTRO_OrlaCam"));
     qSetMessagePattern(QString::fromLatin1(kMessagePattern));

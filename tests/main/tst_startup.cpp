@@ -467,6 +467,36 @@ private slots:
         QVERIFY2(shown < plugged, out.constData());
     }
 
+    // On X the window leaves the system's OpenGL driver unloaded (it draws
+    // with the raster engine alone); a choice the user made stays.
+    void openGlUnloadedOnX_data()
+    {
+        QTest::addColumn<QByteArray>("integration");
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("left to the program") << QByteArray() << false;
+        QTest::newRow("the user's glx") << QByteArray("xcb_glx") << true;
+    }
+
+    void openGlUnloadedOnX()
+    {
+        QFETCH(QByteArray, integration);
+        QFETCH(bool, loaded);
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X display");
+        TestHome home;
+        QProcessEnvironment env = environment(home);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("QT_XCB_GL_INTEGRATION");
+        if (!integration.isEmpty())
+            env.insert("QT_XCB_GL_INTEGRATION", QString::fromLatin1(integration));
+        QProcess process;
+        QVERIFY2(startUntilShown(process, {"--log_std"}, env, QString()), stderr_.constData());
+        const QByteArray maps = readAll(QStringLiteral("/proc/%1/maps").arg(process.processId()));
+        QVERIFY2(stopWith(process, SIGTERM), stderr_.constData());
+        QVERIFY(maps.contains("libQt5XcbQpa"));
+        QCOMPARE(maps.contains("-glx-integration") || maps.contains("-egl-integration"), loaded);
+    }
+
     // An installation without its ini files and fonts still starts: the copies
     // and fonts are reported missing, the file logger runs on empty settings
     // (so lines go to standard error) and the settings are saved at exit.

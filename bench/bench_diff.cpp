@@ -8,9 +8,11 @@
 //
 //   build/bench/bench_diff [megabytes [runs [folder]]]
 //
-// Defaults: 32 MiB, 3 runs of each tool (the best time is shown, as the
-// machine's other work only ever adds time); the files are kept in folder
-// when one is given.
+// Defaults: 32 MiB, 3 runs of each diff and, after each, 3 of each patch
+// (the best time is shown, as the machine's other work only ever adds time;
+// every patch's time is listed too, as a tenth of a second is at the mercy
+// of the disk's and the memory's state); the files are kept in folder when
+// one is given.
 
 #include "BenchSupport.h"
 #include "package/UpgradePkgPatch.h"
@@ -19,9 +21,25 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <vector>
 
 using namespace bench;
 using vesk::pc::UpgradePkgPatch;
+
+namespace {
+
+// Patches are cheap against diffs: more rounds of them per diff run.
+const int kPatchRoundsPerRun = 3;
+
+void printTimes(const char* what, const std::vector<double>& times)
+{
+    std::printf("%-9s", what);
+    for (double seconds : times)
+        std::printf(" %.2f", seconds);
+    std::printf("\n");
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,21 +73,33 @@ int main(int argc, char** argv)
     }
     oldFile.close();
     newFile.close();
-    std::printf("old %lld bytes, new %lld bytes, best of %d runs, load average %.1f\n"
+    std::printf("old %lld bytes, new %lld bytes, best of %d diff and %d patch runs, load average %.1f\n"
                 "rebuilt files synced by neither patch; our diff's patch file synced, bsdiff's not\n",
-                (long long)oldData.size(), (long long)newData.size(), runs, loadAverage());
+                (long long)oldData.size(), (long long)newData.size(), runs, runs * kPatchRoundsPerRun,
+                loadAverage());
 
     const QString self = QCoreApplication::applicationFilePath();
     // Runs alternate between the tools so that both meet the same load.
     Run ourDiff, theirDiff, ourPatch, theirPatch;
+    std::vector<double> ourPatchTimes, theirPatchTimes;
+    const auto patchWith = [&](bool ours) {
+        const Run run = ours ? measure(self, {"--patch", oldPath, dir.filePath("ours.new"),
+                                              dir.filePath("ours.patch")})
+                             : measure("/usr/bin/bspatch", {oldPath, dir.filePath("theirs.new"),
+                                                            dir.filePath("theirs.patch")});
+        keepBest(ours ? &ourPatch : &theirPatch, run);
+        (ours ? ourPatchTimes : theirPatchTimes).push_back(run.seconds);
+    };
     for (int i = 0; i < runs; ++i) {
         keepBest(&ourDiff, measure(self, {"--diff", oldPath, newPath, dir.filePath("ours.patch")}));
         keepBest(&theirDiff,
                  measure("/usr/bin/bsdiff", {oldPath, newPath, dir.filePath("theirs.patch")}));
-        keepBest(&ourPatch, measure(self, {"--patch", oldPath, dir.filePath("ours.new"),
-                                           dir.filePath("ours.patch")}));
-        keepBest(&theirPatch, measure("/usr/bin/bspatch", {oldPath, dir.filePath("theirs.new"),
-                                                           dir.filePath("theirs.patch")}));
+        // Each goes first in turn: the first after a diff meets its writeback.
+        for (int round = 0; round < kPatchRoundsPerRun; ++round) {
+            const bool oursFirst = (i * kPatchRoundsPerRun + round) % 2 == 0;
+            patchWith(oursFirst);
+            patchWith(!oursFirst);
+        }
     }
     const bool ourOk = ourDiff.ok && ourPatch.ok && sameContent(dir.filePath("ours.new"), newData);
     const bool theirOk =
@@ -88,6 +118,10 @@ int main(int argc, char** argv)
     printRow("patch", ourPatch, theirPatch);
     std::printf("%-8s %9lld B %9lld B %+8.2f%%\n\n", "size", (long long)ourSize,
                 (long long)theirSize, 100.0 * (ourSize - theirSize) / theirSize);
+    std::printf("patch times in run order (s):\n");
+    printTimes("ours", ourPatchTimes);
+    printTimes("bspatch", theirPatchTimes);
+    std::printf("\n");
     std::printf("diff 5x faster:                   %s (%.1fx)\n",
                 verdict(theirDiff.seconds >= 5 * ourDiff.seconds), theirDiff.seconds / ourDiff.seconds);
     std::printf("patch at most 3%% larger:          %s (%+.2f%%)\n", verdict(ourSize <= theirSize * 1.03),

@@ -46,13 +46,13 @@ void LargeBuffer::release(void* memory)
     std::free(memory);
 }
 
-bool LargeBuffer::reset(size_t size)
+bool LargeBuffer::reset(size_t size, Pages pages)
 {
     data_.reset();
     size_ = 0;
     if (size == 0)
         return true;
-    data_.reset(static_cast<uint8_t*>(allocate(size)));
+    data_.reset(static_cast<uint8_t*>(pages == Pages::Huge ? allocate(size) : std::malloc(size)));
     if (!data_)
         return false;
     size_ = size;
@@ -60,7 +60,7 @@ bool LargeBuffer::reset(size_t size)
 }
 
 LargeBuffer::Read LargeBuffer::readFile(const QString& path, int64_t maxSize, LargeBuffer* buffer,
-                                        QString* error)
+                                        QString* error, Pages pages)
 {
     buffer->clear();
     QFile file(path);
@@ -69,16 +69,17 @@ LargeBuffer::Read LargeBuffer::readFile(const QString& path, int64_t maxSize, La
             *error = file.errorString();
         return Read::OpenFailed;
     }
-    return read(&file, maxSize, buffer, error);
+    return read(&file, maxSize, buffer, error, pages);
 }
 
-LargeBuffer::Read LargeBuffer::read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error)
+LargeBuffer::Read LargeBuffer::read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error,
+                                    Pages pages)
 {
     buffer->clear();
     const int64_t size = file->size();
     if (size > maxSize)
         return Read::TooLarge;
-    if (!buffer->reset(size_t(size))) {
+    if (!buffer->reset(size_t(size), pages)) {
         if (error)
             *error = QStringLiteral("out of memory");
         return Read::ReadFailed;

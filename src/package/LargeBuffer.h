@@ -22,6 +22,10 @@ public:
     static constexpr size_t kHugeMinimum = size_t(4) << 20;
 
     enum class Read { Ok, OpenFailed, TooLarge, ReadFailed };
+    // Huge: the advice above. Plain: none, for data read once in one pass,
+    // which gains nothing from huge pages and must not wait for the system
+    // to gather one (a huge page fault may compact memory first).
+    enum class Pages { Huge, Plain };
 
     LargeBuffer() = default;
 
@@ -35,12 +39,13 @@ public:
     // outside the store: a store file is opened through StoreFolder and
     // handed to read().
     static Read readFile(const QString& path, int64_t maxSize, LargeBuffer* buffer,
-                         QString* error = nullptr);
+                         QString* error = nullptr, Pages pages = Pages::Huge);
     // The same for a file already open for reading.
-    static Read read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error = nullptr);
+    static Read read(QFile* file, int64_t maxSize, LargeBuffer* buffer, QString* error = nullptr,
+                     Pages pages = Pages::Huge);
 
     // size bytes of unset memory; false when there is none.
-    bool reset(size_t size);
+    bool reset(size_t size, Pages pages = Pages::Huge);
     void clear() { reset(0); }
 
     const uint8_t* data() const { return data_.get(); }

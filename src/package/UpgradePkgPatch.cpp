@@ -115,11 +115,11 @@ struct WholeFile
     QString details;
 };
 
-WholeFile loadWhole(const QString& path)
+WholeFile loadWhole(const QString& path, LargeBuffer::Pages pages = LargeBuffer::Pages::Huge)
 {
     WholeFile whole;
     QString error;
-    switch (LargeBuffer::readFile(path, UpgradePkgPatch::kMaxFileSize, &whole.data, &error)) {
+    switch (LargeBuffer::readFile(path, UpgradePkgPatch::kMaxFileSize, &whole.data, &error, pages)) {
     case LargeBuffer::Read::Ok:
         break;
     case LargeBuffer::Read::OpenFailed:
@@ -148,9 +148,9 @@ bool takeWhole(WholeFile whole, LargeBuffer* data)
     return true;
 }
 
-bool readWhole(const QString& path, LargeBuffer* data)
+bool readWhole(const QString& path, LargeBuffer* data, LargeBuffer::Pages pages = LargeBuffer::Pages::Huge)
 {
-    return takeWhole(loadWhole(path), data);
+    return takeWhole(loadWhole(path, pages), data);
 }
 
 void logMissing(const char* what, const QString& path)
@@ -262,7 +262,7 @@ int UpgradePkgPatch::generatePatchFile(const QString& oldFile, const QString& ne
     // free); failures are logged old first, the new file's only when the old
     // one was read.
     std::future<WholeFile> newWhole =
-        std::async(std::launch::async | std::launch::deferred, loadWhole, newFile);
+        std::async(std::launch::async | std::launch::deferred, [&newFile] { return loadWhole(newFile); });
     if (!readWhole(oldFile, &oldData) || !takeWhole(newWhole.get(), &newData))
         return -1;
     const int result = writePatch(oldData.data(), oldData.size(), newData.data(), newData.size(),
@@ -302,8 +302,10 @@ int UpgradePkgPatch::generateNewFile(const QString& oldFile, const QString& newF
     if (newSize < 0)
         return -1;
     qDebug() << "new_size =" << newSize;
+    // The patch reads the old file in long runs, as its copies ask: huge
+    // pages buy nothing here.
     LargeBuffer old;
-    if (!readWhole(oldFile, &old))
+    if (!readWhole(oldFile, &old, LargeBuffer::Pages::Plain))
         return -1;
     qDebug() << "old_size =" << old.size();
     TempOutput out(newFile);

@@ -22,6 +22,9 @@ namespace pc {
 
 namespace {
 
+// Which OpenGL integration Qt's X platform loads; "none" loads none.
+const char* const kGlIntegration = "QT_XCB_GL_INTEGRATION";
+
 // The toolkit's own options (Qt's and its X11 plugin's), left to it. Those
 // that take a value: the value is not one of ours even if it looks like one.
 const char* const kToolkitValueOptions[] = {
@@ -145,10 +148,18 @@ int StartUp::answerOption(Option option, const QString& refused)
     return 0;
 }
 
-void StartUp::keepOpenGlUnloaded()
+bool StartUp::keepOpenGlUnloaded()
 {
-    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
-        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    if (!qEnvironmentVariableIsEmpty(kGlIntegration))
+        return false;
+    qputenv(kGlIntegration, "none");
+    return true;
+}
+
+void StartUp::leaveOpenGlToOthers(bool set)
+{
+    if (set)
+        qunsetenv(kGlIntegration);
 }
 
 void StartUp::prepareDataDir()

@@ -39,8 +39,13 @@ public:
 
     // Before the application object: the window is drawn by the raster
     // engine alone, so X need not load the system's OpenGL driver for it
-    // (most of a start on X). A value the user set is kept.
-    static void keepOpenGlUnloaded();
+    // (most of a start on X). A value the user set is kept; true when this
+    // set one.
+    static bool keepOpenGlUnloaded();
+    // Once the first window exists (the toolkit has chosen): the value goes
+    // again when keepOpenGlUnloaded set it, so that programs started from
+    // here (a browser for a link) make their own choice.
+    static void leaveOpenGlToOthers(bool set);
 
     // Creates {data} with firmware, log, config and pic, and copies the
     // default ini files into config when they are missing there.

@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     BackendChoice::install(0, BackendChoice::DemoPlug::Later);
 
     qputenv("QT_MAC_WANTS_LAYER", "1");
-    StartUp::keepOpenGlUnloaded();
+    const bool glSet = StartUp::keepOpenGlUnloaded();
     KestroApp app(argc, argv);
     KestroApp::setApplicationName(QStringLiteral("KESTRO_OrlaCam"));
     qSetMessagePattern(QString::fromLatin1(kMessagePattern));
@@ -78,6 +78,7 @@ int main(int argc, char* argv[])
     StartUp::logLocations();
 
     app.init([] { BackendChoice::plugDemoCameras(DeviceBackend::instance(), 0); });
+    StartUp::leaveOpenGlToOthers(glSet);
     const int result = KestroApp::exec();
     instance.stopListening();
 

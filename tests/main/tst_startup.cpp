@@ -497,6 +497,39 @@ private slots:
         QCOMPARE(maps.contains("-glx-integration") || maps.contains("-egl-integration"), loaded);
     }
 
+    // What the program chose for its own window is not passed on: a program
+    // started from it (a browser for a link) sees the user's environment.
+    void openGlChoiceNotInherited_data()
+    {
+        QTest::addColumn<QByteArray>("users");
+        QTest::newRow("unset") << QByteArray();
+        QTest::newRow("the user's glx") << QByteArray("xcb_glx");
+    }
+
+    void openGlChoiceNotInherited()
+    {
+        QFETCH(QByteArray, users);
+        const QByteArray before = qgetenv("QT_XCB_GL_INTEGRATION");
+        if (users.isEmpty())
+            qunsetenv("QT_XCB_GL_INTEGRATION");
+        else
+            qputenv("QT_XCB_GL_INTEGRATION", users);
+        const bool set = StartUp::keepOpenGlUnloaded();
+        const QByteArray during = qgetenv("QT_XCB_GL_INTEGRATION");
+        StartUp::leaveOpenGlToOthers(set);
+        QProcess child;
+        child.start("/bin/sh", {"-c", "printf %s \"${QT_XCB_GL_INTEGRATION-unset}\""});
+        const bool ended = child.waitForFinished(kStartTimeoutMs);
+        const QByteArray seen = child.readAllStandardOutput();
+        if (before.isNull())
+            qunsetenv("QT_XCB_GL_INTEGRATION");
+        else
+            qputenv("QT_XCB_GL_INTEGRATION", before);
+        QVERIFY(ended);
+        QCOMPARE(during, users.isEmpty() ? QByteArray("none") : users);
+        QCOMPARE(seen, users.isEmpty() ? QByteArray("unset") : users);
+    }
+
     // An installation without its ini files and fonts still starts: the copies
     // and fonts are reported missing, the file logger runs on empty settings
     // (so lines go to standard error) and the settings are saved at exit.
